@@ -30,8 +30,13 @@ function(tarrow_add_tests)
   target_link_libraries(${target} PRIVATE ${T_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${target} PRIVATE
     TARROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TARROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # The environment goes through a launcher: a list of variables does not survive
+  # the test-property plumbing of gtest_discover_tests.
+  set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+    "env;TZ=Europe/London;QT_QPA_PLATFORM=offscreen;${T_ENV}")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS ${T_LABEL} ENVIRONMENT "TZ=Europe/London;QT_QPA_PLATFORM=offscreen;${T_ENV}")
+    PROPERTIES LABELS ${T_LABEL})
 endfunction()
