@@ -1,0 +1,82 @@
+#pragma once
+// The two bar records of the market-data path.
+//
+// CDayItem is the 32-byte integer bar, byte-identical on the wire and in the block files
+// (little-endian; this program only runs on little-endian hosts). Prices are in units of
+// 1 / price divisor. The time key is yyyymmdd for day bars and yyyymmddhhmm for minute
+// bars, so key / 100'000'000 is the year of a minute bar.
+//
+// CFloatDayItem is the 124-byte chart bar that charts and indicator loaders read.
+
+#include <cstdint>
+#include <cstring>
+
+#include "marketdata/SortArray.h"
+
+struct CDayItem {
+    int64_t m_nTime = 0;
+    int32_t m_nOpen = 0;
+    int32_t m_nHigh = 0;
+    int32_t m_nLow = 0;
+    int32_t m_nClose = 0;
+    int64_t m_nVolume = 0;
+};
+static_assert(sizeof(CDayItem) == 32, "CDayItem is a wire and file record");
+
+#pragma pack(push, 4)
+struct CFloatDayItem {
+    int64_t m_nTime = 0;
+    uint32_t m_nReserved = 0;
+    double m_fOpen = 0;
+    double m_fHigh = 0;
+    double m_fLow = 0;
+    double m_fClose = 0;
+    double m_fAmount = 0;   // summed when bars merge
+    double m_fVolume = 0;   // summed when bars merge
+    double m_fLast = 0;     // taken from the newest bar when bars merge
+    double m_fSum = 0;      // summed when bars merge; divided by the ex-rights factor
+    double m_fExtra[5] = {};
+    int16_t m_nCounter1 = 0;
+    int16_t m_nCounter2 = 0;
+    uint32_t m_nSegment = 0;  // minute bars merge only within one segment
+};
+#pragma pack(pop)
+static_assert(sizeof(CFloatDayItem) == 124, "CFloatDayItem is read as a 124-byte record");
+
+// Keys compare as unsigned 64-bit numbers.
+inline int SortArrayCompare(const CDayItem& a, const CDayItem& b) {
+    uint64_t x = uint64_t(a.m_nTime), y = uint64_t(b.m_nTime);
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+inline int SortArrayCompare(const CFloatDayItem& a, const CFloatDayItem& b) {
+    uint64_t x = uint64_t(a.m_nTime), y = uint64_t(b.m_nTime);
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+
+// Bar-array helpers by key.
+template <class Bar>
+inline int FindKey(const CSortArray<Bar>& bars, int64_t key) {
+    Bar probe;
+    probe.m_nTime = key;
+    return bars.Find(probe);
+}
+template <class Bar>
+inline int LowerBoundKey(const CSortArray<Bar>& bars, uint64_t key) {
+    Bar probe;
+    probe.m_nTime = int64_t(key);
+    return bars.LowerBound(probe);
+}
+
+// Key range of one year; meaningful for minute keys (yyyymmddhhmm).
+inline int64_t YearKeyBegin(uint32_t year) { return int64_t(year) * 100000000LL; }
+inline int64_t YearKeyEnd(uint32_t year) { return int64_t(year) * 100000000LL + 99999999LL; }
+
+// Sum modulo 256 of every byte of the bars: the check byte of a held-data summary.
+inline uint8_t BarCheckByte(const CDayItem* bars, size_t count) {
+    uint32_t sum = 0;
+    const auto* p = reinterpret_cast<const uint8_t*>(bars);
+    for (size_t i = 0, n = count * sizeof(CDayItem); i < n; ++i)
+        sum += p[i];
+    return uint8_t(sum);
+}
+
