@@ -22,6 +22,18 @@ public:
     friend bool operator==(const CIndSecuCode&, const CIndSecuCode&) = default;
     friend auto operator<=>(const CIndSecuCode&, const CIndSecuCode&) = default;
 
+    // The security as the attributes "market" and "code" of `element`. Read leaves the
+    // fields at 0 / empty for missing attributes; both ignore a null element.
+    void Read(const tinyxml2::XMLElement* element);
+    void Write(tinyxml2::XMLElement* element) const;
+
     int32_t m_nMarket = 0;
     std::string m_strCode;
 };
+
+// Non-zero when the market or the code (compared without regard to ASCII case) differ.
+int CompareSecuCode(const CIndSecuCode& a, const CIndSecuCode& b);
+
+// Order of the data centre's security table: market (signed) first, then the code compared
+// without regard to ASCII case. Negative, zero or positive.
+int CompareSecuCodeOrder(const CIndSecuCode& a, const CIndSecuCode& b);

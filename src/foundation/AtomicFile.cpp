@@ -1,0 +1,156 @@
+#include "foundation/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <tinyxml2.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void SetError(std::string* error, const std::string& what, const std::string& path, int err) {
+    if (error)
+        *error = what + " '" + path + "': " + std::strerror(err);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void SyncDirectory(const fs::path& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {
+    if (path.empty()) {
+        if (error)
+            *error = "empty file name";
+        return false;
+    }
+    fs::path target(path);
+    fs::path dir = target.parent_path();
+    if (!dir.empty()) {
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (ec) {
+            SetError(error, "cannot create directory", dir.string(), ec.value());
+            return false;
+        }
+    }
+
+    std::string tmpl = (dir.empty() ? fs::path(".") : dir).string() + "/." +
+                       target.filename().string() + ".tmp-XXXXXX";
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        SetError(error, "cannot create temporary file for", path, errno);
+        return false;
+    }
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+
+    // Keep the mode of the file being replaced; a new file gets the usual 0644 less umask.
+    struct stat st {};
+    mode_t mode;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd, mode);
+
+    int err = 0;
+    if (!WriteAll(fd, bytes))
+        err = errno;
+    else if (::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(tmpl.c_str());
+        SetError(error, "cannot write", path, err);
+        return false;
+    }
+    SyncDirectory(dir);
+    return true;
+}
+
+bool SaveXmlAtomic(tinyxml2::XMLDocument& doc, const std::string& path, std::string* error) {
+    tinyxml2::XMLPrinter printer;
+    doc.Print(&printer);
+    std::string_view text(printer.CStr(), printer.CStrSize() > 0 ? printer.CStrSize() - 1 : 0);
+    return WriteFileAtomic(path, text, error);
+}
+
+std::string KeepAside(const std::string& path) {
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        return {};
+    std::time_t now = std::time(nullptr);
+    std::tm tm {};
+    localtime_r(&now, &tm);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::string base = path + ".bad-" + stamp;
+    std::string candidate = base;
+    for (int i = 1; fs::exists(candidate, ec) && i < 1000; ++i)
+        candidate = base + "-" + std::to_string(i);
+    if (fs::exists(candidate, ec))
+        return {};
+    if (::rename(path.c_str(), candidate.c_str()) != 0)
+        return {};
+    return candidate;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error) {
+    out.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(error, "cannot open", path, errno);
+        return false;
+    }
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            int err = errno;
+            ::close(fd);
+            SetError(error, "cannot read", path, err);
+            out.clear();
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}

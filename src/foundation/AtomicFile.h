@@ -1,0 +1,30 @@
+#pragma once
+// Crash-safe file replacement. Every file the program rewrites goes through here: the new
+// bytes land in a temporary file beside the target, are flushed to disk and then renamed
+// over it, so a failed or interrupted write never destroys the previous contents.
+
+#include <string>
+#include <string_view>
+
+namespace tinyxml2 {
+class XMLDocument;
+}
+
+// Writes `bytes` to `path` atomically (temporary file in the same directory, fsync,
+// rename, fsync of the directory). Missing parent directories are created. On failure
+// the old file, if any, is untouched, no temporary file is left behind, and `error`
+// (when given) receives a readable reason. An existing file's permission bits are kept.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// Prints the document as it stands (declaration, BOM and all) and writes the text
+// atomically. No encoding conversion happens here; see XmlFile.h for GBK documents.
+bool SaveXmlAtomic(tinyxml2::XMLDocument& doc, const std::string& path, std::string* error = nullptr);
+
+// Renames a file that could not be parsed to "<name>.bad-<yyyymmdd-hhmmss>" (with a
+// numeric suffix when that name is taken) so the next save cannot overwrite what the
+// user may still want to recover. Returns the new path; empty when the file does not
+// exist or could not be renamed.
+std::string KeepAside(const std::string& path);
+
+// Reads a whole file. False (and `error`) when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
