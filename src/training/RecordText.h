@@ -1,0 +1,22 @@
+#pragma once
+// Number texts of the record file, independent of the process locale (the GUI sets the
+// user's locale, whose decimal separator may be a comma).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// printf("%.<precision>f") in the C locale.
+std::string FormatFixed(double value, int precision);
+
+// The `precision`-decimal form when it reads back as exactly `value`, otherwise the shortest
+// decimal form that does. Stays plain decimal text any reader of the file understands.
+std::string FormatExact(double value, int precision);
+
+// Leading decimal number of `text` (as strtod / strtoll would take it); 0 when none.
+double ParseDouble(std::string_view text);
+int64_t ParseInt64(std::string_view text);
+
+// Texts of the record file are GBK; inside the program they are UTF-8.
+std::string ToFileText(std::string_view utf8);
+std::string FromFileText(std::string_view gbk);
