@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "foundation/TextCodec.h"
+
 namespace {
 
 std::string_view SkipSpace(std::string_view text)
@@ -57,4 +59,26 @@ int64_t ParseInt64(std::string_view text)
     int64_t value = 0;
     auto res = std::from_chars(text.data(), text.data() + text.size(), value);
     return res.ec == std::errc() ? value : 0;
+}
+
+namespace {
+
+bool IsAscii(std::string_view text)
+{
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::string ToFileText(std::string_view utf8)
+{
+    return IsAscii(utf8) ? std::string(utf8) : Utf8ToAnsi(utf8);
+}
+
+std::string FromFileText(std::string_view gbk)
+{
+    return IsAscii(gbk) ? std::string(gbk) : AnsiToUtf8(gbk);
 }

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+
+#include "foundation/DateTime.h"
 #include "training/RecordText.h"
-#include "training/TrainingClock.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ CTrainingRecord::CTrainingRecord(CSecurity* security_, const CIndSecuCode& code_
       PutPos(std::make_shared<CFullPositon>()),
       CallPos(std::make_shared<CFullPositon>())
 {
-    ChinaClockNow(TrainingDate, TrainingTime);
+    const ChinaDateTime now = ChinaNow();
+    TrainingDate = static_cast<int32_t>(now.date);
+    TrainingTime = static_cast<int32_t>(now.time);
 }
 
 bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,

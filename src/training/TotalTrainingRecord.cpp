@@ -1,0 +1,207 @@
+#include "training/TotalTrainingRecord.h"
+
+#include <tinyxml2.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "foundation/AtomicFile.h"
+#include "foundation/DateTime.h"
+#include "foundation/TextCodec.h"
+#include "foundation/XmlFile.h"
+#include "training/RecordXml.h"
+#include "training/TrainingLog.h"
+
+using namespace recordxml;
+
+std::map<uint32_t, int16_t>& TrainedNumCounter()
+{
+    static std::map<uint32_t, int16_t> counter;
+    return counter;
+}
+
+CTotalTrainingRecord::CTotalTrainingRecord(std::string path) : m_strPath(std::move(path)) {}
+
+namespace {
+
+bool IsGbkEncoding(const std::string& encoding)
+{
+    return encoding.empty() || encoding == "gb2312" || encoding == "gbk" ||
+           encoding == "gb18030" || encoding == "cp936";
+}
+
+}  // namespace
+
+bool CTotalTrainingRecord::Load()
+{
+    std::error_code ec;
+    std::string bytes;
+    std::string error;
+    if (!ReadWholeFile(m_strPath, bytes, &error)) {
+        if (std::filesystem::exists(m_strPath, ec)) {
+            // There but unreadable: whatever it holds must not be overwritten.
+            m_bSaveBlocked = true;
+            TrainingLog("CTotalTrainingRecord::Load cannot read " + m_strPath + ": " + error);
+        }
+        return false;
+    }
+
+    tinyxml2::XMLDocument doc;
+    doc.Parse(bytes.data(), bytes.size());
+    const tinyxml2::XMLElement* root = doc.Error() ? nullptr : doc.RootElement();
+    if (root) {
+        // Texts of the file are GBK unless its declaration says otherwise.
+        if (!IsGbkEncoding(XmlDeclaredEncoding(doc))) {
+            bytes = Utf8ToAnsi(bytes);
+            doc.Parse(bytes.data(), bytes.size());
+            root = doc.Error() ? nullptr : doc.RootElement();
+        }
+    }
+    if (!root) {
+        const std::string reason = doc.Error() ? doc.ErrorStr() : "no root element";
+        const std::string aside = KeepAside(m_strPath);
+        if (aside.empty()) {
+            m_bSaveBlocked = true;
+            TrainingLog("CTotalTrainingRecord::Load damaged " + m_strPath + " (" + reason +
+                        "), could not be kept aside; saving is off");
+        } else {
+            TrainingLog("CTotalTrainingRecord::Load damaged " + m_strPath + " (" + reason +
+                        "), kept aside as " + aside);
+        }
+        return false;
+    }
+
+    if (const int64_t trained = ReadInt64(*root, "TrainedNum")) {
+        const int64_t day = trained / 10000;
+        TrainedNumCounter()[static_cast<uint32_t>(day)] =
+            static_cast<int16_t>(trained - day * 10000);
+    }
+    m_bSaveBlocked = false;
+    selected = static_cast<int16_t>(ReadInt(*root, "selected"));
+    records.clear();
+    for (const tinyxml2::XMLElement* item = root->FirstChildElement("TrainingItem"); item;
+         item = item->NextSiblingElement("TrainingItem")) {
+        auto record = std::make_shared<CTrainingRecord>();
+        record->ReadXml(*item);
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+bool CTotalTrainingRecord::Save()
+{
+    return Save(ChinaToday());
+}
+
+bool CTotalTrainingRecord::Save(uint32_t today)
+{
+    if (m_bSaveBlocked) {
+        TrainingLog("CTotalTrainingRecord::Save refused: " + m_strPath +
+                    " could not be read and was not kept aside");
+        return false;
+    }
+    tinyxml2::XMLDocument doc;
+    AddXmlDeclaration(doc);
+    tinyxml2::XMLElement* root = doc.NewElement("totalTrainingRecord");
+    doc.InsertEndChild(root);
+    WriteInt(*root, "selected", selected);
+    const auto& counter = TrainedNumCounter();
+    const auto entry = counter.find(today);
+    WriteInt(*root, "TrainedNum",
+             static_cast<int64_t>(today) * 10000 + (entry != counter.end() ? entry->second : 0));
+    for (const RecordPtr& record : records) {
+        if (record)
+            record->WriteXml(*root->InsertNewChildElement("TrainingItem"));
+    }
+
+    tinyxml2::XMLPrinter printer;
+    doc.Print(&printer);
+    std::string error;
+    // The printer's size counts the terminating NUL.
+    const size_t size = printer.CStrSize() > 0 ? static_cast<size_t>(printer.CStrSize()) - 1 : 0;
+    if (!WriteFileAtomic(m_strPath, std::string_view(printer.CStr(), size), &error)) {
+        TrainingLog("CTotalTrainingRecord::Save " + error);
+        return false;
+    }
+    return true;
+}
+
+CTotalTrainingRecord::RecordPtr CTotalTrainingRecord::CreateRecord(
+    int32_t T0, int32_t CanPut, CSecurity* security, const CIndSecuCode& code,
+    const std::string& name, int32_t hideDate, int32_t hideName, int32_t TrainPeriodType,
+    double capital, double commitrate)
+{
+    auto record = std::make_shared<CTrainingRecord>(security, code, T0, CanPut, hideDate,
+                                                    hideName, TrainPeriodType, capital, name,
+                                                    commitrate);
+    records.push_back(record);
+    selected = static_cast<int16_t>(records.size() - 1);
+    Save();
+    return record;
+}
+
+void CTotalTrainingRecord::EndSession(CTrainingRecord& record)
+{
+    record.TrainStatus = kTrainStatusEnded;
+    Save();
+}
+
+void CTotalTrainingRecord::ResumeSession(CTrainingRecord& record)
+{
+    record.TrainStatus = kTrainStatusRunning;
+    Save();
+}
+
+CTotalTrainingRecord::RecordPtr CTotalTrainingRecord::GetSelectedRecord() const
+{
+    if (selected < 0 || static_cast<size_t>(selected) >= records.size())
+        return nullptr;
+    return records[static_cast<size_t>(selected)];
+}
+
+bool CTotalTrainingRecord::HasRunningRecord() const
+{
+    for (const RecordPtr& record : records)
+        if (record && record->TrainStatus == kTrainStatusRunning)
+            return true;
+    return false;
+}
+
+void CTotalTrainingRecord::SelectThisWeek(RecordList& out) const
+{
+    if (records.empty())
+        return;
+    const RecordPtr& newest = records.back();
+    out.push_back(newest);
+    const uint32_t newestDate = static_cast<uint32_t>(newest->TrainingDate);
+    const int weekDay = DayOfWeek(newestDate);
+    for (size_t i = records.size() - 1; i-- > 0;) {
+        const uint32_t date = static_cast<uint32_t>(records[i]->TrainingDate);
+        if (DayOfWeek(date) > weekDay || DaysBetween(date, newestDate) >= 7)
+            break;
+        out.push_back(records[i]);
+    }
+}
+
+void CTotalTrainingRecord::SelectThisMonth(RecordList& out) const
+{
+    SelectSamePeriod(out, 100);
+}
+
+void CTotalTrainingRecord::SelectThisYear(RecordList& out) const
+{
+    SelectSamePeriod(out, 10000);
+}
+
+void CTotalTrainingRecord::SelectSamePeriod(RecordList& out, int32_t divisor) const
+{
+    if (records.empty())
+        return;
+    const RecordPtr& newest = records.back();
+    out.push_back(newest);
+    for (size_t i = records.size() - 1; i-- > 0;) {
+        if (records[i]->TrainingDate / divisor != newest->TrainingDate / divisor)
+            break;
+        out.push_back(records[i]);
+    }
+}
