@@ -1,6 +1,8 @@
 #include "foundation/TextCodec.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <iconv.h>
 
@@ -77,10 +79,10 @@ size_t ValidUtf8Prefix(std::string_view s) {
     return n;
 }
 
-// Runs iconv over the whole input. `skip` decides, at an input position iconv refuses, how
-// many bytes to drop; `mark` is written in their place.
-template <typename Skip>
-std::string Convert(Converter& conv, std::string_view in, std::string_view mark, Skip skip) {
+// Runs iconv over the whole input. At an input position iconv refuses, `replace` says how
+// many bytes to drop and what to write in their place.
+template <typename Replace>
+std::string Convert(Converter& conv, std::string_view in, Replace replace) {
     std::string out;
     if (in.empty() || !conv.IsOpen())
         return out;
@@ -89,6 +91,7 @@ std::string Convert(Converter& conv, std::string_view in, std::string_view mark,
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size();
     size_t used = 0;
+    std::string mark;
     while (srcLeft > 0) {
         char* dst = out.data() + used;
         size_t dstLeft = out.size() - used;
@@ -101,7 +104,8 @@ std::string Convert(Converter& conv, std::string_view in, std::string_view mark,
             continue;
         }
         // EILSEQ (invalid or unconvertible) or EINVAL (incomplete sequence at the end).
-        size_t drop = errno == EINVAL ? srcLeft : skip(std::string_view(src, srcLeft));
+        bool incomplete = errno == EINVAL;
+        size_t drop = replace(std::string_view(src, srcLeft), incomplete, mark);
         if (drop == 0 || drop > srcLeft)
             drop = 1;
         src += drop;
@@ -116,28 +120,60 @@ std::string Convert(Converter& conv, std::string_view in, std::string_view mark,
     return out;
 }
 
+// Code point of a well-formed UTF-8 sequence of `len` bytes.
+uint32_t DecodeUtf8(std::string_view s, size_t len) {
+    auto b = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(s[i])); };
+    if (len == 2)
+        return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    if (len == 3)
+        return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
+}
+
+// UTF-8 to GBK; a well-formed character GBK lacks is dropped whole and replaced by '?' or,
+// for XML text, by a character reference; a broken sequence is dropped byte by byte.
+std::string Utf8ToGbk(std::string_view utf8, bool xmlReferences) {
+    thread_local Converter conv("GBK", "UTF-8");
+    return Convert(conv, UpToNul(utf8), [&](std::string_view rest, bool incomplete, std::string& mark) {
+        mark = "?";
+        if (incomplete)
+            return rest.size();
+        size_t len = Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
+        if (len == 1 || len > rest.size() || ValidUtf8Prefix(rest.substr(0, len)) != len)
+            return size_t {1};
+        if (xmlReferences) {
+            char ref[16];
+            std::snprintf(ref, sizeof ref, "&#x%X;", DecodeUtf8(rest, len));
+            mark = ref;
+        }
+        return len;
+    });
+}
+
 } // namespace
 
 std::string Utf8ToAnsi(std::string_view utf8) {
-    thread_local Converter conv("GBK", "UTF-8");
-    return Convert(conv, UpToNul(utf8), "?", [](std::string_view rest) -> size_t {
-        // A well-formed character GBK lacks is dropped whole; a broken sequence by one byte.
-        size_t len = Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-        return ValidUtf8Prefix(rest.substr(0, len)) == len && len <= rest.size() ? len : 1;
-    });
+    return Utf8ToGbk(utf8, false);
+}
+
+std::string Utf8ToAnsiXml(std::string_view utf8) {
+    return Utf8ToGbk(utf8, true);
 }
 
 std::string AnsiToUtf8(std::string_view gbk) {
     thread_local Converter conv("UTF-8", "GBK");
-    return Convert(conv, UpToNul(gbk), "\xEF\xBF\xBD", [](std::string_view rest) -> size_t {
+    return Convert(conv, UpToNul(gbk), [](std::string_view rest, bool incomplete, std::string& mark) {
+        mark = "\xEF\xBF\xBD";
+        if (incomplete)
+            return rest.size();
         auto lead = static_cast<unsigned char>(rest[0]);
         if (lead >= 0x81 && lead <= 0xFE && rest.size() >= 2) {
             auto trail = static_cast<unsigned char>(rest[1]);
             // A well-shaped pair without a mapping is one unknown character.
             if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
-                return 2;
+                return size_t {2};
         }
-        return 1;
+        return size_t {1};
     });
 }
 

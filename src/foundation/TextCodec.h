@@ -18,6 +18,10 @@ class XMLElement;
 std::string Utf8ToAnsi(std::string_view utf8);
 std::string AnsiToUtf8(std::string_view gbk);
 
+// For the text of an XML document stored as GBK: a character GBK lacks is written as a
+// character reference ("&#x1F600;"), which any XML reader turns back into the character.
+std::string Utf8ToAnsiXml(std::string_view utf8);
+
 // True when the text is well-formed UTF-8 (no NUL check).
 bool IsValidUtf8(std::string_view text);
 

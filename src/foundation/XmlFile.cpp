@@ -91,7 +91,7 @@ bool SaveXmlFile(tinyxml2::XMLDocument& doc, const std::string& path, std::strin
     doc.Print(&printer);
     std::string text(printer.CStr(), printer.CStrSize() > 0 ? printer.CStrSize() - 1 : 0);
     if (IsGbkName(XmlDeclaredEncoding(doc)))
-        text = Utf8ToAnsi(text);
+        text = Utf8ToAnsiXml(text);
     return WriteFileAtomic(path, text, error);
 }
 

@@ -99,6 +99,7 @@ TEST(XmlFile, Gb2312DeclaredFileRoundTripsAsGbkOnDisk) {
     tinyxml2::XMLElement* root = doc.NewElement("root");
     doc.InsertEndChild(root);
     root->SetAttribute("name", "浦发银行");
+    root->SetAttribute("note", "a😀b&c"); // no GBK form: kept as a character reference
     ASSERT_TRUE(SaveXmlFile(doc, path));
 
     std::string bytes = ReadFileText(path);
@@ -109,6 +110,7 @@ TEST(XmlFile, Gb2312DeclaredFileRoundTripsAsGbkOnDisk) {
     tinyxml2::XMLDocument back;
     ASSERT_EQ(LoadXmlFile(back, path), XmlLoadResult::Ok);
     EXPECT_STREQ(back.RootElement()->Attribute("name"), "浦发银行");
+    EXPECT_STREQ(back.RootElement()->Attribute("note"), "a😀b&c");
 }
 
 TEST(XmlFile, Utf8FileStaysUtf8AndBadFilesAreReported) {

@@ -12,6 +12,11 @@ TEST(TextCodec, ChineseRoundTripsThroughGbkBytes) {
     EXPECT_EQ(AnsiToUtf8("plain ascii"), "plain ascii");
 }
 
+TEST(TextCodec, XmlVariantKeepsCharactersGbkLacksAsReferences) {
+    EXPECT_EQ(Utf8ToAnsiXml("重\xF0\x9F\x98\x80x"), "\xD6\xD8&#x1F600;x");
+    EXPECT_EQ(Utf8ToAnsiXml("a\x80"), "a?") << "broken input is still replaced";
+}
+
 TEST(TextCodec, StopsAtFirstNul) {
     EXPECT_EQ(Utf8ToAnsi(std::string("ab\0cd", 5)), "ab");
     EXPECT_EQ(AnsiToUtf8(std::string("\xD6\xD8\0\xC7\xEC", 5)), "重");
