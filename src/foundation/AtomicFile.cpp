@@ -1,22 +1,21 @@
 #include "foundation/AtomicFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tinyxml2.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <tinyxml2.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
 void SetError(std::string* error, const std::string& what, const std::string& path, int err) {
-    if (error)
-        *error = what + " '" + path + "': " + std::strerror(err);
+    if (error) *error = what + " '" + path + "': " + std::strerror(err);
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -25,8 +24,7 @@ bool WriteAll(int fd, std::string_view bytes) {
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         p += n;
@@ -43,12 +41,11 @@ void SyncDirectory(const fs::path& dir) {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {
     if (path.empty()) {
-        if (error)
-            *error = "empty file name";
+        if (error) *error = "empty file name";
         return false;
     }
     fs::path target(path);
@@ -88,10 +85,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
         err = errno;
     else if (::fsync(fd) != 0)
         err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0)
-        err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(tmpl.c_str());
         SetError(error, "cannot write", path, err);
@@ -110,10 +105,9 @@ bool SaveXmlAtomic(tinyxml2::XMLDocument& doc, const std::string& path, std::str
 
 std::string KeepAside(const std::string& path) {
     std::error_code ec;
-    if (!fs::exists(path, ec))
-        return {};
+    if (!fs::exists(path, ec)) return {};
     std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
@@ -121,10 +115,8 @@ std::string KeepAside(const std::string& path) {
     std::string candidate = base;
     for (int i = 1; fs::exists(candidate, ec) && i < 1000; ++i)
         candidate = base + "-" + std::to_string(i);
-    if (fs::exists(candidate, ec))
-        return {};
-    if (::rename(path.c_str(), candidate.c_str()) != 0)
-        return {};
+    if (fs::exists(candidate, ec)) return {};
+    if (::rename(path.c_str(), candidate.c_str()) != 0) return {};
     return candidate;
 }
 
@@ -139,16 +131,14 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             int err = errno;
             ::close(fd);
             SetError(error, "cannot read", path, err);
             out.clear();
             return false;
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         out.append(buf, static_cast<size_t>(n));
     }
     ::close(fd);

@@ -18,7 +18,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
 
 // Prints the document as it stands (declaration, BOM and all) and writes the text
 // atomically. No encoding conversion happens here; see XmlFile.h for GBK documents.
-bool SaveXmlAtomic(tinyxml2::XMLDocument& doc, const std::string& path, std::string* error = nullptr);
+bool SaveXmlAtomic(tinyxml2::XMLDocument& doc, const std::string& path,
+                   std::string* error = nullptr);
 
 // Renames a file that could not be parsed to "<name>.bad-<yyyymmdd-hhmmss>" (with a
 // numeric suffix when that name is taken) so the next save cannot overwrite what the

@@ -9,23 +9,17 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 
 // -1 for characters outside the alphabet.
 int Value(unsigned char c) {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
     return -1;
 }
 
 size_t PaddingCount(std::string_view text) {
     size_t p = 0;
-    for (size_t i = text.size(); i > 0 && p < 2 && text[i - 1] == '='; --i)
-        ++p;
+    for (size_t i = text.size(); i > 0 && p < 2 && text[i - 1] == '='; --i) ++p;
     return p;
 }
 
@@ -53,11 +47,10 @@ size_t DecodeInto(std::string_view text, unsigned char* out, bool& bad) {
     if (rest >= 2) {
         uint32_t w = v(i) << 18 | v(i + 1) << 12 | (rest == 3 ? v(i + 2) << 6 : 0);
         out[n++] = static_cast<unsigned char>(w >> 16);
-        if (rest == 3)
-            out[n++] = static_cast<unsigned char>(w >> 8);
+        if (rest == 3) out[n++] = static_cast<unsigned char>(w >> 8);
     } else if (rest == 1) {
         v(i);
-        bad = true; // six bits cannot make a byte
+        bad = true;  // six bits cannot make a byte
     }
     return n;
 }
@@ -67,10 +60,8 @@ void EncodeInto(const unsigned char* data, size_t n, char* out) {
     for (size_t i = 0; i < n; i += 3) {
         size_t group = n - i < 3 ? n - i : 3;
         uint32_t w = uint32_t(data[i]) << 16;
-        if (group > 1)
-            w |= uint32_t(data[i + 1]) << 8;
-        if (group > 2)
-            w |= data[i + 2];
+        if (group > 1) w |= uint32_t(data[i + 1]) << 8;
+        if (group > 2) w |= data[i + 2];
         out[o++] = kAlphabet[(w >> 18) & 63];
         out[o++] = kAlphabet[(w >> 12) & 63];
         out[o++] = group > 1 ? kAlphabet[(w >> 6) & 63] : '=';
@@ -78,17 +69,14 @@ void EncodeInto(const unsigned char* data, size_t n, char* out) {
     }
 }
 
-} // namespace
+}  // namespace
 
 char* Base64Encode(const unsigned char* data, size_t n) {
-    if (n > (static_cast<size_t>(-1) - 1) / 4 * 3 - 3)
-        return nullptr;
+    if (n > (static_cast<size_t>(-1) - 1) / 4 * 3 - 3) return nullptr;
     size_t size = (n + 2) / 3 * 4 + 1;
     char* out = static_cast<char*>(std::calloc(size, 1));
-    if (!out)
-        return nullptr;
-    if (n > 0 && data)
-        EncodeInto(data, n, out);
+    if (!out) return nullptr;
+    if (n > 0 && data) EncodeInto(data, n, out);
     return out;
 }
 
@@ -97,12 +85,10 @@ unsigned char* Base64Decode(size_t length, const char* text, size_t* decodedLeng
     in.remove_suffix(PaddingCount(in));
     size_t size = in.size() / 4 * 3 + 4;
     auto* out = static_cast<unsigned char*>(std::calloc(size, 1));
-    if (!out)
-        return nullptr;
+    if (!out) return nullptr;
     bool bad = false;
     size_t n = DecodeInto(in, out, bad);
-    if (decodedLength)
-        *decodedLength = n;
+    if (decodedLength) *decodedLength = n;
     return out;
 }
 
@@ -117,8 +103,7 @@ std::optional<std::string> Base64DecodeString(std::string_view text) {
     std::string out(text.size() / 4 * 3 + 2, '\0');
     bool bad = false;
     size_t n = DecodeInto(text, reinterpret_cast<unsigned char*>(out.data()), bad);
-    if (bad)
-        return std::nullopt;
+    if (bad) return std::nullopt;
     out.resize(n);
     return out;
 }

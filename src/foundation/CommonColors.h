@@ -10,14 +10,20 @@
 #include <string>
 #include <string_view>
 
-using COLORREF = uint32_t; // 0x00BBGGRR
+using COLORREF = uint32_t;  // 0x00BBGGRR
 
 constexpr COLORREF RGB(uint8_t r, uint8_t g, uint8_t b) {
     return COLORREF(r) | COLORREF(g) << 8 | COLORREF(b) << 16;
 }
-constexpr uint8_t GetRValue(COLORREF c) { return static_cast<uint8_t>(c); }
-constexpr uint8_t GetGValue(COLORREF c) { return static_cast<uint8_t>(c >> 8); }
-constexpr uint8_t GetBValue(COLORREF c) { return static_cast<uint8_t>(c >> 16); }
+constexpr uint8_t GetRValue(COLORREF c) {
+    return static_cast<uint8_t>(c);
+}
+constexpr uint8_t GetGValue(COLORREF c) {
+    return static_cast<uint8_t>(c >> 8);
+}
+constexpr uint8_t GetBValue(COLORREF c) {
+    return static_cast<uint8_t>(c >> 16);
+}
 
 // Skin and configuration colours are written "RGB(%d,%d,%d)". Parsing accepts blanks
 // around the numbers; components outside 0-255 or other shapes give nullopt.
@@ -26,22 +32,74 @@ std::string FormatColorText(COLORREF color);
 
 namespace CommonColor {
 enum Index : int {
-    uniTransParent = 0, uniBackGround, uniHigh_BackGround, uniTitle, uniText, uniTextShadow,
-    uniWnd_Border, uniName, uniCode, uniValue_Explain, uniDate_Time, uniDate_Time1, uniRise,
-    uniEqual, uniFall, uniVolume, uniCur_Volume, uniTurnover, uniSocket_Tip, uniBenefitWndBK,
-    uniSmallTitle, uniStatus_Back, uniStatus_Back2, uniStatus_Text, uniPic_Minute,
-    uniPic_OtherPeriod, uniPic_Text, uniPic_Axe, uniPic_Rise, uniPic_Fall, uniPic_Tool,
-    uniPic_AxeBackGround, uniPic_GridLine, uniPic_CheckLine, uniPic_BackGround,
-    uniPic_CurPicBack_Begin, uniPic_CurPicBack_End, uniPic_CurPic_AvePrice, uniPic_CurPic_Price,
-    Line1 = 39, Line2, Line3, Line4, Line5, Line6, Line7, Line8,
-    uniSplitter_Arrow = 47, uniSplitter_Active_Arrow, uniSplitter_Back, uniSplitter_Active,
-    uniScrollBar_Back, uniScrollBar_ThumbBack, uniMenuBar_Back, uniMenuBar_Active,
-    uniMenuBar_Mouse, uniMenuBar_MouseActive, uniMenuBar_Text, uniMenuBar_TextActive,
-    uniMenuBar_Hover, uniMenuBar_Title, uniMenuBar_ButtonBorder, uniDlgTemplateBK,
-    uniDlgTemplateBORDER, uniDlgTemplateClose,
+    uniTransParent = 0,
+    uniBackGround,
+    uniHigh_BackGround,
+    uniTitle,
+    uniText,
+    uniTextShadow,
+    uniWnd_Border,
+    uniName,
+    uniCode,
+    uniValue_Explain,
+    uniDate_Time,
+    uniDate_Time1,
+    uniRise,
+    uniEqual,
+    uniFall,
+    uniVolume,
+    uniCur_Volume,
+    uniTurnover,
+    uniSocket_Tip,
+    uniBenefitWndBK,
+    uniSmallTitle,
+    uniStatus_Back,
+    uniStatus_Back2,
+    uniStatus_Text,
+    uniPic_Minute,
+    uniPic_OtherPeriod,
+    uniPic_Text,
+    uniPic_Axe,
+    uniPic_Rise,
+    uniPic_Fall,
+    uniPic_Tool,
+    uniPic_AxeBackGround,
+    uniPic_GridLine,
+    uniPic_CheckLine,
+    uniPic_BackGround,
+    uniPic_CurPicBack_Begin,
+    uniPic_CurPicBack_End,
+    uniPic_CurPic_AvePrice,
+    uniPic_CurPic_Price,
+    Line1 = 39,
+    Line2,
+    Line3,
+    Line4,
+    Line5,
+    Line6,
+    Line7,
+    Line8,
+    uniSplitter_Arrow = 47,
+    uniSplitter_Active_Arrow,
+    uniSplitter_Back,
+    uniSplitter_Active,
+    uniScrollBar_Back,
+    uniScrollBar_ThumbBack,
+    uniMenuBar_Back,
+    uniMenuBar_Active,
+    uniMenuBar_Mouse,
+    uniMenuBar_MouseActive,
+    uniMenuBar_Text,
+    uniMenuBar_TextActive,
+    uniMenuBar_Hover,
+    uniMenuBar_Title,
+    uniMenuBar_ButtonBorder,
+    uniDlgTemplateBK,
+    uniDlgTemplateBORDER,
+    uniDlgTemplateClose,
     Count = 65
 };
-} // namespace CommonColor
+}  // namespace CommonColor
 
 inline constexpr int kCommonColorCount = CommonColor::Count;
 inline constexpr int kFirstLineColor = CommonColor::Line1;

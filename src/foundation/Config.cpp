@@ -1,9 +1,9 @@
 #include "foundation/Config.h"
 
+#include <tinyxml2.h>
+
 #include <cctype>
 #include <mutex>
-
-#include <tinyxml2.h>
 
 #include "foundation/XmlAttr.h"
 #include "foundation/XmlFile.h"
@@ -24,16 +24,14 @@ ConfigStore& Store() {
 }
 
 tinyxml2::XMLElement* FindChild(tinyxml2::XMLElement* parent, std::string_view name) {
-    if (!parent)
-        return nullptr;
+    if (!parent) return nullptr;
     std::string n(name);
     return parent->FirstChildElement(n.c_str());
 }
 
 tinyxml2::XMLElement* FindOrAddChild(tinyxml2::XMLDocument& doc, tinyxml2::XMLElement* parent,
                                      std::string_view name) {
-    if (tinyxml2::XMLElement* child = FindChild(parent, name))
-        return child;
+    if (tinyxml2::XMLElement* child = FindChild(parent, name)) return child;
     std::string n(name);
     tinyxml2::XMLElement* child = doc.NewElement(n.c_str());
     parent->InsertEndChild(child);
@@ -42,8 +40,7 @@ tinyxml2::XMLElement* FindOrAddChild(tinyxml2::XMLDocument& doc, tinyxml2::XMLEl
 
 bool SaveLocked(ConfigStore& store, std::string* error) {
     if (!store.root) {
-        if (error)
-            *error = "no configuration loaded";
+        if (error) *error = "no configuration loaded";
         return false;
     }
     return SaveXmlFile(store.doc, store.path, error);
@@ -52,14 +49,12 @@ bool SaveLocked(ConfigStore& store, std::string* error) {
 // A valid element name: tinyxml2 writes whatever it is given, which could make the file
 // unreadable on the next start.
 bool IsXmlName(std::string_view name) {
-    if (name.empty())
-        return false;
+    if (name.empty()) return false;
     for (size_t i = 0; i < name.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(name[i]);
         bool ok = std::isalpha(c) || c == '_' || c == ':' || c >= 0x80 ||
                   (i > 0 && (std::isdigit(c) || c == '-' || c == '.'));
-        if (!ok)
-            return false;
+        if (!ok) return false;
     }
     return true;
 }
@@ -69,24 +64,21 @@ void SetValue(std::string_view section, std::string_view key, std::string_view a
               Setter set) {
     ConfigStore& store = Store();
     std::lock_guard lock(store.mutex);
-    if (!store.root || !IsXmlName(section) || !IsXmlName(key) || !IsXmlName(attr))
-        return;
+    if (!store.root || !IsXmlName(section) || !IsXmlName(key) || !IsXmlName(attr)) return;
     tinyxml2::XMLElement* sec = FindOrAddChild(store.doc, store.root, section);
     tinyxml2::XMLElement* keyElement = FindOrAddChild(store.doc, sec, key);
     set(keyElement);
-    if (save)
-        SaveLocked(store, nullptr);
+    if (save) SaveLocked(store, nullptr);
 }
 
-} // namespace
+}  // namespace
 
 bool LoadConfig(const std::string& path) {
     ConfigStore& store = Store();
     std::lock_guard lock(store.mutex);
     store.path = path;
     store.root = nullptr;
-    if (LoadXmlFile(store.doc, path) != XmlLoadResult::Ok)
-        return false;
+    if (LoadXmlFile(store.doc, path) != XmlLoadResult::Ok) return false;
     store.root = store.doc.RootElement();
     return store.root != nullptr;
 }
@@ -115,8 +107,7 @@ int GetConfigInt(std::string_view section, std::string_view key, std::string_vie
     ConfigStore& store = Store();
     std::lock_guard lock(store.mutex);
     tinyxml2::XMLElement* keyElement = FindChild(FindChild(store.root, section), key);
-    if (!keyElement)
-        return def;
+    if (!keyElement) return def;
     return GetXmlAttrInt(keyElement, attr);
 }
 
@@ -125,8 +116,7 @@ std::string GetConfigString(std::string_view section, std::string_view key, std:
     ConfigStore& store = Store();
     std::lock_guard lock(store.mutex);
     tinyxml2::XMLElement* keyElement = FindChild(FindChild(store.root, section), key);
-    if (!keyElement)
-        return std::string(def);
+    if (!keyElement) return std::string(def);
     return GetXmlAttrString(keyElement, attr);
 }
 

@@ -43,14 +43,12 @@ bool IsValidHhmmss(uint32_t t) {
     return t / 10000 <= 23 && (t / 100) % 100 <= 59 && t % 100 <= 59;
 }
 
-} // namespace
+}  // namespace
 
 bool IsValidDate(uint32_t date) {
-    if (date < 19000101 || date > 20501231)
-        return false;
+    if (date < 19000101 || date > 20501231) return false;
     unsigned year = date / 10000, month = (date / 100) % 100, day = date % 100;
-    if (month < 1 || month > 12 || day < 1)
-        return false;
+    if (month < 1 || month > 12 || day < 1) return false;
     static constexpr unsigned kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     unsigned last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
@@ -58,8 +56,7 @@ bool IsValidDate(uint32_t date) {
 }
 
 int64_t DateToTime(uint32_t date) {
-    if (!IsValidDate(date))
-        return -1;
+    if (!IsValidDate(date)) return -1;
     return DayNumber(date) * kSecondsPerDay - kChinaOffset;
 }
 
@@ -78,25 +75,21 @@ uint32_t TimeToHhmmss(int64_t t) {
 }
 
 uint32_t AddDays(uint32_t date, int days) {
-    if (!IsValidDate(date))
-        return 0;
+    if (!IsValidDate(date)) return 0;
     uint32_t result = CivilFromDays(DayNumber(date) + days);
     return IsValidDate(result) ? result : 0;
 }
 
 int DayOfWeek(uint32_t date) {
-    if (!IsValidDate(date))
-        return 0;
+    if (!IsValidDate(date)) return 0;
     // 1970-01-01 was a Thursday (5 in the 1 = Sunday numbering).
     int64_t w = (DayNumber(date) + 4) % 7;
-    if (w < 0)
-        w += 7;
+    if (w < 0) w += 7;
     return static_cast<int>(w) + 1;
 }
 
 int DaysBetween(uint32_t a, uint32_t b) {
-    if (!IsValidDate(a) || !IsValidDate(b))
-        return 0;
+    if (!IsValidDate(a) || !IsValidDate(b)) return 0;
     return static_cast<int>(DayNumber(b) - DayNumber(a));
 }
 
@@ -125,27 +118,22 @@ int16_t MinutesSinceOpen(const TradingSessions& sessions, int hhmm) {
     int sum = 0;
     for (int i = 0; i < count; ++i) {
         int s = sessions.start[i], e = sessions.end[i];
-        if (hhmm <= s)
-            return static_cast<int16_t>(i == 0 ? 0 : sum - 1);
-        if (hhmm <= e)
-            return static_cast<int16_t>(sum + minutes(s, hhmm) - 1);
+        if (hhmm <= s) return static_cast<int16_t>(i == 0 ? 0 : sum - 1);
+        if (hhmm <= e) return static_cast<int16_t>(sum + minutes(s, hhmm) - 1);
         sum += minutes(s, e);
     }
     return static_cast<int16_t>(sum - 1);
 }
 
 bool ShiftDateTime(int minutes, uint32_t& date, uint32_t& time) {
-    if (minutes == 0)
-        return true;
-    if (!IsValidDate(date) || !IsValidHhmmss(time))
-        return false;
+    if (minutes == 0) return true;
+    if (!IsValidDate(date) || !IsValidHhmmss(time)) return false;
     int64_t seconds = DayNumber(date) * kSecondsPerDay + (time / 10000) * 3600 +
                       ((time / 100) % 100) * 60 + time % 100 - static_cast<int64_t>(minutes) * 60;
     int64_t day = FloorDiv(seconds, kSecondsPerDay);
     int64_t rest = seconds - day * kSecondsPerDay;
     uint32_t newDate = CivilFromDays(day);
-    if (!IsValidDate(newDate))
-        return false;
+    if (!IsValidDate(newDate)) return false;
     date = newDate;
     time = static_cast<uint32_t>(rest / 3600 * 10000 + (rest / 60 % 60) * 100 + rest % 60);
     return true;

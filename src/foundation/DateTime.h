@@ -28,9 +28,9 @@ int DaysBetween(uint32_t a, uint32_t b);
 
 // "Now" in China time.
 struct ChinaDateTime {
-    uint32_t date = 0;         // yyyymmdd
-    uint32_t time = 0;         // hhmmss
-    uint32_t secondsOfDay = 0; // hh * 3600 + mm * 60 + ss
+    uint32_t date = 0;          // yyyymmdd
+    uint32_t time = 0;          // hhmmss
+    uint32_t secondsOfDay = 0;  // hh * 3600 + mm * 60 + ss
 };
 ChinaDateTime ChinaNow();
 uint32_t ChinaToday();

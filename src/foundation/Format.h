@@ -11,8 +11,8 @@
 
 // Period menu and shortcut commands.
 enum PeriodCommand : int {
-    ID_PERIOD_TICK = 39981,     // 每笔
-    ID_PERIOD_TREND = 39982,    // 分时
+    ID_PERIOD_TICK = 39981,   // 每笔
+    ID_PERIOD_TREND = 39982,  // 分时
     ID_PERIOD_MIN1 = 39983,
     ID_PERIOD_MIN5 = 39984,
     ID_PERIOD_MIN15 = 39985,
@@ -30,7 +30,7 @@ enum PeriodCommand : int {
 
 // Data types of a series.
 enum DataTypeCode : int16_t {
-    DATATYPE_TREND = 2,   // intraday minutes
+    DATATYPE_TREND = 2,  // intraday minutes
     DATATYPE_MINUTE = 3,
     DATATYPE_DAY = 4,
     DATATYPE_HISTREND = 5,
@@ -39,8 +39,8 @@ enum DataTypeCode : int16_t {
 
 // The user's own period lengths (kept with the common variables; 3 and 10 by default).
 struct PeriodSettings {
-    int16_t minuteCount = 3; // the n-minute period
-    int16_t dayCount = 10;   // the n-day period; negative: counted backwards
+    int16_t minuteCount = 3;  // the n-minute period
+    int16_t dayCount = 10;    // the n-day period; negative: counted backwards
 };
 // The process-wide settings the helpers below use unless given others.
 PeriodSettings& UserPeriodSettings();

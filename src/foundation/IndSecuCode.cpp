@@ -11,11 +11,10 @@ int CompareNoCase(const std::string& a, const std::string& b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-} // namespace
+}  // namespace
 
 void CIndSecuCode::Read(const tinyxml2::XMLElement* element) {
-    if (!element)
-        return;
+    if (!element) return;
     *this = ReadSecurityCode(element, "market", "code");
 }
 
@@ -28,7 +27,6 @@ int CompareSecuCode(const CIndSecuCode& a, const CIndSecuCode& b) {
 }
 
 int CompareSecuCodeOrder(const CIndSecuCode& a, const CIndSecuCode& b) {
-    if (a.m_nMarket != b.m_nMarket)
-        return a.m_nMarket < b.m_nMarket ? -1 : 1;
+    if (a.m_nMarket != b.m_nMarket) return a.m_nMarket < b.m_nMarket ? -1 : 1;
     return CompareNoCase(a.m_strCode, b.m_strCode);
 }

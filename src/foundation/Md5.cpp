@@ -58,7 +58,7 @@ void Transform(uint32_t state[4], const unsigned char block[64]) {
     state[3] += d;
 }
 
-} // namespace
+}  // namespace
 
 void Md5Init(Md5Context& ctx) {
     ctx.count[0] = ctx.count[1] = 0;
@@ -81,12 +81,10 @@ void Md5Update(Md5Context& ctx, const void* data, size_t length) {
     if (length >= partLen) {
         std::memcpy(ctx.buffer + index, input, partLen);
         Transform(ctx.state, ctx.buffer);
-        for (i = partLen; i + 63 < length; i += 64)
-            Transform(ctx.state, input + i);
+        for (i = partLen; i + 63 < length; i += 64) Transform(ctx.state, input + i);
         index = 0;
     }
-    if (length > i)
-        std::memcpy(ctx.buffer + index, input + i, length - i);
+    if (length > i) std::memcpy(ctx.buffer + index, input + i, length - i);
 }
 
 void Md5Final(Md5Context& ctx, unsigned char digest[16]) {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 struct Md5Context {
-    uint32_t count[2];     // bit count, low word first
+    uint32_t count[2];  // bit count, low word first
     uint32_t state[4];
     unsigned char buffer[64];
 };

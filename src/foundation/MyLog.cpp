@@ -1,15 +1,16 @@
 #include "foundation/MyLog.h"
 
-#include <cstdarg>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cstdarg>
 
 namespace {
 
 std::mutex g_dirMutex;
 std::string g_dir;
 
-} // namespace
+}  // namespace
 
 void SetLogDirectory(const std::string& dir) {
     std::lock_guard lock(g_dirMutex);
@@ -23,17 +24,14 @@ std::string GetLogDirectory() {
 
 std::string LogFilePath(const std::string& name) {
     std::string dir = GetLogDirectory();
-    if (dir.empty())
-        return name;
-    if (dir.back() != '/')
-        dir += '/';
+    if (dir.empty()) return name;
+    if (dir.back() != '/') dir += '/';
     return dir + name;
 }
 
 bool IsLogEnabled() {
     int fd = ::open(LogFilePath("log.dat").c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     ::close(fd);
     return true;
 }
@@ -45,29 +43,25 @@ CMyLog::~CMyLog() {
 
 void CMyLog::Open(const std::string& path) {
     std::lock_guard lock(m_mutex);
-    if (m_file)
-        return;
+    if (m_file) return;
     m_file = std::fopen(path.c_str(), "ab");
 }
 
 int CMyLog::WriteLog(const char* format, ...) {
-    if (!IsLogEnabled())
-        return 0;
+    if (!IsLogEnabled()) return 0;
     char line[260];
     va_list args;
     va_start(args, format);
     int n = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    if (n < 0)
-        line[0] = '\0';
+    if (n < 0) line[0] = '\0';
     AppendLine(line, true);
     return 1;
 }
 
 void CMyLog::AppendLine(const std::string& text, bool immediate) {
     std::lock_guard lock(m_mutex);
-    if (!m_file)
-        return;
+    if (!m_file) return;
     std::string line = text + "\r\n";
     if (!immediate) {
         m_backlog.push_back(std::move(line));
@@ -79,10 +73,8 @@ void CMyLog::AppendLine(const std::string& text, bool immediate) {
 
 void CMyLog::FlushBacklog() {
     std::lock_guard lock(m_mutex);
-    if (!m_file)
-        return;
-    for (const std::string& line : m_backlog)
-        std::fwrite(line.data(), 1, line.size(), m_file);
+    if (!m_file) return;
+    for (const std::string& line : m_backlog) std::fwrite(line.data(), 1, line.size(), m_file);
     m_backlog.clear();
     std::fflush(m_file);
 }

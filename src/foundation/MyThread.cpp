@@ -1,7 +1,8 @@
 #include "foundation/MyThread.h"
 
-#include <system_error>
 #include <unistd.h>
+
+#include <system_error>
 
 CMyThread::~CMyThread() {
     std::thread thread;
@@ -15,7 +16,7 @@ CMyThread::~CMyThread() {
     }
     if (thread.joinable()) {
         if (thread.get_id() == std::this_thread::get_id())
-            thread.detach(); // auto-delete: the worker is deleting its own object
+            thread.detach();  // auto-delete: the worker is deleting its own object
         else
             thread.join();
     }
@@ -25,8 +26,7 @@ bool CMyThread::Start(int /*priority*/) {
     std::thread previous;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_bIdle)
-            return false;
+        if (!m_bIdle) return false;
         previous = std::move(m_thread);
     }
     // The previous run has flagged itself idle; its thread is at most returning.
@@ -38,8 +38,7 @@ bool CMyThread::Start(int /*priority*/) {
     }
 
     std::lock_guard lock(m_mutex);
-    if (!m_bIdle)
-        return false;
+    if (!m_bIdle) return false;
     m_bStopRequested = false;
     m_bEnded = false;
     m_bIdle = false;
@@ -54,8 +53,7 @@ bool CMyThread::Start(int /*priority*/) {
 
 void CMyThread::RequestStop() {
     std::lock_guard lock(m_mutex);
-    if (m_bIdle)
-        return;
+    if (m_bIdle) return;
     m_bStopRequested = true;
     m_stopEvent.notify_all();
 }
@@ -72,8 +70,7 @@ void CMyThread::Stop() {
             thread = std::move(m_thread);
     }
     // Joining owns the thread object outright: there is no handle left to go stale.
-    if (thread.joinable())
-        thread.join();
+    if (thread.joinable()) thread.join();
 }
 
 bool CMyThread::WaitForStop(std::chrono::milliseconds timeout) {
@@ -104,9 +101,7 @@ void CMyThread::ThreadProc() {
         m_bIdle = true;
         autoDelete = m_bAutoDelete;
         // Nobody will join a self-deleting worker; Stop may already have taken the handle.
-        if (autoDelete && m_thread.joinable())
-            m_thread.detach();
+        if (autoDelete && m_thread.joinable()) m_thread.detach();
     }
-    if (autoDelete)
-        delete this;
+    if (autoDelete) delete this;
 }

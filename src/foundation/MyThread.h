@@ -55,13 +55,13 @@ protected:
 private:
     void ThreadProc();
 
-    std::atomic<uint32_t> m_nThreadId {0};
-    std::mutex m_mutex; // guards m_thread and the stop wake-up
+    std::atomic<uint32_t> m_nThreadId{0};
+    std::mutex m_mutex;  // guards m_thread and the stop wake-up
     std::condition_variable m_stopEvent;
     std::thread m_thread;
-    std::atomic<bool> m_bStopRequested {false};
-    std::atomic<bool> m_bIdle {true};
-    std::atomic<bool> m_bEnded {false};
-    std::atomic<bool> m_bAutoDelete {false};
-    std::atomic<int> m_nExitCode {0};
+    std::atomic<bool> m_bStopRequested{false};
+    std::atomic<bool> m_bIdle{true};
+    std::atomic<bool> m_bEnded{false};
+    std::atomic<bool> m_bAutoDelete{false};
+    std::atomic<int> m_nExitCode{0};
 };

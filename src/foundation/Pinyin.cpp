@@ -23,14 +23,12 @@ void BuildImpl(std::string_view gbk, std::vector<std::string>& out, const Entrie
                const Entries& polyphonic) {
     out.clear();
     size_t nul = gbk.find('\0');
-    if (nul != std::string_view::npos)
-        gbk = gbk.substr(0, nul);
+    if (nul != std::string_view::npos) gbk = gbk.substr(0, nul);
     const bool isChongqingBoard = gbk == kChongqingBoard;
 
     std::vector<std::string> candidates(1);
     auto appendAll = [&](char letter) {
-        for (std::string& c : candidates)
-            c.push_back(letter);
+        for (std::string& c : candidates) c.push_back(letter);
     };
 
     for (size_t i = 0; i < gbk.size(); ++i) {
@@ -43,12 +41,11 @@ void BuildImpl(std::string_view gbk, std::vector<std::string>& out, const Entrie
             appendAll(static_cast<char>(byte - 'a' + 'A'));
             continue;
         }
-        if (byte < 0x80 || i + 1 >= gbk.size())
-            continue;
+        if (byte < 0x80 || i + 1 >= gbk.size()) continue;
 
         auto trail = static_cast<unsigned char>(gbk[i + 1]);
         uint16_t code = static_cast<uint16_t>(byte << 8 | trail);
-        ++i; // the trail byte belongs to this character
+        ++i;  // the trail byte belongs to this character
 
         std::string initials;
         for (const PinyinRow& row : kPinyinRows) {
@@ -69,8 +66,7 @@ void BuildImpl(std::string_view gbk, std::vector<std::string>& out, const Entrie
         for (const auto& entry : polyphonic) {
             std::string_view e(entry);
             if (e.size() > 1 && EntryContains(e, byte, trail)) {
-                if (isChongqingBoard)
-                    initials.clear();
+                if (isChongqingBoard) initials.clear();
                 initials.push_back(e[0]);
                 break;
             }
@@ -83,8 +79,7 @@ void BuildImpl(std::string_view gbk, std::vector<std::string>& out, const Entrie
             grown.reserve(std::min(candidates.size() * initials.size(), kMaxPinyinCandidates));
             for (char letter : initials) {
                 for (const std::string& c : candidates) {
-                    if (grown.size() >= kMaxPinyinCandidates)
-                        break;
+                    if (grown.size() >= kMaxPinyinCandidates) break;
                     grown.push_back(c + letter);
                 }
             }
@@ -94,7 +89,7 @@ void BuildImpl(std::string_view gbk, std::vector<std::string>& out, const Entrie
     out = std::move(candidates);
 }
 
-} // namespace
+}  // namespace
 
 void BuildPinyinInitials(std::string_view gbk, std::vector<std::string>& out,
                          std::span<const std::string> level2Groups,

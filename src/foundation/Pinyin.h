@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr int kPinyinLetterCount = 23; // A..Z without I, U, V
+inline constexpr int kPinyinLetterCount = 23;  // A..Z without I, U, V
 inline constexpr int kPinyinPolyphonicCount = 9;
 
 // One initial letter's range of GB2312 level-1 characters (two-byte codes, lead byte high)

@@ -1,12 +1,12 @@
 #include "foundation/TextCodec.h"
 
+#include <iconv.h>
+#include <tinyxml2.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iconv.h>
-
-#include <tinyxml2.h>
 
 namespace {
 
@@ -16,8 +16,7 @@ class Converter {
 public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
     ~Converter() {
-        if (m_cd != reinterpret_cast<iconv_t>(-1))
-            iconv_close(m_cd);
+        if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -36,14 +35,10 @@ std::string_view UpToNul(std::string_view s) {
 
 // Length of the UTF-8 sequence that starts with `lead`, 1 for a byte that cannot start one.
 size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
-    if (lead >= 0xE0 && lead <= 0xEF)
-        return 3;
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
     return 1;
 }
 
@@ -58,22 +53,15 @@ size_t ValidUtf8Prefix(std::string_view s) {
             continue;
         }
         size_t len = Utf8SequenceLength(c);
-        if (len == 1 || i + len > n)
-            return i;
+        if (len == 1 || i + len > n) return i;
         unsigned char c1 = p[i + 1];
-        if ((c1 & 0xC0) != 0x80)
-            return i;
-        if (c == 0xE0 && c1 < 0xA0)
-            return i; // overlong
-        if (c == 0xED && c1 > 0x9F)
-            return i; // surrogate
-        if (c == 0xF0 && c1 < 0x90)
-            return i; // overlong
-        if (c == 0xF4 && c1 > 0x8F)
-            return i; // beyond U+10FFFF
+        if ((c1 & 0xC0) != 0x80) return i;
+        if (c == 0xE0 && c1 < 0xA0) return i;  // overlong
+        if (c == 0xED && c1 > 0x9F) return i;  // surrogate
+        if (c == 0xF0 && c1 < 0x90) return i;  // overlong
+        if (c == 0xF4 && c1 > 0x8F) return i;  // beyond U+10FFFF
         for (size_t k = 2; k < len; ++k)
-            if ((p[i + k] & 0xC0) != 0x80)
-                return i;
+            if ((p[i + k] & 0xC0) != 0x80) return i;
         i += len;
     }
     return n;
@@ -84,8 +72,7 @@ size_t ValidUtf8Prefix(std::string_view s) {
 template <typename Replace>
 std::string Convert(Converter& conv, std::string_view in, Replace replace) {
     std::string out;
-    if (in.empty() || !conv.IsOpen())
-        return out;
+    if (in.empty() || !conv.IsOpen()) return out;
     iconv(conv.Handle(), nullptr, nullptr, nullptr, nullptr);
     out.resize(in.size() * 2 + 16);
     char* src = const_cast<char*>(in.data());
@@ -97,8 +84,7 @@ std::string Convert(Converter& conv, std::string_view in, Replace replace) {
         size_t dstLeft = out.size() - used;
         size_t r = iconv(conv.Handle(), &src, &srcLeft, &dst, &dstLeft);
         used = out.size() - dstLeft;
-        if (r != static_cast<size_t>(-1))
-            break;
+        if (r != static_cast<size_t>(-1)) break;
         if (errno == E2BIG) {
             out.resize(out.size() * 2);
             continue;
@@ -106,12 +92,10 @@ std::string Convert(Converter& conv, std::string_view in, Replace replace) {
         // EILSEQ (invalid or unconvertible) or EINVAL (incomplete sequence at the end).
         bool incomplete = errno == EINVAL;
         size_t drop = replace(std::string_view(src, srcLeft), incomplete, mark);
-        if (drop == 0 || drop > srcLeft)
-            drop = 1;
+        if (drop == 0 || drop > srcLeft) drop = 1;
         src += drop;
         srcLeft -= drop;
-        if (out.size() - used < mark.size() + 8)
-            out.resize(out.size() * 2 + mark.size());
+        if (out.size() - used < mark.size() + 8) out.resize(out.size() * 2 + mark.size());
         std::memcpy(out.data() + used, mark.data(), mark.size());
         used += mark.size();
         iconv(conv.Handle(), nullptr, nullptr, nullptr, nullptr);
@@ -123,10 +107,8 @@ std::string Convert(Converter& conv, std::string_view in, Replace replace) {
 // Code point of a well-formed UTF-8 sequence of `len` bytes.
 uint32_t DecodeUtf8(std::string_view s, size_t len) {
     auto b = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(s[i])); };
-    if (len == 2)
-        return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
-    if (len == 3)
-        return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
+    if (len == 2) return (b(0) & 0x1F) << 6 | (b(1) & 0x3F);
+    if (len == 3) return (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F);
     return (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F);
 }
 
@@ -134,23 +116,23 @@ uint32_t DecodeUtf8(std::string_view s, size_t len) {
 // for XML text, by a character reference; a broken sequence is dropped byte by byte.
 std::string Utf8ToGbk(std::string_view utf8, bool xmlReferences) {
     thread_local Converter conv("GBK", "UTF-8");
-    return Convert(conv, UpToNul(utf8), [&](std::string_view rest, bool incomplete, std::string& mark) {
-        mark = "?";
-        if (incomplete)
-            return rest.size();
-        size_t len = Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-        if (len == 1 || len > rest.size() || ValidUtf8Prefix(rest.substr(0, len)) != len)
-            return size_t {1};
-        if (xmlReferences) {
-            char ref[16];
-            std::snprintf(ref, sizeof ref, "&#x%X;", DecodeUtf8(rest, len));
-            mark = ref;
-        }
-        return len;
-    });
+    return Convert(
+        conv, UpToNul(utf8), [&](std::string_view rest, bool incomplete, std::string& mark) {
+            mark = "?";
+            if (incomplete) return rest.size();
+            size_t len = Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
+            if (len == 1 || len > rest.size() || ValidUtf8Prefix(rest.substr(0, len)) != len)
+                return size_t{1};
+            if (xmlReferences) {
+                char ref[16];
+                std::snprintf(ref, sizeof ref, "&#x%X;", DecodeUtf8(rest, len));
+                mark = ref;
+            }
+            return len;
+        });
 }
 
-} // namespace
+}  // namespace
 
 std::string Utf8ToAnsi(std::string_view utf8) {
     return Utf8ToGbk(utf8, false);
@@ -162,19 +144,18 @@ std::string Utf8ToAnsiXml(std::string_view utf8) {
 
 std::string AnsiToUtf8(std::string_view gbk) {
     thread_local Converter conv("UTF-8", "GBK");
-    return Convert(conv, UpToNul(gbk), [](std::string_view rest, bool incomplete, std::string& mark) {
-        mark = "\xEF\xBF\xBD";
-        if (incomplete)
-            return rest.size();
-        auto lead = static_cast<unsigned char>(rest[0]);
-        if (lead >= 0x81 && lead <= 0xFE && rest.size() >= 2) {
-            auto trail = static_cast<unsigned char>(rest[1]);
-            // A well-shaped pair without a mapping is one unknown character.
-            if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F)
-                return size_t {2};
-        }
-        return size_t {1};
-    });
+    return Convert(conv, UpToNul(gbk),
+                   [](std::string_view rest, bool incomplete, std::string& mark) {
+                       mark = "\xEF\xBF\xBD";
+                       if (incomplete) return rest.size();
+                       auto lead = static_cast<unsigned char>(rest[0]);
+                       if (lead >= 0x81 && lead <= 0xFE && rest.size() >= 2) {
+                           auto trail = static_cast<unsigned char>(rest[1]);
+                           // A well-shaped pair without a mapping is one unknown character.
+                           if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) return size_t{2};
+                       }
+                       return size_t{1};
+                   });
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -182,8 +163,7 @@ bool IsValidUtf8(std::string_view text) {
 }
 
 std::string GetXmlAttrAnsi(const tinyxml2::XMLElement* element, const char* name) {
-    if (!element || !name)
-        return {};
+    if (!element || !name) return {};
     const char* value = element->Attribute(name);
     return value ? Utf8ToAnsi(value) : std::string();
 }

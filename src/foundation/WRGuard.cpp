@@ -8,8 +8,7 @@ void CWRGuard::ReadLock() {
 
 void CWRGuard::ReadUnlock() {
     std::lock_guard lock(m_mutex);
-    if (m_nReaders > 0 && --m_nReaders == 0)
-        m_changed.notify_all();
+    if (m_nReaders > 0 && --m_nReaders == 0) m_changed.notify_all();
 }
 
 void CWRGuard::WriteLock() {
@@ -26,16 +25,14 @@ void CWRGuard::WriteUnlock() {
 
 bool CWRGuard::TryReadLock() {
     std::lock_guard lock(m_mutex);
-    if (m_bWriter)
-        return false;
+    if (m_bWriter) return false;
     ++m_nReaders;
     return true;
 }
 
 bool CWRGuard::TryWriteLock() {
     std::lock_guard lock(m_mutex);
-    if (m_bWriter || m_nReaders > 0)
-        return false;
+    if (m_bWriter || m_nReaders > 0) return false;
     m_bWriter = true;
     return true;
 }

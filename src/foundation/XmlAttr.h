@@ -26,7 +26,8 @@ int QueryXmlAttrInt(const tinyxml2::XMLElement* element, std::string_view name, 
 // The attribute's text; empty when absent.
 std::string GetXmlAttrString(const tinyxml2::XMLElement* element, std::string_view name);
 
-void SetXmlAttrInt(tinyxml2::XMLElement* element, std::string_view name, int value, size_t offset = 0);
+void SetXmlAttrInt(tinyxml2::XMLElement* element, std::string_view name, int value,
+                   size_t offset = 0);
 void SetXmlAttrString(tinyxml2::XMLElement* element, std::string_view name, std::string_view value,
                       size_t offset = 0);
 

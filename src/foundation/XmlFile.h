@@ -11,8 +11,8 @@ class XMLDocument;
 
 enum class XmlLoadResult {
     Ok,
-    Missing, // the file does not exist or cannot be read
-    Damaged, // the file exists but does not parse; the document is left empty
+    Missing,  // the file does not exist or cannot be read
+    Damaged,  // the file exists but does not parse; the document is left empty
 };
 
 XmlLoadResult LoadXmlFile(tinyxml2::XMLDocument& doc, const std::string& path,

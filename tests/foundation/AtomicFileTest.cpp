@@ -1,14 +1,13 @@
-#include "foundation/AtomicFile.h"
-#include "foundation/XmlFile.h"
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <tinyxml2.h>
 
 #include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
-
-#include <gtest/gtest.h>
-#include <tinyxml2.h>
 
 #include "TempDir.h"
+#include "foundation/AtomicFile.h"
+#include "foundation/XmlFile.h"
 
 namespace fs = std::filesystem;
 
@@ -16,8 +15,7 @@ namespace {
 
 size_t CountEntries(const std::string& dir) {
     size_t n = 0;
-    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir))
-        ++n;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir)) ++n;
     return n;
 }
 
@@ -34,10 +32,10 @@ public:
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
 
 private:
-    rlimit m_saved {};
+    rlimit m_saved{};
 };
 
-} // namespace
+}  // namespace
 
 TEST(AtomicFile, WritesNewFileCreatingParentDirectories) {
     TempDir dir;
@@ -99,7 +97,7 @@ TEST(XmlFile, Gb2312DeclaredFileRoundTripsAsGbkOnDisk) {
     tinyxml2::XMLElement* root = doc.NewElement("root");
     doc.InsertEndChild(root);
     root->SetAttribute("name", "浦发银行");
-    root->SetAttribute("note", "a😀b&c"); // no GBK form: kept as a character reference
+    root->SetAttribute("note", "a😀b&c");  // no GBK form: kept as a character reference
     ASSERT_TRUE(SaveXmlFile(doc, path));
 
     std::string bytes = ReadFileText(path);

@@ -1,12 +1,11 @@
-#include "foundation/Config.h"
-
-#include <csignal>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <tinyxml2.h>
 
+#include <csignal>
+
 #include "TempDir.h"
+#include "foundation/Config.h"
 
 namespace {
 
@@ -14,10 +13,10 @@ class ConfigTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetConfig(); }
     void TearDown() override { ResetConfig(); }
-    TempDir dir {true}; // appconfig.xml is relative to the current directory
+    TempDir dir{true};  // appconfig.xml is relative to the current directory
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(ConfigTest, MissingFileReadsDefaultsAndWritesNothing) {
     EXPECT_FALSE(LoadConfig());
@@ -29,7 +28,8 @@ TEST_F(ConfigTest, MissingFileReadsDefaultsAndWritesNothing) {
 }
 
 TEST_F(ConfigTest, DefaultCoversOnlyMissingElements) {
-    WriteFileText("appconfig.xml", "<config><system><host address=\"a.b\" port=\"x1\"/></system></config>");
+    WriteFileText("appconfig.xml",
+                  "<config><system><host address=\"a.b\" port=\"x1\"/></system></config>");
     ASSERT_TRUE(LoadConfig());
     EXPECT_EQ(GetConfigInt("system", "host", "rempwd", 5), 0) << "element there, attribute not";
     EXPECT_EQ(GetConfigInt("system", "host", "port", 5), 0) << "not numeric";
@@ -59,13 +59,14 @@ TEST_F(ConfigTest, WriteCreatesSectionThenKeyAtTheEndAndSavesBatches) {
     EXPECT_STREQ(freq->Attribute("size"), "2");
     EXPECT_STREQ(freq->Attribute("p1"), "65540");
     // The file declares gb2312, so the name is stored in GBK.
-    EXPECT_STREQ(root->FirstChildElement("system")->FirstChildElement("host")->Attribute("username"),
-                 "\xD5\xC5\xC8\xFD");
+    EXPECT_STREQ(
+        root->FirstChildElement("system")->FirstChildElement("host")->Attribute("username"),
+        "\xD5\xC5\xC8\xFD");
 
     ResetConfig();
     ASSERT_TRUE(LoadConfig());
     EXPECT_EQ(GetConfigString("system", "host", "username", ""), "张三");
-    SetConfigInt("self", "freqPeriod", "size", 3, false); // replaces, does not add
+    SetConfigInt("self", "freqPeriod", "size", 3, false);  // replaces, does not add
     EXPECT_EQ(GetConfigInt("self", "freqPeriod", "size", 0), 3);
 }
 
@@ -75,7 +76,7 @@ TEST_F(ConfigTest, FailedSaveKeepsOldFileAndNewValuesInMemory) {
     ASSERT_TRUE(LoadConfig());
     {
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved {};
+        rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit lim = saved;
         lim.rlim_cur = 8;

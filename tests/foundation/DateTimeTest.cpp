@@ -1,8 +1,8 @@
-#include "foundation/DateTime.h"
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include <gtest/gtest.h>
+#include "foundation/DateTime.h"
 
 TEST(DateTime, IsValidDateChecksRealCalendar) {
     struct {
@@ -14,8 +14,7 @@ TEST(DateTime, IsValidDateChecksRealCalendar) {
         {20181301, false}, {20180001, false}, {20180100, false}, {18991231, false},
         {19000101, true},  {20501231, true},  {20510101, false}, {0, false},
     };
-    for (auto c : cases)
-        EXPECT_EQ(IsValidDate(c.date), c.valid) << c.date;
+    for (auto c : cases) EXPECT_EQ(IsValidDate(c.date), c.valid) << c.date;
 }
 
 TEST(DateTime, DateToTimeIsChinaMidnightWhateverTheZone) {
@@ -40,9 +39,9 @@ TEST(DateTime, CalendarArithmetic) {
     EXPECT_EQ(AddDays(20231231, 1), 20240101u);
     EXPECT_EQ(AddDays(20501231, 1), 0u);
     EXPECT_EQ(AddDays(20180231, 1), 0u);
-    EXPECT_EQ(DayOfWeek(20150615), 2); // Monday
-    EXPECT_EQ(DayOfWeek(20150619), 6); // Friday
-    EXPECT_EQ(DayOfWeek(20150621), 1); // Sunday
+    EXPECT_EQ(DayOfWeek(20150615), 2);  // Monday
+    EXPECT_EQ(DayOfWeek(20150619), 6);  // Friday
+    EXPECT_EQ(DayOfWeek(20150621), 1);  // Sunday
     EXPECT_EQ(DaysBetween(20150619, 20150622), 3);
     EXPECT_EQ(DaysBetween(20240301, 20240228), -2);
 }
@@ -66,9 +65,8 @@ TEST(DateTime, MinutesSinceOpenOverTwoSessions) {
         int index;
     } cases[] = {{900, 0},    {930, 0},    {931, 0},    {1000, 29},  {1130, 119},
                  {1200, 119}, {1300, 119}, {1301, 120}, {1500, 239}, {1600, 239}};
-    for (auto c : cases)
-        EXPECT_EQ(MinutesSinceOpen(s, c.time), c.index) << c.time;
-    s.count = 200; // never reads past the eight slots
+    for (auto c : cases) EXPECT_EQ(MinutesSinceOpen(s, c.time), c.index) << c.time;
+    s.count = 200;  // never reads past the eight slots
     EXPECT_EQ(MinutesSinceOpen(s, 1600), 239);
 }
 
@@ -77,12 +75,10 @@ TEST(DateTime, ShiftDateTimeKeepsTheMinutesOfTheDifference) {
         int minutes;
         uint32_t date, time, wantDate, wantTime;
     } cases[] = {
-        {90, 20240301, 3000, 20240229, 230000},    // 90 minutes, not one hour
-        {60, 20240301, 3000, 20240229, 233000},
-        {-60, 20231231, 233015, 20240101, 3015},
-        {-570, 20240101, 120000, 20240101, 213000},
-        {30, 20240101, 120000, 20240101, 113000},
-        {0, 20180231, 999999, 20180231, 999999}, // nothing to do, nothing checked
+        {90, 20240301, 3000, 20240229, 230000},  // 90 minutes, not one hour
+        {60, 20240301, 3000, 20240229, 233000},     {-60, 20231231, 233015, 20240101, 3015},
+        {-570, 20240101, 120000, 20240101, 213000}, {30, 20240101, 120000, 20240101, 113000},
+        {0, 20180231, 999999, 20180231, 999999},  // nothing to do, nothing checked
     };
     for (auto c : cases) {
         uint32_t d = c.date, t = c.time;

@@ -1,9 +1,9 @@
-#include "foundation/CommonColors.h"
-#include "foundation/Format.h"
+#include <gtest/gtest.h>
 
 #include <map>
 
-#include <gtest/gtest.h>
+#include "foundation/CommonColors.h"
+#include "foundation/Format.h"
 
 TEST(Format, CommandsAndPeriodsMapBothWays) {
     PeriodSettings s;
@@ -21,8 +21,7 @@ TEST(Format, CommandsAndPeriodsMapBothWays) {
     EXPECT_EQ(period, -1);
     // Every fixed command survives the round trip.
     for (int cmd = ID_PERIOD_TICK; cmd <= ID_PERIOD_NDAY; ++cmd) {
-        if (cmd == ID_PERIOD_NMINUTE)
-            continue;
+        if (cmd == ID_PERIOD_NMINUTE) continue;
         CommandIdToPeriod(cmd, type, period, s);
         EXPECT_EQ(PeriodToCommandId(type, period), cmd) << cmd;
     }
@@ -41,11 +40,14 @@ TEST(Format, PeriodNames) {
         bool expand, shortName;
         const char* name;
     } cases[] = {
-        {0, 2, false, false, "分时"},  {0, 5, false, false, "历史"},   {0, 13, false, false, "每笔"},
-        {5, 3, false, false, "5分钟"}, {5, 3, false, true, "5分"},     {-1, 3, false, false, "多分钟"},
-        {-1, 3, true, false, "7分钟"}, {1, 4, false, false, "日线"},   {2, 4, false, false, "周线"},
-        {5, 4, false, false, "半年线"}, {6, 4, false, false, "年线"},  {0, 4, false, false, "日线"},
-        {-1, 4, false, false, "多日线"}, {-1, 4, true, false, "反3日"}, {1, 9, false, false, ""},
+        {0, 2, false, false, "分时"},    {0, 5, false, false, "历史"},
+        {0, 13, false, false, "每笔"},   {5, 3, false, false, "5分钟"},
+        {5, 3, false, true, "5分"},      {-1, 3, false, false, "多分钟"},
+        {-1, 3, true, false, "7分钟"},   {1, 4, false, false, "日线"},
+        {2, 4, false, false, "周线"},    {5, 4, false, false, "半年线"},
+        {6, 4, false, false, "年线"},    {0, 4, false, false, "日线"},
+        {-1, 4, false, false, "多日线"}, {-1, 4, true, false, "反3日"},
+        {1, 9, false, false, ""},
     };
     for (auto c : cases)
         EXPECT_EQ(GetPeriodName(c.period, c.type, c.expand, c.shortName, s), c.name)
@@ -61,19 +63,23 @@ TEST(Format, Numbers) {
     struct {
         double x;
         const char* text;
-    } compact[] = {{3.0, "3"}, {3.5, "3.5"}, {3.25, "3.25"}, {-2.5, "-2.5"}, {0.0, "0"},
-                   {-7.0, "-7"}, {1e20, "100000000000000000000"}};
-    for (auto c : compact)
-        EXPECT_EQ(FormatCompactNumber(c.x), c.text) << c.x;
+    } compact[] = {{3.0, "3"},
+                   {3.5, "3.5"},
+                   {3.25, "3.25"},
+                   {-2.5, "-2.5"},
+                   {0.0, "0"},
+                   {-7.0, "-7"},
+                   {1e20, "100000000000000000000"}};
+    for (auto c : compact) EXPECT_EQ(FormatCompactNumber(c.x), c.text) << c.x;
     struct {
         int64_t v, d;
         const char* text;
-    } scaled[] = {{12340, 1000, "12.34"}, {12345, 1000, "12.345"}, {-500, 1000, "-0.5"},
-                  {7000, 1000, "7"},      {0, 1000, "0"},          {5, 1000, "0.005"},
-                  {-1234, 100, "-12.34"}, {42, 1, "42"},           {42, 0, "42"},
-                  {INT64_MIN, 1000, "-9223372036854775.808"}};
-    for (auto c : scaled)
-        EXPECT_EQ(FormatScaledInt64(c.v, c.d), c.text) << c.v << "/" << c.d;
+    } scaled[] = {{12340, 1000, "12.34"}, {12345, 1000, "12.345"},
+                  {-500, 1000, "-0.5"},   {7000, 1000, "7"},
+                  {0, 1000, "0"},         {5, 1000, "0.005"},
+                  {-1234, 100, "-12.34"}, {42, 1, "42"},
+                  {42, 0, "42"},          {INT64_MIN, 1000, "-9223372036854775.808"}};
+    for (auto c : scaled) EXPECT_EQ(FormatScaledInt64(c.v, c.d), c.text) << c.v << "/" << c.d;
 }
 
 TEST(Format, SmallHelpers) {
@@ -112,12 +118,12 @@ TEST(Format, SmallHelpers) {
 TEST(CommonColors, RiseFallUsesTheTableAndAMissingSkinKeyIsBlack) {
     CommonColorTable colors;
     SetDefaultCommonColours(colors);
-    std::map<std::string, COLORREF> skin = {{"uniFall", RGB(0, 255, 0)}, {"uniEqual", RGB(1, 2, 3)},
+    std::map<std::string, COLORREF> skin = {{"uniFall", RGB(0, 255, 0)},
+                                            {"uniEqual", RGB(1, 2, 3)},
                                             {"uniDlgTemplateClose", RGB(9, 9, 9)}};
     LoadCommonColours(colors, [&](std::string_view key) -> std::optional<COLORREF> {
         auto it = skin.find(std::string(key));
-        if (it == skin.end())
-            return std::nullopt;
+        if (it == skin.end()) return std::nullopt;
         return it->second;
     });
     EXPECT_EQ(GetRiseFallColor(10.0, 9.0, colors), 0u) << "skin without uniRise";

@@ -1,11 +1,11 @@
-#include "foundation/Base64.h"
-#include "foundation/Md5.h"
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-#include <gtest/gtest.h>
+#include "foundation/Base64.h"
+#include "foundation/Md5.h"
 
 TEST(Md5, Rfc1321TestSuite) {
     struct {
@@ -22,14 +22,12 @@ TEST(Md5, Rfc1321TestSuite) {
         {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
          "57edf4a22be3c955ac49da2e2107b67a"},
     };
-    for (auto c : cases)
-        EXPECT_EQ(Md5Hex(c.in), c.digest) << '"' << c.in << '"';
+    for (auto c : cases) EXPECT_EQ(Md5Hex(c.in), c.digest) << '"' << c.in << '"';
 }
 
 TEST(Md5, PiecewiseUpdatesMatchOneShotAcrossBlockBoundaries) {
     std::string data(1000, '\0');
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(i * 7 + 3);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + 3);
     for (size_t split : {1u, 55u, 56u, 63u, 64u, 65u, 127u, 999u}) {
         Md5Context ctx;
         Md5Init(ctx);
@@ -48,13 +46,19 @@ TEST(Base64, EncodingTableAndPadding) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"", ""},       {"f", "Zg=="},      {"fo", "Zm8="},         {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
         {"\xFB\xFF", "+/8="},
     };
     for (auto c : cases) {
         std::unique_ptr<char, decltype(&std::free)> enc(
-            Base64Encode(reinterpret_cast<const unsigned char*>(c.in), std::strlen(c.in)), &std::free);
+            Base64Encode(reinterpret_cast<const unsigned char*>(c.in), std::strlen(c.in)),
+            &std::free);
         ASSERT_NE(enc, nullptr);
         EXPECT_STREQ(enc.get(), c.out);
         EXPECT_EQ(Base64EncodeString(c.in), c.out);
@@ -85,7 +89,8 @@ TEST(Base64, InvalidTextIsRefusedByTheCheckedDecoder) {
     // The C decoder never fails on content and never reads past the given length.
     std::string text = "Zm9v*mFy";
     size_t n = 0;
-    std::unique_ptr<unsigned char, decltype(&std::free)> dec(Base64Decode(4, text.data(), &n), &std::free);
+    std::unique_ptr<unsigned char, decltype(&std::free)> dec(Base64Decode(4, text.data(), &n),
+                                                             &std::free);
     EXPECT_EQ(n, 3u);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(dec.get())), "foo");
 }

@@ -1,6 +1,6 @@
-#include "foundation/IndSecuCode.h"
-
 #include <gtest/gtest.h>
+
+#include "foundation/IndSecuCode.h"
 
 TEST(IndSecuCode, OrdersByMarketThenCode) {
     CIndSecuCode sh(1, "600000"), sz(2, "000001"), sh2(1, "600001");

@@ -1,10 +1,9 @@
-#include "foundation/MyLog.h"
+#include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
 #include "TempDir.h"
+#include "foundation/MyLog.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ protected:
     TempDir dir;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(MyLogTest, WithoutMarkerNothingIsWritten) {
     EXPECT_FALSE(IsLogEnabled());
@@ -61,7 +60,7 @@ TEST_F(MyLogTest, BacklogReachesFileOnlyWhenFlushedOrDestroyed) {
     }
     EXPECT_EQ(LogText(), "one\r\ntwo\r\n");
 
-    CMyLog again; // appends, never truncates
+    CMyLog again;  // appends, never truncates
     again.Open(LogFilePath("log.txt"));
     again.AppendLine("three", true);
     EXPECT_EQ(LogText(), "one\r\ntwo\r\nthree\r\n");

@@ -1,10 +1,10 @@
-#include "foundation/MyThread.h"
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <future>
 #include <latch>
 
-#include <gtest/gtest.h>
+#include "foundation/MyThread.h"
 
 using namespace std::chrono_literals;
 
@@ -39,14 +39,15 @@ public:
 
 protected:
     int Run() override {
-        Stop(); // must not wait for itself
+        Stop();  // must not wait for itself
         return IsStopRequested() ? 5 : 0;
     }
 };
 
 class SelfDeleting : public CMyThread {
 public:
-    SelfDeleting(std::latch& release, std::promise<void>& deleted) : m_release(release), m_deleted(deleted) {}
+    SelfDeleting(std::latch& release, std::promise<void>& deleted)
+        : m_release(release), m_deleted(deleted) {}
     ~SelfDeleting() override { m_deleted.set_value(); }
 
 protected:
@@ -60,14 +61,14 @@ private:
     std::promise<void>& m_deleted;
 };
 
-} // namespace
+}  // namespace
 
 TEST(MyThread, RunResultIsExitCodeAndEndsIdle) {
     ReturnsSeven t;
     EXPECT_TRUE(t.IsIdle());
     EXPECT_FALSE(t.IsEnded());
     ASSERT_TRUE(t.Start());
-    t.Stop(); // waits for the end
+    t.Stop();  // waits for the end
     EXPECT_EQ(t.GetExitCode(), 7);
     EXPECT_EQ(t.steps, 123);
     EXPECT_TRUE(t.IsIdle());
@@ -131,6 +132,6 @@ TEST(MyThread, AutoDeleteFreesTheObjectWhenTheThreadEnds) {
     t->SetAutoDelete(true);
     ASSERT_TRUE(t->Start());
     release.count_down();
-    deleted.get_future().wait(); // returns only once the destructor ran
+    deleted.get_future().wait();  // returns only once the destructor ran
     SUCCEED();
 }

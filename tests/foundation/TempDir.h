@@ -2,9 +2,10 @@
 // A fresh directory per test, removed afterwards; optionally made the current directory
 // for code that works on relative names.
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 class TempDir {
 public:
@@ -18,10 +19,8 @@ public:
     }
     ~TempDir() {
         std::error_code ec;
-        if (!m_previous.empty())
-            std::filesystem::current_path(m_previous, ec);
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ec);
+        if (!m_previous.empty()) std::filesystem::current_path(m_previous, ec);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -39,8 +38,7 @@ inline std::string ReadFileText(const std::string& path) {
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
         char buf[4096];
         size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            out.append(buf, n);
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
         std::fclose(f);
     }
     return out;

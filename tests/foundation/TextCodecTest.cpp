@@ -1,7 +1,7 @@
-#include "foundation/TextCodec.h"
-
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
+
+#include "foundation/TextCodec.h"
 
 TEST(TextCodec, ChineseRoundTripsThroughGbkBytes) {
     const std::string utf8 = "浦发银行 600000 重庆";
@@ -29,13 +29,21 @@ TEST(TextCodec, InvalidInputIsReplacedNotFatal) {
         std::string out;
         bool toAnsi;
     } cases[] = {
-        {"stray continuation byte", "a\x80" "b", "a?b", true},
+        {"stray continuation byte",
+         "a\x80"
+         "b",
+         "a?b", true},
         {"truncated sequence at end", "a\xE6\xB5", "a?", true},
         {"no GBK form (emoji)", "x\xF0\x9F\x98\x80y", "x?y", true},
         {"overlong form", "\xC0\xAF", "??", true},
         {"lone GBK lead byte at end", "ab\xD6", "ab\xEF\xBF\xBD", false},
         {"lead byte with bad trail", "\xD6\x20z", "\xEF\xBF\xBD z", false},
-        {"0xFF is no GBK byte", "\xFF" "a", "\xEF\xBF\xBD" "a", false},
+        {"0xFF is no GBK byte",
+         "\xFF"
+         "a",
+         "\xEF\xBF\xBD"
+         "a",
+         false},
     };
     for (const Case& c : cases) {
         std::string got = c.toAnsi ? Utf8ToAnsi(c.in) : AnsiToUtf8(c.in);
@@ -45,8 +53,7 @@ TEST(TextCodec, InvalidInputIsReplacedNotFatal) {
 
 TEST(TextCodec, LongTextConvertsWhole) {
     std::string utf8;
-    for (int i = 0; i < 5000; ++i)
-        utf8 += "行情";
+    for (int i = 0; i < 5000; ++i) utf8 += "行情";
     std::string gbk = Utf8ToAnsi(utf8);
     EXPECT_EQ(gbk.size(), 20000u);
     EXPECT_EQ(AnsiToUtf8(gbk), utf8);

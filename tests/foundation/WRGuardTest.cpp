@@ -1,4 +1,4 @@
-#include "foundation/WRGuard.h"
+#include <gtest/gtest.h>
 
 #include <latch>
 #include <mutex>
@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "foundation/WRGuard.h"
 
 namespace {
 
@@ -27,13 +27,13 @@ private:
     std::vector<std::string> m_events;
 };
 
-} // namespace
+}  // namespace
 
 TEST(WRGuard, ReadersShareAndAWaitingWriterEntersOnlyAfterBoth) {
     CWRGuard guard;
     EventLog log;
     guard.ReadLock();
-    guard.ReadLock(); // a second reader enters while the first holds the lock
+    guard.ReadLock();  // a second reader enters while the first holds the lock
     EXPECT_FALSE(guard.TryWriteLock());
     EXPECT_TRUE(guard.TryReadLock());
     guard.ReadUnlock();
@@ -52,7 +52,8 @@ TEST(WRGuard, ReadersShareAndAWaitingWriterEntersOnlyAfterBoth) {
     log.Add("reader 2 out");
     guard.ReadUnlock();
     writer.join();
-    EXPECT_EQ(log.Events(), (std::vector<std::string> {"reader 1 out", "reader 2 out", "writer in"}));
+    EXPECT_EQ(log.Events(),
+              (std::vector<std::string>{"reader 1 out", "reader 2 out", "writer in"}));
 }
 
 TEST(WRGuard, ReaderWaitsForWriter) {
@@ -71,7 +72,7 @@ TEST(WRGuard, ReaderWaitsForWriter) {
     log.Add("writer out");
     guard.WriteUnlock();
     reader.join();
-    EXPECT_EQ(log.Events(), (std::vector<std::string> {"writer out", "reader in"}));
+    EXPECT_EQ(log.Events(), (std::vector<std::string>{"writer out", "reader in"}));
     EXPECT_TRUE(guard.TryWriteLock()) << "the guard released the read lock";
     guard.WriteUnlock();
 }
@@ -91,7 +92,7 @@ TEST(WRGuard, GuardsReleaseOnScopeExitExceptionAndEarlyUnlock) {
         write.Unlock();
         EXPECT_TRUE(guard.TryReadLock());
         guard.ReadUnlock();
-    } // no second unlock
+    }  // no second unlock
     {
         CReadGuard read(guard);
         EXPECT_FALSE(guard.TryWriteLock());
@@ -109,20 +110,18 @@ TEST(WRGuard, WritersExcludeEachOtherUnderContention) {
         threads.emplace_back([&] {
             for (int i = 0; i < 2000; ++i) {
                 CWriteGuard write(guard);
-                ++counter; // odd while a writer is inside
+                ++counter;  // odd while a writer is inside
                 ++counter;
             }
         });
         threads.emplace_back([&] {
             for (int i = 0; i < 2000; ++i) {
                 CReadGuard read(guard);
-                if (counter % 2 != 0)
-                    ++readersSawOdd;
+                if (counter % 2 != 0) ++readersSawOdd;
             }
         });
     }
-    for (auto& t : threads)
-        t.join();
+    for (auto& t : threads) t.join();
     EXPECT_EQ(counter, 4 * 2000 * 2);
     EXPECT_EQ(readersSawOdd, 0);
 }

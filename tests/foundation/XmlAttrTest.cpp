@@ -1,7 +1,7 @@
-#include "foundation/XmlAttr.h"
-
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
+
+#include "foundation/XmlAttr.h"
 
 namespace {
 
@@ -10,7 +10,7 @@ tinyxml2::XMLElement* Parse(tinyxml2::XMLDocument& doc, const char* xml) {
     return doc.RootElement();
 }
 
-} // namespace
+}  // namespace
 
 TEST(XmlAttr, ReadsIntegersAndTextWithSafeFallbacks) {
     tinyxml2::XMLDocument doc;
@@ -44,7 +44,7 @@ TEST(XmlAttr, SettersHonourNameOffsetAndIgnoreNull) {
     SetXmlAttrInt(e, "m_nFixedSize", 5, 2);
     SetXmlAttrString(e, "m_strName", "名称", 2);
     SetXmlAttrString(e, "plain", "v");
-    SetXmlAttrInt(e, "ab", 1, 2); // nothing left of the name
+    SetXmlAttrInt(e, "ab", 1, 2);  // nothing left of the name
     SetXmlAttrInt(nullptr, "x", 1);
     EXPECT_STREQ(e->Attribute("nFixedSize"), "5");
     EXPECT_STREQ(e->Attribute("strName"), "名称");
