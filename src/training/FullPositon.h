@@ -27,7 +27,8 @@ public:
     bool IsEmpty() const { return GetVolume() == 0; }
 
     void ReadXml(const tinyxml2::XMLElement& element);
-    void WriteXml(tinyxml2::XMLElement& element) const;
+    // Writes the book as an element of that name ("PutPos" or "CallPos").
+    void WriteXml(tinyxml2::XMLPrinter& printer, const char* elementName) const;
 
     double aveCost = 0;
     double avehl = 0;  // cash dividend per share accumulated while the book held shares

@@ -1,65 +1,72 @@
 #pragma once
 // Attribute access shared by the readers and writers of the record file's elements.
+// Reading visits each element's attributes once; writing streams straight into the
+// printer, so a file of thousands of sessions costs little beyond the XML itself.
 // A missing attribute reads 0, 0.0 or empty text.
 
 #include <tinyxml2.h>
 
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "training/RecordText.h"
 
 namespace recordxml {
 
-inline std::string_view AttrText(const tinyxml2::XMLElement& e, const char* name)
+// Calls apply(index into `fields`, value) for each attribute whose name is listed. The
+// names come in the order the file writes them, so a look-up is usually one comparison.
+template <size_t N, class Apply>
+void ReadAttributes(const tinyxml2::XMLElement& e, const char* const (&fields)[N], Apply&& apply)
 {
-    const char* value = e.Attribute(name);
-    return value ? std::string_view(value) : std::string_view();
+    size_t next = 0;
+    for (const tinyxml2::XMLAttribute* a = e.FirstAttribute(); a; a = a->Next()) {
+        const char* name = a->Name();
+        size_t index = N;
+        if (next < N && std::strcmp(fields[next], name) == 0) {
+            index = next;
+        } else {
+            for (size_t i = 0; i < N; ++i) {
+                if (std::strcmp(fields[i], name) == 0) {
+                    index = i;
+                    break;
+                }
+            }
+        }
+        if (index == N)
+            continue;
+        next = index + 1;
+        const char* value = a->Value();
+        apply(index, std::string_view(value ? value : ""));
+    }
 }
 
-inline int32_t ReadInt(const tinyxml2::XMLElement& e, const char* name)
-{
-    return static_cast<int32_t>(ParseInt64(AttrText(e, name)));
-}
+inline int32_t Int(std::string_view v) { return static_cast<int32_t>(ParseInt64(v)); }
 
-inline int64_t ReadInt64(const tinyxml2::XMLElement& e, const char* name)
-{
-    return ParseInt64(AttrText(e, name));
-}
-
-inline double ReadDouble(const tinyxml2::XMLElement& e, const char* name)
-{
-    return ParseDouble(AttrText(e, name));
-}
-
-inline std::string ReadText(const tinyxml2::XMLElement& e, const char* name)
-{
-    return FromFileText(AttrText(e, name));
-}
-
-inline void WriteInt(tinyxml2::XMLElement& e, const char* name, int64_t value)
+inline void WriteInt(tinyxml2::XMLPrinter& p, const char* name, int64_t value)
 {
     char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    auto res = std::to_chars(buf, buf + sizeof buf - 1, value);
     *res.ptr = '\0';
-    e.SetAttribute(name, buf);
+    p.PushAttribute(name, buf);
 }
 
-inline void WriteFixed(tinyxml2::XMLElement& e, const char* name, double value, int precision)
+inline void WriteFixed(tinyxml2::XMLPrinter& p, const char* name, double value, int precision)
 {
-    e.SetAttribute(name, FormatFixed(value, precision).c_str());
+    p.PushAttribute(name, FormatFixed(value, precision).c_str());
 }
 
 // Values later arithmetic builds on (stop levels, rates, the account) must reload exactly.
-inline void WriteExact(tinyxml2::XMLElement& e, const char* name, double value, int precision)
+inline void WriteExact(tinyxml2::XMLPrinter& p, const char* name, double value, int precision)
 {
-    e.SetAttribute(name, FormatExact(value, precision).c_str());
+    p.PushAttribute(name, FormatExact(value, precision).c_str());
 }
 
-inline void WriteText(tinyxml2::XMLElement& e, const char* name, const std::string& utf8)
+inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::string& utf8)
 {
-    e.SetAttribute(name, ToFileText(utf8).c_str());
+    p.PushAttribute(name, ToFileText(utf8).c_str());
 }
 
 }  // namespace recordxml

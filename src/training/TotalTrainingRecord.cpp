@@ -24,6 +24,12 @@ CTotalTrainingRecord::CTotalTrainingRecord(std::string path) : m_strPath(std::mo
 
 namespace {
 
+std::string_view AttrValue(const tinyxml2::XMLElement& e, const char* name)
+{
+    const char* value = e.Attribute(name);
+    return value ? value : "";
+}
+
 bool IsGbkEncoding(const std::string& encoding)
 {
     return encoding.empty() || encoding == "gb2312" || encoding == "gbk" ||
@@ -71,13 +77,13 @@ bool CTotalTrainingRecord::Load()
         return false;
     }
 
-    if (const int64_t trained = ReadInt64(*root, "TrainedNum")) {
+    if (const int64_t trained = ParseInt64(AttrValue(*root, "TrainedNum"))) {
         const int64_t day = trained / 10000;
         TrainedNumCounter()[static_cast<uint32_t>(day)] =
             static_cast<int16_t>(trained - day * 10000);
     }
     m_bSaveBlocked = false;
-    selected = static_cast<int16_t>(ReadInt(*root, "selected"));
+    selected = static_cast<int16_t>(ParseInt64(AttrValue(*root, "selected")));
     records.clear();
     for (const tinyxml2::XMLElement* item = root->FirstChildElement("TrainingItem"); item;
          item = item->NextSiblingElement("TrainingItem")) {
@@ -100,22 +106,20 @@ bool CTotalTrainingRecord::Save(uint32_t today)
                     " could not be read and was not kept aside");
         return false;
     }
-    tinyxml2::XMLDocument doc;
-    AddXmlDeclaration(doc);
-    tinyxml2::XMLElement* root = doc.NewElement("totalTrainingRecord");
-    doc.InsertEndChild(root);
-    WriteInt(*root, "selected", selected);
+    tinyxml2::XMLPrinter printer;
+    printer.PushDeclaration("xml version=\"1.0\" encoding=\"gb2312\"");
+    printer.OpenElement("totalTrainingRecord");
+    WriteInt(printer, "selected", selected);
     const auto& counter = TrainedNumCounter();
     const auto entry = counter.find(today);
-    WriteInt(*root, "TrainedNum",
+    WriteInt(printer, "TrainedNum",
              static_cast<int64_t>(today) * 10000 + (entry != counter.end() ? entry->second : 0));
     for (const RecordPtr& record : records) {
         if (record)
-            record->WriteXml(*root->InsertNewChildElement("TrainingItem"));
+            record->WriteXml(printer);
     }
+    printer.CloseElement();
 
-    tinyxml2::XMLPrinter printer;
-    doc.Print(&printer);
     std::string error;
     // The printer's size counts the terminating NUL.
     const size_t size = printer.CStrSize() > 0 ? static_cast<size_t>(printer.CStrSize()) - 1 : 0;

@@ -66,8 +66,9 @@ public:
     const char* GetStatusText() const;
     void GetCloseTradeStats(CloseTradeStats& stats) const;
 
+    // Reads the children of a "TrainingItem" element; writes one whole element.
     void ReadXml(const tinyxml2::XMLElement& element);
-    void WriteXml(tinyxml2::XMLElement& element) const;
+    void WriteXml(tinyxml2::XMLPrinter& printer) const;
 
     int32_t StartDate = 0;
     int32_t EndDate = 0;

@@ -8,6 +8,7 @@
 
 namespace tinyxml2 {
 class XMLElement;
+class XMLPrinter;
 }
 
 // Values of CTrainingRecord::TrainStatus.
@@ -40,7 +41,7 @@ struct TradeDetailItem {
     double commit = 0;  // fee
 
     void ReadXml(const tinyxml2::XMLElement& element);
-    void WriteXml(tinyxml2::XMLElement& element) const;
+    void WriteXml(tinyxml2::XMLPrinter& printer) const;
 };
 
 struct AssetPoint {
