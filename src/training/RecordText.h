@@ -17,6 +17,9 @@ std::string FormatExact(double value, int precision);
 double ParseDouble(std::string_view text);
 int64_t ParseInt64(std::string_view text);
 
-// Texts of the record file are GBK; inside the program they are UTF-8.
-std::string ToFileText(std::string_view utf8);
-std::string FromFileText(std::string_view gbk);
+// Texts of the file are GBK; inside the program they are UTF-8. A character GBK lacks is
+// stored as a character reference, so nothing the user typed is lost.
+// EscapeFileText gives the attribute value ready to print (XML specials escaped);
+// UnescapeFileText takes a value as it stands in the file (entities not yet decoded).
+std::string EscapeFileText(std::string_view utf8);
+std::string UnescapeFileText(std::string_view raw);

@@ -16,6 +16,9 @@
 
 namespace recordxml {
 
+// Documents are parsed with entities left as they stand: texts are decoded together with
+// their GBK bytes by UnescapeFileText; numbers have none.
+
 // Calls apply(index into `fields`, value) for each attribute whose name is listed. The
 // names come in the order the file writes them, so a look-up is usually one comparison.
 template <size_t N, class Apply>
@@ -64,9 +67,22 @@ inline void WriteExact(tinyxml2::XMLPrinter& p, const char* name, double value, 
     p.PushAttribute(name, FormatExact(value, precision).c_str());
 }
 
+// The file's printer; texts go out already escaped and in GBK.
+class CRecordPrinter : public tinyxml2::XMLPrinter {
+public:
+    void PushEscapedAttribute(const char* name, std::string_view escaped)
+    {
+        Putc(' ');
+        Write(name);
+        Write("=\"", 2);
+        Write(escaped.data(), escaped.size());
+        Putc('"');
+    }
+};
+
 inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::string& utf8)
 {
-    p.PushAttribute(name, ToFileText(utf8).c_str());
+    static_cast<CRecordPrinter&>(p).PushEscapedAttribute(name, EscapeFileText(utf8));
 }
 
 }  // namespace recordxml

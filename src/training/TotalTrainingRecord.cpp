@@ -52,13 +52,13 @@ bool CTotalTrainingRecord::Load()
         return false;
     }
 
-    tinyxml2::XMLDocument doc;
+    tinyxml2::XMLDocument doc(/*processEntities*/ false);
     doc.Parse(bytes.data(), bytes.size());
     const tinyxml2::XMLElement* root = doc.Error() ? nullptr : doc.RootElement();
     if (root) {
         // Texts of the file are GBK unless its declaration says otherwise.
         if (!IsGbkEncoding(XmlDeclaredEncoding(doc))) {
-            bytes = Utf8ToAnsi(bytes);
+            bytes = Utf8ToAnsiXml(bytes);
             doc.Parse(bytes.data(), bytes.size());
             root = doc.Error() ? nullptr : doc.RootElement();
         }
@@ -106,7 +106,7 @@ bool CTotalTrainingRecord::Save(uint32_t today)
                     " could not be read and was not kept aside");
         return false;
     }
-    tinyxml2::XMLPrinter printer;
+    recordxml::CRecordPrinter printer;
     printer.PushDeclaration("xml version=\"1.0\" encoding=\"gb2312\"");
     printer.OpenElement("totalTrainingRecord");
     WriteInt(printer, "selected", selected);

@@ -1,8 +1,8 @@
 #include "training/TrainingLog.h"
 
-#include <cstdio>
+#include "foundation/MyLog.h"
 
 void TrainingLog(const std::string& line)
 {
-    std::fprintf(stderr, "%s\n", line.c_str());
+    GetAppLog().WriteLog("%s", line.c_str());
 }

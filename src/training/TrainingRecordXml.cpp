@@ -32,7 +32,7 @@ void TradeDetailItem::ReadXml(const XMLElement& e)
         case 8: GainLoss = ParseDouble(v); break;
         case 9: GLPercent = ParseDouble(v); break;
         case 10: praise = static_cast<int8_t>(Int(v)); break;
-        case 11: comment = FromFileText(v); break;
+        case 11: comment = UnescapeFileText(v); break;
         case 12: commit = ParseDouble(v); break;
         }
     });
@@ -120,12 +120,12 @@ void CTrainingRecord::ReadXml(const XMLElement& e)
         ReadAttributes(*c, kFields, [this](size_t field, std::string_view v) {
             switch (field) {
             case 0: code.m_nMarket = Int(v); break;
-            case 1: code.m_strCode = FromFileText(v); break;
+            case 1: code.m_strCode = UnescapeFileText(v); break;
             case 2: T0 = Int(v); break;
             case 3: CanPut = Int(v); break;
             case 4: hideDate = Int(v); break;
             case 5: hideName = Int(v); break;
-            case 6: name = FromFileText(v); break;
+            case 6: name = UnescapeFileText(v); break;
             case 7: commitrate = ParseDouble(v); break;
             case 8: TrainPeriodType = Int(v); break;
             case 9: TrainStatus = Int(v); break;

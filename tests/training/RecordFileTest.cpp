@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/MyLog.h"
 #include "training/TotalTrainingRecord.h"
 
 namespace fs = std::filesystem;
@@ -227,6 +228,44 @@ TEST_F(RecordFileTest, FileIsDeclaredGb2312AndWrittenInGbk)
     }
 }
 
+TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive)
+{
+    CTotalTrainingRecord list(m_path);
+    auto r = list.CreateRecord(0, 0, nullptr, CIndSecuCode(1, "A&B"), "한국 <\"x\"> 'y'", 0, 0, 0,
+                               1000, 0);
+    r->trades.emplace_back().comment = "看涨😀 & 加仓";
+    ASSERT_TRUE(list.Save(20240105));
+    const std::string bytes = ReadBytes(m_path);
+    EXPECT_NE(bytes.find("&#x1F600;"), std::string::npos);
+    EXPECT_NE(bytes.find("code=\"A&amp;B\""), std::string::npos);
+
+    CTotalTrainingRecord loaded(m_path);
+    ASSERT_TRUE(loaded.Load());
+    const CTrainingRecord& x = *loaded.records.at(0);
+    EXPECT_EQ(x.code.m_strCode, "A&B");
+    EXPECT_EQ(x.name, "한국 <\"x\"> 'y'");
+    EXPECT_EQ(x.trades.at(0).comment, "看涨😀 & 加仓");
+
+    // References and entities written by hand, a stray '&', GBK around them.
+    WriteBytes(m_path,
+               "<?xml version=\"1.0\" encoding=\"gb2312\"?><totalTrainingRecord>"
+               "<TrainingItem><config name=\"&#x4E2D;\xB9\xFA&#20154;&lt;&amp;x & y\"/>"
+               "</TrainingItem></totalTrainingRecord>");
+    CTotalTrainingRecord hand(m_path);
+    ASSERT_TRUE(hand.Load());
+    EXPECT_EQ(hand.records.at(0)->name, "中国人<&x & y");
+}
+
+TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding)
+{
+    WriteBytes(m_path,
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><totalTrainingRecord selected=\"0\">"
+               "<TrainingItem><config name=\"贵州茅台😀\"/></TrainingItem></totalTrainingRecord>");
+    CTotalTrainingRecord list(m_path);
+    ASSERT_TRUE(list.Load());
+    EXPECT_EQ(list.records.at(0)->name, "贵州茅台😀");
+}
+
 TEST_F(RecordFileTest, StopLevelsReloadAsSavedAndPartFormatStillReads)
 {
     CTotalTrainingRecord list(m_path);
@@ -317,8 +356,17 @@ TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten)
         "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<totalTrainingRecord selected=\"0\">\n"
         " <TrainingItem><config name=\"\xC6\xD6\xB7\xA2\"/>\n";  // cut off mid-write
     WriteBytes(m_path, damaged);
+    // The log writes while its marker file is there.
+    const fs::path logDir = m_dir / "log";
+    fs::create_directories(logDir);
+    std::ofstream(logDir / "log.dat") << "";
+    SetLogDirectory(logDir.string());
+    GetAppLog().Open(LogFilePath("log.txt"));
     CTotalTrainingRecord list(m_path);
     EXPECT_FALSE(list.Load());
+    GetAppLog().Close();
+    SetLogDirectory("");
+    EXPECT_NE(ReadBytes((logDir / "log.txt").string()).find("kept aside as"), std::string::npos);
     EXPECT_TRUE(list.records.empty());
     const auto aside = AsideFiles();
     ASSERT_EQ(aside.size(), 1u);
