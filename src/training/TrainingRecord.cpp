@@ -289,6 +289,8 @@ bool CTrainingRecord::CheckStopProfitLoss(bool isProfit)
 
 void CTrainingRecord::ApplyCashDividend(int32_t date, double dividend)
 {
+    if (!std::isfinite(dividend))
+        return;
     const int32_t longShares = CallPos->GetVolume();
     if (longShares > 0) {
         const int32_t yearAgo = date - 10000;
@@ -318,11 +320,11 @@ namespace {
 void AddBonusShares(CFullPositon& book, double bonus)
 {
     const int32_t shares = book.GetVolume();
-    const int64_t total = static_cast<int64_t>(shares + shares * bonus) - shares;
+    const int64_t total = TruncShares(shares + shares * bonus) - static_cast<int64_t>(shares);
     int64_t given = 0;
     for (PositionHolding& h : book.holdings) {
-        const int64_t part = static_cast<int64_t>(h.pos * bonus);
-        h.pos += static_cast<int32_t>(part);
+        const int64_t part = TruncShares(h.pos + h.pos * bonus) - static_cast<int64_t>(h.pos);
+        h.pos = static_cast<int32_t>(h.pos + part);
         given += part;
     }
     if (!book.holdings.empty())
