@@ -18,17 +18,17 @@ namespace {
 constexpr int kSessions = 1000;
 constexpr int kTradesPerSession = 200;
 
-const fs::path& WorkDir()
-{
+const fs::path& WorkDir() {
     static const fs::path dir = fs::temp_directory_path() / "tarrow_bench_training";
     return dir;
 }
 
-std::string SourcePath() { return (WorkDir() / "source" / "totalRecord.xml").string(); }
+std::string SourcePath() {
+    return (WorkDir() / "source" / "totalRecord.xml").string();
+}
 
 // 1,000 sessions of 200 trades each: alternating buys and sells with Chinese comments.
-void WriteSourceFile()
-{
+void WriteSourceFile() {
     CTotalTrainingRecord list(SourcePath());
     for (int s = 0; s < kSessions; ++s) {
         auto r = std::make_shared<CTrainingRecord>(
@@ -41,20 +41,17 @@ void WriteSourceFile()
         for (int t = 0; t < kTradesPerSession; t += 2) {
             const double price = 10 + (t % 17) * 0.13;
             r->Buy(1000, date * 10000LL + 930, msg, true, t % 4 ? "突破买入" : "", price);
-            r->Sell(1000, (date + 1) * 10000LL + 1030, msg, t % 4 ? "" : "止盈卖出",
-                    price * 1.013);
+            r->Sell(1000, (date + 1) * 10000LL + 1030, msg, t % 4 ? "" : "止盈卖出", price * 1.013);
             r->UpdateAsset(static_cast<uint32_t>(date), price);
             date += 2;
         }
         list.records.push_back(r);
     }
     list.selected = 3;
-    if (!list.Save(20240105))
-        std::fprintf(stderr, "could not write %s\n", SourcePath().c_str());
+    if (!list.Save(20240105)) std::fprintf(stderr, "could not write %s\n", SourcePath().c_str());
 }
 
-void BM_RecordFileLoadSave(benchmark::State& state)
-{
+void BM_RecordFileLoadSave(benchmark::State& state) {
     const std::string out = (WorkDir() / "records" / "totalRecord.xml").string();
     for (auto _ : state) {
         CTotalTrainingRecord list(SourcePath());
@@ -65,8 +62,7 @@ void BM_RecordFileLoadSave(benchmark::State& state)
     }
 }
 
-void BM_Tinyxml2ParsePrint(benchmark::State& state)
-{
+void BM_Tinyxml2ParsePrint(benchmark::State& state) {
     fs::create_directories(WorkDir() / "plain");
     const std::string out = (WorkDir() / "plain" / "totalRecord.xml").string();
     for (auto _ : state) {
@@ -83,15 +79,13 @@ BENCHMARK(BM_RecordFileLoadSave)->Unit(benchmark::kMillisecond)->MinTime(3);
 // Prints the subject's time as a multiple of the baseline's after the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0)
                 m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
     }
-    void Finalize() override
-    {
+    void Finalize() override {
         ConsoleReporter::Finalize();
         const auto base = m_times.find("BM_Tinyxml2ParsePrint/min_time:3.000");
         const auto subject = m_times.find("BM_RecordFileLoadSave/min_time:3.000");
@@ -106,8 +100,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     WriteSourceFile();
     std::printf("source file: %.1f MB\n",

@@ -2,34 +2,28 @@
 
 #include <algorithm>
 
-int32_t CFullPositon::GetVolume() const
-{
+int32_t CFullPositon::GetVolume() const {
     int64_t total = 0;
-    for (const PositionHolding& h : holdings)
-        total += h.pos;
+    for (const PositionHolding& h : holdings) total += h.pos;
     return static_cast<int32_t>(total);
 }
 
-int32_t CFullPositon::GetClosableVolume(int32_t date, bool t0) const
-{
+int32_t CFullPositon::GetClosableVolume(int32_t date, bool t0) const {
     int64_t total = 0;
     for (const PositionHolding& h : holdings) {
-        if (h.date > date || (!t0 && h.date == date))
-            break;
+        if (h.date > date || (!t0 && h.date == date)) break;
         total += h.pos;
     }
     return static_cast<int32_t>(total);
 }
 
-void CFullPositon::AddShares(int32_t vol, int32_t date, double amount)
-{
+void CFullPositon::AddShares(int32_t vol, int32_t date, double amount) {
     auto it = std::find_if(holdings.begin(), holdings.end(),
                            [date](const PositionHolding& h) { return h.date >= date; });
     // Holdings are never dated after the session's current date, so the ones before `it`
     // (plus a holding of the same date) are what the book held before this order.
     int64_t before = 0;
-    for (auto h = holdings.begin(); h != holdings.end() && h->date <= date; ++h)
-        before += h->pos;
+    for (auto h = holdings.begin(); h != holdings.end() && h->date <= date; ++h) before += h->pos;
     if (it != holdings.end() && it->date == date)
         it->pos += vol;
     else
@@ -37,8 +31,7 @@ void CFullPositon::AddShares(int32_t vol, int32_t date, double amount)
     aveCost = (static_cast<double>(before) * aveCost + amount) / static_cast<double>(before + vol);
 }
 
-void CFullPositon::RemoveShares(int32_t vol)
-{
+void CFullPositon::RemoveShares(int32_t vol) {
     size_t used = 0;
     while (vol > 0 && used < holdings.size()) {
         PositionHolding& h = holdings[used];

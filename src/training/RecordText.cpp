@@ -8,8 +8,7 @@
 
 namespace {
 
-std::string_view SkipSpace(std::string_view text)
-{
+std::string_view SkipSpace(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
                                text[i] == '\r' || text[i] == '\f' || text[i] == '\v'))
@@ -19,44 +18,34 @@ std::string_view SkipSpace(std::string_view text)
 
 }  // namespace
 
-std::string FormatFixed(double value, int precision)
-{
+std::string FormatFixed(double value, int precision) {
     char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
-    if (res.ec != std::errc())
-        return "0";
+    if (res.ec != std::errc()) return "0";
     return std::string(buf, res.ptr);
 }
 
-std::string FormatExact(double value, int precision)
-{
+std::string FormatExact(double value, int precision) {
     std::string text = FormatFixed(value, precision);
-    if (!std::isfinite(value) || ParseDouble(text) == value)
-        return text;
+    if (!std::isfinite(value) || ParseDouble(text) == value) return text;
     char buf[400];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    if (res.ec != std::errc())
-        return text;
+    if (res.ec != std::errc()) return text;
     return std::string(buf, res.ptr);
 }
 
-double ParseDouble(std::string_view text)
-{
+double ParseDouble(std::string_view text) {
     text = SkipSpace(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0;
     auto res = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (res.ec == std::errc::result_out_of_range)
-        return 0;
+    if (res.ec == std::errc::result_out_of_range) return 0;
     return res.ec == std::errc() ? value : 0;
 }
 
-int64_t ParseInt64(std::string_view text)
-{
+int64_t ParseInt64(std::string_view text) {
     text = SkipSpace(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     int64_t value = 0;
     auto res = std::from_chars(text.data(), text.data() + text.size(), value);
     return res.ec == std::errc() ? value : 0;
@@ -64,18 +53,15 @@ int64_t ParseInt64(std::string_view text)
 
 namespace {
 
-bool IsPlain(std::string_view text)
-{
+bool IsPlain(std::string_view text) {
     for (char c : text) {
         const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'')
-            return false;
+        if (b >= 0x80 || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'') return false;
     }
     return true;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp)
-{
+void AppendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -95,11 +81,9 @@ void AppendUtf8(std::string& out, uint32_t cp)
 
 // Decodes the entity at the start of `text` (which begins with '&') into `out`; returns the
 // length consumed, 0 when it is not an entity (the '&' then stands for itself).
-size_t DecodeEntity(std::string_view text, std::string& out)
-{
+size_t DecodeEntity(std::string_view text, std::string& out) {
     const size_t semi = text.find(';', 1);
-    if (semi == std::string_view::npos || semi > 12)
-        return 0;
+    if (semi == std::string_view::npos || semi > 12) return 0;
     const std::string_view body = text.substr(1, semi - 1);
     static const struct {
         std::string_view name;
@@ -111,8 +95,7 @@ size_t DecodeEntity(std::string_view text, std::string& out)
             return semi + 1;
         }
     }
-    if (body.size() < 2 || body[0] != '#')
-        return 0;
+    if (body.size() < 2 || body[0] != '#') return 0;
     const bool hex = body[1] == 'x' || body[1] == 'X';
     const std::string_view digits = body.substr(hex ? 2 : 1);
     uint32_t cp = 0;
@@ -126,49 +109,52 @@ size_t DecodeEntity(std::string_view text, std::string& out)
 
 }  // namespace
 
-std::string EscapeFileText(std::string_view utf8)
-{
-    if (IsPlain(utf8))
-        return std::string(utf8);
+std::string EscapeFileText(std::string_view utf8) {
+    if (IsPlain(utf8)) return std::string(utf8);
     std::string escaped;
     escaped.reserve(utf8.size() + 16);
     bool wide = false;
     for (char c : utf8) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        case '\'': escaped += "&apos;"; break;
-        default:
-            wide = wide || static_cast<unsigned char>(c) >= 0x80;
-            escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&apos;";
+                break;
+            default:
+                wide = wide || static_cast<unsigned char>(c) >= 0x80;
+                escaped += c;
         }
     }
     return wide ? Utf8ToAnsiXml(escaped) : escaped;
 }
 
-std::string UnescapeFileText(std::string_view raw)
-{
-    if (IsPlain(raw))
-        return std::string(raw);
+std::string UnescapeFileText(std::string_view raw) {
+    if (IsPlain(raw)) return std::string(raw);
     std::string out;
     out.reserve(raw.size() + raw.size() / 2);
     size_t i = 0;
     while (i < raw.size()) {
         // A run of file text up to the next entity.
         size_t amp = raw.find('&', i);
-        if (amp == std::string_view::npos)
-            amp = raw.size();
+        if (amp == std::string_view::npos) amp = raw.size();
         if (amp > i) {
             const std::string_view run = raw.substr(i, amp - i);
             bool ascii = true;
-            for (char c : run)
-                ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+            for (char c : run) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
             out += ascii ? std::string(run) : AnsiToUtf8(run);
         }
-        if (amp == raw.size())
-            break;
+        if (amp == raw.size()) break;
         const size_t used = DecodeEntity(raw.substr(amp), out);
         if (used == 0) {
             out += '&';

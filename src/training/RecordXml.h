@@ -22,8 +22,7 @@ namespace recordxml {
 // Calls apply(index into `fields`, value) for each attribute whose name is listed. The
 // names come in the order the file writes them, so a look-up is usually one comparison.
 template <size_t N, class Apply>
-void ReadAttributes(const tinyxml2::XMLElement& e, const char* const (&fields)[N], Apply&& apply)
-{
+void ReadAttributes(const tinyxml2::XMLElement& e, const char* const (&fields)[N], Apply&& apply) {
     size_t next = 0;
     for (const tinyxml2::XMLAttribute* a = e.FirstAttribute(); a; a = a->Next()) {
         const char* name = a->Name();
@@ -38,40 +37,37 @@ void ReadAttributes(const tinyxml2::XMLElement& e, const char* const (&fields)[N
                 }
             }
         }
-        if (index == N)
-            continue;
+        if (index == N) continue;
         next = index + 1;
         const char* value = a->Value();
         apply(index, std::string_view(value ? value : ""));
     }
 }
 
-inline int32_t Int(std::string_view v) { return static_cast<int32_t>(ParseInt64(v)); }
+inline int32_t Int(std::string_view v) {
+    return static_cast<int32_t>(ParseInt64(v));
+}
 
-inline void WriteInt(tinyxml2::XMLPrinter& p, const char* name, int64_t value)
-{
+inline void WriteInt(tinyxml2::XMLPrinter& p, const char* name, int64_t value) {
     char buf[24];
     auto res = std::to_chars(buf, buf + sizeof buf - 1, value);
     *res.ptr = '\0';
     p.PushAttribute(name, buf);
 }
 
-inline void WriteFixed(tinyxml2::XMLPrinter& p, const char* name, double value, int precision)
-{
+inline void WriteFixed(tinyxml2::XMLPrinter& p, const char* name, double value, int precision) {
     p.PushAttribute(name, FormatFixed(value, precision).c_str());
 }
 
 // Values later arithmetic builds on (stop levels, rates, the account) must reload exactly.
-inline void WriteExact(tinyxml2::XMLPrinter& p, const char* name, double value, int precision)
-{
+inline void WriteExact(tinyxml2::XMLPrinter& p, const char* name, double value, int precision) {
     p.PushAttribute(name, FormatExact(value, precision).c_str());
 }
 
 // The file's printer; texts go out already escaped and in GBK.
 class CRecordPrinter : public tinyxml2::XMLPrinter {
 public:
-    void PushEscapedAttribute(const char* name, std::string_view escaped)
-    {
+    void PushEscapedAttribute(const char* name, std::string_view escaped) {
         Putc(' ');
         Write(name);
         Write("=\"", 2);
@@ -80,8 +76,7 @@ public:
     }
 };
 
-inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::string& utf8)
-{
+inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::string& utf8) {
     static_cast<CRecordPrinter&>(p).PushEscapedAttribute(name, EscapeFileText(utf8));
 }
 

@@ -14,8 +14,7 @@
 
 using namespace recordxml;
 
-std::map<uint32_t, int16_t>& TrainedNumCounter()
-{
+std::map<uint32_t, int16_t>& TrainedNumCounter() {
     static std::map<uint32_t, int16_t> counter;
     return counter;
 }
@@ -24,22 +23,19 @@ CTotalTrainingRecord::CTotalTrainingRecord(std::string path) : m_strPath(std::mo
 
 namespace {
 
-std::string_view AttrValue(const tinyxml2::XMLElement& e, const char* name)
-{
+std::string_view AttrValue(const tinyxml2::XMLElement& e, const char* name) {
     const char* value = e.Attribute(name);
     return value ? value : "";
 }
 
-bool IsGbkEncoding(const std::string& encoding)
-{
-    return encoding.empty() || encoding == "gb2312" || encoding == "gbk" ||
-           encoding == "gb18030" || encoding == "cp936";
+bool IsGbkEncoding(const std::string& encoding) {
+    return encoding.empty() || encoding == "gb2312" || encoding == "gbk" || encoding == "gb18030" ||
+           encoding == "cp936";
 }
 
 }  // namespace
 
-bool CTotalTrainingRecord::Load()
-{
+bool CTotalTrainingRecord::Load() {
     std::error_code ec;
     std::string bytes;
     std::string error;
@@ -94,13 +90,11 @@ bool CTotalTrainingRecord::Load()
     return true;
 }
 
-bool CTotalTrainingRecord::Save()
-{
+bool CTotalTrainingRecord::Save() {
     return Save(ChinaToday());
 }
 
-bool CTotalTrainingRecord::Save(uint32_t today)
-{
+bool CTotalTrainingRecord::Save(uint32_t today) {
     if (m_bSaveBlocked) {
         TrainingLog("CTotalTrainingRecord::Save refused: " + m_strPath +
                     " could not be read and was not kept aside");
@@ -115,8 +109,7 @@ bool CTotalTrainingRecord::Save(uint32_t today)
     WriteInt(printer, "TrainedNum",
              static_cast<int64_t>(today) * 10000 + (entry != counter.end() ? entry->second : 0));
     for (const RecordPtr& record : records) {
-        if (record)
-            record->WriteXml(printer);
+        if (record) record->WriteXml(printer);
     }
     printer.CloseElement();
 
@@ -133,79 +126,63 @@ bool CTotalTrainingRecord::Save(uint32_t today)
 CTotalTrainingRecord::RecordPtr CTotalTrainingRecord::CreateRecord(
     int32_t T0, int32_t CanPut, CSecurity* security, const CIndSecuCode& code,
     const std::string& name, int32_t hideDate, int32_t hideName, int32_t TrainPeriodType,
-    double capital, double commitrate)
-{
-    auto record = std::make_shared<CTrainingRecord>(security, code, T0, CanPut, hideDate,
-                                                    hideName, TrainPeriodType, capital, name,
-                                                    commitrate);
+    double capital, double commitrate) {
+    auto record = std::make_shared<CTrainingRecord>(security, code, T0, CanPut, hideDate, hideName,
+                                                    TrainPeriodType, capital, name, commitrate);
     records.push_back(record);
     selected = static_cast<int16_t>(records.size() - 1);
     Save();
     return record;
 }
 
-void CTotalTrainingRecord::EndSession(CTrainingRecord& record)
-{
+void CTotalTrainingRecord::EndSession(CTrainingRecord& record) {
     record.TrainStatus = kTrainStatusEnded;
     Save();
 }
 
-void CTotalTrainingRecord::ResumeSession(CTrainingRecord& record)
-{
+void CTotalTrainingRecord::ResumeSession(CTrainingRecord& record) {
     record.TrainStatus = kTrainStatusRunning;
     Save();
 }
 
-CTotalTrainingRecord::RecordPtr CTotalTrainingRecord::GetSelectedRecord() const
-{
-    if (selected < 0 || static_cast<size_t>(selected) >= records.size())
-        return nullptr;
+CTotalTrainingRecord::RecordPtr CTotalTrainingRecord::GetSelectedRecord() const {
+    if (selected < 0 || static_cast<size_t>(selected) >= records.size()) return nullptr;
     return records[static_cast<size_t>(selected)];
 }
 
-bool CTotalTrainingRecord::HasRunningRecord() const
-{
+bool CTotalTrainingRecord::HasRunningRecord() const {
     for (const RecordPtr& record : records)
-        if (record && record->TrainStatus == kTrainStatusRunning)
-            return true;
+        if (record && record->TrainStatus == kTrainStatusRunning) return true;
     return false;
 }
 
-void CTotalTrainingRecord::SelectThisWeek(RecordList& out) const
-{
-    if (records.empty())
-        return;
+void CTotalTrainingRecord::SelectThisWeek(RecordList& out) const {
+    if (records.empty()) return;
     const RecordPtr& newest = records.back();
     out.push_back(newest);
     const uint32_t newestDate = static_cast<uint32_t>(newest->TrainingDate);
     const int weekDay = DayOfWeek(newestDate);
     for (size_t i = records.size() - 1; i-- > 0;) {
         const uint32_t date = static_cast<uint32_t>(records[i]->TrainingDate);
-        if (DayOfWeek(date) > weekDay || DaysBetween(date, newestDate) >= 7)
-            break;
+        if (DayOfWeek(date) > weekDay || DaysBetween(date, newestDate) >= 7) break;
         out.push_back(records[i]);
     }
 }
 
-void CTotalTrainingRecord::SelectThisMonth(RecordList& out) const
-{
+void CTotalTrainingRecord::SelectThisMonth(RecordList& out) const {
     SelectSamePeriod(out, 100);
 }
 
-void CTotalTrainingRecord::SelectThisYear(RecordList& out) const
-{
+void CTotalTrainingRecord::SelectThisYear(RecordList& out) const {
     SelectSamePeriod(out, 10000);
 }
 
-void CTotalTrainingRecord::SelectSamePeriod(RecordList& out, int32_t divisor) const
-{
-    if (records.empty())
-        return;
+void CTotalTrainingRecord::SelectSamePeriod(RecordList& out, int32_t divisor) const {
+    if (records.empty()) return;
     const RecordPtr& newest = records.back();
     out.push_back(newest);
     for (size_t i = records.size() - 1; i-- > 0;) {
-        if (records[i]->TrainingDate / divisor != newest->TrainingDate / divisor)
-            break;
+        if (records[i]->TrainingDate / divisor != newest->TrainingDate / divisor) break;
         out.push_back(records[i]);
     }
 }

@@ -2,7 +2,6 @@
 
 #include "foundation/MyLog.h"
 
-void TrainingLog(const std::string& line)
-{
+void TrainingLog(const std::string& line) {
     GetAppLog().WriteLog("%s", line.c_str());
 }

@@ -11,29 +11,28 @@ namespace {
 constexpr double kCashTolerance = 0.01;  // a shortfall up to one cent is accepted
 constexpr double kEpsilon = 0.000001;
 
-int32_t OrderDate(int64_t datetime) { return static_cast<int32_t>(datetime / 10000); }
-int32_t OrderTime(int64_t datetime) { return static_cast<int32_t>(datetime % 10000); }
+int32_t OrderDate(int64_t datetime) {
+    return static_cast<int32_t>(datetime / 10000);
+}
+int32_t OrderTime(int64_t datetime) {
+    return static_cast<int32_t>(datetime % 10000);
+}
 
-int32_t TruncShares(double shares)
-{
-    if (!(shares > 0))
-        return 0;
-    if (shares >= 2147483647.0)
-        return 2147483647;
+int32_t TruncShares(double shares) {
+    if (!(shares > 0)) return 0;
+    if (shares >= 2147483647.0) return 2147483647;
     return static_cast<int32_t>(shares);
 }
 
 }  // namespace
 
 CTrainingRecord::CTrainingRecord()
-    : PutPos(std::make_shared<CFullPositon>()), CallPos(std::make_shared<CFullPositon>())
-{
-}
+    : PutPos(std::make_shared<CFullPositon>()), CallPos(std::make_shared<CFullPositon>()) {}
 
 CTrainingRecord::CTrainingRecord(CSecurity* security_, const CIndSecuCode& code_, int32_t t0,
                                  int32_t canPut, int32_t hideDate_, int32_t hideName_,
-                                 int32_t trainPeriodType, double capital,
-                                 const std::string& name_, double commitRate)
+                                 int32_t trainPeriodType, double capital, const std::string& name_,
+                                 double commitRate)
     : leftCapital(capital),
       InitCapital(capital),
       T0(t0),
@@ -46,18 +45,15 @@ CTrainingRecord::CTrainingRecord(CSecurity* security_, const CIndSecuCode& code_
       hideName(hideName_),
       TrainPeriodType(trainPeriodType),
       PutPos(std::make_shared<CFullPositon>()),
-      CallPos(std::make_shared<CFullPositon>())
-{
+      CallPos(std::make_shared<CFullPositon>()) {
     const ChinaDateTime now = ChinaNow();
     TrainingDate = static_cast<int32_t>(now.date);
     TrainingTime = static_cast<int32_t>(now.time);
 }
 
 bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,
-                          const std::string& comment, double price)
-{
-    if (vol <= 0)
-        return false;
+                          const std::string& comment, double price) {
+    if (vol <= 0) return false;
     const double amount = vol * price;
     const double fee = amount * commitrate;
     const double need = amount + fee;
@@ -86,10 +82,8 @@ bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool 
 }
 
 bool CTrainingRecord::Sell(int32_t vol, int64_t datetime, std::string& msg,
-                           const std::string& comment, double price)
-{
-    if (vol <= 0)
-        return false;
+                           const std::string& comment, double price) {
+    if (vol <= 0) return false;
     const int32_t date = OrderDate(datetime);
     if (CallPos->GetClosableVolume(date, T0 != 0) < vol) {
         msg = T0 ? "仓位不够!您当前正在进行T+0交易,根据全部多单信息设置仓位"
@@ -129,10 +123,8 @@ bool CTrainingRecord::Sell(int32_t vol, int64_t datetime, std::string& msg,
 }
 
 bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
-                                const std::string& comment, double price)
-{
-    if (vol <= 0)
-        return false;
+                                const std::string& comment, double price) {
+    if (vol <= 0) return false;
     const double amount = vol * price;
     const double fee = amount * commitrate;
     if (amount + fee - kCashTolerance > leftCapital - FrozenCapital) {
@@ -160,10 +152,8 @@ bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
 }
 
 bool CTrainingRecord::CoverShort(int32_t vol, int64_t datetime, std::string& msg,
-                                 const std::string& comment, double price)
-{
-    if (vol <= 0)
-        return false;
+                                 const std::string& comment, double price) {
+    if (vol <= 0) return false;
     const int32_t date = OrderDate(datetime);
     if (PutPos->GetClosableVolume(date, T0 != 0) < vol) {
         msg = T0 ? "仓位不够您当前正在进行T+0交易,根据全部空单信息设置仓位"
@@ -210,22 +200,18 @@ bool CTrainingRecord::CoverShort(int32_t vol, int64_t datetime, std::string& msg
     return true;
 }
 
-int32_t CTrainingRecord::GetPositionVolume(bool isLong) const
-{
+int32_t CTrainingRecord::GetPositionVolume(bool isLong) const {
     return isLong ? CallPos->GetVolume() : PutPos->GetVolume();
 }
 
-int32_t CTrainingRecord::GetMaxBuyVolume(double price_) const
-{
-    if (price_ <= 0)
-        return 0;
+int32_t CTrainingRecord::GetMaxBuyVolume(double price_) const {
+    if (price_ <= 0) return 0;
     return TruncShares((leftCapital - FrozenCapital) / (1 + commitrate) / price_);
 }
 
-void CTrainingRecord::UpdateAsset(uint32_t date, double price_)
-{
-    const double asset = CallPos->GetVolume() * price_ + leftCapital + FrozenCapital -
-                         PutPos->GetVolume() * price_;
+void CTrainingRecord::UpdateAsset(uint32_t date, double price_) {
+    const double asset =
+        CallPos->GetVolume() * price_ + leftCapital + FrozenCapital - PutPos->GetVolume() * price_;
     auto it = std::lower_bound(assets.begin(), assets.end(), date,
                                [](const AssetPoint& p, uint32_t d) { return p.date < d; });
     if (it != assets.end() && it->date == date)
@@ -234,31 +220,25 @@ void CTrainingRecord::UpdateAsset(uint32_t date, double price_)
         assets.insert(it, AssetPoint{date, asset});
 }
 
-void CTrainingRecord::AddStartAssetPoint()
-{
+void CTrainingRecord::AddStartAssetPoint() {
     assets.push_back(AssetPoint{static_cast<uint32_t>(StartDate), InitCapital});
 }
 
-int32_t CTrainingRecord::QuoteOrderDate() const
-{
+int32_t CTrainingRecord::QuoteOrderDate() const {
     return static_cast<int32_t>(dataType == 3 ? quoteTime / 10000 : quoteTime);
 }
 
-int64_t CTrainingRecord::QuoteOrderDateTime() const
-{
+int64_t CTrainingRecord::QuoteOrderDateTime() const {
     return dataType == 4 ? quoteTime * 10000 : quoteTime;
 }
 
-bool CTrainingRecord::CheckStopProfitLoss(bool isProfit)
-{
+bool CTrainingRecord::CheckStopProfitLoss(bool isProfit) {
     const double level = isProfit ? zy : zs;
-    if (level >= -kEpsilon && level <= kEpsilon)
-        return false;
+    if (level >= -kEpsilon && level <= kEpsilon) return false;
 
     const int32_t longShares = CallPos->GetVolume();
     const int32_t shortShares = PutPos->GetVolume();
-    if (longShares + shortShares == 0)
-        return false;
+    if (longShares + shortShares == 0) return false;
     const double p = price;
     const double shortReturn =
         FrozenCapital > kEpsilon ? (FrozenCapital - shortShares * p) / FrozenCapital : 0;
@@ -266,31 +246,24 @@ bool CTrainingRecord::CheckStopProfitLoss(bool isProfit)
     const double longReturn = c > kEpsilon ? (p - c) / c : 0;
     const double r = (shortReturn * shortShares + longReturn * longShares) /
                      (static_cast<double>(shortShares) + longShares);
-    if (isProfit ? !(r > zy) : !(r < -zs))
-        return false;
+    if (isProfit ? !(r > zy) : !(r < -zs)) return false;
 
     const int32_t date = QuoteOrderDate();
     const int64_t datetime = QuoteOrderDateTime();
     const int32_t closableLong = CallPos->GetClosableVolume(date, T0 != 0);
     const int32_t closableShort = PutPos->GetClosableVolume(date, T0 != 0);
     // A stop protects short positions as well as long ones.
-    if (closableLong == 0 && closableShort == 0)
-        return false;
+    if (closableLong == 0 && closableShort == 0) return false;
 
-    const std::string comment =
-        FormatFixed(level * 100, 2) + (isProfit ? "% 止盈" : "% 止损");
+    const std::string comment = FormatFixed(level * 100, 2) + (isProfit ? "% 止盈" : "% 止损");
     std::string msg;
-    if (closableShort > 0)
-        CoverShort(closableShort, datetime, msg, comment, p);
-    if (closableLong > 0)
-        Sell(closableLong, datetime, msg, comment, p);
+    if (closableShort > 0) CoverShort(closableShort, datetime, msg, comment, p);
+    if (closableLong > 0) Sell(closableLong, datetime, msg, comment, p);
     return true;
 }
 
-void CTrainingRecord::ApplyCashDividend(int32_t date, double dividend)
-{
-    if (!std::isfinite(dividend))
-        return;
+void CTrainingRecord::ApplyCashDividend(int32_t date, double dividend) {
+    if (!std::isfinite(dividend)) return;
     const int32_t longShares = CallPos->GetVolume();
     if (longShares > 0) {
         const int32_t yearAgo = date - 10000;
@@ -308,8 +281,7 @@ void CTrainingRecord::ApplyCashDividend(int32_t date, double dividend)
         // The gain of a later sale counts the dividend the account really received.
         CallPos->avehl += credited / longShares;
     }
-    if (PutPos->GetVolume() != 0)
-        PutPos->avehl += dividend;
+    if (PutPos->GetVolume() != 0) PutPos->avehl += dividend;
 }
 
 namespace {
@@ -317,8 +289,7 @@ namespace {
 // Bonus shares follow the shares they were granted on, so their holding date (T+1, the
 // dividend brackets) is that of the original shares. Cutting to whole shares is settled
 // on the newest holding, which keeps the book's total at trunc(N + N × bonus).
-void AddBonusShares(CFullPositon& book, double bonus)
-{
+void AddBonusShares(CFullPositon& book, double bonus) {
     const int32_t shares = book.GetVolume();
     const int64_t total = TruncShares(shares + shares * bonus) - static_cast<int64_t>(shares);
     int64_t given = 0;
@@ -327,53 +298,46 @@ void AddBonusShares(CFullPositon& book, double bonus)
         h.pos = static_cast<int32_t>(h.pos + part);
         given += part;
     }
-    if (!book.holdings.empty())
-        book.holdings.back().pos += static_cast<int32_t>(total - given);
+    if (!book.holdings.empty()) book.holdings.back().pos += static_cast<int32_t>(total - given);
     book.aveCost /= 1 + bonus;
     book.avehl /= 1 + bonus;
 }
 
 }  // namespace
 
-void CTrainingRecord::ApplyShareBonus(double bonus)
-{
-    if (!(bonus > -1.0) || !std::isfinite(bonus))
-        return;
-    if (CallPos->GetVolume() > 0)
-        AddBonusShares(*CallPos, bonus);
-    if (PutPos->GetVolume() != 0)
-        AddBonusShares(*PutPos, bonus);
+void CTrainingRecord::ApplyShareBonus(double bonus) {
+    if (!(bonus > -1.0) || !std::isfinite(bonus)) return;
+    if (CallPos->GetVolume() > 0) AddBonusShares(*CallPos, bonus);
+    if (PutPos->GetVolume() != 0) AddBonusShares(*PutPos, bonus);
 }
 
 bool CTrainingRecord::BuyRightsIssue(int32_t date, std::string& msg, double sharesPerShare,
-                                     double price_)
-{
+                                     double price_) {
     const int32_t held = CallPos->GetVolume();
-    if (held == 0)
-        return true;
+    if (held == 0) return true;
     const int32_t vol = TruncShares(held * sharesPerShare);
-    if (vol == 0)
-        return true;
+    if (vol == 0) return true;
     return Buy(vol, static_cast<int64_t>(date) * 10000, msg, false, std::string(), price_);
 }
 
-const char* CTrainingRecord::GetStatusText() const
-{
+const char* CTrainingRecord::GetStatusText() const {
     switch (TrainStatus) {
-    case kTrainStatusStart: return "开始";
-    case kTrainStatusRunning: return "进行中";
-    case kTrainStatusEnded: return "已结束";
-    default: return "";
+        case kTrainStatusStart:
+            return "开始";
+        case kTrainStatusRunning:
+            return "进行中";
+        case kTrainStatusEnded:
+            return "已结束";
+        default:
+            return "";
     }
 }
 
-void CTrainingRecord::GetCloseTradeStats(CloseTradeStats& stats) const
-{
+void CTrainingRecord::GetCloseTradeStats(CloseTradeStats& stats) const {
     bool anyWin = false;
     bool anyLoss = false;
     for (const TradeDetailItem& item : trades) {
-        if (item.bsdir != -1)
-            continue;
+        if (item.bsdir != -1) continue;
         ++stats.count;
         if (item.GainLoss > 0) {
             ++stats.winCount;

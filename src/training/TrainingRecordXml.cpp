@@ -9,37 +9,62 @@ using tinyxml2::XMLPrinter;
 
 namespace {
 
-const XMLElement* Child(const XMLElement& e, const char* name) { return e.FirstChildElement(name); }
+const XMLElement* Child(const XMLElement& e, const char* name) {
+    return e.FirstChildElement(name);
+}
 
 }  // namespace
 
-void TradeDetailItem::ReadXml(const XMLElement& e)
-{
-    static const char* const kFields[] = {"TradeDate", "TradeTime", "opdir",    "bsdir",
-                                          "TradePrice", "cost",     "vol",      "Turnover",
-                                          "GainLoss",  "GLPercent", "praise",   "comment",
-                                          "commit"};
+void TradeDetailItem::ReadXml(const XMLElement& e) {
+    static const char* const kFields[] = {
+        "TradeDate", "TradeTime", "opdir",     "bsdir",  "TradePrice", "cost",  "vol",
+        "Turnover",  "GainLoss",  "GLPercent", "praise", "comment",    "commit"};
     ReadAttributes(e, kFields, [this](size_t field, std::string_view v) {
         switch (field) {
-        case 0: TradeDate = Int(v); break;
-        case 1: TradeTime = Int(v); break;
-        case 2: opdir = static_cast<int8_t>(Int(v)); break;
-        case 3: bsdir = static_cast<int8_t>(Int(v)); break;
-        case 4: TradePrice = ParseDouble(v); break;
-        case 5: cost = ParseDouble(v); break;
-        case 6: vol = Int(v); break;
-        case 7: Turnover = ParseDouble(v); break;
-        case 8: GainLoss = ParseDouble(v); break;
-        case 9: GLPercent = ParseDouble(v); break;
-        case 10: praise = static_cast<int8_t>(Int(v)); break;
-        case 11: comment = UnescapeFileText(v); break;
-        case 12: commit = ParseDouble(v); break;
+            case 0:
+                TradeDate = Int(v);
+                break;
+            case 1:
+                TradeTime = Int(v);
+                break;
+            case 2:
+                opdir = static_cast<int8_t>(Int(v));
+                break;
+            case 3:
+                bsdir = static_cast<int8_t>(Int(v));
+                break;
+            case 4:
+                TradePrice = ParseDouble(v);
+                break;
+            case 5:
+                cost = ParseDouble(v);
+                break;
+            case 6:
+                vol = Int(v);
+                break;
+            case 7:
+                Turnover = ParseDouble(v);
+                break;
+            case 8:
+                GainLoss = ParseDouble(v);
+                break;
+            case 9:
+                GLPercent = ParseDouble(v);
+                break;
+            case 10:
+                praise = static_cast<int8_t>(Int(v));
+                break;
+            case 11:
+                comment = UnescapeFileText(v);
+                break;
+            case 12:
+                commit = ParseDouble(v);
+                break;
         }
     });
 }
 
-void TradeDetailItem::WriteXml(XMLPrinter& p) const
-{
+void TradeDetailItem::WriteXml(XMLPrinter& p) const {
     p.OpenElement("TradeDetailItem");
     WriteInt(p, "TradeDate", TradeDate);
     WriteInt(p, "TradeTime", TradeTime);
@@ -57,8 +82,7 @@ void TradeDetailItem::WriteXml(XMLPrinter& p) const
     p.CloseElement();
 }
 
-void CFullPositon::ReadXml(const XMLElement& e)
-{
+void CFullPositon::ReadXml(const XMLElement& e) {
     static const char* const kFields[] = {"aveCost", "avehl"};
     ReadAttributes(e, kFields, [this](size_t field, std::string_view v) {
         (field == 0 ? aveCost : avehl) = ParseDouble(v);
@@ -73,8 +97,7 @@ void CFullPositon::ReadXml(const XMLElement& e)
     }
 }
 
-void CFullPositon::WriteXml(XMLPrinter& p, const char* elementName) const
-{
+void CFullPositon::WriteXml(XMLPrinter& p, const char* elementName) const {
     p.OpenElement(elementName);
     WriteExact(p, "aveCost", aveCost, 3);
     WriteExact(p, "avehl", avehl, 3);
@@ -87,50 +110,85 @@ void CFullPositon::WriteXml(XMLPrinter& p, const char* elementName) const
     p.CloseElement();
 }
 
-void CTrainingRecord::ReadXml(const XMLElement& e)
-{
+void CTrainingRecord::ReadXml(const XMLElement& e) {
     if (const XMLElement* d = Child(e, "TrainingDate")) {
-        static const char* const kFields[] = {"StartDate",   "EndDate",        "WantDays",
+        static const char* const kFields[] = {"StartDate",      "EndDate",      "WantDays",
                                               "BeginTrainDate", "EndTrainDate", "EndTrainTime",
-                                              "TrainDays",   "TrainingDate",   "TrainingTime"};
-        int32_t* const targets[] = {&StartDate,    &EndDate,   &WantDays,
+                                              "TrainDays",      "TrainingDate", "TrainingTime"};
+        int32_t* const targets[] = {&StartDate,      &EndDate,      &WantDays,
                                     &BeginTrainDate, &EndTrainDate, &EndTrainTime,
-                                    &TrainDays,    &TrainingDate, &TrainingTime};
+                                    &TrainDays,      &TrainingDate, &TrainingTime};
         ReadAttributes(*d, kFields,
                        [&targets](size_t field, std::string_view v) { *targets[field] = Int(v); });
     }
     if (const XMLElement* q = Child(e, "Quote")) {
-        static const char* const kFields[] = {"open",   "high",     "low",    "price",    "preclose",
-                                              "volume", "dataType", "period", "quoteTime"};
+        static const char* const kFields[] = {"open",     "high",     "low",
+                                              "price",    "preclose", "volume",
+                                              "dataType", "period",   "quoteTime"};
         double* const prices[] = {&open, &high, &low, &price, &preclose};
         ReadAttributes(*q, kFields, [&](size_t field, std::string_view v) {
             switch (field) {
-            case 5: volume = static_cast<double>(ParseInt64(v)); break;
-            case 6: dataType = static_cast<int16_t>(Int(v)); break;
-            case 7: period = static_cast<int16_t>(Int(v)); break;
-            case 8: quoteTime = ParseInt64(v); break;
-            default: *prices[field] = ParseDouble(v); break;
+                case 5:
+                    volume = static_cast<double>(ParseInt64(v));
+                    break;
+                case 6:
+                    dataType = static_cast<int16_t>(Int(v));
+                    break;
+                case 7:
+                    period = static_cast<int16_t>(Int(v));
+                    break;
+                case 8:
+                    quoteTime = ParseInt64(v);
+                    break;
+                default:
+                    *prices[field] = ParseDouble(v);
+                    break;
             }
         });
     }
     if (const XMLElement* c = Child(e, "config")) {
-        static const char* const kFields[] = {"market",     "code",  "T0",         "CanPut",
-                                              "hideDate",   "hideName", "name",    "commitrate",
-                                              "TrainPeriodType", "TrainStatus", "zy", "zs"};
+        static const char* const kFields[] = {"market",      "code",       "T0",
+                                              "CanPut",      "hideDate",   "hideName",
+                                              "name",        "commitrate", "TrainPeriodType",
+                                              "TrainStatus", "zy",         "zs"};
         ReadAttributes(*c, kFields, [this](size_t field, std::string_view v) {
             switch (field) {
-            case 0: code.m_nMarket = Int(v); break;
-            case 1: code.m_strCode = UnescapeFileText(v); break;
-            case 2: T0 = Int(v); break;
-            case 3: CanPut = Int(v); break;
-            case 4: hideDate = Int(v); break;
-            case 5: hideName = Int(v); break;
-            case 6: name = UnescapeFileText(v); break;
-            case 7: commitrate = ParseDouble(v); break;
-            case 8: TrainPeriodType = Int(v); break;
-            case 9: TrainStatus = Int(v); break;
-            case 10: zy = ParseDouble(v); break;
-            case 11: zs = ParseDouble(v); break;
+                case 0:
+                    code.m_nMarket = Int(v);
+                    break;
+                case 1:
+                    code.m_strCode = UnescapeFileText(v);
+                    break;
+                case 2:
+                    T0 = Int(v);
+                    break;
+                case 3:
+                    CanPut = Int(v);
+                    break;
+                case 4:
+                    hideDate = Int(v);
+                    break;
+                case 5:
+                    hideName = Int(v);
+                    break;
+                case 6:
+                    name = UnescapeFileText(v);
+                    break;
+                case 7:
+                    commitrate = ParseDouble(v);
+                    break;
+                case 8:
+                    TrainPeriodType = Int(v);
+                    break;
+                case 9:
+                    TrainStatus = Int(v);
+                    break;
+                case 10:
+                    zy = ParseDouble(v);
+                    break;
+                case 11:
+                    zs = ParseDouble(v);
+                    break;
             }
         });
         if (code.m_strCode.size() > kMaxCodeLength) {
@@ -177,8 +235,7 @@ void CTrainingRecord::ReadXml(const XMLElement& e)
     }
 }
 
-void CTrainingRecord::WriteXml(XMLPrinter& p) const
-{
+void CTrainingRecord::WriteXml(XMLPrinter& p) const {
     p.OpenElement("TrainingItem");
 
     p.OpenElement("TrainingDate");
@@ -228,8 +285,7 @@ void CTrainingRecord::WriteXml(XMLPrinter& p) const
     p.CloseElement();
 
     p.OpenElement("TradeDetail");
-    for (const TradeDetailItem& item : trades)
-        item.WriteXml(p);
+    for (const TradeDetailItem& item : trades) item.WriteXml(p);
     p.CloseElement();
 
     p.OpenElement("Asset");

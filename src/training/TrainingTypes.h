@@ -9,7 +9,7 @@
 namespace tinyxml2 {
 class XMLElement;
 class XMLPrinter;
-}
+}  // namespace tinyxml2
 
 // Values of CTrainingRecord::TrainStatus.
 inline constexpr int32_t kTrainStatusStart = 0;    // 开始: created, bars not yet built

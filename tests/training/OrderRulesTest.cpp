@@ -7,10 +7,11 @@
 
 namespace {
 
-constexpr int64_t Day(int32_t yyyymmdd) { return static_cast<int64_t>(yyyymmdd) * 10000; }
+constexpr int64_t Day(int32_t yyyymmdd) {
+    return static_cast<int64_t>(yyyymmdd) * 10000;
+}
 
-CTrainingRecord MakeRecord(double capital, double rate, int32_t t0 = 0)
-{
+CTrainingRecord MakeRecord(double capital, double rate, int32_t t0 = 0) {
     return CTrainingRecord(nullptr, CIndSecuCode(1, "600000"), t0, /*canPut*/ 1, 0, 0, 0, capital,
                            "浦发银行", rate);
 }
@@ -20,8 +21,7 @@ const char* const kLongT0 = "仓位不够!您当前正在进行T+0交易,根据�
 const char* const kShortT1 = "仓位不够您当前正在进行T+1交易,根据截止到昨天的空单信息设置仓位";
 const char* const kShortT0 = "仓位不够您当前正在进行T+0交易,根据全部空单信息设置仓位";
 
-TEST(TrainingRecordTest, NewSessionStartsWithCapitalAndEmptyBooks)
-{
+TEST(TrainingRecordTest, NewSessionStartsWithCapitalAndEmptyBooks) {
     CTrainingRecord r = MakeRecord(100000, 0.0003);
     EXPECT_EQ(r.leftCapital, 100000);
     EXPECT_EQ(r.InitCapital, 100000);
@@ -40,8 +40,7 @@ TEST(TrainingRecordTest, NewSessionStartsWithCapitalAndEmptyBooks)
     EXPECT_FALSE(blank.CoverShort(100, Day(20240102), msg, "", 10));
 }
 
-TEST(TrainingRecordTest, BuyTwiceOnOneDateThenSellWithGainAndWithLoss)
-{
+TEST(TrainingRecordTest, BuyTwiceOnOneDateThenSellWithGainAndWithLoss) {
     CTrainingRecord r = MakeRecord(100000, 0.001);
     std::string msg;
     // 1000 @ 10: amount 10000, fee 10, cash 100000 - 10010 = 89990, cost 10.
@@ -96,8 +95,7 @@ TEST(TrainingRecordTest, BuyTwiceOnOneDateThenSellWithGainAndWithLoss)
     EXPECT_TRUE(r.CallPos->holdings.empty());
 }
 
-TEST(TrainingRecordTest, ShortSaleFreezesMarginAndCoversReleaseIt)
-{
+TEST(TrainingRecordTest, ShortSaleFreezesMarginAndCoversReleaseIt) {
     CTrainingRecord r = MakeRecord(100000, 0.001);
     std::string msg;
     // Short 1000 @ 20: margin 20000 frozen, fee 20 paid from cash.
@@ -129,8 +127,7 @@ TEST(TrainingRecordTest, ShortSaleFreezesMarginAndCoversReleaseIt)
     EXPECT_EQ(r.PutPos->aveCost, 0);
 }
 
-TEST(TrainingRecordTest, RefusalsCarryTheirTextsAndChangeNothing)
-{
+TEST(TrainingRecordTest, RefusalsCarryTheirTextsAndChangeNothing) {
     CTrainingRecord r = MakeRecord(1000, 0);
     std::string msg;
 
@@ -169,8 +166,7 @@ TEST(TrainingRecordTest, RefusalsCarryTheirTextsAndChangeNothing)
     EXPECT_EQ(msg, "unchanged");
 }
 
-TEST(TrainingRecordTest, TPlusOneClosesOnlyEarlierHoldingsTPlusZeroAll)
-{
+TEST(TrainingRecordTest, TPlusOneClosesOnlyEarlierHoldingsTPlusZeroAll) {
     for (int t0 : {0, 1}) {
         SCOPED_TRACE(t0);
         CTrainingRecord r = MakeRecord(1000000, 0, t0);
@@ -205,8 +201,7 @@ TEST(TrainingRecordTest, TPlusOneClosesOnlyEarlierHoldingsTPlusZeroAll)
     }
 }
 
-TEST(TrainingRecordTest, MaxBuyVolumeCountsFeeAndFrozenMargin)
-{
+TEST(TrainingRecordTest, MaxBuyVolumeCountsFeeAndFrozenMargin) {
     CTrainingRecord r = MakeRecord(100000, 0.001);
     // 100000 / 1.001 / 10 = 9990.0099..
     EXPECT_EQ(r.GetMaxBuyVolume(10), 9990);
@@ -217,8 +212,7 @@ TEST(TrainingRecordTest, MaxBuyVolumeCountsFeeAndFrozenMargin)
     EXPECT_EQ(r.GetMaxBuyVolume(10), 4990);
 }
 
-TEST(TrainingRecordTest, AssetCurveKeepsOnePointPerDateInOrder)
-{
+TEST(TrainingRecordTest, AssetCurveKeepsOnePointPerDateInOrder) {
     CTrainingRecord r = MakeRecord(100000, 0);
     r.StartDate = 20240102;
     r.AddStartAssetPoint();
@@ -239,8 +233,7 @@ TEST(TrainingRecordTest, AssetCurveKeepsOnePointPerDateInOrder)
     EXPECT_DOUBLE_EQ(r.assets[2].asset, 101000);
 }
 
-TEST(TrainingRecordTest, StatusTextsAndCloseTradeStats)
-{
+TEST(TrainingRecordTest, StatusTextsAndCloseTradeStats) {
     CTrainingRecord r;
     const char* expected[] = {"开始", "进行中", "已结束", ""};
     for (int s = 0; s < 4; ++s) {
@@ -258,8 +251,8 @@ TEST(TrainingRecordTest, StatusTextsAndCloseTradeStats)
     TradeDetailItem opening;
     opening.bsdir = 1;
     opening.GainLoss = 999;
-    r.trades = {opening, closing(50, 0.05), closing(-30, -0.03), closing(80, 0.08),
-                closing(80, 0.09), closing(0, 0), closing(-40, -0.04)};
+    r.trades = {opening,           closing(50, 0.05), closing(-30, -0.03), closing(80, 0.08),
+                closing(80, 0.09), closing(0, 0),     closing(-40, -0.04)};
     CloseTradeStats stats;
     r.GetCloseTradeStats(stats);
     EXPECT_EQ(stats.count, 6);

@@ -16,8 +16,7 @@ namespace {
 
 class RecordFileTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
         m_dir = fs::path(testing::TempDir()) / (std::string("tarrow_training_") + info->name());
         fs::remove_all(m_dir);
@@ -26,20 +25,17 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string ReadBytes(const std::string& path) const
-    {
+    std::string ReadBytes(const std::string& path) const {
         std::ifstream in(path, std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
         return s.str();
     }
-    void WriteBytes(const std::string& path, const std::string& bytes) const
-    {
+    void WriteBytes(const std::string& path, const std::string& bytes) const {
         fs::create_directories(fs::path(path).parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
     }
-    std::vector<fs::path> AsideFiles() const
-    {
+    std::vector<fs::path> AsideFiles() const {
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(fs::path(m_path).parent_path()))
             if (entry.path().filename().string().starts_with("totalRecord.xml.bad-"))
@@ -52,8 +48,7 @@ protected:
 };
 
 // A session with something in every part of the record.
-CTotalTrainingRecord::RecordPtr AddBusySession(CTotalTrainingRecord& list)
-{
+CTotalTrainingRecord::RecordPtr AddBusySession(CTotalTrainingRecord& list) {
     auto r = list.CreateRecord(0, 1, nullptr, CIndSecuCode(1, "600000"), "浦发银行", 1, 0, 1,
                                100000, 0.00025);
     r->StartDate = r->BeginTrainDate = 20230103;
@@ -85,8 +80,7 @@ CTotalTrainingRecord::RecordPtr AddBusySession(CTotalTrainingRecord& list)
     return r;
 }
 
-void ExpectSameRecord(const CTrainingRecord& a, const CTrainingRecord& b)
-{
+void ExpectSameRecord(const CTrainingRecord& a, const CTrainingRecord& b) {
     EXPECT_EQ(a.StartDate, b.StartDate);
     EXPECT_EQ(a.EndDate, b.EndDate);
     EXPECT_EQ(a.WantDays, b.WantDays);
@@ -151,8 +145,7 @@ void ExpectSameRecord(const CTrainingRecord& a, const CTrainingRecord& b)
     }
 }
 
-TEST_F(RecordFileTest, NoFileGivesAnEmptyList)
-{
+TEST_F(RecordFileTest, NoFileGivesAnEmptyList) {
     CTotalTrainingRecord list(m_path);
     EXPECT_FALSE(list.Load());
     EXPECT_EQ(list.GetSelectedRecord(), nullptr);
@@ -160,8 +153,7 @@ TEST_F(RecordFileTest, NoFileGivesAnEmptyList)
     EXPECT_FALSE(fs::exists(m_path));
 }
 
-TEST_F(RecordFileTest, RoundTripKeepsEverySession)
-{
+TEST_F(RecordFileTest, RoundTripKeepsEverySession) {
     CTotalTrainingRecord list(m_path);
     auto busy = AddBusySession(list);
     auto plain = list.CreateRecord(1, 0, nullptr, CIndSecuCode(2, "000001"), "平安银行", 0, 1, 0,
@@ -192,14 +184,14 @@ TEST_F(RecordFileTest, RoundTripKeepsEverySession)
     EXPECT_EQ(busy->trades.back().GainLoss, loaded.records[0]->trades.back().GainLoss);
 }
 
-TEST_F(RecordFileTest, FileIsDeclaredGb2312AndWrittenInGbk)
-{
+TEST_F(RecordFileTest, FileIsDeclaredGb2312AndWrittenInGbk) {
     CTotalTrainingRecord list(m_path);
     AddBusySession(list);
     TrainedNumCounter()[20240105] = 2;
     ASSERT_TRUE(list.Save(20240105));
     const std::string bytes = ReadBytes(m_path);
-    EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" encoding=\"gb2312\"?>")) << bytes.substr(0, 60);
+    EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" encoding=\"gb2312\"?>"))
+        << bytes.substr(0, 60);
     EXPECT_NE(bytes.find("<totalTrainingRecord selected=\"0\" TrainedNum=\"202401050002\">"),
               std::string::npos);
     EXPECT_NE(bytes.find("name=\"\xC6\xD6\xB7\xA2\xD2\xF8\xD0\xD0\""), std::string::npos);
@@ -228,8 +220,7 @@ TEST_F(RecordFileTest, FileIsDeclaredGb2312AndWrittenInGbk)
     }
 }
 
-TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive)
-{
+TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
     CTotalTrainingRecord list(m_path);
     auto r = list.CreateRecord(0, 0, nullptr, CIndSecuCode(1, "A&B"), "한국 <\"x\"> 'y'", 0, 0, 0,
                                1000, 0);
@@ -256,8 +247,7 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive)
     EXPECT_EQ(hand.records.at(0)->name, "中国人<&x & y");
 }
 
-TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding)
-{
+TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding) {
     WriteBytes(m_path,
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><totalTrainingRecord selected=\"0\">"
                "<TrainingItem><config name=\"贵州茅台😀\"/></TrainingItem></totalTrainingRecord>");
@@ -266,8 +256,7 @@ TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding)
     EXPECT_EQ(list.records.at(0)->name, "贵州茅台😀");
 }
 
-TEST_F(RecordFileTest, StopLevelsReloadAsSavedAndPartFormatStillReads)
-{
+TEST_F(RecordFileTest, StopLevelsReloadAsSavedAndPartFormatStillReads) {
     CTotalTrainingRecord list(m_path);
     auto r = list.CreateRecord(0, 0, nullptr, CIndSecuCode(1, "600519"), "贵州茅台", 0, 0, 0,
                                100000, 0.0003);
@@ -284,13 +273,14 @@ TEST_F(RecordFileTest, StopLevelsReloadAsSavedAndPartFormatStillReads)
     // Round values keep the two-decimal form.
     EXPECT_NE(ReadBytes(m_path).find("zy=\"0.00\" zs=\"0.00\""), std::string::npos);
 
-    WriteBytes(m_path,
-               "<?xml version=\"1.0\" encoding=\"gb2312\" ?>\n"
-               "<totalTrainingRecord selected=\"0\" TrainedNum=\"0\">\n"
-               " <TrainingItem><config market=\"1\" code=\"600000\" zy=\"0.06\" zs=\"0.13\" "
-               "commitrate=\"0.000300\"/><Capital leftCapital=\"99999.97\" InitCapital=\"100000.00\" "
-               "FrozenCapital=\"0.00\"/></TrainingItem>\n"
-               "</totalTrainingRecord>\n");
+    WriteBytes(
+        m_path,
+        "<?xml version=\"1.0\" encoding=\"gb2312\" ?>\n"
+        "<totalTrainingRecord selected=\"0\" TrainedNum=\"0\">\n"
+        " <TrainingItem><config market=\"1\" code=\"600000\" zy=\"0.06\" zs=\"0.13\" "
+        "commitrate=\"0.000300\"/><Capital leftCapital=\"99999.97\" InitCapital=\"100000.00\" "
+        "FrozenCapital=\"0.00\"/></TrainingItem>\n"
+        "</totalTrainingRecord>\n");
     CTotalTrainingRecord old(m_path);
     ASSERT_TRUE(old.Load());
     EXPECT_EQ(old.records.at(0)->zy, 0.06);
@@ -299,8 +289,7 @@ TEST_F(RecordFileTest, StopLevelsReloadAsSavedAndPartFormatStillReads)
     EXPECT_EQ(old.records.at(0)->leftCapital, 99999.97);
 }
 
-TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist)
-{
+TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist) {
     // Children in another order, attributes and whole elements missing, a code text longer
     // than a record keeps, GBK texts.
     const std::string longCode(200, '9');
@@ -309,12 +298,14 @@ TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist)
                "<totalTrainingRecord selected=\"1\">\n"
                " <TrainingItem>\n"
                "  <Capital leftCapital=\"5000.5\"/>\n"
-               "  <config market=\"2\" code=\"" + longCode + "\" name=\"\xC6\xBD\xB0\xB2\" T0=\"1\"/>\n"
-               "  <TradeDetail><TradeDetailItem TradeDate=\"20240102\" vol=\"100\" "
-               "comment=\"\xD6\xB9\xD3\xAF\"/></TradeDetail>\n"
-               " </TrainingItem>\n"
-               " <TrainingItem/>\n"
-               "</totalTrainingRecord>\n");
+               "  <config market=\"2\" code=\"" +
+                   longCode +
+                   "\" name=\"\xC6\xBD\xB0\xB2\" T0=\"1\"/>\n"
+                   "  <TradeDetail><TradeDetailItem TradeDate=\"20240102\" vol=\"100\" "
+                   "comment=\"\xD6\xB9\xD3\xAF\"/></TradeDetail>\n"
+                   " </TrainingItem>\n"
+                   " <TrainingItem/>\n"
+                   "</totalTrainingRecord>\n");
     CTotalTrainingRecord list(m_path);
     ASSERT_TRUE(list.Load());
     ASSERT_EQ(list.records.size(), 2u);
@@ -350,8 +341,7 @@ TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist)
     EXPECT_NE(bytes.find("<PutPos aveCost=\"0.000\" avehl=\"0.000\"/>"), std::string::npos);
 }
 
-TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten)
-{
+TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten) {
     const std::string damaged =
         "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<totalTrainingRecord selected=\"0\">\n"
         " <TrainingItem><config name=\"\xC6\xD6\xB7\xA2\"/>\n";  // cut off mid-write
@@ -390,8 +380,7 @@ TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten)
     }
 }
 
-TEST_F(RecordFileTest, SavesWhenSessionsAreCreatedEndedAndResumed)
-{
+TEST_F(RecordFileTest, SavesWhenSessionsAreCreatedEndedAndResumed) {
     CTotalTrainingRecord list(m_path);
     auto r = list.CreateRecord(0, 1, nullptr, CIndSecuCode(1, "600000"), "浦发银行", 0, 0, 0,
                                100000, 0.0003);
@@ -420,8 +409,7 @@ TEST_F(RecordFileTest, SavesWhenSessionsAreCreatedEndedAndResumed)
     EXPECT_EQ(list.GetSelectedRecord(), nullptr);
 }
 
-TEST_F(RecordFileTest, GuestCounterKeepsOnlyTodaysEntry)
-{
+TEST_F(RecordFileTest, GuestCounterKeepsOnlyTodaysEntry) {
     CTotalTrainingRecord list(m_path);
     TrainedNumCounter()[20240105] = 3;
     ASSERT_TRUE(list.Save(20240105));
@@ -433,8 +421,7 @@ TEST_F(RecordFileTest, GuestCounterKeepsOnlyTodaysEntry)
     EXPECT_NE(ReadBytes(m_path).find("TrainedNum=\"202401060000\""), std::string::npos);
 }
 
-TEST_F(RecordFileTest, HundredsOfSessions)
-{
+TEST_F(RecordFileTest, HundredsOfSessions) {
     CTotalTrainingRecord list(m_path);
     for (int i = 0; i < 400; ++i) {
         auto r = std::make_shared<CTrainingRecord>(
@@ -470,8 +457,7 @@ struct Dated {
     int expected;  // position in the selection, -1 when left out
 };
 
-TEST_F(RecordFileTest, WeekMonthAndYearSelections)
-{
+TEST_F(RecordFileTest, WeekMonthAndYearSelections) {
     auto listOf = [](std::initializer_list<int32_t> dates) {
         CTotalTrainingRecord list("unused");
         for (int32_t d : dates) {
@@ -483,8 +469,7 @@ TEST_F(RecordFileTest, WeekMonthAndYearSelections)
     };
     auto datesOf = [](const CTotalTrainingRecord::RecordList& v) {
         std::vector<int32_t> out;
-        for (const auto& r : v)
-            out.push_back(r->TrainingDate);
+        for (const auto& r : v) out.push_back(r->TrainingDate);
         return out;
     };
     // 2024-01-06 Saturday, 01-07 Sunday, 01-08 Monday.
@@ -502,7 +487,8 @@ TEST_F(RecordFileTest, WeekMonthAndYearSelections)
     list.SelectThisMonth(month);
     EXPECT_EQ(datesOf(month), (std::vector<int32_t>{20240212, 20240210}));
     list.SelectThisYear(year);
-    EXPECT_EQ(datesOf(year), (std::vector<int32_t>{20240212, 20240210, 20240105, 20240201, 20240115}));
+    EXPECT_EQ(datesOf(year),
+              (std::vector<int32_t>{20240212, 20240210, 20240105, 20240201, 20240115}));
 
     CTotalTrainingRecord::RecordList none;
     listOf({}).SelectThisWeek(none);

@@ -6,16 +6,16 @@
 
 namespace {
 
-constexpr int64_t Day(int32_t yyyymmdd) { return static_cast<int64_t>(yyyymmdd) * 10000; }
-
-CTrainingRecord MakeRecord(double capital, double rate = 0, int32_t t0 = 0)
-{
-    return CTrainingRecord(nullptr, CIndSecuCode(2, "000001"), t0, 1, 0, 0, 1, capital,
-                           "平安银行", rate);
+constexpr int64_t Day(int32_t yyyymmdd) {
+    return static_cast<int64_t>(yyyymmdd) * 10000;
 }
 
-void SetDayBar(CTrainingRecord& r, int32_t date, double close)
-{
+CTrainingRecord MakeRecord(double capital, double rate = 0, int32_t t0 = 0) {
+    return CTrainingRecord(nullptr, CIndSecuCode(2, "000001"), t0, 1, 0, 0, 1, capital, "平安银行",
+                           rate);
+}
+
+void SetDayBar(CTrainingRecord& r, int32_t date, double close) {
     r.dataType = 4;
     r.quoteTime = date;
     r.price = close;
@@ -30,8 +30,7 @@ struct StopCase {
     const char* comment;
 };
 
-TEST(StopProfitLossTest, ThresholdsOnBothSides)
-{
+TEST(StopProfitLossTest, ThresholdsOnBothSides) {
     // Cost 10 on either side; stop-profit 10 %, stop-loss 5 %.
     const StopCase cases[] = {
         {"long above profit level", true, 11.5, true, true, "10.00% 止盈"},
@@ -71,8 +70,7 @@ TEST(StopProfitLossTest, ThresholdsOnBothSides)
     }
 }
 
-TEST(StopProfitLossTest, OffLevelsAndTPlusOneHoldingsDoNotFire)
-{
+TEST(StopProfitLossTest, OffLevelsAndTPlusOneHoldingsDoNotFire) {
     CTrainingRecord r = MakeRecord(100000);
     std::string msg;
     ASSERT_TRUE(r.Buy(1000, Day(20240102), msg, true, "", 10));
@@ -92,8 +90,7 @@ TEST(StopProfitLossTest, OffLevelsAndTPlusOneHoldingsDoNotFire)
     EXPECT_FALSE(empty.CheckStopProfitLoss(false));
 }
 
-TEST(StopProfitLossTest, MinuteBarsOrderAtTheBarsTime)
-{
+TEST(StopProfitLossTest, MinuteBarsOrderAtTheBarsTime) {
     // Long 1000 @ 10 and short 1000 @ 12 make r = (0.1667 * 1000 + 0.3 * 1000) / 2000 with
     // the close at 13: short return (12000 - 13000) / 12000, long return 0.3.
     CTrainingRecord r = MakeRecord(100000);
@@ -115,8 +112,7 @@ TEST(StopProfitLossTest, MinuteBarsOrderAtTheBarsTime)
     EXPECT_DOUBLE_EQ(r.leftCapital, 102000);
 }
 
-TEST(CorporateActionTest, CashDividendByHoldingPeriod)
-{
+TEST(CorporateActionTest, CashDividendByHoldingPeriod) {
     CTrainingRecord r = MakeRecord(1000000);
     std::string msg;
     // Ex-date 20240315: held over a year (0211 of 2023), 100 days (1206), and three days
@@ -138,8 +134,7 @@ TEST(CorporateActionTest, CashDividendByHoldingPeriod)
     EXPECT_NEAR(r.leftCapital - r.InitCapital, 2700, 1e-9);
 }
 
-TEST(CorporateActionTest, ShortBookPaysTheDividendWhenItCovers)
-{
+TEST(CorporateActionTest, ShortBookPaysTheDividendWhenItCovers) {
     CTrainingRecord r = MakeRecord(100000);
     std::string msg;
     ASSERT_TRUE(r.ShortSell(1000, Day(20240102), msg, "", 10));
@@ -153,8 +148,7 @@ TEST(CorporateActionTest, ShortBookPaysTheDividendWhenItCovers)
     EXPECT_NEAR(r.trades.back().GLPercent, -0.05, 1e-12);
 }
 
-TEST(CorporateActionTest, BonusSharesFollowTheirHoldings)
-{
+TEST(CorporateActionTest, BonusSharesFollowTheirHoldings) {
     CTrainingRecord r = MakeRecord(100000);
     std::string msg;
     ASSERT_TRUE(r.Buy(100, Day(20240102), msg, true, "", 10));
@@ -180,8 +174,7 @@ TEST(CorporateActionTest, BonusSharesFollowTheirHoldings)
     EXPECT_EQ(q.CallPos->GetClosableVolume(20240103, false), 151);
 }
 
-TEST(CorporateActionTest, LastCoverAfterBonusReleasesAllMargin)
-{
+TEST(CorporateActionTest, LastCoverAfterBonusReleasesAllMargin) {
     CTrainingRecord r = MakeRecord(100000);
     std::string msg;
     // Short 301 @ 10: margin 3010. Bonus 0.5: 451 shares at 10 / 1.5.
@@ -194,8 +187,7 @@ TEST(CorporateActionTest, LastCoverAfterBonusReleasesAllMargin)
     EXPECT_NEAR(r.leftCapital, 100304, 1e-9);
 }
 
-TEST(CorporateActionTest, RightsIssueBuysWithoutAJournalEntry)
-{
+TEST(CorporateActionTest, RightsIssueBuysWithoutAJournalEntry) {
     CTrainingRecord r = MakeRecord(20000, 0.001);
     std::string msg;
     ASSERT_TRUE(r.Buy(1000, Day(20240102), msg, true, "", 10));  // cash 20000 - 10010
