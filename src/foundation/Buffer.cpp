@@ -1,0 +1,231 @@
+#include "foundation/Buffer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+uint32_t PageSize() {
+    static const uint32_t page = [] {
+        long p = sysconf(_SC_PAGESIZE);
+        return p > 0 ? static_cast<uint32_t>(p) : 4096u;
+    }();
+    return page;
+}
+
+// Blocks are page-aligned and a whole number of pages, as the virtual-memory blocks this
+// buffer was designed around; small shrunken blocks still take one page.
+uint8_t* AllocateBlock(uint32_t size) {
+    size_t page = PageSize();
+    size_t bytes = (static_cast<size_t>(size) + page - 1) / page * page;
+    void* p = std::aligned_alloc(page, bytes);
+    if (!p) throw std::bad_alloc();
+    return static_cast<uint8_t*>(p);
+}
+
+void FreeBlock(uint8_t* p) { std::free(p); }
+
+// Largest block the u32 capacity can describe after doubling.
+constexpr uint64_t kMaxCapacity = 0x80000000ull;
+
+bool WriteAll(int fd, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+}  // namespace
+
+uint32_t CBuffer::MinimumBlockSize() {
+    static const uint32_t minimum = [] {
+        uint32_t page = PageSize();
+        return (8192 + page - 1) / page * page;
+    }();
+    return minimum;
+}
+
+CBuffer::CBuffer() { MinimumBlockSize(); }
+
+CBuffer::~CBuffer() { FreeBlock(m_pStorage); }
+
+CBuffer::CBuffer(CBuffer&& other) noexcept
+    : m_pStorage(other.m_pStorage),
+      m_nLength(other.m_nLength),
+      m_nCapacity(other.m_nCapacity),
+      m_nShrinkFloor(other.m_nShrinkFloor),
+      m_bShrinkLocked(other.m_bShrinkLocked),
+      m_bPeekMode(other.m_bPeekMode),
+      m_nPeekCursor(other.m_nPeekCursor),
+      m_nReadOffset(other.m_nReadOffset) {
+    other.m_pStorage = nullptr;
+    other.m_nLength = other.m_nCapacity = other.m_nShrinkFloor = 0;
+    other.m_nPeekCursor = other.m_nReadOffset = 0;
+    other.m_bShrinkLocked = other.m_bPeekMode = false;
+}
+
+CBuffer& CBuffer::operator=(CBuffer&& other) noexcept {
+    if (this != &other) {
+        CBuffer moved(std::move(other));
+        std::swap(m_pStorage, moved.m_pStorage);
+        std::swap(m_nLength, moved.m_nLength);
+        std::swap(m_nCapacity, moved.m_nCapacity);
+        std::swap(m_nShrinkFloor, moved.m_nShrinkFloor);
+        std::swap(m_bShrinkLocked, moved.m_bShrinkLocked);
+        std::swap(m_bPeekMode, moved.m_bPeekMode);
+        std::swap(m_nPeekCursor, moved.m_nPeekCursor);
+        std::swap(m_nReadOffset, moved.m_nReadOffset);
+    }
+    return *this;
+}
+
+void CBuffer::Relocate(uint32_t newCapacity) {
+    uint8_t* block = AllocateBlock(newCapacity);
+    if (m_nLength) std::memcpy(block, m_pStorage + m_nReadOffset, m_nLength);
+    FreeBlock(m_pStorage);
+    m_pStorage = block;
+    m_nCapacity = newCapacity;
+    m_nReadOffset = 0;
+}
+
+uint32_t CBuffer::Reserve(uint32_t total) {
+    if (total <= m_nCapacity - m_nReadOffset) return 0;
+    if (total <= m_nCapacity) {
+        std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
+        m_nReadOffset = 0;
+        return m_nCapacity;
+    }
+    if (total > kMaxCapacity) throw std::bad_alloc();
+    uint64_t size = std::max(m_nCapacity, MinimumBlockSize());
+    while (size < total) size *= 2;
+    Relocate(static_cast<uint32_t>(std::min(size, kMaxCapacity)));
+    return m_nCapacity;
+}
+
+uint32_t CBuffer::Shrink(uint32_t need) {
+    if (m_bShrinkLocked) return 0;
+    if (m_nCapacity <= m_nShrinkFloor || need < m_nLength) return 0;
+    uint64_t keep = std::max(need, m_nShrinkFloor);
+    // Nothing to keep and no floor gives nothing to size the block by (and halving
+    // towards zero would never end): leave it.
+    if (keep == 0) return 0;
+    uint32_t newCapacity = m_nCapacity;
+    while (newCapacity >= 2 * keep) newCapacity /= 2;
+    if (newCapacity == m_nCapacity) return 0;
+    Relocate(newCapacity);
+    return newCapacity;
+}
+
+uint32_t CBuffer::Read(void* dest, uint32_t n) {
+    if (n == 0) return 0;
+    if (Available() < n) throw -1;
+    if (m_bPeekMode) {
+        if (dest) std::memcpy(dest, m_pStorage + m_nReadOffset + m_nPeekCursor, n);
+        m_nPeekCursor += n;
+    } else {
+        if (dest) std::memcpy(dest, m_pStorage + m_nReadOffset, n);
+        m_nReadOffset += n;
+        m_nLength -= n;
+    }
+    AfterRead();
+    return n;
+}
+
+int32_t CBuffer::ReadString(std::string& out) {
+    out.clear();
+    // The count is unsigned: texts of 32 KB and more are valid. The whole string must be
+    // there before anything is consumed, so a short one leaves the buffer untouched.
+    uint32_t avail = Available();
+    if (avail < 2) throw -1;
+    const uint8_t* p = m_pStorage + m_nReadOffset + (m_bPeekMode ? m_nPeekCursor : 0);
+    uint32_t len = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8);
+    if (avail - 2 < len) throw -1;
+    const char* text = reinterpret_cast<const char*>(p + 2);
+    out.assign(text, strnlen(text, len));
+    Read(nullptr, len + 2);
+    return static_cast<int32_t>(len) + 2;
+}
+
+uint32_t CBuffer::GrownLength(uint32_t n) const {
+    if (n > UINT32_MAX - m_nLength) throw std::bad_alloc();
+    return m_nLength + n;
+}
+
+void CBuffer::Write(const void* src, uint32_t n) {
+    Reserve(GrownLength(n));
+    if (n) std::memcpy(m_pStorage + m_nReadOffset + m_nLength, src, n);
+    m_nLength += n;
+}
+
+uint8_t* CBuffer::Extend(uint32_t n) {
+    Reserve(GrownLength(n));
+    uint8_t* p = m_pStorage + m_nReadOffset + m_nLength;
+    if (n) std::memset(p, 0, n);
+    m_nLength += n;
+    return p;
+}
+
+int32_t CBuffer::WriteString(std::string_view s) {
+    if (s.size() > 0xFFFF) throw std::length_error("CBuffer::WriteString: text over 65535 bytes");
+    uint16_t len = static_cast<uint16_t>(s.size());
+    WriteUInt16(len);
+    if (len) Write(s.data(), len);
+    return len + 2;
+}
+
+int CBuffer::SaveToFile(const std::string& path) const {
+    std::string tmp = path + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    if (fd < 0) return 0;
+    // mkstemp creates 0600; give the file the mode a plain create would have.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
+    if (ok && m_pStorage && m_nLength > 0) ok = WriteAll(fd, GetData(), m_nLength);
+    if (ok) ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+int CBuffer::AppendFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<uint64_t>(st.st_size) > kMaxCapacity) {
+        ::close(fd);
+        return 0;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < bytes.size()) {
+        ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<size_t>(r);
+    }
+    ::close(fd);
+    // A file that shrank under us, or a read error, is not appended in part.
+    if (got != bytes.size()) return 0;
+    if (!bytes.empty()) Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    return 1;
+}

@@ -1,0 +1,143 @@
+#pragma once
+// The growable byte queue every wire message and several data files pass through.
+// Bytes are appended at the tail and consumed from the head; integers are little-endian;
+// strings are a u16 byte count followed by the bytes. A read that finds too few bytes
+// throws the plain integer -1 and leaves the buffer exactly as it was, so a parser can
+// catch it and reject the message as short or malformed.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+static_assert(std::endian::native == std::endian::little,
+              "CBuffer copies integers as they lie in memory");
+
+class CBuffer {
+public:
+    CBuffer();
+    ~CBuffer();
+    CBuffer(const CBuffer&) = delete;
+    CBuffer& operator=(const CBuffer&) = delete;
+    CBuffer(CBuffer&& other) noexcept;
+    CBuffer& operator=(CBuffer&& other) noexcept;
+
+    // Smallest multiple of the page size that is at least 8 KB; every growth starts there.
+    static uint32_t MinimumBlockSize();
+
+    // Makes room for `total` bytes counted from the read offset. Returns the new capacity,
+    // or 0 when the room behind the contents already sufficed. Throws std::bad_alloc when
+    // `total` cannot be held (above 2 GB) or memory runs out.
+    uint32_t Reserve(uint32_t total);
+    // Gives memory back after reads: returns the new capacity, or 0 when unchanged.
+    uint32_t Shrink(uint32_t need);
+
+    // Copies n bytes out (dest may be null to skip them). Consumes them unless in peek
+    // mode. Throws -1 when fewer than n are available.
+    uint32_t Read(void* dest, uint32_t n);
+    uint8_t ReadUInt8() { return ReadFixed<uint8_t>(); }
+    uint16_t ReadUInt16() { return ReadFixed<uint16_t>(); }
+    uint32_t ReadUInt32() { return ReadFixed<uint32_t>(); }
+    uint64_t ReadUInt64() { return ReadFixed<uint64_t>(); }
+    int16_t ReadInt16() { return ReadFixed<int16_t>(); }
+    int32_t ReadInt32() { return ReadFixed<int32_t>(); }
+    int64_t ReadInt64() { return ReadFixed<int64_t>(); }
+    double ReadDouble() { return ReadFixed<double>(); }
+    // u16 byte count, then the bytes; the text ends at its first NUL (later bytes are
+    // consumed and dropped). Returns the byte count + 2. A count larger than the bytes
+    // left throws -1 without consuming anything.
+    int32_t ReadString(std::string& out);
+
+    void Write(const void* src, uint32_t n);
+    void WriteUInt8(uint8_t v) { WriteFixed(v); }
+    void WriteUInt16(uint16_t v) { WriteFixed(v); }
+    void WriteUInt32(uint32_t v) { WriteFixed(v); }
+    void WriteUInt64(uint64_t v) { WriteFixed(v); }
+    void WriteInt16(int16_t v) { WriteFixed(v); }
+    void WriteInt32(int32_t v) { WriteFixed(v); }
+    void WriteInt64(int64_t v) { WriteFixed(v); }
+    void WriteDouble(double v) { WriteFixed(v); }
+    // Returns the byte count + 2. Throws std::length_error for text over 65,535 bytes,
+    // which the u16 count cannot describe.
+    int32_t WriteString(std::string_view s);
+    // Appends n zero bytes and returns where they start (valid until the next write),
+    // for fields that are filled in afterwards, such as a message header.
+    uint8_t* Extend(uint32_t n);
+
+    // Replaces `path` with the contents (written beside it, then renamed into place, so a
+    // failed save keeps the old file). 1 on success, 0 on any failure. Not consuming.
+    int SaveToFile(const std::string& path) const;
+    // Appends the whole file. 1 on success, 0 when it cannot be opened or read; on 0 the
+    // contents are unchanged.
+    int AppendFile(const std::string& path);
+
+    // Drops the contents and the peek cursor; keeps the storage.
+    void Clear() {
+        m_nLength = 0;
+        m_nReadOffset = 0;
+        m_nPeekCursor = 0;
+    }
+    // The unread bytes.
+    uint8_t* GetData() { return m_pStorage + m_nReadOffset; }
+    const uint8_t* GetData() const { return m_pStorage + m_nReadOffset; }
+    uint32_t GetLength() const { return m_nLength; }
+    uint32_t GetCapacity() const { return m_nCapacity; }
+    uint32_t GetReadOffset() const { return m_nReadOffset; }
+    bool IsEmpty() const { return m_nLength == 0; }
+
+private:
+    uint8_t* m_pStorage = nullptr;
+    uint32_t m_nLength = 0;    // unread bytes
+    uint32_t m_nCapacity = 0;  // size of the storage block
+
+public:
+    // Set directly by owners.
+    uint32_t m_nShrinkFloor = 0;   // Shrink never goes below this capacity
+    bool m_bShrinkLocked = false;  // never shrink (whole decoded files)
+    bool m_bPeekMode = false;      // reads copy without consuming
+    uint32_t m_nPeekCursor = 0;    // bytes read in peek mode, from the read offset
+
+private:
+    uint32_t m_nReadOffset = 0;  // first unread byte inside the storage
+
+    // Bytes a read may take at the current position, honouring peek mode.
+    uint32_t Available() const {
+        if (!m_bPeekMode) return m_nLength;
+        return m_nPeekCursor <= m_nLength ? m_nLength - m_nPeekCursor : 0;
+    }
+    void AfterRead() {
+        // Shrink(m_nLength) changes something only when the block is at least twice
+        // what it must keep; test that here so the common read stays a few instructions.
+        if (m_nLength == 0 || m_bShrinkLocked || m_nCapacity <= m_nShrinkFloor) return;
+        uint64_t keep = m_nLength > m_nShrinkFloor ? m_nLength : m_nShrinkFloor;
+        if (m_nCapacity >= 2 * keep) Shrink(m_nLength);
+    }
+    void Relocate(uint32_t newCapacity);
+
+    template <class T>
+    T ReadFixed() {
+        T v;
+        if (!m_bPeekMode) [[likely]] {
+            if (m_nLength < sizeof(T)) [[unlikely]]
+                throw -1;
+            std::memcpy(&v, m_pStorage + m_nReadOffset, sizeof(T));
+            m_nReadOffset += sizeof(T);
+            m_nLength -= sizeof(T);
+        } else {
+            if (Available() < sizeof(T)) throw -1;
+            std::memcpy(&v, m_pStorage + m_nReadOffset + m_nPeekCursor, sizeof(T));
+            m_nPeekCursor += sizeof(T);
+        }
+        AfterRead();
+        return v;
+    }
+    template <class T>
+    void WriteFixed(T v) {
+        if (m_nCapacity - m_nReadOffset - m_nLength < sizeof(T)) [[unlikely]]
+            Reserve(GrownLength(sizeof(T)));
+        std::memcpy(m_pStorage + m_nReadOffset + m_nLength, &v, sizeof(T));
+        m_nLength += sizeof(T);
+    }
+    uint32_t GrownLength(uint32_t n) const;
+};
