@@ -414,9 +414,23 @@ uint32_t CDataFile::GetNextFreeBlock() {
 }
 
 bool CDataFile::AppendItems(uint32_t count, uint32_t market, const std::string& code, const void* records) {
+    std::lock_guard lock(m_lock);
+    return AppendLocked(count, market, code, records);
+}
+
+bool CDataFile::ReplaceItems(uint32_t count, uint32_t market, const std::string& code, const void* records) {
+    std::lock_guard lock(m_lock);
+    return ClearLocked(market, code) && AppendLocked(count, market, code, records);
+}
+
+bool CDataFile::ClearItems(uint32_t market, const std::string& code) {
+    std::lock_guard lock(m_lock);
+    return ClearLocked(market, code);
+}
+
+bool CDataFile::AppendLocked(uint32_t count, uint32_t market, const std::string& code, const void* records) {
     if (!records || count == 0)
         return true;
-    std::lock_guard lock(m_lock);
     if (m_fd < 0)
         return false;
     uint32_t entriesBefore = Counter(kOffEntries);
@@ -500,8 +514,7 @@ bool CDataFile::AppendItems(uint32_t count, uint32_t market, const std::string& 
     return WriteEntry(uint32_t(slot));
 }
 
-bool CDataFile::ClearItems(uint32_t market, const std::string& code) {
-    std::lock_guard lock(m_lock);
+bool CDataFile::ClearLocked(uint32_t market, const std::string& code) {
     int slot = FindSlot(market, code);
     if (m_fd < 0 || slot < 0)
         return true;

@@ -65,6 +65,9 @@ public:
     // count of 0); false when the index is full, the store is not open or a write failed.
     bool AppendItems(uint32_t count, uint32_t market, const std::string& code, const void* records);
 
+    // Clear and append in one step, so that two savers of one security cannot interleave.
+    bool ReplaceItems(uint32_t count, uint32_t market, const std::string& code, const void* records);
+
     // Empties the security's chain; its blocks stay linked and the next append reuses
     // them. True when there was nothing to clear or the entry was written.
     bool ClearItems(uint32_t market, const std::string& code);
@@ -110,6 +113,8 @@ private:
     bool WriteAt(uint64_t offset, const void* data, size_t n);
     bool WriteCounters();
     bool WriteEntry(uint32_t slot);
+    bool AppendLocked(uint32_t count, uint32_t market, const std::string& code, const void* records);
+    bool ClearLocked(uint32_t market, const std::string& code);
 
     const uint16_t m_nRecordSize;
     const uint16_t m_nRecordsPerBlock;

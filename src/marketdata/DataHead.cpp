@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "foundation/Buffer.h"
+
 namespace {
 std::atomic<int32_t> g_nSerial{0};
 
@@ -57,4 +59,16 @@ CDataHead CDataHead::Decode(const uint8_t in[kSize]) {
     head.m_nReserved2 = GetU32(in + 20);
     head.m_nReserved3 = GetU32(in + 24);
     return head;
+}
+
+void CDataHead::ReservePlaceholder(CBuffer& buffer) { buffer.Extend(uint32_t(kSize)); }
+
+bool CDataHead::WriteToBuffer(CBuffer& buffer, uint16_t command) {
+    if (buffer.GetLength() < kSize)
+        return false;
+    m_wCommand = command;
+    m_wSubtype = kRequestSubtype;
+    m_nBodyLength = buffer.GetLength() - uint32_t(kSize);
+    Encode(buffer.GetData());
+    return true;
 }

@@ -1,0 +1,637 @@
+#include "marketdata/DayData.h"
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+
+#include "foundation/Buffer.h"
+#include "marketdata/DataCenter.h"
+#include "marketdata/DataHead.h"
+#include "marketdata/Lzhuf.h"
+#include "marketdata/MarketHooks.h"
+#include "marketdata/Security.h"
+
+namespace {
+// Upper bound of a compressed minute history (1,000,000 bars compress to well below).
+constexpr uint32_t kMaxHistoryDownload = 256u << 20;
+
+std::vector<CDayItem> ReadBars(CBuffer& in) {
+    uint32_t n = in.ReadUInt32();
+    if (uint64_t(n) * sizeof(CDayItem) > in.GetLength())
+        throw -1;  // more bars announced than the reply carries
+    std::vector<CDayItem> bars(n);
+    if (n)
+        in.Read(bars.data(), uint32_t(n * sizeof(CDayItem)));
+    return bars;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// CData
+
+CData::CData(std::string name, CSecurity* security) : m_pSecurity(security), m_strName(std::move(name)) {}
+
+CData::~CData() = default;
+
+void CData::Subscribe(OwnerTag owner, Callback callback) {
+    std::lock_guard lock(m_subscriberLock);
+    m_subscribers[owner] = std::move(callback);
+}
+
+void CData::Unsubscribe(OwnerTag owner) {
+    std::lock_guard lock(m_subscriberLock);
+    m_subscribers.erase(owner);
+}
+
+bool CData::IsSubscribed(OwnerTag owner) {
+    std::lock_guard lock(m_subscriberLock);
+    return m_subscribers.count(owner) != 0;
+}
+
+void CData::Notify() {
+    // Held throughout, so that an owner that unsubscribes from another thread is not
+    // called afterwards; recursive, so that a callback may unsubscribe. Each owner is
+    // looked up again before its call in case an earlier callback removed it.
+    std::lock_guard lock(m_subscriberLock);
+    std::vector<OwnerTag> owners;
+    owners.reserve(m_subscribers.size());
+    for (auto& [owner, callback] : m_subscribers)
+        owners.push_back(owner);
+    for (const OwnerTag& owner : owners) {
+        auto it = m_subscribers.find(owner);
+        if (it == m_subscribers.end() || !it->second)
+            continue;
+        Callback callback = it->second;
+        callback();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// CDayData: construction and the local store
+
+struct CDayData::BarMerge {
+    bool reset = false;
+    std::vector<uint32_t> removeYears;
+    uint32_t cut = 0;
+    std::vector<CDayItem> bars;
+    bool hasTotal = false;
+    int32_t total = 0;
+    bool hasRange = false;
+    uint32_t rangeFrom = 0, rangeTo = 0;
+    bool hasQuote = false;
+    uint32_t quote[4] = {};
+    bool hasYearCount = false;
+    uint32_t firstYear = 0, lastYear = 0, yearCount = 0;
+};
+
+struct CDayData::HistoryDownload {
+    CBuffer chunks;
+    uint32_t announced = 0;
+    bool started = false;
+};
+
+CDayData::CDayData(std::string name, CSecurity* security, int16_t dataType, int16_t period)
+    : CData(std::move(name), security), m_nDataType(dataType), m_nPeriod(period) {}
+
+CDayData::~CDayData() = default;
+
+CDataFile* CDayData::ChooseStore() const {
+    CDataCenter* centre = GetDataCenter();
+    if (m_nDataType == kDayType)
+        return &centre->GetStore(CDataCenter::kDayFile);
+    if (m_nDataType != kMinuteType)
+        return nullptr;
+    bool fives = (m_nPeriod != 0 && m_nPeriod % 5 == 0) || (m_nPeriod == -1 && GetUserMinuteCount() % 5 == 0);
+    return &centre->GetStore(fives ? CDataCenter::kMin5File : CDataCenter::kMin1File);
+}
+
+void CDayData::LoadLocal() {
+    CDataFile* store = ChooseStore();
+    if (!store || !m_pSecurity)
+        return;
+    const CIndSecuCode& code = m_pSecurity->GetCode();
+    std::vector<CDayItem> bars;
+    store->ReadDayItems(uint32_t(code.m_nMarket), code.m_strCode, bars);
+    {
+        CWriteGuard lock(m_guard);
+        auto ascending = [](const CDayItem& a, const CDayItem& b) { return uint64_t(a.m_nTime) < uint64_t(b.m_nTime); };
+        if (m_rawBars.empty() && std::adjacent_find(bars.begin(), bars.end(), [&](const CDayItem& a, const CDayItem& b) {
+                                     return !ascending(a, b);
+                                 }) == bars.end()) {
+            // The store keeps a chain in key order: take it whole.
+            m_rawBars.assign(std::make_move_iterator(bars.begin()), std::make_move_iterator(bars.end()));
+        } else {
+            for (const CDayItem& bar : bars)
+                m_rawBars.Insert(bar);
+        }
+        GetAllCQData()->GetEvents(m_exRights, code);
+    }
+}
+
+bool CDayData::SaveLocal() {
+    if (!m_pSecurity || (m_nDataType != kDayType && m_nDataType != kMinuteType))
+        return true;
+    CDataFile* store = ChooseStore();
+    if (!store)
+        return false;
+    CReadGuard lock(m_guard);
+    size_t n = m_rawBars.size();
+    if (n == 0)
+        return true;
+    // Today's bar of a day series is still forming while its volume is 0.
+    if (m_nDataType == kDayType && m_rawBars.back().m_nVolume == 0)
+        --n;
+    const CIndSecuCode& code = m_pSecurity->GetCode();
+    return store->ReplaceItems(uint32_t(n), uint32_t(code.m_nMarket), code.m_strCode, m_rawBars.data());
+}
+
+// ---------------------------------------------------------------------------------------
+// Requests
+
+void CDayData::WriteCode(CBuffer& out) const {
+    const CIndSecuCode& code = m_pSecurity->GetCode();
+    out.WriteUInt32(uint32_t(code.m_nMarket));
+    out.WriteString(code.m_strCode);
+}
+
+void CDayData::WriteSummary(CBuffer& out) {
+    CReadGuard lock(m_guard);
+    if (m_rawBars.empty()) {
+        out.WriteUInt32(0);
+        out.WriteUInt32(0);
+        out.WriteUInt32(0);
+        out.WriteUInt8(0);
+        return;
+    }
+    out.WriteUInt32(uint32_t(m_rawBars.size()));
+    out.WriteUInt32(uint32_t(uint64_t(m_rawBars.front().m_nTime)));
+    out.WriteUInt32(uint32_t(uint64_t(m_rawBars.back().m_nTime)));
+    out.WriteUInt8(BarCheckByte(m_rawBars.data(), m_rawBars.size()));
+}
+
+void CDayData::BuildHistoryBody(CBuffer& out, const std::vector<uint32_t>& years, uint32_t barsWanted,
+                                uint32_t upperDate) {
+    WriteCode(out);
+    out.WriteUInt16(uint16_t(kMinuteType));
+    out.WriteUInt16(uint16_t(m_nPeriod));
+    out.WriteUInt32(barsWanted);
+    out.WriteUInt32(upperDate);
+    out.WriteUInt16(uint16_t(years.size()));
+    CReadGuard lock(m_guard);
+    for (uint32_t year : years) {
+        int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
+        int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
+        uint32_t n = uint32_t(std::max(0, to - from));
+        out.WriteUInt32(year);
+        out.WriteUInt32(n);
+        out.WriteInt64(n ? m_rawBars[from].m_nTime : 0);
+        out.WriteInt64(n ? m_rawBars[to - 1].m_nTime : 0);
+        out.WriteUInt8(n ? BarCheckByte(m_rawBars.data() + from, n) : 0);
+    }
+}
+
+void CDayData::BuildUpdateBody(CBuffer& out, uint32_t barsWanted) {
+    WriteCode(out);
+    out.WriteUInt16(uint16_t(m_nDataType));
+    out.WriteUInt16(uint16_t(m_nPeriod));
+    out.WriteUInt16(uint16_t(GetUserNDayCount()));
+    out.WriteUInt32(barsWanted);
+    WriteSummary(out);
+}
+
+void CDayData::BuildTrainingBody(CBuffer& out) {
+    WriteCode(out);
+    out.WriteUInt16(uint16_t(m_nDataType));
+    out.WriteUInt16(uint16_t(m_nPeriod));
+    out.WriteUInt16(uint16_t(GetUserNDayCount()));
+    out.WriteUInt32(m_nTrainParam1);
+    out.WriteUInt32(m_nTrainParam2);
+    WriteSummary(out);
+}
+
+void CDayData::BuildRangeBody(CBuffer& out) {
+    WriteCode(out);
+    out.WriteUInt32(m_nRangeFrom);
+    out.WriteUInt32(m_nRangeTo);
+    WriteSummary(out);
+}
+
+void CDayData::BuildRandomWindowBody(CBuffer& out) {
+    WriteCode(out);
+    out.WriteUInt32(m_nWindowBars);
+    WriteSummary(out);
+}
+
+bool CDayData::SendRequest(CRequestChannel& channel, uint16_t command, CBuffer& message,
+                           std::function<bool(CDayData&, CBuffer&)> handler) {
+    CDataHead head = CDataHead::NewRequest();
+    if (!head.WriteToBuffer(message, command))
+        return false;
+    std::weak_ptr<CData> weak = weak_from_this();
+    channel.RegisterReply(head.m_nSerial, OwnerTag(this),
+                          [weak, handler = std::move(handler)](const CDataHead&, CBuffer& body) {
+                              auto self = std::static_pointer_cast<CDayData>(weak.lock());
+                              return self ? handler(*self, body) : true;
+                          });
+    channel.Send(message.GetData(), message.GetLength());
+    return true;
+}
+
+void CDayData::RequestHistory(const std::vector<uint32_t>& years, uint32_t barsWanted, uint32_t upperDate,
+                              bool withChunks, OwnerTag owner, Callback callback) {
+    if (years.empty())
+        return;
+    CRequestChannel* channel = GetConnectedChannel();
+    if (!channel || !m_pSecurity) {
+        if (callback)
+            callback();
+        return;
+    }
+    Subscribe(owner, callback);
+    if (m_nDataType != kMinuteType)
+        return;
+    CBuffer message;
+    CDataHead::ReservePlaceholder(message);
+    BuildHistoryBody(message, years, barsWanted, upperDate);
+    if (withChunks) {
+        // Each request collects its own chunks: two overlapping downloads of one series
+        // must not write into one buffer.
+        auto download = std::make_shared<HistoryDownload>();
+        SendRequest(*channel, 10801, message,
+                    [download](CDayData& self, CBuffer& body) { return self.OnHistoryChunk(*download, body); });
+    } else {
+        SendRequest(*channel, 10701, message, [](CDayData& self, CBuffer& body) { return self.OnHistoryReply(body); });
+    }
+}
+
+void CDayData::RequestUpdate(uint32_t barsWanted, OwnerTag owner, Callback callback) {
+    if (callback)
+        callback();  // what is held first, online or not
+    CRequestChannel* channel = GetConnectedChannel();
+    if (!channel || !m_pSecurity)
+        return;
+    Subscribe(owner, callback);
+    CBuffer message;
+    CDataHead::ReservePlaceholder(message);
+    BuildUpdateBody(message, barsWanted);
+    SendRequest(*channel, 10901, message, [](CDayData& self, CBuffer& body) { return self.OnUpdateReply(body); });
+}
+
+void CDayData::RequestRange(uint32_t from, uint32_t to, OwnerTag owner, Callback callback) {
+    CRequestChannel* channel = GetConnectedChannel();
+    if (channel && m_pSecurity) {
+        {
+            CWriteGuard lock(m_guard);
+            m_nRangeFrom = from;
+            m_nRangeTo = to;
+        }
+        Subscribe(owner, callback);
+        CBuffer message;
+        CDataHead::ReservePlaceholder(message);
+        BuildRangeBody(message);
+        SendRequest(*channel, 10401, message, [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
+        return;
+    }
+    {
+        // Offline: snap both ends to held bars.
+        CWriteGuard lock(m_guard);
+        m_nRangeFrom = from;
+        m_nRangeTo = to;
+        bool snaps = (m_nDataType == kDayType && m_nPeriod == 1) ||
+                     (m_nDataType == kMinuteType && (m_nPeriod == 1 || m_nPeriod == 5));
+        if (snaps && !m_chartBars.empty()) {
+            for (uint32_t* end : {&m_nRangeFrom, &m_nRangeTo}) {
+                int i = LowerBoundKey(m_chartBars, uint64_t(*end));
+                if (i == m_chartBars.GetSize())
+                    i = m_chartBars.GetSize() - 1;  // past the newest bar: the newest one
+                if (uint64_t(m_chartBars[i].m_nTime) != uint64_t(*end))
+                    *end = uint32_t(uint64_t(m_chartBars[i].m_nTime));
+            }
+        }
+    }
+    if (callback)
+        callback();
+}
+
+void CDayData::RequestTrainingBars(uint32_t param1, uint32_t param2, OwnerTag owner, Callback callback) {
+    CRequestChannel* channel = GetConnectedChannel();
+    if (!channel || !m_pSecurity) {
+        if (callback)
+            callback();
+        return;
+    }
+    {
+        CWriteGuard lock(m_guard);
+        m_nTrainParam1 = param1;
+        m_nTrainParam2 = param2;
+    }
+    Subscribe(owner, callback);
+    CBuffer message;
+    CDataHead::ReservePlaceholder(message);
+    BuildTrainingBody(message);
+    SendRequest(*channel, 11001, message, [](CDayData& self, CBuffer& body) { return self.OnTrainingBarsReply(body); });
+}
+
+void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback callback) {
+    CRequestChannel* channel = GetConnectedChannel();
+    if (channel && m_pSecurity) {
+        {
+            CWriteGuard lock(m_guard);
+            m_nWindowBars = barCount;
+        }
+        Subscribe(owner, callback);
+        CBuffer message;
+        CDataHead::ReservePlaceholder(message);
+        BuildRandomWindowBody(message);
+        SendRequest(*channel, 10501, message, [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
+        return;
+    }
+    if (m_nDataType == kDayType && m_nPeriod == 1) {
+        CWriteGuard lock(m_guard);
+        m_nWindowBars = barCount;
+        // The run of newest bars with a positive low.
+        int end = m_chartBars.GetSize();
+        int start = end;
+        while (start > 0 && m_chartBars[start - 1].m_fLow > 0)
+            --start;
+        int usable = end - start;
+        if (usable > 0) {
+            // A window no longer than the run, and at least one bar: the draw range
+            // usable - count + 1 is then always positive.
+            int count = std::clamp<int64_t>(barCount, 1, usable);
+            static std::mt19937 rng(uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
+            int first = start + int(rng() % uint32_t(usable - count + 1));
+            m_nRangeFrom = uint32_t(uint64_t(m_chartBars[first].m_nTime));
+            m_nRangeTo = uint32_t(uint64_t(m_chartBars[first + count - 1].m_nTime));
+        }
+    }
+    if (callback)
+        callback();
+}
+
+// ---------------------------------------------------------------------------------------
+// Replies
+
+bool CDayData::IsOwnSecurity(CBuffer& body) {
+    uint32_t market = body.ReadUInt32();
+    std::string code;
+    body.ReadString(code);
+    return m_pSecurity && GetDataCenter()->FindSecurity(CIndSecuCode(int32_t(market), code)) == m_pSecurity;
+}
+
+void CDayData::Upsert(const CDayItem& bar) {
+    if (m_rawBars.empty() || uint64_t(bar.m_nTime) > uint64_t(m_rawBars.back().m_nTime)) {
+        m_rawBars.push_back(bar);
+        return;
+    }
+    int i = FindKey(m_rawBars, bar.m_nTime);
+    if (i >= 0)
+        m_rawBars[i] = bar;
+    else
+        m_rawBars.Insert(bar);
+}
+
+void CDayData::RemoveYear(uint32_t year) {
+    int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
+    int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
+    m_rawBars.RemoveRange(from, to);
+}
+
+void CDayData::FrontCut(uint32_t cut) {
+    if (cut == 0)
+        return;
+    size_t n = 0;
+    while (n < m_rawBars.size() && uint32_t(uint64_t(m_rawBars[n].m_nTime)) < cut)
+        ++n;
+    m_rawBars.erase(m_rawBars.begin(), m_rawBars.begin() + long(n));
+}
+
+void CDayData::ApplyMerge(const BarMerge& merge) {
+    // Everything was read before the lock is taken: a short reply has thrown by now, and
+    // the series is changed in one go or not at all.
+    if (merge.hasQuote && m_pSecurity)
+        m_pSecurity->SetReplyQuote(merge.quote[0], merge.quote[1], merge.quote[2], merge.quote[3]);
+    CWriteGuard lock(m_guard);
+    if (merge.reset)
+        m_rawBars.clear();
+    for (uint32_t year : merge.removeYears)
+        RemoveYear(year);
+    FrontCut(merge.cut);
+    for (const CDayItem& bar : merge.bars)
+        Upsert(bar);
+    if (merge.hasTotal)
+        m_nTotalCount = merge.total;
+    if (merge.hasRange) {
+        m_nRangeFrom = merge.rangeFrom;
+        m_nRangeTo = merge.rangeTo;
+    }
+    if (merge.hasYearCount) {
+        if (m_nPeriod == 1)
+            m_countsByYear[merge.firstYear] = merge.yearCount;
+        else
+            m_countsByRange[{merge.firstYear, merge.lastYear}] = merge.yearCount;
+    }
+}
+
+void CDayData::AfterMerge() {
+    // The store write and the subscriber calls wait until the channel has left its
+    // pending-reply lock: a slow disk must not hold up other replies, and a subscriber
+    // may send a request of its own.
+    std::weak_ptr<CData> weak = weak_from_this();
+    auto task = [weak] {
+        if (auto self = weak.lock()) {
+            self->SaveLocal();
+            self->Notify();
+        }
+    };
+    if (CRequestChannel* channel = GetRequestChannel())
+        channel->Post(task);
+    else
+        task();
+}
+
+bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
+    try {
+        if (!IsOwnSecurity(body))
+            return true;
+        uint8_t flags = body.ReadUInt8();
+        if (flags & 4) {
+            download.announced = body.ReadUInt32();
+            if (download.announced > kMaxHistoryDownload)
+                throw -1;
+            download.chunks.Clear();
+            download.started = true;
+        }
+        if (!download.started)
+            throw -1;
+        uint32_t length = body.ReadUInt16();
+        if (uint64_t(download.chunks.GetLength()) + length > download.announced)
+            throw -1;  // past what the first chunk announced
+        if (length > body.GetLength())
+            throw -1;
+        download.chunks.Write(body.GetData(), length);
+        body.Read(nullptr, length);
+        if (!(flags & 2)) {
+            if (flags & 4) {
+                SetDownloadRange("", download.announced);
+                PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 0);
+            } else {
+                SetDownloadPosition(download.chunks.GetLength());
+            }
+            return false;
+        }
+    } catch (int) {
+        PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
+        download.chunks.Clear();
+        return true;
+    }
+    PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
+    std::vector<uint8_t> plain;
+    bool decoded = DecodeLzhuf(download.chunks.GetData(), download.chunks.GetLength(), plain);
+    download.chunks.Clear();
+    if (!decoded)
+        return true;
+    CBuffer in;
+    in.Write(plain.data(), uint32_t(plain.size()));
+    in.m_bShrinkLocked = true;
+    plain = {};
+    DecodeHistory(in);
+    return true;
+}
+
+bool CDayData::DecodeHistory(CBuffer& in) {
+    BarMerge merge;
+    try {
+        if (!IsOwnSecurity(in))
+            return false;
+        uint32_t groups = in.ReadUInt16();
+        for (uint32_t g = 0; g < groups; ++g) {
+            uint32_t year = in.ReadUInt32();
+            uint8_t replace = in.ReadUInt8();
+            uint32_t count = in.ReadUInt32();
+            if (replace)
+                merge.removeYears.push_back(year);
+            merge.yearCount += count;
+            if (g == 0)
+                merge.firstYear = year;
+            merge.lastYear = year;
+        }
+        merge.hasYearCount = groups > 0;
+        merge.bars = ReadBars(in);
+    } catch (int) {
+        return false;
+    }
+    ApplyMerge(merge);
+    AfterMerge();
+    return true;
+}
+
+bool CDayData::OnHistoryReply(CBuffer& body) {
+    BarMerge merge;
+    try {
+        if (!IsOwnSecurity(body))
+            return true;
+        uint32_t k = body.ReadUInt16();
+        for (uint32_t i = 0; i < k; ++i) {
+            uint32_t year = body.ReadUInt32();
+            if (i == 0)
+                merge.firstYear = year;
+            merge.lastYear = year;
+        }
+        merge.hasYearCount = k > 0;
+        uint32_t groups = body.ReadUInt16();
+        for (uint32_t g = 0; g < groups; ++g) {
+            uint32_t year = body.ReadUInt32();
+            uint8_t replace = body.ReadUInt8();
+            merge.yearCount += body.ReadUInt32();
+            std::vector<CDayItem> bars = ReadBars(body);
+            // A replaced year goes before the bars that follow its flag, not after bars
+            // of later groups: apply group by group.
+            if (replace) {
+                for (CDayItem& held : merge.bars)
+                    if (held.m_nTime >= YearKeyBegin(year) && held.m_nTime <= YearKeyEnd(year))
+                        held.m_nTime = -1;  // dropped below
+                merge.bars.erase(std::remove_if(merge.bars.begin(), merge.bars.end(),
+                                                [](const CDayItem& b) { return b.m_nTime == -1; }),
+                                 merge.bars.end());
+                merge.removeYears.push_back(year);
+            }
+            merge.bars.insert(merge.bars.end(), bars.begin(), bars.end());
+        }
+    } catch (int) {
+        return true;  // short or malformed: nothing merged
+    }
+    ApplyMerge(merge);
+    AfterMerge();
+    return true;
+}
+
+bool CDayData::OnUpdateReply(CBuffer& body) {
+    BarMerge merge;
+    try {
+        if (!IsOwnSecurity(body))
+            return true;
+        merge.reset = body.ReadUInt8() != 0;
+        merge.total = int32_t(body.ReadUInt32());
+        merge.hasTotal = true;
+        for (uint32_t& q : merge.quote)
+            q = body.ReadUInt32();
+        merge.hasQuote = true;
+        merge.cut = body.ReadUInt32();
+        merge.bars = ReadBars(body);
+    } catch (int) {
+        return true;
+    }
+    ApplyMerge(merge);
+    AfterMerge();
+    return true;
+}
+
+bool CDayData::OnWindowReply(CBuffer& body) {
+    BarMerge merge;
+    try {
+        if (!IsOwnSecurity(body))
+            return true;
+        for (uint32_t& q : merge.quote)
+            q = body.ReadUInt32();
+        merge.hasQuote = true;
+        merge.rangeFrom = body.ReadUInt32();
+        merge.rangeTo = body.ReadUInt32();
+        merge.hasRange = true;
+        merge.total = int32_t(body.ReadUInt32());
+        merge.hasTotal = true;
+        if (body.ReadUInt8()) {
+            merge.reset = body.ReadUInt8() != 0;
+            merge.cut = body.ReadUInt32();
+            merge.bars = ReadBars(body);
+        }
+    } catch (int) {
+        return true;
+    }
+    ApplyMerge(merge);
+    AfterMerge();
+    return true;
+}
+
+bool CDayData::OnTrainingBarsReply(CBuffer& body) {
+    BarMerge merge;
+    try {
+        if (!IsOwnSecurity(body))
+            return true;
+        for (uint32_t& q : merge.quote)
+            q = body.ReadUInt32();
+        merge.hasQuote = true;
+        merge.total = int32_t(body.ReadUInt32());
+        merge.hasTotal = true;
+        if (body.ReadUInt8()) {
+            merge.reset = body.ReadUInt8() != 0;
+            merge.cut = body.ReadUInt32();
+            merge.bars = ReadBars(body);
+        }
+    } catch (int) {
+        return true;
+    }
+    ApplyMerge(merge);
+    AfterMerge();
+    return true;
+}
