@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TestDir.h"
+#include "foundation/Buffer.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
 #include "marketdata/DataCenter.h"
