@@ -1,0 +1,691 @@
+#include "formula/engine/CoreFunctions.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "formula/engine/EngineStatus.h"
+#include "formula/engine/FormulaProgram.h"
+#include "formula/engine/IndCommonSpace.h"
+#include "formula/engine/SouceEditor.h"
+#include "formula/engine/ValueRecord.h"
+
+namespace {
+
+using namespace EngineStatus;
+using R = CValueRecord;
+
+bool IsNum(const R& r) { return r.m_nKind == R::kNumber; }
+bool IsSer(const R& r) { return r.m_nKind == R::kSeries; }
+bool IsNumeric(const R& r) { return IsNum(r) || IsSer(r); }
+
+struct Span {
+    int first;
+    int last;
+    bool Empty() const { return first > last; }
+};
+
+// The record's valid bars; numbers are valid over the whole calculation range.
+Span SpanOf(const R& r, int rf, int rl) { return IsNum(r) ? Span{rf, rl} : Span{r.m_nFirst, r.m_nLast}; }
+Span Meet(Span a, Span b) { return {std::max(a.first, b.first), std::min(a.last, b.last)}; }
+
+// A number spread over [f, l] of its own array, so loops can read every argument alike.
+void Spread(R& r, int f, int l, int n)
+{
+    if (!IsNum(r))
+        return;
+    r.Reserve(n);
+    double v = r.m_dValue;
+    for (int k = std::max(f, 0); k <= l; ++k)
+        r.m_pData[k] = v;
+    r.m_nKind = R::kSeries;
+    r.m_nFirst = f;
+    r.m_nLast = l;
+}
+
+void SetRange(R& r, Span s)
+{
+    r.m_nKind = R::kSeries;
+    if (s.Empty()) {
+        r.m_nFirst = s.first;
+        r.m_nLast = s.first - 1;
+    } else {
+        r.m_nFirst = s.first;
+        r.m_nLast = s.last;
+    }
+}
+
+bool GetCount(const R& r, long& n)
+{
+    if (!IsNum(r))
+        return false;
+    n = IndCommonSpace::Double2Long(r.m_dValue);
+    return true;
+}
+
+double SafeDiv(double a, double b) { return b == 0 ? 0.0 : a / b; }
+double Finite(double v) { return std::isfinite(v) ? v : 0.0; }
+
+template <class F>
+uint8_t Map1(R& x, int rf, int rl, int n, F f)
+{
+    if (!IsNumeric(x))
+        return kNotNumber;
+    if (IsNum(x)) {
+        x.m_dValue = f(x.m_dValue);
+        return kOk;
+    }
+    double* d = x.m_pData;
+    for (int k = x.m_nFirst; k <= x.m_nLast; ++k)
+        d[k] = f(d[k]);
+    return kOk;
+}
+
+template <class F>
+uint8_t Map2(R& a, R& b, int rf, int rl, int n, F f)
+{
+    if (!IsNumeric(a) || !IsNumeric(b))
+        return kNotNumber;
+    if (IsNum(a) && IsNum(b)) {
+        a.m_dValue = f(a.m_dValue, b.m_dValue);
+        return kOk;
+    }
+    Span s = Meet(SpanOf(a, rf, rl), SpanOf(b, rf, rl));
+    a.Reserve(n);
+    double* out = a.m_pData;
+    if (IsNum(a)) {
+        const double av = a.m_dValue;
+        const double* bd = b.m_pData;
+        for (int k = s.first; k <= s.last; ++k)
+            out[k] = f(av, bd[k]);
+    } else if (IsNum(b)) {
+        const double bv = b.m_dValue;
+        for (int k = s.first; k <= s.last; ++k)
+            out[k] = f(out[k], bv);
+    } else {
+        const double* bd = b.m_pData;
+        for (int k = s.first; k <= s.last; ++k)
+            out[k] = f(out[k], bd[k]);
+    }
+    SetRange(a, s);
+    return kOk;
+}
+
+template <class F>
+uint8_t Map3(R& a, R& b, R& c, int rf, int rl, int n, F f)
+{
+    if (!IsNumeric(a) || !IsNumeric(b) || !IsNumeric(c))
+        return kNotNumber;
+    if (IsNum(a) && IsNum(b) && IsNum(c)) {
+        a.m_dValue = f(a.m_dValue, b.m_dValue, c.m_dValue);
+        return kOk;
+    }
+    Span s = Meet(Meet(SpanOf(a, rf, rl), SpanOf(b, rf, rl)), SpanOf(c, rf, rl));
+    if (s.Empty()) {
+        SetRange(a, s);
+        return kOk;
+    }
+    Spread(a, s.first, s.last, n);
+    Spread(b, s.first, s.last, n);
+    Spread(c, s.first, s.last, n);
+    double* out = a.m_pData;
+    const double* bd = b.m_pData;
+    const double* cd = c.m_pData;
+    for (int k = s.first; k <= s.last; ++k)
+        out[k] = f(out[k], bd[k], cd[k]);
+    SetRange(a, s);
+    return kOk;
+}
+
+uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch)
+{
+    if (!IsNumeric(x) || !IsNumeric(nr))
+        return kNotNumber;
+    if (IsNum(x))
+        return kOk;  // a constant looks the same on every bar
+    if (IsNum(nr)) {
+        long m = IndCommonSpace::Double2Long(nr.m_dValue);
+        if (m < 0)
+            return kOutOfRange;
+        double* d = x.m_pData;
+        long first = static_cast<long>(x.m_nFirst) + m;
+        if (first > x.m_nLast) {
+            SetRange(x, {x.m_nLast + 1, x.m_nLast});
+            return kOk;
+        }
+        for (long k = x.m_nLast; k >= first; --k)
+            d[k] = d[k - m];
+        x.m_nFirst = static_cast<int>(first);
+        return kOk;
+    }
+    // A period per bar: read from a copy, since the result overwrites the series.
+    Span s = Meet(SpanOf(x, rf, rl), SpanOf(nr, rf, rl));
+    std::copy(x.m_pData + std::max(0, x.m_nFirst), x.m_pData + x.m_nLast + 1, scratch + std::max(0, x.m_nFirst));
+    int f = x.m_nFirst, first = -1;
+    for (int k = s.first; k <= s.last; ++k) {
+        long m = IndCommonSpace::Double2Long(nr.m_pData[k]);
+        long src = k - std::max(0L, m);
+        if (src < f) {
+            if (first < 0)
+                continue;
+            src = f;
+        }
+        if (first < 0)
+            first = k;
+        x.m_pData[k] = scratch[src];
+    }
+    if (first < 0)
+        SetRange(x, {s.last + 1, s.last});
+    else
+        SetRange(x, {first, s.last});
+    return kOk;
+}
+
+uint8_t Ma(R& x, long m, double* scratch)
+{
+    if (m < 0)
+        return kOutOfRange;
+    if (IsNum(x))
+        return kOk;
+    double* d = x.m_pData;
+    int f = x.m_nFirst, l = x.m_nLast;
+    if (f > l)
+        return kOk;
+    if (m == 0) {  // average of every bar so far
+        double sum = 0;
+        for (int k = f; k <= l; ++k) {
+            sum += d[k];
+            d[k] = sum / (k - f + 1);
+        }
+        return kOk;
+    }
+    if (static_cast<long>(f) + m - 1 > l) {
+        SetRange(x, {l + 1, l});
+        return kOk;
+    }
+    // The result overwrites the series, so the window reads a copy.
+    std::copy(d + f, d + l + 1, scratch + f);
+    const double inv = 1.0 / static_cast<double>(m);
+    double sum = 0;
+    int first = f + static_cast<int>(m) - 1;
+    for (int k = f; k < first; ++k)
+        sum += scratch[k];
+    for (int k = first; k <= l; ++k) {
+        sum += scratch[k];
+        d[k] = sum * inv;
+        sum -= scratch[k - m + 1];
+    }
+    x.m_nFirst = first;
+    return kOk;
+}
+
+// Exponential-type smoothing y = (w x + (d - w) y') / d from the first valid bar.
+uint8_t Smooth(R& x, double w, double den)
+{
+    if (IsNum(x))
+        return kOk;
+    double* d = x.m_pData;
+    if (x.m_nFirst > x.m_nLast)
+        return kOk;
+    double y = d[x.m_nFirst];
+    const double keep = den - w;
+    for (int k = x.m_nFirst + 1; k <= x.m_nLast; ++k) {
+        y = (w * d[k] + keep * y) / den;
+        d[k] = y;
+    }
+    return kOk;
+}
+
+uint8_t Wma(R& x, long m, int n)
+{
+    if (m < 1)
+        return kOutOfRange;
+    if (IsNum(x))
+        return kOk;
+    int f = x.m_nFirst, l = x.m_nLast;
+    if (static_cast<long>(f) + m - 1 > l) {
+        SetRange(x, {l + 1, l});
+        return kOk;
+    }
+    double* d = x.m_pData;
+    std::vector<double> src(d + f, d + l + 1);
+    const double den = static_cast<double>(m) * (m + 1) / 2;
+    double s = 0, w = 0;  // plain and weighted sums of the window
+    for (long j = 0; j < m; ++j) {
+        s += src[static_cast<size_t>(j)];
+        w += static_cast<double>(j + 1) * src[static_cast<size_t>(j)];
+    }
+    int first = f + static_cast<int>(m) - 1;
+    d[first] = w / den;
+    for (int k = first + 1; k <= l; ++k) {
+        double in = src[static_cast<size_t>(k - f)];
+        w += static_cast<double>(m) * in - s;
+        s += in - src[static_cast<size_t>(k - f - m)];
+        d[k] = w / den;
+    }
+    x.m_nFirst = first;
+    return kOk;
+}
+
+uint8_t Dma(R& x, R& a, int rf, int rl, int n)
+{
+    if (!IsNumeric(x) || !IsNumeric(a))
+        return kNotNumber;
+    if (IsNum(x))
+        return kOk;
+    Span s = Meet(SpanOf(x, rf, rl), SpanOf(a, rf, rl));
+    double* d = x.m_pData;
+    if (s.Empty()) {
+        SetRange(x, s);
+        return kOk;
+    }
+    double y = d[s.first];
+    for (int k = s.first + 1; k <= s.last; ++k) {
+        double w = IsNum(a) ? a.m_dValue : a.m_pData[k];
+        y = w * d[k] + (1 - w) * y;
+        d[k] = y;
+    }
+    SetRange(x, s);
+    return kOk;
+}
+
+enum class Dispersion { Std, Stdp, Var, Varp, Devsq };
+
+uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch)
+{
+    if (m < 1)
+        return kOutOfRange;
+    if (IsNum(x)) {
+        x.m_dValue = 0;
+        return kOk;
+    }
+    int f = x.m_nFirst, l = x.m_nLast;
+    if (static_cast<long>(f) + m - 1 > l) {
+        SetRange(x, {l + 1, l});
+        return kOk;
+    }
+    double* d = x.m_pData;
+    // Deviations from a pivot keep the cancellation small for price-sized values.
+    const double pivot = d[f];
+    for (int k = f; k <= l; ++k)
+        scratch[k] = d[k] - pivot;
+    const double nn = static_cast<double>(m);
+    double s = 0, q = 0;
+    int first = f + static_cast<int>(m) - 1;
+    for (int k = f; k < first; ++k) {
+        s += scratch[k];
+        q += scratch[k] * scratch[k];
+    }
+    for (int k = first; k <= l; ++k) {
+        double v = scratch[k];
+        s += v;
+        q += v * v;
+        double dev = std::max(0.0, q - s * s / nn);
+        double out;
+        switch (kind) {
+        case Dispersion::Std: out = m > 1 ? std::sqrt(dev / (nn - 1)) : 0; break;
+        case Dispersion::Stdp: out = std::sqrt(dev / nn); break;
+        case Dispersion::Var: out = m > 1 ? dev / (nn - 1) : 0; break;
+        case Dispersion::Varp: out = dev / nn; break;
+        default: out = dev; break;
+        }
+        d[k] = out;
+        double old = scratch[k - m + 1];
+        s -= old;
+        q -= old * old;
+    }
+    x.m_nFirst = first;
+    return kOk;
+}
+
+template <class F>
+uint8_t WindowDirect(R& x, long m, double* scratch, F f)
+{
+    if (m < 1)
+        return kOutOfRange;
+    if (IsNum(x))
+        return kOk;
+    int fi = x.m_nFirst, l = x.m_nLast;
+    if (static_cast<long>(fi) + m - 1 > l) {
+        SetRange(x, {l + 1, l});
+        return kOk;
+    }
+    double* d = x.m_pData;
+    std::copy(d + fi, d + l + 1, scratch + fi);
+    int first = fi + static_cast<int>(m) - 1;
+    for (int k = first; k <= l; ++k)
+        d[k] = f(scratch + k - m + 1, static_cast<int>(m));
+    x.m_nFirst = first;
+    return kOk;
+}
+
+double AveDev(const double* w, int m)
+{
+    double mean = 0;
+    for (int i = 0; i < m; ++i)
+        mean += w[i];
+    mean /= m;
+    double s = 0;
+    for (int i = 0; i < m; ++i)
+        s += std::fabs(w[i] - mean);
+    return s / m;
+}
+
+void Regression(const double* w, int m, double& slope, double& intercept)
+{
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (int i = 0; i < m; ++i) {
+        sx += i;
+        sy += w[i];
+        sxx += static_cast<double>(i) * i;
+        sxy += i * w[i];
+    }
+    double den = m * sxx - sx * sx;
+    slope = den == 0 ? 0 : (m * sxy - sx * sy) / den;
+    intercept = (sy - slope * sx) / m;
+}
+
+uint8_t Cross(R& a, R& b, int rf, int rl, int n)
+{
+    if (!IsNumeric(a) || !IsNumeric(b))
+        return kNotNumber;
+    if (IsNum(a) && IsNum(b)) {
+        a.m_dValue = 0;
+        return kOk;
+    }
+    Span s = Meet(SpanOf(a, rf, rl), SpanOf(b, rf, rl));
+    Span out{s.first + 1, s.last};
+    if (out.Empty()) {
+        SetRange(a, out);
+        return kOk;
+    }
+    Spread(a, s.first, s.last, n);
+    Spread(b, s.first, s.last, n);
+    double* ad = a.m_pData;
+    const double* bd = b.m_pData;
+    double prevA = ad[s.first], prevB = bd[s.first];
+    for (int k = out.first; k <= out.last; ++k) {
+        double ca = ad[k], cb = bd[k];
+        ad[k] = (ca > cb && prevA <= prevB) ? 1.0 : 0.0;
+        prevA = ca;
+        prevB = cb;
+    }
+    SetRange(a, out);
+    return kOk;
+}
+
+uint8_t LongCross(R& a, R& b, R& nr, int rf, int rl, int n)
+{
+    if (!IsNumeric(a) || !IsNumeric(b))
+        return kNotNumber;
+    long m;
+    if (!GetCount(nr, m))
+        return kNotNumber;
+    if (m < 1)
+        return kOutOfRange;
+    Span s = Meet(SpanOf(a, rf, rl), SpanOf(b, rf, rl));
+    Span out{static_cast<int>(std::min<long>(s.first + m, INT32_MAX / 2)), s.last};
+    if (out.Empty()) {
+        SetRange(a, out);
+        return kOk;
+    }
+    Spread(a, s.first, s.last, n);
+    Spread(b, s.first, s.last, n);
+    std::vector<double> below(static_cast<size_t>(s.last - s.first + 1));
+    for (int k = s.first; k <= s.last; ++k)
+        below[static_cast<size_t>(k - s.first)] = a.m_pData[k] < b.m_pData[k] ? 1 : 0;
+    double run = 0;  // bars below among the m before k
+    for (int k = s.first; k < out.first; ++k)
+        run += below[static_cast<size_t>(k - s.first)];
+    for (int k = out.first; k <= out.last; ++k) {
+        bool now = a.m_pData[k] > b.m_pData[k];
+        a.m_pData[k] = (now && run == static_cast<double>(m)) ? 1.0 : 0.0;
+        run += below[static_cast<size_t>(k - s.first)] - below[static_cast<size_t>(k - m - s.first)];
+    }
+    SetRange(a, out);
+    return kOk;
+}
+
+uint8_t If(CSouceEditor& ctx, int base, int rf, int rl, int n)
+{
+    R& c = ctx.m_aStack[static_cast<size_t>(base)];
+    R& a = ctx.m_aStack[static_cast<size_t>(base + 1)];
+    R& b = ctx.m_aStack[static_cast<size_t>(base + 2)];
+    if (!IsNumeric(c))
+        return kNotNumber;
+    if (IsNum(c)) {
+        // The whole choice is known: the chosen branch becomes the result as it is.
+        std::swap(c, c.m_dValue != 0 ? a : b);
+        return kOk;
+    }
+    if (!IsNumeric(a) || !IsNumeric(b))
+        return kNotNumber;
+    return Map3(c, a, b, rf, rl, n, [](double cv, double av, double bv) { return cv != 0 ? av : bv; });
+}
+
+uint8_t ValueWhen(R& c, R& x, int rf, int rl, int n)
+{
+    if (!IsNumeric(c) || !IsNumeric(x))
+        return kNotNumber;
+    if (IsNum(c)) {
+        if (c.m_dValue != 0) {
+            std::swap(c, x);
+            return kOk;
+        }
+        SetRange(c, {rl + 1, rl});
+        return kOk;
+    }
+    Span s = Meet(SpanOf(c, rf, rl), SpanOf(x, rf, rl));
+    int first = -1;
+    double held = 0;
+    for (int k = s.first; k <= s.last; ++k) {
+        if (c.m_pData[k] != 0) {
+            held = IsNum(x) ? x.m_dValue : x.m_pData[k];
+            if (first < 0)
+                first = k;
+        }
+        c.m_pData[k] = held;
+    }
+    SetRange(c, first < 0 ? Span{s.last + 1, s.last} : Span{first, s.last});
+    return kOk;
+}
+
+uint8_t Filter(R& x, long m)
+{
+    if (m < 0)
+        return kOutOfRange;
+    if (IsNum(x))
+        return kOk;
+    long until = -1;  // bars up to here are suppressed
+    for (int k = x.m_nFirst; k <= x.m_nLast; ++k) {
+        if (k > until && x.m_pData[k] != 0) {
+            x.m_pData[k] = 1;
+            until = k + m;
+        } else {
+            x.m_pData[k] = 0;
+        }
+    }
+    return kOk;
+}
+
+uint8_t Backset(R& x, long m, double* scratch)
+{
+    if (m < 0)
+        return kOutOfRange;
+    if (IsNum(x))
+        return kOk;
+    int f = x.m_nFirst, l = x.m_nLast;
+    for (int k = f; k <= l; ++k)
+        scratch[k] = 0;
+    for (int k = f; k <= l; ++k) {
+        if (x.m_pData[k] != 0) {
+            long from = std::max<long>(f, k - m + 1);
+            for (long j = from; j <= k; ++j)
+                scratch[j] = 1;
+        }
+    }
+    std::copy(scratch + f, scratch + l + 1, x.m_pData + f);
+    return kOk;
+}
+
+}  // namespace
+
+uint8_t ApplyBinary(uint8_t op, CSouceEditor& ctx, int rf, int rl, int n)
+{
+    if (ctx.m_nTop < 1)
+        return kStackUnderflow;
+    R& a = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop - 1)];
+    R& b = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
+    uint8_t st;
+    switch (static_cast<BinOp>(op)) {
+    case BinOp::Add: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x + y; }); break;
+    case BinOp::Sub: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x - y; }); break;
+    case BinOp::Mul: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x * y; }); break;
+    case BinOp::Div: st = Map2(a, b, rf, rl, n, [](double x, double y) { return y == 0 ? 0.0 : x / y; }); break;
+    case BinOp::Lt: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x < y ? 1.0 : 0.0; }); break;
+    case BinOp::Le: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x <= y ? 1.0 : 0.0; }); break;
+    case BinOp::Gt: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x > y ? 1.0 : 0.0; }); break;
+    case BinOp::Ge: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x >= y ? 1.0 : 0.0; }); break;
+    case BinOp::Eq: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x == y ? 1.0 : 0.0; }); break;
+    case BinOp::Ne: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != y ? 1.0 : 0.0; }); break;
+    case BinOp::And: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != 0 && y != 0 ? 1.0 : 0.0; }); break;
+    case BinOp::Or: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != 0 || y != 0 ? 1.0 : 0.0; }); break;
+    default: return kCalcFailed;
+    }
+    if (st == kOk)
+        --ctx.m_nTop;
+    return st;
+}
+
+uint8_t ApplyUnary(uint8_t op, CSouceEditor& ctx, int rf, int rl, int n)
+{
+    if (ctx.m_nTop < 0)
+        return kStackUnderflow;
+    R& x = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
+    if (static_cast<UnOp>(op) == UnOp::Neg)
+        return Map1(x, rf, rl, n, [](double v) { return -v; });
+    return Map1(x, rf, rl, n, [](double v) { return v == 0 ? 1.0 : 0.0; });
+}
+
+uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int rf, int rl, int n)
+{
+    if (base < 0 || base + count - 1 > ctx.m_nTop)
+        return kStackUnderflow;
+    auto arg = [&](int i) -> R& { return ctx.m_aStack[static_cast<size_t>(base + i)]; };
+    R& x = arg(0);
+    double* scratch = ctx.m_pScratch;
+    long m = 0;
+    auto needCount = [&](int i) -> uint8_t {
+        if (!IsNumeric(arg(i)))
+            return kNotNumber;
+        if (!GetCount(arg(i), m))
+            return kNotNumber;
+        return kOk;
+    };
+    uint8_t st = kOk;
+    switch (fn) {
+    case CoreFn::Ref: st = Ref(x, arg(1), rf, rl, n, scratch); break;
+    case CoreFn::Ma:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) == kOk) st = Ma(x, m, scratch);
+        break;
+    case CoreFn::Ema:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) == kOk)
+            st = m < 1 ? kOutOfRange : Smooth(x, 2.0, static_cast<double>(m) + 1);
+        break;
+    case CoreFn::Sma: {
+        if (!IsNumeric(x) || !IsNum(arg(1)) || !IsNum(arg(2))) { st = kNotNumber; break; }
+        double nn = arg(1).m_dValue, mm = arg(2).m_dValue;
+        if (nn < 1 || mm <= 0 || mm > nn) { st = kOutOfRange; break; }
+        st = Smooth(x, mm, nn);
+        break;
+    }
+    case CoreFn::Wma:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) == kOk) st = Wma(x, m, n);
+        break;
+    case CoreFn::Dma: st = Dma(x, arg(1), rf, rl, n); break;
+    case CoreFn::If: st = If(ctx, base, rf, rl, n); break;
+    case CoreFn::Cross: st = Cross(x, arg(1), rf, rl, n); break;
+    case CoreFn::LongCross: st = LongCross(x, arg(1), arg(2), rf, rl, n); break;
+    case CoreFn::Std: case CoreFn::Stdp: case CoreFn::Var: case CoreFn::Varp: case CoreFn::Devsq: {
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) != kOk) break;
+        Dispersion k = fn == CoreFn::Std ? Dispersion::Std : fn == CoreFn::Stdp ? Dispersion::Stdp
+                     : fn == CoreFn::Var ? Dispersion::Var : fn == CoreFn::Varp ? Dispersion::Varp
+                     : Dispersion::Devsq;
+        st = WindowDispersion(x, m, k, scratch);
+        break;
+    }
+    case CoreFn::Avedev:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) == kOk) st = WindowDirect(x, m, scratch, AveDev);
+        break;
+    case CoreFn::Slope:
+    case CoreFn::Forcast:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) != kOk) break;
+        if (fn == CoreFn::Slope)
+            st = WindowDirect(x, m, scratch, [](const double* w, int mm) { double s, i; Regression(w, mm, s, i); return s; });
+        else
+            st = WindowDirect(x, m, scratch, [](const double* w, int mm) { double s, i; Regression(w, mm, s, i); return i + s * (mm - 1); });
+        break;
+    case CoreFn::ValueWhen: st = ValueWhen(x, arg(1), rf, rl, n); break;
+    case CoreFn::Filter:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) == kOk) st = Filter(x, m);
+        break;
+    case CoreFn::Backset:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if ((st = needCount(1)) == kOk) st = Backset(x, m, scratch);
+        break;
+    case CoreFn::Const:
+        if (!IsNumeric(x)) { st = kNotNumber; break; }
+        if (IsSer(x)) {
+            if (x.m_nFirst > x.m_nLast) { st = kCalcFailed; break; }
+            x.SetNumber(x.m_pData[x.m_nLast]);
+        }
+        break;
+    case CoreFn::Not: st = Map1(x, rf, rl, n, [](double v) { return v == 0 ? 1.0 : 0.0; }); break;
+    case CoreFn::Abs: st = Map1(x, rf, rl, n, [](double v) { return std::fabs(v); }); break;
+    case CoreFn::Sqrt: st = Map1(x, rf, rl, n, [](double v) { return v < 0 ? 0.0 : std::sqrt(v); }); break;
+    case CoreFn::Ln: st = Map1(x, rf, rl, n, [](double v) { return v <= 0 ? 0.0 : std::log(v); }); break;
+    case CoreFn::Log: st = Map1(x, rf, rl, n, [](double v) { return v <= 0 ? 0.0 : std::log10(v); }); break;
+    case CoreFn::Exp: st = Map1(x, rf, rl, n, [](double v) { return Finite(std::exp(v)); }); break;
+    case CoreFn::Sin: st = Map1(x, rf, rl, n, [](double v) { return std::sin(v); }); break;
+    case CoreFn::Cos: st = Map1(x, rf, rl, n, [](double v) { return std::cos(v); }); break;
+    case CoreFn::Tan: st = Map1(x, rf, rl, n, [](double v) { return Finite(std::tan(v)); }); break;
+    case CoreFn::Asin: st = Map1(x, rf, rl, n, [](double v) { return v < -1 || v > 1 ? 0.0 : std::asin(v); }); break;
+    case CoreFn::Acos: st = Map1(x, rf, rl, n, [](double v) { return v < -1 || v > 1 ? 0.0 : std::acos(v); }); break;
+    case CoreFn::Atan: st = Map1(x, rf, rl, n, [](double v) { return std::atan(v); }); break;
+    case CoreFn::Ceiling: st = Map1(x, rf, rl, n, [](double v) { return std::ceil(v); }); break;
+    case CoreFn::Floor: st = Map1(x, rf, rl, n, [](double v) { return std::floor(v); }); break;
+    case CoreFn::Intpart: st = Map1(x, rf, rl, n, [](double v) { return std::trunc(v); }); break;
+    case CoreFn::Round: st = Map1(x, rf, rl, n, [](double v) { return std::round(v); }); break;
+    case CoreFn::Sign: st = Map1(x, rf, rl, n, [](double v) { return v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0; }); break;
+    case CoreFn::Max: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return std::max(a, b); }); break;
+    case CoreFn::Min: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return std::min(a, b); }); break;
+    case CoreFn::Pow: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return Finite(std::pow(a, b)); }); break;
+    case CoreFn::Mod: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return b == 0 ? 0.0 : std::fmod(a, b); }); break;
+    case CoreFn::Between:
+        st = Map3(x, arg(1), arg(2), rf, rl, n, [](double a, double b, double c) {
+            return ((b <= a && a <= c) || (c <= a && a <= b)) ? 1.0 : 0.0;
+        });
+        break;
+    case CoreFn::Range:
+        st = Map3(x, arg(1), arg(2), rf, rl, n, [](double a, double b, double c) { return b < a && a < c ? 1.0 : 0.0; });
+        break;
+    case CoreFn::Rgb:
+        st = Map3(x, arg(1), arg(2), rf, rl, n, [](double r, double g, double b) {
+            auto c = [](double v) { return static_cast<uint32_t>(std::clamp(IndCommonSpace::Double2Int(v), 0, 255)); };
+            return IndCommonSpace::ColorToDouble(c(r) | (c(g) << 8) | (c(b) << 16));
+        });
+        break;
+    default: st = kCalcFailed; break;
+    }
+    if (st == kOk)
+        ctx.m_nTop = base;
+    (void)SafeDiv;
+    return st;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Evaluation context handed to built-in evaluators: the formula, the record stack with its
+// top index, scratch space and the partial-range request. Also holds the look-ups the
+// system installs for compiling and evaluating (indicator by name, security check).
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formula/engine/IndSecuCode.h"
+#include "formula/engine/ValueRecord.h"
+
+class CKlineLight;
+class CElement;
+
+class CSouceEditor {
+public:
+    using FindIndFn = std::unique_ptr<CKlineLight> (*)(const std::string& name);
+    using CheckSecuFn = int (*)(const CIndSecuCode& code);
+    static FindIndFn m_pfFindInd;
+    static CheckSecuFn m_pfCheckSecu;
+
+    CKlineLight* m_pFormula = nullptr;
+    std::vector<CValueRecord> m_aStack;
+    int32_t m_nTop = -1;
+    // At least two doubles per bar of the formula's series.
+    double* m_pScratch = nullptr;
+    int32_t m_bPartial = 0;
+    CElement* m_pElement = nullptr;
+
+    // Sizes the stack to depth records of count bars and the scratch buffer to 2 x count.
+    void Prepare(int depth, int count);
+
+private:
+    std::vector<double> m_vScratch;
+};

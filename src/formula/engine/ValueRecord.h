@@ -1,0 +1,49 @@
+#pragma once
+// One value of the evaluation stack: a number, a series of doubles over the formula's bars,
+// a text, or a text per bar. Series records always own an array of the formula's bar count,
+// so an evaluator may write a series result into a record that held a number.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class CValueRecord {
+public:
+    enum Kind : uint8_t { kNumber = 0, kSeries = 1, kText = 2, kTextSeries = 3 };
+    static constexpr int kTextSize = 128;
+    using Text = char[kTextSize];
+
+    CValueRecord() = default;
+    // count > 0: a series of count bars, every one set to fill, valid over the whole series.
+    // count 0: the number fill.
+    CValueRecord(int count, double fill);
+    explicit CValueRecord(const char* text);
+    CValueRecord(const CValueRecord& other);
+    CValueRecord& operator=(const CValueRecord& other);
+    CValueRecord(CValueRecord&& other) noexcept;
+    CValueRecord& operator=(CValueRecord&& other) noexcept;
+    ~CValueRecord() = default;
+
+    // Makes sure the record carries a double array of at least count bars (kept when large
+    // enough; values are not cleared).
+    void Reserve(int count);
+    // Allocates a zeroed text array of count bars; false when count is not positive.
+    bool AllocTexts(int count);
+    void SetNumber(double value);
+    void SetText(const char* text);
+    int Capacity() const { return static_cast<int>(m_vData.size()); }
+    bool HasRange() const { return m_nFirst <= m_nLast; }
+
+    int32_t m_nFirst = 0;     // first valid bar (inclusive)
+    int32_t m_nLast = -1;     // last valid bar (inclusive)
+    uint8_t m_nKind = kNumber;
+    double m_dValue = 0;
+    double* m_pData = nullptr;
+    char m_szText[kTextSize] = {};
+    Text* m_pTexts = nullptr;
+
+private:
+    void Rebind();
+    std::vector<double> m_vData;
+    std::vector<std::array<char, kTextSize>> m_vTexts;
+};
