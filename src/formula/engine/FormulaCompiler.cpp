@@ -640,6 +640,11 @@ private:
             PushNumber(count - 2, nameTok);
             ++count;
         }
+        if (f->slot == 6) {
+            // The window evaluators read the series on top and the period below it.
+            Instr swap{Op::Swap};
+            Emit(swap, 0, nameTok);
+        }
         in.op = Op::CallBase;
         in.a = static_cast<uint16_t>(f->slot);
         in.b = count;

@@ -542,6 +542,9 @@ int CKlineLight::Run(int rf, int rl)
                 return fail(st, in, "函数计算失败");
             break;
         }
+        case Op::Swap:
+            std::swap(ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop - 1)]);
+            break;
         case Op::CallBase: {
             const std::string& name = p.texts[in.name];
             BaseFunction fn = in.a < kBaseFunctionSlots ? BaseFunctions[in.a] : nullptr;

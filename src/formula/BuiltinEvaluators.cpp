@@ -1,0 +1,366 @@
+#include "formula/BuiltinEvaluators.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+
+#include "formula/FormulaData.h"
+#include "formula/engine/EngineStatus.h"
+#include "formula/engine/EngineTables.h"
+#include "formula/engine/IndCommonSpace.h"
+#include "formula/engine/KlineLight.h"
+#include "formula/engine/SouceEditor.h"
+#include "formula/engine/Element.h"
+
+using namespace EngineStatus;
+using R = CValueRecord;
+
+namespace {
+
+bool Truth(double v) { return v != 0; }
+
+// Clips [f, l] to the partial range when asked; false when that leaves nothing.
+bool ClipPartial(const CSouceEditor& ctx, int& f, int& l)
+{
+    if (!ctx.m_bPartial || !ctx.m_pElement)
+        return true;
+    f = std::max(f, ctx.m_pElement->m_nReqFirst);
+    l = std::min(l, ctx.m_pElement->m_nReqLast);
+    return f <= l;
+}
+
+R& At(CSouceEditor& ctx, int i) { return ctx.m_aStack[static_cast<size_t>(i)]; }
+
+}  // namespace
+
+uint8_t EvalBarsFunctions(const char* name, CSouceEditor* ctx)
+{
+    if (ctx->m_nTop < 0)
+        return kStackUnderflow;
+    R& x = At(*ctx, ctx->m_nTop);
+    if (x.m_nKind == R::kNumber)
+        return kSeriesIsNumber;
+    if (x.m_nKind != R::kSeries)
+        return kNotSeries;
+    int f = x.m_nFirst, l = x.m_nLast;
+    int cf = f, cl = l;
+    if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl))
+        return kCalcFailed;
+    double* d = x.m_pData;
+    if (!std::strcmp(name, "BARSLAST")) {
+        long lastTrue = -1;
+        for (int k = f; k <= l; ++k) {
+            if (Truth(d[k]))
+                lastTrue = k;
+            d[k] = lastTrue < 0 ? -1.0 : static_cast<double>(k - lastTrue);
+        }
+    } else if (!std::strcmp(name, "BARSSINCE")) {
+        int first = -1;
+        for (int k = f; k <= l; ++k)
+            if (Truth(d[k])) { first = k; break; }
+        for (int k = f; k <= l; ++k)
+            d[k] = (first < 0 || k < first) ? -1.0 : static_cast<double>(k - first);
+    } else if (!std::strcmp(name, "BARSCOUNT")) {
+        const CKlineLight* fm = ctx->m_pFormula;
+        if (fm && fm->m_nDataType == 2) {
+            for (int k = f; k <= l; ++k)
+                d[k] = static_cast<uint16_t>(IntradayBarNumber(fm->m_SecuCode, GetBarTimeKey(k, 2, fm->m_pBars)));
+        } else {
+            for (int k = f; k <= l; ++k)
+                d[k] = k - f + 1;
+        }
+    } else if (!std::strcmp(name, "LAST")) {
+        double run = 0;
+        for (int k = f; k <= l; ++k) {
+            run = Truth(d[k]) ? run + 1 : 0;
+            d[k] = run;
+        }
+    } else {
+        return kCalcFailed;
+    }
+    x.m_nFirst = cf;
+    x.m_nLast = cl;
+    return kOk;
+}
+
+namespace {
+
+enum class Win { Sum, Hhv, Llv, HhvBars, LlvBars, Count, All, Any, Bad };
+
+Win WinOf(const char* n)
+{
+    if (!std::strcmp(n, "SUM")) return Win::Sum;
+    if (!std::strcmp(n, "HHV")) return Win::Hhv;
+    if (!std::strcmp(n, "LLV")) return Win::Llv;
+    if (!std::strcmp(n, "HHVBARS")) return Win::HhvBars;
+    if (!std::strcmp(n, "LLVBARS")) return Win::LlvBars;
+    if (!std::strcmp(n, "COUNT")) return Win::Count;
+    if (!std::strcmp(n, "ALL")) return Win::All;
+    if (!std::strcmp(n, "ANY")) return Win::Any;
+    return Win::Bad;
+}
+
+// Value of one window [s, k] computed directly (per-bar periods).
+double WindowValue(Win w, const double* x, int s, int k)
+{
+    switch (w) {
+    case Win::Sum: { double a = 0; for (int i = s; i <= k; ++i) a += x[i]; return a; }
+    case Win::Count: { double a = 0; for (int i = s; i <= k; ++i) a += Truth(x[i]); return a; }
+    case Win::Hhv: { double a = x[s]; for (int i = s + 1; i <= k; ++i) if (x[i] > a) a = x[i]; return a; }
+    case Win::Llv: { double a = x[s]; for (int i = s + 1; i <= k; ++i) if (x[i] < a) a = x[i]; return a; }
+    case Win::HhvBars: {
+        double best = x[s]; int r = k - s;
+        for (int m = s + 1; m <= k; ++m) if (x[m] >= best) { best = x[m]; r = k - m; }
+        return r;
+    }
+    case Win::LlvBars: {
+        double best = x[s]; int r = k - s;
+        for (int m = s + 1; m <= k; ++m) if (x[m] <= best) { best = x[m]; r = k - m; }
+        return r;
+    }
+    case Win::All: { for (int i = s; i <= k; ++i) if (!Truth(x[i])) return 0; return 1; }
+    case Win::Any: { for (int i = s; i <= k; ++i) if (Truth(x[i])) return 1; return 0; }
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx)
+{
+    if (ctx->m_nTop < 1)
+        return kStackUnderflow;
+    R& nr = At(*ctx, ctx->m_nTop - 1);
+    R& x = At(*ctx, ctx->m_nTop);
+    if (x.m_nKind == R::kNumber)
+        return kSeriesIsNumber;
+    if (x.m_nKind != R::kSeries || (nr.m_nKind != R::kNumber && nr.m_nKind != R::kSeries))
+        return kNotSeries;
+    Win w = WinOf(name);
+    if (w == Win::Bad)
+        return kCalcFailed;
+    const double* xd = x.m_pData;
+    int f = x.m_nFirst, l = x.m_nLast;
+    const CKlineLight* fm = ctx->m_pFormula;
+
+    if (nr.m_nKind == R::kSeries) {
+        int wf = std::max(f, nr.m_nFirst), wl = std::min(l, nr.m_nLast);
+        if (wf > wl)
+            return kCalcFailed;
+        double* out = nr.m_pData;
+        int rf = -1, rl = -1;
+        for (int k = wf; k <= wl; ++k) {
+            long n = IndCommonSpace::Double2Long(out[k]);
+            out[k] = 0;
+            if (n <= 0)
+                continue;
+            int s = static_cast<int>(std::max<long>(k - n + 1, f));
+            out[k] = WindowValue(w, xd, s, k);
+            if (rf < 0)
+                rf = k;
+            rl = k;
+        }
+        if (rf < 0)
+            return kCalcFailed;
+        nr.m_nKind = R::kSeries;
+        nr.m_nFirst = rf;
+        nr.m_nLast = rl;
+        --ctx->m_nTop;
+        return kOk;
+    }
+
+    long n = IndCommonSpace::Double2Long(nr.m_dValue);
+    if (n < 0)
+        return kOutOfRange;
+    if (f > l)
+        return kCalcFailed;
+    nr.Reserve(std::max(l + 1, x.Capacity()));
+    double* out = nr.m_pData;
+    int rf = f, rl = l;
+    if (n == 0) {
+        int cf = f, cl = l;
+        if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl))
+            return kCalcFailed;
+        int end = ctx->m_bPartial ? cl : l;
+        switch (w) {
+        case Win::Sum: {
+            double a = 0;
+            bool intraday = fm && fm->m_nDataType == 2;
+            uint32_t day = 0;
+            for (int k = f; k <= end; ++k) {
+                if (intraday) {
+                    uint32_t d = GetBarTimeKey(k, 2, fm->m_pBars) / 10000;
+                    if (d != day) {
+                        a = 0;
+                        day = d;
+                    }
+                }
+                a += xd[k];
+                out[k] = a;
+            }
+            break;
+        }
+        case Win::Hhv: case Win::Llv: {
+            double a = xd[f];
+            for (int k = f; k <= end; ++k) {
+                if (w == Win::Hhv ? xd[k] > a : xd[k] < a)
+                    a = xd[k];
+                out[k] = a;
+            }
+            break;
+        }
+        case Win::HhvBars: case Win::LlvBars: {
+            double best = xd[f];
+            double prev = 0;
+            for (int k = f; k <= end; ++k) {
+                bool ext = w == Win::HhvBars ? xd[k] >= best : xd[k] <= best;
+                if (k == f || ext) {
+                    best = xd[k];
+                    prev = 0;
+                } else {
+                    prev += 1;
+                }
+                out[k] = prev;
+            }
+            break;
+        }
+        case Win::Count: {
+            double a = 0;
+            for (int k = f; k <= end; ++k) { a += Truth(xd[k]); out[k] = a; }
+            break;
+        }
+        case Win::All: {
+            double a = 1;
+            for (int k = f; k <= end; ++k) { if (!Truth(xd[k])) a = 0; out[k] = a; }
+            break;
+        }
+        case Win::Any: {
+            double a = 0;
+            for (int k = f; k <= end; ++k) { if (Truth(xd[k])) a = 1; out[k] = a; }
+            break;
+        }
+        default: break;
+        }
+        if (ctx->m_bPartial) {
+            rf = cf;
+            rl = cl;
+        }
+    } else {
+        switch (w) {
+        case Win::Sum: case Win::Count: {
+            double a = 0;
+            bool cnt = w == Win::Count;
+            for (int k = f; k <= l; ++k) {
+                a += cnt ? Truth(xd[k]) : xd[k];
+                if (k - n >= f)
+                    a -= cnt ? Truth(xd[k - n]) : xd[k - n];
+                out[k] = a;
+            }
+            break;
+        }
+        case Win::Hhv: case Win::Llv: {
+            // Monotonic queue of candidate bars: each bar enters and leaves once.
+            std::deque<int> q;
+            bool hi = w == Win::Hhv;
+            for (int k = f; k <= l; ++k) {
+                while (!q.empty() && (hi ? xd[q.back()] < xd[k] : xd[q.back()] > xd[k]))
+                    q.pop_back();
+                q.push_back(k);
+                long s = std::max<long>(k - n + 1, f);
+                while (q.front() < s)
+                    q.pop_front();
+                out[k] = xd[q.front()];
+            }
+            break;
+        }
+        case Win::HhvBars: case Win::LlvBars: {
+            // Ties go to the later bar: a bar equal to the queue's back replaces it.
+            std::deque<int> q;
+            bool hi = w == Win::HhvBars;
+            for (int k = f; k <= l; ++k) {
+                while (!q.empty() && (hi ? xd[q.back()] <= xd[k] : xd[q.back()] >= xd[k]))
+                    q.pop_back();
+                q.push_back(k);
+                long s = std::max<long>(k - n + 1, f);
+                while (q.front() < s)
+                    q.pop_front();
+                out[k] = k - q.front();
+            }
+            break;
+        }
+        case Win::All: case Win::Any: {
+            long falses = 0, trues = 0;
+            for (int k = f; k <= l; ++k) {
+                Truth(xd[k]) ? ++trues : ++falses;
+                if (k - n >= f)
+                    Truth(xd[k - n]) ? --trues : --falses;
+                out[k] = w == Win::All ? (falses == 0) : (trues > 0);
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+    nr.m_nKind = R::kSeries;
+    nr.m_nFirst = rf;
+    nr.m_nLast = rl;
+    --ctx->m_nTop;
+    return kOk;
+}
+
+uint8_t EvalDynaInfo(const char* name, CSouceEditor* ctx)
+{
+    if (ctx->m_nTop < 0)
+        return kStackUnderflow;
+    R& x = At(*ctx, ctx->m_nTop);
+    if (x.m_nKind != R::kNumber)
+        return kNotNumber;
+    if (IndCommonSpace::Double2Long(x.m_dValue) < 0)
+        return kOutOfRange;
+    // No live quote or financial data reach formulas.
+    x.m_dValue = 0;
+    return kOk;
+}
+
+uint8_t EvalStringFunctions(const char* name, CSouceEditor* ctx)
+{
+    if (ctx->m_nTop < 0)
+        return kStackUnderflow;
+    R& x = At(*ctx, ctx->m_nTop);
+    if (CIndicatorExp::IsValueKind(x.m_nKind))
+        return kTextIsNumber;
+    bool inblock = !std::strcmp(name, "INBLOCK");
+    if (!inblock && std::strcmp(name, "STRTONUM"))
+        return kCalcFailed;
+    if (x.m_nKind == R::kText) {
+        double v = inblock ? 1.0 : std::strtod(x.m_szText, nullptr);
+        x.SetNumber(v);
+        return kOk;
+    }
+    if (!x.m_pTexts)
+        return kNoMemory;
+    int f = x.m_nFirst, l = x.m_nLast;
+    if (ctx->m_bPartial)
+        ClipPartial(*ctx, f, l);
+    x.m_nFirst = f;
+    x.m_nLast = l;
+    if (!x.m_pData)
+        return kNoMemory;
+    for (int k = f; k <= l; ++k)
+        x.m_pData[k] = inblock ? 1.0 : std::strtod(x.m_pTexts[k], nullptr);
+    x.m_nKind = R::kSeries;
+    return kOk;
+}
+
+void InstallBuiltinEvaluators()
+{
+    BaseFunctions[4] = &EvalBarsFunctions;
+    BaseFunctions[6] = &EvalWindowFunctions;
+    BaseFunctions[13] = &EvalDynaInfo;
+    BaseFunctions[20] = &EvalZigFunctions;
+    BaseFunctions[21] = &EvalCostFunctions;
+    BaseFunctions[22] = &EvalSarFunctions;
+    BaseFunctions[28] = &EvalStringFunctions;
+    BaseFunctions[37] = &EvalIndicatorReference;
+}

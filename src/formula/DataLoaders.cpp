@@ -1,0 +1,396 @@
+#include "formula/DataLoaders.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "formula/FormulaData.h"
+#include "formula/FormulaMarket.h"
+#include "formula/engine/Element.h"
+#include "formula/engine/EngineStatus.h"
+#include "formula/engine/EngineTables.h"
+#include "formula/engine/IndCommonSpace.h"
+#include "formula/engine/KlineLight.h"
+#include "formula/engine/SouceEditor.h"
+
+using EngineStatus::kCalcFailed;
+using EngineStatus::kSubFormulaIndex;
+
+int PeriodCode(int type, int period)
+{
+    if (type == 2)
+        return 1;
+    if (type == 13)
+        return 2;
+    if (type == 3) {
+        switch (period) {
+        case 1: return 3;
+        case 5: return 4;
+        case 15: return 5;
+        case 30: return 6;
+        case 60: return 7;
+        default: return 0;
+        }
+    }
+    if (type == 4) {
+        switch (period) {
+        case 1: return 8;
+        case 2: return 9;
+        case 3: return 10;
+        case -1: return 11;
+        case 6: return 12;
+        case 4: return 13;
+        case 5: return 14;
+        default: return 0;
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+constexpr int64_t kMinuteKeyFloor = 10000000000LL;  // yyyymmddhhmm keys are at least this
+
+struct BarView {
+    const LoaderData& d;
+    bool small() const { return IsSmallBarType(d.dataType); }
+    const CFloatDayItem& item(int i) const { return static_cast<const CFloatDayItem*>(d.bars)[i]; }
+    SmallBar smallBar(int i) const { return ReadSmallBar(d.bars, i, d.dataType); }
+    int64_t key(int i) const { return item(i).m_nTime; }
+    bool minuteKey(int i) const { return key(i) >= kMinuteKeyFloor; }
+    // yyyymmdd of a 124-byte bar.
+    int32_t date(int i) const
+    {
+        int64_t k = key(i);
+        return static_cast<int32_t>(k >= kMinuteKeyFloor ? k / 10000 : k);
+    }
+    int hhmm(int i) const
+    {
+        int64_t k = key(i);
+        return k >= kMinuteKeyFloor ? static_cast<int>(k % 10000) : -1;
+    }
+};
+
+double Price(const BarView& v, int i, int slot)
+{
+    if (v.small()) {
+        SmallBar b = v.smallBar(i);
+        switch (slot) {
+        case 4: return b.volume;
+        case 5: return v.d.dataType == 5 ? 0 : b.amount;
+        case 30: return v.d.dataType == 2 || v.d.dataType == 13 ? (v.d.dataType == 2 ? b.further : b.further) : 0;
+        default: return b.price;
+        }
+    }
+    const CFloatDayItem& b = v.item(i);
+    switch (slot) {
+    case 0: return b.m_fHigh;
+    case 1: return b.m_fOpen;
+    case 2: return b.m_fLow;
+    case 3: return b.m_fClose;
+    case 4: return b.m_fVolume;
+    case 5: return b.m_fAmount;
+    case 30: return b.m_fLast;
+    default: return 0;
+    }
+}
+
+// Bars counted back from i while their keys are newer than the threshold.
+template <class Threshold>
+double CountBack(const BarView& v, int i, int calcFirst, bool strict, Threshold threshold)
+{
+    int64_t t = threshold(i);
+    int j = i - 1;
+    for (; j > calcFirst; --j) {
+        int64_t k = v.key(j);
+        if (strict ? k < t : k <= t)
+            break;
+    }
+    if (j < calcFirst)
+        j = calcFirst;
+    if (j == calcFirst) {
+        int64_t k = v.key(j);
+        if (!(strict ? k < t : k <= t))
+            return i - j + 1;
+    }
+    return i - j;
+}
+
+int64_t DateToKeyLike(const BarView& v, int i, int32_t date, int hhmm)
+{
+    return v.minuteKey(i) ? static_cast<int64_t>(date) * 10000 + hhmm : date;
+}
+
+int32_t MonthBack(int32_t date)
+{
+    int y = date / 10000, m = (date / 100) % 100, d = date % 100;
+    if (m == 1) {
+        y -= 1;
+        m = 12;
+    } else {
+        m -= 1;
+    }
+    return y * 10000 + m * 100 + d;
+}
+
+double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int calcFirst)
+{
+    using namespace IndCommonSpace;
+    int16_t type = v.d.dataType;
+    if (type == 5)
+        return 0;
+    if (v.small()) {
+        SmallBar b = v.smallBar(i);
+        int32_t date = static_cast<int32_t>(quoteDate);
+        int hh = 0, mm = 0, ss = 0;
+        if (type == 2) {
+            hh = static_cast<int>(b.time % 10000) / 100;
+            mm = static_cast<int>(b.time % 100);
+        } else {
+            hh = static_cast<int>(b.time / 10000);
+            mm = static_cast<int>(b.time % 10000) / 100;
+            ss = static_cast<int>(b.time % 100);
+        }
+        switch (slot) {
+        case 31: return date / 10000;
+        case 32: return (date / 100) % 100;
+        case 33: return date % 100;
+        case 37: return date ? date - 19000000 : 0;
+        case 38: return date && IsValidDate(date) ? WeekDay(date) : 0;
+        case 39: return date && IsValidDate(date) ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400) : 0;
+        case 40: return hh;
+        case 41: return mm;
+        case 42: return type == 2 ? static_cast<double>((b.time % 10000) * 100) : b.time;
+        case 43: return hh * 3600 + mm * 60 + ss;
+        case 44: return type == 2 ? b.field : 0;
+        default: return 0;
+        }
+    }
+    int32_t date = v.date(i);
+    int hm = v.hhmm(i);
+    bool minute = hm >= 0;
+    bool valid = IsValidDate(date);
+    switch (slot) {
+    case 31: return date / 10000;
+    case 32: return (date / 100) % 100;
+    case 33: return date % 100;
+    case 37: return date - 19000000;
+    case 38: return valid ? WeekDay(date) : 0;
+    case 39: return valid ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400) : 0;
+    case 40: return minute ? hm / 100 : 0;
+    case 41: return minute ? hm % 100 : 0;
+    case 42: return minute ? hm * 100 : 0;
+    case 43: return minute ? (hm / 100) * 3600 + (hm % 100) * 60 : 0;
+    case 44: return v.item(i).m_nReserved;
+    case 49:  // bars within the last year (a minute bar: since 15:00 one year earlier)
+        return CountBack(v, i, calcFirst, false, [&](int k) {
+            return DateToKeyLike(v, k, v.date(k) - 10000, 1500);
+        });
+    case 50:
+        return CountBack(v, i, calcFirst, false, [&](int k) {
+            return DateToKeyLike(v, k, MonthBack(v.date(k)), 1500);
+        });
+    case 51:
+        return CountBack(v, i, calcFirst, false, [&](int k) {
+            int32_t d = IsValidDate(v.date(k)) ? DateFromDays(DaysFromDate(v.date(k)) - 7) : v.date(k);
+            return DateToKeyLike(v, k, d, 1500);
+        });
+    case 52:
+        return CountBack(v, i, calcFirst, true, [&](int k) {
+            return DateToKeyLike(v, k, v.date(k) / 10000 * 10000, 0);
+        });
+    case 53:
+        return CountBack(v, i, calcFirst, true, [&](int k) {
+            return DateToKeyLike(v, k, v.date(k) / 100 * 100, 0);
+        });
+    case 54:
+        return CountBack(v, i, calcFirst, true, [&](int k) {
+            int32_t d = v.date(k);
+            if (IsValidDate(d)) {
+                int wd = WeekDay(d);
+                d = DateFromDays(DaysFromDate(d) - (wd == 0 ? 6 : wd - 1));
+            }
+            return DateToKeyLike(v, k, d, 0);
+        });
+    default: return 0;
+    }
+}
+
+int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
+{
+    int slot = e->m_nFuncCode;
+    LoaderData d;
+    if (int st = PrepareLoaderData(*f, d, *e, *ctx))
+        return st;
+    auto* rec = new (std::nothrow) CValueRecord(std::max(f->m_nBarCount, 1), 0.0);
+    if (!rec)
+        return 0;
+    e->m_pResult = rec;
+    std::vector<double> values(static_cast<size_t>(d.count), 0.0);
+    BarView v{d};
+    IFormulaMarket* m = GetFormulaMarket();
+    uint32_t quoteDate = m && v.small() ? m->GetQuoteDate(d.secu) : 0;
+    int calcFirst = std::max(0, d.calcFirst);
+    for (int i = d.first; i <= d.last; ++i) {
+        double x = 0;
+        switch (slot) {
+        case 0: case 1: case 2: case 3: case 4: case 5: case 30:
+            x = Price(v, i, slot);
+            break;
+        case 6: case 7: case 8:
+            if (v.small()) {
+                if (i > 0) {
+                    double p = v.smallBar(i - 1).price, c = v.smallBar(i).price;
+                    x = slot == 6 ? p > c : slot == 7 ? p == c : p < c;
+                }
+            } else {
+                double o = v.item(i).m_fOpen, c = v.item(i).m_fClose;
+                x = slot == 6 ? o > c : slot == 7 ? o == c : o < c;
+            }
+            break;
+        case 26:
+            x = i + 1;
+            break;
+        case 27:
+            x = i == d.calcFirst ? 1 : (i + 1 == d.calcEnd ? 2 : 0);
+            break;
+        case 28:
+            x = i == f->m_nShowFirst ? 1 : (i + 1 == f->m_nShowEnd ? 2 : 0);
+            break;
+        case 34: case 35: case 36: {
+            int32_t date = v.small() ? static_cast<int32_t>(quoteDate) : v.date(i);
+            int32_t y = 0, mo = 0, dd = 0;
+            if (d.dataType != 5)
+                IndCommonSpace::GongLi2NongLi(date, y, mo, dd);
+            x = slot == 34 ? y : slot == 35 ? mo : dd;
+            break;
+        }
+        default:
+            x = CalendarValue(v, i, slot, quoteDate, calcFirst);
+            break;
+        }
+        values[static_cast<size_t>(i)] = x;
+    }
+    if (slot == 28)
+        f->m_bShowDepend = 1;
+    if (slot == 48 && !v.small() && d.dataType == 4 && d.period == 1) {
+        int from = d.first;
+        if (ctx->m_bPartial)
+            from = std::max(0, d.first - 70);
+        FillQuarterMedianCost(static_cast<const CFloatDayItem*>(d.bars), from, d.last, values.data());
+    }
+    return StoreLoaderResult(d, *e, *f, values.data(), *rec);
+}
+
+// The security the element names, when it differs from the formula's; else the formula's.
+CIndSecuCode NamedSecurity(const CElement* e, const CKlineLight* f)
+{
+    if (e->m_SecuCode.m_nMarket != 0 && CompareSecuCode(e->m_SecuCode, f->m_SecuCode))
+        return e->m_SecuCode;
+    return f->m_SecuCode;
+}
+
+int NumberRecord(CElement* e, double value)
+{
+    e->m_pResult = new (std::nothrow) CValueRecord(0, value);
+    return 0;
+}
+
+int ConstantLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
+{
+    IFormulaMarket* m = GetFormulaMarket();
+    switch (e->m_nFuncCode) {
+    case 10: return NumberRecord(e, 100);
+    case 12: {
+        CIndSecuCode code = NamedSecurity(e, f);
+        if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
+            return kCalcFailed;
+        return NumberRecord(e, 240);
+    }
+    case 13: return NumberRecord(e, PeriodCode(f->m_nDataType, f->m_nPeriod));
+    case 15: return NumberRecord(e, m ? m->GetToday() : 0);
+    case 16: return NumberRecord(e, m ? m->GetStartTime() : 0);
+    case 17: return NumberRecord(e, 0.01);
+    case 24: return NumberRecord(e, 3);
+    case 20: case 21: {
+        CIndSecuCode code = NamedSecurity(e, f);
+        if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
+            return kCalcFailed;
+        std::string text = code.m_strCode;
+        if (e->m_nFuncCode == 21 && !(m && m->GetSecurityName(code, text)))
+            return 0;
+        e->m_pResult = new (std::nothrow) CValueRecord(text.c_str());
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+int EmptyLoader(CElement*, CKlineLight*, CSouceEditor*)
+{
+    return 0;
+}
+
+int SubFormulaLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
+{
+    LoaderData d;
+    if (int st = PrepareLoaderData(*f, d, *e, *ctx))
+        return st;
+    size_t index = e->m_nFuncCode / 16;
+    if (index >= f->m_aSubFormulas.size() || !f->m_aSubFormulas[index])
+        return kSubFormulaIndex;
+    CKlineLight& sub = *f->m_aSubFormulas[index];
+    sub.m_nDataType = d.dataType;
+    sub.m_nPeriod = d.period;
+    sub.m_SecuCode = d.secu;
+    sub.m_pBars = const_cast<void*>(d.bars);
+    sub.m_nBarCount = d.count;
+    sub.m_nCalcFirst = 0;
+    // Fetched bars carry no calculation end of their own: all of them are computed.
+    sub.m_nCalcEnd = (d.otherSecu || d.otherPeriod) ? d.count : f->m_nCalcEnd;
+    sub.MakeRoom(d.count);
+    sub.Calc(d.first, d.last + 1);
+    int st = kCalcFailed;
+    if (!sub.m_aExps.empty()) {
+        const CIndicatorExp& out = sub.m_aExps.back();
+        if (out.HasValues()) {
+            if (out.m_nKind == CValueRecord::kNumber) {
+                NumberRecord(e, out.m_dValue);
+                st = 0;
+            } else if (out.m_nKind == CValueRecord::kSeries) {
+                auto* rec = new (std::nothrow) CValueRecord(std::max(f->m_nBarCount, 1), 0.0);
+                if (rec) {
+                    e->m_pResult = rec;
+                    std::vector<double> values(static_cast<size_t>(d.count), 0.0);
+                    for (int i = out.m_nFirst; i <= out.m_nLast && i < d.count; ++i)
+                        values[static_cast<size_t>(i)] = out.m_aValues[static_cast<size_t>(i)];
+                    st = StoreLoaderResult(d, *e, *f, values.data(), *rec);
+                } else {
+                    st = 0;
+                }
+            }
+        }
+    }
+    sub.m_pBars = nullptr;
+    sub.GC();
+    return st;
+}
+
+}  // namespace
+
+int LoadSeries(CElement* element, CKlineLight* formula, CSouceEditor* ctx)
+{
+    return PerBarLoader(element, formula, ctx);
+}
+
+void InstallDataLoaders()
+{
+    for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 8, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
+                     40, 41, 42, 43, 44, 48, 49, 50, 51, 52, 53, 54})
+        aLoadFunctions[slot] = &PerBarLoader;
+    for (int slot : {10, 12, 13, 15, 16, 17, 20, 21, 24})
+        aLoadFunctions[slot] = &ConstantLoader;
+    for (int slot : {14, 18, 19, 22, 23})
+        aLoadFunctions[slot] = &EmptyLoader;
+    aLoadFunctions[29] = &SubFormulaLoader;
+}

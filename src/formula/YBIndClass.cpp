@@ -1,0 +1,140 @@
+#include "formula/YBIndClass.h"
+
+#include <tinyxml2.h>
+
+#include "formula/BuiltinEvaluators.h"
+#include "formula/DataLoaders.h"
+#include "formula/FormulaMarket.h"
+#include "formula/engine/EngineTables.h"
+#include "formula/engine/SecurityIndParam.h"
+#include "formula/engine/SouceEditor.h"
+#include "foundation/XmlFile.h"
+
+namespace {
+IFormulaMarket* g_market = nullptr;
+COLORREF* g_colorTable = nullptr;
+}  // namespace
+
+void SetFormulaMarket(IFormulaMarket* market)
+{
+    g_market = market;
+}
+
+IFormulaMarket* GetFormulaMarket()
+{
+    return g_market;
+}
+
+void SetFormulaColorTable(COLORREF* table)
+{
+    g_colorTable = table;
+}
+
+CYBIndClass::CYBIndClass()
+{
+    m_aInds.SetAscending(true);
+}
+
+CYBIndClass::~CYBIndClass() = default;
+
+CYBIndClass* GetYBIndClass()
+{
+    static CYBIndClass instance;
+    return &instance;
+}
+
+void CYBIndClass::Read(const std::string& path)
+{
+    tinyxml2::XMLDocument doc;
+    if (LoadXmlFile(doc, path) != XmlLoadResult::Ok || !doc.RootElement())
+        return;
+    for (auto* e = doc.RootElement()->FirstChildElement("IndItem"); e;
+         e = e->NextSiblingElement("IndItem")) {
+        CKlineLight ind;
+        ind.Read(e);
+        m_aInds.Insert(ind);
+    }
+}
+
+bool CYBIndClass::Write(const std::string& path) const
+{
+    tinyxml2::XMLDocument doc;
+    AddXmlDeclaration(doc);
+    auto* root = doc.NewElement("IndClass");
+    doc.InsertEndChild(root);
+    for (const auto& ind : m_aInds) {
+        auto* e = doc.NewElement("IndItem");
+        root->InsertEndChild(e);
+        ind.Write(e);
+    }
+    return SaveXmlFile(doc, path);
+}
+
+int CYBIndClass::Insert(const CKlineLight& ind)
+{
+    return m_aInds.Insert(ind);
+}
+
+int CYBIndClass::Find(const CKlineLight& key) const
+{
+    return m_aInds.Find(key);
+}
+
+int CYBIndClass::Find(const std::string& name) const
+{
+    CKlineLight key;
+    key.m_strName = name;
+    return m_aInds.Find(key);
+}
+
+void CYBIndClass::SetUp()
+{
+    if (g_colorTable)
+        CIndicatorExp::m_pColor = g_colorTable;
+    InstallBuiltinEvaluators();
+    InstallDataLoaders();
+    CKlineLight::m_pfGetParValue = &GetParValue;
+    CSouceEditor::m_pfFindInd = &FindInd;
+    CSouceEditor::m_pfCheckSecu = &CheckSecu;
+    static constexpr int32_t kPeriods[kDataTypeAndPeriodSize] = {2, 3, 4, 5, 6, 13, 1, 2, 3, 4, 5, 6, -1};
+    for (int i = 0; i < kDataTypeAndPeriodSize; ++i)
+        m_DataTypeAndPeriod[i] = kPeriods[i];
+}
+
+double GetParValue(CKlineLight* ind, int index, void* paramSet)
+{
+    if (!ind || index < 0 || index >= static_cast<int>(ind->m_aParams.size()))
+        return 0;
+    const CIndicatorParam& row = ind->m_aParams[static_cast<size_t>(index)];
+    if (row.m_bFixed)
+        return row.m_dFixedValue;
+    if (paramSet) {
+        auto* set = static_cast<SecurityIndParam*>(paramSet);
+        CParamValue key;
+        key.m_nClass = 0;
+        key.m_strInd = ind->m_strName;
+        key.m_strParam = row.m_strName;
+        key.m_nDataType = ind->m_nDataType;
+        key.m_nPeriod = ind->m_nPeriod;
+        int i = set->m_aParams.Find(key);
+        if (i >= 0 && set->m_aParams[static_cast<size_t>(i)].m_nVersion >= 0)
+            return set->m_aParams[static_cast<size_t>(i)].m_fParam;
+    }
+    return row.m_dDefault;
+}
+
+std::unique_ptr<CKlineLight> FindInd(const std::string& name)
+{
+    CYBIndClass* cat = GetYBIndClass();
+    int i = cat->Find(name);
+    if (i < 0)
+        return nullptr;
+    auto copy = std::make_unique<CKlineLight>();
+    *copy = cat->GetAt(i);
+    return copy;
+}
+
+int CheckSecu(const CIndSecuCode& code)
+{
+    return g_market && g_market->HasSecurity(code) ? 1 : 0;
+}

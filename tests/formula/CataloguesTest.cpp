@@ -1,0 +1,266 @@
+// Indicator catalogue, engine set-up call-backs, function catalogue and the per-security
+// parameter files.
+
+#include <gtest/gtest.h>
+
+#include <tinyxml2.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "FormulaTestSupport.h"
+#include "formula/Func.h"
+#include "formula/engine/FunctionTable.h"
+#include "formula/engine/SecurityIndParam.h"
+#include "foundation/TextCodec.h"
+
+using namespace formula_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        path = fs::temp_directory_path() / ("tarrow_formula_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        fs::create_directories(path);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string str() const { return path.string() + "/"; }
+    fs::path path;
+    static inline int counter = 0;
+};
+
+void WriteText(const fs::path& p, const std::string& text)
+{
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+TEST(Catalogue, ReadsWritesInNameOrderAndKeepsTheFirstOfEqualNames)
+{
+    TempDir dir;
+    WriteText(dir.path / "Sys.xml", Utf8ToAnsi(
+        "<?xml version=\"1.0\" encoding=\"gb2312\"?><IndClass>"
+        "<IndItem Name=\"ZZ\" Desc=\"末\"><Formula>X:C;</Formula></IndItem>"
+        "<Other Name=\"NO\"/>"
+        "<IndItem Name=\"AA\" Desc=\"首\"><Param Name=\"N\" Min=\"1\" Max=\"9\" Def=\"3\"/><Formula>X:MA(C,N);</Formula></IndItem>"
+        "<IndItem Name=\"ZZ\" Desc=\"重复\"><Formula>Y:O;</Formula></IndItem></IndClass>"));
+    CYBIndClass cat;
+    cat.Read((dir.path / "Sys.xml").string());
+    ASSERT_EQ(cat.GetSize(), 2);
+    EXPECT_EQ(cat.GetAt(0).m_strName, "AA");
+    EXPECT_EQ(cat.GetAt(0).m_strDesc, "首");
+    EXPECT_EQ(cat.GetAt(1).m_strFormula, "X:C;");
+    ASSERT_TRUE(cat.Write((dir.path / "out.xml").string()));
+
+    std::ifstream in(dir.path / "out.xml", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(bytes.find("encoding=\"gb2312\""), std::string::npos);
+    EXPECT_NE(bytes.find(Utf8ToAnsi("首")), std::string::npos);  // GBK on disk
+
+    CYBIndClass again;
+    again.Read((dir.path / "out.xml").string());
+    ASSERT_EQ(again.GetSize(), 2);
+    EXPECT_EQ(again.GetAt(0).m_aParams.at(0).m_dDefault, 3);
+    EXPECT_EQ(again.GetAt(0).m_aParams.at(0).m_dMax, 9);
+    EXPECT_EQ(again.GetAt(1).m_strDesc, "末");
+}
+
+TEST(Catalogue, MissingFileLeavesItEmptyAndWritesAnEmptyCatalogue)
+{
+    TempDir dir;
+    CYBIndClass cat;
+    cat.Read((dir.path / "none.xml").string());
+    EXPECT_EQ(cat.GetSize(), 0);
+    ASSERT_TRUE(cat.Write((dir.path / "empty.xml").string()));
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.LoadFile((dir.path / "empty.xml").c_str()), tinyxml2::XML_SUCCESS);
+    ASSERT_NE(doc.RootElement(), nullptr);
+    EXPECT_STREQ(doc.RootElement()->Name(), "IndClass");
+    EXPECT_EQ(doc.RootElement()->FirstChildElement(), nullptr);
+}
+
+TEST(SetUp, ParameterValuesFollowFixedStoredAndDefault)
+{
+    EnsureSetUp();
+    CKlineLight ind = MakeIndicator("X:MA(C,N)+K;", {{"N", 5}, {"K", 1}});
+    ind.m_strName = "MYIND";
+    ind.m_aParams[1].m_bFixed = 1;
+    ind.m_aParams[1].m_dFixedValue = 7;
+    ind.m_nDataType = 4;
+    ind.m_nPeriod = 1;
+    SecurityIndParam set(CIndSecuCode(1, "600000"));
+    CParamValue stored;
+    stored.m_strInd = "MYIND";
+    stored.m_strParam = "N";
+    stored.m_fParam = 12;
+    set.m_aParams.Insert(stored);
+    CParamValue otherPeriod = stored;
+    otherPeriod.m_nPeriod = 2;
+    otherPeriod.m_strParam = "K";
+    otherPeriod.m_fParam = 99;
+    set.m_aParams.Insert(otherPeriod);
+
+    EXPECT_EQ(GetParValue(&ind, 0, nullptr), 5);
+    EXPECT_EQ(GetParValue(&ind, 0, &set), 12);
+    EXPECT_EQ(GetParValue(&ind, 1, &set), 7);   // fixed wins over anything stored
+    EXPECT_EQ(GetParValue(&ind, 2, &set), 0);   // index equal to the count
+    EXPECT_EQ(GetParValue(&ind, -1, &set), 0);
+    ind.m_nPeriod = 2;
+    EXPECT_EQ(GetParValue(&ind, 0, &set), 5);   // stored for day bars only
+    set.m_aParams[static_cast<size_t>(set.m_aParams.Find(stored))].m_nVersion = -1;
+    ind.m_nPeriod = 1;
+    EXPECT_EQ(GetParValue(&ind, 0, &set), 5);   // withdrawn entry
+}
+
+TEST(SetUp, FindIndCopiesAndCheckSecuIgnoresCase)
+{
+    EnsureSetUp();
+    CYBIndClass* cat = GetYBIndClass();
+    cat->Clear();
+    CKlineLight ind = MakeIndicator("X:C;");
+    ind.m_strName = "ONE";
+    cat->Insert(ind);
+    auto copy = FindInd("ONE");
+    ASSERT_TRUE(copy);
+    copy->m_strFormula = "changed";
+    EXPECT_EQ(cat->GetAt(0).m_strFormula, "X:C;");
+    EXPECT_FALSE(FindInd("TWO"));
+    EXPECT_EQ(cat->GetSize(), 1);
+
+    FakeMarket market;
+    market.days["1:ABC"] = DayBars({1, 2});
+    SetFormulaMarket(&market);
+    EXPECT_EQ(CheckSecu(CIndSecuCode(1, "abc")), 1);
+    EXPECT_EQ(CheckSecu(CIndSecuCode(2, "ABC")), 0);
+    SetFormulaMarket(nullptr);
+    EXPECT_EQ(CheckSecu(CIndSecuCode(1, "ABC")), 0);
+    cat->Clear();
+}
+
+TEST(FunctionCatalogue, LoadsShippedFileWithGroups)
+{
+    GetFuncCatalogue().clear();
+    CFunc::LoadFunctions(SourceDir() + "/resources/");
+    auto& cat = GetFuncCatalogue();
+    ASSERT_GT(cat.GetSize(), 100);
+    // Every name the language knows is described.
+    for (const auto& f : AllFunctions()) {
+        CFunc key;
+        key.m_strName = f.name;
+        EXPECT_GE(cat.Find(key), 0) << f.name;
+    }
+    auto ref = GetFunctionsOfGroup(3);
+    EXPECT_FALSE(ref.empty());
+    for (const CFunc* f : ref)
+        EXPECT_EQ(f->m_strGroup, "引用函数");
+    EXPECT_EQ(GetFunctionsOfGroup(0).size(), static_cast<size_t>(cat.GetSize()));
+    EXPECT_EQ(GetFuncGroups().size(), 13u);
+}
+
+TEST(FunctionCatalogue, NamesAreCaseSensitiveGroupsAreNotAndReloadOnlyAdds)
+{
+    TempDir dir;
+    WriteText(dir.path / "Func.xml",
+              "<?xml version=\"1.0\" encoding=\"utf-8\"?><R>"
+              "<FuncItem FuncName=\"ma\" FuncGroup=\"引用函数\"/>"
+              "<FuncItem FuncName=\"MA\" FuncRemark=\"均线\" FuncGroup=\"引用函数\"/>"
+              "<FuncItem FuncName=\"MA\" FuncRemark=\"dup\"/>"
+              "<FuncItem FuncName=\"ODD\" FuncGroup=\"none\"/></R>");
+    GetFuncCatalogue().clear();
+    CFunc::LoadFunctions(dir.str());
+    auto& cat = GetFuncCatalogue();
+    ASSERT_EQ(cat.GetSize(), 3);
+    EXPECT_EQ(cat[0].m_strName, "MA");
+    EXPECT_EQ(cat[0].m_strRemark, "均线");
+    EXPECT_EQ(GetFunctionsOfGroup(3).size(), 2u);
+    size_t listed = 0;
+    for (int g = 1; g < 13; ++g)
+        listed += GetFunctionsOfGroup(g).size();
+    EXPECT_EQ(listed, 2u);  // "ODD" only under all functions
+    CFunc::LoadFunctions(dir.str());
+    EXPECT_EQ(cat.GetSize(), 3);
+    GetFuncCatalogue().clear();
+}
+
+TEST(ParameterFiles, ParAndExpRoundTrip)
+{
+    TempDir dir;
+    SecurityIndParam::s_strProgramDir = dir.str();
+    {
+        SecurityIndParam set(CIndSecuCode(1, "600000"));
+        set.AcquireParams();
+        set.AcquireExps();
+        CParamValue v;
+        v.m_strInd = "MACD";
+        v.m_strParam = "SHORT";
+        v.m_fParam = 0.5;
+        v.m_nVersion = 3;
+        set.SetParamValue(v);
+        v.m_strParam = "LONG";
+        v.m_fParam = 12;
+        v.m_nDataType = 3;
+        v.m_nPeriod = 5;
+        set.SetParamValue(v);
+        CExpParam e;
+        e.m_strInd = "MACD";
+        e.m_strSearchName = "DIF";
+        e.m_bSelfColor = 1;
+        e.m_crColor = 0xFF00FF;
+        e.m_nThick = 2;
+        set.SetExpParam(e);
+        set.ReleaseParams();  // last user lets go of a changed set: written
+        set.ReleaseExps();
+        EXPECT_EQ(set.m_bParamsChanged, 0);
+    }
+    std::ifstream in(dir.path / "Self/sh/Tool/600000.par", std::ios::binary);
+    std::string par((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(par.find("encoding=\"gb2312\""), std::string::npos);
+    EXPECT_NE(par.find("fParam=\"0.5\""), std::string::npos);
+    EXPECT_NE(par.find("fParam=\"12\""), std::string::npos);
+    EXPECT_LT(par.find("version="), par.find("Class="));
+
+    SecurityIndParam back(CIndSecuCode(1, "600000"));
+    back.AcquireParams();
+    back.AcquireExps();
+    ASSERT_EQ(back.m_aParams.GetSize(), 2);
+    EXPECT_EQ(back.m_aParams[0].m_strParam, "LONG");  // class, indicator, parameter order
+    EXPECT_EQ(back.m_aParams[0].m_nDataType, 3);
+    EXPECT_EQ(back.m_aParams[0].m_nPeriod, 5);
+    EXPECT_EQ(back.m_aParams[1].m_fParam, 0.5);
+    EXPECT_EQ(back.m_aParams[1].m_nVersion, 3);
+    ASSERT_EQ(back.m_aExps.GetSize(), 1);
+    EXPECT_EQ(back.m_aExps[0].m_crColor, 0xFF00FFu);
+    EXPECT_EQ(back.m_aExps[0].m_nThick, 2);
+    EXPECT_EQ(back.m_aExps[0].m_bSelfColor, 1);
+    SecurityIndParam::s_strProgramDir.clear();
+}
+
+TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZero)
+{
+    TempDir dir;
+    SecurityIndParam::s_strProgramDir = dir.str();
+    WriteText(dir.path / "Self/Tool/X1.par",
+              "<?xml version=\"1.0\" encoding=\"gb2312\"?><IndPar>"
+              "<Parv Class=\"0\" Ind=\"MA\" Param=\"M1\" DataType=\"4\" pe=\"1\" fParam=\"7\"/>"
+              "<Parv Class=\"0\" Ind=\"MA\" Param=\"M1\" DataType=\"4\" pe=\"1\" fParam=\"8\"/>"
+              "<Parv Ind=\"MA\" Param=\"M2\" fParam=\"abc\"/></IndPar>");
+    SecurityIndParam set(CIndSecuCode(5, "X1"));  // another market: no market part in the path
+    EXPECT_EQ(set.ParamFilePath(), dir.str() + "Self//Tool/X1.par");
+    set.AcquireParams();
+    set.AcquireParams();
+    EXPECT_EQ(set.m_nParamUse, 2);
+    ASSERT_EQ(set.m_aParams.GetSize(), 2);
+    EXPECT_EQ(set.m_aParams[0].m_fParam, 7);     // the first of two equal entries
+    EXPECT_EQ(set.m_aParams[1].m_nDataType, 0);  // missing DataType reads 0, not the default
+    EXPECT_EQ(set.m_aParams[1].m_fParam, 0);
+    set.ReleaseParams();
+    set.ReleaseParams();
+    EXPECT_EQ(set.m_nParamUse, 0);
+    EXPECT_FALSE(fs::exists(dir.path / "Self/Tool/X1.par.tmp"));
+    SecurityIndParam::s_strProgramDir.clear();
+}
+
+}  // namespace
