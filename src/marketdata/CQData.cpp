@@ -245,10 +245,14 @@ void CAllCQData::DropDownload() {
 }
 
 bool CAllCQData::OnCQReply(CBuffer& body) {
-    uint8_t flags;
+    // Flags 0 says "current" when no download is under way, and marks a middle chunk
+    // inside one (a download runs 2, 0, ..., 4).
+    uint8_t flags = 0;
+    bool current = false;
     try {
         flags = body.ReadUInt8();
-        if (flags != 0) {
+        current = flags == 0 && !m_bDownloading;
+        if (!current) {
             if (flags & 2) {
                 uint32_t total = body.ReadUInt32();
                 DropDownload();
@@ -274,7 +278,7 @@ bool CAllCQData::OnCQReply(CBuffer& body) {
         return true;
     }
 
-    if (flags != 0 && !(flags & 4)) {
+    if (!current && !(flags & 4)) {
         if (HasMainFrame()) {
             if (flags & 2) {
                 SetDownloadRange("正在下载除权数据...", m_nDownloadTotal);
@@ -287,7 +291,7 @@ bool CAllCQData::OnCQReply(CBuffer& body) {
     }
     if (HasMainFrame())
         PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
-    if (flags & 4)
+    if (!current)
         DecodeDownload();
     return true;
 }

@@ -90,9 +90,10 @@ public:
 
     // The body of request 13101: the two version words.
     void BuildRequestBody(CBuffer& out) const;
-    // Reply handler of request 13101 (network thread): flags 0 = held table current;
-    // 2 = first chunk (u32 compressed total follows); 4 = last chunk; each chunk is a u16
-    // length and the bytes. True when the reply is complete.
+    // Reply handler of request 13101 (network thread): flags 2 = first chunk (u32
+    // compressed total follows), 4 = last chunk, 6 = both, 0 = a middle chunk while a
+    // download is under way and otherwise "the held table is current"; each chunk is a
+    // u16 length and the bytes. True when the reply is complete.
     bool OnCQReply(CBuffer& body);
     // Decodes the completed download and, when it parses whole, makes it the table.
     bool DecodeDownload();
