@@ -110,22 +110,30 @@ void CDayData::LoadLocal() {
     if (!store || !m_pSecurity)
         return;
     const CIndSecuCode& code = m_pSecurity->GetCode();
-    std::vector<CDayItem> bars;
-    store->ReadDayItems(uint32_t(code.m_nMarket), code.m_strCode, bars);
-    {
-        CWriteGuard lock(m_guard);
-        auto ascending = [](const CDayItem& a, const CDayItem& b) { return uint64_t(a.m_nTime) < uint64_t(b.m_nTime); };
-        if (m_rawBars.empty() && std::adjacent_find(bars.begin(), bars.end(), [&](const CDayItem& a, const CDayItem& b) {
-                                     return !ascending(a, b);
-                                 }) == bars.end()) {
-            // The store keeps a chain in key order: take it whole.
-            m_rawBars.assign(std::make_move_iterator(bars.begin()), std::make_move_iterator(bars.end()));
-        } else {
+    CWriteGuard lock(m_guard);
+    auto ascending = [](const std::vector<CDayItem>& v) {
+        for (size_t i = 1; i < v.size(); ++i)
+            if (uint64_t(v[i - 1].m_nTime) >= uint64_t(v[i].m_nTime))
+                return false;
+        return true;
+    };
+    if (m_rawBars.empty()) {
+        // The store keeps a chain in key order: read it straight into place (a million
+        // minute bars are 32 MB; no second copy).
+        store->ReadDayItems(uint32_t(code.m_nMarket), code.m_strCode, m_rawBars);
+        if (!ascending(m_rawBars)) {
+            std::vector<CDayItem> bars(m_rawBars.begin(), m_rawBars.end());
+            m_rawBars.clear();
             for (const CDayItem& bar : bars)
                 m_rawBars.Insert(bar);
         }
-        GetAllCQData()->GetEvents(m_exRights, code);
+    } else {
+        std::vector<CDayItem> bars;
+        store->ReadDayItems(uint32_t(code.m_nMarket), code.m_strCode, bars);
+        for (const CDayItem& bar : bars)
+            m_rawBars.Insert(bar);
     }
+    GetAllCQData()->GetEvents(m_exRights, code);
 }
 
 bool CDayData::SaveLocal() {

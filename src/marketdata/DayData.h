@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/DateTime.h"
 #include "foundation/WRGuard.h"
 #include "marketdata/CQData.h"
 #include "marketdata/DayItem.h"
@@ -159,6 +160,7 @@ private:
     bool DecodeHistory(CBuffer& plain);
     void AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate);
     uint32_t BarDate(int64_t key) const;
+    bool SamePeriod(int64_t a, int64_t b);
 
     CSortArray<CDayItem> m_rawBars;
     CSortArray<CFloatDayItem> m_chartBars;
@@ -177,4 +179,8 @@ private:
     double m_fAdjustFactor = 1.0;
     double m_fAdjustOffset = 0.0;
     uint8_t m_nAdjustMode = 2;
+    // Minute slot look-ups while building chart bars.
+    TradingSessions m_sessions;
+    int64_t m_nSlotKey = -1;
+    int64_t m_nSlot = 0;
 };

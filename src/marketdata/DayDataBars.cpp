@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "marketdata/DayData.h"
+#include "marketdata/DataCenter.h"
 #include "marketdata/MarketHooks.h"
 #include "marketdata/PeriodBars.h"
 #include "marketdata/Security.h"
@@ -21,10 +22,11 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
     m_fAdjustFactor = 1.0;
     m_fAdjustOffset = 0.0;
     double divisor = m_pSecurity ? m_pSecurity->GetPriceDivisor() : 1000.0;
-
-    std::vector<CFloatDayItem> bars;
-    bars.reserve(m_rawBars.size());
     bool yearFilter = fromYear && toYear && m_nDataType == kMinuteType;
+    bool adjust = m_nAdjustMode != 0 && !m_exRights.empty();
+    m_sessions = GetDataCenter()->GetTradingSessions();
+    m_nSlotKey = -1;
+    std::vector<CFloatDayItem> bars;  // only when adjusting: the backward walk needs them all
     for (const CDayItem& raw : m_rawBars) {  // ascending and unique already
         if (yearFilter) {
             uint64_t year = uint64_t(raw.m_nTime) / 100000000ULL;
@@ -38,14 +40,16 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
         bar.m_fLow = raw.m_nLow / divisor;
         bar.m_fClose = raw.m_nClose / divisor;
         bar.m_fVolume = double(raw.m_nVolume);
-        bars.push_back(bar);
+        if (adjust)
+            bars.push_back(bar);
+        else
+            MergeBar(bar);
     }
-    if (m_nAdjustMode != 0 && !m_exRights.empty() && !bars.empty())
+    if (adjust && !bars.empty()) {
         AdjustForExRights(bars, endDate);
-    if (m_chartBars.capacity() < bars.size())
-        m_chartBars.reserve(bars.size());
-    for (const CFloatDayItem& bar : bars)
-        MergeBar(bar);
+        for (const CFloatDayItem& bar : bars)
+            MergeBar(bar);
+    }
     m_nTotalCount = std::max(m_nTotalCount, int32_t(m_chartBars.size()));
 }
 
@@ -125,6 +129,30 @@ void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endD
     }
 }
 
+bool CDayData::SamePeriod(int64_t a, int64_t b) {
+    if (m_nDataType == kDayType && m_nPeriod == 2) {
+        // Weeks: the day index of the newest chart bar is remembered from the last call.
+        if (!IsValidDate(uint32_t(b)) || (a != m_nSlotKey && !IsValidDate(uint32_t(a))))
+            return false;
+        int64_t dayA = a == m_nSlotKey ? m_nSlot : CivilDayIndex(uint32_t(a));
+        int64_t dayB = CivilDayIndex(uint32_t(b));
+        m_nSlotKey = b;
+        m_nSlot = dayB;
+        return SameWeek(dayA, dayB);
+    }
+    if (m_nDataType != kMinuteType || m_nPeriod <= 1)
+        return IsSamePeriod(m_nDataType, a, b, uint16_t(m_nPeriod));
+    // The same test as IsSamePeriod over the sessions taken at the start of the build,
+    // with the slot of the newest chart bar remembered from the previous call.
+    if (a / 10000 != b / 10000)
+        return false;
+    int slotA = a == m_nSlotKey ? m_nSlot : MinutesSinceOpen(m_sessions, int(a % 10000)) / m_nPeriod;
+    int slotB = MinutesSinceOpen(m_sessions, int(b % 10000)) / m_nPeriod;
+    m_nSlotKey = b;
+    m_nSlot = slotB;
+    return slotA == slotB;
+}
+
 void CDayData::MergeBar(const CFloatDayItem& bar) {
     if (m_chartBars.empty()) {
         m_chartBars.push_back(bar);
@@ -135,8 +163,7 @@ void CDayData::MergeBar(const CFloatDayItem& bar) {
     bool merge = false;
     if (m_nPeriod != -1) {
         bool sameSegment = m_nDataType != kMinuteType || newest.m_nSegment == bar.m_nSegment;
-        merge = sameSegment && (newest.m_nTime == bar.m_nTime ||
-                                IsSamePeriod(m_nDataType, newest.m_nTime, bar.m_nTime, uint16_t(m_nPeriod)));
+        merge = sameSegment && (newest.m_nTime == bar.m_nTime || SamePeriod(newest.m_nTime, bar.m_nTime));
     } else if (m_nDataType == kDayType) {
         int n = GetUserNDayCount();
         if (n <= 0)

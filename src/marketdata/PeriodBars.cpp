@@ -14,7 +14,7 @@ bool IsSamePeriod(int16_t dataType, int64_t a, int64_t b, uint16_t period) {
         case 2:
             if (!IsValidDate(da) || !IsValidDate(db))
                 return false;
-            return DayOfWeek(db) > DayOfWeek(da) && DaysBetween(da, db) < 7;
+            return SameWeek(CivilDayIndex(da), CivilDayIndex(db));
         case 3:
             return da / 100 == db / 100;
         case 4:

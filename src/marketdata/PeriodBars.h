@@ -16,6 +16,24 @@ class CSecurity;
 // from the open over the data centre's trading sessions.
 bool IsSamePeriod(int16_t dataType, int64_t a, int64_t b, uint16_t period);
 
+// Days since 1970-01-01 of a yyyymmdd date (valid or not: callers check validity).
+inline int64_t CivilDayIndex(uint32_t date) {
+    int64_t y = date / 10000, m = date / 100 % 100, d = date % 100;
+    y -= m <= 2;
+    int64_t era = (y >= 0 ? y : y - 399) / 400;
+    int64_t yoe = y - era * 400;
+    int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// Whether the week test holds for two valid dates given by their day indexes: b's
+// weekday (Sunday first) after a's, and less than 7 days apart.
+inline bool SameWeek(int64_t dayA, int64_t dayB) {
+    auto weekday = [](int64_t day) { return ((day % 7) + 7 + 4) % 7; };  // 0 = Sunday
+    return weekday(dayB) > weekday(dayA) && dayB - dayA < 7;
+}
+
 // Target bars from source bars [first, end) when the types match: bars of one target
 // period merge (open of the first, close and key of the last, highest high, lowest low,
 // amount, volume, reserved and summed value added). Otherwise the chart bars of the

@@ -1,0 +1,222 @@
+// Market-data core: loading a long minute series from its block file, and building chart
+// bars of another period, each against a plain copy of the same bytes in the same run.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/DateTime.h"
+#include "foundation/IndSecuCode.h"
+#include "marketdata/AppInfo.h"
+#include "marketdata/DataCenter.h"
+#include "marketdata/DayData.h"
+#include "marketdata/Security.h"
+
+namespace {
+constexpr int kMinuteBars = 1000000;
+
+uint32_t NextWeekday(uint32_t date) {
+    do
+        date = AddDays(date, 1);
+    while (DayOfWeek(date) == 1 || DayOfWeek(date) == 7);
+    return date;
+}
+
+// One-minute keys of consecutive weekdays: 240 bars a day.
+std::vector<CDayItem> MinuteBars(int n) {
+    std::vector<CDayItem> bars(static_cast<size_t>(n));
+    uint32_t day = 20050104;
+    for (int i = 0; i < n; ++i) {
+        int m = i % 240;
+        if (m == 0 && i)
+            day = NextWeekday(day);
+        int start = m < 120 ? 930 : 1300, off = m % 120 + 1;
+        int hhmm = (start / 100 + (start % 100 + off) / 60) * 100 + (start % 100 + off) % 60;
+        CDayItem& b = bars[size_t(i)];
+        b.m_nTime = int64_t(day) * 10000 + hhmm;
+        b.m_nOpen = 10000 + i % 97;
+        b.m_nHigh = b.m_nOpen + 30;
+        b.m_nLow = b.m_nOpen - 25;
+        b.m_nClose = b.m_nOpen + 5;
+        b.m_nVolume = 1000 + i % 13;
+    }
+    return bars;
+}
+
+std::vector<CDayItem> DailyBars(int n) {
+    std::vector<CDayItem> bars;
+    uint32_t date = 19950102;
+    while (int(bars.size()) < n) {
+        if (IsValidDate(date) && DayOfWeek(date) != 1 && DayOfWeek(date) != 7) {
+            CDayItem b;
+            b.m_nTime = date;
+            b.m_nOpen = 10000 + int32_t(bars.size() % 101);
+            b.m_nHigh = b.m_nOpen + 50;
+            b.m_nLow = b.m_nOpen - 40;
+            b.m_nClose = b.m_nOpen + 10;
+            b.m_nVolume = 50000;
+            bars.push_back(b);
+        }
+        date = AddDays(date, 1);
+    }
+    return bars;
+}
+
+struct Fixture {
+    std::filesystem::path dir;
+    CSecurity* security = nullptr;
+    std::vector<CDayItem> minutes;
+
+    Fixture() {
+        dir = std::filesystem::temp_directory_path() / ("tarrow_bench_md_" + std::to_string(getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        GetAppInfo()->SetProgramDir(dir.string());
+        GetDataCenter()->OpenStores(GetAppInfo()->GetDataPath());
+        auto s = std::make_unique<CSecurity>();
+        s->SetCode(CIndSecuCode(1, "600000"));
+        s->GetValues().SetValue(kQuotePriceDivisor, 1000);
+        security = s.get();
+        GetDataCenter()->AddSecurity(s);
+        minutes = MinuteBars(kMinuteBars);
+        GetDataCenter()->GetStore(CDataCenter::kMin1File).AppendItems(kMinuteBars, 1, "600000", minutes.data());
+    }
+    ~Fixture() {
+        ResetDataCenter();
+        std::filesystem::remove_all(dir);
+    }
+};
+
+Fixture& Data() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_LoadMinuteSeries(benchmark::State& state) {
+    Fixture& f = Data();
+    for (auto _ : state) {
+        auto series = std::make_shared<CDayData>("bench", f.security, 3, 1);
+        series->LoadLocal();
+        benchmark::DoNotOptimize(series->GetRawBars().data());
+        if (series->GetRawBars().size() != size_t(kMinuteBars))
+            state.SkipWithError("series not loaded whole");
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kMinuteBars * 32);
+}
+
+// The same records read with one read() of the chain's bytes (records and the few block
+// headers between them), then copied into place.
+void BM_ReadPlusMemcpy(benchmark::State& state) {
+    Fixture& f = Data();
+    CDataFile& store = GetDataCenter()->GetStore(CDataCenter::kMin1File);
+    const uint64_t first = uint64_t(store.GetHeaderBlocks()) * store.GetBlockSize();
+    const size_t blocks = (kMinuteBars + store.GetRecordsPerBlock() - 1) / store.GetRecordsPerBlock();
+    const size_t span = size_t(kMinuteBars) * 32 + blocks * 12;
+    std::string path = (f.dir / "Data" / "mk1.dat").string();
+    std::vector<uint8_t> buffer(span);
+    for (auto _ : state) {
+        int fd = open(path.c_str(), O_RDONLY);
+        if (pread(fd, buffer.data(), span, off_t(first)) != ssize_t(span))
+            state.SkipWithError("short read");
+        close(fd);
+        std::vector<CDayItem> out(kMinuteBars);
+        std::memcpy(static_cast<void*>(out.data()), buffer.data(), size_t(kMinuteBars) * 32);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kMinuteBars * 32);
+}
+
+std::shared_ptr<CDayData> SeriesOf(int16_t type, int16_t period, const std::vector<CDayItem>& raw) {
+    auto series = std::make_shared<CDayData>("bench", Data().security, type, period);
+    series->GetRawBars().assign(raw.begin(), raw.end());
+    series->SetAdjustMode(0);
+    return series;
+}
+
+void BM_Build60MinuteBars(benchmark::State& state) {
+    std::vector<CDayItem> raw(Data().minutes.begin(), Data().minutes.begin() + 500000);
+    auto series = SeriesOf(3, 60, raw);
+    for (auto _ : state) {
+        series->MakeFloatItems(0, 0, 0);
+        benchmark::DoNotOptimize(series->GetChartBars().data());
+    }
+    state.counters["bars"] = double(series->GetChartBars().size());
+}
+
+void BM_CopyHalfMillionMinuteBars(benchmark::State& state) {
+    std::vector<CDayItem> raw(Data().minutes.begin(), Data().minutes.begin() + 500000);
+    for (auto _ : state) {
+        std::vector<CDayItem> copy(raw);
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+
+void BM_BuildWeeklyBars(benchmark::State& state) {
+    auto series = SeriesOf(4, 2, DailyBars(5000));
+    for (auto _ : state) {
+        series->MakeFloatItems(0, 0, 0);
+        benchmark::DoNotOptimize(series->GetChartBars().data());
+    }
+    state.counters["bars"] = double(series->GetChartBars().size());
+}
+
+void BM_CopyDailyBars(benchmark::State& state) {
+    std::vector<CDayItem> raw = DailyBars(5000);
+    for (auto _ : state) {
+        std::vector<CDayItem> copy(raw);
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+
+BENCHMARK(BM_LoadMinuteSeries)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_ReadPlusMemcpy)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_Build60MinuteBars)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_CopyHalfMillionMinuteBars)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_BuildWeeklyBars)->Unit(benchmark::kMicrosecond)->MinTime(1);
+BENCHMARK(BM_CopyDailyBars)->Unit(benchmark::kMicrosecond)->MinTime(1);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+                std::string name = run.benchmark_name();
+                m_times[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime() /
+                                                          (run.time_unit == benchmark::kMillisecond ? 1 : 1000);
+            }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        Ratio("load 1,000,000 minute bars from mk1.dat / read()+memcpy", "BM_LoadMinuteSeries", "BM_ReadPlusMemcpy",
+              " (goal <= 1.5x)");
+        Ratio("60-minute bars from 500,000 minute bars / plain copy", "BM_Build60MinuteBars",
+              "BM_CopyHalfMillionMinuteBars", "");
+        Ratio("weekly bars from 5,000 daily bars / plain copy", "BM_BuildWeeklyBars", "BM_CopyDailyBars", "");
+    }
+
+private:
+    void Ratio(const char* what, const char* subject, const char* base, const char* goal) {
+        auto s = m_times.find(subject), b = m_times.find(base);
+        if (s != m_times.end() && b != m_times.end() && b->second > 0)
+            std::printf("%s = %.2fx%s\n", what, s->second / b->second, goal);
+    }
+    std::map<std::string, double> m_times;
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
