@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 
 #include "formula/FormulaData.h"
 #include "formula/engine/EngineStatus.h"
@@ -259,33 +258,27 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx)
             }
             break;
         }
-        case Win::Hhv: case Win::Llv: {
-            // Monotonic queue of candidate bars: each bar enters and leaves once.
-            std::deque<int> q;
-            bool hi = w == Win::Hhv;
+        case Win::Hhv: case Win::Llv: case Win::HhvBars: case Win::LlvBars: {
+            // Monotonic queue of candidate bars (each bar enters and leaves once), kept in
+            // the scratch space: at most one entry per bar of the series.
+            bool hi = w == Win::Hhv || w == Win::HhvBars;
+            bool bars = w == Win::HhvBars || w == Win::LlvBars;
+            int* q = reinterpret_cast<int*>(ctx->m_pScratch);
+            int head = 0, tail = 0;
             for (int k = f; k <= l; ++k) {
-                while (!q.empty() && (hi ? xd[q.back()] < xd[k] : xd[q.back()] > xd[k]))
-                    q.pop_back();
-                q.push_back(k);
-                long s = std::max<long>(k - n + 1, f);
-                while (q.front() < s)
-                    q.pop_front();
-                out[k] = xd[q.front()];
-            }
-            break;
-        }
-        case Win::HhvBars: case Win::LlvBars: {
-            // Ties go to the later bar: a bar equal to the queue's back replaces it.
-            std::deque<int> q;
-            bool hi = w == Win::HhvBars;
-            for (int k = f; k <= l; ++k) {
-                while (!q.empty() && (hi ? xd[q.back()] <= xd[k] : xd[q.back()] >= xd[k]))
-                    q.pop_back();
-                q.push_back(k);
-                long s = std::max<long>(k - n + 1, f);
-                while (q.front() < s)
-                    q.pop_front();
-                out[k] = k - q.front();
+                const double xk = xd[k];
+                // Ties go to the later bar for the distance functions.
+                if (bars) {
+                    while (tail > head && (hi ? xd[q[tail - 1]] <= xk : xd[q[tail - 1]] >= xk))
+                        --tail;
+                } else {
+                    while (tail > head && (hi ? xd[q[tail - 1]] < xk : xd[q[tail - 1]] > xk))
+                        --tail;
+                }
+                q[tail++] = k;
+                if (q[head] <= k - n)
+                    ++head;
+                out[k] = bars ? k - q[head] : xd[q[head]];
             }
             break;
         }

@@ -1,7 +1,10 @@
 #include "formula/DataLoaders.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "formula/FormulaData.h"
@@ -216,18 +219,99 @@ double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int 
     }
 }
 
+// The price columns of the formula's own bars, read in one pass over the records when the
+// first of them is asked for and handed out for the rest of that evaluation.
+struct PriceColumns {
+    const CSouceEditor* ctx = nullptr;
+    uint64_t serial = 0;
+    const void* bars = nullptr;
+    int first = 0;
+    int last = -1;
+    std::vector<double> column[6];
+    bool taken[6] = {};
+};
+
+// One pass over the records per combination of wanted columns (bit s: loader slot s).
+template <unsigned M>
+void ExtractColumns(const CFloatDayItem* bars, int first, int last, double* const* out)
+{
+    for (int i = first; i <= last; ++i) {
+        const CFloatDayItem& b = bars[i];
+        if constexpr ((M & 1) != 0) out[0][i] = b.m_fHigh;
+        if constexpr ((M & 2) != 0) out[1][i] = b.m_fOpen;
+        if constexpr ((M & 4) != 0) out[2][i] = b.m_fLow;
+        if constexpr ((M & 8) != 0) out[3][i] = b.m_fClose;
+        if constexpr ((M & 16) != 0) out[4][i] = b.m_fVolume;
+        if constexpr ((M & 32) != 0) out[5][i] = b.m_fAmount;
+    }
+}
+
+using Extractor = void (*)(const CFloatDayItem*, int, int, double* const*);
+
+template <size_t... I>
+constexpr std::array<Extractor, sizeof...(I)> MakeExtractors(std::index_sequence<I...>)
+{
+    return {&ExtractColumns<static_cast<unsigned>(I)>...};
+}
+
+constexpr auto kExtractors = MakeExtractors(std::make_index_sequence<64>{});
+
+std::vector<double> OwnPriceColumn(const CKlineLight& f, const CSouceEditor& ctx, const LoaderData& d, int slot)
+{
+    static thread_local PriceColumns cache;
+    size_t n = static_cast<size_t>(std::max(f.m_nBarCount, 1));
+    bool fresh = cache.ctx == &ctx && cache.serial == ctx.m_nEvalSerial && cache.bars == d.bars &&
+                 cache.first == d.first && cache.last == d.last && !cache.taken[slot];
+    if (!fresh) {
+        cache.ctx = &ctx;
+        cache.serial = ctx.m_nEvalSerial;
+        cache.bars = d.bars;
+        cache.first = d.first;
+        cache.last = d.last;
+        // Every price column the formula reads comes out of one pass over the records.
+        uint64_t wanted = (f.OwnSeriesSlots() & 0x3F) | (uint64_t(1) << slot);
+        for (int s = 0; s < 6; ++s) {
+            cache.taken[s] = !(wanted & (uint64_t(1) << s));
+            if (!cache.taken[s])
+                cache.column[s].assign(n, 0.0);
+        }
+        double* columns[6];
+        for (int s = 0; s < 6; ++s)
+            columns[s] = cache.taken[s] ? nullptr : cache.column[s].data();
+        kExtractors[wanted & 0x3F](static_cast<const CFloatDayItem*>(d.bars), d.first, d.last, columns);
+    }
+    cache.taken[slot] = true;
+    return std::move(cache.column[slot]);
+}
+
 int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
 {
     int slot = e->m_nFuncCode;
     LoaderData d;
     if (int st = PrepareLoaderData(*f, d, *e, *ctx))
         return st;
+    if (!d.otherSecu && !d.otherPeriod && !IsSmallBarType(d.dataType) && slot <= 5 && d.count == f->m_nBarCount) {
+        auto* rec = new (std::nothrow) CValueRecord();
+        if (!rec)
+            return 0;
+        e->m_pResult = rec;
+        std::vector<double> column;
+        try {
+            column = OwnPriceColumn(*f, *ctx, d, slot);
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
+        rec->TakeSeries(std::move(column), d.first, d.last);
+        e->m_nResultFirst = d.first;
+        e->m_nResultLast = d.last;
+        return 0;
+    }
     auto* rec = new (std::nothrow) CValueRecord(std::max(f->m_nBarCount, 1), 0.0);
     if (!rec)
         return 0;
     e->m_pResult = rec;
-    std::vector<double> values(static_cast<size_t>(d.count), 0.0);
     BarView v{d};
+    std::vector<double> values(static_cast<size_t>(d.count), 0.0);
     IFormulaMarket* m = GetFormulaMarket();
     uint32_t quoteDate = m && v.small() ? m->GetQuoteDate(d.secu) : 0;
     int calcFirst = std::max(0, d.calcFirst);

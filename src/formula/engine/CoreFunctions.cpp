@@ -227,10 +227,11 @@ uint8_t Smooth(R& x, double w, double den)
     double* d = x.m_pData;
     if (x.m_nFirst > x.m_nLast)
         return kOk;
+    // y = a x + b y' keeps one multiply-add on the chain from bar to bar.
     double y = d[x.m_nFirst];
-    const double keep = den - w;
+    const double a = w / den, b = (den - w) / den;
     for (int k = x.m_nFirst + 1; k <= x.m_nLast; ++k) {
-        y = (w * d[k] + keep * y) / den;
+        y = a * d[k] + b * y;
         d[k] = y;
     }
     return kOk;

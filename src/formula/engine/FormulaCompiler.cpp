@@ -596,7 +596,66 @@ private:
         }
     }
 
+    // Calls written twice with the same text compute once: the language has no side effects
+    // and names cannot be redefined, so equal text means equal values.
+    std::string CallKey(size_t from, size_t to) const
+    {
+        std::string key;
+        for (size_t i = from; i <= to && i < m_t.size(); ++i) {
+            const Token& t = m_t[i];
+            key += static_cast<char>('a' + static_cast<int>(t.kind));
+            key += t.kind == Tok::Number ? std::to_string(t.number) : t.text;
+            key += '\x1f';
+        }
+        return key;
+    }
+
     Shape Call(const Token& nameTok)
+    {
+        size_t startTok = m_p - 1;
+        size_t startCode = m_prog->code.size();
+        int startDepth = m_depth;
+        Shape shape = CallBody(nameTok);
+        std::string key = CallKey(startTok, m_p - 1);
+        auto it = m_calls.find(key);
+        if (it == m_calls.end()) {
+            m_calls.emplace(key, CallSite{startCode, m_prog->code.size(), -1});
+            return shape;
+        }
+        CallSite& site = it->second;
+        if (site.var < 0) {
+            // Keep the first result: a copy into a hidden variable right after it.
+            site.var = static_cast<int>(m_prog->varNames.size());
+            m_prog->varNames.emplace_back();
+            Instr copy{Op::CopyVar};
+            copy.a = static_cast<uint16_t>(site.var);
+            m_prog->code.insert(m_prog->code.begin() + static_cast<std::ptrdiff_t>(site.end), copy);
+            for (auto& [k, other] : m_calls) {
+                if (&other == &site)
+                    continue;
+                if (other.begin >= site.end)
+                    ++other.begin;
+                if (other.end >= site.end)
+                    ++other.end;
+            }
+            ++startCode;
+        }
+        m_prog->code.resize(startCode);
+        // Calls first seen inside the dropped code no longer exist.
+        for (auto i = m_calls.begin(); i != m_calls.end();) {
+            if (i->second.begin >= startCode)
+                i = m_calls.erase(i);
+            else
+                ++i;
+        }
+        m_depth = startDepth;
+        Instr load{Op::LoadVar};
+        load.a = static_cast<uint16_t>(site.var);
+        Emit(load, 1, nameTok);
+        return shape;
+    }
+
+    Shape CallBody(const Token& nameTok)
     {
         const FunctionInfo* f = FindFunction(nameTok.text);
         if (!f || f->cls == FunctionClass::Series || f->cls == FunctionClass::Constant ||
@@ -667,6 +726,12 @@ private:
     const std::vector<std::string>& m_params;
     std::shared_ptr<FormulaProgram> m_prog;
     std::unordered_map<std::string, int> m_vars;
+    struct CallSite {
+        size_t begin;
+        size_t end;
+        int var;
+    };
+    std::unordered_map<std::string, CallSite> m_calls;
     int m_depth = 0;
 };
 

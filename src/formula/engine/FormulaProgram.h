@@ -24,6 +24,7 @@ enum class Op : uint8_t {
     CallCore,      // a = CoreFn, b = argument count
     CallBase,      // a = evaluator slot, b = argument count, name = text index
     Swap,          // exchanges the two records on top
+    CopyVar,       // a = variable index; copies the top record, keeps it on the stack
 };
 enum class UnOp : uint8_t { Neg, Not };
 enum class BinOp : uint8_t { Add, Sub, Mul, Div, Lt, Le, Gt, Ge, Eq, Ne, And, Or };

@@ -3,6 +3,7 @@
 #include <tinyxml2.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -297,6 +298,16 @@ void CKlineLight::MakeRoom(int count)
     m_bLastRange = 0;
 }
 
+uint64_t CKlineLight::OwnSeriesSlots() const
+{
+    uint64_t mask = 0;
+    if (m_pProgram)
+        for (const auto& e : m_pProgram->elements)
+            if (e.secu.m_nMarket == 0 && e.dataType == 0 && e.slot < 64)
+                mask |= uint64_t(1) << e.slot;
+    return mask;
+}
+
 double CKlineLight::GetParamValue(int index)
 {
     if (index < 0 || index >= static_cast<int>(m_aParams.size()))
@@ -368,6 +379,10 @@ int CKlineLight::Calc(int first, int end)
     double mx = 0, mn = 0;
     int bFirst = 1;
     int a = std::max(first, 0), b = std::min(end, n);
+    if (m_nShowEnd > m_nShowFirst) {  // the axis only follows the bars on screen
+        a = std::max(a, m_nShowFirst);
+        b = std::min(b, m_nShowEnd);
+    }
     for (const auto& e : m_aExps)
         if (e.m_nStyle != CIndicatorExp::kNoDraw && e.IsValue())
             e.GetMaxMin(std::max(a, e.m_nFirst == CIndicatorExp::kNoValid ? b : e.m_nFirst),
@@ -434,19 +449,26 @@ int CKlineLight::Run(int rf, int rl)
     CSouceEditor& ctx = *m_pCtx;
     ctx.m_pFormula = this;
     ctx.m_bPartial = 0;
+    static std::atomic<uint64_t> s_serial{0};
+    ctx.m_nEvalSerial = ++s_serial;
     ctx.Prepare(p.maxDepth + 2, n);
     if (m_aVars.size() < p.varNames.size())
         m_aVars.resize(p.varNames.size());
 
-    // Each distinct series is fetched once per evaluation.
+    // Each distinct series is fetched once per evaluation; its last use takes the record
+    // itself instead of a copy.
     std::vector<std::unique_ptr<CValueRecord>> loaded(p.elements.size());
     std::vector<int> alias(p.elements.size(), -1);
+    std::vector<int> uses(p.elements.size(), 0);
     for (size_t i = 0; i < p.elements.size(); ++i)
         for (size_t j = 0; j < i; ++j)
             if (SameElement(p.elements[i], p.elements[j])) {
                 alias[i] = static_cast<int>(j);
                 break;
             }
+    for (const Instr& in : p.code)
+        if (in.op == Op::Load)
+            ++uses[static_cast<size_t>(alias[in.a] >= 0 ? alias[in.a] : in.a)];
 
     auto fail = [&](uint8_t status, const Instr& in, const std::string& what) {
         m_nLastStatus = status;
@@ -499,9 +521,19 @@ int CKlineLight::Run(int rf, int rl)
                     rec = std::make_unique<CValueRecord>(0, 0.0);
                 loaded[static_cast<size_t>(src)] = std::move(rec);
             }
-            CopyRecord(ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)], *loaded[static_cast<size_t>(src)], n);
+            CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
+            CValueRecord& rec = *loaded[static_cast<size_t>(src)];
+            if (--uses[static_cast<size_t>(src)] == 0 && (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() >= n)) {
+                std::swap(slot, rec);
+                slot.Reserve(n);
+            } else {
+                CopyRecord(slot, rec, n);
+            }
             break;
         }
+        case Op::CopyVar:
+            CopyRecord(m_aVars[in.a], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
+            break;
         case Op::LoadVar:
             CopyRecord(ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)], m_aVars[in.a], n);
             break;

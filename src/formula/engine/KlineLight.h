@@ -59,6 +59,8 @@ public:
     void GC();          // frees computed values and evaluation buffers
 
     bool IsCompiled() const { return static_cast<bool>(m_pProgram); }
+    // Bit s set when the compiled formula reads loader slot s (0..63) of its own series.
+    uint64_t OwnSeriesSlots() const;
 
     // Definition.
     std::string m_strName;

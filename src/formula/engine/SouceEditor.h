@@ -28,6 +28,9 @@ public:
     double* m_pScratch = nullptr;
     int32_t m_bPartial = 0;
     CElement* m_pElement = nullptr;
+    // Changes with every evaluation: loaders may keep what they read for the rest of one
+    // evaluation, never longer.
+    uint64_t m_nEvalSerial = 0;
 
     // Sizes the stack to depth records of count bars and the scratch buffer to 2 x count.
     void Prepare(int depth, int count);

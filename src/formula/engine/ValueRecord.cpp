@@ -93,6 +93,15 @@ bool CValueRecord::AllocTexts(int count)
     return true;
 }
 
+void CValueRecord::TakeSeries(std::vector<double>&& data, int first, int last)
+{
+    m_vData = std::move(data);
+    Rebind();
+    m_nKind = kSeries;
+    m_nFirst = first;
+    m_nLast = last;
+}
+
 void CValueRecord::SetNumber(double value)
 {
     m_nKind = kNumber;

@@ -29,6 +29,8 @@ public:
     void Reserve(int count);
     // Allocates a zeroed text array of count bars; false when count is not positive.
     bool AllocTexts(int count);
+    // Becomes a series over [first, last] holding data (sized to the bar count).
+    void TakeSeries(std::vector<double>&& data, int first, int last);
     void SetNumber(double value);
     void SetText(const char* text);
     int Capacity() const { return static_cast<int>(m_vData.size()); }
