@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include "foundation/MyLog.h"
 #include "foundation/XmlAttr.h"
 #include "foundation/XmlFile.h"
 
@@ -28,19 +29,20 @@ const std::vector<std::string>& GetFuncGroups()
 void CFunc::LoadFunctions(const std::string& dir)
 {
     tinyxml2::XMLDocument doc;
-    if (LoadXmlFile(doc, dir + "Func.xml") != XmlLoadResult::Ok || !doc.RootElement())
-        return;
-    auto& cat = GetFuncCatalogue();
-    for (auto* e = doc.RootElement()->FirstChildElement("FuncItem"); e;
-         e = e->NextSiblingElement("FuncItem")) {
-        CFunc f;
-        f.m_strName = GetXmlAttrString(e, "FuncName");
-        f.m_strRemark = GetXmlAttrString(e, "FuncRemark");
-        f.m_strGroup = GetXmlAttrString(e, "FuncGroup");
-        f.m_strShow = GetXmlAttrString(e, "FuncShow");
-        f.m_strDesc = GetXmlAttrString(e, "FuncDesc");
-        cat.Insert(f);
+    if (LoadXmlFile(doc, dir + "Func.xml") == XmlLoadResult::Ok && doc.RootElement()) {
+        auto& cat = GetFuncCatalogue();
+        for (auto* e = doc.RootElement()->FirstChildElement("FuncItem"); e;
+             e = e->NextSiblingElement("FuncItem")) {
+            CFunc f;
+            f.m_strName = GetXmlAttrString(e, "FuncName");
+            f.m_strRemark = GetXmlAttrString(e, "FuncRemark");
+            f.m_strGroup = GetXmlAttrString(e, "FuncGroup");
+            f.m_strShow = GetXmlAttrString(e, "FuncShow");
+            f.m_strDesc = GetXmlAttrString(e, "FuncDesc");
+            cat.Insert(f);
+        }
     }
+    GetAppLog().WriteLog("%s %d", "CFunc::LoadFunctions", 118);
 }
 
 std::vector<const CFunc*> GetFunctionsOfGroup(int group)

@@ -8,6 +8,7 @@
 #include "formula/engine/EngineTables.h"
 #include "formula/engine/SecurityIndParam.h"
 #include "formula/engine/SouceEditor.h"
+#include "foundation/MyLog.h"
 #include "foundation/XmlFile.h"
 
 namespace {
@@ -46,14 +47,15 @@ CYBIndClass* GetYBIndClass()
 void CYBIndClass::Read(const std::string& path)
 {
     tinyxml2::XMLDocument doc;
-    if (LoadXmlFile(doc, path) != XmlLoadResult::Ok || !doc.RootElement())
-        return;
-    for (auto* e = doc.RootElement()->FirstChildElement("IndItem"); e;
-         e = e->NextSiblingElement("IndItem")) {
-        CKlineLight ind;
-        ind.Read(e);
-        m_aInds.Insert(ind);
+    if (LoadXmlFile(doc, path) == XmlLoadResult::Ok && doc.RootElement()) {
+        for (auto* e = doc.RootElement()->FirstChildElement("IndItem"); e;
+             e = e->NextSiblingElement("IndItem")) {
+            CKlineLight ind;
+            ind.Read(e);
+            m_aInds.Insert(ind);
+        }
     }
+    GetAppLog().WriteLog("%s %d", "CYBIndClass::Read", 40);
 }
 
 bool CYBIndClass::Write(const std::string& path) const
@@ -99,6 +101,34 @@ void CYBIndClass::SetUp()
     static constexpr int32_t kPeriods[kDataTypeAndPeriodSize] = {2, 3, 4, 5, 6, 13, 1, 2, 3, 4, 5, 6, -1};
     for (int i = 0; i < kDataTypeAndPeriodSize; ++i)
         m_DataTypeAndPeriod[i] = kPeriods[i];
+    GetAppLog().WriteLog("%s %d", "CYBIndClass::SetUp", 162);
+}
+
+void BindIndicatorSecurity(const CIndSecuCode& code, CKlineLight& ind)
+{
+    ind.m_SecuCode = code;
+    SecurityIndParam* set = g_market ? g_market->GetParamSet(code) : nullptr;
+    if (!set)
+        return;
+    auto* old = static_cast<SecurityIndParam*>(ind.m_pParamSet);
+    if (old == set)
+        return;
+    if (old) {
+        old->ReleaseParams();
+        old->ReleaseExps();
+    }
+    ind.m_pParamSet = set;
+    set->AcquireParams();
+    set->AcquireExps();
+}
+
+void UnbindIndicatorSecurity(CKlineLight& ind)
+{
+    if (auto* old = static_cast<SecurityIndParam*>(ind.m_pParamSet)) {
+        old->ReleaseParams();
+        old->ReleaseExps();
+    }
+    ind.m_pParamSet = nullptr;
 }
 
 double GetParValue(CKlineLight* ind, int index, void* paramSet)

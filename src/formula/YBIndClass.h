@@ -43,6 +43,13 @@ CYBIndClass* GetYBIndClass();
 // stay in place for the life of the process.
 void SetFormulaColorTable(COLORREF* table);
 
+// Points an indicator at a security and attaches that security's stored parameters and
+// line settings (loaded on first use). An unknown security changes only the code; binding
+// to the set already attached changes nothing. Unbind lets go of the attached set (a
+// changed set is written when its last user lets go).
+void BindIndicatorSecurity(const CIndSecuCode& code, CKlineLight& ind);
+void UnbindIndicatorSecurity(CKlineLight& ind);
+
 // Call-backs installed by SetUp.
 double GetParValue(CKlineLight* ind, int index, void* paramSet);
 std::unique_ptr<CKlineLight> FindInd(const std::string& name);

@@ -264,3 +264,70 @@ TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZ
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Binding, StoredParametersReachTheEvaluationAndCountsStayBalanced)
+{
+    TempDir dir;
+    SecurityIndParam::s_strProgramDir = dir.str();
+    EnsureSetUp();
+    FakeMarket market;
+    SecurityIndParam a(CIndSecuCode(1, "600000")), b(CIndSecuCode(1, "600001"));
+    market.sets["1:600000"] = &a;
+    market.sets["1:600001"] = &b;
+    SetFormulaMarket(&market);
+
+    CParamValue stored;
+    stored.m_strInd = "TEST";
+    stored.m_strParam = "N";
+    stored.m_fParam = 2;
+    a.m_aParams.Insert(stored);
+
+    CKlineLight ind = MakeIndicator("X:MA(C,N);", {{"N", 4}});
+    BindIndicatorSecurity(CIndSecuCode(1, "600000"), ind);
+    BindIndicatorSecurity(CIndSecuCode(1, "600000"), ind);
+    EXPECT_EQ(a.m_nParamUse, 1);
+    EXPECT_EQ(a.m_nExpUse, 1);
+    auto bars = DayBars({1, 2, 3, 4, 5});
+    Evaluate(ind, bars);
+    EXPECT_EQ(ind.m_aExps[0].m_nFirst, 1);  // the stored N = 2, not the default 4
+
+    BindIndicatorSecurity(CIndSecuCode(1, "999999"), ind);  // unknown: the set stays
+    EXPECT_EQ(ind.m_SecuCode.m_strCode, "999999");
+    EXPECT_EQ(ind.m_pParamSet, &a);
+
+    a.m_bParamsChanged = 1;
+    BindIndicatorSecurity(CIndSecuCode(1, "600001"), ind);
+    EXPECT_EQ(a.m_nParamUse, 0);
+    EXPECT_EQ(a.m_bParamsChanged, 0);
+    EXPECT_TRUE(fs::exists(dir.path / "Self/sh/Tool/600000.par"));
+    EXPECT_EQ(b.m_nParamUse, 1);
+    UnbindIndicatorSecurity(ind);
+    EXPECT_EQ(b.m_nParamUse, 0);
+    SetFormulaMarket(nullptr);
+    SecurityIndParam::s_strProgramDir.clear();
+}
+
+TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues)
+{
+    auto bars = DayBars({1, 2, 3, 4, 5, 6});
+    CKlineLight ind = MakeIndicator(
+        "A:MA(C,2)+MA(C,2);B:MA(MA(C,2),2)*MA(MA(C,2),2);D:HHV(C,3)-HHV(C,3)+MA(C,2);");
+    Evaluate(ind, bars);
+    ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
+    double v;
+    ASSERT_TRUE(ind.m_aExps[0].GetValue(5, v));
+    EXPECT_DOUBLE_EQ(v, 11);   // 2 x 5.5
+    ASSERT_TRUE(ind.m_aExps[1].GetValue(5, v));
+    EXPECT_DOUBLE_EQ(v, 25);   // (5 x 5)
+    EXPECT_EQ(ind.m_aExps[1].m_nFirst, 2);
+    ASSERT_TRUE(ind.m_aExps[2].GetValue(5, v));
+    EXPECT_DOUBLE_EQ(v, 5.5);
+    // Evaluating again gives the same.
+    ind.Calc(0, 6);
+    ASSERT_TRUE(ind.m_aExps[0].GetValue(5, v));
+    EXPECT_DOUBLE_EQ(v, 11);
+}
+
+}  // namespace

@@ -66,7 +66,12 @@ public:
         return true;
     }
     uint32_t GetQuoteDate(const CIndSecuCode&) override { return 20240105; }
-    SecurityIndParam* GetParamSet(const CIndSecuCode&) override { return nullptr; }
+    std::map<std::string, SecurityIndParam*> sets;
+    SecurityIndParam* GetParamSet(const CIndSecuCode& code) override
+    {
+        auto it = sets.find(Key(code));
+        return it == sets.end() ? nullptr : it->second;
+    }
     int TimeToMinuteIndex(const CIndSecuCode&, int hhmm) override
     {
         int m = hhmm / 100 * 60 + hhmm % 100;
