@@ -2,6 +2,7 @@
 // selections over the list.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,7 +19,8 @@ class RecordFileTest : public testing::Test {
 protected:
     void SetUp() override {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::path(testing::TempDir()) / (std::string("tarrow_training_") + info->name());
+        m_dir = fs::path(testing::TempDir()) / (std::string("tarrow_training_") + info->name() + "_" +
+                                                  std::to_string(::getpid()));
         fs::remove_all(m_dir);
         m_path = (m_dir / "Data" / "training" / "totalRecord.xml").string();
         TrainedNumCounter().clear();
