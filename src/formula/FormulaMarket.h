@@ -1,8 +1,7 @@
 #pragma once
 // What the formula bridge needs of the market-data core: whether a security is listed, its
 // name, parameter set and trading minutes, its bars in a period, and the program's dates.
-// The data centre installs its implementation at start-up; until then no security is
-// listed and loaders of other securities or periods report no data.
+// Tests install their own; the engine set-up installs the data centre's.
 
 #include <cstdint>
 #include <string>
@@ -40,3 +39,6 @@ public:
 
 void SetFormulaMarket(IFormulaMarket* market);
 IFormulaMarket* GetFormulaMarket();
+// The market-data core's data centre seen through this interface; the engine set-up
+// installs it when nothing else is installed.
+IFormulaMarket* GetDataCenterMarket();

@@ -93,6 +93,8 @@ void CYBIndClass::SetUp()
 {
     if (g_colorTable)
         CIndicatorExp::m_pColor = g_colorTable;
+    if (!g_market)
+        g_market = GetDataCenterMarket();
     InstallBuiltinEvaluators();
     InstallDataLoaders();
     CKlineLight::m_pfGetParValue = &GetParValue;

@@ -331,3 +331,38 @@ TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues)
 }
 
 }  // namespace
+
+#include "marketdata/DataCenter.h"
+#include "marketdata/Security.h"
+
+namespace {
+
+TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
+{
+    auto sec = std::make_unique<CSecurity>();
+    sec->SetCode(CIndSecuCode(1, "600010"));
+    sec->SetName("包钢股份");
+    ASSERT_GE(GetDataCenter()->AddSecurity(sec), 0);
+    IFormulaMarket* m = GetDataCenterMarket();
+    EXPECT_TRUE(m->HasSecurity(CIndSecuCode(1, "600010")));
+    EXPECT_FALSE(m->HasSecurity(CIndSecuCode(2, "600010")));
+    std::string name;
+    ASSERT_TRUE(m->GetSecurityName(CIndSecuCode(1, "600010"), name));
+    EXPECT_EQ(name, "包钢股份");
+    SecurityIndParam* set = m->GetParamSet(CIndSecuCode(1, "600010"));
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(set, m->GetParamSet(CIndSecuCode(1, "600010")));
+    EXPECT_EQ(m->GetParamSet(CIndSecuCode(1, "000000")), nullptr);
+
+    auto days = DayBars({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 20240108);  // two weeks
+    int count = 0;
+    CFloatDayItem* weeks = m->GetPeriodBars(4, count, CIndSecuCode(1, "600010"), days.data(), 10, 0, 10, 4, 2);
+    ASSERT_NE(weeks, nullptr);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(weeks[0].m_fClose, 5);
+    EXPECT_EQ(weeks[1].m_fClose, 10);
+    IndCommonSpace::Free(weeks);
+    ResetDataCenter();
+}
+
+}  // namespace
