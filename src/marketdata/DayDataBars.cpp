@@ -177,8 +177,9 @@ void CDayData::MergeBar(const CFloatDayItem& bar) {
     if (merge) {
         newest.m_nTime = bar.m_nTime;
         newest.m_fClose = bar.m_fClose;
-        newest.m_fHigh = std::max(newest.m_fHigh, bar.m_fHigh);
-        newest.m_fLow = std::min(newest.m_fLow, bar.m_fLow);
+        // By value: the record is packed, its doubles are not 8-byte aligned.
+        newest.m_fHigh = MaxOf(newest.m_fHigh, bar.m_fHigh);
+        newest.m_fLow = MinOf(newest.m_fLow, bar.m_fLow);
         newest.m_fAmount += bar.m_fAmount;
         newest.m_fVolume += bar.m_fVolume;
         newest.m_fSum += bar.m_fSum;

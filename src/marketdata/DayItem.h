@@ -43,6 +43,11 @@ struct CFloatDayItem {
 #pragma pack(pop)
 static_assert(sizeof(CFloatDayItem) == 124, "CFloatDayItem is read as a 124-byte record");
 
+// The chart bar's doubles sit on 4-byte boundaries: take them by value, never bind a
+// reference to one (std::max and friends do).
+inline double MaxOf(double a, double b) { return a < b ? b : a; }
+inline double MinOf(double a, double b) { return b < a ? b : a; }
+
 // Keys compare as unsigned 64-bit numbers.
 inline int SortArrayCompare(const CDayItem& a, const CDayItem& b) {
     uint64_t x = uint64_t(a.m_nTime), y = uint64_t(b.m_nTime);

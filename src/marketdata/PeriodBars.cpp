@@ -51,8 +51,8 @@ std::vector<CFloatDayItem> GetPeriodBars(int16_t sourceType, const CSecurity* se
                 if (s.m_nTime == l.m_nTime || IsSamePeriod(targetType, l.m_nTime, s.m_nTime, uint16_t(targetPeriod))) {
                     l.m_nTime = s.m_nTime;
                     l.m_fClose = s.m_fClose;
-                    l.m_fHigh = std::max(l.m_fHigh, s.m_fHigh);
-                    l.m_fLow = std::min(l.m_fLow, s.m_fLow);
+                    l.m_fHigh = MaxOf(l.m_fHigh, s.m_fHigh);
+                    l.m_fLow = MinOf(l.m_fLow, s.m_fLow);
                     l.m_fAmount += s.m_fAmount;
                     l.m_fVolume += s.m_fVolume;
                     l.m_nReserved += s.m_nReserved;

@@ -4,6 +4,12 @@
 #include "marketdata/PeriodBars.h"
 
 namespace {
+// Copies a field of the packed chart bar: gtest would bind a reference to it.
+template <class T>
+T Val(T v) {
+    return v;
+}
+
 class ChartBarsTest : public MarketTest {
 protected:
     void SetUp() override {
@@ -45,7 +51,7 @@ protected:
 std::vector<int64_t> Keys(const CSortArray<CFloatDayItem>& bars) {
     std::vector<int64_t> k;
     for (auto& b : bars)
-        k.push_back(b.m_nTime);
+        k.push_back(Val(b.m_nTime));
     return k;
 }
 }  // namespace
@@ -53,13 +59,13 @@ std::vector<int64_t> Keys(const CSortArray<CFloatDayItem>& bars) {
 TEST_F(ChartBarsTest, PricesAreDividedByTheDivisor) {
     auto s = Build(4, 1, {MakeBar(20240102, 12000, 12500, 11000, 12345)});
     ASSERT_EQ(s->GetChartBars().size(), 1u);
-    EXPECT_DOUBLE_EQ(s->GetChartBars()[0].m_fClose, 12.345);
-    EXPECT_DOUBLE_EQ(s->GetChartBars()[0].m_fLow, 11.0);
+    EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[0].m_fClose), 12.345);
+    EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[0].m_fLow), 11.0);
 
     // A security without a divisor (value 0 from nowhere) still divides by something sane.
     m_sec->GetValues().SetValue(kQuotePriceDivisor, 0);
     auto t = Build(4, 1, {MakeBar(20240102, 12000, 12500, 11000, 12345)});
-    EXPECT_DOUBLE_EQ(t->GetChartBars()[0].m_fClose, 12.345);
+    EXPECT_DOUBLE_EQ(Val(t->GetChartBars()[0].m_fClose), 12.345);
 
     // No raw bars: no chart bars, and the total count stays as it was.
     auto e = std::make_shared<CDayData>("e", m_sec, 4, 1);
@@ -79,11 +85,11 @@ TEST_F(ChartBarsTest, WeeksMonthsAndNDays) {
     // Mon 06-22 alone; Tue 06-30 and Wed 07-01 share a week.
     ASSERT_EQ(Keys(week->GetChartBars()), (std::vector<int64_t>{20150619, 20150622, 20150701}));
     const CFloatDayItem& w = week->GetChartBars()[0];
-    EXPECT_DOUBLE_EQ(w.m_fOpen, 1.0);    // Monday's
-    EXPECT_DOUBLE_EQ(w.m_fClose, 1.504);  // Friday's
-    EXPECT_DOUBLE_EQ(w.m_fHigh, 2.03);   // Thursday's
-    EXPECT_DOUBLE_EQ(w.m_fLow, 0.496);   // Friday's
-    EXPECT_DOUBLE_EQ(w.m_fVolume, 10 + 11 + 12 + 13 + 14);
+    EXPECT_DOUBLE_EQ(Val(w.m_fOpen), 1.0);    // Monday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fClose), 1.504);  // Friday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fHigh), 2.03);   // Thursday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fLow), 0.496);   // Friday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fVolume), 10 + 11 + 12 + 13 + 14);
 
     auto month = Build(4, 3, days);
     EXPECT_EQ(Keys(month->GetChartBars()), (std::vector<int64_t>{20150630, 20150701}));
@@ -93,7 +99,7 @@ TEST_F(ChartBarsTest, WeeksMonthsAndNDays) {
     SetUserNDayCount(3);
     auto nday = Build(4, -1, std::vector<CDayItem>(days.begin(), days.begin() + 7));
     EXPECT_EQ(Keys(nday->GetChartBars()), (std::vector<int64_t>{20150617, 20150622, 20150630}));
-    EXPECT_DOUBLE_EQ(nday->GetChartBars()[1].m_fOpen, 1.003);
+    EXPECT_DOUBLE_EQ(Val(nday->GetChartBars()[1].m_fOpen), 1.003);
     SetUserNDayCount(0);  // taken as 1: one bar per day
     EXPECT_EQ(Build(4, -1, days)->GetChartBars().size(), days.size());
 }
@@ -118,15 +124,15 @@ TEST_F(ChartBarsTest, MinuteBarsFromOneAndFiveMinuteData) {
             const CFloatDayItem& first = s->GetChartBars()[0];
             const CFloatDayItem& last = s->GetChartBars()[3];
             size_t per = c.raw->size() / 4;
-            EXPECT_EQ(first.m_nTime, 202406031030);
-            EXPECT_EQ(s->GetChartBars()[1].m_nTime, 202406031130);
-            EXPECT_EQ(s->GetChartBars()[2].m_nTime, 202406031400);
-            EXPECT_EQ(last.m_nTime, 202406031500);
-            EXPECT_DOUBLE_EQ(first.m_fOpen, 1.0);
-            EXPECT_DOUBLE_EQ(first.m_fClose, (1050 + per - 1) / 1000.0);
-            EXPECT_DOUBLE_EQ(first.m_fHigh, (1100 + per - 1) / 1000.0);
-            EXPECT_DOUBLE_EQ(first.m_fLow, 0.9);
-            EXPECT_DOUBLE_EQ(first.m_fVolume, 10.0 * per);
+            EXPECT_EQ(Val(first.m_nTime), 202406031030);
+            EXPECT_EQ(Val(s->GetChartBars()[1].m_nTime), 202406031130);
+            EXPECT_EQ(Val(s->GetChartBars()[2].m_nTime), 202406031400);
+            EXPECT_EQ(Val(last.m_nTime), 202406031500);
+            EXPECT_DOUBLE_EQ(Val(first.m_fOpen), 1.0);
+            EXPECT_DOUBLE_EQ(Val(first.m_fClose), (1050 + per - 1) / 1000.0);
+            EXPECT_DOUBLE_EQ(Val(first.m_fHigh), (1100 + per - 1) / 1000.0);
+            EXPECT_DOUBLE_EQ(Val(first.m_fLow), 0.9);
+            EXPECT_DOUBLE_EQ(Val(first.m_fVolume), 10.0 * per);
         }
     }
     // A new day starts a new bar even inside one slot number.
@@ -194,7 +200,7 @@ TEST_F(ChartBarsTest, ForwardAndBackwardAdjustmentOverASeries) {
     auto closes = [](CDayData& s) {
         std::vector<double> v;
         for (auto& b : s.GetChartBars())
-            v.push_back(b.m_fClose);
+            v.push_back(Val(b.m_fClose));
         return v;
     };
 
@@ -207,7 +213,7 @@ TEST_F(ChartBarsTest, ForwardAndBackwardAdjustmentOverASeries) {
     EXPECT_DOUBLE_EQ(c[1], 9.5);
     EXPECT_DOUBLE_EQ(c[2], 9.5);
     EXPECT_DOUBLE_EQ(c[3], 9.6);
-    EXPECT_DOUBLE_EQ(back->GetChartBars()[0].m_fVolume, 200);  // shares double back then
+    EXPECT_DOUBLE_EQ(Val(back->GetChartBars()[0].m_fVolume), 200);  // shares double back then
 
     // Forward: later prices carried to the first scale: x 2 from 01-03, then + 0.5 a
     // share before doubling from 01-04 (x 2 + 1).
@@ -249,9 +255,9 @@ TEST_F(ChartBarsTest, RightsIssueBackward) {
                    {MakeBar(20240102, 10000, 10000, 10000, 10000), MakeBar(20240103, 11000, 11000, 11000, 11000),
                     MakeBar(20240104, 9000, 9000, 9000, 9000)},
                    2);
-    EXPECT_NEAR(s->GetChartBars()[0].m_fClose, (10 + 2.4) / 1.3, 1e-12);
-    EXPECT_NEAR(s->GetChartBars()[1].m_fClose, (11 + 2.4) / 1.3, 1e-12);
-    EXPECT_DOUBLE_EQ(s->GetChartBars()[2].m_fClose, 9.0);
+    EXPECT_NEAR(Val(s->GetChartBars()[0].m_fClose), (10 + 2.4) / 1.3, 1e-12);
+    EXPECT_NEAR(Val(s->GetChartBars()[1].m_fClose), (11 + 2.4) / 1.3, 1e-12);
+    EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[2].m_fClose), 9.0);
 }
 
 TEST_F(ChartBarsTest, YearLookUps) {
@@ -320,14 +326,14 @@ TEST_F(ChartBarsTest, SamePeriodAndPeriodBars) {
     }
     auto week = GetPeriodBars(4, m_sec, days.data(), 5, 0, 5, 4, 2);
     ASSERT_EQ(week.size(), 1u);
-    EXPECT_EQ(week[0].m_nTime, 20150619);
-    EXPECT_EQ(week[0].m_fOpen, 10);
-    EXPECT_EQ(week[0].m_fClose, 19);
-    EXPECT_EQ(week[0].m_fHigh, 25);
-    EXPECT_EQ(week[0].m_fLow, 3);
-    EXPECT_EQ(week[0].m_fAmount, 500);
-    EXPECT_EQ(week[0].m_fVolume, 50);
-    EXPECT_EQ(week[0].m_nReserved, 5u);
+    EXPECT_EQ(Val(week[0].m_nTime), 20150619);
+    EXPECT_EQ(Val(week[0].m_fOpen), 10);
+    EXPECT_EQ(Val(week[0].m_fClose), 19);
+    EXPECT_EQ(Val(week[0].m_fHigh), 25);
+    EXPECT_EQ(Val(week[0].m_fLow), 3);
+    EXPECT_EQ(Val(week[0].m_fAmount), 500);
+    EXPECT_EQ(Val(week[0].m_fVolume), 50);
+    EXPECT_EQ(Val(week[0].m_nReserved), 5u);
     EXPECT_EQ(GetPeriodBars(4, m_sec, days.data(), 5, 3, 99, 4, 1).size(), 2u);
 
     // Other types: the pool's series is borrowed and given back.
