@@ -56,8 +56,9 @@ TEST_F(RobustnessTest, RepliesCutAtEveryLength) {
             EXPECT_TRUE(m_channel.ReplyToLast(part.Buffer()));
             ASSERT_TRUE(m_series->GetGuard().TryWriteLock());
             m_series->GetGuard().WriteUnlock();
-            if (cut < c.reply.v.size())
+            if (cut < c.reply.v.size()) {
                 ASSERT_EQ(Held(), before) << "cut at " << cut;
+            }
         }
         EXPECT_EQ(Held(), c.after);
     }
