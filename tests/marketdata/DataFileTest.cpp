@@ -350,6 +350,9 @@ TEST(DataFile, IndexFullRefusesNewSecurities) {
     EXPECT_FALSE(f.AppendItems(1, 2, "overflow", bar.data()));
     EXPECT_TRUE(f.AppendItems(1, 1, "21839", bar.data()));
     EXPECT_EQ(Read(f, 1, "21839").size(), 2u);
+    // A full index still finds its own entries: a clear and rewrite does not duplicate.
+    EXPECT_TRUE(f.ReplaceItems(1, 1, "21839", bar.data()));
+    EXPECT_EQ(Read(f, 1, "21839").size(), 1u);
     // A code that does not fit its field is refused.
     EXPECT_FALSE(f.AppendItems(1, 1, std::string(128, 'x'), bar.data()));
 }
