@@ -1,0 +1,302 @@
+#include "marketdata/net/LoginSession.h"
+
+#include "foundation/Buffer.h"
+#include "foundation/Config.h"
+#include "foundation/Md5.h"
+#include "marketdata/DataHead.h"
+#include "marketdata/net/NetLog.h"
+#include "marketdata/net/Subscriber.h"
+#include "marketdata/net/WireProtocol.h"
+
+#include <cctype>
+
+namespace {
+std::mutex g_loginMutex;
+LoginValues g_login;
+
+// Builds a request in buffer and writes it to the connection when it is established.
+void WriteRequest(const ConnectionPtr& connection, CBuffer& buffer, uint16_t command, int64_t serial)
+{
+    CDataHead head;
+    head.m_wCommand = command;
+    head.m_wSubtype = CDataHead::kRequestSubtype;
+    head.m_nSerial = serial;
+    head.m_nBodyLength = buffer.GetLength() - uint32_t(CDataHead::kSize);
+    head.Encode(buffer.GetData());
+    if (connection && connection->IsConnected())
+        connection->Send(buffer.GetData(), buffer.GetLength());
+}
+
+void StartRequest(CBuffer& buffer)
+{
+    buffer.Clear();
+    buffer.Extend(uint32_t(CDataHead::kSize));
+}
+} // namespace
+
+LoginValues GetLoginValues()
+{
+    std::lock_guard lock(g_loginMutex);
+    return g_login;
+}
+
+std::string GetAccountName()
+{
+    std::lock_guard lock(g_loginMutex);
+    return g_login.m_strAccountName;
+}
+
+void SetLoginPassword(const std::string& base64Text)
+{
+    std::lock_guard lock(g_loginMutex);
+    g_login.m_strPasswordText = base64Text;
+}
+
+void SetGuestLogin()
+{
+    std::lock_guard lock(g_loginMutex);
+    g_login.m_nGuest = 1;
+}
+
+std::string MakeLoginSign(const std::string& user, const std::string& password)
+{
+    std::string text = "appId140000clientType4mya" + user + "ppp" + password + wire::kSigningKey;
+    std::string digest = Md5Hex(text);
+    for (char& c : digest)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return digest;
+}
+
+std::string MakeAccountLink(const std::string& accountHost, const std::string& user, const std::string& password)
+{
+    return "http://" + accountHost + "/acct/dl?mya=" + user + "&ppp=" + password +
+           "&appId=140000&clientType=4&sign=" + MakeLoginSign(user, password);
+}
+
+// ---------------------------------------------------------------------------------------
+
+class CLoginSession::CCodeTableDownload {
+public:
+    explicit CCodeTableDownload(std::weak_ptr<CLoginSession> session) : m_session(std::move(session)) {}
+
+    bool OnReply(const ConnectionPtr& connection, CBuffer& body)
+    {
+        auto session = m_session.lock();
+        if (!session)
+            return true;
+        uint8_t flags = body.ReadUInt8();
+        bool current = flags == wire::kCodeTableCurrent;
+        bool last = current || (flags & wire::kCodeTableLast);
+        if (!current) {
+            if (flags & wire::kCodeTableFirst) {
+                uint32_t total = body.ReadUInt32();
+                if (!m_download.Begin(total))
+                    return Fail(*session, connection, body);
+            }
+            if (flags & wire::kCodeTableLast)
+                m_nServerChecksum = body.ReadUInt16();
+            if (!m_download.ReadChunk(body))
+                return Fail(*session, connection, body);
+        }
+        if (!last) {
+            if (session->m_ui.m_onProgress)
+                session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(), m_download.GetReceived(), false);
+            return false;
+        }
+        if (session->m_ui.m_onProgress)
+            session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(), m_download.GetReceived(), true);
+        if (current) {
+            if (session->m_tables.m_onCodeTable)
+                session->m_tables.m_onCodeTable(nullptr);
+        } else if (m_download.IsComplete()) {
+            std::vector<uint8_t> fresh = m_download.Take();
+            if (session->m_tables.m_onCodeTable)
+                session->m_tables.m_onCodeTable(&fresh);
+        } else {
+            NetLog("code table download ended short of its announced size; the held table stays");
+        }
+        session->SendExRightsRequest(body, connection);
+        return true;
+    }
+
+private:
+    bool Fail(CLoginSession& session, const ConnectionPtr& connection, CBuffer& body)
+    {
+        NetLog("code table download dropped: " + m_download.GetError());
+        m_download.Reset();
+        if (session.m_ui.m_onProgress)
+            session.m_ui.m_onProgress("正在下载码表...", 0, 0, true);
+        session.SendExRightsRequest(body, connection);
+        return true;
+    }
+
+    std::weak_ptr<CLoginSession> m_session;
+    CChunkedDownload m_download;
+    uint16_t m_nServerChecksum = 0; // kept, not compared: the held table's CRC is recomputed
+};
+
+class CLoginSession::CExRightsDownload {
+public:
+    explicit CExRightsDownload(std::weak_ptr<CLoginSession> session) : m_session(std::move(session)) {}
+
+    bool OnReply(CBuffer& body)
+    {
+        auto session = m_session.lock();
+        if (!session)
+            return true;
+        uint8_t flags = body.ReadUInt8();
+        if (flags == wire::kExRightsCurrent) {
+            if (session->m_ui.m_onProgress)
+                session->m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
+            return true;
+        }
+        if (flags & wire::kExRightsFirst) {
+            if (!m_download.Begin(body.ReadUInt32()))
+                return Fail(*session);
+        }
+        if (!m_download.ReadChunk(body))
+            return Fail(*session);
+        if (!(flags & wire::kExRightsLast)) {
+            if (session->m_ui.m_onProgress)
+                session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(), m_download.GetReceived(), false);
+            return false;
+        }
+        if (session->m_ui.m_onProgress)
+            session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(), m_download.GetReceived(), true);
+        if (!m_download.IsComplete()) {
+            NetLog("ex-rights download ended short of its announced size; the held table stays");
+            return true;
+        }
+        if (session->m_tables.m_onExRights)
+            session->m_tables.m_onExRights(m_download.Take());
+        return true;
+    }
+
+private:
+    bool Fail(CLoginSession& session)
+    {
+        NetLog("ex-rights download dropped: " + m_download.GetError());
+        m_download.Reset();
+        if (session.m_ui.m_onProgress)
+            session.m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
+        return true;
+    }
+
+    std::weak_ptr<CLoginSession> m_session;
+    CChunkedDownload m_download;
+};
+
+// ---------------------------------------------------------------------------------------
+
+CLoginSession::CLoginSession(CSubscriber& subscriber, Tables tables, Ui ui)
+    : m_subscriber(subscriber), m_tables(std::move(tables)), m_ui(std::move(ui)),
+      m_strAccountHost(GetConfigString("system", "host", "accounthost", "127.0.0.1"))
+{
+}
+
+void CLoginSession::Install()
+{
+    std::weak_ptr<CLoginSession> weak = Weak();
+    m_subscriber.m_onConnectHook = [weak](const ConnectionPtr& connection, CBuffer& scratch) {
+        if (auto self = weak.lock())
+            self->SendLoginRequest(connection, scratch);
+    };
+    m_subscriber.m_heartbeatHook = [weak](const ConnectionPtr& connection, CBuffer& scratch) {
+        if (auto self = weak.lock())
+            self->SendKeepAlive(connection, scratch);
+    };
+}
+
+void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& scratch)
+{
+    int64_t serial = CDataHead::NextSerial();
+    m_pLoginConnection = connection;
+    std::weak_ptr<CLoginSession> weak = Weak();
+    std::weak_ptr<Connection> weakConnection = connection;
+    m_subscriber.RegisterReply(serial, OwnerTag(this), [weak, weakConnection](const CDataHead& head, CBuffer& body) {
+        auto self = weak.lock();
+        return self ? self->OnLoginReply(head, body) : true;
+    });
+
+    std::string user = GetConfigString("system", "host", "username", "");
+    LoginValues values = GetLoginValues();
+    std::string link;
+    if (!user.empty())
+        link = MakeAccountLink(m_strAccountHost, user, values.m_strPasswordText);
+    uint16_t command = (link.empty() || values.m_nGuest) ? wire::kGuestLogin : wire::kLogin;
+
+    StartRequest(scratch);
+    scratch.WriteString(link);
+    WriteRequest(connection, scratch, command, serial);
+    m_subscriber.m_nLoginPending = 1;
+}
+
+bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body)
+{
+    uint8_t result = body.ReadUInt8();
+    std::string text, account;
+    body.ReadString(text);
+    body.ReadString(account);
+    uint16_t count = body.ReadUInt16();
+    std::vector<std::string> strings;
+    for (int16_t i = 0; i < int16_t(count); ++i) {
+        std::string s;
+        body.ReadString(s);
+        strings.push_back(std::move(s));
+    }
+    {
+        std::lock_guard lock(g_loginMutex);
+        g_login.m_strAccountName = account;
+        for (auto& s : strings)
+            g_login.m_serverStrings.push_back(std::move(s));
+    }
+    m_subscriber.m_nLoginPending = 0;
+    if (result != 1) {
+        m_subscriber.m_nLoggedIn = 0;
+        NetLog("login refused: " + text);
+        if (m_ui.m_onLoginResult)
+            m_ui.m_onLoginResult(int8_t(result), text);
+        return true;
+    }
+    m_subscriber.m_nLoggedIn = 1;
+    m_subscriber.OnLoggedIn();
+    if (m_ui.m_onLoginResult)
+        m_ui.m_onLoginResult(1, text);
+    SendCodeTableRequest(m_pLoginConnection.lock(), body);
+    if (m_ui.m_onLoggedIn)
+        m_ui.m_onLoggedIn();
+    return true;
+}
+
+void CLoginSession::SendKeepAlive(const ConnectionPtr& connection, CBuffer& scratch)
+{
+    StartRequest(scratch);
+    WriteRequest(connection, scratch, wire::kKeepAlive, CDataHead::NextSerial());
+}
+
+void CLoginSession::SendCodeTableRequest(const ConnectionPtr& connection, CBuffer& buffer)
+{
+    int64_t serial = CDataHead::NextSerial();
+    auto download = std::make_shared<CCodeTableDownload>(Weak());
+    std::weak_ptr<Connection> weakConnection = connection;
+    m_subscriber.RegisterReply(serial, OwnerTag(this), [download, weakConnection](const CDataHead&, CBuffer& body) {
+        return download->OnReply(weakConnection.lock(), body);
+    });
+    StartRequest(buffer);
+    buffer.WriteUInt16(m_tables.m_codeTableChecksum ? m_tables.m_codeTableChecksum() : 0);
+    WriteRequest(connection, buffer, wire::kCodeTable, serial);
+}
+
+void CLoginSession::SendExRightsRequest(CBuffer& buffer, const ConnectionPtr& connection)
+{
+    int64_t serial = CDataHead::NextSerial();
+    auto download = std::make_shared<CExRightsDownload>(Weak());
+    m_subscriber.RegisterReply(serial, OwnerTag(this), [download](const CDataHead&, CBuffer& body) {
+        return download->OnReply(body);
+    });
+    auto version = m_tables.m_exRightsVersion ? m_tables.m_exRightsVersion() : std::pair<uint32_t, uint32_t>{0, 0};
+    StartRequest(buffer);
+    buffer.WriteUInt32(version.first);
+    buffer.WriteUInt32(version.second);
+    WriteRequest(connection, buffer, wire::kExRights, serial);
+}

@@ -1,0 +1,59 @@
+#include "ClientHarness.h"
+
+#include "foundation/Crc16.h"
+
+RunningLoop* TestLoop()
+{
+    static RunningLoop* loop = CReactor::Start();
+    return loop;
+}
+
+CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress& first)
+{
+    m_pClient = std::make_unique<CSubscriber>(std::move(hosts), TestLoop());
+    m_pClient->SetHost(first.m_strHost, first.m_nPort);
+    m_pClient->SetFailOver(true);
+    m_pClient->m_onGiveUp = [this] { ++m_record.m_nGiveUps; };
+    ClientRecord& r = m_record;
+    CLoginSession::Tables tables;
+    tables.m_codeTableChecksum = [&r] {
+        std::lock_guard lock(r.m_mutex);
+        return r.m_nHeldChecksum;
+    };
+    tables.m_onCodeTable = [&r](std::vector<uint8_t>* fresh) {
+        std::lock_guard lock(r.m_mutex);
+        if (fresh) {
+            r.m_nHeldChecksum = Crc16(fresh->size(), fresh->data());
+            r.m_codeTables.push_back(*fresh);
+        } else {
+            ++r.m_nCurrentCodeTable;
+            r.m_codeTables.emplace_back();
+        }
+    };
+    tables.m_exRightsVersion = [&r] {
+        std::lock_guard lock(r.m_mutex);
+        return r.m_heldVersion;
+    };
+    tables.m_onExRights = [&r](std::vector<uint8_t> bytes) {
+        std::lock_guard lock(r.m_mutex);
+        r.m_exRights.push_back(std::move(bytes));
+    };
+    CLoginSession::Ui ui;
+    ui.m_onLoginResult = [&r](int result, const std::string& text) {
+        std::lock_guard lock(r.m_mutex);
+        r.m_loginResults.push_back(result);
+        r.m_loginTexts.push_back(text);
+    };
+    ui.m_onProgress = [&r](const std::string&, uint32_t, uint32_t, bool done) {
+        if (!done)
+            ++r.m_nProgressShown;
+    };
+    m_pSession = std::make_shared<CLoginSession>(*m_pClient, tables, ui);
+    m_pSession->Install();
+}
+
+CClientHarness::~CClientHarness()
+{
+    m_pClient->Stop();
+    m_pClient.reset();
+}

@@ -1,0 +1,59 @@
+#pragma once
+// A network client as the application wires it, with the tables and the user interface
+// replaced by recorders.
+
+#include "marketdata/net/EventLoopThread.h"
+#include "marketdata/net/LoginSession.h"
+#include "marketdata/net/Subscriber.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+struct ClientRecord {
+    std::mutex m_mutex;
+    std::vector<int> m_loginResults;
+    std::vector<std::string> m_loginTexts;
+    std::vector<std::vector<uint8_t>> m_codeTables; // empty entry: "current"
+    std::vector<std::vector<uint8_t>> m_exRights;
+    std::atomic<int> m_nCurrentCodeTable{0};
+    std::atomic<int> m_nProgressShown{0};
+    std::atomic<int> m_nGiveUps{0};
+    uint16_t m_nHeldChecksum = 0;
+    std::pair<uint32_t, uint32_t> m_heldVersion{0, 0};
+
+    size_t CodeTables()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_codeTables.size();
+    }
+    size_t ExRights()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_exRights.size();
+    }
+    size_t Logins()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_loginResults.size();
+    }
+};
+
+class CClientHarness {
+public:
+    explicit CClientHarness(std::vector<HostAddress> hosts, const HostAddress& first);
+    ~CClientHarness();
+
+    CSubscriber& Client() { return *m_pClient; }
+    ClientRecord& Record() { return m_record; }
+    void Connect() { m_pClient->Connect(); }
+
+private:
+    ClientRecord m_record;
+    std::unique_ptr<CSubscriber> m_pClient;
+    std::shared_ptr<CLoginSession> m_pSession;
+};
+
+// The process's network thread, started once for the whole test program.
+RunningLoop* TestLoop();

@@ -1,0 +1,234 @@
+// The network client against a scripted peer on loopback: framing and dispatch by
+// serial, closing on a broken stream, fail-over, back-off and the give-up, and the
+// threading promises of the reply handlers.
+
+#include "ClientHarness.h"
+#include "TestSupport.h"
+
+#include "foundation/Buffer.h"
+#include "marketdata/DataHead.h"
+#include "marketdata/net/WireProtocol.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Peer {
+    CLoopbackListener listener;
+    std::unique_ptr<CSubscriber> client;
+    int fd = -1;
+
+    Peer()
+    {
+        client = std::make_unique<CSubscriber>(std::vector<HostAddress>{{"127.0.0.1", listener.Port()}}, TestLoop());
+        client->SetHost("127.0.0.1", listener.Port());
+        client->SetRetryDelays(1, 20);
+    }
+    ~Peer()
+    {
+        client->Stop();
+        client.reset();
+        CloseSocket(fd);
+    }
+    bool Open()
+    {
+        client->Connect();
+        fd = listener.Accept();
+        return fd >= 0 && WaitUntil([&] { return client->IsConnected(); });
+    }
+};
+
+TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched)
+{
+    Peer peer;
+    ASSERT_TRUE(peer.Open());
+    std::mutex mutex;
+    std::vector<std::pair<int64_t, size_t>> seen;
+    auto record = [&](bool done) {
+        return [&, done](const CDataHead& head, CBuffer& body) {
+            std::lock_guard lock(mutex);
+            seen.emplace_back(head.m_nSerial, body.GetLength());
+            return done;
+        };
+    };
+    peer.client->RegisterReply(501, OwnerTag(&peer), record(false)); // chunked: expects more
+    peer.client->RegisterReply(502, OwnerTag(&peer), record(true));
+
+    // Two messages in one write, one of them empty; then the chunked reply's last part,
+    // header and body in separate writes; then a late duplicate and an unknown serial.
+    std::vector<uint8_t> both = MakeMessage(10801, 501, {1, 2, 3});
+    auto empty = MakeMessage(12001, 502, {});
+    both.insert(both.end(), empty.begin(), empty.end());
+    ASSERT_TRUE(WriteAll(peer.fd, both));
+    auto last = MakeMessage(10801, 501, {4});
+    ASSERT_TRUE(WriteAll(peer.fd, last.data(), 10));
+    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(WriteAll(peer.fd, last.data() + 10, last.size() - 10));
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(12001, 502, {7})));
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(12001, 999, {7})));
+    ASSERT_TRUE(WaitUntil([&] {
+        std::lock_guard lock(mutex);
+        return seen.size() >= 3;
+    }));
+    std::this_thread::sleep_for(50ms);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(seen, (std::vector<std::pair<int64_t, size_t>>{{501, 3}, {502, 0}, {501, 1}}));
+    EXPECT_EQ(peer.client->GetPendingCount(), 1u) << "501 stays until its handler says it is done";
+}
+
+TEST(Subscriber, BrokenStreamClosesTheConnectionAndDropsPendingReplies)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    auto wrongMarker = MakeMessage(10201, 1, {1});
+    wrongMarker[0] = 0;
+    auto oversized = MakeMessage(10201, 1, {});
+    uint32_t huge = 0xFFFFFFF0u;
+    std::memcpy(&oversized[14], &huge, 4);
+    for (const Case& c : {Case{"wrong marker", wrongMarker}, Case{"oversized length", oversized}}) {
+        Peer peer;
+        ASSERT_TRUE(peer.Open()) << c.name;
+        peer.client->RegisterReply(1, OwnerTag(&peer), [](const CDataHead&, CBuffer&) { return true; });
+        ASSERT_TRUE(WriteAll(peer.fd, c.bytes));
+        EXPECT_TRUE(WaitForClose(peer.fd)) << c.name;
+        EXPECT_TRUE(WaitUntil([&] { return !peer.client->IsConnected() && peer.client->GetPendingCount() == 0; }))
+            << c.name;
+    }
+}
+
+TEST(Subscriber, AClosedConnectionIsFollowedByAConnectToTheNextHost)
+{
+    CLoopbackListener second;
+    Peer peer;
+    peer.client = std::make_unique<CSubscriber>(
+        std::vector<HostAddress>{{"127.0.0.1", peer.listener.Port()}, {"127.0.0.1", second.Port()}}, TestLoop());
+    peer.client->SetHost("127.0.0.1", peer.listener.Port());
+    peer.client->SetRetryDelays(1, 20);
+    peer.client->SetFailOver(true);
+    ASSERT_TRUE(peer.Open());
+    CloseSocket(peer.fd);
+    peer.fd = second.Accept();
+    ASSERT_GE(peer.fd, 0);
+    EXPECT_TRUE(WaitUntil([&] { return peer.client->IsConnected(); }));
+    EXPECT_EQ(peer.client->GetHost().m_nPort, second.Port());
+}
+
+TEST(Subscriber, NextHostWrapsAndUnknownHostsEndTheList)
+{
+    CSubscriber client({{"A", 1}, {"B", 2}, {"C", 3}}, TestLoop());
+    EXPECT_EQ(client.NextHost("A", 1), (HostAddress{"B", 2}));
+    EXPECT_EQ(client.NextHost("C", 3), (HostAddress{"A", 1}));
+    EXPECT_EQ(client.NextHost("D", 4), (HostAddress{}));
+    EXPECT_EQ(client.NextHost("a", 1), (HostAddress{})) << "host text compares exactly";
+}
+
+TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen)
+{
+    uint16_t deadPort;
+    {
+        CLoopbackListener closed;
+        deadPort = closed.Port();
+    }
+    CSubscriber client({{"127.0.0.1", deadPort}}, TestLoop());
+    client.SetHost("127.0.0.1", deadPort);
+    client.SetRetryDelays(1, 4);
+    std::atomic<int> giveUps{0};
+    client.m_onGiveUp = [&] { ++giveUps; };
+    client.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return giveUps.load() == 1; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(giveUps.load(), 1);
+    EXPECT_EQ(client.GetFailureCount(), 16) << "no attempt after the give-up";
+    EXPECT_FALSE(client.IsConnected());
+    client.Stop();
+}
+
+TEST(Subscriber, HostNamesAreNotConnectedToDirectly)
+{
+    CLoopbackListener listener;
+    CSubscriber client({{"localhost", listener.Port()}}, TestLoop());
+    client.SetHost("localhost", listener.Port());
+    client.Connect();
+    EXPECT_EQ(listener.Accept(200ms), -1) << "only a proxy may resolve a name";
+    client.Stop();
+}
+
+TEST(Subscriber, HandlersMaySendAndRegisterAndCancelWaitsForARunningHandler)
+{
+    Peer peer;
+    ASSERT_TRUE(peer.Open());
+    std::promise<void> entered, release;
+    auto releaseFuture = release.get_future().share();
+    peer.client->RegisterReply(10, OwnerTag(&peer, 1), [&](const CDataHead&, CBuffer&) {
+        // A follow-up request from inside the handler, on the same client.
+        CSubscriber& c = *peer.client;
+        c.RegisterReply(11, OwnerTag(&peer, 1), [](const CDataHead&, CBuffer&) { return true; });
+        auto next = MakeMessage(10901, 11, {1});
+        c.Send(next.data(), next.size());
+        entered.set_value();
+        releaseFuture.wait();
+        return true;
+    });
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 10, {0})));
+    entered.get_future().wait();
+
+    std::atomic<bool> cancelled{false};
+    std::thread canceller([&] {
+        peer.client->CancelPending(OwnerTag(&peer, 1));
+        cancelled = true;
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(cancelled.load()) << "cancel must wait for the running handler";
+    release.set_value();
+    canceller.join();
+    EXPECT_TRUE(cancelled.load());
+    EXPECT_EQ(peer.client->GetPendingCount(), 0u);
+    EXPECT_EQ(ReadExactly(peer.fd, 29).size(), 29u) << "the handler's own request went out";
+}
+
+TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone)
+{
+    Peer peer;
+    ASSERT_TRUE(peer.Open());
+    int oldFd = peer.fd;
+    auto old = peer.client->GetConnection();
+    peer.client->Connect(); // e.g. the user logs in again
+    peer.fd = peer.listener.Accept();
+    ASSERT_GE(peer.fd, 0);
+    ASSERT_TRUE(WaitUntil([&] { return peer.client->IsConnected() && peer.client->GetConnection() != old; }));
+    old.reset();
+    auto current = peer.client->GetConnection();
+    peer.client->RegisterReply(77, OwnerTag(&peer), [](const CDataHead&, CBuffer&) { return true; });
+    EXPECT_TRUE(WaitForClose(oldFd)) << "the replaced connection is closed";
+    CloseSocket(oldFd);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(peer.client->IsConnected());
+    EXPECT_EQ(peer.client->GetConnection(), current);
+    EXPECT_EQ(peer.client->GetPendingCount(), 1u);
+}
+
+TEST(Subscriber, SendBeforeTheConnectionIsReadySendsNothing)
+{
+    CLoopbackListener listener;
+    CSubscriber client({}, TestLoop());
+    auto bytes = MakeMessage(100, 1, {});
+    client.Send(bytes.data(), bytes.size()); // no connection at all
+    client.SetHost("127.0.0.1", listener.Port());
+    client.Connect();
+    int fd = listener.Accept();
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(WaitUntil([&] { return client.IsConnected(); }));
+    client.Send(bytes.data(), bytes.size());
+    auto got = ReadExactly(fd, 28);
+    EXPECT_EQ(got, bytes) << "only the message sent once ready arrives";
+    client.Stop();
+    CloseSocket(fd);
+}
+
+} // namespace

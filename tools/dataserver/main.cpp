@@ -1,0 +1,68 @@
+// tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...]
+// The market-data server on loopback. Prints "listening on 127.0.0.1:PORT" once it
+// accepts connections, then one log line per event worth knowing.
+
+#include "CsvMarket.h"
+#include "DataServer.h"
+#include "DemoMarket.h"
+#include "ServerOptions.h"
+
+#include <event2/event.h>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+namespace {
+void OnSignal(evutil_socket_t, short, void* arg)
+{
+    static_cast<CDataServer*>(arg)->Stop();
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h") {
+            std::fputs(ServerUsage(), stdout);
+            return 0;
+        }
+    ServerOptions options;
+    std::string error;
+    if (!ParseServerOptions(args, options, error)) {
+        std::fprintf(stderr, "%s\n%s", error.c_str(), ServerUsage());
+        return 2;
+    }
+    std::unique_ptr<CMarketSource> source;
+    if (options.m_strDataDir.empty()) {
+        source = std::make_unique<CDemoMarket>();
+    } else {
+        auto csv = std::make_unique<CCsvMarket>();
+        if (!csv->Open(options.m_strDataDir, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        source = std::move(csv);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    CDataServer server(*source, options.m_faults);
+    server.m_log = [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    };
+    if (!server.Listen(options.m_nPort, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    event* onInt = evsignal_new(server.GetBase(), SIGINT, OnSignal, &server);
+    event* onTerm = evsignal_new(server.GetBase(), SIGTERM, OnSignal, &server);
+    event_add(onInt, nullptr);
+    event_add(onTerm, nullptr);
+    std::printf("listening on 127.0.0.1:%u\n", unsigned(server.GetPort()));
+    std::fflush(stdout);
+    server.Run();
+    event_free(onInt);
+    event_free(onTerm);
+    return 0;
+}
