@@ -145,7 +145,9 @@ public:
         if (!session)
             return true;
         uint8_t flags = body.ReadUInt8();
-        if (flags == wire::kExRightsCurrent) {
+        // Flags 0 says "current" only as the whole answer; inside a download it is a
+        // middle chunk.
+        if (flags == wire::kExRightsCurrent && !m_download.IsStarted()) {
             if (session->m_ui.m_onProgress)
                 session->m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
             return true;
@@ -190,8 +192,10 @@ private:
 
 CLoginSession::CLoginSession(CSubscriber& subscriber, Tables tables, Ui ui)
     : m_subscriber(subscriber), m_tables(std::move(tables)), m_ui(std::move(ui)),
-      m_strAccountHost(GetConfigString("system", "host", "accounthost", "127.0.0.1"))
+      m_strAccountHost(GetConfigString("system", "account", "host", ""))
 {
+    if (m_strAccountHost.empty())
+        m_strAccountHost = "127.0.0.1";
 }
 
 void CLoginSession::Install()

@@ -1,0 +1,225 @@
+// The start of a connection against the real server: the login request byte for byte,
+// the signed and the guest login, the table downloads and their "current" answers, and
+// the client's recovery from every fault the server can make.
+
+#include "ClientHarness.h"
+#include "TestSupport.h"
+
+#include "foundation/Buffer.h"
+#include "foundation/Config.h"
+#include "foundation/Md5.h"
+#include "marketdata/DataHead.h"
+#include "marketdata/net/WireProtocol.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Loads an appconfig.xml with the given stored (base64) user name.
+void UseAccount(const std::string& user, const std::string& password)
+{
+    auto path = std::filesystem::temp_directory_path() / ("tarrow-net-" + std::to_string(getpid()) + ".xml");
+    std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system><host username=\"" << user
+                        << "\"/></system></config>\n";
+    ASSERT_TRUE(LoadConfig(path.string()));
+    SetLoginPassword(password);
+}
+
+struct ConfigReset {
+    ~ConfigReset()
+    {
+        ResetConfig();
+        SetLoginPassword("");
+    }
+};
+
+std::string ReadLink(int fd, uint16_t& command)
+{
+    auto header = ReadExactly(fd, 28);
+    if (header.size() != 28)
+        return "<no header>";
+    CDataHead head = CDataHead::Decode(header.data());
+    command = head.m_wCommand;
+    EXPECT_EQ(head.m_wSubtype, 100);
+    auto body = ReadExactly(fd, head.m_nBodyLength);
+    if (body.size() < 2)
+        return "<short body>";
+    EXPECT_EQ(size_t(body[0] | body[1] << 8) + 2, body.size());
+    return std::string(body.begin() + 2, body.end());
+}
+
+TEST(LoginRequest, WithoutUserNameIsAGuestLoginWithAnEmptyLink)
+{
+    ConfigReset reset;
+    CLoopbackListener listener;
+    CClientHarness harness({}, {"127.0.0.1", listener.Port()});
+    harness.Connect();
+    int fd = listener.Accept();
+    ASSERT_GE(fd, 0);
+    auto header = ReadExactly(fd, 28);
+    ASSERT_EQ(header.size(), 28u);
+    CDataHead head = CDataHead::Decode(header.data());
+    EXPECT_EQ(head.m_wCommand, wire::kGuestLogin);
+    EXPECT_EQ(head.m_nBodyLength, 2u);
+    EXPECT_EQ(ReadExactly(fd, 2), (std::vector<uint8_t>{0, 0}));
+    EXPECT_EQ(harness.Client().m_nLoginPending.load(), 1u);
+    CloseSocket(fd);
+}
+
+TEST(LoginRequest, CarriesTheStoredNameAndPasswordAndTheUpperCaseSign)
+{
+    ConfigReset reset;
+    UseAccount("dXNlcg==", "cGFzcw==");
+    CLoopbackListener listener;
+    CClientHarness harness({}, {"127.0.0.1", listener.Port()});
+    harness.Connect();
+    int fd = listener.Accept();
+    ASSERT_GE(fd, 0);
+    uint16_t command = 0;
+    std::string link = ReadLink(fd, command);
+    EXPECT_EQ(command, wire::kLogin);
+    std::string sign = Md5Hex("appId140000clientType4myadXNlcg==pppcGFzcw==7e41c0d9b25a8f36e0d4a9c17b3f5e28");
+    for (char& c : sign)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(link, "http://127.0.0.1/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" + sign);
+    EXPECT_EQ(sign.size(), 32u);
+    CloseSocket(fd);
+}
+
+TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnection)
+{
+    ConfigReset reset;
+    UseAccount("dXNlcg==", "cGFzcw==");
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
+    harness.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return harness.Record().ExRights() == 1; }));
+    EXPECT_FALSE(server.WaitForLine("login accepted: user").empty());
+    EXPECT_EQ(GetAccountName(), "user");
+    EXPECT_EQ(harness.Record().m_loginResults, std::vector<int>{1});
+    ASSERT_EQ(harness.Record().CodeTables(), 1u);
+    EXPECT_FALSE(harness.Record().m_codeTables[0].empty());
+    EXPECT_EQ(harness.Client().m_nLoggedIn.load(), 1u);
+
+    // The next connection names what it holds and is told it is current.
+    harness.Record().m_heldVersion = {0, 0};
+    harness.Client().Stop();
+    harness.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return harness.Record().ExRights() == 2 || harness.Record().m_nCurrentCodeTable == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return harness.Record().CodeTables() == 2; }));
+    EXPECT_EQ(harness.Record().m_nCurrentCodeTable.load(), 1);
+}
+
+TEST(LoginSession, AWrongSignIsRefused)
+{
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    CLoopbackListener unused;
+    // Speak to the server directly with a forged sign.
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(server.Port());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::string link = "http://h/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" + std::string(32, 'A');
+    std::vector<uint8_t> body = {uint8_t(link.size()), uint8_t(link.size() >> 8)};
+    body.insert(body.end(), link.begin(), link.end());
+    ASSERT_TRUE(WriteAll(fd, MakeMessage(wire::kLogin, 5, body)));
+    auto header = ReadExactly(fd, 28);
+    ASSERT_EQ(header.size(), 28u);
+    CDataHead head = CDataHead::Decode(header.data());
+    EXPECT_EQ(head.m_nSerial, 5);
+    auto reply = ReadExactly(fd, head.m_nBodyLength);
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(reply[0], 0) << "refused";
+    CloseSocket(fd);
+}
+
+TEST(LoginSession, RefusedLoginIsReportedAndNothingElseIsAsked)
+{
+    CServerProcess server({"--fault", "refuse-login"});
+    ASSERT_TRUE(server.Running());
+    CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
+    harness.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return harness.Record().Logins() == 1; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(harness.Record().m_loginResults[0], 0);
+    EXPECT_FALSE(harness.Record().m_loginTexts[0].empty());
+    EXPECT_EQ(harness.Record().CodeTables(), 0u);
+    EXPECT_EQ(harness.Client().m_nLoggedIn.load(), 0u);
+}
+
+// Faults that break the stream or the downloads: the client closes or drops the
+// download, never hands over a partial table, and comes back.
+TEST(LoginSession, RecoversFromEveryBrokenStreamFault)
+{
+    struct Case {
+        const char* fault;
+        bool reconnects;  // the server closes, or the client must
+        bool tablesKept;  // what arrived whole before the close is kept
+    } cases[] = {
+        {"bad-marker", true, false},
+        {"oversized", true, false},
+        {"cut-download", true, false},
+        {"close-after=2", true, true},
+        {"overrun-chunk", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        CServerProcess server({"--fault", c.fault});
+        ASSERT_TRUE(server.Running());
+        CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
+        harness.Client().SetRetryDelays(5, 50);
+        harness.Connect();
+        if (c.reconnects) {
+            // The login of a second connection shows that the client came back.
+            EXPECT_TRUE(WaitUntil([&] { return harness.Record().Logins() >= 2; }));
+        } else {
+            // Both downloads are dropped; the connection stays up and logged in.
+            EXPECT_FALSE(server.WaitForLine("login accepted").empty());
+            EXPECT_TRUE(WaitUntil([&] { return harness.Client().IsConnected(); }));
+            std::this_thread::sleep_for(200ms);
+            EXPECT_EQ(harness.Client().m_nLoggedIn.load(), 1u);
+        }
+        if (!c.tablesKept) {
+            EXPECT_EQ(harness.Record().CodeTables(), 0u) << "no partial or broken table is handed over";
+            EXPECT_EQ(harness.Record().ExRights(), 0u);
+        } else {
+            std::lock_guard lock(harness.Record().m_mutex);
+            // The first connection got the whole table; later ones hear it is current.
+            for (size_t i = 1; i < harness.Record().m_codeTables.size(); ++i)
+                EXPECT_TRUE(harness.Record().m_codeTables[i].empty());
+        }
+    }
+}
+
+TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables)
+{
+    std::vector<std::vector<uint8_t>> tables;
+    for (const char* fault : {"", "slow-chunks", "split-chunks"}) {
+        SCOPED_TRACE(fault);
+        CServerProcess server(*fault ? std::vector<std::string>{"--fault", fault} : std::vector<std::string>{});
+        ASSERT_TRUE(server.Running());
+        CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
+        harness.Connect();
+        ASSERT_TRUE(WaitUntil([&] { return harness.Record().ExRights() == 1; }));
+        ASSERT_EQ(harness.Record().CodeTables(), 1u);
+        tables.push_back(harness.Record().m_codeTables[0]);
+        tables.push_back(harness.Record().m_exRights[0]);
+        if (std::string(fault) == "slow-chunks")
+            EXPECT_GT(harness.Record().m_nProgressShown.load(), 0) << "a many-chunk download shows its progress";
+    }
+    EXPECT_EQ(tables[0], tables[2]);
+    EXPECT_EQ(tables[0], tables[4]);
+    EXPECT_EQ(tables[1], tables[3]);
+    EXPECT_EQ(tables[1], tables[5]);
+}
+
+} // namespace
