@@ -158,15 +158,15 @@ std::vector<ReplyMessage> CMarketService::Answer(uint16_t command, CBuffer& body
     case wire::kGuestLogin:
         return Login(command, body, log);
     case wire::kCodeTable:
-        return CodeTable(body);
+        return CodeTable(body, log);
     case wire::kExRights:
-        return ExRights(body);
+        return ExRights(body, log);
     case wire::kHistory:
-        return History(body, true);
+        return History(body, true, log);
     case wire::kHistoryPlain:
-        return History(body, false);
+        return History(body, false, log);
     case wire::kUpdate:
-        return Update(body);
+        return Update(body, log);
     case wire::kRange:
         return Window(body, false);
     case wire::kRandomWindow:
@@ -245,18 +245,20 @@ std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& pref
     return messages;
 }
 
-std::vector<ReplyMessage> CMarketService::CodeTable(CBuffer& body)
+std::vector<ReplyMessage> CMarketService::CodeTable(CBuffer& body, std::string& log)
 {
     uint16_t held = body.ReadUInt16();
     if (held != 0 && held == m_nCodeTableCrc) {
         CBuffer out;
         out.WriteUInt8(wire::kCodeTableCurrent);
+        log = "code table: current";
         return One(out);
     }
+    log = "code table: sent " + std::to_string(m_codeTable.size()) + " bytes";
     return Chunk({}, m_codeTable, wire::kCodeTableFirst, wire::kCodeTableLast, true);
 }
 
-std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body)
+std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body, std::string& log)
 {
     uint32_t v1 = body.ReadUInt32();
     uint32_t v2 = body.ReadUInt32();
@@ -264,8 +266,10 @@ std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body)
     if (v1 == version.first && v2 == version.second) {
         CBuffer out;
         out.WriteUInt8(wire::kExRightsCurrent);
+        log = "ex-rights: current";
         return One(out);
     }
+    log = "ex-rights: sent " + std::to_string(m_exRightsTable.size()) + " bytes";
     return Chunk({}, m_exRightsTable, wire::kExRightsFirst, wire::kExRightsLast, false);
 }
 
@@ -300,7 +304,7 @@ void CMarketService::QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars)
     out.WriteUInt32(uint32_t(bars.size()));
 }
 
-std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked)
+std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, std::string& log)
 {
     uint32_t market = body.ReadUInt32();
     std::string code;
@@ -349,6 +353,8 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked)
         groups.push_back(std::move(g));
     }
 
+    log = std::to_string(chunked ? 10801 : 10701) + " " + std::to_string(market) + ":" + code + ": " +
+          std::to_string(sent) + " bars";
     CBuffer out;
     out.WriteUInt32(market);
     out.WriteString(code);
@@ -381,7 +387,7 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked)
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::Update(CBuffer& body)
+std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log)
 {
     uint32_t market = body.ReadUInt32();
     std::string code;
@@ -418,6 +424,8 @@ std::vector<ReplyMessage> CMarketService::Update(CBuffer& body)
     out.WriteUInt32(0); // no front cut
     size_t n = std::min(bars.size() - size_t(from), kMaxBarsPerReply);
     WriteBars(out, bars.data() + from, n);
+    log = "10901 " + std::to_string(market) + ":" + code + ": " + std::to_string(n) + " bars" +
+          (reset ? " (reset)" : "");
     return One(out);
 }
 

@@ -41,10 +41,10 @@ public:
 
 private:
     std::vector<ReplyMessage> Login(uint16_t command, CBuffer& body, std::string& log);
-    std::vector<ReplyMessage> CodeTable(CBuffer& body);
-    std::vector<ReplyMessage> ExRights(CBuffer& body);
-    std::vector<ReplyMessage> History(CBuffer& body, bool chunked);
-    std::vector<ReplyMessage> Update(CBuffer& body);
+    std::vector<ReplyMessage> CodeTable(CBuffer& body, std::string& log);
+    std::vector<ReplyMessage> ExRights(CBuffer& body, std::string& log);
+    std::vector<ReplyMessage> History(CBuffer& body, bool chunked, std::string& log);
+    std::vector<ReplyMessage> Update(CBuffer& body, std::string& log);
     std::vector<ReplyMessage> Window(CBuffer& body, bool random);
     std::vector<ReplyMessage> TrainingBars(CBuffer& body);
     std::vector<ReplyMessage> SupportRange(CBuffer& body);

@@ -294,11 +294,27 @@ void CLoginSession::SendCodeTableRequest(const ConnectionPtr& connection, CBuffe
 void CLoginSession::SendExRightsRequest(CBuffer& buffer, const ConnectionPtr& connection)
 {
     int64_t serial = CDataHead::NextSerial();
-    auto download = std::make_shared<CExRightsDownload>(Weak());
-    m_subscriber.RegisterReply(serial, OwnerTag(this), [download](const CDataHead&, CBuffer& body) {
-        return download->OnReply(body);
-    });
     auto version = m_tables.m_exRightsVersion ? m_tables.m_exRightsVersion() : std::pair<uint32_t, uint32_t>{0, 0};
+    if (m_tables.m_exRightsReply) {
+        std::weak_ptr<CLoginSession> weak = Weak();
+        m_subscriber.RegisterReply(serial, OwnerTag(this), [weak, version](const CDataHead&, CBuffer& body) {
+            auto self = weak.lock();
+            if (!self)
+                return true;
+            if (!self->m_tables.m_exRightsReply(body))
+                return false;
+            if (self->m_tables.m_onExRightsDone) {
+                auto now = self->m_tables.m_exRightsVersion ? self->m_tables.m_exRightsVersion() : version;
+                self->m_tables.m_onExRightsDone(now != version);
+            }
+            return true;
+        });
+    } else {
+        auto download = std::make_shared<CExRightsDownload>(Weak());
+        m_subscriber.RegisterReply(serial, OwnerTag(this), [download](const CDataHead&, CBuffer& body) {
+            return download->OnReply(body);
+        });
+    }
     StartRequest(buffer);
     buffer.WriteUInt32(version.first);
     buffer.WriteUInt32(version.second);

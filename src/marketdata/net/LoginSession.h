@@ -53,6 +53,11 @@ public:
         std::function<std::pair<uint32_t, uint32_t>()> m_exRightsVersion;
         // A complete ex-rights download: decode, rebuild the table, save "cq.dat".
         std::function<void(std::vector<uint8_t> compressed)> m_onExRights;
+        // Instead of the above, a table that reads the chunked reply itself: called with
+        // each message body, true when the reply is complete. Then m_onExRightsDone
+        // says whether the version words changed.
+        std::function<bool(CBuffer& body)> m_exRightsReply;
+        std::function<void(bool changed)> m_onExRightsDone;
     };
     struct Ui {
         // The login result (1 logged in, else refused) with the server's text.

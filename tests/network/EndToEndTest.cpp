@@ -1,0 +1,171 @@
+// The whole road, headless, against the server on an ephemeral port: log in, download the
+// code table into the security table and "code.dat", the ex-rights table into "cq.dat",
+// day and minute series through the pool into the block files; and on a second run,
+// "current" answers and bars from the cache.
+
+#include "ClientHarness.h"
+#include "TestSupport.h"
+
+#include "foundation/Crc16.h"
+#include "marketdata/AppInfo.h"
+#include "marketdata/CQData.h"
+#include "marketdata/DataCenter.h"
+#include "marketdata/DayData.h"
+#include "marketdata/MarketHooks.h"
+#include "marketdata/net/MarketLink.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct Home {
+    fs::path m_path = fs::temp_directory_path() / ("tarrow-e2e-" + std::to_string(getpid()));
+    fs::path m_old = fs::current_path();
+    Home()
+    {
+        fs::remove_all(m_path);
+        fs::create_directories(m_path);
+        fs::current_path(m_path);
+        GetAppInfo()->SetProgramDir(m_path.string());
+    }
+    ~Home()
+    {
+        fs::current_path(m_old);
+        fs::remove_all(m_path);
+    }
+};
+
+struct Posted {
+    std::mutex m_mutex;
+    std::vector<uint32_t> m_messages;
+    size_t Count(uint32_t msg)
+    {
+        std::lock_guard lock(m_mutex);
+        return size_t(std::count(m_messages.begin(), m_messages.end(), msg));
+    }
+};
+
+std::vector<uint8_t> ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Requests one series and waits until its reply has been merged (the notification).
+std::shared_ptr<CDayData> Fetch(int16_t type, int16_t period, bool history, int& notified)
+{
+    auto series = GetDataCenter()->GetPool().GetDayData(type, CIndSecuCode(1, "600000"), period);
+    if (!series)
+        return nullptr;
+    std::atomic<int> calls{0};
+    auto callback = [&calls] { ++calls; };
+    int expected = 1;
+    if (history) {
+        uint32_t year = GetAppInfo()->GetToday() / 10000;
+        series->RequestHistory({year - 1, year}, 240, year * 10000 + 9999, true, OwnerTag(&notified), callback);
+    } else {
+        series->RequestUpdate(0, OwnerTag(&notified), callback);
+        expected = 2; // at once with what is held, then after the reply
+    }
+    WaitUntil([&] { return calls.load() >= expected; });
+    notified = calls.load() - (expected - 1);
+    series->Unsubscribe(OwnerTag(&notified));
+    return series;
+}
+
+TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
+{
+    TestLoop();
+    Home home;
+    GetAppInfo()->UpdateClock();
+    ASSERT_TRUE(GetDataCenter()->OpenStores(GetAppInfo()->GetDataPath()));
+    Posted posted;
+    MarketUiHooks hooks;
+    hooks.postToMainFrame = [&](uint32_t msg, uint64_t, int64_t lParam) {
+        std::lock_guard lock(posted.m_mutex);
+        posted.m_messages.push_back(msg);
+    };
+    SetMarketUiHooks(hooks);
+
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    size_t dayBars = 0, minuteBars = 0;
+    {
+        CMarketLink link({{"127.0.0.1", server.Port()}}, TestLoop());
+        link.Connect("127.0.0.1", server.Port());
+        ASSERT_TRUE(WaitUntil([&] { return posted.Count(UM_CODELIST_READY) == 1; }));
+        EXPECT_EQ(posted.Count(UM_SERVER_TEXT), 1u);
+        EXPECT_NE(GetDataCenter()->FindSecurity(CIndSecuCode(1, "000001")), nullptr);
+        EXPECT_NE(GetDataCenter()->FindSecurity(CIndSecuCode(2, "399001")), nullptr);
+        EXPECT_GE(GetDataCenter()->GetSecurityCount(), 40u);
+
+        std::vector<uint8_t> codeFile = ReadFile(home.m_path / "code.dat");
+        ASSERT_GT(codeFile.size(), 6u);
+        uint32_t length = codeFile[2] | codeFile[3] << 8 | codeFile[4] << 16 | uint32_t(codeFile[5]) << 24;
+        ASSERT_EQ(codeFile.size(), 6u + length);
+        EXPECT_EQ(codeFile[0] | codeFile[1] << 8, Crc16(length, codeFile.data() + 6));
+
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(home.m_path / "cq.dat"); }));
+        EXPECT_GT(GetAllCQData()->GetEventCount(), 20u);
+
+        int notified = 0;
+        auto day = Fetch(4, 1, false, notified);
+        ASSERT_TRUE(day);
+        EXPECT_EQ(notified, 1);
+        {
+            CReadGuard lock(day->GetGuard());
+            dayBars = size_t(day->GetRawBars().GetSize());
+        }
+        EXPECT_GT(dayBars, 4000u);
+        auto minutes = Fetch(3, 1, true, notified);
+        ASSERT_TRUE(minutes);
+        EXPECT_EQ(notified, 1);
+        {
+            CReadGuard lock(minutes->GetGuard());
+            minuteBars = size_t(minutes->GetRawBars().GetSize());
+            ASSERT_GT(minuteBars, 240u);
+            EXPECT_EQ(minutes->GetRawBars()[0].m_nTime / 100000000, GetAppInfo()->GetToday() / 10000 - 1);
+        }
+        EXPECT_GT(fs::file_size(home.m_path / "Data" / "day.dat"), dayBars * sizeof(CDayItem));
+        EXPECT_GT(fs::file_size(home.m_path / "Data" / "mk1.dat"), minuteBars * sizeof(CDayItem));
+        GetDataCenter()->GetPool().Clear();
+        link.Stop();
+    }
+
+    // Second run: the tables are current, the series come from the block files and the
+    // server has nothing new to send.
+    auto cqBefore = ReadFile(home.m_path / "cq.dat");
+    {
+        CMarketLink link({{"127.0.0.1", server.Port()}}, TestLoop());
+        link.Connect("127.0.0.1", server.Port());
+        ASSERT_TRUE(WaitUntil([&] { return posted.Count(UM_CODELIST_READY) == 2; }));
+        EXPECT_FALSE(server.WaitForLine("code table: current").empty());
+        EXPECT_FALSE(server.WaitForLine("ex-rights: current").empty());
+        int notified = 0;
+        auto day = Fetch(4, 1, false, notified);
+        ASSERT_TRUE(day);
+        EXPECT_FALSE(server.WaitForLine("10901 1:600000: 0 bars").empty());
+        auto minutes = Fetch(3, 1, true, notified);
+        ASSERT_TRUE(minutes);
+        EXPECT_FALSE(server.WaitForLine("10801 1:600000: 0 bars").empty());
+        CReadGuard lockDay(day->GetGuard());
+        CReadGuard lockMinutes(minutes->GetGuard());
+        EXPECT_EQ(size_t(day->GetRawBars().GetSize()), dayBars);
+        EXPECT_EQ(size_t(minutes->GetRawBars().GetSize()), minuteBars);
+        lockDay.Unlock();
+        lockMinutes.Unlock();
+        GetDataCenter()->GetPool().Clear();
+        link.Stop();
+    }
+    EXPECT_EQ(ReadFile(home.m_path / "cq.dat"), cqBefore);
+    SetMarketUiHooks({});
+}
+
+} // namespace
