@@ -61,8 +61,9 @@ TEST(DemoMarket, DayBarsRunFrom2005OnTradingDaysOnlyWithSoundPrices)
             ASSERT_TRUE(Sound(bar)) << s.m_strCode << " " << bar.m_nTime;
             ASSERT_TRUE(IsTradingDay(uint32_t(bar.m_nTime))) << bar.m_nTime;
             ASSERT_TRUE(i == 0 || (*b)[i - 1].m_nTime < bar.m_nTime);
-            if (!s.m_bIndex)
+            if (!s.m_bIndex) {
                 ASSERT_EQ(bar.m_nClose % 10, 0) << "stock prices are whole fen";
+            }
         }
     }
     EXPECT_FALSE(IsTradingDay(20241001));

@@ -213,8 +213,9 @@ TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables)
         ASSERT_EQ(harness.Record().CodeTables(), 1u);
         tables.push_back(harness.Record().m_codeTables[0]);
         tables.push_back(harness.Record().m_exRights[0]);
-        if (std::string(fault) == "slow-chunks")
+        if (std::string(fault) == "slow-chunks") {
             EXPECT_GT(harness.Record().m_nProgressShown.load(), 0) << "a many-chunk download shows its progress";
+        }
     }
     EXPECT_EQ(tables[0], tables[2]);
     EXPECT_EQ(tables[0], tables[4]);

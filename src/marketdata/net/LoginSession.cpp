@@ -216,8 +216,7 @@ void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& s
     int64_t serial = CDataHead::NextSerial();
     m_pLoginConnection = connection;
     std::weak_ptr<CLoginSession> weak = Weak();
-    std::weak_ptr<Connection> weakConnection = connection;
-    m_subscriber.RegisterReply(serial, OwnerTag(this), [weak, weakConnection](const CDataHead& head, CBuffer& body) {
+    m_subscriber.RegisterReply(serial, OwnerTag(this), [weak](const CDataHead& head, CBuffer& body) {
         auto self = weak.lock();
         return self ? self->OnLoginReply(head, body) : true;
     });
