@@ -355,12 +355,14 @@ double QuarterMedianCost(const CFloatDayItem* bars, int first, int last)
     double dHigh = 0, bLow = 0, cVol = 0;
     bool haveLow = false;
     for (int i = first; i <= last; ++i) {
-        dHigh = std::max(dHigh, bars[i].m_fHigh);
-        if (bars[i].m_fLow > 0 && (!haveLow || bars[i].m_fLow < bLow)) {
-            bLow = bars[i].m_fLow;
+        // Fields of the packed records are read by value, never bound to references.
+        const double high = bars[i].m_fHigh, low = bars[i].m_fLow, volume = bars[i].m_fVolume;
+        dHigh = std::max(dHigh, high);
+        if (low > 0 && (!haveLow || low < bLow)) {
+            bLow = low;
             haveLow = true;
         }
-        cVol = std::max(cVol, bars[i].m_fVolume);
+        cVol = std::max(cVol, volume);
     }
     double c7 = cVol * 7;
     double s = c7 > 1e10 ? 10000 : c7 > 1e9 ? 1000 : c7 > 1e8 ? 100 : c7 > 1e7 ? 10 : 1;

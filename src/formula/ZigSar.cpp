@@ -210,6 +210,8 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
     const CKlineLight& fm = *ctx->m_pFormula;
     int b = std::max(0, fm.m_nCalcFirst);
     int e = std::min(fm.m_nCalcEnd, fm.m_nBarCount) - 1;
+    if (N > e - b)
+        return kCalcFailed;
     long s = b + N;
     if (s > e)
         return kCalcFailed;
@@ -229,7 +231,8 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
         H = bars[static_cast<size_t>(from)].m_fHigh;
         L = 1e10;
         for (long i = from; i <= to; ++i) {
-            H = std::max(H, bars[static_cast<size_t>(i)].m_fHigh);
+            const double high = bars[static_cast<size_t>(i)].m_fHigh;
+            H = std::max(H, high);
             double lo = bars[static_cast<size_t>(i)].m_fLow;
             if (lo > 0 && lo < L)
                 L = lo;

@@ -359,8 +359,9 @@ TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
     CFloatDayItem* weeks = m->GetPeriodBars(4, count, CIndSecuCode(1, "600010"), days.data(), 10, 0, 10, 4, 2);
     ASSERT_NE(weeks, nullptr);
     ASSERT_EQ(count, 2);
-    EXPECT_EQ(weeks[0].m_fClose, 5);
-    EXPECT_EQ(weeks[1].m_fClose, 10);
+    const double close0 = weeks[0].m_fClose, close1 = weeks[1].m_fClose;
+    EXPECT_EQ(close0, 5);
+    EXPECT_EQ(close1, 10);
     IndCommonSpace::Free(weeks);
     ResetDataCenter();
 }

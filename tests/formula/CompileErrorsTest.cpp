@@ -74,3 +74,33 @@ TEST(Compile, FailedRepInfoKeepsTheOldFormula)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Compile, DeepNestingIsAnErrorNotACrash)
+{
+    std::string deep = "X:" + std::string(100000, '(') + "C" + std::string(100000, ')') + ";";
+    CKlineLight ind = MakeIndicator(deep);
+    std::string msg;
+    int f, l;
+    EXPECT_EQ(ind.GetRepInfo(deep, msg, f, l), FormulaError::kTooComplex);
+    std::string minus = "X:" + std::string(100000, '-') + "C;";
+    EXPECT_EQ(ind.GetRepInfo(minus, msg, f, l), FormulaError::kTooComplex);
+}
+
+TEST(Compile, HugeCountsDoNotOverflow)
+{
+    auto bars = DayBars({1, 2, 3, 4});
+    CKlineLight ind = MakeIndicator("A:REF(C,1E18);B:MA(C,1E300);D:FILTER(C>1,1E18);E:SAR(1E18,2,20);F:C;");
+    Evaluate(ind, bars);
+    EXPECT_FALSE(ind.m_aExps[0].HasValues());
+    EXPECT_FALSE(ind.m_aExps[1].HasValues());
+    double v;
+    ASSERT_TRUE(ind.m_aExps[2].GetValue(1, v));
+    EXPECT_EQ(v, 1);
+    ASSERT_TRUE(ind.m_aExps[2].GetValue(3, v));
+    EXPECT_EQ(v, 0);
+    EXPECT_NE(ind.m_nLastStatus, 0);  // SAR has too few bars
+}
+
+}  // namespace

@@ -93,8 +93,9 @@ public:
                 IndCommonSpace::ConvertTimeS2L(static_cast<uint32_t>(out.back().m_nTime), 4, 1, 4, period, f2, l2);
                 if (f2 == first) {
                     CFloatDayItem& w = out.back();
-                    w.m_fHigh = std::max(w.m_fHigh, b.m_fHigh);
-                    w.m_fLow = std::min(w.m_fLow, b.m_fLow);
+                    const double wh = w.m_fHigh, wl = w.m_fLow, bh = b.m_fHigh, bl = b.m_fLow;
+                    w.m_fHigh = std::max(wh, bh);
+                    w.m_fLow = std::min(wl, bl);
                     w.m_fClose = b.m_fClose;
                     w.m_fVolume += b.m_fVolume;
                     w.m_nTime = b.m_nTime;

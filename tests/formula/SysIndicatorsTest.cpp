@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -53,17 +54,21 @@ protected:
             double v = 0;
             bool has = e->GetValue(static_cast<int>(i), v);
             ASSERT_EQ(has, want[i].has_value()) << ind.m_strName << "." << line << " bar " << i;
-            if (has)
+            if (has) {
                 EXPECT_NEAR(v, *want[i], tol * std::max(1.0, std::fabs(*want[i])))
                     << ind.m_strName << "." << line << " bar " << i;
+            }
         }
     }
 
     Series Field(double CFloatDayItem::*f) const
     {
         Series s;
-        for (const auto& b : bars)
-            s.push_back(b.*f);
+        for (const auto& b : bars) {
+            double v;
+            std::memcpy(&v, &(b.*f), sizeof v);  // the record is packed
+            s.push_back(v);
+        }
         return s;
     }
     static Series Map(const Series& a, const Series& b, const std::function<double(double, double)>& op)

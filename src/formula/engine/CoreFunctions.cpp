@@ -1,6 +1,7 @@
 #include "formula/engine/CoreFunctions.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -55,11 +56,13 @@ void SetRange(R& r, Span s)
     }
 }
 
+// A count of bars; anything beyond the largest series behaves alike, so it is capped
+// there and index arithmetic cannot overflow.
 bool GetCount(const R& r, long& n)
 {
     if (!IsNum(r))
         return false;
-    n = IndCommonSpace::Double2Long(r.m_dValue);
+    n = std::min(IndCommonSpace::Double2Long(r.m_dValue), static_cast<long>(INT32_MAX / 2));
     return true;
 }
 
@@ -144,7 +147,7 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch)
     if (IsNum(x))
         return kOk;  // a constant looks the same on every bar
     if (IsNum(nr)) {
-        long m = IndCommonSpace::Double2Long(nr.m_dValue);
+        long m = std::min(IndCommonSpace::Double2Long(nr.m_dValue), static_cast<long>(INT32_MAX / 2));
         if (m < 0)
             return kOutOfRange;
         double* d = x.m_pData;
@@ -163,7 +166,7 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch)
     std::copy(x.m_pData + std::max(0, x.m_nFirst), x.m_pData + x.m_nLast + 1, scratch + std::max(0, x.m_nFirst));
     int f = x.m_nFirst, first = -1;
     for (int k = s.first; k <= s.last; ++k) {
-        long m = IndCommonSpace::Double2Long(nr.m_pData[k]);
+        long m = std::min(IndCommonSpace::Double2Long(nr.m_pData[k]), static_cast<long>(INT32_MAX / 2));
         long src = k - std::max(0L, m);
         if (src < f) {
             if (first < 0)

@@ -184,6 +184,11 @@ private:
 
     void Emit(Instr in, int depthChange, const Token& at)
     {
+        // Indexes into the program's tables are 16-bit.
+        if (m_prog->code.size() >= kMaxTable || m_prog->texts.size() >= kMaxTable ||
+            m_prog->elements.size() >= kMaxTable || m_prog->varNames.size() >= kMaxTable ||
+            m_prog->lines.size() >= kMaxTable || m_prog->drawArgs.size() >= kMaxTable)
+            Fail(FormulaError::kTooComplex, "公式太长", at);
         in.srcFirst = at.begin;
         in.srcLast = at.end;
         m_prog->code.push_back(in);
@@ -434,6 +439,7 @@ private:
         if (IsOp("-") || IsOp("!") || IsWord("NOT")) {
             if (IsWord("NOT") && Peek(1).kind == Tok::LParen)
                 return Primary();
+            NestGuard nest(*this, Peek());
             const Token& t = Next();
             NumberOperand(Unary(), t);
             Instr in{Op::Unary};
@@ -442,6 +448,7 @@ private:
             return Shape::Unknown;
         }
         if (IsOp("+")) {
+            NestGuard nest(*this, Peek());
             const Token& t = Next();
             Shape s = Unary();
             NumberOperand(s, t);
@@ -480,9 +487,22 @@ private:
         Emit(in, 1, at);
     }
 
+    // Nesting is bounded so that no formula text can exhaust the stack of the compiler.
+    struct NestGuard {
+        NestGuard(Parser& p, const Token& at) : parser(p)
+        {
+            if (++parser.m_nesting > kMaxNesting)
+                parser.Fail(FormulaError::kTooComplex, "公式嵌套太深", at);
+        }
+        ~NestGuard() { --parser.m_nesting; }
+        Parser& parser;
+    };
+    static constexpr int kMaxNesting = 200;
+
     Shape Primary()
     {
         const Token& t = Peek();
+        NestGuard nest(*this, t);
         switch (t.kind) {
         case Tok::Number:
             ++m_p;
@@ -733,6 +753,8 @@ private:
     };
     std::unordered_map<std::string, CallSite> m_calls;
     int m_depth = 0;
+    int m_nesting = 0;
+    static constexpr size_t kMaxTable = 60000;
 };
 
 // Byte offset -> character index in UTF-8 text.

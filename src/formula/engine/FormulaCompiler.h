@@ -23,6 +23,7 @@ inline constexpr int kBadAttribute = 9;    // unknown word after a comma
 inline constexpr int kBadNumber = 10;
 inline constexpr int kDrawInExpression = 11;  // draw functions stand alone
 inline constexpr int kBadPeriod = 12;      // unknown period after '#'
+inline constexpr int kTooComplex = 13;     // nested too deeply or too long
 }  // namespace FormulaError
 
 struct CompileError {
