@@ -306,6 +306,15 @@ void CMarketService::QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars)
 
 std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, std::string& log)
 {
+    std::vector<uint8_t> request(body.GetData(), body.GetData() + body.GetLength());
+    if (chunked) {
+        for (const auto& [key, replies] : m_historyCache)
+            if (key == request) {
+                log = m_strHistoryLog + " (again)";
+                return replies;
+            }
+    }
+    const size_t cap = chunked ? kMaxBarsPerHistory : kMaxBarsPerReply;
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
@@ -346,7 +355,7 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
                 from = 0;
             }
             g.m_nCount = uint32_t(inYear.size());
-            size_t take = std::min(inYear.size() - size_t(from), kMaxBarsPerReply - sent);
+            size_t take = std::min(inYear.size() - size_t(from), cap - sent);
             g.m_bars.assign(inYear.begin() + from, inYear.begin() + from + long(take));
             sent += take;
         }
@@ -372,7 +381,14 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
         CBuffer prefix;
         prefix.WriteUInt32(market);
         prefix.WriteString(code);
-        return Chunk(Bytes(prefix), PackTable(Bytes(out)), wire::kHistoryFirst, wire::kHistoryLast, false);
+        auto replies = Chunk(Bytes(prefix), PackTable(Bytes(out)), wire::kHistoryFirst, wire::kHistoryLast, false);
+        if (sent > 0) {
+            if (m_historyCache.size() >= 4)
+                m_historyCache.erase(m_historyCache.begin());
+            m_historyCache.emplace_back(std::move(request), replies);
+            m_strHistoryLog = log;
+        }
+        return replies;
     }
     out.WriteUInt16(uint16_t(groups.size()));
     for (const Group& g : groups)

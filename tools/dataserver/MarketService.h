@@ -23,8 +23,10 @@ struct ReplyMessage {
 
 class CMarketService {
 public:
-    // Largest number of bars one reply carries.
+    // Largest number of bars one plain reply carries (it must stay below the body bound),
+    // and one chunked history reply.
     static constexpr size_t kMaxBarsPerReply = 600000;
+    static constexpr size_t kMaxBarsPerHistory = 2000000;
 
     CMarketService(CMarketSource& source, const ServerFaults& faults);
 
@@ -65,6 +67,11 @@ private:
     std::vector<uint8_t> m_codeTable;
     uint16_t m_nCodeTableCrc = 0;
     std::vector<uint8_t> m_exRightsTable;
+    // The last compressed history replies by request: the same request (several clients,
+    // a benchmark) is answered without packing again. The data does not change while the
+    // server runs.
+    std::vector<std::pair<std::vector<uint8_t>, std::vector<ReplyMessage>>> m_historyCache;
+    std::string m_strHistoryLog;
     uint64_t m_nRandomState = 0x5DEECE66Dull;
     std::mutex m_randomMutex;
 };
