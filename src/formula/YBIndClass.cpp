@@ -8,6 +8,7 @@
 #include "formula/engine/EngineTables.h"
 #include "formula/engine/SecurityIndParam.h"
 #include "formula/engine/SouceEditor.h"
+#include "foundation/AtomicFile.h"
 #include "foundation/MyLog.h"
 #include "foundation/XmlFile.h"
 
@@ -47,7 +48,12 @@ CYBIndClass* GetYBIndClass()
 void CYBIndClass::Read(const std::string& path)
 {
     tinyxml2::XMLDocument doc;
-    if (LoadXmlFile(doc, path) == XmlLoadResult::Ok && doc.RootElement()) {
+    XmlLoadResult loaded = LoadXmlFile(doc, path);
+    // The catalogue is rewritten at exit: a file that does not parse is moved aside first
+    // so the user's formulas in it are not overwritten.
+    if (loaded == XmlLoadResult::Damaged)
+        KeepAside(path);
+    if (loaded == XmlLoadResult::Ok && doc.RootElement()) {
         for (auto* e = doc.RootElement()->FirstChildElement("IndItem"); e;
              e = e->NextSiblingElement("IndItem")) {
             CKlineLight ind;

@@ -367,3 +367,29 @@ TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Catalogue, DamagedFilesAreKeptAsideBeforeTheyCouldBeOverwritten)
+{
+    TempDir dir;
+    WriteText(dir.path / "Sys.xml", "<?xml version=\"1.0\"?><IndClass><IndItem Name=\"A\">");
+    CYBIndClass cat;
+    cat.Read((dir.path / "Sys.xml").string());
+    EXPECT_EQ(cat.GetSize(), 0);
+    EXPECT_FALSE(fs::exists(dir.path / "Sys.xml"));
+    int aside = 0;
+    for (const auto& e : fs::directory_iterator(dir.path))
+        aside += e.path().filename().string().rfind("Sys.xml.bad-", 0) == 0;
+    EXPECT_EQ(aside, 1);
+
+    SecurityIndParam::s_strProgramDir = dir.str();
+    WriteText(dir.path / "Self/sz/Tool/000001.par", "<IndPar><Parv");
+    SecurityIndParam set(CIndSecuCode(2, "000001"));
+    set.AcquireParams();
+    EXPECT_EQ(set.m_aParams.GetSize(), 0);
+    EXPECT_FALSE(fs::exists(dir.path / "Self/sz/Tool/000001.par"));
+    SecurityIndParam::s_strProgramDir.clear();
+}
+
+}  // namespace

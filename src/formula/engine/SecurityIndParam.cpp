@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "foundation/AtomicFile.h"
 #include "foundation/XmlAttr.h"
 #include "foundation/XmlFile.h"
 
@@ -130,7 +131,10 @@ void SecurityIndParam::ReleaseExps()
 void SecurityIndParam::LoadParams()
 {
     tinyxml2::XMLDocument doc;
-    if (LoadXmlFile(doc, ParamFilePath()) != XmlLoadResult::Ok || !doc.RootElement())
+    XmlLoadResult loaded = LoadXmlFile(doc, ParamFilePath());
+    if (loaded == XmlLoadResult::Damaged)
+        KeepAside(ParamFilePath());  // a later save must not overwrite what may still be recovered
+    if (loaded != XmlLoadResult::Ok || !doc.RootElement())
         return;
     for (auto* e = doc.RootElement()->FirstChildElement("Parv"); e; e = e->NextSiblingElement("Parv")) {
         CParamValue v;
@@ -148,7 +152,10 @@ void SecurityIndParam::LoadParams()
 void SecurityIndParam::LoadExps()
 {
     tinyxml2::XMLDocument doc;
-    if (LoadXmlFile(doc, ExpFilePath()) != XmlLoadResult::Ok || !doc.RootElement())
+    XmlLoadResult loaded = LoadXmlFile(doc, ExpFilePath());
+    if (loaded == XmlLoadResult::Damaged)
+        KeepAside(ExpFilePath());  // a later save must not overwrite what may still be recovered
+    if (loaded != XmlLoadResult::Ok || !doc.RootElement())
         return;
     for (auto* e = doc.RootElement()->FirstChildElement("ExpPar"); e; e = e->NextSiblingElement("ExpPar")) {
         CExpParam v;
