@@ -1,6 +1,11 @@
 #include "ClientHarness.h"
 
 #include "foundation/Crc16.h"
+#include "marketdata/AppInfo.h"
+#include "marketdata/DataCenter.h"
+#include "marketdata/MarketHooks.h"
+
+#include <unistd.h>
 
 RunningLoop* TestLoop()
 {
@@ -56,4 +61,38 @@ CClientHarness::~CClientHarness()
 {
     m_pClient->Stop();
     m_pClient.reset();
+}
+
+CScratchHome::CScratchHome()
+    : m_path(std::filesystem::temp_directory_path() / ("tarrow-net-home-" + std::to_string(getpid()))),
+      m_old(std::filesystem::current_path())
+{
+    std::filesystem::remove_all(m_path);
+    std::filesystem::create_directories(m_path);
+    std::filesystem::current_path(m_path);
+    GetAppInfo()->SetProgramDir(m_path.string());
+    GetAppInfo()->UpdateClock();
+    GetDataCenter()->OpenStores(GetAppInfo()->GetDataPath());
+    MarketUiHooks hooks;
+    hooks.postToMainFrame = [this](uint32_t msg, uint64_t, int64_t lParam) {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(msg);
+        if (msg == 0x8070 && lParam)
+            delete[] reinterpret_cast<char*>(lParam);
+    };
+    SetMarketUiHooks(hooks);
+}
+
+CScratchHome::~CScratchHome()
+{
+    SetMarketUiHooks({});
+    GetDataCenter()->GetPool().Clear();
+    std::filesystem::current_path(m_old);
+    std::filesystem::remove_all(m_path);
+}
+
+size_t CScratchHome::Count(uint32_t msg)
+{
+    std::lock_guard lock(m_mutex);
+    return size_t(std::count(m_messages.begin(), m_messages.end(), msg));
 }

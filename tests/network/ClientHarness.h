@@ -7,6 +7,7 @@
 #include "marketdata/net/Subscriber.h"
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -57,3 +58,19 @@ private:
 
 // The process's network thread, started once for the whole test program.
 RunningLoop* TestLoop();
+
+// A scratch Tarrow home made current, with the data centre's stores opened in it, and the
+// messages the market data posts to the main frame recorded.
+class CScratchHome {
+public:
+    CScratchHome();
+    ~CScratchHome();
+    const std::filesystem::path& Path() const { return m_path; }
+    size_t Count(uint32_t msg);
+
+private:
+    std::filesystem::path m_path;
+    std::filesystem::path m_old;
+    std::mutex m_mutex;
+    std::vector<uint32_t> m_messages;
+};

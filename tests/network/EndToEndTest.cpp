@@ -25,33 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-struct Home {
-    fs::path m_path = fs::temp_directory_path() / ("tarrow-e2e-" + std::to_string(getpid()));
-    fs::path m_old = fs::current_path();
-    Home()
-    {
-        fs::remove_all(m_path);
-        fs::create_directories(m_path);
-        fs::current_path(m_path);
-        GetAppInfo()->SetProgramDir(m_path.string());
-    }
-    ~Home()
-    {
-        fs::current_path(m_old);
-        fs::remove_all(m_path);
-    }
-};
-
-struct Posted {
-    std::mutex m_mutex;
-    std::vector<uint32_t> m_messages;
-    size_t Count(uint32_t msg)
-    {
-        std::lock_guard lock(m_mutex);
-        return size_t(std::count(m_messages.begin(), m_messages.end(), msg));
-    }
-};
-
 std::vector<uint8_t> ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -83,16 +56,8 @@ std::shared_ptr<CDayData> Fetch(int16_t type, int16_t period, bool history, int&
 TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
 {
     TestLoop();
-    Home home;
-    GetAppInfo()->UpdateClock();
-    ASSERT_TRUE(GetDataCenter()->OpenStores(GetAppInfo()->GetDataPath()));
-    Posted posted;
-    MarketUiHooks hooks;
-    hooks.postToMainFrame = [&](uint32_t msg, uint64_t, int64_t lParam) {
-        std::lock_guard lock(posted.m_mutex);
-        posted.m_messages.push_back(msg);
-    };
-    SetMarketUiHooks(hooks);
+    CScratchHome home;
+    CScratchHome& posted = home;
 
     CServerProcess server;
     ASSERT_TRUE(server.Running());
@@ -106,13 +71,13 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
         EXPECT_NE(GetDataCenter()->FindSecurity(CIndSecuCode(2, "399001")), nullptr);
         EXPECT_GE(GetDataCenter()->GetSecurityCount(), 40u);
 
-        std::vector<uint8_t> codeFile = ReadFile(home.m_path / "code.dat");
+        std::vector<uint8_t> codeFile = ReadFile(home.Path() / "code.dat");
         ASSERT_GT(codeFile.size(), 6u);
         uint32_t length = codeFile[2] | codeFile[3] << 8 | codeFile[4] << 16 | uint32_t(codeFile[5]) << 24;
         ASSERT_EQ(codeFile.size(), 6u + length);
         EXPECT_EQ(codeFile[0] | codeFile[1] << 8, Crc16(length, codeFile.data() + 6));
 
-        ASSERT_TRUE(WaitUntil([&] { return fs::exists(home.m_path / "cq.dat"); }));
+        ASSERT_TRUE(WaitUntil([&] { return fs::exists(home.Path() / "cq.dat"); }));
         EXPECT_GT(GetAllCQData()->GetEventCount(), 20u);
 
         int notified = 0;
@@ -133,15 +98,15 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
             ASSERT_GT(minuteBars, 240u);
             EXPECT_EQ(minutes->GetRawBars()[0].m_nTime / 100000000, GetAppInfo()->GetToday() / 10000 - 1);
         }
-        EXPECT_GT(fs::file_size(home.m_path / "Data" / "day.dat"), dayBars * sizeof(CDayItem));
-        EXPECT_GT(fs::file_size(home.m_path / "Data" / "mk1.dat"), minuteBars * sizeof(CDayItem));
+        EXPECT_GT(fs::file_size(home.Path() / "Data" / "day.dat"), dayBars * sizeof(CDayItem));
+        EXPECT_GT(fs::file_size(home.Path() / "Data" / "mk1.dat"), minuteBars * sizeof(CDayItem));
         GetDataCenter()->GetPool().Clear();
         link.Stop();
     }
 
     // Second run: the tables are current, the series come from the block files and the
     // server has nothing new to send.
-    auto cqBefore = ReadFile(home.m_path / "cq.dat");
+    auto cqBefore = ReadFile(home.Path() / "cq.dat");
     {
         CMarketLink link({{"127.0.0.1", server.Port()}}, TestLoop());
         link.Connect("127.0.0.1", server.Port());
@@ -164,8 +129,7 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
         GetDataCenter()->GetPool().Clear();
         link.Stop();
     }
-    EXPECT_EQ(ReadFile(home.m_path / "cq.dat"), cqBefore);
-    SetMarketUiHooks({});
+    EXPECT_EQ(ReadFile(home.Path() / "cq.dat"), cqBefore);
 }
 
 } // namespace

@@ -13,6 +13,9 @@
 
 #include <future>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -229,6 +232,96 @@ TEST(Subscriber, SendBeforeTheConnectionIsReadySendsNothing)
     EXPECT_EQ(got, bytes) << "only the message sent once ready arrives";
     client.Stop();
     CloseSocket(fd);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Subscriber, KeepAliveFollowsTheLoginWhileReady)
+{
+    CLoopbackListener listener;
+    CClientHarness harness({}, {"127.0.0.1", listener.Port()});
+    harness.Client().SetHeartbeatInterval(20);
+    harness.Connect();
+    int fd = listener.Accept();
+    ASSERT_GE(fd, 0);
+    auto login = ReadExactly(fd, 30);
+    ASSERT_EQ(login.size(), 30u);
+    EXPECT_EQ(CDataHead::Decode(login.data()).m_wCommand, wire::kGuestLogin);
+    auto keepAlive = ReadExactly(fd, 28);
+    ASSERT_EQ(keepAlive.size(), 28u);
+    CDataHead head = CDataHead::Decode(keepAlive.data());
+    EXPECT_EQ(head.m_wCommand, wire::kKeepAlive);
+    EXPECT_EQ(head.m_wSubtype, 100);
+    EXPECT_EQ(head.m_nBodyLength, 0u);
+    CloseSocket(fd);
+}
+
+TEST(Subscriber, AResetConnectionIsNotLeftMarkedConnected)
+{
+    Peer peer;
+    peer.client->SetFailOver(true);
+    ASSERT_TRUE(peer.Open());
+    linger hard{1, 0};
+    setsockopt(peer.fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    CloseSocket(peer.fd); // RST
+    peer.fd = peer.listener.Accept();
+    ASSERT_GE(peer.fd, 0) << "the client noticed and came back";
+    EXPECT_TRUE(WaitUntil([&] { return peer.client->IsConnected(); }));
+}
+
+TEST(EventLoop, PublishesItsThreadAndBaseAndKeepsRunningWithoutConnections)
+{
+    RunningLoop* loop = TestLoop();
+    ASSERT_NE(loop, nullptr);
+    ASSERT_NE(loop->m_pBase, nullptr);
+    EXPECT_FALSE(loop->IsInLoopThread());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::promise<std::thread::id> ran;
+    ASSERT_TRUE(RunInLoop(loop, [&] { ran.set_value(std::this_thread::get_id()); }));
+    EXPECT_EQ(ran.get_future().get(), loop->m_threadId);
+}
+
+TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves)
+{
+    CLoopbackListener listener;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(listener.Port());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    auto client = std::make_shared<NetClient>(address, TestLoop(), "client");
+    std::atomic<int> established{0}, closed{0};
+    std::mutex mutex;
+    std::string name;
+    client->m_establishedCallback = [&](const ConnectionPtr& c) {
+        std::lock_guard lock(mutex);
+        name = c->GetName();
+        ++established;
+    };
+    client->m_closedCallback = [&](const ConnectionPtr& c) {
+        EXPECT_EQ(c->GetState(), Connection::kDisconnected);
+        ++closed;
+    };
+    client->Connect();
+    int fd = listener.Accept();
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(WaitUntil([&] { return established.load() == 1; }));
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(name.starts_with("client#127.0.0.1:")) << name;
+        EXPECT_TRUE(name.ends_with("_to_127.0.0.1:" + std::to_string(listener.Port()) + "#0")) << name;
+    }
+    CloseSocket(fd);
+    ASSERT_TRUE(WaitUntil([&] { return closed.load() >= 1 && !client->GetConnection(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(closed.load(), 1);
+    std::promise<void> gone;
+    RunInLoop(TestLoop(), [&] {
+        client.reset(); // the client is released on the loop, as the network client does
+        gone.set_value();
+    });
+    gone.get_future().wait();
 }
 
 } // namespace

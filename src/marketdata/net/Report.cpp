@@ -11,6 +11,7 @@
 #include <net/if.h>
 
 #include <event2/buffer.h>
+#include <event2/dns.h>
 #include <event2/http.h>
 #include <event2/keyvalq_struct.h>
 
@@ -58,6 +59,22 @@ void OnReportAnswer(evhttp_request* request, void* arg)
     delete ctx;
 }
 
+// An asynchronous resolver for service names, so that a slow name server never holds the
+// network thread. One per loop, made on first use; addresses need none.
+evdns_base* ResolverFor(RunningLoop* loop, const char* host)
+{
+    in_addr numeric{};
+    if (inet_pton(AF_INET, host, &numeric) == 1)
+        return nullptr;
+    static event_base* s_pBase = nullptr;
+    static evdns_base* s_pResolver = nullptr;
+    if (s_pBase != loop->m_pBase) {
+        s_pBase = loop->m_pBase;
+        s_pResolver = evdns_base_new(loop->m_pBase, EVDNS_BASE_INITIALIZE_NAMESERVERS);
+    }
+    return s_pResolver;
+}
+
 void StartPost(RunningLoop* loop, const std::string& url, const std::string& body, ReportDone done)
 {
     evhttp_uri* uri = evhttp_uri_parse(url.c_str());
@@ -79,7 +96,7 @@ void StartPost(RunningLoop* loop, const std::string& url, const std::string& bod
     auto* ctx = new ReportRequest;
     ctx->m_done = std::move(done);
     ctx->m_pLoop = loop;
-    ctx->m_pConnection = evhttp_connection_base_new(loop->m_pBase, nullptr, host, uint16_t(port));
+    ctx->m_pConnection = evhttp_connection_base_new(loop->m_pBase, ResolverFor(loop, host), host, uint16_t(port));
     evhttp_connection_set_timeout(ctx->m_pConnection, 15);
     evhttp_request* request = evhttp_request_new(OnReportAnswer, ctx);
     evkeyvalq* headers = evhttp_request_get_output_headers(request);

@@ -244,7 +244,7 @@ void CSubscriber::OnReady(const ConnectionPtr& connection)
     *m_pFailureCount = 0;
     KillHeartbeat();
     m_pHeartbeat = event_new(m_pLoop->m_pBase, -1, EV_PERSIST, HeartbeatThunk, this);
-    timeval period{kHeartbeatSeconds, 0};
+    timeval period{m_nHeartbeatMs / 1000, (m_nHeartbeatMs % 1000) * 1000};
     event_add(m_pHeartbeat, &period);
     if (m_onStateChanged)
         m_onStateChanged(true);

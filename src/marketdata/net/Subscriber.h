@@ -36,7 +36,7 @@ using ConnectHook = std::function<void(const ConnectionPtr& connection, CBuffer&
 
 class CSubscriber : public CRequestChannel {
 public:
-    static constexpr int kHeartbeatSeconds = 5;
+    static constexpr int kHeartbeatMs = 5000;
 
     CSubscriber(std::vector<HostAddress> hosts, RunningLoop* loop);
     ~CSubscriber() override;
@@ -55,6 +55,8 @@ public:
     void SetFailOver(bool on) { m_bFailOver = on; }
     // Pace of retries: the first delay and the longest. Connect failures start at base,
     // reconnects after a closed connection at twice base; both double up to cap.
+    // Period of the keep-alive hook while ready (5 s); takes effect at the next connect.
+    void SetHeartbeatInterval(int ms) { m_nHeartbeatMs = ms; }
     void SetRetryDelays(int baseMs, int capMs)
     {
         m_nRetryBaseMs = baseMs;
@@ -133,6 +135,7 @@ private:
     std::shared_ptr<NetClient> m_pPrevNetClient;
     uint64_t m_nGeneration = 0;
     int m_nReconnects = 0;
+    std::atomic<int> m_nHeartbeatMs{kHeartbeatMs};
     std::atomic<int> m_nRetryBaseMs{100};
     std::atomic<int> m_nRetryCapMs{5000};
     bool m_bDispatching = false;
