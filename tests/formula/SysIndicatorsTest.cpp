@@ -279,11 +279,11 @@ TEST_F(SysIndicators, SarFollowsItsDefinition)
     EXPECT_NEAR(v, 10 * 0.99, 1e-9);
     // Below the lows while rising, above the highs after the fall has turned it.
     ASSERT_TRUE(e.GetValue(12, v));
-    EXPECT_LT(v, bars[12].m_fLow);
+    EXPECT_LT(v, double{bars[12].m_fLow});
     ASSERT_TRUE(e.GetValue(24, v));
-    EXPECT_GT(v, bars[24].m_fHigh);
+    EXPECT_GT(v, double{bars[24].m_fHigh});
     ASSERT_TRUE(e.GetValue(36, v));
-    EXPECT_LT(v, bars[36].m_fLow);
+    EXPECT_LT(v, double{bars[36].m_fLow});
 }
 
 TEST_F(SysIndicators, PhjIsTheQuarterlyMedianCost)

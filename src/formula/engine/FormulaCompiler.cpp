@@ -158,10 +158,26 @@ public:
         }
         if (m_prog->lines.empty() && m_prog->drawFuncs.empty())
             throw Failure{FormulaError::kEmpty, "公式没有输出", 0, 0};
+        MarkLastUses();
         return m_prog;
     }
 
 private:
+    // The last read of a variable may take its record instead of copying it, and an output
+    // line whose variable is never read may take the record itself.
+    void MarkLastUses()
+    {
+        std::vector<bool> seen(m_prog->varNames.size(), false);
+        for (auto it = m_prog->code.rbegin(); it != m_prog->code.rend(); ++it) {
+            if (it->op == Op::LoadVar) {
+                it->sub = seen[it->a] ? 0 : 1;
+                seen[it->a] = true;
+            } else if (it->op == Op::StoreLine) {
+                it->sub = (it->b < 0 || !seen[static_cast<size_t>(it->b)]) ? 1 : 0;
+            }
+        }
+    }
+
     const Token& Peek(int ahead = 0) const
     {
         size_t i = m_p + static_cast<size_t>(ahead);

@@ -15,9 +15,10 @@ enum class Op : uint8_t {
     PushText,      // a = text index
     PushParam,     // a = parameter index
     Load,          // a = element index (loader slot and its security/period)
-    LoadVar,       // a = variable index
+    LoadVar,       // a = variable index; sub 1: its last read (may take the record)
     StoreVar,      // a = variable index; pops
-    StoreLine,     // a = output line index, b = variable index (-1 none); pops
+    StoreLine,     // a = output line index, b = variable index (-1 none); pops;
+                   // sub 1: the variable is never read (the line may take the record)
     StoreDrawArg,  // a = draw argument index; pops
     Unary,         // sub = UnOp
     Binary,        // sub = BinOp

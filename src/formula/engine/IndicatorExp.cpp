@@ -147,6 +147,21 @@ void CIndicatorExp::Assign(const CValueRecord& rec, int barCount)
     }
 }
 
+void CIndicatorExp::Take(CValueRecord& rec, int barCount)
+{
+    if (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() != barCount || !rec.m_pData ||
+        rec.m_nFirst < 0 || rec.m_nFirst > rec.m_nLast || rec.m_nLast >= barCount) {
+        Assign(rec, barCount);
+        return;
+    }
+    m_nKind = CValueRecord::kSeries;
+    m_bComputed = 1;
+    rec.SwapData(m_aValues);
+    m_nFirst = rec.m_nFirst;
+    m_nLast = rec.m_nLast;
+    rec.Reserve(barCount);
+}
+
 void CIndicatorExp::Clear()
 {
     m_bComputed = 0;

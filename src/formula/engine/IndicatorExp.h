@@ -46,6 +46,9 @@ public:
 
     // Takes the result of an evaluation; series values are copied over their valid range.
     void Assign(const CValueRecord& rec, int barCount);
+    // The same, taking a series' array from rec instead of copying it (rec gets this line's
+    // old array).
+    void Take(CValueRecord& rec, int barCount);
     void Clear();      // drops values, keeps settings
     void Release();    // drops values and frees their storage
 

@@ -534,9 +534,17 @@ int CKlineLight::Run(int rf, int rl)
         case Op::CopyVar:
             CopyRecord(m_aVars[in.a], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
             break;
-        case Op::LoadVar:
-            CopyRecord(ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)], m_aVars[in.a], n);
+        case Op::LoadVar: {
+            CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
+            CValueRecord& var = m_aVars[in.a];
+            if (in.sub == 1 && var.m_nKind == CValueRecord::kSeries && var.Capacity() >= n) {
+                std::swap(slot, var);
+                var.Reserve(n);
+            } else {
+                CopyRecord(slot, var, n);
+            }
             break;
+        }
         case Op::StoreVar: {
             // The slot takes the variable's old storage; every stack slot keeps a full array.
             CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop--)];
@@ -546,8 +554,12 @@ int CKlineLight::Run(int rf, int rl)
         }
         case Op::StoreLine: {
             CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
-            if (in.a < m_aExps.size())
-                m_aExps[in.a].Assign(top, n);
+            if (in.a < m_aExps.size()) {
+                if (in.sub == 1)
+                    m_aExps[in.a].Take(top, n);
+                else
+                    m_aExps[in.a].Assign(top, n);
+            }
             if (in.b >= 0) {
                 std::swap(m_aVars[static_cast<size_t>(in.b)], top);
                 top.Reserve(n);

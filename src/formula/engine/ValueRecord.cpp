@@ -102,6 +102,12 @@ void CValueRecord::TakeSeries(std::vector<double>&& data, int first, int last)
     m_nLast = last;
 }
 
+void CValueRecord::SwapData(std::vector<double>& data)
+{
+    m_vData.swap(data);
+    Rebind();
+}
+
 void CValueRecord::SetNumber(double value)
 {
     m_nKind = kNumber;

@@ -31,6 +31,8 @@ public:
     bool AllocTexts(int count);
     // Becomes a series over [first, last] holding data (sized to the bar count).
     void TakeSeries(std::vector<double>&& data, int first, int last);
+    // Exchanges the double array with data (both keep their sizes).
+    void SwapData(std::vector<double>& data);
     void SetNumber(double value);
     void SetText(const char* text);
     int Capacity() const { return static_cast<int>(m_vData.size()); }
