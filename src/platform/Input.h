@@ -1,0 +1,20 @@
+#pragma once
+// Synthetic input, delivered exactly like the user's: through the application's
+// filters, capture and pre-translation. For tests and automation.
+#include <string>
+
+#include "platform/Wnd.h"
+
+namespace platform {
+// msg: WM_MOUSEMOVE, WM_LBUTTONDOWN/UP/DBLCLK, WM_RBUTTONDOWN/UP, WM_MOUSEWHEEL
+// (delta in wheelDelta); x, y in wnd's client coordinates; keys: MK_SHIFT, MK_CONTROL.
+void InjectMouse(CWnd* wnd, UINT msg, int x, int y, UINT keys = 0, int wheelDelta = 0);
+// The pointer leaves the window.
+void InjectMouseLeave(CWnd* wnd);
+// A key press (and release unless autoRepeat) on the focused window, or on wnd when given.
+// text: what the key types (UTF-8), empty for none. modifiers: MK_SHIFT, MK_CONTROL, 0x20 = Alt.
+void InjectKey(UINT vk, const std::string& text = {}, UINT modifiers = 0, bool autoRepeat = false,
+               CWnd* wnd = nullptr);
+// Types text (one key per character) into the focused window or wnd.
+void InjectText(const std::string& text, CWnd* wnd = nullptr);
+}  // namespace platform
