@@ -363,7 +363,7 @@ class MenuWindow : public CWnd {
   void Move(int dir) {
     int n = (int)M()->items.size();
     if (n == 0) return;
-    int i = m_hot;
+    int i = m_hot < 0 ? (dir > 0 ? -1 : n) : m_hot;
     for (int k = 0; k < n; ++k) {
       i = (i + dir + n) % n;
       if (i < 0) i = n - 1;
