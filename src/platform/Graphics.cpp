@@ -122,11 +122,15 @@ static QRectF Q(RectF r) { return QRectF(r.X, r.Y, r.Width, r.Height); }
 CGraphicsPath::CGraphicsPath(FillMode mode) : d(std::make_unique<PathData>()) { SetFillMode(mode); }
 CGraphicsPath::~CGraphicsPath() = default;
 CGraphicsPath::CGraphicsPath(const CGraphicsPath& o) : d(std::make_unique<PathData>(*o.d)) {}
+// Segments added one after another join into one figure, as the classic path does;
+// StartFigure (or a closed shape) makes the next segment begin a new one.
+static void Begin(PathData& d, QPointF p) {
+  if (d.newFigure) d.path.moveTo(p);
+  else if (d.path.currentPosition() != p) d.path.lineTo(p);
+  d.newFigure = false;
+}
 void CGraphicsPath::AddLine(float x1, float y1, float x2, float y2) {
-  if (d->path.elementCount() == 0 || d->path.currentPosition() != QPointF(x1, y1)) {
-    if (d->path.elementCount() == 0) d->path.moveTo(x1, y1);
-    else d->path.lineTo(x1, y1);
-  }
+  Begin(*d, QPointF(x1, y1));
   d->path.lineTo(x2, y2);
 }
 void CGraphicsPath::AddLines(const PointF* pts, int n) {
@@ -136,36 +140,41 @@ void CGraphicsPath::AddArc(float x, float y, float w, float h, float start, floa
   QRectF r(x, y, w, h);
   QPainterPath arc;
   arc.arcMoveTo(r, -start);
-  QPointF p0 = arc.currentPosition();
-  if (d->path.elementCount() == 0) d->path.moveTo(p0);
-  else d->path.lineTo(p0);
+  Begin(*d, arc.currentPosition());
   d->path.arcTo(r, -start, -sweep);
 }
 void CGraphicsPath::AddBezier(PointF p1, PointF p2, PointF p3, PointF p4) {
-  if (d->path.elementCount() == 0) d->path.moveTo(p1.X, p1.Y);
-  else d->path.lineTo(p1.X, p1.Y);
+  Begin(*d, QPointF(p1.X, p1.Y));
   d->path.cubicTo(p2.X, p2.Y, p3.X, p3.Y, p4.X, p4.Y);
 }
-void CGraphicsPath::AddRectangle(RectF rc) { d->path.addRect(Q(rc)); }
-void CGraphicsPath::AddEllipse(float x, float y, float w, float h) { d->path.addEllipse(QRectF(x, y, w, h)); }
+void CGraphicsPath::AddRectangle(RectF rc) {
+  d->path.addRect(Q(rc));
+  d->newFigure = true;
+}
+void CGraphicsPath::AddEllipse(float x, float y, float w, float h) {
+  d->path.addEllipse(QRectF(x, y, w, h));
+  d->newFigure = true;
+}
 void CGraphicsPath::AddPolygon(const PointF* pts, int n) {
   QPolygonF poly;
   for (int i = 0; i < n; ++i) poly << QPointF(pts[i].X, pts[i].Y);
   if (!poly.isEmpty()) poly << poly.first();
   d->path.addPolygon(poly);
   d->path.closeSubpath();
+  d->newFigure = true;
 }
 void CGraphicsPath::AddPie(float x, float y, float w, float h, float start, float sweep) {
   QRectF r(x, y, w, h);
   d->path.moveTo(r.center());
   d->path.arcTo(r, -start, -sweep);
   d->path.closeSubpath();
+  d->newFigure = true;
 }
-void CGraphicsPath::StartFigure() {
-  QPointF p = d->path.currentPosition();
-  d->path.moveTo(p);
+void CGraphicsPath::StartFigure() { d->newFigure = true; }
+void CGraphicsPath::CloseFigure() {
+  d->path.closeSubpath();
+  d->newFigure = true;
 }
-void CGraphicsPath::CloseFigure() { d->path.closeSubpath(); }
 void CGraphicsPath::SetFillMode(FillMode mode) {
   d->path.setFillRule(mode == FillModeWinding ? Qt::WindingFill : Qt::OddEvenFill);
 }
@@ -173,6 +182,7 @@ void CGraphicsPath::Reset() {
   Qt::FillRule rule = d->path.fillRule();
   d->path = QPainterPath();
   d->path.setFillRule(rule);
+  d->newFigure = true;
 }
 BOOL CGraphicsPath::IsVisible(float x, float y) const { return d->path.contains(QPointF(x, y)); }
 RectF CGraphicsPath::GetBounds() const {

@@ -60,6 +60,7 @@ struct RegionData { QRegion region; };
 
 struct PathData {
   QPainterPath path;
+  bool newFigure = true;  // the next added segment begins a figure of its own
 };
 
 struct ImageData { QImage image; };

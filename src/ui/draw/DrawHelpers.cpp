@@ -200,7 +200,7 @@ void DrawWrappedChars(const std::string& text, RECT& rect, CDC* dc) {
   if (!dc || text.empty()) return;
   const int lineH = dc->GetTextExtent("国").cy + 17;
   int x = rect.left, y = rect.top;
-  bool drew = false;
+  int lastBottom = -1;
   size_t i = 0;
   while (i < text.size()) {
     unsigned char c = (unsigned char)text[i];
@@ -216,10 +216,10 @@ void DrawWrappedChars(const std::string& text, RECT& rect, CDC* dc) {
     if (y + lineH > rect.bottom) break;
     CRect cell(x, y, x + w, y + lineH);
     dc->DrawText(ch, &cell, DT_SINGLELINE | DT_NOPREFIX);
-    drew = true;
+    lastBottom = y + lineH;
     x += w;
   }
-  if (drew) rect.top = y + lineH;
+  if (lastBottom >= 0) rect.top = lastBottom;
 }
 
 void SetWindowTransparencyOptions(bool enabled, COLORREF colorKey) {
