@@ -81,6 +81,20 @@ QColor DCState::PenColor(COLORREF c) const {
 }
 
 void DCState::SetPen(const CPen& p) {
+  for (const PenKey& k : penCache)
+    if (k.style == p.m_style && k.width == p.m_width && k.color == p.m_color && k.rop == rop &&
+        k.pen.style() != Qt::NoPen) {
+      qpen = k.pen;
+      return;
+    }
+  BuildPen(p);
+  if (qpen.style() != Qt::NoPen) {
+    penCache[penNext] = PenKey{p.m_style, p.m_width, p.m_color, rop, qpen};
+    penNext = (penNext + 1) % 4;
+  }
+}
+
+void DCState::BuildPen(const CPen& p) {
   if (p.m_style == PS_NULL) {
     qpen = QPen(Qt::NoPen);
     return;
@@ -107,6 +121,20 @@ void DCState::SetPen(const CPen& p) {
 }
 
 void DCState::SetBrush(const CBrush& b) {
+  for (const BrushKey& k : brushCache)
+    if (k.style == b.m_style && k.hatch == b.m_hatch && k.color == b.m_color && k.rop == rop &&
+        k.pattern == b.m_pattern.get() && k.brush.style() != Qt::NoBrush) {
+      qbrush = k.brush;
+      return;
+    }
+  BuildBrush(b);
+  if (qbrush.style() != Qt::NoBrush && b.m_style != BS_PATTERN) {
+    brushCache[brushNext] = BrushKey{b.m_style, b.m_hatch, b.m_color, rop, nullptr, qbrush};
+    brushNext = (brushNext + 1) % 4;
+  }
+}
+
+void DCState::BuildBrush(const CBrush& b) {
   switch (b.m_style) {
     case BS_NULL: qbrush = QBrush(Qt::NoBrush); break;
     case BS_HATCHED: qbrush = QBrush(PenColor(b.m_color), HatchStyle(b.m_hatch)); break;

@@ -96,7 +96,7 @@ CRect CFrameWnd::GetClientArea() const {
   CRect rc;
   GetClientRect(&rc);
   for (const Bar& b : m_bars) {
-    if (!b.wnd || !b.wnd->m_hWnd || !b.wnd->IsWindowVisible()) continue;
+    if (!b.wnd || !b.wnd->m_hWnd || !(b.wnd->GetStyle() & WS_VISIBLE)) continue;
     switch (b.edge) {
       case 0: rc.top += b.thickness; break;
       case 1: rc.bottom -= b.thickness; break;
@@ -111,7 +111,7 @@ void CFrameWnd::RecalcLayout(BOOL) {
   CRect rc;
   GetClientRect(&rc);
   for (const Bar& b : m_bars) {
-    if (!b.wnd || !b.wnd->m_hWnd || !b.wnd->IsWindowVisible()) continue;
+    if (!b.wnd || !b.wnd->m_hWnd || !(b.wnd->GetStyle() & WS_VISIBLE)) continue;
     switch (b.edge) {
       case 0: b.wnd->MoveWindow(rc.left, rc.top, rc.Width(), b.thickness); rc.top += b.thickness; break;
       case 1: b.wnd->MoveWindow(rc.left, rc.bottom - b.thickness, rc.Width(), b.thickness); rc.bottom -= b.thickness; break;

@@ -95,6 +95,13 @@ struct DCState {
     bool hasClip; QRegion clip;
   };
   std::vector<Saved> saved;
+  // recently built pens and brushes: code that switches between a few colours per
+  // shape (candles) would otherwise build one for every shape
+  struct PenKey { int style, width; COLORREF color; int rop; QPen pen; };
+  struct BrushKey { int style, hatch; COLORREF color; int rop; const void* pattern; QBrush brush; };
+  PenKey penCache[4] = {};
+  BrushKey brushCache[4] = {};
+  int penNext = 0, brushNext = 0;
 
   void SetSurface(std::shared_ptr<Surface> s);
   QPainter* P();                 // painter with this DC's state, or null without an image
@@ -104,6 +111,8 @@ struct DCState {
   bool Clipped() const { return hasClip || hasBase; }
   void SetPen(const CPen& pen);
   void SetBrush(const CBrush& brush);
+  void BuildPen(const CPen& pen);
+  void BuildBrush(const CBrush& brush);
   void SetFont(const LOGFONT& lf);
   QPainter::CompositionMode Composition() const;
   QColor PenColor(COLORREF c) const;
