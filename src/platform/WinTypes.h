@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "foundation/CommonColors.h"  // COLORREF, RGB, GetRValue, ...
+
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
@@ -18,7 +20,6 @@ using LONG_PTR = std::intptr_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
-using COLORREF = std::uint32_t;  // 0x00BBGGRR
 using ARGB = std::uint32_t;      // 0xAARRGGBB, the anti-aliased drawing's colours
 using COLOR16 = std::uint16_t;
 
@@ -38,14 +39,6 @@ using HCURSOR = HCURSOR__*;
 class CDC;
 using HDC = CDC*;
 
-#ifndef RGB
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
-#endif
-#ifndef GetRValue
-#define GetRValue(rgb) ((BYTE)(rgb))
-#define GetGValue(rgb) ((BYTE)(((WORD)(rgb)) >> 8))
-#define GetBValue(rgb) ((BYTE)((rgb) >> 16))
-#endif
 #define LOWORD(l) ((WORD)(((DWORD_PTR_T)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR_T)(l)) >> 16) & 0xffff))
 using DWORD_PTR_T = std::uintptr_t;

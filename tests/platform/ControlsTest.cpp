@@ -138,7 +138,8 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
   ASSERT_TRUE(sb.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(200, 0, 217, 200), &p, 5));
   SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 30, 0};
   ASSERT_TRUE(sb.SetScrollInfo(&si));
-  SCROLLINFO got{sizeof(got), SIF_ALL};
+  SCROLLINFO got{};
+  got.cbSize = sizeof(got);
   sb.GetScrollInfo(&got);
   EXPECT_EQ(got.nMin, 0);
   EXPECT_EQ(got.nMax, 99);
