@@ -393,3 +393,16 @@ TEST(Catalogue, DamagedFilesAreKeptAsideBeforeTheyCouldBeOverwritten)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FunctionCatalogue, MissingFileLeavesItEmpty)
+{
+    TempDir dir;
+    GetFuncCatalogue().clear();
+    CFunc::LoadFunctions(dir.str());
+    EXPECT_EQ(GetFuncCatalogue().GetSize(), 0);
+    EXPECT_TRUE(GetFunctionsOfGroup(0).empty());
+}
+
+}  // namespace

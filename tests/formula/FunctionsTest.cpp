@@ -207,3 +207,43 @@ TEST(Functions, ColoursTravelInTheLowBitsOfADouble)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Lines, CalcReportsWhetherTheShownRangeMoved)
+{
+    auto bars = DayBars({1, 2, 3, 4, 5, 6});
+    CKlineLight ind = MakeIndicator("X:C;Y:C*2,NODRAW;");
+    Evaluate(ind, bars);
+    ind.m_nShowFirst = 2;
+    ind.m_nShowEnd = 4;
+    EXPECT_NE(ind.Calc(0, 6), 0);  // the shown bars were not measured yet
+    EXPECT_EQ(ind.Calc(0, 6), 0);
+    bars[3].m_fClose = 40;
+    EXPECT_NE(ind.Calc(0, 6), 0);
+    bars[5].m_fClose = 99;  // off screen
+    EXPECT_EQ(ind.Calc(0, 6), 0);
+}
+
+TEST(Lines, MaxMinOverBarsAndUnderConditions)
+{
+    auto bars = DayBars({3, 1, 4, 1, 5, 9, 2, 6});
+    CKlineLight ind = MakeIndicator("X:MA(C,2);K:C>4;");
+    Evaluate(ind, bars);
+    const CIndicatorExp& x = ind.m_aExps[0];
+    double mx = 0, mn = 0;
+    int first = 1;
+    EXPECT_EQ(x.GetMaxMin(0, 3, mx, mn, first), 1);  // bar 0 has no value
+    EXPECT_EQ(first, 0);
+    EXPECT_DOUBLE_EQ(mx, 2.5);
+    EXPECT_DOUBLE_EQ(mn, 2);
+    first = 1;
+    EXPECT_EQ(x.GetCondMaxMin(ind.m_aExps[1], 0, 8, mx, mn, first), 1);
+    EXPECT_DOUBLE_EQ(mx, 7);  // bars 4, 5 and 7: 3, 7, 4
+    EXPECT_DOUBLE_EQ(mn, 3);
+    first = 1;
+    EXPECT_EQ(x.GetMaxMin(0, 1, mx, mn, first), 0);
+    EXPECT_EQ(first, 1);
+}
+
+}  // namespace
