@@ -81,7 +81,7 @@ double Price(const BarView& v, int i, int slot)
         switch (slot) {
         case 4: return b.volume;
         case 5: return v.d.dataType == 5 ? 0 : b.amount;
-        case 30: return v.d.dataType == 2 || v.d.dataType == 13 ? (v.d.dataType == 2 ? b.further : b.further) : 0;
+        case 30: return v.d.dataType == 5 ? 0 : b.further;
         default: return b.price;
         }
     }

@@ -124,12 +124,6 @@ inline void EnsureSetUp()
     (void)done;
 }
 
-struct Evaluated {
-    CKlineLight ind;
-    int compileCode = 0;
-    std::string message;
-};
-
 // Compiles source with the given parameters and evaluates it over all bars.
 inline void Evaluate(CKlineLight& ind, std::vector<CFloatDayItem>& bars, int16_t dataType = 4, int16_t period = 1)
 {

@@ -66,7 +66,6 @@ bool GetCount(const R& r, long& n)
     return true;
 }
 
-double SafeDiv(double a, double b) { return b == 0 ? 0.0 : a / b; }
 double Finite(double v) { return std::isfinite(v) ? v : 0.0; }
 
 template <class F>
@@ -690,6 +689,5 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
     }
     if (st == kOk)
         ctx.m_nTop = base;
-    (void)SafeDiv;
     return st;
 }
