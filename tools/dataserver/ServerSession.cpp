@@ -221,7 +221,8 @@ void CServerSession::ReadHttp()
         return;
     }
     std::string_view head = text.substr(0, headEnd);
-    std::string_view requestLine = head.substr(0, head.find("\r\n"));
+    // Copied: the input is drained below, and the view would point into freed memory.
+    const std::string requestLine(head.substr(0, head.find("\r\n")));
     size_t contentLength = 0;
     for (size_t pos = head.find("\r\n"); pos != std::string_view::npos;) {
         size_t next = head.find("\r\n", pos + 2);
