@@ -31,7 +31,7 @@ int g_nextFilter = 1;
 Qt::KeyboardModifiers g_mods;
 Qt::MouseButtons g_buttons;
 const QEvent* g_lastKeyEvent = nullptr;
-ulong g_lastKeyStamp = 0;
+QPointer<QWidget> g_lastKeyReceiver;
 bool g_quit = false;
 int g_quitCode = 0;
 
@@ -65,10 +65,13 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
       auto* ke = static_cast<QKeyEvent*>(e);
       UpdateKeyState(ke->modifiers(), g_buttons);
       if (!obj->isWidgetType()) return false;
-      // a key the receiver ignored travels to its parents; it was filtered already
-      if (e == g_lastKeyEvent && ke->timestamp() == g_lastKeyStamp) return false;
+      // a key the receiver ignored travels on to its parents: it was filtered already
+      auto* receiver = static_cast<QWidget*>(obj);
+      if (e == g_lastKeyEvent && g_lastKeyReceiver && receiver != g_lastKeyReceiver &&
+          receiver->isAncestorOf(g_lastKeyReceiver))
+        return false;
       g_lastKeyEvent = e;
-      g_lastKeyStamp = ke->timestamp();
+      g_lastKeyReceiver = receiver;
       CWnd* target = WndFromWidget(static_cast<QWidget*>(obj));
       MSG m = KeyMsg(target, ke);
       std::vector<std::function<bool(MSG&)>> filters;

@@ -148,6 +148,18 @@ void CFrameWnd::OnSize(UINT type, int cx, int cy) {
   RecalcLayout();
 }
 void CFrameWnd::OnClose() { DestroyWindow(); }
+void CFrameWnd::OnInitMenuPopup(CMenu* popup, UINT, BOOL sysMenu) {
+  if (!popup || sysMenu) return;
+  for (int i = 0; i < popup->GetMenuItemCount(); ++i) {
+    UINT id = popup->GetMenuItemID(i);
+    if (id == 0 || id == (UINT)-1) continue;
+    CCmdUI ui = QueryCommandState(id);
+    if (!ui.m_bHandled) continue;
+    popup->EnableMenuItem(i, MF_BYPOSITION | (ui.m_bEnabled ? MF_ENABLED : MF_GRAYED));
+    popup->CheckMenuItem(i, MF_BYPOSITION | (ui.m_nCheck ? MF_CHECKED : MF_UNCHECKED));
+    if (ui.m_bTextSet) popup->ModifyMenu(i, MF_BYPOSITION | MF_STRING | (popup->GetMenuState(i, MF_BYPOSITION) & (MF_GRAYED | MF_CHECKED)), id, ui.m_strText.c_str());
+  }
+}
 void CFrameWnd::PostNcDestroy() {
   if (m_bAutoDelete) delete this;
 }

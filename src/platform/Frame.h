@@ -80,6 +80,8 @@ class CFrameWnd : public CWnd {
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
   void OnSize(UINT type, int cx, int cy) override;
   void OnClose() override;
+  // Brings every command of a popup up to date (enabled, checked, text) through routing.
+  void OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu) override;
   void PostNcDestroy() override;
   bool m_bAutoDelete = true;
 

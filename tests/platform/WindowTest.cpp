@@ -281,9 +281,11 @@ TEST(WindowInput, KeyRepeatModifiersCharsAndTheKeyFilter) {
   w.log.clear();
   platform::InjectKey(VK_F5, {}, 0, false, &w);
   platform::InjectKey(VK_F6, {}, 0, false, &w);
+  platform::InjectKey(VK_F7, {}, 0, true, &w);  // held down: every repeat is seen
+  platform::InjectKey(VK_F7, {}, 0, true, &w);
   platform::RemoveKeyFilter(cookie);
-  EXPECT_EQ(seen, (std::vector<WPARAM>{VK_F5, VK_F6}));
-  EXPECT_EQ(w.Count(WM_KEYDOWN), 1u);
+  EXPECT_EQ(seen, (std::vector<WPARAM>{VK_F5, VK_F6, VK_F7, VK_F7}));
+  EXPECT_EQ(w.Count(WM_KEYDOWN), 3u);
 
   // pre-translation runs from the target up through its parents
   struct Eater : CWnd {
