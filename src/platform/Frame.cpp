@@ -194,6 +194,9 @@ void CMDIFrameWnd::MDIActivate(CWnd* child) {
   m_active = c;
   c->ShowWindow(SW_SHOW);
   if (old && old->m_hWnd) old->ShowWindow(SW_HIDE);
+  HWND was = old ? old->m_hWnd : nullptr;
+  if (old && old->m_hWnd) old->SendMessage(WM_MDIACTIVATE, (WPARAM)was, (LPARAM)c->m_hWnd);
+  if (c->m_hWnd) c->SendMessage(WM_MDIACTIVATE, (WPARAM)was, (LPARAM)c->m_hWnd);
   if (CView* v = c->GetActiveView()) v->SetFocus();
 }
 void CMDIFrameWnd::MDINext() {

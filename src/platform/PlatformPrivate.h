@@ -161,6 +161,7 @@ struct WndPrivate {
   int modalResult = -1;
   // layered window
   bool colorKeyOn = false;
+  QImage layered;  // per-pixel alpha content set by UpdateLayeredWindow
   COLORREF colorKey = 0;
   std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
   bool menuPopup = false;  // the layer's own popup menus

@@ -210,6 +210,7 @@ struct SCROLLINFO {
 #define WM_MOUSEWHEEL 0x020A
 #define WM_MOUSELAST 0x020A
 #define WM_MOVING 0x0216
+#define WM_MDIACTIVATE 0x0222
 #define WM_CAPTURECHANGED 0x0215
 #define WM_MOUSEHOVER 0x02A1
 #define WM_MOUSELEAVE 0x02A3
@@ -356,6 +357,9 @@ extern const HWND HWND_NOTOPMOST;
 // layered windows
 #define LWA_COLORKEY 0x00000001
 #define LWA_ALPHA 0x00000002
+#define ULW_COLORKEY 0x00000001
+#define ULW_ALPHA 0x00000002
+#define ULW_OPAQUE 0x00000004
 
 // dialog results and message boxes
 #define IDOK 1

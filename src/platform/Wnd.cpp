@@ -74,8 +74,13 @@ class WndWidget : public QWidget {
       d->inPaint = false;
       d->invalid = QRegion();
     }
-    if (!d->buffer) return;
     QPainter p(this);
+    if (!d->layered.isNull()) {
+      p.setCompositionMode(QPainter::CompositionMode_Source);
+      p.drawImage(e->rect(), d->layered, e->rect());
+      return;
+    }
+    if (!d->buffer) return;
     if (d->colorKeyOn) {
       QImage part = d->buffer->image.copy(e->rect()).convertToFormat(QImage::Format_ARGB32);
       const QRgb key = ToQColor(d->colorKey).rgb() & 0xffffff;
@@ -250,6 +255,12 @@ bool Hook::Key(QKeyEvent* ke) {
     QEvent* ev = (d->native && typesText) ? nullptr : ke;
     Dispatch(wnd, msg, vk, (LPARAM)lp, ev);
     if (!*alive) return true;
+  }
+  if (down && alt && !text.isEmpty()) {
+    for (char32_t c : text.toUcs4()) {
+      Dispatch(wnd, WM_SYSCHAR, (WPARAM)c, (LPARAM)lp);
+      if (!*alive) return true;
+    }
   }
   if (typesText) {
     const auto ucs = text.toUcs4();
@@ -935,6 +946,23 @@ BOOL CWnd::SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags) {
   d->colorKey = key;
   if (d->colorKeyOn) d->widget->setAttribute(Qt::WA_TranslucentBackground);
   d->widget->update();
+  return TRUE;
+}
+
+BOOL CWnd::UpdateLayeredWindow(const POINT* pos, const SIZE* size, CDC* src, const POINT* srcPt,
+                               DWORD flags) {
+  QWidget* w = d->widget;
+  if (!w || !w->isWindow() || !(d->exStyle & WS_EX_LAYERED)) return FALSE;
+  if (pos) w->move(pos->x, pos->y);
+  if (size && size->cx > 0 && size->cy > 0) w->resize(size->cx, size->cy);
+  if (src && src->d->surface) {
+    QPoint from = srcPt ? QPoint(srcPt->x, srcPt->y) : QPoint(0, 0);
+    QImage part = src->d->surface->image.copy(QRect(from, w->size()));
+    d->layered = (flags & ULW_ALPHA) ? part.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                     : part.convertToFormat(QImage::Format_RGB32);
+    w->setAttribute(Qt::WA_TranslucentBackground, (flags & ULW_ALPHA) != 0);
+  }
+  w->update();
   return TRUE;
 }
 

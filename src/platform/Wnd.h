@@ -154,6 +154,11 @@ class CWnd : public CCmdTarget {
   // Translucency of a WS_EX_LAYERED top-level window: LWA_ALPHA gives the whole window
   // that opacity, LWA_COLORKEY makes pixels of the key colour transparent.
   BOOL SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags);
+  // Per-pixel translucency of a WS_EX_LAYERED top-level window: its content becomes the
+  // premultiplied image of src at srcPt (ULW_ALPHA), moved to screenPos and resized to size
+  // when given. The picture stays until the next call; painting does not replace it.
+  BOOL UpdateLayeredWindow(const POINT* screenPos, const SIZE* size, CDC* src, const POINT* srcPt,
+                           DWORD flags);
 
   // -- timers: ids are per window, 0 included; setting an id again restarts it --
   UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);

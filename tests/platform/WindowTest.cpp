@@ -10,6 +10,7 @@
 #include "platform/App.h"
 #include "platform/Dialog.h"
 #include "platform/Input.h"
+#include "platform/Services.h"
 #include "platform/Wnd.h"
 
 namespace {
@@ -419,6 +420,33 @@ TEST(WindowGeometry, RectsMappingStylesAndText) {
   EXPECT_TRUE(top.SetLayeredWindowAttributes(0, 128, LWA_ALPHA));
   top.ModifyStyleEx(WS_EX_LAYERED, 0);
   EXPECT_FALSE(top.SetLayeredWindowAttributes(0, 128, LWA_ALPHA));
+}
+
+TEST(WindowGeometry, LayeredWindowShowsItsPerPixelAlphaPicture) {
+  CWnd w;
+  ASSERT_TRUE(w.CreateEx(WS_EX_LAYERED, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 10, 10), nullptr, 0));
+  // half-transparent white on the left, opaque red on the right
+  std::vector<uint32_t> bits(20 * 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 20; ++x) bits[y * 20 + x] = x < 10 ? 0x80808080u : 0xFFFF0000u;
+  CBitmap pic;
+  ASSERT_TRUE(pic.CreateBitmap(20, 8, 1, 32, bits.data()));
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  dc.SelectObject(&pic);
+  POINT at{30, 40}, from{0, 0};
+  SIZE size{20, 8};
+  ASSERT_TRUE(w.UpdateLayeredWindow(&at, &size, &dc, &from, ULW_ALPHA));
+  CRect rc;
+  w.GetWindowRect(&rc);
+  EXPECT_EQ(rc, CRect(30, 40, 50, 48));
+  CBitmap shot;
+  ASSERT_TRUE(platform::CaptureWindow(&w, shot));
+  EXPECT_EQ(shot.GetPixel(15, 4), RGB(255, 0, 0));
+  EXPECT_EQ(shot.GetPixel(5, 4), RGB(128, 128, 128));  // premultiplied, over nothing
+  CWnd plain;
+  ASSERT_TRUE(plain.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+  EXPECT_FALSE(plain.UpdateLayeredWindow(&at, &size, &dc, &from, ULW_ALPHA));
 }
 
 }  // namespace
