@@ -4,6 +4,8 @@
 // child frames always fill the workspace (one visible at a time) and are switched by
 // MDIActivate, which the menu bar's tabs call. Commands route from the active view to
 // its document, the child frame, the main frame and the application.
+// Frames and views delete themselves once their window is gone (m_bAutoDelete), and a
+// document goes with its last view: create them with new, or clear the flag.
 #include <functional>
 #include <string>
 #include <vector>

@@ -244,6 +244,39 @@ TEST(DrawingText, AlignmentFlagsPlaceTheTextInsideTheRectangle) {
   EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
 }
 
+TEST(DrawingText, TextOutAlignsOnItsReferencePoint) {
+  Canvas cv(200, 80);
+  cv.dc.SetBkMode(TRANSPARENT);
+  cv.dc.SetTextAlign(TA_CENTER | TA_BOTTOM);
+  cv.dc.TextOut(100, 50, "MMMM");
+  CRect ink = cv.Ink();
+  ASSERT_FALSE(ink.IsRectEmpty());
+  EXPECT_NEAR((ink.left + ink.right) / 2, 100, 2);
+  EXPECT_LE(ink.bottom, 50);
+  EXPECT_GT(ink.bottom, 40);
+  Canvas right(200, 80);
+  right.dc.SetBkMode(TRANSPARENT);
+  right.dc.SetTextAlign(TA_RIGHT | TA_BASELINE);
+  right.dc.TextOut(100, 50, "MMMM");
+  CRect r = right.Ink();
+  EXPECT_NEAR(r.right, 100, 2);
+  EXPECT_EQ(r.bottom, 50);  // capitals sit on the baseline
+}
+
+TEST(DrawingShapes, ArcRunsCounterClockwiseBetweenItsRadials) {
+  Canvas cv(60, 60);
+  // from the right (0 degrees) round to the left (180 degrees): the upper half only
+  cv.dc.Arc(10, 10, 50, 50, 50, 30, 10, 30);
+  CRect ink = cv.Ink();
+  ASSERT_FALSE(ink.IsRectEmpty());
+  EXPECT_LE(ink.bottom, 31);
+  EXPECT_LE(ink.top, 11);
+  EXPECT_EQ(cv.At(30, 10), kBlack);
+  Canvas lower(60, 60);
+  lower.dc.Arc(10, 10, 50, 50, 10, 30, 50, 30);  // and back: the lower half
+  EXPECT_GE(lower.Ink().top, 29);
+}
+
 TEST(DrawingFills, GradientsRunFromStartToEndColour) {
   Canvas cv(101, 20);
   TRIVERTEX v[2] = {{0, 0, 0xff00, 0, 0, 0}, {100, 20, 0, 0, 0xff00, 0}};

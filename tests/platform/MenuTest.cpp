@@ -116,6 +116,13 @@ TEST(PopupMenu, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
   ASSERT_TRUE(menu.CreatePopupMenu());
   ASSERT_TRUE(menu.AppendOwnerDraw(0, 300, 0x1234));
   ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 301, "文字", -1));
+  CBitmap strip;
+  ASSERT_TRUE(strip.LoadBitmap(301));
+  CImageList icons;
+  icons.Create(4, 4, ILC_COLOR32 | ILC_MASK, 0, 0);
+  icons.Add(&strip, RGB(0, 0, 255));
+  menu.SetImageList(&icons);
+  ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 302, "图标", 1));
   Later later;
   bool checked = false;
   later.Run({[] {}, [&] {
@@ -126,6 +133,9 @@ TEST(PopupMenu, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
                ASSERT_TRUE(platform::CaptureWindow(w, shot));
                // the owner painted the first item green (not selected yet)
                EXPECT_EQ(shot.GetPixel(20, 10), RGB(0, 255, 0));
+               // the third item (below 30 + 24 pixels) shows icon 1 at its left
+               EXPECT_EQ(shot.GetPixel(6, 60), RGB(0, 255, 0));
+               EXPECT_EQ(shot.GetPixel(7, 61), RGB(252, 252, 252));  // its masked middle
                checked = true;
              },
              [] { Key(VK_ESCAPE); }});

@@ -301,6 +301,35 @@ TEST(WindowInput, KeyRepeatModifiersCharsAndTheKeyFilter) {
   EXPECT_EQ(child.params[child.IndexOf(WM_KEYDOWN)].first, (WPARAM)VK_SPACE);
 }
 
+TEST(WindowInput, SetCursorComesBeforeEachMoveAndTheParentMayAnswerIt) {
+  struct Parent : CWnd {
+    bool take = false;
+    BOOL OnSetCursor(CWnd*, UINT hit, UINT msg) override {
+      if (!take) return (BOOL)Default();
+      ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+      return TRUE;
+    }
+  } parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0));
+  struct Child : Recorder {
+    BOOL OnSetCursor(CWnd* w, UINT hit, UINT msg) override {
+      EXPECT_EQ(hit, (UINT)HTCLIENT);
+      EXPECT_EQ(msg, (UINT)WM_MOUSEMOVE);
+      return CWnd::OnSetCursor(w, hit, msg);
+    }
+    void OnMouseMove(UINT, CPoint) override { seenCursor = ::GetCursor(); }
+    HCURSOR seenCursor = nullptr;
+  } child;
+  ASSERT_TRUE(child.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(10, 10, 60, 60), &parent, 1));
+  platform::InjectMouse(&child, WM_MOUSEMOVE, 5, 5);
+  EXPECT_EQ(child.seenCursor, ::LoadCursor(nullptr, IDC_ARROW));
+  parent.take = true;
+  platform::InjectMouse(&child, WM_MOUSEMOVE, 6, 5);
+  EXPECT_EQ(child.seenCursor, ::LoadCursor(nullptr, IDC_HAND));
+  EXPECT_NE(::LoadCursor(nullptr, IDC_HAND), ::LoadCursor(nullptr, IDC_ARROW));
+  EXPECT_EQ(::LoadCursor(nullptr, 4242), nullptr);  // no such cursor resource
+}
+
 TEST(WindowModal, LoopsNestAndEndByPostedMessages) {
   struct Modal : CWnd {
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
