@@ -120,7 +120,6 @@ TEST(LoginSession, AWrongSignIsRefused)
 {
     CServerProcess server;
     ASSERT_TRUE(server.Running());
-    CLoopbackListener unused;
     // Speak to the server directly with a forged sign.
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -129,9 +128,9 @@ TEST(LoginSession, AWrongSignIsRefused)
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     std::string link = "http://h/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" + std::string(32, 'A');
-    std::vector<uint8_t> body = {uint8_t(link.size()), uint8_t(link.size() >> 8)};
-    body.insert(body.end(), link.begin(), link.end());
-    ASSERT_TRUE(WriteAll(fd, MakeMessage(wire::kLogin, 5, body)));
+    CBuffer request;
+    request.WriteString(link);
+    ASSERT_TRUE(WriteAll(fd, MakeMessage(wire::kLogin, 5, std::vector<uint8_t>(request.GetData(), request.GetData() + request.GetLength()))));
     auto header = ReadExactly(fd, 28);
     ASSERT_EQ(header.size(), 28u);
     CDataHead head = CDataHead::Decode(header.data());

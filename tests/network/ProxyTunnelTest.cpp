@@ -234,4 +234,28 @@ TEST(ProxyTunnel, ARefusedTunnelMovesOnToTheNextServerNotTheNextProxyAddress)
     harness.Client().Stop();
 }
 
+TEST(ProxyTunnel, AProxyThatNeverAnswersIsGivenUp)
+{
+    ProxyReset reset;
+    CLoopbackListener silent;
+    ProxySettings settings;
+    settings.m_bUseProxy = true;
+    settings.m_nType = kProxyHttp;
+    settings.m_strAddress = "127.0.0.1";
+    settings.m_nPort = silent.Port();
+    SetProxySettings(settings);
+    CClientHarness harness({{"127.0.0.1", 1001}}, {"127.0.0.1", 1001});
+    harness.Client().SetProxyHandshakeTimeout(50);
+    harness.Client().SetRetryDelays(1, 10);
+    harness.Connect();
+    int first = silent.Accept();
+    ASSERT_GE(first, 0);
+    EXPECT_TRUE(WaitForClose(first)) << "the silent tunnel is closed by the client";
+    int second = silent.Accept();
+    EXPECT_GE(second, 0) << "and tried again";
+    harness.Client().Stop();
+    CloseSocket(first);
+    CloseSocket(second);
+}
+
 } // namespace

@@ -81,9 +81,10 @@ TEST(WireFraming, WrongMarkerAndOversizedLengthAreRejectedWithoutAllocating)
 
 std::vector<uint8_t> Chunk(const std::vector<uint8_t>& bytes)
 {
-    std::vector<uint8_t> out = {uint8_t(bytes.size()), uint8_t(bytes.size() >> 8)};
-    out.insert(out.end(), bytes.begin(), bytes.end());
-    return out;
+    CBuffer chunk;
+    chunk.WriteUInt16(uint16_t(bytes.size()));
+    chunk.Write(bytes.data(), uint32_t(bytes.size()));
+    return std::vector<uint8_t>(chunk.GetData(), chunk.GetData() + chunk.GetLength());
 }
 
 CBuffer& Fill(CBuffer& b, const std::vector<uint8_t>& bytes)

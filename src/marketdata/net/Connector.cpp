@@ -64,6 +64,10 @@ void Connector::Connect()
     m_pPending = bufferevent_socket_new(m_pLoop->m_pBase, -1, BEV_OPT_THREADSAFE);
     bufferevent_setcb(m_pPending, nullptr, nullptr, OnConnectEvent, m_pCallbackSelf);
     m_bConnecting = true;
+    // An address that swallows the handshake would otherwise hold the attempt for the
+    // kernel's two minutes.
+    timeval limit{kConnectTimeoutSeconds, 0};
+    bufferevent_set_timeouts(m_pPending, nullptr, &limit);
     errno = 0;
     if (bufferevent_socket_connect(m_pPending, reinterpret_cast<const sockaddr*>(&m_serverAddr),
                                    sizeof m_serverAddr) != 0) {

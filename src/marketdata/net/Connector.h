@@ -26,6 +26,7 @@ public:
     using GiveUpCallback = std::function<void()>;
 
     static constexpr int kMaxFailures = 15;
+    static constexpr int kConnectTimeoutSeconds = 10;
 
     Connector(RunningLoop* loop, const sockaddr_in& server);
     ~Connector();

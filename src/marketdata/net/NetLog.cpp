@@ -1,11 +1,10 @@
 #include "marketdata/net/NetLog.h"
 
-#include <cstdio>
-#include <mutex>
+#include "foundation/MyLog.h"
 
 void NetLog(const std::string& line)
 {
-    static std::mutex mutex;
-    std::lock_guard lock(mutex);
-    std::fprintf(stderr, "net: %s\n", line.c_str());
+    // The process log takes it when logging is on for this installation (its marker file);
+    // otherwise network trouble shows only in its effects, as everywhere else.
+    GetAppLog().WriteLog("net %s", line.c_str());
 }

@@ -189,6 +189,16 @@ void CSubscriber::OnConnection(uint64_t generation, const ConnectionPtr& connect
                 return;
             }
             connection->Send(request.data(), request.size());
+            std::weak_ptr<CSubscriber*> alive = m_pAlive;
+            std::weak_ptr<Connection> weak = connection;
+            RunInLoopAfter(m_pLoop, m_nProxyHandshakeMs, [alive, weak, generation] {
+                auto self = alive.lock();
+                auto pending = weak.lock();
+                if (self && pending && (*self)->m_nGeneration == generation && !(*self)->m_bReady) {
+                    NetLog("proxy handshake timed out");
+                    pending->Close();
+                }
+            });
         } else {
             OnReady(connection);
         }

@@ -37,6 +37,9 @@ using ConnectHook = std::function<void(const ConnectionPtr& connection, CBuffer&
 class CSubscriber : public CRequestChannel {
 public:
     static constexpr int kHeartbeatMs = 5000;
+    // A proxy that accepts the connection but does not finish its handshake in this time
+    // is given up (the connection closes and fail-over applies).
+    static constexpr int kProxyHandshakeMs = 15000;
 
     CSubscriber(std::vector<HostAddress> hosts, RunningLoop* loop);
     ~CSubscriber() override;
@@ -57,6 +60,7 @@ public:
     // reconnects after a closed connection at twice base; both double up to cap.
     // Period of the keep-alive hook while ready (5 s); takes effect at the next connect.
     void SetHeartbeatInterval(int ms) { m_nHeartbeatMs = ms; }
+    void SetProxyHandshakeTimeout(int ms) { m_nProxyHandshakeMs = ms; }
     void SetRetryDelays(int baseMs, int capMs)
     {
         m_nRetryBaseMs = baseMs;
@@ -136,6 +140,7 @@ private:
     uint64_t m_nGeneration = 0;
     int m_nReconnects = 0;
     std::atomic<int> m_nHeartbeatMs{kHeartbeatMs};
+    std::atomic<int> m_nProxyHandshakeMs{kProxyHandshakeMs};
     std::atomic<int> m_nRetryBaseMs{100};
     std::atomic<int> m_nRetryCapMs{5000};
     bool m_bDispatching = false;
