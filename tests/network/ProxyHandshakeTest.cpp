@@ -153,3 +153,45 @@ TEST(ProxyHandshake, HttpConnectAcceptsAny200StatusLine)
 }
 
 } // namespace
+
+#include "foundation/Config.h"
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff)
+{
+    auto path = std::filesystem::temp_directory_path() / ("tarrow-proxy-" + std::to_string(getpid()) + ".xml");
+    std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>\n";
+    ASSERT_TRUE(LoadConfig(path.string()));
+    ProxySettings s;
+    s.m_bUseProxy = true;
+    s.m_nType = kProxyHttpAuth;
+    s.m_strAddress = "10.1.2.3";
+    s.m_nPort = 3128;
+    s.m_strUser = "user";
+    s.m_strPassword = "pw";
+    WriteProxySettingsToConfig(s, true);
+    ResetConfig();
+    ASSERT_TRUE(LoadConfig(path.string()));
+    ProxySettings back = ReadProxySettingsFromConfig();
+    EXPECT_TRUE(back.m_bUseProxy);
+    EXPECT_EQ(back.m_nType, kProxyHttpAuth);
+    EXPECT_EQ(back.m_strAddress, "10.1.2.3");
+    EXPECT_EQ(back.m_nPort, 3128);
+    EXPECT_EQ(back.m_strUser, "user");
+    EXPECT_EQ(back.m_strPassword, "pw");
+
+    SetConfigInt("system", "Socket", "ProxyType", 999, false);
+    EXPECT_FALSE(ReadProxySettingsFromConfig().m_bUseProxy);
+    SetConfigInt("system", "Socket", "ProxyType", kProxySocks5, false);
+    SetConfigInt("system", "Socket", "ProxyPort", 70000, false);
+    EXPECT_FALSE(ReadProxySettingsFromConfig().m_bUseProxy);
+    ResetConfig();
+    std::filesystem::remove(path);
+}
+
+} // namespace

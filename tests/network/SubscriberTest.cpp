@@ -149,6 +149,9 @@ TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen)
     EXPECT_EQ(giveUps.load(), 1);
     EXPECT_EQ(client.GetFailureCount(), 16) << "no attempt after the give-up";
     EXPECT_FALSE(client.IsConnected());
+    // The login flow connects again: a fresh round of attempts, and a fresh give-up.
+    client.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return giveUps.load() == 2; }));
     client.Stop();
 }
 

@@ -1,6 +1,7 @@
 #include "marketdata/net/ProxyHandshake.h"
 
 #include "foundation/Base64.h"
+#include "foundation/Config.h"
 
 #include <algorithm>
 #include <cctype>
@@ -34,6 +35,31 @@ void SetProxySettings(const ProxySettings& settings)
 {
     std::lock_guard lock(g_settingsMutex);
     g_settings = settings;
+}
+
+ProxySettings ReadProxySettingsFromConfig()
+{
+    ProxySettings s;
+    int type = GetConfigInt("system", "Socket", "ProxyType", kProxySocks5);
+    int port = GetConfigInt("system", "Socket", "ProxyPort", 0);
+    s.m_strAddress = GetConfigString("system", "Socket", "ProxyAddress", "");
+    s.m_strUser = GetConfigString("system", "Socket", "ProxyName", "");
+    s.m_strPassword = GetConfigString("system", "Socket", "ProxyPassword", "");
+    bool known = type >= kProxySocks4 && type <= kProxyHttpAuth;
+    s.m_nType = known ? uint16_t(type) : uint16_t(kProxySocks5);
+    s.m_nPort = port > 0 && port <= 65535 ? uint16_t(port) : 0;
+    s.m_bUseProxy = GetConfigInt("system", "Socket", "UseProxy", 0) != 0 && known && s.m_nPort != 0;
+    return s;
+}
+
+void WriteProxySettingsToConfig(const ProxySettings& s, bool save)
+{
+    SetConfigInt("system", "Socket", "UseProxy", s.m_bUseProxy ? 1 : 0, false);
+    SetConfigString("system", "Socket", "ProxyAddress", s.m_strAddress, false);
+    SetConfigInt("system", "Socket", "ProxyPort", s.m_nPort, false);
+    SetConfigString("system", "Socket", "ProxyName", s.m_strUser, false);
+    SetConfigString("system", "Socket", "ProxyPassword", s.m_strPassword, false);
+    SetConfigInt("system", "Socket", "ProxyType", s.m_nType, save);
 }
 
 CProxyHandshake::CProxyHandshake(const ProxySettings& settings, ProxyTarget target)

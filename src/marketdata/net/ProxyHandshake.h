@@ -34,6 +34,12 @@ struct ProxySettings {
 // The process-wide settings the host editor writes and the client reads at each connect.
 ProxySettings GetProxySettings();
 void SetProxySettings(const ProxySettings& settings);
+// The settings as the host editor stored them in appconfig.xml ("system" / "Socket" /
+// UseProxy, ProxyType, ProxyAddress, ProxyPort, ProxyName, ProxyPassword), so that a
+// start-up can restore them. Missing keys keep the defaults; an unknown type or a port
+// out of range leaves the proxy off.
+ProxySettings ReadProxySettingsFromConfig();
+void WriteProxySettingsToConfig(const ProxySettings& settings, bool save);
 
 // The server the tunnel leads to.
 struct ProxyTarget {

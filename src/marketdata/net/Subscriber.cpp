@@ -72,10 +72,14 @@ HostAddress CSubscriber::GetHost() const
 void CSubscriber::Connect()
 {
     m_bConnectRequested = true;
+    // The login flow starts afresh: retries count from zero again.
+    *m_pFailureCount = 0;
     std::weak_ptr<CSubscriber*> alive = m_pAlive;
     RunInLoop(m_pLoop, [alive] {
-        if (auto self = alive.lock())
+        if (auto self = alive.lock()) {
+            (*self)->m_nReconnects = 0;
             (*self)->ConnectInLoop();
+        }
     });
 }
 
