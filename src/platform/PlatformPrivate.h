@@ -162,6 +162,7 @@ struct WndPrivate {
   // layered window
   bool colorKeyOn = false;
   QImage layered;  // per-pixel alpha content set by UpdateLayeredWindow
+  QMargins ncMargins;  // native controls: the non-client insets WM_NCCALCSIZE asked for
   COLORREF colorKey = 0;
   std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
   bool menuPopup = false;  // the layer's own popup menus

@@ -195,7 +195,10 @@ struct SCROLLINFO {
 #define WM_MENUSELECT 0x011F
 #define WM_ENTERIDLE 0x0121
 #define WM_CTLCOLOREDIT 0x0133
+#define WM_CTLCOLORLISTBOX 0x0134
 #define WM_CTLCOLORSTATIC 0x0138
+// Messages a parent reflects back to the child control that sent them: message + this.
+#define OCM__BASE 0x2000
 #define WM_MOUSEFIRST 0x0200
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201

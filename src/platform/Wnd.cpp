@@ -117,7 +117,9 @@ QWidget* WndPrivate::ParentWidget() const {
 void WndPrivate::EnsureBuffer(const QSize& size) {
   QSize s(std::max(size.width(), 1), std::max(size.height(), 1));
   if (buffer && buffer->image.size() == s) return;
-  auto fresh = MakeSurface(s.width(), s.height(), QImage::Format_RGB32, ToQColor(background).rgb());
+  // a native control's buffer holds only what is drawn over it (frames, icons)
+  auto fresh = native ? MakeSurface(s.width(), s.height(), QImage::Format_ARGB32_Premultiplied, 0)
+                      : MakeSurface(s.width(), s.height(), QImage::Format_RGB32, ToQColor(background).rgb());
   if (buffer) {
     buffer->End();
     QPainter p(&fresh->image);
@@ -272,6 +274,68 @@ bool Hook::Key(QKeyEvent* ke) {
   return true;
 }
 
+// Non-client insets of a native control: what WM_NCCALCSIZE takes off the window
+// rectangle becomes the widget's content margins.
+static void NativeNcCalc(CWnd* wnd) {
+  QWidget* w = wnd->d->widget;
+  RECT rc{0, 0, w->width(), w->height()};
+  Dispatch(wnd, WM_NCCALCSIZE, FALSE, (LPARAM)&rc);
+  if (!wnd->d || !wnd->d->widget) return;
+  QMargins m(std::max<int>(0, rc.left), std::max<int>(0, rc.top), std::max<int>(0, w->width() - rc.right),
+             std::max<int>(0, w->height() - rc.bottom));
+  if (m == wnd->d->ncMargins) return;
+  wnd->d->ncMargins = m;
+  w->setContentsMargins(m);
+}
+
+// The colours of a native control, asked for the classic way: reflected to the control
+// first, then from its parent. A brush answer sets the background, the DC's text colour
+// the text.
+static void NativeColors(CWnd* wnd) {
+  QWidget* w = wnd->d->widget;
+  const bool stat = !w->isEnabled() || (wnd->GetStyle() & ES_READONLY);
+  const UINT msg = stat ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+  CDC dc;
+  dc.SetTextColor(FromQRgb(w->palette().color(QPalette::Text).rgb()));
+  auto alive = wnd->d->alive;
+  LRESULT r = Dispatch(wnd, OCM__BASE + msg, (WPARAM)&dc, (LPARAM)wnd->m_hWnd);
+  if (!*alive) return;
+  if (!r)
+    if (CWnd* parent = wnd->GetParent()) r = parent->SendMessage(msg, (WPARAM)&dc, (LPARAM)wnd->m_hWnd);
+  if (!r || !*alive || !wnd->d->widget) return;
+  auto* brush = reinterpret_cast<CBrush*>(r);
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Base, ToQColor(brush->m_color));
+  pal.setColor(QPalette::Window, ToQColor(brush->m_color));
+  pal.setColor(QPalette::Text, ToQColor(dc.GetTextColor()));
+  pal.setColor(QPalette::WindowText, ToQColor(dc.GetTextColor()));
+  if (pal != w->palette()) w->setPalette(pal);
+}
+
+// A native control paints itself inside WM_PAINT's default; what its handlers draw with a
+// window DC (WM_NCPAINT first, then after the default painting) lies over it.
+static bool NativePaint(CWnd* wnd, QPaintEvent* pe) {
+  WndPrivate* d = wnd->d.get();
+  auto alive = d->alive;
+  NativeColors(wnd);
+  if (!*alive) return true;
+  d->EnsureBuffer(d->widget->size());
+  d->buffer->End();
+  d->buffer->image.fill(0);
+  d->inPaint = true;
+  d->paintRegion = pe->region();
+  Dispatch(wnd, WM_NCPAINT, 1, 0);
+  if (!*alive) return true;
+  Dispatch(wnd, WM_PAINT, 0, 0, pe);
+  if (!*alive) return true;
+  d->inPaint = false;
+  if (!d->widget || !d->buffer) return true;
+  d->buffer->End();
+  QPainter p(d->widget);
+  p.drawImage(0, 0, d->buffer->image);
+  return true;
+}
+
 bool Hook::eventFilter(QObject* obj, QEvent* e) {
   if (!wnd || !wnd->d || !wnd->m_hWnd || obj != wnd->d->widget) return false;
   WndPrivate* d = wnd->d.get();
@@ -315,9 +379,15 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
     case QEvent::FocusIn:
       if (g_focus != wnd->m_hWnd) SetFocusWnd(wnd);
       return false;
+    case QEvent::Paint:
+      if (!d->native) return false;
+      return NativePaint(wnd, static_cast<QPaintEvent*>(e));
     case QEvent::Resize: {
       auto* re = static_cast<QResizeEvent*>(e);
-      if (!d->native) {
+      if (d->native) {
+        NativeNcCalc(wnd);
+        if (!*alive) return true;
+      } else {
         d->EnsureBuffer(re->size());
         d->invalid += QRect(QPoint(0, 0), re->size());
         d->erase = true;
@@ -759,7 +829,10 @@ void CWnd::GetWindowRect(LPRECT rc) const {
 }
 void CWnd::GetClientRect(LPRECT rc) const {
   if (!rc) return;
-  *rc = d->widget ? RECT{0, 0, d->widget->width(), d->widget->height()} : RECT{0, 0, 0, 0};
+  const QMargins& m = d->ncMargins;
+  *rc = d->widget ? RECT{0, 0, std::max(0, d->widget->width() - m.left() - m.right()),
+                         std::max(0, d->widget->height() - m.top() - m.bottom())}
+                  : RECT{0, 0, 0, 0};
 }
 void CWnd::ClientToScreen(LPPOINT pt) const {
   if (!pt || !d->widget) return;

@@ -4,6 +4,7 @@
 #include "platform/App.h"
 #include "platform/Controls.h"
 #include "platform/Input.h"
+#include "platform/Services.h"
 
 namespace {
 
@@ -91,6 +92,52 @@ TEST(NativeEdit, ASubclassFiltersCharactersBeforeTheControlSeesThem) {
   platform::InjectKey(VK_LEFT);
   platform::InjectText("9");
   EXPECT_EQ(edit.GetWindowText(), "1293");
+}
+
+TEST(NativeEdit, SkinnedFrameInsetsAndReflectedColours) {
+  struct SkinEdit : CEdit {
+    CBrush bk{RGB(255, 255, 0)};
+    int colourQueries = 0;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+      if (msg == WM_NCCALCSIZE) {
+        auto* rc = reinterpret_cast<RECT*>(lp);
+        rc->left += 6;
+        rc->top += 3;
+        rc->right -= 2;
+        rc->bottom -= 3;
+        return Default();
+      }
+      if (msg == OCM__BASE + WM_CTLCOLOREDIT) {
+        ++colourQueries;
+        reinterpret_cast<CDC*>(wp)->SetTextColor(RGB(0, 0, 160));
+        return reinterpret_cast<LRESULT>(&bk);
+      }
+      if (msg == WM_PAINT) {
+        Default();
+        CWindowDC dc(this);
+        CRect rc;
+        GetWindowRect(&rc);
+        CRect frame(0, 0, rc.Width(), rc.Height());
+        CBrush red(RGB(255, 0, 0));
+        dc.FrameRect(&frame, &red);
+        return 0;
+      }
+      return CEdit::WindowProc(msg, wp, lp);
+    }
+  };
+  Parent p;
+  SkinEdit edit;
+  ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(20, 20, 120, 44), &p, 11));
+  CRect client;
+  platform::ProcessPendingEvents();
+  edit.GetClientRect(&client);
+  EXPECT_EQ(client, CRect(0, 0, 92, 18));
+  CBitmap shot;
+  ASSERT_TRUE(platform::CaptureWindow(&p, shot));
+  EXPECT_EQ(shot.GetPixel(20, 20), RGB(255, 0, 0));    // the frame at the window's corner
+  EXPECT_EQ(shot.GetPixel(119, 43), RGB(255, 0, 0));
+  EXPECT_EQ(shot.GetPixel(100, 32), RGB(255, 255, 0)); // the background from the brush
+  EXPECT_GT(edit.colourQueries, 0);
 }
 
 TEST(NativeControls, ComboListProgressScrollAndDates) {
