@@ -179,6 +179,7 @@ HWND RegisterWindow(CWnd* wnd);
 void UnregisterWindow(HWND h);
 void SetFocusWnd(CWnd* wnd);            // our focus bookkeeping with WM_KILLFOCUS/WM_SETFOCUS
 void OnWindowDestroyed(CWnd* wnd);
+void QueryMinMax(CWnd* wnd);
 UINT KeyToVk(int qtKey, Qt::KeyboardModifiers mods);
 int VkToQtKey(UINT vk);
 void UpdateKeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);

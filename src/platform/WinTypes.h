@@ -84,6 +84,20 @@ struct CREATESTRUCT {
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
 
+struct MINMAXINFO {
+  POINT ptReserved;
+  POINT ptMaxSize;
+  POINT ptMaxPosition;
+  POINT ptMinTrackSize;
+  POINT ptMaxTrackSize;
+};
+struct WINDOWPOS {
+  HWND hwnd;
+  HWND hwndInsertAfter;
+  int x, y, cx, cy;
+  UINT flags;
+};
+
 struct TRACKMOUSEEVENT {
   DWORD cbSize;
   DWORD dwFlags;

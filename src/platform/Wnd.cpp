@@ -274,6 +274,32 @@ bool Hook::Key(QKeyEvent* ke) {
   return true;
 }
 
+// Top-level windows are asked for their size limits; positive track sizes become the
+// widget's minimum and maximum.
+void QueryMinMax(CWnd* wnd) {
+  QWidget* w = wnd->d->widget;
+  if (!w || !w->isWindow()) return;
+  RECT work;
+  SystemParametersWorkArea(&work);
+  MINMAXINFO mmi{};
+  mmi.ptMaxSize = POINT{work.right - work.left, work.bottom - work.top};
+  mmi.ptMaxPosition = POINT{work.left, work.top};
+  mmi.ptMinTrackSize = POINT{1, 1};
+  mmi.ptMaxTrackSize = POINT{QWIDGETSIZE_MAX, QWIDGETSIZE_MAX};
+  auto alive = wnd->d->alive;
+  Dispatch(wnd, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+  if (!*alive || !wnd->d->widget) return;
+  w->setMinimumSize(std::max<int>(0, mmi.ptMinTrackSize.x), std::max<int>(0, mmi.ptMinTrackSize.y));
+  w->setMaximumSize(mmi.ptMaxTrackSize.x > 0 ? std::min<int>(mmi.ptMaxTrackSize.x, QWIDGETSIZE_MAX) : QWIDGETSIZE_MAX,
+                    mmi.ptMaxTrackSize.y > 0 ? std::min<int>(mmi.ptMaxTrackSize.y, QWIDGETSIZE_MAX) : QWIDGETSIZE_MAX);
+}
+
+static void SendPosChanged(CWnd* wnd) {
+  QWidget* w = wnd->d->widget;
+  WINDOWPOS wp{wnd->m_hWnd, nullptr, w->x(), w->y(), w->width(), w->height(), 0};
+  Dispatch(wnd, WM_WINDOWPOSCHANGED, 0, (LPARAM)&wp);
+}
+
 // Non-client insets of a native control: what WM_NCCALCSIZE takes off the window
 // rectangle becomes the widget's content margins.
 static void NativeNcCalc(CWnd* wnd) {
@@ -392,11 +418,22 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
         d->invalid += QRect(QPoint(0, 0), re->size());
         d->erase = true;
       }
+      SendPosChanged(wnd);
+      if (!*alive || !d->widget) return true;
       UINT kind = d->widget->isMaximized() ? SIZE_MAXIMIZED : d->widget->isMinimized() ? SIZE_MINIMIZED : SIZE_RESTORED;
       Dispatch(wnd, WM_SIZE, kind, MAKELPARAM(re->size().width(), re->size().height()));
       return false;
     }
     case QEvent::Move: {
+      if (d->widget->isWindow()) {
+        // the frame has moved already: the rectangle carried is where it is now
+        RECT rc;
+        wnd->GetWindowRect(&rc);
+        Dispatch(wnd, WM_MOVING, 0, (LPARAM)&rc);
+        if (!*alive || !d->widget) return true;
+      }
+      SendPosChanged(wnd);
+      if (!*alive || !d->widget) return true;
       QPoint p = d->widget->pos();
       Dispatch(wnd, WM_MOVE, 0, MAKELPARAM(p.x(), p.y()));
       return false;
@@ -520,6 +557,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char*, const char* name, DWORD style, c
   if (style & WS_DISABLED) w->setEnabled(false);
 
   auto alive = d->alive;
+  if (!(style & WS_CHILD)) {
+    QueryMinMax(this);  // asked before WM_NCCREATE, as the classic window manager does
+    if (!*alive || !m_hWnd) return FALSE;
+  }
   if (!Dispatch(this, WM_NCCREATE, 0, (LPARAM)&cs) && *alive && m_hWnd) {
     DestroyWindow();
     return FALSE;

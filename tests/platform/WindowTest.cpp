@@ -451,6 +451,43 @@ TEST(WindowGeometry, RectsMappingStylesAndText) {
   EXPECT_FALSE(top.SetLayeredWindowAttributes(0, 128, LWA_ALPHA));
 }
 
+TEST(WindowGeometry, SizeLimitsAndMovesAreReported) {
+  struct Limited : CWnd {
+    std::vector<UINT> log;
+    RECT moving{};
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+      if (msg == WM_GETMINMAXINFO) {
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        mmi->ptMinTrackSize = POINT{120, 90};
+        mmi->ptMaxTrackSize = POINT{400, 300};
+      }
+      if (msg == WM_MOVING) moving = *reinterpret_cast<RECT*>(lp);
+      if (msg == WM_GETMINMAXINFO || msg == WM_MOVING || msg == WM_WINDOWPOSCHANGED || msg == WM_MOVE)
+        log.push_back(msg);
+      return CWnd::WindowProc(msg, wp, lp);
+    }
+  } w;
+  ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 50, 50), nullptr, 0));
+  ASSERT_FALSE(w.log.empty());
+  EXPECT_EQ(w.log[0], (UINT)WM_GETMINMAXINFO);
+  CRect rc;
+  w.GetClientRect(&rc);
+  EXPECT_EQ(rc.Size(), CSize(120, 90));  // raised to the minimum
+  w.MoveWindow(10, 20, 1000, 1000);
+  w.GetClientRect(&rc);
+  EXPECT_EQ(rc.Size(), CSize(400, 300));  // held to the maximum
+  platform::ProcessPendingEvents();
+  w.log.clear();
+  w.MoveWindow(30, 40, 200, 100);
+  platform::ProcessPendingEvents();
+  auto at = [&](UINT m) { return std::find(w.log.begin(), w.log.end(), m) - w.log.begin(); };
+  ASSERT_LT(at(WM_MOVING), (long)w.log.size());
+  EXPECT_LT(at(WM_MOVING), at(WM_MOVE));
+  EXPECT_LT(at(WM_WINDOWPOSCHANGED), at(WM_MOVE));
+  EXPECT_EQ(w.moving.left, 30);
+  EXPECT_EQ(w.moving.top, 40);
+}
+
 TEST(WindowGeometry, LayeredWindowShowsItsPerPixelAlphaPicture) {
   CWnd w;
   ASSERT_TRUE(w.CreateEx(WS_EX_LAYERED, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 10, 10), nullptr, 0));
