@@ -133,3 +133,69 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
 }
 
 } // namespace
+
+namespace {
+
+TEST(EndToEnd, BrokenHistoryDownloadsLeaveTheBlockFilesAsTheyWere)
+{
+    TestLoop();
+    CScratchHome home;
+    uint32_t year = GetAppInfo()->GetToday() / 10000;
+    auto request = [&](const char* code, bool wait) {
+        auto series = GetDataCenter()->GetPool().GetDayData(3, CIndSecuCode(code[0] == '6' ? 1 : 2, code), 1);
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        static int owner;
+        series->RequestHistory({year}, 240, year * 10000 + 9999, true, OwnerTag(&owner), [done] { *done = true; });
+        if (wait)
+            WaitUntil([&] { return done->load(); });
+        return series;
+    };
+    auto count = [](const std::shared_ptr<CDayData>& series) {
+        CReadGuard lock(series->GetGuard());
+        return size_t(series->GetRawBars().GetSize());
+    };
+    size_t held = 0;
+    {
+        CServerProcess server;
+        CMarketLink link({{"127.0.0.1", server.Port()}}, TestLoop());
+        link.Connect("127.0.0.1", server.Port());
+        ASSERT_TRUE(WaitUntil([&] { return home.Count(UM_CODELIST_READY) == 1; }));
+        held = count(request("600000", true));
+        ASSERT_GT(held, 0u);
+        GetDataCenter()->GetPool().Clear();
+        link.Stop();
+    }
+    const auto fileBefore = ReadFile(home.Path() / "Data" / "mk1.dat");
+
+    for (const char* fault : {"cut-download", "overrun-chunk"}) {
+        SCOPED_TRACE(fault);
+        CServerProcess server({"--fault", fault});
+        size_t parsed = home.Count(UM_CODELIST_READY);
+        CMarketLink link({{"127.0.0.1", server.Port()}}, TestLoop());
+        link.Connect("127.0.0.1", server.Port());
+        // The tables are held and current: one-message answers that the fault leaves alone.
+        ASSERT_TRUE(WaitUntil([&] { return home.Count(UM_CODELIST_READY) > parsed; }));
+        auto broken = request("000858", false);
+        ASSERT_FALSE(server.WaitForLine("10801 2:000858").empty());
+        if (std::string(fault) == "cut-download") {
+            // The server closed the connection; the client logs in again.
+            ASSERT_TRUE(WaitUntil([&] { return server.CountLines("login accepted") == 2; }));
+        }
+        // Replies are handled in order: once a later plain request has been answered, the
+        // broken download has been dealt with.
+        auto day = GetDataCenter()->GetPool().GetDayData(4, CIndSecuCode(1, "600000"), 1);
+        std::atomic<int> calls{0};
+        ASSERT_TRUE(WaitUntil([&] { return link.GetSubscriber().IsConnected(); }));
+        day->RequestUpdate(0, OwnerTag(&calls), [&calls] { ++calls; });
+        EXPECT_TRUE(WaitUntil([&] { return calls.load() == 2; }));
+        day->Unsubscribe(OwnerTag(&calls));
+        EXPECT_EQ(count(broken), 0u) << "a broken download merges nothing";
+        GetDataCenter()->GetPool().Clear();
+        EXPECT_EQ(count(request("600000", false)), held) << "what was stored before is still there";
+        GetDataCenter()->GetPool().Clear();
+        EXPECT_EQ(ReadFile(home.Path() / "Data" / "mk1.dat"), fileBefore);
+        link.Stop();
+    }
+}
+
+} // namespace
