@@ -178,3 +178,48 @@ TEST(ServerOptions, CommandLine)
 }
 
 } // namespace
+
+#include "ClientHarness.h"
+#include "TestSupport.h"
+
+#include "foundation/Buffer.h"
+#include "foundation/TextCodec.h"
+#include "marketdata/Lzhuf.h"
+
+namespace {
+
+TEST(CsvMarket, TheServerServesADataDirectory)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("tarrow-csv-serve-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "1_600000.csv") << "20240102,10,10.5,9.9,10.2,12345\n20240103,10.2,10.3,10.0,10.1,999\n";
+    std::ofstream(dir / "2_000001.csv") << "20240102,9,9.5,8.9,9.2,100\n";
+    std::ofstream(dir / "names.csv") << "1,600000,浦发银行\n";
+    CServerProcess server({"--data", dir.string()});
+    ASSERT_TRUE(server.Running());
+    CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
+    harness.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return harness.Record().CodeTables() == 1; }));
+    std::vector<uint8_t> plain;
+    {
+        std::lock_guard lock(harness.Record().m_mutex);
+        const auto& packed = harness.Record().m_codeTables[0];
+        ASSERT_TRUE(DecodeLzhuf(packed.data(), packed.size(), plain));
+    }
+    CBuffer table;
+    table.Write(plain.data(), uint32_t(plain.size()));
+    ASSERT_EQ(table.ReadUInt32(), 2u);
+    std::string code, name;
+    EXPECT_EQ(table.ReadUInt32(), 1u);
+    table.ReadString(code);
+    table.ReadString(name);
+    EXPECT_EQ(code, "600000");
+    EXPECT_EQ(AnsiToUtf8(name), "浦发银行") << "names travel in GBK";
+    EXPECT_EQ(table.ReadUInt32(), 2u);
+    table.ReadString(code);
+    table.ReadString(name);
+    EXPECT_EQ(name, "000001") << "no name given: the code";
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
