@@ -183,7 +183,9 @@ TEST(WindowTimers, IdsIncludingZeroFireRestartAndStop) {
   EXPECT_NE(w.SetTimer(0, 5), 0u);
   EXPECT_NE(w.SetTimer(7, 5), 0u);
   EXPECT_NE(w.SetTimer(7, 5), 0u);  // the same id again restarts, it does not add a timer
-  platform::PumpUntil([&] { return std::count(w.fired.begin(), w.fired.end(), 7u) >= 3; }, 3000);
+  platform::PumpUntil([&] {
+    return std::count(w.fired.begin(), w.fired.end(), 7u) >= 3 && std::count(w.fired.begin(), w.fired.end(), 0u) >= 3;
+  }, 5000);
   EXPECT_EQ(std::count(w.fired.begin(), w.fired.end(), 0u), 3);  // killed from its own handler
   EXPECT_TRUE(w.KillTimer(7));
   EXPECT_FALSE(w.KillTimer(7));
