@@ -490,6 +490,28 @@ TEST(WindowGeometry, SizeLimitsAndMovesAreReported) {
   EXPECT_EQ(w.moving.top, 40);
 }
 
+TEST(WindowGeometry, ColourKeyMakesThosePixelsSeeThrough) {
+  struct Keyed : CWnd {
+    void OnPaint() override {
+      CPaintDC dc(this);
+      CRect rc;
+      GetClientRect(&rc);
+      dc.FillSolidRect(&rc, RGB(255, 0, 255));
+      CRect box(0, 0, 10, 10);
+      dc.FillSolidRect(&box, RGB(0, 0, 200));
+    }
+  } w;
+  ASSERT_TRUE(w.CreateEx(WS_EX_LAYERED, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 20, 20), nullptr, 0));
+  CBitmap before;
+  ASSERT_TRUE(platform::CaptureWindow(&w, before));
+  EXPECT_EQ(before.GetPixel(15, 15), RGB(255, 0, 255));
+  ASSERT_TRUE(w.SetLayeredWindowAttributes(RGB(255, 0, 255), 255, LWA_COLORKEY));
+  CBitmap after;
+  ASSERT_TRUE(platform::CaptureWindow(&w, after));
+  EXPECT_EQ(after.GetPixel(5, 5), RGB(0, 0, 200));
+  EXPECT_NE(after.GetPixel(15, 15), RGB(255, 0, 255));
+}
+
 TEST(WindowGeometry, LayeredWindowShowsItsPerPixelAlphaPicture) {
   CWnd w;
   ASSERT_TRUE(w.CreateEx(WS_EX_LAYERED, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 10, 10), nullptr, 0));
