@@ -1,6 +1,7 @@
 #include "foundation/Buffer.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,17 +22,40 @@ uint32_t PageSize() {
     return page;
 }
 
-// Blocks are page-aligned and a whole number of pages, as the virtual-memory blocks this
-// buffer was designed around; small shrunken blocks still take one page.
-uint8_t* AllocateBlock(uint32_t size) {
+// Blocks are page-aligned and a whole number of pages, like the virtual-memory blocks
+// this buffer was designed around. Large blocks are anonymous mappings of their own: they
+// grow with mremap (no copy) and shrink by unmapping the consumed pages in front of the
+// contents and the unneeded ones behind them, so reading a large reply does not copy
+// what remains each time the block halves. Small blocks come from the heap.
+constexpr uint32_t kMapThreshold = 256 * 1024;
+
+bool IsMapped(uint32_t capacity) { return capacity >= kMapThreshold; }
+
+size_t BlockBytes(uint32_t capacity) {
     size_t page = PageSize();
-    size_t bytes = (static_cast<size_t>(size) + page - 1) / page * page;
-    void* p = std::aligned_alloc(page, bytes);
+    return (static_cast<size_t>(capacity) + page - 1) / page * page;
+}
+
+uint8_t* AllocateBlock(uint32_t capacity) {
+    void* p;
+    if (IsMapped(capacity)) {
+        p = ::mmap(nullptr, BlockBytes(capacity), PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) p = nullptr;
+    } else {
+        p = std::aligned_alloc(PageSize(), BlockBytes(capacity));
+    }
     if (!p) throw std::bad_alloc();
     return static_cast<uint8_t*>(p);
 }
 
-void FreeBlock(uint8_t* p) { std::free(p); }
+void FreeBlock(uint8_t* p, uint32_t capacity) {
+    if (!p) return;
+    if (IsMapped(capacity))
+        ::munmap(p, BlockBytes(capacity));
+    else
+        std::free(p);
+}
 
 // Largest block the u32 capacity can describe after doubling.
 constexpr uint64_t kMaxCapacity = 0x80000000ull;
@@ -61,7 +85,7 @@ uint32_t CBuffer::MinimumBlockSize() {
 
 CBuffer::CBuffer() { MinimumBlockSize(); }
 
-CBuffer::~CBuffer() { FreeBlock(m_pStorage); }
+CBuffer::~CBuffer() { FreeBlock(m_pStorage, m_nCapacity); }
 
 CBuffer::CBuffer(CBuffer&& other) noexcept
     : m_pStorage(other.m_pStorage),
@@ -96,7 +120,7 @@ CBuffer& CBuffer::operator=(CBuffer&& other) noexcept {
 void CBuffer::Relocate(uint32_t newCapacity) {
     uint8_t* block = AllocateBlock(newCapacity);
     if (m_nLength) std::memcpy(block, m_pStorage + m_nReadOffset, m_nLength);
-    FreeBlock(m_pStorage);
+    FreeBlock(m_pStorage, m_nCapacity);
     m_pStorage = block;
     m_nCapacity = newCapacity;
     m_nReadOffset = 0;
@@ -112,7 +136,20 @@ uint32_t CBuffer::Reserve(uint32_t total) {
     if (total > kMaxCapacity) throw std::bad_alloc();
     uint64_t size = std::max(m_nCapacity, MinimumBlockSize());
     while (size < total) size *= 2;
-    Relocate(static_cast<uint32_t>(std::min(size, kMaxCapacity)));
+    const uint32_t newCapacity = static_cast<uint32_t>(std::min(size, kMaxCapacity));
+    if (IsMapped(m_nCapacity) && IsMapped(newCapacity)) {
+        void* p = ::mremap(m_pStorage, BlockBytes(m_nCapacity), BlockBytes(newCapacity),
+                           MREMAP_MAYMOVE);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        m_pStorage = static_cast<uint8_t*>(p);
+        m_nCapacity = newCapacity;
+        if (m_nReadOffset) {
+            std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
+            m_nReadOffset = 0;
+        }
+    } else {
+        Relocate(newCapacity);
+    }
     return m_nCapacity;
 }
 
@@ -126,8 +163,31 @@ uint32_t CBuffer::Shrink(uint32_t need) {
     uint32_t newCapacity = m_nCapacity;
     while (newCapacity >= 2 * keep) newCapacity /= 2;
     if (newCapacity == m_nCapacity) return 0;
-    Relocate(newCapacity);
+    if (IsMapped(m_nCapacity) && IsMapped(newCapacity))
+        ShrinkMapped(newCapacity);
+    else
+        Relocate(newCapacity);
     return newCapacity;
+}
+
+void CBuffer::ShrinkMapped(uint32_t newCapacity) {
+    const size_t page = PageSize();
+    const size_t oldBytes = BlockBytes(m_nCapacity), newBytes = BlockBytes(newCapacity);
+    // The new block starts at the page holding the first unread byte when the contents
+    // fit in it from there; otherwise the contents move to the front of the old block.
+    size_t head = m_nReadOffset / page * page;
+    if (m_nReadOffset - head + m_nLength > newCapacity || head + newBytes > oldBytes) {
+        std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
+        m_nReadOffset = 0;
+        head = 0;
+    }
+    // A failed unmap (the kernel's mapping limit) only leaves pages unreturned.
+    if (head) ::munmap(m_pStorage, head);
+    if (head + newBytes < oldBytes)
+        ::munmap(m_pStorage + head + newBytes, oldBytes - head - newBytes);
+    m_pStorage += head;
+    m_nReadOffset -= static_cast<uint32_t>(head);
+    m_nCapacity = newCapacity;
 }
 
 uint32_t CBuffer::Read(void* dest, uint32_t n) {

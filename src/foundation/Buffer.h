@@ -30,7 +30,9 @@ public:
     // or 0 when the room behind the contents already sufficed. Throws std::bad_alloc when
     // `total` cannot be held (above 2 GB) or memory runs out.
     uint32_t Reserve(uint32_t total);
-    // Gives memory back after reads: returns the new capacity, or 0 when unchanged.
+    // Gives memory back after reads: returns the new capacity, or 0 when unchanged. The
+    // contents then start at the front of the block, or, for large blocks, within its
+    // first page.
     uint32_t Shrink(uint32_t need);
 
     // Copies n bytes out (dest may be null to skip them). Consumes them unless in peek
@@ -114,6 +116,7 @@ private:
         if (m_nCapacity >= 2 * keep) Shrink(m_nLength);
     }
     void Relocate(uint32_t newCapacity);
+    void ShrinkMapped(uint32_t newCapacity);
 
     template <class T>
     T ReadFixed() {

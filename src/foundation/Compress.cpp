@@ -169,8 +169,9 @@ int32_t CCompress::Decode() {
             ring[r] = static_cast<uint8_t>(c);
             r = (r + 1) & (N - 1);
         } else {
-            // Eight bits, of which the first d_len - 2 after them belong to the upper
-            // part's code, then six plain low bits: 9 to 14 bits in all.
+            // A position code is its first byte, which gives the upper six bits and
+            // says that d_len - 2 more bits follow, 9 to 14 bits in all; the last six
+            // of them are the position's low six bits.
             if (count < 14) refill();
             const unsigned first = static_cast<unsigned>(bits >> 56);
             const unsigned used = 8 + d_len[first] - 2;

@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -175,6 +177,42 @@ TEST(Buffer, ShrinkAfterReadHonoursFloorAndLock) {
         EXPECT_EQ(b.GetCapacity(), c.expected) << "floor " << c.floor << " locked " << c.locked;
         EXPECT_EQ(Contents(b), std::vector<uint8_t>(data.begin() + 1, data.end()));
     }
+}
+
+TEST(Buffer, LargeBufferGrowsAndShrinksKeepingContents) {
+    // Megabyte blocks grow in place and give pages back from both ends as they are read.
+    std::vector<uint8_t> data(3 * 1024 * 1024 + 123);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 31 + (i >> 12));
+    CBuffer b;
+    b.WriteUInt8(0);
+    b.Reserve(300 * 1024);
+    b.ReadUInt8();
+    // Growing with unread bytes not at the front of a large block.
+    b.m_bShrinkLocked = true;
+    b.Write(data.data(), 1000);
+    b.Read(nullptr, 500);
+    b.Write(data.data() + 1000, static_cast<uint32_t>(data.size() - 1000));
+    b.m_bShrinkLocked = false;
+    size_t consumed = 500;
+    EXPECT_EQ(b.GetCapacity(), 4u * 1024 * 1024);
+    std::vector<uint32_t> capacities;
+    for (uint32_t step : {777u, 1500000u, 400000u, 300000u, 100000u, 600000u, 190000u}) {
+        b.Read(nullptr, step);
+        consumed += step;
+        ASSERT_EQ(b.GetLength(), data.size() - consumed);
+        ASSERT_EQ(0, std::memcmp(b.GetData(), data.data() + consumed, b.GetLength()));
+        EXPECT_LT(b.GetReadOffset(), b.GetCapacity());
+        EXPECT_LE(b.GetReadOffset() + b.GetLength(), b.GetCapacity());
+        // The capacity the halving rule asks for, whatever way it was reached.
+        EXPECT_LT(b.GetCapacity(), std::max<uint64_t>(2ull * b.GetLength(), 4u * 1024 * 1024));
+        capacities.push_back(b.GetCapacity());
+    }
+    EXPECT_LT(b.GetCapacity(), 128u * 1024) << "ends on a heap block";
+    EXPECT_LT(capacities[1], 4u * 1024 * 1024);
+    // Still a working buffer after the moves.
+    b.WriteUInt32(0xA1B2C3D4);
+    b.Read(nullptr, b.GetLength() - 4);
+    EXPECT_EQ(b.ReadUInt32(), 0xA1B2C3D4u);
 }
 
 TEST(Buffer, EmptiedBufferKeepsItsBlockAndOffset) {
