@@ -167,19 +167,24 @@ uint32_t CBuffer::Shrink(uint32_t need) {
         ShrinkMapped(newCapacity);
     else
         Relocate(newCapacity);
-    return newCapacity;
+    return m_nCapacity;
 }
 
 void CBuffer::ShrinkMapped(uint32_t newCapacity) {
     const size_t page = PageSize();
-    const size_t oldBytes = BlockBytes(m_nCapacity), newBytes = BlockBytes(newCapacity);
-    // The new block starts at the page holding the first unread byte when the contents
-    // fit in it from there; otherwise the contents move to the front of the old block.
+    const size_t oldBytes = BlockBytes(m_nCapacity);
+    // The new block starts at the page holding the first unread byte, so nothing moves.
+    // Shrinks come just as the contents fall below half the block, when they barely fit
+    // the halved size: the block then keeps one page more than the halving asks.
     size_t head = m_nReadOffset / page * page;
-    if (m_nReadOffset - head + m_nLength > newCapacity || head + newBytes > oldBytes) {
+    size_t newBytes = BlockBytes(newCapacity);
+    if (m_nReadOffset - head + m_nLength > newBytes) newBytes += page;
+    if (head + newBytes > oldBytes) {
+        // Contents near the end of the block: move them to the front instead.
         std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
         m_nReadOffset = 0;
         head = 0;
+        newBytes = BlockBytes(newCapacity);
     }
     // A failed unmap (the kernel's mapping limit) only leaves pages unreturned.
     if (head) ::munmap(m_pStorage, head);
@@ -187,6 +192,7 @@ void CBuffer::ShrinkMapped(uint32_t newCapacity) {
         ::munmap(m_pStorage + head + newBytes, oldBytes - head - newBytes);
     m_pStorage += head;
     m_nReadOffset -= static_cast<uint32_t>(head);
+    if (newBytes > BlockBytes(newCapacity)) newCapacity = static_cast<uint32_t>(newBytes);
     m_nCapacity = newCapacity;
 }
 

@@ -31,8 +31,9 @@ public:
     // `total` cannot be held (above 2 GB) or memory runs out.
     uint32_t Reserve(uint32_t total);
     // Gives memory back after reads: returns the new capacity, or 0 when unchanged. The
-    // contents then start at the front of the block, or, for large blocks, within its
-    // first page.
+    // block halves until it is below twice max(need, shrink floor). Large blocks (256 KB
+    // and more) are not copied: they keep the pages around the contents, which then start
+    // within the first page, and may keep one page more than the halving gives.
     uint32_t Shrink(uint32_t need);
 
     // Copies n bytes out (dest may be null to skip them). Consumes them unless in peek

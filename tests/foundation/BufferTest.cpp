@@ -181,6 +181,7 @@ TEST(Buffer, ShrinkAfterReadHonoursFloorAndLock) {
 
 TEST(Buffer, LargeBufferGrowsAndShrinksKeepingContents) {
     // Megabyte blocks grow in place and give pages back from both ends as they are read.
+    const uint32_t page = static_cast<uint32_t>(sysconf(_SC_PAGESIZE));
     std::vector<uint8_t> data(3 * 1024 * 1024 + 123);
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 31 + (i >> 12));
     CBuffer b;
@@ -203,8 +204,8 @@ TEST(Buffer, LargeBufferGrowsAndShrinksKeepingContents) {
         ASSERT_EQ(0, std::memcmp(b.GetData(), data.data() + consumed, b.GetLength()));
         EXPECT_LT(b.GetReadOffset(), b.GetCapacity());
         EXPECT_LE(b.GetReadOffset() + b.GetLength(), b.GetCapacity());
-        // The capacity the halving rule asks for, whatever way it was reached.
-        EXPECT_LT(b.GetCapacity(), std::max<uint64_t>(2ull * b.GetLength(), 4u * 1024 * 1024));
+        // The capacity the halving rule asks for, give or take the page that spares a move.
+        EXPECT_LT(b.GetCapacity(), std::max<uint64_t>(2ull * b.GetLength() + page, 4u * 1024 * 1024));
         capacities.push_back(b.GetCapacity());
     }
     EXPECT_LT(b.GetCapacity(), 128u * 1024) << "ends on a heap block";
