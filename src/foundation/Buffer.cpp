@@ -178,7 +178,7 @@ void CBuffer::ShrinkMapped(uint32_t newCapacity) {
     // the halved size: the block then keeps one page more than the halving asks.
     size_t head = m_nReadOffset / page * page;
     size_t newBytes = BlockBytes(newCapacity);
-    if (m_nReadOffset - head + m_nLength > newBytes) newBytes += page;
+    if (m_nReadOffset - head + m_nLength > newCapacity) newBytes += page;
     if (head + newBytes > oldBytes) {
         // Contents near the end of the block: move them to the front instead.
         std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
