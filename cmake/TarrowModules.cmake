@@ -28,6 +28,8 @@ function(tarrow_add_tests)
   set(target test_${T_LABEL})
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${T_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Helpers every suite shares are included as "common/<Header>.h".
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${target} PRIVATE
     TARROW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" TARROW_BINARY_DIR="${PROJECT_BINARY_DIR}")
   # The environment goes through a launcher: a list of variables does not survive

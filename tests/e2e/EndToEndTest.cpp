@@ -17,19 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::vector<uint8_t> ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // Requests one series and waits until its reply has been merged (the notification).
 std::shared_ptr<CDayData> Fetch(int16_t type, int16_t period, bool history, int& notified)
@@ -71,7 +64,8 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
         EXPECT_NE(GetDataCenter()->FindSecurity(CIndSecuCode(2, "399001")), nullptr);
         EXPECT_GE(GetDataCenter()->GetSecurityCount(), 40u);
 
-        std::vector<uint8_t> codeFile = ReadFile(home.Path() / "code.dat");
+        const std::string codeBytes = ReadFile(home.Path() / "code.dat");
+        const std::vector<uint8_t> codeFile(codeBytes.begin(), codeBytes.end());
         ASSERT_GT(codeFile.size(), 6u);
         uint32_t length = codeFile[2] | codeFile[3] << 8 | codeFile[4] << 16 | uint32_t(codeFile[5]) << 24;
         ASSERT_EQ(codeFile.size(), 6u + length);

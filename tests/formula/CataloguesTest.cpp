@@ -6,9 +6,9 @@
 #include <tinyxml2.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "FormulaTestSupport.h"
+#include "common/ScratchDir.h"
 #include "formula/Func.h"
 #include "formula/engine/FunctionTable.h"
 #include "formula/engine/SecurityIndParam.h"
@@ -19,49 +19,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        path = fs::temp_directory_path() / ("tarrow_formula_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        fs::create_directories(path);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    std::string str() const { return path.string() + "/"; }
-    fs::path path;
-    static inline int counter = 0;
-};
-
-void WriteText(const fs::path& p, const std::string& text)
-{
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
+// The program directory as the engine takes it: ending in a slash.
+std::string Home(const ScratchDir& dir) { return dir.Path().string() + "/"; }
 
 TEST(Catalogue, ReadsWritesInNameOrderAndKeepsTheFirstOfEqualNames)
 {
-    TempDir dir;
-    WriteText(dir.path / "Sys.xml", Utf8ToAnsi(
+    ScratchDir dir;
+    WriteFile(dir.File("Sys.xml"), Utf8ToAnsi(
         "<?xml version=\"1.0\" encoding=\"gb2312\"?><IndClass>"
         "<IndItem Name=\"ZZ\" Desc=\"末\"><Formula>X:C;</Formula></IndItem>"
         "<Other Name=\"NO\"/>"
         "<IndItem Name=\"AA\" Desc=\"首\"><Param Name=\"N\" Min=\"1\" Max=\"9\" Def=\"3\"/><Formula>X:MA(C,N);</Formula></IndItem>"
         "<IndItem Name=\"ZZ\" Desc=\"重复\"><Formula>Y:O;</Formula></IndItem></IndClass>"));
     CYBIndClass cat;
-    cat.Read((dir.path / "Sys.xml").string());
+    cat.Read(dir.File("Sys.xml"));
     ASSERT_EQ(cat.GetSize(), 2);
     EXPECT_EQ(cat.GetAt(0).m_strName, "AA");
     EXPECT_EQ(cat.GetAt(0).m_strDesc, "首");
     EXPECT_EQ(cat.GetAt(1).m_strFormula, "X:C;");
-    ASSERT_TRUE(cat.Write((dir.path / "out.xml").string()));
+    ASSERT_TRUE(cat.Write(dir.File("out.xml")));
 
-    std::ifstream in(dir.path / "out.xml", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::string bytes = ReadFile(dir.File("out.xml"));
     EXPECT_NE(bytes.find("encoding=\"gb2312\""), std::string::npos);
     EXPECT_NE(bytes.find(Utf8ToAnsi("首")), std::string::npos);  // GBK on disk
 
     CYBIndClass again;
-    again.Read((dir.path / "out.xml").string());
+    again.Read(dir.File("out.xml"));
     ASSERT_EQ(again.GetSize(), 2);
     EXPECT_EQ(again.GetAt(0).m_aParams.at(0).m_dDefault, 3);
     EXPECT_EQ(again.GetAt(0).m_aParams.at(0).m_dMax, 9);
@@ -70,13 +53,13 @@ TEST(Catalogue, ReadsWritesInNameOrderAndKeepsTheFirstOfEqualNames)
 
 TEST(Catalogue, MissingFileLeavesItEmptyAndWritesAnEmptyCatalogue)
 {
-    TempDir dir;
+    ScratchDir dir;
     CYBIndClass cat;
-    cat.Read((dir.path / "none.xml").string());
+    cat.Read(dir.File("none.xml"));
     EXPECT_EQ(cat.GetSize(), 0);
-    ASSERT_TRUE(cat.Write((dir.path / "empty.xml").string()));
+    ASSERT_TRUE(cat.Write(dir.File("empty.xml")));
     tinyxml2::XMLDocument doc;
-    ASSERT_EQ(doc.LoadFile((dir.path / "empty.xml").c_str()), tinyxml2::XML_SUCCESS);
+    ASSERT_EQ(doc.LoadFile(dir.File("empty.xml").c_str()), tinyxml2::XML_SUCCESS);
     ASSERT_NE(doc.RootElement(), nullptr);
     EXPECT_STREQ(doc.RootElement()->Name(), "IndClass");
     EXPECT_EQ(doc.RootElement()->FirstChildElement(), nullptr);
@@ -162,15 +145,15 @@ TEST(FunctionCatalogue, LoadsShippedFileWithGroups)
 
 TEST(FunctionCatalogue, NamesAreCaseSensitiveGroupsAreNotAndReloadOnlyAdds)
 {
-    TempDir dir;
-    WriteText(dir.path / "Func.xml",
+    ScratchDir dir;
+    WriteFile(dir.File("Func.xml"),
               "<?xml version=\"1.0\" encoding=\"utf-8\"?><R>"
               "<FuncItem FuncName=\"ma\" FuncGroup=\"引用函数\"/>"
               "<FuncItem FuncName=\"MA\" FuncRemark=\"均线\" FuncGroup=\"引用函数\"/>"
               "<FuncItem FuncName=\"MA\" FuncRemark=\"dup\"/>"
               "<FuncItem FuncName=\"ODD\" FuncGroup=\"none\"/></R>");
     GetFuncCatalogue().clear();
-    CFunc::LoadFunctions(dir.str());
+    CFunc::LoadFunctions(Home(dir));
     auto& cat = GetFuncCatalogue();
     ASSERT_EQ(cat.GetSize(), 3);
     EXPECT_EQ(cat[0].m_strName, "MA");
@@ -180,15 +163,15 @@ TEST(FunctionCatalogue, NamesAreCaseSensitiveGroupsAreNotAndReloadOnlyAdds)
     for (int g = 1; g < 13; ++g)
         listed += GetFunctionsOfGroup(g).size();
     EXPECT_EQ(listed, 2u);  // "ODD" only under all functions
-    CFunc::LoadFunctions(dir.str());
+    CFunc::LoadFunctions(Home(dir));
     EXPECT_EQ(cat.GetSize(), 3);
     GetFuncCatalogue().clear();
 }
 
 TEST(ParameterFiles, ParAndExpRoundTrip)
 {
-    TempDir dir;
-    SecurityIndParam::s_strProgramDir = dir.str();
+    ScratchDir dir;
+    SecurityIndParam::s_strProgramDir = Home(dir);
     {
         SecurityIndParam set(CIndSecuCode(1, "600000"));
         set.AcquireParams();
@@ -215,8 +198,7 @@ TEST(ParameterFiles, ParAndExpRoundTrip)
         set.ReleaseExps();
         EXPECT_EQ(set.m_bParamsChanged, 0);
     }
-    std::ifstream in(dir.path / "Self/sh/Tool/600000.par", std::ios::binary);
-    std::string par((std::istreambuf_iterator<char>(in)), {});
+    std::string par = ReadFile(dir.File("Self/sh/Tool/600000.par"));
     EXPECT_NE(par.find("encoding=\"gb2312\""), std::string::npos);
     EXPECT_NE(par.find("fParam=\"0.5\""), std::string::npos);
     EXPECT_NE(par.find("fParam=\"12\""), std::string::npos);
@@ -240,15 +222,15 @@ TEST(ParameterFiles, ParAndExpRoundTrip)
 
 TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZero)
 {
-    TempDir dir;
-    SecurityIndParam::s_strProgramDir = dir.str();
-    WriteText(dir.path / "Self/Tool/X1.par",
+    ScratchDir dir;
+    SecurityIndParam::s_strProgramDir = Home(dir);
+    WriteFile(dir.File("Self/Tool/X1.par"),
               "<?xml version=\"1.0\" encoding=\"gb2312\"?><IndPar>"
               "<Parv Class=\"0\" Ind=\"MA\" Param=\"M1\" DataType=\"4\" pe=\"1\" fParam=\"7\"/>"
               "<Parv Class=\"0\" Ind=\"MA\" Param=\"M1\" DataType=\"4\" pe=\"1\" fParam=\"8\"/>"
               "<Parv Ind=\"MA\" Param=\"M2\" fParam=\"abc\"/></IndPar>");
     SecurityIndParam set(CIndSecuCode(5, "X1"));  // another market: no market part in the path
-    EXPECT_EQ(set.ParamFilePath(), dir.str() + "Self//Tool/X1.par");
+    EXPECT_EQ(set.ParamFilePath(), Home(dir) + "Self//Tool/X1.par");
     set.AcquireParams();
     set.AcquireParams();
     EXPECT_EQ(set.m_nParamUse, 2);
@@ -259,7 +241,7 @@ TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZ
     set.ReleaseParams();
     set.ReleaseParams();
     EXPECT_EQ(set.m_nParamUse, 0);
-    EXPECT_FALSE(fs::exists(dir.path / "Self/Tool/X1.par.tmp"));
+    EXPECT_FALSE(fs::exists(dir.File("Self/Tool/X1.par.tmp")));
     SecurityIndParam::s_strProgramDir.clear();
 }
 
@@ -269,8 +251,8 @@ namespace {
 
 TEST(Binding, StoredParametersReachTheEvaluationAndCountsStayBalanced)
 {
-    TempDir dir;
-    SecurityIndParam::s_strProgramDir = dir.str();
+    ScratchDir dir;
+    SecurityIndParam::s_strProgramDir = Home(dir);
     EnsureSetUp();
     FakeMarket market;
     SecurityIndParam a(CIndSecuCode(1, "600000")), b(CIndSecuCode(1, "600001"));
@@ -301,7 +283,7 @@ TEST(Binding, StoredParametersReachTheEvaluationAndCountsStayBalanced)
     BindIndicatorSecurity(CIndSecuCode(1, "600001"), ind);
     EXPECT_EQ(a.m_nParamUse, 0);
     EXPECT_EQ(a.m_bParamsChanged, 0);
-    EXPECT_TRUE(fs::exists(dir.path / "Self/sh/Tool/600000.par"));
+    EXPECT_TRUE(fs::exists(dir.File("Self/sh/Tool/600000.par")));
     EXPECT_EQ(b.m_nParamUse, 1);
     UnbindIndicatorSecurity(ind);
     EXPECT_EQ(b.m_nParamUse, 0);
@@ -372,23 +354,23 @@ namespace {
 
 TEST(Catalogue, DamagedFilesAreKeptAsideBeforeTheyCouldBeOverwritten)
 {
-    TempDir dir;
-    WriteText(dir.path / "Sys.xml", "<?xml version=\"1.0\"?><IndClass><IndItem Name=\"A\">");
+    ScratchDir dir;
+    WriteFile(dir.File("Sys.xml"), "<?xml version=\"1.0\"?><IndClass><IndItem Name=\"A\">");
     CYBIndClass cat;
-    cat.Read((dir.path / "Sys.xml").string());
+    cat.Read(dir.File("Sys.xml"));
     EXPECT_EQ(cat.GetSize(), 0);
-    EXPECT_FALSE(fs::exists(dir.path / "Sys.xml"));
+    EXPECT_FALSE(fs::exists(dir.File("Sys.xml")));
     int aside = 0;
-    for (const auto& e : fs::directory_iterator(dir.path))
+    for (const auto& e : fs::directory_iterator(dir.Path()))
         aside += e.path().filename().string().rfind("Sys.xml.bad-", 0) == 0;
     EXPECT_EQ(aside, 1);
 
-    SecurityIndParam::s_strProgramDir = dir.str();
-    WriteText(dir.path / "Self/sz/Tool/000001.par", "<IndPar><Parv");
+    SecurityIndParam::s_strProgramDir = Home(dir);
+    WriteFile(dir.File("Self/sz/Tool/000001.par"), "<IndPar><Parv");
     SecurityIndParam set(CIndSecuCode(2, "000001"));
     set.AcquireParams();
     EXPECT_EQ(set.m_aParams.GetSize(), 0);
-    EXPECT_FALSE(fs::exists(dir.path / "Self/sz/Tool/000001.par"));
+    EXPECT_FALSE(fs::exists(dir.File("Self/sz/Tool/000001.par")));
     SecurityIndParam::s_strProgramDir.clear();
 }
 
@@ -398,9 +380,9 @@ namespace {
 
 TEST(FunctionCatalogue, MissingFileLeavesItEmpty)
 {
-    TempDir dir;
+    ScratchDir dir;
     GetFuncCatalogue().clear();
-    CFunc::LoadFunctions(dir.str());
+    CFunc::LoadFunctions(Home(dir));
     EXPECT_EQ(GetFuncCatalogue().GetSize(), 0);
     EXPECT_TRUE(GetFunctionsOfGroup(0).empty());
 }

@@ -5,7 +5,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "TempDir.h"
+#include "common/ScratchDir.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/XmlFile.h"
 
@@ -38,59 +38,59 @@ private:
 }  // namespace
 
 TEST(AtomicFile, WritesNewFileCreatingParentDirectories) {
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("a/b/c.txt");
     std::string error;
     ASSERT_TRUE(WriteFileAtomic(path, "hello", &error)) << error;
-    EXPECT_EQ(ReadFileText(path), "hello");
+    EXPECT_EQ(ReadFile(path), "hello");
     EXPECT_EQ(CountEntries(dir.File("a/b")), 1u) << "temporary file left behind";
 }
 
 TEST(AtomicFile, ReplacesContentsAndKeepsMode) {
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("x.dat");
-    WriteFileText(path, "old contents that are longer");
+    WriteFile(path, "old contents that are longer");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(WriteFileAtomic(path, std::string("new\0bytes", 9)));
-    EXPECT_EQ(ReadFileText(path), std::string("new\0bytes", 9));
+    EXPECT_EQ(ReadFile(path), std::string("new\0bytes", 9));
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(AtomicFile, FailedWriteLeavesOldFileAndNoTemporary) {
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("keep.xml");
-    WriteFileText(path, "<old/>");
+    WriteFile(path, "<old/>");
     std::string error;
     {
         FileSizeLimit limit(16);
         EXPECT_FALSE(WriteFileAtomic(path, std::string(4096, 'x'), &error));
     }
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadFileText(path), "<old/>");
-    EXPECT_EQ(CountEntries(dir.Path()), 1u);
+    EXPECT_EQ(ReadFile(path), "<old/>");
+    EXPECT_EQ(CountEntries(dir.Path().string()), 1u);
 }
 
 TEST(AtomicFile, KeepAsideRenamesDamagedFileWithoutClobbering) {
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("cfg.xml");
     EXPECT_EQ(KeepAside(path), "") << "missing file";
-    WriteFileText(path, "first");
+    WriteFile(path, "first");
     std::string first = KeepAside(path);
     ASSERT_FALSE(first.empty());
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(ReadFileText(first), "first");
+    EXPECT_EQ(ReadFile(first), "first");
     EXPECT_NE(first.find("cfg.xml.bad-"), std::string::npos);
-    WriteFileText(path, "second");
+    WriteFile(path, "second");
     std::string second = KeepAside(path);
     ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second);
-    EXPECT_EQ(ReadFileText(first), "first");
-    EXPECT_EQ(ReadFileText(second), "second");
+    EXPECT_EQ(ReadFile(first), "first");
+    EXPECT_EQ(ReadFile(second), "second");
 }
 
 TEST(XmlFile, Gb2312DeclaredFileRoundTripsAsGbkOnDisk) {
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("t.xml");
     tinyxml2::XMLDocument doc;
     AddXmlDeclaration(doc);
@@ -100,7 +100,7 @@ TEST(XmlFile, Gb2312DeclaredFileRoundTripsAsGbkOnDisk) {
     root->SetAttribute("note", "a😀b&c");  // no GBK form: kept as a character reference
     ASSERT_TRUE(SaveXmlFile(doc, path));
 
-    std::string bytes = ReadFileText(path);
+    std::string bytes = ReadFile(path);
     EXPECT_NE(bytes.find("encoding=\"gb2312\""), std::string::npos);
     EXPECT_NE(bytes.find("\xC6\xD6\xB7\xA2\xD2\xF8\xD0\xD0"), std::string::npos) << "GBK bytes";
     EXPECT_EQ(bytes.find("浦发"), std::string::npos) << "no UTF-8 on disk";
@@ -112,17 +112,17 @@ TEST(XmlFile, Gb2312DeclaredFileRoundTripsAsGbkOnDisk) {
 }
 
 TEST(XmlFile, Utf8FileStaysUtf8AndBadFilesAreReported) {
-    TempDir dir;
+    ScratchDir dir;
     std::string path = dir.File("u.xml");
-    WriteFileText(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"涨\"/>");
+    WriteFile(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"涨\"/>");
     tinyxml2::XMLDocument doc;
     ASSERT_EQ(LoadXmlFile(doc, path), XmlLoadResult::Ok);
     EXPECT_STREQ(doc.RootElement()->Attribute("a"), "涨");
     ASSERT_TRUE(SaveXmlFile(doc, path));
-    EXPECT_NE(ReadFileText(path).find("涨"), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("涨"), std::string::npos);
 
     EXPECT_EQ(LoadXmlFile(doc, dir.File("none.xml")), XmlLoadResult::Missing);
-    WriteFileText(path, "<r><unclosed></r>");
+    WriteFile(path, "<r><unclosed></r>");
     EXPECT_EQ(LoadXmlFile(doc, path), XmlLoadResult::Damaged);
     EXPECT_EQ(doc.RootElement(), nullptr);
 }

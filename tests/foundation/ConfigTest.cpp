@@ -4,7 +4,7 @@
 
 #include <csignal>
 
-#include "TempDir.h"
+#include "common/ScratchDir.h"
 #include "foundation/Config.h"
 
 namespace {
@@ -13,7 +13,7 @@ class ConfigTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetConfig(); }
     void TearDown() override { ResetConfig(); }
-    TempDir dir{true};  // appconfig.xml is relative to the current directory
+    ScratchDir dir{ScratchDir::Enter};  // appconfig.xml is relative to the current directory
 };
 
 }  // namespace
@@ -24,11 +24,11 @@ TEST_F(ConfigTest, MissingFileReadsDefaultsAndWritesNothing) {
     EXPECT_EQ(GetConfigString("system", "host", "address", "dflt"), "dflt");
     SetConfigInt("system", "host", "port", 1, true);
     EXPECT_EQ(GetConfigInt("system", "host", "port", 7709), 7709);
-    EXPECT_TRUE(ReadFileText("appconfig.xml").empty());
+    EXPECT_TRUE(ReadFile("appconfig.xml").empty());
 }
 
 TEST_F(ConfigTest, DefaultCoversOnlyMissingElements) {
-    WriteFileText("appconfig.xml",
+    WriteFile("appconfig.xml",
                   "<config><system><host address=\"a.b\" port=\"x1\"/></system></config>");
     ASSERT_TRUE(LoadConfig());
     EXPECT_EQ(GetConfigInt("system", "host", "rempwd", 5), 0) << "element there, attribute not";
@@ -40,12 +40,12 @@ TEST_F(ConfigTest, DefaultCoversOnlyMissingElements) {
 }
 
 TEST_F(ConfigTest, WriteCreatesSectionThenKeyAtTheEndAndSavesBatches) {
-    WriteFileText("appconfig.xml",
+    WriteFile("appconfig.xml",
                   "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>");
     ASSERT_TRUE(LoadConfig());
     SetConfigInt("self", "freqPeriod", "size", 2, false);
     SetConfigString("system", "host", "username", "张三", false);
-    EXPECT_NE(ReadFileText("appconfig.xml").find("<system/>"), std::string::npos)
+    EXPECT_NE(ReadFile("appconfig.xml").find("<system/>"), std::string::npos)
         << "nothing saved before the flagged write";
     SetConfigInt("self", "freqPeriod", "p1", 65540, true);
 
@@ -72,7 +72,7 @@ TEST_F(ConfigTest, WriteCreatesSectionThenKeyAtTheEndAndSavesBatches) {
 
 TEST_F(ConfigTest, FailedSaveKeepsOldFileAndNewValuesInMemory) {
     const std::string original = "<config><system><host port=\"1\"/></system></config>";
-    WriteFileText("appconfig.xml", original);
+    WriteFile("appconfig.xml", original);
     ASSERT_TRUE(LoadConfig());
     {
         std::signal(SIGXFSZ, SIG_IGN);
@@ -84,13 +84,13 @@ TEST_F(ConfigTest, FailedSaveKeepsOldFileAndNewValuesInMemory) {
         SetConfigString("system", "host", "address", std::string(500, 'h'), true);
         setrlimit(RLIMIT_FSIZE, &saved);
     }
-    EXPECT_EQ(ReadFileText("appconfig.xml"), original);
+    EXPECT_EQ(ReadFile("appconfig.xml"), original);
     EXPECT_EQ(GetConfigString("system", "host", "address", ""), std::string(500, 'h'));
 }
 
 TEST_F(ConfigTest, DamagedFileIsNeverOverwritten) {
-    WriteFileText("appconfig.xml", "<config><system>");
+    WriteFile("appconfig.xml", "<config><system>");
     EXPECT_FALSE(LoadConfig());
     SetConfigInt("system", "host", "port", 9, true);
-    EXPECT_EQ(ReadFileText("appconfig.xml"), "<config><system>");
+    EXPECT_EQ(ReadFile("appconfig.xml"), "<config><system>");
 }

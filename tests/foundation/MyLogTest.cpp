@@ -2,17 +2,17 @@
 
 #include <filesystem>
 
-#include "TempDir.h"
+#include "common/ScratchDir.h"
 #include "foundation/MyLog.h"
 
 namespace {
 
 class MyLogTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetLogDirectory(dir.Path()); }
+    void SetUp() override { SetLogDirectory(dir.Path().string()); }
     void TearDown() override { SetLogDirectory(""); }
-    std::string LogText() { return ReadFileText(dir.File("log.txt")); }
-    TempDir dir;
+    std::string LogText() { return ReadFile(dir.File("log.txt")); }
+    ScratchDir dir;
 };
 
 }  // namespace
@@ -30,7 +30,7 @@ TEST_F(MyLogTest, WithoutMarkerNothingIsWritten) {
 TEST_F(MyLogTest, MarkerSwitchesLoggingAtOnceOneCrLfLinePerCall) {
     CMyLog log;
     log.Open(LogFilePath("log.txt"));
-    WriteFileText(dir.File("log.dat"), "");
+    WriteFile(dir.File("log.dat"), "");
     EXPECT_TRUE(IsLogEnabled());
     EXPECT_EQ(log.WriteLog("%s %d", "CommonVar::Init", 12), 1);
     EXPECT_EQ(log.WriteLog("%s %d", "CMainFrame::OnLogin", 40), 1);
@@ -40,7 +40,7 @@ TEST_F(MyLogTest, MarkerSwitchesLoggingAtOnceOneCrLfLinePerCall) {
 }
 
 TEST_F(MyLogTest, LongMessageIsCutTo259Characters) {
-    WriteFileText(dir.File("log.dat"), "");
+    WriteFile(dir.File("log.dat"), "");
     CMyLog log;
     log.Open(LogFilePath("log.txt"));
     std::string longText(300, 'x');
@@ -67,7 +67,7 @@ TEST_F(MyLogTest, BacklogReachesFileOnlyWhenFlushedOrDestroyed) {
 }
 
 TEST_F(MyLogTest, BeforeOpenAndAfterCloseNothingHappens) {
-    WriteFileText(dir.File("log.dat"), "");
+    WriteFile(dir.File("log.dat"), "");
     CMyLog log;
     EXPECT_EQ(log.WriteLog("early %d", 1), 1);
     log.Open(LogFilePath("log.txt"));

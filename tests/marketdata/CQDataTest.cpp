@@ -61,7 +61,7 @@ TEST_F(CQDataTest, ParseKeepsOneEventPerKeyAndDropsOtherMarkets) {
 }
 
 TEST_F(CQDataTest, FileRoundTripAndDamage) {
-    std::string path = m_dir / "cq.dat";
+    std::string path = m_dir.File("cq.dat");
     CAllCQData table;
     EXPECT_FALSE(table.Load(path));  // missing: empty
     EXPECT_EQ(table.GetEventCount(), 0u);

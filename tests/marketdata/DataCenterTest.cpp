@@ -42,7 +42,7 @@ TEST_F(DataCenterTest, RandomPickEndsWhenTheCurrentIsTheOnlyCandidate) {
 }
 
 TEST_F(DataCenterTest, FrequentPeriodsFromTheConfiguration) {
-    std::string path = m_dir / "appconfig.xml";
+    std::string path = m_dir.File("appconfig.xml");
     auto load = [&](const char* freq) {
         std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<system><self>" << freq
                             << "</self></system>\n";

@@ -9,7 +9,7 @@
 #include <map>
 #include <random>
 
-#include "TestDir.h"
+#include "common/ScratchDir.h"
 
 namespace {
 constexpr uint32_t kDayBlock = 12800;
@@ -62,8 +62,8 @@ struct DayFile {
 }  // namespace
 
 TEST(DataFile, NewDayFileHasTheHeaderLayout) {
-    TestDir dir;
-    std::string path = dir / "day.dat";
+    ScratchDir dir;
+    std::string path = dir.File("day.dat");
     CDataFile f(32, 399, kDayBlock);
     ASSERT_TRUE(f.Open(path));
     EXPECT_EQ(std::filesystem::file_size(path), 253u * 12800 + 1);
@@ -81,8 +81,8 @@ TEST(DataFile, NewDayFileHasTheHeaderLayout) {
 TEST(DataFile, ReadsAFileBuiltByteByByte) {
     // One security, market 1 code "600000", three records in block 253 and two in 254,
     // with a store of three records per block.
-    TestDir dir;
-    std::string path = dir / "tiny.dat";
+    ScratchDir dir;
+    std::string path = dir.File("tiny.dat");
     const uint32_t block = 4096, rpb = 3;
     const uint32_t headerBlocks = (block + CDataFile::kHeaderSize - 1) / block;
     std::vector<uint8_t> bytes(size_t(headerBlocks + 2) * block + 1, 0);
@@ -123,8 +123,8 @@ TEST(DataFile, ReadsAFileBuiltByteByByte) {
 }
 
 TEST(DataFile, AppendsAcrossBlockBoundaries) {
-    TestDir dir;
-    std::string path = dir / "day.dat";
+    ScratchDir dir;
+    std::string path = dir.File("day.dat");
     {
         CDataFile f(32, 399, kDayBlock);
         ASSERT_TRUE(f.Open(path));
@@ -146,9 +146,9 @@ TEST(DataFile, AppendsAcrossBlockBoundaries) {
 TEST(DataFile, AppendAfterAFullBlockStartsANewBlock) {
     // A total that is an exact multiple of the block's records: the next append must go
     // into a new block, never over the full one.
-    TestDir dir;
+    ScratchDir dir;
     CDataFile f(32, 399, kDayBlock);
-    ASSERT_TRUE(f.Open(dir / "day.dat"));
+    ASSERT_TRUE(f.Open(dir.File("day.dat")));
     auto first = Bars(1, 399);
     ASSERT_TRUE(f.AppendItems(399, 1, "600000", first.data()));
     auto second = Bars(1000, 5);
@@ -171,8 +171,8 @@ TEST(DataFile, AppendAfterAFullBlockStartsANewBlock) {
 }
 
 TEST(DataFile, ClearKeepsTheChainForReuse) {
-    TestDir dir;
-    std::string path = dir / "day.dat";
+    ScratchDir dir;
+    std::string path = dir.File("day.dat");
     CDataFile f(32, 399, kDayBlock);
     ASSERT_TRUE(f.Open(path));
     auto bars = Bars(1, 500);
@@ -202,8 +202,8 @@ TEST(DataFile, ClearKeepsTheChainForReuse) {
 }
 
 TEST(DataFile, MatchesAnInMemoryModelOverRandomOperations) {
-    TestDir dir;
-    std::string path = dir / "model.dat";
+    ScratchDir dir;
+    std::string path = dir.File("model.dat");
     auto f = std::make_unique<CDataFile>(32, 5, 1024);  // tiny blocks: boundaries everywhere
     ASSERT_TRUE(f->Open(path));
     std::map<std::pair<uint32_t, std::string>, std::vector<int64_t>> model;
@@ -239,7 +239,7 @@ TEST(DataFile, MatchesAnInMemoryModelOverRandomOperations) {
 }
 
 TEST(DataFile, DamagedFilesLoadWhatIsSound) {
-    TestDir dir;
+    ScratchDir dir;
     const uint32_t block = 1024, rpb = 5;
     const uint32_t headerBlocks = (block + CDataFile::kHeaderSize - 1) / block;
     // Securities: A with 12 records (blocks h, h+1, h+2), B with 3 records (block h+3).
@@ -270,7 +270,7 @@ TEST(DataFile, DamagedFilesLoadWhatIsSound) {
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string path = dir / "damaged.dat";
+        std::string path = dir.File("damaged.dat");
         std::filesystem::remove(path);
         build(path);
         c.damage(path);
@@ -292,8 +292,8 @@ TEST(DataFile, DamagedFilesLoadWhatIsSound) {
 }
 
 TEST(DataFile, ForeignOrTruncatedHeaderIsKeptAside) {
-    TestDir dir;
-    std::string path = dir / "day.dat";
+    ScratchDir dir;
+    std::string path = dir.File("day.dat");
     std::ofstream(path) << "not a data file";
     CDataFile f(32, 399, kDayBlock);
     ASSERT_TRUE(f.Open(path));
@@ -309,18 +309,18 @@ TEST(DataFile, ForeignOrTruncatedHeaderIsKeptAside) {
 }
 
 TEST(DataFile, SecondOpenOfTheSameFileIsRefused) {
-    TestDir dir;
+    ScratchDir dir;
     CDataFile a(32, 399, kDayBlock), b(32, 399, kDayBlock);
-    ASSERT_TRUE(a.Open(dir / "day.dat"));
-    EXPECT_FALSE(b.Open(dir / "day.dat"));
+    ASSERT_TRUE(a.Open(dir.File("day.dat")));
+    EXPECT_FALSE(b.Open(dir.File("day.dat")));
     auto bars = Bars(1, 3);
     EXPECT_FALSE(b.AppendItems(3, 1, "600000", bars.data()));
 }
 
 TEST(DataFile, WriteFailureIsReported) {
-    TestDir dir;
+    ScratchDir dir;
     CDataFile f(32, 5, 1024);
-    ASSERT_TRUE(f.Open(dir / "small.dat"));
+    ASSERT_TRUE(f.Open(dir.File("small.dat")));
     auto bars = Bars(1, 4);
     ASSERT_TRUE(f.AppendItems(4, 1, "A", bars.data()));
 
@@ -329,7 +329,7 @@ TEST(DataFile, WriteFailureIsReported) {
     getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
-    small.rlim_cur = std::filesystem::file_size(dir / "small.dat");
+    small.rlim_cur = std::filesystem::file_size(dir.File("small.dat"));
     setrlimit(RLIMIT_FSIZE, &small);
     auto many = Bars(100, 5 * 70);  // needs more blocks than the file has room for
     bool stored = f.AppendItems(uint32_t(many.size()), 1, "B", many.data());
@@ -340,9 +340,9 @@ TEST(DataFile, WriteFailureIsReported) {
 }
 
 TEST(DataFile, IndexFullRefusesNewSecurities) {
-    TestDir dir;
+    ScratchDir dir;
     CDataFile f(32, 5, 1024);
-    ASSERT_TRUE(f.Open(dir / "full.dat"));
+    ASSERT_TRUE(f.Open(dir.File("full.dat")));
     auto bar = Bars(1, 1);
     for (uint32_t i = 0; i < CDataFile::kMaxEntries; ++i)
         ASSERT_TRUE(f.AppendItems(1, 1, std::to_string(i), bar.data())) << i;

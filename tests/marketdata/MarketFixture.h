@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TestDir.h"
+#include "common/ScratchDir.h"
 #include "foundation/Buffer.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
@@ -83,5 +83,5 @@ protected:
         return GetDataCenter()->AddSecurity(s) >= 0 ? raw : nullptr;
     }
 
-    TestDir m_dir;
+    ScratchDir m_dir;
 };

@@ -64,13 +64,9 @@ CClientHarness::~CClientHarness()
 }
 
 CScratchHome::CScratchHome()
-    : m_path(std::filesystem::temp_directory_path() / ("tarrow-net-home-" + std::to_string(getpid()))),
-      m_old(std::filesystem::current_path())
+    : m_dir(ScratchDir::Enter)
 {
-    std::filesystem::remove_all(m_path);
-    std::filesystem::create_directories(m_path);
-    std::filesystem::current_path(m_path);
-    GetAppInfo()->SetProgramDir(m_path.string());
+    GetAppInfo()->SetProgramDir(m_dir.Path().string());
     GetAppInfo()->UpdateClock();
     GetDataCenter()->OpenStores(GetAppInfo()->GetDataPath());
     MarketUiHooks hooks;
@@ -87,8 +83,6 @@ CScratchHome::~CScratchHome()
 {
     SetMarketUiHooks({});
     GetDataCenter()->GetPool().Clear();
-    std::filesystem::current_path(m_old);
-    std::filesystem::remove_all(m_path);
 }
 
 size_t CScratchHome::Count(uint32_t msg)

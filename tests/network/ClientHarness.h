@@ -2,6 +2,7 @@
 // A network client as the application wires it, with the tables and the user interface
 // replaced by recorders.
 
+#include "common/ScratchDir.h"
 #include "marketdata/net/EventLoopThread.h"
 #include "marketdata/net/LoginSession.h"
 #include "marketdata/net/Subscriber.h"
@@ -65,12 +66,11 @@ class CScratchHome {
 public:
     CScratchHome();
     ~CScratchHome();
-    const std::filesystem::path& Path() const { return m_path; }
+    const std::filesystem::path& Path() const { return m_dir.Path(); }
     size_t Count(uint32_t msg);
 
 private:
-    std::filesystem::path m_path;
-    std::filesystem::path m_old;
+    ScratchDir m_dir;
     std::mutex m_mutex;
     std::vector<uint32_t> m_messages;
 };

@@ -1,6 +1,7 @@
 // The server's demo data: the securities it must have, trading days only, sound bars at
 // every granularity, ex-rights events of every kind; and the CSV directory mode.
 
+#include "common/ScratchDir.h"
 #include "CsvMarket.h"
 #include "DemoMarket.h"
 #include "ServerOptions.h"
@@ -128,8 +129,8 @@ TEST(DemoMarket, ExRightsEventsOfEveryKindOnTradingDays)
 
 TEST(CsvMarket, ReadsBarsNamesAndEventsAndSkipsWhatDoesNotParse)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("tarrow-csv-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    ScratchDir scratch;
+    const auto& dir = scratch.Path();
     std::ofstream(dir / "1_600000.csv") << "date,open,high,low,close,volume\n2024-01-02,10.00,10.50,9.90,10.20,12345\n"
                                         << "20240103,10.2,10.3,10.0,10.1,999\nbad,line\n20240104,10,9,11,10,1\n";
     std::ofstream(dir / "1_600000.1m.csv") << "20240102,09:31,10,10.1,9.95,10.05,100\n20240102,09:32,10.05,10.2,10,10.1,50\n"
@@ -152,7 +153,6 @@ TEST(CsvMarket, ReadsBarsNamesAndEventsAndSkipsWhatDoesNotParse)
     EXPECT_EQ((*fives)[0].m_nTime, 202401020935);
     EXPECT_EQ((*fives)[0].m_nVolume, 150);
     EXPECT_EQ((*fives)[1].m_nTime, 202401021000);
-    std::filesystem::remove_all(dir);
 
     CCsvMarket empty;
     EXPECT_FALSE(empty.Open("/nonexistent-dir", error));
@@ -190,8 +190,8 @@ namespace {
 
 TEST(CsvMarket, TheServerServesADataDirectory)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("tarrow-csv-serve-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    ScratchDir scratch;
+    const auto& dir = scratch.Path();
     std::ofstream(dir / "1_600000.csv") << "20240102,10,10.5,9.9,10.2,12345\n20240103,10.2,10.3,10.0,10.1,999\n";
     std::ofstream(dir / "2_000001.csv") << "20240102,9,9.5,8.9,9.2,100\n";
     std::ofstream(dir / "names.csv") << "1,600000,浦发银行\n";
@@ -219,7 +219,6 @@ TEST(CsvMarket, TheServerServesADataDirectory)
     table.ReadString(code);
     table.ReadString(name);
     EXPECT_EQ(name, "000001") << "no name given: the code";
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

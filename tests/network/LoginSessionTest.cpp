@@ -13,30 +13,30 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// Loads an appconfig.xml with the given stored (base64) user name.
-void UseAccount(const std::string& user, const std::string& password)
-{
-    auto path = std::filesystem::temp_directory_path() / ("tarrow-net-" + std::to_string(getpid()) + ".xml");
-    std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system><host username=\"" << user
-                        << "\"/></system></config>\n";
-    ASSERT_TRUE(LoadConfig(path.string()));
-    SetLoginPassword(password);
-}
-
+// The configuration is forgotten after the test, with the directory its file is in.
 struct ConfigReset {
+    ScratchDir dir;
     ~ConfigReset()
     {
         ResetConfig();
         SetLoginPassword("");
     }
 };
+
+// Loads an appconfig.xml with the given stored (base64) user name.
+void UseAccount(const ConfigReset& reset, const std::string& user, const std::string& password)
+{
+    const std::string path = reset.dir.File("appconfig.xml");
+    WriteFile(path, "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system><host username=\"" + user +
+                        "\"/></system></config>\n");
+    ASSERT_TRUE(LoadConfig(path));
+    SetLoginPassword(password);
+}
 
 std::string ReadLink(int fd, uint16_t& command)
 {
@@ -74,7 +74,7 @@ TEST(LoginRequest, WithoutUserNameIsAGuestLoginWithAnEmptyLink)
 TEST(LoginRequest, CarriesTheStoredNameAndPasswordAndTheUpperCaseSign)
 {
     ConfigReset reset;
-    UseAccount("dXNlcg==", "cGFzcw==");
+    UseAccount(reset, "dXNlcg==", "cGFzcw==");
     CLoopbackListener listener;
     CClientHarness harness({}, {"127.0.0.1", listener.Port()});
     harness.Connect();
@@ -94,7 +94,7 @@ TEST(LoginRequest, CarriesTheStoredNameAndPasswordAndTheUpperCaseSign)
 TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnection)
 {
     ConfigReset reset;
-    UseAccount("dXNlcg==", "cGFzcw==");
+    UseAccount(reset, "dXNlcg==", "cGFzcw==");
     CServerProcess server;
     ASSERT_TRUE(server.Running());
     CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});

@@ -3,6 +3,7 @@
 
 #include "marketdata/net/ProxyHandshake.h"
 #include "TestSupport.h"
+#include "common/ScratchDir.h"
 
 #include "foundation/Base64.h"
 
@@ -156,17 +157,14 @@ TEST(ProxyHandshake, HttpConnectAcceptsAny200StatusLine)
 
 #include "foundation/Config.h"
 
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-
 namespace {
 
 TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff)
 {
-    auto path = std::filesystem::temp_directory_path() / ("tarrow-proxy-" + std::to_string(getpid()) + ".xml");
-    std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>\n";
-    ASSERT_TRUE(LoadConfig(path.string()));
+    ScratchDir dir;
+    const std::string path = dir.File("appconfig.xml");
+    WriteFile(path, "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>\n");
+    ASSERT_TRUE(LoadConfig(path));
     ProxySettings s;
     s.m_bUseProxy = true;
     s.m_nType = kProxyHttpAuth;
@@ -176,7 +174,7 @@ TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff)
     s.m_strPassword = "pw";
     WriteProxySettingsToConfig(s, true);
     ResetConfig();
-    ASSERT_TRUE(LoadConfig(path.string()));
+    ASSERT_TRUE(LoadConfig(path));
     ProxySettings back = ReadProxySettingsFromConfig();
     EXPECT_TRUE(back.m_bUseProxy);
     EXPECT_EQ(back.m_nType, kProxyHttpAuth);
@@ -191,7 +189,6 @@ TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff)
     SetConfigInt("system", "Socket", "ProxyPort", 70000, false);
     EXPECT_FALSE(ReadProxySettingsFromConfig().m_bUseProxy);
     ResetConfig();
-    std::filesystem::remove(path);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "common/ScratchDir.h"
 #include "platform/Gdi.h"
 
 namespace fs = std::filesystem;
@@ -14,8 +15,8 @@ namespace {
 TEST(Demo, ScreenshotShowsMenuEditDrawingAndTimer) {
   const fs::path exe = fs::path(TARROW_BINARY_DIR) / "tools/platform-demo/tarrow-platform-demo";
   ASSERT_TRUE(fs::exists(exe)) << exe;
-  const fs::path png = fs::temp_directory_path() / ("tarrow_demo_" + std::to_string(getpid()) + ".png");
-  fs::remove(png);
+  ScratchDir dir;
+  const fs::path png = dir.Path() / "demo.png";
   pid_t pid = fork();
   if (pid == 0) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -54,7 +55,6 @@ TEST(Demo, ScreenshotShowsMenuEditDrawingAndTimer) {
   const int y = 500 - 16;
   EXPECT_EQ(shot.GetPixel(10 + 2 * 40 + 5, y), RGB(60, 140, 255));
   EXPECT_NE(shot.GetPixel(10 + 3 * 40 + 5, y), RGB(60, 140, 255));
-  fs::remove(png);
 }
 
 }  // namespace

@@ -7,9 +7,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "common/ScratchDir.h"
 #include "platform/App.h"
 #include "platform/CommonDialogs.h"
 #include "platform/CrashDump.h"
@@ -22,13 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string TempDir(const std::string& tag) {
-  fs::path p = fs::temp_directory_path() / ("tarrow_platform_" + tag + "_" + std::to_string(getpid()));
-  fs::remove_all(p);
-  fs::create_directories(p);
-  return p.string();
-}
 
 // The second process: this same test program, run with one test and a marker.
 int RunSecondInstance(const std::string& name) {
@@ -95,7 +87,8 @@ TEST(Screenshot, RoundTripThroughPng) {
   ASSERT_TRUE(child.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(40, 30, 60, 40), &w, 1));
   child.SetBackgroundColor(RGB(0, 0, 255));
   child.Invalidate();
-  std::string path = TempDir("shot") + "/w.png";
+  ScratchDir dir;
+  const std::string path = dir.File("w.png");
   ASSERT_TRUE(platform::SaveWindowScreenshot(&w, path));
   CBitmap back;
   ASSERT_TRUE(back.LoadFromFile(path));
@@ -104,7 +97,6 @@ TEST(Screenshot, RoundTripThroughPng) {
   EXPECT_EQ(back.GetPixel(15, 15), RGB(250, 200, 0));
   EXPECT_EQ(back.GetPixel(45, 35), RGB(0, 0, 255));  // children are in the picture
   EXPECT_FALSE(platform::SaveWindowScreenshot(nullptr, path));
-  fs::remove_all(fs::path(path).parent_path());
 }
 
 TEST(Services, ClipboardOpenUrlAndDialogHooks) {
@@ -191,7 +183,8 @@ TEST(Resources, LookupByTypeAndIdAndImagesWithAMaskColour) {
 }
 
 TEST(CrashReport, FatalSignalWritesAReportAndStillEndsTheProcess) {
-  const std::string dir = TempDir("crash");
+  ScratchDir scratch;
+  const std::string dir = scratch.Path().string();
   pid_t pid = fork();
   if (pid == 0) {
     InstallCrashHandler(dir);
@@ -208,10 +201,7 @@ TEST(CrashReport, FatalSignalWritesAReportAndStillEndsTheProcess) {
   const std::string name = reports[0].filename().string();
   EXPECT_EQ(name.rfind("VKLM_", 0), 0u) << name;
   EXPECT_EQ(name.substr(name.size() - 4), ".txt");
-  std::ifstream in(reports[0]);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  const std::string body = ss.str();
+  const std::string body = ReadFile(reports[0]);
   EXPECT_NE(body.find("signal: 11 (SIGSEGV)"), std::string::npos) << body;
   EXPECT_NE(body.find("time: 20"), std::string::npos) << body;
   EXPECT_NE(body.find("backtrace:\n"), std::string::npos) << body;
@@ -235,7 +225,6 @@ TEST(CrashReport, FatalSignalWritesAReportAndStillEndsTheProcess) {
   EXPECT_EQ(std::string(buf).rfind("Failed to write crash dump (errno == ", 0), 0u) << buf;
   EXPECT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), SIGABRT);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -5,9 +5,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "common/ScratchDir.h"
 #include "foundation/MyLog.h"
 #include "training/TotalTrainingRecord.h"
 
@@ -18,25 +17,10 @@ namespace {
 class RecordFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::path(testing::TempDir()) / (std::string("tarrow_training_") + info->name() + "_" +
-                                                  std::to_string(::getpid()));
-        fs::remove_all(m_dir);
-        m_path = (m_dir / "Data" / "training" / "totalRecord.xml").string();
+        m_path = m_dir.File("Data/training/totalRecord.xml");
         TrainedNumCounter().clear();
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
-    std::string ReadBytes(const std::string& path) const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    void WriteBytes(const std::string& path, const std::string& bytes) const {
-        fs::create_directories(fs::path(path).parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
     std::vector<fs::path> AsideFiles() const {
         std::vector<fs::path> found;
         for (const auto& entry : fs::directory_iterator(fs::path(m_path).parent_path()))
@@ -45,7 +29,7 @@ protected:
         return found;
     }
 
-    fs::path m_dir;
+    ScratchDir m_dir;
     std::string m_path;
 };
 
@@ -191,7 +175,7 @@ TEST_F(RecordFileTest, FileIsDeclaredGb2312AndWrittenInGbk) {
     AddBusySession(list);
     TrainedNumCounter()[20240105] = 2;
     ASSERT_TRUE(list.Save(20240105));
-    const std::string bytes = ReadBytes(m_path);
+    const std::string bytes = ReadFile(m_path);
     EXPECT_TRUE(bytes.starts_with("<?xml version=\"1.0\" encoding=\"gb2312\"?>"))
         << bytes.substr(0, 60);
     EXPECT_NE(bytes.find("<totalTrainingRecord selected=\"0\" TrainedNum=\"202401050002\">"),
@@ -228,7 +212,7 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
                                1000, 0);
     r->trades.emplace_back().comment = "看涨😀 & 加仓";
     ASSERT_TRUE(list.Save(20240105));
-    const std::string bytes = ReadBytes(m_path);
+    const std::string bytes = ReadFile(m_path);
     EXPECT_NE(bytes.find("&#x1F600;"), std::string::npos);
     EXPECT_NE(bytes.find("code=\"A&amp;B\""), std::string::npos);
 
@@ -240,7 +224,7 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
     EXPECT_EQ(x.trades.at(0).comment, "看涨😀 & 加仓");
 
     // References and entities written by hand, a stray '&', GBK around them.
-    WriteBytes(m_path,
+    WriteFile(m_path,
                "<?xml version=\"1.0\" encoding=\"gb2312\"?><totalTrainingRecord>"
                "<TrainingItem><config name=\"&#x4E2D;\xB9\xFA&#20154;&lt;&amp;x & y\"/>"
                "</TrainingItem></totalTrainingRecord>");
@@ -250,7 +234,7 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
 }
 
 TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding) {
-    WriteBytes(m_path,
+    WriteFile(m_path,
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><totalTrainingRecord selected=\"0\">"
                "<TrainingItem><config name=\"贵州茅台😀\"/></TrainingItem></totalTrainingRecord>");
     CTotalTrainingRecord list(m_path);
@@ -273,9 +257,9 @@ TEST_F(RecordFileTest, StopLevelsReloadAsSavedAndPartFormatStillReads) {
         EXPECT_EQ(loaded.records.at(0)->zs, lv[1]);
     }
     // Round values keep the two-decimal form.
-    EXPECT_NE(ReadBytes(m_path).find("zy=\"0.00\" zs=\"0.00\""), std::string::npos);
+    EXPECT_NE(ReadFile(m_path).find("zy=\"0.00\" zs=\"0.00\""), std::string::npos);
 
-    WriteBytes(
+    WriteFile(
         m_path,
         "<?xml version=\"1.0\" encoding=\"gb2312\" ?>\n"
         "<totalTrainingRecord selected=\"0\" TrainedNum=\"0\">\n"
@@ -295,7 +279,7 @@ TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist) {
     // Children in another order, attributes and whole elements missing, a code text longer
     // than a record keeps, GBK texts.
     const std::string longCode(200, '9');
-    WriteBytes(m_path,
+    WriteFile(m_path,
                "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n"
                "<totalTrainingRecord selected=\"1\">\n"
                " <TrainingItem>\n"
@@ -339,7 +323,7 @@ TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist) {
     }
     // Writing gives them both books.
     ASSERT_TRUE(list.Save(20240105));
-    const std::string bytes = ReadBytes(m_path);
+    const std::string bytes = ReadFile(m_path);
     EXPECT_NE(bytes.find("<PutPos aveCost=\"0.000\" avehl=\"0.000\"/>"), std::string::npos);
 }
 
@@ -347,27 +331,27 @@ TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten) {
     const std::string damaged =
         "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<totalTrainingRecord selected=\"0\">\n"
         " <TrainingItem><config name=\"\xC6\xD6\xB7\xA2\"/>\n";  // cut off mid-write
-    WriteBytes(m_path, damaged);
+    WriteFile(m_path, damaged);
     // The log writes while its marker file is there.
-    const fs::path logDir = m_dir / "log";
+    const fs::path logDir = m_dir.Path() / "log";
     fs::create_directories(logDir);
-    std::ofstream(logDir / "log.dat") << "";
+    WriteFile(logDir / "log.dat", "");
     SetLogDirectory(logDir.string());
     GetAppLog().Open(LogFilePath("log.txt"));
     CTotalTrainingRecord list(m_path);
     EXPECT_FALSE(list.Load());
     GetAppLog().Close();
     SetLogDirectory("");
-    EXPECT_NE(ReadBytes((logDir / "log.txt").string()).find("kept aside as"), std::string::npos);
+    EXPECT_NE(ReadFile((logDir / "log.txt").string()).find("kept aside as"), std::string::npos);
     EXPECT_TRUE(list.records.empty());
     const auto aside = AsideFiles();
     ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(ReadBytes(aside[0].string()), damaged);
+    EXPECT_EQ(ReadFile(aside[0].string()), damaged);
 
     // The next save starts a fresh file and leaves the damaged one alone.
     list.CreateRecord(0, 0, nullptr, CIndSecuCode(1, "600000"), "浦发银行", 0, 0, 0, 1000, 0);
     EXPECT_TRUE(fs::exists(m_path));
-    EXPECT_EQ(ReadBytes(aside[0].string()), damaged);
+    EXPECT_EQ(ReadFile(aside[0].string()), damaged);
     CTotalTrainingRecord again(m_path);
     ASSERT_TRUE(again.Load());
     EXPECT_EQ(again.records.size(), 1u);
@@ -375,7 +359,7 @@ TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten) {
     // An empty file and one without a root element are not records either.
     for (const std::string& bytes : {std::string(), std::string("<?xml version=\"1.0\"?>\n")}) {
         fs::remove_all(fs::path(m_path).parent_path());
-        WriteBytes(m_path, bytes);
+        WriteFile(m_path, bytes);
         CTotalTrainingRecord l(m_path);
         EXPECT_FALSE(l.Load());
         EXPECT_EQ(AsideFiles().size(), 1u);
@@ -420,7 +404,7 @@ TEST_F(RecordFileTest, GuestCounterKeepsOnlyTodaysEntry) {
     EXPECT_EQ(TrainedNumCounter()[20240105], 3);
 
     ASSERT_TRUE(list.Save(20240106));
-    EXPECT_NE(ReadBytes(m_path).find("TrainedNum=\"202401060000\""), std::string::npos);
+    EXPECT_NE(ReadFile(m_path).find("TrainedNum=\"202401060000\""), std::string::npos);
 }
 
 TEST_F(RecordFileTest, HundredsOfSessions) {
