@@ -82,6 +82,25 @@ struct CDayData::BarMerge {
     uint32_t quote[4] = {};
     bool hasYearCount = false;
     uint32_t firstYear = 0, lastYear = 0, yearCount = 0;
+
+    // The pieces several replies carry, in the wire's order.
+    void ReadQuote(CBuffer& in) {
+        for (uint32_t& q : quote)
+            q = in.ReadUInt32();
+        hasQuote = true;
+    }
+    void ReadTotal(CBuffer& in) {
+        total = int32_t(in.ReadUInt32());
+        hasTotal = true;
+    }
+    // A flag, then (when set) the reset flag, the front cut and the bars.
+    void ReadOptionalBars(CBuffer& in) {
+        if (in.ReadUInt8()) {
+            reset = in.ReadUInt8() != 0;
+            cut = in.ReadUInt32();
+            bars = ReadBars(in);
+        }
+    }
 };
 
 struct CDayData::HistoryDownload {
@@ -507,11 +526,22 @@ bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
     return true;
 }
 
-bool CDayData::DecodeHistory(CBuffer& in) {
+bool CDayData::DecodeAndMerge(CBuffer& body, const std::function<void(BarMerge&)>& decode) {
     BarMerge merge;
     try {
-        if (!IsOwnSecurity(in))
+        if (!IsOwnSecurity(body))
             return false;
+        decode(merge);
+    } catch (int) {
+        return false;  // short or malformed: nothing merged
+    }
+    ApplyMerge(merge);
+    AfterMerge();
+    return true;
+}
+
+bool CDayData::DecodeHistory(CBuffer& in) {
+    return DecodeAndMerge(in, [&in](BarMerge& merge) {
         uint32_t groups = in.ReadUInt16();
         for (uint32_t g = 0; g < groups; ++g) {
             uint32_t year = in.ReadUInt32();
@@ -526,19 +556,11 @@ bool CDayData::DecodeHistory(CBuffer& in) {
         }
         merge.hasYearCount = groups > 0;
         merge.bars = ReadBars(in);
-    } catch (int) {
-        return false;
-    }
-    ApplyMerge(merge);
-    AfterMerge();
-    return true;
+    });
 }
 
 bool CDayData::OnHistoryReply(CBuffer& body) {
-    BarMerge merge;
-    try {
-        if (!IsOwnSecurity(body))
-            return true;
+    DecodeAndMerge(body, [&body](BarMerge& merge) {
         uint32_t k = body.ReadUInt16();
         for (uint32_t i = 0; i < k; ++i) {
             uint32_t year = body.ReadUInt32();
@@ -566,80 +588,39 @@ bool CDayData::OnHistoryReply(CBuffer& body) {
             }
             merge.bars.insert(merge.bars.end(), bars.begin(), bars.end());
         }
-    } catch (int) {
-        return true;  // short or malformed: nothing merged
-    }
-    ApplyMerge(merge);
-    AfterMerge();
+    });
     return true;
 }
 
+
 bool CDayData::OnUpdateReply(CBuffer& body) {
-    BarMerge merge;
-    try {
-        if (!IsOwnSecurity(body))
-            return true;
+    DecodeAndMerge(body, [&body](BarMerge& merge) {
         merge.reset = body.ReadUInt8() != 0;
-        merge.total = int32_t(body.ReadUInt32());
-        merge.hasTotal = true;
-        for (uint32_t& q : merge.quote)
-            q = body.ReadUInt32();
-        merge.hasQuote = true;
+        merge.ReadTotal(body);
+        merge.ReadQuote(body);
         merge.cut = body.ReadUInt32();
         merge.bars = ReadBars(body);
-    } catch (int) {
-        return true;
-    }
-    ApplyMerge(merge);
-    AfterMerge();
+    });
     return true;
 }
 
 bool CDayData::OnWindowReply(CBuffer& body) {
-    BarMerge merge;
-    try {
-        if (!IsOwnSecurity(body))
-            return true;
-        for (uint32_t& q : merge.quote)
-            q = body.ReadUInt32();
-        merge.hasQuote = true;
+    DecodeAndMerge(body, [&body](BarMerge& merge) {
+        merge.ReadQuote(body);
         merge.rangeFrom = body.ReadUInt32();
         merge.rangeTo = body.ReadUInt32();
         merge.hasRange = true;
-        merge.total = int32_t(body.ReadUInt32());
-        merge.hasTotal = true;
-        if (body.ReadUInt8()) {
-            merge.reset = body.ReadUInt8() != 0;
-            merge.cut = body.ReadUInt32();
-            merge.bars = ReadBars(body);
-        }
-    } catch (int) {
-        return true;
-    }
-    ApplyMerge(merge);
-    AfterMerge();
+        merge.ReadTotal(body);
+        merge.ReadOptionalBars(body);
+    });
     return true;
 }
 
 bool CDayData::OnTrainingBarsReply(CBuffer& body) {
-    BarMerge merge;
-    try {
-        if (!IsOwnSecurity(body))
-            return true;
-        for (uint32_t& q : merge.quote)
-            q = body.ReadUInt32();
-        merge.hasQuote = true;
-        merge.total = int32_t(body.ReadUInt32());
-        merge.hasTotal = true;
-        if (body.ReadUInt8()) {
-            merge.reset = body.ReadUInt8() != 0;
-            merge.cut = body.ReadUInt32();
-            merge.bars = ReadBars(body);
-        }
-    } catch (int) {
-        return true;
-    }
-    ApplyMerge(merge);
-    AfterMerge();
+    DecodeAndMerge(body, [&body](BarMerge& merge) {
+        merge.ReadQuote(body);
+        merge.ReadTotal(body);
+        merge.ReadOptionalBars(body);
+    });
     return true;
 }

@@ -158,6 +158,9 @@ private:
                      std::function<bool(CDayData&, CBuffer&)> handler);
     bool OnHistoryChunk(HistoryDownload& download, CBuffer& body);
     bool DecodeHistory(CBuffer& plain);
+    // Decodes a reply for this series and applies it in one go; false (nothing changed)
+    // when it is for another security or short or malformed.
+    bool DecodeAndMerge(CBuffer& body, const std::function<void(BarMerge&)>& decode);
     void AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate);
     uint32_t BarDate(int64_t key) const;
     bool SamePeriod(int64_t a, int64_t b);
