@@ -358,33 +358,35 @@ BOOL CDC::LineTo(int x, int y) {
   return TRUE;
 }
 
+// Strokes one shape with the selected pen (and, when filled, fills it with the selected
+// brush), then marks what it may have touched, with room for a wide pen.
+template <class Draw>
+static BOOL PaintShape(DCState& s, bool filled, const QRect& bounds, Draw draw) {
+  QPainter* p = s.P();
+  if (!p) return FALSE;
+  p->setPen(s.qpen);
+  if (filled) p->setBrush(s.qbrush);
+  s.Background(*p, &s.qpen, filled ? &s.qbrush : nullptr);
+  draw(*p);
+  s.MarkDirty(bounds.adjusted(-8, -8, 8, 8).translated(s.org));
+  return TRUE;
+}
+
 BOOL CDC::Polyline(const POINT* pts, int n) {
   if (!pts || n < 2) return FALSE;
   if (d->rop == R2_NOP || d->qpen.style() == Qt::NoPen) return TRUE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
   QPolygon poly(n);
   for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
-  p->setPen(d->qpen);
-  d->Background(*p, &d->qpen, nullptr);
-  p->drawPolyline(poly);
-  d->MarkDirty(poly.boundingRect().adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintShape(*d, false, poly.boundingRect(), [&](QPainter& p) { p.drawPolyline(poly); });
 }
 
 BOOL CDC::Polygon(const POINT* pts, int n) {
   if (!pts || n < 2) return FALSE;
   if (d->rop == R2_NOP) return TRUE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
   QPolygon poly(n);
   for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
-  p->setPen(d->qpen);
-  p->setBrush(d->qbrush);
-  d->Background(*p, &d->qpen, &d->qbrush);
-  p->drawPolygon(poly, d->fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-  d->MarkDirty(poly.boundingRect().adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  const Qt::FillRule rule = d->fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
+  return PaintShape(*d, true, poly.boundingRect(), [&](QPainter& p) { p.drawPolygon(poly, rule); });
 }
 
 BOOL CDC::PolyPolygon(const POINT* pts, const int* counts, int polys) {
@@ -398,14 +400,7 @@ BOOL CDC::PolyPolygon(const POINT* pts, const int* counts, int polys) {
     if (!poly.isEmpty()) poly << poly.first();
     path.addPolygon(poly);
   }
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  p->setPen(d->qpen);
-  p->setBrush(d->qbrush);
-  d->Background(*p, &d->qpen, &d->qbrush);
-  p->drawPath(path);
-  d->MarkDirty(path.boundingRect().toAlignedRect().adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintShape(*d, true, path.boundingRect().toAlignedRect(), [&](QPainter& p) { p.drawPath(path); });
 }
 
 // GDI fills a shape's interior and frames it inside the half-open rectangle. Without a
@@ -440,27 +435,17 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
 BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) {
   CRect rc(l, t, r, b);
   rc.NormalizeRect();
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  p->setPen(d->qpen);
-  p->setBrush(d->qbrush);
-  d->Background(*p, &d->qpen, &d->qbrush);
-  p->drawRoundedRect(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1), w / 2.0, h / 2.0);
-  d->MarkDirty(ToQRect(rc).adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintShape(*d, true, ToQRect(rc), [&](QPainter& p) {
+    p.drawRoundedRect(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1), w / 2.0, h / 2.0);
+  });
 }
 
 BOOL CDC::Ellipse(int l, int t, int r, int b) {
   CRect rc(l, t, r, b);
   rc.NormalizeRect();
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  p->setPen(d->qpen);
-  p->setBrush(d->qbrush);
-  d->Background(*p, &d->qpen, &d->qbrush);
-  p->drawEllipse(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1));
-  d->MarkDirty(ToQRect(rc).adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintShape(*d, true, ToQRect(rc), [&](QPainter& p) {
+    p.drawEllipse(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1));
+  });
 }
 
 static bool ArcAngles(int l, int t, int r, int b, int x3, int y3, int x4, int y4, int& start16,
@@ -474,40 +459,30 @@ static bool ArcAngles(int l, int t, int r, int b, int x3, int y3, int x4, int y4
   return true;
 }
 
+// Arc, pie and chord: the part of the ellipse in (l, t, r, b) from the ray through
+// (x3, y3) counter-clockwise to the ray through (x4, y4); only the arc is not filled.
+enum class ArcShape { Arc, Pie, Chord };
+static BOOL PaintArc(DCState& s, ArcShape shape, int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
+  int start, span;
+  ArcAngles(l, t, r, b, x3, y3, x4, y4, start, span);
+  const QRect box(l, t, r - l - 1, b - t - 1);
+  return PaintShape(s, shape != ArcShape::Arc, QRect(l, t, r - l, b - t).normalized(), [&](QPainter& p) {
+    switch (shape) {
+      case ArcShape::Arc: p.drawArc(box, start, span); break;
+      case ArcShape::Pie: p.drawPie(box, start, span); break;
+      case ArcShape::Chord: p.drawChord(box, start, span); break;
+    }
+  });
+}
+
 BOOL CDC::Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  int s, sp;
-  ArcAngles(l, t, r, b, x3, y3, x4, y4, s, sp);
-  p->setPen(d->qpen);
-  d->Background(*p, &d->qpen, nullptr);
-  p->drawArc(QRect(l, t, r - l - 1, b - t - 1), s, sp);
-  d->MarkDirty(QRect(l, t, r - l, b - t).normalized().adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintArc(*d, ArcShape::Arc, l, t, r, b, x3, y3, x4, y4);
 }
 BOOL CDC::Pie(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  int s, sp;
-  ArcAngles(l, t, r, b, x3, y3, x4, y4, s, sp);
-  p->setPen(d->qpen);
-  p->setBrush(d->qbrush);
-  d->Background(*p, &d->qpen, &d->qbrush);
-  p->drawPie(QRect(l, t, r - l - 1, b - t - 1), s, sp);
-  d->MarkDirty(QRect(l, t, r - l, b - t).normalized().adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintArc(*d, ArcShape::Pie, l, t, r, b, x3, y3, x4, y4);
 }
 BOOL CDC::Chord(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  int s, sp;
-  ArcAngles(l, t, r, b, x3, y3, x4, y4, s, sp);
-  p->setPen(d->qpen);
-  p->setBrush(d->qbrush);
-  d->Background(*p, &d->qpen, &d->qbrush);
-  p->drawChord(QRect(l, t, r - l - 1, b - t - 1), s, sp);
-  d->MarkDirty(QRect(l, t, r - l, b - t).normalized().adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+  return PaintArc(*d, ArcShape::Chord, l, t, r, b, x3, y3, x4, y4);
 }
 
 // Fills ignore the raster mode: they copy the brush, as pattern blits do.
