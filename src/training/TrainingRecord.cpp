@@ -18,6 +18,31 @@ int32_t OrderTime(int64_t datetime) {
     return static_cast<int32_t>(datetime % 10000);
 }
 
+// One order as the trade list shows it, with the book's average cost after the order;
+// what a closing order earned the caller adds.
+TradeDetailItem MakeTrade(int8_t opdir, int8_t bsdir, int64_t datetime, double price, int32_t vol,
+                          double fee, const CFullPositon& book, const std::string& comment) {
+    TradeDetailItem item;
+    item.TradeDate = OrderDate(datetime);
+    item.TradeTime = OrderTime(datetime);
+    item.opdir = opdir;
+    item.bsdir = bsdir;
+    item.TradePrice = price;
+    item.cost = book.aveCost;
+    item.vol = vol;
+    item.Turnover = vol * price;
+    item.comment = comment;
+    item.commit = fee;
+    return item;
+}
+
+// A closing order's result; "praise" marks a gain.
+void SetResult(TradeDetailItem& item, double gainLoss, double percent) {
+    item.GainLoss = gainLoss;
+    item.GLPercent = percent;
+    item.praise = gainLoss > 0 ? 1 : -1;
+}
+
 int32_t TruncShares(double shares) {
     if (!(shares > 0)) return 0;
     if (shares >= 2147483647.0) return 2147483647;
@@ -64,20 +89,8 @@ bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool 
     const int32_t date = OrderDate(datetime);
     CallPos->AddShares(vol, date, amount);
     leftCapital -= need;
-    if (addTrade) {
-        TradeDetailItem item;
-        item.TradeDate = date;
-        item.TradeTime = OrderTime(datetime);
-        item.opdir = 1;
-        item.bsdir = 1;
-        item.TradePrice = price;
-        item.cost = CallPos->aveCost;
-        item.vol = vol;
-        item.Turnover = amount;
-        item.comment = comment;
-        item.commit = fee;
-        trades.push_back(std::move(item));
-    }
+    if (addTrade)
+        trades.push_back(MakeTrade(1, 1, datetime, price, vol, fee, *CallPos, comment));
     return true;
 }
 
@@ -98,21 +111,9 @@ bool CTrainingRecord::Sell(int32_t vol, int64_t datetime, std::string& msg,
     const double basis = CallPos->aveCost * vol * (1 + commitrate);
     const double div = vol * CallPos->avehl;
 
-    TradeDetailItem item;
-    item.TradeDate = date;
-    item.TradeTime = OrderTime(datetime);
-    item.opdir = 1;
-    item.bsdir = -1;
-    item.TradePrice = price;
-    item.cost = CallPos->aveCost;
-    item.vol = vol;
-    item.Turnover = amount;
-    item.GainLoss = net - basis + div;
+    TradeDetailItem item = MakeTrade(1, -1, datetime, price, vol, fee, *CallPos, comment);
     // Shares that cost nothing have no return to speak of.
-    item.GLPercent = basis > 0 ? (div + net) / basis - 1 : 0;
-    item.praise = item.GainLoss > 0 ? 1 : -1;
-    item.comment = comment;
-    item.commit = fee;
+    SetResult(item, net - basis + div, basis > 0 ? (div + net) / basis - 1 : 0);
     trades.push_back(std::move(item));
 
     if (CallPos->IsEmpty()) {
@@ -136,18 +137,7 @@ bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
     FrozenCapital += amount;
     leftCapital -= fee;
 
-    TradeDetailItem item;
-    item.TradeDate = date;
-    item.TradeTime = OrderTime(datetime);
-    item.opdir = -1;
-    item.bsdir = 1;
-    item.TradePrice = price;
-    item.cost = PutPos->aveCost;
-    item.vol = vol;
-    item.Turnover = amount;
-    item.comment = comment;
-    item.commit = fee;
-    trades.push_back(std::move(item));
+    trades.push_back(MakeTrade(-1, 1, datetime, price, vol, fee, *PutPos, comment));
     return true;
 }
 
@@ -176,21 +166,9 @@ bool CTrainingRecord::CoverShort(int32_t vol, int64_t datetime, std::string& msg
         FrozenCapital = 0;
     }
 
-    TradeDetailItem item;
-    item.TradeDate = date;
-    item.TradeTime = OrderTime(datetime);
-    item.opdir = -1;
-    item.bsdir = -1;
-    item.TradePrice = price;
-    item.cost = PutPos->aveCost;
-    item.vol = vol;
-    item.Turnover = amount;
+    TradeDetailItem item = MakeTrade(-1, -1, datetime, price, vol, fee, *PutPos, comment);
     const double proceeds = (1 - commitrate) * basis;
-    item.GainLoss = proceeds - amount - fee - div;
-    item.GLPercent = proceeds > 0 ? 1 - (div + amount + fee) / proceeds : 0;
-    item.praise = item.GainLoss > 0 ? 1 : -1;
-    item.comment = comment;
-    item.commit = fee;
+    SetResult(item, proceeds - amount - fee - div, proceeds > 0 ? 1 - (div + amount + fee) / proceeds : 0);
     trades.push_back(std::move(item));
 
     if (PutPos->IsEmpty()) {
