@@ -180,23 +180,17 @@ int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, co
                      (e.m_nDataType == f.m_nDataType && e.m_nPeriod < f.m_nPeriod));
     }
     IFormulaMarket* m = GetFormulaMarket();
-    if (d.otherSecu) {
-        if (!m || (d.dataType != 3 && d.dataType != 4))
-            return kCalcFailed;
+    if (d.otherSecu || d.otherPeriod) {
+        // Bars of another security or period are fetched for this call and freed with d.
         int count = 0;
-        CFloatDayItem* bars = m->GetPeriodBars(d.dataType, count, d.secu, nullptr, 0, 0, 0, d.dataType, d.period);
-        if (!bars)
-            return kCalcFailed;
-        d.bars = bars;
-        d.owned = true;
-        d.count = count;
-        if (count <= 0)
-            return kCalcFailed;
-        d.calcFirst = 0;
-        d.calcEnd = count;
-    } else if (d.otherPeriod) {
-        int count = 0;
-        CFloatDayItem* bars = GetFormulaPeriodBars(count, f, d.dataType, d.period);
+        CFloatDayItem* bars = nullptr;
+        if (d.otherSecu) {
+            if (!m || (d.dataType != 3 && d.dataType != 4))
+                return kCalcFailed;
+            bars = m->GetPeriodBars(d.dataType, count, d.secu, nullptr, 0, 0, 0, d.dataType, d.period);
+        } else {
+            bars = GetFormulaPeriodBars(count, f, d.dataType, d.period);
+        }
         if (!bars)
             return kCalcFailed;
         d.bars = bars;
@@ -231,18 +225,16 @@ int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, co
     uint32_t t2 = GetBarTimeKey(d.rangeEnd, f.m_nDataType, f.m_pBars);
     uint32_t lo = t1, hi = t2;
     if (d.otherPeriod) {
-        uint32_t a1, b1, a2, b2;
-        if (d.longer) {
-            IndCommonSpace::ConvertTimeS2L(t1, f.m_nDataType, f.m_nPeriod, d.dataType, d.period, a1, b1);
-            IndCommonSpace::ConvertTimeS2L(t2, f.m_nDataType, f.m_nPeriod, d.dataType, d.period, a2, b2);
-            lo = a1;  // the longer bar holding t1 starts the range
-            hi = b2;
-        } else {
-            IndCommonSpace::ConvertTimeL2S(t1, d.dataType, d.period, f.m_nDataType, f.m_nPeriod, a1, b1);
-            IndCommonSpace::ConvertTimeL2S(t2, d.dataType, d.period, f.m_nDataType, f.m_nPeriod, a2, b2);
-            lo = a1;
-            hi = b2;
-        }
+        // The range runs from the start of the bar that holds t1 to the end of the one
+        // that holds t2, in the other period's bars.
+        const auto convert = d.longer ? IndCommonSpace::ConvertTimeS2L : IndCommonSpace::ConvertTimeL2S;
+        const int16_t shortType = d.longer ? f.m_nDataType : d.dataType;
+        const int16_t shortPeriod = d.longer ? f.m_nPeriod : d.period;
+        const int16_t longType = d.longer ? d.dataType : f.m_nDataType;
+        const int16_t longPeriod = d.longer ? d.period : f.m_nPeriod;
+        uint32_t unused;
+        convert(t1, shortType, shortPeriod, longType, longPeriod, lo, unused);
+        convert(t2, shortType, shortPeriod, longType, longPeriod, unused, hi);
     }
     int first = -1, last = -1;
     for (int i = 0; i < d.count; ++i) {
