@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <unordered_map>
+#include <vector>
 
 #include "formula/engine/FunctionTable.h"
 #include "formula/engine/IndCommonSpace.h"
@@ -289,31 +290,40 @@ private:
             Fail(FormulaError::kSyntax, "缺少分号", Peek());
     }
 
-    void DrawStatement(const FunctionInfo& f)
+    // A call's arguments up to and including ")", each compiled by `each`, their number
+    // checked against what the function takes.
+    template <class Each>
+    int Arguments(const FunctionInfo& f, const Token& nameTok, Each each)
     {
-        const Token& nameTok = Next();
-        Expect(Tok::LParen, "(");
-        int firstArg = static_cast<int>(m_prog->drawArgs.size());
         int count = 0;
         if (Peek().kind != Tok::RParen) {
             for (;;) {
-                Expression();
-                Instr in{Op::StoreDrawArg};
-                in.a = static_cast<uint16_t>(m_prog->drawArgs.size());
-                m_prog->drawArgs.emplace_back();
-                Emit(in, -1, nameTok);
+                each();
                 ++count;
-                if (Peek().kind == Tok::Comma) {
-                    ++m_p;
-                    continue;
-                }
-                break;
+                if (Peek().kind != Tok::Comma)
+                    break;
+                ++m_p;
             }
         }
         const Token& close = Peek();
         Expect(Tok::RParen, ")");
         if (count < f.minArgs || (f.maxArgs >= 0 && count > f.maxArgs))
             throw Failure{FormulaError::kArgCount, std::string("参数个数不对: ") + f.name, nameTok.begin, close.end};
+        return count;
+    }
+
+    void DrawStatement(const FunctionInfo& f)
+    {
+        const Token& nameTok = Next();
+        Expect(Tok::LParen, "(");
+        int firstArg = static_cast<int>(m_prog->drawArgs.size());
+        int count = Arguments(f, nameTok, [&] {
+            Expression();
+            Instr in{Op::StoreDrawArg};
+            in.a = static_cast<uint16_t>(m_prog->drawArgs.size());
+            m_prog->drawArgs.emplace_back();
+            Emit(in, -1, nameTok);
+        });
         LineSpec spec;
         Attributes(spec);
         EndOfStatement();
@@ -384,71 +394,58 @@ private:
         }
     }
 
-    // expr := and { OR and }
-    Shape Expression()
+    // The binary operators, lowest precedence first, each level left-associative:
+    //   OR || ; AND && ; < <= > >= = == <> != ; + - ; * /
+    // Only the logical operators take text operands.
+    struct OpSpelling {
+        const char* text;
+        bool word;  // a word (OR) rather than an operator token (||)
+        BinOp op;
+    };
+    struct OpLevel {
+        std::vector<OpSpelling> ops;
+        bool numbersOnly;
+    };
+    static constexpr int kOpLevels = 5;
+    static const OpLevel& Level(int i)
     {
-        Shape s = AndExpr();
-        while (IsWord("OR") || IsOp("||")) {
-            const Token& op = Next();
-            AndExpr();
-            EmitBinary(BinOp::Or, op);
-            s = Shape::Unknown;
-        }
-        return s;
+        static const OpLevel levels[kOpLevels] = {
+            {{{"OR", true, BinOp::Or}, {"||", false, BinOp::Or}}, false},
+            {{{"AND", true, BinOp::And}, {"&&", false, BinOp::And}}, false},
+            {{{"<", false, BinOp::Lt}, {"<=", false, BinOp::Le}, {">", false, BinOp::Gt}, {">=", false, BinOp::Ge},
+              {"=", false, BinOp::Eq}, {"==", false, BinOp::Eq}, {"<>", false, BinOp::Ne}, {"!=", false, BinOp::Ne}},
+             true},
+            {{{"+", false, BinOp::Add}, {"-", false, BinOp::Sub}}, true},
+            {{{"*", false, BinOp::Mul}, {"/", false, BinOp::Div}}, true},
+        };
+        return levels[i];
     }
-    Shape AndExpr()
+
+    Shape Expression() { return Binary(0); }
+    Shape Binary(int level)
     {
-        Shape s = Comparison();
-        while (IsWord("AND") || IsOp("&&")) {
-            const Token& op = Next();
-            Comparison();
-            EmitBinary(BinOp::And, op);
-            s = Shape::Unknown;
-        }
-        return s;
-    }
-    Shape Comparison()
-    {
-        Shape s = Additive();
+        if (level == kOpLevels)
+            return Unary();
+        const OpLevel& ops = Level(level);
+        Shape s = Binary(level + 1);
         for (;;) {
-            BinOp op;
-            if (IsOp("<")) op = BinOp::Lt;
-            else if (IsOp("<=")) op = BinOp::Le;
-            else if (IsOp(">")) op = BinOp::Gt;
-            else if (IsOp(">=")) op = BinOp::Ge;
-            else if (IsOp("=") || IsOp("==")) op = BinOp::Eq;
-            else if (IsOp("<>") || IsOp("!=")) op = BinOp::Ne;
-            else return s;
+            const OpSpelling* found = nullptr;
+            for (const OpSpelling& o : ops.ops)
+                if (o.word ? IsWord(o.text) : IsOp(o.text)) {
+                    found = &o;
+                    break;
+                }
+            if (!found)
+                return s;
             const Token& t = Next();
-            NumberOperand(s, t);
-            NumberOperand(Additive(), t);
-            EmitBinary(op, t);
+            if (ops.numbersOnly)
+                NumberOperand(s, t);
+            Shape right = Binary(level + 1);
+            if (ops.numbersOnly)
+                NumberOperand(right, t);
+            EmitBinary(found->op, t);
             s = Shape::Unknown;
         }
-    }
-    Shape Additive()
-    {
-        Shape s = Multiplicative();
-        while (IsOp("+") || IsOp("-")) {
-            const Token& t = Next();
-            NumberOperand(s, t);
-            NumberOperand(Multiplicative(), t);
-            EmitBinary(t.text == "+" ? BinOp::Add : BinOp::Sub, t);
-            s = Shape::Unknown;
-        }
-        return s;
-    }
-    Shape Multiplicative()
-    {
-        Shape s = Unary();
-        while (IsOp("*") || IsOp("/")) {
-            const Token& t = Next();
-            NumberOperand(s, t);
-            NumberOperand(Unary(), t);
-            EmitBinary(t.text == "*" ? BinOp::Mul : BinOp::Div, t);
-            s = Shape::Unknown;
-        }
-        return s;
     }
     Shape Unary()
     {
@@ -703,23 +700,8 @@ private:
         if (f->cls == FunctionClass::Draw)
             Fail(FormulaError::kDrawInExpression, "绘图函数不能用在表达式中: " + nameTok.text, nameTok);
         ++m_p;  // (
-        int count = 0;
         std::vector<Shape> shapes;
-        if (Peek().kind != Tok::RParen) {
-            for (;;) {
-                shapes.push_back(Expression());
-                ++count;
-                if (Peek().kind == Tok::Comma) {
-                    ++m_p;
-                    continue;
-                }
-                break;
-            }
-        }
-        const Token& close = Peek();
-        Expect(Tok::RParen, ")");
-        if (count < f->minArgs || (f->maxArgs >= 0 && count > f->maxArgs))
-            throw Failure{FormulaError::kArgCount, std::string("参数个数不对: ") + f->name, nameTok.begin, close.end};
+        int count = Arguments(*f, nameTok, [&] { shapes.push_back(Expression()); });
         Instr in{};
         if (f->cls == FunctionClass::Core) {
             for (Shape s : shapes)
