@@ -68,6 +68,17 @@ void WriteBars(CBuffer& out, const CDayItem* bars, size_t n)
         out.Write(bars, uint32_t(n * sizeof(CDayItem)));
 }
 
+// A flag, then (when there are bars) no reset, no front cut and bars [begin, end).
+void WriteOptionalBars(CBuffer& out, const std::vector<CDayItem>& bars, size_t begin, size_t end)
+{
+    out.WriteUInt8(end > begin ? 1 : 0);
+    if (end > begin) {
+        out.WriteUInt8(0);
+        out.WriteUInt32(0);
+        WriteBars(out, bars.data() + begin, end - begin);
+    }
+}
+
 std::vector<uint8_t> Bytes(const CBuffer& b)
 {
     return std::vector<uint8_t>(b.GetData(), b.GetData() + b.GetLength());
@@ -485,12 +496,7 @@ std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random)
     out.WriteUInt32(end > begin ? uint32_t(bars[begin].m_nTime) : from);
     out.WriteUInt32(end > begin ? uint32_t(bars[end - 1].m_nTime) : to);
     out.WriteUInt32(uint32_t(bars.size()));
-    out.WriteUInt8(end > begin ? 1 : 0);
-    if (end > begin) {
-        out.WriteUInt8(0);
-        out.WriteUInt32(0);
-        WriteBars(out, bars.data() + begin, end - begin);
-    }
+    WriteOptionalBars(out, bars, begin, end);
     return One(out);
 }
 
@@ -520,12 +526,7 @@ std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body)
     out.WriteString(code);
     QuoteBlock(out, bars);
     out.WriteUInt32(uint32_t(bars.size()));
-    out.WriteUInt8(end > begin ? 1 : 0);
-    if (end > begin) {
-        out.WriteUInt8(0);
-        out.WriteUInt32(0);
-        WriteBars(out, bars.data() + begin, end - begin);
-    }
+    WriteOptionalBars(out, bars, begin, end);
     return One(out);
 }
 
