@@ -183,6 +183,17 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch)
     return kOk;
 }
 
+// Whether the series has the m bars one window needs; when it has not, the result is
+// empty and the function is done.
+bool HasWindow(R& x, long m)
+{
+    if (static_cast<long>(x.m_nFirst) + m - 1 > x.m_nLast) {
+        SetRange(x, {x.m_nLast + 1, x.m_nLast});
+        return false;
+    }
+    return true;
+}
+
 uint8_t Ma(R& x, long m, double* scratch)
 {
     if (m < 0)
@@ -201,10 +212,8 @@ uint8_t Ma(R& x, long m, double* scratch)
         }
         return kOk;
     }
-    if (static_cast<long>(f) + m - 1 > l) {
-        SetRange(x, {l + 1, l});
+    if (!HasWindow(x, m))
         return kOk;
-    }
     // The result overwrites the series, so the window reads a copy.
     std::copy(d + f, d + l + 1, scratch + f);
     const double inv = 1.0 / static_cast<double>(m);
@@ -246,10 +255,8 @@ uint8_t Wma(R& x, long m, int n)
     if (IsNum(x))
         return kOk;
     int f = x.m_nFirst, l = x.m_nLast;
-    if (static_cast<long>(f) + m - 1 > l) {
-        SetRange(x, {l + 1, l});
+    if (!HasWindow(x, m))
         return kOk;
-    }
     double* d = x.m_pData;
     std::vector<double> src(d + f, d + l + 1);
     const double den = static_cast<double>(m) * (m + 1) / 2;
@@ -303,10 +310,8 @@ uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch)
         return kOk;
     }
     int f = x.m_nFirst, l = x.m_nLast;
-    if (static_cast<long>(f) + m - 1 > l) {
-        SetRange(x, {l + 1, l});
+    if (!HasWindow(x, m))
         return kOk;
-    }
     double* d = x.m_pData;
     // Deviations from a pivot keep the cancellation small for price-sized values.
     const double pivot = d[f];
@@ -349,10 +354,8 @@ uint8_t WindowDirect(R& x, long m, double* scratch, F f)
     if (IsNum(x))
         return kOk;
     int fi = x.m_nFirst, l = x.m_nLast;
-    if (static_cast<long>(fi) + m - 1 > l) {
-        SetRange(x, {l + 1, l});
+    if (!HasWindow(x, m))
         return kOk;
-    }
     double* d = x.m_pData;
     std::copy(d + fi, d + l + 1, scratch + fi);
     int first = fi + static_cast<int>(m) - 1;
