@@ -191,6 +191,28 @@ RectF CGraphicsPath::GetBounds() const {
 }
 
 // ---- CGraphics ----
+static QPen MakePen(ARGB c, float width) {
+  QPen pen(ToQColorArgb(c));
+  pen.setWidthF(width);
+  pen.setCapStyle(Qt::FlatCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  return pen;
+}
+// The two ways a shape is painted: outlined in colour c, w wide, or filled with c.
+static void Outline(QPainter& p, ARGB c, float w) {
+  p.setPen(MakePen(c, w));
+  p.setBrush(Qt::NoBrush);
+}
+static void Solid(QPainter& p, ARGB c) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(ToQColorArgb(c));
+}
+static QPolygonF ToPolygon(const PointF* pts, int n) {
+  QPolygonF poly;
+  for (int i = 0; i < n; ++i) poly << QPointF(pts[i].X, pts[i].Y);
+  return poly;
+}
+
 struct CGraphics::Impl {
   CDC* dc;
   bool clip = false;
@@ -208,15 +230,15 @@ struct CGraphics::Impl {
     p->restore();
     dc->d->MarkDirty(touched.toAlignedRect().adjusted(-3, -3, 3, 3).translated(dc->d->org));
   }
+  // Paints with the painter's state kept around the call, then marks what was touched.
+  template <class Draw>
+  void Paint(SmoothingMode mode, const QRectF& touched, Draw draw) {
+    QPainter* p = Begin(mode);
+    if (!p) return;
+    draw(*p);
+    End(p, touched);
+  }
 };
-
-static QPen MakePen(ARGB c, float width) {
-  QPen pen(ToQColorArgb(c));
-  pen.setWidthF(width);
-  pen.setCapStyle(Qt::FlatCap);
-  pen.setJoinStyle(Qt::MiterJoin);
-  return pen;
-}
 
 CGraphics::CGraphics(CDC* dc) : m_impl(std::make_unique<Impl>()) { m_impl->dc = dc; }
 CGraphics::~CGraphics() = default;
@@ -225,111 +247,93 @@ void CGraphics::SetClip(RectF rc) { m_impl->clip = true; m_impl->clipRect = Q(rc
 void CGraphics::ResetClip() { m_impl->clip = false; }
 
 void CGraphics::DrawLine(ARGB c, float w, float x1, float y1, float x2, float y2) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(MakePen(c, w));
-  p->drawLine(QPointF(x1, y1), QPointF(x2, y2));
-  m_impl->End(p, QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+  const QPointF a(x1, y1), b(x2, y2);
+  m_impl->Paint(m_mode, QRectF(a, b).normalized(), [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawLine(a, b);
+  });
 }
 void CGraphics::DrawLines(ARGB c, float w, const PointF* pts, int n) {
   if (!pts || n < 2) return;
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  QPolygonF poly;
-  for (int i = 0; i < n; ++i) poly << QPointF(pts[i].X, pts[i].Y);
-  p->setPen(MakePen(c, w));
-  p->drawPolyline(poly);
-  m_impl->End(p, poly.boundingRect());
+  const QPolygonF poly = ToPolygon(pts, n);
+  m_impl->Paint(m_mode, poly.boundingRect(), [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawPolyline(poly);
+  });
 }
 void CGraphics::DrawPolygon(ARGB c, float w, const PointF* pts, int n) {
   if (!pts || n < 2) return;
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  QPolygonF poly;
-  for (int i = 0; i < n; ++i) poly << QPointF(pts[i].X, pts[i].Y);
-  p->setPen(MakePen(c, w));
-  p->setBrush(Qt::NoBrush);
-  p->drawPolygon(poly);
-  m_impl->End(p, poly.boundingRect());
+  const QPolygonF poly = ToPolygon(pts, n);
+  m_impl->Paint(m_mode, poly.boundingRect(), [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawPolygon(poly);
+  });
 }
 void CGraphics::FillPolygon(ARGB c, const PointF* pts, int n, FillMode mode) {
   if (!pts || n < 3) return;
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  QPolygonF poly;
-  for (int i = 0; i < n; ++i) poly << QPointF(pts[i].X, pts[i].Y);
-  p->setPen(Qt::NoPen);
-  p->setBrush(ToQColorArgb(c));
-  p->drawPolygon(poly, mode == FillModeWinding ? Qt::WindingFill : Qt::OddEvenFill);
-  m_impl->End(p, poly.boundingRect());
+  const QPolygonF poly = ToPolygon(pts, n);
+  m_impl->Paint(m_mode, poly.boundingRect(), [&](QPainter& p) {
+    Solid(p, c);
+    p.drawPolygon(poly, mode == FillModeWinding ? Qt::WindingFill : Qt::OddEvenFill);
+  });
 }
 void CGraphics::DrawRectangle(ARGB c, float w, float x, float y, float wd, float h) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(MakePen(c, w));
-  p->setBrush(Qt::NoBrush);
-  p->drawRect(QRectF(x, y, wd, h));
-  m_impl->End(p, QRectF(x, y, wd, h));
+  const QRectF r(x, y, wd, h);
+  m_impl->Paint(m_mode, r, [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawRect(r);
+  });
 }
 void CGraphics::FillRectangle(ARGB c, float x, float y, float wd, float h) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->fillRect(QRectF(x, y, wd, h), ToQColorArgb(c));
-  m_impl->End(p, QRectF(x, y, wd, h));
+  const QRectF r(x, y, wd, h);
+  m_impl->Paint(m_mode, r, [&](QPainter& p) { p.fillRect(r, ToQColorArgb(c)); });
 }
 void CGraphics::DrawEllipse(ARGB c, float w, float x, float y, float wd, float h) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(MakePen(c, w));
-  p->setBrush(Qt::NoBrush);
-  p->drawEllipse(QRectF(x, y, wd, h));
-  m_impl->End(p, QRectF(x, y, wd, h));
+  const QRectF r(x, y, wd, h);
+  m_impl->Paint(m_mode, r, [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawEllipse(r);
+  });
 }
 void CGraphics::FillEllipse(ARGB c, float x, float y, float wd, float h) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(Qt::NoPen);
-  p->setBrush(ToQColorArgb(c));
-  p->drawEllipse(QRectF(x, y, wd, h));
-  m_impl->End(p, QRectF(x, y, wd, h));
+  const QRectF r(x, y, wd, h);
+  m_impl->Paint(m_mode, r, [&](QPainter& p) {
+    Solid(p, c);
+    p.drawEllipse(r);
+  });
 }
+// Angles in degrees, clockwise from the x axis; Qt counts sixteenths, counter-clockwise.
 void CGraphics::DrawArc(ARGB c, float w, float x, float y, float wd, float h, float start, float sweep) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(MakePen(c, w));
-  p->drawArc(QRectF(x, y, wd, h), qRound(-start * 16), qRound(-sweep * 16));
-  m_impl->End(p, QRectF(x, y, wd, h));
+  const QRectF r(x, y, wd, h);
+  m_impl->Paint(m_mode, r, [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawArc(r, qRound(-start * 16), qRound(-sweep * 16));
+  });
 }
 void CGraphics::FillPie(ARGB c, float x, float y, float wd, float h, float start, float sweep) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(Qt::NoPen);
-  p->setBrush(ToQColorArgb(c));
-  p->drawPie(QRectF(x, y, wd, h), qRound(-start * 16), qRound(-sweep * 16));
-  m_impl->End(p, QRectF(x, y, wd, h));
+  const QRectF r(x, y, wd, h);
+  m_impl->Paint(m_mode, r, [&](QPainter& p) {
+    Solid(p, c);
+    p.drawPie(r, qRound(-start * 16), qRound(-sweep * 16));
+  });
 }
 void CGraphics::DrawPath(ARGB c, float w, const CGraphicsPath& path) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->setPen(MakePen(c, w));
-  p->setBrush(Qt::NoBrush);
-  p->drawPath(path.d->path);
-  m_impl->End(p, path.d->path.boundingRect());
+  m_impl->Paint(m_mode, path.d->path.boundingRect(), [&](QPainter& p) {
+    Outline(p, c, w);
+    p.drawPath(path.d->path);
+  });
 }
 void CGraphics::FillPath(ARGB c, const CGraphicsPath& path) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  p->fillPath(path.d->path, ToQColorArgb(c));
-  m_impl->End(p, path.d->path.boundingRect());
+  m_impl->Paint(m_mode, path.d->path.boundingRect(),
+                [&](QPainter& p) { p.fillPath(path.d->path, ToQColorArgb(c)); });
 }
 void CGraphics::FillPathGradient(const CGraphicsPath& path, PointF p1, PointF p2, ARGB c1, ARGB c2) {
-  QPainter* p = m_impl->Begin(m_mode);
-  if (!p) return;
-  QLinearGradient g(QPointF(p1.X, p1.Y), QPointF(p2.X, p2.Y));
-  g.setColorAt(0, ToQColorArgb(c1));
-  g.setColorAt(1, ToQColorArgb(c2));
-  p->fillPath(path.d->path, QBrush(g));
-  m_impl->End(p, path.d->path.boundingRect());
+  m_impl->Paint(m_mode, path.d->path.boundingRect(), [&](QPainter& p) {
+    QLinearGradient g(QPointF(p1.X, p1.Y), QPointF(p2.X, p2.Y));
+    g.setColorAt(0, ToQColorArgb(c1));
+    g.setColorAt(1, ToQColorArgb(c2));
+    p.fillPath(path.d->path, QBrush(g));
+  });
 }
 static int Align(StringAlignment h, StringAlignment v) {
   int f = h == StringAlignmentCenter ? Qt::AlignHCenter : h == StringAlignmentFar ? Qt::AlignRight : Qt::AlignLeft;
