@@ -15,6 +15,18 @@ struct DefaultPaletteInit {
             g_defaultPalette[i] = kLines[i % 8];
     }
 } g_defaultPaletteInit;
+
+// Takes v into a running range; bFirst says the range is still empty.
+void Widen(double v, double& dMax, double& dMin, int& bFirst)
+{
+    if (bFirst) {
+        dMax = dMin = v;
+        bFirst = 0;
+    } else {
+        if (v > dMax) dMax = v;
+        if (v < dMin) dMin = v;
+    }
+}
 }  // namespace
 
 COLORREF* CIndicatorExp::m_pColor = g_defaultPalette;
@@ -62,13 +74,7 @@ int CIndicatorExp::GetMaxMin(int first, int end, double& dMax, double& dMin, int
     for (int i = first; i < end; ++i) {
         if (!GetValue(i, v) || !std::isfinite(v))
             continue;
-        if (bFirst) {
-            dMax = dMin = v;
-            bFirst = 0;
-        } else {
-            if (v > dMax) dMax = v;
-            if (v < dMin) dMin = v;
-        }
+        Widen(v, dMax, dMin, bFirst);
         found = 1;
     }
     return found;
@@ -82,13 +88,7 @@ int CIndicatorExp::GetCondMaxMin(const CIndicatorExp& cond, int first, int end, 
     for (int i = first; i < end; ++i) {
         if (!cond.GetValue(i, c) || std::lround(c) == 0 || !GetValue(i, v) || !std::isfinite(v))
             continue;
-        if (bFirst) {
-            dMax = dMin = v;
-            bFirst = 0;
-        } else {
-            if (v > dMax) dMax = v;
-            if (v < dMin) dMin = v;
-        }
+        Widen(v, dMax, dMin, bFirst);
         found = 1;
     }
     return found;

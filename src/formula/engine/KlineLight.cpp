@@ -195,6 +195,20 @@ std::vector<std::string> ParamNames(const std::vector<CIndicatorParam>& params)
     return names;
 }
 
+// Compiles a formula text with these parameters; what went wrong, if anything, goes to the
+// caller's message and character range as well.
+std::shared_ptr<const FormulaProgram> CompileReporting(const std::string& text,
+                                                       const std::vector<CIndicatorParam>& params,
+                                                       CompileError& err, std::string& message, int& first,
+                                                       int& last)
+{
+    auto prog = CompileFormula(text, ParamNames(params), err);
+    message = err.message;
+    first = err.first;
+    last = err.last;
+    return prog;
+}
+
 void ApplySpec(CIndicatorExp& e, const LineSpec& s)
 {
     e.m_strName = s.name;
@@ -215,20 +229,14 @@ void ApplySpec(CIndicatorExp& e, const LineSpec& s)
 int CKlineLight::GetAxeInfo(const std::string& text, std::string& message, int& first, int& last)
 {
     CompileError err;
-    auto prog = CompileFormula(text, ParamNames(m_aParams), err);
-    message = err.message;
-    first = err.first;
-    last = err.last;
+    auto prog = CompileReporting(text, m_aParams, err, message, first, last);
     return prog ? 0 : err.code;
 }
 
 int CKlineLight::GetRepInfo(const std::string& text, std::string& message, int& first, int& last)
 {
     CompileError err;
-    auto prog = CompileFormula(text, ParamNames(m_aParams), err);
-    message = err.message;
-    first = err.first;
-    last = err.last;
+    auto prog = CompileReporting(text, m_aParams, err, message, first, last);
     if (!prog)
         return err.code;
     m_strFormula = text;
@@ -240,10 +248,7 @@ int CKlineLight::GetRepInfo(const std::string& text, std::string& message, int& 
 int CKlineLight::EvalLight(std::string& message, int& first, int& last)
 {
     CompileError err;
-    auto prog = CompileFormula(m_strFormula, ParamNames(m_aParams), err);
-    message = err.message;
-    first = err.first;
-    last = err.last;
+    auto prog = CompileReporting(m_strFormula, m_aParams, err, message, first, last);
     if (!prog) {
         m_pProgram.reset();
         m_aExps.clear();
