@@ -175,14 +175,7 @@ void CDayData::MergeBar(const CFloatDayItem& bar) {
         merge = i >= 0 && i / n == j / n;
     }
     if (merge) {
-        newest.m_nTime = bar.m_nTime;
-        newest.m_fClose = bar.m_fClose;
-        // By value: the record is packed, its doubles are not 8-byte aligned.
-        newest.m_fHigh = MaxOf(newest.m_fHigh, bar.m_fHigh);
-        newest.m_fLow = MinOf(newest.m_fLow, bar.m_fLow);
-        newest.m_fAmount += bar.m_fAmount;
-        newest.m_fVolume += bar.m_fVolume;
-        newest.m_fSum += bar.m_fSum;
+        FoldIntoPeriodBar(newest, bar);
         newest.m_fLast = bar.m_fLast;
         newest.m_nCounter1 = bar.m_nCounter1;
         newest.m_nCounter2 = bar.m_nCounter2;

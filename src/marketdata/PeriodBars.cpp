@@ -49,14 +49,8 @@ std::vector<CFloatDayItem> GetPeriodBars(int16_t sourceType, const CSecurity* se
             if (!out.empty()) {
                 CFloatDayItem& l = out.back();
                 if (s.m_nTime == l.m_nTime || IsSamePeriod(targetType, l.m_nTime, s.m_nTime, uint16_t(targetPeriod))) {
-                    l.m_nTime = s.m_nTime;
-                    l.m_fClose = s.m_fClose;
-                    l.m_fHigh = MaxOf(l.m_fHigh, s.m_fHigh);
-                    l.m_fLow = MinOf(l.m_fLow, s.m_fLow);
-                    l.m_fAmount += s.m_fAmount;
-                    l.m_fVolume += s.m_fVolume;
+                    FoldIntoPeriodBar(l, s);
                     l.m_nReserved += s.m_nReserved;
-                    l.m_fSum += s.m_fSum;
                     continue;
                 }
             }

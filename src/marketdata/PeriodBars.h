@@ -16,6 +16,19 @@ class CSecurity;
 // from the open over the data centre's trading sessions.
 bool IsSamePeriod(int16_t dataType, int64_t a, int64_t b, uint16_t period);
 
+// Takes a later bar of the same period into a period bar: the later key and close, the
+// higher high, the lower low; amount, volume and summed value added. The doubles are
+// packed, so they are read by value.
+inline void FoldIntoPeriodBar(CFloatDayItem& bar, const CFloatDayItem& later) {
+    bar.m_nTime = later.m_nTime;
+    bar.m_fClose = later.m_fClose;
+    bar.m_fHigh = MaxOf(bar.m_fHigh, later.m_fHigh);
+    bar.m_fLow = MinOf(bar.m_fLow, later.m_fLow);
+    bar.m_fAmount += later.m_fAmount;
+    bar.m_fVolume += later.m_fVolume;
+    bar.m_fSum += later.m_fSum;
+}
+
 // Days since 1970-01-01 of a yyyymmdd date (valid or not: callers check validity).
 inline int64_t CivilDayIndex(uint32_t date) {
     int64_t y = date / 10000, m = date / 100 % 100, d = date % 100;
