@@ -29,7 +29,7 @@ TEST_F(ConfigTest, MissingFileReadsDefaultsAndWritesNothing) {
 
 TEST_F(ConfigTest, DefaultCoversOnlyMissingElements) {
     WriteFile("appconfig.xml",
-                  "<config><system><host address=\"a.b\" port=\"x1\"/></system></config>");
+              "<config><system><host address=\"a.b\" port=\"x1\"/></system></config>");
     ASSERT_TRUE(LoadConfig());
     EXPECT_EQ(GetConfigInt("system", "host", "rempwd", 5), 0) << "element there, attribute not";
     EXPECT_EQ(GetConfigInt("system", "host", "port", 5), 0) << "not numeric";
@@ -41,7 +41,7 @@ TEST_F(ConfigTest, DefaultCoversOnlyMissingElements) {
 
 TEST_F(ConfigTest, WriteCreatesSectionThenKeyAtTheEndAndSavesBatches) {
     WriteFile("appconfig.xml",
-                  "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>");
+              "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>");
     ASSERT_TRUE(LoadConfig());
     SetConfigInt("self", "freqPeriod", "size", 2, false);
     SetConfigString("system", "host", "username", "张三", false);

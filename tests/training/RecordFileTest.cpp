@@ -225,9 +225,9 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
 
     // References and entities written by hand, a stray '&', GBK around them.
     WriteFile(m_path,
-               "<?xml version=\"1.0\" encoding=\"gb2312\"?><totalTrainingRecord>"
-               "<TrainingItem><config name=\"&#x4E2D;\xB9\xFA&#20154;&lt;&amp;x & y\"/>"
-               "</TrainingItem></totalTrainingRecord>");
+              "<?xml version=\"1.0\" encoding=\"gb2312\"?><totalTrainingRecord>"
+              "<TrainingItem><config name=\"&#x4E2D;\xB9\xFA&#20154;&lt;&amp;x & y\"/>"
+              "</TrainingItem></totalTrainingRecord>");
     CTotalTrainingRecord hand(m_path);
     ASSERT_TRUE(hand.Load());
     EXPECT_EQ(hand.records.at(0)->name, "中国人<&x & y");
@@ -235,8 +235,8 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
 
 TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding) {
     WriteFile(m_path,
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?><totalTrainingRecord selected=\"0\">"
-               "<TrainingItem><config name=\"贵州茅台😀\"/></TrainingItem></totalTrainingRecord>");
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?><totalTrainingRecord selected=\"0\">"
+              "<TrainingItem><config name=\"贵州茅台😀\"/></TrainingItem></totalTrainingRecord>");
     CTotalTrainingRecord list(m_path);
     ASSERT_TRUE(list.Load());
     EXPECT_EQ(list.records.at(0)->name, "贵州茅台😀");
@@ -280,18 +280,18 @@ TEST_F(RecordFileTest, MissingElementsReadAsDefaultsAndBooksExist) {
     // than a record keeps, GBK texts.
     const std::string longCode(200, '9');
     WriteFile(m_path,
-               "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n"
-               "<totalTrainingRecord selected=\"1\">\n"
-               " <TrainingItem>\n"
-               "  <Capital leftCapital=\"5000.5\"/>\n"
-               "  <config market=\"2\" code=\"" +
-                   longCode +
-                   "\" name=\"\xC6\xBD\xB0\xB2\" T0=\"1\"/>\n"
-                   "  <TradeDetail><TradeDetailItem TradeDate=\"20240102\" vol=\"100\" "
-                   "comment=\"\xD6\xB9\xD3\xAF\"/></TradeDetail>\n"
-                   " </TrainingItem>\n"
-                   " <TrainingItem/>\n"
-                   "</totalTrainingRecord>\n");
+              "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n"
+              "<totalTrainingRecord selected=\"1\">\n"
+              " <TrainingItem>\n"
+              "  <Capital leftCapital=\"5000.5\"/>\n"
+              "  <config market=\"2\" code=\"" +
+                  longCode +
+                  "\" name=\"\xC6\xBD\xB0\xB2\" T0=\"1\"/>\n"
+                  "  <TradeDetail><TradeDetailItem TradeDate=\"20240102\" vol=\"100\" "
+                  "comment=\"\xD6\xB9\xD3\xAF\"/></TradeDetail>\n"
+                  " </TrainingItem>\n"
+                  " <TrainingItem/>\n"
+                  "</totalTrainingRecord>\n");
     CTotalTrainingRecord list(m_path);
     ASSERT_TRUE(list.Load());
     ASSERT_EQ(list.records.size(), 2u);
