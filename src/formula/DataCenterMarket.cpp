@@ -1,12 +1,8 @@
 // The formula bridge's view of the market-data core: the data centre's security table,
 // its period bars and the program's clock.
 
-#include <cctype>
 #include <cstring>
 #include <string>
-#include <map>
-#include <memory>
-#include <mutex>
 
 #include "formula/FormulaMarket.h"
 #include "formula/engine/IndCommonSpace.h"
@@ -33,22 +29,15 @@ public:
 
     uint32_t GetQuoteDate(const CIndSecuCode&) override { return GetAppInfo()->GetToday(); }
 
-    // Each listed security's settings live here for the rest of the run; the sets write
-    // what changed when they are destroyed at exit.
+    // The security record's own set: it lives as long as the record, which stays in the
+    // table for the rest of the run.
     SecurityIndParam* GetParamSet(const CIndSecuCode& code) override
     {
         CSecurity* s = GetDataCenter()->FindSecurity(code);
         if (!s)
             return nullptr;
         SecurityIndParam::s_strProgramDir = GetAppInfo()->GetProgramDir();
-        std::lock_guard<std::mutex> lock(m_mutex);
-        std::string key = std::to_string(s->GetCode().m_nMarket) + ":";
-        for (char c : s->GetCode().m_strCode)
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        auto& slot = m_sets[key];
-        if (!slot)
-            slot = std::make_unique<SecurityIndParam>(s->GetCode());
-        return slot.get();
+        return &s->GetSecurityIndParam();
     }
 
     int TimeToMinuteIndex(const CIndSecuCode& code, int hhmm) override
@@ -80,10 +69,6 @@ public:
     uint32_t GetToday() override { return GetAppInfo()->GetToday(); }
     uint32_t GetStartTime() override { return GetAppInfo()->GetNow(); }
     uint32_t GetCurrentDayDate() override { return GetAppInfo()->GetToday(); }
-
-private:
-    std::mutex m_mutex;
-    std::map<std::string, std::unique_ptr<SecurityIndParam>> m_sets;  // by market and upper-case code
 };
 
 }  // namespace

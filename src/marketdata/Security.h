@@ -1,7 +1,9 @@
 #pragma once
 // The record of one security in the data centre's table: identity, name, type mask,
 // quote values and keyboard-search abbreviations, with the helpers that read them.
-// Created by the security-list parse and never removed while the program runs.
+// Created by the security-list parse and never removed while the program runs. Each
+// record owns the indicator parameter set of its security, destroyed with it (which
+// writes back what changed).
 //
 // Text is UTF-8. The record's lock guards the name, the abbreviations and the quote
 // values: the code-table worker and the network thread write them while the UI reads.
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "foundation/DateTime.h"
+#include "formula/engine/SecurityIndParam.h"
 #include "foundation/IndSecuCode.h"
 #include "marketdata/IndValueArray.h"
 
@@ -35,9 +38,13 @@ public:
     CSecurity(const CSecurity&) = delete;
     CSecurity& operator=(const CSecurity&) = delete;
 
-    // Identity is fixed once the record is in the data centre's table.
+    // Identity is fixed once the record is in the data centre's table. The parameter set
+    // names its files after it.
     const CIndSecuCode& GetCode() const { return m_code; }
-    void SetCode(const CIndSecuCode& code) { m_code = code; }
+    void SetCode(const CIndSecuCode& code) {
+        m_code = code;
+        m_indParam.m_Owner = code;
+    }
 
     std::string GetName() const;
     void SetName(const std::string& name);
@@ -76,6 +83,9 @@ public:
     IndValueArray& GetValues() { return m_values; }
     const IndValueArray& GetValues() const { return m_values; }
 
+    // The security's own indicator parameter values and line settings.
+    SecurityIndParam& GetSecurityIndParam() { return m_indParam; }
+
 private:
     std::string m_strName;
     CIndSecuCode m_code;
@@ -83,4 +93,5 @@ private:
     uint64_t m_nTypeMask = 0;
     IndValueArray m_values;
     std::vector<std::string> m_abbreviations;
+    SecurityIndParam m_indParam;
 };

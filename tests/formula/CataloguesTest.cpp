@@ -314,6 +314,7 @@ TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues)
 
 }  // namespace
 
+#include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
 
@@ -346,6 +347,43 @@ TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
     EXPECT_EQ(close1, 10);
     IndCommonSpace::Free(weeks);
     ResetDataCenter();
+}
+
+TEST(DataCenterMarket, TheParameterSetIsTheSecurityRecordsOwnAndGoesWithIt)
+{
+    ScratchDir dir;
+    const std::string oldProgramDir = GetAppInfo()->GetProgramDir();
+    GetAppInfo()->SetProgramDir(dir.Path().string());
+    auto sec = std::make_unique<CSecurity>();
+    sec->SetCode(CIndSecuCode(1, "600010"));
+    CSecurity* record = sec.get();
+    ASSERT_GE(GetDataCenter()->AddSecurity(sec), 0);
+
+    SecurityIndParam* set = GetDataCenterMarket()->GetParamSet(CIndSecuCode(1, "600010"));
+    ASSERT_EQ(set, &record->GetSecurityIndParam());
+    EXPECT_EQ(GetDataCenterMarket()->GetParamSet(CIndSecuCode(1, "600010")), set) << "one set per security";
+    EXPECT_EQ(set->m_Owner, CIndSecuCode(1, "600010"));
+    EXPECT_EQ(set->m_nParamUse, 0);
+    EXPECT_EQ(set->m_nExpUse, 0);
+    EXPECT_EQ(set->m_bParamsChanged, 0);
+    EXPECT_EQ(set->m_bExpsChanged, 0);
+    EXPECT_TRUE(set->m_aParams.empty() && set->m_aParams.IsAscending());
+    EXPECT_TRUE(set->m_aExps.empty() && set->m_aExps.IsAscending());
+
+    // Still in use and changed when the security goes: the set goes with it and writes
+    // what changed.
+    set->AcquireParams();
+    CParamValue value;
+    value.m_strInd = "MA";
+    value.m_strParam = "N1";
+    value.m_fParam = 7;
+    set->SetParamValue(value);
+    ResetDataCenter();
+    EXPECT_NE(ReadFile(dir.File("Self/sh/Tool/600010.par")).find("fParam=\"7\""), std::string::npos);
+
+    if (!oldProgramDir.empty())
+        GetAppInfo()->SetProgramDir(oldProgramDir);
+    SecurityIndParam::s_strProgramDir.clear();
 }
 
 }  // namespace
