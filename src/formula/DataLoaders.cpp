@@ -315,6 +315,7 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
     IFormulaMarket* m = GetFormulaMarket();
     uint32_t quoteDate = m && v.small() ? m->GetQuoteDate(d.secu) : 0;
     int calcFirst = std::max(0, d.calcFirst);
+    int32_t lunarDate = -1, lunarYear = 0, lunarMonth = 0, lunarDay = 0;
     for (int i = d.first; i <= d.last; ++i) {
         double x = 0;
         switch (slot) {
@@ -343,10 +344,14 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
             break;
         case 34: case 35: case 36: {
             int32_t date = v.small() ? static_cast<int32_t>(quoteDate) : v.date(i);
-            int32_t y = 0, mo = 0, dd = 0;
-            if (d.dataType != 5)
-                IndCommonSpace::GongLi2NongLi(date, y, mo, dd);
-            x = slot == 34 ? y : slot == 35 ? mo : dd;
+            // Minute bars of one day share the conversion.
+            if (date != lunarDate) {
+                lunarDate = date;
+                lunarYear = lunarMonth = lunarDay = 0;
+                if (d.dataType != 5)
+                    IndCommonSpace::GongLi2NongLi(date, lunarYear, lunarMonth, lunarDay);
+            }
+            x = slot == 34 ? lunarYear : slot == 35 ? lunarMonth : lunarDay;
             break;
         }
         default:

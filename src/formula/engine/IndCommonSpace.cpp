@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "formula/engine/FunctionTable.h"
+#include "formula/engine/LunarCalendar.h"
 
 namespace IndCommonSpace {
 
@@ -289,9 +290,12 @@ int ConvertTimeL2S(uint32_t time, int16_t shortType, int16_t shortPeriod, int16_
 
 int GongLi2NongLi(int32_t date, int32_t& year, int32_t& month, int32_t& day)
 {
-    // The engine carries no lunar table; callers get zeros.
-    year = month = day = 0;
-    return 0;
+    LunarCalendar::LunarDay lunar;
+    bool ok = LunarCalendar::FromSolar(date, lunar);
+    year = lunar.year;
+    month = lunar.month;
+    day = lunar.day;
+    return ok ? 1 : 0;
 }
 
 double ColorToDouble(uint32_t colorref, uint32_t mode)

@@ -42,8 +42,9 @@ int ConvertTimeS2L(uint32_t time, int16_t shortType, int16_t shortPeriod, int16_
 int ConvertTimeL2S(uint32_t time, int16_t shortType, int16_t shortPeriod, int16_t longType,
                    int16_t longPeriod, uint32_t& first, uint32_t& last);
 
-// Gregorian yyyymmdd -> lunar year, month, day. Returns 0 when the date is outside the
-// table the engine carries (then all three are 0).
+// Gregorian yyyymmdd -> lunar year, month, day (a leap month gives the number of the month
+// it follows). Returns 0 for an invalid date or one outside the lunar calendar's range
+// (then all three are 0), else non-zero. Thread-safe.
 int GongLi2NongLi(int32_t date, int32_t& year, int32_t& month, int32_t& day);
 
 // Calendar arithmetic on yyyymmdd dates (proleptic Gregorian, no time zone involved).
