@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -204,6 +205,49 @@ TEST(LunarSeries, DatesOutsideTheCalendarGiveZeros)
     for (int64_t key : {18991230LL, 19000131LL, 21500101LL, 20240231LL})
         bars.push_back(Bar(key, 1, 1, 1, 1));
     ExpectRows(LunarSeries(bars, 4, 1), {{0, 0, 0}, {1900, 1, 1}, {0, 0, 0}, {0, 0, 0}});
+}
+
+// Intraday formulas spread the security's quote date (2024-01-05 in the test market) over
+// their records; historical intraday records carry no calendar values.
+TEST(LunarSeries, IntradayRecordsUseTheQuoteDate)
+{
+    struct Case {
+        int16_t dataType;
+        size_t recordSize;
+        LunarRow want;
+    } cases[] = {{2, 61, {2023, 11, 24}}, {5, 28, {0, 0, 0}}};
+    for (const Case& c : cases) {
+        std::vector<unsigned char> raw(3 * c.recordSize, 0);
+        for (int i = 0; i < 3; ++i) {
+            uint32_t time = 2401050931u + static_cast<uint32_t>(i);
+            double price = 10 + i;
+            std::memcpy(raw.data() + static_cast<size_t>(i) * c.recordSize, &time, 4);
+            std::memcpy(raw.data() + static_cast<size_t>(i) * c.recordSize + 8, &price, 8);
+        }
+        FakeMarket market;
+        market.days["1:600000"] = DayBars({1});
+        SetFormulaMarket(&market);
+        EnsureSetUp();
+        CKlineLight ind = MakeIndicator("Y:LYEAR;M:LMONTH;D:LDAY;");
+        ind.InitialCalc(CIndSecuCode(1, "600000"), c.dataType, 0);
+        ind.m_pBars = raw.data();
+        ind.m_nBarCount = 3;
+        ind.m_nCalcFirst = 0;
+        ind.m_nCalcEnd = 3;
+        ind.MakeRoom(3);
+        ind.Calc(0, 3);
+        SetFormulaMarket(nullptr);
+        ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
+        for (int i = 0; i < 3; ++i) {
+            LunarRow r{-1, -1, -1};
+            EXPECT_TRUE(ind.m_aExps[0].GetValue(i, r.year));
+            EXPECT_TRUE(ind.m_aExps[1].GetValue(i, r.month));
+            EXPECT_TRUE(ind.m_aExps[2].GetValue(i, r.day));
+            EXPECT_EQ(r.year, c.want.year) << c.dataType << " bar " << i;
+            EXPECT_EQ(r.month, c.want.month) << c.dataType << " bar " << i;
+            EXPECT_EQ(r.day, c.want.day) << c.dataType << " bar " << i;
+        }
+    }
 }
 
 }  // namespace
