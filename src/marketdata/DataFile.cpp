@@ -25,19 +25,26 @@ uint32_t LoadU32(const uint8_t* p) {
 }
 void StoreU32(uint8_t* p, uint32_t v) { memcpy(p, &v, 4); }
 
-bool ReadFully(int fd, void* buf, size_t n, uint64_t offset) {
-    auto* p = static_cast<uint8_t*>(buf);
+// A positional read or write (io, pread or pwrite) carried to the end over short
+// transfers and interruptions; false on an error or at the end of the file.
+template <class Byte, class Io>
+bool TransferFully(Byte* p, size_t n, uint64_t offset, Io io) {
     while (n > 0) {
-        ssize_t r = pread(fd, p, n, off_t(offset));
-        if (r < 0 && errno == EINTR)
+        ssize_t done = io(p, n, off_t(offset));
+        if (done < 0 && errno == EINTR)
             continue;
-        if (r <= 0)
+        if (done <= 0)
             return false;
-        p += r;
-        n -= size_t(r);
-        offset += uint64_t(r);
+        p += done;
+        n -= size_t(done);
+        offset += uint64_t(done);
     }
     return true;
+}
+
+bool ReadFully(int fd, void* buf, size_t n, uint64_t offset) {
+    return TransferFully(static_cast<uint8_t*>(buf), n, offset,
+                         [fd](uint8_t* p, size_t len, off_t at) { return pread(fd, p, len, at); });
 }
 }  // namespace
 
@@ -261,18 +268,8 @@ int CDataFile::FindOrAddEntry(uint32_t market, const std::string& code) {
 }
 
 bool CDataFile::WriteAt(uint64_t offset, const void* data, size_t n) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    while (n > 0) {
-        ssize_t w = pwrite(m_fd, p, n, off_t(offset));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-        offset += uint64_t(w);
-    }
-    return true;
+    return TransferFully(static_cast<const uint8_t*>(data), n, offset,
+                         [fd = m_fd](const uint8_t* p, size_t len, off_t at) { return pwrite(fd, p, len, at); });
 }
 
 bool CDataFile::WriteCounters() { return WriteAt(0, m_header.data(), kCounterSize); }

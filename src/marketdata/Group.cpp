@@ -15,22 +15,20 @@ int16_t CGroup::IndexOf(const CIndSecuCode& code) const {
     return -1;
 }
 
-CIndSecuCode CGroup::GetNextCode(const CIndSecuCode& code) const {
-    if (m_members.empty())
+namespace {
+// The member after code (before it when not forward), wrapping around.
+CIndSecuCode Neighbour(const CGroup& group, const CIndSecuCode& code, bool forward) {
+    const size_t n = group.m_members.size();
+    if (n == 0)
         return code;
-    int i = IndexOf(code);
+    int i = group.IndexOf(code);
     if (i < 0)
         return {};
-    const CSecurity* next = m_members[(size_t(i) + 1) % m_members.size()];
-    return next ? next->GetCode() : CIndSecuCode();
+    const CSecurity* member = group.m_members[(size_t(i) + (forward ? 1 : n - 1)) % n];
+    return member ? member->GetCode() : CIndSecuCode();
 }
+}  // namespace
 
-CIndSecuCode CGroup::GetPrevCode(const CIndSecuCode& code) const {
-    if (m_members.empty())
-        return code;
-    int i = IndexOf(code);
-    if (i < 0)
-        return {};
-    const CSecurity* prev = m_members[(size_t(i) + m_members.size() - 1) % m_members.size()];
-    return prev ? prev->GetCode() : CIndSecuCode();
-}
+CIndSecuCode CGroup::GetNextCode(const CIndSecuCode& code) const { return Neighbour(*this, code, true); }
+
+CIndSecuCode CGroup::GetPrevCode(const CIndSecuCode& code) const { return Neighbour(*this, code, false); }

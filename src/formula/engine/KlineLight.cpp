@@ -325,7 +325,7 @@ double CKlineLight::GetParamValue(int index)
     return row.m_bFixed ? row.m_dFixedValue : row.m_dDefault;
 }
 
-void CKlineLight::Varialized()
+void CKlineLight::ClearResults()
 {
     for (auto& e : m_aExps)
         e.Clear();
@@ -333,6 +333,11 @@ void CKlineLight::Varialized()
         e.Clear();
     m_nLastStatus = 0;
     m_strLastError.clear();
+}
+
+void CKlineLight::Varialized()
+{
+    ClearResults();
     m_bLastRange = 0;
 }
 
@@ -360,12 +365,8 @@ int CKlineLight::Calc(int first, int end)
         }
     }
     int n = m_nBarCount;
-    for (auto& e : m_aExps)
-        e.Clear();
-    for (auto& e : m_aDrawExps)
-        e.Clear();
-    m_nLastStatus = 0;
-    m_strLastError.clear();
+    // The last value range stays: it tells whether this calculation changed it.
+    ClearResults();
     int cf = m_nCalcFirst, ce = m_nCalcEnd;
     if (ce <= cf) {
         cf = first;

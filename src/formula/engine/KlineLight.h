@@ -95,6 +95,8 @@ public:
     std::string m_strLastError;
 
 private:
+    // Forgets computed values and the last status, keeping the last value range.
+    void ClearResults();
     void LayOut();
     int Run(int rangeFirst, int rangeLast);
     void CopyFrom(const CKlineLight& other);
