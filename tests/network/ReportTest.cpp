@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <future>
+#include <regex>
 #include <set>
 
 namespace {
@@ -77,6 +78,17 @@ TEST(Report, KeysAreWrittenInByteOrder)
         at.push_back(text.find(key));
     EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << text;
     EXPECT_EQ(std::count(at.begin(), at.end(), std::string::npos), 0);
+}
+
+TEST(Report, HostAddressesAreEmptyOrInTheirDisplayForm)
+{
+    // Machines differ in their interfaces; what is found must be in the form reported.
+    const std::string ip = GetHostIpText();
+    EXPECT_TRUE(ip.empty() || std::regex_match(ip, std::regex(R"((\d{1,3}\.){3}\d{1,3})"))) << ip;
+    EXPECT_NE(ip, "127.0.0.1");
+    const std::string mac = GetMacAddressText();
+    EXPECT_TRUE(mac.empty() || std::regex_match(mac, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << mac;
+    EXPECT_NE(mac, "00-00-00-00-00-00");
 }
 
 TEST(Report, WithoutAServiceUrlNothingIsQueued)

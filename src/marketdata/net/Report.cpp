@@ -177,42 +177,42 @@ bool SendTrainingResult(uint32_t beginDate, uint32_t endDate, int32_t trainDays,
         std::move(done));
 }
 
-std::string GetHostIpText()
+namespace {
+// The text `format` makes of the first interface address of the family that is not a
+// loopback; format passes over an address by returning an empty text.
+template <class Format>
+std::string FirstInterfaceText(int family, Format format)
 {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0)
         return "";
     std::string found;
-    for (ifaddrs* it = list; it && found.empty(); it = it->ifa_next) {
-        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET || (it->ifa_flags & IFF_LOOPBACK))
-            continue;
-        char text[INET_ADDRSTRLEN] = {};
-        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(it->ifa_addr)->sin_addr, text, sizeof text);
-        found = text;
-    }
+    for (ifaddrs* it = list; it && found.empty(); it = it->ifa_next)
+        if (it->ifa_addr && it->ifa_addr->sa_family == family && !(it->ifa_flags & IFF_LOOPBACK))
+            found = format(*it->ifa_addr);
     freeifaddrs(list);
     return found;
+}
+}  // namespace
+
+std::string GetHostIpText()
+{
+    return FirstInterfaceText(AF_INET, [](const sockaddr& addr) {
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(addr).sin_addr, text, sizeof text);
+        return std::string(text);
+    });
 }
 
 std::string GetMacAddressText()
 {
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return "";
-    std::string found;
-    for (ifaddrs* it = list; it && found.empty(); it = it->ifa_next) {
-        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_PACKET || (it->ifa_flags & IFF_LOOPBACK))
-            continue;
-        auto* link = reinterpret_cast<sockaddr_ll*>(it->ifa_addr);
-        if (link->sll_halen != 6)
-            continue;
-        const unsigned char* a = link->sll_addr;
-        if (!(a[0] | a[1] | a[2] | a[3] | a[4] | a[5]))
-            continue;
+    return FirstInterfaceText(AF_PACKET, [](const sockaddr& addr) {
+        const auto& link = reinterpret_cast<const sockaddr_ll&>(addr);
+        const unsigned char* a = link.sll_addr;
+        if (link.sll_halen != 6 || !(a[0] | a[1] | a[2] | a[3] | a[4] | a[5]))
+            return std::string();
         char text[18];
         std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", a[0], a[1], a[2], a[3], a[4], a[5]);
-        found = text;
-    }
-    freeifaddrs(list);
-    return found;
+        return std::string(text);
+    });
 }
