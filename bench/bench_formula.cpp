@@ -19,8 +19,7 @@ namespace {
 
 constexpr int kBars = 1000000;
 
-const std::vector<CFloatDayItem>& Bars()
-{
+const std::vector<CFloatDayItem>& Bars() {
     static const std::vector<CFloatDayItem> bars = [] {
         std::vector<CFloatDayItem> b(kBars);
         uint32_t seed = 12345;
@@ -42,8 +41,7 @@ const std::vector<CFloatDayItem>& Bars()
     return bars;
 }
 
-void LoadCatalogue()
-{
+void LoadCatalogue() {
     static bool done = [] {
         GetYBIndClass()->Read(std::string(TARROW_SOURCE_DIR) + "/resources/Sys.xml");
         CYBIndClass::SetUp();
@@ -52,8 +50,7 @@ void LoadCatalogue()
     (void)done;
 }
 
-void RunIndicator(benchmark::State& state, const char* name)
-{
+void RunIndicator(benchmark::State& state, const char* name) {
     LoadCatalogue();
     auto ind = FindInd(name);
     if (!ind) {
@@ -74,16 +71,20 @@ void RunIndicator(benchmark::State& state, const char* name)
         ind->Calc(0, kBars);
         benchmark::DoNotOptimize(ind->m_aExps.back().m_aValues.data());
     }
-    if (ind->m_nLastStatus != 0)
-        state.SkipWithError(ind->m_strLastError.c_str());
+    if (ind->m_nLastStatus != 0) state.SkipWithError(ind->m_strLastError.c_str());
 }
 
-void Engine_MACD(benchmark::State& s) { RunIndicator(s, "MACD"); }
-void Engine_KDJ(benchmark::State& s) { RunIndicator(s, "KDJ"); }
-void Engine_BOLL(benchmark::State& s) { RunIndicator(s, "BOLL"); }
+void Engine_MACD(benchmark::State& s) {
+    RunIndicator(s, "MACD");
+}
+void Engine_KDJ(benchmark::State& s) {
+    RunIndicator(s, "KDJ");
+}
+void Engine_BOLL(benchmark::State& s) {
+    RunIndicator(s, "BOLL");
+}
 
-void Loop_MACD(benchmark::State& state)
-{
+void Loop_MACD(benchmark::State& state) {
     const auto& bars = Bars();
     std::vector<double> dif(kBars), dea(kBars), macd(kBars);
     for (auto _ : state) {
@@ -104,8 +105,7 @@ void Loop_MACD(benchmark::State& state)
     }
 }
 
-void Loop_KDJ(benchmark::State& state)
-{
+void Loop_KDJ(benchmark::State& state) {
     const auto& bars = Bars();
     std::vector<double> K(kBars), D(kBars), J(kBars);
     for (auto _ : state) {
@@ -113,13 +113,16 @@ void Loop_KDJ(benchmark::State& state)
         double k = 0, d = 0;
         for (int i = 0; i < kBars; ++i) {
             const auto& b = bars[static_cast<size_t>(i)];
-            while (!hq.empty() && bars[static_cast<size_t>(hq.back())].m_fHigh < b.m_fHigh) hq.pop_back();
+            while (!hq.empty() && bars[static_cast<size_t>(hq.back())].m_fHigh < b.m_fHigh)
+                hq.pop_back();
             hq.push_back(i);
-            while (!lq.empty() && bars[static_cast<size_t>(lq.back())].m_fLow > b.m_fLow) lq.pop_back();
+            while (!lq.empty() && bars[static_cast<size_t>(lq.back())].m_fLow > b.m_fLow)
+                lq.pop_back();
             lq.push_back(i);
             if (hq.front() <= i - 9) hq.pop_front();
             if (lq.front() <= i - 9) lq.pop_front();
-            double hh = bars[static_cast<size_t>(hq.front())].m_fHigh, ll = bars[static_cast<size_t>(lq.front())].m_fLow;
+            double hh = bars[static_cast<size_t>(hq.front())].m_fHigh,
+                   ll = bars[static_cast<size_t>(lq.front())].m_fLow;
             double rsv = hh == ll ? 0 : (b.m_fClose - ll) / (hh - ll) * 100;
             k = i ? (rsv + 2 * k) / 3 : rsv;
             d = i ? (k + 2 * d) / 3 : k;
@@ -131,8 +134,7 @@ void Loop_KDJ(benchmark::State& state)
     }
 }
 
-void Loop_BOLL(benchmark::State& state)
-{
+void Loop_BOLL(benchmark::State& state) {
     const auto& bars = Bars();
     std::vector<double> mid(kBars), ub(kBars), lb(kBars);
     for (auto _ : state) {
@@ -158,8 +160,7 @@ void Loop_BOLL(benchmark::State& state)
     }
 }
 
-void CompileCatalogue(benchmark::State& state)
-{
+void CompileCatalogue(benchmark::State& state) {
     LoadCatalogue();
     CYBIndClass* cat = GetYBIndClass();
     for (auto _ : state) {
@@ -184,11 +185,9 @@ BENCHMARK(CompileCatalogue)->Unit(benchmark::kMicrosecond);
 // Keeps each run's time per iteration so the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& r : runs)
-            if (r.iterations > 0)
-                times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (r.iterations > 0) times[r.benchmark_name()] = r.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
@@ -196,8 +195,7 @@ public:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -205,7 +203,8 @@ int main(int argc, char** argv)
         auto e = reporter.times.find(std::string("Engine_") + name);
         auto l = reporter.times.find(std::string("Loop_") + name);
         if (e != reporter.times.end() && l != reporter.times.end() && l->second > 0)
-            std::printf("%s over %d bars: engine / hand-written loop = %.2f\n", name, kBars, e->second / l->second);
+            std::printf("%s over %d bars: engine / hand-written loop = %.2f\n", name, kBars,
+                        e->second / l->second);
     }
     benchmark::Shutdown();
     return 0;

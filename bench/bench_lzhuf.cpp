@@ -73,8 +73,7 @@ double DecodeLzhuf(const Data& d) {
 double InflateZlib(const Data& d, std::vector<uint8_t>& out) {
     auto t0 = Clock::now();
     uLongf len = out.size();
-    if (uncompress(out.data(), &len, d.zlib.data(), d.zlib.size()) != Z_OK ||
-        len != d.raw.size())
+    if (uncompress(out.data(), &len, d.zlib.data(), d.zlib.size()) != Z_OK || len != d.raw.size())
         throw std::runtime_error("inflate");
     benchmark::DoNotOptimize(out[len - 1]);
     return std::chrono::duration<double>(Clock::now() - t0).count();

@@ -24,8 +24,7 @@ namespace {
 constexpr int kMinuteBars = 1000000;
 
 uint32_t NextWeekday(uint32_t date) {
-    do
-        date = AddDays(date, 1);
+    do date = AddDays(date, 1);
     while (DayOfWeek(date) == 1 || DayOfWeek(date) == 7);
     return date;
 }
@@ -36,8 +35,7 @@ std::vector<CDayItem> MinuteBars(int n) {
     uint32_t day = 20050104;
     for (int i = 0; i < n; ++i) {
         int m = i % 240;
-        if (m == 0 && i)
-            day = NextWeekday(day);
+        if (m == 0 && i) day = NextWeekday(day);
         int start = m < 120 ? 930 : 1300, off = m % 120 + 1;
         int hhmm = (start / 100 + (start % 100 + off) / 60) * 100 + (start % 100 + off) % 60;
         CDayItem& b = bars[size_t(i)];
@@ -76,7 +74,8 @@ struct Fixture {
     std::vector<CDayItem> minutes;
 
     Fixture() {
-        dir = std::filesystem::temp_directory_path() / ("tarrow_bench_md_" + std::to_string(getpid()));
+        dir = std::filesystem::temp_directory_path() /
+              ("tarrow_bench_md_" + std::to_string(getpid()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
         GetAppInfo()->SetProgramDir(dir.string());
@@ -87,7 +86,9 @@ struct Fixture {
         security = s.get();
         GetDataCenter()->AddSecurity(s);
         minutes = MinuteBars(kMinuteBars);
-        GetDataCenter()->GetStore(CDataCenter::kMin1File).AppendItems(kMinuteBars, 1, "600000", minutes.data());
+        GetDataCenter()
+            ->GetStore(CDataCenter::kMin1File)
+            .AppendItems(kMinuteBars, 1, "600000", minutes.data());
     }
     ~Fixture() {
         ResetDataCenter();
@@ -118,7 +119,8 @@ void BM_ReadPlusMemcpy(benchmark::State& state) {
     Fixture& f = Data();
     CDataFile& store = GetDataCenter()->GetStore(CDataCenter::kMin1File);
     const uint64_t first = uint64_t(store.GetHeaderBlocks()) * store.GetBlockSize();
-    const size_t blocks = (kMinuteBars + store.GetRecordsPerBlock() - 1) / store.GetRecordsPerBlock();
+    const size_t blocks =
+        (kMinuteBars + store.GetRecordsPerBlock() - 1) / store.GetRecordsPerBlock();
     const size_t span = size_t(kMinuteBars) * 32 + blocks * 12;
     std::string path = (f.dir / "Data" / "mk1.dat").string();
     std::vector<uint8_t> buffer(span);
@@ -190,17 +192,19 @@ public:
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
                 std::string name = run.benchmark_name();
-                m_times[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime() /
-                                                          (run.time_unit == benchmark::kMillisecond ? 1 : 1000);
+                m_times[name.substr(0, name.find('/'))] =
+                    run.GetAdjustedRealTime() /
+                    (run.time_unit == benchmark::kMillisecond ? 1 : 1000);
             }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        Ratio("load 1,000,000 minute bars from mk1.dat / read()+memcpy", "BM_LoadMinuteSeries", "BM_ReadPlusMemcpy",
-              " (goal <= 1.5x)");
+        Ratio("load 1,000,000 minute bars from mk1.dat / read()+memcpy", "BM_LoadMinuteSeries",
+              "BM_ReadPlusMemcpy", " (goal <= 1.5x)");
         Ratio("60-minute bars from 500,000 minute bars / plain copy", "BM_Build60MinuteBars",
               "BM_CopyHalfMillionMinuteBars", "");
-        Ratio("weekly bars from 5,000 daily bars / plain copy", "BM_BuildWeeklyBars", "BM_CopyDailyBars", "");
+        Ratio("weekly bars from 5,000 daily bars / plain copy", "BM_BuildWeeklyBars",
+              "BM_CopyDailyBars", "");
     }
 
 private:

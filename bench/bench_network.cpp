@@ -5,6 +5,7 @@
 // write.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <condition_variable>
 #include <cstdio>
@@ -15,7 +16,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "DataServer.h"
@@ -35,7 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr uint32_t kLastDay = 20241231;
-constexpr int kMinuteDays = 6300; // about 4,250 trading days: just over 1,000,000 bars
+constexpr int kMinuteDays = 6300;  // about 4,250 trading days: just over 1,000,000 bars
 
 // The server on its own thread and a connected client, shared by both benchmarks.
 struct World {
@@ -48,18 +48,15 @@ struct World {
     int round = 0;
     std::vector<uint8_t> packed;
 
-    World()
-    {
-        for (uint32_t y = FirstMinuteYear(); y <= kLastDay / 10000; ++y)
-            years.push_back(y);
+    World() {
+        for (uint32_t y = FirstMinuteYear(); y <= kLastDay / 10000; ++y) years.push_back(y);
         NewHome();
         auto s = std::make_unique<CSecurity>();
         s->SetCode(CIndSecuCode(1, "600000"));
         GetDataCenter()->AddSecurity(s);
         server = std::make_unique<CDataServer>(market, ServerFaults{});
         std::string error;
-        if (!server->Listen(0, error))
-            std::fprintf(stderr, "%s\n", error.c_str());
+        if (!server->Listen(0, error)) std::fprintf(stderr, "%s\n", error.c_str());
         // Asked once before the server runs: the minute bars are generated and the reply
         // packed here, so neither benchmark pays for the server's own work.
         packed = PackedReply();
@@ -69,11 +66,9 @@ struct World {
         client->SetHost("127.0.0.1", server->GetPort());
         SetSubscriber(client.get());
         client->Connect();
-        while (!client->IsConnected())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        while (!client->IsConnected()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    ~World()
-    {
+    ~World() {
         SetSubscriber(nullptr);
         client.reset();
         CReactor::Stop();
@@ -84,8 +79,7 @@ struct World {
     uint32_t FirstMinuteYear() const { return market.GetFirstMinuteDay() / 10000; }
 
     // Fresh, empty block files: every round downloads everything.
-    void NewHome()
-    {
+    void NewHome() {
         GetDataCenter()->GetPool().Clear();
         fs::path dir = root / std::to_string(round++);
         fs::remove_all(root);
@@ -95,9 +89,9 @@ struct World {
     }
 
     // The compressed stream the server sends for the series' first request.
-    std::vector<uint8_t> PackedReply()
-    {
-        auto series = std::make_shared<CDayData>("probe", GetDataCenter()->FindSecurity(CIndSecuCode(1, "600000")), 3, 1);
+    std::vector<uint8_t> PackedReply() {
+        auto series = std::make_shared<CDayData>(
+            "probe", GetDataCenter()->FindSecurity(CIndSecuCode(1, "600000")), 3, 1);
         CBuffer request;
         series->BuildHistoryBody(request, years, 240, kLastDay);
         std::string log;
@@ -110,8 +104,7 @@ struct World {
             std::string code;
             body.ReadString(code);
             uint8_t flags = body.ReadUInt8();
-            if (flags & wire::kHistoryFirst)
-                body.ReadUInt32();
+            if (flags & wire::kHistoryFirst) body.ReadUInt32();
             uint16_t n = body.ReadUInt16();
             packed.insert(packed.end(), body.GetData(), body.GetData() + n);
         }
@@ -119,14 +112,12 @@ struct World {
     }
 };
 
-World& GetWorld()
-{
+World& GetWorld() {
     static World world;
     return world;
 }
 
-void BM_DownloadMillionMinuteBars(benchmark::State& state)
-{
+void BM_DownloadMillionMinuteBars(benchmark::State& state) {
     World& w = GetWorld();
     size_t bars = 0;
     for (auto _ : state) {
@@ -153,8 +144,7 @@ void BM_DownloadMillionMinuteBars(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bars) * 32);
 }
 
-void BM_DecodeAndCopySameBytes(benchmark::State& state)
-{
+void BM_DecodeAndCopySameBytes(benchmark::State& state) {
     World& w = GetWorld();
     const std::vector<uint8_t>& packed = w.packed;
     size_t bars = 0;
@@ -183,8 +173,7 @@ BENCHMARK(BM_DecodeAndCopySameBytes)->Unit(benchmark::kMillisecond)->MinTime(3)-
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
@@ -192,23 +181,24 @@ public:
                 m_times[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
             }
     }
-    void Finalize() override
-    {
+    void Finalize() override {
         ConsoleReporter::Finalize();
-        auto s = m_times.find("BM_DownloadMillionMinuteBars"), b = m_times.find("BM_DecodeAndCopySameBytes");
+        auto s = m_times.find("BM_DownloadMillionMinuteBars"),
+             b = m_times.find("BM_DecodeAndCopySameBytes");
         if (s != m_times.end() && b != m_times.end() && b->second > 0)
-            std::printf("download 1,000,000 minute bars over loopback / decode+copy in-process = %.2fx (goal <= 2x)\n",
-                        s->second / b->second);
+            std::printf(
+                "download 1,000,000 minute bars over loopback / decode+copy in-process = %.2fx "
+                "(goal <= 2x)\n",
+                s->second / b->second);
     }
 
 private:
     std::map<std::string, double> m_times;
 };
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -16,99 +16,103 @@
 
 namespace {
 
-struct Candle { int x, open, close, high, low; };
+struct Candle {
+    int x, open, close, high, low;
+};
 
 const std::vector<Candle>& Candles() {
-  static const std::vector<Candle> candles = [] {
-    std::vector<Candle> v;
-    std::mt19937 rng(20240601);
-    std::uniform_int_distribution<int> step(-12, 12), wick(0, 20);
-    int price = 540;
-    for (int i = 0; i < 10000; ++i) {
-      int open = price, close = std::clamp(price + step(rng), 40, 1040);
-      int high = std::max(open, close) + wick(rng), low = std::min(open, close) - wick(rng);
-      v.push_back({i * 1920 / 10000, open, close, std::min(high, 1079), std::max(low, 0)});
-      price = close;
-    }
-    return v;
-  }();
-  return candles;
+    static const std::vector<Candle> candles = [] {
+        std::vector<Candle> v;
+        std::mt19937 rng(20240601);
+        std::uniform_int_distribution<int> step(-12, 12), wick(0, 20);
+        int price = 540;
+        for (int i = 0; i < 10000; ++i) {
+            int open = price, close = std::clamp(price + step(rng), 40, 1040);
+            int high = std::max(open, close) + wick(rng), low = std::min(open, close) - wick(rng);
+            v.push_back({i * 1920 / 10000, open, close, std::min(high, 1079), std::max(low, 0)});
+            price = close;
+        }
+        return v;
+    }();
+    return candles;
 }
 
 constexpr COLORREF kUp = RGB(255, 77, 77);
 constexpr COLORREF kDown = RGB(77, 255, 77);
 
 void BM_Candles_QPainter(benchmark::State& state) {
-  QImage img(1920, 1080, QImage::Format_RGB32);
-  const QColor up(255, 77, 77), down(77, 255, 77);
-  QPen upPen(up, 0), downPen(down, 0);
-  upPen.setCapStyle(Qt::FlatCap);
-  downPen.setCapStyle(Qt::FlatCap);
-  const QBrush upBrush(up), downBrush(down);
-  for (auto _ : state) {
-    img.fill(0xff101218);
-    QPainter p(&img);
-    for (const Candle& c : Candles()) {
-      const bool rising = c.close >= c.open;
-      p.setPen(rising ? upPen : downPen);
-      p.setBrush(rising ? upBrush : downBrush);
-      int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
-      p.drawLine(c.x + 1, 1080 - c.high, c.x + 1, 1080 - c.low);
-      p.drawRect(QRect(c.x, top, 2, std::max(bottom - top, 1)));
+    QImage img(1920, 1080, QImage::Format_RGB32);
+    const QColor up(255, 77, 77), down(77, 255, 77);
+    QPen upPen(up, 0), downPen(down, 0);
+    upPen.setCapStyle(Qt::FlatCap);
+    downPen.setCapStyle(Qt::FlatCap);
+    const QBrush upBrush(up), downBrush(down);
+    for (auto _ : state) {
+        img.fill(0xff101218);
+        QPainter p(&img);
+        for (const Candle& c : Candles()) {
+            const bool rising = c.close >= c.open;
+            p.setPen(rising ? upPen : downPen);
+            p.setBrush(rising ? upBrush : downBrush);
+            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
+            p.drawLine(c.x + 1, 1080 - c.high, c.x + 1, 1080 - c.low);
+            p.drawRect(QRect(c.x, top, 2, std::max(bottom - top, 1)));
+        }
+        p.end();
+        benchmark::DoNotOptimize(img.constBits());
     }
-    p.end();
-    benchmark::DoNotOptimize(img.constBits());
-  }
 }
 
 void BM_Candles_DeviceContext(benchmark::State& state) {
-  CDC dc;
-  dc.CreateCompatibleDC(nullptr);
-  CBitmap bmp;
-  bmp.CreateCompatibleBitmap(&dc, 1920, 1080);
-  dc.SelectObject(&bmp);
-  CPen upPen(PS_SOLID, 1, kUp), downPen(PS_SOLID, 1, kDown);
-  CBrush upBrush(kUp), downBrush(kDown);
-  const CRect all(0, 0, 1920, 1080);
-  for (auto _ : state) {
-    dc.FillSolidRect(&all, RGB(24, 18, 16));
-    for (const Candle& c : Candles()) {
-      const bool rising = c.close >= c.open;
-      dc.SelectObject(rising ? &upPen : &downPen);
-      dc.SelectObject(rising ? &upBrush : &downBrush);
-      int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
-      dc.MoveTo(c.x + 1, 1080 - c.high);
-      dc.LineTo(c.x + 1, 1080 - c.low + 1);
-      dc.Rectangle(c.x, top, c.x + 3, top + std::max(bottom - top, 1) + 1);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(&dc, 1920, 1080);
+    dc.SelectObject(&bmp);
+    CPen upPen(PS_SOLID, 1, kUp), downPen(PS_SOLID, 1, kDown);
+    CBrush upBrush(kUp), downBrush(kDown);
+    const CRect all(0, 0, 1920, 1080);
+    for (auto _ : state) {
+        dc.FillSolidRect(&all, RGB(24, 18, 16));
+        for (const Candle& c : Candles()) {
+            const bool rising = c.close >= c.open;
+            dc.SelectObject(rising ? &upPen : &downPen);
+            dc.SelectObject(rising ? &upBrush : &downBrush);
+            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
+            dc.MoveTo(c.x + 1, 1080 - c.high);
+            dc.LineTo(c.x + 1, 1080 - c.low + 1);
+            dc.Rectangle(c.x, top, c.x + 3, top + std::max(bottom - top, 1) + 1);
+        }
+        benchmark::DoNotOptimize(dc.GetPixel(0, 0));
     }
-    benchmark::DoNotOptimize(dc.GetPixel(0, 0));
-  }
 }
 
 BENCHMARK(BM_Candles_QPainter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Candles_DeviceContext)->Unit(benchmark::kMillisecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> times;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
+public:
+    std::map<std::string, double> times;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  static int qargc = 1;
-  static char name[] = "bench_platform";
-  static char* qargv[] = {name, nullptr};
-  platform::Initialize(qargc, qargv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  double base = reporter.times["BM_Candles_QPainter"], dc = reporter.times["BM_Candles_DeviceContext"];
-  if (base > 0 && dc > 0) std::printf("device context / QPainter: %.2fx (goal: within 1.2x)\n", dc / base);
-  benchmark::Shutdown();
-  return 0;
+    static int qargc = 1;
+    static char name[] = "bench_platform";
+    static char* qargv[] = {name, nullptr};
+    platform::Initialize(qargc, qargv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    double base = reporter.times["BM_Candles_QPainter"],
+           dc = reporter.times["BM_Candles_DeviceContext"];
+    if (base > 0 && dc > 0)
+        std::printf("device context / QPainter: %.2fx (goal: within 1.2x)\n", dc / base);
+    benchmark::Shutdown();
+    return 0;
 }

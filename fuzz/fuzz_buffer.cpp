@@ -170,13 +170,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 11:
                 b.WriteUInt32(0x01020304u * arg);
-                for (int k = 0; k < 4; ++k) m.bytes.push_back(static_cast<uint8_t>((0x01020304u * arg) >> (8 * k)));
+                for (int k = 0; k < 4; ++k)
+                    m.bytes.push_back(static_cast<uint8_t>((0x01020304u * arg) >> (8 * k)));
                 ++i;
                 break;
             case 12: {
                 static const std::vector<uint8_t> pattern = [] {
                     std::vector<uint8_t> v(255 * 2053u);
-                    for (size_t k = 0; k < v.size(); ++k) v[k] = static_cast<uint8_t>(k * 7 + (k >> 9));
+                    for (size_t k = 0; k < v.size(); ++k)
+                        v[k] = static_cast<uint8_t>(k * 7 + (k >> 9));
                     return v;
                 }();
                 const uint32_t n = arg * 2053u;

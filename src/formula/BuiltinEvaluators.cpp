@@ -5,69 +5,68 @@
 #include <cstring>
 
 #include "formula/FormulaData.h"
+#include "formula/engine/Element.h"
 #include "formula/engine/EngineStatus.h"
 #include "formula/engine/EngineTables.h"
 #include "formula/engine/IndCommonSpace.h"
 #include "formula/engine/KlineLight.h"
 #include "formula/engine/SouceEditor.h"
-#include "formula/engine/Element.h"
 
 using namespace EngineStatus;
 using R = CValueRecord;
 
 namespace {
 
-bool Truth(double v) { return v != 0; }
+bool Truth(double v) {
+    return v != 0;
+}
 
 // Clips [f, l] to the partial range when asked; false when that leaves nothing.
-bool ClipPartial(const CSouceEditor& ctx, int& f, int& l)
-{
-    if (!ctx.m_bPartial || !ctx.m_pElement)
-        return true;
+bool ClipPartial(const CSouceEditor& ctx, int& f, int& l) {
+    if (!ctx.m_bPartial || !ctx.m_pElement) return true;
     f = std::max(f, ctx.m_pElement->m_nReqFirst);
     l = std::min(l, ctx.m_pElement->m_nReqLast);
     return f <= l;
 }
 
-R& At(CSouceEditor& ctx, int i) { return ctx.m_aStack[static_cast<size_t>(i)]; }
+R& At(CSouceEditor& ctx, int i) {
+    return ctx.m_aStack[static_cast<size_t>(i)];
+}
 
 }  // namespace
 
-uint8_t EvalBarsFunctions(const char* name, CSouceEditor* ctx)
-{
-    if (ctx->m_nTop < 0)
-        return kStackUnderflow;
+uint8_t EvalBarsFunctions(const char* name, CSouceEditor* ctx) {
+    if (ctx->m_nTop < 0) return kStackUnderflow;
     R& x = At(*ctx, ctx->m_nTop);
-    if (x.m_nKind == R::kNumber)
-        return kSeriesIsNumber;
-    if (x.m_nKind != R::kSeries)
-        return kNotSeries;
+    if (x.m_nKind == R::kNumber) return kSeriesIsNumber;
+    if (x.m_nKind != R::kSeries) return kNotSeries;
     int f = x.m_nFirst, l = x.m_nLast;
     int cf = f, cl = l;
-    if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl))
-        return kCalcFailed;
+    if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl)) return kCalcFailed;
     double* d = x.m_pData;
     if (!std::strcmp(name, "BARSLAST")) {
         long lastTrue = -1;
         for (int k = f; k <= l; ++k) {
-            if (Truth(d[k]))
-                lastTrue = k;
+            if (Truth(d[k])) lastTrue = k;
             d[k] = lastTrue < 0 ? -1.0 : static_cast<double>(k - lastTrue);
         }
     } else if (!std::strcmp(name, "BARSSINCE")) {
         int first = -1;
         for (int k = f; k <= l; ++k)
-            if (Truth(d[k])) { first = k; break; }
+            if (Truth(d[k])) {
+                first = k;
+                break;
+            }
         for (int k = f; k <= l; ++k)
             d[k] = (first < 0 || k < first) ? -1.0 : static_cast<double>(k - first);
     } else if (!std::strcmp(name, "BARSCOUNT")) {
         const CKlineLight* fm = ctx->m_pFormula;
         if (fm && fm->m_nDataType == 2) {
             for (int k = f; k <= l; ++k)
-                d[k] = static_cast<uint16_t>(IntradayBarNumber(fm->m_SecuCode, GetBarTimeKey(k, 2, fm->m_pBars)));
+                d[k] = static_cast<uint16_t>(
+                    IntradayBarNumber(fm->m_SecuCode, GetBarTimeKey(k, 2, fm->m_pBars)));
         } else {
-            for (int k = f; k <= l; ++k)
-                d[k] = k - f + 1;
+            for (int k = f; k <= l; ++k) d[k] = k - f + 1;
         }
     } else if (!std::strcmp(name, "LAST")) {
         double run = 0;
@@ -87,8 +86,7 @@ namespace {
 
 enum class Win { Sum, Hhv, Llv, HhvBars, LlvBars, Count, All, Any, Bad };
 
-Win WinOf(const char* n)
-{
+Win WinOf(const char* n) {
     if (!std::strcmp(n, "SUM")) return Win::Sum;
     if (!std::strcmp(n, "HHV")) return Win::Hhv;
     if (!std::strcmp(n, "LLV")) return Win::Llv;
@@ -101,67 +99,95 @@ Win WinOf(const char* n)
 }
 
 // Value of one window [s, k] computed directly (per-bar periods).
-double WindowValue(Win w, const double* x, int s, int k)
-{
+double WindowValue(Win w, const double* x, int s, int k) {
     switch (w) {
-    case Win::Sum: { double a = 0; for (int i = s; i <= k; ++i) a += x[i]; return a; }
-    case Win::Count: { double a = 0; for (int i = s; i <= k; ++i) a += Truth(x[i]); return a; }
-    case Win::Hhv: { double a = x[s]; for (int i = s + 1; i <= k; ++i) if (x[i] > a) a = x[i]; return a; }
-    case Win::Llv: { double a = x[s]; for (int i = s + 1; i <= k; ++i) if (x[i] < a) a = x[i]; return a; }
-    case Win::HhvBars: {
-        double best = x[s]; int r = k - s;
-        for (int m = s + 1; m <= k; ++m) if (x[m] >= best) { best = x[m]; r = k - m; }
-        return r;
-    }
-    case Win::LlvBars: {
-        double best = x[s]; int r = k - s;
-        for (int m = s + 1; m <= k; ++m) if (x[m] <= best) { best = x[m]; r = k - m; }
-        return r;
-    }
-    case Win::All: { for (int i = s; i <= k; ++i) if (!Truth(x[i])) return 0; return 1; }
-    case Win::Any: { for (int i = s; i <= k; ++i) if (Truth(x[i])) return 1; return 0; }
-    default: return 0;
+        case Win::Sum: {
+            double a = 0;
+            for (int i = s; i <= k; ++i) a += x[i];
+            return a;
+        }
+        case Win::Count: {
+            double a = 0;
+            for (int i = s; i <= k; ++i) a += Truth(x[i]);
+            return a;
+        }
+        case Win::Hhv: {
+            double a = x[s];
+            for (int i = s + 1; i <= k; ++i)
+                if (x[i] > a) a = x[i];
+            return a;
+        }
+        case Win::Llv: {
+            double a = x[s];
+            for (int i = s + 1; i <= k; ++i)
+                if (x[i] < a) a = x[i];
+            return a;
+        }
+        case Win::HhvBars: {
+            double best = x[s];
+            int r = k - s;
+            for (int m = s + 1; m <= k; ++m)
+                if (x[m] >= best) {
+                    best = x[m];
+                    r = k - m;
+                }
+            return r;
+        }
+        case Win::LlvBars: {
+            double best = x[s];
+            int r = k - s;
+            for (int m = s + 1; m <= k; ++m)
+                if (x[m] <= best) {
+                    best = x[m];
+                    r = k - m;
+                }
+            return r;
+        }
+        case Win::All: {
+            for (int i = s; i <= k; ++i)
+                if (!Truth(x[i])) return 0;
+            return 1;
+        }
+        case Win::Any: {
+            for (int i = s; i <= k; ++i)
+                if (Truth(x[i])) return 1;
+            return 0;
+        }
+        default:
+            return 0;
     }
 }
 
 }  // namespace
 
-uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx)
-{
-    if (ctx->m_nTop < 1)
-        return kStackUnderflow;
+uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
+    if (ctx->m_nTop < 1) return kStackUnderflow;
     R& nr = At(*ctx, ctx->m_nTop - 1);
     R& x = At(*ctx, ctx->m_nTop);
-    if (x.m_nKind == R::kNumber)
-        return kSeriesIsNumber;
+    if (x.m_nKind == R::kNumber) return kSeriesIsNumber;
     if (x.m_nKind != R::kSeries || (nr.m_nKind != R::kNumber && nr.m_nKind != R::kSeries))
         return kNotSeries;
     Win w = WinOf(name);
-    if (w == Win::Bad)
-        return kCalcFailed;
+    if (w == Win::Bad) return kCalcFailed;
     const double* xd = x.m_pData;
     int f = x.m_nFirst, l = x.m_nLast;
     const CKlineLight* fm = ctx->m_pFormula;
 
     if (nr.m_nKind == R::kSeries) {
         int wf = std::max(f, nr.m_nFirst), wl = std::min(l, nr.m_nLast);
-        if (wf > wl)
-            return kCalcFailed;
+        if (wf > wl) return kCalcFailed;
         double* out = nr.m_pData;
         int rf = -1, rl = -1;
         for (int k = wf; k <= wl; ++k) {
             long n = IndCommonSpace::Double2Long(out[k]);
             out[k] = 0;
-            if (n <= 0)
-                continue;
+            if (n <= 0) continue;
             int s = static_cast<int>(std::max<long>(k - n + 1, f));
             out[k] = WindowValue(w, xd, s, k);
-            if (rf < 0)
-                rf = k;
+            if (rf < 0) rf = k;
             rl = k;
         }
-        if (rf < 0)
-            return kCalcFailed;
+        if (rf < 0) return kCalcFailed;
         nr.m_nKind = R::kSeries;
         nr.m_nFirst = rf;
         nr.m_nLast = rl;
@@ -170,76 +196,84 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx)
     }
 
     long n = IndCommonSpace::Double2Long(nr.m_dValue);
-    if (n < 0)
-        return kOutOfRange;
-    if (f > l)
-        return kCalcFailed;
+    if (n < 0) return kOutOfRange;
+    if (f > l) return kCalcFailed;
     nr.Reserve(std::max(l + 1, x.Capacity()));
     double* out = nr.m_pData;
     int rf = f, rl = l;
     if (n == 0) {
         int cf = f, cl = l;
-        if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl))
-            return kCalcFailed;
+        if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl)) return kCalcFailed;
         int end = ctx->m_bPartial ? cl : l;
         switch (w) {
-        case Win::Sum: {
-            double a = 0;
-            bool intraday = fm && fm->m_nDataType == 2;
-            uint32_t day = 0;
-            for (int k = f; k <= end; ++k) {
-                if (intraday) {
-                    uint32_t d = GetBarTimeKey(k, 2, fm->m_pBars) / 10000;
-                    if (d != day) {
-                        a = 0;
-                        day = d;
+            case Win::Sum: {
+                double a = 0;
+                bool intraday = fm && fm->m_nDataType == 2;
+                uint32_t day = 0;
+                for (int k = f; k <= end; ++k) {
+                    if (intraday) {
+                        uint32_t d = GetBarTimeKey(k, 2, fm->m_pBars) / 10000;
+                        if (d != day) {
+                            a = 0;
+                            day = d;
+                        }
                     }
+                    a += xd[k];
+                    out[k] = a;
                 }
-                a += xd[k];
-                out[k] = a;
+                break;
             }
-            break;
-        }
-        case Win::Hhv: case Win::Llv: {
-            double a = xd[f];
-            for (int k = f; k <= end; ++k) {
-                if (w == Win::Hhv ? xd[k] > a : xd[k] < a)
-                    a = xd[k];
-                out[k] = a;
-            }
-            break;
-        }
-        case Win::HhvBars: case Win::LlvBars: {
-            double best = xd[f];
-            double prev = 0;
-            for (int k = f; k <= end; ++k) {
-                bool ext = w == Win::HhvBars ? xd[k] >= best : xd[k] <= best;
-                if (k == f || ext) {
-                    best = xd[k];
-                    prev = 0;
-                } else {
-                    prev += 1;
+            case Win::Hhv:
+            case Win::Llv: {
+                double a = xd[f];
+                for (int k = f; k <= end; ++k) {
+                    if (w == Win::Hhv ? xd[k] > a : xd[k] < a) a = xd[k];
+                    out[k] = a;
                 }
-                out[k] = prev;
+                break;
             }
-            break;
-        }
-        case Win::Count: {
-            double a = 0;
-            for (int k = f; k <= end; ++k) { a += Truth(xd[k]); out[k] = a; }
-            break;
-        }
-        case Win::All: {
-            double a = 1;
-            for (int k = f; k <= end; ++k) { if (!Truth(xd[k])) a = 0; out[k] = a; }
-            break;
-        }
-        case Win::Any: {
-            double a = 0;
-            for (int k = f; k <= end; ++k) { if (Truth(xd[k])) a = 1; out[k] = a; }
-            break;
-        }
-        default: break;
+            case Win::HhvBars:
+            case Win::LlvBars: {
+                double best = xd[f];
+                double prev = 0;
+                for (int k = f; k <= end; ++k) {
+                    bool ext = w == Win::HhvBars ? xd[k] >= best : xd[k] <= best;
+                    if (k == f || ext) {
+                        best = xd[k];
+                        prev = 0;
+                    } else {
+                        prev += 1;
+                    }
+                    out[k] = prev;
+                }
+                break;
+            }
+            case Win::Count: {
+                double a = 0;
+                for (int k = f; k <= end; ++k) {
+                    a += Truth(xd[k]);
+                    out[k] = a;
+                }
+                break;
+            }
+            case Win::All: {
+                double a = 1;
+                for (int k = f; k <= end; ++k) {
+                    if (!Truth(xd[k])) a = 0;
+                    out[k] = a;
+                }
+                break;
+            }
+            case Win::Any: {
+                double a = 0;
+                for (int k = f; k <= end; ++k) {
+                    if (Truth(xd[k])) a = 1;
+                    out[k] = a;
+                }
+                break;
+            }
+            default:
+                break;
         }
         if (ctx->m_bPartial) {
             rf = cf;
@@ -247,52 +281,55 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx)
         }
     } else {
         switch (w) {
-        case Win::Sum: case Win::Count: {
-            double a = 0;
-            bool cnt = w == Win::Count;
-            for (int k = f; k <= l; ++k) {
-                a += cnt ? Truth(xd[k]) : xd[k];
-                if (k - n >= f)
-                    a -= cnt ? Truth(xd[k - n]) : xd[k - n];
-                out[k] = a;
-            }
-            break;
-        }
-        case Win::Hhv: case Win::Llv: case Win::HhvBars: case Win::LlvBars: {
-            // Monotonic queue of candidate bars (each bar enters and leaves once), kept in
-            // the scratch space: at most one entry per bar of the series.
-            bool hi = w == Win::Hhv || w == Win::HhvBars;
-            bool bars = w == Win::HhvBars || w == Win::LlvBars;
-            int* q = reinterpret_cast<int*>(ctx->m_pScratch);
-            int head = 0, tail = 0;
-            for (int k = f; k <= l; ++k) {
-                const double xk = xd[k];
-                // Ties go to the later bar for the distance functions.
-                if (bars) {
-                    while (tail > head && (hi ? xd[q[tail - 1]] <= xk : xd[q[tail - 1]] >= xk))
-                        --tail;
-                } else {
-                    while (tail > head && (hi ? xd[q[tail - 1]] < xk : xd[q[tail - 1]] > xk))
-                        --tail;
+            case Win::Sum:
+            case Win::Count: {
+                double a = 0;
+                bool cnt = w == Win::Count;
+                for (int k = f; k <= l; ++k) {
+                    a += cnt ? Truth(xd[k]) : xd[k];
+                    if (k - n >= f) a -= cnt ? Truth(xd[k - n]) : xd[k - n];
+                    out[k] = a;
                 }
-                q[tail++] = k;
-                if (q[head] <= k - n)
-                    ++head;
-                out[k] = bars ? k - q[head] : xd[q[head]];
+                break;
             }
-            break;
-        }
-        case Win::All: case Win::Any: {
-            long falses = 0, trues = 0;
-            for (int k = f; k <= l; ++k) {
-                Truth(xd[k]) ? ++trues : ++falses;
-                if (k - n >= f)
-                    Truth(xd[k - n]) ? --trues : --falses;
-                out[k] = w == Win::All ? (falses == 0) : (trues > 0);
+            case Win::Hhv:
+            case Win::Llv:
+            case Win::HhvBars:
+            case Win::LlvBars: {
+                // Monotonic queue of candidate bars (each bar enters and leaves once), kept in
+                // the scratch space: at most one entry per bar of the series.
+                bool hi = w == Win::Hhv || w == Win::HhvBars;
+                bool bars = w == Win::HhvBars || w == Win::LlvBars;
+                int* q = reinterpret_cast<int*>(ctx->m_pScratch);
+                int head = 0, tail = 0;
+                for (int k = f; k <= l; ++k) {
+                    const double xk = xd[k];
+                    // Ties go to the later bar for the distance functions.
+                    if (bars) {
+                        while (tail > head && (hi ? xd[q[tail - 1]] <= xk : xd[q[tail - 1]] >= xk))
+                            --tail;
+                    } else {
+                        while (tail > head && (hi ? xd[q[tail - 1]] < xk : xd[q[tail - 1]] > xk))
+                            --tail;
+                    }
+                    q[tail++] = k;
+                    if (q[head] <= k - n) ++head;
+                    out[k] = bars ? k - q[head] : xd[q[head]];
+                }
+                break;
             }
-            break;
-        }
-        default: break;
+            case Win::All:
+            case Win::Any: {
+                long falses = 0, trues = 0;
+                for (int k = f; k <= l; ++k) {
+                    Truth(xd[k]) ? ++trues : ++falses;
+                    if (k - n >= f) Truth(xd[k - n]) ? --trues : --falses;
+                    out[k] = w == Win::All ? (falses == 0) : (trues > 0);
+                }
+                break;
+            }
+            default:
+                break;
         }
     }
     nr.m_nKind = R::kSeries;
@@ -302,52 +339,39 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx)
     return kOk;
 }
 
-uint8_t EvalDynaInfo(const char* name, CSouceEditor* ctx)
-{
-    if (ctx->m_nTop < 0)
-        return kStackUnderflow;
+uint8_t EvalDynaInfo(const char* name, CSouceEditor* ctx) {
+    if (ctx->m_nTop < 0) return kStackUnderflow;
     R& x = At(*ctx, ctx->m_nTop);
-    if (x.m_nKind != R::kNumber)
-        return kNotNumber;
-    if (IndCommonSpace::Double2Long(x.m_dValue) < 0)
-        return kOutOfRange;
+    if (x.m_nKind != R::kNumber) return kNotNumber;
+    if (IndCommonSpace::Double2Long(x.m_dValue) < 0) return kOutOfRange;
     // No live quote or financial data reach formulas.
     x.m_dValue = 0;
     return kOk;
 }
 
-uint8_t EvalStringFunctions(const char* name, CSouceEditor* ctx)
-{
-    if (ctx->m_nTop < 0)
-        return kStackUnderflow;
+uint8_t EvalStringFunctions(const char* name, CSouceEditor* ctx) {
+    if (ctx->m_nTop < 0) return kStackUnderflow;
     R& x = At(*ctx, ctx->m_nTop);
-    if (CIndicatorExp::IsValueKind(x.m_nKind))
-        return kTextIsNumber;
+    if (CIndicatorExp::IsValueKind(x.m_nKind)) return kTextIsNumber;
     bool inblock = !std::strcmp(name, "INBLOCK");
-    if (!inblock && std::strcmp(name, "STRTONUM"))
-        return kCalcFailed;
+    if (!inblock && std::strcmp(name, "STRTONUM")) return kCalcFailed;
     if (x.m_nKind == R::kText) {
         double v = inblock ? 1.0 : std::strtod(x.m_szText, nullptr);
         x.SetNumber(v);
         return kOk;
     }
-    if (!x.m_pTexts)
-        return kNoMemory;
+    if (!x.m_pTexts) return kNoMemory;
     int f = x.m_nFirst, l = x.m_nLast;
-    if (ctx->m_bPartial)
-        ClipPartial(*ctx, f, l);
+    if (ctx->m_bPartial) ClipPartial(*ctx, f, l);
     x.m_nFirst = f;
     x.m_nLast = l;
-    if (!x.m_pData)
-        return kNoMemory;
-    for (int k = f; k <= l; ++k)
-        x.m_pData[k] = inblock ? 1.0 : std::strtod(x.m_pTexts[k], nullptr);
+    if (!x.m_pData) return kNoMemory;
+    for (int k = f; k <= l; ++k) x.m_pData[k] = inblock ? 1.0 : std::strtod(x.m_pTexts[k], nullptr);
     x.m_nKind = R::kSeries;
     return kOk;
 }
 
-void InstallBuiltinEvaluators()
-{
+void InstallBuiltinEvaluators() {
     BaseFunctions[4] = &EvalBarsFunctions;
     BaseFunctions[6] = &EvalWindowFunctions;
     BaseFunctions[13] = &EvalDynaInfo;

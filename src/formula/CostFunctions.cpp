@@ -22,8 +22,7 @@ namespace {
 constexpr int kWindow = 500;
 constexpr int kMaxBuckets = 100;
 
-const int* DecayTable()
-{
+const int* DecayTable() {
     static const std::vector<int> table = [] {
         std::vector<int> t(kWindow);
         for (int a = 0; a < kWindow; ++a)
@@ -34,7 +33,7 @@ const int* DecayTable()
 }
 
 struct Buckets {
-    int64_t v = 0;   // lowest price (thousandths)
+    int64_t v = 0;  // lowest price (thousandths)
     int64_t step = 10;
     int count = 0;
     int64_t price[kMaxBuckets] = {};
@@ -42,8 +41,7 @@ struct Buckets {
 };
 
 // The distribution of window [from, i] by its definition (a full rebuild).
-void Build(const CostItem* items, int from, int i, Buckets& bk)
-{
+void Build(const CostItem* items, int from, int i, Buckets& bk) {
     const int* table = DecayTable();
     int64_t lo = items[from].low, hi = items[from].high;
     for (int j = from; j <= i; ++j) {
@@ -52,8 +50,7 @@ void Build(const CostItem* items, int from, int i, Buckets& bk)
     }
     int64_t step = (hi - lo + 98) / 99;
     step = (step + 9) / 10 * 10;
-    if (step == 0)
-        step = 10;
+    if (step == 0) step = 10;
     bk.v = lo;
     bk.step = step;
     bk.count = static_cast<int>(std::min<int64_t>((hi - lo) / step + 1, kMaxBuckets));
@@ -69,23 +66,21 @@ void Build(const CostItem* items, int from, int i, Buckets& bk)
         down = std::clamp<int64_t>(down, 0, up);
         int64_t spanned = up - down + 1;
         __int128 share = static_cast<__int128>(items[j].volume / spanned) * table[age] / 1000000;
-        for (int64_t b = down; b <= up; ++b)
-            bk.volume[b] += static_cast<int64_t>(share);
+        for (int64_t b = down; b <= up; ++b) bk.volume[b] += static_cast<int64_t>(share);
     }
 }
 
 }  // namespace
 
-uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx)
-{
-    int which = !std::strcmp(name, "COST") ? 0 : !std::strcmp(name, "WINNER") ? 1 : !std::strcmp(name, "CONVERGE") ? 2 : -1;
-    if (which < 0)
-        return kCalcFailed;
-    if (ctx->m_nTop < 0)
-        return kStackUnderflow;
+uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx) {
+    int which = !std::strcmp(name, "COST")       ? 0
+                : !std::strcmp(name, "WINNER")   ? 1
+                : !std::strcmp(name, "CONVERGE") ? 2
+                                                 : -1;
+    if (which < 0) return kCalcFailed;
+    if (ctx->m_nTop < 0) return kStackUnderflow;
     R& Q = ctx->m_aStack[static_cast<size_t>(ctx->m_nTop)];
-    if (Q.m_nKind != R::kNumber && Q.m_nKind != R::kSeries)
-        return kNotNumber;
+    if (Q.m_nKind != R::kNumber && Q.m_nKind != R::kSeries) return kNotNumber;
     const CKlineLight& fm = *ctx->m_pFormula;
     int f = std::max(0, fm.m_nCalcFirst), l = std::min(fm.m_nCalcEnd, fm.m_nBarCount) - 1;
     if (Q.m_nKind == R::kSeries) {
@@ -97,16 +92,13 @@ uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx)
         l = std::min(l, ctx->m_pElement->m_nReqLast);
     }
     if (Q.m_nKind == R::kNumber) {
-        if (which != 1 && (Q.m_dValue < 0 || Q.m_dValue > 100))
-            return kBadPercent;
+        if (which != 1 && (Q.m_dValue < 0 || Q.m_dValue > 100)) return kBadPercent;
         double q = Q.m_dValue;
         Q.Reserve(std::max(l + 1, 1));
-        for (int k = std::max(f, 0); k <= l; ++k)
-            Q.m_pData[k] = q;
+        for (int k = std::max(f, 0); k <= l; ++k) Q.m_pData[k] = q;
         Q.m_nKind = R::kSeries;
     }
-    if (f > l || !fm.m_pBars)
-        return kCalcFailed;
+    if (f > l || !fm.m_pBars) return kCalcFailed;
     std::vector<CostItem> items;
     try {
         items.resize(static_cast<size_t>(fm.m_nBarCount));
@@ -119,10 +111,8 @@ uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx)
     for (int i = f; i <= l; ++i) {
         Build(items.data(), std::max(i - (kWindow - 1), first), i, bk);
         __int128 total = 0;
-        for (int b = 0; b < bk.count; ++b)
-            total += bk.volume[b];
-        if (total == 0)
-            total = 1;
+        for (int b = 0; b < bk.count; ++b) total += bk.volume[b];
+        if (total == 0) total = 1;
         double q = Q.m_pData[i];
         double result = 0;
         if (which == 0) {
@@ -140,8 +130,7 @@ uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx)
             int64_t qp = IndCommonSpace::Double2Int(q * 1000);
             __int128 below = 0;
             for (int b = 0; b < bk.count; ++b)
-                if (bk.price[b] <= qp)
-                    below += bk.volume[b];
+                if (bk.price[b] <= qp) below += bk.volume[b];
             result = static_cast<double>(below) / static_cast<double>(total);
         } else {
             int qi = IndCommonSpace::Double2Int(q);
@@ -150,10 +139,8 @@ uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx)
             int64_t m = -1, u = -1;
             for (int b = 0; b < bk.count; ++b) {
                 run += bk.volume[b];
-                if (m < 0 && run >= lower)
-                    m = bk.price[b];
-                if (u < 0 && run >= upper)
-                    u = bk.price[b];
+                if (m < 0 && run >= lower) m = bk.price[b];
+                if (u < 0 && run >= upper) u = bk.price[b];
             }
             if (m >= 0 && u >= 0 && u + m >= 1)
                 result = static_cast<double>(u - m) * 100 / static_cast<double>(u + m);

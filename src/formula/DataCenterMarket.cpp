@@ -16,13 +16,13 @@ namespace {
 
 class DataCenterMarket : public IFormulaMarket {
 public:
-    bool HasSecurity(const CIndSecuCode& code) override { return GetDataCenter()->FindSecurity(code) != nullptr; }
+    bool HasSecurity(const CIndSecuCode& code) override {
+        return GetDataCenter()->FindSecurity(code) != nullptr;
+    }
 
-    bool GetSecurityName(const CIndSecuCode& code, std::string& name) override
-    {
+    bool GetSecurityName(const CIndSecuCode& code, std::string& name) override {
         CSecurity* s = GetDataCenter()->FindSecurity(code);
-        if (!s)
-            return false;
+        if (!s) return false;
         name = s->GetName();
         return true;
     }
@@ -31,36 +31,30 @@ public:
 
     // The security record's own set: it lives as long as the record, which stays in the
     // table for the rest of the run.
-    SecurityIndParam* GetParamSet(const CIndSecuCode& code) override
-    {
+    SecurityIndParam* GetParamSet(const CIndSecuCode& code) override {
         CSecurity* s = GetDataCenter()->FindSecurity(code);
-        if (!s)
-            return nullptr;
+        if (!s) return nullptr;
         SecurityIndParam::s_strProgramDir = GetAppInfo()->GetProgramDir();
         return &s->GetSecurityIndParam();
     }
 
-    int TimeToMinuteIndex(const CIndSecuCode& code, int hhmm) override
-    {
+    int TimeToMinuteIndex(const CIndSecuCode& code, int hhmm) override {
         CSecurity* s = GetDataCenter()->FindSecurity(code);
         return s ? s->TimeToMinuteIndex(static_cast<int16_t>(hhmm)) : 0;
     }
 
     CFloatDayItem* GetPeriodBars(int16_t sourceType, int& count, const CIndSecuCode& code,
                                  const CFloatDayItem* sourceBars, int sourceCount, int sourceFirst,
-                                 int sourceEnd, int16_t dataType, int16_t period) override
-    {
+                                 int sourceEnd, int16_t dataType, int16_t period) override {
         count = 0;
         CSecurity* s = GetDataCenter()->FindSecurity(code);
-        if (!s)
-            return nullptr;
-        std::vector<CFloatDayItem> bars = ::GetPeriodBars(sourceType, s, sourceBars, sourceCount, sourceFirst,
-                                                          sourceEnd, dataType, period);
-        if (bars.empty())
-            return nullptr;
-        auto* out = static_cast<CFloatDayItem*>(IndCommonSpace::Alloc(sizeof(CFloatDayItem) * bars.size()));
-        if (!out)
-            return nullptr;
+        if (!s) return nullptr;
+        std::vector<CFloatDayItem> bars = ::GetPeriodBars(sourceType, s, sourceBars, sourceCount,
+                                                          sourceFirst, sourceEnd, dataType, period);
+        if (bars.empty()) return nullptr;
+        auto* out =
+            static_cast<CFloatDayItem*>(IndCommonSpace::Alloc(sizeof(CFloatDayItem) * bars.size()));
+        if (!out) return nullptr;
         std::memcpy(out, bars.data(), sizeof(CFloatDayItem) * bars.size());
         count = static_cast<int>(bars.size());
         return out;
@@ -73,8 +67,7 @@ public:
 
 }  // namespace
 
-IFormulaMarket* GetDataCenterMarket()
-{
+IFormulaMarket* GetDataCenterMarket() {
     static DataCenterMarket market;
     return &market;
 }

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "formula/FormulaData.h"
@@ -19,32 +19,43 @@
 using EngineStatus::kCalcFailed;
 using EngineStatus::kSubFormulaIndex;
 
-int PeriodCode(int type, int period)
-{
-    if (type == 2)
-        return 1;
-    if (type == 13)
-        return 2;
+int PeriodCode(int type, int period) {
+    if (type == 2) return 1;
+    if (type == 13) return 2;
     if (type == 3) {
         switch (period) {
-        case 1: return 3;
-        case 5: return 4;
-        case 15: return 5;
-        case 30: return 6;
-        case 60: return 7;
-        default: return 0;
+            case 1:
+                return 3;
+            case 5:
+                return 4;
+            case 15:
+                return 5;
+            case 30:
+                return 6;
+            case 60:
+                return 7;
+            default:
+                return 0;
         }
     }
     if (type == 4) {
         switch (period) {
-        case 1: return 8;
-        case 2: return 9;
-        case 3: return 10;
-        case -1: return 11;
-        case 6: return 12;
-        case 4: return 13;
-        case 5: return 14;
-        default: return 0;
+            case 1:
+                return 8;
+            case 2:
+                return 9;
+            case 3:
+                return 10;
+            case -1:
+                return 11;
+            case 6:
+                return 12;
+            case 4:
+                return 13;
+            case 5:
+                return 14;
+            default:
+                return 0;
         }
     }
     return 0;
@@ -62,70 +73,73 @@ struct BarView {
     int64_t key(int i) const { return item(i).m_nTime; }
     bool minuteKey(int i) const { return key(i) >= kMinuteKeyFloor; }
     // yyyymmdd of a 124-byte bar.
-    int32_t date(int i) const
-    {
+    int32_t date(int i) const {
         int64_t k = key(i);
         return static_cast<int32_t>(k >= kMinuteKeyFloor ? k / 10000 : k);
     }
-    int hhmm(int i) const
-    {
+    int hhmm(int i) const {
         int64_t k = key(i);
         return k >= kMinuteKeyFloor ? static_cast<int>(k % 10000) : -1;
     }
 };
 
-double Price(const BarView& v, int i, int slot)
-{
+double Price(const BarView& v, int i, int slot) {
     if (v.small()) {
         SmallBar b = v.smallBar(i);
         switch (slot) {
-        case 4: return b.volume;
-        case 5: return v.d.dataType == 5 ? 0 : b.amount;
-        case 30: return v.d.dataType == 5 ? 0 : b.further;
-        default: return b.price;
+            case 4:
+                return b.volume;
+            case 5:
+                return v.d.dataType == 5 ? 0 : b.amount;
+            case 30:
+                return v.d.dataType == 5 ? 0 : b.further;
+            default:
+                return b.price;
         }
     }
     const CFloatDayItem& b = v.item(i);
     switch (slot) {
-    case 0: return b.m_fHigh;
-    case 1: return b.m_fOpen;
-    case 2: return b.m_fLow;
-    case 3: return b.m_fClose;
-    case 4: return b.m_fVolume;
-    case 5: return b.m_fAmount;
-    case 30: return b.m_fLast;
-    default: return 0;
+        case 0:
+            return b.m_fHigh;
+        case 1:
+            return b.m_fOpen;
+        case 2:
+            return b.m_fLow;
+        case 3:
+            return b.m_fClose;
+        case 4:
+            return b.m_fVolume;
+        case 5:
+            return b.m_fAmount;
+        case 30:
+            return b.m_fLast;
+        default:
+            return 0;
     }
 }
 
 // Bars counted back from i while their keys are newer than the threshold.
 template <class Threshold>
-double CountBack(const BarView& v, int i, int calcFirst, bool strict, Threshold threshold)
-{
+double CountBack(const BarView& v, int i, int calcFirst, bool strict, Threshold threshold) {
     int64_t t = threshold(i);
     int j = i - 1;
     for (; j > calcFirst; --j) {
         int64_t k = v.key(j);
-        if (strict ? k < t : k <= t)
-            break;
+        if (strict ? k < t : k <= t) break;
     }
-    if (j < calcFirst)
-        j = calcFirst;
+    if (j < calcFirst) j = calcFirst;
     if (j == calcFirst) {
         int64_t k = v.key(j);
-        if (!(strict ? k < t : k <= t))
-            return i - j + 1;
+        if (!(strict ? k < t : k <= t)) return i - j + 1;
     }
     return i - j;
 }
 
-int64_t DateToKeyLike(const BarView& v, int i, int32_t date, int hhmm)
-{
+int64_t DateToKeyLike(const BarView& v, int i, int32_t date, int hhmm) {
     return v.minuteKey(i) ? static_cast<int64_t>(date) * 10000 + hhmm : date;
 }
 
-int32_t MonthBack(int32_t date)
-{
+int32_t MonthBack(int32_t date) {
     int y = date / 10000, m = (date / 100) % 100, d = date % 100;
     if (m == 1) {
         y -= 1;
@@ -136,12 +150,10 @@ int32_t MonthBack(int32_t date)
     return y * 10000 + m * 100 + d;
 }
 
-double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int calcFirst)
-{
+double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int calcFirst) {
     using namespace IndCommonSpace;
     int16_t type = v.d.dataType;
-    if (type == 5)
-        return 0;
+    if (type == 5) return 0;
     if (v.small()) {
         SmallBar b = v.smallBar(i);
         int32_t date = static_cast<int32_t>(quoteDate);
@@ -155,18 +167,32 @@ double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int 
             ss = static_cast<int>(b.time % 100);
         }
         switch (slot) {
-        case 31: return date / 10000;
-        case 32: return (date / 100) % 100;
-        case 33: return date % 100;
-        case 37: return date ? date - 19000000 : 0;
-        case 38: return date && IsValidDate(date) ? WeekDay(date) : 0;
-        case 39: return date && IsValidDate(date) ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400) : 0;
-        case 40: return hh;
-        case 41: return mm;
-        case 42: return type == 2 ? static_cast<double>((b.time % 10000) * 100) : b.time;
-        case 43: return hh * 3600 + mm * 60 + ss;
-        case 44: return type == 2 ? b.field : 0;
-        default: return 0;
+            case 31:
+                return date / 10000;
+            case 32:
+                return (date / 100) % 100;
+            case 33:
+                return date % 100;
+            case 37:
+                return date ? date - 19000000 : 0;
+            case 38:
+                return date && IsValidDate(date) ? WeekDay(date) : 0;
+            case 39:
+                return date && IsValidDate(date)
+                           ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400)
+                           : 0;
+            case 40:
+                return hh;
+            case 41:
+                return mm;
+            case 42:
+                return type == 2 ? static_cast<double>((b.time % 10000) * 100) : b.time;
+            case 43:
+                return hh * 3600 + mm * 60 + ss;
+            case 44:
+                return type == 2 ? b.field : 0;
+            default:
+                return 0;
         }
     }
     int32_t date = v.date(i);
@@ -174,48 +200,59 @@ double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int 
     bool minute = hm >= 0;
     bool valid = IsValidDate(date);
     switch (slot) {
-    case 31: return date / 10000;
-    case 32: return (date / 100) % 100;
-    case 33: return date % 100;
-    case 37: return date - 19000000;
-    case 38: return valid ? WeekDay(date) : 0;
-    case 39: return valid ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400) : 0;
-    case 40: return minute ? hm / 100 : 0;
-    case 41: return minute ? hm % 100 : 0;
-    case 42: return minute ? hm * 100 : 0;
-    case 43: return minute ? (hm / 100) * 3600 + (hm % 100) * 60 : 0;
-    case 44: return v.item(i).m_nReserved;
-    case 49:  // bars within the last year (a minute bar: since 15:00 one year earlier)
-        return CountBack(v, i, calcFirst, false, [&](int k) {
-            return DateToKeyLike(v, k, v.date(k) - 10000, 1500);
-        });
-    case 50:
-        return CountBack(v, i, calcFirst, false, [&](int k) {
-            return DateToKeyLike(v, k, MonthBack(v.date(k)), 1500);
-        });
-    case 51:
-        return CountBack(v, i, calcFirst, false, [&](int k) {
-            int32_t d = IsValidDate(v.date(k)) ? DateFromDays(DaysFromDate(v.date(k)) - 7) : v.date(k);
-            return DateToKeyLike(v, k, d, 1500);
-        });
-    case 52:
-        return CountBack(v, i, calcFirst, true, [&](int k) {
-            return DateToKeyLike(v, k, v.date(k) / 10000 * 10000, 0);
-        });
-    case 53:
-        return CountBack(v, i, calcFirst, true, [&](int k) {
-            return DateToKeyLike(v, k, v.date(k) / 100 * 100, 0);
-        });
-    case 54:
-        return CountBack(v, i, calcFirst, true, [&](int k) {
-            int32_t d = v.date(k);
-            if (IsValidDate(d)) {
-                int wd = WeekDay(d);
-                d = DateFromDays(DaysFromDate(d) - (wd == 0 ? 6 : wd - 1));
-            }
-            return DateToKeyLike(v, k, d, 0);
-        });
-    default: return 0;
+        case 31:
+            return date / 10000;
+        case 32:
+            return (date / 100) % 100;
+        case 33:
+            return date % 100;
+        case 37:
+            return date - 19000000;
+        case 38:
+            return valid ? WeekDay(date) : 0;
+        case 39:
+            return valid ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400) : 0;
+        case 40:
+            return minute ? hm / 100 : 0;
+        case 41:
+            return minute ? hm % 100 : 0;
+        case 42:
+            return minute ? hm * 100 : 0;
+        case 43:
+            return minute ? (hm / 100) * 3600 + (hm % 100) * 60 : 0;
+        case 44:
+            return v.item(i).m_nReserved;
+        case 49:  // bars within the last year (a minute bar: since 15:00 one year earlier)
+            return CountBack(v, i, calcFirst, false,
+                             [&](int k) { return DateToKeyLike(v, k, v.date(k) - 10000, 1500); });
+        case 50:
+            return CountBack(v, i, calcFirst, false, [&](int k) {
+                return DateToKeyLike(v, k, MonthBack(v.date(k)), 1500);
+            });
+        case 51:
+            return CountBack(v, i, calcFirst, false, [&](int k) {
+                int32_t d =
+                    IsValidDate(v.date(k)) ? DateFromDays(DaysFromDate(v.date(k)) - 7) : v.date(k);
+                return DateToKeyLike(v, k, d, 1500);
+            });
+        case 52:
+            return CountBack(v, i, calcFirst, true, [&](int k) {
+                return DateToKeyLike(v, k, v.date(k) / 10000 * 10000, 0);
+            });
+        case 53:
+            return CountBack(v, i, calcFirst, true,
+                             [&](int k) { return DateToKeyLike(v, k, v.date(k) / 100 * 100, 0); });
+        case 54:
+            return CountBack(v, i, calcFirst, true, [&](int k) {
+                int32_t d = v.date(k);
+                if (IsValidDate(d)) {
+                    int wd = WeekDay(d);
+                    d = DateFromDays(DaysFromDate(d) - (wd == 0 ? 6 : wd - 1));
+                }
+                return DateToKeyLike(v, k, d, 0);
+            });
+        default:
+            return 0;
     }
 }
 
@@ -233,8 +270,7 @@ struct PriceColumns {
 
 // One pass over the records per combination of wanted columns (bit s: loader slot s).
 template <unsigned M>
-void ExtractColumns(const CFloatDayItem* bars, int first, int last, double* const* out)
-{
+void ExtractColumns(const CFloatDayItem* bars, int first, int last, double* const* out) {
     for (int i = first; i <= last; ++i) {
         const CFloatDayItem& b = bars[i];
         if constexpr ((M & 1) != 0) out[0][i] = b.m_fHigh;
@@ -249,15 +285,14 @@ void ExtractColumns(const CFloatDayItem* bars, int first, int last, double* cons
 using Extractor = void (*)(const CFloatDayItem*, int, int, double* const*);
 
 template <size_t... I>
-constexpr std::array<Extractor, sizeof...(I)> MakeExtractors(std::index_sequence<I...>)
-{
+constexpr std::array<Extractor, sizeof...(I)> MakeExtractors(std::index_sequence<I...>) {
     return {&ExtractColumns<static_cast<unsigned>(I)>...};
 }
 
 constexpr auto kExtractors = MakeExtractors(std::make_index_sequence<64>{});
 
-std::vector<double> OwnPriceColumn(const CKlineLight& f, const CSouceEditor& ctx, const LoaderData& d, int slot)
-{
+std::vector<double> OwnPriceColumn(const CKlineLight& f, const CSouceEditor& ctx,
+                                   const LoaderData& d, int slot) {
     static thread_local PriceColumns cache;
     size_t n = static_cast<size_t>(std::max(f.m_nBarCount, 1));
     bool fresh = cache.ctx == &ctx && cache.serial == ctx.m_nEvalSerial && cache.bars == d.bars &&
@@ -272,28 +307,25 @@ std::vector<double> OwnPriceColumn(const CKlineLight& f, const CSouceEditor& ctx
         uint64_t wanted = (f.OwnSeriesSlots() & 0x3F) | (uint64_t(1) << slot);
         for (int s = 0; s < 6; ++s) {
             cache.taken[s] = !(wanted & (uint64_t(1) << s));
-            if (!cache.taken[s])
-                cache.column[s].assign(n, 0.0);
+            if (!cache.taken[s]) cache.column[s].assign(n, 0.0);
         }
         double* columns[6];
-        for (int s = 0; s < 6; ++s)
-            columns[s] = cache.taken[s] ? nullptr : cache.column[s].data();
-        kExtractors[wanted & 0x3F](static_cast<const CFloatDayItem*>(d.bars), d.first, d.last, columns);
+        for (int s = 0; s < 6; ++s) columns[s] = cache.taken[s] ? nullptr : cache.column[s].data();
+        kExtractors[wanted & 0x3F](static_cast<const CFloatDayItem*>(d.bars), d.first, d.last,
+                                   columns);
     }
     cache.taken[slot] = true;
     return std::move(cache.column[slot]);
 }
 
-int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
-{
+int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
     int slot = e->m_nFuncCode;
     LoaderData d;
-    if (int st = PrepareLoaderData(*f, d, *e, *ctx))
-        return st;
-    if (!d.otherSecu && !d.otherPeriod && !IsSmallBarType(d.dataType) && slot <= 5 && d.count == f->m_nBarCount) {
+    if (int st = PrepareLoaderData(*f, d, *e, *ctx)) return st;
+    if (!d.otherSecu && !d.otherPeriod && !IsSmallBarType(d.dataType) && slot <= 5 &&
+        d.count == f->m_nBarCount) {
         auto* rec = new (std::nothrow) CValueRecord();
-        if (!rec)
-            return 0;
+        if (!rec) return 0;
         e->m_pResult = rec;
         std::vector<double> column;
         try {
@@ -307,8 +339,7 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
         return 0;
     }
     auto* rec = new (std::nothrow) CValueRecord(std::max(f->m_nBarCount, 1), 0.0);
-    if (!rec)
-        return 0;
+    if (!rec) return 0;
     e->m_pResult = rec;
     BarView v{d};
     std::vector<double> values(static_cast<size_t>(d.count), 0.0);
@@ -319,115 +350,124 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
     for (int i = d.first; i <= d.last; ++i) {
         double x = 0;
         switch (slot) {
-        case 0: case 1: case 2: case 3: case 4: case 5: case 30:
-            x = Price(v, i, slot);
-            break;
-        case 6: case 7: case 8:
-            if (v.small()) {
-                if (i > 0) {
-                    double p = v.smallBar(i - 1).price, c = v.smallBar(i).price;
-                    x = slot == 6 ? p > c : slot == 7 ? p == c : p < c;
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+            case 4:
+            case 5:
+            case 30:
+                x = Price(v, i, slot);
+                break;
+            case 6:
+            case 7:
+            case 8:
+                if (v.small()) {
+                    if (i > 0) {
+                        double p = v.smallBar(i - 1).price, c = v.smallBar(i).price;
+                        x = slot == 6 ? p > c : slot == 7 ? p == c : p < c;
+                    }
+                } else {
+                    double o = v.item(i).m_fOpen, c = v.item(i).m_fClose;
+                    x = slot == 6 ? o > c : slot == 7 ? o == c : o < c;
                 }
-            } else {
-                double o = v.item(i).m_fOpen, c = v.item(i).m_fClose;
-                x = slot == 6 ? o > c : slot == 7 ? o == c : o < c;
+                break;
+            case 26:
+                x = i + 1;
+                break;
+            case 27:
+                x = i == d.calcFirst ? 1 : (i + 1 == d.calcEnd ? 2 : 0);
+                break;
+            case 28:
+                x = i == f->m_nShowFirst ? 1 : (i + 1 == f->m_nShowEnd ? 2 : 0);
+                break;
+            case 34:
+            case 35:
+            case 36: {
+                int32_t date = v.small() ? static_cast<int32_t>(quoteDate) : v.date(i);
+                // Minute bars of one day share the conversion.
+                if (date != lunarDate) {
+                    lunarDate = date;
+                    lunarYear = lunarMonth = lunarDay = 0;
+                    if (d.dataType != 5)
+                        IndCommonSpace::GongLi2NongLi(date, lunarYear, lunarMonth, lunarDay);
+                }
+                x = slot == 34 ? lunarYear : slot == 35 ? lunarMonth : lunarDay;
+                break;
             }
-            break;
-        case 26:
-            x = i + 1;
-            break;
-        case 27:
-            x = i == d.calcFirst ? 1 : (i + 1 == d.calcEnd ? 2 : 0);
-            break;
-        case 28:
-            x = i == f->m_nShowFirst ? 1 : (i + 1 == f->m_nShowEnd ? 2 : 0);
-            break;
-        case 34: case 35: case 36: {
-            int32_t date = v.small() ? static_cast<int32_t>(quoteDate) : v.date(i);
-            // Minute bars of one day share the conversion.
-            if (date != lunarDate) {
-                lunarDate = date;
-                lunarYear = lunarMonth = lunarDay = 0;
-                if (d.dataType != 5)
-                    IndCommonSpace::GongLi2NongLi(date, lunarYear, lunarMonth, lunarDay);
-            }
-            x = slot == 34 ? lunarYear : slot == 35 ? lunarMonth : lunarDay;
-            break;
-        }
-        default:
-            x = CalendarValue(v, i, slot, quoteDate, calcFirst);
-            break;
+            default:
+                x = CalendarValue(v, i, slot, quoteDate, calcFirst);
+                break;
         }
         values[static_cast<size_t>(i)] = x;
     }
-    if (slot == 28)
-        f->m_bShowDepend = 1;
+    if (slot == 28) f->m_bShowDepend = 1;
     if (slot == 48 && !v.small() && d.dataType == 4 && d.period == 1) {
         int from = d.first;
-        if (ctx->m_bPartial)
-            from = std::max(0, d.first - 70);
-        FillQuarterMedianCost(static_cast<const CFloatDayItem*>(d.bars), from, d.last, values.data());
+        if (ctx->m_bPartial) from = std::max(0, d.first - 70);
+        FillQuarterMedianCost(static_cast<const CFloatDayItem*>(d.bars), from, d.last,
+                              values.data());
     }
     return StoreLoaderResult(d, *e, *f, values.data(), *rec);
 }
 
 // The security the element names, when it differs from the formula's; else the formula's.
-CIndSecuCode NamedSecurity(const CElement* e, const CKlineLight* f)
-{
+CIndSecuCode NamedSecurity(const CElement* e, const CKlineLight* f) {
     if (e->m_SecuCode.m_nMarket != 0 && CompareSecuCode(e->m_SecuCode, f->m_SecuCode))
         return e->m_SecuCode;
     return f->m_SecuCode;
 }
 
-int NumberRecord(CElement* e, double value)
-{
+int NumberRecord(CElement* e, double value) {
     e->m_pResult = new (std::nothrow) CValueRecord(0, value);
     return 0;
 }
 
-int ConstantLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
-{
+int ConstantLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
     IFormulaMarket* m = GetFormulaMarket();
     switch (e->m_nFuncCode) {
-    case 10: return NumberRecord(e, 100);
-    case 12: {
-        CIndSecuCode code = NamedSecurity(e, f);
-        if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
-            return kCalcFailed;
-        return NumberRecord(e, 240);
-    }
-    case 13: return NumberRecord(e, PeriodCode(f->m_nDataType, f->m_nPeriod));
-    case 15: return NumberRecord(e, m ? m->GetToday() : 0);
-    case 16: return NumberRecord(e, m ? m->GetStartTime() : 0);
-    case 17: return NumberRecord(e, 0.01);
-    case 24: return NumberRecord(e, 3);
-    case 20: case 21: {
-        CIndSecuCode code = NamedSecurity(e, f);
-        if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
-            return kCalcFailed;
-        std::string text = code.m_strCode;
-        if (e->m_nFuncCode == 21 && !(m && m->GetSecurityName(code, text)))
+        case 10:
+            return NumberRecord(e, 100);
+        case 12: {
+            CIndSecuCode code = NamedSecurity(e, f);
+            if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
+                return kCalcFailed;
+            return NumberRecord(e, 240);
+        }
+        case 13:
+            return NumberRecord(e, PeriodCode(f->m_nDataType, f->m_nPeriod));
+        case 15:
+            return NumberRecord(e, m ? m->GetToday() : 0);
+        case 16:
+            return NumberRecord(e, m ? m->GetStartTime() : 0);
+        case 17:
+            return NumberRecord(e, 0.01);
+        case 24:
+            return NumberRecord(e, 3);
+        case 20:
+        case 21: {
+            CIndSecuCode code = NamedSecurity(e, f);
+            if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
+                return kCalcFailed;
+            std::string text = code.m_strCode;
+            if (e->m_nFuncCode == 21 && !(m && m->GetSecurityName(code, text))) return 0;
+            e->m_pResult = new (std::nothrow) CValueRecord(text.c_str());
             return 0;
-        e->m_pResult = new (std::nothrow) CValueRecord(text.c_str());
-        return 0;
-    }
-    default: return 0;
+        }
+        default:
+            return 0;
     }
 }
 
-int EmptyLoader(CElement*, CKlineLight*, CSouceEditor*)
-{
+int EmptyLoader(CElement*, CKlineLight*, CSouceEditor*) {
     return 0;
 }
 
-int SubFormulaLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
-{
+int SubFormulaLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
     LoaderData d;
-    if (int st = PrepareLoaderData(*f, d, *e, *ctx))
-        return st;
+    if (int st = PrepareLoaderData(*f, d, *e, *ctx)) return st;
     size_t index = e->m_nFuncCode / 16;
-    if (index >= f->m_aSubFormulas.size() || !f->m_aSubFormulas[index])
-        return kSubFormulaIndex;
+    if (index >= f->m_aSubFormulas.size() || !f->m_aSubFormulas[index]) return kSubFormulaIndex;
     CKlineLight& sub = *f->m_aSubFormulas[index];
     sub.m_nDataType = d.dataType;
     sub.m_nPeriod = d.period;
@@ -467,19 +507,15 @@ int SubFormulaLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx)
 
 }  // namespace
 
-int LoadSeries(CElement* element, CKlineLight* formula, CSouceEditor* ctx)
-{
+int LoadSeries(CElement* element, CKlineLight* formula, CSouceEditor* ctx) {
     return PerBarLoader(element, formula, ctx);
 }
 
-void InstallDataLoaders()
-{
-    for (int slot : {0, 1, 2, 3, 4, 5, 6, 7, 8, 26, 27, 28, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39,
-                     40, 41, 42, 43, 44, 48, 49, 50, 51, 52, 53, 54})
+void InstallDataLoaders() {
+    for (int slot : {0,  1,  2,  3,  4,  5,  6,  7,  8,  26, 27, 28, 30, 31, 32, 33, 34,
+                     35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 48, 49, 50, 51, 52, 53, 54})
         aLoadFunctions[slot] = &PerBarLoader;
-    for (int slot : {10, 12, 13, 15, 16, 17, 20, 21, 24})
-        aLoadFunctions[slot] = &ConstantLoader;
-    for (int slot : {14, 18, 19, 22, 23})
-        aLoadFunctions[slot] = &EmptyLoader;
+    for (int slot : {10, 12, 13, 15, 16, 17, 20, 21, 24}) aLoadFunctions[slot] = &ConstantLoader;
+    for (int slot : {14, 18, 19, 22, 23}) aLoadFunctions[slot] = &EmptyLoader;
     aLoadFunctions[29] = &SubFormulaLoader;
 }

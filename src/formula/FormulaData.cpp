@@ -14,65 +14,66 @@
 
 namespace {
 template <class T>
-T ReadAt(const unsigned char* p, size_t offset)
-{
+T ReadAt(const unsigned char* p, size_t offset) {
     T v;
     std::memcpy(&v, p + offset, sizeof v);
     return v;
 }
 }  // namespace
 
-int BarRecordSize(int16_t dataType)
-{
+int BarRecordSize(int16_t dataType) {
     switch (dataType) {
-    case 2: return 61;
-    case 5: return 28;
-    case 13: return 40;
-    default: return static_cast<int>(sizeof(CFloatDayItem));
+        case 2:
+            return 61;
+        case 5:
+            return 28;
+        case 13:
+            return 40;
+        default:
+            return static_cast<int>(sizeof(CFloatDayItem));
     }
 }
 
-bool IsSmallBarType(int16_t t) { return t == 2 || t == 5 || t == 13; }
+bool IsSmallBarType(int16_t t) {
+    return t == 2 || t == 5 || t == 13;
+}
 
-SmallBar ReadSmallBar(const void* bars, int index, int16_t dataType)
-{
+SmallBar ReadSmallBar(const void* bars, int index, int16_t dataType) {
     SmallBar b;
     const auto* p = static_cast<const unsigned char*>(bars) +
                     static_cast<size_t>(index) * static_cast<size_t>(BarRecordSize(dataType));
     switch (dataType) {
-    case 2:
-        b.time = ReadAt<uint32_t>(p, 0);
-        b.field = ReadAt<uint32_t>(p, 4);
-        b.price = ReadAt<double>(p, 8);
-        b.avgPrice = ReadAt<double>(p, 16);
-        b.volume = ReadAt<double>(p, 24);
-        b.amount = ReadAt<double>(p, 32);
-        b.further = ReadAt<double>(p, 40);
-        break;
-    case 5:
-        b.time = ReadAt<uint32_t>(p, 0);
-        b.price = ReadAt<double>(p, 4);
-        b.avgPrice = ReadAt<double>(p, 12);
-        b.volume = ReadAt<double>(p, 20);
-        break;
-    case 13:
-        b.time = ReadAt<uint32_t>(p, 0);
-        b.field = ReadAt<uint32_t>(p, 4);
-        b.price = ReadAt<double>(p, 8);
-        b.volume = ReadAt<double>(p, 16);
-        b.amount = ReadAt<double>(p, 24);
-        b.further = ReadAt<double>(p, 32);
-        break;
-    default:
-        break;
+        case 2:
+            b.time = ReadAt<uint32_t>(p, 0);
+            b.field = ReadAt<uint32_t>(p, 4);
+            b.price = ReadAt<double>(p, 8);
+            b.avgPrice = ReadAt<double>(p, 16);
+            b.volume = ReadAt<double>(p, 24);
+            b.amount = ReadAt<double>(p, 32);
+            b.further = ReadAt<double>(p, 40);
+            break;
+        case 5:
+            b.time = ReadAt<uint32_t>(p, 0);
+            b.price = ReadAt<double>(p, 4);
+            b.avgPrice = ReadAt<double>(p, 12);
+            b.volume = ReadAt<double>(p, 20);
+            break;
+        case 13:
+            b.time = ReadAt<uint32_t>(p, 0);
+            b.field = ReadAt<uint32_t>(p, 4);
+            b.price = ReadAt<double>(p, 8);
+            b.volume = ReadAt<double>(p, 16);
+            b.amount = ReadAt<double>(p, 24);
+            b.further = ReadAt<double>(p, 32);
+            break;
+        default:
+            break;
     }
     return b;
 }
 
-void ToFloatDayItems(int count, int16_t dataType, CFloatDayItem* out, const void* bars)
-{
-    if (!out || !bars || count <= 0)
-        return;
+void ToFloatDayItems(int count, int16_t dataType, CFloatDayItem* out, const void* bars) {
+    if (!out || !bars || count <= 0) return;
     if (!IsSmallBarType(dataType)) {
         std::memcpy(out, bars, sizeof(CFloatDayItem) * static_cast<size_t>(count));
         return;
@@ -88,10 +89,8 @@ void ToFloatDayItems(int count, int16_t dataType, CFloatDayItem* out, const void
     }
 }
 
-void ToCostItems(int16_t dataType, const void* bars, CostItem* out, int count)
-{
-    if (!out || !bars)
-        return;
+void ToCostItems(int16_t dataType, const void* bars, CostItem* out, int count) {
+    if (!out || !bars) return;
     for (int i = 0; i < count; ++i) {
         CostItem& c = out[i];
         if (IsSmallBarType(dataType)) {
@@ -112,55 +111,44 @@ void ToCostItems(int16_t dataType, const void* bars, CostItem* out, int count)
     }
 }
 
-int64_t GetBarKey64(int index, const void* bars)
-{
-    if (!bars)
-        return 0;
+int64_t GetBarKey64(int index, const void* bars) {
+    if (!bars) return 0;
     return static_cast<const CFloatDayItem*>(bars)[index].m_nTime;
 }
 
-uint32_t GetBarTimeKey(int index, int16_t dataType, const void* bars)
-{
-    if (!bars)
-        return 0;
-    if (IsSmallBarType(dataType))
-        return ReadSmallBar(bars, index, dataType).time;
+uint32_t GetBarTimeKey(int index, int16_t dataType, const void* bars) {
+    if (!bars) return 0;
+    if (IsSmallBarType(dataType)) return ReadSmallBar(bars, index, dataType).time;
     int64_t key = GetBarKey64(index, bars);
     // Minute keys are yyyymmddhhmm; the engine's 32-bit form drops the century.
-    if (key >= 10000000000LL)
-        return static_cast<uint32_t>(key % 10000000000LL);
+    if (key >= 10000000000LL) return static_cast<uint32_t>(key % 10000000000LL);
     return static_cast<uint32_t>(key);
 }
 
-int IntradayBarNumber(const CIndSecuCode& code, uint32_t time)
-{
+int IntradayBarNumber(const CIndSecuCode& code, uint32_t time) {
     IFormulaMarket* m = GetFormulaMarket();
-    if (!m)
-        return 0;
-    if (time / 10000 + 20000000 != m->GetCurrentDayDate() || !m->HasSecurity(code))
-        return 0;
+    if (!m) return 0;
+    if (time / 10000 + 20000000 != m->GetCurrentDayDate() || !m->HasSecurity(code)) return 0;
     return m->TimeToMinuteIndex(code, static_cast<int>(time % 10000)) + 1;
 }
 
-CFloatDayItem* GetFormulaPeriodBars(int& count, const CKlineLight& f, int16_t dataType, int16_t period)
-{
+CFloatDayItem* GetFormulaPeriodBars(int& count, const CKlineLight& f, int16_t dataType,
+                                    int16_t period) {
     IFormulaMarket* m = GetFormulaMarket();
-    bool dayOrMinute = (f.m_nDataType == 3 || f.m_nDataType == 4) && (dataType == 3 || dataType == 4);
-    if (!m || !dayOrMinute || !m->HasSecurity(f.m_SecuCode))
-        return nullptr;
+    bool dayOrMinute =
+        (f.m_nDataType == 3 || f.m_nDataType == 4) && (dataType == 3 || dataType == 4);
+    if (!m || !dayOrMinute || !m->HasSecurity(f.m_SecuCode)) return nullptr;
     return m->GetPeriodBars(f.m_nDataType, count, f.m_SecuCode,
                             static_cast<const CFloatDayItem*>(f.m_pBars), f.m_nBarCount,
                             f.m_nCalcFirst, f.m_nCalcEnd, dataType, period);
 }
 
-LoaderData::~LoaderData()
-{
-    if (owned)
-        IndCommonSpace::Free(const_cast<void*>(bars));
+LoaderData::~LoaderData() {
+    if (owned) IndCommonSpace::Free(const_cast<void*>(bars));
 }
 
-int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, const CSouceEditor& ctx)
-{
+int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e,
+                      const CSouceEditor& ctx) {
     using EngineStatus::kCalcFailed;
     d.dataType = f.m_nDataType;
     d.period = f.m_nPeriod;
@@ -185,19 +173,17 @@ int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, co
         int count = 0;
         CFloatDayItem* bars = nullptr;
         if (d.otherSecu) {
-            if (!m || (d.dataType != 3 && d.dataType != 4))
-                return kCalcFailed;
-            bars = m->GetPeriodBars(d.dataType, count, d.secu, nullptr, 0, 0, 0, d.dataType, d.period);
+            if (!m || (d.dataType != 3 && d.dataType != 4)) return kCalcFailed;
+            bars =
+                m->GetPeriodBars(d.dataType, count, d.secu, nullptr, 0, 0, 0, d.dataType, d.period);
         } else {
             bars = GetFormulaPeriodBars(count, f, d.dataType, d.period);
         }
-        if (!bars)
-            return kCalcFailed;
+        if (!bars) return kCalcFailed;
         d.bars = bars;
         d.owned = true;
         d.count = count;
-        if (count <= 0)
-            return kCalcFailed;
+        if (count <= 0) return kCalcFailed;
         d.calcFirst = 0;
         d.calcEnd = count;
     } else {
@@ -213,8 +199,7 @@ int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, co
         d.rangeStart = std::max(d.rangeStart, e.m_nReqFirst);
         d.rangeEnd = std::min(d.rangeEnd, e.m_nReqLast);
     }
-    if (d.rangeEnd < d.rangeStart || !d.bars)
-        return kCalcFailed;
+    if (d.rangeEnd < d.rangeStart || !d.bars) return kCalcFailed;
     if (!d.otherSecu && !d.otherPeriod) {
         d.first = d.rangeStart;
         d.last = d.rangeEnd;
@@ -227,7 +212,8 @@ int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, co
     if (d.otherPeriod) {
         // The range runs from the start of the bar that holds t1 to the end of the one
         // that holds t2, in the other period's bars.
-        const auto convert = d.longer ? IndCommonSpace::ConvertTimeS2L : IndCommonSpace::ConvertTimeL2S;
+        const auto convert =
+            d.longer ? IndCommonSpace::ConvertTimeS2L : IndCommonSpace::ConvertTimeL2S;
         const int16_t shortType = d.longer ? f.m_nDataType : d.dataType;
         const int16_t shortPeriod = d.longer ? f.m_nPeriod : d.period;
         const int16_t longType = d.longer ? d.dataType : f.m_nDataType;
@@ -239,21 +225,18 @@ int PrepareLoaderData(const CKlineLight& f, LoaderData& d, const CElement& e, co
     int first = -1, last = -1;
     for (int i = 0; i < d.count; ++i) {
         uint32_t t = GetBarTimeKey(i, d.dataType, d.bars);
-        if (first < 0 && t >= lo && t <= hi)
-            first = i;
-        if (t <= hi)
-            last = i;
+        if (first < 0 && t >= lo && t <= hi) first = i;
+        if (t <= hi) last = i;
     }
-    if (first < 0 || last < first)
-        return kCalcFailed;
+    if (first < 0 || last < first) return kCalcFailed;
     d.first = first;
     d.last = last;
     return 0;
 }
 
 bool AlignToFormula(const AlignSource& src, bool otherPeriod, bool longer, const CKlineLight& f,
-                    int rs, int re, const double* values, double* out, int& outFirst, int& outLast)
-{
+                    int rs, int re, const double* values, double* out, int& outFirst,
+                    int& outLast) {
     outFirst = -1;
     outLast = -1;
     int j = src.first;
@@ -263,35 +246,33 @@ bool AlignToFormula(const AlignSource& src, bool otherPeriod, bool longer, const
         uint32_t tf = GetBarTimeKey(k, f.m_nDataType, f.m_pBars);
         int match = -1;
         if (!otherPeriod) {
-            while (j <= src.last && GetBarTimeKey(j, src.dataType, src.bars) < tf)
-                ++j;
-            if (j <= src.last && GetBarTimeKey(j, src.dataType, src.bars) == tf)
-                match = j;
+            while (j <= src.last && GetBarTimeKey(j, src.dataType, src.bars) < tf) ++j;
+            if (j <= src.last && GetBarTimeKey(j, src.dataType, src.bars) == tf) match = j;
         } else if (longer) {
             uint32_t a = 0, b = 0;
             while (j <= src.last) {
-                IndCommonSpace::ConvertTimeL2S(GetBarTimeKey(j, src.dataType, src.bars), f.m_nDataType,
-                                               f.m_nPeriod, src.dataType, src.period, a, b);
-                if (b >= tf)
-                    break;
+                IndCommonSpace::ConvertTimeL2S(GetBarTimeKey(j, src.dataType, src.bars),
+                                               f.m_nDataType, f.m_nPeriod, src.dataType, src.period,
+                                               a, b);
+                if (b >= tf) break;
                 ++j;
             }
-            if (j <= src.last && a <= tf && tf <= b)
-                match = j;
+            if (j <= src.last && a <= tf && tf <= b) match = j;
         } else {
             // The last shorter bar whose longer bar is this formula bar.
             uint32_t a = 0, b = 0;
             while (j <= src.last) {
-                IndCommonSpace::ConvertTimeS2L(GetBarTimeKey(j, src.dataType, src.bars), src.dataType,
-                                               src.period, f.m_nDataType, f.m_nPeriod, a, b);
-                if (b >= tf)
-                    break;
+                IndCommonSpace::ConvertTimeS2L(GetBarTimeKey(j, src.dataType, src.bars),
+                                               src.dataType, src.period, f.m_nDataType, f.m_nPeriod,
+                                               a, b);
+                if (b >= tf) break;
                 ++j;
             }
             int best = -1;
             while (j <= src.last) {
-                IndCommonSpace::ConvertTimeS2L(GetBarTimeKey(j, src.dataType, src.bars), src.dataType,
-                                               src.period, f.m_nDataType, f.m_nPeriod, a, b);
+                IndCommonSpace::ConvertTimeS2L(GetBarTimeKey(j, src.dataType, src.bars),
+                                               src.dataType, src.period, f.m_nDataType, f.m_nPeriod,
+                                               a, b);
                 if (a <= tf && tf <= b) {
                     best = j;
                     ++j;
@@ -303,8 +284,7 @@ bool AlignToFormula(const AlignSource& src, bool otherPeriod, bool longer, const
         }
         if (match >= 0) {
             held = values[match];
-            if (!have)
-                outFirst = k;
+            if (!have) outFirst = k;
             have = true;
         }
         if (have) {
@@ -316,14 +296,12 @@ bool AlignToFormula(const AlignSource& src, bool otherPeriod, bool longer, const
 }
 
 int StoreLoaderResult(const LoaderData& d, CElement& e, const CKlineLight& f, const double* values,
-                      CValueRecord& rec)
-{
+                      CValueRecord& rec) {
     int n = f.m_nBarCount;
     rec.Reserve(n);
     rec.m_nKind = CValueRecord::kSeries;
     if (!d.otherSecu && !d.otherPeriod) {
-        for (int k = d.first; k <= d.last; ++k)
-            rec.m_pData[k] = values[k];
+        for (int k = d.first; k <= d.last; ++k) rec.m_pData[k] = values[k];
         rec.m_nFirst = d.first;
         rec.m_nLast = d.last;
     } else {
@@ -340,10 +318,8 @@ int StoreLoaderResult(const LoaderData& d, CElement& e, const CKlineLight& f, co
     return 0;
 }
 
-double QuarterMedianCost(const CFloatDayItem* bars, int first, int last)
-{
-    if (!bars || last < first)
-        return 0;
+double QuarterMedianCost(const CFloatDayItem* bars, int first, int last) {
+    if (!bars || last < first) return 0;
     double dHigh = 0, bLow = 0, cVol = 0;
     bool haveLow = false;
     for (int i = first; i <= last; ++i) {
@@ -360,8 +336,7 @@ double QuarterMedianCost(const CFloatDayItem* bars, int first, int last)
     double s = c7 > 1e10 ? 10000 : c7 > 1e9 ? 1000 : c7 > 1e8 ? 100 : c7 > 1e7 ? 10 : 1;
     double K = c7 / s;
     long fLo = static_cast<long>(bLow * 1000 + 0.5), gHi = static_cast<long>(dHigh * 1000 + 0.5);
-    if (fLo >= gHi || K <= 0)
-        return 0;
+    if (fLo >= gHi || K <= 0) return 0;
     long h = (gHi - fLo - 1) / 100 + 1;
     int count = static_cast<int>(std::min<long>((gHi - fLo - 1) / h + 1, 100));
     std::vector<double> price(static_cast<size_t>(count)), above(static_cast<size_t>(count)),
@@ -373,26 +348,31 @@ double QuarterMedianCost(const CFloatDayItem* bars, int first, int last)
         const CFloatDayItem& bar = bars[i];
         double u = std::floor(bar.m_fHigh * 1000 + 0.5), B = std::floor(bar.m_fLow * 1000 + 0.5);
         double w = std::floor((bar.m_fHigh + bar.m_fLow + 2 * bar.m_fClose) / 4 * 1000 + 0.5);
-        if (w < B || w > u)
-            w = (u + B) / 2;
+        if (w < B || w > u) w = (u + B) / 2;
         double D = std::max(u - w, w - B) / 1.3;
         std::fill(weight.begin(), weight.end(), 0.0);
         double L = 0;
         if (u == B) {
             int at = count - 1;
             for (int b = 0; b < count; ++b)
-                if (price[static_cast<size_t>(b)] >= u) { at = b; break; }
+                if (price[static_cast<size_t>(b)] >= u) {
+                    at = b;
+                    break;
+                }
             weight[static_cast<size_t>(at)] = 100;
             L = 100;
         } else {
             for (int b = 0; b < count; ++b) {
-                double N = (w <= 0 || D <= 0) ? 100 : std::round(std::exp(-std::pow((price[static_cast<size_t>(b)] - w) / D, 2)) * 100);
+                double N = (w <= 0 || D <= 0)
+                               ? 100
+                               : std::round(std::exp(-std::pow(
+                                                (price[static_cast<size_t>(b)] - w) / D, 2)) *
+                                            100);
                 weight[static_cast<size_t>(b)] = N;
                 L += N;
             }
         }
-        if (L <= 0)
-            continue;
+        if (L <= 0) continue;
         double P = bar.m_fVolume / s;
         double prevClose = i == first ? bar.m_fOpen : bars[i - 1].m_fClose;
         double pc = prevClose * 1000;
@@ -419,10 +399,8 @@ double QuarterMedianCost(const CFloatDayItem* bars, int first, int last)
     return 0;
 }
 
-void FillQuarterMedianCost(const CFloatDayItem* bars, int first, int last, double* values)
-{
-    if (!bars || last < first)
-        return;
+void FillQuarterMedianCost(const CFloatDayItem* bars, int first, int last, double* values) {
+    if (!bars || last < first) return;
     auto quarter = [&](int i) {
         int64_t key = bars[i].m_nTime;
         return (key / 10000) * 4 + ((key / 100) % 100 - 1) / 3;
@@ -431,24 +409,20 @@ void FillQuarterMedianCost(const CFloatDayItem* bars, int first, int last, doubl
     double previous = 0;
     while (start <= last) {
         int end = start;
-        while (end + 1 <= last && quarter(end + 1) == quarter(start))
-            ++end;
+        while (end + 1 <= last && quarter(end + 1) == quarter(start)) ++end;
         bool unfinished = end == last;
         double v = unfinished ? previous : QuarterMedianCost(bars, start, end);
-        for (int i = start; i <= end; ++i)
-            values[i] = v;
+        for (int i = start; i <= end; ++i) values[i] = v;
         previous = v;
         start = end + 1;
     }
 }
 
-int GetWeekDay(int64_t time)
-{
+int GetWeekDay(int64_t time) {
     // China time is UTC+8 all year.
     int64_t days = (time + 8 * 3600);
     days = days >= 0 ? days / 86400 : (days - 86399) / 86400;
     int64_t w = (days + 4) % 7;
-    if (w < 0)
-        w += 7;
+    if (w < 0) w += 7;
     return static_cast<int>(w) + 1;
 }

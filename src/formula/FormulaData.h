@@ -68,13 +68,13 @@ struct LoaderData {
     int16_t dataType = 0;
     int16_t period = 0;
     CIndSecuCode secu;
-    bool owned = false;       // bars fetched here; freed with IndCommonSpace::Free
+    bool owned = false;  // bars fetched here; freed with IndCommonSpace::Free
     bool otherSecu = false;
     bool otherPeriod = false;
     bool longer = false;
-    int first = 0;            // chosen bars to compute
+    int first = 0;  // chosen bars to compute
     int last = -1;
-    int rangeStart = 0;       // the formula's bars to fill
+    int rangeStart = 0;  // the formula's bars to fill
     int rangeEnd = -1;
 };
 
@@ -97,9 +97,9 @@ struct AlignSource {
     int first;
     int last;
 };
-bool AlignToFormula(const AlignSource& src, bool otherPeriod, bool longer, const CKlineLight& formula,
-                    int rangeStart, int rangeEnd, const double* values, double* out, int& outFirst,
-                    int& outLast);
+bool AlignToFormula(const AlignSource& src, bool otherPeriod, bool longer,
+                    const CKlineLight& formula, int rangeStart, int rangeEnd, const double* values,
+                    double* out, int& outFirst, int& outLast);
 
 double QuarterMedianCost(const CFloatDayItem* bars, int first, int last);
 void FillQuarterMedianCost(const CFloatDayItem* bars, int first, int last, double* values);

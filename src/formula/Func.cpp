@@ -1,15 +1,13 @@
 #include "formula/Func.h"
 
-#include <tinyxml2.h>
-
 #include <strings.h>
+#include <tinyxml2.h>
 
 #include "foundation/MyLog.h"
 #include "foundation/XmlAttr.h"
 #include "foundation/XmlFile.h"
 
-CSortArray<CFunc>& GetFuncCatalogue()
-{
+CSortArray<CFunc>& GetFuncCatalogue() {
     static CSortArray<CFunc> catalogue = [] {
         CSortArray<CFunc> a;
         a.SetAscending(true);
@@ -18,16 +16,14 @@ CSortArray<CFunc>& GetFuncCatalogue()
     return catalogue;
 }
 
-const std::vector<std::string>& GetFuncGroups()
-{
+const std::vector<std::string>& GetFuncGroups() {
     static const std::vector<std::string> groups = {
-        "全部函数", "行情函数", "时间函数", "引用函数", "逻辑函数", "算术函数", "统计函数",
+        "全部函数", "行情函数", "时间函数", "引用函数", "逻辑函数", "算术函数",  "统计函数",
         "指标函数", "常数函数", "绘图函数", "深度分析", "线形颜色", "字符串函数"};
     return groups;
 }
 
-void CFunc::LoadFunctions(const std::string& dir)
-{
+void CFunc::LoadFunctions(const std::string& dir) {
     tinyxml2::XMLDocument doc;
     if (LoadXmlFile(doc, dir + "Func.xml") == XmlLoadResult::Ok && doc.RootElement()) {
         auto& cat = GetFuncCatalogue();
@@ -45,8 +41,7 @@ void CFunc::LoadFunctions(const std::string& dir)
     GetAppLog().WriteLog("%s %d", "CFunc::LoadFunctions", 118);
 }
 
-std::vector<const CFunc*> GetFunctionsOfGroup(int group)
-{
+std::vector<const CFunc*> GetFunctionsOfGroup(int group) {
     std::vector<const CFunc*> out;
     const auto& groups = GetFuncGroups();
     for (const auto& f : GetFuncCatalogue()) {

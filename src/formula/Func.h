@@ -21,8 +21,7 @@ public:
     static void LoadFunctions(const std::string& dir = "");
 };
 
-inline int SortArrayCompare(const CFunc& a, const CFunc& b)
-{
+inline int SortArrayCompare(const CFunc& a, const CFunc& b) {
     int c = a.m_strName.compare(b.m_strName);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }

@@ -17,42 +17,35 @@ IFormulaMarket* g_market = nullptr;
 COLORREF* g_colorTable = nullptr;
 }  // namespace
 
-void SetFormulaMarket(IFormulaMarket* market)
-{
+void SetFormulaMarket(IFormulaMarket* market) {
     g_market = market;
 }
 
-IFormulaMarket* GetFormulaMarket()
-{
+IFormulaMarket* GetFormulaMarket() {
     return g_market;
 }
 
-void SetFormulaColorTable(COLORREF* table)
-{
+void SetFormulaColorTable(COLORREF* table) {
     g_colorTable = table;
 }
 
-CYBIndClass::CYBIndClass()
-{
+CYBIndClass::CYBIndClass() {
     m_aInds.SetAscending(true);
 }
 
 CYBIndClass::~CYBIndClass() = default;
 
-CYBIndClass* GetYBIndClass()
-{
+CYBIndClass* GetYBIndClass() {
     static CYBIndClass instance;
     return &instance;
 }
 
-void CYBIndClass::Read(const std::string& path)
-{
+void CYBIndClass::Read(const std::string& path) {
     tinyxml2::XMLDocument doc;
     XmlLoadResult loaded = LoadXmlFile(doc, path);
     // The catalogue is rewritten at exit: a file that does not parse is moved aside first
     // so the user's formulas in it are not overwritten.
-    if (loaded == XmlLoadResult::Damaged)
-        KeepAside(path);
+    if (loaded == XmlLoadResult::Damaged) KeepAside(path);
     if (loaded == XmlLoadResult::Ok && doc.RootElement()) {
         for (auto* e = doc.RootElement()->FirstChildElement("IndItem"); e;
              e = e->NextSiblingElement("IndItem")) {
@@ -64,8 +57,7 @@ void CYBIndClass::Read(const std::string& path)
     GetAppLog().WriteLog("%s %d", "CYBIndClass::Read", 40);
 }
 
-bool CYBIndClass::Write(const std::string& path) const
-{
+bool CYBIndClass::Write(const std::string& path) const {
     tinyxml2::XMLDocument doc;
     AddXmlDeclaration(doc);
     auto* root = doc.NewElement("IndClass");
@@ -78,49 +70,40 @@ bool CYBIndClass::Write(const std::string& path) const
     return SaveXmlFile(doc, path);
 }
 
-int CYBIndClass::Insert(const CKlineLight& ind)
-{
+int CYBIndClass::Insert(const CKlineLight& ind) {
     return m_aInds.Insert(ind);
 }
 
-int CYBIndClass::Find(const CKlineLight& key) const
-{
+int CYBIndClass::Find(const CKlineLight& key) const {
     return m_aInds.Find(key);
 }
 
-int CYBIndClass::Find(const std::string& name) const
-{
+int CYBIndClass::Find(const std::string& name) const {
     CKlineLight key;
     key.m_strName = name;
     return m_aInds.Find(key);
 }
 
-void CYBIndClass::SetUp()
-{
-    if (g_colorTable)
-        CIndicatorExp::m_pColor = g_colorTable;
-    if (!g_market)
-        g_market = GetDataCenterMarket();
+void CYBIndClass::SetUp() {
+    if (g_colorTable) CIndicatorExp::m_pColor = g_colorTable;
+    if (!g_market) g_market = GetDataCenterMarket();
     InstallBuiltinEvaluators();
     InstallDataLoaders();
     CKlineLight::m_pfGetParValue = &GetParValue;
     CSouceEditor::m_pfFindInd = &FindInd;
     CSouceEditor::m_pfCheckSecu = &CheckSecu;
-    static constexpr int32_t kPeriods[kDataTypeAndPeriodSize] = {2, 3, 4, 5, 6, 13, 1, 2, 3, 4, 5, 6, -1};
-    for (int i = 0; i < kDataTypeAndPeriodSize; ++i)
-        m_DataTypeAndPeriod[i] = kPeriods[i];
+    static constexpr int32_t kPeriods[kDataTypeAndPeriodSize] = {2, 3, 4, 5, 6, 13, 1,
+                                                                 2, 3, 4, 5, 6, -1};
+    for (int i = 0; i < kDataTypeAndPeriodSize; ++i) m_DataTypeAndPeriod[i] = kPeriods[i];
     GetAppLog().WriteLog("%s %d", "CYBIndClass::SetUp", 162);
 }
 
-void BindIndicatorSecurity(const CIndSecuCode& code, CKlineLight& ind)
-{
+void BindIndicatorSecurity(const CIndSecuCode& code, CKlineLight& ind) {
     ind.m_SecuCode = code;
     SecurityIndParam* set = g_market ? g_market->GetParamSet(code) : nullptr;
-    if (!set)
-        return;
+    if (!set) return;
     auto* old = static_cast<SecurityIndParam*>(ind.m_pParamSet);
-    if (old == set)
-        return;
+    if (old == set) return;
     if (old) {
         old->ReleaseParams();
         old->ReleaseExps();
@@ -130,8 +113,7 @@ void BindIndicatorSecurity(const CIndSecuCode& code, CKlineLight& ind)
     set->AcquireExps();
 }
 
-void UnbindIndicatorSecurity(CKlineLight& ind)
-{
+void UnbindIndicatorSecurity(CKlineLight& ind) {
     if (auto* old = static_cast<SecurityIndParam*>(ind.m_pParamSet)) {
         old->ReleaseParams();
         old->ReleaseExps();
@@ -139,13 +121,10 @@ void UnbindIndicatorSecurity(CKlineLight& ind)
     ind.m_pParamSet = nullptr;
 }
 
-double GetParValue(CKlineLight* ind, int index, void* paramSet)
-{
-    if (!ind || index < 0 || index >= static_cast<int>(ind->m_aParams.size()))
-        return 0;
+double GetParValue(CKlineLight* ind, int index, void* paramSet) {
+    if (!ind || index < 0 || index >= static_cast<int>(ind->m_aParams.size())) return 0;
     const CIndicatorParam& row = ind->m_aParams[static_cast<size_t>(index)];
-    if (row.m_bFixed)
-        return row.m_dFixedValue;
+    if (row.m_bFixed) return row.m_dFixedValue;
     if (paramSet) {
         auto* set = static_cast<SecurityIndParam*>(paramSet);
         CParamValue key;
@@ -161,18 +140,15 @@ double GetParValue(CKlineLight* ind, int index, void* paramSet)
     return row.m_dDefault;
 }
 
-std::unique_ptr<CKlineLight> FindInd(const std::string& name)
-{
+std::unique_ptr<CKlineLight> FindInd(const std::string& name) {
     CYBIndClass* cat = GetYBIndClass();
     int i = cat->Find(name);
-    if (i < 0)
-        return nullptr;
+    if (i < 0) return nullptr;
     auto copy = std::make_unique<CKlineLight>();
     *copy = cat->GetAt(i);
     return copy;
 }
 
-int CheckSecu(const CIndSecuCode& code)
-{
+int CheckSecu(const CIndSecuCode& code) {
     return g_market && g_market->HasSecurity(code) ? 1 : 0;
 }

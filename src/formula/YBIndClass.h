@@ -8,8 +8,7 @@
 #include "formula/engine/KlineLight.h"
 #include "marketdata/SortArray.h"
 
-inline int SortArrayCompare(const CKlineLight& a, const CKlineLight& b)
-{
+inline int SortArrayCompare(const CKlineLight& a, const CKlineLight& b) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 

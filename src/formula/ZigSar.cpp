@@ -17,13 +17,13 @@ using R = CValueRecord;
 
 namespace {
 
-R& At(CSouceEditor& ctx, int i) { return ctx.m_aStack[static_cast<size_t>(i)]; }
+R& At(CSouceEditor& ctx, int i) {
+    return ctx.m_aStack[static_cast<size_t>(i)];
+}
 
 // The formula's bars as 124-byte records over its calculation range; empty on failure.
-bool FormulaBars(const CKlineLight& f, std::vector<CFloatDayItem>& bars)
-{
-    if (!f.m_pBars || f.m_nBarCount <= 0)
-        return false;
+bool FormulaBars(const CKlineLight& f, std::vector<CFloatDayItem>& bars) {
+    if (!f.m_pBars || f.m_nBarCount <= 0) return false;
     try {
         bars.assign(static_cast<size_t>(f.m_nBarCount), CFloatDayItem{});
     } catch (...) {
@@ -33,8 +33,7 @@ bool FormulaBars(const CKlineLight& f, std::vector<CFloatDayItem>& bars)
     return true;
 }
 
-void Clip(const CSouceEditor& ctx, int& f, int& l)
-{
+void Clip(const CSouceEditor& ctx, int& f, int& l) {
     if (ctx.m_bPartial && ctx.m_pElement) {
         f = std::max(f, ctx.m_pElement->m_nReqFirst);
         l = std::min(l, ctx.m_pElement->m_nReqLast);
@@ -43,39 +42,32 @@ void Clip(const CSouceEditor& ctx, int& f, int& l)
 
 }  // namespace
 
-uint8_t EvalZigFunctions(const char* name, CSouceEditor* ctx)
-{
+uint8_t EvalZigFunctions(const char* name, CSouceEditor* ctx) {
     bool zig = !std::strcmp(name, "ZIG");
     bool peak = !std::strcmp(name, "PEAK") || !std::strcmp(name, "PEAKBARS");
     bool bars = !std::strcmp(name, "PEAKBARS") || !std::strcmp(name, "TROUGHBARS");
     if (!zig && !peak && std::strcmp(name, "TROUGH") && std::strcmp(name, "TROUGHBARS"))
         return kCalcFailed;
     int args = zig ? 2 : 3;
-    if (ctx->m_nTop < args - 1)
-        return kStackUnderflow;
+    if (ctx->m_nTop < args - 1) return kStackUnderflow;
     int base = ctx->m_nTop - args + 1;
     R& K = At(*ctx, base);
     R& P = At(*ctx, base + 1);
     long M = 1;
     if (K.m_nKind == R::kNumber) {
         long k = IndCommonSpace::Double2Long(K.m_dValue);
-        if (k < 0 || k > 3)
-            return kOutOfRange;
+        if (k < 0 || k > 3) return kOutOfRange;
     } else if (K.m_nKind != R::kSeries) {
         return kNotSeries;
     }
-    if (P.m_nKind != R::kNumber)
-        return kNotNumber;
+    if (P.m_nKind != R::kNumber) return kNotNumber;
     double pct = P.m_dValue;
-    if (pct < 1 || pct > 999)
-        return kOutOfRange;
+    if (pct < 1 || pct > 999) return kOutOfRange;
     if (!zig) {
         R& Mr = At(*ctx, base + 2);
-        if (Mr.m_nKind != R::kNumber)
-            return kNotNumber;
+        if (Mr.m_nKind != R::kNumber) return kNotNumber;
         M = IndCommonSpace::Double2Long(Mr.m_dValue);
-        if (M < 1)
-            return kOutOfRange;
+        if (M < 1) return kOutOfRange;
     }
 
     const CKlineLight& fm = *ctx->m_pFormula;
@@ -83,22 +75,23 @@ uint8_t EvalZigFunctions(const char* name, CSouceEditor* ctx)
     double* v = ctx->m_pScratch;
     if (K.m_nKind == R::kNumber) {
         std::vector<CFloatDayItem> items;
-        if (!FormulaBars(fm, items))
-            return kCalcFailed;
+        if (!FormulaBars(fm, items)) return kCalcFailed;
         f = std::max(0, fm.m_nCalcFirst);
         l = std::min(fm.m_nCalcEnd, fm.m_nBarCount) - 1;
         int field = static_cast<int>(IndCommonSpace::Double2Long(K.m_dValue));
         for (int k = f; k <= l; ++k) {
             const CFloatDayItem& b = items[static_cast<size_t>(k)];
-            v[k] = field == 0 ? b.m_fOpen : field == 1 ? b.m_fHigh : field == 2 ? b.m_fLow : b.m_fClose;
+            v[k] = field == 0   ? b.m_fOpen
+                   : field == 1 ? b.m_fHigh
+                   : field == 2 ? b.m_fLow
+                                : b.m_fClose;
         }
     } else {
         f = K.m_nFirst;
         l = K.m_nLast;
         std::copy(K.m_pData + f, K.m_pData + l + 1, v + f);
     }
-    if (l < f)
-        return kCalcFailed;
+    if (l < f) return kCalcFailed;
 
     // Turning points.
     std::vector<int8_t> mark(static_cast<size_t>(l + 1), 0);
@@ -114,8 +107,10 @@ uint8_t EvalZigFunctions(const char* name, CSouceEditor* ctx)
     for (int k = f + 1; k <= l; ++k) {
         double p = v[k - 1], x = v[k];
         if (state == 0) {
-            if (x >= up) state = 1;
-            else if (x <= down) state = -1;
+            if (x >= up)
+                state = 1;
+            else if (x <= down)
+                state = -1;
         } else if (state == 1) {
             if (p >= up && x < p) {
                 mark[static_cast<size_t>(E)] = -1;
@@ -155,30 +150,26 @@ uint8_t EvalZigFunctions(const char* name, CSouceEditor* ctx)
     if (zig) {
         std::vector<int> points{f};
         for (int k = f + 1; k < l; ++k)
-            if (mark[static_cast<size_t>(k)] != 0)
-                points.push_back(k);
-        if (l > f)
-            points.push_back(l);
+            if (mark[static_cast<size_t>(k)] != 0) points.push_back(k);
+        if (l > f) points.push_back(l);
         out[f] = v[f];
         for (size_t j = 1; j < points.size(); ++j) {
             int p0 = points[j - 1], p1 = points[j];
-            for (int i = p0; i <= p1; ++i)
-                out[i] = v[p0] + (v[p1] - v[p0]) * (i - p0) / (p1 - p0);
+            for (int i = p0; i <= p1; ++i) out[i] = v[p0] + (v[p1] - v[p0]) * (i - p0) / (p1 - p0);
         }
     } else {
         int want = peak ? 1 : -1;
         std::vector<int> points;
         for (int k = f; k <= l; ++k)
-            if (mark[static_cast<size_t>(k)] == want)
-                points.push_back(k);
-        if (static_cast<long>(points.size()) < M)
-            return kCalcFailed;
+            if (mark[static_cast<size_t>(k)] == want) points.push_back(k);
+        if (static_cast<long>(points.size()) < M) return kCalcFailed;
         // Bars from point j + M - 1 show point j (0-based here).
         for (size_t j = 0; j + static_cast<size_t>(M) - 1 < points.size(); ++j) {
             int from = points[j + static_cast<size_t>(M) - 1];
-            int to = j + static_cast<size_t>(M) < points.size() ? points[j + static_cast<size_t>(M)] - 1 : l;
-            for (int k = from; k <= to; ++k)
-                out[k] = bars ? k - points[j] : v[points[j]];
+            int to = j + static_cast<size_t>(M) < points.size()
+                         ? points[j + static_cast<size_t>(M)] - 1
+                         : l;
+            for (int k = from; k <= to; ++k) out[k] = bars ? k - points[j] : v[points[j]];
         }
         rf = points[static_cast<size_t>(M) - 1];
     }
@@ -190,13 +181,13 @@ uint8_t EvalZigFunctions(const char* name, CSouceEditor* ctx)
     return kOk;
 }
 
-uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
-{
-    int which = !std::strcmp(name, "SAR") ? 0 : !std::strcmp(name, "SARTURN") ? 1 : !std::strcmp(name, "SARSIGN") ? 2 : -1;
-    if (which < 0)
-        return kCalcFailed;
-    if (ctx->m_nTop < 2)
-        return kStackUnderflow;
+uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx) {
+    int which = !std::strcmp(name, "SAR")       ? 0
+                : !std::strcmp(name, "SARTURN") ? 1
+                : !std::strcmp(name, "SARSIGN") ? 2
+                                                : -1;
+    if (which < 0) return kCalcFailed;
+    if (ctx->m_nTop < 2) return kStackUnderflow;
     int base = ctx->m_nTop - 2;
     R& Nr = At(*ctx, base);
     R& Sr = At(*ctx, base + 1);
@@ -205,21 +196,19 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
         return kNotNumber;
     long N = IndCommonSpace::Double2Long(Nr.m_dValue);
     double S = Sr.m_dValue, Mx = Mr.m_dValue;
-    if (N <= 1 || S < 1 || S > 99 || Mx < 1 || Mx > 100 || Mx < S)
-        return kOutOfRange;
+    if (N <= 1 || S < 1 || S > 99 || Mx < 1 || Mx > 100 || Mx < S) return kOutOfRange;
     const CKlineLight& fm = *ctx->m_pFormula;
     int b = std::max(0, fm.m_nCalcFirst);
     int e = std::min(fm.m_nCalcEnd, fm.m_nBarCount) - 1;
-    if (N > e - b)
-        return kCalcFailed;
+    if (N > e - b) return kCalcFailed;
     long s = b + N;
-    if (s > e)
-        return kCalcFailed;
+    if (s > e) return kCalcFailed;
     std::vector<CFloatDayItem> bars;
-    if (!FormulaBars(fm, bars))
-        return kCalcFailed;
+    if (!FormulaBars(fm, bars)) return kCalcFailed;
     const double a = S / 100, A = Mx / 100;
-    auto mid = [&](long i) { return (bars[static_cast<size_t>(i)].m_fHigh + bars[static_cast<size_t>(i)].m_fLow) / 2; };
+    auto mid = [&](long i) {
+        return (bars[static_cast<size_t>(i)].m_fHigh + bars[static_cast<size_t>(i)].m_fLow) / 2;
+    };
     long sum = 0;
     bool lastNotLower = true;
     for (long i = b + 1; i <= s; ++i) {
@@ -234,8 +223,7 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
             const double high = bars[static_cast<size_t>(i)].m_fHigh;
             H = std::max(H, high);
             double lo = bars[static_cast<size_t>(i)].m_fLow;
-            if (lo > 0 && lo < L)
-                L = lo;
+            if (lo > 0 && lo < L) L = lo;
         }
     };
     double* sar = ctx->m_pScratch;
@@ -256,8 +244,7 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
                 af = a;
                 upTrend = false;
             } else {
-                if (H < cur.m_fHigh && af + a <= A + 1e-12)
-                    af += a;
+                if (H < cur.m_fHigh && af + a <= A + 1e-12) af += a;
                 sar[i] = sar[i - 1] + af * (H - sar[i - 1]);
                 sign[static_cast<size_t>(i)] = 1;
             }
@@ -268,8 +255,7 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
                 af = a;
                 upTrend = true;
             } else {
-                if (L > cur.m_fLow && af + a <= A + 1e-12)
-                    af += a;
+                if (L > cur.m_fLow && af + a <= A + 1e-12) af += a;
                 sar[i] = sar[i - 1] + af * (L - sar[i - 1]);
                 sign[static_cast<size_t>(i)] = -1;
             }
@@ -277,11 +263,12 @@ uint8_t EvalSarFunctions(const char* name, CSouceEditor* ctx)
     }
     int rf = static_cast<int>(s), rl = e;
     Clip(*ctx, rf, rl);
-    if (rf > rl)
-        return kCalcFailed;
+    if (rf > rl) return kCalcFailed;
     Nr.Reserve(e + 1);
     for (long i = s; i <= e; ++i)
-        Nr.m_pData[i] = which == 0 ? sar[i] : which == 1 ? turn[static_cast<size_t>(i)] : sign[static_cast<size_t>(i)];
+        Nr.m_pData[i] = which == 0   ? sar[i]
+                        : which == 1 ? turn[static_cast<size_t>(i)]
+                                     : sign[static_cast<size_t>(i)];
     Nr.m_nKind = R::kSeries;
     Nr.m_nFirst = rf;
     Nr.m_nLast = rl;

@@ -29,7 +29,9 @@ uint32_t PageSize() {
 // what remains each time the block halves. Small blocks come from the heap.
 constexpr uint32_t kMapThreshold = 256 * 1024;
 
-bool IsMapped(uint32_t capacity) { return capacity >= kMapThreshold; }
+bool IsMapped(uint32_t capacity) {
+    return capacity >= kMapThreshold;
+}
 
 size_t BlockBytes(uint32_t capacity) {
     size_t page = PageSize();
@@ -83,9 +85,13 @@ uint32_t CBuffer::MinimumBlockSize() {
     return minimum;
 }
 
-CBuffer::CBuffer() { MinimumBlockSize(); }
+CBuffer::CBuffer() {
+    MinimumBlockSize();
+}
 
-CBuffer::~CBuffer() { FreeBlock(m_pStorage, m_nCapacity); }
+CBuffer::~CBuffer() {
+    FreeBlock(m_pStorage, m_nCapacity);
+}
 
 CBuffer::CBuffer(CBuffer&& other) noexcept
     : m_pStorage(other.m_pStorage),
@@ -138,8 +144,8 @@ uint32_t CBuffer::Reserve(uint32_t total) {
     while (size < total) size *= 2;
     const uint32_t newCapacity = static_cast<uint32_t>(std::min(size, kMaxCapacity));
     if (IsMapped(m_nCapacity) && IsMapped(newCapacity)) {
-        void* p = ::mremap(m_pStorage, BlockBytes(m_nCapacity), BlockBytes(newCapacity),
-                           MREMAP_MAYMOVE);
+        void* p =
+            ::mremap(m_pStorage, BlockBytes(m_nCapacity), BlockBytes(newCapacity), MREMAP_MAYMOVE);
         if (p == MAP_FAILED) throw std::bad_alloc();
         m_pStorage = static_cast<uint8_t*>(p);
         m_nCapacity = newCapacity;

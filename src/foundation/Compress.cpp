@@ -98,7 +98,9 @@ inline uint64_t LoadBigEndian64(const uint8_t* p) {
 
 }  // namespace
 
-CCompress::~CCompress() { delete[] m_pOutput; }
+CCompress::~CCompress() {
+    delete[] m_pOutput;
+}
 
 int32_t CCompress::Decode() {
     if (!m_pInput || m_nInputLength < 4) return 0;

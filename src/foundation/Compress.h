@@ -12,9 +12,9 @@
 
 namespace lzhuf {
 
-constexpr int N = 4096;          // ring size
-constexpr int F = 60;            // longest match
-constexpr int THRESHOLD = 2;     // matches longer than this are coded as matches
+constexpr int N = 4096;                      // ring size
+constexpr int F = 60;                        // longest match
+constexpr int THRESHOLD = 2;                 // matches longer than this are coded as matches
 constexpr int N_CHAR = 256 - THRESHOLD + F;  // 0-255 literals, 256-313 lengths 3-60
 constexpr int T = 2 * N_CHAR - 1;            // tree nodes
 constexpr int R = T - 1;                     // root
@@ -36,7 +36,7 @@ constexpr PositionTables MakePositionTables() {
     struct Group {
         int values, entries, bits;
     };
-    constexpr Group groups[] = {{1, 32, 3},  {3, 16, 4}, {8, 8, 5},
+    constexpr Group groups[] = {{1, 32, 3}, {3, 16, 4}, {8, 8, 5},
                                 {12, 4, 6}, {24, 2, 7}, {16, 1, 8}};
     int index = 0, value = 0;
     for (const Group& g : groups) {

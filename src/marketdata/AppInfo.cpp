@@ -23,8 +23,7 @@ void CAppInfo::Init() {
 
 void CAppInfo::SetProgramDir(const std::string& dir) {
     m_strProgramDir = dir;
-    if (m_strProgramDir.empty() || m_strProgramDir.back() != '/')
-        m_strProgramDir += '/';
+    if (m_strProgramDir.empty() || m_strProgramDir.back() != '/') m_strProgramDir += '/';
     m_strDataPath = m_strProgramDir;
 }
 
@@ -72,8 +71,7 @@ bool CAppInfo::BeginCodeTableDownload(uint32_t total) {
     m_download.clear();
     m_bDownloading = total <= kMaxCodeTable;
     m_nDownloadTotal = m_bDownloading ? total : 0;
-    if (m_bDownloading)
-        m_download.reserve(total);
+    if (m_bDownloading) m_download.reserve(total);
     return m_bDownloading;
 }
 
@@ -109,16 +107,14 @@ void CAppInfo::AbortCodeTableDownload() {
 bool CAppInfo::LoadCodeTable() {
     std::string path = m_strDataPath + "code.dat";
     CBuffer file;
-    if (!file.AppendFile(path) || file.GetLength() == 0)
-        return false;
+    if (!file.AppendFile(path) || file.GetLength() == 0) return false;
     file.m_bShrinkLocked = true;
     std::vector<uint8_t> block;
     uint16_t checksum = 0;
     try {
         checksum = file.ReadUInt16();
         uint32_t length = file.ReadUInt32();
-        if (length > kMaxCodeTable || length > file.GetLength())
-            throw -1;
+        if (length > kMaxCodeTable || length > file.GetLength()) throw -1;
         block.resize(length);
         file.Read(block.data(), length);
     } catch (int) {
@@ -136,8 +132,7 @@ bool CAppInfo::LoadCodeTable() {
         m_codeTable = block;
         m_nCodeChecksum = checksum;
     }
-    if (block.empty())
-        return true;
+    if (block.empty()) return true;
     return ParseCodeTable(block, false);
 }
 
@@ -145,8 +140,7 @@ bool CAppInfo::SaveCodeTable() {
     CBuffer out;
     {
         std::lock_guard lock(m_codeLock);
-        if (m_codeTable.empty() || m_nCodeChecksum == 0)
-            return true;
+        if (m_codeTable.empty() || m_nCodeChecksum == 0) return true;
         out.WriteUInt16(m_nCodeChecksum);
         out.WriteUInt32(uint32_t(m_codeTable.size()));
         out.Write(m_codeTable.data(), uint32_t(m_codeTable.size()));
@@ -169,11 +163,9 @@ CAppInfo* GetAppInfo() {
 }
 
 bool ParseCodeTable(const std::vector<uint8_t>& compressed, bool forWorker, uint32_t* entries) {
-    if (entries)
-        *entries = 0;
+    if (entries) *entries = 0;
     std::vector<uint8_t> plain;
-    if (!DecodeLzhuf(compressed.data(), compressed.size(), plain))
-        return false;
+    if (!DecodeLzhuf(compressed.data(), compressed.size(), plain)) return false;
     CBuffer in;
     in.Write(plain.data(), uint32_t(plain.size()));
     in.m_bShrinkLocked = true;
@@ -194,8 +186,7 @@ bool ParseCodeTable(const std::vector<uint8_t>& compressed, bool forWorker, uint
                 fresh->SetCode(id);
                 CSecurity* raw = fresh.get();
                 security = centre->AddSecurity(fresh) >= 0 ? raw : centre->FindSecurity(id);
-                if (!security)
-                    continue;
+                if (!security) continue;
             }
             std::string text = AnsiToUtf8(name);
             static const uint8_t kFlags13[2] = {3, 3};
@@ -212,8 +203,7 @@ bool ParseCodeTable(const std::vector<uint8_t>& compressed, bool forWorker, uint
                 security->SetSecurityType();
                 security->GetValues().SetBlob(kQuoteFlags13, kFlags13, 2);
             }
-            if (entries)
-                ++*entries;
+            if (entries) ++*entries;
         }
     } catch (int) {
         // A table shorter than it declares: what was parsed stays.

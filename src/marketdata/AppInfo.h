@@ -83,4 +83,5 @@ CAppInfo* GetAppInfo();
 // the start-up form keeps the names as they are. Entries after a short or malformed
 // entry are not read; those before stay. Returns false when the block does not decode
 // (nothing is touched). entries receives the number of entries applied.
-bool ParseCodeTable(const std::vector<uint8_t>& compressed, bool forWorker, uint32_t* entries = nullptr);
+bool ParseCodeTable(const std::vector<uint8_t>& compressed, bool forWorker,
+                    uint32_t* entries = nullptr);

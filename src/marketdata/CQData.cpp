@@ -13,31 +13,29 @@
 
 namespace {
 int CompareCode(const CIndSecuCode& a, const CIndSecuCode& b) {
-    if (a.m_nMarket != b.m_nMarket)
-        return a.m_nMarket < b.m_nMarket ? -1 : 1;
+    if (a.m_nMarket != b.m_nMarket) return a.m_nMarket < b.m_nMarket ? -1 : 1;
     int c = strcasecmp(a.m_strCode.c_str(), b.m_strCode.c_str());
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 }  // namespace
 
 int SortArrayCompare(const CSingleCQDataPerSecu& a, const CSingleCQDataPerSecu& b) {
-    if (int c = CompareCode(a.m_code, b.m_code))
-        return c;
+    if (int c = CompareCode(a.m_code, b.m_code)) return c;
     return a.m_nDate < b.m_nDate ? -1 : a.m_nDate > b.m_nDate ? 1 : 0;
 }
 
-int SortArrayCompare(const CQDataPerSecu& a, const CQDataPerSecu& b) { return CompareCode(a.m_code, b.m_code); }
+int SortArrayCompare(const CQDataPerSecu& a, const CQDataPerSecu& b) {
+    return CompareCode(a.m_code, b.m_code);
+}
 
 void CSingleCQDataPerSecu::GetAdjustment(int mode, double& factor, double& offset) const {
-    if (mode != 1 && mode != 2)
-        return;
+    if (mode != 1 && mode != 2) return;
     double c = m_nCash > 0 ? double(m_nCash) / 1e7 : 0.0;
     double s = (m_nBonus > 0 || m_nTransfer > 0) ? double(m_nBonus + m_nTransfer) / 1e7 : 0.0;
     double r = 0, p = 0;
     if (m_nRights > 0) {
         r = double(m_nRights) / 1e7;
-        if (m_nRightsPrice == 0)
-            r -= 1;  // expansion: the amount is the holding after it
+        if (m_nRightsPrice == 0) r -= 1;  // expansion: the amount is the holding after it
         p = double(m_nRightsPrice) / 1000.0;
     }
     double k = 1 + s + r;
@@ -52,16 +50,13 @@ void CSingleCQDataPerSecu::GetAdjustment(int mode, double& factor, double& offse
 
 std::string CSingleCQDataPerSecu::GetDescription() const {
     char head[64];
-    snprintf(head, sizeof head, "%04d/%02d/%02d(每10股", int(m_nDate / 10000), int(m_nDate % 10000 / 100),
-             int(m_nDate % 100));
+    snprintf(head, sizeof head, "%04d/%02d/%02d(每10股", int(m_nDate / 10000),
+             int(m_nDate % 10000 / 100), int(m_nDate % 100));
     std::string text = head;
     std::vector<std::string> parts;
-    if (m_nCash > 0)
-        parts.push_back("红利" + FormatScaledInt64(m_nCash, 1000000) + "元");
-    if (m_nBonus > 0)
-        parts.push_back("送股" + FormatScaledInt64(m_nBonus, 1000000) + "股");
-    if (m_nTransfer > 0)
-        parts.push_back("转赠" + FormatScaledInt64(m_nTransfer, 1000000) + "股");
+    if (m_nCash > 0) parts.push_back("红利" + FormatScaledInt64(m_nCash, 1000000) + "元");
+    if (m_nBonus > 0) parts.push_back("送股" + FormatScaledInt64(m_nBonus, 1000000) + "股");
+    if (m_nTransfer > 0) parts.push_back("转赠" + FormatScaledInt64(m_nTransfer, 1000000) + "股");
     if (m_nRights > 0) {
         if (m_nRightsPrice != 0)
             parts.push_back("配股" + FormatScaledInt64(m_nRights, 1000000) + "股," + "配股价" +
@@ -69,8 +64,7 @@ std::string CSingleCQDataPerSecu::GetDescription() const {
         else
             parts.push_back("扩股" + FormatScaledInt64(m_nRights, 1000000) + "股");
     }
-    for (size_t i = 0; i < parts.size(); ++i)
-        text += (i ? "," : "") + parts[i];
+    for (size_t i = 0; i < parts.size(); ++i) text += (i ? "," : "") + parts[i];
     return text + ")";
 }
 
@@ -103,8 +97,7 @@ void CAllCQData::Table::Add(const CSingleCQDataPerSecu& event) {
     CQDataPerSecu probe;
     probe.m_code = event.m_code;
     int i = perSecurity.Find(probe);
-    if (i < 0)
-        i = perSecurity.Insert(probe);
+    if (i < 0) i = perSecurity.Insert(probe);
     auto& events = perSecurity[i].m_events;
     if (int j = events.Find(event); j >= 0)
         events[j] = event;
@@ -129,8 +122,7 @@ bool CAllCQData::GetEvents(CSortArray<CSingleCQDataPerSecu>& out, const CIndSecu
     CQDataPerSecu probe;
     probe.m_code = code;
     int i = m_table.perSecurity.Find(probe);
-    if (i < 0)
-        return false;
+    if (i < 0) return false;
     out = m_table.perSecurity[i].m_events;
     return true;
 }
@@ -198,8 +190,7 @@ void CAllCQData::Parse(CBuffer& in) {
 
 bool CAllCQData::Load(const std::string& path) {
     CBuffer file;
-    if (!file.AppendFile(path))
-        return false;
+    if (!file.AppendFile(path)) return false;
     file.m_bShrinkLocked = true;
     Table table;
     bool whole = true;
@@ -212,8 +203,7 @@ bool CAllCQData::Load(const std::string& path) {
         std::lock_guard lock(m_lock);
         m_table = std::move(table);
     }
-    if (!whole)
-        KeepAside(path);  // the next save must not be the only copy of what was there
+    if (!whole) KeepAside(path);  // the next save must not be the only copy of what was there
     return whole;
 }
 
@@ -225,8 +215,7 @@ bool CAllCQData::Save(const std::string& path) const {
         out.WriteUInt32(m_table.version1);
         out.WriteUInt32(m_table.version2);
         out.WriteUInt32(uint32_t(m_table.all.size()));
-        for (const auto& event : m_table.all)
-            event.Write(out);
+        for (const auto& event : m_table.all) event.Write(out);
     }
     return out.SaveToFile(path) == 1;
 }
@@ -256,14 +245,12 @@ bool CAllCQData::OnCQReply(CBuffer& body) {
             if (flags & 2) {
                 uint32_t total = body.ReadUInt32();
                 DropDownload();
-                if (total > kMaxDownload)
-                    throw -1;
+                if (total > kMaxDownload) throw -1;
                 m_download.resize(total);
                 m_nDownloadTotal = total;
                 m_bDownloading = true;
             }
-            if (!m_bDownloading)
-                throw -1;  // a chunk without its first one
+            if (!m_bDownloading) throw -1;  // a chunk without its first one
             uint32_t length = body.ReadUInt16();
             if (uint64_t(m_nDownloadReceived) + length > m_nDownloadTotal)
                 throw -1;  // past the announced total
@@ -273,8 +260,7 @@ bool CAllCQData::OnCQReply(CBuffer& body) {
     } catch (int) {
         // A broken download ends here; the held table stays as it is.
         DropDownload();
-        if (HasMainFrame())
-            PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
+        if (HasMainFrame()) PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
         return true;
     }
 
@@ -289,10 +275,8 @@ bool CAllCQData::OnCQReply(CBuffer& body) {
         }
         return false;
     }
-    if (HasMainFrame())
-        PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
-    if (!current)
-        DecodeDownload();
+    if (HasMainFrame()) PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
+    if (!current) DecodeDownload();
     return true;
 }
 
@@ -301,8 +285,7 @@ bool CAllCQData::DecodeDownload() {
     bool complete = m_bDownloading && m_nDownloadReceived == m_nDownloadTotal;
     bool decoded = complete && DecodeLzhuf(m_download.data(), m_nDownloadTotal, plain);
     DropDownload();
-    if (!decoded)
-        return false;
+    if (!decoded) return false;
     CBuffer in;
     in.Write(plain.data(), uint32_t(plain.size()));
     in.m_bShrinkLocked = true;

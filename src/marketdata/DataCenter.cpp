@@ -20,8 +20,7 @@ namespace {
 constexpr uint64_t kRandomPickMask = 0x12006006;
 
 int CompareCodeNoCase(const CIndSecuCode& a, const CIndSecuCode& b) {
-    if (a.m_nMarket != b.m_nMarket)
-        return a.m_nMarket < b.m_nMarket ? -1 : 1;
+    if (a.m_nMarket != b.m_nMarket) return a.m_nMarket < b.m_nMarket ? -1 : 1;
     int c = strcasecmp(a.m_strCode.c_str(), b.m_strCode.c_str());
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
@@ -57,34 +56,31 @@ bool CDataCenter::Init() {
     AddDefaultIndicatorNames();
     BuildPinyinTables();
     BuildAbbreviations();
-    if (m_loadTrainingRecords)
-        m_loadTrainingRecords();
+    if (m_loadTrainingRecords) m_loadTrainingRecords();
     GetAppLog().WriteLog("%s %d", "CDataCenter::Init", 45);
     return stores;
 }
 
 bool CDataCenter::OpenStores(const std::string& dataPath) {
-    static const char* const kNames[kStoreCount] = {"bar.dat", "day.dat", "mk1.dat", "mk5.dat", "trend.dat"};
+    static const char* const kNames[kStoreCount] = {"bar.dat", "day.dat", "mk1.dat", "mk5.dat",
+                                                    "trend.dat"};
     std::string dir = dataPath + "Data/";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     bool all = true;
-    for (int i = 0; i < kStoreCount; ++i)
-        all = m_stores[i]->Open(dir + kNames[i]) && all;
+    for (int i = 0; i < kStoreCount; ++i) all = m_stores[i]->Open(dir + kNames[i]) && all;
     return all;
 }
 
 int CDataCenter::AddSecurity(std::unique_ptr<CSecurity>& security) {
-    if (!security)
-        return -1;
+    if (!security) return -1;
     CWriteGuard lock(m_guard);
     const CIndSecuCode& code = security->GetCode();
     auto it = std::lower_bound(m_securities.begin(), m_securities.end(), code,
                                [](const std::unique_ptr<CSecurity>& s, const CIndSecuCode& c) {
                                    return CompareCodeNoCase(s->GetCode(), c) < 0;
                                });
-    if (it != m_securities.end() && CompareCodeNoCase((*it)->GetCode(), code) == 0)
-        return -1;
+    if (it != m_securities.end() && CompareCodeNoCase((*it)->GetCode(), code) == 0) return -1;
     it = m_securities.insert(it, std::move(security));
     return int(it - m_securities.begin());
 }
@@ -105,8 +101,7 @@ CSecurity* CDataCenter::PickRandomSecurity(const CSecurity* current) {
     std::vector<CSecurity*> candidates;
     bool currentIsCandidate = false;
     for (auto& s : m_securities) {
-        if (!(s->GetTypeMask() & kRandomPickMask))
-            continue;
+        if (!(s->GetTypeMask() & kRandomPickMask)) continue;
         if (s.get() == current)
             currentIsCandidate = true;
         else
@@ -114,8 +109,7 @@ CSecurity* CDataCenter::PickRandomSecurity(const CSecurity* current) {
     }
     // Drawing among the others only: a table whose one candidate is the current security
     // can never give another, and a redraw loop would never end.
-    if (candidates.empty())
-        return currentIsCandidate ? const_cast<CSecurity*>(current) : nullptr;
+    if (candidates.empty()) return currentIsCandidate ? const_cast<CSecurity*>(current) : nullptr;
     static std::mt19937 rng{std::random_device{}()};
     static std::mutex rngLock;
     std::lock_guard rl(rngLock);
@@ -131,8 +125,7 @@ std::vector<CSecurity*> CDataCenter::GetSecurities() {
     CReadGuard lock(m_guard);
     std::vector<CSecurity*> out;
     out.reserve(m_securities.size());
-    for (auto& s : m_securities)
-        out.push_back(s.get());
+    for (auto& s : m_securities) out.push_back(s.get());
     return out;
 }
 
@@ -151,8 +144,7 @@ void CDataCenter::LoadFreqPeriods() {
     for (int i = 1; i <= n && i <= 1000; ++i) {
         std::string attr = "p" + std::to_string(i);
         uint32_t v = uint32_t(GetConfigInt("self", "freqPeriod", attr, 0));
-        if (v != 0)
-            m_freqPeriods.push_back(v);
+        if (v != 0) m_freqPeriods.push_back(v);
     }
 }
 
@@ -164,11 +156,14 @@ void CDataCenter::SaveFreqPeriods() {
 }
 
 void CDataCenter::AddDefaultIndicatorNames() {
-    for (const char* name : {"MA", "VOL", "BBI", "MACD", "BOLL", "CDP", "BIAS", "SAR", "KDJ", "PVT", "EMV", "RC"})
+    for (const char* name :
+         {"MA", "VOL", "BBI", "MACD", "BOLL", "CDP", "BIAS", "SAR", "KDJ", "PVT", "EMV", "RC"})
         m_defaultIndicators.Insert(name);
 }
 
-void CDataCenter::BuildPinyinTables() { m_pinyinGroups = DefaultPinyinLevel2Groups(); }
+void CDataCenter::BuildPinyinTables() {
+    m_pinyinGroups = DefaultPinyinLevel2Groups();
+}
 
 void CDataCenter::BuildAbbreviations() {
     m_polyphonic = DefaultPinyinPolyphonic();
@@ -192,15 +187,15 @@ std::vector<std::string> CDataCenter::MakeAbbreviations(const std::string& name)
     return out;
 }
 
-void CDataCenter::SetTrainingRecords(std::shared_ptr<CTotalTrainingRecord> records, std::function<void()> load) {
+void CDataCenter::SetTrainingRecords(std::shared_ptr<CTotalTrainingRecord> records,
+                                     std::function<void()> load) {
     m_pTrainingRecords = std::move(records);
     m_loadTrainingRecords = std::move(load);
 }
 
 CDataCenter* GetDataCenter() {
     CDataCenter*& instance = Instance();
-    if (!instance)
-        instance = new CDataCenter;
+    if (!instance) instance = new CDataCenter;
     return instance;
 }
 

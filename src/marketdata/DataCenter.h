@@ -81,7 +81,8 @@ public:
 
     // The training-record list and how it is loaded; installed by the application
     // before Init.
-    void SetTrainingRecords(std::shared_ptr<CTotalTrainingRecord> records, std::function<void()> load);
+    void SetTrainingRecords(std::shared_ptr<CTotalTrainingRecord> records,
+                            std::function<void()> load);
     std::shared_ptr<CTotalTrainingRecord> GetTrainingRecords() const { return m_pTrainingRecords; }
 
 private:

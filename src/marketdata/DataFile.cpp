@@ -23,7 +23,9 @@ uint32_t LoadU32(const uint8_t* p) {
     memcpy(&v, p, 4);
     return v;
 }
-void StoreU32(uint8_t* p, uint32_t v) { memcpy(p, &v, 4); }
+void StoreU32(uint8_t* p, uint32_t v) {
+    memcpy(p, &v, 4);
+}
 
 // A positional read or write (io, pread or pwrite) carried to the end over short
 // transfers and interruptions; false on an error or at the end of the file.
@@ -31,10 +33,8 @@ template <class Byte, class Io>
 bool TransferFully(Byte* p, size_t n, uint64_t offset, Io io) {
     while (n > 0) {
         ssize_t done = io(p, n, off_t(offset));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) return false;
         p += done;
         n -= size_t(done);
         offset += uint64_t(done);
@@ -68,7 +68,9 @@ CDataFile::CDataFile(uint16_t recordSize, uint16_t recordsPerBlock, uint32_t blo
     SetCounter(kOffEntries, 0);
 }
 
-CDataFile::~CDataFile() { Close(); }
+CDataFile::~CDataFile() {
+    Close();
+}
 
 void CDataFile::Close() {
     std::lock_guard lock(m_lock);
@@ -78,10 +80,16 @@ void CDataFile::Close() {
     }
 }
 
-bool CDataFile::IsOpen() const { return m_fd >= 0; }
+bool CDataFile::IsOpen() const {
+    return m_fd >= 0;
+}
 
-uint32_t CDataFile::Counter(uint32_t offset) const { return LoadU32(m_header.data() + offset); }
-void CDataFile::SetCounter(uint32_t offset, uint32_t value) { StoreU32(m_header.data() + offset, value); }
+uint32_t CDataFile::Counter(uint32_t offset) const {
+    return LoadU32(m_header.data() + offset);
+}
+void CDataFile::SetCounter(uint32_t offset, uint32_t value) {
+    StoreU32(m_header.data() + offset, value);
+}
 
 CDataFile::Entry CDataFile::GetEntry(uint32_t slot) const {
     Entry e;
@@ -118,8 +126,7 @@ bool CDataFile::Open(const std::string& path) {
 
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != ENOENT)
-            return false;
+        if (errno != ENOENT) return false;
         return CreateNew();
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -127,23 +134,20 @@ bool CDataFile::Open(const std::string& path) {
         return false;
     }
     m_fd = fd;
-    if (LoadIndex())
-        return true;
+    if (LoadIndex()) return true;
 
     // Not a store of this kind, or its header is cut short: keep the bytes for whoever
     // wants to look at them and start afresh.
     ::close(m_fd);
     m_fd = -1;
     m_strKeptAside = KeepAside(path);
-    if (m_strKeptAside.empty())
-        return false;
+    if (m_strKeptAside.empty()) return false;
     return CreateNew();
 }
 
 bool CDataFile::CreateNew() {
     int fd = ::open(m_strPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;
@@ -172,10 +176,8 @@ bool CDataFile::IsDataBlock(uint32_t block) const {
 
 bool CDataFile::LoadIndex() {
     struct stat st;
-    if (fstat(m_fd, &st) != 0 || uint64_t(st.st_size) < kHeaderSize)
-        return false;
-    if (!ReadFully(m_fd, m_header.data(), kHeaderSize, 0))
-        return false;
+    if (fstat(m_fd, &st) != 0 || uint64_t(st.st_size) < kHeaderSize) return false;
+    if (!ReadFully(m_fd, m_header.data(), kHeaderSize, 0)) return false;
     if (memcmp(m_header.data(), kName, 8) != 0 || Counter(kOffBlockSize) != m_nBlockSize)
         return false;
 
@@ -184,7 +186,8 @@ bool CDataFile::LoadIndex() {
     uint64_t fileBlocks = uint64_t(st.st_size) / m_nBlockSize;
     uint32_t blocksInFile = Counter(kOffBlocksInFile);
     if (blocksInFile < m_nHeaderBlocks || blocksInFile > fileBlocks)
-        blocksInFile = uint32_t(std::max<uint64_t>(m_nHeaderBlocks, std::min<uint64_t>(fileBlocks, UINT32_MAX)));
+        blocksInFile = uint32_t(
+            std::max<uint64_t>(m_nHeaderBlocks, std::min<uint64_t>(fileBlocks, UINT32_MAX)));
     SetCounter(kOffBlocksInFile, blocksInFile);
     uint32_t entries = std::min(Counter(kOffEntries), kMaxEntries);
     SetCounter(kOffEntries, entries);
@@ -192,8 +195,7 @@ bool CDataFile::LoadIndex() {
     // Slots past the last one ever written are free, whatever the counter claims.
     while (entries > 0) {
         Entry e = GetEntry(entries - 1);
-        if (e.market != 0 || e.code[0] != 0 || e.first != 0 || e.total != 0)
-            break;
+        if (e.market != 0 || e.code[0] != 0 || e.first != 0 || e.total != 0) break;
         --entries;
     }
     SetCounter(kOffEntries, entries);
@@ -212,8 +214,7 @@ bool CDataFile::LoadIndex() {
             // next append neither loses those records nor writes outside the data area.
             TrimChain(e);
         }
-        if (e.first != 0)
-            nextFree = std::max(nextFree, std::max(e.first, e.last) + 1);
+        if (e.first != 0) nextFree = std::max(nextFree, std::max(e.first, e.last) + 1);
         PutEntry(slot, e);
         CSecusIndex item;
         item.m_nMarket = e.market;
@@ -221,24 +222,25 @@ bool CDataFile::LoadIndex() {
         item.m_nSlot = slot;
         index.push_back(item);
     }
-    if (nextFree > blocksInFile)
-        SetCounter(kOffBlocksInFile, nextFree);
+    if (nextFree > blocksInFile) SetCounter(kOffBlocksInFile, nextFree);
     SetCounter(kOffNextFree, nextFree);
 
     // Entries arrive in slot order; sort once instead of inserting one by one. A repeated
     // key keeps its first slot, as an ordered insert would.
-    std::stable_sort(index.begin(), index.end(),
-                     [](const CSecusIndex& a, const CSecusIndex& b) { return SortArrayCompare(a, b) < 0; });
+    std::stable_sort(index.begin(), index.end(), [](const CSecusIndex& a, const CSecusIndex& b) {
+        return SortArrayCompare(a, b) < 0;
+    });
     index.erase(std::unique(index.begin(), index.end(),
-                            [](const CSecusIndex& a, const CSecusIndex& b) { return SortArrayCompare(a, b) == 0; }),
+                            [](const CSecusIndex& a, const CSecusIndex& b) {
+                                return SortArrayCompare(a, b) == 0;
+                            }),
                 index.end());
     m_index.assign(index.begin(), index.end());
     return true;
 }
 
 int CDataFile::FindSlot(uint32_t market, const std::string& code) const {
-    if (code.size() >= sizeof(CSecusIndex::m_szCode))
-        return -1;
+    if (code.size() >= sizeof(CSecusIndex::m_szCode)) return -1;
     CSecusIndex probe;
     probe.m_nMarket = market;
     memcpy(probe.m_szCode, code.data(), code.size());
@@ -248,8 +250,7 @@ int CDataFile::FindSlot(uint32_t market, const std::string& code) const {
 
 int CDataFile::FindOrAddEntry(uint32_t market, const std::string& code) {
     int slot = FindSlot(market, code);
-    if (slot >= 0)
-        return slot;
+    if (slot >= 0) return slot;
     uint32_t entries = Counter(kOffEntries);
     if (entries >= kMaxEntries || code.size() >= sizeof(CSecusIndex::m_szCode) ||
         code.find('\0') != std::string::npos)
@@ -268,11 +269,14 @@ int CDataFile::FindOrAddEntry(uint32_t market, const std::string& code) {
 }
 
 bool CDataFile::WriteAt(uint64_t offset, const void* data, size_t n) {
-    return TransferFully(static_cast<const uint8_t*>(data), n, offset,
-                         [fd = m_fd](const uint8_t* p, size_t len, off_t at) { return pwrite(fd, p, len, at); });
+    return TransferFully(
+        static_cast<const uint8_t*>(data), n, offset,
+        [fd = m_fd](const uint8_t* p, size_t len, off_t at) { return pwrite(fd, p, len, at); });
 }
 
-bool CDataFile::WriteCounters() { return WriteAt(0, m_header.data(), kCounterSize); }
+bool CDataFile::WriteCounters() {
+    return WriteAt(0, m_header.data(), kCounterSize);
+}
 
 bool CDataFile::WriteEntry(uint32_t slot) {
     return WriteAt(kCounterSize + uint64_t(slot) * kEntrySize,
@@ -282,17 +286,14 @@ bool CDataFile::WriteEntry(uint32_t slot) {
 bool CDataFile::AllocateBlock(uint32_t& block) {
     uint32_t nextFree = Counter(kOffNextFree);
     uint32_t blocksInFile = Counter(kOffBlocksInFile);
-    if (nextFree == UINT32_MAX)
-        return false;
+    if (nextFree == UINT32_MAX) return false;
     if (nextFree >= blocksInFile) {
         // Grow in steps of 64 blocks by writing one byte past them; the blocks themselves
         // are never written here.
         uint64_t grown = uint64_t(blocksInFile) + kGrowBlocks;
-        if (grown > UINT32_MAX)
-            return false;
+        if (grown > UINT32_MAX) return false;
         uint8_t zero = 0;
-        if (!WriteAt(grown * m_nBlockSize, &zero, 1))
-            return false;
+        if (!WriteAt(grown * m_nBlockSize, &zero, 1)) return false;
         SetCounter(kOffBlocksInFile, uint32_t(grown));
     }
     block = nextFree;
@@ -318,8 +319,7 @@ uint32_t CDataFile::ReadChain(const Entry& e, uint8_t* out, uint32_t records) {
             break;  // a loop: what came before it is all there is
         visited.push_back(block);
         uint32_t next, count;
-        if (!ReadBlockHeader(block, next, count) || count == 0 || count > m_nRecordsPerBlock)
-            break;
+        if (!ReadBlockHeader(block, next, count) || count == 0 || count > m_nRecordsPerBlock) break;
         uint32_t n = std::min(records - got, count);
         if (!ReadFully(m_fd, out + size_t(got) * m_nRecordSize, size_t(n) * m_nRecordSize,
                        uint64_t(block) * m_nBlockSize + kBlockHeaderSize))
@@ -336,13 +336,12 @@ void CDataFile::TrimChain(Entry& e) {
     while (got < e.total && std::find(visited.begin(), visited.end(), block) == visited.end()) {
         visited.push_back(block);
         uint32_t next, count;
-        if (!ReadBlockHeader(block, next, count) || count == 0 || count > m_nRecordsPerBlock)
-            break;
+        if (!ReadBlockHeader(block, next, count) || count == 0 || count > m_nRecordsPerBlock) break;
         uint32_t n = std::min(e.total - got, count);
-        uint64_t end = uint64_t(block) * m_nBlockSize + kBlockHeaderSize + uint64_t(n) * m_nRecordSize;
+        uint64_t end =
+            uint64_t(block) * m_nBlockSize + kBlockHeaderSize + uint64_t(n) * m_nRecordSize;
         struct stat st;
-        if (fstat(m_fd, &st) != 0 || uint64_t(st.st_size) < end)
-            break;
+        if (fstat(m_fd, &st) != 0 || uint64_t(st.st_size) < end) break;
         got += n;
         last = block;
         if (n < count || got % m_nRecordsPerBlock != 0)
@@ -363,28 +362,25 @@ uint32_t CDataFile::ReadItems(uint32_t market, const std::string& code, std::vec
     std::lock_guard lock(m_lock);
     out.clear();
     int slot = FindSlot(market, code);
-    if (m_fd < 0 || slot < 0)
-        return 0;
+    if (m_fd < 0 || slot < 0) return 0;
     Entry e = GetEntry(uint32_t(slot));
     uint32_t n = ReadableRecords(e);
-    if (n == 0)
-        return 0;
+    if (n == 0) return 0;
     out.resize(size_t(n) * m_nRecordSize);
     uint32_t got = ReadChain(e, out.data(), n);
     out.resize(size_t(got) * m_nRecordSize);
     return got;
 }
 
-uint32_t CDataFile::ReadDayItems(uint32_t market, const std::string& code, std::vector<CDayItem>& out) {
+uint32_t CDataFile::ReadDayItems(uint32_t market, const std::string& code,
+                                 std::vector<CDayItem>& out) {
     std::lock_guard lock(m_lock);
     out.clear();
     int slot = FindSlot(market, code);
-    if (m_fd < 0 || slot < 0 || m_nRecordSize != sizeof(CDayItem))
-        return 0;
+    if (m_fd < 0 || slot < 0 || m_nRecordSize != sizeof(CDayItem)) return 0;
     Entry e = GetEntry(uint32_t(slot));
     uint32_t n = ReadableRecords(e);
-    if (n == 0)
-        return 0;
+    if (n == 0) return 0;
     out.resize(n);
     uint32_t got = ReadChain(e, reinterpret_cast<uint8_t*>(out.data()), n);
     out.resize(got);
@@ -410,12 +406,14 @@ uint32_t CDataFile::GetNextFreeBlock() {
     return Counter(kOffNextFree);
 }
 
-bool CDataFile::AppendItems(uint32_t count, uint32_t market, const std::string& code, const void* records) {
+bool CDataFile::AppendItems(uint32_t count, uint32_t market, const std::string& code,
+                            const void* records) {
     std::lock_guard lock(m_lock);
     return AppendLocked(count, market, code, records);
 }
 
-bool CDataFile::ReplaceItems(uint32_t count, uint32_t market, const std::string& code, const void* records) {
+bool CDataFile::ReplaceItems(uint32_t count, uint32_t market, const std::string& code,
+                             const void* records) {
     std::lock_guard lock(m_lock);
     return ClearLocked(market, code) && AppendLocked(count, market, code, records);
 }
@@ -425,24 +423,20 @@ bool CDataFile::ClearItems(uint32_t market, const std::string& code) {
     return ClearLocked(market, code);
 }
 
-bool CDataFile::AppendLocked(uint32_t count, uint32_t market, const std::string& code, const void* records) {
-    if (!records || count == 0)
-        return true;
-    if (m_fd < 0)
-        return false;
+bool CDataFile::AppendLocked(uint32_t count, uint32_t market, const std::string& code,
+                             const void* records) {
+    if (!records || count == 0) return true;
+    if (m_fd < 0) return false;
     uint32_t entriesBefore = Counter(kOffEntries);
     int slot = FindOrAddEntry(market, code);
-    if (slot < 0)
-        return false;
+    if (slot < 0) return false;
     bool countersDirty = Counter(kOffEntries) != entriesBefore;
     Entry e = GetEntry(uint32_t(slot));
-    if (uint64_t(e.total) + count > UINT32_MAX)
-        return false;
+    if (uint64_t(e.total) + count > UINT32_MAX) return false;
 
     bool lastIsFresh = false;  // allocated in this call: its old bytes mean nothing
     if (e.first == 0) {
-        if (!AllocateBlock(e.first))
-            return false;
+        if (!AllocateBlock(e.first)) return false;
         e.last = e.first;
         e.total = 0;
         lastIsFresh = true;
@@ -457,34 +451,29 @@ bool CDataFile::AppendLocked(uint32_t count, uint32_t market, const std::string&
         uint32_t next = 0, cnt = 0;
         bool known = ReadBlockHeader(e.last, next, cnt);
         if (!known || !IsDataBlock(next) || next == e.last || next == e.first) {
-            if (!AllocateBlock(next))
-                return false;
+            if (!AllocateBlock(next)) return false;
             countersDirty = true;
             lastIsFresh = true;
             uint8_t h[kBlockHeaderSize] = {};
             StoreU32(h, next);
             StoreU32(h + 4, m_nRecordsPerBlock);
-            if (!WriteAt(uint64_t(e.last) * m_nBlockSize, h, sizeof h))
-                return false;
+            if (!WriteAt(uint64_t(e.last) * m_nBlockSize, h, sizeof h)) return false;
         }
         e.last = next;
     }
 
     while (remaining > 0) {
         uint32_t next = 0, cnt = 0;
-        if (lastIsFresh || !ReadBlockHeader(e.last, next, cnt))
-            next = 0;
+        if (lastIsFresh || !ReadBlockHeader(e.last, next, cnt)) next = 0;
         uint32_t room = m_nRecordsPerBlock - p;
         uint32_t n = std::min(remaining, room);
         bool more = remaining > room;
         bool nextIsFresh = false;
-        if (!IsDataBlock(next) || next == e.last || next == e.first)
-            next = 0;
+        if (!IsDataBlock(next) || next == e.last || next == e.first) next = 0;
         if (more && next == 0) {
             // The chain continues in a new block: a zero or damaged link never leads into
             // the header or back into the chain.
-            if (!AllocateBlock(next))
-                return false;
+            if (!AllocateBlock(next)) return false;
             countersDirty = true;
             nextIsFresh = true;
         }
@@ -492,7 +481,8 @@ bool CDataFile::AppendLocked(uint32_t count, uint32_t market, const std::string&
         StoreU32(h, next);
         StoreU32(h + 4, p + n);
         uint64_t base = uint64_t(e.last) * m_nBlockSize;
-        if (!WriteAt(base + kBlockHeaderSize + uint64_t(p) * m_nRecordSize, src, size_t(n) * m_nRecordSize) ||
+        if (!WriteAt(base + kBlockHeaderSize + uint64_t(p) * m_nRecordSize, src,
+                     size_t(n) * m_nRecordSize) ||
             !WriteAt(base, h, sizeof h))
             return false;
         src += size_t(n) * m_nRecordSize;
@@ -506,18 +496,15 @@ bool CDataFile::AppendLocked(uint32_t count, uint32_t market, const std::string&
     e.total += count;
     e.flag = 0;
     PutEntry(uint32_t(slot), e);
-    if (countersDirty && !WriteCounters())
-        return false;
+    if (countersDirty && !WriteCounters()) return false;
     return WriteEntry(uint32_t(slot));
 }
 
 bool CDataFile::ClearLocked(uint32_t market, const std::string& code) {
     int slot = FindSlot(market, code);
-    if (m_fd < 0 || slot < 0)
-        return true;
+    if (m_fd < 0 || slot < 0) return true;
     Entry e = GetEntry(uint32_t(slot));
-    if (e.total == 0)
-        return true;
+    if (e.total == 0) return true;
     e.total = 0;
     e.flag = 0;
     e.last = e.first;

@@ -66,7 +66,8 @@ public:
     bool AppendItems(uint32_t count, uint32_t market, const std::string& code, const void* records);
 
     // Clear and append in one step, so that two savers of one security cannot interleave.
-    bool ReplaceItems(uint32_t count, uint32_t market, const std::string& code, const void* records);
+    bool ReplaceItems(uint32_t count, uint32_t market, const std::string& code,
+                      const void* records);
 
     // Empties the security's chain; its blocks stay linked and the next append reuses
     // them. True when there was nothing to clear or the entry was written.
@@ -113,7 +114,8 @@ private:
     bool WriteAt(uint64_t offset, const void* data, size_t n);
     bool WriteCounters();
     bool WriteEntry(uint32_t slot);
-    bool AppendLocked(uint32_t count, uint32_t market, const std::string& code, const void* records);
+    bool AppendLocked(uint32_t count, uint32_t market, const std::string& code,
+                      const void* records);
     bool ClearLocked(uint32_t market, const std::string& code);
 
     const uint16_t m_nRecordSize;

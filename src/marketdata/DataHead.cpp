@@ -12,18 +12,20 @@ void PutU16(uint8_t* p, uint16_t v) {
     p[1] = uint8_t(v >> 8);
 }
 void PutU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
 void PutU64(uint8_t* p, uint64_t v) {
-    for (int i = 0; i < 8; ++i)
-        p[i] = uint8_t(v >> (8 * i));
+    for (int i = 0; i < 8; ++i) p[i] = uint8_t(v >> (8 * i));
 }
-uint16_t GetU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint16_t GetU16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
 uint32_t GetU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint64_t GetU64(const uint8_t* p) { return uint64_t(GetU32(p)) | uint64_t(GetU32(p + 4)) << 32; }
+uint64_t GetU64(const uint8_t* p) {
+    return uint64_t(GetU32(p)) | uint64_t(GetU32(p + 4)) << 32;
+}
 }  // namespace
 
 int64_t CDataHead::NextSerial() {
@@ -61,11 +63,12 @@ CDataHead CDataHead::Decode(const uint8_t in[kSize]) {
     return head;
 }
 
-void CDataHead::ReservePlaceholder(CBuffer& buffer) { buffer.Extend(uint32_t(kSize)); }
+void CDataHead::ReservePlaceholder(CBuffer& buffer) {
+    buffer.Extend(uint32_t(kSize));
+}
 
 bool CDataHead::WriteToBuffer(CBuffer& buffer, uint16_t command) {
-    if (buffer.GetLength() < kSize)
-        return false;
+    if (buffer.GetLength() < kSize) return false;
     m_wCommand = command;
     m_wSubtype = kRequestSubtype;
     m_nBodyLength = buffer.GetLength() - uint32_t(kSize);

@@ -20,8 +20,7 @@ std::vector<CDayItem> ReadBars(CBuffer& in) {
     if (uint64_t(n) * sizeof(CDayItem) > in.GetLength())
         throw -1;  // more bars announced than the reply carries
     std::vector<CDayItem> bars(n);
-    if (n)
-        in.Read(bars.data(), uint32_t(n * sizeof(CDayItem)));
+    if (n) in.Read(bars.data(), uint32_t(n * sizeof(CDayItem)));
     return bars;
 }
 }  // namespace
@@ -29,7 +28,8 @@ std::vector<CDayItem> ReadBars(CBuffer& in) {
 // ---------------------------------------------------------------------------------------
 // CData
 
-CData::CData(std::string name, CSecurity* security) : m_pSecurity(security), m_strName(std::move(name)) {}
+CData::CData(std::string name, CSecurity* security)
+    : m_pSecurity(security), m_strName(std::move(name)) {}
 
 CData::~CData() = default;
 
@@ -55,12 +55,10 @@ void CData::Notify() {
     std::lock_guard lock(m_subscriberLock);
     std::vector<OwnerTag> owners;
     owners.reserve(m_subscribers.size());
-    for (auto& [owner, callback] : m_subscribers)
-        owners.push_back(owner);
+    for (auto& [owner, callback] : m_subscribers) owners.push_back(owner);
     for (const OwnerTag& owner : owners) {
         auto it = m_subscribers.find(owner);
-        if (it == m_subscribers.end() || !it->second)
-            continue;
+        if (it == m_subscribers.end() || !it->second) continue;
         Callback callback = it->second;
         callback();
     }
@@ -85,8 +83,7 @@ struct CDayData::BarMerge {
 
     // The pieces several replies carry, in the wire's order.
     void ReadQuote(CBuffer& in) {
-        for (uint32_t& q : quote)
-            q = in.ReadUInt32();
+        for (uint32_t& q : quote) q = in.ReadUInt32();
         hasQuote = true;
     }
     void ReadTotal(CBuffer& in) {
@@ -116,24 +113,21 @@ CDayData::~CDayData() = default;
 
 CDataFile* CDayData::ChooseStore() const {
     CDataCenter* centre = GetDataCenter();
-    if (m_nDataType == kDayType)
-        return &centre->GetStore(CDataCenter::kDayFile);
-    if (m_nDataType != kMinuteType)
-        return nullptr;
-    bool fives = (m_nPeriod != 0 && m_nPeriod % 5 == 0) || (m_nPeriod == -1 && GetUserMinuteCount() % 5 == 0);
+    if (m_nDataType == kDayType) return &centre->GetStore(CDataCenter::kDayFile);
+    if (m_nDataType != kMinuteType) return nullptr;
+    bool fives = (m_nPeriod != 0 && m_nPeriod % 5 == 0) ||
+                 (m_nPeriod == -1 && GetUserMinuteCount() % 5 == 0);
     return &centre->GetStore(fives ? CDataCenter::kMin5File : CDataCenter::kMin1File);
 }
 
 void CDayData::LoadLocal() {
     CDataFile* store = ChooseStore();
-    if (!store || !m_pSecurity)
-        return;
+    if (!store || !m_pSecurity) return;
     const CIndSecuCode& code = m_pSecurity->GetCode();
     CWriteGuard lock(m_guard);
     auto ascending = [](const std::vector<CDayItem>& v) {
         for (size_t i = 1; i < v.size(); ++i)
-            if (uint64_t(v[i - 1].m_nTime) >= uint64_t(v[i].m_nTime))
-                return false;
+            if (uint64_t(v[i - 1].m_nTime) >= uint64_t(v[i].m_nTime)) return false;
         return true;
     };
     if (m_rawBars.empty()) {
@@ -143,33 +137,28 @@ void CDayData::LoadLocal() {
         if (!ascending(m_rawBars)) {
             std::vector<CDayItem> bars(m_rawBars.begin(), m_rawBars.end());
             m_rawBars.clear();
-            for (const CDayItem& bar : bars)
-                m_rawBars.Insert(bar);
+            for (const CDayItem& bar : bars) m_rawBars.Insert(bar);
         }
     } else {
         std::vector<CDayItem> bars;
         store->ReadDayItems(uint32_t(code.m_nMarket), code.m_strCode, bars);
-        for (const CDayItem& bar : bars)
-            m_rawBars.Insert(bar);
+        for (const CDayItem& bar : bars) m_rawBars.Insert(bar);
     }
     GetAllCQData()->GetEvents(m_exRights, code);
 }
 
 bool CDayData::SaveLocal() {
-    if (!m_pSecurity || (m_nDataType != kDayType && m_nDataType != kMinuteType))
-        return true;
+    if (!m_pSecurity || (m_nDataType != kDayType && m_nDataType != kMinuteType)) return true;
     CDataFile* store = ChooseStore();
-    if (!store)
-        return false;
+    if (!store) return false;
     CReadGuard lock(m_guard);
     size_t n = m_rawBars.size();
-    if (n == 0)
-        return true;
+    if (n == 0) return true;
     // Today's bar of a day series is still forming while its volume is 0.
-    if (m_nDataType == kDayType && m_rawBars.back().m_nVolume == 0)
-        --n;
+    if (m_nDataType == kDayType && m_rawBars.back().m_nVolume == 0) --n;
     const CIndSecuCode& code = m_pSecurity->GetCode();
-    return store->ReplaceItems(uint32_t(n), uint32_t(code.m_nMarket), code.m_strCode, m_rawBars.data());
+    return store->ReplaceItems(uint32_t(n), uint32_t(code.m_nMarket), code.m_strCode,
+                               m_rawBars.data());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -196,8 +185,8 @@ void CDayData::WriteSummary(CBuffer& out) {
     out.WriteUInt8(BarCheckByte(m_rawBars.data(), m_rawBars.size()));
 }
 
-void CDayData::BuildHistoryBody(CBuffer& out, const std::vector<uint32_t>& years, uint32_t barsWanted,
-                                uint32_t upperDate) {
+void CDayData::BuildHistoryBody(CBuffer& out, const std::vector<uint32_t>& years,
+                                uint32_t barsWanted, uint32_t upperDate) {
     WriteCode(out);
     out.WriteUInt16(uint16_t(kMinuteType));
     out.WriteUInt16(uint16_t(m_nPeriod));
@@ -252,8 +241,7 @@ void CDayData::BuildRandomWindowBody(CBuffer& out) {
 bool CDayData::SendRequest(CRequestChannel& channel, uint16_t command, CBuffer& message,
                            std::function<bool(CDayData&, CBuffer&)> handler) {
     CDataHead head = CDataHead::NewRequest();
-    if (!head.WriteToBuffer(message, command))
-        return false;
+    if (!head.WriteToBuffer(message, command)) return false;
     std::weak_ptr<CData> weak = weak_from_this();
     channel.RegisterReply(head.m_nSerial, OwnerTag(this),
                           [weak, handler = std::move(handler)](const CDataHead&, CBuffer& body) {
@@ -264,19 +252,17 @@ bool CDayData::SendRequest(CRequestChannel& channel, uint16_t command, CBuffer& 
     return true;
 }
 
-void CDayData::RequestHistory(const std::vector<uint32_t>& years, uint32_t barsWanted, uint32_t upperDate,
-                              bool withChunks, OwnerTag owner, Callback callback) {
-    if (years.empty())
-        return;
+void CDayData::RequestHistory(const std::vector<uint32_t>& years, uint32_t barsWanted,
+                              uint32_t upperDate, bool withChunks, OwnerTag owner,
+                              Callback callback) {
+    if (years.empty()) return;
     CRequestChannel* channel = GetConnectedChannel();
     if (!channel || !m_pSecurity) {
-        if (callback)
-            callback();
+        if (callback) callback();
         return;
     }
     Subscribe(owner, callback);
-    if (m_nDataType != kMinuteType)
-        return;
+    if (m_nDataType != kMinuteType) return;
     CBuffer message;
     CDataHead::ReservePlaceholder(message);
     BuildHistoryBody(message, years, barsWanted, upperDate);
@@ -284,24 +270,25 @@ void CDayData::RequestHistory(const std::vector<uint32_t>& years, uint32_t barsW
         // Each request collects its own chunks: two overlapping downloads of one series
         // must not write into one buffer.
         auto download = std::make_shared<HistoryDownload>();
-        SendRequest(*channel, 10801, message,
-                    [download](CDayData& self, CBuffer& body) { return self.OnHistoryChunk(*download, body); });
+        SendRequest(*channel, 10801, message, [download](CDayData& self, CBuffer& body) {
+            return self.OnHistoryChunk(*download, body);
+        });
     } else {
-        SendRequest(*channel, 10701, message, [](CDayData& self, CBuffer& body) { return self.OnHistoryReply(body); });
+        SendRequest(*channel, 10701, message,
+                    [](CDayData& self, CBuffer& body) { return self.OnHistoryReply(body); });
     }
 }
 
 void CDayData::RequestUpdate(uint32_t barsWanted, OwnerTag owner, Callback callback) {
-    if (callback)
-        callback();  // what is held first, online or not
+    if (callback) callback();  // what is held first, online or not
     CRequestChannel* channel = GetConnectedChannel();
-    if (!channel || !m_pSecurity)
-        return;
+    if (!channel || !m_pSecurity) return;
     Subscribe(owner, callback);
     CBuffer message;
     CDataHead::ReservePlaceholder(message);
     BuildUpdateBody(message, barsWanted);
-    SendRequest(*channel, 10901, message, [](CDayData& self, CBuffer& body) { return self.OnUpdateReply(body); });
+    SendRequest(*channel, 10901, message,
+                [](CDayData& self, CBuffer& body) { return self.OnUpdateReply(body); });
 }
 
 void CDayData::RequestRange(uint32_t from, uint32_t to, OwnerTag owner, Callback callback) {
@@ -316,7 +303,8 @@ void CDayData::RequestRange(uint32_t from, uint32_t to, OwnerTag owner, Callback
         CBuffer message;
         CDataHead::ReservePlaceholder(message);
         BuildRangeBody(message);
-        SendRequest(*channel, 10401, message, [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
+        SendRequest(*channel, 10401, message,
+                    [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
         return;
     }
     {
@@ -336,15 +324,14 @@ void CDayData::RequestRange(uint32_t from, uint32_t to, OwnerTag owner, Callback
             }
         }
     }
-    if (callback)
-        callback();
+    if (callback) callback();
 }
 
-void CDayData::RequestTrainingBars(uint32_t param1, uint32_t param2, OwnerTag owner, Callback callback) {
+void CDayData::RequestTrainingBars(uint32_t param1, uint32_t param2, OwnerTag owner,
+                                   Callback callback) {
     CRequestChannel* channel = GetConnectedChannel();
     if (!channel || !m_pSecurity) {
-        if (callback)
-            callback();
+        if (callback) callback();
         return;
     }
     {
@@ -356,7 +343,8 @@ void CDayData::RequestTrainingBars(uint32_t param1, uint32_t param2, OwnerTag ow
     CBuffer message;
     CDataHead::ReservePlaceholder(message);
     BuildTrainingBody(message);
-    SendRequest(*channel, 11001, message, [](CDayData& self, CBuffer& body) { return self.OnTrainingBarsReply(body); });
+    SendRequest(*channel, 11001, message,
+                [](CDayData& self, CBuffer& body) { return self.OnTrainingBarsReply(body); });
 }
 
 void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback callback) {
@@ -370,7 +358,8 @@ void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback c
         CBuffer message;
         CDataHead::ReservePlaceholder(message);
         BuildRandomWindowBody(message);
-        SendRequest(*channel, 10501, message, [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
+        SendRequest(*channel, 10501, message,
+                    [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
         return;
     }
     if (m_nDataType == kDayType && m_nPeriod == 1) {
@@ -379,21 +368,20 @@ void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback c
         // The run of newest bars with a positive low.
         int end = m_chartBars.GetSize();
         int start = end;
-        while (start > 0 && m_chartBars[start - 1].m_fLow > 0)
-            --start;
+        while (start > 0 && m_chartBars[start - 1].m_fLow > 0) --start;
         int usable = end - start;
         if (usable > 0) {
             // A window no longer than the run, and at least one bar: the draw range
             // usable - count + 1 is then always positive.
             int count = std::clamp<int64_t>(barCount, 1, usable);
-            static std::mt19937 rng(uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
+            static std::mt19937 rng(
+                uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
             int first = start + int(rng() % uint32_t(usable - count + 1));
             m_nRangeFrom = uint32_t(uint64_t(m_chartBars[first].m_nTime));
             m_nRangeTo = uint32_t(uint64_t(m_chartBars[first + count - 1].m_nTime));
         }
     }
-    if (callback)
-        callback();
+    if (callback) callback();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -403,7 +391,8 @@ bool CDayData::IsOwnSecurity(CBuffer& body) {
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
-    return m_pSecurity && GetDataCenter()->FindSecurity(CIndSecuCode(int32_t(market), code)) == m_pSecurity;
+    return m_pSecurity &&
+           GetDataCenter()->FindSecurity(CIndSecuCode(int32_t(market), code)) == m_pSecurity;
 }
 
 void CDayData::Upsert(const CDayItem& bar) {
@@ -425,11 +414,9 @@ void CDayData::RemoveYear(uint32_t year) {
 }
 
 void CDayData::FrontCut(uint32_t cut) {
-    if (cut == 0)
-        return;
+    if (cut == 0) return;
     size_t n = 0;
-    while (n < m_rawBars.size() && uint32_t(uint64_t(m_rawBars[n].m_nTime)) < cut)
-        ++n;
+    while (n < m_rawBars.size() && uint32_t(uint64_t(m_rawBars[n].m_nTime)) < cut) ++n;
     m_rawBars.erase(m_rawBars.begin(), m_rawBars.begin() + long(n));
 }
 
@@ -439,15 +426,11 @@ void CDayData::ApplyMerge(const BarMerge& merge) {
     if (merge.hasQuote && m_pSecurity)
         m_pSecurity->SetReplyQuote(merge.quote[0], merge.quote[1], merge.quote[2], merge.quote[3]);
     CWriteGuard lock(m_guard);
-    if (merge.reset)
-        m_rawBars.clear();
-    for (uint32_t year : merge.removeYears)
-        RemoveYear(year);
+    if (merge.reset) m_rawBars.clear();
+    for (uint32_t year : merge.removeYears) RemoveYear(year);
     FrontCut(merge.cut);
-    for (const CDayItem& bar : merge.bars)
-        Upsert(bar);
-    if (merge.hasTotal)
-        m_nTotalCount = merge.total;
+    for (const CDayItem& bar : merge.bars) Upsert(bar);
+    if (merge.hasTotal) m_nTotalCount = merge.total;
     if (merge.hasRange) {
         m_nRangeFrom = merge.rangeFrom;
         m_nRangeTo = merge.rangeTo;
@@ -479,23 +462,19 @@ void CDayData::AfterMerge() {
 
 bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
     try {
-        if (!IsOwnSecurity(body))
-            return true;
+        if (!IsOwnSecurity(body)) return true;
         uint8_t flags = body.ReadUInt8();
         if (flags & 4) {
             download.announced = body.ReadUInt32();
-            if (download.announced > kMaxHistoryDownload)
-                throw -1;
+            if (download.announced > kMaxHistoryDownload) throw -1;
             download.chunks.Clear();
             download.started = true;
         }
-        if (!download.started)
-            throw -1;
+        if (!download.started) throw -1;
         uint32_t length = body.ReadUInt16();
         if (uint64_t(download.chunks.GetLength()) + length > download.announced)
             throw -1;  // past what the first chunk announced
-        if (length > body.GetLength())
-            throw -1;
+        if (length > body.GetLength()) throw -1;
         download.chunks.Write(body.GetData(), length);
         body.Read(nullptr, length);
         if (!(flags & 2)) {
@@ -516,8 +495,7 @@ bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
     std::vector<uint8_t> plain;
     bool decoded = DecodeLzhuf(download.chunks.GetData(), download.chunks.GetLength(), plain);
     download.chunks.Clear();
-    if (!decoded)
-        return true;
+    if (!decoded) return true;
     CBuffer in;
     in.Write(plain.data(), uint32_t(plain.size()));
     in.m_bShrinkLocked = true;
@@ -529,8 +507,7 @@ bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
 bool CDayData::DecodeAndMerge(CBuffer& body, const std::function<void(BarMerge&)>& decode) {
     BarMerge merge;
     try {
-        if (!IsOwnSecurity(body))
-            return false;
+        if (!IsOwnSecurity(body)) return false;
         decode(merge);
     } catch (int) {
         return false;  // short or malformed: nothing merged
@@ -547,11 +524,9 @@ bool CDayData::DecodeHistory(CBuffer& in) {
             uint32_t year = in.ReadUInt32();
             uint8_t replace = in.ReadUInt8();
             uint32_t count = in.ReadUInt32();
-            if (replace)
-                merge.removeYears.push_back(year);
+            if (replace) merge.removeYears.push_back(year);
             merge.yearCount += count;
-            if (g == 0)
-                merge.firstYear = year;
+            if (g == 0) merge.firstYear = year;
             merge.lastYear = year;
         }
         merge.hasYearCount = groups > 0;
@@ -564,8 +539,7 @@ bool CDayData::OnHistoryReply(CBuffer& body) {
         uint32_t k = body.ReadUInt16();
         for (uint32_t i = 0; i < k; ++i) {
             uint32_t year = body.ReadUInt32();
-            if (i == 0)
-                merge.firstYear = year;
+            if (i == 0) merge.firstYear = year;
             merge.lastYear = year;
         }
         merge.hasYearCount = k > 0;
@@ -591,7 +565,6 @@ bool CDayData::OnHistoryReply(CBuffer& body) {
     });
     return true;
 }
-
 
 bool CDayData::OnUpdateReply(CBuffer& body) {
     DecodeAndMerge(body, [&body](BarMerge& merge) {

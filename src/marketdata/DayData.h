@@ -135,7 +135,9 @@ public:
     uint32_t GetRangeTo() const { return m_nRangeTo; }
     uint32_t GetWindowBarCount() const { return m_nWindowBars; }
     std::map<uint32_t, uint32_t>& GetCountsByYear() { return m_countsByYear; }
-    std::map<std::pair<uint32_t, uint32_t>, uint32_t>& GetCountsByYearRange() { return m_countsByRange; }
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t>& GetCountsByYearRange() {
+        return m_countsByRange;
+    }
 
     // The store this series reads and writes: day.dat for the day family; mk5.dat for
     // minute periods that are multiples of 5; mk1.dat otherwise. Null when the data

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "marketdata/DayData.h"
 #include "marketdata/DataCenter.h"
+#include "marketdata/DayData.h"
 #include "marketdata/MarketHooks.h"
 #include "marketdata/PeriodBars.h"
 #include "marketdata/Security.h"
@@ -30,8 +30,7 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
     for (const CDayItem& raw : m_rawBars) {  // ascending and unique already
         if (yearFilter) {
             uint64_t year = uint64_t(raw.m_nTime) / 100000000ULL;
-            if (year < fromYear || year > toYear)
-                continue;
+            if (year < fromYear || year > toYear) continue;
         }
         CFloatDayItem bar;
         bar.m_nTime = raw.m_nTime;
@@ -47,8 +46,7 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
     }
     if (adjust && !bars.empty()) {
         AdjustForExRights(bars, endDate);
-        for (const CFloatDayItem& bar : bars)
-            MergeBar(bar);
+        for (const CFloatDayItem& bar : bars) MergeBar(bar);
     }
     m_nTotalCount = std::max(m_nTotalCount, int32_t(m_chartBars.size()));
 }
@@ -66,8 +64,7 @@ void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endD
         bar.m_fHigh = bar.m_fHigh * f + o;
         bar.m_fLow = bar.m_fLow * f + o;
         bar.m_fClose = bar.m_fClose * f + o;
-        if (bar.m_fLow > bar.m_fHigh)
-            bar.m_fHigh = bar.m_fLow = bar.m_fClose;
+        if (bar.m_fLow > bar.m_fHigh) bar.m_fHigh = bar.m_fLow = bar.m_fClose;
         if (f != 0) {
             bar.m_fVolume /= f;
             bar.m_fSum /= f;
@@ -82,11 +79,9 @@ void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endD
         uint32_t lastDate = 0;
         for (size_t i = 0; i < bars.size(); ++i) {
             uint32_t d = BarDate(bars[i].m_nTime);
-            if (endDate && d > endDate)
-                break;
+            if (endDate && d > endDate) break;
             if (i == 0 || d != lastDate) {
-                while (cursor < eventCount && events[cursor].m_nDate <= d)
-                    apply(events[cursor++]);
+                while (cursor < eventCount && events[cursor].m_nDate <= d) apply(events[cursor++]);
                 lastDate = d;
             }
             adjust(bars[i]);
@@ -144,9 +139,9 @@ bool CDayData::SamePeriod(int64_t a, int64_t b) {
         return IsSamePeriod(m_nDataType, a, b, uint16_t(m_nPeriod));
     // The same test as IsSamePeriod over the sessions taken at the start of the build,
     // with the slot of the newest chart bar remembered from the previous call.
-    if (a / 10000 != b / 10000)
-        return false;
-    int slotA = a == m_nSlotKey ? m_nSlot : MinutesSinceOpen(m_sessions, int(a % 10000)) / m_nPeriod;
+    if (a / 10000 != b / 10000) return false;
+    int slotA =
+        a == m_nSlotKey ? m_nSlot : MinutesSinceOpen(m_sessions, int(a % 10000)) / m_nPeriod;
     int slotB = MinutesSinceOpen(m_sessions, int(b % 10000)) / m_nPeriod;
     m_nSlotKey = b;
     m_nSlot = slotB;
@@ -163,15 +158,14 @@ void CDayData::MergeBar(const CFloatDayItem& bar) {
     bool merge = false;
     if (m_nPeriod != -1) {
         bool sameSegment = m_nDataType != kMinuteType || newest.m_nSegment == bar.m_nSegment;
-        merge = sameSegment && (newest.m_nTime == bar.m_nTime || SamePeriod(newest.m_nTime, bar.m_nTime));
+        merge = sameSegment &&
+                (newest.m_nTime == bar.m_nTime || SamePeriod(newest.m_nTime, bar.m_nTime));
     } else if (m_nDataType == kDayType) {
         int n = GetUserNDayCount();
-        if (n <= 0)
-            n = 1;
+        if (n <= 0) n = 1;
         int i = FindKey(m_rawBars, newest.m_nTime);
         int j = FindKey(m_rawBars, bar.m_nTime);
-        if (j < 0)
-            j = m_rawBars.GetSize();
+        if (j < 0) j = m_rawBars.GetSize();
         merge = i >= 0 && i / n == j / n;
     }
     if (merge) {
@@ -188,12 +182,13 @@ void CDayData::MergeBar(const CFloatDayItem& bar) {
 void CDayData::GetItemsInDates(CSortArray<CFloatDayItem>& out, uint32_t fromYear, uint32_t toYear) {
     int from = LowerBoundKey(m_chartBars, uint64_t(YearKeyBegin(fromYear)));
     int to = LowerBoundKey(m_chartBars, uint64_t(YearKeyEnd(toYear)) + 1);
-    if (to <= from)
-        return;
+    if (to <= from) return;
     out.assign(m_chartBars.begin() + from, m_chartBars.begin() + to);
 }
 
-void CDayData::GetItemsOfDate(uint32_t year, CSortArray<CFloatDayItem>& out) { GetItemsInDates(out, year, year); }
+void CDayData::GetItemsOfDate(uint32_t year, CSortArray<CFloatDayItem>& out) {
+    GetItemsInDates(out, year, year);
+}
 
 uint32_t CDayData::CountItemsInDates(uint32_t fromYear, uint32_t toYear) {
     int from = LowerBoundKey(m_chartBars, uint64_t(YearKeyBegin(fromYear)));
@@ -220,15 +215,13 @@ uint32_t CDayData::CountItemsOfDate(uint32_t year) {
 }
 
 uint32_t CDayData::GetItemCountOfDate(uint32_t year) {
-    if (auto it = m_countsByYear.find(year); it != m_countsByYear.end())
-        return it->second;
+    if (auto it = m_countsByYear.find(year); it != m_countsByYear.end()) return it->second;
     return CountItemsOfDate(year);
 }
 
 void CDayData::CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) {
     int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
     int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
-    if (to <= from)
-        return;
+    if (to <= from) return;
     out.assign(m_rawBars.begin() + from, m_rawBars.begin() + to);
 }

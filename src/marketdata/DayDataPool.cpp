@@ -3,21 +3,22 @@
 #include "marketdata/DataCenter.h"
 #include "marketdata/DayData.h"
 
-CDayDataPool::~CDayDataPool() { Clear(); }
-
-std::string CDayDataPool::MakeKey(int16_t dataType, const CIndSecuCode& code, int16_t period) {
-    return std::to_string(code.m_nMarket) + ":" + code.m_strCode + ":" + std::to_string(dataType) + ":" +
-           std::to_string(period);
+CDayDataPool::~CDayDataPool() {
+    Clear();
 }
 
-std::shared_ptr<CDayData> CDayDataPool::GetDayData(int16_t dataType, const CIndSecuCode& code, int16_t period) {
+std::string CDayDataPool::MakeKey(int16_t dataType, const CIndSecuCode& code, int16_t period) {
+    return std::to_string(code.m_nMarket) + ":" + code.m_strCode + ":" + std::to_string(dataType) +
+           ":" + std::to_string(period);
+}
+
+std::shared_ptr<CDayData> CDayDataPool::GetDayData(int16_t dataType, const CIndSecuCode& code,
+                                                   int16_t period) {
     std::string key = MakeKey(dataType, code, period);
     std::lock_guard lock(m_lock);
-    if (auto it = m_entries.find(key); it != m_entries.end())
-        return it->second;
+    if (auto it = m_entries.find(key); it != m_entries.end()) return it->second;
     CSecurity* security = GetDataCenter()->FindSecurity(code);
-    if (!security)
-        return nullptr;
+    if (!security) return nullptr;
     std::shared_ptr<CDayData> series;
     if (dataType == CDayData::kMinuteType || dataType == CDayData::kDayType) {
         series = std::make_shared<CDayData>(key, security, dataType, period);
@@ -34,8 +35,7 @@ void CDayDataPool::Release(OwnerTag owner, const std::string& key) {
     {
         std::lock_guard lock(m_lock);
         auto it = m_entries.find(key);
-        if (it == m_entries.end())
-            return;
+        if (it == m_entries.end()) return;
         if (!it->second) {
             m_entries.erase(it);
             return;
@@ -43,8 +43,7 @@ void CDayDataPool::Release(OwnerTag owner, const std::string& key) {
         // Always: an owner that leaves while others still borrow the series must not be
         // called once it is gone.
         it->second->Unsubscribe(owner);
-        if (it->second.use_count() > 1)
-            return;
+        if (it->second.use_count() > 1) return;
         doomed = std::move(it->second);
         m_entries.erase(it);
         if (CRequestChannel* channel = GetRequestChannel())

@@ -25,7 +25,8 @@ public:
 
     // The listed series, or a new one loaded from its store; empty for a security the
     // data centre does not know, and for data types other than 3 (minute) and 4 (day).
-    std::shared_ptr<CDayData> GetDayData(int16_t dataType, const CIndSecuCode& code, int16_t period);
+    std::shared_ptr<CDayData> GetDayData(int16_t dataType, const CIndSecuCode& code,
+                                         int16_t period);
 
     // Gives a series back. The owner is unsubscribed in every case. When the pool's
     // reference is then the last one, the series' pending replies are cancelled, it is

@@ -31,10 +31,10 @@ struct CFloatDayItem {
     double m_fHigh = 0;
     double m_fLow = 0;
     double m_fClose = 0;
-    double m_fAmount = 0;   // summed when bars merge
-    double m_fVolume = 0;   // summed when bars merge
-    double m_fLast = 0;     // taken from the newest bar when bars merge
-    double m_fSum = 0;      // summed when bars merge; divided by the ex-rights factor
+    double m_fAmount = 0;  // summed when bars merge
+    double m_fVolume = 0;  // summed when bars merge
+    double m_fLast = 0;    // taken from the newest bar when bars merge
+    double m_fSum = 0;     // summed when bars merge; divided by the ex-rights factor
     double m_fExtra[5] = {};
     int16_t m_nCounter1 = 0;
     int16_t m_nCounter2 = 0;
@@ -45,8 +45,12 @@ static_assert(sizeof(CFloatDayItem) == 124, "CFloatDayItem is read as a 124-byte
 
 // The chart bar's doubles sit on 4-byte boundaries: take them by value, never bind a
 // reference to one (std::max and friends do).
-inline double MaxOf(double a, double b) { return a < b ? b : a; }
-inline double MinOf(double a, double b) { return b < a ? b : a; }
+inline double MaxOf(double a, double b) {
+    return a < b ? b : a;
+}
+inline double MinOf(double a, double b) {
+    return b < a ? b : a;
+}
 
 // Keys compare as unsigned 64-bit numbers.
 inline int SortArrayCompare(const CDayItem& a, const CDayItem& b) {
@@ -73,15 +77,17 @@ inline int LowerBoundKey(const CSortArray<Bar>& bars, uint64_t key) {
 }
 
 // Key range of one year; meaningful for minute keys (yyyymmddhhmm).
-inline int64_t YearKeyBegin(uint32_t year) { return int64_t(year) * 100000000LL; }
-inline int64_t YearKeyEnd(uint32_t year) { return int64_t(year) * 100000000LL + 99999999LL; }
+inline int64_t YearKeyBegin(uint32_t year) {
+    return int64_t(year) * 100000000LL;
+}
+inline int64_t YearKeyEnd(uint32_t year) {
+    return int64_t(year) * 100000000LL + 99999999LL;
+}
 
 // Sum modulo 256 of every byte of the bars: the check byte of a held-data summary.
 inline uint8_t BarCheckByte(const CDayItem* bars, size_t count) {
     uint32_t sum = 0;
     const auto* p = reinterpret_cast<const uint8_t*>(bars);
-    for (size_t i = 0, n = count * sizeof(CDayItem); i < n; ++i)
-        sum += p[i];
+    for (size_t i = 0, n = count * sizeof(CDayItem); i < n; ++i) sum += p[i];
     return uint8_t(sum);
 }
-

@@ -3,14 +3,15 @@
 #include "marketdata/AppInfo.h"
 #include "marketdata/MarketHooks.h"
 
-CDealCodeThread::~CDealCodeThread() { Stop(); }
+CDealCodeThread::~CDealCodeThread() {
+    Stop();
+}
 
 void CDealCodeThread::StartParse() {
     {
         std::lock_guard lock(m_lock);
         m_bPending = true;
-        if (m_bRunning)
-            return;  // the running parse picks it up
+        if (m_bRunning) return;  // the running parse picks it up
         m_bRunning = true;
     }
     if (!Start(-1)) {
@@ -32,7 +33,6 @@ int CDealCodeThread::Run() {
         }
         CAppInfo* info = GetAppInfo();
         info->RecomputeChecksum();
-        if (ParseCodeTable(info->GetCodeTable(), true))
-            PostToMainFrame(UM_CODELIST_READY, 0, 0);
+        if (ParseCodeTable(info->GetCodeTable(), true)) PostToMainFrame(UM_CODELIST_READY, 0, 0);
     }
 }

@@ -19,16 +19,18 @@ namespace {
 // The member after code (before it when not forward), wrapping around.
 CIndSecuCode Neighbour(const CGroup& group, const CIndSecuCode& code, bool forward) {
     const size_t n = group.m_members.size();
-    if (n == 0)
-        return code;
+    if (n == 0) return code;
     int i = group.IndexOf(code);
-    if (i < 0)
-        return {};
+    if (i < 0) return {};
     const CSecurity* member = group.m_members[(size_t(i) + (forward ? 1 : n - 1)) % n];
     return member ? member->GetCode() : CIndSecuCode();
 }
 }  // namespace
 
-CIndSecuCode CGroup::GetNextCode(const CIndSecuCode& code) const { return Neighbour(*this, code, true); }
+CIndSecuCode CGroup::GetNextCode(const CIndSecuCode& code) const {
+    return Neighbour(*this, code, true);
+}
 
-CIndSecuCode CGroup::GetPrevCode(const CIndSecuCode& code) const { return Neighbour(*this, code, false); }
+CIndSecuCode CGroup::GetPrevCode(const CIndSecuCode& code) const {
+    return Neighbour(*this, code, false);
+}

@@ -20,24 +20,31 @@ void SetMarketUiHooks(MarketUiHooks hooks) {
     g_hooks = std::move(hooks);
 }
 
-bool HasMainFrame() { return bool(Hooks().postToMainFrame); }
+bool HasMainFrame() {
+    return bool(Hooks().postToMainFrame);
+}
 
 void PostToMainFrame(uint32_t msg, uint64_t wParam, int64_t lParam) {
-    if (auto h = Hooks(); h.postToMainFrame)
-        h.postToMainFrame(msg, wParam, lParam);
+    if (auto h = Hooks(); h.postToMainFrame) h.postToMainFrame(msg, wParam, lParam);
 }
 
 void SetDownloadRange(const std::string& title, uint32_t total) {
-    if (auto h = Hooks(); h.setDownloadRange)
-        h.setDownloadRange(title, total);
+    if (auto h = Hooks(); h.setDownloadRange) h.setDownloadRange(title, total);
 }
 
 void SetDownloadPosition(uint32_t position) {
-    if (auto h = Hooks(); h.setDownloadPosition)
-        h.setDownloadPosition(position);
+    if (auto h = Hooks(); h.setDownloadPosition) h.setDownloadPosition(position);
 }
 
-int16_t GetUserNDayCount() { return g_nDayCount.load(); }
-void SetUserNDayCount(int16_t count) { g_nDayCount.store(count); }
-int16_t GetUserMinuteCount() { return g_nMinuteCount.load(); }
-void SetUserMinuteCount(int16_t count) { g_nMinuteCount.store(count); }
+int16_t GetUserNDayCount() {
+    return g_nDayCount.load();
+}
+void SetUserNDayCount(int16_t count) {
+    g_nDayCount.store(count);
+}
+int16_t GetUserMinuteCount() {
+    return g_nMinuteCount.load();
+}
+void SetUserMinuteCount(int16_t count) {
+    g_nMinuteCount.store(count);
+}

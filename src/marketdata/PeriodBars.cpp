@@ -11,27 +11,28 @@ bool IsSamePeriod(int16_t dataType, int64_t a, int64_t b, uint16_t period) {
     if (dataType == 4) {
         uint32_t da = uint32_t(a), db = uint32_t(b);
         switch (period) {
-        case 2:
-            if (!IsValidDate(da) || !IsValidDate(db))
+            case 2:
+                if (!IsValidDate(da) || !IsValidDate(db)) return false;
+                return SameWeek(CivilDayIndex(da), CivilDayIndex(db));
+            case 3:
+                return da / 100 == db / 100;
+            case 4:
+                return da / 10000 == db / 10000 &&
+                       (da / 100 % 100 - 1) / 3 == (db / 100 % 100 - 1) / 3;
+            case 5:
+                return da / 10000 == db / 10000 &&
+                       (da / 100 % 100 - 1) / 6 == (db / 100 % 100 - 1) / 6;
+            case 6:
+                return da / 10000 == db / 10000;
+            default:
                 return false;
-            return SameWeek(CivilDayIndex(da), CivilDayIndex(db));
-        case 3:
-            return da / 100 == db / 100;
-        case 4:
-            return da / 10000 == db / 10000 && (da / 100 % 100 - 1) / 3 == (db / 100 % 100 - 1) / 3;
-        case 5:
-            return da / 10000 == db / 10000 && (da / 100 % 100 - 1) / 6 == (db / 100 % 100 - 1) / 6;
-        case 6:
-            return da / 10000 == db / 10000;
-        default:
-            return false;
         }
     }
     if (dataType == 3 && period > 1) {
-        if (a / 10000 != b / 10000)
-            return false;
+        if (a / 10000 != b / 10000) return false;
         const TradingSessions& sessions = GetDataCenter()->GetTradingSessions();
-        return MinutesSinceOpen(sessions, int(a % 10000)) / period == MinutesSinceOpen(sessions, int(b % 10000)) / period;
+        return MinutesSinceOpen(sessions, int(a % 10000)) / period ==
+               MinutesSinceOpen(sessions, int(b % 10000)) / period;
     }
     return false;
 }
@@ -48,7 +49,8 @@ std::vector<CFloatDayItem> GetPeriodBars(int16_t sourceType, const CSecurity* se
             const CFloatDayItem& s = source[i];
             if (!out.empty()) {
                 CFloatDayItem& l = out.back();
-                if (s.m_nTime == l.m_nTime || IsSamePeriod(targetType, l.m_nTime, s.m_nTime, uint16_t(targetPeriod))) {
+                if (s.m_nTime == l.m_nTime ||
+                    IsSamePeriod(targetType, l.m_nTime, s.m_nTime, uint16_t(targetPeriod))) {
                     FoldIntoPeriodBar(l, s);
                     l.m_nReserved += s.m_nReserved;
                     continue;
@@ -58,13 +60,12 @@ std::vector<CFloatDayItem> GetPeriodBars(int16_t sourceType, const CSecurity* se
         }
         return out;
     }
-    if (!security)
-        return out;
+    if (!security) return out;
     std::string key = CDayDataPool::MakeKey(targetType, security->GetCode(), targetPeriod);
     {
-        std::shared_ptr<CDayData> series = GetDayData(targetType, security->GetCode(), targetPeriod);
-        if (!series)
-            return out;
+        std::shared_ptr<CDayData> series =
+            GetDayData(targetType, security->GetCode(), targetPeriod);
+        if (!series) return out;
         CReadGuard lock(series->GetGuard());
         out.assign(series->GetChartBars().begin(), series->GetChartBars().end());
     }

@@ -5,7 +5,9 @@
 #include <cstring>
 
 namespace {
-int Minutes(int from, int to) { return (to / 100 - from / 100) * 60 + to % 100 - from % 100; }
+int Minutes(int from, int to) {
+    return (to / 100 - from / 100) * 60 + to % 100 - from % 100;
+}
 }  // namespace
 
 bool IsIndexSecurity(const CIndSecuCode& code) {
@@ -52,8 +54,7 @@ void CSecurity::SetSecurityType() {
             mask = 0x40;
         else
             mask = 0x400;
-        if (n == 300)
-            mask |= 0x40000000;
+        if (n == 300) mask |= 0x40000000;
     } else if (m_code.m_nMarket == 2) {
         int h = n / 10000;
         if (IsIndexSecurity(m_code))
@@ -85,10 +86,8 @@ int64_t CSecurity::VolumeToHands(int64_t volume) const {
 }
 
 std::string CSecurity::GetMarketPrefix() const {
-    if (m_code.m_nMarket == 1)
-        return "sh";
-    if (m_code.m_nMarket == 2)
-        return "sz";
+    if (m_code.m_nMarket == 1) return "sh";
+    if (m_code.m_nMarket == 2) return "sz";
     return {};
 }
 
@@ -97,8 +96,7 @@ TradingSessions CSecurity::GetSessions() const {
     TradingSessions s;
     uint16_t size = 0;
     const uint8_t* blob = m_values.GetBlob(kQuoteSessions, &size);
-    if (!blob || size < 34)
-        return s;
+    if (!blob || size < 34) return s;
     s.count = blob[0] > 8 ? 8 : blob[0];
     memcpy(s.start, blob + 2, 16);
     memcpy(s.end, blob + 18, 16);
@@ -117,8 +115,7 @@ void CSecurity::SetSessions(const TradingSessions& sessions) {
 int16_t CSecurity::GetDayOpenTime() const {
     TradingSessions s = GetSessions();
     for (int i = 0; i < s.count; ++i)
-        if (s.start[i] >= 0)
-            return s.start[i];
+        if (s.start[i] >= 0) return s.start[i];
     return 0;
 }
 
@@ -126,8 +123,7 @@ bool CSecurity::IsSessionEndTime(int16_t hhmm) const {
     TradingSessions s = GetSessions();
     for (int i = 0; i < s.count; ++i) {
         int end = s.start[i] <= 0 ? s.end[i] + 2400 : s.end[i];
-        if (hhmm == end)
-            return true;
+        if (hhmm == end) return true;
     }
     return false;
 }
@@ -138,8 +134,7 @@ uint16_t CSecurity::GetBarMinute(uint32_t hhmmss) const {
     TradingSessions s = GetSessions();
     if (s.count > 0) {
         int lastEnd = s.end[s.count - 1];
-        if (s.start[0] < 0 && m > lastEnd + 200)
-            m -= 2400;
+        if (s.start[0] < 0 && m > lastEnd + 200) m -= 2400;
         if (m >= lastEnd) {
             m = lastEnd;
         } else {
@@ -152,13 +147,11 @@ uint16_t CSecurity::GetBarMinute(uint32_t hhmmss) const {
                     m = s.end[i - 1];
                     break;
                 }
-                if (m <= s.end[i])
-                    break;
+                if (m <= s.end[i]) break;
             }
         }
     }
-    if (m < 0)
-        m += 2400;
+    if (m < 0) m += 2400;
     return uint16_t(m);
 }
 
@@ -166,18 +159,14 @@ uint16_t CSecurity::GetBarMinute(uint32_t hhmmss) const {
 // this module (MinutesSinceOpen counts the same way).
 int32_t CSecurity::TimeToMinuteIndex(int16_t hhmm) const {
     TradingSessions s = GetSessions();
-    if (s.count == 0)
-        return 0;
+    if (s.count == 0) return 0;
     int t = hhmm;
-    if (s.start[0] < 0 && t > s.end[s.count - 1] + 200)
-        t -= 2400;
+    if (s.start[0] < 0 && t > s.end[s.count - 1] + 200) t -= 2400;
     int sum = 0;
     for (int i = 0; i < s.count; ++i) {
         int start = s.start[i], end = s.end[i];
-        if (t <= start)
-            return i == 0 ? 0 : sum - 1;
-        if (t <= end)
-            return (t / 100 - start / 100) * 60 - start % 100 + sum + t % 100 - 1;
+        if (t <= start) return i == 0 ? 0 : sum - 1;
+        if (t <= end) return (t / 100 - start / 100) * 60 - start % 100 + sum + t % 100 - 1;
         sum += Minutes(start, end);
     }
     return sum - 1;
@@ -185,8 +174,7 @@ int32_t CSecurity::TimeToMinuteIndex(int16_t hhmm) const {
 
 uint16_t CSecurity::MinuteIndexToTime(uint16_t index) const {
     TradingSessions s = GetSessions();
-    if (s.count == 0)
-        return 0;
+    if (s.count == 0) return 0;
     int sum = 0;
     for (int i = 0; i < s.count; ++i) {
         int start = s.start[i], end = s.end[i];
@@ -204,14 +192,11 @@ uint16_t CSecurity::MinuteIndexToTime(uint16_t index) const {
 
 uint32_t CSecurity::ToLocalTime(uint32_t t) const {
     int market = m_code.m_nMarket;
-    if (market != 6 && market < 8)
-        return t;
+    if (market != 6 && market < 8) return t;
     int64_t zone = m_values.GetValue(kQuoteTimeZone);
-    if (zone == 480 || t / 10000 == 0)
-        return t;
+    if (zone == 480 || t / 10000 == 0) return t;
     uint32_t date = t / 10000 + 20000000, time = (t % 10000) * 100;
-    if (!ShiftDateTime(int(zone - 480), date, time))
-        return t;
+    if (!ShiftDateTime(int(zone - 480), date, time)) return t;
     return (date % 1000000) * 10000 + time / 100;
 }
 
@@ -220,58 +205,48 @@ int64_t CSecurity::GetQuoteValue(int16_t id) const {
     const IndValueArray& v = m_values;
     auto ratio = [](int64_t diff, int64_t base) -> int64_t {
         // Tenths of a per mille, rounded half away from zero.
-        if (base == 0)
-            return 0;
+        if (base == 0) return 0;
         return diff > 0 ? (diff * 100000 / base + 5) / 10 : (diff * 100000 / base - 5) / 10;
     };
     if (id == -149) {
         int64_t r = v.GetBlobU32(kQuoteReplyBlock, 1), s = v.GetBlobU32(kQuoteReplyBlock, 2);
         return r == s ? 0 : ratio(r - s, v.GetValue(0));
     }
-    if (id == -148)
-        return v.GetValue(1004) - v.GetValue(1012);
-    if (id == -147)
-        return int32_t(v.GetBlobU32(kQuoteReplyBlock, 3) - uint32_t(v.GetValue(0)));
-    if (id == -146)
-        return v.GetValue(1020) - int64_t(v.GetBlobU32(kQuoteReplyBlock, 3));
+    if (id == -148) return v.GetValue(1004) - v.GetValue(1012);
+    if (id == -147) return int32_t(v.GetBlobU32(kQuoteReplyBlock, 3) - uint32_t(v.GetValue(0)));
+    if (id == -146) return v.GetValue(1020) - int64_t(v.GetBlobU32(kQuoteReplyBlock, 3));
     if (id == -145) {
         int64_t divisor = v.GetValue(kQuoteVolumeDivisor);
-        if (divisor == 0)
-            return 0;
+        if (divisor == 0) return 0;
         int32_t minutes = TimeToMinuteIndex(int16_t(GetBarMinute(uint32_t(v.GetValue(1005))))) + 1;
-        if (minutes <= 0)
-            return 0;
+        if (minutes <= 0) return 0;
         double x = double(v.GetValue(1004)) * 240.0 / minutes / double(divisor) * 100.0;
         return int64_t(x + 0.5);
     }
     if (id == -144) {
         int64_t x = v.GetBlobU32(kQuoteReplyBlock, 3), base = v.GetValue(0);
-        if (x == 0 || base <= 0 || x == base)
-            return 0;
+        if (x == 0 || base <= 0 || x == base) return 0;
         return ratio(x - base, base);
     }
     if (id >= -143 && id <= -124) {
         uint16_t size = 0;
         const uint8_t* blob = v.GetBlob(1002, &size);
         int i = id + 143;
-        if (!blob || size_t(i + 1) * 8 > size)
-            return 0;
+        if (!blob || size_t(i + 1) * 8 > size) return 0;
         int64_t x;
         memcpy(&x, blob + i * 8, 8);
         return x;
     }
-    if (id >= -123 && id <= -104)
-        return v.GetBlobU32(1001, id + 123);
-    if (id >= -103 && id <= -100)
-        return v.GetBlobU32(kQuoteReplyBlock, id + 103);
+    if (id >= -123 && id <= -104) return v.GetBlobU32(1001, id + 123);
+    if (id >= -103 && id <= -100) return v.GetBlobU32(kQuoteReplyBlock, id + 103);
     return v.GetValue(id);
 }
 
 bool CSecurity::IsAtPriceLimit(bool upper) const {
     std::lock_guard lock(m_lock);
     int64_t limit = m_values.GetValue(upper ? 1021 : 1022);
-    return int32_t(limit) == int32_t(GetQuoteValue(-100)) && GetQuoteValue(upper ? -113 : -114) <= 0 &&
-           m_values.GetValue(1004) > 0;
+    return int32_t(limit) == int32_t(GetQuoteValue(-100)) &&
+           GetQuoteValue(upper ? -113 : -114) <= 0 && m_values.GetValue(1004) > 0;
 }
 
 double CSecurity::GetPriceDivisor() const {

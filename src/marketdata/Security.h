@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "foundation/DateTime.h"
 #include "formula/engine/SecurityIndParam.h"
+#include "foundation/DateTime.h"
 #include "foundation/IndSecuCode.h"
 #include "marketdata/IndValueArray.h"
 

@@ -50,23 +50,20 @@ public:
         int lo = 0, hi = int(this->size()) - 1;
         for (;;) {
             int c = Order(item, (*this)[lo]);
-            if (c == 0)
-                return -1;
+            if (c == 0) return -1;
             if (c < 0) {
                 this->insert(this->begin() + lo, item);
                 return lo;
             }
             c = Order(item, (*this)[hi]);
-            if (c == 0)
-                return -1;
+            if (c == 0) return -1;
             if (c > 0) {
                 this->insert(this->begin() + hi + 1, item);
                 return hi + 1;
             }
             int mid = (lo + hi) / 2;
             c = Order(item, (*this)[mid]);
-            if (c == 0)
-                return -1;
+            if (c == 0) return -1;
             if (c > 0)
                 lo = mid + 1;
             else
@@ -81,8 +78,7 @@ public:
         while (lo <= hi) {
             int mid = (lo + hi) / 2;
             int c = Order(probe, (*this)[mid]);
-            if (c == 0)
-                return mid;
+            if (c == 0) return mid;
             if (c < 0)
                 hi = mid - 1;
             else
@@ -94,14 +90,14 @@ public:
     // First index whose key is not below probe's, in ascending key order whatever the
     // direction flag (the bar arrays are ascending); size() when every key is below.
     int LowerBound(const T& probe) const {
-        auto it = std::lower_bound(this->begin(), this->end(), probe,
-                                   [](const T& a, const T& b) { return SortArrayOrder<T>()(a, b) < 0; });
+        auto it = std::lower_bound(this->begin(), this->end(), probe, [](const T& a, const T& b) {
+            return SortArrayOrder<T>()(a, b) < 0;
+        });
         return int(it - this->begin());
     }
 
     void RemoveRange(int from, int to) {
-        if (from < to)
-            this->erase(this->begin() + from, this->begin() + to);
+        if (from < to) this->erase(this->begin() + from, this->begin() + to);
     }
 
 private:

@@ -36,363 +36,465 @@ bool g_quit = false;
 int g_quitCode = 0;
 
 class AppFilter : public QObject {
- public:
-  bool eventFilter(QObject* obj, QEvent* e) override;
+public:
+    bool eventFilter(QObject* obj, QEvent* e) override;
 };
 AppFilter* g_filter = nullptr;
 
 MSG KeyMsg(CWnd* target, QKeyEvent* ke) {
-  MSG m{};
-  m.hwnd = target ? target->m_hWnd : nullptr;
-  bool alt = ke->modifiers() & Qt::AltModifier;
-  bool down = ke->type() == QEvent::KeyPress;
-  m.message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-  m.wParam = KeyToVk(ke->key(), ke->modifiers());
-  DWORD lp = std::max(1, ke->count()) & 0xffff;
-  lp |= (ke->nativeScanCode() & 0xff) << 16;
-  if (ke->isAutoRepeat() || !down) lp |= 1u << 30;
-  if (!down) lp |= 1u << 31;
-  if (alt) lp |= 1u << 29;
-  m.lParam = (LPARAM)lp;
-  m.time = (DWORD)ke->timestamp();
-  return m;
+    MSG m{};
+    m.hwnd = target ? target->m_hWnd : nullptr;
+    bool alt = ke->modifiers() & Qt::AltModifier;
+    bool down = ke->type() == QEvent::KeyPress;
+    m.message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+    m.wParam = KeyToVk(ke->key(), ke->modifiers());
+    DWORD lp = std::max(1, ke->count()) & 0xffff;
+    lp |= (ke->nativeScanCode() & 0xff) << 16;
+    if (ke->isAutoRepeat() || !down) lp |= 1u << 30;
+    if (!down) lp |= 1u << 31;
+    if (alt) lp |= 1u << 29;
+    m.lParam = (LPARAM)lp;
+    m.time = (DWORD)ke->timestamp();
+    return m;
 }
 
 bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
-  switch (e->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-      auto* ke = static_cast<QKeyEvent*>(e);
-      UpdateKeyState(ke->modifiers(), g_buttons);
-      if (!obj->isWidgetType()) return false;
-      // a key the receiver ignored travels on to its parents: it was filtered already
-      auto* receiver = static_cast<QWidget*>(obj);
-      if (e == g_lastKeyEvent && g_lastKeyReceiver && receiver != g_lastKeyReceiver &&
-          receiver->isAncestorOf(g_lastKeyReceiver))
-        return false;
-      g_lastKeyEvent = e;
-      g_lastKeyReceiver = receiver;
-      CWnd* target = WndFromWidget(static_cast<QWidget*>(obj));
-      MSG m = KeyMsg(target, ke);
-      std::vector<std::function<bool(MSG&)>> filters;
-      {
-        std::lock_guard<std::mutex> lock(g_filterMutex);
-        for (auto& f : g_keyFilters) filters.push_back(f.second);
-      }
-      for (auto& f : filters)
-        if (f(m)) return true;
-      if (!target) return false;
-      auto alive = target->d->alive;
-      for (CWnd* w = target; w && *alive; w = w->GetParent()) {
-        if (w->PreTranslateMessage(&m)) return true;
-        if (!(w->GetStyle() & WS_CHILD)) break;
-      }
-      if (g_app && g_app->PreTranslateMessage(&m)) return true;
-      return false;
-    }
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel: {
-      auto* ie = static_cast<QInputEvent*>(e);
-      Qt::MouseButtons buttons = g_buttons;
-      if (e->type() != QEvent::Wheel) buttons = static_cast<QMouseEvent*>(e)->buttons();
-      UpdateKeyState(ie->modifiers(), buttons);
-      if (!obj->isWidgetType()) return false;
-      auto* w = static_cast<QWidget*>(obj);
-      if (MenuTrackingActive() && e->type() == QEvent::MouseButtonPress && !IsMenuWindow(w)) {
-        CancelMenuTracking();
-        return true;
-      }
-      CWnd* cap = CWnd::GetCapture();
-      if (cap && cap->d->widget && e->type() != QEvent::Wheel) {
-        CWnd* target = WndFromWidget(w);
-        if (target != cap) {
-          auto* me = static_cast<QMouseEvent*>(e);
-          QPointF local = cap->d->widget->mapFromGlobal(me->globalPosition());
-          QMouseEvent redirected(me->type(), local, me->globalPosition(), me->button(), me->buttons(),
-                                 me->modifiers());
-          QCoreApplication::sendEvent(cap->d->widget, &redirected);
-          return true;
+    switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            UpdateKeyState(ke->modifiers(), g_buttons);
+            if (!obj->isWidgetType()) return false;
+            // a key the receiver ignored travels on to its parents: it was filtered already
+            auto* receiver = static_cast<QWidget*>(obj);
+            if (e == g_lastKeyEvent && g_lastKeyReceiver && receiver != g_lastKeyReceiver &&
+                receiver->isAncestorOf(g_lastKeyReceiver))
+                return false;
+            g_lastKeyEvent = e;
+            g_lastKeyReceiver = receiver;
+            CWnd* target = WndFromWidget(static_cast<QWidget*>(obj));
+            MSG m = KeyMsg(target, ke);
+            std::vector<std::function<bool(MSG&)>> filters;
+            {
+                std::lock_guard<std::mutex> lock(g_filterMutex);
+                for (auto& f : g_keyFilters) filters.push_back(f.second);
+            }
+            for (auto& f : filters)
+                if (f(m)) return true;
+            if (!target) return false;
+            auto alive = target->d->alive;
+            for (CWnd* w = target; w && *alive; w = w->GetParent()) {
+                if (w->PreTranslateMessage(&m)) return true;
+                if (!(w->GetStyle() & WS_CHILD)) break;
+            }
+            if (g_app && g_app->PreTranslateMessage(&m)) return true;
+            return false;
         }
-      }
-      return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel: {
+            auto* ie = static_cast<QInputEvent*>(e);
+            Qt::MouseButtons buttons = g_buttons;
+            if (e->type() != QEvent::Wheel) buttons = static_cast<QMouseEvent*>(e)->buttons();
+            UpdateKeyState(ie->modifiers(), buttons);
+            if (!obj->isWidgetType()) return false;
+            auto* w = static_cast<QWidget*>(obj);
+            if (MenuTrackingActive() && e->type() == QEvent::MouseButtonPress && !IsMenuWindow(w)) {
+                CancelMenuTracking();
+                return true;
+            }
+            CWnd* cap = CWnd::GetCapture();
+            if (cap && cap->d->widget && e->type() != QEvent::Wheel) {
+                CWnd* target = WndFromWidget(w);
+                if (target != cap) {
+                    auto* me = static_cast<QMouseEvent*>(e);
+                    QPointF local = cap->d->widget->mapFromGlobal(me->globalPosition());
+                    QMouseEvent redirected(me->type(), local, me->globalPosition(), me->button(),
+                                           me->buttons(), me->modifiers());
+                    QCoreApplication::sendEvent(cap->d->widget, &redirected);
+                    return true;
+                }
+            }
+            return false;
+        }
+        default:
+            return false;
     }
-    default:
-      return false;
-  }
 }
 }  // namespace
 
 namespace platform {
 
 void Initialize(int& argc, char** argv) {
-  if (!QCoreApplication::instance()) g_ownedApp = new QApplication(argc, argv);
-  if (g_dispatcher) return;
-  g_dispatcher = new QObject();
-  g_filter = new AppFilter();
-  qApp->installEventFilter(g_filter);
-  // Faces the program names, mapped to the CJK font that is installed.
-  const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
-  for (const char* face : {"宋体", "新宋体", "SimSun", "NSimSun", "微软雅黑", "Microsoft YaHei", "黑体",
-                           "SimHei", "楷体", "Arial", "Tahoma", "Verdana", "MS Sans Serif", "System",
-                           "Times New Roman"})
-    QFont::insertSubstitution(QString::fromUtf8(face), cjk);
-  QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("WenQuanYi Micro Hei Mono"));
-  QFont def(cjk);
-  def.setPixelSize(12);
-  QApplication::setFont(def);
+    if (!QCoreApplication::instance()) g_ownedApp = new QApplication(argc, argv);
+    if (g_dispatcher) return;
+    g_dispatcher = new QObject();
+    g_filter = new AppFilter();
+    qApp->installEventFilter(g_filter);
+    // Faces the program names, mapped to the CJK font that is installed.
+    const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
+    for (const char* face :
+         {"宋体", "新宋体", "SimSun", "NSimSun", "微软雅黑", "Microsoft YaHei", "黑体", "SimHei",
+          "楷体", "Arial", "Tahoma", "Verdana", "MS Sans Serif", "System", "Times New Roman"})
+        QFont::insertSubstitution(QString::fromUtf8(face), cjk);
+    QFont::insertSubstitution(QStringLiteral("Courier New"),
+                              QStringLiteral("WenQuanYi Micro Hei Mono"));
+    QFont def(cjk);
+    def.setPixelSize(12);
+    QApplication::setFont(def);
 }
 
-bool IsInitialized() { return g_dispatcher != nullptr; }
+bool IsInitialized() {
+    return g_dispatcher != nullptr;
+}
 bool IsUiThread() {
-  return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+    return QCoreApplication::instance() &&
+           QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
 void PostTask(std::function<void()> fn) {
-  if (!g_dispatcher) return;
-  QMetaObject::invokeMethod(g_dispatcher, std::move(fn), Qt::QueuedConnection);
+    if (!g_dispatcher) return;
+    QMetaObject::invokeMethod(g_dispatcher, std::move(fn), Qt::QueuedConnection);
 }
 
 void ProcessPendingEvents() {
-  QCoreApplication::sendPostedEvents();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
-  QElapsedTimer t;
-  t.start();
-  while (!pred()) {
-    if (t.elapsed() > timeoutMs) return pred();
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
-  }
-  return true;
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > timeoutMs) return pred();
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
 }
 
 int AddKeyFilter(std::function<bool(MSG&)> filter) {
-  std::lock_guard<std::mutex> lock(g_filterMutex);
-  g_keyFilters.emplace_back(g_nextFilter, std::move(filter));
-  return g_nextFilter++;
+    std::lock_guard<std::mutex> lock(g_filterMutex);
+    g_keyFilters.emplace_back(g_nextFilter, std::move(filter));
+    return g_nextFilter++;
 }
 void RemoveKeyFilter(int cookie) {
-  std::lock_guard<std::mutex> lock(g_filterMutex);
-  for (auto it = g_keyFilters.begin(); it != g_keyFilters.end(); ++it)
-    if (it->first == cookie) { g_keyFilters.erase(it); return; }
+    std::lock_guard<std::mutex> lock(g_filterMutex);
+    for (auto it = g_keyFilters.begin(); it != g_keyFilters.end(); ++it)
+        if (it->first == cookie) {
+            g_keyFilters.erase(it);
+            return;
+        }
 }
 
 HWND RegisterWindow(CWnd* wnd) {
-  std::lock_guard<std::mutex> lock(g_regMutex);
-  std::uintptr_t h = g_nextHandle;
-  g_nextHandle += 0x10;
-  g_registry[h] = wnd;
-  return reinterpret_cast<HWND>(h);
+    std::lock_guard<std::mutex> lock(g_regMutex);
+    std::uintptr_t h = g_nextHandle;
+    g_nextHandle += 0x10;
+    g_registry[h] = wnd;
+    return reinterpret_cast<HWND>(h);
 }
 void UnregisterWindow(HWND h) {
-  std::lock_guard<std::mutex> lock(g_regMutex);
-  g_registry.erase(reinterpret_cast<std::uintptr_t>(h));
+    std::lock_guard<std::mutex> lock(g_regMutex);
+    g_registry.erase(reinterpret_cast<std::uintptr_t>(h));
 }
 
 void UpdateKeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
-  g_mods = mods;
-  g_buttons = buttons;
+    g_mods = mods;
+    g_buttons = buttons;
 }
 UINT MouseKeyFlags() {
-  UINT f = 0;
-  if (g_buttons & Qt::LeftButton) f |= MK_LBUTTON;
-  if (g_buttons & Qt::RightButton) f |= MK_RBUTTON;
-  if (g_buttons & Qt::MiddleButton) f |= MK_MBUTTON;
-  if (g_mods & Qt::ShiftModifier) f |= MK_SHIFT;
-  if (g_mods & Qt::ControlModifier) f |= MK_CONTROL;
-  return f;
+    UINT f = 0;
+    if (g_buttons & Qt::LeftButton) f |= MK_LBUTTON;
+    if (g_buttons & Qt::RightButton) f |= MK_RBUTTON;
+    if (g_buttons & Qt::MiddleButton) f |= MK_MBUTTON;
+    if (g_mods & Qt::ShiftModifier) f |= MK_SHIFT;
+    if (g_mods & Qt::ControlModifier) f |= MK_CONTROL;
+    return f;
 }
 
 UINT KeyToVk(int k, Qt::KeyboardModifiers mods) {
-  if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
-  if (k >= Qt::Key_0 && k <= Qt::Key_9) {
-    if (mods & Qt::KeypadModifier) return VK_NUMPAD0 + (k - Qt::Key_0);
-    return '0' + (k - Qt::Key_0);
-  }
-  if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return VK_F1 + (k - Qt::Key_F1);
-  switch (k) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Pause: return VK_PAUSE;
-    case Qt::Key_CapsLock: return VK_CAPITAL;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Asterisk: return (mods & Qt::KeypadModifier) ? VK_MULTIPLY : '8';
-    case Qt::Key_Plus: return (mods & Qt::KeypadModifier) ? VK_ADD : VK_OEM_PLUS;
-    case Qt::Key_Minus: return (mods & Qt::KeypadModifier) ? VK_SUBTRACT : VK_OEM_MINUS;
-    case Qt::Key_Period: return (mods & Qt::KeypadModifier) ? VK_DECIMAL : VK_OEM_PERIOD;
-    case Qt::Key_Slash: return (mods & Qt::KeypadModifier) ? VK_DIVIDE : VK_OEM_2;
-    case Qt::Key_Equal: return VK_OEM_PLUS;
-    case Qt::Key_Comma: return VK_OEM_COMMA;
-    case Qt::Key_Semicolon: return VK_OEM_1;
-    case Qt::Key_QuoteLeft: return VK_OEM_3;
-    default: return 0;
-  }
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) {
+        if (mods & Qt::KeypadModifier) return VK_NUMPAD0 + (k - Qt::Key_0);
+        return '0' + (k - Qt::Key_0);
+    }
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return VK_F1 + (k - Qt::Key_F1);
+    switch (k) {
+        case Qt::Key_Backspace:
+            return VK_BACK;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return VK_TAB;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return VK_RETURN;
+        case Qt::Key_Shift:
+            return VK_SHIFT;
+        case Qt::Key_Control:
+            return VK_CONTROL;
+        case Qt::Key_Alt:
+            return VK_MENU;
+        case Qt::Key_Pause:
+            return VK_PAUSE;
+        case Qt::Key_CapsLock:
+            return VK_CAPITAL;
+        case Qt::Key_Escape:
+            return VK_ESCAPE;
+        case Qt::Key_Space:
+            return VK_SPACE;
+        case Qt::Key_PageUp:
+            return VK_PRIOR;
+        case Qt::Key_PageDown:
+            return VK_NEXT;
+        case Qt::Key_End:
+            return VK_END;
+        case Qt::Key_Home:
+            return VK_HOME;
+        case Qt::Key_Left:
+            return VK_LEFT;
+        case Qt::Key_Up:
+            return VK_UP;
+        case Qt::Key_Right:
+            return VK_RIGHT;
+        case Qt::Key_Down:
+            return VK_DOWN;
+        case Qt::Key_Insert:
+            return VK_INSERT;
+        case Qt::Key_Delete:
+            return VK_DELETE;
+        case Qt::Key_Asterisk:
+            return (mods & Qt::KeypadModifier) ? VK_MULTIPLY : '8';
+        case Qt::Key_Plus:
+            return (mods & Qt::KeypadModifier) ? VK_ADD : VK_OEM_PLUS;
+        case Qt::Key_Minus:
+            return (mods & Qt::KeypadModifier) ? VK_SUBTRACT : VK_OEM_MINUS;
+        case Qt::Key_Period:
+            return (mods & Qt::KeypadModifier) ? VK_DECIMAL : VK_OEM_PERIOD;
+        case Qt::Key_Slash:
+            return (mods & Qt::KeypadModifier) ? VK_DIVIDE : VK_OEM_2;
+        case Qt::Key_Equal:
+            return VK_OEM_PLUS;
+        case Qt::Key_Comma:
+            return VK_OEM_COMMA;
+        case Qt::Key_Semicolon:
+            return VK_OEM_1;
+        case Qt::Key_QuoteLeft:
+            return VK_OEM_3;
+        default:
+            return 0;
+    }
 }
 
 int VkToQtKey(UINT vk) {
-  if (vk >= 'A' && vk <= 'Z') return Qt::Key_A + (vk - 'A');
-  if (vk >= '0' && vk <= '9') return Qt::Key_0 + (vk - '0');
-  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return Qt::Key_0 + (vk - VK_NUMPAD0);
-  if (vk >= VK_F1 && vk <= VK_F1 + 23) return Qt::Key_F1 + (vk - VK_F1);
-  switch (vk) {
-    case VK_BACK: return Qt::Key_Backspace;
-    case VK_TAB: return Qt::Key_Tab;
-    case VK_RETURN: return Qt::Key_Return;
-    case VK_SHIFT: return Qt::Key_Shift;
-    case VK_CONTROL: return Qt::Key_Control;
-    case VK_MENU: return Qt::Key_Alt;
-    case VK_ESCAPE: return Qt::Key_Escape;
-    case VK_SPACE: return Qt::Key_Space;
-    case VK_PRIOR: return Qt::Key_PageUp;
-    case VK_NEXT: return Qt::Key_PageDown;
-    case VK_END: return Qt::Key_End;
-    case VK_HOME: return Qt::Key_Home;
-    case VK_LEFT: return Qt::Key_Left;
-    case VK_UP: return Qt::Key_Up;
-    case VK_RIGHT: return Qt::Key_Right;
-    case VK_DOWN: return Qt::Key_Down;
-    case VK_INSERT: return Qt::Key_Insert;
-    case VK_DELETE: return Qt::Key_Delete;
-    case VK_ADD: case VK_OEM_PLUS: return Qt::Key_Plus;
-    case VK_SUBTRACT: case VK_OEM_MINUS: return Qt::Key_Minus;
-    case VK_MULTIPLY: return Qt::Key_Asterisk;
-    case VK_DECIMAL: case VK_OEM_PERIOD: return Qt::Key_Period;
-    case VK_DIVIDE: case VK_OEM_2: return Qt::Key_Slash;
-    case VK_OEM_COMMA: return Qt::Key_Comma;
-    default: return Qt::Key_unknown;
-  }
+    if (vk >= 'A' && vk <= 'Z') return Qt::Key_A + (vk - 'A');
+    if (vk >= '0' && vk <= '9') return Qt::Key_0 + (vk - '0');
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return Qt::Key_0 + (vk - VK_NUMPAD0);
+    if (vk >= VK_F1 && vk <= VK_F1 + 23) return Qt::Key_F1 + (vk - VK_F1);
+    switch (vk) {
+        case VK_BACK:
+            return Qt::Key_Backspace;
+        case VK_TAB:
+            return Qt::Key_Tab;
+        case VK_RETURN:
+            return Qt::Key_Return;
+        case VK_SHIFT:
+            return Qt::Key_Shift;
+        case VK_CONTROL:
+            return Qt::Key_Control;
+        case VK_MENU:
+            return Qt::Key_Alt;
+        case VK_ESCAPE:
+            return Qt::Key_Escape;
+        case VK_SPACE:
+            return Qt::Key_Space;
+        case VK_PRIOR:
+            return Qt::Key_PageUp;
+        case VK_NEXT:
+            return Qt::Key_PageDown;
+        case VK_END:
+            return Qt::Key_End;
+        case VK_HOME:
+            return Qt::Key_Home;
+        case VK_LEFT:
+            return Qt::Key_Left;
+        case VK_UP:
+            return Qt::Key_Up;
+        case VK_RIGHT:
+            return Qt::Key_Right;
+        case VK_DOWN:
+            return Qt::Key_Down;
+        case VK_INSERT:
+            return Qt::Key_Insert;
+        case VK_DELETE:
+            return Qt::Key_Delete;
+        case VK_ADD:
+        case VK_OEM_PLUS:
+            return Qt::Key_Plus;
+        case VK_SUBTRACT:
+        case VK_OEM_MINUS:
+            return Qt::Key_Minus;
+        case VK_MULTIPLY:
+            return Qt::Key_Asterisk;
+        case VK_DECIMAL:
+        case VK_OEM_PERIOD:
+            return Qt::Key_Period;
+        case VK_DIVIDE:
+        case VK_OEM_2:
+            return Qt::Key_Slash;
+        case VK_OEM_COMMA:
+            return Qt::Key_Comma;
+        default:
+            return Qt::Key_unknown;
+    }
 }
 }  // namespace platform
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
-  if (!hwnd) return nullptr;
-  std::lock_guard<std::mutex> lock(g_regMutex);
-  auto it = g_registry.find(reinterpret_cast<std::uintptr_t>(hwnd));
-  return it == g_registry.end() ? nullptr : it->second;
+    if (!hwnd) return nullptr;
+    std::lock_guard<std::mutex> lock(g_regMutex);
+    auto it = g_registry.find(reinterpret_cast<std::uintptr_t>(hwnd));
+    return it == g_registry.end() ? nullptr : it->second;
 }
 
-BOOL IsWindow(HWND hwnd) { return CWnd::FromHandle(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) {
+    return CWnd::FromHandle(hwnd) != nullptr;
+}
 
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!g_dispatcher) return FALSE;
-  if (!hwnd) {
-    // a thread message: only WM_QUIT means something to this loop
-    if (msg == WM_QUIT) {
-      PostTask([code = (int)wParam] { PostQuitMessage(code); });
-      return TRUE;
+    if (!g_dispatcher) return FALSE;
+    if (!hwnd) {
+        // a thread message: only WM_QUIT means something to this loop
+        if (msg == WM_QUIT) {
+            PostTask([code = (int)wParam] { PostQuitMessage(code); });
+            return TRUE;
+        }
+        return FALSE;
     }
-    return FALSE;
-  }
-  if (!IsWindow(hwnd)) return FALSE;
-  // resolved again on arrival: the window may be gone by then
-  QMetaObject::invokeMethod(
-      g_dispatcher,
-      [hwnd, msg, wParam, lParam] {
-        if (CWnd* w = CWnd::FromHandle(hwnd)) Dispatch(w, msg, wParam, lParam);
-      },
-      Qt::QueuedConnection);
-  return TRUE;
+    if (!IsWindow(hwnd)) return FALSE;
+    // resolved again on arrival: the window may be gone by then
+    QMetaObject::invokeMethod(
+        g_dispatcher,
+        [hwnd, msg, wParam, lParam] {
+            if (CWnd* w = CWnd::FromHandle(hwnd)) Dispatch(w, msg, wParam, lParam);
+        },
+        Qt::QueuedConnection);
+    return TRUE;
 }
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!g_dispatcher) return 0;
-  if (IsUiThread()) {
-    CWnd* w = CWnd::FromHandle(hwnd);
-    return w ? Dispatch(w, msg, wParam, lParam) : 0;
-  }
-  if (!IsWindow(hwnd)) return 0;
-  LRESULT result = 0;
-  QMetaObject::invokeMethod(
-      g_dispatcher,
-      [&result, hwnd, msg, wParam, lParam] {
-        if (CWnd* w = CWnd::FromHandle(hwnd)) result = Dispatch(w, msg, wParam, lParam);
-      },
-      Qt::BlockingQueuedConnection);
-  return result;
+    if (!g_dispatcher) return 0;
+    if (IsUiThread()) {
+        CWnd* w = CWnd::FromHandle(hwnd);
+        return w ? Dispatch(w, msg, wParam, lParam) : 0;
+    }
+    if (!IsWindow(hwnd)) return 0;
+    LRESULT result = 0;
+    QMetaObject::invokeMethod(
+        g_dispatcher,
+        [&result, hwnd, msg, wParam, lParam] {
+            if (CWnd* w = CWnd::FromHandle(hwnd)) result = Dispatch(w, msg, wParam, lParam);
+        },
+        Qt::BlockingQueuedConnection);
+    return result;
 }
 
 void PostQuitMessage(int exitCode) {
-  g_quit = true;
-  g_quitCode = exitCode;
-  if (QCoreApplication::instance()) QCoreApplication::exit(exitCode);
+    g_quit = true;
+    g_quitCode = exitCode;
+    if (QCoreApplication::instance()) QCoreApplication::exit(exitCode);
 }
 
 short GetKeyState(int vk) {
-  bool down = false;
-  switch (vk) {
-    case VK_SHIFT: down = g_mods & Qt::ShiftModifier; break;
-    case VK_CONTROL: down = g_mods & Qt::ControlModifier; break;
-    case VK_MENU: down = g_mods & Qt::AltModifier; break;
-    case VK_LBUTTON: down = g_buttons & Qt::LeftButton; break;
-    case VK_RBUTTON: down = g_buttons & Qt::RightButton; break;
-    case VK_MBUTTON: down = g_buttons & Qt::MiddleButton; break;
-    default: break;
-  }
-  return down ? short(0x8000) : 0;
+    bool down = false;
+    switch (vk) {
+        case VK_SHIFT:
+            down = g_mods & Qt::ShiftModifier;
+            break;
+        case VK_CONTROL:
+            down = g_mods & Qt::ControlModifier;
+            break;
+        case VK_MENU:
+            down = g_mods & Qt::AltModifier;
+            break;
+        case VK_LBUTTON:
+            down = g_buttons & Qt::LeftButton;
+            break;
+        case VK_RBUTTON:
+            down = g_buttons & Qt::RightButton;
+            break;
+        case VK_MBUTTON:
+            down = g_buttons & Qt::MiddleButton;
+            break;
+        default:
+            break;
+    }
+    return down ? short(0x8000) : 0;
 }
-short GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+short GetAsyncKeyState(int vk) {
+    return GetKeyState(vk);
+}
 
 BOOL GetCursorPos(LPPOINT pt) {
-  if (!pt) return FALSE;
-  QPoint p = QCursor::pos();
-  *pt = POINT{p.x(), p.y()};
-  return TRUE;
+    if (!pt) return FALSE;
+    QPoint p = QCursor::pos();
+    *pt = POINT{p.x(), p.y()};
+    return TRUE;
 }
 
 DWORD GetTickCount() {
-  static QElapsedTimer t = [] { QElapsedTimer e; e.start(); return e; }();
-  return (DWORD)t.elapsed();
+    static QElapsedTimer t = [] {
+        QElapsedTimer e;
+        e.start();
+        return e;
+    }();
+    return (DWORD)t.elapsed();
 }
 
 int GetSystemMetrics(int index) {
-  QScreen* s = QGuiApplication::primaryScreen();
-  switch (index) {
-    case SM_CXSCREEN: return s ? s->geometry().width() : 1920;
-    case SM_CYSCREEN: return s ? s->geometry().height() : 1080;
-    case SM_CXVSCROLL: case SM_CYHSCROLL: return 17;
-    default: return 0;
-  }
+    QScreen* s = QGuiApplication::primaryScreen();
+    switch (index) {
+        case SM_CXSCREEN:
+            return s ? s->geometry().width() : 1920;
+        case SM_CYSCREEN:
+            return s ? s->geometry().height() : 1080;
+        case SM_CXVSCROLL:
+        case SM_CYHSCROLL:
+            return 17;
+        default:
+            return 0;
+    }
 }
 
 BOOL SystemParametersWorkArea(LPRECT rc) {
-  if (!rc) return FALSE;
-  QScreen* s = QGuiApplication::primaryScreen();
-  *rc = s ? FromQRect(s->availableGeometry()) : RECT{0, 0, 1920, 1040};
-  return TRUE;
+    if (!rc) return FALSE;
+    QScreen* s = QGuiApplication::primaryScreen();
+    *rc = s ? FromQRect(s->availableGeometry()) : RECT{0, 0, 1920, 1040};
+    return TRUE;
 }
 
 // ---- CWinApp ----
-CWinApp::CWinApp(const char* name) : m_pszAppName(name ? name : "") { g_app = this; }
+CWinApp::CWinApp(const char* name) : m_pszAppName(name ? name : "") {
+    g_app = this;
+}
 CWinApp::~CWinApp() {
-  if (g_app == this) g_app = nullptr;
+    if (g_app == this) g_app = nullptr;
 }
 int CWinApp::Run() {
-  if (!g_quit && QCoreApplication::instance()) m_exitCode = QCoreApplication::exec();
-  else m_exitCode = g_quitCode;
-  g_quit = false;
-  return ExitInstance();
+    if (!g_quit && QCoreApplication::instance())
+        m_exitCode = QCoreApplication::exec();
+    else
+        m_exitCode = g_quitCode;
+    g_quit = false;
+    return ExitInstance();
 }
 void CWinApp::AddDocTemplate(CDocTemplate* t) {
-  if (t) m_templates.push_back(t);
+    if (t) m_templates.push_back(t);
 }
-CWinApp* AfxGetApp() { return g_app; }
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}

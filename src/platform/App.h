@@ -28,22 +28,22 @@ void RemoveKeyFilter(int cookie);
 }  // namespace platform
 
 class CWinApp : public CCmdTarget {
- public:
-  explicit CWinApp(const char* appName = nullptr);
-  ~CWinApp() override;
-  virtual BOOL InitInstance() { return TRUE; }
-  virtual int ExitInstance() { return m_exitCode; }
-  // Runs the message loop until PostQuitMessage; returns its exit code.
-  virtual int Run();
-  virtual BOOL PreTranslateMessage(MSG* msg) { return FALSE; }
-  void AddDocTemplate(CDocTemplate* tmpl);
-  const std::vector<CDocTemplate*>& GetDocTemplates() const { return m_templates; }
-  CWnd* m_pMainWnd = nullptr;
-  std::string m_pszAppName;
-  int m_exitCode = 0;
+public:
+    explicit CWinApp(const char* appName = nullptr);
+    ~CWinApp() override;
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance() { return m_exitCode; }
+    // Runs the message loop until PostQuitMessage; returns its exit code.
+    virtual int Run();
+    virtual BOOL PreTranslateMessage(MSG* msg) { return FALSE; }
+    void AddDocTemplate(CDocTemplate* tmpl);
+    const std::vector<CDocTemplate*>& GetDocTemplates() const { return m_templates; }
+    CWnd* m_pMainWnd = nullptr;
+    std::string m_pszAppName;
+    int m_exitCode = 0;
 
- private:
-  std::vector<CDocTemplate*> m_templates;
+private:
+    std::vector<CDocTemplate*> m_templates;
 };
 
 CWinApp* AfxGetApp();

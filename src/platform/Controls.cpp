@@ -1,4 +1,6 @@
 // Native controls over toolkit widgets.
+#include "platform/Controls.h"
+
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
@@ -12,685 +14,785 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
-#include "platform/Controls.h"
 #include "platform/PlatformPrivate.h"
 
 using namespace platform;
 
 namespace {
-QDate ToQDate(const SYSTEMTIME* t) { return t ? QDate(t->wYear, t->wMonth, t->wDay) : QDate(); }
+QDate ToQDate(const SYSTEMTIME* t) {
+    return t ? QDate(t->wYear, t->wMonth, t->wDay) : QDate();
+}
 SYSTEMTIME FromQDate(const QDate& d) {
-  SYSTEMTIME st{};
-  st.wYear = (WORD)d.year();
-  st.wMonth = (WORD)d.month();
-  st.wDay = (WORD)d.day();
-  st.wDayOfWeek = (WORD)(d.dayOfWeek() % 7);
-  return st;
+    SYSTEMTIME st{};
+    st.wYear = (WORD)d.year();
+    st.wMonth = (WORD)d.month();
+    st.wDay = (WORD)d.day();
+    st.wDayOfWeek = (WORD)(d.dayOfWeek() % 7);
+    return st;
 }
 template <class W>
 W* As(const CWnd* w) {
-  return w->d->widget ? qobject_cast<W*>(w->d->widget.data()) : nullptr;
+    return w->d->widget ? qobject_cast<W*>(w->d->widget.data()) : nullptr;
 }
 }  // namespace
 
 BOOL CNativeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-  if (m_hWnd || !parent || !parent->m_hWnd) return FALSE;
-  d->native = true;
-  CreateNative(style);
-  if (!d->widget) return FALSE;
-  return CWnd::CreateEx(0, nullptr, "", style | WS_CHILD, rect, parent, id);
+    if (m_hWnd || !parent || !parent->m_hWnd) return FALSE;
+    d->native = true;
+    CreateNative(style);
+    if (!d->widget) return FALSE;
+    return CWnd::CreateEx(0, nullptr, "", style | WS_CHILD, rect, parent, id);
 }
 
 void CNativeCtrl::SetColors(COLORREF text, COLORREF bk) {
-  if (!d->widget) return;
-  QPalette pal = d->widget->palette();
-  if (text != CLR_NONE) pal.setColor(QPalette::Text, ToQColor(text)), pal.setColor(QPalette::WindowText, ToQColor(text));
-  if (bk != CLR_NONE) pal.setColor(QPalette::Base, ToQColor(bk)), pal.setColor(QPalette::Window, ToQColor(bk));
-  d->widget->setPalette(pal);
+    if (!d->widget) return;
+    QPalette pal = d->widget->palette();
+    if (text != CLR_NONE)
+        pal.setColor(QPalette::Text, ToQColor(text)),
+            pal.setColor(QPalette::WindowText, ToQColor(text));
+    if (bk != CLR_NONE)
+        pal.setColor(QPalette::Base, ToQColor(bk)), pal.setColor(QPalette::Window, ToQColor(bk));
+    d->widget->setPalette(pal);
 }
 
 void CNativeCtrl::Notify(UINT code) {
-  if (!m_hWnd) return;
-  if (CWnd* p = GetParent()) p->SendMessage(WM_COMMAND, MAKEWPARAM(d->id, code), (LPARAM)m_hWnd);
+    if (!m_hWnd) return;
+    if (CWnd* p = GetParent()) p->SendMessage(WM_COMMAND, MAKEWPARAM(d->id, code), (LPARAM)m_hWnd);
 }
 
 LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-  QWidget* w = d->widget;
-  if (!w) return CWnd::DefWindowProc(msg, wp, lp);
-  // the widget's own handling of the event this message came from
-  if (d->curEvent && !d->curEventDone) {
-    d->curEventDone = true;
-    if (msg == WM_CHAR) {
-      if (auto* le = qobject_cast<QLineEdit*>(w)) {
-        if (wp >= 32 && le->maxLength() > 0 && le->text().size() >= le->maxLength() && !le->hasSelectedText()) {
-          Notify(EN_MAXTEXT);
-          return 0;
+    QWidget* w = d->widget;
+    if (!w) return CWnd::DefWindowProc(msg, wp, lp);
+    // the widget's own handling of the event this message came from
+    if (d->curEvent && !d->curEventDone) {
+        d->curEventDone = true;
+        if (msg == WM_CHAR) {
+            if (auto* le = qobject_cast<QLineEdit*>(w)) {
+                if (wp >= 32 && le->maxLength() > 0 && le->text().size() >= le->maxLength() &&
+                    !le->hasSelectedText()) {
+                    Notify(EN_MAXTEXT);
+                    return 0;
+                }
+            }
         }
-      }
+        static_cast<QObject*>(w)->event(d->curEvent);
+        return 0;
     }
-    static_cast<QObject*>(w)->event(d->curEvent);
-    return 0;
-  }
-  switch (msg) {
-    case WM_SETTEXT: {
-      QString t = lp ? QString::fromUtf8(reinterpret_cast<const char*>(lp)) : QString();
-      if (auto* le = qobject_cast<QLineEdit*>(w)) le->setText(t);
-      else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) pe->setPlainText(t);
-      else if (auto* te = qobject_cast<QTextEdit*>(w)) te->setPlainText(t);
-      else if (auto* cb = qobject_cast<QComboBox*>(w)) { if (cb->isEditable()) cb->setEditText(t); }
-      else return CWnd::DefWindowProc(msg, wp, lp);
-      return TRUE;
+    switch (msg) {
+        case WM_SETTEXT: {
+            QString t = lp ? QString::fromUtf8(reinterpret_cast<const char*>(lp)) : QString();
+            if (auto* le = qobject_cast<QLineEdit*>(w))
+                le->setText(t);
+            else if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+                pe->setPlainText(t);
+            else if (auto* te = qobject_cast<QTextEdit*>(w))
+                te->setPlainText(t);
+            else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+                if (cb->isEditable()) cb->setEditText(t);
+            } else
+                return CWnd::DefWindowProc(msg, wp, lp);
+            return TRUE;
+        }
+        case WM_GETTEXTLENGTH:
+        case WM_GETTEXT: {
+            QString t;
+            if (auto* le = qobject_cast<QLineEdit*>(w))
+                t = le->text();
+            else if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+                t = pe->toPlainText();
+            else if (auto* te = qobject_cast<QTextEdit*>(w))
+                t = te->toPlainText();
+            else if (auto* cb = qobject_cast<QComboBox*>(w))
+                t = cb->currentText();
+            else
+                return CWnd::DefWindowProc(msg, wp, lp);
+            QByteArray u = t.toUtf8();
+            if (msg == WM_GETTEXTLENGTH) return u.size();
+            if (!wp || !lp) return 0;
+            size_t n = std::min<size_t>((size_t)u.size(), (size_t)wp - 1);
+            memcpy(reinterpret_cast<char*>(lp), u.constData(), n);
+            reinterpret_cast<char*>(lp)[n] = 0;
+            return (LRESULT)n;
+        }
+        case WM_SETFOCUS:
+            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                qobject_cast<QTextEdit*>(w))
+                Notify(EN_SETFOCUS);
+            else if (qobject_cast<QComboBox*>(w))
+                Notify(CBN_SETFOCUS);
+            return 0;
+        case WM_KILLFOCUS:
+            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+                qobject_cast<QTextEdit*>(w))
+                Notify(EN_KILLFOCUS);
+            else if (qobject_cast<QComboBox*>(w))
+                Notify(CBN_KILLFOCUS);
+            return 0;
+        case WM_SETFONT: {
+            auto* f = reinterpret_cast<CFont*>(wp);
+            if (f && f->m_created) w->setFont(FontFromLogFont(f->m_lf));
+            return CWnd::DefWindowProc(msg, wp, lp);
+        }
+        case WM_PAINT:
+        case WM_ERASEBKGND:
+            return 0;
+        default:
+            return CWnd::DefWindowProc(msg, wp, lp);
     }
-    case WM_GETTEXTLENGTH:
-    case WM_GETTEXT: {
-      QString t;
-      if (auto* le = qobject_cast<QLineEdit*>(w)) t = le->text();
-      else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) t = pe->toPlainText();
-      else if (auto* te = qobject_cast<QTextEdit*>(w)) t = te->toPlainText();
-      else if (auto* cb = qobject_cast<QComboBox*>(w)) t = cb->currentText();
-      else return CWnd::DefWindowProc(msg, wp, lp);
-      QByteArray u = t.toUtf8();
-      if (msg == WM_GETTEXTLENGTH) return u.size();
-      if (!wp || !lp) return 0;
-      size_t n = std::min<size_t>((size_t)u.size(), (size_t)wp - 1);
-      memcpy(reinterpret_cast<char*>(lp), u.constData(), n);
-      reinterpret_cast<char*>(lp)[n] = 0;
-      return (LRESULT)n;
-    }
-    case WM_SETFOCUS:
-      if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w))
-        Notify(EN_SETFOCUS);
-      else if (qobject_cast<QComboBox*>(w)) Notify(CBN_SETFOCUS);
-      return 0;
-    case WM_KILLFOCUS:
-      if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QTextEdit*>(w))
-        Notify(EN_KILLFOCUS);
-      else if (qobject_cast<QComboBox*>(w)) Notify(CBN_KILLFOCUS);
-      return 0;
-    case WM_SETFONT: {
-      auto* f = reinterpret_cast<CFont*>(wp);
-      if (f && f->m_created) w->setFont(FontFromLogFont(f->m_lf));
-      return CWnd::DefWindowProc(msg, wp, lp);
-    }
-    case WM_PAINT:
-    case WM_ERASEBKGND:
-      return 0;
-    default:
-      return CWnd::DefWindowProc(msg, wp, lp);
-  }
 }
 
 // ---- CEdit ----
 void CEdit::CreateNative(DWORD style) {
-  if (style & ES_MULTILINE) {
-    auto* pe = new QPlainTextEdit();
-    pe->setReadOnly(style & ES_READONLY);
-    if (!(style & WS_VSCROLL)) pe->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    if (!(style & WS_HSCROLL)) pe->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QObject::connect(pe, &QPlainTextEdit::textChanged, pe, [this] { Notify(EN_CHANGE); });
-    d->widget = pe;
-  } else {
-    auto* le = new QLineEdit();
-    le->setFrame(style & WS_BORDER);
-    le->setReadOnly(style & ES_READONLY);
-    if (style & ES_PASSWORD) le->setEchoMode(QLineEdit::Password);
-    if (style & ES_CENTER) le->setAlignment(Qt::AlignCenter);
-    else if (style & ES_RIGHT) le->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    if (style & ES_NUMBER)
-      le->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), le));
-    QObject::connect(le, &QLineEdit::textChanged, le, [this] { Notify(EN_CHANGE); });
-    d->widget = le;
-  }
-  d->widget->setFocusPolicy(Qt::StrongFocus);
+    if (style & ES_MULTILINE) {
+        auto* pe = new QPlainTextEdit();
+        pe->setReadOnly(style & ES_READONLY);
+        if (!(style & WS_VSCROLL)) pe->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        if (!(style & WS_HSCROLL)) pe->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        QObject::connect(pe, &QPlainTextEdit::textChanged, pe, [this] { Notify(EN_CHANGE); });
+        d->widget = pe;
+    } else {
+        auto* le = new QLineEdit();
+        le->setFrame(style & WS_BORDER);
+        le->setReadOnly(style & ES_READONLY);
+        if (style & ES_PASSWORD) le->setEchoMode(QLineEdit::Password);
+        if (style & ES_CENTER)
+            le->setAlignment(Qt::AlignCenter);
+        else if (style & ES_RIGHT)
+            le->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (style & ES_NUMBER)
+            le->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), le));
+        QObject::connect(le, &QLineEdit::textChanged, le, [this] { Notify(EN_CHANGE); });
+        d->widget = le;
+    }
+    d->widget->setFocusPolicy(Qt::StrongFocus);
 }
 void CEdit::SetLimitText(UINT max) {
-  if (auto* le = As<QLineEdit>(this)) le->setMaxLength(max == 0 ? 32767 : (int)std::min<UINT>(max, 0x7fffffff));
+    if (auto* le = As<QLineEdit>(this))
+        le->setMaxLength(max == 0 ? 32767 : (int)std::min<UINT>(max, 0x7fffffff));
 }
 UINT CEdit::GetLimitText() const {
-  auto* le = As<QLineEdit>(this);
-  return le ? (UINT)le->maxLength() : 0;
+    auto* le = As<QLineEdit>(this);
+    return le ? (UINT)le->maxLength() : 0;
 }
 void CEdit::SetSel(int start, int end, BOOL) {
-  if (auto* le = As<QLineEdit>(this)) {
-    int len = (int)le->text().size();
-    if (start == -1) { le->deselect(); return; }
-    if (end < 0 || end > len) end = len;
-    le->setSelection(start, end - start);
-  } else if (auto* pe = As<QPlainTextEdit>(this)) {
-    QTextCursor c = pe->textCursor();
-    int len = pe->document()->characterCount() - 1;
-    if (end < 0 || end > len) end = len;
-    c.setPosition(std::clamp(start, 0, len));
-    c.setPosition(std::clamp(end, 0, len), QTextCursor::KeepAnchor);
-    pe->setTextCursor(c);
-  }
+    if (auto* le = As<QLineEdit>(this)) {
+        int len = (int)le->text().size();
+        if (start == -1) {
+            le->deselect();
+            return;
+        }
+        if (end < 0 || end > len) end = len;
+        le->setSelection(start, end - start);
+    } else if (auto* pe = As<QPlainTextEdit>(this)) {
+        QTextCursor c = pe->textCursor();
+        int len = pe->document()->characterCount() - 1;
+        if (end < 0 || end > len) end = len;
+        c.setPosition(std::clamp(start, 0, len));
+        c.setPosition(std::clamp(end, 0, len), QTextCursor::KeepAnchor);
+        pe->setTextCursor(c);
+    }
 }
 void CEdit::GetSel(int& start, int& end) const {
-  start = end = 0;
-  if (auto* le = As<QLineEdit>(this)) {
-    if (le->hasSelectedText()) { start = le->selectionStart(); end = le->selectionEnd(); }
-    else start = end = le->cursorPosition();
-  } else if (auto* pe = As<QPlainTextEdit>(this)) {
-    start = pe->textCursor().selectionStart();
-    end = pe->textCursor().selectionEnd();
-  }
+    start = end = 0;
+    if (auto* le = As<QLineEdit>(this)) {
+        if (le->hasSelectedText()) {
+            start = le->selectionStart();
+            end = le->selectionEnd();
+        } else
+            start = end = le->cursorPosition();
+    } else if (auto* pe = As<QPlainTextEdit>(this)) {
+        start = pe->textCursor().selectionStart();
+        end = pe->textCursor().selectionEnd();
+    }
 }
 void CEdit::ReplaceSel(const char* text, BOOL) {
-  QString t = QString::fromUtf8(text ? text : "");
-  if (auto* le = As<QLineEdit>(this)) le->insert(t);
-  else if (auto* pe = As<QPlainTextEdit>(this)) pe->insertPlainText(t);
+    QString t = QString::fromUtf8(text ? text : "");
+    if (auto* le = As<QLineEdit>(this))
+        le->insert(t);
+    else if (auto* pe = As<QPlainTextEdit>(this))
+        pe->insertPlainText(t);
 }
 BOOL CEdit::SetReadOnly(BOOL ro) {
-  if (auto* le = As<QLineEdit>(this)) le->setReadOnly(ro);
-  else if (auto* pe = As<QPlainTextEdit>(this)) pe->setReadOnly(ro);
-  else return FALSE;
-  if (ro) d->style |= ES_READONLY; else d->style &= ~ES_READONLY;
-  return TRUE;
+    if (auto* le = As<QLineEdit>(this))
+        le->setReadOnly(ro);
+    else if (auto* pe = As<QPlainTextEdit>(this))
+        pe->setReadOnly(ro);
+    else
+        return FALSE;
+    if (ro)
+        d->style |= ES_READONLY;
+    else
+        d->style &= ~ES_READONLY;
+    return TRUE;
 }
 void CEdit::SetPasswordChar(char ch) {
-  if (auto* le = As<QLineEdit>(this)) le->setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
+    if (auto* le = As<QLineEdit>(this))
+        le->setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
 }
 int CEdit::GetLineCount() const {
-  if (auto* pe = As<QPlainTextEdit>(this)) return pe->document()->blockCount();
-  return 1;
+    if (auto* pe = As<QPlainTextEdit>(this)) return pe->document()->blockCount();
+    return 1;
 }
 void CEdit::Clear() {
-  if (auto* le = As<QLineEdit>(this)) le->del();
-  else if (auto* pe = As<QPlainTextEdit>(this)) pe->textCursor().removeSelectedText();
+    if (auto* le = As<QLineEdit>(this))
+        le->del();
+    else if (auto* pe = As<QPlainTextEdit>(this))
+        pe->textCursor().removeSelectedText();
 }
 void CEdit::Copy() {
-  if (auto* le = As<QLineEdit>(this)) le->copy();
-  else if (auto* pe = As<QPlainTextEdit>(this)) pe->copy();
+    if (auto* le = As<QLineEdit>(this))
+        le->copy();
+    else if (auto* pe = As<QPlainTextEdit>(this))
+        pe->copy();
 }
 void CEdit::Cut() {
-  if (auto* le = As<QLineEdit>(this)) le->cut();
-  else if (auto* pe = As<QPlainTextEdit>(this)) pe->cut();
+    if (auto* le = As<QLineEdit>(this))
+        le->cut();
+    else if (auto* pe = As<QPlainTextEdit>(this))
+        pe->cut();
 }
 void CEdit::Paste() {
-  if (auto* le = As<QLineEdit>(this)) le->paste();
-  else if (auto* pe = As<QPlainTextEdit>(this)) pe->paste();
+    if (auto* le = As<QLineEdit>(this))
+        le->paste();
+    else if (auto* pe = As<QPlainTextEdit>(this))
+        pe->paste();
 }
 BOOL CEdit::Undo() {
-  if (auto* le = As<QLineEdit>(this)) { bool can = le->isUndoAvailable(); le->undo(); return can; }
-  if (auto* pe = As<QPlainTextEdit>(this)) { pe->undo(); return TRUE; }
-  return FALSE;
+    if (auto* le = As<QLineEdit>(this)) {
+        bool can = le->isUndoAvailable();
+        le->undo();
+        return can;
+    }
+    if (auto* pe = As<QPlainTextEdit>(this)) {
+        pe->undo();
+        return TRUE;
+    }
+    return FALSE;
 }
 
 // ---- CRichEditCtrl ----
 void CRichEditCtrl::CreateNative(DWORD style) {
-  auto* te = new QTextEdit();
-  te->setAcceptRichText(true);
-  te->setReadOnly(style & ES_READONLY);
-  te->setFocusPolicy(Qt::StrongFocus);
-  QObject::connect(te, &QTextEdit::textChanged, te, [this] { Notify(EN_CHANGE); });
-  d->widget = te;
+    auto* te = new QTextEdit();
+    te->setAcceptRichText(true);
+    te->setReadOnly(style & ES_READONLY);
+    te->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(te, &QTextEdit::textChanged, te, [this] { Notify(EN_CHANGE); });
+    d->widget = te;
 }
 void CRichEditCtrl::SetSel(int start, int end) {
-  auto* te = As<QTextEdit>(this);
-  if (!te) return;
-  QTextCursor c = te->textCursor();
-  int len = te->document()->characterCount() - 1;
-  if (end < 0 || end > len) end = len;
-  c.setPosition(std::clamp(start, 0, len));
-  c.setPosition(std::clamp(end, 0, len), QTextCursor::KeepAnchor);
-  te->setTextCursor(c);
+    auto* te = As<QTextEdit>(this);
+    if (!te) return;
+    QTextCursor c = te->textCursor();
+    int len = te->document()->characterCount() - 1;
+    if (end < 0 || end > len) end = len;
+    c.setPosition(std::clamp(start, 0, len));
+    c.setPosition(std::clamp(end, 0, len), QTextCursor::KeepAnchor);
+    te->setTextCursor(c);
 }
 void CRichEditCtrl::GetSel(int& start, int& end) const {
-  auto* te = As<QTextEdit>(this);
-  start = te ? te->textCursor().selectionStart() : 0;
-  end = te ? te->textCursor().selectionEnd() : 0;
+    auto* te = As<QTextEdit>(this);
+    start = te ? te->textCursor().selectionStart() : 0;
+    end = te ? te->textCursor().selectionEnd() : 0;
 }
 void CRichEditCtrl::ReplaceSel(const char* text, BOOL) {
-  if (auto* te = As<QTextEdit>(this)) te->insertPlainText(QString::fromUtf8(text ? text : ""));
+    if (auto* te = As<QTextEdit>(this)) te->insertPlainText(QString::fromUtf8(text ? text : ""));
 }
 BOOL CRichEditCtrl::SetReadOnly(BOOL ro) {
-  auto* te = As<QTextEdit>(this);
-  if (!te) return FALSE;
-  te->setReadOnly(ro);
-  return TRUE;
+    auto* te = As<QTextEdit>(this);
+    if (!te) return FALSE;
+    te->setReadOnly(ro);
+    return TRUE;
 }
 void CRichEditCtrl::LimitText(int max) {
-  auto* te = As<QTextEdit>(this);
-  if (!te) return;
-  QObject::disconnect(te, &QTextEdit::textChanged, te, nullptr);
-  QObject::connect(te, &QTextEdit::textChanged, te, [this, te, max] {
-    if (max > 0 && te->toPlainText().size() > max) {
-      QTextCursor c = te->textCursor();
-      c.movePosition(QTextCursor::End);
-      c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, (int)te->toPlainText().size() - max);
-      c.removeSelectedText();
-      Notify(EN_MAXTEXT);
-      return;
-    }
-    Notify(EN_CHANGE);
-  });
+    auto* te = As<QTextEdit>(this);
+    if (!te) return;
+    QObject::disconnect(te, &QTextEdit::textChanged, te, nullptr);
+    QObject::connect(te, &QTextEdit::textChanged, te, [this, te, max] {
+        if (max > 0 && te->toPlainText().size() > max) {
+            QTextCursor c = te->textCursor();
+            c.movePosition(QTextCursor::End);
+            c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor,
+                           (int)te->toPlainText().size() - max);
+            c.removeSelectedText();
+            Notify(EN_MAXTEXT);
+            return;
+        }
+        Notify(EN_CHANGE);
+    });
 }
 int CRichEditCtrl::GetLineCount() const {
-  auto* te = As<QTextEdit>(this);
-  return te ? te->document()->blockCount() : 0;
+    auto* te = As<QTextEdit>(this);
+    return te ? te->document()->blockCount() : 0;
 }
 COLORREF CRichEditCtrl::SetBackgroundColor(BOOL useSystem, COLORREF c) {
-  SetColors(CLR_NONE, useSystem ? RGB(255, 255, 255) : c);
-  return RGB(255, 255, 255);
+    SetColors(CLR_NONE, useSystem ? RGB(255, 255, 255) : c);
+    return RGB(255, 255, 255);
 }
 void CRichEditCtrl::SetDefaultCharFormat(COLORREF color, int px, const char* face, BOOL all) {
-  auto* te = As<QTextEdit>(this);
-  if (!te) return;
-  QTextCharFormat f;
-  f.setForeground(ToQColor(color));
-  if (px > 0) { QFont fnt = te->font(); fnt.setPixelSize(px); f.setFont(fnt, QTextCharFormat::FontPropertiesSpecifiedOnly); }
-  if (face && *face) f.setFontFamilies({QString::fromUtf8(face)});
-  te->mergeCurrentCharFormat(f);
-  if (all) {
-    QTextCursor c(te->document());
-    c.select(QTextCursor::Document);
-    c.mergeCharFormat(f);
-  }
+    auto* te = As<QTextEdit>(this);
+    if (!te) return;
+    QTextCharFormat f;
+    f.setForeground(ToQColor(color));
+    if (px > 0) {
+        QFont fnt = te->font();
+        fnt.setPixelSize(px);
+        f.setFont(fnt, QTextCharFormat::FontPropertiesSpecifiedOnly);
+    }
+    if (face && *face) f.setFontFamilies({QString::fromUtf8(face)});
+    te->mergeCurrentCharFormat(f);
+    if (all) {
+        QTextCursor c(te->document());
+        c.select(QTextCursor::Document);
+        c.mergeCharFormat(f);
+    }
 }
 std::string CRichEditCtrl::GetSelText() const {
-  auto* te = As<QTextEdit>(this);
-  return te ? FromQ(te->textCursor().selectedText()) : std::string();
+    auto* te = As<QTextEdit>(this);
+    return te ? FromQ(te->textCursor().selectedText()) : std::string();
 }
 
 // ---- CComboBox ----
 void CComboBox::CreateNative(DWORD style) {
-  auto* cb = new QComboBox();
-  cb->setEditable((style & 3) == CBS_DROPDOWN);
-  cb->setFocusPolicy(Qt::StrongFocus);
-  QObject::connect(cb, QOverload<int>::of(&QComboBox::activated), cb, [this] { Notify(CBN_SELCHANGE); });
-  QObject::connect(cb, &QComboBox::editTextChanged, cb, [this, cb] {
-    if (cb->isEditable()) Notify(CBN_EDITCHANGE);
-  });
-  d->widget = cb;
+    auto* cb = new QComboBox();
+    cb->setEditable((style & 3) == CBS_DROPDOWN);
+    cb->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(cb, QOverload<int>::of(&QComboBox::activated), cb,
+                     [this] { Notify(CBN_SELCHANGE); });
+    QObject::connect(cb, &QComboBox::editTextChanged, cb, [this, cb] {
+        if (cb->isEditable()) Notify(CBN_EDITCHANGE);
+    });
+    d->widget = cb;
 }
 int CComboBox::AddString(const char* text) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb) return CB_ERR;
-  cb->addItem(QString::fromUtf8(text ? text : ""));
-  if (cb->count() == 1) cb->setCurrentIndex(-1);
-  return cb->count() - 1;
+    auto* cb = As<QComboBox>(this);
+    if (!cb) return CB_ERR;
+    cb->addItem(QString::fromUtf8(text ? text : ""));
+    if (cb->count() == 1) cb->setCurrentIndex(-1);
+    return cb->count() - 1;
 }
 int CComboBox::InsertString(int index, const char* text) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb) return CB_ERR;
-  int at = index < 0 || index > cb->count() ? cb->count() : index;
-  int cur = cb->currentIndex();
-  cb->insertItem(at, QString::fromUtf8(text ? text : ""));
-  if (cur < 0) cb->setCurrentIndex(-1);
-  return at;
+    auto* cb = As<QComboBox>(this);
+    if (!cb) return CB_ERR;
+    int at = index < 0 || index > cb->count() ? cb->count() : index;
+    int cur = cb->currentIndex();
+    cb->insertItem(at, QString::fromUtf8(text ? text : ""));
+    if (cur < 0) cb->setCurrentIndex(-1);
+    return at;
 }
 int CComboBox::DeleteString(UINT index) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb || (int)index >= cb->count()) return CB_ERR;
-  cb->removeItem((int)index);
-  return cb->count();
+    auto* cb = As<QComboBox>(this);
+    if (!cb || (int)index >= cb->count()) return CB_ERR;
+    cb->removeItem((int)index);
+    return cb->count();
 }
 void CComboBox::ResetContent() {
-  if (auto* cb = As<QComboBox>(this)) cb->clear();
+    if (auto* cb = As<QComboBox>(this)) cb->clear();
 }
 int CComboBox::GetCount() const {
-  auto* cb = As<QComboBox>(this);
-  return cb ? cb->count() : CB_ERR;
+    auto* cb = As<QComboBox>(this);
+    return cb ? cb->count() : CB_ERR;
 }
 int CComboBox::GetCurSel() const {
-  auto* cb = As<QComboBox>(this);
-  return cb && cb->currentIndex() >= 0 ? cb->currentIndex() : CB_ERR;
+    auto* cb = As<QComboBox>(this);
+    return cb && cb->currentIndex() >= 0 ? cb->currentIndex() : CB_ERR;
 }
 int CComboBox::SetCurSel(int index) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb) return CB_ERR;
-  if (index < 0 || index >= cb->count()) { cb->setCurrentIndex(-1); return CB_ERR; }
-  QSignalBlocker block(cb);
-  cb->setCurrentIndex(index);
-  return index;
+    auto* cb = As<QComboBox>(this);
+    if (!cb) return CB_ERR;
+    if (index < 0 || index >= cb->count()) {
+        cb->setCurrentIndex(-1);
+        return CB_ERR;
+    }
+    QSignalBlocker block(cb);
+    cb->setCurrentIndex(index);
+    return index;
 }
 int CComboBox::GetLBText(int index, std::string& text) const {
-  auto* cb = As<QComboBox>(this);
-  if (!cb || index < 0 || index >= cb->count()) { text.clear(); return CB_ERR; }
-  text = FromQ(cb->itemText(index));
-  return (int)text.size();
+    auto* cb = As<QComboBox>(this);
+    if (!cb || index < 0 || index >= cb->count()) {
+        text.clear();
+        return CB_ERR;
+    }
+    text = FromQ(cb->itemText(index));
+    return (int)text.size();
 }
 int CComboBox::SetItemData(int index, DWORD_PTR_T data) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb || index < 0 || index >= cb->count()) return CB_ERR;
-  cb->setItemData(index, QVariant::fromValue<quintptr>(data));
-  return 0;
+    auto* cb = As<QComboBox>(this);
+    if (!cb || index < 0 || index >= cb->count()) return CB_ERR;
+    cb->setItemData(index, QVariant::fromValue<quintptr>(data));
+    return 0;
 }
 DWORD_PTR_T CComboBox::GetItemData(int index) const {
-  auto* cb = As<QComboBox>(this);
-  if (!cb || index < 0 || index >= cb->count()) return (DWORD_PTR_T)CB_ERR;
-  return cb->itemData(index).value<quintptr>();
+    auto* cb = As<QComboBox>(this);
+    if (!cb || index < 0 || index >= cb->count()) return (DWORD_PTR_T)CB_ERR;
+    return cb->itemData(index).value<quintptr>();
 }
 int CComboBox::FindStringExact(int start, const char* text) const {
-  auto* cb = As<QComboBox>(this);
-  if (!cb || !text) return CB_ERR;
-  QString t = QString::fromUtf8(text);
-  int n = cb->count();
-  for (int k = 1; k <= n; ++k) {
-    int i = (start + k + n) % n;
-    if (start < 0) i = k - 1;
-    if (cb->itemText(i).compare(t, Qt::CaseInsensitive) == 0) return i;
-  }
-  return CB_ERR;
+    auto* cb = As<QComboBox>(this);
+    if (!cb || !text) return CB_ERR;
+    QString t = QString::fromUtf8(text);
+    int n = cb->count();
+    for (int k = 1; k <= n; ++k) {
+        int i = (start + k + n) % n;
+        if (start < 0) i = k - 1;
+        if (cb->itemText(i).compare(t, Qt::CaseInsensitive) == 0) return i;
+    }
+    return CB_ERR;
 }
 int CComboBox::SelectString(int start, const char* text) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb || !text) return CB_ERR;
-  QString t = QString::fromUtf8(text);
-  for (int i = std::max(0, start + 1); i < cb->count(); ++i)
-    if (cb->itemText(i).startsWith(t, Qt::CaseInsensitive)) return SetCurSel(i);
-  return CB_ERR;
+    auto* cb = As<QComboBox>(this);
+    if (!cb || !text) return CB_ERR;
+    QString t = QString::fromUtf8(text);
+    for (int i = std::max(0, start + 1); i < cb->count(); ++i)
+        if (cb->itemText(i).startsWith(t, Qt::CaseInsensitive)) return SetCurSel(i);
+    return CB_ERR;
 }
 void CComboBox::ShowDropDown(BOOL show) {
-  auto* cb = As<QComboBox>(this);
-  if (!cb) return;
-  if (show) { Notify(CBN_DROPDOWN); cb->showPopup(); }
-  else { cb->hidePopup(); Notify(CBN_CLOSEUP); }
+    auto* cb = As<QComboBox>(this);
+    if (!cb) return;
+    if (show) {
+        Notify(CBN_DROPDOWN);
+        cb->showPopup();
+    } else {
+        cb->hidePopup();
+        Notify(CBN_CLOSEUP);
+    }
 }
 BOOL CComboBox::GetDroppedState() const {
-  auto* cb = As<QComboBox>(this);
-  return cb && cb->view() && cb->view()->isVisible();
+    auto* cb = As<QComboBox>(this);
+    return cb && cb->view() && cb->view()->isVisible();
 }
 
 // ---- CListBox ----
 void CListBox::CreateNative(DWORD style) {
-  auto* lw = new QListWidget();
-  lw->setSelectionMode((style & LBS_MULTIPLESEL) ? QAbstractItemView::MultiSelection
-                                                 : QAbstractItemView::SingleSelection);
-  lw->setFocusPolicy(Qt::StrongFocus);
-  if (style & LBS_NOTIFY) {
-    QObject::connect(lw, &QListWidget::itemClicked, lw, [this] { Notify(LBN_SELCHANGE); });
-    QObject::connect(lw, &QListWidget::itemDoubleClicked, lw, [this] { Notify(LBN_DBLCLK); });
-  }
-  d->widget = lw;
+    auto* lw = new QListWidget();
+    lw->setSelectionMode((style & LBS_MULTIPLESEL) ? QAbstractItemView::MultiSelection
+                                                   : QAbstractItemView::SingleSelection);
+    lw->setFocusPolicy(Qt::StrongFocus);
+    if (style & LBS_NOTIFY) {
+        QObject::connect(lw, &QListWidget::itemClicked, lw, [this] { Notify(LBN_SELCHANGE); });
+        QObject::connect(lw, &QListWidget::itemDoubleClicked, lw, [this] { Notify(LBN_DBLCLK); });
+    }
+    d->widget = lw;
 }
 int CListBox::AddString(const char* text) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw) return LB_ERR;
-  lw->addItem(QString::fromUtf8(text ? text : ""));
-  return lw->count() - 1;
+    auto* lw = As<QListWidget>(this);
+    if (!lw) return LB_ERR;
+    lw->addItem(QString::fromUtf8(text ? text : ""));
+    return lw->count() - 1;
 }
 int CListBox::InsertString(int index, const char* text) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw) return LB_ERR;
-  int at = index < 0 || index > lw->count() ? lw->count() : index;
-  lw->insertItem(at, QString::fromUtf8(text ? text : ""));
-  return at;
+    auto* lw = As<QListWidget>(this);
+    if (!lw) return LB_ERR;
+    int at = index < 0 || index > lw->count() ? lw->count() : index;
+    lw->insertItem(at, QString::fromUtf8(text ? text : ""));
+    return at;
 }
 int CListBox::DeleteString(UINT index) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw || (int)index >= lw->count()) return LB_ERR;
-  delete lw->takeItem((int)index);
-  return lw->count();
+    auto* lw = As<QListWidget>(this);
+    if (!lw || (int)index >= lw->count()) return LB_ERR;
+    delete lw->takeItem((int)index);
+    return lw->count();
 }
 void CListBox::ResetContent() {
-  if (auto* lw = As<QListWidget>(this)) lw->clear();
+    if (auto* lw = As<QListWidget>(this)) lw->clear();
 }
 int CListBox::GetCount() const {
-  auto* lw = As<QListWidget>(this);
-  return lw ? lw->count() : LB_ERR;
+    auto* lw = As<QListWidget>(this);
+    return lw ? lw->count() : LB_ERR;
 }
 int CListBox::GetCurSel() const {
-  auto* lw = As<QListWidget>(this);
-  if (!lw) return LB_ERR;
-  auto sel = lw->selectedItems();
-  return sel.isEmpty() ? LB_ERR : lw->row(sel.first());
+    auto* lw = As<QListWidget>(this);
+    if (!lw) return LB_ERR;
+    auto sel = lw->selectedItems();
+    return sel.isEmpty() ? LB_ERR : lw->row(sel.first());
 }
 int CListBox::SetCurSel(int index) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw) return LB_ERR;
-  QSignalBlocker block(lw);
-  lw->clearSelection();
-  if (index < 0 || index >= lw->count()) return LB_ERR;
-  lw->setCurrentRow(index);
-  lw->item(index)->setSelected(true);
-  return index;
+    auto* lw = As<QListWidget>(this);
+    if (!lw) return LB_ERR;
+    QSignalBlocker block(lw);
+    lw->clearSelection();
+    if (index < 0 || index >= lw->count()) return LB_ERR;
+    lw->setCurrentRow(index);
+    lw->item(index)->setSelected(true);
+    return index;
 }
 int CListBox::GetText(int index, std::string& text) const {
-  auto* lw = As<QListWidget>(this);
-  if (!lw || index < 0 || index >= lw->count()) { text.clear(); return LB_ERR; }
-  text = FromQ(lw->item(index)->text());
-  return (int)text.size();
+    auto* lw = As<QListWidget>(this);
+    if (!lw || index < 0 || index >= lw->count()) {
+        text.clear();
+        return LB_ERR;
+    }
+    text = FromQ(lw->item(index)->text());
+    return (int)text.size();
 }
 int CListBox::SetItemData(int index, DWORD_PTR_T data) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw || index < 0 || index >= lw->count()) return LB_ERR;
-  lw->item(index)->setData(Qt::UserRole, QVariant::fromValue<quintptr>(data));
-  return 0;
+    auto* lw = As<QListWidget>(this);
+    if (!lw || index < 0 || index >= lw->count()) return LB_ERR;
+    lw->item(index)->setData(Qt::UserRole, QVariant::fromValue<quintptr>(data));
+    return 0;
 }
 DWORD_PTR_T CListBox::GetItemData(int index) const {
-  auto* lw = As<QListWidget>(this);
-  if (!lw || index < 0 || index >= lw->count()) return (DWORD_PTR_T)LB_ERR;
-  return lw->item(index)->data(Qt::UserRole).value<quintptr>();
+    auto* lw = As<QListWidget>(this);
+    if (!lw || index < 0 || index >= lw->count()) return (DWORD_PTR_T)LB_ERR;
+    return lw->item(index)->data(Qt::UserRole).value<quintptr>();
 }
 int CListBox::GetTopIndex() const {
-  auto* lw = As<QListWidget>(this);
-  if (!lw) return LB_ERR;
-  QListWidgetItem* it = lw->itemAt(2, 2);
-  return it ? lw->row(it) : 0;
+    auto* lw = As<QListWidget>(this);
+    if (!lw) return LB_ERR;
+    QListWidgetItem* it = lw->itemAt(2, 2);
+    return it ? lw->row(it) : 0;
 }
 int CListBox::SetTopIndex(int index) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw || index < 0 || index >= lw->count()) return LB_ERR;
-  lw->scrollToItem(lw->item(index), QAbstractItemView::PositionAtTop);
-  return 0;
+    auto* lw = As<QListWidget>(this);
+    if (!lw || index < 0 || index >= lw->count()) return LB_ERR;
+    lw->scrollToItem(lw->item(index), QAbstractItemView::PositionAtTop);
+    return 0;
 }
 int CListBox::GetSelCount() const {
-  auto* lw = As<QListWidget>(this);
-  return lw ? (int)lw->selectedItems().size() : LB_ERR;
+    auto* lw = As<QListWidget>(this);
+    return lw ? (int)lw->selectedItems().size() : LB_ERR;
 }
 int CListBox::SetSel(int index, BOOL select) {
-  auto* lw = As<QListWidget>(this);
-  if (!lw) return LB_ERR;
-  QSignalBlocker block(lw);
-  if (index == -1) {
-    for (int i = 0; i < lw->count(); ++i) lw->item(i)->setSelected(select);
+    auto* lw = As<QListWidget>(this);
+    if (!lw) return LB_ERR;
+    QSignalBlocker block(lw);
+    if (index == -1) {
+        for (int i = 0; i < lw->count(); ++i) lw->item(i)->setSelected(select);
+        return 0;
+    }
+    if (index < 0 || index >= lw->count()) return LB_ERR;
+    lw->item(index)->setSelected(select);
     return 0;
-  }
-  if (index < 0 || index >= lw->count()) return LB_ERR;
-  lw->item(index)->setSelected(select);
-  return 0;
 }
 
 // ---- CDateTimeCtrl ----
 void CDateTimeCtrl::CreateNative(DWORD) {
-  auto* de = new QDateEdit();
-  de->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  de->setCalendarPopup(true);
-  de->setFocusPolicy(Qt::StrongFocus);
-  QObject::connect(de, &QDateEdit::dateChanged, de, [this](const QDate& date) {
-    if (!m_hWnd) return;
-    NMDATETIMECHANGE nm{};
-    nm.nmhdr = NMHDR{m_hWnd, d->id, DTN_DATETIMECHANGE};
-    nm.st = FromQDate(date);
-    if (CWnd* p = GetParent()) p->SendMessage(WM_NOTIFY, d->id, (LPARAM)&nm);
-  });
-  d->widget = de;
+    auto* de = new QDateEdit();
+    de->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    de->setCalendarPopup(true);
+    de->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(de, &QDateEdit::dateChanged, de, [this](const QDate& date) {
+        if (!m_hWnd) return;
+        NMDATETIMECHANGE nm{};
+        nm.nmhdr = NMHDR{m_hWnd, d->id, DTN_DATETIMECHANGE};
+        nm.st = FromQDate(date);
+        if (CWnd* p = GetParent()) p->SendMessage(WM_NOTIFY, d->id, (LPARAM)&nm);
+    });
+    d->widget = de;
 }
 BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* t) {
-  auto* de = As<QDateEdit>(this);
-  QDate date = ToQDate(t);
-  if (!de || !date.isValid()) return FALSE;
-  QSignalBlocker block(de);
-  de->setDate(date);
-  return de->date() == date;
+    auto* de = As<QDateEdit>(this);
+    QDate date = ToQDate(t);
+    if (!de || !date.isValid()) return FALSE;
+    QSignalBlocker block(de);
+    de->setDate(date);
+    return de->date() == date;
 }
 DWORD CDateTimeCtrl::GetTime(SYSTEMTIME* t) const {
-  auto* de = As<QDateEdit>(this);
-  if (!de || !t) return 1;
-  *t = FromQDate(de->date());
-  return 0;
+    auto* de = As<QDateEdit>(this);
+    if (!de || !t) return 1;
+    *t = FromQDate(de->date());
+    return 0;
 }
 BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* minT, const SYSTEMTIME* maxT) {
-  auto* de = As<QDateEdit>(this);
-  if (!de) return FALSE;
-  if (minT) de->setMinimumDate(ToQDate(minT));
-  if (maxT) de->setMaximumDate(ToQDate(maxT));
-  return TRUE;
+    auto* de = As<QDateEdit>(this);
+    if (!de) return FALSE;
+    if (minT) de->setMinimumDate(ToQDate(minT));
+    if (maxT) de->setMaximumDate(ToQDate(maxT));
+    return TRUE;
 }
 BOOL CDateTimeCtrl::SetFormat(const char* format) {
-  auto* de = As<QDateEdit>(this);
-  if (!de || !format) return FALSE;
-  de->setDisplayFormat(QString::fromUtf8(format));
-  return TRUE;
+    auto* de = As<QDateEdit>(this);
+    if (!de || !format) return FALSE;
+    de->setDisplayFormat(QString::fromUtf8(format));
+    return TRUE;
 }
 
 // ---- CMonthCalCtrl ----
 void CMonthCalCtrl::CreateNative(DWORD) {
-  auto* cal = new QCalendarWidget();
-  cal->setFocusPolicy(Qt::StrongFocus);
-  cal->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-  auto notify = [this, cal](UINT code) {
-    if (!m_hWnd) return;
-    NMSELCHANGE nm{};
-    nm.nmhdr = NMHDR{m_hWnd, d->id, code};
-    nm.stSelStart = nm.stSelEnd = FromQDate(cal->selectedDate());
-    if (CWnd* p = GetParent()) p->SendMessage(WM_NOTIFY, d->id, (LPARAM)&nm);
-  };
-  QObject::connect(cal, &QCalendarWidget::selectionChanged, cal, [notify] { notify(MCN_SELCHANGE); });
-  QObject::connect(cal, &QCalendarWidget::activated, cal, [notify] { notify(MCN_SELECT); });
-  d->widget = cal;
+    auto* cal = new QCalendarWidget();
+    cal->setFocusPolicy(Qt::StrongFocus);
+    cal->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    auto notify = [this, cal](UINT code) {
+        if (!m_hWnd) return;
+        NMSELCHANGE nm{};
+        nm.nmhdr = NMHDR{m_hWnd, d->id, code};
+        nm.stSelStart = nm.stSelEnd = FromQDate(cal->selectedDate());
+        if (CWnd* p = GetParent()) p->SendMessage(WM_NOTIFY, d->id, (LPARAM)&nm);
+    };
+    QObject::connect(cal, &QCalendarWidget::selectionChanged, cal,
+                     [notify] { notify(MCN_SELCHANGE); });
+    QObject::connect(cal, &QCalendarWidget::activated, cal, [notify] { notify(MCN_SELECT); });
+    d->widget = cal;
 }
 BOOL CMonthCalCtrl::SetCurSel(const SYSTEMTIME* t) {
-  auto* cal = As<QCalendarWidget>(this);
-  QDate date = ToQDate(t);
-  if (!cal || !date.isValid()) return FALSE;
-  QSignalBlocker block(cal);
-  cal->setSelectedDate(date);
-  return cal->selectedDate() == date;
+    auto* cal = As<QCalendarWidget>(this);
+    QDate date = ToQDate(t);
+    if (!cal || !date.isValid()) return FALSE;
+    QSignalBlocker block(cal);
+    cal->setSelectedDate(date);
+    return cal->selectedDate() == date;
 }
 BOOL CMonthCalCtrl::GetCurSel(SYSTEMTIME* t) const {
-  auto* cal = As<QCalendarWidget>(this);
-  if (!cal || !t) return FALSE;
-  *t = FromQDate(cal->selectedDate());
-  return TRUE;
+    auto* cal = As<QCalendarWidget>(this);
+    if (!cal || !t) return FALSE;
+    *t = FromQDate(cal->selectedDate());
+    return TRUE;
 }
 BOOL CMonthCalCtrl::SetRange(const SYSTEMTIME* minT, const SYSTEMTIME* maxT) {
-  auto* cal = As<QCalendarWidget>(this);
-  if (!cal) return FALSE;
-  if (minT) cal->setMinimumDate(ToQDate(minT));
-  if (maxT) cal->setMaximumDate(ToQDate(maxT));
-  return TRUE;
+    auto* cal = As<QCalendarWidget>(this);
+    if (!cal) return FALSE;
+    if (minT) cal->setMinimumDate(ToQDate(minT));
+    if (maxT) cal->setMaximumDate(ToQDate(maxT));
+    return TRUE;
 }
 
 // ---- CProgressCtrl ----
 void CProgressCtrl::CreateNative(DWORD) {
-  auto* pb = new QProgressBar();
-  pb->setRange(0, 100);
-  pb->setValue(0);
-  pb->setTextVisible(false);
-  d->widget = pb;
+    auto* pb = new QProgressBar();
+    pb->setRange(0, 100);
+    pb->setValue(0);
+    pb->setTextVisible(false);
+    d->widget = pb;
 }
 void CProgressCtrl::SetRange32(int lower, int upper) {
-  if (auto* pb = As<QProgressBar>(this)) pb->setRange(lower, std::max(lower, upper));
+    if (auto* pb = As<QProgressBar>(this)) pb->setRange(lower, std::max(lower, upper));
 }
 void CProgressCtrl::GetRange(int& lower, int& upper) const {
-  auto* pb = As<QProgressBar>(this);
-  lower = pb ? pb->minimum() : 0;
-  upper = pb ? pb->maximum() : 0;
+    auto* pb = As<QProgressBar>(this);
+    lower = pb ? pb->minimum() : 0;
+    upper = pb ? pb->maximum() : 0;
 }
 int CProgressCtrl::SetPos(int pos) {
-  auto* pb = As<QProgressBar>(this);
-  if (!pb) return 0;
-  int old = std::max(pb->value(), pb->minimum());
-  pb->setValue(std::clamp(pos, pb->minimum(), pb->maximum()));
-  return old;
+    auto* pb = As<QProgressBar>(this);
+    if (!pb) return 0;
+    int old = std::max(pb->value(), pb->minimum());
+    pb->setValue(std::clamp(pos, pb->minimum(), pb->maximum()));
+    return old;
 }
 int CProgressCtrl::GetPos() const {
-  auto* pb = As<QProgressBar>(this);
-  return pb ? std::max(pb->value(), pb->minimum()) : 0;
+    auto* pb = As<QProgressBar>(this);
+    return pb ? std::max(pb->value(), pb->minimum()) : 0;
 }
-int CProgressCtrl::OffsetPos(int delta) { return SetPos(GetPos() + delta); }
-int CProgressCtrl::SetStep(int step) { int o = m_step; m_step = step; return o; }
+int CProgressCtrl::OffsetPos(int delta) {
+    return SetPos(GetPos() + delta);
+}
+int CProgressCtrl::SetStep(int step) {
+    int o = m_step;
+    m_step = step;
+    return o;
+}
 int CProgressCtrl::StepIt() {
-  auto* pb = As<QProgressBar>(this);
-  if (!pb) return 0;
-  int old = GetPos();
-  int next = old + m_step;
-  if (next > pb->maximum()) next = pb->minimum() + (next - pb->maximum()) - 1;
-  if (next < pb->minimum()) next = pb->minimum();
-  pb->setValue(next);
-  return old;
+    auto* pb = As<QProgressBar>(this);
+    if (!pb) return 0;
+    int old = GetPos();
+    int next = old + m_step;
+    if (next > pb->maximum()) next = pb->minimum() + (next - pb->maximum()) - 1;
+    if (next < pb->minimum()) next = pb->minimum();
+    pb->setValue(next);
+    return old;
 }
 
 // ---- CScrollBar ----
 void CScrollBar::CreateNative(DWORD style) {
-  auto* sb = new QScrollBar((style & SBS_VERT) ? Qt::Vertical : Qt::Horizontal);
-  sb->setRange(0, 100);
-  const bool vert = style & SBS_VERT;
-  QObject::connect(sb, &QScrollBar::actionTriggered, sb, [this, sb, vert](int action) {
-    UINT code;
-    switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-      case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-      case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-      case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-      case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-      case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-      case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-      default: return;
-    }
-    if (!m_hWnd) return;
-    // like the classic control, the position only moves when the owner sets it
-    int pos = code == SB_THUMBTRACK ? sb->sliderPosition() : sb->value();
-    if (CWnd* p = GetParent())
-      p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), (LPARAM)m_hWnd);
-  });
-  QObject::connect(sb, &QScrollBar::sliderReleased, sb, [this, sb, vert] {
-    if (!m_hWnd) return;
-    if (CWnd* p = GetParent()) {
-      p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, sb->sliderPosition()), (LPARAM)m_hWnd);
-      p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), (LPARAM)m_hWnd);
-    }
-  });
-  d->widget = sb;
+    auto* sb = new QScrollBar((style & SBS_VERT) ? Qt::Vertical : Qt::Horizontal);
+    sb->setRange(0, 100);
+    const bool vert = style & SBS_VERT;
+    QObject::connect(sb, &QScrollBar::actionTriggered, sb, [this, sb, vert](int action) {
+        UINT code;
+        switch (action) {
+            case QAbstractSlider::SliderSingleStepAdd:
+                code = SB_LINEDOWN;
+                break;
+            case QAbstractSlider::SliderSingleStepSub:
+                code = SB_LINEUP;
+                break;
+            case QAbstractSlider::SliderPageStepAdd:
+                code = SB_PAGEDOWN;
+                break;
+            case QAbstractSlider::SliderPageStepSub:
+                code = SB_PAGEUP;
+                break;
+            case QAbstractSlider::SliderToMinimum:
+                code = SB_TOP;
+                break;
+            case QAbstractSlider::SliderToMaximum:
+                code = SB_BOTTOM;
+                break;
+            case QAbstractSlider::SliderMove:
+                code = SB_THUMBTRACK;
+                break;
+            default:
+                return;
+        }
+        if (!m_hWnd) return;
+        // like the classic control, the position only moves when the owner sets it
+        int pos = code == SB_THUMBTRACK ? sb->sliderPosition() : sb->value();
+        if (CWnd* p = GetParent())
+            p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), (LPARAM)m_hWnd);
+    });
+    QObject::connect(sb, &QScrollBar::sliderReleased, sb, [this, sb, vert] {
+        if (!m_hWnd) return;
+        if (CWnd* p = GetParent()) {
+            p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL,
+                           MAKEWPARAM(SB_THUMBPOSITION, sb->sliderPosition()), (LPARAM)m_hWnd);
+            p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0),
+                           (LPARAM)m_hWnd);
+        }
+    });
+    d->widget = sb;
 }
 BOOL CScrollBar::SetScrollInfo(const SCROLLINFO* info, BOOL) {
-  auto* sb = As<QScrollBar>(this);
-  if (!sb || !info) return FALSE;
-  QSignalBlocker block(sb);
-  int minV = sb->minimum(), maxV = sb->maximum() + sb->pageStep() - 1;
-  int page = sb->pageStep();
-  if (info->fMask & SIF_RANGE) { minV = info->nMin; maxV = info->nMax; }
-  if (info->fMask & SIF_PAGE) page = std::max(1, (int)info->nPage);
-  // the classic range includes the page: the last position is max - page + 1
-  sb->setPageStep(page);
-  sb->setRange(minV, std::max(minV, maxV - page + 1));
-  if (info->fMask & SIF_POS) sb->setValue(info->nPos);
-  return TRUE;
+    auto* sb = As<QScrollBar>(this);
+    if (!sb || !info) return FALSE;
+    QSignalBlocker block(sb);
+    int minV = sb->minimum(), maxV = sb->maximum() + sb->pageStep() - 1;
+    int page = sb->pageStep();
+    if (info->fMask & SIF_RANGE) {
+        minV = info->nMin;
+        maxV = info->nMax;
+    }
+    if (info->fMask & SIF_PAGE) page = std::max(1, (int)info->nPage);
+    // the classic range includes the page: the last position is max - page + 1
+    sb->setPageStep(page);
+    sb->setRange(minV, std::max(minV, maxV - page + 1));
+    if (info->fMask & SIF_POS) sb->setValue(info->nPos);
+    return TRUE;
 }
 BOOL CScrollBar::GetScrollInfo(SCROLLINFO* info, UINT mask) const {
-  auto* sb = As<QScrollBar>(this);
-  if (!sb || !info) return FALSE;
-  info->fMask = mask;
-  info->nMin = sb->minimum();
-  info->nMax = sb->maximum() + sb->pageStep() - 1;
-  info->nPage = (UINT)sb->pageStep();
-  info->nPos = sb->value();
-  info->nTrackPos = sb->sliderPosition();
-  return TRUE;
+    auto* sb = As<QScrollBar>(this);
+    if (!sb || !info) return FALSE;
+    info->fMask = mask;
+    info->nMin = sb->minimum();
+    info->nMax = sb->maximum() + sb->pageStep() - 1;
+    info->nPage = (UINT)sb->pageStep();
+    info->nPos = sb->value();
+    info->nTrackPos = sb->sliderPosition();
+    return TRUE;
 }
 void CScrollBar::SetScrollRange(int minPos, int maxPos, BOOL) {
-  auto* sb = As<QScrollBar>(this);
-  if (!sb) return;
-  QSignalBlocker block(sb);
-  sb->setPageStep(1);
-  sb->setRange(minPos, std::max(minPos, maxPos));
+    auto* sb = As<QScrollBar>(this);
+    if (!sb) return;
+    QSignalBlocker block(sb);
+    sb->setPageStep(1);
+    sb->setRange(minPos, std::max(minPos, maxPos));
 }
 void CScrollBar::GetScrollRange(int* minPos, int* maxPos) const {
-  auto* sb = As<QScrollBar>(this);
-  if (minPos) *minPos = sb ? sb->minimum() : 0;
-  if (maxPos) *maxPos = sb ? sb->maximum() + sb->pageStep() - 1 : 0;
+    auto* sb = As<QScrollBar>(this);
+    if (minPos) *minPos = sb ? sb->minimum() : 0;
+    if (maxPos) *maxPos = sb ? sb->maximum() + sb->pageStep() - 1 : 0;
 }
 int CScrollBar::SetScrollPos(int pos, BOOL) {
-  auto* sb = As<QScrollBar>(this);
-  if (!sb) return 0;
-  QSignalBlocker block(sb);
-  int old = sb->value();
-  sb->setValue(pos);
-  return old;
+    auto* sb = As<QScrollBar>(this);
+    if (!sb) return 0;
+    QSignalBlocker block(sb);
+    int old = sb->value();
+    sb->setValue(pos);
+    return old;
 }
 int CScrollBar::GetScrollPos() const {
-  auto* sb = As<QScrollBar>(this);
-  return sb ? sb->value() : 0;
+    auto* sb = As<QScrollBar>(this);
+    return sb ? sb->value() : 0;
 }

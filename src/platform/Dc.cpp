@@ -16,956 +16,1139 @@ CBrush g_stockLtGrayBrush(RGB(192, 192, 192));
 CBrush g_stockGrayBrush(RGB(128, 128, 128));
 CBrush g_stockDkGrayBrush(RGB(64, 64, 64));
 CBrush& StockNullBrush() {
-  static CBrush b;
-  static bool init = (b.CreateStockNull(), true);
-  (void)init;
-  return b;
+    static CBrush b;
+    static bool init = (b.CreateStockNull(), true);
+    (void)init;
+    return b;
 }
 CFont& StockFont() {
-  static CFont f;
-  static bool init = [] { LOGFONT lf = DefaultLogFont(); f.CreateFontIndirect(&lf); return true; }();
-  (void)init;
-  return f;
+    static CFont f;
+    static bool init = [] {
+        LOGFONT lf = DefaultLogFont();
+        f.CreateFontIndirect(&lf);
+        return true;
+    }();
+    (void)init;
+    return f;
 }
 
 Qt::BrushStyle HatchStyle(int hatch) {
-  switch (hatch) {
-    case HS_HORIZONTAL: return Qt::HorPattern;
-    case HS_VERTICAL: return Qt::VerPattern;
-    case HS_FDIAGONAL: return Qt::BDiagPattern;  // "\\\\" in screen coordinates
-    case HS_BDIAGONAL: return Qt::FDiagPattern;
-    case HS_CROSS: return Qt::CrossPattern;
-    default: return Qt::DiagCrossPattern;
-  }
+    switch (hatch) {
+        case HS_HORIZONTAL:
+            return Qt::HorPattern;
+        case HS_VERTICAL:
+            return Qt::VerPattern;
+        case HS_FDIAGONAL:
+            return Qt::BDiagPattern;  // "\\\\" in screen coordinates
+        case HS_BDIAGONAL:
+            return Qt::FDiagPattern;
+        case HS_CROSS:
+            return Qt::CrossPattern;
+        default:
+            return Qt::DiagCrossPattern;
+    }
 }
 
 // the angle, counter-clockwise from the x axis in degrees, of the radial through (x, y)
 double RadialAngle(double cx, double cy, int x, int y) {
-  double a = std::atan2(-(y - cy), x - cx) * 180.0 / M_PI;
-  return a < 0 ? a + 360.0 : a;
+    double a = std::atan2(-(y - cy), x - cx) * 180.0 / M_PI;
+    return a < 0 ? a + 360.0 : a;
 }
 }  // namespace
 
 // ---- DCState ----
 DCState::~DCState() {
-  if (surface && surface->owner == this) surface->End();
+    if (surface && surface->owner == this) surface->End();
 }
 
 void DCState::SetSurface(std::shared_ptr<Surface> s) {
-  if (surface && surface->owner == this) surface->End();
-  surface = std::move(s);
+    if (surface && surface->owner == this) surface->End();
+    surface = std::move(s);
 }
 
 QPainter::CompositionMode DCState::Composition() const {
-  switch (rop) {
-    case R2_XORPEN: return QPainter::RasterOp_SourceXorDestination;
-    case R2_NOT: return QPainter::RasterOp_NotDestination;
-    case R2_NOTXORPEN: return QPainter::RasterOp_NotSourceXorDestination;
-    case R2_MASKPEN: return QPainter::RasterOp_SourceAndDestination;
-    case R2_MERGEPEN: return QPainter::RasterOp_SourceOrDestination;
-    case R2_NOTMASKPEN: return QPainter::RasterOp_NotSourceOrNotDestination;
-    case R2_NOTMERGEPEN: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case R2_MASKNOTPEN: return QPainter::RasterOp_NotSourceAndDestination;
-    case R2_MASKPENNOT: return QPainter::RasterOp_SourceAndNotDestination;
-    case R2_MERGENOTPEN: return QPainter::RasterOp_NotSourceOrDestination;
-    case R2_MERGEPENNOT: return QPainter::RasterOp_SourceOrNotDestination;
-    case R2_NOTCOPYPEN: return QPainter::RasterOp_NotSource;
-    default: return QPainter::CompositionMode_SourceOver;
-  }
+    switch (rop) {
+        case R2_XORPEN:
+            return QPainter::RasterOp_SourceXorDestination;
+        case R2_NOT:
+            return QPainter::RasterOp_NotDestination;
+        case R2_NOTXORPEN:
+            return QPainter::RasterOp_NotSourceXorDestination;
+        case R2_MASKPEN:
+            return QPainter::RasterOp_SourceAndDestination;
+        case R2_MERGEPEN:
+            return QPainter::RasterOp_SourceOrDestination;
+        case R2_NOTMASKPEN:
+            return QPainter::RasterOp_NotSourceOrNotDestination;
+        case R2_NOTMERGEPEN:
+            return QPainter::RasterOp_NotSourceAndNotDestination;
+        case R2_MASKNOTPEN:
+            return QPainter::RasterOp_NotSourceAndDestination;
+        case R2_MASKPENNOT:
+            return QPainter::RasterOp_SourceAndNotDestination;
+        case R2_MERGENOTPEN:
+            return QPainter::RasterOp_NotSourceOrDestination;
+        case R2_MERGEPENNOT:
+            return QPainter::RasterOp_SourceOrNotDestination;
+        case R2_NOTCOPYPEN:
+            return QPainter::RasterOp_NotSource;
+        default:
+            return QPainter::CompositionMode_SourceOver;
+    }
 }
 
 QColor DCState::PenColor(COLORREF c) const {
-  if (rop == R2_BLACK) return Qt::black;
-  if (rop == R2_WHITE) return Qt::white;
-  return ToQColor(c);
+    if (rop == R2_BLACK) return Qt::black;
+    if (rop == R2_WHITE) return Qt::white;
+    return ToQColor(c);
 }
 
 void DCState::SetPen(const CPen& p) {
-  for (const PenKey& k : penCache)
-    if (k.style == p.m_style && k.width == p.m_width && k.color == p.m_color && k.rop == rop &&
-        k.pen.style() != Qt::NoPen) {
-      qpen = k.pen;
-      return;
+    for (const PenKey& k : penCache)
+        if (k.style == p.m_style && k.width == p.m_width && k.color == p.m_color && k.rop == rop &&
+            k.pen.style() != Qt::NoPen) {
+            qpen = k.pen;
+            return;
+        }
+    BuildPen(p);
+    if (qpen.style() != Qt::NoPen) {
+        penCache[penNext] = PenKey{p.m_style, p.m_width, p.m_color, rop, qpen};
+        penNext = (penNext + 1) % 4;
     }
-  BuildPen(p);
-  if (qpen.style() != Qt::NoPen) {
-    penCache[penNext] = PenKey{p.m_style, p.m_width, p.m_color, rop, qpen};
-    penNext = (penNext + 1) % 4;
-  }
 }
 
 void DCState::BuildPen(const CPen& p) {
-  if (p.m_style == PS_NULL) {
-    qpen = QPen(Qt::NoPen);
-    return;
-  }
-  QPen q(PenColor(p.m_color));
-  if (p.m_width <= 1) {
-    q.setWidth(0);  // one pixel whatever the transform; the end point is left out
-    q.setCapStyle(Qt::FlatCap);
-    q.setJoinStyle(Qt::MiterJoin);
-    switch (p.m_style) {
-      case PS_DASH: q.setDashPattern({18, 6}); break;
-      case PS_DOT: q.setDashPattern({3, 3}); break;
-      case PS_DASHDOT: q.setDashPattern({9, 6, 3, 6}); break;
-      case PS_DASHDOTDOT: q.setDashPattern({9, 3, 3, 3, 3, 3}); break;
-      default: break;
+    if (p.m_style == PS_NULL) {
+        qpen = QPen(Qt::NoPen);
+        return;
     }
-  } else {
-    // wide pens are solid with round ends, whatever style was asked
-    q.setWidth(p.m_width);
-    q.setCapStyle(Qt::RoundCap);
-    q.setJoinStyle(Qt::RoundJoin);
-  }
-  qpen = q;
+    QPen q(PenColor(p.m_color));
+    if (p.m_width <= 1) {
+        q.setWidth(0);  // one pixel whatever the transform; the end point is left out
+        q.setCapStyle(Qt::FlatCap);
+        q.setJoinStyle(Qt::MiterJoin);
+        switch (p.m_style) {
+            case PS_DASH:
+                q.setDashPattern({18, 6});
+                break;
+            case PS_DOT:
+                q.setDashPattern({3, 3});
+                break;
+            case PS_DASHDOT:
+                q.setDashPattern({9, 6, 3, 6});
+                break;
+            case PS_DASHDOTDOT:
+                q.setDashPattern({9, 3, 3, 3, 3, 3});
+                break;
+            default:
+                break;
+        }
+    } else {
+        // wide pens are solid with round ends, whatever style was asked
+        q.setWidth(p.m_width);
+        q.setCapStyle(Qt::RoundCap);
+        q.setJoinStyle(Qt::RoundJoin);
+    }
+    qpen = q;
 }
 
 void DCState::SetBrush(const CBrush& b) {
-  for (const BrushKey& k : brushCache)
-    if (k.style == b.m_style && k.hatch == b.m_hatch && k.color == b.m_color && k.rop == rop &&
-        k.pattern == b.m_pattern.get() && k.brush.style() != Qt::NoBrush) {
-      qbrush = k.brush;
-      return;
+    for (const BrushKey& k : brushCache)
+        if (k.style == b.m_style && k.hatch == b.m_hatch && k.color == b.m_color && k.rop == rop &&
+            k.pattern == b.m_pattern.get() && k.brush.style() != Qt::NoBrush) {
+            qbrush = k.brush;
+            return;
+        }
+    BuildBrush(b);
+    if (qbrush.style() != Qt::NoBrush && b.m_style != BS_PATTERN) {
+        brushCache[brushNext] = BrushKey{b.m_style, b.m_hatch, b.m_color, rop, nullptr, qbrush};
+        brushNext = (brushNext + 1) % 4;
     }
-  BuildBrush(b);
-  if (qbrush.style() != Qt::NoBrush && b.m_style != BS_PATTERN) {
-    brushCache[brushNext] = BrushKey{b.m_style, b.m_hatch, b.m_color, rop, nullptr, qbrush};
-    brushNext = (brushNext + 1) % 4;
-  }
 }
 
 void DCState::BuildBrush(const CBrush& b) {
-  switch (b.m_style) {
-    case BS_NULL: qbrush = QBrush(Qt::NoBrush); break;
-    case BS_HATCHED: qbrush = QBrush(PenColor(b.m_color), HatchStyle(b.m_hatch)); break;
-    case BS_PATTERN:
-      qbrush = b.m_pattern ? QBrush(b.m_pattern->image) : QBrush(Qt::NoBrush);
-      break;
-    default: qbrush = QBrush(PenColor(b.m_color)); break;
-  }
+    switch (b.m_style) {
+        case BS_NULL:
+            qbrush = QBrush(Qt::NoBrush);
+            break;
+        case BS_HATCHED:
+            qbrush = QBrush(PenColor(b.m_color), HatchStyle(b.m_hatch));
+            break;
+        case BS_PATTERN:
+            qbrush = b.m_pattern ? QBrush(b.m_pattern->image) : QBrush(Qt::NoBrush);
+            break;
+        default:
+            qbrush = QBrush(PenColor(b.m_color));
+            break;
+    }
 }
 
 void DCState::SetFont(const LOGFONT& lf) {
-  qfont = FontFromLogFont(lf);
-  metrics = std::make_unique<QFontMetrics>(qfont);
-  Invalidate();
+    qfont = FontFromLogFont(lf);
+    metrics = std::make_unique<QFontMetrics>(qfont);
+    Invalidate();
 }
 
 QRegion DCState::EffectiveClip() const {
-  if (hasBase && hasClip) return base.intersected(clip);
-  if (hasBase) return base;
-  return clip;
+    if (hasBase && hasClip) return base.intersected(clip);
+    if (hasBase) return base;
+    return clip;
 }
 
 void DCState::ApplyClip(QPainter& p) {
-  p.resetTransform();
-  if (Clipped())
-    p.setClipRegion(EffectiveClip());
-  else
-    p.setClipping(false);
-  p.setTransform(QTransform::fromTranslate(org.x(), org.y()));
+    p.resetTransform();
+    if (Clipped())
+        p.setClipRegion(EffectiveClip());
+    else
+        p.setClipping(false);
+    p.setTransform(QTransform::fromTranslate(org.x(), org.y()));
 }
 
 QPainter* DCState::P() {
-  if (!surface) return nullptr;
-  QPainter& p = surface->Begin();
-  if (surface->owner != this) {
-    surface->owner = this;
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, true);
-    ApplyClip(p);
-    p.setFont(qfont);
-    p.setBackground(QBrush(ToQColor(bk)));
-    p.setBackgroundMode(Qt::TransparentMode);
-    p.setCompositionMode(Composition());
-  }
-  return &p;
+    if (!surface) return nullptr;
+    QPainter& p = surface->Begin();
+    if (surface->owner != this) {
+        surface->owner = this;
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, true);
+        ApplyClip(p);
+        p.setFont(qfont);
+        p.setBackground(QBrush(ToQColor(bk)));
+        p.setBackgroundMode(Qt::TransparentMode);
+        p.setCompositionMode(Composition());
+    }
+    return &p;
 }
 
 void DCState::Background(QPainter& p, const QPen* pen, const QBrush* brush) const {
-  bool styled = (pen && pen->style() == Qt::CustomDashLine) ||
-                (brush && brush->style() != Qt::SolidPattern && brush->style() != Qt::NoBrush &&
-                 brush->style() != Qt::TexturePattern);
-  p.setBackgroundMode(styled && bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
+    bool styled = (pen && pen->style() == Qt::CustomDashLine) ||
+                  (brush && brush->style() != Qt::SolidPattern && brush->style() != Qt::NoBrush &&
+                   brush->style() != Qt::TexturePattern);
+    p.setBackgroundMode(styled && bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
 }
 
 void DCState::MarkDirty(const QRect& r) {
-  if (wnd && wnd->d && wnd->d->widget && !wnd->d->inPaint) wnd->d->widget->update(r);
+    if (wnd && wnd->d && wnd->d->widget && !wnd->d->inPaint) wnd->d->widget->update(r);
 }
 
 // ---- CDC ----
 CDC::CDC() : d(std::make_unique<DCState>()) {
-  d->pen = &g_stockBlackPen;
-  d->SetPen(g_stockBlackPen);
-  d->brush = &g_stockWhiteBrush;
-  d->SetBrush(g_stockWhiteBrush);
-  d->font = &StockFont();
-  d->SetFont(StockFont().m_lf);
+    d->pen = &g_stockBlackPen;
+    d->SetPen(g_stockBlackPen);
+    d->brush = &g_stockWhiteBrush;
+    d->SetBrush(g_stockWhiteBrush);
+    d->font = &StockFont();
+    d->SetFont(StockFont().m_lf);
 }
 CDC::~CDC() = default;
 
 BOOL CDC::CreateCompatibleDC(CDC*) {
-  d->memory = true;
-  d->SetSurface(MakeSurface(1, 1));
-  return TRUE;
+    d->memory = true;
+    d->SetSurface(MakeSurface(1, 1));
+    return TRUE;
 }
 BOOL CDC::DeleteDC() {
-  d->SetSurface(nullptr);
-  d->bitmap = nullptr;
-  return TRUE;
+    d->SetSurface(nullptr);
+    d->bitmap = nullptr;
+    return TRUE;
 }
 
 void CDC::AttachWindowSurface(CWnd* wnd, bool paint) {
-  d->wnd = wnd;
-  if (!wnd || !wnd->d) return;
-  if (!wnd->d->buffer) wnd->d->EnsureBuffer(wnd->d->widget ? wnd->d->widget->size() : QSize(1, 1));
-  d->SetSurface(wnd->d->buffer);
-  d->hasBase = true;
-  QRect client(QPoint(0, 0), wnd->d->buffer->image.size());
-  d->base = paint ? wnd->d->paintRegion.intersected(client) : QRegion(client);
+    d->wnd = wnd;
+    if (!wnd || !wnd->d) return;
+    if (!wnd->d->buffer)
+        wnd->d->EnsureBuffer(wnd->d->widget ? wnd->d->widget->size() : QSize(1, 1));
+    d->SetSurface(wnd->d->buffer);
+    d->hasBase = true;
+    QRect client(QPoint(0, 0), wnd->d->buffer->image.size());
+    d->base = paint ? wnd->d->paintRegion.intersected(client) : QRegion(client);
 }
 
 CPen* CDC::SelectObject(CPen* pen) {
-  if (!pen) return nullptr;
-  CPen* old = d->pen;
-  d->pen = pen;
-  d->SetPen(*pen);
-  return old;
+    if (!pen) return nullptr;
+    CPen* old = d->pen;
+    d->pen = pen;
+    d->SetPen(*pen);
+    return old;
 }
 CBrush* CDC::SelectObject(CBrush* brush) {
-  if (!brush) return nullptr;
-  CBrush* old = d->brush;
-  d->brush = brush;
-  d->SetBrush(*brush);
-  return old;
+    if (!brush) return nullptr;
+    CBrush* old = d->brush;
+    d->brush = brush;
+    d->SetBrush(*brush);
+    return old;
 }
 CFont* CDC::SelectObject(CFont* font) {
-  if (!font) return nullptr;
-  CFont* old = d->font;
-  d->font = font;
-  d->SetFont(font->m_created ? font->m_lf : DefaultLogFont());
-  return old;
+    if (!font) return nullptr;
+    CFont* old = d->font;
+    d->font = font;
+    d->SetFont(font->m_created ? font->m_lf : DefaultLogFont());
+    return old;
 }
 CBitmap* CDC::SelectObject(CBitmap* bitmap) {
-  if (!d->memory || !bitmap || !bitmap->m_surface) return nullptr;
-  CBitmap* old = d->bitmap;
-  d->bitmap = bitmap;
-  d->SetSurface(bitmap->m_surface);
-  d->hasBase = false;
-  return old;
+    if (!d->memory || !bitmap || !bitmap->m_surface) return nullptr;
+    CBitmap* old = d->bitmap;
+    d->bitmap = bitmap;
+    d->SetSurface(bitmap->m_surface);
+    d->hasBase = false;
+    return old;
 }
 CGdiObject* CDC::SelectStockObject(int index) {
-  switch (index) {
-    case WHITE_PEN: return SelectObject(&g_stockWhitePen);
-    case BLACK_PEN: return SelectObject(&g_stockBlackPen);
-    case NULL_PEN: return SelectObject(&g_stockNullPen);
-    case WHITE_BRUSH: return SelectObject(&g_stockWhiteBrush);
-    case BLACK_BRUSH: return SelectObject(&g_stockBlackBrush);
-    case LTGRAY_BRUSH: return SelectObject(&g_stockLtGrayBrush);
-    case GRAY_BRUSH: return SelectObject(&g_stockGrayBrush);
-    case DKGRAY_BRUSH: return SelectObject(&g_stockDkGrayBrush);
-    case NULL_BRUSH: return SelectObject(&StockNullBrush());
-    case SYSTEM_FONT:
-    case DEFAULT_GUI_FONT: return SelectObject(&StockFont());
-    default: return nullptr;
-  }
+    switch (index) {
+        case WHITE_PEN:
+            return SelectObject(&g_stockWhitePen);
+        case BLACK_PEN:
+            return SelectObject(&g_stockBlackPen);
+        case NULL_PEN:
+            return SelectObject(&g_stockNullPen);
+        case WHITE_BRUSH:
+            return SelectObject(&g_stockWhiteBrush);
+        case BLACK_BRUSH:
+            return SelectObject(&g_stockBlackBrush);
+        case LTGRAY_BRUSH:
+            return SelectObject(&g_stockLtGrayBrush);
+        case GRAY_BRUSH:
+            return SelectObject(&g_stockGrayBrush);
+        case DKGRAY_BRUSH:
+            return SelectObject(&g_stockDkGrayBrush);
+        case NULL_BRUSH:
+            return SelectObject(&StockNullBrush());
+        case SYSTEM_FONT:
+        case DEFAULT_GUI_FONT:
+            return SelectObject(&StockFont());
+        default:
+            return nullptr;
+    }
 }
-CPen* CDC::GetCurrentPen() const { return d->pen; }
-CBrush* CDC::GetCurrentBrush() const { return d->brush; }
-CFont* CDC::GetCurrentFont() const { return d->font; }
-CBitmap* CDC::GetCurrentBitmap() const { return d->bitmap; }
+CPen* CDC::GetCurrentPen() const {
+    return d->pen;
+}
+CBrush* CDC::GetCurrentBrush() const {
+    return d->brush;
+}
+CFont* CDC::GetCurrentFont() const {
+    return d->font;
+}
+CBitmap* CDC::GetCurrentBitmap() const {
+    return d->bitmap;
+}
 
-COLORREF CDC::SetTextColor(COLORREF c) { COLORREF o = d->text; d->text = c; return o; }
-COLORREF CDC::GetTextColor() const { return d->text; }
+COLORREF CDC::SetTextColor(COLORREF c) {
+    COLORREF o = d->text;
+    d->text = c;
+    return o;
+}
+COLORREF CDC::GetTextColor() const {
+    return d->text;
+}
 COLORREF CDC::SetBkColor(COLORREF c) {
-  COLORREF o = d->bk;
-  d->bk = c;
-  d->Invalidate();
-  return o;
-}
-COLORREF CDC::GetBkColor() const { return d->bk; }
-int CDC::SetBkMode(int mode) {
-  int o = d->bkMode;
-  if (mode == OPAQUE || mode == TRANSPARENT) { d->bkMode = mode; d->Invalidate(); }
-  return o;
-}
-int CDC::GetBkMode() const { return d->bkMode; }
-int CDC::SetROP2(int rop) {
-  int o = d->rop;
-  if (rop >= R2_BLACK && rop <= R2_WHITE) {
-    d->rop = rop;
-    d->SetPen(*d->pen);
-    d->SetBrush(*d->brush);
+    COLORREF o = d->bk;
+    d->bk = c;
     d->Invalidate();
-  }
-  return o;
+    return o;
 }
-int CDC::GetROP2() const { return d->rop; }
-int CDC::SetPolyFillMode(int mode) { int o = d->fillMode; d->fillMode = mode; return o; }
-int CDC::GetPolyFillMode() const { return d->fillMode; }
-UINT CDC::SetTextAlign(UINT a) { UINT o = d->textAlign; d->textAlign = a; return o; }
-int CDC::SetStretchBltMode(int m) { int o = d->stretchMode; d->stretchMode = m; return o; }
+COLORREF CDC::GetBkColor() const {
+    return d->bk;
+}
+int CDC::SetBkMode(int mode) {
+    int o = d->bkMode;
+    if (mode == OPAQUE || mode == TRANSPARENT) {
+        d->bkMode = mode;
+        d->Invalidate();
+    }
+    return o;
+}
+int CDC::GetBkMode() const {
+    return d->bkMode;
+}
+int CDC::SetROP2(int rop) {
+    int o = d->rop;
+    if (rop >= R2_BLACK && rop <= R2_WHITE) {
+        d->rop = rop;
+        d->SetPen(*d->pen);
+        d->SetBrush(*d->brush);
+        d->Invalidate();
+    }
+    return o;
+}
+int CDC::GetROP2() const {
+    return d->rop;
+}
+int CDC::SetPolyFillMode(int mode) {
+    int o = d->fillMode;
+    d->fillMode = mode;
+    return o;
+}
+int CDC::GetPolyFillMode() const {
+    return d->fillMode;
+}
+UINT CDC::SetTextAlign(UINT a) {
+    UINT o = d->textAlign;
+    d->textAlign = a;
+    return o;
+}
+int CDC::SetStretchBltMode(int m) {
+    int o = d->stretchMode;
+    d->stretchMode = m;
+    return o;
+}
 
 CPoint CDC::SetViewportOrg(int x, int y) {
-  CPoint o(d->org.x(), d->org.y());
-  d->org = QPoint(x, y);
-  d->Invalidate();
-  return o;
+    CPoint o(d->org.x(), d->org.y());
+    d->org = QPoint(x, y);
+    d->Invalidate();
+    return o;
 }
-CPoint CDC::OffsetViewportOrg(int dx, int dy) { return SetViewportOrg(d->org.x() + dx, d->org.y() + dy); }
-CPoint CDC::GetViewportOrg() const { return CPoint(d->org.x(), d->org.y()); }
+CPoint CDC::OffsetViewportOrg(int dx, int dy) {
+    return SetViewportOrg(d->org.x() + dx, d->org.y() + dy);
+}
+CPoint CDC::GetViewportOrg() const {
+    return CPoint(d->org.x(), d->org.y());
+}
 
 int CDC::SaveDC() {
-  d->saved.push_back({d->pen, d->brush, d->font, d->qpen, d->qbrush, d->qfont, d->text, d->bk,
-                      d->bkMode, d->rop, d->fillMode, d->textAlign, d->org, d->cur, d->hasClip,
-                      d->clip});
-  return (int)d->saved.size();
+    d->saved.push_back({d->pen, d->brush, d->font, d->qpen, d->qbrush, d->qfont, d->text, d->bk,
+                        d->bkMode, d->rop, d->fillMode, d->textAlign, d->org, d->cur, d->hasClip,
+                        d->clip});
+    return (int)d->saved.size();
 }
 BOOL CDC::RestoreDC(int level) {
-  int n = (int)d->saved.size();
-  if (level < 0) level = n + 1 + level;
-  if (level < 1 || level > n) return FALSE;
-  DCState::Saved s = d->saved[level - 1];
-  d->saved.resize(level - 1);
-  d->pen = s.pen; d->brush = s.brush; d->font = s.font;
-  d->qpen = s.qpen; d->qbrush = s.qbrush; d->qfont = s.qfont;
-  d->metrics = std::make_unique<QFontMetrics>(d->qfont);
-  d->text = s.text; d->bk = s.bk; d->bkMode = s.bkMode; d->rop = s.rop; d->fillMode = s.fillMode;
-  d->textAlign = s.textAlign; d->org = s.org; d->cur = s.cur; d->hasClip = s.hasClip; d->clip = s.clip;
-  d->Invalidate();
-  return TRUE;
+    int n = (int)d->saved.size();
+    if (level < 0) level = n + 1 + level;
+    if (level < 1 || level > n) return FALSE;
+    DCState::Saved s = d->saved[level - 1];
+    d->saved.resize(level - 1);
+    d->pen = s.pen;
+    d->brush = s.brush;
+    d->font = s.font;
+    d->qpen = s.qpen;
+    d->qbrush = s.qbrush;
+    d->qfont = s.qfont;
+    d->metrics = std::make_unique<QFontMetrics>(d->qfont);
+    d->text = s.text;
+    d->bk = s.bk;
+    d->bkMode = s.bkMode;
+    d->rop = s.rop;
+    d->fillMode = s.fillMode;
+    d->textAlign = s.textAlign;
+    d->org = s.org;
+    d->cur = s.cur;
+    d->hasClip = s.hasClip;
+    d->clip = s.clip;
+    d->Invalidate();
+    return TRUE;
 }
 
 CPoint CDC::MoveTo(int x, int y) {
-  CPoint o(d->cur.x(), d->cur.y());
-  d->cur = QPoint(x, y);
-  return o;
+    CPoint o(d->cur.x(), d->cur.y());
+    d->cur = QPoint(x, y);
+    return o;
 }
-CPoint CDC::GetCurrentPosition() const { return CPoint(d->cur.x(), d->cur.y()); }
+CPoint CDC::GetCurrentPosition() const {
+    return CPoint(d->cur.x(), d->cur.y());
+}
 
 BOOL CDC::LineTo(int x, int y) {
-  QPoint from = d->cur;
-  d->cur = QPoint(x, y);
-  if (d->rop == R2_NOP || d->qpen.style() == Qt::NoPen || from == d->cur) return TRUE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  p->setPen(d->qpen);
-  d->Background(*p, &d->qpen, nullptr);
-  p->drawLine(from, d->cur);
-  d->MarkDirty(QRect(from, d->cur).normalized().adjusted(-d->qpen.width() - 1, -d->qpen.width() - 1,
-                                                         d->qpen.width() + 1, d->qpen.width() + 1)
-                   .translated(d->org));
-  return TRUE;
+    QPoint from = d->cur;
+    d->cur = QPoint(x, y);
+    if (d->rop == R2_NOP || d->qpen.style() == Qt::NoPen || from == d->cur) return TRUE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    p->setPen(d->qpen);
+    d->Background(*p, &d->qpen, nullptr);
+    p->drawLine(from, d->cur);
+    d->MarkDirty(QRect(from, d->cur)
+                     .normalized()
+                     .adjusted(-d->qpen.width() - 1, -d->qpen.width() - 1, d->qpen.width() + 1,
+                               d->qpen.width() + 1)
+                     .translated(d->org));
+    return TRUE;
 }
 
 // Strokes one shape with the selected pen (and, when filled, fills it with the selected
 // brush), then marks what it may have touched, with room for a wide pen.
 template <class Draw>
 static BOOL PaintShape(DCState& s, bool filled, const QRect& bounds, Draw draw) {
-  QPainter* p = s.P();
-  if (!p) return FALSE;
-  p->setPen(s.qpen);
-  if (filled) p->setBrush(s.qbrush);
-  s.Background(*p, &s.qpen, filled ? &s.qbrush : nullptr);
-  draw(*p);
-  s.MarkDirty(bounds.adjusted(-8, -8, 8, 8).translated(s.org));
-  return TRUE;
+    QPainter* p = s.P();
+    if (!p) return FALSE;
+    p->setPen(s.qpen);
+    if (filled) p->setBrush(s.qbrush);
+    s.Background(*p, &s.qpen, filled ? &s.qbrush : nullptr);
+    draw(*p);
+    s.MarkDirty(bounds.adjusted(-8, -8, 8, 8).translated(s.org));
+    return TRUE;
 }
 
 BOOL CDC::Polyline(const POINT* pts, int n) {
-  if (!pts || n < 2) return FALSE;
-  if (d->rop == R2_NOP || d->qpen.style() == Qt::NoPen) return TRUE;
-  QPolygon poly(n);
-  for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
-  return PaintShape(*d, false, poly.boundingRect(), [&](QPainter& p) { p.drawPolyline(poly); });
+    if (!pts || n < 2) return FALSE;
+    if (d->rop == R2_NOP || d->qpen.style() == Qt::NoPen) return TRUE;
+    QPolygon poly(n);
+    for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
+    return PaintShape(*d, false, poly.boundingRect(), [&](QPainter& p) { p.drawPolyline(poly); });
 }
 
 BOOL CDC::Polygon(const POINT* pts, int n) {
-  if (!pts || n < 2) return FALSE;
-  if (d->rop == R2_NOP) return TRUE;
-  QPolygon poly(n);
-  for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
-  const Qt::FillRule rule = d->fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
-  return PaintShape(*d, true, poly.boundingRect(), [&](QPainter& p) { p.drawPolygon(poly, rule); });
+    if (!pts || n < 2) return FALSE;
+    if (d->rop == R2_NOP) return TRUE;
+    QPolygon poly(n);
+    for (int i = 0; i < n; ++i) poly.setPoint(i, pts[i].x, pts[i].y);
+    const Qt::FillRule rule = d->fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
+    return PaintShape(*d, true, poly.boundingRect(),
+                      [&](QPainter& p) { p.drawPolygon(poly, rule); });
 }
 
 BOOL CDC::PolyPolygon(const POINT* pts, const int* counts, int polys) {
-  if (!pts || !counts || polys <= 0) return FALSE;
-  QPainterPath path;
-  path.setFillRule(d->fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-  int k = 0;
-  for (int i = 0; i < polys; ++i) {
-    QPolygonF poly;
-    for (int j = 0; j < counts[i]; ++j, ++k) poly << QPointF(pts[k].x, pts[k].y);
-    if (!poly.isEmpty()) poly << poly.first();
-    path.addPolygon(poly);
-  }
-  return PaintShape(*d, true, path.boundingRect().toAlignedRect(), [&](QPainter& p) { p.drawPath(path); });
+    if (!pts || !counts || polys <= 0) return FALSE;
+    QPainterPath path;
+    path.setFillRule(d->fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    int k = 0;
+    for (int i = 0; i < polys; ++i) {
+        QPolygonF poly;
+        for (int j = 0; j < counts[i]; ++j, ++k) poly << QPointF(pts[k].x, pts[k].y);
+        if (!poly.isEmpty()) poly << poly.first();
+        path.addPolygon(poly);
+    }
+    return PaintShape(*d, true, path.boundingRect().toAlignedRect(),
+                      [&](QPainter& p) { p.drawPath(path); });
 }
 
 // GDI fills a shape's interior and frames it inside the half-open rectangle. Without a
 // pen the filled area is one pixel smaller on the right and bottom, as it always was.
 BOOL CDC::Rectangle(int l, int t, int r, int b) {
-  CRect rc(l, t, r, b);
-  rc.NormalizeRect();
-  if (d->rop == R2_NOP || rc.Width() < 1 || rc.Height() < 1) return TRUE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  QRect inner(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1);
-  const bool hasPen = d->qpen.style() != Qt::NoPen;
-  d->Background(*p, &d->qpen, &d->qbrush);
-  if (!hasPen) {
-    if (d->qbrush.style() != Qt::NoBrush) p->fillRect(inner, d->qbrush);
-  } else if (d->rop == R2_COPYPEN || d->qbrush.style() == Qt::NoBrush) {
-    p->setPen(d->qpen);
-    p->setBrush(d->qbrush);
-    p->drawRect(inner);
-  } else {
-    // other raster operations must touch each pixel once
-    if (rc.Width() > 2 && rc.Height() > 2)
-      p->fillRect(QRect(rc.left + 1, rc.top + 1, rc.Width() - 2, rc.Height() - 2), d->qbrush);
-    p->setPen(d->qpen);
-    p->setBrush(Qt::NoBrush);
-    p->drawRect(inner);
-  }
-  d->MarkDirty(ToQRect(rc).adjusted(-8, -8, 8, 8).translated(d->org));
-  return TRUE;
+    CRect rc(l, t, r, b);
+    rc.NormalizeRect();
+    if (d->rop == R2_NOP || rc.Width() < 1 || rc.Height() < 1) return TRUE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    QRect inner(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1);
+    const bool hasPen = d->qpen.style() != Qt::NoPen;
+    d->Background(*p, &d->qpen, &d->qbrush);
+    if (!hasPen) {
+        if (d->qbrush.style() != Qt::NoBrush) p->fillRect(inner, d->qbrush);
+    } else if (d->rop == R2_COPYPEN || d->qbrush.style() == Qt::NoBrush) {
+        p->setPen(d->qpen);
+        p->setBrush(d->qbrush);
+        p->drawRect(inner);
+    } else {
+        // other raster operations must touch each pixel once
+        if (rc.Width() > 2 && rc.Height() > 2)
+            p->fillRect(QRect(rc.left + 1, rc.top + 1, rc.Width() - 2, rc.Height() - 2), d->qbrush);
+        p->setPen(d->qpen);
+        p->setBrush(Qt::NoBrush);
+        p->drawRect(inner);
+    }
+    d->MarkDirty(ToQRect(rc).adjusted(-8, -8, 8, 8).translated(d->org));
+    return TRUE;
 }
 
 BOOL CDC::RoundRect(int l, int t, int r, int b, int w, int h) {
-  CRect rc(l, t, r, b);
-  rc.NormalizeRect();
-  return PaintShape(*d, true, ToQRect(rc), [&](QPainter& p) {
-    p.drawRoundedRect(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1), w / 2.0, h / 2.0);
-  });
+    CRect rc(l, t, r, b);
+    rc.NormalizeRect();
+    return PaintShape(*d, true, ToQRect(rc), [&](QPainter& p) {
+        p.drawRoundedRect(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1), w / 2.0,
+                          h / 2.0);
+    });
 }
 
 BOOL CDC::Ellipse(int l, int t, int r, int b) {
-  CRect rc(l, t, r, b);
-  rc.NormalizeRect();
-  return PaintShape(*d, true, ToQRect(rc), [&](QPainter& p) {
-    p.drawEllipse(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1));
-  });
+    CRect rc(l, t, r, b);
+    rc.NormalizeRect();
+    return PaintShape(*d, true, ToQRect(rc), [&](QPainter& p) {
+        p.drawEllipse(QRect(rc.left, rc.top, rc.Width() - 1, rc.Height() - 1));
+    });
 }
 
 static bool ArcAngles(int l, int t, int r, int b, int x3, int y3, int x4, int y4, int& start16,
                       int& span16) {
-  double cx = (l + r) / 2.0, cy = (t + b) / 2.0;
-  double a0 = RadialAngle(cx, cy, x3, y3), a1 = RadialAngle(cx, cy, x4, y4);
-  double span = a1 - a0;
-  if (span <= 0) span += 360.0;
-  start16 = qRound(a0 * 16);
-  span16 = qRound(span * 16);
-  return true;
+    double cx = (l + r) / 2.0, cy = (t + b) / 2.0;
+    double a0 = RadialAngle(cx, cy, x3, y3), a1 = RadialAngle(cx, cy, x4, y4);
+    double span = a1 - a0;
+    if (span <= 0) span += 360.0;
+    start16 = qRound(a0 * 16);
+    span16 = qRound(span * 16);
+    return true;
 }
 
 // Arc, pie and chord: the part of the ellipse in (l, t, r, b) from the ray through
 // (x3, y3) counter-clockwise to the ray through (x4, y4); only the arc is not filled.
 enum class ArcShape { Arc, Pie, Chord };
-static BOOL PaintArc(DCState& s, ArcShape shape, int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  int start, span;
-  ArcAngles(l, t, r, b, x3, y3, x4, y4, start, span);
-  const QRect box(l, t, r - l - 1, b - t - 1);
-  return PaintShape(s, shape != ArcShape::Arc, QRect(l, t, r - l, b - t).normalized(), [&](QPainter& p) {
-    switch (shape) {
-      case ArcShape::Arc: p.drawArc(box, start, span); break;
-      case ArcShape::Pie: p.drawPie(box, start, span); break;
-      case ArcShape::Chord: p.drawChord(box, start, span); break;
-    }
-  });
+static BOOL PaintArc(DCState& s, ArcShape shape, int l, int t, int r, int b, int x3, int y3, int x4,
+                     int y4) {
+    int start, span;
+    ArcAngles(l, t, r, b, x3, y3, x4, y4, start, span);
+    const QRect box(l, t, r - l - 1, b - t - 1);
+    return PaintShape(s, shape != ArcShape::Arc, QRect(l, t, r - l, b - t).normalized(),
+                      [&](QPainter& p) {
+                          switch (shape) {
+                              case ArcShape::Arc:
+                                  p.drawArc(box, start, span);
+                                  break;
+                              case ArcShape::Pie:
+                                  p.drawPie(box, start, span);
+                                  break;
+                              case ArcShape::Chord:
+                                  p.drawChord(box, start, span);
+                                  break;
+                          }
+                      });
 }
 
 BOOL CDC::Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  return PaintArc(*d, ArcShape::Arc, l, t, r, b, x3, y3, x4, y4);
+    return PaintArc(*d, ArcShape::Arc, l, t, r, b, x3, y3, x4, y4);
 }
 BOOL CDC::Pie(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  return PaintArc(*d, ArcShape::Pie, l, t, r, b, x3, y3, x4, y4);
+    return PaintArc(*d, ArcShape::Pie, l, t, r, b, x3, y3, x4, y4);
 }
 BOOL CDC::Chord(int l, int t, int r, int b, int x3, int y3, int x4, int y4) {
-  return PaintArc(*d, ArcShape::Chord, l, t, r, b, x3, y3, x4, y4);
+    return PaintArc(*d, ArcShape::Chord, l, t, r, b, x3, y3, x4, y4);
 }
 
 // Fills ignore the raster mode: they copy the brush, as pattern blits do.
 void CDC::FillRect(LPCRECT rc, CBrush* brush) {
-  if (!rc || !brush) return;
-  QPainter* p = d->P();
-  if (!p) return;
-  CRect r(*rc);
-  if (r.IsRectEmpty()) return;
-  QBrush qb;
-  switch (brush->m_style) {
-    case BS_NULL: return;
-    case BS_HATCHED: qb = QBrush(ToQColor(brush->m_color), HatchStyle(brush->m_hatch)); break;
-    case BS_PATTERN: if (!brush->m_pattern) return; qb = QBrush(brush->m_pattern->image); break;
-    default: qb = QBrush(ToQColor(brush->m_color)); break;
-  }
-  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  d->Background(*p, nullptr, &qb);
-  p->fillRect(ToQRect(r), qb);
-  p->setCompositionMode(d->Composition());
-  d->MarkDirty(ToQRect(r).translated(d->org));
+    if (!rc || !brush) return;
+    QPainter* p = d->P();
+    if (!p) return;
+    CRect r(*rc);
+    if (r.IsRectEmpty()) return;
+    QBrush qb;
+    switch (brush->m_style) {
+        case BS_NULL:
+            return;
+        case BS_HATCHED:
+            qb = QBrush(ToQColor(brush->m_color), HatchStyle(brush->m_hatch));
+            break;
+        case BS_PATTERN:
+            if (!brush->m_pattern) return;
+            qb = QBrush(brush->m_pattern->image);
+            break;
+        default:
+            qb = QBrush(ToQColor(brush->m_color));
+            break;
+    }
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    d->Background(*p, nullptr, &qb);
+    p->fillRect(ToQRect(r), qb);
+    p->setCompositionMode(d->Composition());
+    d->MarkDirty(ToQRect(r).translated(d->org));
 }
 void CDC::FillSolidRect(LPCRECT rc, COLORREF c) {
-  if (!rc) return;
-  d->bk = c;
-  d->Invalidate();
-  CRect r(*rc);
-  if (r.IsRectEmpty()) return;
-  QPainter* p = d->P();
-  if (!p) return;
-  p->setCompositionMode(QPainter::CompositionMode_Source);
-  p->fillRect(ToQRect(r), ToQColor(c));
-  p->setCompositionMode(d->Composition());
-  d->MarkDirty(ToQRect(r).translated(d->org));
+    if (!rc) return;
+    d->bk = c;
+    d->Invalidate();
+    CRect r(*rc);
+    if (r.IsRectEmpty()) return;
+    QPainter* p = d->P();
+    if (!p) return;
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    p->fillRect(ToQRect(r), ToQColor(c));
+    p->setCompositionMode(d->Composition());
+    d->MarkDirty(ToQRect(r).translated(d->org));
 }
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF c) {
-  CRect r(x, y, x + cx, y + cy);
-  FillSolidRect(&r, c);
+    CRect r(x, y, x + cx, y + cy);
+    FillSolidRect(&r, c);
 }
 void CDC::FrameRect(LPCRECT rc, CBrush* brush) {
-  if (!rc || !brush) return;
-  CRect r(*rc);
-  if (r.IsRectEmpty()) return;
-  CRect e;
-  e = CRect(r.left, r.top, r.right, r.top + 1); FillRect(&e, brush);
-  e = CRect(r.left, r.bottom - 1, r.right, r.bottom); FillRect(&e, brush);
-  e = CRect(r.left, r.top, r.left + 1, r.bottom); FillRect(&e, brush);
-  e = CRect(r.right - 1, r.top, r.right, r.bottom); FillRect(&e, brush);
+    if (!rc || !brush) return;
+    CRect r(*rc);
+    if (r.IsRectEmpty()) return;
+    CRect e;
+    e = CRect(r.left, r.top, r.right, r.top + 1);
+    FillRect(&e, brush);
+    e = CRect(r.left, r.bottom - 1, r.right, r.bottom);
+    FillRect(&e, brush);
+    e = CRect(r.left, r.top, r.left + 1, r.bottom);
+    FillRect(&e, brush);
+    e = CRect(r.right - 1, r.top, r.right, r.bottom);
+    FillRect(&e, brush);
 }
 void CDC::Draw3dRect(LPCRECT rc, COLORREF tl, COLORREF br) {
-  if (!rc) return;
-  Draw3dRect(rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, tl, br);
+    if (!rc) return;
+    Draw3dRect(rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, tl, br);
 }
 void CDC::Draw3dRect(int x, int y, int cx, int cy, COLORREF tl, COLORREF br) {
-  COLORREF keep = d->bk;
-  FillSolidRect(x, y, cx - 1, 1, tl);
-  FillSolidRect(x, y, 1, cy - 1, tl);
-  FillSolidRect(x + cx, y, -1, cy, br);
-  FillSolidRect(x, y + cy, cx, -1, br);
-  d->bk = keep;
-  d->Invalidate();
+    COLORREF keep = d->bk;
+    FillSolidRect(x, y, cx - 1, 1, tl);
+    FillSolidRect(x, y, 1, cy - 1, tl);
+    FillSolidRect(x + cx, y, -1, cy, br);
+    FillSolidRect(x, y + cy, cx, -1, br);
+    d->bk = keep;
+    d->Invalidate();
 }
 void CDC::InvertRect(LPCRECT rc) {
-  if (!rc) return;
-  QPainter* p = d->P();
-  if (!p) return;
-  p->setCompositionMode(QPainter::RasterOp_NotDestination);
-  p->fillRect(ToQRect(*rc), Qt::black);
-  p->setCompositionMode(d->Composition());
-  d->MarkDirty(ToQRect(*rc).translated(d->org));
+    if (!rc) return;
+    QPainter* p = d->P();
+    if (!p) return;
+    p->setCompositionMode(QPainter::RasterOp_NotDestination);
+    p->fillRect(ToQRect(*rc), Qt::black);
+    p->setCompositionMode(d->Composition());
+    d->MarkDirty(ToQRect(*rc).translated(d->org));
 }
 BOOL CDC::FillRgn(CRgn* rgn, CBrush* brush) {
-  if (!rgn || !rgn->m_data || !brush) return FALSE;
-  for (const QRect& r : rgn->m_data->region) {
-    RECT rc = FromQRect(r);
-    FillRect(&rc, brush);
-  }
-  return TRUE;
+    if (!rgn || !rgn->m_data || !brush) return FALSE;
+    for (const QRect& r : rgn->m_data->region) {
+        RECT rc = FromQRect(r);
+        FillRect(&rc, brush);
+    }
+    return TRUE;
 }
 BOOL CDC::FrameRgn(CRgn* rgn, CBrush* brush, int w, int h) {
-  if (!rgn || !rgn->m_data || !brush) return FALSE;
-  const QRegion& reg = rgn->m_data->region;
-  QRegion inner = reg.intersected(reg.translated(w, 0)).intersected(reg.translated(-w, 0))
-                      .intersected(reg.translated(0, h)).intersected(reg.translated(0, -h));
-  CRgn frame;
-  frame.m_data = std::make_unique<RegionData>();
-  frame.m_data->region = reg.subtracted(inner);
-  return FillRgn(&frame, brush);
+    if (!rgn || !rgn->m_data || !brush) return FALSE;
+    const QRegion& reg = rgn->m_data->region;
+    QRegion inner = reg.intersected(reg.translated(w, 0))
+                        .intersected(reg.translated(-w, 0))
+                        .intersected(reg.translated(0, h))
+                        .intersected(reg.translated(0, -h));
+    CRgn frame;
+    frame.m_data = std::make_unique<RegionData>();
+    frame.m_data->region = reg.subtracted(inner);
+    return FillRgn(&frame, brush);
 }
 BOOL CDC::InvertRgn(CRgn* rgn) {
-  if (!rgn || !rgn->m_data) return FALSE;
-  for (const QRect& r : rgn->m_data->region) {
-    RECT rc = FromQRect(r);
-    InvertRect(&rc);
-  }
-  return TRUE;
+    if (!rgn || !rgn->m_data) return FALSE;
+    for (const QRect& r : rgn->m_data->region) {
+        RECT rc = FromQRect(r);
+        InvertRect(&rc);
+    }
+    return TRUE;
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF c) {
-  if (!d->surface) return CLR_INVALID;
-  QPoint dp = QPoint(x, y) + d->org;
-  QImage& img = d->surface->image;
-  if (!img.valid(dp)) return CLR_INVALID;
-  if (d->Clipped() && !d->EffectiveClip().contains(dp)) return CLR_INVALID;
-  img.setPixel(dp, 0xff000000u | ToQColor(c).rgb());
-  d->MarkDirty(QRect(dp, QSize(1, 1)));
-  return c;
+    if (!d->surface) return CLR_INVALID;
+    QPoint dp = QPoint(x, y) + d->org;
+    QImage& img = d->surface->image;
+    if (!img.valid(dp)) return CLR_INVALID;
+    if (d->Clipped() && !d->EffectiveClip().contains(dp)) return CLR_INVALID;
+    img.setPixel(dp, 0xff000000u | ToQColor(c).rgb());
+    d->MarkDirty(QRect(dp, QSize(1, 1)));
+    return c;
 }
 COLORREF CDC::GetPixel(int x, int y) const {
-  if (!d->surface) return CLR_INVALID;
-  QPoint dp = QPoint(x, y) + d->org;
-  if (!d->surface->image.valid(dp)) return CLR_INVALID;
-  return FromQRgb(d->surface->image.pixel(dp));
+    if (!d->surface) return CLR_INVALID;
+    QPoint dp = QPoint(x, y) + d->org;
+    if (!d->surface->image.valid(dp)) return CLR_INVALID;
+    return FromQRgb(d->surface->image.pixel(dp));
 }
 
 // ---- text ----
 static QString StripPrefix(const QString& s) {
-  QString out;
-  out.reserve(s.size());
-  for (int i = 0; i < s.size(); ++i) {
-    if (s[i] == QLatin1Char('&') && i + 1 < s.size()) {
-      ++i;
-      out += s[i];
-    } else if (s[i] != QLatin1Char('&')) {
-      out += s[i];
+    QString out;
+    out.reserve(s.size());
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] == QLatin1Char('&') && i + 1 < s.size()) {
+            ++i;
+            out += s[i];
+        } else if (s[i] != QLatin1Char('&')) {
+            out += s[i];
+        }
     }
-  }
-  return out;
+    return out;
 }
 
 CSize CDC::GetTextExtent(const std::string& text) const {
-  const QFontMetrics& fm = *d->metrics;
-  return CSize(fm.horizontalAdvance(ToQ(text)), fm.height());
+    const QFontMetrics& fm = *d->metrics;
+    return CSize(fm.horizontalAdvance(ToQ(text)), fm.height());
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const {
-  if (!tm) return FALSE;
-  const QFontMetrics& fm = *d->metrics;
-  tm->tmHeight = fm.height();
-  tm->tmAscent = fm.ascent();
-  tm->tmDescent = fm.descent();
-  tm->tmInternalLeading = std::max(0, fm.height() - d->qfont.pixelSize());
-  tm->tmExternalLeading = std::max(0, fm.leading());
-  tm->tmAveCharWidth = fm.averageCharWidth();
-  tm->tmMaxCharWidth = fm.maxWidth();
-  tm->tmWeight = d->qfont.bold() ? FW_BOLD : FW_NORMAL;
-  return TRUE;
+    if (!tm) return FALSE;
+    const QFontMetrics& fm = *d->metrics;
+    tm->tmHeight = fm.height();
+    tm->tmAscent = fm.ascent();
+    tm->tmDescent = fm.descent();
+    tm->tmInternalLeading = std::max(0, fm.height() - d->qfont.pixelSize());
+    tm->tmExternalLeading = std::max(0, fm.leading());
+    tm->tmAveCharWidth = fm.averageCharWidth();
+    tm->tmMaxCharWidth = fm.maxWidth();
+    tm->tmWeight = d->qfont.bold() ? FW_BOLD : FW_NORMAL;
+    return TRUE;
 }
 
 BOOL CDC::TextOut(int x, int y, const std::string& text) {
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  QString s = ToQ(text);
-  const QFontMetrics& fm = *d->metrics;
-  int w = fm.horizontalAdvance(s), h = fm.height();
-  UINT ha = d->textAlign & 6, va = d->textAlign & 24;
-  if (ha == TA_CENTER) x -= w / 2;
-  else if (ha == TA_RIGHT) x -= w;
-  if (va == TA_BOTTOM) y -= h;
-  else if (va == TA_BASELINE) y -= fm.ascent();
-  QRect box(x, y, w, h);
-  if (d->bkMode == OPAQUE) {
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->fillRect(box, ToQColor(d->bk));
-  }
-  p->setCompositionMode(d->Composition());
-  p->setPen(ToQColor(d->text));
-  p->setFont(d->qfont);
-  p->drawText(QPoint(x, y + fm.ascent()), s);
-  d->MarkDirty(box.adjusted(-2, -2, 2, 2).translated(d->org));
-  return TRUE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    QString s = ToQ(text);
+    const QFontMetrics& fm = *d->metrics;
+    int w = fm.horizontalAdvance(s), h = fm.height();
+    UINT ha = d->textAlign & 6, va = d->textAlign & 24;
+    if (ha == TA_CENTER)
+        x -= w / 2;
+    else if (ha == TA_RIGHT)
+        x -= w;
+    if (va == TA_BOTTOM)
+        y -= h;
+    else if (va == TA_BASELINE)
+        y -= fm.ascent();
+    QRect box(x, y, w, h);
+    if (d->bkMode == OPAQUE) {
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p->fillRect(box, ToQColor(d->bk));
+    }
+    p->setCompositionMode(d->Composition());
+    p->setPen(ToQColor(d->text));
+    p->setFont(d->qfont);
+    p->drawText(QPoint(x, y + fm.ascent()), s);
+    d->MarkDirty(box.adjusted(-2, -2, 2, 2).translated(d->org));
+    return TRUE;
 }
 
 // Breaks text into lines that fit width: at spaces between words, and between any two
 // CJK characters, as the classic word break does.
 static QStringList WrapLines(const QString& para, const QFontMetrics& fm, int width) {
-  QStringList lines;
-  QString line;
-  int i = 0, n = para.size();
-  while (i < n) {
-    // next token: a run of non-space Latin characters, a run of spaces, or one other character
-    int j = i;
-    if (para[i].isSpace()) {
-      while (j < n && para[j].isSpace()) ++j;
-    } else if (para[i].unicode() < 0x2E80) {
-      while (j < n && !para[j].isSpace() && para[j].unicode() < 0x2E80) ++j;
-    } else {
-      j = i + (para[i].isHighSurrogate() && i + 1 < n ? 2 : 1);
-    }
-    QString tok = para.mid(i, j - i);
-    if (!line.isEmpty() && fm.horizontalAdvance(line + tok) > width) {
-      if (!tok.trimmed().isEmpty()) {
-        lines << line;
-        line.clear();
-      } else {
-        lines << line;
-        line.clear();
+    QStringList lines;
+    QString line;
+    int i = 0, n = para.size();
+    while (i < n) {
+        // next token: a run of non-space Latin characters, a run of spaces, or one other character
+        int j = i;
+        if (para[i].isSpace()) {
+            while (j < n && para[j].isSpace()) ++j;
+        } else if (para[i].unicode() < 0x2E80) {
+            while (j < n && !para[j].isSpace() && para[j].unicode() < 0x2E80) ++j;
+        } else {
+            j = i + (para[i].isHighSurrogate() && i + 1 < n ? 2 : 1);
+        }
+        QString tok = para.mid(i, j - i);
+        if (!line.isEmpty() && fm.horizontalAdvance(line + tok) > width) {
+            if (!tok.trimmed().isEmpty()) {
+                lines << line;
+                line.clear();
+            } else {
+                lines << line;
+                line.clear();
+                i = j;
+                continue;
+            }
+        }
+        if (line.isEmpty() && tok.trimmed().isEmpty() && !lines.isEmpty()) {
+            i = j;
+            continue;
+        }
+        line += tok;
         i = j;
-        continue;
-      }
     }
-    if (line.isEmpty() && tok.trimmed().isEmpty() && !lines.isEmpty()) {
-      i = j;
-      continue;
-    }
-    line += tok;
-    i = j;
-  }
-  lines << line;
-  return lines;
+    lines << line;
+    return lines;
 }
 
 int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
-  if (!rc) return 0;
-  QString s = ToQ(text);
-  if (!(fmt & DT_NOPREFIX)) s = StripPrefix(s);
-  if (fmt & DT_EXPANDTABS) s.replace(QLatin1Char('\t'), QStringLiteral("        "));
-  const QFontMetrics& fm = *d->metrics;
-  const int lineH = fm.height();
-  CRect r(*rc);
-  QStringList lines;
-  if (fmt & DT_SINGLELINE) {
-    QString one = s;
-    one.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    lines << one;
-  } else {
-    QString norm = s;
-    norm.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    for (const QString& para : norm.split(QLatin1Char('\n'))) {
-      if (fmt & DT_WORDBREAK)
-        lines << WrapLines(para, fm, std::max(1, r.Width()));
-      else
-        lines << para;
+    if (!rc) return 0;
+    QString s = ToQ(text);
+    if (!(fmt & DT_NOPREFIX)) s = StripPrefix(s);
+    if (fmt & DT_EXPANDTABS) s.replace(QLatin1Char('\t'), QStringLiteral("        "));
+    const QFontMetrics& fm = *d->metrics;
+    const int lineH = fm.height();
+    CRect r(*rc);
+    QStringList lines;
+    if (fmt & DT_SINGLELINE) {
+        QString one = s;
+        one.replace(QLatin1String("\r\n"), QLatin1String(" "))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        lines << one;
+    } else {
+        QString norm = s;
+        norm.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        for (const QString& para : norm.split(QLatin1Char('\n'))) {
+            if (fmt & DT_WORDBREAK)
+                lines << WrapLines(para, fm, std::max(1, r.Width()));
+            else
+                lines << para;
+        }
     }
-  }
-  if (fmt & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
-    for (QString& l : lines) l = fm.elidedText(l, Qt::ElideRight, std::max(0, r.Width()));
-  int textH = lineH * (int)lines.size();
-  if (fmt & DT_CALCRECT) {
-    int w = 0;
-    for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
-    if (!(fmt & DT_WORDBREAK) || w < r.Width() || lines.size() == 1) rc->right = rc->left + w;
-    rc->bottom = rc->top + textH;
-    return textH;
-  }
-  int y = r.top, result = textH;
-  if (fmt & DT_SINGLELINE) {
-    if (fmt & DT_VCENTER) y = r.top + (r.Height() - lineH) / 2;
-    else if (fmt & DT_BOTTOM) y = r.bottom - lineH;
-    if (fmt & (DT_VCENTER | DT_BOTTOM)) result = y - r.top + lineH;
-  }
-  QPainter* p = d->P();
-  if (!p) return 0;
-  if (!(fmt & DT_NOCLIP)) {
-    p->save();
-    p->setClipRect(ToQRect(r), Qt::IntersectClip);
-  }
-  p->setFont(d->qfont);
-  for (const QString& l : lines) {
-    int w = fm.horizontalAdvance(l);
-    int x = r.left;
-    if (fmt & DT_CENTER) x = r.left + (r.Width() - w) / 2;
-    else if (fmt & DT_RIGHT) x = r.right - w;
-    if (d->bkMode == OPAQUE) {
-      p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-      p->fillRect(QRect(x, y, w, lineH), ToQColor(d->bk));
-      p->setCompositionMode(d->Composition());
+    if (fmt & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS))
+        for (QString& l : lines) l = fm.elidedText(l, Qt::ElideRight, std::max(0, r.Width()));
+    int textH = lineH * (int)lines.size();
+    if (fmt & DT_CALCRECT) {
+        int w = 0;
+        for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
+        if (!(fmt & DT_WORDBREAK) || w < r.Width() || lines.size() == 1) rc->right = rc->left + w;
+        rc->bottom = rc->top + textH;
+        return textH;
     }
-    p->setPen(ToQColor(d->text));
-    p->drawText(QPoint(x, y + fm.ascent()), l);
-    y += lineH;
-  }
-  if (!(fmt & DT_NOCLIP)) p->restore();
-  d->MarkDirty(ToQRect(r).united(QRect(r.left, r.top, r.Width(), textH)).translated(d->org));
-  return result;
+    int y = r.top, result = textH;
+    if (fmt & DT_SINGLELINE) {
+        if (fmt & DT_VCENTER)
+            y = r.top + (r.Height() - lineH) / 2;
+        else if (fmt & DT_BOTTOM)
+            y = r.bottom - lineH;
+        if (fmt & (DT_VCENTER | DT_BOTTOM)) result = y - r.top + lineH;
+    }
+    QPainter* p = d->P();
+    if (!p) return 0;
+    if (!(fmt & DT_NOCLIP)) {
+        p->save();
+        p->setClipRect(ToQRect(r), Qt::IntersectClip);
+    }
+    p->setFont(d->qfont);
+    for (const QString& l : lines) {
+        int w = fm.horizontalAdvance(l);
+        int x = r.left;
+        if (fmt & DT_CENTER)
+            x = r.left + (r.Width() - w) / 2;
+        else if (fmt & DT_RIGHT)
+            x = r.right - w;
+        if (d->bkMode == OPAQUE) {
+            p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+            p->fillRect(QRect(x, y, w, lineH), ToQColor(d->bk));
+            p->setCompositionMode(d->Composition());
+        }
+        p->setPen(ToQColor(d->text));
+        p->drawText(QPoint(x, y + fm.ascent()), l);
+        y += lineH;
+    }
+    if (!(fmt & DT_NOCLIP)) p->restore();
+    d->MarkDirty(ToQRect(r).united(QRect(r.left, r.top, r.Width(), textH)).translated(d->org));
+    return result;
 }
 
 // ---- clipping ----
 int CDC::SelectClipRgn(CRgn* rgn) {
-  if (!rgn || !rgn->m_data) {
-    d->hasClip = false;
-    d->clip = QRegion();
-  } else {
-    d->hasClip = true;
-    d->clip = rgn->m_data->region;
-  }
-  d->Invalidate();
-  if (!d->Clipped()) return SIMPLEREGION;
-  QRegion e = d->EffectiveClip();
-  return e.isEmpty() ? NULLREGION : (e.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION);
+    if (!rgn || !rgn->m_data) {
+        d->hasClip = false;
+        d->clip = QRegion();
+    } else {
+        d->hasClip = true;
+        d->clip = rgn->m_data->region;
+    }
+    d->Invalidate();
+    if (!d->Clipped()) return SIMPLEREGION;
+    QRegion e = d->EffectiveClip();
+    return e.isEmpty() ? NULLREGION : (e.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION);
 }
 int CDC::SelectClipRgn(CRgn* rgn, int mode) {
-  if (mode == RGN_COPY) return SelectClipRgn(rgn);
-  if (!rgn || !rgn->m_data) return ERROR;
-  QRegion current = d->hasClip ? d->clip
-                               : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
-  const QRegion& r = rgn->m_data->region;
-  switch (mode) {
-    case RGN_AND: current = current.intersected(r); break;
-    case RGN_OR: current = current.united(r); break;
-    case RGN_XOR: current = current.xored(r); break;
-    case RGN_DIFF: current = current.subtracted(r); break;
-    default: return ERROR;
-  }
-  d->hasClip = true;
-  d->clip = current;
-  d->Invalidate();
-  return current.isEmpty() ? NULLREGION : SIMPLEREGION;
+    if (mode == RGN_COPY) return SelectClipRgn(rgn);
+    if (!rgn || !rgn->m_data) return ERROR;
+    QRegion current =
+        d->hasClip ? d->clip
+                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
+    const QRegion& r = rgn->m_data->region;
+    switch (mode) {
+        case RGN_AND:
+            current = current.intersected(r);
+            break;
+        case RGN_OR:
+            current = current.united(r);
+            break;
+        case RGN_XOR:
+            current = current.xored(r);
+            break;
+        case RGN_DIFF:
+            current = current.subtracted(r);
+            break;
+        default:
+            return ERROR;
+    }
+    d->hasClip = true;
+    d->clip = current;
+    d->Invalidate();
+    return current.isEmpty() ? NULLREGION : SIMPLEREGION;
 }
 int CDC::IntersectClipRect(int l, int t, int r, int b) {
-  QRect dr = QRect(l, t, r - l, b - t).translated(d->org);
-  QRegion current = d->hasClip ? d->clip
-                               : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
-  d->clip = current.intersected(dr);
-  d->hasClip = true;
-  d->Invalidate();
-  return d->clip.isEmpty() ? NULLREGION : SIMPLEREGION;
+    QRect dr = QRect(l, t, r - l, b - t).translated(d->org);
+    QRegion current =
+        d->hasClip ? d->clip
+                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
+    d->clip = current.intersected(dr);
+    d->hasClip = true;
+    d->Invalidate();
+    return d->clip.isEmpty() ? NULLREGION : SIMPLEREGION;
 }
 int CDC::ExcludeClipRect(int l, int t, int r, int b) {
-  QRect dr = QRect(l, t, r - l, b - t).translated(d->org);
-  QRegion current = d->hasClip ? d->clip
-                               : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
-  d->clip = current.subtracted(dr);
-  d->hasClip = true;
-  d->Invalidate();
-  return d->clip.isEmpty() ? NULLREGION : COMPLEXREGION;
+    QRect dr = QRect(l, t, r - l, b - t).translated(d->org);
+    QRegion current =
+        d->hasClip ? d->clip
+                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
+    d->clip = current.subtracted(dr);
+    d->hasClip = true;
+    d->Invalidate();
+    return d->clip.isEmpty() ? NULLREGION : COMPLEXREGION;
 }
 int CDC::GetClipBox(LPRECT rc) const {
-  if (!rc) return ERROR;
-  QRect box = d->Clipped() ? d->EffectiveClip().boundingRect()
-                           : QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize());
-  *rc = FromQRect(box.translated(-d->org));
-  return box.isEmpty() ? NULLREGION : SIMPLEREGION;
+    if (!rc) return ERROR;
+    QRect box = d->Clipped() ? d->EffectiveClip().boundingRect()
+                             : QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize());
+    *rc = FromQRect(box.translated(-d->org));
+    return box.isEmpty() ? NULLREGION : SIMPLEREGION;
 }
 BOOL CDC::PtVisible(int x, int y) const {
-  QPoint dp = QPoint(x, y) + d->org;
-  if (!d->surface || !d->surface->image.valid(dp)) return FALSE;
-  return !d->Clipped() || d->EffectiveClip().contains(dp);
+    QPoint dp = QPoint(x, y) + d->org;
+    if (!d->surface || !d->surface->image.valid(dp)) return FALSE;
+    return !d->Clipped() || d->EffectiveClip().contains(dp);
 }
 
 CSize CDC::GetSurfaceSize() const {
-  return d->surface ? CSize(d->surface->image.width(), d->surface->image.height()) : CSize();
+    return d->surface ? CSize(d->surface->image.width(), d->surface->image.height()) : CSize();
 }
 
 // ---- blits ----
 static QPainter::CompositionMode BltMode(DWORD rop, bool& fill, QColor& fillColor, bool& valid) {
-  fill = false;
-  valid = true;
-  switch (rop) {
-    case SRCCOPY: return QPainter::CompositionMode_Source;
-    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
-    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
-    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
-    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
-    case DSTINVERT: fill = true; fillColor = Qt::black; return QPainter::RasterOp_NotDestination;
-    case BLACKNESS: fill = true; fillColor = Qt::black; return QPainter::CompositionMode_Source;
-    case WHITENESS: fill = true; fillColor = Qt::white; return QPainter::CompositionMode_Source;
-    case PATCOPY: fill = true; return QPainter::CompositionMode_Source;
-    default: valid = false; return QPainter::CompositionMode_Source;
-  }
+    fill = false;
+    valid = true;
+    switch (rop) {
+        case SRCCOPY:
+            return QPainter::CompositionMode_Source;
+        case SRCAND:
+            return QPainter::RasterOp_SourceAndDestination;
+        case SRCPAINT:
+            return QPainter::RasterOp_SourceOrDestination;
+        case SRCINVERT:
+            return QPainter::RasterOp_SourceXorDestination;
+        case NOTSRCCOPY:
+            return QPainter::RasterOp_NotSource;
+        case DSTINVERT:
+            fill = true;
+            fillColor = Qt::black;
+            return QPainter::RasterOp_NotDestination;
+        case BLACKNESS:
+            fill = true;
+            fillColor = Qt::black;
+            return QPainter::CompositionMode_Source;
+        case WHITENESS:
+            fill = true;
+            fillColor = Qt::white;
+            return QPainter::CompositionMode_Source;
+        case PATCOPY:
+            fill = true;
+            return QPainter::CompositionMode_Source;
+        default:
+            valid = false;
+            return QPainter::CompositionMode_Source;
+    }
 }
 
 BOOL CDC::BitBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, DWORD rop) {
-  return StretchBlt(x, y, w, h, src, xs, ys, w, h, rop);
+    return StretchBlt(x, y, w, h, src, xs, ys, w, h, rop);
 }
 
-BOOL CDC::StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs, DWORD rop) {
-  bool fill, valid;
-  QColor fillColor;
-  QPainter::CompositionMode mode = BltMode(rop, fill, fillColor, valid);
-  if (!valid) return FALSE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  QRect dst = QRect(x, y, w, h).normalized();
-  p->setCompositionMode(mode);
-  if (fill) {
-    if (rop == PATCOPY) p->fillRect(dst, d->qbrush);
-    else p->fillRect(dst, fillColor);
-  } else {
-    if (!src || !src->d->surface) { p->setCompositionMode(d->Composition()); return FALSE; }
-    QRect sr = QRect(xs, ys, ws, hs).translated(src->d->org);
-    const QImage& simg = src->d->surface->image;
-    p->setRenderHint(QPainter::SmoothPixmapTransform, d->stretchMode == HALFTONE);
-    if (src->d->surface == d->surface) {
-      QImage copy = simg.copy(sr);
-      p->drawImage(QRect(x, y, w, h), copy);
+BOOL CDC::StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
+                     DWORD rop) {
+    bool fill, valid;
+    QColor fillColor;
+    QPainter::CompositionMode mode = BltMode(rop, fill, fillColor, valid);
+    if (!valid) return FALSE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    QRect dst = QRect(x, y, w, h).normalized();
+    p->setCompositionMode(mode);
+    if (fill) {
+        if (rop == PATCOPY)
+            p->fillRect(dst, d->qbrush);
+        else
+            p->fillRect(dst, fillColor);
     } else {
-      p->drawImage(QRect(x, y, w, h), simg, sr);
+        if (!src || !src->d->surface) {
+            p->setCompositionMode(d->Composition());
+            return FALSE;
+        }
+        QRect sr = QRect(xs, ys, ws, hs).translated(src->d->org);
+        const QImage& simg = src->d->surface->image;
+        p->setRenderHint(QPainter::SmoothPixmapTransform, d->stretchMode == HALFTONE);
+        if (src->d->surface == d->surface) {
+            QImage copy = simg.copy(sr);
+            p->drawImage(QRect(x, y, w, h), copy);
+        } else {
+            p->drawImage(QRect(x, y, w, h), simg, sr);
+        }
+        p->setRenderHint(QPainter::SmoothPixmapTransform, false);
     }
-    p->setRenderHint(QPainter::SmoothPixmapTransform, false);
-  }
-  p->setCompositionMode(d->Composition());
-  d->MarkDirty(dst.translated(d->org));
-  return TRUE;
+    p->setCompositionMode(d->Composition());
+    d->MarkDirty(dst.translated(d->org));
+    return TRUE;
 }
 
 BOOL CDC::TransparentBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
                          UINT transparent) {
-  if (!src || !src->d->surface || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  QImage part = src->d->surface->image.copy(QRect(xs, ys, ws, hs).translated(src->d->org))
-                    .convertToFormat(QImage::Format_ARGB32);
-  const QRgb key = ToQColor(transparent).rgb() & 0xffffff;
-  for (int yy = 0; yy < part.height(); ++yy) {
-    QRgb* line = reinterpret_cast<QRgb*>(part.scanLine(yy));
-    for (int xx = 0; xx < part.width(); ++xx)
-      if ((line[xx] & 0xffffff) == key) line[xx] = 0;
-  }
-  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p->drawImage(QRect(x, y, w, h), part);
-  p->setCompositionMode(d->Composition());
-  d->MarkDirty(QRect(x, y, w, h).translated(d->org));
-  return TRUE;
+    if (!src || !src->d->surface || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    QImage part = src->d->surface->image.copy(QRect(xs, ys, ws, hs).translated(src->d->org))
+                      .convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = ToQColor(transparent).rgb() & 0xffffff;
+    for (int yy = 0; yy < part.height(); ++yy) {
+        QRgb* line = reinterpret_cast<QRgb*>(part.scanLine(yy));
+        for (int xx = 0; xx < part.width(); ++xx)
+            if ((line[xx] & 0xffffff) == key) line[xx] = 0;
+    }
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->drawImage(QRect(x, y, w, h), part);
+    p->setCompositionMode(d->Composition());
+    d->MarkDirty(QRect(x, y, w, h).translated(d->org));
+    return TRUE;
 }
 
 BOOL CDC::AlphaBlend(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
                      BLENDFUNCTION blend) {
-  if (!src || !src->d->surface || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  QRect sr = QRect(xs, ys, ws, hs).translated(src->d->org);
-  QImage part = src->d->surface->image.copy(sr);
-  if (!(blend.AlphaFormat & AC_SRC_ALPHA)) part = part.convertToFormat(QImage::Format_RGB32);
-  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p->setOpacity(blend.SourceConstantAlpha / 255.0);
-  p->drawImage(QRect(x, y, w, h), part);
-  p->setOpacity(1.0);
-  p->setCompositionMode(d->Composition());
-  d->MarkDirty(QRect(x, y, w, h).translated(d->org));
-  return TRUE;
+    if (!src || !src->d->surface || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    QRect sr = QRect(xs, ys, ws, hs).translated(src->d->org);
+    QImage part = src->d->surface->image.copy(sr);
+    if (!(blend.AlphaFormat & AC_SRC_ALPHA)) part = part.convertToFormat(QImage::Format_RGB32);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setOpacity(blend.SourceConstantAlpha / 255.0);
+    p->drawImage(QRect(x, y, w, h), part);
+    p->setOpacity(1.0);
+    p->setCompositionMode(d->Composition());
+    d->MarkDirty(QRect(x, y, w, h).translated(d->org));
+    return TRUE;
 }
 
 // Colour i of n steps is start + (end - start) * i / n, each channel from its 16-bit value.
 BOOL CDC::GradientFill(TRIVERTEX* v, ULONG nv, void* mesh, ULONG nMesh, ULONG mode) {
-  if (!v || !mesh || (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)) return FALSE;
-  QPainter* p = d->P();
-  if (!p) return FALSE;
-  auto* rects = static_cast<GRADIENT_RECT*>(mesh);
-  p->setCompositionMode(QPainter::CompositionMode_Source);
-  for (ULONG m = 0; m < nMesh; ++m) {
-    if (rects[m].UpperLeft >= nv || rects[m].LowerRight >= nv) continue;
-    const TRIVERTEX& a = v[rects[m].UpperLeft];
-    const TRIVERTEX& b = v[rects[m].LowerRight];
-    QRect r = QRect(QPoint(a.x, a.y), QPoint(b.x - 1, b.y - 1)).normalized();
-    const bool horizontal = mode == GRADIENT_FILL_RECT_H;
-    const TRIVERTEX& s = horizontal ? (a.x <= b.x ? a : b) : (a.y <= b.y ? a : b);
-    const TRIVERTEX& e = &s == &a ? b : a;
-    int n = horizontal ? r.width() : r.height();
-    for (int i = 0; i < n; ++i) {
-      auto ch = [&](COLOR16 c0, COLOR16 c1) { return (int(c0) + (int(c1) - int(c0)) * i / n) >> 8; };
-      QColor c(ch(s.Red, e.Red), ch(s.Green, e.Green), ch(s.Blue, e.Blue));
-      if (horizontal) p->fillRect(QRect(r.left() + i, r.top(), 1, r.height()), c);
-      else p->fillRect(QRect(r.left(), r.top() + i, r.width(), 1), c);
+    if (!v || !mesh || (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V)) return FALSE;
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    auto* rects = static_cast<GRADIENT_RECT*>(mesh);
+    p->setCompositionMode(QPainter::CompositionMode_Source);
+    for (ULONG m = 0; m < nMesh; ++m) {
+        if (rects[m].UpperLeft >= nv || rects[m].LowerRight >= nv) continue;
+        const TRIVERTEX& a = v[rects[m].UpperLeft];
+        const TRIVERTEX& b = v[rects[m].LowerRight];
+        QRect r = QRect(QPoint(a.x, a.y), QPoint(b.x - 1, b.y - 1)).normalized();
+        const bool horizontal = mode == GRADIENT_FILL_RECT_H;
+        const TRIVERTEX& s = horizontal ? (a.x <= b.x ? a : b) : (a.y <= b.y ? a : b);
+        const TRIVERTEX& e = &s == &a ? b : a;
+        int n = horizontal ? r.width() : r.height();
+        for (int i = 0; i < n; ++i) {
+            auto ch = [&](COLOR16 c0, COLOR16 c1) {
+                return (int(c0) + (int(c1) - int(c0)) * i / n) >> 8;
+            };
+            QColor c(ch(s.Red, e.Red), ch(s.Green, e.Green), ch(s.Blue, e.Blue));
+            if (horizontal)
+                p->fillRect(QRect(r.left() + i, r.top(), 1, r.height()), c);
+            else
+                p->fillRect(QRect(r.left(), r.top() + i, r.width(), 1), c);
+        }
+        d->MarkDirty(r.translated(d->org));
     }
-    d->MarkDirty(r.translated(d->org));
-  }
-  p->setCompositionMode(d->Composition());
-  return TRUE;
+    p->setCompositionMode(d->Composition());
+    return TRUE;
 }
 
 // ---- window DCs ----
 CPaintDC::CPaintDC(CWnd* wnd) : m_pWnd(wnd) {
-  m_ps = PAINTSTRUCT{this, FALSE, RECT{0, 0, 0, 0}};
-  if (!wnd || !wnd->d) return;
-  WndPrivate* w = wnd->d.get();
-  if (!w->inPaint) {
-    // painting outside WM_PAINT: the whole pending region, as BeginPaint would take it
-    w->paintRegion = w->invalid;
-  }
-  w->invalid = QRegion();
-  AttachWindowSurface(wnd, true);
-  m_ps.rcPaint = FromQRect(w->paintRegion.boundingRect());
-  m_ps.fErase = w->erase;
-  if (w->erase) {
-    w->erase = false;
-    m_ps.fErase = !platform::Dispatch(wnd, WM_ERASEBKGND, (WPARAM)this, 0);
-  }
+    m_ps = PAINTSTRUCT{this, FALSE, RECT{0, 0, 0, 0}};
+    if (!wnd || !wnd->d) return;
+    WndPrivate* w = wnd->d.get();
+    if (!w->inPaint) {
+        // painting outside WM_PAINT: the whole pending region, as BeginPaint would take it
+        w->paintRegion = w->invalid;
+    }
+    w->invalid = QRegion();
+    AttachWindowSurface(wnd, true);
+    m_ps.rcPaint = FromQRect(w->paintRegion.boundingRect());
+    m_ps.fErase = w->erase;
+    if (w->erase) {
+        w->erase = false;
+        m_ps.fErase = !platform::Dispatch(wnd, WM_ERASEBKGND, (WPARAM)this, 0);
+    }
 }
 CPaintDC::~CPaintDC() {
-  if (m_pWnd && m_pWnd->d && !m_pWnd->d->inPaint && m_pWnd->d->widget)
-    m_pWnd->d->widget->update(m_pWnd->d->paintRegion);
+    if (m_pWnd && m_pWnd->d && !m_pWnd->d->inPaint && m_pWnd->d->widget)
+        m_pWnd->d->widget->update(m_pWnd->d->paintRegion);
 }
 
-CClientDC::CClientDC(CWnd* wnd) : m_pWnd(wnd) { AttachWindowSurface(wnd, false); }
+CClientDC::CClientDC(CWnd* wnd) : m_pWnd(wnd) {
+    AttachWindowSurface(wnd, false);
+}
 CClientDC::~CClientDC() = default;

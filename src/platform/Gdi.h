@@ -117,253 +117,284 @@
 #define AC_SRC_OVER 0x00
 #define AC_SRC_ALPHA 0x01
 
-struct TRIVERTEX { LONG x; LONG y; COLOR16 Red; COLOR16 Green; COLOR16 Blue; COLOR16 Alpha; };
-struct GRADIENT_RECT { ULONG UpperLeft; ULONG LowerRight; };
-struct BLENDFUNCTION { BYTE BlendOp; BYTE BlendFlags; BYTE SourceConstantAlpha; BYTE AlphaFormat; };
+struct TRIVERTEX {
+    LONG x;
+    LONG y;
+    COLOR16 Red;
+    COLOR16 Green;
+    COLOR16 Blue;
+    COLOR16 Alpha;
+};
+struct GRADIENT_RECT {
+    ULONG UpperLeft;
+    ULONG LowerRight;
+};
+struct BLENDFUNCTION {
+    BYTE BlendOp;
+    BYTE BlendFlags;
+    BYTE SourceConstantAlpha;
+    BYTE AlphaFormat;
+};
 
 struct LOGFONT {
-  LONG lfHeight = 0;  // < 0: character height in pixels; > 0: cell height
-  LONG lfWidth = 0;
-  LONG lfEscapement = 0;
-  LONG lfOrientation = 0;
-  LONG lfWeight = FW_NORMAL;
-  BYTE lfItalic = 0;
-  BYTE lfUnderline = 0;
-  BYTE lfStrikeOut = 0;
-  BYTE lfCharSet = DEFAULT_CHARSET;
-  BYTE lfOutPrecision = 0;
-  BYTE lfClipPrecision = 0;
-  BYTE lfQuality = 0;
-  BYTE lfPitchAndFamily = 0;
-  std::string lfFaceName;
+    LONG lfHeight = 0;  // < 0: character height in pixels; > 0: cell height
+    LONG lfWidth = 0;
+    LONG lfEscapement = 0;
+    LONG lfOrientation = 0;
+    LONG lfWeight = FW_NORMAL;
+    BYTE lfItalic = 0;
+    BYTE lfUnderline = 0;
+    BYTE lfStrikeOut = 0;
+    BYTE lfCharSet = DEFAULT_CHARSET;
+    BYTE lfOutPrecision = 0;
+    BYTE lfClipPrecision = 0;
+    BYTE lfQuality = 0;
+    BYTE lfPitchAndFamily = 0;
+    std::string lfFaceName;
 };
 
 struct TEXTMETRIC {
-  LONG tmHeight, tmAscent, tmDescent, tmInternalLeading, tmExternalLeading;
-  LONG tmAveCharWidth, tmMaxCharWidth, tmWeight;
+    LONG tmHeight, tmAscent, tmDescent, tmInternalLeading, tmExternalLeading;
+    LONG tmAveCharWidth, tmMaxCharWidth, tmWeight;
 };
 
-struct PAINTSTRUCT { HDC hdc; BOOL fErase; RECT rcPaint; };
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+};
 
-namespace platform { struct Surface; struct DCState; struct RegionData; }
+namespace platform {
+struct Surface;
+struct DCState;
+struct RegionData;
+}  // namespace platform
 
 class CGdiObject {
- public:
-  virtual ~CGdiObject() = default;
-  virtual BOOL DeleteObject() { return TRUE; }
+public:
+    virtual ~CGdiObject() = default;
+    virtual BOOL DeleteObject() { return TRUE; }
 };
 
 class CPen : public CGdiObject {
- public:
-  CPen() = default;
-  CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
-  BOOL CreatePen(int style, int width, COLORREF color);
-  BOOL DeleteObject() override;
-  BOOL IsCreated() const { return m_created; }
-  int m_style = PS_SOLID;
-  int m_width = 1;
-  COLORREF m_color = 0;
-  bool m_created = false;
+public:
+    CPen() = default;
+    CPen(int style, int width, COLORREF color) { CreatePen(style, width, color); }
+    BOOL CreatePen(int style, int width, COLORREF color);
+    BOOL DeleteObject() override;
+    BOOL IsCreated() const { return m_created; }
+    int m_style = PS_SOLID;
+    int m_width = 1;
+    COLORREF m_color = 0;
+    bool m_created = false;
 };
 
 class CBitmap;
 
 class CBrush : public CGdiObject {
- public:
-  CBrush() = default;
-  explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
-  CBrush(int hatch, COLORREF color) { CreateHatchBrush(hatch, color); }
-  BOOL CreateSolidBrush(COLORREF color);
-  BOOL CreateHatchBrush(int hatch, COLORREF color);
-  BOOL CreatePatternBrush(CBitmap* bitmap);
-  BOOL CreateStockNull();
-  BOOL DeleteObject() override;
-  int m_style = BS_SOLID;
-  int m_hatch = 0;
-  COLORREF m_color = 0;
-  std::shared_ptr<platform::Surface> m_pattern;
-  bool m_created = false;
+public:
+    CBrush() = default;
+    explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
+    CBrush(int hatch, COLORREF color) { CreateHatchBrush(hatch, color); }
+    BOOL CreateSolidBrush(COLORREF color);
+    BOOL CreateHatchBrush(int hatch, COLORREF color);
+    BOOL CreatePatternBrush(CBitmap* bitmap);
+    BOOL CreateStockNull();
+    BOOL DeleteObject() override;
+    int m_style = BS_SOLID;
+    int m_hatch = 0;
+    COLORREF m_color = 0;
+    std::shared_ptr<platform::Surface> m_pattern;
+    bool m_created = false;
 };
 
 class CFont : public CGdiObject {
- public:
-  BOOL CreateFontIndirect(const LOGFONT* lf);
-  BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                  BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
-                  BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* face);
-  // pointSize in tenths of a point, as the classic call takes it
-  BOOL CreatePointFont(int pointSize, const char* face, CDC* dc = nullptr);
-  int GetLogFont(LOGFONT* lf) const;
-  BOOL DeleteObject() override;
-  LOGFONT m_lf;
-  bool m_created = false;
+public:
+    BOOL CreateFontIndirect(const LOGFONT* lf);
+    BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
+                    BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
+                    BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* face);
+    // pointSize in tenths of a point, as the classic call takes it
+    BOOL CreatePointFont(int pointSize, const char* face, CDC* dc = nullptr);
+    int GetLogFont(LOGFONT* lf) const;
+    BOOL DeleteObject() override;
+    LOGFONT m_lf;
+    bool m_created = false;
 };
 
 class CBitmap : public CGdiObject {
- public:
-  CBitmap();
-  ~CBitmap() override;
-  BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
-  // 32 bits per pixel: bits are premultiplied BGRA rows, top-down (what AlphaBlend expects)
-  BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
-  BOOL LoadBitmap(UINT resourceId);                       // "BITMAP" resource
-  BOOL LoadFromBytes(const unsigned char* data, size_t size);  // PNG, BMP, JPEG, GIF
-  BOOL LoadFromFile(const std::string& path);
-  BOOL DeleteObject() override;
-  CSize GetSize() const;
-  bool IsNull() const { return !m_surface; }
-  COLORREF GetPixel(int x, int y) const;
-  BOOL SavePng(const std::string& path) const;
-  std::shared_ptr<platform::Surface> m_surface;
+public:
+    CBitmap();
+    ~CBitmap() override;
+    BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
+    // 32 bits per pixel: bits are premultiplied BGRA rows, top-down (what AlphaBlend expects)
+    BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
+    BOOL LoadBitmap(UINT resourceId);                            // "BITMAP" resource
+    BOOL LoadFromBytes(const unsigned char* data, size_t size);  // PNG, BMP, JPEG, GIF
+    BOOL LoadFromFile(const std::string& path);
+    BOOL DeleteObject() override;
+    CSize GetSize() const;
+    bool IsNull() const { return !m_surface; }
+    COLORREF GetPixel(int x, int y) const;
+    BOOL SavePng(const std::string& path) const;
+    std::shared_ptr<platform::Surface> m_surface;
 };
 
 class CRgn : public CGdiObject {
- public:
-  CRgn();
-  ~CRgn() override;
-  CRgn(const CRgn&);
-  CRgn& operator=(const CRgn&);
-  BOOL CreateRectRgn(int l, int t, int r, int b);
-  BOOL CreateRectRgnIndirect(LPCRECT rc) { return CreateRectRgn(rc->left, rc->top, rc->right, rc->bottom); }
-  BOOL CreateEllipticRgn(int l, int t, int r, int b);
-  BOOL CreateRoundRectRgn(int l, int t, int r, int b, int w, int h);
-  BOOL CreatePolygonRgn(const POINT* pts, int count, int fillMode);
-  void SetRectRgn(int l, int t, int r, int b);
-  int CombineRgn(const CRgn* a, const CRgn* b, int mode);
-  int CopyRgn(const CRgn* src) { return CombineRgn(src, nullptr, RGN_COPY); }
-  BOOL PtInRegion(int x, int y) const;
-  BOOL RectInRegion(LPCRECT rc) const;
-  int OffsetRgn(int dx, int dy);
-  int GetRgnBox(LPRECT rc) const;
-  BOOL EqualRgn(const CRgn* other) const;
-  BOOL DeleteObject() override;
-  bool IsNull() const;
-  std::unique_ptr<platform::RegionData> m_data;
+public:
+    CRgn();
+    ~CRgn() override;
+    CRgn(const CRgn&);
+    CRgn& operator=(const CRgn&);
+    BOOL CreateRectRgn(int l, int t, int r, int b);
+    BOOL CreateRectRgnIndirect(LPCRECT rc) {
+        return CreateRectRgn(rc->left, rc->top, rc->right, rc->bottom);
+    }
+    BOOL CreateEllipticRgn(int l, int t, int r, int b);
+    BOOL CreateRoundRectRgn(int l, int t, int r, int b, int w, int h);
+    BOOL CreatePolygonRgn(const POINT* pts, int count, int fillMode);
+    void SetRectRgn(int l, int t, int r, int b);
+    int CombineRgn(const CRgn* a, const CRgn* b, int mode);
+    int CopyRgn(const CRgn* src) { return CombineRgn(src, nullptr, RGN_COPY); }
+    BOOL PtInRegion(int x, int y) const;
+    BOOL RectInRegion(LPCRECT rc) const;
+    int OffsetRgn(int dx, int dy);
+    int GetRgnBox(LPRECT rc) const;
+    BOOL EqualRgn(const CRgn* other) const;
+    BOOL DeleteObject() override;
+    bool IsNull() const;
+    std::unique_ptr<platform::RegionData> m_data;
 };
 
 class CWnd;
 
 class CDC {
- public:
-  CDC();
-  virtual ~CDC();
-  CDC(const CDC&) = delete;
-  CDC& operator=(const CDC&) = delete;
+public:
+    CDC();
+    virtual ~CDC();
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
 
-  // A memory context; it draws on nothing until a bitmap is selected.
-  BOOL CreateCompatibleDC(CDC* dc);
-  BOOL DeleteDC();
-  HDC GetSafeHdc() { return this; }
-  BOOL IsPrinting() const { return FALSE; }
+    // A memory context; it draws on nothing until a bitmap is selected.
+    BOOL CreateCompatibleDC(CDC* dc);
+    BOOL DeleteDC();
+    HDC GetSafeHdc() { return this; }
+    BOOL IsPrinting() const { return FALSE; }
 
-  CPen* SelectObject(CPen* pen);
-  CBrush* SelectObject(CBrush* brush);
-  CFont* SelectObject(CFont* font);
-  CBitmap* SelectObject(CBitmap* bitmap);
-  int SelectObject(CRgn* rgn) { return SelectClipRgn(rgn); }
-  CGdiObject* SelectStockObject(int index);
-  CPen* GetCurrentPen() const;
-  CBrush* GetCurrentBrush() const;
-  CFont* GetCurrentFont() const;
-  CBitmap* GetCurrentBitmap() const;
+    CPen* SelectObject(CPen* pen);
+    CBrush* SelectObject(CBrush* brush);
+    CFont* SelectObject(CFont* font);
+    CBitmap* SelectObject(CBitmap* bitmap);
+    int SelectObject(CRgn* rgn) { return SelectClipRgn(rgn); }
+    CGdiObject* SelectStockObject(int index);
+    CPen* GetCurrentPen() const;
+    CBrush* GetCurrentBrush() const;
+    CFont* GetCurrentFont() const;
+    CBitmap* GetCurrentBitmap() const;
 
-  COLORREF SetTextColor(COLORREF c);
-  COLORREF GetTextColor() const;
-  COLORREF SetBkColor(COLORREF c);
-  COLORREF GetBkColor() const;
-  int SetBkMode(int mode);
-  int GetBkMode() const;
-  int SetROP2(int rop);
-  int GetROP2() const;
-  int SetPolyFillMode(int mode);
-  int GetPolyFillMode() const;
-  UINT SetTextAlign(UINT align);
-  int SetStretchBltMode(int mode);
+    COLORREF SetTextColor(COLORREF c);
+    COLORREF GetTextColor() const;
+    COLORREF SetBkColor(COLORREF c);
+    COLORREF GetBkColor() const;
+    int SetBkMode(int mode);
+    int GetBkMode() const;
+    int SetROP2(int rop);
+    int GetROP2() const;
+    int SetPolyFillMode(int mode);
+    int GetPolyFillMode() const;
+    UINT SetTextAlign(UINT align);
+    int SetStretchBltMode(int mode);
 
-  CPoint SetViewportOrg(int x, int y);
-  CPoint OffsetViewportOrg(int dx, int dy);
-  CPoint GetViewportOrg() const;
-  int SaveDC();
-  BOOL RestoreDC(int saved);  // -1: the most recent
+    CPoint SetViewportOrg(int x, int y);
+    CPoint OffsetViewportOrg(int dx, int dy);
+    CPoint GetViewportOrg() const;
+    int SaveDC();
+    BOOL RestoreDC(int saved);  // -1: the most recent
 
-  CPoint MoveTo(int x, int y);
-  CPoint MoveTo(POINT p) { return MoveTo(p.x, p.y); }
-  BOOL LineTo(int x, int y);  // the end point is not drawn
-  BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
-  CPoint GetCurrentPosition() const;
-  BOOL Polyline(const POINT* pts, int count);
-  BOOL Polygon(const POINT* pts, int count);
-  BOOL PolyPolygon(const POINT* pts, const int* counts, int polys);
-  BOOL Rectangle(int l, int t, int r, int b);
-  BOOL Rectangle(LPCRECT rc) { return Rectangle(rc->left, rc->top, rc->right, rc->bottom); }
-  BOOL RoundRect(int l, int t, int r, int b, int w, int h);
-  BOOL Ellipse(int l, int t, int r, int b);
-  BOOL Ellipse(LPCRECT rc) { return Ellipse(rc->left, rc->top, rc->right, rc->bottom); }
-  // Arcs and pies run counter-clockwise from the radial through (x3,y3) to the one through (x4,y4).
-  BOOL Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4);
-  BOOL Pie(int l, int t, int r, int b, int x3, int y3, int x4, int y4);
-  BOOL Chord(int l, int t, int r, int b, int x3, int y3, int x4, int y4);
-  void FillRect(LPCRECT rc, CBrush* brush);
-  // Like the classic call, leaves the background colour set to the fill colour.
-  void FillSolidRect(LPCRECT rc, COLORREF c);
-  void FillSolidRect(int x, int y, int cx, int cy, COLORREF c);
-  void FrameRect(LPCRECT rc, CBrush* brush);
-  void Draw3dRect(LPCRECT rc, COLORREF topLeft, COLORREF bottomRight);
-  void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
-  void InvertRect(LPCRECT rc);
-  BOOL FillRgn(CRgn* rgn, CBrush* brush);
-  BOOL FrameRgn(CRgn* rgn, CBrush* brush, int w, int h);
-  BOOL InvertRgn(CRgn* rgn);
-  COLORREF SetPixel(int x, int y, COLORREF c);
-  COLORREF GetPixel(int x, int y) const;  // CLR_INVALID outside the image
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(POINT p) { return MoveTo(p.x, p.y); }
+    BOOL LineTo(int x, int y);  // the end point is not drawn
+    BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
+    CPoint GetCurrentPosition() const;
+    BOOL Polyline(const POINT* pts, int count);
+    BOOL Polygon(const POINT* pts, int count);
+    BOOL PolyPolygon(const POINT* pts, const int* counts, int polys);
+    BOOL Rectangle(int l, int t, int r, int b);
+    BOOL Rectangle(LPCRECT rc) { return Rectangle(rc->left, rc->top, rc->right, rc->bottom); }
+    BOOL RoundRect(int l, int t, int r, int b, int w, int h);
+    BOOL Ellipse(int l, int t, int r, int b);
+    BOOL Ellipse(LPCRECT rc) { return Ellipse(rc->left, rc->top, rc->right, rc->bottom); }
+    // Arcs and pies run counter-clockwise from the radial through (x3,y3) to the one through
+    // (x4,y4).
+    BOOL Arc(int l, int t, int r, int b, int x3, int y3, int x4, int y4);
+    BOOL Pie(int l, int t, int r, int b, int x3, int y3, int x4, int y4);
+    BOOL Chord(int l, int t, int r, int b, int x3, int y3, int x4, int y4);
+    void FillRect(LPCRECT rc, CBrush* brush);
+    // Like the classic call, leaves the background colour set to the fill colour.
+    void FillSolidRect(LPCRECT rc, COLORREF c);
+    void FillSolidRect(int x, int y, int cx, int cy, COLORREF c);
+    void FrameRect(LPCRECT rc, CBrush* brush);
+    void Draw3dRect(LPCRECT rc, COLORREF topLeft, COLORREF bottomRight);
+    void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
+    void InvertRect(LPCRECT rc);
+    BOOL FillRgn(CRgn* rgn, CBrush* brush);
+    BOOL FrameRgn(CRgn* rgn, CBrush* brush, int w, int h);
+    BOOL InvertRgn(CRgn* rgn);
+    COLORREF SetPixel(int x, int y, COLORREF c);
+    COLORREF GetPixel(int x, int y) const;  // CLR_INVALID outside the image
 
-  BOOL TextOut(int x, int y, const std::string& text);
-  // Returns the height of the text, or with DT_VCENTER/DT_BOTTOM the offset of its bottom.
-  int DrawText(const std::string& text, LPRECT rc, UINT format);
-  CSize GetTextExtent(const std::string& text) const;
-  BOOL GetTextMetrics(TEXTMETRIC* tm) const;
+    BOOL TextOut(int x, int y, const std::string& text);
+    // Returns the height of the text, or with DT_VCENTER/DT_BOTTOM the offset of its bottom.
+    int DrawText(const std::string& text, LPRECT rc, UINT format);
+    CSize GetTextExtent(const std::string& text) const;
+    BOOL GetTextMetrics(TEXTMETRIC* tm) const;
 
-  int SelectClipRgn(CRgn* rgn);             // device coordinates; null removes the clip
-  int SelectClipRgn(CRgn* rgn, int mode);
-  int IntersectClipRect(int l, int t, int r, int b);
-  int IntersectClipRect(LPCRECT rc) { return IntersectClipRect(rc->left, rc->top, rc->right, rc->bottom); }
-  int ExcludeClipRect(int l, int t, int r, int b);
-  int ExcludeClipRect(LPCRECT rc) { return ExcludeClipRect(rc->left, rc->top, rc->right, rc->bottom); }
-  int GetClipBox(LPRECT rc) const;
-  BOOL PtVisible(int x, int y) const;
+    int SelectClipRgn(CRgn* rgn);  // device coordinates; null removes the clip
+    int SelectClipRgn(CRgn* rgn, int mode);
+    int IntersectClipRect(int l, int t, int r, int b);
+    int IntersectClipRect(LPCRECT rc) {
+        return IntersectClipRect(rc->left, rc->top, rc->right, rc->bottom);
+    }
+    int ExcludeClipRect(int l, int t, int r, int b);
+    int ExcludeClipRect(LPCRECT rc) {
+        return ExcludeClipRect(rc->left, rc->top, rc->right, rc->bottom);
+    }
+    int GetClipBox(LPRECT rc) const;
+    BOOL PtVisible(int x, int y) const;
 
-  BOOL BitBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, DWORD rop);
-  BOOL StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs, DWORD rop);
-  BOOL TransparentBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
-                      UINT transparent);
-  BOOL AlphaBlend(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
-                  BLENDFUNCTION blend);
-  BOOL GradientFill(TRIVERTEX* vertices, ULONG nVertices, void* mesh, ULONG nMesh, ULONG mode);
+    BOOL BitBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, DWORD rop);
+    BOOL StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
+                    DWORD rop);
+    BOOL TransparentBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
+                        UINT transparent);
+    BOOL AlphaBlend(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
+                    BLENDFUNCTION blend);
+    BOOL GradientFill(TRIVERTEX* vertices, ULONG nVertices, void* mesh, ULONG nMesh, ULONG mode);
 
-  // Size of the image being drawn on (the back-buffer or the selected bitmap).
-  CSize GetSurfaceSize() const;
+    // Size of the image being drawn on (the back-buffer or the selected bitmap).
+    CSize GetSurfaceSize() const;
 
-  std::unique_ptr<platform::DCState> d;
+    std::unique_ptr<platform::DCState> d;
 
- protected:
-  void AttachWindowSurface(CWnd* wnd, bool paint);
+protected:
+    void AttachWindowSurface(CWnd* wnd, bool paint);
 };
 
 // Paints the window's update region on its back-buffer; the constructor validates it.
 class CPaintDC : public CDC {
- public:
-  explicit CPaintDC(CWnd* wnd);
-  ~CPaintDC() override;
-  PAINTSTRUCT m_ps;
-  CWnd* m_pWnd;
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC() override;
+    PAINTSTRUCT m_ps;
+    CWnd* m_pWnd;
 };
 
 // Draws on the window's back-buffer at any time; what is drawn is shown at once.
 class CClientDC : public CDC {
- public:
-  explicit CClientDC(CWnd* wnd);
-  ~CClientDC() override;
-  CWnd* m_pWnd;
+public:
+    explicit CClientDC(CWnd* wnd);
+    ~CClientDC() override;
+    CWnd* m_pWnd;
 };
 using CWindowDC = CClientDC;
 
@@ -380,24 +411,24 @@ using CWindowDC = CClientDC;
 #define ILD_TRANSPARENT 0x00000001
 
 class CImageList {
- public:
-  CImageList();
-  ~CImageList();
-  BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
-  // Each cx-wide slice of the strip becomes an image; pixels of the mask colour become
-  // transparent when the list was created with ILC_MASK. Returns the first new index or -1.
-  int Add(CBitmap* strip, COLORREF mask);
-  int Add(CBitmap* strip, CBitmap* maskBitmap);
-  int GetImageCount() const;
-  BOOL Draw(CDC* dc, int image, POINT pt, UINT style);
-  BOOL Remove(int image);
-  BOOL DeleteImageList();
-  CSize GetIconSize() const { return CSize(m_cx, m_cy); }
-  bool IsCreated() const { return m_created; }
+public:
+    CImageList();
+    ~CImageList();
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
+    // Each cx-wide slice of the strip becomes an image; pixels of the mask colour become
+    // transparent when the list was created with ILC_MASK. Returns the first new index or -1.
+    int Add(CBitmap* strip, COLORREF mask);
+    int Add(CBitmap* strip, CBitmap* maskBitmap);
+    int GetImageCount() const;
+    BOOL Draw(CDC* dc, int image, POINT pt, UINT style);
+    BOOL Remove(int image);
+    BOOL DeleteImageList();
+    CSize GetIconSize() const { return CSize(m_cx, m_cy); }
+    bool IsCreated() const { return m_created; }
 
- private:
-  int m_cx = 0, m_cy = 0;
-  UINT m_flags = 0;
-  bool m_created = false;
-  std::vector<std::shared_ptr<platform::Surface>> m_images;
+private:
+    int m_cx = 0, m_cy = 0;
+    UINT m_flags = 0;
+    bool m_created = false;
+    std::vector<std::shared_ptr<platform::Surface>> m_images;
 };

@@ -8,218 +8,276 @@ using namespace platform;
 
 namespace platform {
 std::shared_ptr<Surface> MakeSurface(int w, int h, QImage::Format f, QRgb fill) {
-  QImage img(std::max(w, 1), std::max(h, 1), f);
-  img.fill(fill);
-  return std::make_shared<Surface>(std::move(img));
+    QImage img(std::max(w, 1), std::max(h, 1), f);
+    img.fill(fill);
+    return std::make_shared<Surface>(std::move(img));
 }
 
 LOGFONT DefaultLogFont() {
-  LOGFONT lf;
-  lf.lfHeight = -12;
-  lf.lfFaceName = "WenQuanYi Micro Hei";
-  return lf;
+    LOGFONT lf;
+    lf.lfHeight = -12;
+    lf.lfFaceName = "WenQuanYi Micro Hei";
+    return lf;
 }
 
 QFont FontFromLogFont(const LOGFONT& lf) {
-  QFont f(lf.lfFaceName.empty() ? QStringLiteral("WenQuanYi Micro Hei") : ToQ(lf.lfFaceName));
-  int px = lf.lfHeight < 0 ? -lf.lfHeight : (lf.lfHeight > 0 ? lf.lfHeight * 4 / 5 : 12);
-  f.setPixelSize(std::max(px, 1));
-  if (lf.lfWeight >= 600) f.setBold(true);
-  f.setItalic(lf.lfItalic != 0);
-  f.setUnderline(lf.lfUnderline != 0);
-  f.setStrikeOut(lf.lfStrikeOut != 0);
-  f.setStyleStrategy(QFont::PreferDefault);
-  f.setHintingPreference(QFont::PreferFullHinting);
-  return f;
+    QFont f(lf.lfFaceName.empty() ? QStringLiteral("WenQuanYi Micro Hei") : ToQ(lf.lfFaceName));
+    int px = lf.lfHeight < 0 ? -lf.lfHeight : (lf.lfHeight > 0 ? lf.lfHeight * 4 / 5 : 12);
+    f.setPixelSize(std::max(px, 1));
+    if (lf.lfWeight >= 600) f.setBold(true);
+    f.setItalic(lf.lfItalic != 0);
+    f.setUnderline(lf.lfUnderline != 0);
+    f.setStrikeOut(lf.lfStrikeOut != 0);
+    f.setStyleStrategy(QFont::PreferDefault);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    return f;
 }
 }  // namespace platform
 
 BOOL CPen::CreatePen(int style, int width, COLORREF color) {
-  m_style = style & PS_STYLE_MASK;
-  m_width = width;
-  m_color = color;
-  m_created = true;
-  return TRUE;
+    m_style = style & PS_STYLE_MASK;
+    m_width = width;
+    m_color = color;
+    m_created = true;
+    return TRUE;
 }
-BOOL CPen::DeleteObject() { BOOL was = m_created; m_created = false; return was; }
+BOOL CPen::DeleteObject() {
+    BOOL was = m_created;
+    m_created = false;
+    return was;
+}
 
 BOOL CBrush::CreateSolidBrush(COLORREF color) {
-  m_style = BS_SOLID; m_color = color; m_created = true; return TRUE;
+    m_style = BS_SOLID;
+    m_color = color;
+    m_created = true;
+    return TRUE;
 }
 BOOL CBrush::CreateHatchBrush(int hatch, COLORREF color) {
-  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return FALSE;
-  m_style = BS_HATCHED; m_hatch = hatch; m_color = color; m_created = true; return TRUE;
+    if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return FALSE;
+    m_style = BS_HATCHED;
+    m_hatch = hatch;
+    m_color = color;
+    m_created = true;
+    return TRUE;
 }
 BOOL CBrush::CreatePatternBrush(CBitmap* bitmap) {
-  if (!bitmap || !bitmap->m_surface) return FALSE;
-  m_style = BS_PATTERN;
-  m_pattern = std::make_shared<Surface>(bitmap->m_surface->image.copy());
-  m_created = true;
-  return TRUE;
+    if (!bitmap || !bitmap->m_surface) return FALSE;
+    m_style = BS_PATTERN;
+    m_pattern = std::make_shared<Surface>(bitmap->m_surface->image.copy());
+    m_created = true;
+    return TRUE;
 }
-BOOL CBrush::CreateStockNull() { m_style = BS_NULL; m_created = true; return TRUE; }
-BOOL CBrush::DeleteObject() { BOOL was = m_created; m_created = false; m_pattern.reset(); return was; }
+BOOL CBrush::CreateStockNull() {
+    m_style = BS_NULL;
+    m_created = true;
+    return TRUE;
+}
+BOOL CBrush::DeleteObject() {
+    BOOL was = m_created;
+    m_created = false;
+    m_pattern.reset();
+    return was;
+}
 
 BOOL CFont::CreateFontIndirect(const LOGFONT* lf) {
-  if (!lf) return FALSE;
-  m_lf = *lf;
-  m_created = true;
-  return TRUE;
+    if (!lf) return FALSE;
+    m_lf = *lf;
+    m_created = true;
+    return TRUE;
 }
 BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, int weight,
                        BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                        BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, const char* face) {
-  LOGFONT lf;
-  lf.lfHeight = height; lf.lfWidth = width; lf.lfEscapement = escapement;
-  lf.lfOrientation = orientation; lf.lfWeight = weight ? weight : FW_NORMAL; lf.lfItalic = italic;
-  lf.lfUnderline = underline; lf.lfStrikeOut = strikeOut; lf.lfCharSet = charSet;
-  lf.lfOutPrecision = outPrecision; lf.lfClipPrecision = clipPrecision; lf.lfQuality = quality;
-  lf.lfPitchAndFamily = pitchAndFamily; lf.lfFaceName = face ? face : "";
-  return CreateFontIndirect(&lf);
+    LOGFONT lf;
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfEscapement = escapement;
+    lf.lfOrientation = orientation;
+    lf.lfWeight = weight ? weight : FW_NORMAL;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfStrikeOut = strikeOut;
+    lf.lfCharSet = charSet;
+    lf.lfOutPrecision = outPrecision;
+    lf.lfClipPrecision = clipPrecision;
+    lf.lfQuality = quality;
+    lf.lfPitchAndFamily = pitchAndFamily;
+    lf.lfFaceName = face ? face : "";
+    return CreateFontIndirect(&lf);
 }
 BOOL CFont::CreatePointFont(int pointSize, const char* face, CDC*) {
-  LOGFONT lf;
-  // 96 dots per inch, as the desktop the program was laid out for
-  lf.lfHeight = -((pointSize * 96 + 360) / 720);
-  lf.lfFaceName = face ? face : "";
-  return CreateFontIndirect(&lf);
+    LOGFONT lf;
+    // 96 dots per inch, as the desktop the program was laid out for
+    lf.lfHeight = -((pointSize * 96 + 360) / 720);
+    lf.lfFaceName = face ? face : "";
+    return CreateFontIndirect(&lf);
 }
 int CFont::GetLogFont(LOGFONT* lf) const {
-  if (!lf || !m_created) return 0;
-  *lf = m_lf;
-  return 1;
+    if (!lf || !m_created) return 0;
+    *lf = m_lf;
+    return 1;
 }
-BOOL CFont::DeleteObject() { BOOL was = m_created; m_created = false; return was; }
+BOOL CFont::DeleteObject() {
+    BOOL was = m_created;
+    m_created = false;
+    return was;
+}
 
 CBitmap::CBitmap() = default;
 CBitmap::~CBitmap() = default;
 BOOL CBitmap::CreateCompatibleBitmap(CDC*, int width, int height) {
-  if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return FALSE;
-  m_surface = MakeSurface(width, height);
-  return TRUE;
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return FALSE;
+    m_surface = MakeSurface(width, height);
+    return TRUE;
 }
 BOOL CBitmap::CreateBitmap(int width, int height, UINT, UINT bitsPerPixel, const void* bits) {
-  if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return FALSE;
-  if (bitsPerPixel == 32) {
-    m_surface = MakeSurface(width, height, QImage::Format_ARGB32_Premultiplied, 0);
-    if (bits) {
-      for (int y = 0; y < height; ++y)
-        memcpy(m_surface->image.scanLine(y), static_cast<const char*>(bits) + size_t(y) * width * 4,
-               size_t(width) * 4);
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return FALSE;
+    if (bitsPerPixel == 32) {
+        m_surface = MakeSurface(width, height, QImage::Format_ARGB32_Premultiplied, 0);
+        if (bits) {
+            for (int y = 0; y < height; ++y)
+                memcpy(m_surface->image.scanLine(y),
+                       static_cast<const char*>(bits) + size_t(y) * width * 4, size_t(width) * 4);
+        }
+    } else {
+        m_surface = MakeSurface(width, height);
     }
-  } else {
-    m_surface = MakeSurface(width, height);
-  }
-  return TRUE;
+    return TRUE;
 }
 BOOL CBitmap::LoadFromBytes(const unsigned char* data, size_t size) {
-  QImage img;
-  if (!data || !size || !img.loadFromData(data, (int)size)) return FALSE;
-  m_surface = std::make_shared<Surface>(img.convertToFormat(
-      img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
-  return TRUE;
+    QImage img;
+    if (!data || !size || !img.loadFromData(data, (int)size)) return FALSE;
+    m_surface = std::make_shared<Surface>(img.convertToFormat(
+        img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
+    return TRUE;
 }
 BOOL CBitmap::LoadBitmap(UINT id) {
-  std::vector<unsigned char> bytes;
-  if (!LoadResourceBytes("BITMAP", id, bytes)) return FALSE;
-  return LoadFromBytes(bytes.data(), bytes.size());
+    std::vector<unsigned char> bytes;
+    if (!LoadResourceBytes("BITMAP", id, bytes)) return FALSE;
+    return LoadFromBytes(bytes.data(), bytes.size());
 }
 BOOL CBitmap::LoadFromFile(const std::string& path) {
-  QFile f(ToQ(path));
-  if (!f.open(QIODevice::ReadOnly)) return FALSE;
-  QByteArray b = f.readAll();
-  return LoadFromBytes(reinterpret_cast<const unsigned char*>(b.constData()), (size_t)b.size());
+    QFile f(ToQ(path));
+    if (!f.open(QIODevice::ReadOnly)) return FALSE;
+    QByteArray b = f.readAll();
+    return LoadFromBytes(reinterpret_cast<const unsigned char*>(b.constData()), (size_t)b.size());
 }
-BOOL CBitmap::DeleteObject() { BOOL was = m_surface != nullptr; m_surface.reset(); return was; }
+BOOL CBitmap::DeleteObject() {
+    BOOL was = m_surface != nullptr;
+    m_surface.reset();
+    return was;
+}
 CSize CBitmap::GetSize() const {
-  return m_surface ? CSize(m_surface->image.width(), m_surface->image.height()) : CSize();
+    return m_surface ? CSize(m_surface->image.width(), m_surface->image.height()) : CSize();
 }
 COLORREF CBitmap::GetPixel(int x, int y) const {
-  if (!m_surface || !m_surface->image.valid(x, y)) return CLR_INVALID;
-  return FromQRgb(m_surface->image.pixel(x, y));
+    if (!m_surface || !m_surface->image.valid(x, y)) return CLR_INVALID;
+    return FromQRgb(m_surface->image.pixel(x, y));
 }
 BOOL CBitmap::SavePng(const std::string& path) const {
-  return m_surface && m_surface->image.save(ToQ(path), "PNG");
+    return m_surface && m_surface->image.save(ToQ(path), "PNG");
 }
 
 // ---- regions ----
 static int RegionKind(const QRegion& r) {
-  if (r.isEmpty()) return NULLREGION;
-  return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+    if (r.isEmpty()) return NULLREGION;
+    return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 CRgn::CRgn() = default;
 CRgn::~CRgn() = default;
 CRgn::CRgn(const CRgn& o) : m_data(o.m_data ? std::make_unique<RegionData>(*o.m_data) : nullptr) {}
 CRgn& CRgn::operator=(const CRgn& o) {
-  m_data = o.m_data ? std::make_unique<RegionData>(*o.m_data) : nullptr;
-  return *this;
+    m_data = o.m_data ? std::make_unique<RegionData>(*o.m_data) : nullptr;
+    return *this;
 }
-bool CRgn::IsNull() const { return !m_data; }
+bool CRgn::IsNull() const {
+    return !m_data;
+}
 BOOL CRgn::CreateRectRgn(int l, int t, int r, int b) {
-  CRect rc(l, t, r, b);
-  rc.NormalizeRect();
-  m_data = std::make_unique<RegionData>();
-  m_data->region = QRegion(ToQRect(rc));
-  return TRUE;
+    CRect rc(l, t, r, b);
+    rc.NormalizeRect();
+    m_data = std::make_unique<RegionData>();
+    m_data->region = QRegion(ToQRect(rc));
+    return TRUE;
 }
 BOOL CRgn::CreateEllipticRgn(int l, int t, int r, int b) {
-  CRect rc(l, t, r, b);
-  rc.NormalizeRect();
-  m_data = std::make_unique<RegionData>();
-  m_data->region = QRegion(ToQRect(rc), QRegion::Ellipse);
-  return TRUE;
+    CRect rc(l, t, r, b);
+    rc.NormalizeRect();
+    m_data = std::make_unique<RegionData>();
+    m_data->region = QRegion(ToQRect(rc), QRegion::Ellipse);
+    return TRUE;
 }
 BOOL CRgn::CreateRoundRectRgn(int l, int t, int r, int b, int w, int h) {
-  CRect rc(l, t, r, b);
-  rc.NormalizeRect();
-  QPainterPath path;
-  path.addRoundedRect(QRectF(ToQRect(rc)), w / 2.0, h / 2.0);
-  m_data = std::make_unique<RegionData>();
-  m_data->region = QRegion(path.toFillPolygon().toPolygon());
-  return TRUE;
+    CRect rc(l, t, r, b);
+    rc.NormalizeRect();
+    QPainterPath path;
+    path.addRoundedRect(QRectF(ToQRect(rc)), w / 2.0, h / 2.0);
+    m_data = std::make_unique<RegionData>();
+    m_data->region = QRegion(path.toFillPolygon().toPolygon());
+    return TRUE;
 }
 BOOL CRgn::CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
-  if (!pts || count < 2) return FALSE;
-  QPolygon poly;
-  for (int i = 0; i < count; ++i) poly << QPoint(pts[i].x, pts[i].y);
-  m_data = std::make_unique<RegionData>();
-  m_data->region = QRegion(poly, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-  return TRUE;
+    if (!pts || count < 2) return FALSE;
+    QPolygon poly;
+    for (int i = 0; i < count; ++i) poly << QPoint(pts[i].x, pts[i].y);
+    m_data = std::make_unique<RegionData>();
+    m_data->region = QRegion(poly, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    return TRUE;
 }
-void CRgn::SetRectRgn(int l, int t, int r, int b) { CreateRectRgn(l, t, r, b); }
+void CRgn::SetRectRgn(int l, int t, int r, int b) {
+    CreateRectRgn(l, t, r, b);
+}
 int CRgn::CombineRgn(const CRgn* a, const CRgn* b, int mode) {
-  if (!a || !a->m_data) return ERROR;
-  QRegion ra = a->m_data->region, res;
-  if (mode == RGN_COPY) {
-    res = ra;
-  } else {
-    if (!b || !b->m_data) return ERROR;
-    const QRegion& rb = b->m_data->region;
-    switch (mode) {
-      case RGN_AND: res = ra.intersected(rb); break;
-      case RGN_OR: res = ra.united(rb); break;
-      case RGN_XOR: res = ra.xored(rb); break;
-      case RGN_DIFF: res = ra.subtracted(rb); break;
-      default: return ERROR;
+    if (!a || !a->m_data) return ERROR;
+    QRegion ra = a->m_data->region, res;
+    if (mode == RGN_COPY) {
+        res = ra;
+    } else {
+        if (!b || !b->m_data) return ERROR;
+        const QRegion& rb = b->m_data->region;
+        switch (mode) {
+            case RGN_AND:
+                res = ra.intersected(rb);
+                break;
+            case RGN_OR:
+                res = ra.united(rb);
+                break;
+            case RGN_XOR:
+                res = ra.xored(rb);
+                break;
+            case RGN_DIFF:
+                res = ra.subtracted(rb);
+                break;
+            default:
+                return ERROR;
+        }
     }
-  }
-  if (!m_data) m_data = std::make_unique<RegionData>();
-  m_data->region = res;
-  return RegionKind(res);
+    if (!m_data) m_data = std::make_unique<RegionData>();
+    m_data->region = res;
+    return RegionKind(res);
 }
-BOOL CRgn::PtInRegion(int x, int y) const { return m_data && m_data->region.contains(QPoint(x, y)); }
-BOOL CRgn::RectInRegion(LPCRECT rc) const { return m_data && rc && m_data->region.intersects(ToQRect(*rc)); }
+BOOL CRgn::PtInRegion(int x, int y) const {
+    return m_data && m_data->region.contains(QPoint(x, y));
+}
+BOOL CRgn::RectInRegion(LPCRECT rc) const {
+    return m_data && rc && m_data->region.intersects(ToQRect(*rc));
+}
 int CRgn::OffsetRgn(int dx, int dy) {
-  if (!m_data) return ERROR;
-  m_data->region.translate(dx, dy);
-  return RegionKind(m_data->region);
+    if (!m_data) return ERROR;
+    m_data->region.translate(dx, dy);
+    return RegionKind(m_data->region);
 }
 int CRgn::GetRgnBox(LPRECT rc) const {
-  if (!m_data || !rc) return ERROR;
-  *rc = m_data->region.isEmpty() ? RECT{0, 0, 0, 0} : FromQRect(m_data->region.boundingRect());
-  return RegionKind(m_data->region);
+    if (!m_data || !rc) return ERROR;
+    *rc = m_data->region.isEmpty() ? RECT{0, 0, 0, 0} : FromQRect(m_data->region.boundingRect());
+    return RegionKind(m_data->region);
 }
 BOOL CRgn::EqualRgn(const CRgn* o) const {
-  return m_data && o && o->m_data && m_data->region == o->m_data->region;
+    return m_data && o && o->m_data && m_data->region == o->m_data->region;
 }
-BOOL CRgn::DeleteObject() { BOOL was = m_data != nullptr; m_data.reset(); return was; }
+BOOL CRgn::DeleteObject() {
+    BOOL was = m_data != nullptr;
+    m_data.reset();
+    return was;
+}

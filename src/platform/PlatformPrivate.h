@@ -24,152 +24,191 @@
 
 namespace platform {
 
-inline QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-inline QColor ToQColorArgb(ARGB c) { return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff, c >> 24); }
-inline COLORREF FromQRgb(QRgb p) { return RGB(qRed(p), qGreen(p), qBlue(p)); }
-inline QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-inline RECT FromQRect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
-inline QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), (qsizetype)s.size()); }
-inline std::string FromQ(const QString& s) { return s.toUtf8().toStdString(); }
+inline QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+inline QColor ToQColorArgb(ARGB c) {
+    return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff, c >> 24);
+}
+inline COLORREF FromQRgb(QRgb p) {
+    return RGB(qRed(p), qGreen(p), qBlue(p));
+}
+inline QRect ToQRect(const RECT& r) {
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+inline RECT FromQRect(const QRect& r) {
+    return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+inline QString ToQ(const std::string& s) {
+    return QString::fromUtf8(s.data(), (qsizetype)s.size());
+}
+inline std::string FromQ(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 // An image that device contexts draw on. One painter per image, shared by every DC on
 // it; `owner` is the DC whose state the painter carries now, so switching between
 // two DCs on one image reloads state once instead of per call.
 struct Surface {
-  QImage image;
-  QPainter painter;
-  const void* owner = nullptr;
-  explicit Surface(QImage img) : image(std::move(img)) {}
-  ~Surface() { End(); }
-  QPainter& Begin() {
-    if (!painter.isActive()) {
-      painter.begin(&image);
-      owner = nullptr;
+    QImage image;
+    QPainter painter;
+    const void* owner = nullptr;
+    explicit Surface(QImage img) : image(std::move(img)) {}
+    ~Surface() { End(); }
+    QPainter& Begin() {
+        if (!painter.isActive()) {
+            painter.begin(&image);
+            owner = nullptr;
+        }
+        return painter;
     }
-    return painter;
-  }
-  void End() {
-    if (painter.isActive()) painter.end();
-    owner = nullptr;
-  }
+    void End() {
+        if (painter.isActive()) painter.end();
+        owner = nullptr;
+    }
 };
 std::shared_ptr<Surface> MakeSurface(int w, int h, QImage::Format f = QImage::Format_RGB32,
                                      QRgb fill = 0xff000000);
 
-struct RegionData { QRegion region; };
-
-struct PathData {
-  QPainterPath path;
-  bool newFigure = true;  // the next added segment begins a figure of its own
+struct RegionData {
+    QRegion region;
 };
 
-struct ImageData { QImage image; };
+struct PathData {
+    QPainterPath path;
+    bool newFigure = true;  // the next added segment begins a figure of its own
+};
+
+struct ImageData {
+    QImage image;
+};
 
 QFont FontFromLogFont(const LOGFONT& lf);
 LOGFONT DefaultLogFont();
 
 struct DCState {
-  std::shared_ptr<Surface> surface;
-  CWnd* wnd = nullptr;
-  bool memory = false;
-  CPen* pen = nullptr;
-  CBrush* brush = nullptr;
-  CFont* font = nullptr;
-  CBitmap* bitmap = nullptr;
-  QPen qpen;
-  QBrush qbrush;
-  QFont qfont;
-  std::unique_ptr<QFontMetrics> metrics;
-  COLORREF text = 0, bk = RGB(255, 255, 255);
-  int bkMode = OPAQUE, rop = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = COLORONCOLOR;
-  UINT textAlign = 0;
-  QPoint org, cur;
-  bool hasClip = false;
-  QRegion clip;       // device coordinates
-  bool hasBase = false;
-  QRegion base;       // window DCs: the client area or the update region
-  struct Saved {
-    CPen* pen; CBrush* brush; CFont* font;
-    QPen qpen; QBrush qbrush; QFont qfont;
-    COLORREF text, bk; int bkMode, rop, fillMode; UINT textAlign; QPoint org, cur;
-    bool hasClip; QRegion clip;
-  };
-  std::vector<Saved> saved;
-  // recently built pens and brushes: code that switches between a few colours per
-  // shape (candles) would otherwise build one for every shape
-  struct PenKey { int style, width; COLORREF color; int rop; QPen pen; };
-  struct BrushKey { int style, hatch; COLORREF color; int rop; const void* pattern; QBrush brush; };
-  PenKey penCache[4] = {};
-  BrushKey brushCache[4] = {};
-  int penNext = 0, brushNext = 0;
+    std::shared_ptr<Surface> surface;
+    CWnd* wnd = nullptr;
+    bool memory = false;
+    CPen* pen = nullptr;
+    CBrush* brush = nullptr;
+    CFont* font = nullptr;
+    CBitmap* bitmap = nullptr;
+    QPen qpen;
+    QBrush qbrush;
+    QFont qfont;
+    std::unique_ptr<QFontMetrics> metrics;
+    COLORREF text = 0, bk = RGB(255, 255, 255);
+    int bkMode = OPAQUE, rop = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = COLORONCOLOR;
+    UINT textAlign = 0;
+    QPoint org, cur;
+    bool hasClip = false;
+    QRegion clip;  // device coordinates
+    bool hasBase = false;
+    QRegion base;  // window DCs: the client area or the update region
+    struct Saved {
+        CPen* pen;
+        CBrush* brush;
+        CFont* font;
+        QPen qpen;
+        QBrush qbrush;
+        QFont qfont;
+        COLORREF text, bk;
+        int bkMode, rop, fillMode;
+        UINT textAlign;
+        QPoint org, cur;
+        bool hasClip;
+        QRegion clip;
+    };
+    std::vector<Saved> saved;
+    // recently built pens and brushes: code that switches between a few colours per
+    // shape (candles) would otherwise build one for every shape
+    struct PenKey {
+        int style, width;
+        COLORREF color;
+        int rop;
+        QPen pen;
+    };
+    struct BrushKey {
+        int style, hatch;
+        COLORREF color;
+        int rop;
+        const void* pattern;
+        QBrush brush;
+    };
+    PenKey penCache[4] = {};
+    BrushKey brushCache[4] = {};
+    int penNext = 0, brushNext = 0;
 
-  void SetSurface(std::shared_ptr<Surface> s);
-  QPainter* P();                 // painter with this DC's state, or null without an image
-  void Invalidate() { if (surface && surface->owner == this) surface->owner = nullptr; }
-  void ApplyClip(QPainter& p);
-  QRegion EffectiveClip() const;  // device coordinates; null region = unclipped
-  bool Clipped() const { return hasClip || hasBase; }
-  void SetPen(const CPen& pen);
-  void SetBrush(const CBrush& brush);
-  void BuildPen(const CPen& pen);
-  void BuildBrush(const CBrush& brush);
-  void SetFont(const LOGFONT& lf);
-  QPainter::CompositionMode Composition() const;
-  QColor PenColor(COLORREF c) const;
-  void MarkDirty(const QRect& deviceRect);
-  // Gaps of styled pens and hatches take the background colour only in opaque mode;
-  // the toolkit strokes differently in that mode, so it is switched on only for them.
-  void Background(QPainter& p, const QPen* pen, const QBrush* brush) const;
-  ~DCState();
+    void SetSurface(std::shared_ptr<Surface> s);
+    QPainter* P();  // painter with this DC's state, or null without an image
+    void Invalidate() {
+        if (surface && surface->owner == this) surface->owner = nullptr;
+    }
+    void ApplyClip(QPainter& p);
+    QRegion EffectiveClip() const;  // device coordinates; null region = unclipped
+    bool Clipped() const { return hasClip || hasBase; }
+    void SetPen(const CPen& pen);
+    void SetBrush(const CBrush& brush);
+    void BuildPen(const CPen& pen);
+    void BuildBrush(const CBrush& brush);
+    void SetFont(const LOGFONT& lf);
+    QPainter::CompositionMode Composition() const;
+    QColor PenColor(COLORREF c) const;
+    void MarkDirty(const QRect& deviceRect);
+    // Gaps of styled pens and hatches take the background colour only in opaque mode;
+    // the toolkit strokes differently in that mode, so it is switched on only for them.
+    void Background(QPainter& p, const QPen* pen, const QBrush* brush) const;
+    ~DCState();
 };
 
 class Hook;
 class TimerHost;
 
 struct WndPrivate {
-  CWnd* q = nullptr;
-  QPointer<QWidget> widget;
-  bool native = false;
-  std::shared_ptr<Surface> buffer;   // the persistent back-buffer (own windows)
-  QRegion invalid;                   // waiting for WM_PAINT
-  bool erase = false;
-  QRegion paintRegion;               // during WM_PAINT
-  bool inPaint = false;
-  COLORREF background = RGB(255, 255, 255);
-  DWORD style = 0, exStyle = 0;
-  UINT id = 0;
-  CWnd* parent = nullptr;
-  CWnd* owner = nullptr;
-  std::vector<CWnd*> children;
-  std::string text;
-  CFont* font = nullptr;
-  Hook* hook = nullptr;
-  TimerHost* timers = nullptr;
-  std::map<UINT_PTR, int> timerIds;  // window timer id -> toolkit timer id
-  // current message, for Default()
-  MSG cur{};
-  QEvent* curEvent = nullptr;
-  bool curEventDone = false;
-  // mouse tracking
-  DWORD trackFlags = 0;
-  DWORD hoverTime = 400;
-  bool inside = false;
-  QPoint lastMouse;
-  int hoverTimer = 0;
-  // modal loop
-  QEventLoop* loop = nullptr;
-  int modalResult = -1;
-  // layered window
-  bool colorKeyOn = false;
-  QImage layered;  // per-pixel alpha content set by UpdateLayeredWindow
-  QMargins ncMargins;  // native controls: the non-client insets WM_NCCALCSIZE asked for
-  COLORREF colorKey = 0;
-  std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
-  bool menuPopup = false;  // the layer's own popup menus
+    CWnd* q = nullptr;
+    QPointer<QWidget> widget;
+    bool native = false;
+    std::shared_ptr<Surface> buffer;  // the persistent back-buffer (own windows)
+    QRegion invalid;                  // waiting for WM_PAINT
+    bool erase = false;
+    QRegion paintRegion;  // during WM_PAINT
+    bool inPaint = false;
+    COLORREF background = RGB(255, 255, 255);
+    DWORD style = 0, exStyle = 0;
+    UINT id = 0;
+    CWnd* parent = nullptr;
+    CWnd* owner = nullptr;
+    std::vector<CWnd*> children;
+    std::string text;
+    CFont* font = nullptr;
+    Hook* hook = nullptr;
+    TimerHost* timers = nullptr;
+    std::map<UINT_PTR, int> timerIds;  // window timer id -> toolkit timer id
+    // current message, for Default()
+    MSG cur{};
+    QEvent* curEvent = nullptr;
+    bool curEventDone = false;
+    // mouse tracking
+    DWORD trackFlags = 0;
+    DWORD hoverTime = 400;
+    bool inside = false;
+    QPoint lastMouse;
+    int hoverTimer = 0;
+    // modal loop
+    QEventLoop* loop = nullptr;
+    int modalResult = -1;
+    // layered window
+    bool colorKeyOn = false;
+    QImage layered;      // per-pixel alpha content set by UpdateLayeredWindow
+    QMargins ncMargins;  // native controls: the non-client insets WM_NCCALCSIZE asked for
+    COLORREF colorKey = 0;
+    std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
+    bool menuPopup = false;  // the layer's own popup menus
 
-  QWidget* ParentWidget() const;
-  void EnsureBuffer(const QSize& size);
-  void StartHoverTimer();
+    QWidget* ParentWidget() const;
+    void EnsureBuffer(const QSize& size);
+    void StartHoverTimer();
 };
 
 // dispatch of one message to a window, keeping the current message for Default()
@@ -177,7 +216,7 @@ LRESULT Dispatch(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, QEvent* even
 CWnd* WndFromWidget(const QWidget* w);  // the window whose widget is w or an ancestor of w
 HWND RegisterWindow(CWnd* wnd);
 void UnregisterWindow(HWND h);
-void SetFocusWnd(CWnd* wnd);            // our focus bookkeeping with WM_KILLFOCUS/WM_SETFOCUS
+void SetFocusWnd(CWnd* wnd);  // our focus bookkeeping with WM_KILLFOCUS/WM_SETFOCUS
 void OnWindowDestroyed(CWnd* wnd);
 void QueryMinMax(CWnd* wnd);
 UINT KeyToVk(int qtKey, Qt::KeyboardModifiers mods);

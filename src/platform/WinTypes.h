@@ -20,7 +20,7 @@ using LONG_PTR = std::intptr_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
-using ARGB = std::uint32_t;      // 0xAARRGGBB, the anti-aliased drawing's colours
+using ARGB = std::uint32_t;  // 0xAARRGGBB, the anti-aliased drawing's colours
 using COLOR16 = std::uint16_t;
 
 #ifndef TRUE
@@ -42,7 +42,9 @@ using HDC = CDC*;
 #define LOWORD(l) ((WORD)(((DWORD_PTR_T)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR_T)(l)) >> 16) & 0xffff))
 using DWORD_PTR_T = std::uintptr_t;
-#define MAKELONG(a, b) ((LONG)(((WORD)(((DWORD_PTR_T)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR_T)(b)) & 0xffff))) << 16))
+#define MAKELONG(a, b)                                                                             \
+    ((LONG)(((WORD)(((DWORD_PTR_T)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR_T)(b)) & 0xffff))) \
+                                                        << 16))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
 #define MAKELRESULT(l, h) ((LRESULT)(DWORD)MAKELONG(l, h))
@@ -53,80 +55,106 @@ using DWORD_PTR_T = std::uintptr_t;
 
 // ARGB from a COLORREF, opaque: what anti-aliased drawing does with the program's colours.
 inline ARGB ArgbFromColorref(COLORREF c, BYTE alpha = 255) {
-  return (ARGB(alpha) << 24) | (ARGB(GetRValue(c)) << 16) | (ARGB(GetGValue(c)) << 8) | GetBValue(c);
+    return (ARGB(alpha) << 24) | (ARGB(GetRValue(c)) << 16) | (ARGB(GetGValue(c)) << 8) |
+           GetBValue(c);
 }
-inline COLORREF ColorrefFromArgb(ARGB c) { return RGB((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff); }
+inline COLORREF ColorrefFromArgb(ARGB c) {
+    return RGB((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff);
+}
 
-struct POINT { LONG x; LONG y; };
-struct SIZE { LONG cx; LONG cy; };
-struct RECT { LONG left; LONG top; LONG right; LONG bottom; };
+struct POINT {
+    LONG x;
+    LONG y;
+};
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
 using LPRECT = RECT*;
 using LPCRECT = const RECT*;
 using LPPOINT = POINT*;
 
 struct MSG {
-  HWND hwnd;
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  DWORD time;
-  POINT pt;
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
 };
 
 struct CREATESTRUCT {
-  void* lpCreateParams;
-  HMENU hMenu;
-  HWND hwndParent;
-  int cy, cx, y, x;
-  LONG style;
-  const char* lpszName;
-  DWORD dwExStyle;
+    void* lpCreateParams;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy, cx, y, x;
+    LONG style;
+    const char* lpszName;
+    DWORD dwExStyle;
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
 
 struct MINMAXINFO {
-  POINT ptReserved;
-  POINT ptMaxSize;
-  POINT ptMaxPosition;
-  POINT ptMinTrackSize;
-  POINT ptMaxTrackSize;
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
 };
 struct WINDOWPOS {
-  HWND hwnd;
-  HWND hwndInsertAfter;
-  int x, y, cx, cy;
-  UINT flags;
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x, y, cx, cy;
+    UINT flags;
 };
 
 struct TRACKMOUSEEVENT {
-  DWORD cbSize;
-  DWORD dwFlags;
-  HWND hwndTrack;
-  DWORD dwHoverTime;
+    DWORD cbSize;
+    DWORD dwFlags;
+    HWND hwndTrack;
+    DWORD dwHoverTime;
 };
 #define TME_HOVER 0x00000001
 #define TME_LEAVE 0x00000002
 #define TME_CANCEL 0x80000000
 #define HOVER_DEFAULT 0xFFFFFFFF
 
-struct NMHDR { HWND hwndFrom; UINT_PTR idFrom; UINT code; };
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
 
 struct SYSTEMTIME {
-  WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+    WORD wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
 };
-struct NMDATETIMECHANGE { NMHDR nmhdr; DWORD dwFlags; SYSTEMTIME st; };
-struct NMSELCHANGE { NMHDR nmhdr; SYSTEMTIME stSelStart; SYSTEMTIME stSelEnd; };
+struct NMDATETIMECHANGE {
+    NMHDR nmhdr;
+    DWORD dwFlags;
+    SYSTEMTIME st;
+};
+struct NMSELCHANGE {
+    NMHDR nmhdr;
+    SYSTEMTIME stSelStart;
+    SYSTEMTIME stSelEnd;
+};
 
 struct MEASUREITEMSTRUCT {
-  UINT CtlType, CtlID, itemID, itemWidth, itemHeight;
-  ULONG_PTR itemData;
+    UINT CtlType, CtlID, itemID, itemWidth, itemHeight;
+    ULONG_PTR itemData;
 };
 struct DRAWITEMSTRUCT {
-  UINT CtlType, CtlID, itemID, itemAction, itemState;
-  HWND hwndItem;
-  HDC hDC;
-  RECT rcItem;
-  ULONG_PTR itemData;
+    UINT CtlType, CtlID, itemID, itemAction, itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
 };
 #define ODT_MENU 1
 #define ODA_DRAWENTIRE 0x0001
@@ -137,10 +165,10 @@ struct DRAWITEMSTRUCT {
 #define ODS_CHECKED 0x0008
 
 struct SCROLLINFO {
-  UINT cbSize, fMask;
-  int nMin, nMax;
-  UINT nPage;
-  int nPos, nTrackPos;
+    UINT cbSize, fMask;
+    int nMin, nMax;
+    UINT nPage;
+    int nPos, nTrackPos;
 };
 #define SIF_RANGE 0x0001
 #define SIF_PAGE 0x0002
@@ -340,7 +368,8 @@ struct SCROLLINFO {
 #define WS_TABSTOP 0x00010000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW \
+    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_EX_TOPMOST 0x00000008L
 #define WS_EX_TRANSPARENT 0x00000020L
 #define WS_EX_TOOLWINDOW 0x00000080L

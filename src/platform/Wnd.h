@@ -13,7 +13,9 @@
 
 #include "platform/Gdi.h"
 
-namespace platform { struct WndPrivate; }
+namespace platform {
+struct WndPrivate;
+}
 
 class CWnd;
 class CMenu;
@@ -21,204 +23,214 @@ class CMenu;
 // State of one command for menus and bars: filled in by the handler of
 // CN_UPDATE_COMMAND_UI along the routing chain.
 class CCmdUI {
- public:
-  UINT m_nID = 0;
-  BOOL m_bEnabled = TRUE;
-  int m_nCheck = 0;
-  std::string m_strText;
-  bool m_bTextSet = false;
-  bool m_bHandled = false;
-  virtual ~CCmdUI() = default;
-  virtual void Enable(BOOL on = TRUE) { m_bEnabled = on; m_bHandled = true; }
-  virtual void SetCheck(int check = 1) { m_nCheck = check; m_bHandled = true; }
-  virtual void SetRadio(BOOL on = TRUE) { SetCheck(on ? 1 : 0); }
-  virtual void SetText(const std::string& text) { m_strText = text; m_bTextSet = true; m_bHandled = true; }
+public:
+    UINT m_nID = 0;
+    BOOL m_bEnabled = TRUE;
+    int m_nCheck = 0;
+    std::string m_strText;
+    bool m_bTextSet = false;
+    bool m_bHandled = false;
+    virtual ~CCmdUI() = default;
+    virtual void Enable(BOOL on = TRUE) {
+        m_bEnabled = on;
+        m_bHandled = true;
+    }
+    virtual void SetCheck(int check = 1) {
+        m_nCheck = check;
+        m_bHandled = true;
+    }
+    virtual void SetRadio(BOOL on = TRUE) { SetCheck(on ? 1 : 0); }
+    virtual void SetText(const std::string& text) {
+        m_strText = text;
+        m_bTextSet = true;
+        m_bHandled = true;
+    }
 };
 
 // Something commands can be routed to. Handlers are registered at run time in place of
 // a static message map; OnCmdMsg may also be overridden.
 class CCmdTarget {
- public:
-  virtual ~CCmdTarget() = default;
-  // nCode is CN_COMMAND (pExtra unused) or CN_UPDATE_COMMAND_UI (pExtra is the CCmdUI*).
-  // Returns TRUE when this target handled it.
-  virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra);
-  void MapCommand(UINT nID, std::function<void()> onCommand,
-                  std::function<void(CCmdUI*)> onUpdate = nullptr);
-  void MapCommandRange(UINT first, UINT last, std::function<void(UINT)> onCommand,
-                       std::function<void(CCmdUI*)> onUpdate = nullptr);
+public:
+    virtual ~CCmdTarget() = default;
+    // nCode is CN_COMMAND (pExtra unused) or CN_UPDATE_COMMAND_UI (pExtra is the CCmdUI*).
+    // Returns TRUE when this target handled it.
+    virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra);
+    void MapCommand(UINT nID, std::function<void()> onCommand,
+                    std::function<void(CCmdUI*)> onUpdate = nullptr);
+    void MapCommandRange(UINT first, UINT last, std::function<void(UINT)> onCommand,
+                         std::function<void(CCmdUI*)> onUpdate = nullptr);
 
- private:
-  struct Entry {
-    UINT first, last;
-    std::function<void(UINT)> command;
-    std::function<void(CCmdUI*)> update;
-  };
-  std::vector<Entry> m_commands;
+private:
+    struct Entry {
+        UINT first, last;
+        std::function<void(UINT)> command;
+        std::function<void(CCmdUI*)> update;
+    };
+    std::vector<Entry> m_commands;
 };
 
 class CWnd : public CCmdTarget {
- public:
-  CWnd();
-  ~CWnd() override;
-  CWnd(const CWnd&) = delete;
-  CWnd& operator=(const CWnd&) = delete;
+public:
+    CWnd();
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
 
-  HWND m_hWnd = nullptr;
-  HWND GetSafeHwnd() const { return m_hWnd; }
-  static CWnd* FromHandle(HWND hwnd);  // null for a handle that names no window
-  static CWnd* FromHandlePermanent(HWND hwnd) { return FromHandle(hwnd); }
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    static CWnd* FromHandle(HWND hwnd);  // null for a handle that names no window
+    static CWnd* FromHandlePermanent(HWND hwnd) { return FromHandle(hwnd); }
 
-  // WS_CHILD windows need a parent; WS_POPUP windows use it as their owner; others are
-  // top-level frames. Sends WM_NCCREATE, WM_CREATE (-1 aborts), WM_SIZE, WM_MOVE and,
-  // with WS_VISIBLE, WM_SHOWWINDOW.
-  virtual BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+    // WS_CHILD windows need a parent; WS_POPUP windows use it as their owner; others are
+    // top-level frames. Sends WM_NCCREATE, WM_CREATE (-1 aborts), WM_SIZE, WM_MOVE and,
+    // with WS_VISIBLE, WM_SHOWWINDOW.
+    virtual BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
+                          const RECT& rect, CWnd* parent, UINT nID, void* param = nullptr);
+    virtual BOOL Create(const char* className, const char* windowName, DWORD style,
                         const RECT& rect, CWnd* parent, UINT nID, void* param = nullptr);
-  virtual BOOL Create(const char* className, const char* windowName, DWORD style, const RECT& rect,
-                      CWnd* parent, UINT nID, void* param = nullptr);
-  // Style hook before creation, as a subclass expects.
-  virtual BOOL PreCreateWindow(CREATESTRUCT& cs) { return TRUE; }
-  // WM_DESTROY to this window then to its children, each child's WM_NCDESTROY, then
-  // this window's WM_NCDESTROY, then PostNcDestroy (which may delete the object).
-  virtual BOOL DestroyWindow();
-  virtual void PostNcDestroy() {}
+    // Style hook before creation, as a subclass expects.
+    virtual BOOL PreCreateWindow(CREATESTRUCT& cs) { return TRUE; }
+    // WM_DESTROY to this window then to its children, each child's WM_NCDESTROY, then
+    // this window's WM_NCDESTROY, then PostNcDestroy (which may delete the object).
+    virtual BOOL DestroyWindow();
+    virtual void PostNcDestroy() {}
 
-  LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-  BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-  virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  // The default handling of the message being handled now (a native control's own).
-  LRESULT Default();
-  // Sees keyboard messages before they are dispatched; TRUE eats them. The chain runs
-  // from the target window up through its parents.
-  virtual BOOL PreTranslateMessage(MSG* msg) { return FALSE; }
-  virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
-  virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
-  const MSG* GetCurrentMessage() const;
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The default handling of the message being handled now (a native control's own).
+    LRESULT Default();
+    // Sees keyboard messages before they are dispatched; TRUE eats them. The chain runs
+    // from the target window up through its parents.
+    virtual BOOL PreTranslateMessage(MSG* msg) { return FALSE; }
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result);
+    const MSG* GetCurrentMessage() const;
 
-  // -- state --
-  BOOL ShowWindow(int cmd);
-  BOOL IsWindowVisible() const;
-  BOOL EnableWindow(BOOL enable = TRUE);
-  BOOL IsWindowEnabled() const;
-  BOOL IsWindow() const { return m_hWnd != nullptr; }
-  BOOL IsIconic() const;
-  BOOL IsZoomed() const;
-  void MoveWindow(int x, int y, int w, int h, BOOL repaint = TRUE);
-  void MoveWindow(LPCRECT rc, BOOL repaint = TRUE);
-  BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
-  void GetWindowRect(LPRECT rc) const;  // screen coordinates
-  void GetClientRect(LPRECT rc) const;  // (0, 0, width, height)
-  void ClientToScreen(LPPOINT pt) const;
-  void ClientToScreen(LPRECT rc) const;
-  void ScreenToClient(LPPOINT pt) const;
-  void ScreenToClient(LPRECT rc) const;
-  void MapWindowPoints(CWnd* to, LPPOINT pts, UINT count) const;
-  void MapWindowPoints(CWnd* to, LPRECT rc) const;
-  void SetWindowText(const std::string& text);
-  std::string GetWindowText() const;
-  void GetWindowText(std::string& text) const { text = GetWindowText(); }
-  int GetWindowTextLength() const { return (int)GetWindowText().size(); }
-  DWORD GetStyle() const;
-  DWORD GetExStyle() const;
-  BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
-  BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
-  UINT GetDlgCtrlID() const;
-  void SetDlgCtrlID(UINT id);
-  CWnd* GetDlgItem(UINT id) const;
-  CWnd* GetParent() const;
-  CWnd* GetOwner() const;
-  CWnd* GetTopLevelParent() const;
-  CWnd* SetParent(CWnd* parent);
-  void SetOwner(CWnd* owner);
-  void BringWindowToTop();
-  BOOL SetForegroundWindow();
-  void SetFont(CFont* font, BOOL redraw = TRUE);
-  CFont* GetFont() const;
-  // Colour of the default background erase; the default is the system window white.
-  void SetBackgroundColor(COLORREF c);
+    // -- state --
+    BOOL ShowWindow(int cmd);
+    BOOL IsWindowVisible() const;
+    BOOL EnableWindow(BOOL enable = TRUE);
+    BOOL IsWindowEnabled() const;
+    BOOL IsWindow() const { return m_hWnd != nullptr; }
+    BOOL IsIconic() const;
+    BOOL IsZoomed() const;
+    void MoveWindow(int x, int y, int w, int h, BOOL repaint = TRUE);
+    void MoveWindow(LPCRECT rc, BOOL repaint = TRUE);
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
+    void GetWindowRect(LPRECT rc) const;  // screen coordinates
+    void GetClientRect(LPRECT rc) const;  // (0, 0, width, height)
+    void ClientToScreen(LPPOINT pt) const;
+    void ClientToScreen(LPRECT rc) const;
+    void ScreenToClient(LPPOINT pt) const;
+    void ScreenToClient(LPRECT rc) const;
+    void MapWindowPoints(CWnd* to, LPPOINT pts, UINT count) const;
+    void MapWindowPoints(CWnd* to, LPRECT rc) const;
+    void SetWindowText(const std::string& text);
+    std::string GetWindowText() const;
+    void GetWindowText(std::string& text) const { text = GetWindowText(); }
+    int GetWindowTextLength() const { return (int)GetWindowText().size(); }
+    DWORD GetStyle() const;
+    DWORD GetExStyle() const;
+    BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
+    UINT GetDlgCtrlID() const;
+    void SetDlgCtrlID(UINT id);
+    CWnd* GetDlgItem(UINT id) const;
+    CWnd* GetParent() const;
+    CWnd* GetOwner() const;
+    CWnd* GetTopLevelParent() const;
+    CWnd* SetParent(CWnd* parent);
+    void SetOwner(CWnd* owner);
+    void BringWindowToTop();
+    BOOL SetForegroundWindow();
+    void SetFont(CFont* font, BOOL redraw = TRUE);
+    CFont* GetFont() const;
+    // Colour of the default background erase; the default is the system window white.
+    void SetBackgroundColor(COLORREF c);
 
-  // -- painting --
-  void Invalidate(BOOL erase = TRUE);
-  void InvalidateRect(LPCRECT rc, BOOL erase = TRUE);
-  void InvalidateRgn(CRgn* rgn, BOOL erase = TRUE);
-  void ValidateRect(LPCRECT rc);
-  BOOL GetUpdateRect(LPRECT rc, BOOL erase = FALSE) const;
-  void UpdateWindow();  // paints now what is invalid
-  BOOL RedrawWindow(LPCRECT rc = nullptr, CRgn* rgn = nullptr, UINT flags = 0);
-  CDC* GetDC();
-  int ReleaseDC(CDC* dc);
-  // Window shape: pixels outside the region are not part of the window. Null restores
-  // the rectangle. The window takes a copy.
-  int SetWindowRgn(CRgn* rgn, BOOL redraw = TRUE);
-  // Translucency of a WS_EX_LAYERED top-level window: LWA_ALPHA gives the whole window
-  // that opacity, LWA_COLORKEY makes pixels of the key colour transparent.
-  BOOL SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags);
-  // Per-pixel translucency of a WS_EX_LAYERED top-level window: its content becomes the
-  // premultiplied image of src at srcPt (ULW_ALPHA), moved to screenPos and resized to size
-  // when given. The picture stays until the next call; painting does not replace it.
-  BOOL UpdateLayeredWindow(const POINT* screenPos, const SIZE* size, CDC* src, const POINT* srcPt,
-                           DWORD flags);
+    // -- painting --
+    void Invalidate(BOOL erase = TRUE);
+    void InvalidateRect(LPCRECT rc, BOOL erase = TRUE);
+    void InvalidateRgn(CRgn* rgn, BOOL erase = TRUE);
+    void ValidateRect(LPCRECT rc);
+    BOOL GetUpdateRect(LPRECT rc, BOOL erase = FALSE) const;
+    void UpdateWindow();  // paints now what is invalid
+    BOOL RedrawWindow(LPCRECT rc = nullptr, CRgn* rgn = nullptr, UINT flags = 0);
+    CDC* GetDC();
+    int ReleaseDC(CDC* dc);
+    // Window shape: pixels outside the region are not part of the window. Null restores
+    // the rectangle. The window takes a copy.
+    int SetWindowRgn(CRgn* rgn, BOOL redraw = TRUE);
+    // Translucency of a WS_EX_LAYERED top-level window: LWA_ALPHA gives the whole window
+    // that opacity, LWA_COLORKEY makes pixels of the key colour transparent.
+    BOOL SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags);
+    // Per-pixel translucency of a WS_EX_LAYERED top-level window: its content becomes the
+    // premultiplied image of src at srcPt (ULW_ALPHA), moved to screenPos and resized to size
+    // when given. The picture stays until the next call; painting does not replace it.
+    BOOL UpdateLayeredWindow(const POINT* screenPos, const SIZE* size, CDC* src, const POINT* srcPt,
+                             DWORD flags);
 
-  // -- timers: ids are per window, 0 included; setting an id again restarts it --
-  UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);
-  BOOL KillTimer(UINT_PTR id);
+    // -- timers: ids are per window, 0 included; setting an id again restarts it --
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);
+    BOOL KillTimer(UINT_PTR id);
 
-  // -- input --
-  CWnd* SetCapture();
-  CWnd* SetFocus();
-  static CWnd* GetCapture();
-  static CWnd* GetFocus();
-  static CWnd* GetActiveWindow();
-  static CWnd* WindowFromPoint(POINT screen);
+    // -- input --
+    CWnd* SetCapture();
+    CWnd* SetFocus();
+    static CWnd* GetCapture();
+    static CWnd* GetFocus();
+    static CWnd* GetActiveWindow();
+    static CWnd* WindowFromPoint(POINT screen);
 
-  // -- modal loops (nested; each ends with its own EndModalLoop) --
-  virtual int RunModalLoop(DWORD flags = 0);
-  virtual void EndModalLoop(int result);
-  BOOL IsInModalLoop() const;
+    // -- modal loops (nested; each ends with its own EndModalLoop) --
+    virtual int RunModalLoop(DWORD flags = 0);
+    virtual void EndModalLoop(int result);
+    BOOL IsInModalLoop() const;
 
-  // -- handlers the default WindowProc calls --
-  virtual int OnCreate(LPCREATESTRUCT cs) { return (int)Default(); }
-  virtual void OnDestroy() { Default(); }
-  virtual void OnNcDestroy() { Default(); }
-  virtual void OnSize(UINT type, int cx, int cy) { Default(); }
-  virtual void OnMove(int x, int y) { Default(); }
-  virtual void OnPaint() { Default(); }
-  virtual BOOL OnEraseBkgnd(CDC* dc) { return (BOOL)Default(); }
-  virtual void OnTimer(UINT_PTR id) { Default(); }
-  virtual void OnClose() { Default(); }
-  virtual void OnShowWindow(BOOL show, UINT status) { Default(); }
-  virtual void OnLButtonDown(UINT flags, CPoint pt) { Default(); }
-  virtual void OnLButtonUp(UINT flags, CPoint pt) { Default(); }
-  virtual void OnLButtonDblClk(UINT flags, CPoint pt) { Default(); }
-  virtual void OnRButtonDown(UINT flags, CPoint pt) { Default(); }
-  virtual void OnRButtonUp(UINT flags, CPoint pt) { Default(); }
-  virtual void OnRButtonDblClk(UINT flags, CPoint pt) { Default(); }
-  virtual void OnMButtonDown(UINT flags, CPoint pt) { Default(); }
-  virtual void OnMButtonUp(UINT flags, CPoint pt) { Default(); }
-  virtual void OnMouseMove(UINT flags, CPoint pt) { Default(); }
-  virtual BOOL OnMouseWheel(UINT flags, short delta, CPoint screenPt) { return (BOOL)Default(); }
-  virtual void OnMouseHover(UINT flags, CPoint pt) { Default(); }
-  virtual void OnMouseLeave() { Default(); }
-  virtual void OnKeyDown(UINT vk, UINT repeat, UINT flags) { Default(); }
-  virtual void OnKeyUp(UINT vk, UINT repeat, UINT flags) { Default(); }
-  virtual void OnChar(UINT ch, UINT repeat, UINT flags) { Default(); }
-  virtual void OnSysKeyDown(UINT vk, UINT repeat, UINT flags) { Default(); }
-  virtual void OnSetFocus(CWnd* oldWnd) { Default(); }
-  virtual void OnKillFocus(CWnd* newWnd) { Default(); }
-  virtual BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) { return (BOOL)Default(); }
-  virtual LRESULT OnNcHitTest(CPoint screenPt) { return Default(); }
-  virtual void OnCaptureChanged(CWnd* wnd) { Default(); }
-  virtual void OnContextMenu(CWnd* wnd, CPoint screenPt) { Default(); }
-  virtual void OnHScroll(UINT code, UINT pos, CWnd* scrollBar) { Default(); }
-  virtual void OnVScroll(UINT code, UINT pos, CWnd* scrollBar) { Default(); }
-  virtual void OnMeasureItem(int ctlId, MEASUREITEMSTRUCT* mis) { Default(); }
-  virtual void OnDrawItem(int ctlId, DRAWITEMSTRUCT* dis) { Default(); }
-  virtual void OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu) { Default(); }
-  virtual void OnActivate(UINT state, CWnd* other, BOOL minimized) { Default(); }
-  virtual void OnSysCommand(UINT id, LPARAM lParam) { Default(); }
+    // -- handlers the default WindowProc calls --
+    virtual int OnCreate(LPCREATESTRUCT cs) { return (int)Default(); }
+    virtual void OnDestroy() { Default(); }
+    virtual void OnNcDestroy() { Default(); }
+    virtual void OnSize(UINT type, int cx, int cy) { Default(); }
+    virtual void OnMove(int x, int y) { Default(); }
+    virtual void OnPaint() { Default(); }
+    virtual BOOL OnEraseBkgnd(CDC* dc) { return (BOOL)Default(); }
+    virtual void OnTimer(UINT_PTR id) { Default(); }
+    virtual void OnClose() { Default(); }
+    virtual void OnShowWindow(BOOL show, UINT status) { Default(); }
+    virtual void OnLButtonDown(UINT flags, CPoint pt) { Default(); }
+    virtual void OnLButtonUp(UINT flags, CPoint pt) { Default(); }
+    virtual void OnLButtonDblClk(UINT flags, CPoint pt) { Default(); }
+    virtual void OnRButtonDown(UINT flags, CPoint pt) { Default(); }
+    virtual void OnRButtonUp(UINT flags, CPoint pt) { Default(); }
+    virtual void OnRButtonDblClk(UINT flags, CPoint pt) { Default(); }
+    virtual void OnMButtonDown(UINT flags, CPoint pt) { Default(); }
+    virtual void OnMButtonUp(UINT flags, CPoint pt) { Default(); }
+    virtual void OnMouseMove(UINT flags, CPoint pt) { Default(); }
+    virtual BOOL OnMouseWheel(UINT flags, short delta, CPoint screenPt) { return (BOOL)Default(); }
+    virtual void OnMouseHover(UINT flags, CPoint pt) { Default(); }
+    virtual void OnMouseLeave() { Default(); }
+    virtual void OnKeyDown(UINT vk, UINT repeat, UINT flags) { Default(); }
+    virtual void OnKeyUp(UINT vk, UINT repeat, UINT flags) { Default(); }
+    virtual void OnChar(UINT ch, UINT repeat, UINT flags) { Default(); }
+    virtual void OnSysKeyDown(UINT vk, UINT repeat, UINT flags) { Default(); }
+    virtual void OnSetFocus(CWnd* oldWnd) { Default(); }
+    virtual void OnKillFocus(CWnd* newWnd) { Default(); }
+    virtual BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message) { return (BOOL)Default(); }
+    virtual LRESULT OnNcHitTest(CPoint screenPt) { return Default(); }
+    virtual void OnCaptureChanged(CWnd* wnd) { Default(); }
+    virtual void OnContextMenu(CWnd* wnd, CPoint screenPt) { Default(); }
+    virtual void OnHScroll(UINT code, UINT pos, CWnd* scrollBar) { Default(); }
+    virtual void OnVScroll(UINT code, UINT pos, CWnd* scrollBar) { Default(); }
+    virtual void OnMeasureItem(int ctlId, MEASUREITEMSTRUCT* mis) { Default(); }
+    virtual void OnDrawItem(int ctlId, DRAWITEMSTRUCT* dis) { Default(); }
+    virtual void OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu) { Default(); }
+    virtual void OnActivate(UINT state, CWnd* other, BOOL minimized) { Default(); }
+    virtual void OnSysCommand(UINT id, LPARAM lParam) { Default(); }
 
-  std::unique_ptr<platform::WndPrivate> d;
+    std::unique_ptr<platform::WndPrivate> d;
 };
 
 // -- free functions over handles; all safe with stale handles --

@@ -89,8 +89,7 @@ bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool 
     const int32_t date = OrderDate(datetime);
     CallPos->AddShares(vol, date, amount);
     leftCapital -= need;
-    if (addTrade)
-        trades.push_back(MakeTrade(1, 1, datetime, price, vol, fee, *CallPos, comment));
+    if (addTrade) trades.push_back(MakeTrade(1, 1, datetime, price, vol, fee, *CallPos, comment));
     return true;
 }
 
@@ -168,7 +167,8 @@ bool CTrainingRecord::CoverShort(int32_t vol, int64_t datetime, std::string& msg
 
     TradeDetailItem item = MakeTrade(-1, -1, datetime, price, vol, fee, *PutPos, comment);
     const double proceeds = (1 - commitrate) * basis;
-    SetResult(item, proceeds - amount - fee - div, proceeds > 0 ? 1 - (div + amount + fee) / proceeds : 0);
+    SetResult(item, proceeds - amount - fee - div,
+              proceeds > 0 ? 1 - (div + amount + fee) / proceeds : 0);
     trades.push_back(std::move(item));
 
     if (PutPos->IsEmpty()) {

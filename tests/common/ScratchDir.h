@@ -21,7 +21,8 @@ public:
     enum Mode { Stay, Enter };
 
     explicit ScratchDir(Mode mode = Stay) {
-        std::string tmpl = (std::filesystem::temp_directory_path() / ("tarrow-" + TestTag() + "-XXXXXX")).string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / ("tarrow-" + TestTag() + "-XXXXXX")).string();
         if (!::mkdtemp(tmpl.data()))
             throw std::system_error(errno, std::generic_category(), "mkdtemp " + tmpl);
         m_path = tmpl;

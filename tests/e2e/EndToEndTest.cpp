@@ -3,9 +3,13 @@
 // day and minute series through the pool into the block files; and on a second run,
 // "current" answers and bars from the cache.
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "ClientHarness.h"
 #include "TestSupport.h"
-
 #include "foundation/Crc16.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
@@ -14,31 +18,25 @@
 #include "marketdata/MarketHooks.h"
 #include "marketdata/net/MarketLink.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
-
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 // Requests one series and waits until its reply has been merged (the notification).
-std::shared_ptr<CDayData> Fetch(int16_t type, int16_t period, bool history, int& notified)
-{
+std::shared_ptr<CDayData> Fetch(int16_t type, int16_t period, bool history, int& notified) {
     auto series = GetDataCenter()->GetPool().GetDayData(type, CIndSecuCode(1, "600000"), period);
-    if (!series)
-        return nullptr;
+    if (!series) return nullptr;
     std::atomic<int> calls{0};
     auto callback = [&calls] { ++calls; };
     int expected = 1;
     if (history) {
         uint32_t year = GetAppInfo()->GetToday() / 10000;
-        series->RequestHistory({year - 1, year}, 240, year * 10000 + 9999, true, OwnerTag(&notified), callback);
+        series->RequestHistory({year - 1, year}, 240, year * 10000 + 9999, true,
+                               OwnerTag(&notified), callback);
     } else {
         series->RequestUpdate(0, OwnerTag(&notified), callback);
-        expected = 2; // at once with what is held, then after the reply
+        expected = 2;  // at once with what is held, then after the reply
     }
     WaitUntil([&] { return calls.load() >= expected; });
     notified = calls.load() - (expected - 1);
@@ -46,8 +44,7 @@ std::shared_ptr<CDayData> Fetch(int16_t type, int16_t period, bool history, int&
     return series;
 }
 
-TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
-{
+TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache) {
     TestLoop();
     CScratchHome home;
     CScratchHome& posted = home;
@@ -67,7 +64,8 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
         const std::string codeBytes = ReadFile(home.Path() / "code.dat");
         const std::vector<uint8_t> codeFile(codeBytes.begin(), codeBytes.end());
         ASSERT_GT(codeFile.size(), 6u);
-        uint32_t length = codeFile[2] | codeFile[3] << 8 | codeFile[4] << 16 | uint32_t(codeFile[5]) << 24;
+        uint32_t length =
+            codeFile[2] | codeFile[3] << 8 | codeFile[4] << 16 | uint32_t(codeFile[5]) << 24;
         ASSERT_EQ(codeFile.size(), 6u + length);
         EXPECT_EQ(codeFile[0] | codeFile[1] << 8, Crc16(length, codeFile.data() + 6));
 
@@ -90,7 +88,8 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
             CReadGuard lock(minutes->GetGuard());
             minuteBars = size_t(minutes->GetRawBars().GetSize());
             ASSERT_GT(minuteBars, 240u);
-            EXPECT_EQ(minutes->GetRawBars()[0].m_nTime / 100000000, GetAppInfo()->GetToday() / 10000 - 1);
+            EXPECT_EQ(minutes->GetRawBars()[0].m_nTime / 100000000,
+                      GetAppInfo()->GetToday() / 10000 - 1);
         }
         EXPECT_GT(fs::file_size(home.Path() / "Data" / "day.dat"), dayBars * sizeof(CDayItem));
         EXPECT_GT(fs::file_size(home.Path() / "Data" / "mk1.dat"), minuteBars * sizeof(CDayItem));
@@ -126,22 +125,22 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache)
     EXPECT_EQ(ReadFile(home.Path() / "cq.dat"), cqBefore);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
-TEST(EndToEnd, BrokenHistoryDownloadsLeaveTheBlockFilesAsTheyWere)
-{
+TEST(EndToEnd, BrokenHistoryDownloadsLeaveTheBlockFilesAsTheyWere) {
     TestLoop();
     CScratchHome home;
     uint32_t year = GetAppInfo()->GetToday() / 10000;
     auto request = [&](const char* code, bool wait) {
-        auto series = GetDataCenter()->GetPool().GetDayData(3, CIndSecuCode(code[0] == '6' ? 1 : 2, code), 1);
+        auto series =
+            GetDataCenter()->GetPool().GetDayData(3, CIndSecuCode(code[0] == '6' ? 1 : 2, code), 1);
         auto done = std::make_shared<std::atomic<bool>>(false);
         static int owner;
-        series->RequestHistory({year}, 240, year * 10000 + 9999, true, OwnerTag(&owner), [done] { *done = true; });
-        if (wait)
-            WaitUntil([&] { return done->load(); });
+        series->RequestHistory({year}, 240, year * 10000 + 9999, true, OwnerTag(&owner),
+                               [done] { *done = true; });
+        if (wait) WaitUntil([&] { return done->load(); });
         return series;
     };
     auto count = [](const std::shared_ptr<CDayData>& series) {
@@ -192,4 +191,4 @@ TEST(EndToEnd, BrokenHistoryDownloadsLeaveTheBlockFilesAsTheyWere)
     }
 }
 
-} // namespace
+}  // namespace

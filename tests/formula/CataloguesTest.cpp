@@ -2,7 +2,6 @@
 // parameter files.
 
 #include <gtest/gtest.h>
-
 #include <tinyxml2.h>
 
 #include <filesystem>
@@ -20,17 +19,21 @@ namespace fs = std::filesystem;
 namespace {
 
 // The program directory as the engine takes it: ending in a slash.
-std::string Home(const ScratchDir& dir) { return dir.Path().string() + "/"; }
+std::string Home(const ScratchDir& dir) {
+    return dir.Path().string() + "/";
+}
 
-TEST(Catalogue, ReadsWritesInNameOrderAndKeepsTheFirstOfEqualNames)
-{
+TEST(Catalogue, ReadsWritesInNameOrderAndKeepsTheFirstOfEqualNames) {
     ScratchDir dir;
-    WriteFile(dir.File("Sys.xml"), Utf8ToAnsi(
-        "<?xml version=\"1.0\" encoding=\"gb2312\"?><IndClass>"
-        "<IndItem Name=\"ZZ\" Desc=\"末\"><Formula>X:C;</Formula></IndItem>"
-        "<Other Name=\"NO\"/>"
-        "<IndItem Name=\"AA\" Desc=\"首\"><Param Name=\"N\" Min=\"1\" Max=\"9\" Def=\"3\"/><Formula>X:MA(C,N);</Formula></IndItem>"
-        "<IndItem Name=\"ZZ\" Desc=\"重复\"><Formula>Y:O;</Formula></IndItem></IndClass>"));
+    WriteFile(
+        dir.File("Sys.xml"),
+        Utf8ToAnsi(
+            "<?xml version=\"1.0\" encoding=\"gb2312\"?><IndClass>"
+            "<IndItem Name=\"ZZ\" Desc=\"末\"><Formula>X:C;</Formula></IndItem>"
+            "<Other Name=\"NO\"/>"
+            "<IndItem Name=\"AA\" Desc=\"首\"><Param Name=\"N\" Min=\"1\" Max=\"9\" "
+            "Def=\"3\"/><Formula>X:MA(C,N);</Formula></IndItem>"
+            "<IndItem Name=\"ZZ\" Desc=\"重复\"><Formula>Y:O;</Formula></IndItem></IndClass>"));
     CYBIndClass cat;
     cat.Read(dir.File("Sys.xml"));
     ASSERT_EQ(cat.GetSize(), 2);
@@ -51,8 +54,7 @@ TEST(Catalogue, ReadsWritesInNameOrderAndKeepsTheFirstOfEqualNames)
     EXPECT_EQ(again.GetAt(1).m_strDesc, "末");
 }
 
-TEST(Catalogue, MissingFileLeavesItEmptyAndWritesAnEmptyCatalogue)
-{
+TEST(Catalogue, MissingFileLeavesItEmptyAndWritesAnEmptyCatalogue) {
     ScratchDir dir;
     CYBIndClass cat;
     cat.Read(dir.File("none.xml"));
@@ -65,8 +67,7 @@ TEST(Catalogue, MissingFileLeavesItEmptyAndWritesAnEmptyCatalogue)
     EXPECT_EQ(doc.RootElement()->FirstChildElement(), nullptr);
 }
 
-TEST(SetUp, ParameterValuesFollowFixedStoredAndDefault)
-{
+TEST(SetUp, ParameterValuesFollowFixedStoredAndDefault) {
     EnsureSetUp();
     CKlineLight ind = MakeIndicator("X:MA(C,N)+K;", {{"N", 5}, {"K", 1}});
     ind.m_strName = "MYIND";
@@ -88,18 +89,17 @@ TEST(SetUp, ParameterValuesFollowFixedStoredAndDefault)
 
     EXPECT_EQ(GetParValue(&ind, 0, nullptr), 5);
     EXPECT_EQ(GetParValue(&ind, 0, &set), 12);
-    EXPECT_EQ(GetParValue(&ind, 1, &set), 7);   // fixed wins over anything stored
-    EXPECT_EQ(GetParValue(&ind, 2, &set), 0);   // index equal to the count
+    EXPECT_EQ(GetParValue(&ind, 1, &set), 7);  // fixed wins over anything stored
+    EXPECT_EQ(GetParValue(&ind, 2, &set), 0);  // index equal to the count
     EXPECT_EQ(GetParValue(&ind, -1, &set), 0);
     ind.m_nPeriod = 2;
-    EXPECT_EQ(GetParValue(&ind, 0, &set), 5);   // stored for day bars only
+    EXPECT_EQ(GetParValue(&ind, 0, &set), 5);  // stored for day bars only
     set.m_aParams[static_cast<size_t>(set.m_aParams.Find(stored))].m_nVersion = -1;
     ind.m_nPeriod = 1;
-    EXPECT_EQ(GetParValue(&ind, 0, &set), 5);   // withdrawn entry
+    EXPECT_EQ(GetParValue(&ind, 0, &set), 5);  // withdrawn entry
 }
 
-TEST(SetUp, FindIndCopiesAndCheckSecuIgnoresCase)
-{
+TEST(SetUp, FindIndCopiesAndCheckSecuIgnoresCase) {
     EnsureSetUp();
     CYBIndClass* cat = GetYBIndClass();
     cat->Clear();
@@ -123,8 +123,7 @@ TEST(SetUp, FindIndCopiesAndCheckSecuIgnoresCase)
     cat->Clear();
 }
 
-TEST(FunctionCatalogue, LoadsShippedFileWithGroups)
-{
+TEST(FunctionCatalogue, LoadsShippedFileWithGroups) {
     GetFuncCatalogue().clear();
     CFunc::LoadFunctions(SourceDir() + "/resources/");
     auto& cat = GetFuncCatalogue();
@@ -137,14 +136,12 @@ TEST(FunctionCatalogue, LoadsShippedFileWithGroups)
     }
     auto ref = GetFunctionsOfGroup(3);
     EXPECT_FALSE(ref.empty());
-    for (const CFunc* f : ref)
-        EXPECT_EQ(f->m_strGroup, "引用函数");
+    for (const CFunc* f : ref) EXPECT_EQ(f->m_strGroup, "引用函数");
     EXPECT_EQ(GetFunctionsOfGroup(0).size(), static_cast<size_t>(cat.GetSize()));
     EXPECT_EQ(GetFuncGroups().size(), 13u);
 }
 
-TEST(FunctionCatalogue, NamesAreCaseSensitiveGroupsAreNotAndReloadOnlyAdds)
-{
+TEST(FunctionCatalogue, NamesAreCaseSensitiveGroupsAreNotAndReloadOnlyAdds) {
     ScratchDir dir;
     WriteFile(dir.File("Func.xml"),
               "<?xml version=\"1.0\" encoding=\"utf-8\"?><R>"
@@ -160,16 +157,14 @@ TEST(FunctionCatalogue, NamesAreCaseSensitiveGroupsAreNotAndReloadOnlyAdds)
     EXPECT_EQ(cat[0].m_strRemark, "均线");
     EXPECT_EQ(GetFunctionsOfGroup(3).size(), 2u);
     size_t listed = 0;
-    for (int g = 1; g < 13; ++g)
-        listed += GetFunctionsOfGroup(g).size();
+    for (int g = 1; g < 13; ++g) listed += GetFunctionsOfGroup(g).size();
     EXPECT_EQ(listed, 2u);  // "ODD" only under all functions
     CFunc::LoadFunctions(Home(dir));
     EXPECT_EQ(cat.GetSize(), 3);
     GetFuncCatalogue().clear();
 }
 
-TEST(ParameterFiles, ParAndExpRoundTrip)
-{
+TEST(ParameterFiles, ParAndExpRoundTrip) {
     ScratchDir dir;
     SecurityIndParam::s_strProgramDir = Home(dir);
     {
@@ -220,8 +215,7 @@ TEST(ParameterFiles, ParAndExpRoundTrip)
     SecurityIndParam::s_strProgramDir.clear();
 }
 
-TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZero)
-{
+TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZero) {
     ScratchDir dir;
     SecurityIndParam::s_strProgramDir = Home(dir);
     WriteFile(dir.File("Self/Tool/X1.par"),
@@ -249,8 +243,7 @@ TEST(ParameterFiles, LoadingKeepsTheFirstOfEqualEntriesAndReadsMissingNumbersAsZ
 
 namespace {
 
-TEST(Binding, StoredParametersReachTheEvaluationAndCountsStayBalanced)
-{
+TEST(Binding, StoredParametersReachTheEvaluationAndCountsStayBalanced) {
     ScratchDir dir;
     SecurityIndParam::s_strProgramDir = Home(dir);
     EnsureSetUp();
@@ -291,8 +284,7 @@ TEST(Binding, StoredParametersReachTheEvaluationAndCountsStayBalanced)
     SecurityIndParam::s_strProgramDir.clear();
 }
 
-TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues)
-{
+TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues) {
     auto bars = DayBars({1, 2, 3, 4, 5, 6});
     CKlineLight ind = MakeIndicator(
         "A:MA(C,2)+MA(C,2);B:MA(MA(C,2),2)*MA(MA(C,2),2);D:HHV(C,3)-HHV(C,3)+MA(C,2);");
@@ -300,9 +292,9 @@ TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues)
     ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
     double v;
     ASSERT_TRUE(ind.m_aExps[0].GetValue(5, v));
-    EXPECT_DOUBLE_EQ(v, 11);   // 2 x 5.5
+    EXPECT_DOUBLE_EQ(v, 11);  // 2 x 5.5
     ASSERT_TRUE(ind.m_aExps[1].GetValue(5, v));
-    EXPECT_DOUBLE_EQ(v, 25);   // (5 x 5)
+    EXPECT_DOUBLE_EQ(v, 25);  // (5 x 5)
     EXPECT_EQ(ind.m_aExps[1].m_nFirst, 2);
     ASSERT_TRUE(ind.m_aExps[2].GetValue(5, v));
     EXPECT_DOUBLE_EQ(v, 5.5);
@@ -320,8 +312,7 @@ TEST(Compile, RepeatedCallsAreComputedOnceWithTheSameValues)
 
 namespace {
 
-TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
-{
+TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars) {
     auto sec = std::make_unique<CSecurity>();
     sec->SetCode(CIndSecuCode(1, "600010"));
     sec->SetName("包钢股份");
@@ -339,7 +330,8 @@ TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
 
     auto days = DayBars({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 20240108);  // two weeks
     int count = 0;
-    CFloatDayItem* weeks = m->GetPeriodBars(4, count, CIndSecuCode(1, "600010"), days.data(), 10, 0, 10, 4, 2);
+    CFloatDayItem* weeks =
+        m->GetPeriodBars(4, count, CIndSecuCode(1, "600010"), days.data(), 10, 0, 10, 4, 2);
     ASSERT_NE(weeks, nullptr);
     ASSERT_EQ(count, 2);
     const double close0 = weeks[0].m_fClose, close1 = weeks[1].m_fClose;
@@ -349,8 +341,7 @@ TEST(DataCenterMarket, ListsSecuritiesAndBuildsPeriodBarsFromGivenBars)
     ResetDataCenter();
 }
 
-TEST(DataCenterMarket, TheParameterSetIsTheSecurityRecordsOwnAndGoesWithIt)
-{
+TEST(DataCenterMarket, TheParameterSetIsTheSecurityRecordsOwnAndGoesWithIt) {
     ScratchDir dir;
     const std::string oldProgramDir = GetAppInfo()->GetProgramDir();
     GetAppInfo()->SetProgramDir(dir.Path().string());
@@ -361,7 +352,8 @@ TEST(DataCenterMarket, TheParameterSetIsTheSecurityRecordsOwnAndGoesWithIt)
 
     SecurityIndParam* set = GetDataCenterMarket()->GetParamSet(CIndSecuCode(1, "600010"));
     ASSERT_EQ(set, &record->GetSecurityIndParam());
-    EXPECT_EQ(GetDataCenterMarket()->GetParamSet(CIndSecuCode(1, "600010")), set) << "one set per security";
+    EXPECT_EQ(GetDataCenterMarket()->GetParamSet(CIndSecuCode(1, "600010")), set)
+        << "one set per security";
     EXPECT_EQ(set->m_Owner, CIndSecuCode(1, "600010"));
     EXPECT_EQ(set->m_nParamUse, 0);
     EXPECT_EQ(set->m_nExpUse, 0);
@@ -379,10 +371,10 @@ TEST(DataCenterMarket, TheParameterSetIsTheSecurityRecordsOwnAndGoesWithIt)
     value.m_fParam = 7;
     set->SetParamValue(value);
     ResetDataCenter();
-    EXPECT_NE(ReadFile(dir.File("Self/sh/Tool/600010.par")).find("fParam=\"7\""), std::string::npos);
+    EXPECT_NE(ReadFile(dir.File("Self/sh/Tool/600010.par")).find("fParam=\"7\""),
+              std::string::npos);
 
-    if (!oldProgramDir.empty())
-        GetAppInfo()->SetProgramDir(oldProgramDir);
+    if (!oldProgramDir.empty()) GetAppInfo()->SetProgramDir(oldProgramDir);
     SecurityIndParam::s_strProgramDir.clear();
 }
 
@@ -390,8 +382,7 @@ TEST(DataCenterMarket, TheParameterSetIsTheSecurityRecordsOwnAndGoesWithIt)
 
 namespace {
 
-TEST(Catalogue, DamagedFilesAreKeptAsideBeforeTheyCouldBeOverwritten)
-{
+TEST(Catalogue, DamagedFilesAreKeptAsideBeforeTheyCouldBeOverwritten) {
     ScratchDir dir;
     WriteFile(dir.File("Sys.xml"), "<?xml version=\"1.0\"?><IndClass><IndItem Name=\"A\">");
     CYBIndClass cat;
@@ -416,8 +407,7 @@ TEST(Catalogue, DamagedFilesAreKeptAsideBeforeTheyCouldBeOverwritten)
 
 namespace {
 
-TEST(FunctionCatalogue, MissingFileLeavesItEmpty)
-{
+TEST(FunctionCatalogue, MissingFileLeavesItEmpty) {
     ScratchDir dir;
     GetFuncCatalogue().clear();
     CFunc::LoadFunctions(Home(dir));

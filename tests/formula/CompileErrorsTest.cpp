@@ -18,8 +18,7 @@ struct ErrorCase {
 
 class CompileErrorCase : public ::testing::TestWithParam<ErrorCase> {};
 
-TEST_P(CompileErrorCase, GivesCodeAndRange)
-{
+TEST_P(CompileErrorCase, GivesCodeAndRange) {
     const ErrorCase& c = GetParam();
     CKlineLight ind = MakeIndicator(c.source, {{"N", 5}});
     std::string message;
@@ -31,28 +30,28 @@ TEST_P(CompileErrorCase, GivesCodeAndRange)
     EXPECT_FALSE(message.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CompileErrorCase, ::testing::Values(
-    ErrorCase{"X:MA(C,3", FormulaError::kSyntax, 8, 8},
-    ErrorCase{"X:FOO(C);", FormulaError::kUnknownName, 2, 5},
-    ErrorCase{"X:FOO;", FormulaError::kUnknownName, 2, 5},
-    ErrorCase{"X:MA(C);", FormulaError::kArgCount, 2, 7},
-    ErrorCase{"X:C+'a';", FormulaError::kBadArgument, 3, 4},
-    ErrorCase{"X:C@2;", FormulaError::kBadChar, 3, 4},
-    ErrorCase{"X:'abc;", FormulaError::kUnterminatedText, 2, 7},
-    ErrorCase{"X:C;X:O;", FormulaError::kDuplicateName, 4, 5},
-    ErrorCase{"N:C;", FormulaError::kDuplicateName, 0, 1},
-    ErrorCase{"X:C,COLORPURPLE;", FormulaError::kBadAttribute, 4, 15},
-    ErrorCase{"A:=C;", FormulaError::kEmpty, 0, 0},
-    ErrorCase{"X:DRAWTEXT(C>1,C,'a');", FormulaError::kDrawInExpression, 2, 10},
-    ErrorCase{"X:C+DRAWTEXT(C>1,C,'a');", FormulaError::kDrawInExpression, 4, 12},
-    ErrorCase{"甲:=C; X:甲+FOO;", FormulaError::kUnknownName, 10, 13},
-    ErrorCase{"X:CLOSE#MIN7;", FormulaError::kBadPeriod, 2, 12},
-    ErrorCase{"X:C X:O;", FormulaError::kSyntax, 4, 5},
-    ErrorCase{"X:12ab;", FormulaError::kBadNumber, 2, 5},
-    ErrorCase{"X:(C+1;", FormulaError::kSyntax, 6, 7}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, CompileErrorCase,
+    ::testing::Values(ErrorCase{"X:MA(C,3", FormulaError::kSyntax, 8, 8},
+                      ErrorCase{"X:FOO(C);", FormulaError::kUnknownName, 2, 5},
+                      ErrorCase{"X:FOO;", FormulaError::kUnknownName, 2, 5},
+                      ErrorCase{"X:MA(C);", FormulaError::kArgCount, 2, 7},
+                      ErrorCase{"X:C+'a';", FormulaError::kBadArgument, 3, 4},
+                      ErrorCase{"X:C@2;", FormulaError::kBadChar, 3, 4},
+                      ErrorCase{"X:'abc;", FormulaError::kUnterminatedText, 2, 7},
+                      ErrorCase{"X:C;X:O;", FormulaError::kDuplicateName, 4, 5},
+                      ErrorCase{"N:C;", FormulaError::kDuplicateName, 0, 1},
+                      ErrorCase{"X:C,COLORPURPLE;", FormulaError::kBadAttribute, 4, 15},
+                      ErrorCase{"A:=C;", FormulaError::kEmpty, 0, 0},
+                      ErrorCase{"X:DRAWTEXT(C>1,C,'a');", FormulaError::kDrawInExpression, 2, 10},
+                      ErrorCase{"X:C+DRAWTEXT(C>1,C,'a');", FormulaError::kDrawInExpression, 4, 12},
+                      ErrorCase{"甲:=C; X:甲+FOO;", FormulaError::kUnknownName, 10, 13},
+                      ErrorCase{"X:CLOSE#MIN7;", FormulaError::kBadPeriod, 2, 12},
+                      ErrorCase{"X:C X:O;", FormulaError::kSyntax, 4, 5},
+                      ErrorCase{"X:12ab;", FormulaError::kBadNumber, 2, 5},
+                      ErrorCase{"X:(C+1;", FormulaError::kSyntax, 6, 7}));
 
-TEST(Compile, CommentsAndLowerCaseNamesAreAccepted)
-{
+TEST(Compile, CommentsAndLowerCaseNamesAreAccepted) {
     CKlineLight ind = MakeIndicator("{均线} x:ma(close,n); // 注释\ny:x*2;", {{"N", 3}});
     std::string msg;
     int f, l;
@@ -61,8 +60,7 @@ TEST(Compile, CommentsAndLowerCaseNamesAreAccepted)
     EXPECT_EQ(ind.m_aExps[0].m_strName, "X");
 }
 
-TEST(Compile, FailedRepInfoKeepsTheOldFormula)
-{
+TEST(Compile, FailedRepInfoKeepsTheOldFormula) {
     CKlineLight ind = MakeIndicator("X:C;");
     std::string msg;
     int f, l;
@@ -77,8 +75,7 @@ TEST(Compile, FailedRepInfoKeepsTheOldFormula)
 
 namespace {
 
-TEST(Compile, DeepNestingIsAnErrorNotACrash)
-{
+TEST(Compile, DeepNestingIsAnErrorNotACrash) {
     std::string deep = "X:" + std::string(100000, '(') + "C" + std::string(100000, ')') + ";";
     CKlineLight ind = MakeIndicator(deep);
     std::string msg;
@@ -88,10 +85,10 @@ TEST(Compile, DeepNestingIsAnErrorNotACrash)
     EXPECT_EQ(ind.GetRepInfo(minus, msg, f, l), FormulaError::kTooComplex);
 }
 
-TEST(Compile, HugeCountsDoNotOverflow)
-{
+TEST(Compile, HugeCountsDoNotOverflow) {
     auto bars = DayBars({1, 2, 3, 4});
-    CKlineLight ind = MakeIndicator("A:REF(C,1E18);B:MA(C,1E300);D:FILTER(C>1,1E18);E:SAR(1E18,2,20);F:C;");
+    CKlineLight ind =
+        MakeIndicator("A:REF(C,1E18);B:MA(C,1E300);D:FILTER(C>1,1E18);E:SAR(1E18,2,20);F:C;");
     Evaluate(ind, bars);
     EXPECT_FALSE(ind.m_aExps[0].HasValues());
     EXPECT_FALSE(ind.m_aExps[1].HasValues());

@@ -21,8 +21,7 @@ const std::vector<double> kMixed = {3, 1, 4, 1, 5, 9, 2, 6};
 
 class FunctionCase : public ::testing::TestWithParam<Case> {};
 
-TEST_P(FunctionCase, MatchesHandWorkedValues)
-{
+TEST_P(FunctionCase, MatchesHandWorkedValues) {
     const Case& c = GetParam();
     auto bars = DayBars(c.closes);
     CKlineLight ind = MakeIndicator(std::string("D:=CLOSE;X:") + c.expr + ";");
@@ -36,60 +35,53 @@ TEST_P(FunctionCase, MatchesHandWorkedValues)
         EXPECT_NEAR(got[i], c.values[i], 1e-6) << c.expr << " at " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(Core, FunctionCase, ::testing::Values(
-    Case{"MA(C,3)", kUp, 2, {2, 3, 4, 5}},
-    Case{"MA(C,0)", kUp, 0, {1, 1.5, 2, 2.5, 3, 3.5}},
-    Case{"MA(C,7)", kUp, -1, {}},
-    Case{"REF(C,2)", kUp, 2, {1, 2, 3, 4}},
-    Case{"REF(C,0)", kUp, 0, {1, 2, 3, 4, 5, 6}},
-    Case{"MA(REF(C,2),3)", kUp, 4, {2, 3}},
-    Case{"REF(C,2)+MA(C,4)", kUp, 3, {2 + 2.5, 3 + 3.5, 4 + 4.5}},
-    Case{"EMA(C,3)", kUp, 0, {1, 1.5, 2.25, 3.125, 4.0625, 5.03125}},
-    Case{"SMA(C,3,1)", kUp, 0, {1, 4.0 / 3, 17.0 / 9, 70.0 / 27, 275.0 / 81, 1036.0 / 243}},
-    Case{"WMA(C,3)", kUp, 2, {14.0 / 6, 20.0 / 6, 26.0 / 6, 32.0 / 6}},
-    Case{"DMA(C,0.5)", kUp, 0, {1, 1.5, 2.25, 3.125, 4.0625, 5.03125}},
-    Case{"SUM(C,0)", kUp, 0, {1, 3, 6, 10, 15, 21}},
-    Case{"SUM(C,3)", kUp, 0, {1, 3, 6, 9, 12, 15}},
-    Case{"HHV(C,2)", kUp, 0, {1, 2, 3, 4, 5, 6}},
-    Case{"LLV(C,2)", kUp, 0, {1, 1, 2, 3, 4, 5}},
-    Case{"COUNT(C>2,3)", kUp, 0, {0, 0, 1, 2, 3, 3}},
-    Case{"STD(C,3)", kUp, 2, {1, 1, 1, 1}},
-    Case{"STDP(C,2)", kUp, 1, {0.5, 0.5, 0.5, 0.5, 0.5}},
-    Case{"VAR(C,3)", kUp, 2, {1, 1, 1, 1}},
-    Case{"AVEDEV(C,3)", kUp, 2, {2.0 / 3, 2.0 / 3, 2.0 / 3, 2.0 / 3}},
-    Case{"SLOPE(C*2,3)", kUp, 2, {2, 2, 2, 2}},
-    Case{"FORCAST(C,3)", kUp, 2, {3, 4, 5, 6}},
-    Case{"BARSLAST(C=3)", kUp, 0, {-1, -1, 0, 1, 2, 3}},
-    Case{"BARSCOUNT(C)", kUp, 0, {1, 2, 3, 4, 5, 6}},
-    Case{"IF(C>3,C,0)", kUp, 0, {0, 0, 0, 4, 5, 6}},
-    Case{"CROSS(C,3.5)", kUp, 1, {0, 0, 1, 0, 0}},
-    Case{"ABS(C-4)", kUp, 0, {3, 2, 1, 0, 1, 2}},
-    Case{"MAX(C,3)", kUp, 0, {3, 3, 3, 4, 5, 6}},
-    Case{"MIN(C,3)", kUp, 0, {1, 2, 3, 3, 3, 3}},
-    Case{"C>2 AND C<5 OR C=6", kUp, 0, {0, 0, 1, 1, 0, 1}},
-    Case{"-C+2*3-8/4", kUp, 0, {3, 2, 1, 0, -1, -2}},
-    Case{"C/(C-3)", kUp, 0, {-0.5, -2, 0, 4, 2.5, 2}},
-    Case{"NOT(C>3)", kUp, 0, {1, 1, 1, 0, 0, 0}},
-    Case{"BETWEEN(C,2,4)", kUp, 0, {0, 1, 1, 1, 0, 0}},
-    Case{"MOD(C,4)", kUp, 0, {1, 2, 3, 0, 1, 2}},
-    Case{"HHV(D,3)", kMixed, 0, {3, 3, 4, 4, 5, 9, 9, 9}},
-    Case{"LLVBARS(D,3)", kMixed, 0, {0, 0, 1, 0, 1, 2, 0, 1}},
-    Case{"HHVBARS(D,5)", kMixed, 0, {0, 1, 0, 1, 0, 0, 1, 2}},
-    Case{"BARSLAST(D>4)", kMixed, 0, {-1, -1, -1, -1, 0, 0, 1, 0}},
-    Case{"BARSSINCE(D>4)", kMixed, 0, {-1, -1, -1, -1, 0, 1, 2, 3}},
-    Case{"COUNT(D>2,0)", kMixed, 0, {1, 1, 2, 2, 3, 4, 4, 5}},
-    Case{"LAST(D>2)", kMixed, 0, {1, 0, 1, 0, 1, 2, 0, 1}},
-    Case{"EVERY(D>0,3)", kMixed, 0, {1, 1, 1, 1, 1, 1, 1, 1}},
-    Case{"EXIST(D>8,2)", kMixed, 0, {0, 0, 0, 0, 0, 1, 1, 0}},
-    Case{"VALUEWHEN(D>4,D)", kMixed, 4, {5, 9, 9, 6}},
-    Case{"FILTER(D>2,2)", kMixed, 0, {1, 0, 0, 0, 1, 0, 0, 1}},
-    Case{"BACKSET(D>8,3)", kMixed, 0, {0, 0, 0, 1, 1, 1, 0, 0}},
-    Case{"LONGCROSS(D,3,1)", kMixed, 1, {0, 1, 0, 1, 0, 0, 1}},
-    Case{"SUM(D,C-C+2)", kMixed, 0, {3, 4, 5, 5, 6, 14, 11, 8}},
-    Case{"MA(D,3)", kMixed, 2, {8.0 / 3, 2, 10.0 / 3, 5, 16.0 / 3, 17.0 / 3}}));
+INSTANTIATE_TEST_SUITE_P(
+    Core, FunctionCase,
+    ::testing::Values(
+        Case{"MA(C,3)", kUp, 2, {2, 3, 4, 5}}, Case{"MA(C,0)", kUp, 0, {1, 1.5, 2, 2.5, 3, 3.5}},
+        Case{"MA(C,7)", kUp, -1, {}}, Case{"REF(C,2)", kUp, 2, {1, 2, 3, 4}},
+        Case{"REF(C,0)", kUp, 0, {1, 2, 3, 4, 5, 6}}, Case{"MA(REF(C,2),3)", kUp, 4, {2, 3}},
+        Case{"REF(C,2)+MA(C,4)", kUp, 3, {2 + 2.5, 3 + 3.5, 4 + 4.5}},
+        Case{"EMA(C,3)", kUp, 0, {1, 1.5, 2.25, 3.125, 4.0625, 5.03125}},
+        Case{"SMA(C,3,1)", kUp, 0, {1, 4.0 / 3, 17.0 / 9, 70.0 / 27, 275.0 / 81, 1036.0 / 243}},
+        Case{"WMA(C,3)", kUp, 2, {14.0 / 6, 20.0 / 6, 26.0 / 6, 32.0 / 6}},
+        Case{"DMA(C,0.5)", kUp, 0, {1, 1.5, 2.25, 3.125, 4.0625, 5.03125}},
+        Case{"SUM(C,0)", kUp, 0, {1, 3, 6, 10, 15, 21}},
+        Case{"SUM(C,3)", kUp, 0, {1, 3, 6, 9, 12, 15}},
+        Case{"HHV(C,2)", kUp, 0, {1, 2, 3, 4, 5, 6}}, Case{"LLV(C,2)", kUp, 0, {1, 1, 2, 3, 4, 5}},
+        Case{"COUNT(C>2,3)", kUp, 0, {0, 0, 1, 2, 3, 3}}, Case{"STD(C,3)", kUp, 2, {1, 1, 1, 1}},
+        Case{"STDP(C,2)", kUp, 1, {0.5, 0.5, 0.5, 0.5, 0.5}},
+        Case{"VAR(C,3)", kUp, 2, {1, 1, 1, 1}},
+        Case{"AVEDEV(C,3)", kUp, 2, {2.0 / 3, 2.0 / 3, 2.0 / 3, 2.0 / 3}},
+        Case{"SLOPE(C*2,3)", kUp, 2, {2, 2, 2, 2}}, Case{"FORCAST(C,3)", kUp, 2, {3, 4, 5, 6}},
+        Case{"BARSLAST(C=3)", kUp, 0, {-1, -1, 0, 1, 2, 3}},
+        Case{"BARSCOUNT(C)", kUp, 0, {1, 2, 3, 4, 5, 6}},
+        Case{"IF(C>3,C,0)", kUp, 0, {0, 0, 0, 4, 5, 6}},
+        Case{"CROSS(C,3.5)", kUp, 1, {0, 0, 1, 0, 0}}, Case{"ABS(C-4)", kUp, 0, {3, 2, 1, 0, 1, 2}},
+        Case{"MAX(C,3)", kUp, 0, {3, 3, 3, 4, 5, 6}}, Case{"MIN(C,3)", kUp, 0, {1, 2, 3, 3, 3, 3}},
+        Case{"C>2 AND C<5 OR C=6", kUp, 0, {0, 0, 1, 1, 0, 1}},
+        Case{"-C+2*3-8/4", kUp, 0, {3, 2, 1, 0, -1, -2}},
+        Case{"C/(C-3)", kUp, 0, {-0.5, -2, 0, 4, 2.5, 2}},
+        Case{"NOT(C>3)", kUp, 0, {1, 1, 1, 0, 0, 0}},
+        Case{"BETWEEN(C,2,4)", kUp, 0, {0, 1, 1, 1, 0, 0}},
+        Case{"MOD(C,4)", kUp, 0, {1, 2, 3, 0, 1, 2}},
+        Case{"HHV(D,3)", kMixed, 0, {3, 3, 4, 4, 5, 9, 9, 9}},
+        Case{"LLVBARS(D,3)", kMixed, 0, {0, 0, 1, 0, 1, 2, 0, 1}},
+        Case{"HHVBARS(D,5)", kMixed, 0, {0, 1, 0, 1, 0, 0, 1, 2}},
+        Case{"BARSLAST(D>4)", kMixed, 0, {-1, -1, -1, -1, 0, 0, 1, 0}},
+        Case{"BARSSINCE(D>4)", kMixed, 0, {-1, -1, -1, -1, 0, 1, 2, 3}},
+        Case{"COUNT(D>2,0)", kMixed, 0, {1, 1, 2, 2, 3, 4, 4, 5}},
+        Case{"LAST(D>2)", kMixed, 0, {1, 0, 1, 0, 1, 2, 0, 1}},
+        Case{"EVERY(D>0,3)", kMixed, 0, {1, 1, 1, 1, 1, 1, 1, 1}},
+        Case{"EXIST(D>8,2)", kMixed, 0, {0, 0, 0, 0, 0, 1, 1, 0}},
+        Case{"VALUEWHEN(D>4,D)", kMixed, 4, {5, 9, 9, 6}},
+        Case{"FILTER(D>2,2)", kMixed, 0, {1, 0, 0, 0, 1, 0, 0, 1}},
+        Case{"BACKSET(D>8,3)", kMixed, 0, {0, 0, 0, 1, 1, 1, 0, 0}},
+        Case{"LONGCROSS(D,3,1)", kMixed, 1, {0, 1, 0, 1, 0, 0, 1}},
+        Case{"SUM(D,C-C+2)", kMixed, 0, {3, 4, 5, 5, 6, 14, 11, 8}},
+        Case{"MA(D,3)", kMixed, 2, {8.0 / 3, 2, 10.0 / 3, 5, 16.0 / 3, 17.0 / 3}}));
 
-TEST(Functions, TextArgumentsConvertOrFail)
-{
+TEST(Functions, TextArgumentsConvertOrFail) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator("X:STRTONUM('12.5');Y:INBLOCK('SH600000');");
     Evaluate(ind, bars);
@@ -108,30 +100,30 @@ struct StatusCase {
 
 class RuntimeStatus : public ::testing::TestWithParam<StatusCase> {};
 
-TEST_P(RuntimeStatus, ReportsTheEvaluatorsCode)
-{
+TEST_P(RuntimeStatus, ReportsTheEvaluatorsCode) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator(GetParam().formula);
     Evaluate(ind, bars);
-    EXPECT_EQ(ind.m_nLastStatus, GetParam().status) << GetParam().formula << ": " << ind.m_strLastError;
+    EXPECT_EQ(ind.m_nLastStatus, GetParam().status)
+        << GetParam().formula << ": " << ind.m_strLastError;
     EXPECT_FALSE(ind.m_aExps[0].HasValues());
 }
 
-INSTANTIATE_TEST_SUITE_P(Errors, RuntimeStatus, ::testing::Values(
-    StatusCase{"X:HHV('A',3);", EngineStatus::kNotSeries},
-    StatusCase{"X:SUM(5,3);", EngineStatus::kSeriesIsNumber},
-    StatusCase{"X:DYNAINFO(-1);", EngineStatus::kOutOfRange},
-    StatusCase{"X:MA(C,-1);", EngineStatus::kOutOfRange},
-    StatusCase{"X:HHV(C,-2);", EngineStatus::kOutOfRange},
-    StatusCase{"X:STRTONUM(C);", EngineStatus::kTextIsNumber},
-    StatusCase{"X:BARSLAST(1);", EngineStatus::kSeriesIsNumber},
-    StatusCase{"X:ZIG(3,1000);", EngineStatus::kOutOfRange},
-    StatusCase{"X:SAR(1,2,20);", EngineStatus::kOutOfRange},
-    StatusCase{"X:SAR(10,2,20);", EngineStatus::kCalcFailed},
-    StatusCase{"X:COST(101);", EngineStatus::kBadPercent}));
+INSTANTIATE_TEST_SUITE_P(
+    Errors, RuntimeStatus,
+    ::testing::Values(StatusCase{"X:HHV('A',3);", EngineStatus::kNotSeries},
+                      StatusCase{"X:SUM(5,3);", EngineStatus::kSeriesIsNumber},
+                      StatusCase{"X:DYNAINFO(-1);", EngineStatus::kOutOfRange},
+                      StatusCase{"X:MA(C,-1);", EngineStatus::kOutOfRange},
+                      StatusCase{"X:HHV(C,-2);", EngineStatus::kOutOfRange},
+                      StatusCase{"X:STRTONUM(C);", EngineStatus::kTextIsNumber},
+                      StatusCase{"X:BARSLAST(1);", EngineStatus::kSeriesIsNumber},
+                      StatusCase{"X:ZIG(3,1000);", EngineStatus::kOutOfRange},
+                      StatusCase{"X:SAR(1,2,20);", EngineStatus::kOutOfRange},
+                      StatusCase{"X:SAR(10,2,20);", EngineStatus::kCalcFailed},
+                      StatusCase{"X:COST(101);", EngineStatus::kBadPercent}));
 
-TEST(Functions, DynaInfoGivesZero)
-{
+TEST(Functions, DynaInfoGivesZero) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator("X:DYNAINFO(3);");
     Evaluate(ind, bars);
@@ -140,18 +132,15 @@ TEST(Functions, DynaInfoGivesZero)
     EXPECT_EQ(v, 0);
 }
 
-TEST(Functions, EmptySeriesGivesNoValuesAndNoCrash)
-{
+TEST(Functions, EmptySeriesGivesNoValuesAndNoCrash) {
     std::vector<CFloatDayItem> bars;
     CKlineLight ind = MakeIndicator("X:MA(C,3);Y:HHV(C,2);Z:ZIG(3,5);");
     Evaluate(ind, bars);
     EXPECT_NE(ind.m_nLastStatus, 0);
-    for (const auto& e : ind.m_aExps)
-        EXPECT_FALSE(e.HasValues());
+    for (const auto& e : ind.m_aExps) EXPECT_FALSE(e.HasValues());
 }
 
-TEST(Functions, ParametersAndIntermediates)
-{
+TEST(Functions, ParametersAndIntermediates) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator("M:=MA(C,N);X:M*K;", {{"N", 2}, {"K", 10}});
     Evaluate(ind, bars);
@@ -163,8 +152,7 @@ TEST(Functions, ParametersAndIntermediates)
     EXPECT_DOUBLE_EQ(v[4], 55);
 }
 
-TEST(Functions, LineAttributesAndDrawFunctions)
-{
+TEST(Functions, LineAttributesAndDrawFunctions) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator(
         "A:C,COLORSTICK,COLOR00FF00,LINETHICK3,LAYER2;B:C,NODRAW;"
@@ -193,8 +181,7 @@ TEST(Functions, LineAttributesAndDrawFunctions)
     EXPECT_EQ(cond, 1);
 }
 
-TEST(Functions, ColoursTravelInTheLowBitsOfADouble)
-{
+TEST(Functions, ColoursTravelInTheLowBitsOfADouble) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator("PARTLINE(C,C>3,RGB(1,2,3),C<=3,COLORBLUE);");
     Evaluate(ind, bars);
@@ -210,8 +197,7 @@ TEST(Functions, ColoursTravelInTheLowBitsOfADouble)
 
 namespace {
 
-TEST(Lines, CalcReportsWhetherTheShownRangeMoved)
-{
+TEST(Lines, CalcReportsWhetherTheShownRangeMoved) {
     auto bars = DayBars({1, 2, 3, 4, 5, 6});
     CKlineLight ind = MakeIndicator("X:C;Y:C*2,NODRAW;");
     Evaluate(ind, bars);
@@ -225,8 +211,7 @@ TEST(Lines, CalcReportsWhetherTheShownRangeMoved)
     EXPECT_EQ(ind.Calc(0, 6), 0);
 }
 
-TEST(Lines, MaxMinOverBarsAndUnderConditions)
-{
+TEST(Lines, MaxMinOverBarsAndUnderConditions) {
     auto bars = DayBars({3, 1, 4, 1, 5, 9, 2, 6});
     CKlineLight ind = MakeIndicator("X:MA(C,2);K:C>4;");
     Evaluate(ind, bars);

@@ -1,14 +1,13 @@
 // The lunar calendar conversion and the LYEAR, LMONTH and LDAY series built on it.
 
 #include <gtest/gtest.h>
+#include <lunar-date/lunar-date.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <lunar-date/lunar-date.h>
 
 #include "FormulaTestSupport.h"
 #include "formula/engine/IndCommonSpace.h"
@@ -27,22 +26,21 @@ struct Known {
 // New year days and the days before them, the leap months 闰二月 2023 and 闰四月 2020 from
 // first to last day, and Gregorian year ends inside a lunar year.
 const Known kKnown[] = {
-    {20240210, 2024, 1, 1, false},  {20240209, 2023, 12, 30, false},
-    {20230122, 2023, 1, 1, false},  {20230121, 2022, 12, 30, false},
-    {20220201, 2022, 1, 1, false},  {20220131, 2021, 12, 29, false},
-    {20250129, 2025, 1, 1, false},  {20250128, 2024, 12, 29, false},
-    {20000205, 2000, 1, 1, false},  {20000204, 1999, 12, 29, false},
-    {20230321, 2023, 2, 30, false}, {20230322, 2023, 2, 1, true},
-    {20230419, 2023, 2, 29, true},  {20230420, 2023, 3, 1, false},
-    {20200523, 2020, 4, 1, true},   {20200620, 2020, 4, 29, true},
-    {20200621, 2020, 5, 1, false},  {20231231, 2023, 11, 19, false},
+    {20240210, 2024, 1, 1, false},   {20240209, 2023, 12, 30, false},
+    {20230122, 2023, 1, 1, false},   {20230121, 2022, 12, 30, false},
+    {20220201, 2022, 1, 1, false},   {20220131, 2021, 12, 29, false},
+    {20250129, 2025, 1, 1, false},   {20250128, 2024, 12, 29, false},
+    {20000205, 2000, 1, 1, false},   {20000204, 1999, 12, 29, false},
+    {20230321, 2023, 2, 30, false},  {20230322, 2023, 2, 1, true},
+    {20230419, 2023, 2, 29, true},   {20230420, 2023, 3, 1, false},
+    {20200523, 2020, 4, 1, true},    {20200620, 2020, 4, 29, true},
+    {20200621, 2020, 5, 1, false},   {20231231, 2023, 11, 19, false},
     {20240101, 2023, 11, 20, false}, {19900101, 1989, 12, 5, false},
-    {20491231, 2049, 12, 7, false}, {20500101, 2049, 12, 8, false},
-    {19000131, 1900, 1, 1, false},  {21010128, 2100, 12, 29, false},
+    {20491231, 2049, 12, 7, false},  {20500101, 2049, 12, 8, false},
+    {19000131, 1900, 1, 1, false},   {21010128, 2100, 12, 29, false},
 };
 
-TEST(LunarCalendar, KnownDates)
-{
+TEST(LunarCalendar, KnownDates) {
     for (const Known& k : kKnown) {
         LunarCalendar::LunarDay d;
         ASSERT_TRUE(LunarCalendar::FromSolar(k.solar, d)) << k.solar;
@@ -57,14 +55,14 @@ TEST(LunarCalendar, KnownDates)
     }
 }
 
-TEST(LunarCalendar, InvalidOrOutOfRangeDatesGiveZeros)
-{
+TEST(LunarCalendar, InvalidOrOutOfRangeDatesGiveZeros) {
     EXPECT_EQ(LunarCalendar::FirstDate(), 19000131);
     const int32_t last = LunarCalendar::LastDate();
     EXPECT_GE(last, 21010128);
     const int32_t after = IndCommonSpace::DateFromDays(IndCommonSpace::DaysFromDate(last) + 1);
-    const int32_t dates[] = {19000130, 18991231, after, 99991231, 20230230, 20231301, 20240100,
-                             20240132, 0, -20240210, 240210, 2147483647, -2147483647 - 1};
+    const int32_t dates[] = {19000130, 18991231,   after,          99991231, 20230230,
+                             20231301, 20240100,   20240132,       0,        -20240210,
+                             240210,   2147483647, -2147483647 - 1};
     for (int32_t date : dates) {
         int32_t y = 7, m = 7, d = 7;
         EXPECT_EQ(IndCommonSpace::GongLi2NongLi(date, y, m, d), 0) << date;
@@ -78,21 +76,23 @@ TEST(LunarCalendar, InvalidOrOutOfRangeDatesGiveZeros)
 }
 
 // Every day the library converts directly must come out of the month table the same way.
-TEST(LunarCalendar, AgreesWithTheLibraryOnEveryDay)
-{
+TEST(LunarCalendar, AgreesWithTheLibraryOnEveryDay) {
     LunarDate* ld = lunar_date_new();
     ASSERT_NE(ld, nullptr);
     int compared = 0;
-    for (int64_t n = IndCommonSpace::DaysFromDate(19000201); n <= IndCommonSpace::DaysFromDate(21010228); ++n) {
+    for (int64_t n = IndCommonSpace::DaysFromDate(19000201);
+         n <= IndCommonSpace::DaysFromDate(21010228); ++n) {
         const int32_t date = IndCommonSpace::DateFromDays(n);
         GError* error = nullptr;
-        lunar_date_set_solar_date(ld, static_cast<GDateYear>(date / 10000), static_cast<GDateMonth>(date / 100 % 100),
+        lunar_date_set_solar_date(ld, static_cast<GDateYear>(date / 10000),
+                                  static_cast<GDateMonth>(date / 100 % 100),
                                   static_cast<GDateDay>(date % 100), 0, &error);
         LunarCalendar::LunarDay ours;
         const bool ok = LunarCalendar::FromSolar(date, ours);
         if (error) {
             g_error_free(error);
-            ASSERT_GT(date, 21010101) << date;  // only the end of the range is the library's to refuse
+            ASSERT_GT(date, 21010101)
+                << date;  // only the end of the range is the library's to refuse
             EXPECT_FALSE(ok) << date;
             continue;
         }
@@ -104,8 +104,7 @@ TEST(LunarCalendar, AgreesWithTheLibraryOnEveryDay)
         const bool leap = s.find('*') != std::string::npos;
         g_free(text);
         for (char& c : s)
-            if (c == '*')
-                c = ' ';
+            if (c == '*') c = ' ';
         ASSERT_EQ(std::sscanf(s.c_str(), "%d %d %d", &y, &m, &d), 3) << s;
         ASSERT_EQ(ours.year, y) << date;
         ASSERT_EQ(ours.month, m) << date;
@@ -118,8 +117,7 @@ TEST(LunarCalendar, AgreesWithTheLibraryOnEveryDay)
 }
 
 // The first conversions of the process happen on several threads at once.
-TEST(LunarCalendar, ConcurrentFirstUseAgrees)
-{
+TEST(LunarCalendar, ConcurrentFirstUseAgrees) {
     const int64_t start = IndCommonSpace::DaysFromDate(20190101);
     const size_t count = 2600;
     std::vector<std::vector<int32_t>> results(4);
@@ -128,16 +126,18 @@ TEST(LunarCalendar, ConcurrentFirstUseAgrees)
         threads.emplace_back([&, t] {
             for (size_t i = 0; i < count; ++i) {
                 int32_t y, m, d;
-                IndCommonSpace::GongLi2NongLi(IndCommonSpace::DateFromDays(start + static_cast<int64_t>(i)), y, m, d);
+                IndCommonSpace::GongLi2NongLi(
+                    IndCommonSpace::DateFromDays(start + static_cast<int64_t>(i)), y, m, d);
                 results[t].push_back(y * 10000 + m * 100 + d);
             }
         });
     }
-    for (auto& th : threads)
-        th.join();
+    for (auto& th : threads) th.join();
     for (size_t i = 0; i < count; ++i) {
         int32_t y, m, d;
-        ASSERT_NE(IndCommonSpace::GongLi2NongLi(IndCommonSpace::DateFromDays(start + static_cast<int64_t>(i)), y, m, d), 0);
+        ASSERT_NE(IndCommonSpace::GongLi2NongLi(
+                      IndCommonSpace::DateFromDays(start + static_cast<int64_t>(i)), y, m, d),
+                  0);
         for (size_t t = 0; t < results.size(); ++t)
             ASSERT_EQ(results[t][i], y * 10000 + m * 100 + d) << "thread " << t << " day " << i;
     }
@@ -148,8 +148,8 @@ struct LunarRow {
     double year, month, day;
 };
 
-std::vector<LunarRow> LunarSeries(std::vector<CFloatDayItem>& bars, int16_t dataType, int16_t period)
-{
+std::vector<LunarRow> LunarSeries(std::vector<CFloatDayItem>& bars, int16_t dataType,
+                                  int16_t period) {
     CKlineLight ind = MakeIndicator("Y:LYEAR;M:LMONTH;D:LDAY;");
     Evaluate(ind, bars, dataType, period);
     EXPECT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
@@ -164,8 +164,7 @@ std::vector<LunarRow> LunarSeries(std::vector<CFloatDayItem>& bars, int16_t data
     return rows;
 }
 
-void ExpectRows(const std::vector<LunarRow>& rows, const std::vector<LunarRow>& want)
-{
+void ExpectRows(const std::vector<LunarRow>& rows, const std::vector<LunarRow>& want) {
     ASSERT_EQ(rows.size(), want.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(rows[i].year, want[i].year) << "bar " << i;
@@ -174,11 +173,10 @@ void ExpectRows(const std::vector<LunarRow>& rows, const std::vector<LunarRow>& 
     }
 }
 
-TEST(LunarSeries, DayBarsAcrossNewYearAndALeapMonth)
-{
+TEST(LunarSeries, DayBarsAcrossNewYearAndALeapMonth) {
     std::vector<CFloatDayItem> bars;
-    for (int64_t key : {20230321LL, 20230322LL, 20230419LL, 20230420LL, 20231229LL, 20240102LL, 20240208LL,
-                        20240219LL})
+    for (int64_t key : {20230321LL, 20230322LL, 20230419LL, 20230420LL, 20231229LL, 20240102LL,
+                        20240208LL, 20240219LL})
         bars.push_back(Bar(key, 1, 1, 1, 1));
     ExpectRows(LunarSeries(bars, 4, 1), {{2023, 2, 30},
                                          {2023, 2, 1},  // 闰二月 reports its month number
@@ -190,17 +188,17 @@ TEST(LunarSeries, DayBarsAcrossNewYearAndALeapMonth)
                                          {2024, 1, 10}});
 }
 
-TEST(LunarSeries, MinuteBarsTakeTheirDayFromTheKey)
-{
+TEST(LunarSeries, MinuteBarsTakeTheirDayFromTheKey) {
     std::vector<CFloatDayItem> bars;
-    for (int64_t key : {202402081430LL, 202402081500LL, 202402190931LL, 202402191500LL, 202304200930LL})
+    for (int64_t key :
+         {202402081430LL, 202402081500LL, 202402190931LL, 202402191500LL, 202304200930LL})
         bars.push_back(Bar(key, 1, 1, 1, 1));
     // Out of order on purpose: the last bar must not reuse the previous bar's conversion.
-    ExpectRows(LunarSeries(bars, 3, 5), {{2023, 12, 29}, {2023, 12, 29}, {2024, 1, 10}, {2024, 1, 10}, {2023, 3, 1}});
+    ExpectRows(LunarSeries(bars, 3, 5),
+               {{2023, 12, 29}, {2023, 12, 29}, {2024, 1, 10}, {2024, 1, 10}, {2023, 3, 1}});
 }
 
-TEST(LunarSeries, DatesOutsideTheCalendarGiveZeros)
-{
+TEST(LunarSeries, DatesOutsideTheCalendarGiveZeros) {
     std::vector<CFloatDayItem> bars;
     for (int64_t key : {18991230LL, 19000131LL, 21500101LL, 20240231LL})
         bars.push_back(Bar(key, 1, 1, 1, 1));
@@ -209,8 +207,7 @@ TEST(LunarSeries, DatesOutsideTheCalendarGiveZeros)
 
 // Intraday formulas spread the security's quote date (2024-01-05 in the test market) over
 // their records; historical intraday records carry no calendar values.
-TEST(LunarSeries, IntradayRecordsUseTheQuoteDate)
-{
+TEST(LunarSeries, IntradayRecordsUseTheQuoteDate) {
     struct Case {
         int16_t dataType;
         size_t recordSize;

@@ -14,17 +14,16 @@ namespace {
 
 class WithMarket : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         EnsureSetUp();
         GetYBIndClass()->Clear();
-        CKlineLight ma = MakeIndicator("MA1:MA(CLOSE,M1);MA2:MA(CLOSE,M2);", {{"M1", 2}, {"M2", 3}});
+        CKlineLight ma =
+            MakeIndicator("MA1:MA(CLOSE,M1);MA2:MA(CLOSE,M2);", {{"M1", 2}, {"M2", 3}});
         ma.m_strName = "MYMA";
         GetYBIndClass()->Insert(ma);
         SetFormulaMarket(&market);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         SetFormulaMarket(nullptr);
         GetYBIndClass()->Clear();
     }
@@ -32,10 +31,11 @@ protected:
 };
 
 // Ten trading days from Monday 2024-01-08: two full weeks.
-std::vector<double> TenCloses() { return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}; }
+std::vector<double> TenCloses() {
+    return {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+}
 
-TEST_F(WithMarket, ReferenceSamePeriodOtherSecurityAlignsByDate)
-{
+TEST_F(WithMarket, ReferenceSamePeriodOtherSecurityAlignsByDate) {
     auto own = DayBars(TenCloses(), 20240108);
     // The other security misses the second day and starts one day earlier.
     std::vector<double> other = {100, 101, 103, 104, 105, 106, 107, 108, 109, 110};
@@ -55,8 +55,7 @@ TEST_F(WithMarket, ReferenceSamePeriodOtherSecurityAlignsByDate)
     EXPECT_DOUBLE_EQ(v, 102.5);
 }
 
-TEST_F(WithMarket, ReferenceToALongerPeriodCoversEachWeek)
-{
+TEST_F(WithMarket, ReferenceToALongerPeriodCoversEachWeek) {
     auto own = DayBars(TenCloses(), 20240108);
     market.days["1:600000"] = own;
     // Weekly closes 5 and 10; MA over 2 weeks: second week (5+10)/2.
@@ -72,10 +71,12 @@ TEST_F(WithMarket, ReferenceToALongerPeriodCoversEachWeek)
     }
 }
 
-TEST_F(WithMarket, ReferenceErrors)
-{
+TEST_F(WithMarket, ReferenceErrors) {
     auto own = DayBars(TenCloses(), 20240108);
-    struct { const char* formula; uint8_t status; } cases[] = {
+    struct {
+        const char* formula;
+        uint8_t status;
+    } cases[] = {
         {"X:\"MYMA#WEEK.MA1\";", EngineStatus::kRefHashBeforeDot},
         {"X:\"NOPE.MA1\";", EngineStatus::kRefNotFound},
         {"X:\"MYMA.MA9\";", EngineStatus::kRefLineNotFound},
@@ -88,8 +89,7 @@ TEST_F(WithMarket, ReferenceErrors)
     }
 }
 
-TEST_F(WithMarket, ReferenceWithFewerParametersKeepsTheRest)
-{
+TEST_F(WithMarket, ReferenceWithFewerParametersKeepsTheRest) {
     auto own = DayBars(TenCloses(), 20240108);
     CKlineLight ind = MakeIndicator("X:INDREF('','MYMA.MA2',5);");  // M1 set, M2 stays 3
     Evaluate(ind, own);
@@ -100,8 +100,7 @@ TEST_F(WithMarket, ReferenceWithFewerParametersKeepsTheRest)
     EXPECT_FALSE(ind.m_aExps[0].GetValue(1, v));
 }
 
-TEST_F(WithMarket, SelfReferenceEndsWithAnError)
-{
+TEST_F(WithMarket, SelfReferenceEndsWithAnError) {
     CKlineLight loop = MakeIndicator("X:\"LOOP.X\";");
     loop.m_strName = "LOOP";
     GetYBIndClass()->Insert(loop);
@@ -110,8 +109,7 @@ TEST_F(WithMarket, SelfReferenceEndsWithAnError)
     EXPECT_NE(loop.m_nLastStatus, 0);
 }
 
-TEST_F(WithMarket, SeriesOfAnotherSecurityAndItsCodeAndName)
-{
+TEST_F(WithMarket, SeriesOfAnotherSecurityAndItsCodeAndName) {
     auto own = DayBars(TenCloses(), 20240108);
     market.days["1:600001"] = DayBars({50, 51, 52, 53, 54, 55, 56, 57, 58, 59}, 20240108);
     market.names["1:600001"] = "示例股份";
@@ -129,8 +127,7 @@ TEST_F(WithMarket, SeriesOfAnotherSecurityAndItsCodeAndName)
     EXPECT_EQ(v, 240);
 }
 
-TEST_F(WithMarket, AnotherSecurityStartingAfterTheLastBarHasNoData)
-{
+TEST_F(WithMarket, AnotherSecurityStartingAfterTheLastBarHasNoData) {
     auto own = DayBars(TenCloses(), 20240108);
     market.days["1:600001"] = DayBars({1, 2}, 20250101);
     CKlineLight ind = MakeIndicator("X:SH600001$CLOSE;");
@@ -138,10 +135,11 @@ TEST_F(WithMarket, AnotherSecurityStartingAfterTheLastBarHasNoData)
     EXPECT_EQ(ind.m_nLastStatus, EngineStatus::kCalcFailed);
 }
 
-TEST(Loaders, CalendarSeriesOfMinuteKeysKeepTheYear)
-{
-    std::vector<CFloatDayItem> bars = {Bar(202401021500LL, 1, 1, 1, 1), Bar(202612311430LL, 2, 2, 2, 2)};
-    CKlineLight ind = MakeIndicator("Y:YEAR;M:MONTH;D:DAY;H:HOUR;MI:MINUTE;T:TIME;DT:DATE;W:WEEKDAY;P:PERIOD;");
+TEST(Loaders, CalendarSeriesOfMinuteKeysKeepTheYear) {
+    std::vector<CFloatDayItem> bars = {Bar(202401021500LL, 1, 1, 1, 1),
+                                       Bar(202612311430LL, 2, 2, 2, 2)};
+    CKlineLight ind =
+        MakeIndicator("Y:YEAR;M:MONTH;D:DAY;H:HOUR;MI:MINUTE;T:TIME;DT:DATE;W:WEEKDAY;P:PERIOD;");
     Evaluate(ind, bars, 3, 5);
     ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
     auto at = [&](int line, int bar) {
@@ -162,8 +160,7 @@ TEST(Loaders, CalendarSeriesOfMinuteKeysKeepTheYear)
     EXPECT_EQ(GetBarTimeKey(1, 3, bars.data()), 2612311430u);
 }
 
-TEST(Loaders, DayChartTimesAndBarCounts)
-{
+TEST(Loaders, DayChartTimesAndBarCounts) {
     auto bars = DayBars({1, 2, 3, 4, 5}, 20190114);  // Mon 14th .. Fri 18th January 2019
     bars.insert(bars.begin(), Bar(20181214, 1, 1, 1, 1));
     bars.insert(bars.begin() + 1, Bar(20181217, 1, 1, 1, 1));
@@ -190,23 +187,25 @@ TEST(Loaders, DayChartTimesAndBarCounts)
     EXPECT_EQ(v, 5);  // Friday: Monday to Friday
 }
 
-TEST(Loaders, PeriodCodes)
-{
+TEST(Loaders, PeriodCodes) {
     EXPECT_EQ(PeriodCode(3, 15), 5);
     EXPECT_EQ(PeriodCode(4, 4), 13);
     EXPECT_EQ(PeriodCode(3, 2), 0);
     EXPECT_EQ(PeriodCode(2, 0), 1);
 }
 
-TEST(LongSeries, MinuteSeriesBeyondThirtyThousandBars)
-{
+TEST(LongSeries, MinuteSeriesBeyondThirtyThousandBars) {
     const int n = 40000;
     std::vector<CFloatDayItem> bars;
     bars.reserve(n);
     for (int i = 0; i < n; ++i) {
         int day = i / 240, m = i % 240;
-        int hhmm = m < 120 ? 931 + m / 60 * 100 + m % 60 - (m % 60 >= 29 ? 0 : 0) : 1301 + (m - 120) / 60 * 100 + (m - 120) % 60;
-        int64_t key = (static_cast<int64_t>(IndCommonSpace::DateFromDays(IndCommonSpace::DaysFromDate(20240101) + day)) * 10000) + hhmm;
+        int hhmm = m < 120 ? 931 + m / 60 * 100 + m % 60 - (m % 60 >= 29 ? 0 : 0)
+                           : 1301 + (m - 120) / 60 * 100 + (m - 120) % 60;
+        int64_t key = (static_cast<int64_t>(IndCommonSpace::DateFromDays(
+                           IndCommonSpace::DaysFromDate(20240101) + day)) *
+                       10000) +
+                      hhmm;
         double c = 10 + (i % 100) * 0.01;
         bars.push_back(Bar(key, c, c, c, c, 100));
     }
@@ -226,8 +225,7 @@ TEST(LongSeries, MinuteSeriesBeyondThirtyThousandBars)
     EXPECT_TRUE(ind.m_aExps[1].GetMaxMin(35000, n, mx, mn, bFirst));
 }
 
-TEST(Loaders, IntradayRecordsAndBarNumbers)
-{
+TEST(Loaders, IntradayRecordsAndBarNumbers) {
     // Two 61-byte intraday records of the current day.
     std::vector<unsigned char> raw(2 * 61, 0);
     auto put = [&](int i, uint32_t time, double price) {
@@ -263,8 +261,7 @@ TEST(Loaders, IntradayRecordsAndBarNumbers)
     EXPECT_EQ(v, 9);
 }
 
-TEST(Zigzag, LinesJoinTurningPointsAndPeaksCount)
-{
+TEST(Zigzag, LinesJoinTurningPointsAndPeaksCount) {
     // 10 -> 20 -> 10 -> 20: turning points at the top and the bottom.
     std::vector<double> closes = {10, 12, 14, 16, 18, 20, 18, 16, 14, 12, 10, 15, 20};
     auto bars = DayBars(closes);
@@ -283,8 +280,7 @@ TEST(Zigzag, LinesJoinTurningPointsAndPeaksCount)
     EXPECT_EQ(v, 3);
 }
 
-TEST(Zigzag, NoTurningPointGivesAStraightLine)
-{
+TEST(Zigzag, NoTurningPointGivesAStraightLine) {
     auto bars = DayBars({10, 10.5, 10.2, 10.8, 11});
     CKlineLight ind = MakeIndicator("Z:ZIG(3,50);");
     Evaluate(ind, bars);
@@ -293,11 +289,9 @@ TEST(Zigzag, NoTurningPointGivesAStraightLine)
     EXPECT_NEAR(v, 10.5, 1e-9);
 }
 
-TEST(Chips, CostAndWinnerOnEqualBars)
-{
+TEST(Chips, CostAndWinnerOnEqualBars) {
     std::vector<CFloatDayItem> bars;
-    for (int i = 0; i < 20; ++i)
-        bars.push_back(Bar(20240102 + i, 10, 10, 10, 10, 1000));
+    for (int i = 0; i < 20; ++i) bars.push_back(Bar(20240102 + i, 10, 10, 10, 10, 1000));
     CKlineLight ind = MakeIndicator("A:COST(50);B:WINNER(11);W:WINNER(9);V:CONVERGE(0);");
     Evaluate(ind, bars);
     ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
@@ -312,8 +306,7 @@ TEST(Chips, CostAndWinnerOnEqualBars)
     EXPECT_DOUBLE_EQ(v, 0);
 }
 
-TEST(TimeConversion, SpansBetweenPeriods)
-{
+TEST(TimeConversion, SpansBetweenPeriods) {
     uint32_t a, b;
     ASSERT_TRUE(IndCommonSpace::ConvertTimeS2L(20240110, 4, 1, 4, 2, a, b));  // a Wednesday
     EXPECT_EQ(a, 20240108u);

@@ -12,16 +12,80 @@ using namespace formula_test;
 
 namespace {
 
-TEST(Robustness, RandomFormulasCompileOrFailCleanly)
-{
-    static const char* kPieces[] = {
-        "C", "O", "H", "L", "VOL", "N", "X", "Y", "1", "0", "-1", "2.5", "1E9", "'t'", "\"MA.MA1\"",
-        "+", "-", "*", "/", ">", "<", "=", "AND", "OR", "NOT", "(", ")", ",", ";", ":", ":=",
-        "MA(", "EMA(", "SMA(", "REF(", "HHV(", "LLV(", "SUM(", "COUNT(", "IF(", "CROSS(",
-        "BARSLAST(", "ZIG(", "PEAK(", "SAR(", "COST(", "WINNER(", "STD(", "AVEDEV(", "SLOPE(",
-        "FILTER(", "BACKSET(", "VALUEWHEN(", "STRTONUM(", "INDREF(", "DRAWTEXT(", "STICKLINE(",
-        "COLORRED", "LINETHICK2", "CODE", "DATE", "TIME", "WMA(", "DMA(", "LONGCROSS(", "{c}",
-        "SH600000$CLOSE", "CLOSE#WEEK", "HHVBARS(", "CONST(", "BARSCOUNT(", "LAST(", "甲"};
+TEST(Robustness, RandomFormulasCompileOrFailCleanly) {
+    static const char* kPieces[] = {"C",
+                                    "O",
+                                    "H",
+                                    "L",
+                                    "VOL",
+                                    "N",
+                                    "X",
+                                    "Y",
+                                    "1",
+                                    "0",
+                                    "-1",
+                                    "2.5",
+                                    "1E9",
+                                    "'t'",
+                                    "\"MA.MA1\"",
+                                    "+",
+                                    "-",
+                                    "*",
+                                    "/",
+                                    ">",
+                                    "<",
+                                    "=",
+                                    "AND",
+                                    "OR",
+                                    "NOT",
+                                    "(",
+                                    ")",
+                                    ",",
+                                    ";",
+                                    ":",
+                                    ":=",
+                                    "MA(",
+                                    "EMA(",
+                                    "SMA(",
+                                    "REF(",
+                                    "HHV(",
+                                    "LLV(",
+                                    "SUM(",
+                                    "COUNT(",
+                                    "IF(",
+                                    "CROSS(",
+                                    "BARSLAST(",
+                                    "ZIG(",
+                                    "PEAK(",
+                                    "SAR(",
+                                    "COST(",
+                                    "WINNER(",
+                                    "STD(",
+                                    "AVEDEV(",
+                                    "SLOPE(",
+                                    "FILTER(",
+                                    "BACKSET(",
+                                    "VALUEWHEN(",
+                                    "STRTONUM(",
+                                    "INDREF(",
+                                    "DRAWTEXT(",
+                                    "STICKLINE(",
+                                    "COLORRED",
+                                    "LINETHICK2",
+                                    "CODE",
+                                    "DATE",
+                                    "TIME",
+                                    "WMA(",
+                                    "DMA(",
+                                    "LONGCROSS(",
+                                    "{c}",
+                                    "SH600000$CLOSE",
+                                    "CLOSE#WEEK",
+                                    "HHVBARS(",
+                                    "CONST(",
+                                    "BARSCOUNT(",
+                                    "LAST(",
+                                    "甲"};
     std::mt19937 rng(20240102);
     std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1);
     std::uniform_int_distribution<int> length(1, 24);
@@ -30,8 +94,7 @@ TEST(Robustness, RandomFormulasCompileOrFailCleanly)
     for (int round = 0; round < 3000; ++round) {
         std::string text = round % 3 == 0 ? "X:" : "";
         int n = length(rng);
-        for (int i = 0; i < n; ++i)
-            text += kPieces[piece(rng)];
+        for (int i = 0; i < n; ++i) text += kPieces[piece(rng)];
         CKlineLight ind = MakeIndicator(text, {{"N", 3}});
         std::string msg;
         int f = -1, l = -1;
@@ -56,40 +119,43 @@ TEST(Robustness, RandomFormulasCompileOrFailCleanly)
 
 // Well-formed formulas with random structure: every evaluation ends with values inside the
 // series or a status.
-std::string RandomExpr(std::mt19937& rng, int depth)
-{
-    static const char* kLeaves[] = {"C", "O", "H", "L", "VOL", "N", "3", "0", "-2", "100", "BARPOS", "DATE"};
+std::string RandomExpr(std::mt19937& rng, int depth) {
+    static const char* kLeaves[] = {"C", "O", "H",  "L",   "VOL",    "N",
+                                    "3", "0", "-2", "100", "BARPOS", "DATE"};
     static const char* kOps[] = {"+", "-", "*", "/", ">", "<", "=", " AND ", " OR "};
     static const std::pair<const char*, int> kFuncs[] = {
-        {"MA", 2}, {"EMA", 2}, {"REF", 2}, {"HHV", 2}, {"LLV", 2}, {"SUM", 2}, {"COUNT", 2},
-        {"IF", 3}, {"CROSS", 2}, {"BARSLAST", 1}, {"STD", 2}, {"AVEDEV", 2}, {"SLOPE", 2},
-        {"FILTER", 2}, {"BACKSET", 2}, {"VALUEWHEN", 2}, {"WMA", 2}, {"DMA", 2}, {"SMA", 3},
-        {"LONGCROSS", 3}, {"HHVBARS", 2}, {"LLVBARS", 2}, {"ABS", 1}, {"MAX", 2}, {"MIN", 2},
-        {"ZIG", 2}, {"SAR", 3}, {"COST", 1}, {"LAST", 1}, {"BARSCOUNT", 1}, {"CONST", 1},
-        {"EVERY", 2}, {"EXIST", 2}, {"MOD", 2}, {"SQRT", 1}, {"LN", 1}, {"PEAK", 3}};
+        {"MA", 2},        {"EMA", 2},     {"REF", 2},   {"HHV", 2},    {"LLV", 2},
+        {"SUM", 2},       {"COUNT", 2},   {"IF", 3},    {"CROSS", 2},  {"BARSLAST", 1},
+        {"STD", 2},       {"AVEDEV", 2},  {"SLOPE", 2}, {"FILTER", 2}, {"BACKSET", 2},
+        {"VALUEWHEN", 2}, {"WMA", 2},     {"DMA", 2},   {"SMA", 3},    {"LONGCROSS", 3},
+        {"HHVBARS", 2},   {"LLVBARS", 2}, {"ABS", 1},   {"MAX", 2},    {"MIN", 2},
+        {"ZIG", 2},       {"SAR", 3},     {"COST", 1},  {"LAST", 1},   {"BARSCOUNT", 1},
+        {"CONST", 1},     {"EVERY", 2},   {"EXIST", 2}, {"MOD", 2},    {"SQRT", 1},
+        {"LN", 1},        {"PEAK", 3}};
     std::uniform_int_distribution<int> kind(0, depth > 3 ? 0 : 2);
     switch (kind(rng)) {
-    case 0:
-        return kLeaves[std::uniform_int_distribution<size_t>(0, std::size(kLeaves) - 1)(rng)];
-    case 1:
-        return "(" + RandomExpr(rng, depth + 1) + kOps[std::uniform_int_distribution<size_t>(0, std::size(kOps) - 1)(rng)] +
-               RandomExpr(rng, depth + 1) + ")";
-    default: {
-        auto [name, args] = kFuncs[std::uniform_int_distribution<size_t>(0, std::size(kFuncs) - 1)(rng)];
-        std::string out = std::string(name) + "(";
-        for (int i = 0; i < args; ++i)
-            out += (i ? "," : "") + RandomExpr(rng, depth + 1);
-        return out + ")";
-    }
+        case 0:
+            return kLeaves[std::uniform_int_distribution<size_t>(0, std::size(kLeaves) - 1)(rng)];
+        case 1:
+            return "(" + RandomExpr(rng, depth + 1) +
+                   kOps[std::uniform_int_distribution<size_t>(0, std::size(kOps) - 1)(rng)] +
+                   RandomExpr(rng, depth + 1) + ")";
+        default: {
+            auto [name, args] =
+                kFuncs[std::uniform_int_distribution<size_t>(0, std::size(kFuncs) - 1)(rng)];
+            std::string out = std::string(name) + "(";
+            for (int i = 0; i < args; ++i) out += (i ? "," : "") + RandomExpr(rng, depth + 1);
+            return out + ")";
+        }
     }
 }
 
-TEST(Robustness, RandomWellFormedFormulasEvaluateWithinTheSeries)
-{
+TEST(Robustness, RandomWellFormedFormulasEvaluateWithinTheSeries) {
     std::mt19937 rng(7);
     std::vector<CFloatDayItem> series[] = {
         DayBars({10, 11, 10.5, 12, 11.8, 12.4, 13, 12.2, 12.9, 13.5, 13.1, 14, 13.7, 13.2, 12.8}),
-        DayBars({5}), {}};
+        DayBars({5}),
+        {}};
     for (int round = 0; round < 1500; ++round) {
         std::string text = "A:=" + RandomExpr(rng, 0) + ";X:" + RandomExpr(rng, 0) + ";Y:A*2;";
         CKlineLight ind = MakeIndicator(text, {{"N", 3}});

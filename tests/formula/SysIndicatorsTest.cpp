@@ -22,20 +22,17 @@ const std::vector<double> kCloses = {10.0, 10.4, 10.2, 10.9, 11.3, 11.0, 10.6, 1
 
 class SysIndicators : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         GetYBIndClass()->Clear();
         GetYBIndClass()->Read(SourceDir() + "/resources/Sys.xml");
     }
 
     void SetUp() override { bars = DayBars(kCloses); }
 
-    CKlineLight Run(const std::string& name, const std::vector<double>& params = {})
-    {
+    CKlineLight Run(const std::string& name, const std::vector<double>& params = {}) {
         auto ind = FindInd(name);
         EXPECT_TRUE(ind) << name;
-        if (!ind)
-            return {};
+        if (!ind) return {};
         for (size_t i = 0; i < params.size() && i < ind->m_aParams.size(); ++i)
             ind->m_aParams[i].m_dDefault = params[i];
         Evaluate(*ind, bars);
@@ -43,12 +40,11 @@ protected:
         return *ind;
     }
 
-    void Expect(const CKlineLight& ind, const std::string& line, const Series& want, double tol = 1e-9)
-    {
+    void Expect(const CKlineLight& ind, const std::string& line, const Series& want,
+                double tol = 1e-9) {
         const CIndicatorExp* e = nullptr;
         for (const auto& x : ind.m_aExps)
-            if (x.m_strName == line)
-                e = &x;
+            if (x.m_strName == line) e = &x;
         ASSERT_NE(e, nullptr) << ind.m_strName << "." << line;
         for (size_t i = 0; i < want.size(); ++i) {
             double v = 0;
@@ -61,8 +57,7 @@ protected:
         }
     }
 
-    Series Field(double CFloatDayItem::*f) const
-    {
+    Series Field(double CFloatDayItem::*f) const {
         Series s;
         for (const auto& b : bars) {
             double v;
@@ -71,50 +66,45 @@ protected:
         }
         return s;
     }
-    static Series Map(const Series& a, const Series& b, const std::function<double(double, double)>& op)
-    {
+    static Series Map(const Series& a, const Series& b,
+                      const std::function<double(double, double)>& op) {
         Series r(a.size());
         for (size_t i = 0; i < a.size(); ++i)
-            if (a[i] && b[i])
-                r[i] = op(*a[i], *b[i]);
+            if (a[i] && b[i]) r[i] = op(*a[i], *b[i]);
         return r;
     }
-    static Series Ma(const Series& x, int n)
-    {
+    static Series Ma(const Series& x, int n) {
         Series r(x.size());
         for (size_t i = 0; i < x.size(); ++i) {
-            if (i + 1 < static_cast<size_t>(n))
-                continue;
+            if (i + 1 < static_cast<size_t>(n)) continue;
             double s = 0;
             bool ok = true;
             for (size_t j = i + 1 - static_cast<size_t>(n); j <= i; ++j) {
-                if (!x[j]) { ok = false; break; }
+                if (!x[j]) {
+                    ok = false;
+                    break;
+                }
                 s += *x[j];
             }
-            if (ok)
-                r[i] = s / n;
+            if (ok) r[i] = s / n;
         }
         return r;
     }
     static Series Ema(const Series& x, double n) { return Smooth(x, 2, n + 1); }
-    static Series Smooth(const Series& x, double w, double d)
-    {
+    static Series Smooth(const Series& x, double w, double d) {
         Series r(x.size());
         std::optional<double> y;
         for (size_t i = 0; i < x.size(); ++i) {
-            if (!x[i])
-                continue;
+            if (!x[i]) continue;
             y = y ? (w * *x[i] + (d - w) * *y) / d : *x[i];
             r[i] = y;
         }
         return r;
     }
-    static Series Std(const Series& x, int n)
-    {
+    static Series Std(const Series& x, int n) {
         Series m = Ma(x, n), r(x.size());
         for (size_t i = 0; i < x.size(); ++i) {
-            if (!m[i])
-                continue;
+            if (!m[i]) continue;
             double s = 0;
             for (size_t j = i + 1 - static_cast<size_t>(n); j <= i; ++j)
                 s += (*x[j] - *m[i]) * (*x[j] - *m[i]);
@@ -122,34 +112,32 @@ protected:
         }
         return r;
     }
-    static Series Ref(const Series& x, int n)
-    {
+    static Series Ref(const Series& x, int n) {
         Series r(x.size());
         for (size_t i = static_cast<size_t>(n); i < x.size(); ++i)
             r[i] = x[i - static_cast<size_t>(n)];
         return r;
     }
-    static Series Window(const Series& x, int n, bool high)
-    {
+    static Series Window(const Series& x, int n, bool high) {
         Series r(x.size());
         for (size_t i = 0; i < x.size(); ++i) {
             size_t s = i + 1 >= static_cast<size_t>(n) ? i + 1 - static_cast<size_t>(n) : 0;
             double v = *x[s];
-            for (size_t j = s; j <= i; ++j)
-                v = high ? std::max(v, *x[j]) : std::min(v, *x[j]);
+            for (size_t j = s; j <= i; ++j) v = high ? std::max(v, *x[j]) : std::min(v, *x[j]);
             r[i] = v;
         }
         return r;
     }
-    static Series Scale(const Series& x, double k) { return Map(x, x, [k](double a, double) { return a * k; }); }
+    static Series Scale(const Series& x, double k) {
+        return Map(x, x, [k](double a, double) { return a * k; });
+    }
 
     std::vector<CFloatDayItem> bars;
 };
 
-TEST_F(SysIndicators, CatalogueHoldsEveryNamedIndicator)
-{
-    for (const char* name : {"MA", "VOL", "AMOUNT", "BBI", "MACD", "BOLL", "CDP", "BIAS", "SAR", "KDJ",
-                             "PVT", "EMV", "RC", "PHJ"}) {
+TEST_F(SysIndicators, CatalogueHoldsEveryNamedIndicator) {
+    for (const char* name : {"MA", "VOL", "AMOUNT", "BBI", "MACD", "BOLL", "CDP", "BIAS", "SAR",
+                             "KDJ", "PVT", "EMV", "RC", "PHJ"}) {
         auto ind = FindInd(name);
         ASSERT_TRUE(ind) << name;
         std::string msg;
@@ -158,21 +146,19 @@ TEST_F(SysIndicators, CatalogueHoldsEveryNamedIndicator)
     }
 }
 
-TEST_F(SysIndicators, MovingAveragesAndBbi)
-{
+TEST_F(SysIndicators, MovingAveragesAndBbi) {
     Series c = Field(&CFloatDayItem::m_fClose);
     CKlineLight ma = Run("MA");
     Expect(ma, "MA1", Ma(c, 5));
     Expect(ma, "MA3", Ma(c, 20));
     CKlineLight bbi = Run("BBI");
-    Series sum = Map(Map(Ma(c, 3), Ma(c, 6), std::plus<>()), Map(Ma(c, 12), Ma(c, 24), std::plus<>()), std::plus<>());
+    Series sum = Map(Map(Ma(c, 3), Ma(c, 6), std::plus<>()),
+                     Map(Ma(c, 12), Ma(c, 24), std::plus<>()), std::plus<>());
     Expect(bbi, "BBI", Scale(sum, 0.25));
 }
 
-TEST_F(SysIndicators, VolumeAndAmount)
-{
-    for (size_t i = 0; i < bars.size(); ++i)
-        bars[i].m_fAmount = 1e6 * static_cast<double>(i + 1);
+TEST_F(SysIndicators, VolumeAndAmount) {
+    for (size_t i = 0; i < bars.size(); ++i) bars[i].m_fAmount = 1e6 * static_cast<double>(i + 1);
     Series v = Field(&CFloatDayItem::m_fVolume);
     CKlineLight vol = Run("VOL");
     Expect(vol, "VOLUME", v);
@@ -183,8 +169,7 @@ TEST_F(SysIndicators, VolumeAndAmount)
     Expect(amo, "AMO1", Ma(a, 5));
 }
 
-TEST_F(SysIndicators, Macd)
-{
+TEST_F(SysIndicators, Macd) {
     Series c = Field(&CFloatDayItem::m_fClose);
     Series dif = Map(Ema(c, 12), Ema(c, 26), std::minus<>());
     Series dea = Ema(dif, 9);
@@ -198,8 +183,7 @@ TEST_F(SysIndicators, Macd)
     EXPECT_NEAR(v, (2 * 10.4 + 110) / 13 - (2 * 10.4 + 250) / 27, 1e-12);
 }
 
-TEST_F(SysIndicators, Boll)
-{
+TEST_F(SysIndicators, Boll) {
     Series c = Field(&CFloatDayItem::m_fClose);
     CKlineLight boll = Run("BOLL");
     Series mid = Ma(c, 20), sd = Std(c, 20);
@@ -208,9 +192,9 @@ TEST_F(SysIndicators, Boll)
     Expect(boll, "LB", Map(mid, sd, [](double m, double s) { return m - 2 * s; }));
 }
 
-TEST_F(SysIndicators, Kdj)
-{
-    Series c = Field(&CFloatDayItem::m_fClose), h = Field(&CFloatDayItem::m_fHigh), l = Field(&CFloatDayItem::m_fLow);
+TEST_F(SysIndicators, Kdj) {
+    Series c = Field(&CFloatDayItem::m_fClose), h = Field(&CFloatDayItem::m_fHigh),
+           l = Field(&CFloatDayItem::m_fLow);
     Series hh = Window(h, 9, true), ll = Window(l, 9, false);
     Series rsv(c.size());
     for (size_t i = 0; i < c.size(); ++i)
@@ -223,13 +207,14 @@ TEST_F(SysIndicators, Kdj)
     EXPECT_EQ(kdj.m_aAxeValues, (std::vector<double>{20, 50, 80}));
 }
 
-TEST_F(SysIndicators, CdpBiasPvtEmvRc)
-{
-    Series c = Field(&CFloatDayItem::m_fClose), h = Field(&CFloatDayItem::m_fHigh), l = Field(&CFloatDayItem::m_fLow);
+TEST_F(SysIndicators, CdpBiasPvtEmvRc) {
+    Series c = Field(&CFloatDayItem::m_fClose), h = Field(&CFloatDayItem::m_fHigh),
+           l = Field(&CFloatDayItem::m_fLow);
     Series v = Field(&CFloatDayItem::m_fVolume);
     CKlineLight cdp = Run("CDP");
     Series ch = Ref(h, 1), cl = Ref(l, 1), cc = Ref(c, 1);
-    Series mid = Map(Map(ch, cl, std::plus<>()), Scale(cc, 2), [](double a, double b) { return (a + b) / 4; });
+    Series mid = Map(Map(ch, cl, std::plus<>()), Scale(cc, 2),
+                     [](double a, double b) { return (a + b) / 4; });
     Expect(cdp, "CDP", mid);
     Expect(cdp, "AH", Map(mid, Map(ch, cl, std::minus<>()), std::plus<>()));
     Expect(cdp, "NL", Map(Scale(mid, 2), ch, std::minus<>()));
@@ -251,7 +236,8 @@ TEST_F(SysIndicators, CdpBiasPvtEmvRc)
     Series volume = Map(Ma(v, 5), v, std::divides<>());
     Series midv = Map(hl, Ref(hl, 1), [](double a, double b) { return 100 * (a - b) / a; });
     Series range = Map(h, l, std::minus<>());
-    Series inner = Map(Map(midv, volume, std::multiplies<>()), Map(range, Ma(range, 5), std::divides<>()), std::multiplies<>());
+    Series inner = Map(Map(midv, volume, std::multiplies<>()),
+                       Map(range, Ma(range, 5), std::divides<>()), std::multiplies<>());
     Series emvLine = Ma(inner, 5);
     Expect(emv, "EMV", emvLine, 1e-8);
     Expect(emv, "MAEMV", Ma(emvLine, 3), 1e-8);
@@ -261,8 +247,7 @@ TEST_F(SysIndicators, CdpBiasPvtEmvRc)
     Expect(rc, "ARC", Smooth(Ref(ratio, 1), 1, 5));
 }
 
-TEST_F(SysIndicators, SarFollowsItsDefinition)
-{
+TEST_F(SysIndicators, SarFollowsItsDefinition) {
     // A rise, then a fall deep enough to turn it, then a rise again.
     std::vector<double> closes;
     for (int i = 0; i < 15; ++i) closes.push_back(10 + 0.3 * i);
@@ -286,14 +271,12 @@ TEST_F(SysIndicators, SarFollowsItsDefinition)
     EXPECT_LT(v, double{bars[36].m_fLow});
 }
 
-TEST_F(SysIndicators, PhjIsTheQuarterlyMedianCost)
-{
+TEST_F(SysIndicators, PhjIsTheQuarterlyMedianCost) {
     // Two quarters of flat prices: the first quarter's median cost is its price; the second,
     // unfinished quarter shows the first one's.
     std::vector<CFloatDayItem> b;
     int32_t dates[] = {20240102, 20240103, 20240201, 20240301, 20240402, 20240403};
-    for (int32_t d : dates)
-        b.push_back(Bar(d, 10, 10.5, 9.5, 10, 1000));
+    for (int32_t d : dates) b.push_back(Bar(d, 10, 10.5, 9.5, 10, 1000));
     bars = b;
     CKlineLight phj = Run("PHJ");
     const CIndicatorExp& e = phj.m_aExps.at(0);

@@ -1,5 +1,3 @@
-#include "foundation/Buffer.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -13,6 +11,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "foundation/Buffer.h"
 
 namespace {
 
@@ -91,9 +91,9 @@ TEST(Buffer, WritesAreLittleEndianAndReadBack) {
     b.WriteUInt64(0x0102030405060708ull);
     b.WriteInt64(-2);
     b.WriteInt32(-3);
-    std::vector<uint8_t> expected = {0xAB, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 8, 7, 6, 5, 4, 3,
-                                     2,    1,    0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                     0xFD, 0xFF, 0xFF, 0xFF};
+    std::vector<uint8_t> expected = {0xAB, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 8,    7,
+                                     6,    5,    4,    3,    2,    1,    0xFE, 0xFF, 0xFF,
+                                     0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(Contents(b), expected);
     EXPECT_EQ(b.ReadUInt8(), 0xAB);
     EXPECT_EQ(b.ReadUInt16(), 0x1234);
@@ -205,7 +205,8 @@ TEST(Buffer, LargeBufferGrowsAndShrinksKeepingContents) {
         EXPECT_LT(b.GetReadOffset(), b.GetCapacity());
         EXPECT_LE(b.GetReadOffset() + b.GetLength(), b.GetCapacity());
         // The capacity the halving rule asks for, give or take the page that spares a move.
-        EXPECT_LT(b.GetCapacity(), std::max<uint64_t>(2ull * b.GetLength() + page, 4u * 1024 * 1024));
+        EXPECT_LT(b.GetCapacity(),
+                  std::max<uint64_t>(2ull * b.GetLength() + page, 4u * 1024 * 1024));
         capacities.push_back(b.GetCapacity());
     }
     EXPECT_LT(b.GetCapacity(), 128u * 1024) << "ends on a heap block";

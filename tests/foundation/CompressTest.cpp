@@ -1,5 +1,3 @@
-#include "foundation/Compress.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/Compress.h"
 #include "foundation/LzhufEncoder.h"
 
 namespace {

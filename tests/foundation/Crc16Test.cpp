@@ -1,9 +1,9 @@
-#include "foundation/Crc16.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
+
+#include "foundation/Crc16.h"
 
 namespace {
 

@@ -9,11 +9,21 @@
 namespace {
 class CQDataTest : public MarketTest {
 protected:
-    static Bytes Record(int market, const std::string& code, uint32_t date, int64_t cash, int64_t bonus = 0) {
-        return Bytes().u32(uint32_t(market)).str(code).u32(date).i64(cash).i64(bonus).i64(0).i64(0).u32(0);
+    static Bytes Record(int market, const std::string& code, uint32_t date, int64_t cash,
+                        int64_t bonus = 0) {
+        return Bytes()
+            .u32(uint32_t(market))
+            .str(code)
+            .u32(date)
+            .i64(cash)
+            .i64(bonus)
+            .i64(0)
+            .i64(0)
+            .u32(0);
     }
     void WriteFile(const std::string& path, const Bytes& b) {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.v.data()), std::streamsize(b.v.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.v.data()), std::streamsize(b.v.size()));
     }
 };
 }  // namespace
@@ -37,9 +47,11 @@ TEST_F(CQDataTest, DescriptionText) {
 
 TEST_F(CQDataTest, ParseKeepsOneEventPerKeyAndDropsOtherMarkets) {
     Bytes file = Bytes().u16(1).u32(7).u32(8).u32(5);
-    file.raw(Record(1, "600000", 20240105, 100).v.data(), Record(1, "600000", 20240105, 100).v.size());
-    for (auto& r : {Record(3, "X", 20240101, 1), Record(2, "000001", 20230101, 5), Record(1, "600000", 20240105, 999),
-                    Record(1, std::string(132, '9'), 20240101, 1)})
+    file.raw(Record(1, "600000", 20240105, 100).v.data(),
+             Record(1, "600000", 20240105, 100).v.size());
+    for (auto& r :
+         {Record(3, "X", 20240101, 1), Record(2, "000001", 20230101, 5),
+          Record(1, "600000", 20240105, 999), Record(1, std::string(132, '9'), 20240101, 1)})
         file.raw(r.v.data(), r.v.size());
     CBuffer in = file.Buffer();
     CAllCQData table;
@@ -111,7 +123,10 @@ TEST_F(CQDataTest, ReplyWithCurrentTableOrBrokenChunksKeepsTheTable) {
     e.m_nDate = 20240101;
     table.AddEvent(e);
     std::vector<std::pair<uint32_t, int64_t>> posts;
-    SetMarketUiHooks({[&](uint32_t m, uint64_t, int64_t l) { posts.push_back({m, l}); }, nullptr, nullptr});
+    SetMarketUiHooks({[&](uint32_t m, uint64_t, int64_t l) {
+                          posts.push_back({m, l});
+                      },
+                      nullptr, nullptr});
 
     CBuffer current = Bytes().u8(0).Buffer();
     EXPECT_TRUE(table.OnCQReply(current));
@@ -126,7 +141,8 @@ TEST_F(CQDataTest, ReplyWithCurrentTableOrBrokenChunksKeepsTheTable) {
         {"later chunk without a first", {Bytes().u8(4).u16(2).raw("ab", 2)}},
         {"chunk shorter than its length", {Bytes().u8(2).u32(10).u16(8).raw("ab", 2)}},
         {"absurd total", {Bytes().u8(2).u32(0xFFFFFFFF).u16(0)}},
-        {"does not decode", {Bytes().u8(2).u32(6).u16(3).raw("abc", 3), Bytes().u8(4).u16(3).raw("def", 3)}},
+        {"does not decode",
+         {Bytes().u8(2).u32(6).u16(3).raw("abc", 3), Bytes().u8(4).u16(3).raw("def", 3)}},
         {"cut off before the last chunk", {Bytes().u8(2).u32(6).u16(3).raw("abc", 3)}},
     };
     for (auto& c : cases) {

@@ -22,8 +22,7 @@ protected:
                                     uint8_t mode = 0, uint32_t endDate = 0) {
         auto s = std::make_shared<CDayData>("t", m_sec, type, period);
         CWriteGuard lock(s->GetGuard());
-        for (auto& b : raw)
-            s->GetRawBars().Insert(b);
+        for (auto& b : raw) s->GetRawBars().Insert(b);
         GetAllCQData()->GetEvents(s->GetExRights(), m_sec->GetCode());
         s->SetAdjustMode(mode);
         s->MakeFloatItems(0, 0, endDate);
@@ -39,7 +38,8 @@ protected:
             for (int m = step; m <= 120; m += step, ++i) {
                 int minutes = start % 100 + m;
                 int hhmm = (start / 100 + minutes / 60) * 100 + minutes % 60;
-                v.push_back(MakeBar(date * 10000 + hhmm, 1000 + i, 1100 + i, 900 + i, 1050 + i, 10));
+                v.push_back(
+                    MakeBar(date * 10000 + hhmm, 1000 + i, 1100 + i, 900 + i, 1050 + i, 10));
             }
         }
         return v;
@@ -50,8 +50,7 @@ protected:
 
 std::vector<int64_t> Keys(const CSortArray<CFloatDayItem>& bars) {
     std::vector<int64_t> k;
-    for (auto& b : bars)
-        k.push_back(Val(b.m_nTime));
+    for (auto& b : bars) k.push_back(Val(b.m_nTime));
     return k;
 }
 }  // namespace
@@ -78,17 +77,19 @@ TEST_F(ChartBarsTest, PricesAreDividedByTheDivisor) {
 TEST_F(ChartBarsTest, WeeksMonthsAndNDays) {
     std::vector<CDayItem> days;
     int i = 0;
-    for (int64_t d : {20150615, 20150616, 20150617, 20150618, 20150619, 20150622, 20150630, 20150701})
-        days.push_back(MakeBar(d, 1000 + i, 2000 + 10 * i * (i % 2), 500 - i, 1500 + i, 10 + i)), ++i;
+    for (int64_t d :
+         {20150615, 20150616, 20150617, 20150618, 20150619, 20150622, 20150630, 20150701})
+        days.push_back(MakeBar(d, 1000 + i, 2000 + 10 * i * (i % 2), 500 - i, 1500 + i, 10 + i)),
+            ++i;
 
     auto week = Build(4, 2, days);
     // Mon 06-22 alone; Tue 06-30 and Wed 07-01 share a week.
     ASSERT_EQ(Keys(week->GetChartBars()), (std::vector<int64_t>{20150619, 20150622, 20150701}));
     const CFloatDayItem& w = week->GetChartBars()[0];
-    EXPECT_DOUBLE_EQ(Val(w.m_fOpen), 1.0);    // Monday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fOpen), 1.0);     // Monday's
     EXPECT_DOUBLE_EQ(Val(w.m_fClose), 1.504);  // Friday's
-    EXPECT_DOUBLE_EQ(Val(w.m_fHigh), 2.03);   // Thursday's
-    EXPECT_DOUBLE_EQ(Val(w.m_fLow), 0.496);   // Friday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fHigh), 2.03);    // Thursday's
+    EXPECT_DOUBLE_EQ(Val(w.m_fLow), 0.496);    // Friday's
     EXPECT_DOUBLE_EQ(Val(w.m_fVolume), 10 + 11 + 12 + 13 + 14);
 
     auto month = Build(4, 3, days);
@@ -115,8 +116,8 @@ TEST_F(ChartBarsTest, MinuteBarsFromOneAndFiveMinuteData) {
         size_t bars;
     };
     for (auto c : {Case{&ones, 1, 240}, Case{&ones, 5, 48}, Case{&ones, 15, 16}, Case{&ones, 30, 8},
-                   Case{&ones, 60, 4}, Case{&fives, 5, 48}, Case{&fives, 15, 16}, Case{&fives, 30, 8},
-                   Case{&fives, 60, 4}}) {
+                   Case{&ones, 60, 4}, Case{&fives, 5, 48}, Case{&fives, 15, 16},
+                   Case{&fives, 30, 8}, Case{&fives, 60, 4}}) {
         SCOPED_TRACE(testing::Message() << c.raw->size() << " raw bars, period " << c.period);
         auto s = Build(3, c.period, *c.raw);
         ASSERT_EQ(s->GetChartBars().size(), c.bars);
@@ -199,8 +200,7 @@ TEST_F(ChartBarsTest, ForwardAndBackwardAdjustmentOverASeries) {
                                  MakeBar(20240105, 9600, 9600, 9600, 9600, 100)};
     auto closes = [](CDayData& s) {
         std::vector<double> v;
-        for (auto& b : s.GetChartBars())
-            v.push_back(Val(b.m_fClose));
+        for (auto& b : s.GetChartBars()) v.push_back(Val(b.m_fClose));
         return v;
     };
 
@@ -251,10 +251,11 @@ TEST_F(ChartBarsTest, RightsIssueBackward) {
     rights.m_nRights = 3000000;
     rights.m_nRightsPrice = 8000;
     GetAllCQData()->AddEvent(rights);
-    auto s = Build(4, 1,
-                   {MakeBar(20240102, 10000, 10000, 10000, 10000), MakeBar(20240103, 11000, 11000, 11000, 11000),
-                    MakeBar(20240104, 9000, 9000, 9000, 9000)},
-                   2);
+    auto s = Build(
+        4, 1,
+        {MakeBar(20240102, 10000, 10000, 10000, 10000),
+         MakeBar(20240103, 11000, 11000, 11000, 11000), MakeBar(20240104, 9000, 9000, 9000, 9000)},
+        2);
     EXPECT_NEAR(Val(s->GetChartBars()[0].m_fClose), (10 + 2.4) / 1.3, 1e-12);
     EXPECT_NEAR(Val(s->GetChartBars()[1].m_fClose), (11 + 2.4) / 1.3, 1e-12);
     EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[2].m_fClose), 9.0);

@@ -20,8 +20,7 @@ struct Entry {
 std::vector<uint8_t> Table(const std::vector<Entry>& entries, uint32_t declared = 0) {
     Bytes b;
     b.u32(declared ? declared : uint32_t(entries.size()));
-    for (auto& e : entries)
-        b.u32(e.market).str(e.code).str(Utf8ToAnsi(e.name));
+    for (auto& e : entries) b.u32(e.market).str(e.code).str(Utf8ToAnsi(e.name));
     return LzhufEncode(b.v.data(), b.v.size());
 }
 
@@ -39,11 +38,14 @@ protected:
     }
     std::string CodeFile() { return GetAppInfo()->GetDataPath() + "code.dat"; }
     void Write(const std::string& path, const std::vector<uint8_t>& bytes) {
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 
-    const std::vector<Entry> m_entries = {
-        {1, "600000", "浦发 银行"}, {2, "000001", "平安银行"}, {2, "300750", "宁德时代"}, {3, "AAPL", "苹果"}};
+    const std::vector<Entry> m_entries = {{1, "600000", "浦发 银行"},
+                                          {2, "000001", "平安银行"},
+                                          {2, "300750", "宁德时代"},
+                                          {3, "AAPL", "苹果"}};
 };
 }  // namespace
 
@@ -160,7 +162,9 @@ TEST_F(CodeTableTest, ShortOrUndecodableTables) {
     EXPECT_FALSE(ParseCodeTable({}, true, &applied));
     EXPECT_EQ(GetDataCenter()->GetSecurityCount(), 4u);
     // Codes that fit no table are skipped; the rest go on.
-    EXPECT_TRUE(ParseCodeTable(Table({{1, std::string(200, '6'), "x"}, {1, "", "y"}, {1, "601318", "z"}}), true, &applied));
+    EXPECT_TRUE(
+        ParseCodeTable(Table({{1, std::string(200, '6'), "x"}, {1, "", "y"}, {1, "601318", "z"}}),
+                       true, &applied));
     EXPECT_EQ(applied, 1u);
 }
 
@@ -176,7 +180,8 @@ TEST_F(CodeTableTest, DownloadReplacesTheHeldBlockOnlyWhenComplete) {
     EXPECT_EQ(info->GetCodeTable(), old);
 
     ASSERT_TRUE(info->BeginCodeTableDownload(uint32_t(fresh.size())));
-    EXPECT_FALSE(info->AppendCodeTableChunk(fresh.data(), uint32_t(fresh.size() + 1)));  // past the total
+    EXPECT_FALSE(
+        info->AppendCodeTableChunk(fresh.data(), uint32_t(fresh.size() + 1)));  // past the total
     EXPECT_FALSE(info->CommitCodeTableDownload());
     EXPECT_EQ(info->GetCodeTable(), old);
     EXPECT_FALSE(info->BeginCodeTableDownload(CAppInfo::kMaxCodeTable + 1));

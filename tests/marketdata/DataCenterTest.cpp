@@ -37,8 +37,7 @@ TEST_F(DataCenterTest, RandomPickEndsWhenTheCurrentIsTheOnlyCandidate) {
     CSecurity* only = Add(1, "600000");
     EXPECT_EQ(dc->PickRandomSecurity(only), only);
     CSecurity* other = Add(2, "300750");
-    for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(dc->PickRandomSecurity(only), other);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(dc->PickRandomSecurity(only), other);
 }
 
 TEST_F(DataCenterTest, FrequentPeriodsFromTheConfiguration) {
@@ -50,7 +49,8 @@ TEST_F(DataCenterTest, FrequentPeriodsFromTheConfiguration) {
         GetDataCenter()->LoadFreqPeriods();
     };
     load("<freqPeriod size=\"0\"/>");
-    EXPECT_EQ(GetDataCenter()->GetFreqPeriods(), (std::vector<uint32_t>{65540, 3932163, 1966083, 131076}));
+    EXPECT_EQ(GetDataCenter()->GetFreqPeriods(),
+              (std::vector<uint32_t>{65540, 3932163, 1966083, 131076}));
     load("<freqPeriod size=\"2\" p1=\"0\" p2=\"327684\"/>");
     EXPECT_EQ(GetDataCenter()->GetFreqPeriods(), (std::vector<uint32_t>{327684}));
     load("<freqPeriod size=\"-1\"/>");
@@ -68,9 +68,10 @@ TEST_F(DataCenterTest, FrequentPeriodsFromTheConfiguration) {
 TEST_F(DataCenterTest, StartUpTables) {
     CDataCenter* dc = GetDataCenter();
     dc->AddDefaultIndicatorNames();
-    std::vector<std::string> names(dc->GetDefaultIndicatorNames().begin(), dc->GetDefaultIndicatorNames().end());
-    EXPECT_EQ(names, (std::vector<std::string>{"BBI", "BIAS", "BOLL", "CDP", "EMV", "KDJ", "MA", "MACD", "PVT",
-                                               "RC", "SAR", "VOL"}));
+    std::vector<std::string> names(dc->GetDefaultIndicatorNames().begin(),
+                                   dc->GetDefaultIndicatorNames().end());
+    EXPECT_EQ(names, (std::vector<std::string>{"BBI", "BIAS", "BOLL", "CDP", "EMV", "KDJ", "MA",
+                                               "MACD", "PVT", "RC", "SAR", "VOL"}));
     dc->BuildPinyinTables();
     EXPECT_EQ(dc->GetPinyinGroups().size(), 23u);
     CSecurity* s = Add(1, "600000", "浦发 银行");

@@ -1,5 +1,3 @@
-#include "marketdata/DataFile.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,6 +8,7 @@
 #include <random>
 
 #include "common/ScratchDir.h"
+#include "marketdata/DataFile.h"
 
 namespace {
 constexpr uint32_t kDayBlock = 12800;
@@ -38,15 +37,13 @@ CDayItem Bar(int64_t key, int32_t close = 0) {
 
 std::vector<CDayItem> Bars(int64_t from, int n) {
     std::vector<CDayItem> v;
-    for (int i = 0; i < n; ++i)
-        v.push_back(Bar(from + i));
+    for (int i = 0; i < n; ++i) v.push_back(Bar(from + i));
     return v;
 }
 
 std::vector<int64_t> Keys(const std::vector<CDayItem>& bars) {
     std::vector<int64_t> k;
-    for (auto& b : bars)
-        k.push_back(b.m_nTime);
+    for (auto& b : bars) k.push_back(b.m_nTime);
     return k;
 }
 
@@ -105,7 +102,8 @@ TEST(DataFile, ReadsAFileBuiltByteByByte) {
     };
     putBlock(headerBlocks, headerBlocks + 1, Bars(20240101, 3));
     putBlock(headerBlocks + 1, 0, Bars(20240104, 2));
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
 
     CDataFile f(32, rpb, block);
     ASSERT_TRUE(f.Open(path));
@@ -158,8 +156,7 @@ TEST(DataFile, AppendAfterAFullBlockStartsANewBlock) {
 
     std::vector<int64_t> expected = Keys(first);
     for (auto& v : {second, third})
-        for (auto& b : v)
-            expected.push_back(b.m_nTime);
+        for (auto& b : v) expected.push_back(b.m_nTime);
     EXPECT_EQ(Keys(Read(f, 1, "600000")), expected);
     EXPECT_EQ(f.GetNextFreeBlock(), 257u);
 
@@ -193,8 +190,7 @@ TEST(DataFile, ClearKeepsTheChainForReuse) {
     ASSERT_TRUE(f.AppendItems(450, 1, "600000", more.data()));
     EXPECT_EQ(f.GetNextFreeBlock(), nextFree);
     auto all = Keys(ten);
-    for (auto& b : more)
-        all.push_back(b.m_nTime);
+    for (auto& b : more) all.push_back(b.m_nTime);
     EXPECT_EQ(Keys(Read(f, 1, "600000")), all);
 
     // Clearing an unknown security does nothing and succeeds.
@@ -220,8 +216,7 @@ TEST(DataFile, MatchesAnInMemoryModelOverRandomOperations) {
             auto bars = Bars(key, n);
             key += n;
             ASSERT_TRUE(f->AppendItems(uint32_t(n), market, code, bars.data()));
-            for (auto& b : bars)
-                held.push_back(b.m_nTime);
+            for (auto& b : bars) held.push_back(b.m_nTime);
         } else if (op < 9) {
             ASSERT_TRUE(f->ClearItems(market, code));
             held.clear();
@@ -234,8 +229,7 @@ TEST(DataFile, MatchesAnInMemoryModelOverRandomOperations) {
                 ASSERT_EQ(Keys(Read(*f, k.first, k.second)), keys) << "step " << step;
         }
     }
-    for (auto& [k, keys] : model)
-        EXPECT_EQ(Keys(Read(*f, k.first, k.second)), keys);
+    for (auto& [k, keys] : model) EXPECT_EQ(Keys(Read(*f, k.first, k.second)), keys);
 }
 
 TEST(DataFile, DamagedFilesLoadWhatIsSound) {
@@ -259,14 +253,22 @@ TEST(DataFile, DamagedFilesLoadWhatIsSound) {
         size_t expectA, expectB;
     };
     std::vector<Case> cases = {
-        {"next link into the header", [&](const std::string& p) { PutU32At(p, blockAt(0), 3); }, 5, 3},
-        {"next link past the file", [&](const std::string& p) { PutU32At(p, blockAt(0), 999999); }, 5, 3},
-        {"loop back to the first block", [&](const std::string& p) { PutU32At(p, blockAt(1), headerBlocks); }, 10, 3},
-        {"count above a block", [&](const std::string& p) { PutU32At(p, blockAt(1) + 4, 77); }, 5, 3},
-        {"first block in the header", [&](const std::string& p) { PutU32At(p, entryB + 136, 1); }, 12, 0},
-        {"total beyond the chain", [&](const std::string& p) { PutU32At(p, entryA + 132, 4000000000u); }, 12, 3},
-        {"entries in use too large", [&](const std::string& p) { PutU32At(p, 44, 0xFFFFFFFF); }, 12, 3},
-        {"data area cut short", [&](const std::string& p) { std::filesystem::resize_file(p, blockAt(1) + 40); }, 5, 0},
+        {"next link into the header", [&](const std::string& p) { PutU32At(p, blockAt(0), 3); }, 5,
+         3},
+        {"next link past the file", [&](const std::string& p) { PutU32At(p, blockAt(0), 999999); },
+         5, 3},
+        {"loop back to the first block",
+         [&](const std::string& p) { PutU32At(p, blockAt(1), headerBlocks); }, 10, 3},
+        {"count above a block", [&](const std::string& p) { PutU32At(p, blockAt(1) + 4, 77); }, 5,
+         3},
+        {"first block in the header", [&](const std::string& p) { PutU32At(p, entryB + 136, 1); },
+         12, 0},
+        {"total beyond the chain",
+         [&](const std::string& p) { PutU32At(p, entryA + 132, 4000000000u); }, 12, 3},
+        {"entries in use too large", [&](const std::string& p) { PutU32At(p, 44, 0xFFFFFFFF); }, 12,
+         3},
+        {"data area cut short",
+         [&](const std::string& p) { std::filesystem::resize_file(p, blockAt(1) + 40); }, 5, 0},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -281,8 +283,7 @@ TEST(DataFile, DamagedFilesLoadWhatIsSound) {
         EXPECT_EQ(a.size(), c.expectA);
         EXPECT_EQ(b.size(), c.expectB);
         auto sound = Bars(100, 12);
-        for (size_t i = 0; i < a.size() && i < 12; ++i)
-            EXPECT_EQ(a[i].m_nTime, sound[i].m_nTime);
+        for (size_t i = 0; i < a.size() && i < 12; ++i) EXPECT_EQ(a[i].m_nTime, sound[i].m_nTime);
         // Appending to a damaged store never harms the other security's sound records.
         auto more = Bars(900, 7);
         EXPECT_TRUE(f.AppendItems(7, 1, "C", more.data()));

@@ -1,10 +1,10 @@
-#include "marketdata/DataHead.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <thread>
 #include <vector>
+
+#include "marketdata/DataHead.h"
 
 TEST(DataHead, EncodesTheTwentyEightBytesLittleEndian) {
     CDataHead head;
@@ -15,7 +15,7 @@ TEST(DataHead, EncodesTheTwentyEightBytesLittleEndian) {
     uint8_t bytes[CDataHead::kSize];
     head.Encode(bytes);
     const uint8_t expected[28] = {0x88, 0x16, 0x95, 0x2A, 0x64, 0x00, 0x08, 0x07, 0x06, 0x05,
-                                  0x04, 0x03, 0x02, 0x01, 0x44, 0x33, 0x22, 0x11, 0, 0,
+                                  0x04, 0x03, 0x02, 0x01, 0x44, 0x33, 0x22, 0x11, 0,    0,
                                   0,    0,    0,    0,    0,    0,    0,    0};
     EXPECT_EQ(0, memcmp(bytes, expected, 28));
 
@@ -35,14 +35,11 @@ TEST(DataHead, SerialsAreUniqueAcrossThreads) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&, t] {
-            for (int i = 0; i < 1000; ++i)
-                got[t].push_back(CDataHead::NewRequest().m_nSerial);
+            for (int i = 0; i < 1000; ++i) got[t].push_back(CDataHead::NewRequest().m_nSerial);
         });
-    for (auto& th : threads)
-        th.join();
+    for (auto& th : threads) th.join();
     std::set<int64_t> all;
-    for (auto& v : got)
-        all.insert(v.begin(), v.end());
+    for (auto& v : got) all.insert(v.begin(), v.end());
     EXPECT_EQ(all.size(), 4000u);
     EXPECT_GT(*all.begin(), 0);
 }

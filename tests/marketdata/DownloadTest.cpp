@@ -7,16 +7,15 @@
 #include "foundation/LzhufEncoder.h"
 
 namespace {
-std::vector<Bytes> Chunks(const std::vector<uint8_t>& packed, size_t size, const Bytes& own, uint8_t first,
-                          uint8_t last) {
+std::vector<Bytes> Chunks(const std::vector<uint8_t>& packed, size_t size, const Bytes& own,
+                          uint8_t first, uint8_t last) {
     std::vector<Bytes> out;
     for (size_t at = 0; at < packed.size(); at += size) {
         size_t n = std::min(size, packed.size() - at);
         uint8_t flags = uint8_t((at == 0 ? first : 0) | (at + n == packed.size() ? last : 0));
         Bytes m = own;
         m.u8(flags);
-        if (at == 0)
-            m.u32(uint32_t(packed.size()));
+        if (at == 0) m.u32(uint32_t(packed.size()));
         m.u16(uint16_t(n)).raw(packed.data() + at, n);
         out.push_back(m);
     }
@@ -28,21 +27,24 @@ protected:
     void SetUp() override {
         MarketTest::SetUp();
         m_sec = Add(1, "600000");
-        SetMarketUiHooks({[this](uint32_t m, uint64_t, int64_t l) { m_posts.push_back({m, l}); },
-                          [this](const std::string& t, uint32_t total) { m_ranges.push_back({t, total}); },
+        SetMarketUiHooks({[this](uint32_t m, uint64_t, int64_t l) {
+                              m_posts.push_back({m, l});
+                          },
+                          [this](const std::string& t, uint32_t total) {
+                              m_ranges.push_back({t, total});
+                          },
                           [this](uint32_t p) { m_positions.push_back(p); }});
     }
     static Bytes Own() { return Bytes().u32(1).str("600000"); }
 
     // Decoded 10801 content: one group per year, then the bars.
-    static std::vector<uint8_t> History(const std::vector<std::tuple<uint32_t, uint8_t, uint32_t>>& groups,
-                                        const std::vector<CDayItem>& bars) {
+    static std::vector<uint8_t> History(
+        const std::vector<std::tuple<uint32_t, uint8_t, uint32_t>>& groups,
+        const std::vector<CDayItem>& bars) {
         Bytes b = Own().u16(uint16_t(groups.size()));
-        for (auto [year, replace, count] : groups)
-            b.u32(year).u8(replace).u32(count);
+        for (auto [year, replace, count] : groups) b.u32(year).u8(replace).u32(count);
         b.u32(uint32_t(bars.size()));
-        for (auto& bar : bars)
-            b.raw(&bar, sizeof bar);
+        for (auto& bar : bars) b.raw(&bar, sizeof bar);
         return LzhufEncode(b.v.data(), b.v.size());
     }
 
@@ -63,7 +65,8 @@ TEST_F(DownloadTest, ChunkedHistoryIsDecodedAndMerged) {
     }
     std::vector<CDayItem> bars;
     for (int i = 0; i < 3000; ++i)
-        bars.push_back(MakeBar(202302010935 + (i / 48) * 10000 + 0, 1000 + i, 1100 + i, 900 + i, 1050 + i, i));
+        bars.push_back(
+            MakeBar(202302010935 + (i / 48) * 10000 + 0, 1000 + i, 1100 + i, 900 + i, 1050 + i, i));
     // Unique keys: one bar per day-minute pair.
     for (size_t i = 0; i < bars.size(); ++i)
         bars[i].m_nTime = 202300000000 + int64_t(101 + i / 48) * 10000 + 930 + int64_t(i % 48);
@@ -139,8 +142,7 @@ TEST_F(DownloadTest, BrokenHistoryDownloadsMergeNothing) {
         int notified = 0;
         series->RequestHistory({2023}, 10, 0, true, OwnerTag(this), [&] { ++notified; });
         int64_t serial = m_channel.m_sent.back().head.m_nSerial;
-        for (auto& m : c.messages)
-            m_channel.Reply(serial, m.Buffer());
+        for (auto& m : c.messages) m_channel.Reply(serial, m.Buffer());
         EXPECT_EQ(notified, 0);
         CReadGuard lock(series->GetGuard());
         EXPECT_TRUE(series->GetRawBars().empty());
@@ -156,12 +158,20 @@ TEST_F(DownloadTest, ExRightsDownloadRebuildsTheTableOnce) {
 
     Bytes content = Bytes().u16(1).u32(5).u32(6).u32(300);
     for (int i = 0; i < 300; ++i)
-        content.u32(1 + i % 2).str(std::to_string(600000 + i)).u32(20240101).i64(i).i64(0).i64(0).i64(0).u32(0);
+        content.u32(1 + i % 2)
+            .str(std::to_string(600000 + i))
+            .u32(20240101)
+            .i64(i)
+            .i64(0)
+            .i64(0)
+            .i64(0)
+            .u32(0);
     auto packed = LzhufEncode(content.v.data(), content.v.size());
     auto messages = Chunks(packed, packed.size() / 3 + 1, Bytes(), 2, 4);
     ASSERT_EQ(messages.size(), 3u);
 
-    CBuffer first = messages[0].Buffer(), middle = messages[1].Buffer(), last = messages[2].Buffer();
+    CBuffer first = messages[0].Buffer(), middle = messages[1].Buffer(),
+            last = messages[2].Buffer();
     EXPECT_FALSE(table->OnCQReply(first));
     EXPECT_EQ(table->GetEventCount(), 1u) << "the held table stays until the new one is complete";
     EXPECT_FALSE(table->OnCQReply(middle));
@@ -181,7 +191,19 @@ TEST_F(DownloadTest, ExRightsDownloadRebuildsTheTableOnce) {
     EXPECT_EQ(body.ReadUInt32(), 5u);
 
     // A second download on a later connection, in one message, starts its own buffer.
-    Bytes small = Bytes().u16(1).u32(9).u32(9).u32(1).u32(2).str("000001").u32(20240202).i64(1).i64(0).i64(0).i64(0).u32(0);
+    Bytes small = Bytes()
+                      .u16(1)
+                      .u32(9)
+                      .u32(9)
+                      .u32(1)
+                      .u32(2)
+                      .str("000001")
+                      .u32(20240202)
+                      .i64(1)
+                      .i64(0)
+                      .i64(0)
+                      .i64(0)
+                      .u32(0);
     auto packed2 = LzhufEncode(small.v.data(), small.v.size());
     CBuffer one = Chunks(packed2, 100000, Bytes(), 2, 4)[0].Buffer();
     EXPECT_TRUE(table->OnCQReply(one));

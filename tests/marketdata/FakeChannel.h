@@ -27,8 +27,7 @@ public:
         m_pending[serial] = {owner, std::move(handler)};
     }
     void Send(const uint8_t* data, size_t length) override {
-        if (!m_bConnected || length < CDataHead::kSize)
-            return;
+        if (!m_bConnected || length < CDataHead::kSize) return;
         Sent s;
         s.head = CDataHead::Decode(data);
         s.body.assign(data + CDataHead::kSize, data + length);
@@ -49,8 +48,7 @@ public:
     // (true also when no handler was pending: the message is dropped).
     bool Reply(int64_t serial, const CBuffer& body, uint16_t command = 0) {
         auto it = m_pending.find(serial);
-        if (it == m_pending.end())
-            return true;
+        if (it == m_pending.end()) return true;
         CDataHead head;
         head.m_wCommand = command;
         head.m_nSerial = serial;
@@ -65,8 +63,7 @@ public:
             done = false;  // the entry stays, like the real client
         }
         m_bDispatching = false;
-        if (done)
-            m_pending.erase(serial);
+        if (done) m_pending.erase(serial);
         while (!m_posted.empty()) {
             auto task = std::move(m_posted.front());
             m_posted.pop_front();

@@ -37,7 +37,12 @@ struct Bytes {
         return *this;
     }
     Bytes& bar(int64_t key, int32_t o, int32_t h, int32_t l, int32_t c, int64_t vol) {
-        return i64(key).u32(uint32_t(o)).u32(uint32_t(h)).u32(uint32_t(l)).u32(uint32_t(c)).i64(vol);
+        return i64(key)
+            .u32(uint32_t(o))
+            .u32(uint32_t(h))
+            .u32(uint32_t(l))
+            .u32(uint32_t(c))
+            .i64(vol);
     }
     CBuffer Buffer() const {
         CBuffer b;
@@ -46,7 +51,8 @@ struct Bytes {
     }
 };
 
-inline CDayItem MakeBar(int64_t key, int32_t o, int32_t h, int32_t l, int32_t c, int64_t vol = 100) {
+inline CDayItem MakeBar(int64_t key, int32_t o, int32_t h, int32_t l, int32_t c,
+                        int64_t vol = 100) {
     CDayItem b;
     b.m_nTime = key;
     b.m_nOpen = o;

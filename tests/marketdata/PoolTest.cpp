@@ -98,6 +98,17 @@ TEST_F(PoolTest, ReplyForAReleasedSeriesIsHarmless) {
     std::string key = a->GetName();
     a.reset();
     Pool().Release(OwnerTag(this), key);
-    CBuffer body = Bytes().u32(1).str("600000").u8(0).u32(1).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).Buffer();
+    CBuffer body = Bytes()
+                       .u32(1)
+                       .str("600000")
+                       .u8(0)
+                       .u32(1)
+                       .u32(0)
+                       .u32(0)
+                       .u32(0)
+                       .u32(0)
+                       .u32(0)
+                       .u32(0)
+                       .Buffer();
     EXPECT_TRUE(handler(CDataHead(), body));
 }

@@ -38,13 +38,26 @@ TEST_F(RobustnessTest, RepliesCutAtEveryLength) {
     };
     std::vector<Case> cases = {
         {"update", [&] { m_series->RequestUpdate(1, OwnerTag(this), nullptr); },
-         Bytes(own).u8(0).u32(2).u32(1).u32(2).u32(3).u32(4).u32(0).u32(2).bar(20240103, 1, 1, 1, 1, 1).bar(20240104, 1, 1, 1, 1, 1),
+         Bytes(own)
+             .u8(0)
+             .u32(2)
+             .u32(1)
+             .u32(2)
+             .u32(3)
+             .u32(4)
+             .u32(0)
+             .u32(2)
+             .bar(20240103, 1, 1, 1, 1, 1)
+             .bar(20240104, 1, 1, 1, 1, 1),
          3},
         {"window", [&] { m_series->RequestRange(1, 2, OwnerTag(this), nullptr); },
-         Bytes(own).u32(1).u32(2).u32(3).u32(4).u32(5).u32(6).u32(7).u8(1).u8(0).u32(0).u32(1).bar(20240105, 1, 1, 1, 1, 1),
+         Bytes(own).u32(1).u32(2).u32(3).u32(4).u32(5).u32(6).u32(7).u8(1).u8(0).u32(0).u32(1).bar(
+             20240105, 1, 1, 1, 1, 1),
          4},
         {"training", [&] { m_series->RequestTrainingBars(1, 2, OwnerTag(this), nullptr); },
-         Bytes(own).u32(1).u32(2).u32(3).u32(4).u32(7).u8(1).u8(1).u32(0).u32(1).bar(20240105, 1, 1, 1, 1, 1), 1},
+         Bytes(own).u32(1).u32(2).u32(3).u32(4).u32(7).u8(1).u8(1).u32(0).u32(1).bar(20240105, 1, 1,
+                                                                                     1, 1, 1),
+         1},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -68,15 +81,15 @@ TEST_F(RobustnessTest, RandomBytesEverywhere) {
     std::mt19937 rng(99);
     auto noise = [&](size_t n) {
         Bytes b;
-        for (size_t i = 0; i < n; ++i)
-            b.u8(uint8_t(rng()));
+        for (size_t i = 0; i < n; ++i) b.u8(uint8_t(rng()));
         return b;
     };
     CAllCQData table;
     for (int i = 0; i < 300; ++i) {
         Bytes b = noise(1 + rng() % 200);
         if (i % 2)
-            b = Bytes().u32(1).str("600000").raw(b.v.data(), b.v.size());  // past the security check
+            b = Bytes().u32(1).str("600000").raw(b.v.data(),
+                                                 b.v.size());  // past the security check
         m_series->RequestUpdate(1, OwnerTag(this), nullptr);
         m_channel.ReplyToLast(b.Buffer());
         m_series->RequestRange(1, 2, OwnerTag(this), nullptr);

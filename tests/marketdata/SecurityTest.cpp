@@ -25,11 +25,12 @@ TEST(Security, IndexesTypesAndHands) {
         const char* code;
         uint64_t mask;
     };
-    for (auto c : {Case{1, "000300", 0x40000001}, Case{1, "600000", 0x2}, Case{1, "900901", 0x4},
-                   Case{1, "510050", 0x8}, Case{1, "204001", 0x40}, Case{1, "700000", 0x400},
-                   Case{2, "002001", 0x2000000}, Case{2, "300001", 0x10000000}, Case{2, "000001", 0x2000},
-                   Case{2, "399001", 0x1000}, Case{2, "159915", 0x8000}, Case{2, "200002", 0x4000},
-                   Case{2, "400002", 0x800}, Case{2, "800000", 0x20000000}, Case{3, "600000", 0}})
+    for (auto c :
+         {Case{1, "000300", 0x40000001}, Case{1, "600000", 0x2}, Case{1, "900901", 0x4},
+          Case{1, "510050", 0x8}, Case{1, "204001", 0x40}, Case{1, "700000", 0x400},
+          Case{2, "002001", 0x2000000}, Case{2, "300001", 0x10000000}, Case{2, "000001", 0x2000},
+          Case{2, "399001", 0x1000}, Case{2, "159915", 0x8000}, Case{2, "200002", 0x4000},
+          Case{2, "400002", 0x800}, Case{2, "800000", 0x20000000}, Case{3, "600000", 0}})
         EXPECT_EQ(Make(c.market, c.code)->GetTypeMask(), c.mask) << c.market << " " << c.code;
     EXPECT_EQ(Make(1, "1")->GetMarketPrefix(), "sh");
     EXPECT_EQ(Make(2, "1")->GetMarketPrefix(), "sz");
@@ -58,8 +59,8 @@ TEST(Security, ValueBlockLayout) {
     EXPECT_EQ(v.GetBlob(7), nullptr);
     EXPECT_TRUE(v.SetValue(7, 1000));
     EXPECT_EQ(v.GetValue(7), 1000);
-    EXPECT_FALSE(v.SetValue(6, 1));     // a blob id
-    EXPECT_FALSE(v.SetValue(17, 1));    // unknown
+    EXPECT_FALSE(v.SetValue(6, 1));   // a blob id
+    EXPECT_FALSE(v.SetValue(17, 1));  // unknown
     EXPECT_EQ(v.GetValue(5000), 0);
 }
 
@@ -73,10 +74,16 @@ TEST(Security, SessionsAndBarMinutes) {
     s->SetSessions(t);
     EXPECT_EQ(s->GetDayOpenTime(), 930);
     EXPECT_TRUE(s->IsSessionEndTime(1130));
-    for (auto [in, out] : {std::pair{93000u, 931}, {92000u, 931}, {120000u, 1130}, {145930u, 1500}, {160000u, 1500},
-                           {103000u, 1031}, {112959u, 1130}})
+    for (auto [in, out] : {std::pair{93000u, 931},
+                           {92000u, 931},
+                           {120000u, 1130},
+                           {145930u, 1500},
+                           {160000u, 1500},
+                           {103000u, 1031},
+                           {112959u, 1130}})
         EXPECT_EQ(s->GetBarMinute(in), out) << in;
-    for (auto [t2, index] : {std::pair{930, 0}, {931, 0}, {1130, 119}, {1200, 119}, {1301, 120}, {1500, 239}})
+    for (auto [t2, index] :
+         {std::pair{930, 0}, {931, 0}, {1130, 119}, {1200, 119}, {1301, 120}, {1500, 239}})
         EXPECT_EQ(s->TimeToMinuteIndex(int16_t(t2)), index) << t2;
     for (uint16_t i : {0, 59, 119, 120, 239})
         EXPECT_EQ(s->TimeToMinuteIndex(int16_t(s->MinuteIndexToTime(i))), i) << i;
@@ -94,8 +101,8 @@ TEST(Security, QuoteRatiosNeverDivideByZero) {
     s->GetValues().SetValue(1004, 5000);
     EXPECT_GE(s->GetQuoteValue(-145), 0);  // no sessions: minute index 0, still finite
 
-    s->SetReplyQuote(7, 1100, 1000, 1050);  // value 0 = 1050
-    EXPECT_EQ(s->GetQuoteValue(-149), 952);    // (100 * 100000 / 1050 + 5) / 10
+    s->SetReplyQuote(7, 1100, 1000, 1050);   // value 0 = 1050
+    EXPECT_EQ(s->GetQuoteValue(-149), 952);  // (100 * 100000 / 1050 + 5) / 10
     EXPECT_EQ(s->GetQuoteValue(-103), 7);
     EXPECT_EQ(s->GetQuoteValue(-100), 1050);
     EXPECT_EQ(s->GetQuoteValue(-147), 0);

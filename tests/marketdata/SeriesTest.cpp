@@ -7,16 +7,14 @@ namespace {
 uint8_t CheckOf(std::initializer_list<Bytes> bars) {
     unsigned sum = 0;
     for (auto& b : bars)
-        for (uint8_t x : b.v)
-            sum += x;
+        for (uint8_t x : b.v) sum += x;
     return uint8_t(sum);
 }
 
 std::vector<int64_t> RawKeys(CDayData& s) {
     CReadGuard lock(s.GetGuard());
     std::vector<int64_t> keys;
-    for (auto& b : s.GetRawBars())
-        keys.push_back(b.m_nTime);
+    for (auto& b : s.GetRawBars()) keys.push_back(b.m_nTime);
     return keys;
 }
 
@@ -64,7 +62,8 @@ TEST_F(SeriesTest, GoldenBytesOfTheDaySeriesRequests) {
         {"update", [&] { m_day->RequestUpdate(150, m_owner, Count()); }, 10901,
          Bytes().u32(1).str("600000").u16(4).u16(1).u16(7).u32(150).raw(summary().v.data(), 13)},
         {"training", [&] { m_day->RequestTrainingBars(11, 22, m_owner, Count()); }, 11001,
-         Bytes().u32(1).str("600000").u16(4).u16(1).u16(7).u32(11).u32(22).raw(summary().v.data(), 13)},
+         Bytes().u32(1).str("600000").u16(4).u16(1).u16(7).u32(11).u32(22).raw(summary().v.data(),
+                                                                               13)},
         {"range", [&] { m_day->RequestRange(20230101, 20231231, m_owner, Count()); }, 10401,
          Bytes().u32(1).str("600000").u32(20230101).u32(20231231).raw(summary().v.data(), 13)},
         {"random window", [&] { m_day->RequestRandomWindow(60, m_owner, Count()); }, 10501,
@@ -130,7 +129,8 @@ TEST_F(SeriesTest, UpdateReplyUpsertsCutsAndSaves) {
     m_day->RequestUpdate(100, m_owner, Count());
     m_notified = 0;
     // Cut everything before 20240103, replace 20240103, add 20240104 and a forming bar.
-    Bytes reply = Own().u8(0).u32(1234).u32(11).u32(22).u32(33).u32(0xFFFFFFF0).u32(20240103).u32(3);
+    Bytes reply =
+        Own().u8(0).u32(1234).u32(11).u32(22).u32(33).u32(0xFFFFFFF0).u32(20240103).u32(3);
     reply.bar(20240103, 1, 2, 3, 4, 77).bar(20240104, 5, 6, 7, 8, 88).bar(20240105, 9, 9, 9, 9, 0);
     EXPECT_TRUE(m_channel.ReplyToLast(reply.Buffer()));
 
@@ -156,7 +156,8 @@ TEST_F(SeriesTest, UpdateReplyUpsertsCutsAndSaves) {
     // A reset with no bars empties the series and notifies; the store keeps its chain.
     m_day->RequestUpdate(100, m_owner, Count());
     m_notified = 0;
-    EXPECT_TRUE(m_channel.ReplyToLast(Own().u8(1).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).Buffer()));
+    EXPECT_TRUE(m_channel.ReplyToLast(
+        Own().u8(1).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).Buffer()));
     EXPECT_TRUE(RawKeys(*m_day).empty());
     EXPECT_EQ(m_notified, 1);
     GetDataCenter()->GetStore(CDataCenter::kDayFile).ReadDayItems(1, "600000", stored);
@@ -184,7 +185,18 @@ TEST_F(SeriesTest, HistoryReplyReplacesOnlyTheFlaggedYear) {
 
 TEST_F(SeriesTest, WindowAndTrainingRepliesSetRangeAndTotal) {
     m_day->RequestRange(20240101, 20240131, m_owner, Count());
-    Bytes window = Own().u32(1).u32(2).u32(3).u32(4).u32(20240102).u32(20240110).u32(99).u8(1).u8(0).u32(0).u32(1);
+    Bytes window = Own()
+                       .u32(1)
+                       .u32(2)
+                       .u32(3)
+                       .u32(4)
+                       .u32(20240102)
+                       .u32(20240110)
+                       .u32(99)
+                       .u8(1)
+                       .u8(0)
+                       .u32(0)
+                       .u32(1);
     window.bar(20240110, 1, 1, 1, 1, 1);
     EXPECT_TRUE(m_channel.ReplyToLast(window.Buffer()));
     {
@@ -214,8 +226,10 @@ TEST_F(SeriesTest, ShortOrForeignRepliesLeaveTheSeriesAsItWas) {
          Own().u8(1).u32(5).u32(0).u32(0).u32(0).u32(0).u32(0).u32(3).bar(20240201, 1, 1, 1, 1, 1)},
         {"cut short in the quote block", Own().u8(1).u32(5).u32(0)},
         {"a huge bar count", Own().u8(0).u32(5).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0x7FFFFFFF)},
-        {"another security", Bytes().u32(1).str("600001").u8(1).u32(5).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0)},
-        {"an unknown security", Bytes().u32(2).str("999999").u8(1).u32(5).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0)},
+        {"another security",
+         Bytes().u32(1).str("600001").u8(1).u32(5).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0)},
+        {"an unknown security",
+         Bytes().u32(2).str("999999").u8(1).u32(5).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0)},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -232,13 +246,11 @@ TEST_F(SeriesTest, ShortOrForeignRepliesLeaveTheSeriesAsItWas) {
 TEST_F(SeriesTest, SubscribersAreCalledAfterTheLockIsReleasedAndOffThePendingLock) {
     bool armed = false, called = false, lockFree = false, dispatching = true;
     m_day->RequestUpdate(100, m_owner, [&] {
-        if (!armed)
-            return;  // the immediate call with what is held
+        if (!armed) return;  // the immediate call with what is held
         called = true;
         dispatching = m_channel.IsDispatching();
         lockFree = m_day->GetGuard().TryWriteLock();
-        if (lockFree)
-            m_day->GetGuard().WriteUnlock();
+        if (lockFree) m_day->GetGuard().WriteUnlock();
         // A subscriber may send a request of its own from the callback.
         m_day->RequestRange(1, 2, OwnerTag(&called), nullptr);
     });
@@ -247,7 +259,8 @@ TEST_F(SeriesTest, SubscribersAreCalledAfterTheLockIsReleasedAndOffThePendingLoc
                     Own().u8(0).u32(3).u32(0).u32(0).u32(0).u32(0).u32(0).u32(0).Buffer());
     EXPECT_TRUE(called);
     EXPECT_TRUE(lockFree);
-    EXPECT_FALSE(dispatching) << "subscribers and the store write must run after the pending-reply lock";
+    EXPECT_FALSE(dispatching)
+        << "subscribers and the store write must run after the pending-reply lock";
     EXPECT_EQ(m_channel.m_sent.back().head.m_wCommand, 10401);
 }
 
@@ -297,8 +310,7 @@ TEST_F(SeriesTest, OfflineRandomWindowStaysInsideTheUsableBars) {
     for (uint32_t count : {0u, 3u, 5u, 6u, 1000u}) {
         SCOPED_TRACE(count);
         int calls = 0;
-        for (int i = 0; i < 20; ++i)
-            m_day->RequestRandomWindow(count, m_owner, [&] { ++calls; });
+        for (int i = 0; i < 20; ++i) m_day->RequestRandomWindow(count, m_owner, [&] { ++calls; });
         EXPECT_EQ(calls, 20);
         CReadGuard lock(m_day->GetGuard());
         EXPECT_GE(m_day->GetRangeFrom(), 20240102u);

@@ -1,8 +1,8 @@
-#include "marketdata/DayItem.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include "marketdata/DayItem.h"
 
 namespace {
 CDayItem Bar(int64_t key) {
@@ -12,8 +12,7 @@ CDayItem Bar(int64_t key) {
 }
 std::vector<int64_t> Keys(const CSortArray<CDayItem>& a) {
     std::vector<int64_t> keys;
-    for (auto& b : a)
-        keys.push_back(b.m_nTime);
+    for (auto& b : a) keys.push_back(b.m_nTime);
     return keys;
 }
 }  // namespace
@@ -37,8 +36,7 @@ TEST(SortArray, InsertRefusesDuplicatesInBothDirections) {
 
     CSortArray<CDayItem> down;
     down.SetAscending(false);
-    for (int64_t k : {5, 3, 9, 3})
-        down.Insert(Bar(k));
+    for (int64_t k : {5, 3, 9, 3}) down.Insert(Bar(k));
     EXPECT_EQ(Keys(down), (std::vector<int64_t>{9, 5, 3}));
     EXPECT_EQ(down.Find(Bar(3)), 2);
     EXPECT_EQ(down.Find(Bar(4)), -1);
@@ -52,8 +50,7 @@ TEST(SortArray, KeysCompareUnsignedAndLowerBound) {
     EXPECT_EQ(Keys(a), (std::vector<int64_t>{7, top}));
 
     CSortArray<CDayItem> b;
-    for (int64_t k : {3, 5, 9})
-        b.Insert(Bar(k));
+    for (int64_t k : {3, 5, 9}) b.Insert(Bar(k));
     EXPECT_EQ(LowerBoundKey(b, 7), 2);
     EXPECT_EQ(LowerBoundKey(b, 10), 3);
     EXPECT_EQ(LowerBoundKey(b, 1), 0);

@@ -1,20 +1,18 @@
 #include "ClientHarness.h"
 
+#include <unistd.h>
+
 #include "foundation/Crc16.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/MarketHooks.h"
 
-#include <unistd.h>
-
-RunningLoop* TestLoop()
-{
+RunningLoop* TestLoop() {
     static RunningLoop* loop = CReactor::Start();
     return loop;
 }
 
-CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress& first)
-{
+CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress& first) {
     m_pClient = std::make_unique<CSubscriber>(std::move(hosts), TestLoop());
     m_pClient->SetHost(first.m_strHost, first.m_nPort);
     m_pClient->SetFailOver(true);
@@ -50,22 +48,18 @@ CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress
         r.m_loginTexts.push_back(text);
     };
     ui.m_onProgress = [&r](const std::string&, uint32_t, uint32_t, bool done) {
-        if (!done)
-            ++r.m_nProgressShown;
+        if (!done) ++r.m_nProgressShown;
     };
     m_pSession = std::make_shared<CLoginSession>(*m_pClient, tables, ui);
     m_pSession->Install();
 }
 
-CClientHarness::~CClientHarness()
-{
+CClientHarness::~CClientHarness() {
     m_pClient->Stop();
     m_pClient.reset();
 }
 
-CScratchHome::CScratchHome()
-    : m_dir(ScratchDir::Enter)
-{
+CScratchHome::CScratchHome() : m_dir(ScratchDir::Enter) {
     GetAppInfo()->SetProgramDir(m_dir.Path().string());
     GetAppInfo()->UpdateClock();
     GetDataCenter()->OpenStores(GetAppInfo()->GetDataPath());
@@ -73,20 +67,17 @@ CScratchHome::CScratchHome()
     hooks.postToMainFrame = [this](uint32_t msg, uint64_t, int64_t lParam) {
         std::lock_guard lock(m_mutex);
         m_messages.push_back(msg);
-        if (msg == 0x8070 && lParam)
-            delete[] reinterpret_cast<char*>(lParam);
+        if (msg == 0x8070 && lParam) delete[] reinterpret_cast<char*>(lParam);
     };
     SetMarketUiHooks(hooks);
 }
 
-CScratchHome::~CScratchHome()
-{
+CScratchHome::~CScratchHome() {
     SetMarketUiHooks({});
     GetDataCenter()->GetPool().Clear();
 }
 
-size_t CScratchHome::Count(uint32_t msg)
-{
+size_t CScratchHome::Count(uint32_t msg) {
     std::lock_guard lock(m_mutex);
     return size_t(std::count(m_messages.begin(), m_messages.end(), msg));
 }

@@ -2,22 +2,22 @@
 // A network client as the application wires it, with the tables and the user interface
 // replaced by recorders.
 
-#include "common/ScratchDir.h"
-#include "marketdata/net/EventLoopThread.h"
-#include "marketdata/net/LoginSession.h"
-#include "marketdata/net/Subscriber.h"
-
 #include <atomic>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "common/ScratchDir.h"
+#include "marketdata/net/EventLoopThread.h"
+#include "marketdata/net/LoginSession.h"
+#include "marketdata/net/Subscriber.h"
+
 struct ClientRecord {
     std::mutex m_mutex;
     std::vector<int> m_loginResults;
     std::vector<std::string> m_loginTexts;
-    std::vector<std::vector<uint8_t>> m_codeTables; // empty entry: "current"
+    std::vector<std::vector<uint8_t>> m_codeTables;  // empty entry: "current"
     std::vector<std::vector<uint8_t>> m_exRights;
     std::atomic<int> m_nCurrentCodeTable{0};
     std::atomic<int> m_nProgressShown{0};
@@ -25,18 +25,15 @@ struct ClientRecord {
     uint16_t m_nHeldChecksum = 0;
     std::pair<uint32_t, uint32_t> m_heldVersion{0, 0};
 
-    size_t CodeTables()
-    {
+    size_t CodeTables() {
         std::lock_guard lock(m_mutex);
         return m_codeTables.size();
     }
-    size_t ExRights()
-    {
+    size_t ExRights() {
         std::lock_guard lock(m_mutex);
         return m_exRights.size();
     }
-    size_t Logins()
-    {
+    size_t Logins() {
         std::lock_guard lock(m_mutex);
         return m_loginResults.size();
     }

@@ -1,35 +1,32 @@
 // The server's demo data: the securities it must have, trading days only, sound bars at
 // every granularity, ex-rights events of every kind; and the CSV directory mode.
 
-#include "common/ScratchDir.h"
-#include "CsvMarket.h"
-#include "DemoMarket.h"
-#include "ServerOptions.h"
-#include "TradingCalendar.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <set>
 
+#include "CsvMarket.h"
+#include "DemoMarket.h"
+#include "ServerOptions.h"
+#include "TradingCalendar.h"
+#include "common/ScratchDir.h"
+
 namespace {
 
-bool Sound(const CDayItem& b)
-{
-    return b.m_nLow > 0 && b.m_nLow <= std::min(b.m_nOpen, b.m_nClose) && b.m_nHigh >= std::max(b.m_nOpen, b.m_nClose) &&
-           b.m_nVolume >= 0;
+bool Sound(const CDayItem& b) {
+    return b.m_nLow > 0 && b.m_nLow <= std::min(b.m_nOpen, b.m_nClose) &&
+           b.m_nHigh >= std::max(b.m_nOpen, b.m_nClose) && b.m_nVolume >= 0;
 }
 
 // A fixed last day keeps the data the same whenever the test runs.
-CDemoMarket& Demo()
-{
+CDemoMarket& Demo() {
     static CDemoMarket demo(20241231, 120);
     return demo;
 }
 
-TEST(DemoMarket, HasTheIndicesAndEnoughStocksOfEachBoard)
-{
+TEST(DemoMarket, HasTheIndicesAndEnoughStocksOfEachBoard) {
     const auto& all = Demo().Securities();
     EXPECT_GE(all.size(), 40u);
     ASSERT_NE(Demo().Find(1, "000001"), nullptr);
@@ -47,8 +44,7 @@ TEST(DemoMarket, HasTheIndicesAndEnoughStocksOfEachBoard)
     EXPECT_GE(gem, 3);
 }
 
-TEST(DemoMarket, DayBarsRunFrom2005OnTradingDaysOnlyWithSoundPrices)
-{
+TEST(DemoMarket, DayBarsRunFrom2005OnTradingDaysOnlyWithSoundPrices) {
     const ServedSecurity& index = *Demo().Find(1, "000001");
     BarList bars = Demo().DayBars(index);
     ASSERT_GT(bars->size(), 4000u);
@@ -71,8 +67,7 @@ TEST(DemoMarket, DayBarsRunFrom2005OnTradingDaysOnlyWithSoundPrices)
     EXPECT_FALSE(IsTradingDay(20240210));
 }
 
-TEST(DemoMarket, MinuteBarsAddUpToTheirDay)
-{
+TEST(DemoMarket, MinuteBarsAddUpToTheirDay) {
     const ServedSecurity& stock = *Demo().Find(1, "600000");
     BarList days = Demo().DayBars(stock);
     const CDayItem& day = days->back();
@@ -80,11 +75,9 @@ TEST(DemoMarket, MinuteBarsAddUpToTheirDay)
     BarList fives = Demo().MinuteBars(stock, 5, 2024);
     std::vector<CDayItem> ofDay, fivesOfDay;
     for (const CDayItem& b : *ones)
-        if (b.m_nTime / 10000 == day.m_nTime)
-            ofDay.push_back(b);
+        if (b.m_nTime / 10000 == day.m_nTime) ofDay.push_back(b);
     for (const CDayItem& b : *fives)
-        if (b.m_nTime / 10000 == day.m_nTime)
-            fivesOfDay.push_back(b);
+        if (b.m_nTime / 10000 == day.m_nTime) fivesOfDay.push_back(b);
     ASSERT_EQ(ofDay.size(), 240u);
     ASSERT_EQ(fivesOfDay.size(), 48u);
     EXPECT_EQ(ofDay.front().m_nTime, day.m_nTime * 10000 + 931);
@@ -105,11 +98,11 @@ TEST(DemoMarket, MinuteBarsAddUpToTheirDay)
         EXPECT_EQ(low, day.m_nLow);
         EXPECT_EQ(volume, day.m_nVolume);
     }
-    EXPECT_TRUE(Demo().MinuteBars(stock, 1, 2023)->empty()) << "minute bars only for the recent days asked for";
+    EXPECT_TRUE(Demo().MinuteBars(stock, 1, 2023)->empty())
+        << "minute bars only for the recent days asked for";
 }
 
-TEST(DemoMarket, ExRightsEventsOfEveryKindOnTradingDays)
-{
+TEST(DemoMarket, ExRightsEventsOfEveryKindOnTradingDays) {
     bool cash = false, bonus = false, transfer = false, rights = false, expansion = false;
     for (const ServedExRights& e : Demo().ExRights()) {
         ASSERT_TRUE(IsTradingDay(e.m_nDate));
@@ -127,14 +120,15 @@ TEST(DemoMarket, ExRightsEventsOfEveryKindOnTradingDays)
         << "the same seed gives the same data";
 }
 
-TEST(CsvMarket, ReadsBarsNamesAndEventsAndSkipsWhatDoesNotParse)
-{
+TEST(CsvMarket, ReadsBarsNamesAndEventsAndSkipsWhatDoesNotParse) {
     ScratchDir scratch;
     const auto& dir = scratch.Path();
-    std::ofstream(dir / "1_600000.csv") << "date,open,high,low,close,volume\n2024-01-02,10.00,10.50,9.90,10.20,12345\n"
-                                        << "20240103,10.2,10.3,10.0,10.1,999\nbad,line\n20240104,10,9,11,10,1\n";
-    std::ofstream(dir / "1_600000.1m.csv") << "20240102,09:31,10,10.1,9.95,10.05,100\n20240102,09:32,10.05,10.2,10,10.1,50\n"
-                                           << "20240102,0959,10.1,10.1,10.1,10.1,5\n";
+    std::ofstream(dir / "1_600000.csv")
+        << "date,open,high,low,close,volume\n2024-01-02,10.00,10.50,9.90,10.20,12345\n"
+        << "20240103,10.2,10.3,10.0,10.1,999\nbad,line\n20240104,10,9,11,10,1\n";
+    std::ofstream(dir / "1_600000.1m.csv")
+        << "20240102,09:31,10,10.1,9.95,10.05,100\n20240102,09:32,10.05,10.2,10,10.1,50\n"
+        << "20240102,0959,10.1,10.1,10.1,10.1,5\n";
     std::ofstream(dir / "names.csv") << "1,600000,浦发银行\n";
     std::ofstream(dir / "exrights.csv") << "1,600000,20240103,2.5,0,0,0,0\n";
     CCsvMarket csv;
@@ -158,12 +152,11 @@ TEST(CsvMarket, ReadsBarsNamesAndEventsAndSkipsWhatDoesNotParse)
     EXPECT_FALSE(empty.Open("/nonexistent-dir", error));
 }
 
-TEST(ServerOptions, CommandLine)
-{
+TEST(ServerOptions, CommandLine) {
     ServerOptions o;
     std::string error;
-    ASSERT_TRUE(ParseServerOptions({"--port", "0", "--data", "/d", "--fault", "refuse-login", "close-after=3",
-                                    "--fault", "slow-chunks"},
+    ASSERT_TRUE(ParseServerOptions({"--port", "0", "--data", "/d", "--fault", "refuse-login",
+                                    "close-after=3", "--fault", "slow-chunks"},
                                    o, error))
         << error;
     EXPECT_EQ(o.m_strDataDir, "/d");
@@ -177,22 +170,21 @@ TEST(ServerOptions, CommandLine)
     }
 }
 
-} // namespace
+}  // namespace
 
 #include "ClientHarness.h"
 #include "TestSupport.h"
-
 #include "foundation/Buffer.h"
 #include "foundation/TextCodec.h"
 #include "marketdata/Lzhuf.h"
 
 namespace {
 
-TEST(CsvMarket, TheServerServesADataDirectory)
-{
+TEST(CsvMarket, TheServerServesADataDirectory) {
     ScratchDir scratch;
     const auto& dir = scratch.Path();
-    std::ofstream(dir / "1_600000.csv") << "20240102,10,10.5,9.9,10.2,12345\n20240103,10.2,10.3,10.0,10.1,999\n";
+    std::ofstream(dir / "1_600000.csv")
+        << "20240102,10,10.5,9.9,10.2,12345\n20240103,10.2,10.3,10.0,10.1,999\n";
     std::ofstream(dir / "2_000001.csv") << "20240102,9,9.5,8.9,9.2,100\n";
     std::ofstream(dir / "names.csv") << "1,600000,浦发银行\n";
     CServerProcess server({"--data", dir.string()});
@@ -221,4 +213,4 @@ TEST(CsvMarket, TheServerServesADataDirectory)
     EXPECT_EQ(name, "000001") << "no name given: the code";
 }
 
-} // namespace
+}  // namespace

@@ -2,17 +2,15 @@
 // the signed and the guest login, the table downloads and their "current" answers, and
 // the client's recovery from every fault the server can make.
 
+#include <gtest/gtest.h>
+
 #include "ClientHarness.h"
 #include "TestSupport.h"
-
 #include "foundation/Buffer.h"
 #include "foundation/Config.h"
 #include "foundation/Md5.h"
 #include "marketdata/DataHead.h"
 #include "marketdata/net/WireProtocol.h"
-
-#include <gtest/gtest.h>
-
 
 namespace {
 
@@ -21,40 +19,35 @@ using namespace std::chrono_literals;
 // The configuration is forgotten after the test, with the directory its file is in.
 struct ConfigReset {
     ScratchDir dir;
-    ~ConfigReset()
-    {
+    ~ConfigReset() {
         ResetConfig();
         SetLoginPassword("");
     }
 };
 
 // Loads an appconfig.xml with the given stored (base64) user name.
-void UseAccount(const ConfigReset& reset, const std::string& user, const std::string& password)
-{
+void UseAccount(const ConfigReset& reset, const std::string& user, const std::string& password) {
     const std::string path = reset.dir.File("appconfig.xml");
-    WriteFile(path, "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system><host username=\"" + user +
-                        "\"/></system></config>\n");
+    WriteFile(path,
+              "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system><host username=\"" +
+                  user + "\"/></system></config>\n");
     ASSERT_TRUE(LoadConfig(path));
     SetLoginPassword(password);
 }
 
-std::string ReadLink(int fd, uint16_t& command)
-{
+std::string ReadLink(int fd, uint16_t& command) {
     auto header = ReadExactly(fd, 28);
-    if (header.size() != 28)
-        return "<no header>";
+    if (header.size() != 28) return "<no header>";
     CDataHead head = CDataHead::Decode(header.data());
     command = head.m_wCommand;
     EXPECT_EQ(head.m_wSubtype, 100);
     auto body = ReadExactly(fd, head.m_nBodyLength);
-    if (body.size() < 2)
-        return "<short body>";
+    if (body.size() < 2) return "<short body>";
     EXPECT_EQ(size_t(body[0] | body[1] << 8) + 2, body.size());
     return std::string(body.begin() + 2, body.end());
 }
 
-TEST(LoginRequest, WithoutUserNameIsAGuestLoginWithAnEmptyLink)
-{
+TEST(LoginRequest, WithoutUserNameIsAGuestLoginWithAnEmptyLink) {
     ConfigReset reset;
     CLoopbackListener listener;
     CClientHarness harness({}, {"127.0.0.1", listener.Port()});
@@ -71,8 +64,7 @@ TEST(LoginRequest, WithoutUserNameIsAGuestLoginWithAnEmptyLink)
     CloseSocket(fd);
 }
 
-TEST(LoginRequest, CarriesTheStoredNameAndPasswordAndTheUpperCaseSign)
-{
+TEST(LoginRequest, CarriesTheStoredNameAndPasswordAndTheUpperCaseSign) {
     ConfigReset reset;
     UseAccount(reset, "dXNlcg==", "cGFzcw==");
     CLoopbackListener listener;
@@ -83,16 +75,17 @@ TEST(LoginRequest, CarriesTheStoredNameAndPasswordAndTheUpperCaseSign)
     uint16_t command = 0;
     std::string link = ReadLink(fd, command);
     EXPECT_EQ(command, wire::kLogin);
-    std::string sign = Md5Hex("appId140000clientType4myadXNlcg==pppcGFzcw==7e41c0d9b25a8f36e0d4a9c17b3f5e28");
-    for (char& c : sign)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(link, "http://127.0.0.1/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" + sign);
+    std::string sign =
+        Md5Hex("appId140000clientType4myadXNlcg==pppcGFzcw==7e41c0d9b25a8f36e0d4a9c17b3f5e28");
+    for (char& c : sign) c = char(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(link,
+              "http://127.0.0.1/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" +
+                  sign);
     EXPECT_EQ(sign.size(), 32u);
     CloseSocket(fd);
 }
 
-TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnection)
-{
+TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnection) {
     ConfigReset reset;
     UseAccount(reset, "dXNlcg==", "cGFzcw==");
     CServerProcess server;
@@ -111,13 +104,14 @@ TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnec
     harness.Record().m_heldVersion = {0, 0};
     harness.Client().Stop();
     harness.Connect();
-    ASSERT_TRUE(WaitUntil([&] { return harness.Record().ExRights() == 2 || harness.Record().m_nCurrentCodeTable == 1; }));
+    ASSERT_TRUE(WaitUntil([&] {
+        return harness.Record().ExRights() == 2 || harness.Record().m_nCurrentCodeTable == 1;
+    }));
     ASSERT_TRUE(WaitUntil([&] { return harness.Record().CodeTables() == 2; }));
     EXPECT_EQ(harness.Record().m_nCurrentCodeTable.load(), 1);
 }
 
-TEST(LoginSession, AWrongSignIsRefused)
-{
+TEST(LoginSession, AWrongSignIsRefused) {
     CServerProcess server;
     ASSERT_TRUE(server.Running());
     // Speak to the server directly with a forged sign.
@@ -127,10 +121,15 @@ TEST(LoginSession, AWrongSignIsRefused)
     address.sin_port = htons(server.Port());
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    std::string link = "http://h/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" + std::string(32, 'A');
+    std::string link =
+        "http://h/acct/dl?mya=dXNlcg==&ppp=cGFzcw==&appId=140000&clientType=4&sign=" +
+        std::string(32, 'A');
     CBuffer request;
     request.WriteString(link);
-    ASSERT_TRUE(WriteAll(fd, MakeMessage(wire::kLogin, 5, std::vector<uint8_t>(request.GetData(), request.GetData() + request.GetLength()))));
+    ASSERT_TRUE(WriteAll(
+        fd, MakeMessage(
+                wire::kLogin, 5,
+                std::vector<uint8_t>(request.GetData(), request.GetData() + request.GetLength()))));
     auto header = ReadExactly(fd, 28);
     ASSERT_EQ(header.size(), 28u);
     CDataHead head = CDataHead::Decode(header.data());
@@ -141,8 +140,7 @@ TEST(LoginSession, AWrongSignIsRefused)
     CloseSocket(fd);
 }
 
-TEST(LoginSession, RefusedLoginIsReportedAndNothingElseIsAsked)
-{
+TEST(LoginSession, RefusedLoginIsReportedAndNothingElseIsAsked) {
     CServerProcess server({"--fault", "refuse-login"});
     ASSERT_TRUE(server.Running());
     CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
@@ -157,17 +155,14 @@ TEST(LoginSession, RefusedLoginIsReportedAndNothingElseIsAsked)
 
 // Faults that break the stream or the downloads: the client closes or drops the
 // download, never hands over a partial table, and comes back.
-TEST(LoginSession, RecoversFromEveryBrokenStreamFault)
-{
+TEST(LoginSession, RecoversFromEveryBrokenStreamFault) {
     struct Case {
         const char* fault;
         bool reconnects;  // the server closes, or the client must
         bool tablesKept;  // what arrived whole before the close is kept
     } cases[] = {
-        {"bad-marker", true, false},
-        {"oversized", true, false},
-        {"cut-download", true, false},
-        {"close-after=2", true, true},
+        {"bad-marker", true, false},     {"oversized", true, false},
+        {"cut-download", true, false},   {"close-after=2", true, true},
         {"overrun-chunk", false, false},
     };
     for (const Case& c : cases) {
@@ -188,7 +183,8 @@ TEST(LoginSession, RecoversFromEveryBrokenStreamFault)
             EXPECT_EQ(harness.Client().m_nLoggedIn.load(), 1u);
         }
         if (!c.tablesKept) {
-            EXPECT_EQ(harness.Record().CodeTables(), 0u) << "no partial or broken table is handed over";
+            EXPECT_EQ(harness.Record().CodeTables(), 0u)
+                << "no partial or broken table is handed over";
             EXPECT_EQ(harness.Record().ExRights(), 0u);
         } else {
             std::lock_guard lock(harness.Record().m_mutex);
@@ -199,12 +195,12 @@ TEST(LoginSession, RecoversFromEveryBrokenStreamFault)
     }
 }
 
-TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables)
-{
+TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables) {
     std::vector<std::vector<uint8_t>> tables;
     for (const char* fault : {"", "slow-chunks", "split-chunks"}) {
         SCOPED_TRACE(fault);
-        CServerProcess server(*fault ? std::vector<std::string>{"--fault", fault} : std::vector<std::string>{});
+        CServerProcess server(*fault ? std::vector<std::string>{"--fault", fault}
+                                     : std::vector<std::string>{});
         ASSERT_TRUE(server.Running());
         CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
         harness.Connect();
@@ -213,7 +209,8 @@ TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables)
         tables.push_back(harness.Record().m_codeTables[0]);
         tables.push_back(harness.Record().m_exRights[0]);
         if (std::string(fault) == "slow-chunks") {
-            EXPECT_GT(harness.Record().m_nProgressShown.load(), 0) << "a many-chunk download shows its progress";
+            EXPECT_GT(harness.Record().m_nProgressShown.load(), 0)
+                << "a many-chunk download shows its progress";
         }
     }
     EXPECT_EQ(tables[0], tables[2]);
@@ -222,4 +219,4 @@ TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables)
     EXPECT_EQ(tables[1], tables[5]);
 }
 
-} // namespace
+}  // namespace

@@ -1,22 +1,20 @@
 // Proxy handshakes byte for byte, and the tunnels they open, through small fake proxies on
 // loopback in front of the real server.
 
-#include "marketdata/net/ProxyHandshake.h"
-#include "TestSupport.h"
-#include "common/ScratchDir.h"
-
-#include "foundation/Base64.h"
-
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "common/ScratchDir.h"
+#include "foundation/Base64.h"
+#include "marketdata/net/ProxyHandshake.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Step = CProxyHandshake::Step;
 
-ProxySettings Settings(uint16_t type, std::string user = "", std::string password = "")
-{
+ProxySettings Settings(uint16_t type, std::string user = "", std::string password = "") {
     ProxySettings s;
     s.m_bUseProxy = true;
     s.m_nType = type;
@@ -27,44 +25,40 @@ ProxySettings Settings(uint16_t type, std::string user = "", std::string passwor
     return s;
 }
 
-ProxyTarget Target(const char* ip, const char* name, uint16_t port)
-{
+ProxyTarget Target(const char* ip, const char* name, uint16_t port) {
     ProxyTarget t;
-    if (ip)
-        inet_pton(AF_INET, ip, &t.m_nAddress);
+    if (ip) inet_pton(AF_INET, ip, &t.m_nAddress);
     t.m_strName = name;
     t.m_nPort = port;
     return t;
 }
 
-Bytes First(CProxyHandshake& h)
-{
+Bytes First(CProxyHandshake& h) {
     Bytes out;
     std::string error;
     EXPECT_TRUE(h.FirstRequest(out, error)) << error;
     return out;
 }
 
-Step Feed(CProxyHandshake& h, const Bytes& reply, Bytes& out, size_t* consumed = nullptr)
-{
+Step Feed(CProxyHandshake& h, const Bytes& reply, Bytes& out, size_t* consumed = nullptr) {
     size_t used = 0;
     Step step = h.Feed(reply.data(), reply.size(), used, out);
-    if (consumed)
-        *consumed = used;
+    if (consumed) *consumed = used;
     return step;
 }
 
-TEST(ProxyHandshake, Socks4AndSocks4aRequestsAreByteExact)
-{
+TEST(ProxyHandshake, Socks4AndSocks4aRequestsAreByteExact) {
     CProxyHandshake socks4(Settings(kProxySocks4), Target("10.0.0.1", "10.0.0.1", 8000));
     EXPECT_EQ(First(socks4), (Bytes{0x04, 0x01, 0x1F, 0x40, 0x0A, 0x00, 0x00, 0x01, 0x00}));
     Bytes out;
-    EXPECT_EQ(Feed(socks4, {0x00, 0x5A, 0, 0, 0, 0, 0}, out), Step::kWait) << "a SOCKS4 reply is 8 bytes";
+    EXPECT_EQ(Feed(socks4, {0x00, 0x5A, 0, 0, 0, 0, 0}, out), Step::kWait)
+        << "a SOCKS4 reply is 8 bytes";
     EXPECT_EQ(Feed(socks4, {0x00, 0x5A, 0, 0, 0, 0, 0, 0}, out), Step::kReady);
     EXPECT_EQ(Feed(socks4, {0x00, 0x5B, 0, 0, 0, 0, 0, 0}, out), Step::kFail);
 
     CProxyHandshake socks4a(Settings(kProxySocks4A), Target(nullptr, "abc", 80));
-    EXPECT_EQ(First(socks4a), (Bytes{0x04, 0x01, 0x00, 0x50, 0x00, 0x00, 0x00, 0x01, 0x00, 0x61, 0x62, 0x63, 0x00}));
+    EXPECT_EQ(First(socks4a), (Bytes{0x04, 0x01, 0x00, 0x50, 0x00, 0x00, 0x00, 0x01, 0x00, 0x61,
+                                     0x62, 0x63, 0x00}));
 
     CProxyHandshake unresolved(Settings(kProxySocks4), Target(nullptr, "abc", 80));
     Bytes none;
@@ -72,8 +66,7 @@ TEST(ProxyHandshake, Socks4AndSocks4aRequestsAreByteExact)
     EXPECT_FALSE(unresolved.FirstRequest(none, error));
 }
 
-TEST(ProxyHandshake, Socks5WithoutAuthentication)
-{
+TEST(ProxyHandshake, Socks5WithoutAuthentication) {
     CProxyHandshake h(Settings(kProxySocks5), Target("10.0.0.1", "10.0.0.1", 8000));
     EXPECT_EQ(First(h), (Bytes{0x05, 0x01, 0x00}));
     Bytes out;
@@ -91,8 +84,7 @@ TEST(ProxyHandshake, Socks5WithoutAuthentication)
     EXPECT_EQ(Feed(refused, {0x05, 0xFF}, out), Step::kFail);
 }
 
-TEST(ProxyHandshake, Socks5WithUserAndPasswordAndByName)
-{
+TEST(ProxyHandshake, Socks5WithUserAndPasswordAndByName) {
     CProxyHandshake h(Settings(kProxySocks5Auth, "u", "p"), Target(nullptr, "host", 7));
     EXPECT_EQ(First(h), (Bytes{0x05, 0x02, 0x02, 0x00}));
     Bytes out;
@@ -107,23 +99,23 @@ TEST(ProxyHandshake, Socks5WithUserAndPasswordAndByName)
     EXPECT_EQ(Feed(wrong, {0x01, 0x01}, out), Step::kFail);
 }
 
-TEST(ProxyHandshake, FieldsTooLongForTheProtocolAreRefusedNotCut)
-{
+TEST(ProxyHandshake, FieldsTooLongForTheProtocolAreRefusedNotCut) {
     Bytes out;
     std::string error;
-    CProxyHandshake longUser(Settings(kProxySocks5Auth, std::string(256, 'u'), "p"), Target("1.2.3.4", "x", 1));
+    CProxyHandshake longUser(Settings(kProxySocks5Auth, std::string(256, 'u'), "p"),
+                             Target("1.2.3.4", "x", 1));
     EXPECT_FALSE(longUser.FirstRequest(out, error));
     EXPECT_FALSE(error.empty());
 
     // 255 bytes still fit, and go out whole (not cut at 20).
-    CProxyHandshake fits(Settings(kProxySocks5Auth, std::string(255, 'u'), "p"), Target("1.2.3.4", "x", 1));
+    CProxyHandshake fits(Settings(kProxySocks5Auth, std::string(255, 'u'), "p"),
+                         Target("1.2.3.4", "x", 1));
     First(fits);
     ASSERT_EQ(Feed(fits, {0x05, 0x02}, out), Step::kSend);
     EXPECT_EQ(out.size(), 1u + 1 + 255 + 1 + 1);
 }
 
-TEST(ProxyHandshake, HttpConnectAcceptsAny200StatusLine)
-{
+TEST(ProxyHandshake, HttpConnectAcceptsAny200StatusLine) {
     CProxyHandshake plain(Settings(kProxyHttp), Target(nullptr, "data.example", 8000));
     Bytes request = First(plain);
     EXPECT_EQ(std::string(request.begin(), request.end()),
@@ -132,8 +124,8 @@ TEST(ProxyHandshake, HttpConnectAcceptsAny200StatusLine)
     CProxyHandshake auth(Settings(kProxyHttpAuth, "user", "pw"), Target(nullptr, "h", 1));
     request = First(auth);
     EXPECT_EQ(std::string(request.begin(), request.end()),
-              "CONNECT h:1 HTTP/1.1\r\nHost: h:1\r\nProxy-Authorization: Basic " + Base64EncodeString("user:pw") +
-                  "\r\n\r\n");
+              "CONNECT h:1 HTTP/1.1\r\nHost: h:1\r\nProxy-Authorization: Basic " +
+                  Base64EncodeString("user:pw") + "\r\n\r\n");
 
     struct Case {
         std::string reply;
@@ -153,14 +145,13 @@ TEST(ProxyHandshake, HttpConnectAcceptsAny200StatusLine)
     }
 }
 
-} // namespace
+}  // namespace
 
 #include "foundation/Config.h"
 
 namespace {
 
-TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff)
-{
+TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff) {
     ScratchDir dir;
     const std::string path = dir.File("appconfig.xml");
     WriteFile(path, "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<config><system/></config>\n");
@@ -191,4 +182,4 @@ TEST(ProxySettingsFile, WrittenSettingsAreReadBackAndBadOnesLeaveTheProxyOff)
     ResetConfig();
 }
 
-} // namespace
+}  // namespace

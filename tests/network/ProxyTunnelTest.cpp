@@ -1,18 +1,16 @@
 // Logging in to the real server through small fake proxies on loopback: every handshake
 // kind, byte for byte as the proxy sees it, then the tunnel carries the protocol.
 
-#include "ClientHarness.h"
-#include "TestSupport.h"
-
-#include "foundation/Base64.h"
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
+#include "ClientHarness.h"
+#include "TestSupport.h"
+#include "foundation/Base64.h"
 
 namespace {
 
@@ -21,94 +19,80 @@ using Bytes = std::vector<uint8_t>;
 // Accepts one client, checks and answers its handshake, then relays to the server.
 class CFakeProxy {
 public:
-    CFakeProxy(uint16_t type, uint16_t serverPort) : m_nType(type), m_nServerPort(serverPort)
-    {
+    CFakeProxy(uint16_t type, uint16_t serverPort) : m_nType(type), m_nServerPort(serverPort) {
         m_thread = std::thread([this] { Serve(); });
     }
-    ~CFakeProxy()
-    {
+    ~CFakeProxy() {
         m_bStop = true;
         m_thread.join();
     }
     uint16_t Port() const { return m_listener.Port(); }
-    Bytes Received()
-    {
+    Bytes Received() {
         std::lock_guard lock(m_mutex);
         return m_handshake;
     }
 
 private:
-    Bytes Read(int fd, size_t n)
-    {
+    Bytes Read(int fd, size_t n) {
         Bytes b = ReadExactly(fd, n);
         std::lock_guard lock(m_mutex);
         m_handshake.insert(m_handshake.end(), b.begin(), b.end());
         return b;
     }
-    std::string ReadHttpHead(int fd)
-    {
+    std::string ReadHttpHead(int fd) {
         std::string head;
         while (head.find("\r\n\r\n") == std::string::npos) {
             Bytes b = Read(fd, 1);
-            if (b.empty())
-                return head;
+            if (b.empty()) return head;
             head += char(b[0]);
         }
         return head;
     }
-    void Serve()
-    {
+    void Serve() {
         int client = m_listener.Accept();
-        if (client < 0)
-            return;
+        if (client < 0) return;
         bool ok = Handshake(client);
-        if (ok)
-            Relay(client);
+        if (ok) Relay(client);
         CloseSocket(client);
     }
-    bool Handshake(int fd)
-    {
+    bool Handshake(int fd) {
         switch (m_nType) {
-        case kProxySocks4:
-        case kProxySocks4A: {
-            Bytes head = Read(fd, 9);
-            if (head.size() != 9)
-                return false;
-            // Reply in two pieces, as a slow proxy would.
-            WriteAll(fd, Bytes{0x00, 0x5A, 0, 0});
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            return WriteAll(fd, Bytes{0, 0, 0, 0});
-        }
-        case kProxySocks5:
-        case kProxySocks5Auth: {
-            Bytes greeting = Read(fd, 2);
-            if (greeting.size() != 2)
-                return false;
-            Bytes methods = Read(fd, greeting[1]);
-            bool auth = m_nType == kProxySocks5Auth;
-            WriteAll(fd, Bytes{0x05, uint8_t(auth ? 0x02 : 0x00)});
-            if (auth) {
-                Bytes v = Read(fd, 2);
-                Bytes user = Read(fd, v[1]);
-                Bytes pl = Read(fd, 1);
-                Bytes pass = Read(fd, pl[0]);
-                WriteAll(fd, Bytes{0x01, 0x00});
+            case kProxySocks4:
+            case kProxySocks4A: {
+                Bytes head = Read(fd, 9);
+                if (head.size() != 9) return false;
+                // Reply in two pieces, as a slow proxy would.
+                WriteAll(fd, Bytes{0x00, 0x5A, 0, 0});
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                return WriteAll(fd, Bytes{0, 0, 0, 0});
             }
-            Bytes request = Read(fd, 4);
-            if (request.size() != 4 || request[3] != 0x01)
-                return false;
-            Read(fd, 6);
-            return WriteAll(fd, Bytes{0x05, 0x00, 0x00, 0x01, 127, 0, 0, 1, 0x12, 0x34});
-        }
-        default: {
-            std::string head = ReadHttpHead(fd);
-            return WriteAll(fd, Bytes{'H', 'T', 'T', 'P', '/', '1', '.', '0', ' ', '2', '0', '0', ' ', 'O', 'K', '\r',
-                                      '\n', '\r', '\n'});
-        }
+            case kProxySocks5:
+            case kProxySocks5Auth: {
+                Bytes greeting = Read(fd, 2);
+                if (greeting.size() != 2) return false;
+                Bytes methods = Read(fd, greeting[1]);
+                bool auth = m_nType == kProxySocks5Auth;
+                WriteAll(fd, Bytes{0x05, uint8_t(auth ? 0x02 : 0x00)});
+                if (auth) {
+                    Bytes v = Read(fd, 2);
+                    Bytes user = Read(fd, v[1]);
+                    Bytes pl = Read(fd, 1);
+                    Bytes pass = Read(fd, pl[0]);
+                    WriteAll(fd, Bytes{0x01, 0x00});
+                }
+                Bytes request = Read(fd, 4);
+                if (request.size() != 4 || request[3] != 0x01) return false;
+                Read(fd, 6);
+                return WriteAll(fd, Bytes{0x05, 0x00, 0x00, 0x01, 127, 0, 0, 1, 0x12, 0x34});
+            }
+            default: {
+                std::string head = ReadHttpHead(fd);
+                return WriteAll(fd, Bytes{'H', 'T', 'T', 'P', '/', '1', '.', '0', ' ', '2', '0',
+                                          '0', ' ', 'O', 'K', '\r', '\n', '\r', '\n'});
+            }
         }
     }
-    void Relay(int client)
-    {
+    void Relay(int client) {
         int server = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -121,18 +105,14 @@ private:
         pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
         char buffer[65536];
         while (!m_bStop) {
-            if (poll(fds, 2, 50) < 0)
-                break;
+            if (poll(fds, 2, 50) < 0) break;
             bool closed = false;
             for (int i = 0; i < 2; ++i) {
-                if (!(fds[i].revents & (POLLIN | POLLHUP)))
-                    continue;
+                if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
                 ssize_t n = recv(fds[i].fd, buffer, sizeof buffer, 0);
-                if (n <= 0 || !WriteAll(fds[1 - i].fd, buffer, size_t(n)))
-                    closed = true;
+                if (n <= 0 || !WriteAll(fds[1 - i].fd, buffer, size_t(n))) closed = true;
             }
-            if (closed)
-                break;
+            if (closed) break;
         }
         CloseSocket(server);
     }
@@ -150,8 +130,7 @@ struct ProxyReset {
     ~ProxyReset() { SetProxySettings(ProxySettings{}); }
 };
 
-TEST(ProxyTunnel, EveryHandshakeKindCarriesTheLoginAndTheDownloads)
-{
+TEST(ProxyTunnel, EveryHandshakeKindCarriesTheLoginAndTheDownloads) {
     ProxyReset reset;
     CServerProcess server;
     ASSERT_TRUE(server.Running());
@@ -163,12 +142,15 @@ TEST(ProxyTunnel, EveryHandshakeKindCarriesTheLoginAndTheDownloads)
         Bytes expected;
     };
     Bytes socks4 = {0x04, 0x01, portBytes[0], portBytes[1], 127, 0, 0, 1, 0x00};
-    Bytes socks5 = {0x05, 0x01, 0x00, 0x05, 0x01, 0x00, 0x01, 127, 0, 0, 1, portBytes[0], portBytes[1]};
-    Bytes socks5auth = {0x05, 0x02, 0x02, 0x00, 0x01, 0x04, 'u', 's', 'e', 'r', 0x02, 'p', 'w',
-                        0x05, 0x01, 0x00, 0x01, 127, 0, 0, 1, portBytes[0], portBytes[1]};
+    Bytes socks5 = {0x05, 0x01, 0x00, 0x05, 0x01,         0x00,        0x01,
+                    127,  0,    0,    1,    portBytes[0], portBytes[1]};
+    Bytes socks5auth = {0x05, 0x02, 0x02, 0x00, 0x01, 0x04,         'u',         's',
+                        'e',  'r',  0x02, 'p',  'w',  0x05,         0x01,        0x00,
+                        0x01, 127,  0,    0,    1,    portBytes[0], portBytes[1]};
     std::string http = "CONNECT " + hostPort + " HTTP/1.1\r\nHost: " + hostPort + "\r\n\r\n";
     std::string httpAuth = "CONNECT " + hostPort + " HTTP/1.1\r\nHost: " + hostPort +
-                           "\r\nProxy-Authorization: Basic " + Base64EncodeString("user:pw") + "\r\n\r\n";
+                           "\r\nProxy-Authorization: Basic " + Base64EncodeString("user:pw") +
+                           "\r\n\r\n";
     Case cases[] = {
         {kProxySocks4, socks4},
         {kProxySocks4A, socks4},
@@ -196,28 +178,24 @@ TEST(ProxyTunnel, EveryHandshakeKindCarriesTheLoginAndTheDownloads)
     }
 }
 
-TEST(ProxyTunnel, ARefusedTunnelMovesOnToTheNextServerNotTheNextProxyAddress)
-{
+TEST(ProxyTunnel, ARefusedTunnelMovesOnToTheNextServerNotTheNextProxyAddress) {
     ProxyReset reset;
     CLoopbackListener proxyListener;
     std::atomic<int> secondTargetPort{-1};
     std::thread proxy([&] {
         // The first tunnel is refused; the second one's connect request names its server.
         int fd = proxyListener.Accept();
-        if (fd < 0)
-            return;
+        if (fd < 0) return;
         ReadExactly(fd, 3);
         WriteAll(fd, Bytes{0x05, 0xFF});
         WaitForClose(fd);
         CloseSocket(fd);
         fd = proxyListener.Accept();
-        if (fd < 0)
-            return;
+        if (fd < 0) return;
         ReadExactly(fd, 3);
         WriteAll(fd, Bytes{0x05, 0x00});
         Bytes request = ReadExactly(fd, 10);
-        if (request.size() == 10)
-            secondTargetPort = request[8] << 8 | request[9];
+        if (request.size() == 10) secondTargetPort = request[8] << 8 | request[9];
         CloseSocket(fd);
     });
     ProxySettings settings;
@@ -234,8 +212,7 @@ TEST(ProxyTunnel, ARefusedTunnelMovesOnToTheNextServerNotTheNextProxyAddress)
     harness.Client().Stop();
 }
 
-TEST(ProxyTunnel, AProxyThatNeverAnswersIsGivenUp)
-{
+TEST(ProxyTunnel, AProxyThatNeverAnswersIsGivenUp) {
     ProxyReset reset;
     CLoopbackListener silent;
     ProxySettings settings;
@@ -258,4 +235,4 @@ TEST(ProxyTunnel, AProxyThatNeverAnswersIsGivenUp)
     CloseSocket(second);
 }
 
-} // namespace
+}  // namespace

@@ -1,37 +1,31 @@
 // Usage and training-result reports reach the server's "/action/msg" with exactly their
 // keys, sent from the network thread.
 
-#include "ClientHarness.h"
-#include "TestSupport.h"
-
-#include "marketdata/net/Report.h"
-
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <future>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
 
+#include "ClientHarness.h"
+#include "TestSupport.h"
+#include "marketdata/net/Report.h"
+
 namespace {
 
-std::set<std::string> Keys(const nlohmann::json& j)
-{
+std::set<std::string> Keys(const nlohmann::json& j) {
     std::set<std::string> keys;
-    for (auto it = j.begin(); it != j.end(); ++it)
-        keys.insert(it.key());
+    for (auto it = j.begin(); it != j.end(); ++it) keys.insert(it.key());
     return keys;
 }
 
-nlohmann::json PostedReport(CServerProcess& server, size_t index)
-{
+nlohmann::json PostedReport(CServerProcess& server, size_t index) {
     EXPECT_TRUE(WaitUntil([&] { return server.CountLines("report ") > index; }));
     size_t seen = 0;
     for (const auto& line : server.Lines()) {
-        if (line.rfind("report ", 0) != 0)
-            continue;
-        if (seen++ == index)
-            return nlohmann::json::parse(line.substr(7), nullptr, false);
+        if (line.rfind("report ", 0) != 0) continue;
+        if (seen++ == index) return nlohmann::json::parse(line.substr(7), nullptr, false);
     }
     return {};
 }
@@ -40,8 +34,7 @@ struct UrlReset {
     ~UrlReset() { SetReportUrl(""); }
 };
 
-TEST(Report, UsageAndTrainingResultCarryExactlyTheirKeys)
-{
+TEST(Report, UsageAndTrainingResultCarryExactlyTheirKeys) {
     TestLoop();
     UrlReset reset;
     CServerProcess server;
@@ -52,54 +45,54 @@ TEST(Report, UsageAndTrainingResultCarryExactlyTheirKeys)
     ASSERT_TRUE(SendUsageAction(4, 0, [&](int s) { status.set_value(s); }));
     EXPECT_EQ(status.get_future().get(), 200);
     nlohmann::json usage = PostedReport(server, 0);
-    EXPECT_EQ(Keys(usage), (std::set<std::string>{"action", "class", "ip", "mac", "time", "ver", "xy"}));
+    EXPECT_EQ(Keys(usage),
+              (std::set<std::string>{"action", "class", "ip", "mac", "time", "ver", "xy"}));
     EXPECT_EQ(usage["action"], 4);
     EXPECT_EQ(usage["class"], 0);
     EXPECT_TRUE(usage["time"].is_number_integer());
 
-    ASSERT_TRUE(SendTrainingResult(20200102, 20201231, 240, 100000.0, 112345.5, 12.3455, "浦发银行"));
+    ASSERT_TRUE(
+        SendTrainingResult(20200102, 20201231, 240, 100000.0, 112345.5, 12.3455, "浦发银行"));
     nlohmann::json result = PostedReport(server, 1);
-    EXPECT_EQ(Keys(result), (std::set<std::string>{"action", "class", "ip", "mac", "time", "ver", "xy", "BeginDate",
-                                                   "EndDate", "TrainDays", "BeginCaptial", "EndinCaptial",
-                                                   "CaptialRate", "StockName"}));
+    EXPECT_EQ(Keys(result),
+              (std::set<std::string>{"action", "class", "ip", "mac", "time", "ver", "xy",
+                                     "BeginDate", "EndDate", "TrainDays", "BeginCaptial",
+                                     "EndinCaptial", "CaptialRate", "StockName"}));
     EXPECT_EQ(result["action"], 3);
     EXPECT_EQ(result["StockName"], "浦发银行");
     EXPECT_EQ(result["EndDate"], 20201231);
     EXPECT_DOUBLE_EQ(result["EndinCaptial"].get<double>(), 112345.5);
 }
 
-TEST(Report, KeysAreWrittenInByteOrder)
-{
+TEST(Report, KeysAreWrittenInByteOrder) {
     std::string text = BuildTrainingResult(1, 2, 3, 4.0, 5.0, 6.0, "x");
     std::vector<size_t> at;
-    for (const char* key : {"\"BeginCaptial\"", "\"BeginDate\"", "\"CaptialRate\"", "\"EndDate\"", "\"EndinCaptial\"",
-                            "\"StockName\"", "\"TrainDays\"", "\"action\"", "\"class\"", "\"ip\"", "\"mac\"",
-                            "\"time\"", "\"ver\"", "\"xy\""})
+    for (const char* key : {"\"BeginCaptial\"", "\"BeginDate\"", "\"CaptialRate\"", "\"EndDate\"",
+                            "\"EndinCaptial\"", "\"StockName\"", "\"TrainDays\"", "\"action\"",
+                            "\"class\"", "\"ip\"", "\"mac\"", "\"time\"", "\"ver\"", "\"xy\""})
         at.push_back(text.find(key));
     EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << text;
     EXPECT_EQ(std::count(at.begin(), at.end(), std::string::npos), 0);
 }
 
-TEST(Report, HostAddressesAreEmptyOrInTheirDisplayForm)
-{
+TEST(Report, HostAddressesAreEmptyOrInTheirDisplayForm) {
     // Machines differ in their interfaces; what is found must be in the form reported.
     const std::string ip = GetHostIpText();
     EXPECT_TRUE(ip.empty() || std::regex_match(ip, std::regex(R"((\d{1,3}\.){3}\d{1,3})"))) << ip;
     EXPECT_NE(ip, "127.0.0.1");
     const std::string mac = GetMacAddressText();
-    EXPECT_TRUE(mac.empty() || std::regex_match(mac, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}"))) << mac;
+    EXPECT_TRUE(mac.empty() || std::regex_match(mac, std::regex("([0-9A-F]{2}-){5}[0-9A-F]{2}")))
+        << mac;
     EXPECT_NE(mac, "00-00-00-00-00-00");
 }
 
-TEST(Report, WithoutAServiceUrlNothingIsQueued)
-{
+TEST(Report, WithoutAServiceUrlNothingIsQueued) {
     TestLoop();
     SetReportUrl("");
     EXPECT_FALSE(SendUsageAction(1, 0));
 }
 
-TEST(Report, AnUnreachableServiceIsReportedAsNoAnswer)
-{
+TEST(Report, AnUnreachableServiceIsReportedAsNoAnswer) {
     TestLoop();
     UrlReset reset;
     uint16_t dead;
@@ -113,4 +106,4 @@ TEST(Report, AnUnreachableServiceIsReportedAsNoAnswer)
     EXPECT_NE(status.get_future().get(), 200);
 }
 
-} // namespace
+}  // namespace

@@ -2,9 +2,12 @@
 // series (their request bodies and reply handlers); the training requests 12001, 12101
 // and 13001, built by training windows, are sent by hand.
 
+#include <gtest/gtest.h>
+
+#include <future>
+
 #include "ClientHarness.h"
 #include "TestSupport.h"
-
 #include "foundation/Buffer.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
@@ -14,10 +17,6 @@
 #include "marketdata/net/MarketLink.h"
 #include "marketdata/net/WireProtocol.h"
 
-#include <gtest/gtest.h>
-
-#include <future>
-
 namespace {
 
 struct Online {
@@ -25,18 +24,17 @@ struct Online {
     CServerProcess server;
     std::unique_ptr<CMarketLink> link;
 
-    Online()
-    {
+    Online() {
         TestLoop();
-        link = std::make_unique<CMarketLink>(std::vector<HostAddress>{{"127.0.0.1", server.Port()}}, TestLoop());
+        link = std::make_unique<CMarketLink>(std::vector<HostAddress>{{"127.0.0.1", server.Port()}},
+                                             TestLoop());
         link->Connect("127.0.0.1", server.Port());
         WaitUntil([&] { return home.Count(UM_CODELIST_READY) == 1; });
     }
     ~Online() { link->Stop(); }
 
     // Sends one hand-built request and returns its reply body.
-    std::vector<uint8_t> Ask(uint16_t command, const std::function<void(CBuffer&)>& body)
-    {
+    std::vector<uint8_t> Ask(uint16_t command, const std::function<void(CBuffer&)>& body) {
         CBuffer message;
         CDataHead::ReservePlaceholder(message);
         body(message);
@@ -46,60 +44,62 @@ struct Online {
         head.WriteToBuffer(message, command);
         auto reply = std::make_shared<std::promise<std::vector<uint8_t>>>();
         auto future = reply->get_future();
-        link->GetSubscriber().RegisterReply(serial, OwnerTag(this), [reply](const CDataHead&, CBuffer& b) {
-            reply->set_value(std::vector<uint8_t>(b.GetData(), b.GetData() + b.GetLength()));
-            return true;
-        });
+        link->GetSubscriber().RegisterReply(
+            serial, OwnerTag(this), [reply](const CDataHead&, CBuffer& b) {
+                reply->set_value(std::vector<uint8_t>(b.GetData(), b.GetData() + b.GetLength()));
+                return true;
+            });
         link->GetSubscriber().Send(message);
-        if (future.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
-            return {};
+        if (future.wait_for(std::chrono::seconds(20)) != std::future_status::ready) return {};
         return future.get();
     }
 };
 
-std::shared_ptr<CDayData> Series(const char* code, int16_t type, int16_t period)
-{
-    return GetDataCenter()->GetPool().GetDayData(type, CIndSecuCode(code[0] == '6' ? 1 : 2, code), period);
+std::shared_ptr<CDayData> Series(const char* code, int16_t type, int16_t period) {
+    return GetDataCenter()->GetPool().GetDayData(type, CIndSecuCode(code[0] == '6' ? 1 : 2, code),
+                                                 period);
 }
 
 // Runs request with a callback and waits for the merged reply's notification.
-bool Await(const std::function<void(OwnerTag, CData::Callback)>& request)
-{
+bool Await(const std::function<void(OwnerTag, CData::Callback)>& request) {
     auto done = std::make_shared<std::atomic<bool>>(false);
     static int owner;
     request(OwnerTag(&owner), [done] { *done = true; });
     return WaitUntil([&] { return done->load(); });
 }
 
-size_t RawCount(CDayData& s)
-{
+size_t RawCount(CDayData& s) {
     CReadGuard lock(s.GetGuard());
     return size_t(s.GetRawBars().GetSize());
 }
 
-TEST(ServerAnswers, SeriesRequestsOfEveryKindMergeTheirBars)
-{
+TEST(ServerAnswers, SeriesRequestsOfEveryKindMergeTheirBars) {
     Online online;
     ASSERT_TRUE(online.server.Running());
     ASSERT_NE(GetDataCenter()->FindSecurity(CIndSecuCode(1, "600036")), nullptr);
 
     auto range = Series("600036", 4, 1);
-    ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) { range->RequestRange(20240102, 20240131, o, cb); }));
+    ASSERT_TRUE(Await(
+        [&](OwnerTag o, CData::Callback cb) { range->RequestRange(20240102, 20240131, o, cb); }));
     EXPECT_EQ(RawCount(*range), 22u) << "the trading days of January 2024";
     EXPECT_EQ(range->GetRangeFrom(), 20240102u);
     EXPECT_EQ(range->GetRangeTo(), 20240131u);
 
     auto window = Series("000002", 4, 1);
-    ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) { window->RequestRandomWindow(120, o, cb); }));
+    ASSERT_TRUE(
+        Await([&](OwnerTag o, CData::Callback cb) { window->RequestRandomWindow(120, o, cb); }));
     EXPECT_EQ(RawCount(*window), 120u);
     EXPECT_LT(window->GetRangeFrom(), window->GetRangeTo());
 
     auto training = Series("600519", 4, 1);
-    ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) { training->RequestTrainingBars(20230630, 50, o, cb); }));
+    ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) {
+        training->RequestTrainingBars(20230630, 50, o, cb);
+    }));
     {
         CReadGuard lock(training->GetGuard());
         ASSERT_EQ(training->GetRawBars().GetSize(), 50);
-        EXPECT_EQ(training->GetRawBars()[49].m_nTime, 20230630) << "a trading day: the last bar is the date itself";
+        EXPECT_EQ(training->GetRawBars()[49].m_nTime, 20230630)
+            << "a trading day: the last bar is the date itself";
     }
 
     auto plain = Series("000651", 3, 5);
@@ -110,13 +110,13 @@ TEST(ServerAnswers, SeriesRequestsOfEveryKindMergeTheirBars)
     {
         CReadGuard lock(plain->GetGuard());
         ASSERT_GT(plain->GetRawBars().GetSize(), 0);
-        EXPECT_EQ(plain->GetRawBars()[0].m_nTime % 5, 0) << "5-minute bars end on a multiple of five";
+        EXPECT_EQ(plain->GetRawBars()[0].m_nTime % 5, 0)
+            << "5-minute bars end on a multiple of five";
     }
     EXPECT_FALSE(online.server.WaitForLine("10701 2:000651").empty());
 }
 
-TEST(ServerAnswers, TrainingRangeRequestsAndCandidates)
-{
+TEST(ServerAnswers, TrainingRangeRequestsAndCandidates) {
     Online online;
     ASSERT_TRUE(online.server.Running());
     auto support = online.Ask(wire::kSupportRange, [](CBuffer& b) {
@@ -136,7 +136,7 @@ TEST(ServerAnswers, TrainingRangeRequestsAndCandidates)
 
     auto enough = online.Ask(wire::kDataRange, [](CBuffer& b) {
         b.WriteUInt32(2);
-        b.WriteString("300750"); // listed 2018: too few days, another security is offered
+        b.WriteString("300750");  // listed 2018: too few days, another security is offered
         b.WriteUInt32(3000);
     });
     ASSERT_FALSE(enough.empty());
@@ -172,20 +172,19 @@ TEST(ServerAnswers, TrainingRangeRequestsAndCandidates)
     EXPECT_EQ(p.GetLength(), 0u);
 }
 
-TEST(ServerAnswers, UpdateSendsOnlyWhatIsNewerThanTheHeldRun)
-{
+TEST(ServerAnswers, UpdateSendsOnlyWhatIsNewerThanTheHeldRun) {
     Online online;
     ASSERT_TRUE(online.server.Running());
     auto series = Series("601318", 4, 1);
-    ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) { series->RequestRange(20070301, 20200630, o, cb); }));
+    ASSERT_TRUE(Await(
+        [&](OwnerTag o, CData::Callback cb) { series->RequestRange(20070301, 20200630, o, cb); }));
     size_t held = RawCount(*series);
     ASSERT_GT(held, 2000u);
     auto again = Series("601318", 4, 1);
     int calls = 0;
     ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) {
         again->RequestUpdate(0, o, [cb, &calls] {
-            if (++calls == 2)
-                cb();
+            if (++calls == 2) cb();
         });
     }));
     std::string line = online.server.WaitForLine("10901 1:601318");
@@ -195,4 +194,4 @@ TEST(ServerAnswers, UpdateSendsOnlyWhatIsNewerThanTheHeldRun)
     EXPECT_EQ(RawCount(*again), held + sent);
 }
 
-} // namespace
+}  // namespace

@@ -2,19 +2,17 @@
 // serial, closing on a broken stream, fail-over, back-off and the give-up, and the
 // threading promises of the reply handlers.
 
-#include "ClientHarness.h"
-#include "TestSupport.h"
-
-#include "foundation/Buffer.h"
-#include "marketdata/DataHead.h"
-#include "marketdata/net/WireProtocol.h"
-
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <future>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "ClientHarness.h"
+#include "TestSupport.h"
+#include "foundation/Buffer.h"
+#include "marketdata/DataHead.h"
+#include "marketdata/net/WireProtocol.h"
 
 namespace {
 
@@ -25,28 +23,25 @@ struct Peer {
     std::unique_ptr<CSubscriber> client;
     int fd = -1;
 
-    Peer()
-    {
-        client = std::make_unique<CSubscriber>(std::vector<HostAddress>{{"127.0.0.1", listener.Port()}}, TestLoop());
+    Peer() {
+        client = std::make_unique<CSubscriber>(
+            std::vector<HostAddress>{{"127.0.0.1", listener.Port()}}, TestLoop());
         client->SetHost("127.0.0.1", listener.Port());
         client->SetRetryDelays(1, 20);
     }
-    ~Peer()
-    {
+    ~Peer() {
         client->Stop();
         client.reset();
         CloseSocket(fd);
     }
-    bool Open()
-    {
+    bool Open() {
         client->Connect();
         fd = listener.Accept();
         return fd >= 0 && WaitUntil([&] { return client->IsConnected(); });
     }
 };
 
-TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched)
-{
+TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched) {
     Peer peer;
     ASSERT_TRUE(peer.Open());
     std::mutex mutex;
@@ -58,7 +53,7 @@ TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched)
             return done;
         };
     };
-    peer.client->RegisterReply(501, OwnerTag(&peer), record(false)); // chunked: expects more
+    peer.client->RegisterReply(501, OwnerTag(&peer), record(false));  // chunked: expects more
     peer.client->RegisterReply(502, OwnerTag(&peer), record(true));
 
     // Two messages in one write, one of them empty; then the chunked reply's last part,
@@ -83,8 +78,7 @@ TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched)
     EXPECT_EQ(peer.client->GetPendingCount(), 1u) << "501 stays until its handler says it is done";
 }
 
-TEST(Subscriber, BrokenStreamClosesTheConnectionAndDropsPendingReplies)
-{
+TEST(Subscriber, BrokenStreamClosesTheConnectionAndDropsPendingReplies) {
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -97,20 +91,22 @@ TEST(Subscriber, BrokenStreamClosesTheConnectionAndDropsPendingReplies)
     for (const Case& c : {Case{"wrong marker", wrongMarker}, Case{"oversized length", oversized}}) {
         Peer peer;
         ASSERT_TRUE(peer.Open()) << c.name;
-        peer.client->RegisterReply(1, OwnerTag(&peer), [](const CDataHead&, CBuffer&) { return true; });
+        peer.client->RegisterReply(1, OwnerTag(&peer),
+                                   [](const CDataHead&, CBuffer&) { return true; });
         ASSERT_TRUE(WriteAll(peer.fd, c.bytes));
         EXPECT_TRUE(WaitForClose(peer.fd)) << c.name;
-        EXPECT_TRUE(WaitUntil([&] { return !peer.client->IsConnected() && peer.client->GetPendingCount() == 0; }))
-            << c.name;
+        EXPECT_TRUE(WaitUntil([&] {
+            return !peer.client->IsConnected() && peer.client->GetPendingCount() == 0;
+        })) << c.name;
     }
 }
 
-TEST(Subscriber, AClosedConnectionIsFollowedByAConnectToTheNextHost)
-{
+TEST(Subscriber, AClosedConnectionIsFollowedByAConnectToTheNextHost) {
     CLoopbackListener second;
     Peer peer;
     peer.client = std::make_unique<CSubscriber>(
-        std::vector<HostAddress>{{"127.0.0.1", peer.listener.Port()}, {"127.0.0.1", second.Port()}}, TestLoop());
+        std::vector<HostAddress>{{"127.0.0.1", peer.listener.Port()}, {"127.0.0.1", second.Port()}},
+        TestLoop());
     peer.client->SetHost("127.0.0.1", peer.listener.Port());
     peer.client->SetRetryDelays(1, 20);
     peer.client->SetFailOver(true);
@@ -122,8 +118,7 @@ TEST(Subscriber, AClosedConnectionIsFollowedByAConnectToTheNextHost)
     EXPECT_EQ(peer.client->GetHost().m_nPort, second.Port());
 }
 
-TEST(Subscriber, NextHostWrapsAndUnknownHostsEndTheList)
-{
+TEST(Subscriber, NextHostWrapsAndUnknownHostsEndTheList) {
     CSubscriber client({{"A", 1}, {"B", 2}, {"C", 3}}, TestLoop());
     EXPECT_EQ(client.NextHost("A", 1), (HostAddress{"B", 2}));
     EXPECT_EQ(client.NextHost("C", 3), (HostAddress{"A", 1}));
@@ -131,8 +126,7 @@ TEST(Subscriber, NextHostWrapsAndUnknownHostsEndTheList)
     EXPECT_EQ(client.NextHost("a", 1), (HostAddress{})) << "host text compares exactly";
 }
 
-TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen)
-{
+TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen) {
     uint16_t deadPort;
     {
         CLoopbackListener closed;
@@ -155,8 +149,7 @@ TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen)
     client.Stop();
 }
 
-TEST(Subscriber, HostNamesAreNotConnectedToDirectly)
-{
+TEST(Subscriber, HostNamesAreNotConnectedToDirectly) {
     CLoopbackListener listener;
     CSubscriber client({{"localhost", listener.Port()}}, TestLoop());
     client.SetHost("localhost", listener.Port());
@@ -165,8 +158,7 @@ TEST(Subscriber, HostNamesAreNotConnectedToDirectly)
     client.Stop();
 }
 
-TEST(Subscriber, HandlersMaySendAndRegisterAndCancelWaitsForARunningHandler)
-{
+TEST(Subscriber, HandlersMaySendAndRegisterAndCancelWaitsForARunningHandler) {
     Peer peer;
     ASSERT_TRUE(peer.Open());
     std::promise<void> entered, release;
@@ -198,19 +190,20 @@ TEST(Subscriber, HandlersMaySendAndRegisterAndCancelWaitsForARunningHandler)
     EXPECT_EQ(ReadExactly(peer.fd, 29).size(), 29u) << "the handler's own request went out";
 }
 
-TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone)
-{
+TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone) {
     Peer peer;
     ASSERT_TRUE(peer.Open());
     int oldFd = peer.fd;
     auto old = peer.client->GetConnection();
-    peer.client->Connect(); // e.g. the user logs in again
+    peer.client->Connect();  // e.g. the user logs in again
     peer.fd = peer.listener.Accept();
     ASSERT_GE(peer.fd, 0);
-    ASSERT_TRUE(WaitUntil([&] { return peer.client->IsConnected() && peer.client->GetConnection() != old; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return peer.client->IsConnected() && peer.client->GetConnection() != old; }));
     old.reset();
     auto current = peer.client->GetConnection();
-    peer.client->RegisterReply(77, OwnerTag(&peer), [](const CDataHead&, CBuffer&) { return true; });
+    peer.client->RegisterReply(77, OwnerTag(&peer),
+                               [](const CDataHead&, CBuffer&) { return true; });
     EXPECT_TRUE(WaitForClose(oldFd)) << "the replaced connection is closed";
     CloseSocket(oldFd);
     std::this_thread::sleep_for(50ms);
@@ -219,12 +212,11 @@ TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone)
     EXPECT_EQ(peer.client->GetPendingCount(), 1u);
 }
 
-TEST(Subscriber, SendBeforeTheConnectionIsReadySendsNothing)
-{
+TEST(Subscriber, SendBeforeTheConnectionIsReadySendsNothing) {
     CLoopbackListener listener;
     CSubscriber client({}, TestLoop());
     auto bytes = MakeMessage(100, 1, {});
-    client.Send(bytes.data(), bytes.size()); // no connection at all
+    client.Send(bytes.data(), bytes.size());  // no connection at all
     client.SetHost("127.0.0.1", listener.Port());
     client.Connect();
     int fd = listener.Accept();
@@ -237,12 +229,11 @@ TEST(Subscriber, SendBeforeTheConnectionIsReadySendsNothing)
     CloseSocket(fd);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
-TEST(Subscriber, KeepAliveFollowsTheLoginWhileReady)
-{
+TEST(Subscriber, KeepAliveFollowsTheLoginWhileReady) {
     CLoopbackListener listener;
     CClientHarness harness({}, {"127.0.0.1", listener.Port()});
     harness.Client().SetHeartbeatInterval(20);
@@ -261,21 +252,19 @@ TEST(Subscriber, KeepAliveFollowsTheLoginWhileReady)
     CloseSocket(fd);
 }
 
-TEST(Subscriber, AResetConnectionIsNotLeftMarkedConnected)
-{
+TEST(Subscriber, AResetConnectionIsNotLeftMarkedConnected) {
     Peer peer;
     peer.client->SetFailOver(true);
     ASSERT_TRUE(peer.Open());
     linger hard{1, 0};
     setsockopt(peer.fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    CloseSocket(peer.fd); // RST
+    CloseSocket(peer.fd);  // RST
     peer.fd = peer.listener.Accept();
     ASSERT_GE(peer.fd, 0) << "the client noticed and came back";
     EXPECT_TRUE(WaitUntil([&] { return peer.client->IsConnected(); }));
 }
 
-TEST(EventLoop, PublishesItsThreadAndBaseAndKeepsRunningWithoutConnections)
-{
+TEST(EventLoop, PublishesItsThreadAndBaseAndKeepsRunningWithoutConnections) {
     RunningLoop* loop = TestLoop();
     ASSERT_NE(loop, nullptr);
     ASSERT_NE(loop->m_pBase, nullptr);
@@ -286,8 +275,7 @@ TEST(EventLoop, PublishesItsThreadAndBaseAndKeepsRunningWithoutConnections)
     EXPECT_EQ(ran.get_future().get(), loop->m_threadId);
 }
 
-TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves)
-{
+TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves) {
     CLoopbackListener listener;
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -313,7 +301,8 @@ TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves)
     {
         std::lock_guard lock(mutex);
         EXPECT_TRUE(name.starts_with("client#127.0.0.1:")) << name;
-        EXPECT_TRUE(name.ends_with("_to_127.0.0.1:" + std::to_string(listener.Port()) + "#0")) << name;
+        EXPECT_TRUE(name.ends_with("_to_127.0.0.1:" + std::to_string(listener.Port()) + "#0"))
+            << name;
     }
     CloseSocket(fd);
     ASSERT_TRUE(WaitUntil([&] { return closed.load() >= 1 && !client->GetConnection(); }));
@@ -321,10 +310,10 @@ TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves)
     EXPECT_EQ(closed.load(), 1);
     std::promise<void> gone;
     RunInLoop(TestLoop(), [&] {
-        client.reset(); // the client is released on the loop, as the network client does
+        client.reset();  // the client is released on the loop, as the network client does
         gone.set_value();
     });
     gone.get_future().wait();
 }
 
-} // namespace
+}  // namespace

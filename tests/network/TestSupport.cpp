@@ -1,8 +1,5 @@
 #include "TestSupport.h"
 
-#include "foundation/Buffer.h"
-#include "marketdata/net/WireProtocol.h"
-
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -14,29 +11,27 @@
 
 #include <cstring>
 
+#include "foundation/Buffer.h"
+#include "marketdata/net/WireProtocol.h"
+
 extern char** environ;
 
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout)
-{
+bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
     auto end = std::chrono::steady_clock::now() + timeout;
     while (!pred()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
+        if (std::chrono::steady_clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
 }
 
-CServerProcess::CServerProcess(std::vector<std::string> args)
-{
+CServerProcess::CServerProcess(std::vector<std::string> args) {
     int pipes[2];
-    if (pipe(pipes) != 0)
-        return;
+    if (pipe(pipes) != 0) return;
     std::vector<std::string> all = {TARROW_DATASERVER, "--port", "0"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
+    for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -54,8 +49,7 @@ CServerProcess::CServerProcess(std::vector<std::string> args)
         char chunk[4096];
         for (;;) {
             ssize_t n = read(m_nOut, chunk, sizeof chunk);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             pending.append(chunk, size_t(n));
             size_t eol;
             while ((eol = pending.find('\n')) != std::string::npos) {
@@ -67,31 +61,26 @@ CServerProcess::CServerProcess(std::vector<std::string> args)
         }
     });
     std::string line = WaitForLine("listening on 127.0.0.1:");
-    if (!line.empty())
-        m_nPort = uint16_t(std::stoi(line.substr(line.rfind(':') + 1)));
+    if (!line.empty()) m_nPort = uint16_t(std::stoi(line.substr(line.rfind(':') + 1)));
 }
 
-CServerProcess::~CServerProcess()
-{
+CServerProcess::~CServerProcess() {
     if (m_nPid > 0) {
         kill(m_nPid, SIGTERM);
         int status = 0;
         waitpid(m_nPid, &status, 0);
     }
-    if (m_reader.joinable())
-        m_reader.join();
-    if (m_nOut >= 0)
-        close(m_nOut);
+    if (m_reader.joinable()) m_reader.join();
+    if (m_nOut >= 0) close(m_nOut);
 }
 
-std::vector<std::string> CServerProcess::Lines() const
-{
+std::vector<std::string> CServerProcess::Lines() const {
     std::lock_guard lock(m_mutex);
     return m_lines;
 }
 
-std::string CServerProcess::WaitForLine(const std::string& needle, std::chrono::milliseconds timeout)
-{
+std::string CServerProcess::WaitForLine(const std::string& needle,
+                                        std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     std::string found;
     m_changed.wait_for(lock, timeout, [&] {
@@ -105,17 +94,14 @@ std::string CServerProcess::WaitForLine(const std::string& needle, std::chrono::
     return found;
 }
 
-size_t CServerProcess::CountLines(const std::string& needle) const
-{
+size_t CServerProcess::CountLines(const std::string& needle) const {
     std::lock_guard lock(m_mutex);
     size_t n = 0;
-    for (const auto& l : m_lines)
-        n += l.find(needle) != std::string::npos;
+    for (const auto& l : m_lines) n += l.find(needle) != std::string::npos;
     return n;
 }
 
-CLoopbackListener::CLoopbackListener()
-{
+CLoopbackListener::CLoopbackListener() {
     m_nFd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -127,78 +113,68 @@ CLoopbackListener::CLoopbackListener()
     m_nPort = ntohs(address.sin_port);
 }
 
-CLoopbackListener::~CLoopbackListener()
-{
+CLoopbackListener::~CLoopbackListener() {
     close(m_nFd);
 }
 
-int CLoopbackListener::Accept(std::chrono::milliseconds timeout)
-{
+int CLoopbackListener::Accept(std::chrono::milliseconds timeout) {
     pollfd p{m_nFd, POLLIN, 0};
-    if (poll(&p, 1, int(timeout.count())) != 1)
-        return -1;
+    if (poll(&p, 1, int(timeout.count())) != 1) return -1;
     return accept(m_nFd, nullptr, nullptr);
 }
 
-bool WriteAll(int fd, const void* data, size_t length)
-{
+bool WriteAll(int fd, const void* data, size_t length) {
     const auto* p = static_cast<const uint8_t*>(data);
     while (length) {
         ssize_t n = send(fd, p, length, MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
+        if (n <= 0) return false;
         p += n;
         length -= size_t(n);
     }
     return true;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
-{
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
     return WriteAll(fd, bytes.data(), bytes.size());
 }
 
-std::vector<uint8_t> ReadExactly(int fd, size_t n, std::chrono::milliseconds timeout)
-{
+std::vector<uint8_t> ReadExactly(int fd, size_t n, std::chrono::milliseconds timeout) {
     std::vector<uint8_t> out(n);
     size_t got = 0;
     auto end = std::chrono::steady_clock::now() + timeout;
     while (got < n) {
-        int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count());
+        int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                           end - std::chrono::steady_clock::now())
+                           .count());
         pollfd p{fd, POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, left) != 1)
-            return {};
+        if (left <= 0 || poll(&p, 1, left) != 1) return {};
         ssize_t r = recv(fd, out.data() + got, n - got, 0);
-        if (r <= 0)
-            return {};
+        if (r <= 0) return {};
         got += size_t(r);
     }
     return out;
 }
 
-bool WaitForClose(int fd, std::chrono::milliseconds timeout)
-{
+bool WaitForClose(int fd, std::chrono::milliseconds timeout) {
     auto end = std::chrono::steady_clock::now() + timeout;
     char sink[4096];
     for (;;) {
-        int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count());
+        int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                           end - std::chrono::steady_clock::now())
+                           .count());
         pollfd p{fd, POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, left) != 1)
-            return false;
+        if (left <= 0 || poll(&p, 1, left) != 1) return false;
         ssize_t r = recv(fd, sink, sizeof sink, 0);
-        if (r <= 0)
-            return true;
+        if (r <= 0) return true;
     }
 }
 
-void CloseSocket(int fd)
-{
-    if (fd >= 0)
-        close(fd);
+void CloseSocket(int fd) {
+    if (fd >= 0) close(fd);
 }
 
-std::vector<uint8_t> MakeMessage(uint16_t command, int64_t serial, const std::vector<uint8_t>& body)
-{
+std::vector<uint8_t> MakeMessage(uint16_t command, int64_t serial,
+                                 const std::vector<uint8_t>& body) {
     CBuffer out;
     wire::AppendMessage(out, command, serial, body.data(), uint32_t(body.size()));
     return std::vector<uint8_t>(out.GetData(), out.GetData() + out.GetLength());

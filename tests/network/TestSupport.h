@@ -13,7 +13,8 @@
 
 // Polls pred until it holds or the timeout passes (a generous bound for a hang, never a
 // measurement). True when it held.
-bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+bool WaitUntil(const std::function<bool()>& pred,
+               std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 class CServerProcess {
 public:
@@ -27,7 +28,8 @@ public:
     // Lines the server printed so far.
     std::vector<std::string> Lines() const;
     // Waits for a printed line containing needle; returns it, or "" on time-out.
-    std::string WaitForLine(const std::string& needle, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    std::string WaitForLine(const std::string& needle,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(20));
     size_t CountLines(const std::string& needle) const;
 
 private:
@@ -58,9 +60,11 @@ private:
 bool WriteAll(int fd, const void* data, size_t length);
 bool WriteAll(int fd, const std::vector<uint8_t>& bytes);
 // Reads exactly n bytes (up to the timeout); empty on failure or close.
-std::vector<uint8_t> ReadExactly(int fd, size_t n, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+std::vector<uint8_t> ReadExactly(int fd, size_t n,
+                                 std::chrono::milliseconds timeout = std::chrono::seconds(20));
 // True when the peer has closed the socket (within the timeout).
 bool WaitForClose(int fd, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 void CloseSocket(int fd);
 // Bytes of one message with the given command, serial and body.
-std::vector<uint8_t> MakeMessage(uint16_t command, int64_t serial, const std::vector<uint8_t>& body);
+std::vector<uint8_t> MakeMessage(uint16_t command, int64_t serial,
+                                 const std::vector<uint8_t>& body);

@@ -1,27 +1,25 @@
 // Framing of the byte stream into messages, and the chunk collector of table downloads.
 
+#include <event2/buffer.h>
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
 #include "foundation/Buffer.h"
 #include "marketdata/net/ChunkedDownload.h"
 #include "marketdata/net/WireProtocol.h"
-#include "TestSupport.h"
-
-#include <event2/buffer.h>
-#include <gtest/gtest.h>
 
 namespace {
 
 struct Input {
     evbuffer* m_p = evbuffer_new();
     ~Input() { evbuffer_free(m_p); }
-    void Add(const std::vector<uint8_t>& bytes, size_t from = 0, size_t to = SIZE_MAX)
-    {
+    void Add(const std::vector<uint8_t>& bytes, size_t from = 0, size_t to = SIZE_MAX) {
         to = std::min(to, bytes.size());
         evbuffer_add(m_p, bytes.data() + from, to - from);
     }
 };
 
-TEST(WireFraming, MessageSplitAcrossReadsIsTakenOnceComplete)
-{
+TEST(WireFraming, MessageSplitAcrossReadsIsTakenOnceComplete) {
     auto message = MakeMessage(10901, 7, {1, 2, 3, 4, 5});
     Input input;
     CDataHead head;
@@ -30,7 +28,8 @@ TEST(WireFraming, MessageSplitAcrossReadsIsTakenOnceComplete)
         Input partial;
         partial.Add(message, 0, cut);
         EXPECT_EQ(wire::TakeMessage(partial.m_p, head, body), wire::FrameResult::kNeedMore) << cut;
-        EXPECT_EQ(evbuffer_get_length(partial.m_p), cut) << "nothing is consumed before the whole message";
+        EXPECT_EQ(evbuffer_get_length(partial.m_p), cut)
+            << "nothing is consumed before the whole message";
     }
     input.Add(message, 0, 30);
     ASSERT_EQ(wire::TakeMessage(input.m_p, head, body), wire::FrameResult::kNeedMore);
@@ -43,8 +42,7 @@ TEST(WireFraming, MessageSplitAcrossReadsIsTakenOnceComplete)
     EXPECT_EQ(evbuffer_get_length(input.m_p), 0u);
 }
 
-TEST(WireFraming, TwoMessagesInOneReadAndAnEmptyBodyAreAllTaken)
-{
+TEST(WireFraming, TwoMessagesInOneReadAndAnEmptyBodyAreAllTaken) {
     Input input;
     input.Add(MakeMessage(100, 1, {}));
     input.Add(MakeMessage(13001, 2, {9}));
@@ -59,8 +57,7 @@ TEST(WireFraming, TwoMessagesInOneReadAndAnEmptyBodyAreAllTaken)
     EXPECT_EQ(wire::TakeMessage(input.m_p, head, body), wire::FrameResult::kNeedMore);
 }
 
-TEST(WireFraming, WrongMarkerAndOversizedLengthAreRejectedWithoutAllocating)
-{
+TEST(WireFraming, WrongMarkerAndOversizedLengthAreRejectedWithoutAllocating) {
     auto bad = MakeMessage(10201, 1, {1});
     bad[0] = 0x16;
     bad[1] = 0x88;
@@ -79,23 +76,20 @@ TEST(WireFraming, WrongMarkerAndOversizedLengthAreRejectedWithoutAllocating)
     EXPECT_EQ(body.GetCapacity(), 0u) << "no storage for a body that will never come";
 }
 
-std::vector<uint8_t> Chunk(const std::vector<uint8_t>& bytes)
-{
+std::vector<uint8_t> Chunk(const std::vector<uint8_t>& bytes) {
     CBuffer chunk;
     chunk.WriteUInt16(uint16_t(bytes.size()));
     chunk.Write(bytes.data(), uint32_t(bytes.size()));
     return std::vector<uint8_t>(chunk.GetData(), chunk.GetData() + chunk.GetLength());
 }
 
-CBuffer& Fill(CBuffer& b, const std::vector<uint8_t>& bytes)
-{
+CBuffer& Fill(CBuffer& b, const std::vector<uint8_t>& bytes) {
     b.Clear();
     b.Write(bytes.data(), uint32_t(bytes.size()));
     return b;
 }
 
-TEST(ChunkedDownload, CollectsUpToTheAnnouncedTotalAndNoFurther)
-{
+TEST(ChunkedDownload, CollectsUpToTheAnnouncedTotalAndNoFurther) {
     CChunkedDownload download;
     CBuffer body;
     ASSERT_TRUE(download.Begin(5));
@@ -108,15 +102,15 @@ TEST(ChunkedDownload, CollectsUpToTheAnnouncedTotalAndNoFurther)
     EXPECT_EQ(download.Take(), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
 }
 
-TEST(ChunkedDownload, RejectsChunksWithoutStartShortBodiesAndHugeTotals)
-{
+TEST(ChunkedDownload, RejectsChunksWithoutStartShortBodiesAndHugeTotals) {
     CChunkedDownload download;
     CBuffer body;
     EXPECT_FALSE(download.ReadChunk(Fill(body, Chunk({1}))));
     EXPECT_FALSE(download.Begin(wire::kMaxDownloadLength + 1));
     ASSERT_TRUE(download.Begin(10));
-    EXPECT_THROW(download.ReadChunk(Fill(body, {5, 0, 1, 2})), int) << "chunk says 5 bytes, 2 follow";
+    EXPECT_THROW(download.ReadChunk(Fill(body, {5, 0, 1, 2})), int)
+        << "chunk says 5 bytes, 2 follow";
     EXPECT_EQ(download.GetReceived(), 0u);
 }
 
-} // namespace
+}  // namespace

@@ -9,225 +9,226 @@
 namespace {
 
 struct Parent : CWnd {
-  std::vector<std::pair<UINT, UINT>> commands;  // (id, code)
-  std::vector<std::pair<UINT, UINT>> scrolls;   // (code, pos)
-  std::vector<UINT> notifies;
-  SYSTEMTIME lastDate{};
-  BOOL OnCommand(WPARAM wp, LPARAM lp) override {
-    EXPECT_NE(CWnd::FromHandle(reinterpret_cast<HWND>(lp)), nullptr);
-    commands.emplace_back(LOWORD(wp), HIWORD(wp));
-    return TRUE;
-  }
-  BOOL OnNotify(WPARAM, LPARAM lp, LRESULT*) override {
-    auto* h = reinterpret_cast<NMHDR*>(lp);
-    notifies.push_back(h->code);
-    if (h->code == DTN_DATETIMECHANGE) lastDate = reinterpret_cast<NMDATETIMECHANGE*>(lp)->st;
-    return TRUE;
-  }
-  void OnVScroll(UINT code, UINT pos, CWnd*) override { scrolls.emplace_back(code, pos); }
-  size_t Count(UINT code) const {
-    size_t n = 0;
-    for (auto& c : commands) n += c.second == code;
-    return n;
-  }
-  Parent() { CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 300), nullptr, 0); }
+    std::vector<std::pair<UINT, UINT>> commands;  // (id, code)
+    std::vector<std::pair<UINT, UINT>> scrolls;   // (code, pos)
+    std::vector<UINT> notifies;
+    SYSTEMTIME lastDate{};
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override {
+        EXPECT_NE(CWnd::FromHandle(reinterpret_cast<HWND>(lp)), nullptr);
+        commands.emplace_back(LOWORD(wp), HIWORD(wp));
+        return TRUE;
+    }
+    BOOL OnNotify(WPARAM, LPARAM lp, LRESULT*) override {
+        auto* h = reinterpret_cast<NMHDR*>(lp);
+        notifies.push_back(h->code);
+        if (h->code == DTN_DATETIMECHANGE) lastDate = reinterpret_cast<NMDATETIMECHANGE*>(lp)->st;
+        return TRUE;
+    }
+    void OnVScroll(UINT code, UINT pos, CWnd*) override { scrolls.emplace_back(code, pos); }
+    size_t Count(UINT code) const {
+        size_t n = 0;
+        for (auto& c : commands) n += c.second == code;
+        return n;
+    }
+    Parent() { CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 300), nullptr, 0); }
 };
 
 TEST(NativeEdit, TypedTextAndNotificationsReachTheParent) {
-  Parent p;
-  CEdit edit;
-  ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 110, 30), &p, 42));
-  edit.SetFocus();
-  EXPECT_EQ(p.Count(EN_SETFOCUS), 1u);
-  platform::InjectText("ab中");
-  EXPECT_EQ(edit.GetWindowText(), "ab中");
-  EXPECT_EQ(p.Count(EN_CHANGE), 3u);
-  EXPECT_EQ(p.commands.front().first, 42u);
-  // Backspace edits through WM_CHAR like the classic control
-  platform::InjectKey(VK_BACK, "\b");
-  EXPECT_EQ(edit.GetWindowText(), "ab");
-  // setting the text notifies too
-  edit.SetWindowText("12345");
-  EXPECT_EQ(p.Count(EN_CHANGE), 5u);
-  // the limit refuses more and says so
-  edit.SetLimitText(5);
-  edit.SetSel(5, 5);
-  platform::InjectText("6");
-  EXPECT_EQ(edit.GetWindowText(), "12345");
-  EXPECT_EQ(p.Count(EN_MAXTEXT), 1u);
-  int s = 0, e = 0;
-  edit.SetSel(1, 3);
-  edit.GetSel(s, e);
-  EXPECT_EQ(s, 1);
-  EXPECT_EQ(e, 3);
-  edit.ReplaceSel("x");
-  EXPECT_EQ(edit.GetWindowText(), "1x45");
-  // moving the focus away reports it
-  CWnd other;
-  ASSERT_TRUE(other.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 50, 10, 60), &p, 7));
-  other.SetFocus();
-  EXPECT_EQ(p.Count(EN_KILLFOCUS), 1u);
+    Parent p;
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 10, 110, 30), &p, 42));
+    edit.SetFocus();
+    EXPECT_EQ(p.Count(EN_SETFOCUS), 1u);
+    platform::InjectText("ab中");
+    EXPECT_EQ(edit.GetWindowText(), "ab中");
+    EXPECT_EQ(p.Count(EN_CHANGE), 3u);
+    EXPECT_EQ(p.commands.front().first, 42u);
+    // Backspace edits through WM_CHAR like the classic control
+    platform::InjectKey(VK_BACK, "\b");
+    EXPECT_EQ(edit.GetWindowText(), "ab");
+    // setting the text notifies too
+    edit.SetWindowText("12345");
+    EXPECT_EQ(p.Count(EN_CHANGE), 5u);
+    // the limit refuses more and says so
+    edit.SetLimitText(5);
+    edit.SetSel(5, 5);
+    platform::InjectText("6");
+    EXPECT_EQ(edit.GetWindowText(), "12345");
+    EXPECT_EQ(p.Count(EN_MAXTEXT), 1u);
+    int s = 0, e = 0;
+    edit.SetSel(1, 3);
+    edit.GetSel(s, e);
+    EXPECT_EQ(s, 1);
+    EXPECT_EQ(e, 3);
+    edit.ReplaceSel("x");
+    EXPECT_EQ(edit.GetWindowText(), "1x45");
+    // moving the focus away reports it
+    CWnd other;
+    ASSERT_TRUE(other.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 50, 10, 60), &p, 7));
+    other.SetFocus();
+    EXPECT_EQ(p.Count(EN_KILLFOCUS), 1u);
 }
 
 TEST(NativeEdit, ASubclassFiltersCharactersBeforeTheControlSeesThem) {
-  struct DigitsOnly : CEdit {
-    void OnChar(UINT ch, UINT rep, UINT flags) override {
-      if ((ch >= '0' && ch <= '9') || ch == '\b') CEdit::OnChar(ch, rep, flags);
-    }
-    int enters = 0;
-    void OnKeyDown(UINT vk, UINT rep, UINT flags) override {
-      if (vk == VK_RETURN) ++enters;
-      CEdit::OnKeyDown(vk, rep, flags);
-    }
-  };
-  Parent p;
-  DigitsOnly edit;
-  ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 30), &p, 1));
-  edit.SetFocus();
-  platform::InjectText("1a2b3");
-  platform::InjectKey(VK_RETURN, "\r");
-  EXPECT_EQ(edit.GetWindowText(), "123");
-  EXPECT_EQ(edit.enters, 1);
-  // Left moves the caret: a key without text is handled on WM_KEYDOWN
-  platform::InjectKey(VK_LEFT);
-  platform::InjectText("9");
-  EXPECT_EQ(edit.GetWindowText(), "1293");
+    struct DigitsOnly : CEdit {
+        void OnChar(UINT ch, UINT rep, UINT flags) override {
+            if ((ch >= '0' && ch <= '9') || ch == '\b') CEdit::OnChar(ch, rep, flags);
+        }
+        int enters = 0;
+        void OnKeyDown(UINT vk, UINT rep, UINT flags) override {
+            if (vk == VK_RETURN) ++enters;
+            CEdit::OnKeyDown(vk, rep, flags);
+        }
+    };
+    Parent p;
+    DigitsOnly edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 30), &p, 1));
+    edit.SetFocus();
+    platform::InjectText("1a2b3");
+    platform::InjectKey(VK_RETURN, "\r");
+    EXPECT_EQ(edit.GetWindowText(), "123");
+    EXPECT_EQ(edit.enters, 1);
+    // Left moves the caret: a key without text is handled on WM_KEYDOWN
+    platform::InjectKey(VK_LEFT);
+    platform::InjectText("9");
+    EXPECT_EQ(edit.GetWindowText(), "1293");
 }
 
 TEST(NativeEdit, SkinnedFrameInsetsAndReflectedColours) {
-  struct SkinEdit : CEdit {
-    CBrush bk{RGB(255, 255, 0)};
-    int colourQueries = 0;
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-      if (msg == WM_NCCALCSIZE) {
-        auto* rc = reinterpret_cast<RECT*>(lp);
-        rc->left += 6;
-        rc->top += 3;
-        rc->right -= 2;
-        rc->bottom -= 3;
-        return Default();
-      }
-      if (msg == OCM__BASE + WM_CTLCOLOREDIT) {
-        ++colourQueries;
-        reinterpret_cast<CDC*>(wp)->SetTextColor(RGB(0, 0, 160));
-        return reinterpret_cast<LRESULT>(&bk);
-      }
-      if (msg == WM_PAINT) {
-        Default();
-        CWindowDC dc(this);
-        CRect rc;
-        GetWindowRect(&rc);
-        CRect frame(0, 0, rc.Width(), rc.Height());
-        CBrush red(RGB(255, 0, 0));
-        dc.FrameRect(&frame, &red);
-        return 0;
-      }
-      return CEdit::WindowProc(msg, wp, lp);
-    }
-  };
-  Parent p;
-  SkinEdit edit;
-  ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(20, 20, 120, 44), &p, 11));
-  CRect client;
-  platform::ProcessPendingEvents();
-  edit.GetClientRect(&client);
-  EXPECT_EQ(client, CRect(0, 0, 92, 18));
-  CBitmap shot;
-  ASSERT_TRUE(platform::CaptureWindow(&p, shot));
-  EXPECT_EQ(shot.GetPixel(20, 20), RGB(255, 0, 0));    // the frame at the window's corner
-  EXPECT_EQ(shot.GetPixel(119, 43), RGB(255, 0, 0));
-  EXPECT_EQ(shot.GetPixel(100, 32), RGB(255, 255, 0)); // the background from the brush
-  EXPECT_GT(edit.colourQueries, 0);
+    struct SkinEdit : CEdit {
+        CBrush bk{RGB(255, 255, 0)};
+        int colourQueries = 0;
+        LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+            if (msg == WM_NCCALCSIZE) {
+                auto* rc = reinterpret_cast<RECT*>(lp);
+                rc->left += 6;
+                rc->top += 3;
+                rc->right -= 2;
+                rc->bottom -= 3;
+                return Default();
+            }
+            if (msg == OCM__BASE + WM_CTLCOLOREDIT) {
+                ++colourQueries;
+                reinterpret_cast<CDC*>(wp)->SetTextColor(RGB(0, 0, 160));
+                return reinterpret_cast<LRESULT>(&bk);
+            }
+            if (msg == WM_PAINT) {
+                Default();
+                CWindowDC dc(this);
+                CRect rc;
+                GetWindowRect(&rc);
+                CRect frame(0, 0, rc.Width(), rc.Height());
+                CBrush red(RGB(255, 0, 0));
+                dc.FrameRect(&frame, &red);
+                return 0;
+            }
+            return CEdit::WindowProc(msg, wp, lp);
+        }
+    };
+    Parent p;
+    SkinEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(20, 20, 120, 44), &p, 11));
+    CRect client;
+    platform::ProcessPendingEvents();
+    edit.GetClientRect(&client);
+    EXPECT_EQ(client, CRect(0, 0, 92, 18));
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&p, shot));
+    EXPECT_EQ(shot.GetPixel(20, 20), RGB(255, 0, 0));  // the frame at the window's corner
+    EXPECT_EQ(shot.GetPixel(119, 43), RGB(255, 0, 0));
+    EXPECT_EQ(shot.GetPixel(100, 32), RGB(255, 255, 0));  // the background from the brush
+    EXPECT_GT(edit.colourQueries, 0);
 }
 
 TEST(NativeControls, ComboListProgressScrollAndDates) {
-  Parent p;
-  CComboBox combo;
-  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 100, 24), &p, 2));
-  EXPECT_EQ(combo.GetCurSel(), CB_ERR);
-  EXPECT_EQ(combo.AddString("日线"), 0);
-  EXPECT_EQ(combo.AddString("周线"), 1);
-  EXPECT_EQ(combo.InsertString(0, "分时"), 0);
-  EXPECT_EQ(combo.GetCurSel(), CB_ERR);
-  EXPECT_EQ(combo.SetCurSel(2), 2);
-  std::string t;
-  combo.GetLBText(2, t);
-  EXPECT_EQ(t, "周线");
-  EXPECT_EQ(combo.FindStringExact(-1, "日线"), 1);
-  combo.SetItemData(1, 77);
-  EXPECT_EQ(combo.GetItemData(1), 77u);
-  EXPECT_EQ(p.Count(CBN_SELCHANGE), 0u);  // only the user's choice notifies
-  EXPECT_EQ(combo.SetCurSel(9), CB_ERR);
+    Parent p;
+    CComboBox combo;
+    ASSERT_TRUE(
+        combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 0, 100, 24), &p, 2));
+    EXPECT_EQ(combo.GetCurSel(), CB_ERR);
+    EXPECT_EQ(combo.AddString("日线"), 0);
+    EXPECT_EQ(combo.AddString("周线"), 1);
+    EXPECT_EQ(combo.InsertString(0, "分时"), 0);
+    EXPECT_EQ(combo.GetCurSel(), CB_ERR);
+    EXPECT_EQ(combo.SetCurSel(2), 2);
+    std::string t;
+    combo.GetLBText(2, t);
+    EXPECT_EQ(t, "周线");
+    EXPECT_EQ(combo.FindStringExact(-1, "日线"), 1);
+    combo.SetItemData(1, 77);
+    EXPECT_EQ(combo.GetItemData(1), 77u);
+    EXPECT_EQ(p.Count(CBN_SELCHANGE), 0u);  // only the user's choice notifies
+    EXPECT_EQ(combo.SetCurSel(9), CB_ERR);
 
-  CListBox list;
-  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY, CRect(0, 30, 100, 130), &p, 3));
-  for (const char* s : {"a", "b", "c"}) list.AddString(s);
-  EXPECT_EQ(list.GetCount(), 3);
-  EXPECT_EQ(list.SetCurSel(1), 1);
-  EXPECT_EQ(list.GetCurSel(), 1);
-  EXPECT_EQ(list.DeleteString(0), 2);
-  list.GetText(0, t);
-  EXPECT_EQ(t, "b");
+    CListBox list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY, CRect(0, 30, 100, 130), &p, 3));
+    for (const char* s : {"a", "b", "c"}) list.AddString(s);
+    EXPECT_EQ(list.GetCount(), 3);
+    EXPECT_EQ(list.SetCurSel(1), 1);
+    EXPECT_EQ(list.GetCurSel(), 1);
+    EXPECT_EQ(list.DeleteString(0), 2);
+    list.GetText(0, t);
+    EXPECT_EQ(t, "b");
 
-  CProgressCtrl prog;
-  ASSERT_TRUE(prog.Create(WS_CHILD | WS_VISIBLE, CRect(0, 140, 100, 150), &p, 4));
-  prog.SetRange32(0, 100);
-  prog.SetStep(40);
-  prog.StepIt();
-  prog.StepIt();
-  EXPECT_EQ(prog.GetPos(), 80);
-  prog.StepIt();  // past the end it wraps
-  EXPECT_EQ(prog.GetPos(), 19);
-  EXPECT_EQ(prog.SetPos(500), 19);
-  EXPECT_EQ(prog.GetPos(), 100);
+    CProgressCtrl prog;
+    ASSERT_TRUE(prog.Create(WS_CHILD | WS_VISIBLE, CRect(0, 140, 100, 150), &p, 4));
+    prog.SetRange32(0, 100);
+    prog.SetStep(40);
+    prog.StepIt();
+    prog.StepIt();
+    EXPECT_EQ(prog.GetPos(), 80);
+    prog.StepIt();  // past the end it wraps
+    EXPECT_EQ(prog.GetPos(), 19);
+    EXPECT_EQ(prog.SetPos(500), 19);
+    EXPECT_EQ(prog.GetPos(), 100);
 
-  CScrollBar sb;
-  ASSERT_TRUE(sb.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(200, 0, 217, 200), &p, 5));
-  SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 30, 0};
-  ASSERT_TRUE(sb.SetScrollInfo(&si));
-  SCROLLINFO got{};
-  got.cbSize = sizeof(got);
-  sb.GetScrollInfo(&got);
-  EXPECT_EQ(got.nMin, 0);
-  EXPECT_EQ(got.nMax, 99);
-  EXPECT_EQ(got.nPage, 10u);
-  EXPECT_EQ(got.nPos, 30);
-  EXPECT_EQ(sb.SetScrollPos(95), 30);
-  EXPECT_EQ(sb.GetScrollPos(), 90);  // the last position is max - page + 1
-  EXPECT_TRUE(p.scrolls.empty());
+    CScrollBar sb;
+    ASSERT_TRUE(sb.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(200, 0, 217, 200), &p, 5));
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 30, 0};
+    ASSERT_TRUE(sb.SetScrollInfo(&si));
+    SCROLLINFO got{};
+    got.cbSize = sizeof(got);
+    sb.GetScrollInfo(&got);
+    EXPECT_EQ(got.nMin, 0);
+    EXPECT_EQ(got.nMax, 99);
+    EXPECT_EQ(got.nPage, 10u);
+    EXPECT_EQ(got.nPos, 30);
+    EXPECT_EQ(sb.SetScrollPos(95), 30);
+    EXPECT_EQ(sb.GetScrollPos(), 90);  // the last position is max - page + 1
+    EXPECT_TRUE(p.scrolls.empty());
 
-  CDateTimeCtrl date;
-  ASSERT_TRUE(date.Create(WS_CHILD | WS_VISIBLE, CRect(0, 160, 120, 184), &p, 6));
-  SYSTEMTIME st{2024, 2, 0, 29, 0, 0, 0, 0};
-  ASSERT_TRUE(date.SetTime(&st));
-  SYSTEMTIME back{};
-  EXPECT_EQ(date.GetTime(&back), 0u);
-  EXPECT_EQ(back.wYear, 2024);
-  EXPECT_EQ(back.wMonth, 2);
-  EXPECT_EQ(back.wDay, 29);
-  EXPECT_TRUE(p.notifies.empty());  // setting it is not a change by the user
-  date.SetFocus();
-  platform::InjectKey(VK_UP);  // the user steps the day: the parent hears of it
-  ASSERT_EQ(p.notifies.size(), 1u);
-  EXPECT_EQ(p.notifies[0], (UINT)DTN_DATETIMECHANGE);
-  EXPECT_EQ(p.lastDate.wYear, 2025);  // the year section has the caret
-  EXPECT_EQ(p.lastDate.wDay, 28);     // 29 February does not exist in 2025
+    CDateTimeCtrl date;
+    ASSERT_TRUE(date.Create(WS_CHILD | WS_VISIBLE, CRect(0, 160, 120, 184), &p, 6));
+    SYSTEMTIME st{2024, 2, 0, 29, 0, 0, 0, 0};
+    ASSERT_TRUE(date.SetTime(&st));
+    SYSTEMTIME back{};
+    EXPECT_EQ(date.GetTime(&back), 0u);
+    EXPECT_EQ(back.wYear, 2024);
+    EXPECT_EQ(back.wMonth, 2);
+    EXPECT_EQ(back.wDay, 29);
+    EXPECT_TRUE(p.notifies.empty());  // setting it is not a change by the user
+    date.SetFocus();
+    platform::InjectKey(VK_UP);  // the user steps the day: the parent hears of it
+    ASSERT_EQ(p.notifies.size(), 1u);
+    EXPECT_EQ(p.notifies[0], (UINT)DTN_DATETIMECHANGE);
+    EXPECT_EQ(p.lastDate.wYear, 2025);  // the year section has the caret
+    EXPECT_EQ(p.lastDate.wDay, 28);     // 29 February does not exist in 2025
 
-  CMonthCalCtrl cal;
-  ASSERT_TRUE(cal.Create(WS_CHILD | WS_VISIBLE, CRect(0, 190, 250, 300), &p, 8));
-  SYSTEMTIME day{2023, 12, 0, 31, 0, 0, 0, 0};
-  ASSERT_TRUE(cal.SetCurSel(&day));
-  SYSTEMTIME sel{};
-  ASSERT_TRUE(cal.GetCurSel(&sel));
-  EXPECT_EQ(sel.wDay, 31);
-  EXPECT_EQ(sel.wDayOfWeek, 0);  // a Sunday
+    CMonthCalCtrl cal;
+    ASSERT_TRUE(cal.Create(WS_CHILD | WS_VISIBLE, CRect(0, 190, 250, 300), &p, 8));
+    SYSTEMTIME day{2023, 12, 0, 31, 0, 0, 0, 0};
+    ASSERT_TRUE(cal.SetCurSel(&day));
+    SYSTEMTIME sel{};
+    ASSERT_TRUE(cal.GetCurSel(&sel));
+    EXPECT_EQ(sel.wDay, 31);
+    EXPECT_EQ(sel.wDayOfWeek, 0);  // a Sunday
 
-  CRichEditCtrl rich;
-  ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(120, 0, 200, 100), &p, 9));
-  rich.SetWindowText("第一行\n第二行");
-  EXPECT_EQ(rich.GetLineCount(), 2);
-  rich.SetSel(0, 3);
-  EXPECT_EQ(rich.GetSelText(), "第一行");
+    CRichEditCtrl rich;
+    ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(120, 0, 200, 100), &p, 9));
+    rich.SetWindowText("第一行\n第二行");
+    EXPECT_EQ(rich.GetLineCount(), 2);
+    rich.SetSel(0, 3);
+    EXPECT_EQ(rich.GetSelText(), "第一行");
 }
 
 }  // namespace

@@ -11,180 +11,189 @@ namespace {
 
 // Runs fn once the loop spins again (inside the menu's own loop).
 struct Later : CWnd {
-  std::vector<std::function<void()>> steps;
-  Later() { CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0); }
-  void Run(std::vector<std::function<void()>> s) {
-    steps = std::move(s);
-    SetTimer(1, 1);
-  }
-  void OnTimer(UINT_PTR) override {
-    if (steps.empty()) {
-      // a menu left open means the test failed: close it rather than hang
-      if (CWnd* open = GetOpenPopupMenuWindow()) {
-        ADD_FAILURE() << "menu still open";
-        platform::InjectKey(VK_ESCAPE, {}, 0, false, open);
-        return;
-      }
-      KillTimer(1);
-      return;
+    std::vector<std::function<void()>> steps;
+    Later() { CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0); }
+    void Run(std::vector<std::function<void()>> s) {
+        steps = std::move(s);
+        SetTimer(1, 1);
     }
-    auto f = steps.front();
-    steps.erase(steps.begin());
-    f();
-  }
+    void OnTimer(UINT_PTR) override {
+        if (steps.empty()) {
+            // a menu left open means the test failed: close it rather than hang
+            if (CWnd* open = GetOpenPopupMenuWindow()) {
+                ADD_FAILURE() << "menu still open";
+                platform::InjectKey(VK_ESCAPE, {}, 0, false, open);
+                return;
+            }
+            KillTimer(1);
+            return;
+        }
+        auto f = steps.front();
+        steps.erase(steps.begin());
+        f();
+    }
 };
 
 struct Owner : CWnd {
-  std::vector<UINT> commands;
-  std::vector<UINT> initPopups;
-  int measured = 0, drawn = 0;
-  BOOL OnCommand(WPARAM wp, LPARAM) override {
-    commands.push_back(LOWORD(wp));
-    return TRUE;
-  }
-  void OnInitMenuPopup(CMenu* m, UINT, BOOL) override { initPopups.push_back(m ? m->GetMenuItemCount() : 0); }
-  void OnMeasureItem(int, MEASUREITEMSTRUCT* mis) override {
-    ++measured;
-    mis->itemWidth = 80;
-    mis->itemHeight = 30;
-  }
-  void OnDrawItem(int, DRAWITEMSTRUCT* dis) override {
-    ++drawn;
-    ASSERT_NE(dis->hDC, nullptr);
-    dis->hDC->FillSolidRect(&dis->rcItem, (dis->itemState & ODS_SELECTED) ? RGB(0, 0, 255) : RGB(0, 255, 0));
-  }
+    std::vector<UINT> commands;
+    std::vector<UINT> initPopups;
+    int measured = 0, drawn = 0;
+    BOOL OnCommand(WPARAM wp, LPARAM) override {
+        commands.push_back(LOWORD(wp));
+        return TRUE;
+    }
+    void OnInitMenuPopup(CMenu* m, UINT, BOOL) override {
+        initPopups.push_back(m ? m->GetMenuItemCount() : 0);
+    }
+    void OnMeasureItem(int, MEASUREITEMSTRUCT* mis) override {
+        ++measured;
+        mis->itemWidth = 80;
+        mis->itemHeight = 30;
+    }
+    void OnDrawItem(int, DRAWITEMSTRUCT* dis) override {
+        ++drawn;
+        ASSERT_NE(dis->hDC, nullptr);
+        dis->hDC->FillSolidRect(&dis->rcItem,
+                                (dis->itemState & ODS_SELECTED) ? RGB(0, 0, 255) : RGB(0, 255, 0));
+    }
 };
 
 void Key(UINT vk, const char* text = "") {
-  platform::InjectKey(vk, text, 0, false, GetOpenPopupMenuWindow());
+    platform::InjectKey(vk, text, 0, false, GetOpenPopupMenuWindow());
 }
 
 TEST(PopupMenu, KeysChooseAnItemSkippingSeparatorsAndIntoSubMenus) {
-  Owner owner;
-  ASSERT_TRUE(owner.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
-  CMenu menu, sub;
-  ASSERT_TRUE(menu.CreatePopupMenu());
-  ASSERT_TRUE(sub.CreatePopupMenu());
-  menu.AppendMenu(MF_STRING, 100, "&Open");
-  menu.AppendMenu(MF_SEPARATOR);
-  menu.AppendMenu(MF_STRING | MF_GRAYED, 101, "Disabled");
-  menu.AppendMenu(MF_STRING, 102, "Save");
-  sub.AppendMenu(MF_STRING, 200, "日线");
-  sub.AppendMenu(MF_STRING, 201, "周线");
-  ASSERT_TRUE(menu.AppendMenu(MF_POPUP, (UINT_PTR)sub.Detach(), "周期"));
-  EXPECT_EQ(menu.GetMenuItemCount(), 5);
-  EXPECT_EQ(menu.GetMenuItemID(1), 0u);
-  EXPECT_EQ(menu.GetMenuItemID(4), (UINT)-1);
-  ASSERT_NE(menu.GetSubMenu(4), nullptr);
-  EXPECT_EQ(menu.GetSubMenu(4)->GetMenuItemID(1), 201u);
+    Owner owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
+    CMenu menu, sub;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    ASSERT_TRUE(sub.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 100, "&Open");
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING | MF_GRAYED, 101, "Disabled");
+    menu.AppendMenu(MF_STRING, 102, "Save");
+    sub.AppendMenu(MF_STRING, 200, "日线");
+    sub.AppendMenu(MF_STRING, 201, "周线");
+    ASSERT_TRUE(menu.AppendMenu(MF_POPUP, (UINT_PTR)sub.Detach(), "周期"));
+    EXPECT_EQ(menu.GetMenuItemCount(), 5);
+    EXPECT_EQ(menu.GetMenuItemID(1), 0u);
+    EXPECT_EQ(menu.GetMenuItemID(4), (UINT)-1);
+    ASSERT_NE(menu.GetSubMenu(4), nullptr);
+    EXPECT_EQ(menu.GetSubMenu(4)->GetMenuItemID(1), 201u);
 
-  Later later;
-  // Down x3 lands on "Save" (separator skipped, disabled item passed), Enter chooses
-  later.Run({[] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
-  UINT id = (UINT)menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner);
-  EXPECT_EQ(id, 102u);
-  EXPECT_EQ(owner.initPopups, (std::vector<UINT>{5}));
-  EXPECT_EQ(GetOpenPopupMenuWindow(), nullptr);
+    Later later;
+    // Down x3 lands on "Save" (separator skipped, disabled item passed), Enter chooses
+    later.Run(
+        {[] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
+    UINT id = (UINT)menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner);
+    EXPECT_EQ(id, 102u);
+    EXPECT_EQ(owner.initPopups, (std::vector<UINT>{5}));
+    EXPECT_EQ(GetOpenPopupMenuWindow(), nullptr);
 
-  // Enter on a disabled item chooses nothing; Escape cancels
-  later.Run({[] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }, [] { Key(VK_ESCAPE); }});
-  EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 0);
+    // Enter on a disabled item chooses nothing; Escape cancels
+    later.Run({[] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); },
+               [] { Key(VK_ESCAPE); }});
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 0);
 
-  // Up from the top wraps to the sub-menu; Right opens it; Down, Enter picks its second item,
-  // which is posted to the owner as WM_COMMAND without TPM_RETURNCMD
-  later.Run({[] { Key(VK_UP); }, [] { Key(VK_RIGHT); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
-  EXPECT_TRUE(menu.TrackPopupMenu(0, 10, 10, &owner));
-  platform::PumpUntil([&] { return !owner.commands.empty(); }, 2000);
-  EXPECT_EQ(owner.commands, (std::vector<UINT>{201}));
+    // Up from the top wraps to the sub-menu; Right opens it; Down, Enter picks its second item,
+    // which is posted to the owner as WM_COMMAND without TPM_RETURNCMD
+    later.Run(
+        {[] { Key(VK_UP); }, [] { Key(VK_RIGHT); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
+    EXPECT_TRUE(menu.TrackPopupMenu(0, 10, 10, &owner));
+    platform::PumpUntil([&] { return !owner.commands.empty(); }, 2000);
+    EXPECT_EQ(owner.commands, (std::vector<UINT>{201}));
 
-  // the & letter chooses directly
-  later.Run({[] { Key('O', "o"); }});
-  EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 100);
+    // the & letter chooses directly
+    later.Run({[] { Key('O', "o"); }});
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, &owner), 100);
 
-  // checks and states
-  EXPECT_EQ(menu.CheckMenuItem(100, MF_CHECKED), (UINT)MF_UNCHECKED);
-  EXPECT_EQ(menu.GetMenuState(100, MF_BYCOMMAND) & MF_CHECKED, (UINT)MF_CHECKED);
-  EXPECT_EQ(menu.CheckMenuItem(999, MF_CHECKED), 0xFFFFFFFF);
-  EXPECT_TRUE(menu.DeleteMenu(4, MF_BYPOSITION));
-  EXPECT_EQ(menu.GetMenuItemCount(), 4);
+    // checks and states
+    EXPECT_EQ(menu.CheckMenuItem(100, MF_CHECKED), (UINT)MF_UNCHECKED);
+    EXPECT_EQ(menu.GetMenuState(100, MF_BYCOMMAND) & MF_CHECKED, (UINT)MF_CHECKED);
+    EXPECT_EQ(menu.CheckMenuItem(999, MF_CHECKED), 0xFFFFFFFF);
+    EXPECT_TRUE(menu.DeleteMenu(4, MF_BYPOSITION));
+    EXPECT_EQ(menu.GetMenuItemCount(), 4);
 }
 
 TEST(PopupMenu, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
-  Owner owner;
-  ASSERT_TRUE(owner.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
-  CSkinMenu menu;
-  ASSERT_TRUE(menu.CreatePopupMenu());
-  ASSERT_TRUE(menu.AppendOwnerDraw(0, 300, 0x1234));
-  ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 301, "文字", -1));
-  CBitmap strip;
-  ASSERT_TRUE(strip.LoadBitmap(301));
-  CImageList icons;
-  icons.Create(4, 4, ILC_COLOR32 | ILC_MASK, 0, 0);
-  icons.Add(&strip, RGB(0, 0, 255));
-  menu.SetImageList(&icons);
-  ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 302, "图标", 1));
-  Later later;
-  bool checked = false;
-  later.Run({[] {}, [&] {
-               CWnd* w = GetOpenPopupMenuWindow();
-               ASSERT_NE(w, nullptr);
-               w->UpdateWindow();
-               CBitmap shot;
-               ASSERT_TRUE(platform::CaptureWindow(w, shot));
-               // the owner painted the first item green (not selected yet)
-               EXPECT_EQ(shot.GetPixel(20, 10), RGB(0, 255, 0));
-               // the third item (below 30 + 24 pixels) shows icon 1 at its left
-               EXPECT_EQ(shot.GetPixel(6, 60), RGB(0, 255, 0));
-               EXPECT_EQ(shot.GetPixel(7, 61), RGB(252, 252, 252));  // its masked middle
-               checked = true;
-             },
-             [] { Key(VK_ESCAPE); }});
-  EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 5, 5, &owner), 0);
-  EXPECT_TRUE(checked);
-  EXPECT_EQ(owner.measured, 1);
-  EXPECT_GE(owner.drawn, 1);
+    Owner owner;
+    ASSERT_TRUE(
+        owner.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
+    CSkinMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    ASSERT_TRUE(menu.AppendOwnerDraw(0, 300, 0x1234));
+    ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 301, "文字", -1));
+    CBitmap strip;
+    ASSERT_TRUE(strip.LoadBitmap(301));
+    CImageList icons;
+    icons.Create(4, 4, ILC_COLOR32 | ILC_MASK, 0, 0);
+    icons.Add(&strip, RGB(0, 0, 255));
+    menu.SetImageList(&icons);
+    ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 302, "图标", 1));
+    Later later;
+    bool checked = false;
+    later.Run({[] {},
+               [&] {
+                   CWnd* w = GetOpenPopupMenuWindow();
+                   ASSERT_NE(w, nullptr);
+                   w->UpdateWindow();
+                   CBitmap shot;
+                   ASSERT_TRUE(platform::CaptureWindow(w, shot));
+                   // the owner painted the first item green (not selected yet)
+                   EXPECT_EQ(shot.GetPixel(20, 10), RGB(0, 255, 0));
+                   // the third item (below 30 + 24 pixels) shows icon 1 at its left
+                   EXPECT_EQ(shot.GetPixel(6, 60), RGB(0, 255, 0));
+                   EXPECT_EQ(shot.GetPixel(7, 61), RGB(252, 252, 252));  // its masked middle
+                   checked = true;
+               },
+               [] { Key(VK_ESCAPE); }});
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 5, 5, &owner), 0);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(owner.measured, 1);
+    EXPECT_GE(owner.drawn, 1);
 }
 
 TEST(MenuBar, ItemsLayOutAndAChosenCommandReachesTheFrame) {
-  Owner frame;
-  ASSERT_TRUE(frame.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
-  CSkinMenuBar::InitCommonResource();
-  CSkinMenuBar bar;
-  bar.SetCallBack(nullptr);
-  ASSERT_TRUE(bar.Create(&frame, WS_CHILD | WS_VISIBLE, 59392));
-  bar.SizeMenuBar(CRect(0, 0, 400, 26));
-  CMenu top, file;
-  top.CreateMenu();
-  file.CreatePopupMenu();
-  file.AppendMenu(MF_STRING, 500, "退出");
-  top.AppendMenu(MF_POPUP, (UINT_PTR)file.Detach(), "文件");
-  top.AppendMenu(MF_STRING, 501, "帮助");
-  ASSERT_TRUE(bar.LoadMenuBar(&top));
-  bar.AddItem(std::make_unique<CSkinIconBarItem>(502, &bar, "图标"));
-  ASSERT_EQ(bar.GetItemCount(), 3);
-  EXPECT_NE(dynamic_cast<CSkinMenuBarItem*>(bar.GetBarItem(0)), nullptr);
-  EXPECT_NE(bar.GetIconBarItem(502), nullptr);
-  CRect r0 = bar.GetBarItem(0)->GetRect(), r1 = bar.GetBarItem(1)->GetRect();
-  EXPECT_EQ(r0.right, r1.left);
-  EXPECT_EQ(bar.HitTest(r1.CenterPoint()), 1);
-  EXPECT_EQ(bar.HitTest(CPoint(399, 5)), -1);
-  // a plain item is a command at once; a popup item opens its menu
-  platform::InjectMouse(&bar, WM_LBUTTONDOWN, r1.CenterPoint().x, 5);
-  Later later;
-  later.Run({[] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
-  platform::InjectMouse(&bar, WM_LBUTTONDOWN, r0.CenterPoint().x, 5);
-  EXPECT_EQ(frame.commands, (std::vector<UINT>{501, 500}));
-  // a callback that takes the command keeps it from the frame
-  std::vector<std::pair<int, std::string>> seen;
-  bar.SetCallBack([&](int id, const std::string& text) {
-    seen.emplace_back(id, text);
-    return 1;
-  });
-  platform::InjectMouse(&bar, WM_LBUTTONDOWN, r1.CenterPoint().x, 5);
-  EXPECT_EQ(frame.commands.size(), 2u);
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0], std::make_pair(501, std::string("帮助")));
+    Owner frame;
+    ASSERT_TRUE(
+        frame.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
+    CSkinMenuBar::InitCommonResource();
+    CSkinMenuBar bar;
+    bar.SetCallBack(nullptr);
+    ASSERT_TRUE(bar.Create(&frame, WS_CHILD | WS_VISIBLE, 59392));
+    bar.SizeMenuBar(CRect(0, 0, 400, 26));
+    CMenu top, file;
+    top.CreateMenu();
+    file.CreatePopupMenu();
+    file.AppendMenu(MF_STRING, 500, "退出");
+    top.AppendMenu(MF_POPUP, (UINT_PTR)file.Detach(), "文件");
+    top.AppendMenu(MF_STRING, 501, "帮助");
+    ASSERT_TRUE(bar.LoadMenuBar(&top));
+    bar.AddItem(std::make_unique<CSkinIconBarItem>(502, &bar, "图标"));
+    ASSERT_EQ(bar.GetItemCount(), 3);
+    EXPECT_NE(dynamic_cast<CSkinMenuBarItem*>(bar.GetBarItem(0)), nullptr);
+    EXPECT_NE(bar.GetIconBarItem(502), nullptr);
+    CRect r0 = bar.GetBarItem(0)->GetRect(), r1 = bar.GetBarItem(1)->GetRect();
+    EXPECT_EQ(r0.right, r1.left);
+    EXPECT_EQ(bar.HitTest(r1.CenterPoint()), 1);
+    EXPECT_EQ(bar.HitTest(CPoint(399, 5)), -1);
+    // a plain item is a command at once; a popup item opens its menu
+    platform::InjectMouse(&bar, WM_LBUTTONDOWN, r1.CenterPoint().x, 5);
+    Later later;
+    later.Run({[] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
+    platform::InjectMouse(&bar, WM_LBUTTONDOWN, r0.CenterPoint().x, 5);
+    EXPECT_EQ(frame.commands, (std::vector<UINT>{501, 500}));
+    // a callback that takes the command keeps it from the frame
+    std::vector<std::pair<int, std::string>> seen;
+    bar.SetCallBack([&](int id, const std::string& text) {
+        seen.emplace_back(id, text);
+        return 1;
+    });
+    platform::InjectMouse(&bar, WM_LBUTTONDOWN, r1.CenterPoint().x, 5);
+    EXPECT_EQ(frame.commands.size(), 2u);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(501, std::string("帮助")));
 }
 
 }  // namespace
-

@@ -4,13 +4,13 @@
 
 namespace {
 class PlatformEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    platform::Initialize(argc, argv);
-  }
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "test_platform";
+        static char* argv[] = {name, nullptr};
+        platform::Initialize(argc, argv);
+    }
 };
 const auto* const g_env = ::testing::AddGlobalTestEnvironment(new PlatformEnvironment);
 }  // namespace

@@ -8,10 +8,10 @@
 // Dates are yyyymmdd or yyyy-mm-dd, times hh:mm or hhmm, prices in yuan. Lines that do not
 // parse (a header, a comment) are skipped and counted.
 
-#include "MarketSource.h"
-
 #include <map>
 #include <mutex>
+
+#include "MarketSource.h"
 
 class CCsvMarket : public CMarketSource {
 public:

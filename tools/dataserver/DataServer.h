@@ -5,14 +5,14 @@
 // HTTP request line is served as HTTP). Single-threaded: everything runs on the thread
 // that calls Run.
 
-#include "MarketService.h"
-#include "MarketSource.h"
-#include "ServerOptions.h"
-
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+
+#include "MarketService.h"
+#include "MarketSource.h"
+#include "ServerOptions.h"
 
 struct event_base;
 struct evconnlistener;

@@ -1,11 +1,10 @@
 #include "DemoMarket.h"
 
-#include "TradingCalendar.h"
-
-#include "foundation/DateTime.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "TradingCalendar.h"
+#include "foundation/DateTime.h"
 
 namespace {
 
@@ -13,16 +12,14 @@ namespace {
 class CRandom {
 public:
     explicit CRandom(uint64_t seed) : m_state(seed) {}
-    uint64_t Next()
-    {
+    uint64_t Next() {
         uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
     double Uniform() { return double(Next() >> 11) * (1.0 / 9007199254740992.0); }
-    double Normal()
-    {
+    double Normal() {
         double u1 = std::max(Uniform(), 1e-12), u2 = Uniform();
         return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
     }
@@ -32,11 +29,9 @@ private:
     uint64_t m_state;
 };
 
-uint64_t HashCode(uint64_t seed, uint32_t market, const std::string& code)
-{
+uint64_t HashCode(uint64_t seed, uint32_t market, const std::string& code) {
     uint64_t h = seed ^ (uint64_t(market) << 56);
-    for (char c : code)
-        h = (h ^ uint8_t(c)) * 0x100000001B3ull;
+    for (char c : code) h = (h ^ uint8_t(c)) * 0x100000001B3ull;
     return h;
 }
 
@@ -98,27 +93,22 @@ constexpr Row kRows[] = {
     {2, "300760", "迈瑞医疗", 20181016, 71.0},
 };
 
-int32_t ToThousandths(double price, bool index)
-{
+int32_t ToThousandths(double price, bool index) {
     // Stocks trade in whole fen; index points keep three decimals.
-    if (index)
-        return int32_t(std::llround(price * 1000.0));
+    if (index) return int32_t(std::llround(price * 1000.0));
     return int32_t(std::llround(price * 100.0) * 10);
 }
 
-} // namespace
+}  // namespace
 
-const ServedSecurity* CMarketSource::Find(uint32_t market, const std::string& code) const
-{
+const ServedSecurity* CMarketSource::Find(uint32_t market, const std::string& code) const {
     for (const auto& s : Securities())
-        if (s.m_nMarket == market && s.m_strCode == code)
-            return &s;
+        if (s.m_nMarket == market && s.m_strCode == code) return &s;
     return nullptr;
 }
 
 CDemoMarket::CDemoMarket(uint32_t lastTradingDay, int minuteDays, uint64_t seed)
-    : m_nSeed(seed), m_nLastDay(lastTradingDay ? lastTradingDay : LastClosedTradingDay())
-{
+    : m_nSeed(seed), m_nLastDay(lastTradingDay ? lastTradingDay : LastClosedTradingDay()) {
     m_nFirstMinuteDay = AddDays(m_nLastDay, -minuteDays);
     for (const Row& row : kRows) {
         Listing listing;
@@ -135,18 +125,18 @@ CDemoMarket::CDemoMarket(uint32_t lastTradingDay, int minuteDays, uint64_t seed)
         Generate(listing, *bars);
         m_dayBars.push_back(std::move(bars));
     }
-    std::sort(m_exRights.begin(), m_exRights.end(), [](const ServedExRights& a, const ServedExRights& b) {
-        return std::tie(a.m_nMarket, a.m_strCode, a.m_nDate) < std::tie(b.m_nMarket, b.m_strCode, b.m_nDate);
-    });
+    std::sort(m_exRights.begin(), m_exRights.end(),
+              [](const ServedExRights& a, const ServedExRights& b) {
+                  return std::tie(a.m_nMarket, a.m_strCode, a.m_nDate) <
+                         std::tie(b.m_nMarket, b.m_strCode, b.m_nDate);
+              });
 }
 
-std::pair<uint32_t, uint32_t> CDemoMarket::ExRightsVersion() const
-{
+std::pair<uint32_t, uint32_t> CDemoMarket::ExRightsVersion() const {
     return {m_nLastDay, uint32_t(m_exRights.size())};
 }
 
-void CDemoMarket::Generate(const Listing& listing, std::vector<CDayItem>& bars)
-{
+void CDemoMarket::Generate(const Listing& listing, std::vector<CDayItem>& bars) {
     const ServedSecurity& sec = listing.m_security;
     CRandom rng(HashCode(m_nSeed, sec.m_nMarket, sec.m_strCode));
     uint32_t first = std::max<uint32_t>(20050104, listing.m_nListed);
@@ -158,13 +148,10 @@ void CDemoMarket::Generate(const Listing& listing, std::vector<CDayItem>& bars)
     if (!sec.m_bIndex) {
         int kind = rng.Below(5);
         for (uint32_t year = first / 10000 + 1; year <= m_nLastDay / 10000; ++year) {
-            if (rng.Uniform() < 0.2)
-                continue;
+            if (rng.Uniform() < 0.2) continue;
             uint32_t date = AddDays(year * 10000 + 615, rng.Below(40));
-            while (date <= m_nLastDay && !IsTradingDay(date))
-                date = AddDays(date, 1);
-            if (date > m_nLastDay || date <= first)
-                continue;
+            while (date <= m_nLastDay && !IsTradingDay(date)) date = AddDays(date, 1);
+            if (date > m_nLastDay || date <= first) continue;
             events.emplace_back(date, kind);
             kind = (kind + 1 + rng.Below(2)) % 5;
         }
@@ -182,23 +169,25 @@ void CDemoMarket::Generate(const Listing& listing, std::vector<CDayItem>& bars)
             e.m_strCode = sec.m_strCode;
             e.m_nDate = day;
             switch (events[nextEvent].second) {
-            case 0: // cash dividend
-                e.m_nCash = std::max<int64_t>(100000, std::llround(close * 0.02 * 10 * 100) * 10000);
-                break;
-            case 1: // cash and bonus shares
-                e.m_nCash = std::max<int64_t>(100000, std::llround(close * 0.01 * 10 * 100) * 10000);
-                e.m_nBonus = (1 + rng.Below(5)) * 1000000;
-                break;
-            case 2: // shares from reserves
-                e.m_nTransfer = (2 + rng.Below(9)) * 1000000;
-                break;
-            case 3: // rights issue
-                e.m_nRights = (1 + rng.Below(3)) * 1000000;
-                e.m_nRightsPrice = uint32_t(ToThousandths(close * 0.7, false));
-                break;
-            default: // share expansion: 10 old shares become 11 to 13
-                e.m_nRights = (11 + rng.Below(3)) * 1000000;
-                break;
+                case 0:  // cash dividend
+                    e.m_nCash =
+                        std::max<int64_t>(100000, std::llround(close * 0.02 * 10 * 100) * 10000);
+                    break;
+                case 1:  // cash and bonus shares
+                    e.m_nCash =
+                        std::max<int64_t>(100000, std::llround(close * 0.01 * 10 * 100) * 10000);
+                    e.m_nBonus = (1 + rng.Below(5)) * 1000000;
+                    break;
+                case 2:  // shares from reserves
+                    e.m_nTransfer = (2 + rng.Below(9)) * 1000000;
+                    break;
+                case 3:  // rights issue
+                    e.m_nRights = (1 + rng.Below(3)) * 1000000;
+                    e.m_nRightsPrice = uint32_t(ToThousandths(close * 0.7, false));
+                    break;
+                default:  // share expansion: 10 old shares become 11 to 13
+                    e.m_nRights = (11 + rng.Below(3)) * 1000000;
+                    break;
             }
             double c = e.m_nCash / 1e7, s = (e.m_nBonus + e.m_nTransfer) / 1e7, r = 0, p = 0;
             if (e.m_nRights > 0) {
@@ -229,33 +218,33 @@ void CDemoMarket::Generate(const Listing& listing, std::vector<CDayItem>& bars)
         bar.m_nLow = std::min({ToThousandths(low, sec.m_bIndex), bar.m_nOpen, bar.m_nClose});
         double activity = 1.0 + 12.0 * std::fabs(ret);
         double volume = listing.m_fBaseVolume * activity * std::exp(0.35 * rng.Normal());
-        bar.m_nVolume = sec.m_bIndex ? int64_t(volume) : std::max<int64_t>(100, int64_t(volume / 100) * 100);
+        bar.m_nVolume =
+            sec.m_bIndex ? int64_t(volume) : std::max<int64_t>(100, int64_t(volume / 100) * 100);
         bars.push_back(bar);
         close = bar.m_nClose / 1000.0;
     }
 }
 
-size_t CDemoMarket::IndexOf(const ServedSecurity& security) const
-{
+size_t CDemoMarket::IndexOf(const ServedSecurity& security) const {
     for (size_t i = 0; i < m_securities.size(); ++i)
-        if (m_securities[i].m_nMarket == security.m_nMarket && m_securities[i].m_strCode == security.m_strCode)
+        if (m_securities[i].m_nMarket == security.m_nMarket &&
+            m_securities[i].m_strCode == security.m_strCode)
             return i;
     return m_securities.size();
 }
 
-BarList CDemoMarket::DayBars(const ServedSecurity& security)
-{
+BarList CDemoMarket::DayBars(const ServedSecurity& security) {
     size_t i = IndexOf(security);
-    if (i == m_securities.size())
-        return std::make_shared<std::vector<CDayItem>>();
+    if (i == m_securities.size()) return std::make_shared<std::vector<CDayItem>>();
     return m_dayBars[i];
 }
 
-std::vector<CDayItem> CDemoMarket::MinutesOfDay(const ServedSecurity& security, const CDayItem& day) const
-{
+std::vector<CDayItem> CDemoMarket::MinutesOfDay(const ServedSecurity& security,
+                                                const CDayItem& day) const {
     const std::vector<int>& times = TradingMinutes();
     const size_t n = times.size();
-    CRandom rng(HashCode(m_nSeed ^ uint64_t(day.m_nTime) * 0x2545F4914F6CDD1Dull, security.m_nMarket, security.m_strCode));
+    CRandom rng(HashCode(m_nSeed ^ uint64_t(day.m_nTime) * 0x2545F4914F6CDD1Dull,
+                         security.m_nMarket, security.m_strCode));
     const int32_t tick = security.m_bIndex ? 1 : 10;
     auto snap = [&](double v) {
         int32_t x = int32_t(std::llround(v / tick)) * tick;
@@ -264,8 +253,7 @@ std::vector<CDayItem> CDemoMarket::MinutesOfDay(const ServedSecurity& security, 
 
     // A bridge from open to close; then its extremes are placed exactly on the day's.
     std::vector<double> walk(n + 1);
-    for (size_t i = 1; i <= n; ++i)
-        walk[i] = walk[i - 1] + rng.Normal();
+    for (size_t i = 1; i <= n; ++i) walk[i] = walk[i - 1] + rng.Normal();
     std::vector<double> path(n + 1);
     double span = std::max(1.0, double(day.m_nHigh - day.m_nLow));
     for (size_t i = 0; i <= n; ++i) {
@@ -284,8 +272,10 @@ std::vector<CDayItem> CDemoMarket::MinutesOfDay(const ServedSecurity& security, 
         b.m_nOpen = i == 0 ? day.m_nOpen : bars[i - 1].m_nClose;
         b.m_nClose = i + 1 == n ? day.m_nClose : snap(path[i + 1]);
         double wiggle = std::fabs(rng.Normal()) * span * 0.01;
-        b.m_nHigh = std::max({b.m_nOpen, b.m_nClose, snap(std::max(b.m_nOpen, b.m_nClose) + wiggle)});
-        b.m_nLow = std::min({b.m_nOpen, b.m_nClose, snap(std::min(b.m_nOpen, b.m_nClose) - wiggle)});
+        b.m_nHigh =
+            std::max({b.m_nOpen, b.m_nClose, snap(std::max(b.m_nOpen, b.m_nClose) + wiggle)});
+        b.m_nLow =
+            std::min({b.m_nOpen, b.m_nClose, snap(std::min(b.m_nOpen, b.m_nClose) - wiggle)});
     }
     // The day's high and low are reached in the minutes nearest the bridge's extremes.
     size_t hi = std::max_element(path.begin() + 1, path.end()) - path.begin() - 1;
@@ -313,8 +303,7 @@ std::vector<CDayItem> CDemoMarket::MinutesOfDay(const ServedSecurity& security, 
     return bars;
 }
 
-BarList CDemoMarket::MinuteBars(const ServedSecurity& security, int granularity, int year)
-{
+BarList CDemoMarket::MinuteBars(const ServedSecurity& security, int granularity, int year) {
     size_t index = IndexOf(security);
     if (index == m_securities.size() || (granularity != 1 && granularity != 5))
         return std::make_shared<std::vector<CDayItem>>();
@@ -329,8 +318,7 @@ BarList CDemoMarket::MinuteBars(const ServedSecurity& security, int granularity,
     uint32_t from = std::max<uint32_t>(m_nFirstMinuteDay, uint32_t(year) * 10000 + 101);
     uint32_t to = uint32_t(year) * 10000 + 1231;
     for (const CDayItem& day : days) {
-        if (day.m_nTime < from || day.m_nTime > to)
-            continue;
+        if (day.m_nTime < from || day.m_nTime > to) continue;
         std::vector<CDayItem> minutes = MinutesOfDay(security, day);
         if (granularity == 1) {
             bars->insert(bars->end(), minutes.begin(), minutes.end());
@@ -349,8 +337,7 @@ BarList CDemoMarket::MinuteBars(const ServedSecurity& security, int granularity,
         }
     }
     std::lock_guard lock(m_cacheMutex);
-    if (m_minuteCache.size() > 256)
-        m_minuteCache.clear();
+    if (m_minuteCache.size() > 256) m_minuteCache.clear();
     m_minuteCache[key] = bars;
     return bars;
 }

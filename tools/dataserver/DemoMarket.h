@@ -9,15 +9,16 @@
 // security at a time, so that each day's minutes open at its open, close at its close,
 // reach exactly its high and low, and their volumes add up to its volume.
 
-#include "MarketSource.h"
-
 #include <map>
 #include <mutex>
+
+#include "MarketSource.h"
 
 class CDemoMarket : public CMarketSource {
 public:
     // minuteDays: how far back from the last trading day minute bars go.
-    explicit CDemoMarket(uint32_t lastTradingDay = 0, int minuteDays = 731, uint64_t seed = 20050104);
+    explicit CDemoMarket(uint32_t lastTradingDay = 0, int minuteDays = 731,
+                         uint64_t seed = 20050104);
 
     const std::vector<ServedSecurity>& Securities() const override { return m_securities; }
     BarList DayBars(const ServedSecurity& security) override;

@@ -1,5 +1,8 @@
 #include "MarketService.h"
 
+#include <algorithm>
+#include <map>
+
 #include "foundation/Base64.h"
 #include "foundation/Buffer.h"
 #include "foundation/Crc16.h"
@@ -7,9 +10,6 @@
 #include "foundation/TextCodec.h"
 #include "marketdata/net/LoginSession.h"
 #include "marketdata/net/WireProtocol.h"
-
-#include <algorithm>
-#include <map>
 
 namespace {
 
@@ -21,8 +21,7 @@ struct HeldRun {
 };
 
 // The 32-bit summary of the update, window and training requests.
-HeldRun ReadShortSummary(CBuffer& in)
-{
+HeldRun ReadShortSummary(CBuffer& in) {
     HeldRun held;
     held.m_nCount = in.ReadUInt32();
     held.m_nFirst = in.ReadUInt32();
@@ -33,11 +32,11 @@ HeldRun ReadShortSummary(CBuffer& in)
 
 // Where the bars after the held run start, or -1 when the held run is not a run of these
 // bars (the client then gets them again, with its copy reset).
-long Continuation(const std::vector<CDayItem>& bars, const HeldRun& held, bool low32)
-{
-    if (held.m_nCount == 0)
-        return 0;
-    auto key = [low32](const CDayItem& b) { return low32 ? uint64_t(uint32_t(b.m_nTime)) : uint64_t(b.m_nTime); };
+long Continuation(const std::vector<CDayItem>& bars, const HeldRun& held, bool low32) {
+    if (held.m_nCount == 0) return 0;
+    auto key = [low32](const CDayItem& b) {
+        return low32 ? uint64_t(uint32_t(b.m_nTime)) : uint64_t(b.m_nTime);
+    };
     size_t first = bars.size();
     if (low32) {
         for (size_t i = 0; i < bars.size(); ++i)
@@ -46,31 +45,26 @@ long Continuation(const std::vector<CDayItem>& bars, const HeldRun& held, bool l
                 break;
             }
     } else {
-        auto it = std::lower_bound(bars.begin(), bars.end(), held.m_nFirst,
-                                   [](const CDayItem& b, uint64_t k) { return uint64_t(b.m_nTime) < k; });
+        auto it =
+            std::lower_bound(bars.begin(), bars.end(), held.m_nFirst,
+                             [](const CDayItem& b, uint64_t k) { return uint64_t(b.m_nTime) < k; });
         if (it != bars.end() && uint64_t(it->m_nTime) == held.m_nFirst)
             first = size_t(it - bars.begin());
     }
-    if (first == bars.size() || first + held.m_nCount > bars.size())
-        return -1;
+    if (first == bars.size() || first + held.m_nCount > bars.size()) return -1;
     size_t last = first + held.m_nCount - 1;
-    if (key(bars[last]) != held.m_nLast)
-        return -1;
-    if (wire::CheckByte(&bars[first], held.m_nCount * sizeof(CDayItem)) != held.m_nCheck)
-        return -1;
+    if (key(bars[last]) != held.m_nLast) return -1;
+    if (wire::CheckByte(&bars[first], held.m_nCount * sizeof(CDayItem)) != held.m_nCheck) return -1;
     return long(last + 1);
 }
 
-void WriteBars(CBuffer& out, const CDayItem* bars, size_t n)
-{
+void WriteBars(CBuffer& out, const CDayItem* bars, size_t n) {
     out.WriteUInt32(uint32_t(n));
-    if (n)
-        out.Write(bars, uint32_t(n * sizeof(CDayItem)));
+    if (n) out.Write(bars, uint32_t(n * sizeof(CDayItem)));
 }
 
 // A flag, then (when there are bars) no reset, no front cut and bars [begin, end).
-void WriteOptionalBars(CBuffer& out, const std::vector<CDayItem>& bars, size_t begin, size_t end)
-{
+void WriteOptionalBars(CBuffer& out, const std::vector<CDayItem>& bars, size_t begin, size_t end) {
     out.WriteUInt8(end > begin ? 1 : 0);
     if (end > begin) {
         out.WriteUInt8(0);
@@ -79,52 +73,44 @@ void WriteOptionalBars(CBuffer& out, const std::vector<CDayItem>& bars, size_t b
     }
 }
 
-std::vector<uint8_t> Bytes(const CBuffer& b)
-{
+std::vector<uint8_t> Bytes(const CBuffer& b) {
     return std::vector<uint8_t>(b.GetData(), b.GetData() + b.GetLength());
 }
 
-std::vector<ReplyMessage> One(const CBuffer& b)
-{
+std::vector<ReplyMessage> One(const CBuffer& b) {
     return {ReplyMessage{Bytes(b), false}};
 }
 
-uint32_t DateOf(int64_t key)
-{
+uint32_t DateOf(int64_t key) {
     return key > 99999999 ? uint32_t(key / 10000) : uint32_t(key);
 }
 
 // The value of one query parameter of the login link, "" when absent.
-std::string QueryValue(const std::string& link, const std::string& name)
-{
+std::string QueryValue(const std::string& link, const std::string& name) {
     size_t q = link.find('?');
-    if (q == std::string::npos)
-        return "";
+    if (q == std::string::npos) return "";
     std::string query = link.substr(q + 1);
     size_t pos = 0;
     while (pos <= query.size()) {
         size_t amp = query.find('&', pos);
-        std::string pair = query.substr(pos, amp == std::string::npos ? std::string::npos : amp - pos);
+        std::string pair =
+            query.substr(pos, amp == std::string::npos ? std::string::npos : amp - pos);
         size_t eq = pair.find('=');
-        if (eq != std::string::npos && pair.substr(0, eq) == name)
-            return pair.substr(eq + 1);
-        if (amp == std::string::npos)
-            break;
+        if (eq != std::string::npos && pair.substr(0, eq) == name) return pair.substr(eq + 1);
+        if (amp == std::string::npos) break;
         pos = amp + 1;
     }
     return "";
 }
 
-} // namespace
+}  // namespace
 
-std::vector<uint8_t> PackTable(const std::vector<uint8_t>& plain)
-{
+std::vector<uint8_t> PackTable(const std::vector<uint8_t>& plain) {
     return LzhufEncode(plain.data(), plain.size());
 }
 
 CMarketService::CMarketService(CMarketSource& source, const ServerFaults& faults)
-    : m_source(source), m_faults(faults)
-{
+    : m_source(source), m_faults(faults) {
     CBuffer codes;
     const auto& securities = source.Securities();
     codes.WriteUInt32(uint32_t(securities.size()));
@@ -155,49 +141,47 @@ CMarketService::CMarketService(CMarketSource& source, const ServerFaults& faults
     m_exRightsTable = PackTable(Bytes(cq));
 }
 
-size_t CMarketService::ChunkSize() const
-{
+size_t CMarketService::ChunkSize() const {
     return m_faults.m_bSlowChunks || m_faults.m_bCutDownload ? 512 : 60000;
 }
 
-std::vector<ReplyMessage> CMarketService::Answer(uint16_t command, CBuffer& body, std::string& log)
-{
+std::vector<ReplyMessage> CMarketService::Answer(uint16_t command, CBuffer& body,
+                                                 std::string& log) {
     switch (command) {
-    case wire::kKeepAlive:
-        return {};
-    case wire::kLogin:
-    case wire::kGuestLogin:
-        return Login(command, body, log);
-    case wire::kCodeTable:
-        return CodeTable(body, log);
-    case wire::kExRights:
-        return ExRights(body, log);
-    case wire::kHistory:
-        return History(body, true, log);
-    case wire::kHistoryPlain:
-        return History(body, false, log);
-    case wire::kUpdate:
-        return Update(body, log);
-    case wire::kRange:
-        return Window(body, false);
-    case wire::kRandomWindow:
-        return Window(body, true);
-    case wire::kTrainingBars:
-        return TrainingBars(body);
-    case wire::kSupportRange:
-        return SupportRange(body);
-    case wire::kDataRange:
-        return DataRange(body);
-    case wire::kCandidates:
-        return Candidates(body);
-    default:
-        log = "unknown command " + std::to_string(command) + ", not answered";
-        return {};
+        case wire::kKeepAlive:
+            return {};
+        case wire::kLogin:
+        case wire::kGuestLogin:
+            return Login(command, body, log);
+        case wire::kCodeTable:
+            return CodeTable(body, log);
+        case wire::kExRights:
+            return ExRights(body, log);
+        case wire::kHistory:
+            return History(body, true, log);
+        case wire::kHistoryPlain:
+            return History(body, false, log);
+        case wire::kUpdate:
+            return Update(body, log);
+        case wire::kRange:
+            return Window(body, false);
+        case wire::kRandomWindow:
+            return Window(body, true);
+        case wire::kTrainingBars:
+            return TrainingBars(body);
+        case wire::kSupportRange:
+            return SupportRange(body);
+        case wire::kDataRange:
+            return DataRange(body);
+        case wire::kCandidates:
+            return Candidates(body);
+        default:
+            log = "unknown command " + std::to_string(command) + ", not answered";
+            return {};
     }
 }
 
-std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body, std::string& log)
-{
+std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body, std::string& log) {
     std::string link;
     body.ReadString(link);
     uint8_t result = 1;
@@ -229,25 +213,24 @@ std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body,
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& prefix, const std::vector<uint8_t>& packed,
-                                                uint8_t firstFlag, uint8_t lastFlag, bool checksumInLast)
-{
+std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& prefix,
+                                                const std::vector<uint8_t>& packed,
+                                                uint8_t firstFlag, uint8_t lastFlag,
+                                                bool checksumInLast) {
     std::vector<ReplyMessage> messages;
     const size_t size = ChunkSize();
     size_t offset = 0;
     // With the overrun fault the first chunk announces less than the stream holds.
-    uint32_t announced = m_faults.m_bOverrunChunk ? uint32_t(packed.size() / 2) : uint32_t(packed.size());
+    uint32_t announced =
+        m_faults.m_bOverrunChunk ? uint32_t(packed.size() / 2) : uint32_t(packed.size());
     do {
         size_t n = std::min(size, packed.size() - offset);
         bool first = offset == 0, last = offset + n == packed.size();
         CBuffer out;
-        if (!prefix.empty())
-            out.Write(prefix.data(), uint32_t(prefix.size()));
+        if (!prefix.empty()) out.Write(prefix.data(), uint32_t(prefix.size()));
         out.WriteUInt8(uint8_t((first ? firstFlag : 0) | (last ? lastFlag : 0)));
-        if (first)
-            out.WriteUInt32(announced);
-        if (last && checksumInLast)
-            out.WriteUInt16(Crc16(packed.size(), packed.data()));
+        if (first) out.WriteUInt32(announced);
+        if (last && checksumInLast) out.WriteUInt16(Crc16(packed.size(), packed.data()));
         out.WriteUInt16(uint16_t(n));
         out.Write(packed.data() + offset, uint32_t(n));
         messages.push_back({Bytes(out), true});
@@ -256,8 +239,7 @@ std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& pref
     return messages;
 }
 
-std::vector<ReplyMessage> CMarketService::CodeTable(CBuffer& body, std::string& log)
-{
+std::vector<ReplyMessage> CMarketService::CodeTable(CBuffer& body, std::string& log) {
     uint16_t held = body.ReadUInt16();
     if (held != 0 && held == m_nCodeTableCrc) {
         CBuffer out;
@@ -269,8 +251,7 @@ std::vector<ReplyMessage> CMarketService::CodeTable(CBuffer& body, std::string& 
     return Chunk({}, m_codeTable, wire::kCodeTableFirst, wire::kCodeTableLast, true);
 }
 
-std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body, std::string& log)
-{
+std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body, std::string& log) {
     uint32_t v1 = body.ReadUInt32();
     uint32_t v2 = body.ReadUInt32();
     auto version = m_source.ExRightsVersion();
@@ -284,8 +265,8 @@ std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body, std::string& l
     return Chunk({}, m_exRightsTable, wire::kExRightsFirst, wire::kExRightsLast, false);
 }
 
-std::vector<CDayItem> CMarketService::StoreBars(const ServedSecurity& security, uint16_t type, int16_t period)
-{
+std::vector<CDayItem> CMarketService::StoreBars(const ServedSecurity& security, uint16_t type,
+                                                int16_t period) {
     if (type == 4) {
         BarList days = m_source.DayBars(security);
         return *days;
@@ -293,8 +274,7 @@ std::vector<CDayItem> CMarketService::StoreBars(const ServedSecurity& security, 
     int granularity = (period > 0 && period % 5 == 0) ? 5 : 1;
     std::vector<CDayItem> all;
     BarList days = m_source.DayBars(security);
-    if (days->empty())
-        return all;
+    if (days->empty()) return all;
     int lastYear = int(DateOf(days->back().m_nTime) / 10000);
     for (int year = lastYear - 30; year <= lastYear; ++year) {
         BarList bars = m_source.MinuteBars(security, granularity, year);
@@ -303,8 +283,7 @@ std::vector<CDayItem> CMarketService::StoreBars(const ServedSecurity& security, 
     return all;
 }
 
-void CMarketService::QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars)
-{
+void CMarketService::QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars) {
     // Date of the newest bar, the previous and the latest close, and the bar count.
     uint32_t date = bars.empty() ? 0 : DateOf(bars.back().m_nTime);
     uint32_t last = bars.empty() ? 0 : uint32_t(bars.back().m_nClose);
@@ -315,8 +294,7 @@ void CMarketService::QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars)
     out.WriteUInt32(uint32_t(bars.size()));
 }
 
-std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, std::string& log)
-{
+std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, std::string& log) {
     std::vector<uint8_t> request(body.GetData(), body.GetData() + body.GetLength());
     if (chunked) {
         for (const auto& [key, replies] : m_historyCache)
@@ -331,11 +309,10 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
     body.ReadString(code);
     uint16_t type = body.ReadUInt16();
     int16_t period = int16_t(body.ReadUInt16());
-    body.ReadUInt32(); // bars wanted: whole years are sent
+    body.ReadUInt32();  // bars wanted: whole years are sent
     uint32_t upperDate = body.ReadUInt32();
     uint16_t years = body.ReadUInt16();
-    if (years > 64)
-        throw -1;
+    if (years > 64) throw -1;
     struct Group {
         uint32_t m_nYear;
         uint8_t m_nReplace;
@@ -358,8 +335,7 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
             BarList bars = m_source.MinuteBars(*security, granularity, int(year));
             std::vector<CDayItem> inYear;
             for (const CDayItem& b : *bars)
-                if (upperDate == 0 || DateOf(b.m_nTime) <= upperDate)
-                    inYear.push_back(b);
+                if (upperDate == 0 || DateOf(b.m_nTime) <= upperDate) inYear.push_back(b);
             long from = Continuation(inYear, held, false);
             if (from < 0) {
                 g.m_nReplace = 1;
@@ -373,8 +349,8 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
         groups.push_back(std::move(g));
     }
 
-    log = std::to_string(chunked ? 10801 : 10701) + " " + std::to_string(market) + ":" + code + ": " +
-          std::to_string(sent) + " bars";
+    log = std::to_string(chunked ? 10801 : 10701) + " " + std::to_string(market) + ":" + code +
+          ": " + std::to_string(sent) + " bars";
     CBuffer out;
     out.WriteUInt32(market);
     out.WriteString(code);
@@ -392,18 +368,17 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
         CBuffer prefix;
         prefix.WriteUInt32(market);
         prefix.WriteString(code);
-        auto replies = Chunk(Bytes(prefix), PackTable(Bytes(out)), wire::kHistoryFirst, wire::kHistoryLast, false);
+        auto replies = Chunk(Bytes(prefix), PackTable(Bytes(out)), wire::kHistoryFirst,
+                             wire::kHistoryLast, false);
         if (sent > 0) {
-            if (m_historyCache.size() >= 4)
-                m_historyCache.erase(m_historyCache.begin());
+            if (m_historyCache.size() >= 4) m_historyCache.erase(m_historyCache.begin());
             m_historyCache.emplace_back(std::move(request), replies);
             m_strHistoryLog = log;
         }
         return replies;
     }
     out.WriteUInt16(uint16_t(groups.size()));
-    for (const Group& g : groups)
-        out.WriteUInt32(g.m_nYear);
+    for (const Group& g : groups) out.WriteUInt32(g.m_nYear);
     out.WriteUInt16(uint16_t(groups.size()));
     for (const Group& g : groups) {
         out.WriteUInt32(g.m_nYear);
@@ -414,21 +389,19 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log)
-{
+std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log) {
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
     uint16_t type = body.ReadUInt16();
     int16_t period = int16_t(body.ReadUInt16());
-    body.ReadUInt16(); // n-day count: the client builds its own periods from day bars
+    body.ReadUInt16();  // n-day count: the client builds its own periods from day bars
     uint32_t wanted = body.ReadUInt32();
     HeldRun held = ReadShortSummary(body);
 
     const ServedSecurity* security = m_source.Find(market, code);
     std::vector<CDayItem> bars;
-    if (security && (type == 3 || type == 4))
-        bars = StoreBars(*security, type, period);
+    if (security && (type == 3 || type == 4)) bars = StoreBars(*security, type, period);
     long from = Continuation(bars, held, true);
     uint8_t reset = 0;
     if (from < 0) {
@@ -439,8 +412,7 @@ std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log
         // A fresh start: the newest bars the client asked for (all when it did not say).
         size_t want = wanted ? std::max<size_t>(wanted, held.m_nCount) : bars.size();
         want = std::min(want, kMaxBarsPerReply);
-        if (bars.size() > want)
-            from = long(bars.size() - want);
+        if (bars.size() > want) from = long(bars.size() - want);
     }
     CBuffer out;
     out.WriteUInt32(market);
@@ -448,7 +420,7 @@ std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log
     out.WriteUInt8(reset);
     out.WriteUInt32(uint32_t(bars.size()));
     QuoteBlock(out, bars);
-    out.WriteUInt32(0); // no front cut
+    out.WriteUInt32(0);  // no front cut
     size_t n = std::min(bars.size() - size_t(from), kMaxBarsPerReply);
     WriteBars(out, bars.data() + from, n);
     log = "10901 " + std::to_string(market) + ":" + code + ": " + std::to_string(n) + " bars" +
@@ -456,8 +428,7 @@ std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random)
-{
+std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random) {
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
@@ -481,10 +452,12 @@ std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random)
             end = begin + count;
         }
     } else {
-        auto lo = std::lower_bound(bars.begin(), bars.end(), from,
-                                   [](const CDayItem& b, uint32_t k) { return uint32_t(b.m_nTime) < k; });
-        auto hi = std::upper_bound(bars.begin(), bars.end(), to,
-                                   [](uint32_t k, const CDayItem& b) { return k < uint32_t(b.m_nTime); });
+        auto lo =
+            std::lower_bound(bars.begin(), bars.end(), from,
+                             [](const CDayItem& b, uint32_t k) { return uint32_t(b.m_nTime) < k; });
+        auto hi = std::upper_bound(bars.begin(), bars.end(), to, [](uint32_t k, const CDayItem& b) {
+            return k < uint32_t(b.m_nTime);
+        });
         begin = size_t(lo - bars.begin());
         end = std::max(begin, size_t(hi - bars.begin()));
     }
@@ -500,8 +473,7 @@ std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random)
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body)
-{
+std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body) {
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
@@ -514,11 +486,11 @@ std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body)
 
     const ServedSecurity* security = m_source.Find(market, code);
     std::vector<CDayItem> bars;
-    if (security && (type == 3 || type == 4))
-        bars = StoreBars(*security, type, period);
-    size_t end = size_t(std::upper_bound(bars.begin(), bars.end(), date,
-                                         [](uint32_t d, const CDayItem& b) { return d < DateOf(b.m_nTime); }) -
-                        bars.begin());
+    if (security && (type == 3 || type == 4)) bars = StoreBars(*security, type, period);
+    size_t end = size_t(
+        std::upper_bound(bars.begin(), bars.end(), date,
+                         [](uint32_t d, const CDayItem& b) { return d < DateOf(b.m_nTime); }) -
+        bars.begin());
     size_t want = std::min<size_t>(count ? count : end, kMaxBarsPerReply);
     size_t begin = end > want ? end - want : 0;
     CBuffer out;
@@ -530,13 +502,13 @@ std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body)
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::SupportRange(CBuffer& body)
-{
+std::vector<ReplyMessage> CMarketService::SupportRange(CBuffer& body) {
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
     const ServedSecurity* security = m_source.Find(market, code);
-    BarList bars = security ? m_source.DayBars(*security) : BarList(std::make_shared<std::vector<CDayItem>>());
+    BarList bars =
+        security ? m_source.DayBars(*security) : BarList(std::make_shared<std::vector<CDayItem>>());
     CBuffer out;
     out.WriteUInt32(market);
     out.WriteString(code);
@@ -546,21 +518,19 @@ std::vector<ReplyMessage> CMarketService::SupportRange(CBuffer& body)
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::DataRange(CBuffer& body)
-{
+std::vector<ReplyMessage> CMarketService::DataRange(CBuffer& body) {
     uint32_t market = body.ReadUInt32();
     std::string code;
     body.ReadString(code);
     uint32_t days = body.ReadUInt32();
     // The asked-for security when it has enough days, else the first stock that has.
     const ServedSecurity* chosen = nullptr;
-    if (const ServedSecurity* asked = m_source.Find(market, code); asked && m_source.DayBars(*asked)->size() >= days)
+    if (const ServedSecurity* asked = m_source.Find(market, code);
+        asked && m_source.DayBars(*asked)->size() >= days)
         chosen = asked;
     for (const auto& s : m_source.Securities()) {
-        if (chosen)
-            break;
-        if (!s.m_bIndex && m_source.DayBars(s)->size() >= days)
-            chosen = &s;
+        if (chosen) break;
+        if (!s.m_bIndex && m_source.DayBars(s)->size() >= days) chosen = &s;
     }
     CBuffer out;
     out.WriteUInt8(chosen ? 1 : 0);
@@ -575,14 +545,12 @@ std::vector<ReplyMessage> CMarketService::DataRange(CBuffer& body)
     return One(out);
 }
 
-std::vector<ReplyMessage> CMarketService::Candidates(CBuffer& body)
-{
+std::vector<ReplyMessage> CMarketService::Candidates(CBuffer& body) {
     uint16_t offset = body.ReadUInt16();
     uint16_t page = std::min<uint16_t>(body.ReadUInt16(), 100);
     std::vector<const ServedSecurity*> stocks;
     for (const auto& s : m_source.Securities())
-        if (!s.m_bIndex && !m_source.DayBars(s)->empty())
-            stocks.push_back(&s);
+        if (!s.m_bIndex && !m_source.DayBars(s)->empty()) stocks.push_back(&s);
     CBuffer out;
     out.WriteUInt16(uint16_t(stocks.size()));
     out.WriteUInt16(offset);

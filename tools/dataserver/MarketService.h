@@ -6,19 +6,19 @@
 // check byte); when it matches the server's bars the reply carries only what is newer,
 // otherwise the run is sent again with its reset or replace flag set.
 
-#include "MarketSource.h"
-#include "ServerOptions.h"
-
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "MarketSource.h"
+#include "ServerOptions.h"
+
 class CBuffer;
 
 struct ReplyMessage {
     std::vector<uint8_t> m_body;
-    bool m_bChunk = false; // one chunk of a chunked reply (paced by the slow-chunks fault)
+    bool m_bChunk = false;  // one chunk of a chunked reply (paced by the slow-chunks fault)
 };
 
 class CMarketService {
@@ -59,8 +59,9 @@ private:
     void QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars);
     // Splits a compressed stream into chunk messages. prefix opens every message
     // (market and code for bar history); flags name the first and last chunk.
-    std::vector<ReplyMessage> Chunk(const std::vector<uint8_t>& prefix, const std::vector<uint8_t>& packed,
-                                    uint8_t firstFlag, uint8_t lastFlag, bool checksumInLast);
+    std::vector<ReplyMessage> Chunk(const std::vector<uint8_t>& prefix,
+                                    const std::vector<uint8_t>& packed, uint8_t firstFlag,
+                                    uint8_t lastFlag, bool checksumInLast);
 
     CMarketSource& m_source;
     ServerFaults m_faults;

@@ -3,17 +3,17 @@
 // of CSV files. Bars are the wire's CDayItem (prices in thousandths of a yuan); day keys
 // are yyyymmdd, minute keys yyyymmddhhmm.
 
-#include "marketdata/DayItem.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "marketdata/DayItem.h"
+
 struct ServedSecurity {
     uint32_t m_nMarket = 0;
     std::string m_strCode;
-    std::string m_strName; // UTF-8
+    std::string m_strName;  // UTF-8
     bool m_bIndex = false;
 };
 
@@ -21,11 +21,11 @@ struct ServedExRights {
     uint32_t m_nMarket = 0;
     std::string m_strCode;
     uint32_t m_nDate = 0;
-    int64_t m_nCash = 0;      // yuan per 10 shares, 6 decimals
-    int64_t m_nBonus = 0;     // shares per 10, 6 decimals
-    int64_t m_nTransfer = 0;  // shares per 10, 6 decimals
-    int64_t m_nRights = 0;    // shares per 10, 6 decimals; with price 0: shares after expansion
-    uint32_t m_nRightsPrice = 0; // yuan, 3 decimals
+    int64_t m_nCash = 0;          // yuan per 10 shares, 6 decimals
+    int64_t m_nBonus = 0;         // shares per 10, 6 decimals
+    int64_t m_nTransfer = 0;      // shares per 10, 6 decimals
+    int64_t m_nRights = 0;        // shares per 10, 6 decimals; with price 0: shares after expansion
+    uint32_t m_nRightsPrice = 0;  // yuan, 3 decimals
 };
 
 using BarList = std::shared_ptr<const std::vector<CDayItem>>;

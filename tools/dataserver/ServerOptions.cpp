@@ -3,22 +3,19 @@
 #include <charconv>
 
 namespace {
-bool ParseInt(const std::string& text, int low, int high, int& out)
-{
+bool ParseInt(const std::string& text, int low, int high, int& out) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size() && out >= low && out <= high;
 }
-} // namespace
+}  // namespace
 
-const char* ServerUsage()
-{
+const char* ServerUsage() {
     return "usage: tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...]\n"
            "faults: refuse-login close-after=N bad-marker oversized slow-chunks split-chunks\n"
            "        cut-download overrun-chunk\n";
 }
 
-bool AddFault(const std::string& name, ServerFaults& faults)
-{
+bool AddFault(const std::string& name, ServerFaults& faults) {
     if (name == "refuse-login")
         faults.m_bRefuseLogin = true;
     else if (name == "bad-marker")
@@ -40,8 +37,8 @@ bool AddFault(const std::string& name, ServerFaults& faults)
     return true;
 }
 
-bool ParseServerOptions(const std::vector<std::string>& args, ServerOptions& options, std::string& error)
-{
+bool ParseServerOptions(const std::vector<std::string>& args, ServerOptions& options,
+                        std::string& error) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& out) {
@@ -55,19 +52,16 @@ bool ParseServerOptions(const std::vector<std::string>& args, ServerOptions& opt
         std::string v;
         if (a == "--port") {
             int port = 0;
-            if (!value(v))
-                return false;
+            if (!value(v)) return false;
             if (!ParseInt(v, 0, 65535, port)) {
                 error = "bad port: " + v;
                 return false;
             }
             options.m_nPort = uint16_t(port);
         } else if (a == "--data") {
-            if (!value(options.m_strDataDir))
-                return false;
+            if (!value(options.m_strDataDir)) return false;
         } else if (a == "--fault") {
-            if (!value(v))
-                return false;
+            if (!value(v)) return false;
             if (!AddFault(v, options.m_faults)) {
                 error = "unknown fault: " + v;
                 return false;

@@ -1,30 +1,26 @@
 #include "ServerSession.h"
 
-#include "DataServer.h"
-
-#include "marketdata/DataHead.h"
-#include "marketdata/net/WireProtocol.h"
-
 #include <arpa/inet.h>
-#include <netinet/in.h>
-
 #include <event2/buffer.h>
 #include <event2/bufferevent.h>
 #include <event2/event.h>
-
-#include <nlohmann/json.hpp>
+#include <netinet/in.h>
 
 #include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "DataServer.h"
+#include "marketdata/DataHead.h"
+#include "marketdata/net/WireProtocol.h"
 
 namespace {
 constexpr size_t kMaxHttpHead = 16 * 1024;
 constexpr size_t kMaxHttpBody = 1 << 20;
 constexpr int kSlowChunkMs = 20;
 constexpr int kSplitPieceMs = 2;
-} // namespace
+}  // namespace
 
-CServerSession::CServerSession(CDataServer& server, int fd) : m_server(server)
-{
+CServerSession::CServerSession(CDataServer& server, int fd) : m_server(server) {
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
     getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length);
@@ -38,14 +34,12 @@ CServerSession::CServerSession(CDataServer& server, int fd) : m_server(server)
     bufferevent_enable(m_pEvent, EV_READ | EV_WRITE);
 }
 
-CServerSession::~CServerSession()
-{
+CServerSession::~CServerSession() {
     event_free(m_pTimer);
     bufferevent_free(m_pEvent);
 }
 
-void CServerSession::OnRead(bufferevent*, void* arg)
-{
+void CServerSession::OnRead(bufferevent*, void* arg) {
     auto* self = static_cast<CServerSession*>(arg);
     if (self->m_bClosing) {
         evbuffer* input = bufferevent_get_input(self->m_pEvent);
@@ -54,8 +48,7 @@ void CServerSession::OnRead(bufferevent*, void* arg)
     }
     if (self->m_mode == Mode::kUnknown) {
         evbuffer* input = bufferevent_get_input(self->m_pEvent);
-        if (evbuffer_get_length(input) < 4)
-            return;
+        if (evbuffer_get_length(input) < 4) return;
         char start[4];
         evbuffer_copyout(input, start, 4);
         bool http = !std::memcmp(start, "POST", 4) || !std::memcmp(start, "GET ", 4) ||
@@ -68,39 +61,34 @@ void CServerSession::OnRead(bufferevent*, void* arg)
         self->ReadWire();
 }
 
-void CServerSession::OnWrite(bufferevent*, void* arg)
-{
+void CServerSession::OnWrite(bufferevent*, void* arg) {
     auto* self = static_cast<CServerSession*>(arg);
-    if (self->m_bClosing && self->m_queue.empty())
-        self->Close();
+    if (self->m_bClosing && self->m_queue.empty()) self->Close();
 }
 
-void CServerSession::OnEvent(bufferevent*, short what, void* arg)
-{
+void CServerSession::OnEvent(bufferevent*, short what, void* arg) {
     if (what & (BEV_EVENT_EOF | BEV_EVENT_ERROR | BEV_EVENT_TIMEOUT))
         static_cast<CServerSession*>(arg)->Close();
 }
 
-void CServerSession::OnTimer(int, short, void* arg)
-{
+void CServerSession::OnTimer(int, short, void* arg) {
     auto* self = static_cast<CServerSession*>(arg);
     self->m_bTimerArmed = false;
-    if (!self->m_queue.empty())
-        self->m_queue.front().m_nDelayMs = 0;
+    if (!self->m_queue.empty()) self->m_queue.front().m_nDelayMs = 0;
     self->Pump();
 }
 
-void CServerSession::ReadWire()
-{
+void CServerSession::ReadWire() {
     evbuffer* input = bufferevent_get_input(m_pEvent);
     CDataHead head;
     while (!m_bClosing) {
-        wire::FrameResult result = wire::TakeMessage(input, head, m_body, CDataServer::kMaxRequestBody);
-        if (result == wire::FrameResult::kNeedMore)
-            return;
+        wire::FrameResult result =
+            wire::TakeMessage(input, head, m_body, CDataServer::kMaxRequestBody);
+        if (result == wire::FrameResult::kNeedMore) return;
         if (result != wire::FrameResult::kMessage) {
             m_server.Log(m_strPeer + ": " +
-                         (result == wire::FrameResult::kBadMarker ? "not a message header" : "request too long") +
+                         (result == wire::FrameResult::kBadMarker ? "not a message header"
+                                                                  : "request too long") +
                          ", connection closed");
             Close();
             return;
@@ -109,15 +97,15 @@ void CServerSession::ReadWire()
         Handle(head.m_wCommand, head.m_nSerial, m_body);
         const int closeAfter = m_server.GetFaults().m_nCloseAfter;
         if (closeAfter > 0 && m_nReceived >= closeAfter) {
-            m_server.Log(m_strPeer + ": closing after " + std::to_string(m_nReceived) + " messages (fault)");
+            m_server.Log(m_strPeer + ": closing after " + std::to_string(m_nReceived) +
+                         " messages (fault)");
             CloseWhenFlushed();
             return;
         }
     }
 }
 
-void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body)
-{
+void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body) {
     std::vector<ReplyMessage> replies;
     std::string log;
     try {
@@ -129,8 +117,7 @@ void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body)
         m_server.Log(m_strPeer + ": request " + std::to_string(command) + " failed: " + e.what());
         return;
     }
-    if (!log.empty())
-        m_server.Log(m_strPeer + ": " + log);
+    if (!log.empty()) m_server.Log(m_strPeer + ": " + log);
     const bool login = command == wire::kLogin || command == wire::kGuestLogin;
     if (login && !replies.empty() && !replies[0].m_body.empty())
         m_bLoggedIn = replies[0].m_body[0] == 1;
@@ -138,7 +125,8 @@ void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body)
 
     for (size_t i = 0; i < replies.size(); ++i) {
         CBuffer message;
-        wire::AppendMessage(message, command, serial, replies[i].m_body.data(), uint32_t(replies[i].m_body.size()));
+        wire::AppendMessage(message, command, serial, replies[i].m_body.data(),
+                            uint32_t(replies[i].m_body.size()));
         std::vector<uint8_t> bytes(message.GetData(), message.GetData() + message.GetLength());
         if (!login && faults.m_bBadMarker) {
             bytes[0] = 0x47;
@@ -157,10 +145,12 @@ void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body)
             size_t cuts[] = {0, 5, 25, 25 + (bytes.size() - 25) / 2, bytes.size()};
             for (size_t c = 0; c + 1 < std::size(cuts); ++c)
                 if (cuts[c + 1] > cuts[c])
-                    Queue(std::vector<uint8_t>(bytes.begin() + long(cuts[c]), bytes.begin() + long(cuts[c + 1])),
+                    Queue(std::vector<uint8_t>(bytes.begin() + long(cuts[c]),
+                                               bytes.begin() + long(cuts[c + 1])),
                           kSplitPieceMs);
         } else {
-            Queue(std::move(bytes), replies[i].m_bChunk && faults.m_bSlowChunks && i > 0 ? kSlowChunkMs : 0);
+            Queue(std::move(bytes),
+                  replies[i].m_bChunk && faults.m_bSlowChunks && i > 0 ? kSlowChunkMs : 0);
         }
         if (replies[i].m_bChunk && faults.m_bCutDownload && replies.size() > 1) {
             m_server.Log(m_strPeer + ": download cut after its first chunk (fault)");
@@ -170,14 +160,12 @@ void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body)
     }
 }
 
-void CServerSession::Queue(std::vector<uint8_t> bytes, int delayMs)
-{
+void CServerSession::Queue(std::vector<uint8_t> bytes, int delayMs) {
     m_queue.push_back({std::move(bytes), delayMs});
     Pump();
 }
 
-void CServerSession::Pump()
-{
+void CServerSession::Pump() {
     while (!m_queue.empty()) {
         Pending& front = m_queue.front();
         if (front.m_nDelayMs > 0) {
@@ -191,33 +179,27 @@ void CServerSession::Pump()
         bufferevent_write(m_pEvent, front.m_bytes.data(), front.m_bytes.size());
         m_queue.pop_front();
     }
-    if (m_bClosing && evbuffer_get_length(bufferevent_get_output(m_pEvent)) == 0)
-        Close();
+    if (m_bClosing && evbuffer_get_length(bufferevent_get_output(m_pEvent)) == 0) Close();
 }
 
-void CServerSession::CloseWhenFlushed()
-{
+void CServerSession::CloseWhenFlushed() {
     m_bClosing = true;
     bufferevent_disable(m_pEvent, EV_READ);
-    if (m_queue.empty() && evbuffer_get_length(bufferevent_get_output(m_pEvent)) == 0)
-        Close();
+    if (m_queue.empty() && evbuffer_get_length(bufferevent_get_output(m_pEvent)) == 0) Close();
 }
 
-void CServerSession::Close()
-{
-    m_server.Remove(this); // deletes this
+void CServerSession::Close() {
+    m_server.Remove(this);  // deletes this
 }
 
-void CServerSession::ReadHttp()
-{
+void CServerSession::ReadHttp() {
     evbuffer* input = bufferevent_get_input(m_pEvent);
     size_t length = evbuffer_get_length(input);
     const char* data = reinterpret_cast<const char*>(evbuffer_pullup(input, -1));
     std::string_view text(data, length);
     size_t headEnd = text.find("\r\n\r\n");
     if (headEnd == std::string_view::npos) {
-        if (length > kMaxHttpHead)
-            Close();
+        if (length > kMaxHttpHead) Close();
         return;
     }
     std::string_view head = text.substr(0, headEnd);
@@ -226,7 +208,8 @@ void CServerSession::ReadHttp()
     size_t contentLength = 0;
     for (size_t pos = head.find("\r\n"); pos != std::string_view::npos;) {
         size_t next = head.find("\r\n", pos + 2);
-        std::string line(head.substr(pos + 2, next == std::string_view::npos ? std::string_view::npos : next - pos - 2));
+        std::string line(head.substr(
+            pos + 2, next == std::string_view::npos ? std::string_view::npos : next - pos - 2));
         for (size_t i = 0; i < line.size() && line[i] != ':'; ++i)
             line[i] = char(std::tolower(static_cast<unsigned char>(line[i])));
         if (line.starts_with("content-length:")) {
@@ -242,8 +225,7 @@ void CServerSession::ReadHttp()
         Close();
         return;
     }
-    if (length < headEnd + 4 + contentLength)
-        return;
+    if (length < headEnd + 4 + contentLength) return;
     std::string body(text.substr(headEnd + 4, contentLength));
     evbuffer_drain(input, length);
 
@@ -253,7 +235,8 @@ void CServerSession::ReadHttp()
         nlohmann::json parsed = nlohmann::json::parse(body, nullptr, false);
         m_server.Log("report " + (parsed.is_discarded() ? body : parsed.dump()));
     }
-    std::string answer = "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n"
+    std::string answer = "HTTP/1.1 " + status +
+                         "\r\nContent-Type: text/plain\r\nContent-Length: 2\r\n"
                          "Connection: close\r\n\r\nok";
     Queue(std::vector<uint8_t>(answer.begin(), answer.end()), 0);
     CloseWhenFlushed();

@@ -2,26 +2,24 @@
 // The market-data server on loopback. Prints "listening on 127.0.0.1:PORT" once it
 // accepts connections, then one log line per event worth knowing.
 
-#include "CsvMarket.h"
-#include "DataServer.h"
-#include "DemoMarket.h"
-#include "ServerOptions.h"
-
 #include <event2/event.h>
 
 #include <csignal>
 #include <cstdio>
 #include <memory>
 
+#include "CsvMarket.h"
+#include "DataServer.h"
+#include "DemoMarket.h"
+#include "ServerOptions.h"
+
 namespace {
-void OnSignal(evutil_socket_t, short, void* arg)
-{
+void OnSignal(evutil_socket_t, short, void* arg) {
     static_cast<CDataServer*>(arg)->Stop();
 }
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const auto& a : args)
         if (a == "--help" || a == "-h") {

@@ -16,9 +16,15 @@ namespace {
 using namespace EngineStatus;
 using R = CValueRecord;
 
-bool IsNum(const R& r) { return r.m_nKind == R::kNumber; }
-bool IsSer(const R& r) { return r.m_nKind == R::kSeries; }
-bool IsNumeric(const R& r) { return IsNum(r) || IsSer(r); }
+bool IsNum(const R& r) {
+    return r.m_nKind == R::kNumber;
+}
+bool IsSer(const R& r) {
+    return r.m_nKind == R::kSeries;
+}
+bool IsNumeric(const R& r) {
+    return IsNum(r) || IsSer(r);
+}
 
 struct Span {
     int first;
@@ -27,25 +33,25 @@ struct Span {
 };
 
 // The record's valid bars; numbers are valid over the whole calculation range.
-Span SpanOf(const R& r, int rf, int rl) { return IsNum(r) ? Span{rf, rl} : Span{r.m_nFirst, r.m_nLast}; }
-Span Meet(Span a, Span b) { return {std::max(a.first, b.first), std::min(a.last, b.last)}; }
+Span SpanOf(const R& r, int rf, int rl) {
+    return IsNum(r) ? Span{rf, rl} : Span{r.m_nFirst, r.m_nLast};
+}
+Span Meet(Span a, Span b) {
+    return {std::max(a.first, b.first), std::min(a.last, b.last)};
+}
 
 // A number spread over [f, l] of its own array, so loops can read every argument alike.
-void Spread(R& r, int f, int l, int n)
-{
-    if (!IsNum(r))
-        return;
+void Spread(R& r, int f, int l, int n) {
+    if (!IsNum(r)) return;
     r.Reserve(n);
     double v = r.m_dValue;
-    for (int k = std::max(f, 0); k <= l; ++k)
-        r.m_pData[k] = v;
+    for (int k = std::max(f, 0); k <= l; ++k) r.m_pData[k] = v;
     r.m_nKind = R::kSeries;
     r.m_nFirst = f;
     r.m_nLast = l;
 }
 
-void SetRange(R& r, Span s)
-{
+void SetRange(R& r, Span s) {
     r.m_nKind = R::kSeries;
     if (s.Empty()) {
         r.m_nFirst = s.first;
@@ -58,36 +64,31 @@ void SetRange(R& r, Span s)
 
 // A count of bars; anything beyond the largest series behaves alike, so it is capped
 // there and index arithmetic cannot overflow.
-bool GetCount(const R& r, long& n)
-{
-    if (!IsNum(r))
-        return false;
+bool GetCount(const R& r, long& n) {
+    if (!IsNum(r)) return false;
     n = std::min(IndCommonSpace::Double2Long(r.m_dValue), static_cast<long>(INT32_MAX / 2));
     return true;
 }
 
-double Finite(double v) { return std::isfinite(v) ? v : 0.0; }
+double Finite(double v) {
+    return std::isfinite(v) ? v : 0.0;
+}
 
 template <class F>
-uint8_t Map1(R& x, int rf, int rl, int n, F f)
-{
-    if (!IsNumeric(x))
-        return kNotNumber;
+uint8_t Map1(R& x, int rf, int rl, int n, F f) {
+    if (!IsNumeric(x)) return kNotNumber;
     if (IsNum(x)) {
         x.m_dValue = f(x.m_dValue);
         return kOk;
     }
     double* d = x.m_pData;
-    for (int k = x.m_nFirst; k <= x.m_nLast; ++k)
-        d[k] = f(d[k]);
+    for (int k = x.m_nFirst; k <= x.m_nLast; ++k) d[k] = f(d[k]);
     return kOk;
 }
 
 template <class F>
-uint8_t Map2(R& a, R& b, int rf, int rl, int n, F f)
-{
-    if (!IsNumeric(a) || !IsNumeric(b))
-        return kNotNumber;
+uint8_t Map2(R& a, R& b, int rf, int rl, int n, F f) {
+    if (!IsNumeric(a) || !IsNumeric(b)) return kNotNumber;
     if (IsNum(a) && IsNum(b)) {
         a.m_dValue = f(a.m_dValue, b.m_dValue);
         return kOk;
@@ -98,26 +99,21 @@ uint8_t Map2(R& a, R& b, int rf, int rl, int n, F f)
     if (IsNum(a)) {
         const double av = a.m_dValue;
         const double* bd = b.m_pData;
-        for (int k = s.first; k <= s.last; ++k)
-            out[k] = f(av, bd[k]);
+        for (int k = s.first; k <= s.last; ++k) out[k] = f(av, bd[k]);
     } else if (IsNum(b)) {
         const double bv = b.m_dValue;
-        for (int k = s.first; k <= s.last; ++k)
-            out[k] = f(out[k], bv);
+        for (int k = s.first; k <= s.last; ++k) out[k] = f(out[k], bv);
     } else {
         const double* bd = b.m_pData;
-        for (int k = s.first; k <= s.last; ++k)
-            out[k] = f(out[k], bd[k]);
+        for (int k = s.first; k <= s.last; ++k) out[k] = f(out[k], bd[k]);
     }
     SetRange(a, s);
     return kOk;
 }
 
 template <class F>
-uint8_t Map3(R& a, R& b, R& c, int rf, int rl, int n, F f)
-{
-    if (!IsNumeric(a) || !IsNumeric(b) || !IsNumeric(c))
-        return kNotNumber;
+uint8_t Map3(R& a, R& b, R& c, int rf, int rl, int n, F f) {
+    if (!IsNumeric(a) || !IsNumeric(b) || !IsNumeric(c)) return kNotNumber;
     if (IsNum(a) && IsNum(b) && IsNum(c)) {
         a.m_dValue = f(a.m_dValue, b.m_dValue, c.m_dValue);
         return kOk;
@@ -133,47 +129,42 @@ uint8_t Map3(R& a, R& b, R& c, int rf, int rl, int n, F f)
     double* out = a.m_pData;
     const double* bd = b.m_pData;
     const double* cd = c.m_pData;
-    for (int k = s.first; k <= s.last; ++k)
-        out[k] = f(out[k], bd[k], cd[k]);
+    for (int k = s.first; k <= s.last; ++k) out[k] = f(out[k], bd[k], cd[k]);
     SetRange(a, s);
     return kOk;
 }
 
-uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch)
-{
-    if (!IsNumeric(x) || !IsNumeric(nr))
-        return kNotNumber;
-    if (IsNum(x))
-        return kOk;  // a constant looks the same on every bar
+uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch) {
+    if (!IsNumeric(x) || !IsNumeric(nr)) return kNotNumber;
+    if (IsNum(x)) return kOk;  // a constant looks the same on every bar
     if (IsNum(nr)) {
-        long m = std::min(IndCommonSpace::Double2Long(nr.m_dValue), static_cast<long>(INT32_MAX / 2));
-        if (m < 0)
-            return kOutOfRange;
+        long m =
+            std::min(IndCommonSpace::Double2Long(nr.m_dValue), static_cast<long>(INT32_MAX / 2));
+        if (m < 0) return kOutOfRange;
         double* d = x.m_pData;
         long first = static_cast<long>(x.m_nFirst) + m;
         if (first > x.m_nLast) {
             SetRange(x, {x.m_nLast + 1, x.m_nLast});
             return kOk;
         }
-        for (long k = x.m_nLast; k >= first; --k)
-            d[k] = d[k - m];
+        for (long k = x.m_nLast; k >= first; --k) d[k] = d[k - m];
         x.m_nFirst = static_cast<int>(first);
         return kOk;
     }
     // A period per bar: read from a copy, since the result overwrites the series.
     Span s = Meet(SpanOf(x, rf, rl), SpanOf(nr, rf, rl));
-    std::copy(x.m_pData + std::max(0, x.m_nFirst), x.m_pData + x.m_nLast + 1, scratch + std::max(0, x.m_nFirst));
+    std::copy(x.m_pData + std::max(0, x.m_nFirst), x.m_pData + x.m_nLast + 1,
+              scratch + std::max(0, x.m_nFirst));
     int f = x.m_nFirst, first = -1;
     for (int k = s.first; k <= s.last; ++k) {
-        long m = std::min(IndCommonSpace::Double2Long(nr.m_pData[k]), static_cast<long>(INT32_MAX / 2));
+        long m =
+            std::min(IndCommonSpace::Double2Long(nr.m_pData[k]), static_cast<long>(INT32_MAX / 2));
         long src = k - std::max(0L, m);
         if (src < f) {
-            if (first < 0)
-                continue;
+            if (first < 0) continue;
             src = f;
         }
-        if (first < 0)
-            first = k;
+        if (first < 0) first = k;
         x.m_pData[k] = scratch[src];
     }
     if (first < 0)
@@ -185,8 +176,7 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch)
 
 // Whether the series has the m bars one window needs; when it has not, the result is
 // empty and the function is done.
-bool HasWindow(R& x, long m)
-{
+bool HasWindow(R& x, long m) {
     if (static_cast<long>(x.m_nFirst) + m - 1 > x.m_nLast) {
         SetRange(x, {x.m_nLast + 1, x.m_nLast});
         return false;
@@ -194,16 +184,12 @@ bool HasWindow(R& x, long m)
     return true;
 }
 
-uint8_t Ma(R& x, long m, double* scratch)
-{
-    if (m < 0)
-        return kOutOfRange;
-    if (IsNum(x))
-        return kOk;
+uint8_t Ma(R& x, long m, double* scratch) {
+    if (m < 0) return kOutOfRange;
+    if (IsNum(x)) return kOk;
     double* d = x.m_pData;
     int f = x.m_nFirst, l = x.m_nLast;
-    if (f > l)
-        return kOk;
+    if (f > l) return kOk;
     if (m == 0) {  // average of every bar so far
         double sum = 0;
         for (int k = f; k <= l; ++k) {
@@ -212,15 +198,13 @@ uint8_t Ma(R& x, long m, double* scratch)
         }
         return kOk;
     }
-    if (!HasWindow(x, m))
-        return kOk;
+    if (!HasWindow(x, m)) return kOk;
     // The result overwrites the series, so the window reads a copy.
     std::copy(d + f, d + l + 1, scratch + f);
     const double inv = 1.0 / static_cast<double>(m);
     double sum = 0;
     int first = f + static_cast<int>(m) - 1;
-    for (int k = f; k < first; ++k)
-        sum += scratch[k];
+    for (int k = f; k < first; ++k) sum += scratch[k];
     for (int k = first; k <= l; ++k) {
         sum += scratch[k];
         d[k] = sum * inv;
@@ -231,13 +215,10 @@ uint8_t Ma(R& x, long m, double* scratch)
 }
 
 // Exponential-type smoothing y = (w x + (d - w) y') / d from the first valid bar.
-uint8_t Smooth(R& x, double w, double den)
-{
-    if (IsNum(x))
-        return kOk;
+uint8_t Smooth(R& x, double w, double den) {
+    if (IsNum(x)) return kOk;
     double* d = x.m_pData;
-    if (x.m_nFirst > x.m_nLast)
-        return kOk;
+    if (x.m_nFirst > x.m_nLast) return kOk;
     // y = a x + b y' keeps one multiply-add on the chain from bar to bar.
     double y = d[x.m_nFirst];
     const double a = w / den, b = (den - w) / den;
@@ -248,15 +229,11 @@ uint8_t Smooth(R& x, double w, double den)
     return kOk;
 }
 
-uint8_t Wma(R& x, long m, int n)
-{
-    if (m < 1)
-        return kOutOfRange;
-    if (IsNum(x))
-        return kOk;
+uint8_t Wma(R& x, long m, int n) {
+    if (m < 1) return kOutOfRange;
+    if (IsNum(x)) return kOk;
     int f = x.m_nFirst, l = x.m_nLast;
-    if (!HasWindow(x, m))
-        return kOk;
+    if (!HasWindow(x, m)) return kOk;
     double* d = x.m_pData;
     std::vector<double> src(d + f, d + l + 1);
     const double den = static_cast<double>(m) * (m + 1) / 2;
@@ -277,12 +254,9 @@ uint8_t Wma(R& x, long m, int n)
     return kOk;
 }
 
-uint8_t Dma(R& x, R& a, int rf, int rl, int n)
-{
-    if (!IsNumeric(x) || !IsNumeric(a))
-        return kNotNumber;
-    if (IsNum(x))
-        return kOk;
+uint8_t Dma(R& x, R& a, int rf, int rl, int n) {
+    if (!IsNumeric(x) || !IsNumeric(a)) return kNotNumber;
+    if (IsNum(x)) return kOk;
     Span s = Meet(SpanOf(x, rf, rl), SpanOf(a, rf, rl));
     double* d = x.m_pData;
     if (s.Empty()) {
@@ -301,22 +275,18 @@ uint8_t Dma(R& x, R& a, int rf, int rl, int n)
 
 enum class Dispersion { Std, Stdp, Var, Varp, Devsq };
 
-uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch)
-{
-    if (m < 1)
-        return kOutOfRange;
+uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch) {
+    if (m < 1) return kOutOfRange;
     if (IsNum(x)) {
         x.m_dValue = 0;
         return kOk;
     }
     int f = x.m_nFirst, l = x.m_nLast;
-    if (!HasWindow(x, m))
-        return kOk;
+    if (!HasWindow(x, m)) return kOk;
     double* d = x.m_pData;
     // Deviations from a pivot keep the cancellation small for price-sized values.
     const double pivot = d[f];
-    for (int k = f; k <= l; ++k)
-        scratch[k] = d[k] - pivot;
+    for (int k = f; k <= l; ++k) scratch[k] = d[k] - pivot;
     const double nn = static_cast<double>(m);
     double s = 0, q = 0;
     int first = f + static_cast<int>(m) - 1;
@@ -331,11 +301,21 @@ uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch)
         double dev = std::max(0.0, q - s * s / nn);
         double out;
         switch (kind) {
-        case Dispersion::Std: out = m > 1 ? std::sqrt(dev / (nn - 1)) : 0; break;
-        case Dispersion::Stdp: out = std::sqrt(dev / nn); break;
-        case Dispersion::Var: out = m > 1 ? dev / (nn - 1) : 0; break;
-        case Dispersion::Varp: out = dev / nn; break;
-        default: out = dev; break;
+            case Dispersion::Std:
+                out = m > 1 ? std::sqrt(dev / (nn - 1)) : 0;
+                break;
+            case Dispersion::Stdp:
+                out = std::sqrt(dev / nn);
+                break;
+            case Dispersion::Var:
+                out = m > 1 ? dev / (nn - 1) : 0;
+                break;
+            case Dispersion::Varp:
+                out = dev / nn;
+                break;
+            default:
+                out = dev;
+                break;
         }
         d[k] = out;
         double old = scratch[k - m + 1];
@@ -347,38 +327,29 @@ uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch)
 }
 
 template <class F>
-uint8_t WindowDirect(R& x, long m, double* scratch, F f)
-{
-    if (m < 1)
-        return kOutOfRange;
-    if (IsNum(x))
-        return kOk;
+uint8_t WindowDirect(R& x, long m, double* scratch, F f) {
+    if (m < 1) return kOutOfRange;
+    if (IsNum(x)) return kOk;
     int fi = x.m_nFirst, l = x.m_nLast;
-    if (!HasWindow(x, m))
-        return kOk;
+    if (!HasWindow(x, m)) return kOk;
     double* d = x.m_pData;
     std::copy(d + fi, d + l + 1, scratch + fi);
     int first = fi + static_cast<int>(m) - 1;
-    for (int k = first; k <= l; ++k)
-        d[k] = f(scratch + k - m + 1, static_cast<int>(m));
+    for (int k = first; k <= l; ++k) d[k] = f(scratch + k - m + 1, static_cast<int>(m));
     x.m_nFirst = first;
     return kOk;
 }
 
-double AveDev(const double* w, int m)
-{
+double AveDev(const double* w, int m) {
     double mean = 0;
-    for (int i = 0; i < m; ++i)
-        mean += w[i];
+    for (int i = 0; i < m; ++i) mean += w[i];
     mean /= m;
     double s = 0;
-    for (int i = 0; i < m; ++i)
-        s += std::fabs(w[i] - mean);
+    for (int i = 0; i < m; ++i) s += std::fabs(w[i] - mean);
     return s / m;
 }
 
-void Regression(const double* w, int m, double& slope, double& intercept)
-{
+void Regression(const double* w, int m, double& slope, double& intercept) {
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (int i = 0; i < m; ++i) {
         sx += i;
@@ -391,10 +362,8 @@ void Regression(const double* w, int m, double& slope, double& intercept)
     intercept = (sy - slope * sx) / m;
 }
 
-uint8_t Cross(R& a, R& b, int rf, int rl, int n)
-{
-    if (!IsNumeric(a) || !IsNumeric(b))
-        return kNotNumber;
+uint8_t Cross(R& a, R& b, int rf, int rl, int n) {
+    if (!IsNumeric(a) || !IsNumeric(b)) return kNotNumber;
     if (IsNum(a) && IsNum(b)) {
         a.m_dValue = 0;
         return kOk;
@@ -420,15 +389,11 @@ uint8_t Cross(R& a, R& b, int rf, int rl, int n)
     return kOk;
 }
 
-uint8_t LongCross(R& a, R& b, R& nr, int rf, int rl, int n)
-{
-    if (!IsNumeric(a) || !IsNumeric(b))
-        return kNotNumber;
+uint8_t LongCross(R& a, R& b, R& nr, int rf, int rl, int n) {
+    if (!IsNumeric(a) || !IsNumeric(b)) return kNotNumber;
     long m;
-    if (!GetCount(nr, m))
-        return kNotNumber;
-    if (m < 1)
-        return kOutOfRange;
+    if (!GetCount(nr, m)) return kNotNumber;
+    if (m < 1) return kOutOfRange;
     Span s = Meet(SpanOf(a, rf, rl), SpanOf(b, rf, rl));
     Span out{static_cast<int>(std::min<long>(s.first + m, INT32_MAX / 2)), s.last};
     if (out.Empty()) {
@@ -441,38 +406,34 @@ uint8_t LongCross(R& a, R& b, R& nr, int rf, int rl, int n)
     for (int k = s.first; k <= s.last; ++k)
         below[static_cast<size_t>(k - s.first)] = a.m_pData[k] < b.m_pData[k] ? 1 : 0;
     double run = 0;  // bars below among the m before k
-    for (int k = s.first; k < out.first; ++k)
-        run += below[static_cast<size_t>(k - s.first)];
+    for (int k = s.first; k < out.first; ++k) run += below[static_cast<size_t>(k - s.first)];
     for (int k = out.first; k <= out.last; ++k) {
         bool now = a.m_pData[k] > b.m_pData[k];
         a.m_pData[k] = (now && run == static_cast<double>(m)) ? 1.0 : 0.0;
-        run += below[static_cast<size_t>(k - s.first)] - below[static_cast<size_t>(k - m - s.first)];
+        run +=
+            below[static_cast<size_t>(k - s.first)] - below[static_cast<size_t>(k - m - s.first)];
     }
     SetRange(a, out);
     return kOk;
 }
 
-uint8_t If(CSouceEditor& ctx, int base, int rf, int rl, int n)
-{
+uint8_t If(CSouceEditor& ctx, int base, int rf, int rl, int n) {
     R& c = ctx.m_aStack[static_cast<size_t>(base)];
     R& a = ctx.m_aStack[static_cast<size_t>(base + 1)];
     R& b = ctx.m_aStack[static_cast<size_t>(base + 2)];
-    if (!IsNumeric(c))
-        return kNotNumber;
+    if (!IsNumeric(c)) return kNotNumber;
     if (IsNum(c)) {
         // The whole choice is known: the chosen branch becomes the result as it is.
         std::swap(c, c.m_dValue != 0 ? a : b);
         return kOk;
     }
-    if (!IsNumeric(a) || !IsNumeric(b))
-        return kNotNumber;
-    return Map3(c, a, b, rf, rl, n, [](double cv, double av, double bv) { return cv != 0 ? av : bv; });
+    if (!IsNumeric(a) || !IsNumeric(b)) return kNotNumber;
+    return Map3(c, a, b, rf, rl, n,
+                [](double cv, double av, double bv) { return cv != 0 ? av : bv; });
 }
 
-uint8_t ValueWhen(R& c, R& x, int rf, int rl, int n)
-{
-    if (!IsNumeric(c) || !IsNumeric(x))
-        return kNotNumber;
+uint8_t ValueWhen(R& c, R& x, int rf, int rl, int n) {
+    if (!IsNumeric(c) || !IsNumeric(x)) return kNotNumber;
     if (IsNum(c)) {
         if (c.m_dValue != 0) {
             std::swap(c, x);
@@ -487,8 +448,7 @@ uint8_t ValueWhen(R& c, R& x, int rf, int rl, int n)
     for (int k = s.first; k <= s.last; ++k) {
         if (c.m_pData[k] != 0) {
             held = IsNum(x) ? x.m_dValue : x.m_pData[k];
-            if (first < 0)
-                first = k;
+            if (first < 0) first = k;
         }
         c.m_pData[k] = held;
     }
@@ -496,12 +456,9 @@ uint8_t ValueWhen(R& c, R& x, int rf, int rl, int n)
     return kOk;
 }
 
-uint8_t Filter(R& x, long m)
-{
-    if (m < 0)
-        return kOutOfRange;
-    if (IsNum(x))
-        return kOk;
+uint8_t Filter(R& x, long m) {
+    if (m < 0) return kOutOfRange;
+    if (IsNum(x)) return kOk;
     long until = -1;  // bars up to here are suppressed
     for (int k = x.m_nFirst; k <= x.m_nLast; ++k) {
         if (k > until && x.m_pData[k] != 0) {
@@ -514,20 +471,15 @@ uint8_t Filter(R& x, long m)
     return kOk;
 }
 
-uint8_t Backset(R& x, long m, double* scratch)
-{
-    if (m < 0)
-        return kOutOfRange;
-    if (IsNum(x))
-        return kOk;
+uint8_t Backset(R& x, long m, double* scratch) {
+    if (m < 0) return kOutOfRange;
+    if (IsNum(x)) return kOk;
     int f = x.m_nFirst, l = x.m_nLast;
-    for (int k = f; k <= l; ++k)
-        scratch[k] = 0;
+    for (int k = f; k <= l; ++k) scratch[k] = 0;
     for (int k = f; k <= l; ++k) {
         if (x.m_pData[k] != 0) {
             long from = std::max<long>(f, k - m + 1);
-            for (long j = from; j <= k; ++j)
-                scratch[j] = 1;
+            for (long j = from; j <= k; ++j) scratch[j] = 1;
         }
     }
     std::copy(scratch + f, scratch + l + 1, x.m_pData + f);
@@ -536,161 +488,288 @@ uint8_t Backset(R& x, long m, double* scratch)
 
 }  // namespace
 
-uint8_t ApplyBinary(uint8_t op, CSouceEditor& ctx, int rf, int rl, int n)
-{
-    if (ctx.m_nTop < 1)
-        return kStackUnderflow;
+uint8_t ApplyBinary(uint8_t op, CSouceEditor& ctx, int rf, int rl, int n) {
+    if (ctx.m_nTop < 1) return kStackUnderflow;
     R& a = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop - 1)];
     R& b = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
     uint8_t st;
     switch (static_cast<BinOp>(op)) {
-    case BinOp::Add: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x + y; }); break;
-    case BinOp::Sub: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x - y; }); break;
-    case BinOp::Mul: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x * y; }); break;
-    case BinOp::Div: st = Map2(a, b, rf, rl, n, [](double x, double y) { return y == 0 ? 0.0 : x / y; }); break;
-    case BinOp::Lt: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x < y ? 1.0 : 0.0; }); break;
-    case BinOp::Le: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x <= y ? 1.0 : 0.0; }); break;
-    case BinOp::Gt: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x > y ? 1.0 : 0.0; }); break;
-    case BinOp::Ge: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x >= y ? 1.0 : 0.0; }); break;
-    case BinOp::Eq: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x == y ? 1.0 : 0.0; }); break;
-    case BinOp::Ne: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != y ? 1.0 : 0.0; }); break;
-    case BinOp::And: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != 0 && y != 0 ? 1.0 : 0.0; }); break;
-    case BinOp::Or: st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != 0 || y != 0 ? 1.0 : 0.0; }); break;
-    default: return kCalcFailed;
+        case BinOp::Add:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x + y; });
+            break;
+        case BinOp::Sub:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x - y; });
+            break;
+        case BinOp::Mul:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x * y; });
+            break;
+        case BinOp::Div:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return y == 0 ? 0.0 : x / y; });
+            break;
+        case BinOp::Lt:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x < y ? 1.0 : 0.0; });
+            break;
+        case BinOp::Le:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x <= y ? 1.0 : 0.0; });
+            break;
+        case BinOp::Gt:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x > y ? 1.0 : 0.0; });
+            break;
+        case BinOp::Ge:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x >= y ? 1.0 : 0.0; });
+            break;
+        case BinOp::Eq:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x == y ? 1.0 : 0.0; });
+            break;
+        case BinOp::Ne:
+            st = Map2(a, b, rf, rl, n, [](double x, double y) { return x != y ? 1.0 : 0.0; });
+            break;
+        case BinOp::And:
+            st = Map2(a, b, rf, rl, n,
+                      [](double x, double y) { return x != 0 && y != 0 ? 1.0 : 0.0; });
+            break;
+        case BinOp::Or:
+            st = Map2(a, b, rf, rl, n,
+                      [](double x, double y) { return x != 0 || y != 0 ? 1.0 : 0.0; });
+            break;
+        default:
+            return kCalcFailed;
     }
-    if (st == kOk)
-        --ctx.m_nTop;
+    if (st == kOk) --ctx.m_nTop;
     return st;
 }
 
-uint8_t ApplyUnary(uint8_t op, CSouceEditor& ctx, int rf, int rl, int n)
-{
-    if (ctx.m_nTop < 0)
-        return kStackUnderflow;
+uint8_t ApplyUnary(uint8_t op, CSouceEditor& ctx, int rf, int rl, int n) {
+    if (ctx.m_nTop < 0) return kStackUnderflow;
     R& x = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
-    if (static_cast<UnOp>(op) == UnOp::Neg)
-        return Map1(x, rf, rl, n, [](double v) { return -v; });
+    if (static_cast<UnOp>(op) == UnOp::Neg) return Map1(x, rf, rl, n, [](double v) { return -v; });
     return Map1(x, rf, rl, n, [](double v) { return v == 0 ? 1.0 : 0.0; });
 }
 
-uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int rf, int rl, int n)
-{
-    if (base < 0 || base + count - 1 > ctx.m_nTop)
-        return kStackUnderflow;
+uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int rf, int rl, int n) {
+    if (base < 0 || base + count - 1 > ctx.m_nTop) return kStackUnderflow;
     auto arg = [&](int i) -> R& { return ctx.m_aStack[static_cast<size_t>(base + i)]; };
     R& x = arg(0);
     double* scratch = ctx.m_pScratch;
     long m = 0;
     auto needCount = [&](int i) -> uint8_t {
-        if (!IsNumeric(arg(i)))
-            return kNotNumber;
-        if (!GetCount(arg(i), m))
-            return kNotNumber;
+        if (!IsNumeric(arg(i))) return kNotNumber;
+        if (!GetCount(arg(i), m)) return kNotNumber;
         return kOk;
     };
     uint8_t st = kOk;
     switch (fn) {
-    case CoreFn::Ref: st = Ref(x, arg(1), rf, rl, n, scratch); break;
-    case CoreFn::Ma:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) == kOk) st = Ma(x, m, scratch);
-        break;
-    case CoreFn::Ema:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) == kOk)
-            st = m < 1 ? kOutOfRange : Smooth(x, 2.0, static_cast<double>(m) + 1);
-        break;
-    case CoreFn::Sma: {
-        if (!IsNumeric(x) || !IsNum(arg(1)) || !IsNum(arg(2))) { st = kNotNumber; break; }
-        double nn = arg(1).m_dValue, mm = arg(2).m_dValue;
-        if (nn < 1 || mm <= 0 || mm > nn) { st = kOutOfRange; break; }
-        st = Smooth(x, mm, nn);
-        break;
-    }
-    case CoreFn::Wma:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) == kOk) st = Wma(x, m, n);
-        break;
-    case CoreFn::Dma: st = Dma(x, arg(1), rf, rl, n); break;
-    case CoreFn::If: st = If(ctx, base, rf, rl, n); break;
-    case CoreFn::Cross: st = Cross(x, arg(1), rf, rl, n); break;
-    case CoreFn::LongCross: st = LongCross(x, arg(1), arg(2), rf, rl, n); break;
-    case CoreFn::Std: case CoreFn::Stdp: case CoreFn::Var: case CoreFn::Varp: case CoreFn::Devsq: {
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) != kOk) break;
-        Dispersion k = fn == CoreFn::Std ? Dispersion::Std : fn == CoreFn::Stdp ? Dispersion::Stdp
-                     : fn == CoreFn::Var ? Dispersion::Var : fn == CoreFn::Varp ? Dispersion::Varp
-                     : Dispersion::Devsq;
-        st = WindowDispersion(x, m, k, scratch);
-        break;
-    }
-    case CoreFn::Avedev:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) == kOk) st = WindowDirect(x, m, scratch, AveDev);
-        break;
-    case CoreFn::Slope:
-    case CoreFn::Forcast:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) != kOk) break;
-        if (fn == CoreFn::Slope)
-            st = WindowDirect(x, m, scratch, [](const double* w, int mm) { double s, i; Regression(w, mm, s, i); return s; });
-        else
-            st = WindowDirect(x, m, scratch, [](const double* w, int mm) { double s, i; Regression(w, mm, s, i); return i + s * (mm - 1); });
-        break;
-    case CoreFn::ValueWhen: st = ValueWhen(x, arg(1), rf, rl, n); break;
-    case CoreFn::Filter:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) == kOk) st = Filter(x, m);
-        break;
-    case CoreFn::Backset:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if ((st = needCount(1)) == kOk) st = Backset(x, m, scratch);
-        break;
-    case CoreFn::Const:
-        if (!IsNumeric(x)) { st = kNotNumber; break; }
-        if (IsSer(x)) {
-            if (x.m_nFirst > x.m_nLast) { st = kCalcFailed; break; }
-            x.SetNumber(x.m_pData[x.m_nLast]);
+        case CoreFn::Ref:
+            st = Ref(x, arg(1), rf, rl, n, scratch);
+            break;
+        case CoreFn::Ma:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) == kOk) st = Ma(x, m, scratch);
+            break;
+        case CoreFn::Ema:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) == kOk)
+                st = m < 1 ? kOutOfRange : Smooth(x, 2.0, static_cast<double>(m) + 1);
+            break;
+        case CoreFn::Sma: {
+            if (!IsNumeric(x) || !IsNum(arg(1)) || !IsNum(arg(2))) {
+                st = kNotNumber;
+                break;
+            }
+            double nn = arg(1).m_dValue, mm = arg(2).m_dValue;
+            if (nn < 1 || mm <= 0 || mm > nn) {
+                st = kOutOfRange;
+                break;
+            }
+            st = Smooth(x, mm, nn);
+            break;
         }
-        break;
-    case CoreFn::Not: st = Map1(x, rf, rl, n, [](double v) { return v == 0 ? 1.0 : 0.0; }); break;
-    case CoreFn::Abs: st = Map1(x, rf, rl, n, [](double v) { return std::fabs(v); }); break;
-    case CoreFn::Sqrt: st = Map1(x, rf, rl, n, [](double v) { return v < 0 ? 0.0 : std::sqrt(v); }); break;
-    case CoreFn::Ln: st = Map1(x, rf, rl, n, [](double v) { return v <= 0 ? 0.0 : std::log(v); }); break;
-    case CoreFn::Log: st = Map1(x, rf, rl, n, [](double v) { return v <= 0 ? 0.0 : std::log10(v); }); break;
-    case CoreFn::Exp: st = Map1(x, rf, rl, n, [](double v) { return Finite(std::exp(v)); }); break;
-    case CoreFn::Sin: st = Map1(x, rf, rl, n, [](double v) { return std::sin(v); }); break;
-    case CoreFn::Cos: st = Map1(x, rf, rl, n, [](double v) { return std::cos(v); }); break;
-    case CoreFn::Tan: st = Map1(x, rf, rl, n, [](double v) { return Finite(std::tan(v)); }); break;
-    case CoreFn::Asin: st = Map1(x, rf, rl, n, [](double v) { return v < -1 || v > 1 ? 0.0 : std::asin(v); }); break;
-    case CoreFn::Acos: st = Map1(x, rf, rl, n, [](double v) { return v < -1 || v > 1 ? 0.0 : std::acos(v); }); break;
-    case CoreFn::Atan: st = Map1(x, rf, rl, n, [](double v) { return std::atan(v); }); break;
-    case CoreFn::Ceiling: st = Map1(x, rf, rl, n, [](double v) { return std::ceil(v); }); break;
-    case CoreFn::Floor: st = Map1(x, rf, rl, n, [](double v) { return std::floor(v); }); break;
-    case CoreFn::Intpart: st = Map1(x, rf, rl, n, [](double v) { return std::trunc(v); }); break;
-    case CoreFn::Round: st = Map1(x, rf, rl, n, [](double v) { return std::round(v); }); break;
-    case CoreFn::Sign: st = Map1(x, rf, rl, n, [](double v) { return v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0; }); break;
-    case CoreFn::Max: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return std::max(a, b); }); break;
-    case CoreFn::Min: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return std::min(a, b); }); break;
-    case CoreFn::Pow: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return Finite(std::pow(a, b)); }); break;
-    case CoreFn::Mod: st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return b == 0 ? 0.0 : std::fmod(a, b); }); break;
-    case CoreFn::Between:
-        st = Map3(x, arg(1), arg(2), rf, rl, n, [](double a, double b, double c) {
-            return ((b <= a && a <= c) || (c <= a && a <= b)) ? 1.0 : 0.0;
-        });
-        break;
-    case CoreFn::Range:
-        st = Map3(x, arg(1), arg(2), rf, rl, n, [](double a, double b, double c) { return b < a && a < c ? 1.0 : 0.0; });
-        break;
-    case CoreFn::Rgb:
-        st = Map3(x, arg(1), arg(2), rf, rl, n, [](double r, double g, double b) {
-            auto c = [](double v) { return static_cast<uint32_t>(std::clamp(IndCommonSpace::Double2Int(v), 0, 255)); };
-            return IndCommonSpace::ColorToDouble(c(r) | (c(g) << 8) | (c(b) << 16));
-        });
-        break;
-    default: st = kCalcFailed; break;
+        case CoreFn::Wma:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) == kOk) st = Wma(x, m, n);
+            break;
+        case CoreFn::Dma:
+            st = Dma(x, arg(1), rf, rl, n);
+            break;
+        case CoreFn::If:
+            st = If(ctx, base, rf, rl, n);
+            break;
+        case CoreFn::Cross:
+            st = Cross(x, arg(1), rf, rl, n);
+            break;
+        case CoreFn::LongCross:
+            st = LongCross(x, arg(1), arg(2), rf, rl, n);
+            break;
+        case CoreFn::Std:
+        case CoreFn::Stdp:
+        case CoreFn::Var:
+        case CoreFn::Varp:
+        case CoreFn::Devsq: {
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) != kOk) break;
+            Dispersion k = fn == CoreFn::Std    ? Dispersion::Std
+                           : fn == CoreFn::Stdp ? Dispersion::Stdp
+                           : fn == CoreFn::Var  ? Dispersion::Var
+                           : fn == CoreFn::Varp ? Dispersion::Varp
+                                                : Dispersion::Devsq;
+            st = WindowDispersion(x, m, k, scratch);
+            break;
+        }
+        case CoreFn::Avedev:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) == kOk) st = WindowDirect(x, m, scratch, AveDev);
+            break;
+        case CoreFn::Slope:
+        case CoreFn::Forcast:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) != kOk) break;
+            if (fn == CoreFn::Slope)
+                st = WindowDirect(x, m, scratch, [](const double* w, int mm) {
+                    double s, i;
+                    Regression(w, mm, s, i);
+                    return s;
+                });
+            else
+                st = WindowDirect(x, m, scratch, [](const double* w, int mm) {
+                    double s, i;
+                    Regression(w, mm, s, i);
+                    return i + s * (mm - 1);
+                });
+            break;
+        case CoreFn::ValueWhen:
+            st = ValueWhen(x, arg(1), rf, rl, n);
+            break;
+        case CoreFn::Filter:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) == kOk) st = Filter(x, m);
+            break;
+        case CoreFn::Backset:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if ((st = needCount(1)) == kOk) st = Backset(x, m, scratch);
+            break;
+        case CoreFn::Const:
+            if (!IsNumeric(x)) {
+                st = kNotNumber;
+                break;
+            }
+            if (IsSer(x)) {
+                if (x.m_nFirst > x.m_nLast) {
+                    st = kCalcFailed;
+                    break;
+                }
+                x.SetNumber(x.m_pData[x.m_nLast]);
+            }
+            break;
+        case CoreFn::Not:
+            st = Map1(x, rf, rl, n, [](double v) { return v == 0 ? 1.0 : 0.0; });
+            break;
+        case CoreFn::Abs:
+            st = Map1(x, rf, rl, n, [](double v) { return std::fabs(v); });
+            break;
+        case CoreFn::Sqrt:
+            st = Map1(x, rf, rl, n, [](double v) { return v < 0 ? 0.0 : std::sqrt(v); });
+            break;
+        case CoreFn::Ln:
+            st = Map1(x, rf, rl, n, [](double v) { return v <= 0 ? 0.0 : std::log(v); });
+            break;
+        case CoreFn::Log:
+            st = Map1(x, rf, rl, n, [](double v) { return v <= 0 ? 0.0 : std::log10(v); });
+            break;
+        case CoreFn::Exp:
+            st = Map1(x, rf, rl, n, [](double v) { return Finite(std::exp(v)); });
+            break;
+        case CoreFn::Sin:
+            st = Map1(x, rf, rl, n, [](double v) { return std::sin(v); });
+            break;
+        case CoreFn::Cos:
+            st = Map1(x, rf, rl, n, [](double v) { return std::cos(v); });
+            break;
+        case CoreFn::Tan:
+            st = Map1(x, rf, rl, n, [](double v) { return Finite(std::tan(v)); });
+            break;
+        case CoreFn::Asin:
+            st = Map1(x, rf, rl, n, [](double v) { return v < -1 || v > 1 ? 0.0 : std::asin(v); });
+            break;
+        case CoreFn::Acos:
+            st = Map1(x, rf, rl, n, [](double v) { return v < -1 || v > 1 ? 0.0 : std::acos(v); });
+            break;
+        case CoreFn::Atan:
+            st = Map1(x, rf, rl, n, [](double v) { return std::atan(v); });
+            break;
+        case CoreFn::Ceiling:
+            st = Map1(x, rf, rl, n, [](double v) { return std::ceil(v); });
+            break;
+        case CoreFn::Floor:
+            st = Map1(x, rf, rl, n, [](double v) { return std::floor(v); });
+            break;
+        case CoreFn::Intpart:
+            st = Map1(x, rf, rl, n, [](double v) { return std::trunc(v); });
+            break;
+        case CoreFn::Round:
+            st = Map1(x, rf, rl, n, [](double v) { return std::round(v); });
+            break;
+        case CoreFn::Sign:
+            st = Map1(x, rf, rl, n, [](double v) { return v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0; });
+            break;
+        case CoreFn::Max:
+            st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return std::max(a, b); });
+            break;
+        case CoreFn::Min:
+            st = Map2(x, arg(1), rf, rl, n, [](double a, double b) { return std::min(a, b); });
+            break;
+        case CoreFn::Pow:
+            st = Map2(x, arg(1), rf, rl, n,
+                      [](double a, double b) { return Finite(std::pow(a, b)); });
+            break;
+        case CoreFn::Mod:
+            st = Map2(x, arg(1), rf, rl, n,
+                      [](double a, double b) { return b == 0 ? 0.0 : std::fmod(a, b); });
+            break;
+        case CoreFn::Between:
+            st = Map3(x, arg(1), arg(2), rf, rl, n, [](double a, double b, double c) {
+                return ((b <= a && a <= c) || (c <= a && a <= b)) ? 1.0 : 0.0;
+            });
+            break;
+        case CoreFn::Range:
+            st = Map3(x, arg(1), arg(2), rf, rl, n,
+                      [](double a, double b, double c) { return b < a && a < c ? 1.0 : 0.0; });
+            break;
+        case CoreFn::Rgb:
+            st = Map3(x, arg(1), arg(2), rf, rl, n, [](double r, double g, double b) {
+                auto c = [](double v) {
+                    return static_cast<uint32_t>(std::clamp(IndCommonSpace::Double2Int(v), 0, 255));
+                };
+                return IndCommonSpace::ColorToDouble(c(r) | (c(g) << 8) | (c(b) << 16));
+            });
+            break;
+        default:
+            st = kCalcFailed;
+            break;
     }
-    if (st == kOk)
-        ctx.m_nTop = base;
+    if (st == kOk) ctx.m_nTop = base;
     return st;
 }

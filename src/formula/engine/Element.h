@@ -10,11 +10,11 @@
 
 class CElement {
 public:
-    uint16_t m_nFuncCode = 0;   // loader slot; sub-formula index x 16 for the sub-formula slot
-    int32_t m_nReqFirst = 0;    // requested first bar (inclusive), with the partial-range flag
-    int32_t m_nReqLast = -1;    // requested last bar (inclusive)
-    CIndSecuCode m_SecuCode;    // market 0: the formula's own security
-    int16_t m_nDataType = 0;    // 0: the formula's own period
+    uint16_t m_nFuncCode = 0;  // loader slot; sub-formula index x 16 for the sub-formula slot
+    int32_t m_nReqFirst = 0;   // requested first bar (inclusive), with the partial-range flag
+    int32_t m_nReqLast = -1;   // requested last bar (inclusive)
+    CIndSecuCode m_SecuCode;   // market 0: the formula's own security
+    int16_t m_nDataType = 0;   // 0: the formula's own period
     int16_t m_nPeriod = 0;
     int32_t m_nResultFirst = 0;
     int32_t m_nResultLast = -1;
@@ -25,8 +25,7 @@ public:
     CElement(const CElement&) = delete;
     CElement& operator=(const CElement&) = delete;
     ~CElement() { delete m_pResult; }
-    std::unique_ptr<CValueRecord> TakeResult()
-    {
+    std::unique_ptr<CValueRecord> TakeResult() {
         std::unique_ptr<CValueRecord> r(m_pResult);
         m_pResult = nullptr;
         return r;

@@ -10,21 +10,37 @@
 
 namespace {
 
-enum class Tok { End, Ident, Number, Text, RefText, Op, Colon, Assign, Comma, Semi, LParen, RParen };
+enum class Tok {
+    End,
+    Ident,
+    Number,
+    Text,
+    RefText,
+    Op,
+    Colon,
+    Assign,
+    Comma,
+    Semi,
+    LParen,
+    RParen
+};
 
 struct Token {
     Tok kind = Tok::End;
     std::string text;  // identifiers upper-cased; texts without quotes; operators as written
     double number = 0;
-    int begin = 0;     // byte offsets into the source
+    int begin = 0;  // byte offsets into the source
     int end = 0;
 };
 
-bool IsIdentStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool IsIdentChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
+bool IsIdentStart(unsigned char c) {
+    return std::isalpha(c) || c == '_' || c >= 0x80;
+}
+bool IsIdentChar(unsigned char c) {
+    return std::isalnum(c) || c == '_' || c >= 0x80;
+}
 
-std::string Upper(std::string s)
-{
+std::string Upper(std::string s) {
     for (char& c : s)
         if (static_cast<unsigned char>(c) < 0x80)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -42,8 +58,7 @@ class Lexer {
 public:
     explicit Lexer(const std::string& s) : m_s(s) {}
 
-    std::vector<Token> Run()
-    {
+    std::vector<Token> Run() {
         std::vector<Token> out;
         for (;;) {
             SkipSpaceAndComments();
@@ -56,13 +71,15 @@ public:
                 return out;
             }
             unsigned char c = static_cast<unsigned char>(m_s[m_i]);
-            if (std::isdigit(c) || (c == '.' && m_i + 1 < m_s.size() && std::isdigit(static_cast<unsigned char>(m_s[m_i + 1])))) {
+            if (std::isdigit(c) || (c == '.' && m_i + 1 < m_s.size() &&
+                                    std::isdigit(static_cast<unsigned char>(m_s[m_i + 1])))) {
                 const char* start = m_s.c_str() + m_i;
                 char* endp = nullptr;
                 t.number = std::strtod(start, &endp);
                 m_i += static_cast<size_t>(endp - start);
                 if (m_i < m_s.size() && IsIdentStart(static_cast<unsigned char>(m_s[m_i])))
-                    throw Failure{FormulaError::kBadNumber, "数字格式错误", t.begin, static_cast<int>(m_i) + 1};
+                    throw Failure{FormulaError::kBadNumber, "数字格式错误", t.begin,
+                                  static_cast<int>(m_i) + 1};
                 t.kind = Tok::Number;
             } else if (IsIdentStart(c)) {
                 while (m_i < m_s.size()) {
@@ -77,32 +94,56 @@ public:
                     }
                 }
                 t.kind = Tok::Ident;
-                t.text = Upper(m_s.substr(static_cast<size_t>(t.begin), m_i - static_cast<size_t>(t.begin)));
+                t.text = Upper(
+                    m_s.substr(static_cast<size_t>(t.begin), m_i - static_cast<size_t>(t.begin)));
             } else if (c == '\'' || c == '"') {
                 size_t close = m_s.find(static_cast<char>(c), m_i + 1);
                 if (close == std::string::npos)
-                    throw Failure{FormulaError::kUnterminatedText, "文字缺少结束引号", t.begin, static_cast<int>(m_s.size())};
+                    throw Failure{FormulaError::kUnterminatedText, "文字缺少结束引号", t.begin,
+                                  static_cast<int>(m_s.size())};
                 t.text = m_s.substr(m_i + 1, close - m_i - 1);
                 t.kind = c == '\'' ? Tok::Text : Tok::RefText;
                 m_i = close + 1;
             } else {
                 t.kind = Tok::Op;
                 auto two = m_s.substr(m_i, 2);
-                if (two == ":=") { t.kind = Tok::Assign; m_i += 2; }
-                else if (two == "<=" || two == ">=" || two == "<>" || two == "!=" || two == "==" ||
-                         two == "&&" || two == "||") { t.text = two; m_i += 2; }
-                else {
+                if (two == ":=") {
+                    t.kind = Tok::Assign;
+                    m_i += 2;
+                } else if (two == "<=" || two == ">=" || two == "<>" || two == "!=" ||
+                           two == "==" || two == "&&" || two == "||") {
+                    t.text = two;
+                    m_i += 2;
+                } else {
                     switch (c) {
-                    case ':': t.kind = Tok::Colon; break;
-                    case ',': t.kind = Tok::Comma; break;
-                    case ';': t.kind = Tok::Semi; break;
-                    case '(': t.kind = Tok::LParen; break;
-                    case ')': t.kind = Tok::RParen; break;
-                    case '+': case '-': case '*': case '/': case '<': case '>': case '=': case '!':
-                        t.text = std::string(1, static_cast<char>(c));
-                        break;
-                    default:
-                        throw Failure{FormulaError::kBadChar, "非法字符", t.begin, t.begin + CharLen(c)};
+                        case ':':
+                            t.kind = Tok::Colon;
+                            break;
+                        case ',':
+                            t.kind = Tok::Comma;
+                            break;
+                        case ';':
+                            t.kind = Tok::Semi;
+                            break;
+                        case '(':
+                            t.kind = Tok::LParen;
+                            break;
+                        case ')':
+                            t.kind = Tok::RParen;
+                            break;
+                        case '+':
+                        case '-':
+                        case '*':
+                        case '/':
+                        case '<':
+                        case '>':
+                        case '=':
+                        case '!':
+                            t.text = std::string(1, static_cast<char>(c));
+                            break;
+                        default:
+                            throw Failure{FormulaError::kBadChar, "非法字符", t.begin,
+                                          t.begin + CharLen(c)};
                     }
                     ++m_i;
                 }
@@ -115,19 +156,17 @@ public:
 private:
     static int CharLen(unsigned char c) { return c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2; }
 
-    void SkipSpaceAndComments()
-    {
+    void SkipSpaceAndComments() {
         for (;;) {
-            while (m_i < m_s.size() && std::isspace(static_cast<unsigned char>(m_s[m_i])))
-                ++m_i;
+            while (m_i < m_s.size() && std::isspace(static_cast<unsigned char>(m_s[m_i]))) ++m_i;
             if (m_i < m_s.size() && m_s[m_i] == '{') {
                 size_t close = m_s.find('}', m_i);
                 if (close == std::string::npos)
-                    throw Failure{FormulaError::kUnterminatedText, "注释缺少结束的 }", static_cast<int>(m_i), static_cast<int>(m_s.size())};
+                    throw Failure{FormulaError::kUnterminatedText, "注释缺少结束的 }",
+                                  static_cast<int>(m_i), static_cast<int>(m_s.size())};
                 m_i = close + 1;
             } else if (m_s.compare(m_i, 2, "//") == 0) {
-                while (m_i < m_s.size() && m_s[m_i] != '\n')
-                    ++m_i;
+                while (m_i < m_s.size() && m_s[m_i] != '\n') ++m_i;
             } else {
                 return;
             }
@@ -144,12 +183,9 @@ enum class Shape { Number, Text, Unknown };
 class Parser {
 public:
     Parser(std::vector<Token> toks, const std::vector<std::string>& params)
-        : m_t(std::move(toks)), m_params(params), m_prog(std::make_shared<FormulaProgram>())
-    {
-    }
+        : m_t(std::move(toks)), m_params(params), m_prog(std::make_shared<FormulaProgram>()) {}
 
-    std::shared_ptr<FormulaProgram> Run()
-    {
+    std::shared_ptr<FormulaProgram> Run() {
         while (Peek().kind != Tok::End) {
             if (Peek().kind == Tok::Semi) {
                 ++m_p;
@@ -166,8 +202,7 @@ public:
 private:
     // The last read of a variable may take its record instead of copying it, and an output
     // line whose variable is never read may take the record itself.
-    void MarkLastUses()
-    {
+    void MarkLastUses() {
         std::vector<bool> seen(m_prog->varNames.size(), false);
         for (auto it = m_prog->code.rbegin(); it != m_prog->code.rend(); ++it) {
             if (it->op == Op::LoadVar) {
@@ -179,28 +214,23 @@ private:
         }
     }
 
-    const Token& Peek(int ahead = 0) const
-    {
+    const Token& Peek(int ahead = 0) const {
         size_t i = m_p + static_cast<size_t>(ahead);
         return i < m_t.size() ? m_t[i] : m_t.back();
     }
     const Token& Next() { return m_t[m_p < m_t.size() - 1 ? m_p++ : m_p]; }
 
-    [[noreturn]] void Fail(int code, const std::string& msg, const Token& t)
-    {
+    [[noreturn]] void Fail(int code, const std::string& msg, const Token& t) {
         int end = t.end > t.begin ? t.end : t.begin + 1;
         throw Failure{code, msg, t.begin, end};
     }
 
-    void Expect(Tok kind, const char* what)
-    {
-        if (Peek().kind != kind)
-            Fail(FormulaError::kSyntax, std::string("缺少") + what, Peek());
+    void Expect(Tok kind, const char* what) {
+        if (Peek().kind != kind) Fail(FormulaError::kSyntax, std::string("缺少") + what, Peek());
         ++m_p;
     }
 
-    void Emit(Instr in, int depthChange, const Token& at)
-    {
+    void Emit(Instr in, int depthChange, const Token& at) {
         // Indexes into the program's tables are 16-bit.
         if (m_prog->code.size() >= kMaxTable || m_prog->texts.size() >= kMaxTable ||
             m_prog->elements.size() >= kMaxTable || m_prog->varNames.size() >= kMaxTable ||
@@ -210,30 +240,26 @@ private:
         in.srcLast = at.end;
         m_prog->code.push_back(in);
         m_depth += depthChange;
-        if (m_depth > m_prog->maxDepth)
-            m_prog->maxDepth = m_depth;
+        if (m_depth > m_prog->maxDepth) m_prog->maxDepth = m_depth;
     }
 
-    int FindVar(const std::string& name) const
-    {
+    int FindVar(const std::string& name) const {
         auto it = m_vars.find(name);
         return it == m_vars.end() ? -1 : it->second;
     }
-    int FindParam(const std::string& name) const
-    {
+    int FindParam(const std::string& name) const {
         for (size_t i = 0; i < m_params.size(); ++i)
-            if (Upper(m_params[i]) == name)
-                return static_cast<int>(i);
+            if (Upper(m_params[i]) == name) return static_cast<int>(i);
         return -1;
     }
 
-    void Statement()
-    {
+    void Statement() {
         const Token& first = Peek();
         std::string name;
         bool output = true;
         bool named = false;
-        if (first.kind == Tok::Ident && (Peek(1).kind == Tok::Colon || Peek(1).kind == Tok::Assign)) {
+        if (first.kind == Tok::Ident &&
+            (Peek(1).kind == Tok::Colon || Peek(1).kind == Tok::Assign)) {
             name = first.text;
             output = Peek(1).kind == Tok::Colon;
             named = true;
@@ -246,8 +272,7 @@ private:
 
         const FunctionInfo* f = Peek().kind == Tok::Ident ? FindFunction(Peek().text) : nullptr;
         if (f && f->cls == FunctionClass::Draw && Peek(1).kind == Tok::LParen) {
-            if (named)
-                Fail(FormulaError::kDrawInExpression, "绘图函数不能赋给名称", Peek());
+            if (named) Fail(FormulaError::kDrawInExpression, "绘图函数不能赋给名称", Peek());
             DrawStatement(*f);
             return;
         }
@@ -280,40 +305,36 @@ private:
         }
     }
 
-    void EndOfStatement()
-    {
+    void EndOfStatement() {
         if (Peek().kind == Tok::Semi) {
             ++m_p;
             return;
         }
-        if (Peek().kind != Tok::End)
-            Fail(FormulaError::kSyntax, "缺少分号", Peek());
+        if (Peek().kind != Tok::End) Fail(FormulaError::kSyntax, "缺少分号", Peek());
     }
 
     // A call's arguments up to and including ")", each compiled by `each`, their number
     // checked against what the function takes.
     template <class Each>
-    int Arguments(const FunctionInfo& f, const Token& nameTok, Each each)
-    {
+    int Arguments(const FunctionInfo& f, const Token& nameTok, Each each) {
         int count = 0;
         if (Peek().kind != Tok::RParen) {
             for (;;) {
                 each();
                 ++count;
-                if (Peek().kind != Tok::Comma)
-                    break;
+                if (Peek().kind != Tok::Comma) break;
                 ++m_p;
             }
         }
         const Token& close = Peek();
         Expect(Tok::RParen, ")");
         if (count < f.minArgs || (f.maxArgs >= 0 && count > f.maxArgs))
-            throw Failure{FormulaError::kArgCount, std::string("参数个数不对: ") + f.name, nameTok.begin, close.end};
+            throw Failure{FormulaError::kArgCount, std::string("参数个数不对: ") + f.name,
+                          nameTok.begin, close.end};
         return count;
     }
 
-    void DrawStatement(const FunctionInfo& f)
-    {
+    void DrawStatement(const FunctionInfo& f) {
         const Token& nameTok = Next();
         Expect(Tok::LParen, "(");
         int firstArg = static_cast<int>(m_prog->drawArgs.size());
@@ -339,28 +360,23 @@ private:
         m_prog->drawFuncs.push_back(df);
     }
 
-    static bool DigitsSuffix(const std::string& s, const char* prefix, int& value)
-    {
+    static bool DigitsSuffix(const std::string& s, const char* prefix, int& value) {
         size_t n = std::char_traits<char>::length(prefix);
-        if (s.size() <= n || s.compare(0, n, prefix) != 0)
-            return false;
+        if (s.size() <= n || s.compare(0, n, prefix) != 0) return false;
         int v = 0;
         for (size_t i = n; i < s.size(); ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(s[i])) || v > 100000)
-                return false;
+            if (!std::isdigit(static_cast<unsigned char>(s[i])) || v > 100000) return false;
             v = v * 10 + (s[i] - '0');
         }
         value = v;
         return true;
     }
 
-    void Attributes(LineSpec& spec)
-    {
+    void Attributes(LineSpec& spec) {
         while (Peek().kind == Tok::Comma) {
             ++m_p;
             const Token& t = Peek();
-            if (t.kind != Tok::Ident)
-                Fail(FormulaError::kBadAttribute, "逗号后应为线形或颜色", t);
+            if (t.kind != Tok::Ident) Fail(FormulaError::kBadAttribute, "逗号后应为线形或颜色", t);
             ++m_p;
             const std::string& w = t.text;
             int v = 0;
@@ -407,13 +423,18 @@ private:
         bool numbersOnly;
     };
     static constexpr int kOpLevels = 5;
-    static const OpLevel& Level(int i)
-    {
+    static const OpLevel& Level(int i) {
         static const OpLevel levels[kOpLevels] = {
             {{{"OR", true, BinOp::Or}, {"||", false, BinOp::Or}}, false},
             {{{"AND", true, BinOp::And}, {"&&", false, BinOp::And}}, false},
-            {{{"<", false, BinOp::Lt}, {"<=", false, BinOp::Le}, {">", false, BinOp::Gt}, {">=", false, BinOp::Ge},
-              {"=", false, BinOp::Eq}, {"==", false, BinOp::Eq}, {"<>", false, BinOp::Ne}, {"!=", false, BinOp::Ne}},
+            {{{"<", false, BinOp::Lt},
+              {"<=", false, BinOp::Le},
+              {">", false, BinOp::Gt},
+              {">=", false, BinOp::Ge},
+              {"=", false, BinOp::Eq},
+              {"==", false, BinOp::Eq},
+              {"<>", false, BinOp::Ne},
+              {"!=", false, BinOp::Ne}},
              true},
             {{{"+", false, BinOp::Add}, {"-", false, BinOp::Sub}}, true},
             {{{"*", false, BinOp::Mul}, {"/", false, BinOp::Div}}, true},
@@ -422,10 +443,8 @@ private:
     }
 
     Shape Expression() { return Binary(0); }
-    Shape Binary(int level)
-    {
-        if (level == kOpLevels)
-            return Unary();
+    Shape Binary(int level) {
+        if (level == kOpLevels) return Unary();
         const OpLevel& ops = Level(level);
         Shape s = Binary(level + 1);
         for (;;) {
@@ -435,23 +454,18 @@ private:
                     found = &o;
                     break;
                 }
-            if (!found)
-                return s;
+            if (!found) return s;
             const Token& t = Next();
-            if (ops.numbersOnly)
-                NumberOperand(s, t);
+            if (ops.numbersOnly) NumberOperand(s, t);
             Shape right = Binary(level + 1);
-            if (ops.numbersOnly)
-                NumberOperand(right, t);
+            if (ops.numbersOnly) NumberOperand(right, t);
             EmitBinary(found->op, t);
             s = Shape::Unknown;
         }
     }
-    Shape Unary()
-    {
+    Shape Unary() {
         if (IsOp("-") || IsOp("!") || IsWord("NOT")) {
-            if (IsWord("NOT") && Peek(1).kind == Tok::LParen)
-                return Primary();
+            if (IsWord("NOT") && Peek(1).kind == Tok::LParen) return Primary();
             NestGuard nest(*this, Peek());
             const Token& t = Next();
             NumberOperand(Unary(), t);
@@ -470,30 +484,25 @@ private:
         return Primary();
     }
 
-    void NumberOperand(Shape s, const Token& at)
-    {
-        if (s == Shape::Text)
-            Fail(FormulaError::kBadArgument, "文字不能参与运算", at);
+    void NumberOperand(Shape s, const Token& at) {
+        if (s == Shape::Text) Fail(FormulaError::kBadArgument, "文字不能参与运算", at);
     }
 
     bool IsOp(const char* op) const { return Peek().kind == Tok::Op && Peek().text == op; }
     bool IsWord(const char* w) const { return Peek().kind == Tok::Ident && Peek().text == w; }
 
-    void EmitBinary(BinOp op, const Token& at)
-    {
+    void EmitBinary(BinOp op, const Token& at) {
         Instr in{Op::Binary};
         in.sub = static_cast<uint8_t>(op);
         Emit(in, -1, at);
     }
 
-    void PushNumber(double v, const Token& at)
-    {
+    void PushNumber(double v, const Token& at) {
         Instr in{Op::PushNum};
         in.num = v;
         Emit(in, 1, at);
     }
-    void PushText(const std::string& s, const Token& at)
-    {
+    void PushText(const std::string& s, const Token& at) {
         Instr in{Op::PushText};
         in.a = static_cast<uint16_t>(m_prog->texts.size());
         m_prog->texts.push_back(s);
@@ -502,8 +511,7 @@ private:
 
     // Nesting is bounded so that no formula text can exhaust the stack of the compiler.
     struct NestGuard {
-        NestGuard(Parser& p, const Token& at) : parser(p)
-        {
+        NestGuard(Parser& p, const Token& at) : parser(p) {
             if (++parser.m_nesting > kMaxNesting)
                 parser.Fail(FormulaError::kTooComplex, "公式嵌套太深", at);
         }
@@ -512,57 +520,52 @@ private:
     };
     static constexpr int kMaxNesting = 200;
 
-    Shape Primary()
-    {
+    Shape Primary() {
         const Token& t = Peek();
         NestGuard nest(*this, t);
         switch (t.kind) {
-        case Tok::Number:
-            ++m_p;
-            PushNumber(t.number, t);
-            return Shape::Number;
-        case Tok::Text:
-            ++m_p;
-            if (t.text.size() >= 128)
-                Fail(FormulaError::kBadArgument, "文字太长", t);
-            PushText(t.text, t);
-            return Shape::Text;
-        case Tok::RefText: {
-            // "NAME.LINE#PERIOD": another indicator's line on this security.
-            ++m_p;
-            if (t.text.empty() || t.text.size() >= 128)
-                Fail(FormulaError::kBadArgument, "指标引用不正确", t);
-            PushText("", t);
-            PushText(t.text, t);
-            PushNumber(0, t);
-            Instr in{Op::CallBase};
-            in.a = 37;
-            in.b = 3;
-            in.name = NameIndex("INDREF");
-            Emit(in, -2, t);
-            return Shape::Unknown;
-        }
-        case Tok::LParen: {
-            ++m_p;
-            Shape s = Expression();
-            Expect(Tok::RParen, ")");
-            return s;
-        }
-        case Tok::Ident:
-            return Identifier();
-        default:
-            if (t.kind == Tok::End)
-                Fail(FormulaError::kSyntax, "公式不完整", t);
-            Fail(FormulaError::kSyntax, "此处应为数值或名称", t);
+            case Tok::Number:
+                ++m_p;
+                PushNumber(t.number, t);
+                return Shape::Number;
+            case Tok::Text:
+                ++m_p;
+                if (t.text.size() >= 128) Fail(FormulaError::kBadArgument, "文字太长", t);
+                PushText(t.text, t);
+                return Shape::Text;
+            case Tok::RefText: {
+                // "NAME.LINE#PERIOD": another indicator's line on this security.
+                ++m_p;
+                if (t.text.empty() || t.text.size() >= 128)
+                    Fail(FormulaError::kBadArgument, "指标引用不正确", t);
+                PushText("", t);
+                PushText(t.text, t);
+                PushNumber(0, t);
+                Instr in{Op::CallBase};
+                in.a = 37;
+                in.b = 3;
+                in.name = NameIndex("INDREF");
+                Emit(in, -2, t);
+                return Shape::Unknown;
+            }
+            case Tok::LParen: {
+                ++m_p;
+                Shape s = Expression();
+                Expect(Tok::RParen, ")");
+                return s;
+            }
+            case Tok::Ident:
+                return Identifier();
+            default:
+                if (t.kind == Tok::End) Fail(FormulaError::kSyntax, "公式不完整", t);
+                Fail(FormulaError::kSyntax, "此处应为数值或名称", t);
         }
     }
 
-    Shape Identifier()
-    {
+    Shape Identifier() {
         const Token& t = Next();
         const std::string& w = t.text;
-        if (Peek().kind == Tok::LParen)
-            return Call(t);
+        if (Peek().kind == Tok::LParen) return Call(t);
         if (int v = FindVar(w); v >= 0) {
             Instr in{Op::LoadVar};
             in.a = static_cast<uint16_t>(v);
@@ -586,53 +589,52 @@ private:
             name = name.substr(0, h);
         }
         const FunctionInfo* f = FindFunction(name);
-        if (!f)
-            Fail(FormulaError::kUnknownName, "未知的名称: " + name, t);
+        if (!f) Fail(FormulaError::kUnknownName, "未知的名称: " + name, t);
         if (f->cls != FunctionClass::Series && (!secu.empty() || !period.empty()))
             Fail(FormulaError::kUnknownName, "只有行情数据可以指定证券或周期: " + name, t);
         switch (f->cls) {
-        case FunctionClass::Series: {
-            ElementSpec e;
-            e.slot = static_cast<uint16_t>(f->slot);
-            if (!secu.empty()) {
-                e.secu = IndCommonSpace::GetCode(secu);
-                if (e.secu.m_strCode.empty())
-                    Fail(FormulaError::kUnknownName, "证券代码不正确: " + secu, t);
-            }
-            if (!period.empty() && !IndCommonSpace::Trans2DataType(period, e.dataType, e.period))
-                Fail(FormulaError::kBadPeriod, "不认识的周期: " + period, t);
-            Instr in{Op::Load};
-            in.a = static_cast<uint16_t>(m_prog->elements.size());
-            m_prog->elements.push_back(e);
-            Emit(in, 1, t);
-            return f->slot == 20 || f->slot == 21 ? Shape::Text : Shape::Unknown;
-        }
-        case FunctionClass::Constant:
-            PushNumber(f->value, t);
-            return Shape::Number;
-        case FunctionClass::Colour:
-            PushNumber(IndCommonSpace::ColorToDouble(static_cast<uint32_t>(f->value)), t);
-            return Shape::Number;
-        case FunctionClass::Style:
-            Fail(FormulaError::kSyntax, "线形只能写在逗号之后: " + name, t);
-        case FunctionClass::Draw:
-            Fail(FormulaError::kDrawInExpression, "绘图函数不能用在表达式中: " + name, t);
-        default:
-            if (f->minArgs == 0) {
-                Instr in{f->cls == FunctionClass::Core ? Op::CallCore : Op::CallBase};
-                in.a = f->cls == FunctionClass::Core ? f->id : static_cast<uint16_t>(f->slot);
-                in.name = NameIndex(f->canonical);
+            case FunctionClass::Series: {
+                ElementSpec e;
+                e.slot = static_cast<uint16_t>(f->slot);
+                if (!secu.empty()) {
+                    e.secu = IndCommonSpace::GetCode(secu);
+                    if (e.secu.m_strCode.empty())
+                        Fail(FormulaError::kUnknownName, "证券代码不正确: " + secu, t);
+                }
+                if (!period.empty() &&
+                    !IndCommonSpace::Trans2DataType(period, e.dataType, e.period))
+                    Fail(FormulaError::kBadPeriod, "不认识的周期: " + period, t);
+                Instr in{Op::Load};
+                in.a = static_cast<uint16_t>(m_prog->elements.size());
+                m_prog->elements.push_back(e);
                 Emit(in, 1, t);
-                return Shape::Unknown;
+                return f->slot == 20 || f->slot == 21 ? Shape::Text : Shape::Unknown;
             }
-            Fail(FormulaError::kArgCount, std::string("缺少参数: ") + f->name, t);
+            case FunctionClass::Constant:
+                PushNumber(f->value, t);
+                return Shape::Number;
+            case FunctionClass::Colour:
+                PushNumber(IndCommonSpace::ColorToDouble(static_cast<uint32_t>(f->value)), t);
+                return Shape::Number;
+            case FunctionClass::Style:
+                Fail(FormulaError::kSyntax, "线形只能写在逗号之后: " + name, t);
+            case FunctionClass::Draw:
+                Fail(FormulaError::kDrawInExpression, "绘图函数不能用在表达式中: " + name, t);
+            default:
+                if (f->minArgs == 0) {
+                    Instr in{f->cls == FunctionClass::Core ? Op::CallCore : Op::CallBase};
+                    in.a = f->cls == FunctionClass::Core ? f->id : static_cast<uint16_t>(f->slot);
+                    in.name = NameIndex(f->canonical);
+                    Emit(in, 1, t);
+                    return Shape::Unknown;
+                }
+                Fail(FormulaError::kArgCount, std::string("缺少参数: ") + f->name, t);
         }
     }
 
     // Calls written twice with the same text compute once: the language has no side effects
     // and names cannot be redefined, so equal text means equal values.
-    std::string CallKey(size_t from, size_t to) const
-    {
+    std::string CallKey(size_t from, size_t to) const {
         std::string key;
         for (size_t i = from; i <= to && i < m_t.size(); ++i) {
             const Token& t = m_t[i];
@@ -643,8 +645,7 @@ private:
         return key;
     }
 
-    Shape Call(const Token& nameTok)
-    {
+    Shape Call(const Token& nameTok) {
         size_t startTok = m_p - 1;
         size_t startCode = m_prog->code.size();
         int startDepth = m_depth;
@@ -664,12 +665,9 @@ private:
             copy.a = static_cast<uint16_t>(site.var);
             m_prog->code.insert(m_prog->code.begin() + static_cast<std::ptrdiff_t>(site.end), copy);
             for (auto& [k, other] : m_calls) {
-                if (&other == &site)
-                    continue;
-                if (other.begin >= site.end)
-                    ++other.begin;
-                if (other.end >= site.end)
-                    ++other.end;
+                if (&other == &site) continue;
+                if (other.begin >= site.end) ++other.begin;
+                if (other.end >= site.end) ++other.end;
             }
             ++startCode;
         }
@@ -688,24 +686,22 @@ private:
         return shape;
     }
 
-    Shape CallBody(const Token& nameTok)
-    {
+    Shape CallBody(const Token& nameTok) {
         const FunctionInfo* f = FindFunction(nameTok.text);
         if (!f || f->cls == FunctionClass::Series || f->cls == FunctionClass::Constant ||
             f->cls == FunctionClass::Colour || f->cls == FunctionClass::Style) {
-            if (!f)
-                Fail(FormulaError::kUnknownName, "未知的函数: " + nameTok.text, nameTok);
+            if (!f) Fail(FormulaError::kUnknownName, "未知的函数: " + nameTok.text, nameTok);
             Fail(FormulaError::kSyntax, "不是函数: " + nameTok.text, nameTok);
         }
         if (f->cls == FunctionClass::Draw)
-            Fail(FormulaError::kDrawInExpression, "绘图函数不能用在表达式中: " + nameTok.text, nameTok);
+            Fail(FormulaError::kDrawInExpression, "绘图函数不能用在表达式中: " + nameTok.text,
+                 nameTok);
         ++m_p;  // (
         std::vector<Shape> shapes;
         int count = Arguments(*f, nameTok, [&] { shapes.push_back(Expression()); });
         Instr in{};
         if (f->cls == FunctionClass::Core) {
-            for (Shape s : shapes)
-                NumberOperand(s, nameTok);
+            for (Shape s : shapes) NumberOperand(s, nameTok);
             in.op = Op::CallCore;
             in.a = f->id;
             in.b = count;
@@ -730,11 +726,9 @@ private:
         return Shape::Unknown;
     }
 
-    uint16_t NameIndex(const char* name)
-    {
+    uint16_t NameIndex(const char* name) {
         for (size_t i = 0; i < m_prog->texts.size(); ++i)
-            if (m_prog->texts[i] == name)
-                return static_cast<uint16_t>(i);
+            if (m_prog->texts[i] == name) return static_cast<uint16_t>(i);
         m_prog->texts.push_back(name);
         return static_cast<uint16_t>(m_prog->texts.size() - 1);
     }
@@ -756,12 +750,10 @@ private:
 };
 
 // Byte offset -> character index in UTF-8 text.
-int CharIndex(const std::string& s, int byteOffset)
-{
+int CharIndex(const std::string& s, int byteOffset) {
     int n = 0;
     for (int i = 0; i < byteOffset && i < static_cast<int>(s.size()); ++i)
-        if ((static_cast<unsigned char>(s[static_cast<size_t>(i)]) & 0xC0) != 0x80)
-            ++n;
+        if ((static_cast<unsigned char>(s[static_cast<size_t>(i)]) & 0xC0) != 0x80) ++n;
     return n;
 }
 
@@ -769,8 +761,7 @@ int CharIndex(const std::string& s, int byteOffset)
 
 std::shared_ptr<const FormulaProgram> CompileFormula(const std::string& source,
                                                      const std::vector<std::string>& paramNames,
-                                                     CompileError& error)
-{
+                                                     CompileError& error) {
     error = {};
     try {
         Lexer lexer(source);
@@ -781,8 +772,7 @@ std::shared_ptr<const FormulaProgram> CompileFormula(const std::string& source,
         error.message = f.message;
         error.first = CharIndex(source, f.begin);
         error.last = CharIndex(source, f.end);
-        if (error.last < error.first)
-            error.last = error.first;
+        if (error.last < error.first) error.last = error.first;
         return nullptr;
     }
 }

@@ -8,11 +8,30 @@ class CIndicatorDrawFunc {
 public:
     // The draw kinds the chart renders (0..23); kind 6 has no renderer.
     enum Kind : int32_t {
-        kIcon = 0, kLine = 1, kText = 2, kPolyline = 3, kStickLine = 4, kCircle = 5, kNone = 6,
-        kTickLine = 7, kBand = 8, kVertLine = 9, kPartLine = 10, kFillBetween = 11,
-        kFillBelow = 12, kRectPixels = 13, kRectRelative = 14, kTextPixels = 15,
-        kTextRelative = 16, kFlagText = 17, kBitmap = 18, kBackground = 19,
-        kBackgroundLast = 20, kBarPair = 21, kPosText = 22, kTipIcon = 23,
+        kIcon = 0,
+        kLine = 1,
+        kText = 2,
+        kPolyline = 3,
+        kStickLine = 4,
+        kCircle = 5,
+        kNone = 6,
+        kTickLine = 7,
+        kBand = 8,
+        kVertLine = 9,
+        kPartLine = 10,
+        kFillBetween = 11,
+        kFillBelow = 12,
+        kRectPixels = 13,
+        kRectRelative = 14,
+        kTextPixels = 15,
+        kTextRelative = 16,
+        kFlagText = 17,
+        kBitmap = 18,
+        kBackground = 19,
+        kBackgroundLast = 20,
+        kBarPair = 21,
+        kPosText = 22,
+        kTipIcon = 23,
     };
 
     // Fewest argument expressions the kind needs (the renderer checks its exact counts).

@@ -7,18 +7,15 @@ namespace {
 // Colours used before the system installs its table: the chart's own indicator line colours.
 COLORREF g_defaultPalette[CIndicatorExp::kPaletteSize] = {};
 struct DefaultPaletteInit {
-    DefaultPaletteInit()
-    {
+    DefaultPaletteInit() {
         static constexpr COLORREF kLines[8] = {0xFFFFFF, 0x40FFFF, 0xFF60FF, 0x6060FF,
                                                0xFFFF00, 0x60FF00, 0xFF8000, 0x808080};
-        for (int i = 0; i < CIndicatorExp::kPaletteSize; ++i)
-            g_defaultPalette[i] = kLines[i % 8];
+        for (int i = 0; i < CIndicatorExp::kPaletteSize; ++i) g_defaultPalette[i] = kLines[i % 8];
     }
 } g_defaultPaletteInit;
 
 // Takes v into a running range; bFirst says the range is still empty.
-void Widen(double v, double& dMax, double& dMin, int& bFirst)
-{
+void Widen(double v, double& dMax, double& dMin, int& bFirst) {
     if (bFirst) {
         dMax = dMin = v;
         bFirst = 0;
@@ -31,10 +28,8 @@ void Widen(double v, double& dMax, double& dMin, int& bFirst)
 
 COLORREF* CIndicatorExp::m_pColor = g_defaultPalette;
 
-int CIndicatorExp::GetValue(int i, double& value) const
-{
-    if (!m_bComputed)
-        return 0;
+int CIndicatorExp::GetValue(int i, double& value) const {
+    if (!m_bComputed) return 0;
     if (m_nKind == CValueRecord::kNumber) {
         value = m_dValue;
         return 1;
@@ -46,10 +41,8 @@ int CIndicatorExp::GetValue(int i, double& value) const
     return 1;
 }
 
-int CIndicatorExp::GetText(int i, std::string& text) const
-{
-    if (!m_bComputed)
-        return 0;
+int CIndicatorExp::GetText(int i, std::string& text) const {
+    if (!m_bComputed) return 0;
     if (m_nKind == CValueRecord::kText) {
         text = m_strText;
         return !text.empty();
@@ -61,19 +54,16 @@ int CIndicatorExp::GetText(int i, std::string& text) const
     return !text.empty();
 }
 
-int CIndicatorExp::GetMaxMin(int first, int end, double& dMax, double& dMin, int& bFirst) const
-{
+int CIndicatorExp::GetMaxMin(int first, int end, double& dMax, double& dMin, int& bFirst) const {
     int found = 0;
     double v;
     if (m_nKind == CValueRecord::kNumber) {
-        if (!m_bComputed)
-            return 0;
+        if (!m_bComputed) return 0;
         first = 0;
         end = 1;
     }
     for (int i = first; i < end; ++i) {
-        if (!GetValue(i, v) || !std::isfinite(v))
-            continue;
+        if (!GetValue(i, v) || !std::isfinite(v)) continue;
         Widen(v, dMax, dMin, bFirst);
         found = 1;
     }
@@ -81,8 +71,7 @@ int CIndicatorExp::GetMaxMin(int first, int end, double& dMax, double& dMin, int
 }
 
 int CIndicatorExp::GetCondMaxMin(const CIndicatorExp& cond, int first, int end, double& dMax,
-                                 double& dMin, int& bFirst) const
-{
+                                 double& dMin, int& bFirst) const {
     int found = 0;
     double c, v;
     for (int i = first; i < end; ++i) {
@@ -94,61 +83,56 @@ int CIndicatorExp::GetCondMaxMin(const CIndicatorExp& cond, int first, int end, 
     return found;
 }
 
-COLORREF CIndicatorExp::GetColor(int index, int flag) const
-{
-    if (m_bOwnColor)
-        return m_crColor;
+COLORREF CIndicatorExp::GetColor(int index, int flag) const {
+    if (m_bOwnColor) return m_crColor;
     COLORREF* table = m_pColor ? m_pColor : g_defaultPalette;
     int i = index % kPaletteSize;
-    if (i < 0)
-        i += kPaletteSize;
+    if (i < 0) i += kPaletteSize;
     return table[i];
 }
 
-void CIndicatorExp::Assign(const CValueRecord& rec, int barCount)
-{
+void CIndicatorExp::Assign(const CValueRecord& rec, int barCount) {
     m_nKind = rec.m_nKind;
     m_bComputed = 1;
     m_nFirst = kNoValid;
     m_nLast = -1;
     switch (rec.m_nKind) {
-    case CValueRecord::kNumber:
-        m_dValue = rec.m_dValue;
-        m_nFirst = 0;
-        m_nLast = barCount - 1;
-        break;
-    case CValueRecord::kText:
-        m_strText = rec.m_szText;
-        m_nFirst = 0;
-        m_nLast = barCount - 1;
-        break;
-    case CValueRecord::kSeries:
-        if (static_cast<int>(m_aValues.size()) != barCount)
-            m_aValues.assign(static_cast<size_t>(barCount), 0.0);
-        if (rec.m_pData && rec.m_nFirst <= rec.m_nLast && rec.m_nFirst >= 0 &&
-            rec.m_nLast < barCount && rec.m_nLast < rec.Capacity()) {
-            std::memcpy(m_aValues.data() + rec.m_nFirst, rec.m_pData + rec.m_nFirst,
-                        sizeof(double) * static_cast<size_t>(rec.m_nLast - rec.m_nFirst + 1));
-            m_nFirst = rec.m_nFirst;
-            m_nLast = rec.m_nLast;
-        }
-        break;
-    case CValueRecord::kTextSeries:
-        m_aTexts.assign(static_cast<size_t>(barCount), {});
-        if (rec.m_pTexts && rec.m_nFirst <= rec.m_nLast && rec.m_nFirst >= 0 &&
-            rec.m_nLast < barCount) {
-            for (int i = rec.m_nFirst; i <= rec.m_nLast; ++i)
-                std::memcpy(m_aTexts[static_cast<size_t>(i)].data(), rec.m_pTexts[i],
-                            CValueRecord::kTextSize);
-            m_nFirst = rec.m_nFirst;
-            m_nLast = rec.m_nLast;
-        }
-        break;
+        case CValueRecord::kNumber:
+            m_dValue = rec.m_dValue;
+            m_nFirst = 0;
+            m_nLast = barCount - 1;
+            break;
+        case CValueRecord::kText:
+            m_strText = rec.m_szText;
+            m_nFirst = 0;
+            m_nLast = barCount - 1;
+            break;
+        case CValueRecord::kSeries:
+            if (static_cast<int>(m_aValues.size()) != barCount)
+                m_aValues.assign(static_cast<size_t>(barCount), 0.0);
+            if (rec.m_pData && rec.m_nFirst <= rec.m_nLast && rec.m_nFirst >= 0 &&
+                rec.m_nLast < barCount && rec.m_nLast < rec.Capacity()) {
+                std::memcpy(m_aValues.data() + rec.m_nFirst, rec.m_pData + rec.m_nFirst,
+                            sizeof(double) * static_cast<size_t>(rec.m_nLast - rec.m_nFirst + 1));
+                m_nFirst = rec.m_nFirst;
+                m_nLast = rec.m_nLast;
+            }
+            break;
+        case CValueRecord::kTextSeries:
+            m_aTexts.assign(static_cast<size_t>(barCount), {});
+            if (rec.m_pTexts && rec.m_nFirst <= rec.m_nLast && rec.m_nFirst >= 0 &&
+                rec.m_nLast < barCount) {
+                for (int i = rec.m_nFirst; i <= rec.m_nLast; ++i)
+                    std::memcpy(m_aTexts[static_cast<size_t>(i)].data(), rec.m_pTexts[i],
+                                CValueRecord::kTextSize);
+                m_nFirst = rec.m_nFirst;
+                m_nLast = rec.m_nLast;
+            }
+            break;
     }
 }
 
-void CIndicatorExp::Take(CValueRecord& rec, int barCount)
-{
+void CIndicatorExp::Take(CValueRecord& rec, int barCount) {
     if (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() != barCount || !rec.m_pData ||
         rec.m_nFirst < 0 || rec.m_nFirst > rec.m_nLast || rec.m_nLast >= barCount) {
         Assign(rec, barCount);
@@ -162,15 +146,13 @@ void CIndicatorExp::Take(CValueRecord& rec, int barCount)
     rec.Reserve(barCount);
 }
 
-void CIndicatorExp::Clear()
-{
+void CIndicatorExp::Clear() {
     m_bComputed = 0;
     m_nFirst = kNoValid;
     m_nLast = -1;
 }
 
-void CIndicatorExp::Release()
-{
+void CIndicatorExp::Release() {
     Clear();
     std::vector<double>().swap(m_aValues);
     decltype(m_aTexts)().swap(m_aTexts);

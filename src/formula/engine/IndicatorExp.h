@@ -22,14 +22,25 @@ public:
 
     // Line styles the chart draws.
     enum Style : int16_t {
-        kNoDraw = 0, kLine = 1, kVolStick = 2, kColorStick = 3, kStick = 4, kCircleDot = 5,
-        kPointDot = 6, kCrossDot = 7, kLineStick = 8, kColorBar = 9, kDotLine = 10,
+        kNoDraw = 0,
+        kLine = 1,
+        kVolStick = 2,
+        kColorStick = 3,
+        kStick = 4,
+        kCircleDot = 5,
+        kPointDot = 6,
+        kCrossDot = 7,
+        kLineStick = 8,
+        kColorBar = 9,
+        kDotLine = 10,
         kDashLine = 11,
     };
 
     // Non-zero for numbers and number series (the kinds a line can be drawn from).
     int IsValue() const { return IsValueKind(m_nKind); }
-    static int IsValueKind(uint8_t kind) { return kind == CValueRecord::kNumber || kind == CValueRecord::kSeries; }
+    static int IsValueKind(uint8_t kind) {
+        return kind == CValueRecord::kNumber || kind == CValueRecord::kSeries;
+    }
     // Non-zero when bar i has a value.
     int GetValue(int i, double& value) const;
     int GetText(int i, std::string& text) const;
@@ -49,8 +60,8 @@ public:
     // The same, taking a series' array from rec instead of copying it (rec gets this line's
     // old array).
     void Take(CValueRecord& rec, int barCount);
-    void Clear();      // drops values, keeps settings
-    void Release();    // drops values and frees their storage
+    void Clear();    // drops values, keeps settings
+    void Release();  // drops values and frees their storage
 
     std::string m_strName;
     int16_t m_nStyle = kLine;

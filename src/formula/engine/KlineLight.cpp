@@ -20,22 +20,18 @@ CKlineLight::GetParValueFn CKlineLight::m_pfGetParValue = nullptr;
 
 CKlineLight::CKlineLight() = default;
 
-CKlineLight::CKlineLight(const CKlineLight& other)
-{
+CKlineLight::CKlineLight(const CKlineLight& other) {
     CopyFrom(other);
 }
 
-CKlineLight& CKlineLight::operator=(const CKlineLight& other)
-{
-    if (this != &other)
-        CopyFrom(other);
+CKlineLight& CKlineLight::operator=(const CKlineLight& other) {
+    if (this != &other) CopyFrom(other);
     return *this;
 }
 
 CKlineLight::~CKlineLight() = default;
 
-void CKlineLight::CopyFrom(const CKlineLight& o)
-{
+void CKlineLight::CopyFrom(const CKlineLight& o) {
     m_strName = o.m_strName;
     m_strDesc = o.m_strDesc;
     m_strFormula = o.m_strFormula;
@@ -70,35 +66,29 @@ void CKlineLight::CopyFrom(const CKlineLight& o)
 
 namespace {
 
-std::string FormatNumber(double v)
-{
+std::string FormatNumber(double v) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%.10g", v);
     return buf;
 }
 
-double AttrDouble(const tinyxml2::XMLElement* e, const char* name, double def)
-{
+double AttrDouble(const tinyxml2::XMLElement* e, const char* name, double def) {
     double v = def;
-    if (e->QueryDoubleAttribute(name, &v) != tinyxml2::XML_SUCCESS)
-        return def;
+    if (e->QueryDoubleAttribute(name, &v) != tinyxml2::XML_SUCCESS) return def;
     return std::isfinite(v) ? v : def;
 }
 
-int AttrInt(const tinyxml2::XMLElement* e, const char* name, int def)
-{
+int AttrInt(const tinyxml2::XMLElement* e, const char* name, int def) {
     int v = def;
     return e->QueryIntAttribute(name, &v) == tinyxml2::XML_SUCCESS ? v : def;
 }
 
-const char* AttrText(const tinyxml2::XMLElement* e, const char* name)
-{
+const char* AttrText(const tinyxml2::XMLElement* e, const char* name) {
     const char* s = e->Attribute(name);
     return s ? s : "";
 }
 
-std::string ChildText(const tinyxml2::XMLElement* e, const char* name)
-{
+std::string ChildText(const tinyxml2::XMLElement* e, const char* name) {
     const tinyxml2::XMLElement* c = e->FirstChildElement(name);
     const char* t = c ? c->GetText() : nullptr;
     return t ? t : "";
@@ -106,10 +96,8 @@ std::string ChildText(const tinyxml2::XMLElement* e, const char* name)
 
 }  // namespace
 
-int CKlineLight::Read(const tinyxml2::XMLElement* e)
-{
-    if (!e)
-        return 1;
+int CKlineLight::Read(const tinyxml2::XMLElement* e) {
+    if (!e) return 1;
     m_strName = AttrText(e, "Name");
     m_strDesc = AttrText(e, "Desc");
     m_nMainChart = AttrInt(e, "Main", 0);
@@ -117,13 +105,12 @@ int CKlineLight::Read(const tinyxml2::XMLElement* e)
     std::string axis = AttrText(e, "Axis");
     for (size_t pos = 0; pos < axis.size();) {
         size_t comma = axis.find(',', pos);
-        std::string part = axis.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        std::string part =
+            axis.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
         char* end = nullptr;
         double v = std::strtod(part.c_str(), &end);
-        if (end != part.c_str() && std::isfinite(v))
-            m_aAxeValues.push_back(v);
-        if (comma == std::string::npos)
-            break;
+        if (end != part.c_str() && std::isfinite(v)) m_aAxeValues.push_back(v);
+        if (comma == std::string::npos) break;
         pos = comma + 1;
     }
     std::sort(m_aAxeValues.begin(), m_aAxeValues.end());
@@ -149,10 +136,8 @@ int CKlineLight::Read(const tinyxml2::XMLElement* e)
     return m_strName.empty() ? 1 : 0;
 }
 
-void CKlineLight::Write(tinyxml2::XMLElement* e) const
-{
-    if (!e)
-        return;
+void CKlineLight::Write(tinyxml2::XMLElement* e) const {
+    if (!e) return;
     e->SetAttribute("Name", m_strName.c_str());
     e->SetAttribute("Desc", m_strDesc.c_str());
     e->SetAttribute("Main", m_nMainChart);
@@ -186,12 +171,10 @@ void CKlineLight::Write(tinyxml2::XMLElement* e) const
 }
 
 namespace {
-std::vector<std::string> ParamNames(const std::vector<CIndicatorParam>& params)
-{
+std::vector<std::string> ParamNames(const std::vector<CIndicatorParam>& params) {
     std::vector<std::string> names;
     names.reserve(params.size());
-    for (const auto& p : params)
-        names.push_back(p.m_strName);
+    for (const auto& p : params) names.push_back(p.m_strName);
     return names;
 }
 
@@ -199,9 +182,8 @@ std::vector<std::string> ParamNames(const std::vector<CIndicatorParam>& params)
 // caller's message and character range as well.
 std::shared_ptr<const FormulaProgram> CompileReporting(const std::string& text,
                                                        const std::vector<CIndicatorParam>& params,
-                                                       CompileError& err, std::string& message, int& first,
-                                                       int& last)
-{
+                                                       CompileError& err, std::string& message,
+                                                       int& first, int& last) {
     auto prog = CompileFormula(text, ParamNames(params), err);
     message = err.message;
     first = err.first;
@@ -209,8 +191,7 @@ std::shared_ptr<const FormulaProgram> CompileReporting(const std::string& text,
     return prog;
 }
 
-void ApplySpec(CIndicatorExp& e, const LineSpec& s)
-{
+void ApplySpec(CIndicatorExp& e, const LineSpec& s) {
     e.m_strName = s.name;
     e.m_nStyle = s.style;
     e.m_nLayer = s.layer;
@@ -226,27 +207,23 @@ void ApplySpec(CIndicatorExp& e, const LineSpec& s)
 }
 }  // namespace
 
-int CKlineLight::GetAxeInfo(const std::string& text, std::string& message, int& first, int& last)
-{
+int CKlineLight::GetAxeInfo(const std::string& text, std::string& message, int& first, int& last) {
     CompileError err;
     auto prog = CompileReporting(text, m_aParams, err, message, first, last);
     return prog ? 0 : err.code;
 }
 
-int CKlineLight::GetRepInfo(const std::string& text, std::string& message, int& first, int& last)
-{
+int CKlineLight::GetRepInfo(const std::string& text, std::string& message, int& first, int& last) {
     CompileError err;
     auto prog = CompileReporting(text, m_aParams, err, message, first, last);
-    if (!prog)
-        return err.code;
+    if (!prog) return err.code;
     m_strFormula = text;
     m_pProgram = std::move(prog);
     LayOut();
     return 0;
 }
 
-int CKlineLight::EvalLight(std::string& message, int& first, int& last)
-{
+int CKlineLight::EvalLight(std::string& message, int& first, int& last) {
     CompileError err;
     auto prog = CompileReporting(m_strFormula, m_aParams, err, message, first, last);
     if (!prog) {
@@ -261,12 +238,10 @@ int CKlineLight::EvalLight(std::string& message, int& first, int& last)
     return 0;
 }
 
-void CKlineLight::LayOut()
-{
+void CKlineLight::LayOut() {
     const FormulaProgram& p = *m_pProgram;
     m_aExps.resize(p.lines.size());
-    for (size_t i = 0; i < p.lines.size(); ++i)
-        ApplySpec(m_aExps[i], p.lines[i]);
+    for (size_t i = 0; i < p.lines.size(); ++i) ApplySpec(m_aExps[i], p.lines[i]);
     m_aDrawExps.resize(p.drawArgs.size());
     for (size_t i = 0; i < p.drawArgs.size(); ++i) {
         ApplySpec(m_aDrawExps[i], p.drawArgs[i]);
@@ -276,35 +251,31 @@ void CKlineLight::LayOut()
     m_bLastRange = 0;
 }
 
-int CKlineLight::InitialCalc(const CIndSecuCode& code, int16_t dataType, int16_t period)
-{
+int CKlineLight::InitialCalc(const CIndSecuCode& code, int16_t dataType, int16_t period) {
     m_SecuCode = code;
     m_nDataType = dataType;
     m_nPeriod = period;
-    if (m_pProgram)
-        return 0;
+    if (m_pProgram) return 0;
     std::string msg;
     int f, l;
     return EvalLight(msg, f, l);
 }
 
-void CKlineLight::MakeRoom(int count)
-{
-    if (count < 0)
-        count = 0;
+void CKlineLight::MakeRoom(int count) {
+    if (count < 0) count = 0;
     m_nBarCount = count;
     for (auto* list : {&m_aExps, &m_aDrawExps}) {
         for (auto& e : *list) {
             e.Clear();
-            if (e.m_nKind == CValueRecord::kSeries || e.m_aValues.size() != static_cast<size_t>(count))
+            if (e.m_nKind == CValueRecord::kSeries ||
+                e.m_aValues.size() != static_cast<size_t>(count))
                 e.m_aValues.assign(static_cast<size_t>(count), 0.0);
         }
     }
     m_bLastRange = 0;
 }
 
-uint64_t CKlineLight::OwnSeriesSlots() const
-{
+uint64_t CKlineLight::OwnSeriesSlots() const {
     uint64_t mask = 0;
     if (m_pProgram)
         for (const auto& e : m_pProgram->elements)
@@ -313,48 +284,36 @@ uint64_t CKlineLight::OwnSeriesSlots() const
     return mask;
 }
 
-double CKlineLight::GetParamValue(int index)
-{
-    if (index < 0 || index >= static_cast<int>(m_aParams.size()))
-        return 0;
+double CKlineLight::GetParamValue(int index) {
+    if (index < 0 || index >= static_cast<int>(m_aParams.size())) return 0;
     const CIndicatorParam& row = m_aParams[static_cast<size_t>(index)];
-    if (row.m_bSet)
-        return row.m_dSetValue;
-    if (m_pfGetParValue)
-        return m_pfGetParValue(this, index, m_pParamSet);
+    if (row.m_bSet) return row.m_dSetValue;
+    if (m_pfGetParValue) return m_pfGetParValue(this, index, m_pParamSet);
     return row.m_bFixed ? row.m_dFixedValue : row.m_dDefault;
 }
 
-void CKlineLight::ClearResults()
-{
-    for (auto& e : m_aExps)
-        e.Clear();
-    for (auto& e : m_aDrawExps)
-        e.Clear();
+void CKlineLight::ClearResults() {
+    for (auto& e : m_aExps) e.Clear();
+    for (auto& e : m_aDrawExps) e.Clear();
     m_nLastStatus = 0;
     m_strLastError.clear();
 }
 
-void CKlineLight::Varialized()
-{
+void CKlineLight::Varialized() {
     ClearResults();
     m_bLastRange = 0;
 }
 
-void CKlineLight::GC()
-{
-    for (auto& e : m_aExps)
-        e.Release();
-    for (auto& e : m_aDrawExps)
-        e.Release();
+void CKlineLight::GC() {
+    for (auto& e : m_aExps) e.Release();
+    for (auto& e : m_aDrawExps) e.Release();
     m_pCtx.reset();
     m_aVars.clear();
     m_aVars.shrink_to_fit();
     m_bLastRange = 0;
 }
 
-int CKlineLight::Calc(int first, int end)
-{
+int CKlineLight::Calc(int first, int end) {
     if (!m_pProgram) {
         std::string msg;
         int f, l;
@@ -403,63 +362,60 @@ int CKlineLight::Calc(int first, int end)
 namespace {
 
 // Places a record's contents on the stack slot, copying only its valid bars.
-void CopyRecord(CValueRecord& dst, const CValueRecord& src, int n)
-{
+void CopyRecord(CValueRecord& dst, const CValueRecord& src, int n) {
     dst.m_nKind = src.m_nKind;
     dst.m_nFirst = src.m_nFirst;
     dst.m_nLast = src.m_nLast;
     dst.m_dValue = src.m_dValue;
     switch (src.m_nKind) {
-    case CValueRecord::kSeries:
-        dst.Reserve(n);
-        if (src.m_pData && src.m_nFirst <= src.m_nLast && src.m_nFirst >= 0 && src.m_nLast < n &&
-            src.m_nLast < src.Capacity())
-            std::memcpy(dst.m_pData + src.m_nFirst, src.m_pData + src.m_nFirst,
-                        sizeof(double) * static_cast<size_t>(src.m_nLast - src.m_nFirst + 1));
-        else
-            dst.m_nLast = dst.m_nFirst - 1;
-        break;
-    case CValueRecord::kText:
-        std::memcpy(dst.m_szText, src.m_szText, sizeof dst.m_szText);
-        break;
-    case CValueRecord::kTextSeries:
-        if (src.m_pTexts && src.m_nFirst >= 0 && src.m_nFirst <= src.m_nLast && src.m_nLast < n) {
-            if (!dst.m_pTexts)
-                dst.AllocTexts(n);
-            for (int k = src.m_nFirst; k <= src.m_nLast; ++k)
-                std::memcpy(dst.m_pTexts[k], src.m_pTexts[k], CValueRecord::kTextSize);
-        } else {
-            dst.m_nLast = dst.m_nFirst - 1;
-        }
-        break;
-    default:
-        break;
+        case CValueRecord::kSeries:
+            dst.Reserve(n);
+            if (src.m_pData && src.m_nFirst <= src.m_nLast && src.m_nFirst >= 0 &&
+                src.m_nLast < n && src.m_nLast < src.Capacity())
+                std::memcpy(dst.m_pData + src.m_nFirst, src.m_pData + src.m_nFirst,
+                            sizeof(double) * static_cast<size_t>(src.m_nLast - src.m_nFirst + 1));
+            else
+                dst.m_nLast = dst.m_nFirst - 1;
+            break;
+        case CValueRecord::kText:
+            std::memcpy(dst.m_szText, src.m_szText, sizeof dst.m_szText);
+            break;
+        case CValueRecord::kTextSeries:
+            if (src.m_pTexts && src.m_nFirst >= 0 && src.m_nFirst <= src.m_nLast &&
+                src.m_nLast < n) {
+                if (!dst.m_pTexts) dst.AllocTexts(n);
+                for (int k = src.m_nFirst; k <= src.m_nLast; ++k)
+                    std::memcpy(dst.m_pTexts[k], src.m_pTexts[k], CValueRecord::kTextSize);
+            } else {
+                dst.m_nLast = dst.m_nFirst - 1;
+            }
+            break;
+        default:
+            break;
     }
 }
 
-bool SameElement(const ElementSpec& a, const ElementSpec& b)
-{
+bool SameElement(const ElementSpec& a, const ElementSpec& b) {
     return a.slot == b.slot && a.secu == b.secu && a.dataType == b.dataType && a.period == b.period;
 }
 
-char HexDigit(int v) { return "0123456789ABCDEF"[v & 15]; }
+char HexDigit(int v) {
+    return "0123456789ABCDEF"[v & 15];
+}
 
 }  // namespace
 
-int CKlineLight::Run(int rf, int rl)
-{
+int CKlineLight::Run(int rf, int rl) {
     const FormulaProgram& p = *m_pProgram;
     const int n = m_nBarCount;
-    if (!m_pCtx)
-        m_pCtx = std::make_unique<CSouceEditor>();
+    if (!m_pCtx) m_pCtx = std::make_unique<CSouceEditor>();
     CSouceEditor& ctx = *m_pCtx;
     ctx.m_pFormula = this;
     ctx.m_bPartial = 0;
     static std::atomic<uint64_t> s_serial{0};
     ctx.m_nEvalSerial = ++s_serial;
     ctx.Prepare(p.maxDepth + 2, n);
-    if (m_aVars.size() < p.varNames.size())
-        m_aVars.resize(p.varNames.size());
+    if (m_aVars.size() < p.varNames.size()) m_aVars.resize(p.varNames.size());
 
     // Each distinct series is fetched once per evaluation; its last use takes the record
     // itself instead of a copy.
@@ -473,8 +429,7 @@ int CKlineLight::Run(int rf, int rl)
                 break;
             }
     for (const Instr& in : p.code)
-        if (in.op == Op::Load)
-            ++uses[static_cast<size_t>(alias[in.a] >= 0 ? alias[in.a] : in.a)];
+        if (in.op == Op::Load) ++uses[static_cast<size_t>(alias[in.a] >= 0 ? alias[in.a] : in.a)];
 
     auto fail = [&](uint8_t status, const Instr& in, const std::string& what) {
         m_nLastStatus = status;
@@ -487,132 +442,131 @@ int CKlineLight::Run(int rf, int rl)
     ctx.m_nTop = -1;
     for (const Instr& in : p.code) {
         switch (in.op) {
-        case Op::PushNum:
-        case Op::PushParam: {
-            CValueRecord& r = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
-            r.m_nKind = CValueRecord::kNumber;
-            r.m_dValue = in.op == Op::PushNum ? in.num : GetParamValue(in.a);
-            r.m_nFirst = rf;
-            r.m_nLast = rl;
-            break;
-        }
-        case Op::PushText: {
-            CValueRecord& r = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
-            r.SetText(p.texts[in.a].c_str());
-            r.m_nFirst = rf;
-            r.m_nLast = rl;
-            break;
-        }
-        case Op::Load: {
-            int src = alias[in.a] >= 0 ? alias[in.a] : in.a;
-            if (!loaded[static_cast<size_t>(src)]) {
-                const ElementSpec& es = p.elements[static_cast<size_t>(src)];
-                LoadFunction fn = es.slot < kLoadFunctionSlots ? aLoadFunctions[es.slot] : nullptr;
-                if (!fn)
-                    return fail(EngineStatus::kCalcFailed, in, "没有可用的行情数据");
-                CElement el;
-                el.m_nFuncCode = es.slot;
-                el.m_nReqFirst = rf;
-                el.m_nReqLast = rl;
-                el.m_SecuCode = es.secu;
-                el.m_nDataType = es.dataType;
-                el.m_nPeriod = es.period;
-                ctx.m_pElement = &el;
-                int st = fn(&el, this, &ctx);
-                ctx.m_pElement = nullptr;
-                if (st != 0)
-                    return fail(static_cast<uint8_t>(st), in, "取数据失败");
-                auto rec = el.TakeResult();
-                if (!rec)
-                    rec = std::make_unique<CValueRecord>(0, 0.0);
-                loaded[static_cast<size_t>(src)] = std::move(rec);
+            case Op::PushNum:
+            case Op::PushParam: {
+                CValueRecord& r = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
+                r.m_nKind = CValueRecord::kNumber;
+                r.m_dValue = in.op == Op::PushNum ? in.num : GetParamValue(in.a);
+                r.m_nFirst = rf;
+                r.m_nLast = rl;
+                break;
             }
-            CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
-            CValueRecord& rec = *loaded[static_cast<size_t>(src)];
-            if (--uses[static_cast<size_t>(src)] == 0 && (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() >= n)) {
-                std::swap(slot, rec);
-                slot.Reserve(n);
-            } else {
-                CopyRecord(slot, rec, n);
+            case Op::PushText: {
+                CValueRecord& r = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
+                r.SetText(p.texts[in.a].c_str());
+                r.m_nFirst = rf;
+                r.m_nLast = rl;
+                break;
             }
-            break;
-        }
-        case Op::CopyVar:
-            CopyRecord(m_aVars[in.a], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
-            break;
-        case Op::LoadVar: {
-            CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
-            CValueRecord& var = m_aVars[in.a];
-            if (in.sub == 1 && var.m_nKind == CValueRecord::kSeries && var.Capacity() >= n) {
-                std::swap(slot, var);
-                var.Reserve(n);
-            } else {
-                CopyRecord(slot, var, n);
+            case Op::Load: {
+                int src = alias[in.a] >= 0 ? alias[in.a] : in.a;
+                if (!loaded[static_cast<size_t>(src)]) {
+                    const ElementSpec& es = p.elements[static_cast<size_t>(src)];
+                    LoadFunction fn =
+                        es.slot < kLoadFunctionSlots ? aLoadFunctions[es.slot] : nullptr;
+                    if (!fn) return fail(EngineStatus::kCalcFailed, in, "没有可用的行情数据");
+                    CElement el;
+                    el.m_nFuncCode = es.slot;
+                    el.m_nReqFirst = rf;
+                    el.m_nReqLast = rl;
+                    el.m_SecuCode = es.secu;
+                    el.m_nDataType = es.dataType;
+                    el.m_nPeriod = es.period;
+                    ctx.m_pElement = &el;
+                    int st = fn(&el, this, &ctx);
+                    ctx.m_pElement = nullptr;
+                    if (st != 0) return fail(static_cast<uint8_t>(st), in, "取数据失败");
+                    auto rec = el.TakeResult();
+                    if (!rec) rec = std::make_unique<CValueRecord>(0, 0.0);
+                    loaded[static_cast<size_t>(src)] = std::move(rec);
+                }
+                CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
+                CValueRecord& rec = *loaded[static_cast<size_t>(src)];
+                if (--uses[static_cast<size_t>(src)] == 0 &&
+                    (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() >= n)) {
+                    std::swap(slot, rec);
+                    slot.Reserve(n);
+                } else {
+                    CopyRecord(slot, rec, n);
+                }
+                break;
             }
-            break;
-        }
-        case Op::StoreVar: {
-            // The slot takes the variable's old storage; every stack slot keeps a full array.
-            CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop--)];
-            std::swap(m_aVars[in.a], top);
-            top.Reserve(n);
-            break;
-        }
-        case Op::StoreLine: {
-            CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
-            if (in.a < m_aExps.size()) {
-                if (in.sub == 1)
-                    m_aExps[in.a].Take(top, n);
-                else
-                    m_aExps[in.a].Assign(top, n);
+            case Op::CopyVar:
+                CopyRecord(m_aVars[in.a], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
+                break;
+            case Op::LoadVar: {
+                CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
+                CValueRecord& var = m_aVars[in.a];
+                if (in.sub == 1 && var.m_nKind == CValueRecord::kSeries && var.Capacity() >= n) {
+                    std::swap(slot, var);
+                    var.Reserve(n);
+                } else {
+                    CopyRecord(slot, var, n);
+                }
+                break;
             }
-            if (in.b >= 0) {
-                std::swap(m_aVars[static_cast<size_t>(in.b)], top);
+            case Op::StoreVar: {
+                // The slot takes the variable's old storage; every stack slot keeps a full array.
+                CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop--)];
+                std::swap(m_aVars[in.a], top);
                 top.Reserve(n);
+                break;
             }
-            --ctx.m_nTop;
-            break;
-        }
-        case Op::StoreDrawArg:
-            if (in.a < m_aDrawExps.size())
-                m_aDrawExps[in.a].Assign(ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
-            --ctx.m_nTop;
-            break;
-        case Op::Unary:
-            if (uint8_t st = ApplyUnary(in.sub, ctx, rf, rl, n))
-                return fail(st, in, "运算失败");
-            break;
-        case Op::Binary:
-            if (uint8_t st = ApplyBinary(in.sub, ctx, rf, rl, n))
-                return fail(st, in, "运算失败");
-            break;
-        case Op::CallCore: {
-            int base = ctx.m_nTop - in.b + 1;
-            if (uint8_t st = CallCoreFunction(static_cast<CoreFn>(in.a), ctx, base, in.b, rf, rl, n))
-                return fail(st, in, "函数计算失败");
-            break;
-        }
-        case Op::Swap:
-            std::swap(ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop - 1)]);
-            break;
-        case Op::CallBase: {
-            const std::string& name = p.texts[in.name];
-            BaseFunction fn = in.a < kBaseFunctionSlots ? BaseFunctions[in.a] : nullptr;
-            if (!fn)
-                return fail(EngineStatus::kCalcFailed, in, "函数不可用: " + name);
-            int expectTop = ctx.m_nTop - in.b + 1;
-            uint8_t st;
-            try {
-                st = fn(name.c_str(), &ctx);
-            } catch (...) {
-                st = EngineStatus::kCalcFailed;
+            case Op::StoreLine: {
+                CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
+                if (in.a < m_aExps.size()) {
+                    if (in.sub == 1)
+                        m_aExps[in.a].Take(top, n);
+                    else
+                        m_aExps[in.a].Assign(top, n);
+                }
+                if (in.b >= 0) {
+                    std::swap(m_aVars[static_cast<size_t>(in.b)], top);
+                    top.Reserve(n);
+                }
+                --ctx.m_nTop;
+                break;
             }
-            if (st != 0)
-                return fail(st, in, "函数计算失败: " + name);
-            if (ctx.m_nTop != expectTop)
-                return fail(EngineStatus::kCalcFailed, in, "函数结果不正确: " + name);
-            break;
-        }
+            case Op::StoreDrawArg:
+                if (in.a < m_aDrawExps.size())
+                    m_aDrawExps[in.a].Assign(ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
+                --ctx.m_nTop;
+                break;
+            case Op::Unary:
+                if (uint8_t st = ApplyUnary(in.sub, ctx, rf, rl, n))
+                    return fail(st, in, "运算失败");
+                break;
+            case Op::Binary:
+                if (uint8_t st = ApplyBinary(in.sub, ctx, rf, rl, n))
+                    return fail(st, in, "运算失败");
+                break;
+            case Op::CallCore: {
+                int base = ctx.m_nTop - in.b + 1;
+                if (uint8_t st =
+                        CallCoreFunction(static_cast<CoreFn>(in.a), ctx, base, in.b, rf, rl, n))
+                    return fail(st, in, "函数计算失败");
+                break;
+            }
+            case Op::Swap:
+                std::swap(ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)],
+                          ctx.m_aStack[static_cast<size_t>(ctx.m_nTop - 1)]);
+                break;
+            case Op::CallBase: {
+                const std::string& name = p.texts[in.name];
+                BaseFunction fn = in.a < kBaseFunctionSlots ? BaseFunctions[in.a] : nullptr;
+                if (!fn) return fail(EngineStatus::kCalcFailed, in, "函数不可用: " + name);
+                int expectTop = ctx.m_nTop - in.b + 1;
+                uint8_t st;
+                try {
+                    st = fn(name.c_str(), &ctx);
+                } catch (...) {
+                    st = EngineStatus::kCalcFailed;
+                }
+                if (st != 0) return fail(st, in, "函数计算失败: " + name);
+                if (ctx.m_nTop != expectTop)
+                    return fail(EngineStatus::kCalcFailed, in, "函数结果不正确: " + name);
+                break;
+            }
         }
     }
     return 0;

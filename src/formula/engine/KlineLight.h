@@ -31,9 +31,15 @@ public:
     CKlineLight& operator=(const CKlineLight& other);
     virtual ~CKlineLight();
 
-    friend bool operator==(const CKlineLight& a, const CKlineLight& b) { return a.m_strName == b.m_strName; }
-    friend bool operator<(const CKlineLight& a, const CKlineLight& b) { return a.m_strName < b.m_strName; }
-    friend bool operator>(const CKlineLight& a, const CKlineLight& b) { return a.m_strName > b.m_strName; }
+    friend bool operator==(const CKlineLight& a, const CKlineLight& b) {
+        return a.m_strName == b.m_strName;
+    }
+    friend bool operator<(const CKlineLight& a, const CKlineLight& b) {
+        return a.m_strName < b.m_strName;
+    }
+    friend bool operator>(const CKlineLight& a, const CKlineLight& b) {
+        return a.m_strName > b.m_strName;
+    }
 
     // One indicator per "IndItem" element. Read returns 0 when the element held a name.
     int Read(const tinyxml2::XMLElement* element);
@@ -64,7 +70,7 @@ public:
 
     // Definition.
     std::string m_strName;
-    std::string m_strDesc;     // the indicator's Chinese title
+    std::string m_strDesc;  // the indicator's Chinese title
     std::string m_strFormula;
     std::string m_strHelp;
     int32_t m_nMainChart = 0;  // 1: drawn over the price pane
@@ -83,11 +89,11 @@ public:
     void* m_pParamSet = nullptr;  // the security's stored parameters (owned by the security)
     void* m_pBars = nullptr;      // bar records of the data type (not owned)
     int32_t m_nBarCount = 0;
-    int32_t m_nCalcFirst = 0;     // calculation range: first (inclusive), end (exclusive)
+    int32_t m_nCalcFirst = 0;  // calculation range: first (inclusive), end (exclusive)
     int32_t m_nCalcEnd = 0;
-    int32_t m_nShowFirst = 0;     // shown bars: first, end (exclusive)
+    int32_t m_nShowFirst = 0;  // shown bars: first, end (exclusive)
     int32_t m_nShowEnd = 0;
-    int32_t m_bShowDepend = 0;    // set when a formula reads the shown range
+    int32_t m_bShowDepend = 0;  // set when a formula reads the shown range
     std::vector<std::unique_ptr<CKlineLight>> m_aSubFormulas;
 
     // Last evaluation failure: status code (0 none), message and source characters.

@@ -6,7 +6,8 @@
 namespace LunarCalendar {
 
 struct LunarDay {
-    int32_t year = 0;   // the lunar year the day belongs to (the days before 春节 count to the old year)
+    int32_t year =
+        0;  // the lunar year the day belongs to (the days before 春节 count to the old year)
     int32_t month = 0;  // 1..12; a leap month carries the number of the month it follows
     int32_t day = 0;    // 1..30
     bool leap = false;  // the day lies in a leap month (闰月)

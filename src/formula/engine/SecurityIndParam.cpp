@@ -10,40 +10,28 @@
 
 std::string SecurityIndParam::s_strProgramDir;
 
-int SortArrayCompare(const CParamValue& a, const CParamValue& b)
-{
-    if (a.m_nClass != b.m_nClass)
-        return a.m_nClass < b.m_nClass ? -1 : 1;
-    if (int c = a.m_strInd.compare(b.m_strInd))
-        return c < 0 ? -1 : 1;
-    if (int c = a.m_strParam.compare(b.m_strParam))
-        return c < 0 ? -1 : 1;
-    if (a.m_nDataType != b.m_nDataType)
-        return a.m_nDataType < b.m_nDataType ? -1 : 1;
-    if (a.m_nPeriod != b.m_nPeriod)
-        return a.m_nPeriod < b.m_nPeriod ? -1 : 1;
+int SortArrayCompare(const CParamValue& a, const CParamValue& b) {
+    if (a.m_nClass != b.m_nClass) return a.m_nClass < b.m_nClass ? -1 : 1;
+    if (int c = a.m_strInd.compare(b.m_strInd)) return c < 0 ? -1 : 1;
+    if (int c = a.m_strParam.compare(b.m_strParam)) return c < 0 ? -1 : 1;
+    if (a.m_nDataType != b.m_nDataType) return a.m_nDataType < b.m_nDataType ? -1 : 1;
+    if (a.m_nPeriod != b.m_nPeriod) return a.m_nPeriod < b.m_nPeriod ? -1 : 1;
     return 0;
 }
 
-int SortArrayCompare(const CExpParam& a, const CExpParam& b)
-{
-    if (a.m_nClass != b.m_nClass)
-        return a.m_nClass < b.m_nClass ? -1 : 1;
-    if (int c = a.m_strInd.compare(b.m_strInd))
-        return c < 0 ? -1 : 1;
-    if (int c = a.m_strSearchName.compare(b.m_strSearchName))
-        return c < 0 ? -1 : 1;
+int SortArrayCompare(const CExpParam& a, const CExpParam& b) {
+    if (a.m_nClass != b.m_nClass) return a.m_nClass < b.m_nClass ? -1 : 1;
+    if (int c = a.m_strInd.compare(b.m_strInd)) return c < 0 ? -1 : 1;
+    if (int c = a.m_strSearchName.compare(b.m_strSearchName)) return c < 0 ? -1 : 1;
     return 0;
 }
 
-SecurityIndParam::SecurityIndParam(const CIndSecuCode& owner) : m_Owner(owner)
-{
+SecurityIndParam::SecurityIndParam(const CIndSecuCode& owner) : m_Owner(owner) {
     m_aParams.SetAscending(true);
     m_aExps.SetAscending(true);
 }
 
-SecurityIndParam::~SecurityIndParam()
-{
+SecurityIndParam::~SecurityIndParam() {
     if (m_bParamsChanged) {
         SaveParams();
         m_bParamsChanged = 0;
@@ -55,39 +43,33 @@ SecurityIndParam::~SecurityIndParam()
 }
 
 namespace {
-std::string BasePath(const std::string& dir, const CIndSecuCode& code)
-{
+std::string BasePath(const std::string& dir, const CIndSecuCode& code) {
     const char* market = code.m_nMarket == 1 ? "sh" : code.m_nMarket == 2 ? "sz" : "";
     return dir + "Self/" + market + "/Tool/" + code.m_strCode;
 }
 
 // Numbers of the files: a missing or non-numeric attribute reads 0.
-double AttrDouble(const tinyxml2::XMLElement* e, const char* name)
-{
+double AttrDouble(const tinyxml2::XMLElement* e, const char* name) {
     double v = 0;
     return e->QueryDoubleAttribute(name, &v) == tinyxml2::XML_SUCCESS ? v : 0;
 }
 
-std::string FormatG(double v)
-{
+std::string FormatG(double v) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%g", v);
     return buf;
 }
 }  // namespace
 
-std::string SecurityIndParam::ParamFilePath() const
-{
+std::string SecurityIndParam::ParamFilePath() const {
     return BasePath(s_strProgramDir, m_Owner) + ".par";
 }
 
-std::string SecurityIndParam::ExpFilePath() const
-{
+std::string SecurityIndParam::ExpFilePath() const {
     return BasePath(s_strProgramDir, m_Owner) + ".exp";
 }
 
-void SecurityIndParam::AcquireParams()
-{
+void SecurityIndParam::AcquireParams() {
     if (m_nParamUse < 1) {
         m_nParamUse = 0;
         LoadParams();
@@ -96,10 +78,8 @@ void SecurityIndParam::AcquireParams()
     ++m_nParamUse;
 }
 
-void SecurityIndParam::ReleaseParams()
-{
-    if (--m_nParamUse > 0)
-        return;
+void SecurityIndParam::ReleaseParams() {
+    if (--m_nParamUse > 0) return;
     m_nParamUse = 0;
     if (m_bParamsChanged) {
         SaveParams();
@@ -107,8 +87,7 @@ void SecurityIndParam::ReleaseParams()
     }
 }
 
-void SecurityIndParam::AcquireExps()
-{
+void SecurityIndParam::AcquireExps() {
     if (m_nExpUse < 1) {
         m_nExpUse = 0;
         LoadExps();
@@ -117,10 +96,8 @@ void SecurityIndParam::AcquireExps()
     ++m_nExpUse;
 }
 
-void SecurityIndParam::ReleaseExps()
-{
-    if (--m_nExpUse > 0)
-        return;
+void SecurityIndParam::ReleaseExps() {
+    if (--m_nExpUse > 0) return;
     m_nExpUse = 0;
     if (m_bExpsChanged) {
         SaveExps();
@@ -128,15 +105,14 @@ void SecurityIndParam::ReleaseExps()
     }
 }
 
-void SecurityIndParam::LoadParams()
-{
+void SecurityIndParam::LoadParams() {
     tinyxml2::XMLDocument doc;
     XmlLoadResult loaded = LoadXmlFile(doc, ParamFilePath());
     if (loaded == XmlLoadResult::Damaged)
         KeepAside(ParamFilePath());  // a later save must not overwrite what may still be recovered
-    if (loaded != XmlLoadResult::Ok || !doc.RootElement())
-        return;
-    for (auto* e = doc.RootElement()->FirstChildElement("Parv"); e; e = e->NextSiblingElement("Parv")) {
+    if (loaded != XmlLoadResult::Ok || !doc.RootElement()) return;
+    for (auto* e = doc.RootElement()->FirstChildElement("Parv"); e;
+         e = e->NextSiblingElement("Parv")) {
         CParamValue v;
         v.m_nVersion = GetXmlAttrInt(e, "version");
         v.m_nClass = static_cast<int16_t>(GetXmlAttrInt(e, "Class"));
@@ -149,15 +125,14 @@ void SecurityIndParam::LoadParams()
     }
 }
 
-void SecurityIndParam::LoadExps()
-{
+void SecurityIndParam::LoadExps() {
     tinyxml2::XMLDocument doc;
     XmlLoadResult loaded = LoadXmlFile(doc, ExpFilePath());
     if (loaded == XmlLoadResult::Damaged)
         KeepAside(ExpFilePath());  // a later save must not overwrite what may still be recovered
-    if (loaded != XmlLoadResult::Ok || !doc.RootElement())
-        return;
-    for (auto* e = doc.RootElement()->FirstChildElement("ExpPar"); e; e = e->NextSiblingElement("ExpPar")) {
+    if (loaded != XmlLoadResult::Ok || !doc.RootElement()) return;
+    for (auto* e = doc.RootElement()->FirstChildElement("ExpPar"); e;
+         e = e->NextSiblingElement("ExpPar")) {
         CExpParam v;
         v.m_nVersion = GetXmlAttrInt(e, "version");
         v.m_nClass = static_cast<int16_t>(GetXmlAttrInt(e, "Class"));
@@ -174,8 +149,7 @@ void SecurityIndParam::LoadExps()
     }
 }
 
-bool SecurityIndParam::SaveParams() const
-{
+bool SecurityIndParam::SaveParams() const {
     tinyxml2::XMLDocument doc;
     AddXmlDeclaration(doc);
     auto* root = doc.NewElement("IndPar");
@@ -194,8 +168,7 @@ bool SecurityIndParam::SaveParams() const
     return SaveXmlFile(doc, ParamFilePath());
 }
 
-bool SecurityIndParam::SaveExps() const
-{
+bool SecurityIndParam::SaveExps() const {
     tinyxml2::XMLDocument doc;
     AddXmlDeclaration(doc);
     auto* root = doc.NewElement("IndExpPar");
@@ -215,8 +188,7 @@ bool SecurityIndParam::SaveExps() const
     return SaveXmlFile(doc, ExpFilePath());
 }
 
-void SecurityIndParam::SetParamValue(const CParamValue& value)
-{
+void SecurityIndParam::SetParamValue(const CParamValue& value) {
     for (auto& v : m_aParams) {
         if (SortArrayCompare(v, value) == 0) {
             v.m_fParam = value.m_fParam;
@@ -229,8 +201,7 @@ void SecurityIndParam::SetParamValue(const CParamValue& value)
     m_bParamsChanged = 1;
 }
 
-void SecurityIndParam::SetExpParam(const CExpParam& value)
-{
+void SecurityIndParam::SetExpParam(const CExpParam& value) {
     for (auto& v : m_aExps) {
         if (SortArrayCompare(v, value) == 0) {
             v = value;

@@ -3,15 +3,11 @@
 CSouceEditor::FindIndFn CSouceEditor::m_pfFindInd = nullptr;
 CSouceEditor::CheckSecuFn CSouceEditor::m_pfCheckSecu = nullptr;
 
-void CSouceEditor::Prepare(int depth, int count)
-{
-    if (static_cast<int>(m_aStack.size()) < depth)
-        m_aStack.resize(static_cast<size_t>(depth));
-    for (auto& r : m_aStack)
-        r.Reserve(count > 0 ? count : 1);
+void CSouceEditor::Prepare(int depth, int count) {
+    if (static_cast<int>(m_aStack.size()) < depth) m_aStack.resize(static_cast<size_t>(depth));
+    for (auto& r : m_aStack) r.Reserve(count > 0 ? count : 1);
     size_t need = static_cast<size_t>(count > 0 ? count : 1) * 2 + 2;
-    if (m_vScratch.size() < need)
-        m_vScratch.resize(need);
+    if (m_vScratch.size() < need) m_vScratch.resize(need);
     m_pScratch = m_vScratch.data();
     m_nTop = -1;
 }

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-CValueRecord::CValueRecord(int count, double fill)
-{
+CValueRecord::CValueRecord(int count, double fill) {
     if (count > 0) {
         m_vData.assign(static_cast<size_t>(count), fill);
         m_nKind = kSeries;
@@ -16,21 +15,22 @@ CValueRecord::CValueRecord(int count, double fill)
     }
 }
 
-CValueRecord::CValueRecord(const char* text)
-{
+CValueRecord::CValueRecord(const char* text) {
     SetText(text);
 }
 
 CValueRecord::CValueRecord(const CValueRecord& other)
-    : m_nFirst(other.m_nFirst), m_nLast(other.m_nLast), m_nKind(other.m_nKind),
-      m_dValue(other.m_dValue), m_vData(other.m_vData), m_vTexts(other.m_vTexts)
-{
+    : m_nFirst(other.m_nFirst),
+      m_nLast(other.m_nLast),
+      m_nKind(other.m_nKind),
+      m_dValue(other.m_dValue),
+      m_vData(other.m_vData),
+      m_vTexts(other.m_vTexts) {
     std::memcpy(m_szText, other.m_szText, sizeof m_szText);
     Rebind();
 }
 
-CValueRecord& CValueRecord::operator=(const CValueRecord& other)
-{
+CValueRecord& CValueRecord::operator=(const CValueRecord& other) {
     if (this != &other) {
         m_nFirst = other.m_nFirst;
         m_nLast = other.m_nLast;
@@ -45,17 +45,18 @@ CValueRecord& CValueRecord::operator=(const CValueRecord& other)
 }
 
 CValueRecord::CValueRecord(CValueRecord&& other) noexcept
-    : m_nFirst(other.m_nFirst), m_nLast(other.m_nLast), m_nKind(other.m_nKind),
-      m_dValue(other.m_dValue), m_vData(std::move(other.m_vData)),
-      m_vTexts(std::move(other.m_vTexts))
-{
+    : m_nFirst(other.m_nFirst),
+      m_nLast(other.m_nLast),
+      m_nKind(other.m_nKind),
+      m_dValue(other.m_dValue),
+      m_vData(std::move(other.m_vData)),
+      m_vTexts(std::move(other.m_vTexts)) {
     std::memcpy(m_szText, other.m_szText, sizeof m_szText);
     Rebind();
     other.Rebind();
 }
 
-CValueRecord& CValueRecord::operator=(CValueRecord&& other) noexcept
-{
+CValueRecord& CValueRecord::operator=(CValueRecord&& other) noexcept {
     if (this != &other) {
         m_nFirst = other.m_nFirst;
         m_nLast = other.m_nLast;
@@ -70,31 +71,26 @@ CValueRecord& CValueRecord::operator=(CValueRecord&& other) noexcept
     return *this;
 }
 
-void CValueRecord::Rebind()
-{
+void CValueRecord::Rebind() {
     m_pData = m_vData.empty() ? nullptr : m_vData.data();
     m_pTexts = m_vTexts.empty() ? nullptr : reinterpret_cast<Text*>(m_vTexts.data());
 }
 
-void CValueRecord::Reserve(int count)
-{
+void CValueRecord::Reserve(int count) {
     if (count > 0 && static_cast<int>(m_vData.size()) < count) {
         m_vData.resize(static_cast<size_t>(count));
         Rebind();
     }
 }
 
-bool CValueRecord::AllocTexts(int count)
-{
-    if (count <= 0)
-        return false;
+bool CValueRecord::AllocTexts(int count) {
+    if (count <= 0) return false;
     m_vTexts.assign(static_cast<size_t>(count), {});
     Rebind();
     return true;
 }
 
-void CValueRecord::TakeSeries(std::vector<double>&& data, int first, int last)
-{
+void CValueRecord::TakeSeries(std::vector<double>&& data, int first, int last) {
     m_vData = std::move(data);
     Rebind();
     m_nKind = kSeries;
@@ -102,22 +98,18 @@ void CValueRecord::TakeSeries(std::vector<double>&& data, int first, int last)
     m_nLast = last;
 }
 
-void CValueRecord::SwapData(std::vector<double>& data)
-{
+void CValueRecord::SwapData(std::vector<double>& data) {
     m_vData.swap(data);
     Rebind();
 }
 
-void CValueRecord::SetNumber(double value)
-{
+void CValueRecord::SetNumber(double value) {
     m_nKind = kNumber;
     m_dValue = value;
 }
 
-void CValueRecord::SetText(const char* text)
-{
+void CValueRecord::SetText(const char* text) {
     m_nKind = kText;
     std::memset(m_szText, 0, sizeof m_szText);
-    if (text)
-        std::strncpy(m_szText, text, kTextSize - 1);
+    if (text) std::strncpy(m_szText, text, kTextSize - 1);
 }

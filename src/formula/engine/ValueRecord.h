@@ -38,8 +38,8 @@ public:
     int Capacity() const { return static_cast<int>(m_vData.size()); }
     bool HasRange() const { return m_nFirst <= m_nLast; }
 
-    int32_t m_nFirst = 0;     // first valid bar (inclusive)
-    int32_t m_nLast = -1;     // last valid bar (inclusive)
+    int32_t m_nFirst = 0;  // first valid bar (inclusive)
+    int32_t m_nLast = -1;  // last valid bar (inclusive)
     uint8_t m_nKind = kNumber;
     double m_dValue = 0;
     double* m_pData = nullptr;

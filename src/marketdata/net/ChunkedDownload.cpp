@@ -3,8 +3,7 @@
 #include "foundation/Buffer.h"
 #include "marketdata/net/WireProtocol.h"
 
-bool CChunkedDownload::Begin(uint32_t total)
-{
+bool CChunkedDownload::Begin(uint32_t total) {
     Reset();
     if (total > wire::kMaxDownloadLength) {
         m_strError = "announced size " + std::to_string(total) + " is beyond any table";
@@ -16,11 +15,9 @@ bool CChunkedDownload::Begin(uint32_t total)
     return true;
 }
 
-bool CChunkedDownload::ReadChunk(CBuffer& body)
-{
+bool CChunkedDownload::ReadChunk(CBuffer& body) {
     uint32_t length = body.ReadUInt16();
-    if (length > body.GetLength())
-        throw -1;
+    if (length > body.GetLength()) throw -1;
     if (!m_bStarted) {
         body.Read(nullptr, length);
         m_strError = "chunk without a first chunk";
@@ -31,21 +28,18 @@ bool CChunkedDownload::ReadChunk(CBuffer& body)
         m_strError = "chunk passes the announced size " + std::to_string(m_nTotal);
         return false;
     }
-    if (length)
-        body.Read(m_data.data() + m_nReceived, length);
+    if (length) body.Read(m_data.data() + m_nReceived, length);
     m_nReceived += length;
     return true;
 }
 
-std::vector<uint8_t> CChunkedDownload::Take()
-{
+std::vector<uint8_t> CChunkedDownload::Take() {
     std::vector<uint8_t> out = std::move(m_data);
     Reset();
     return out;
 }
 
-void CChunkedDownload::Reset()
-{
+void CChunkedDownload::Reset() {
     m_data.clear();
     m_nTotal = 0;
     m_nReceived = 0;

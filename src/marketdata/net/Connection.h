@@ -3,6 +3,7 @@
 // callbacks and its state. Always held by shared_ptr; libevent callbacks reach it through
 // a weak reference, so a connection that is already gone is silently skipped.
 
+#include <event2/util.h>
 #include <netinet/in.h>
 
 #include <atomic>
@@ -10,8 +11,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-
-#include <event2/util.h>
 
 struct bufferevent;
 struct evbuffer;
@@ -25,7 +24,8 @@ public:
     enum State { kDisconnected = 0, kConnecting = 1, kConnected = 2, kDisconnecting = 3 };
 
     using Callback = std::function<void(const ConnectionPtr&)>;
-    using ReadCallback = std::function<void(const ConnectionPtr&, evbuffer* input, timeval received)>;
+    using ReadCallback =
+        std::function<void(const ConnectionPtr&, evbuffer* input, timeval received)>;
 
     Connection(RunningLoop* loop, std::string name, evutil_socket_t socket, uint32_t id,
                const sockaddr_in& local, const sockaddr_in& peer);

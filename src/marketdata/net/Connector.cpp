@@ -1,48 +1,40 @@
 #include "marketdata/net/Connector.h"
 
-#include "marketdata/net/EventLoopThread.h"
-
 #include <arpa/inet.h>
-
 #include <event2/bufferevent.h>
 #include <event2/event.h>
 
 #include <algorithm>
 #include <cerrno>
 
-Connector::Connector(RunningLoop* loop, const sockaddr_in& server) : m_pLoop(loop), m_serverAddr(server)
-{
-}
+#include "marketdata/net/EventLoopThread.h"
 
-Connector::~Connector()
-{
+Connector::Connector(RunningLoop* loop, const sockaddr_in& server)
+    : m_pLoop(loop), m_serverAddr(server) {}
+
+Connector::~Connector() {
     if (m_pPending) {
         evutil_socket_t fd = bufferevent_getfd(m_pPending);
         bufferevent_free(m_pPending);
-        if (fd >= 0)
-            evutil_closesocket(fd);
+        if (fd >= 0) evutil_closesocket(fd);
     }
     delete m_pCallbackSelf;
 }
 
-int Connector::BackoffMs(int failures) const
-{
+int Connector::BackoffMs(int failures) const {
     int shift = std::clamp(failures - 1, 0, 16);
     return int(std::min<int64_t>(int64_t(m_nBackoffBaseMs) << shift, m_nBackoffCapMs));
 }
 
-void Connector::Start()
-{
+void Connector::Start() {
     m_bConnect = true;
     std::weak_ptr<Connector> weak = shared_from_this();
     RunInLoop(m_pLoop, [weak] {
-        if (auto self = weak.lock(); self && self->m_bConnect)
-            self->Connect();
+        if (auto self = weak.lock(); self && self->m_bConnect) self->Connect();
     });
 }
 
-void Connector::Stop()
-{
+void Connector::Stop() {
     m_bConnect = false;
     if (m_pLoop->IsInLoopThread()) {
         CancelConnect();
@@ -50,17 +42,13 @@ void Connector::Stop()
     }
     std::weak_ptr<Connector> weak = shared_from_this();
     RunInLoop(m_pLoop, [weak] {
-        if (auto self = weak.lock())
-            self->CancelConnect();
+        if (auto self = weak.lock()) self->CancelConnect();
     });
 }
 
-void Connector::Connect()
-{
-    if (m_pPending)
-        DropAttempt();
-    if (!m_pCallbackSelf)
-        m_pCallbackSelf = new std::weak_ptr<Connector>(shared_from_this());
+void Connector::Connect() {
+    if (m_pPending) DropAttempt();
+    if (!m_pCallbackSelf) m_pCallbackSelf = new std::weak_ptr<Connector>(shared_from_this());
     m_pPending = bufferevent_socket_new(m_pLoop->m_pBase, -1, BEV_OPT_THREADSAFE);
     bufferevent_setcb(m_pPending, nullptr, nullptr, OnConnectEvent, m_pCallbackSelf);
     m_bConnecting = true;
@@ -75,20 +63,17 @@ void Connector::Connect()
         // Failing before any event: go through the same path, but off this call stack.
         std::weak_ptr<Connector> weak = shared_from_this();
         RunInLoop(m_pLoop, [weak, error] {
-            if (auto self = weak.lock(); self && self->m_bConnect)
-                self->OnConnectError(error);
+            if (auto self = weak.lock(); self && self->m_bConnect) self->OnConnectError(error);
         });
     }
 }
 
-void Connector::OnConnectEvent(bufferevent* bev, short what, void* arg)
-{
+void Connector::OnConnectEvent(bufferevent* bev, short what, void* arg) {
     auto self = static_cast<std::weak_ptr<Connector>*>(arg)->lock();
-    if (!self || bev != self->m_pPending)
-        return;
+    if (!self || bev != self->m_pPending) return;
     if (what & BEV_EVENT_CONNECTED) {
         evutil_socket_t fd = bufferevent_getfd(bev);
-        bufferevent_free(bev); // created without close-on-free: the socket stays open
+        bufferevent_free(bev);  // created without close-on-free: the socket stays open
         self->m_pPending = nullptr;
         self->m_bConnecting = false;
         if (self->m_bConnect && self->m_newConnectionCallback)
@@ -103,10 +88,9 @@ void Connector::OnConnectEvent(bufferevent* bev, short what, void* arg)
     }
 }
 
-void Connector::OnConnectError(int error)
-{
+void Connector::OnConnectError(int error) {
     if (error == EINPROGRESS || error == EINTR || error == EISCONN) {
-        m_bConnecting = true; // the next event settles it
+        m_bConnecting = true;  // the next event settles it
         return;
     }
     // Every other error is worth another try, host unreachable included: networks come
@@ -114,18 +98,15 @@ void Connector::OnConnectError(int error)
     Retry();
 }
 
-void Connector::Retry()
-{
+void Connector::Retry() {
     int failures = ++*m_pFailureCount;
     if (failures > kMaxFailures) {
         // The attempt is left for Stop to cancel, as nothing more is tried from here.
-        if (failures == kMaxFailures + 1 && m_giveUpCallback)
-            m_giveUpCallback();
+        if (failures == kMaxFailures + 1 && m_giveUpCallback) m_giveUpCallback();
         return;
     }
     DropAttempt();
-    if (!m_bConnect)
-        return;
+    if (!m_bConnect) return;
     std::weak_ptr<Connector> weak = shared_from_this();
     if (m_failureCallback) {
         char ip[INET_ADDRSTRLEN] = {};
@@ -138,26 +119,21 @@ void Connector::Retry()
         });
     } else {
         RunInLoopAfter(m_pLoop, BackoffMs(failures), [weak] {
-            if (auto self = weak.lock(); self && self->m_bConnect)
-                self->Connect();
+            if (auto self = weak.lock(); self && self->m_bConnect) self->Connect();
         });
     }
 }
 
-void Connector::CancelConnect()
-{
+void Connector::CancelConnect() {
     m_bConnecting = false;
     DropAttempt();
 }
 
-void Connector::DropAttempt()
-{
+void Connector::DropAttempt() {
     m_bConnecting = false;
-    if (!m_pPending)
-        return;
+    if (!m_pPending) return;
     evutil_socket_t fd = bufferevent_getfd(m_pPending);
     bufferevent_free(m_pPending);
     m_pPending = nullptr;
-    if (fd >= 0)
-        evutil_closesocket(fd);
+    if (fd >= 0) evutil_closesocket(fd);
 }

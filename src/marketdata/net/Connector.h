@@ -7,14 +7,13 @@
 // failures in a row the give-up callback runs once (the user is sent back to the login)
 // and no further attempt is made until a new connect.
 
+#include <event2/util.h>
 #include <netinet/in.h>
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include <event2/util.h>
 
 struct bufferevent;
 struct RunningLoop;

@@ -1,5 +1,7 @@
 #include "marketdata/net/LoginSession.h"
 
+#include <cctype>
+
 #include "foundation/Buffer.h"
 #include "foundation/Config.h"
 #include "foundation/Md5.h"
@@ -8,15 +10,13 @@
 #include "marketdata/net/Subscriber.h"
 #include "marketdata/net/WireProtocol.h"
 
-#include <cctype>
-
 namespace {
 std::mutex g_loginMutex;
 LoginValues g_login;
 
 // Builds a request in buffer and writes it to the connection when it is established.
-void WriteRequest(const ConnectionPtr& connection, CBuffer& buffer, uint16_t command, int64_t serial)
-{
+void WriteRequest(const ConnectionPtr& connection, CBuffer& buffer, uint16_t command,
+                  int64_t serial) {
     CDataHead head;
     head.m_wCommand = command;
     head.m_wSubtype = CDataHead::kRequestSubtype;
@@ -27,48 +27,41 @@ void WriteRequest(const ConnectionPtr& connection, CBuffer& buffer, uint16_t com
         connection->Send(buffer.GetData(), buffer.GetLength());
 }
 
-void StartRequest(CBuffer& buffer)
-{
+void StartRequest(CBuffer& buffer) {
     buffer.Clear();
     buffer.Extend(uint32_t(CDataHead::kSize));
 }
-} // namespace
+}  // namespace
 
-LoginValues GetLoginValues()
-{
+LoginValues GetLoginValues() {
     std::lock_guard lock(g_loginMutex);
     return g_login;
 }
 
-std::string GetAccountName()
-{
+std::string GetAccountName() {
     std::lock_guard lock(g_loginMutex);
     return g_login.m_strAccountName;
 }
 
-void SetLoginPassword(const std::string& base64Text)
-{
+void SetLoginPassword(const std::string& base64Text) {
     std::lock_guard lock(g_loginMutex);
     g_login.m_strPasswordText = base64Text;
 }
 
-void SetGuestLogin()
-{
+void SetGuestLogin() {
     std::lock_guard lock(g_loginMutex);
     g_login.m_nGuest = 1;
 }
 
-std::string MakeLoginSign(const std::string& user, const std::string& password)
-{
+std::string MakeLoginSign(const std::string& user, const std::string& password) {
     std::string text = "appId140000clientType4mya" + user + "ppp" + password + wire::kSigningKey;
     std::string digest = Md5Hex(text);
-    for (char& c : digest)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : digest) c = char(std::toupper(static_cast<unsigned char>(c)));
     return digest;
 }
 
-std::string MakeAccountLink(const std::string& accountHost, const std::string& user, const std::string& password)
-{
+std::string MakeAccountLink(const std::string& accountHost, const std::string& user,
+                            const std::string& password) {
     return "http://" + accountHost + "/acct/dl?mya=" + user + "&ppp=" + password +
            "&appId=140000&clientType=4&sign=" + MakeLoginSign(user, password);
 }
@@ -77,41 +70,37 @@ std::string MakeAccountLink(const std::string& accountHost, const std::string& u
 
 class CLoginSession::CCodeTableDownload {
 public:
-    explicit CCodeTableDownload(std::weak_ptr<CLoginSession> session) : m_session(std::move(session)) {}
+    explicit CCodeTableDownload(std::weak_ptr<CLoginSession> session)
+        : m_session(std::move(session)) {}
 
-    bool OnReply(const ConnectionPtr& connection, CBuffer& body)
-    {
+    bool OnReply(const ConnectionPtr& connection, CBuffer& body) {
         auto session = m_session.lock();
-        if (!session)
-            return true;
+        if (!session) return true;
         uint8_t flags = body.ReadUInt8();
         bool current = flags == wire::kCodeTableCurrent;
         bool last = current || (flags & wire::kCodeTableLast);
         if (!current) {
             if (flags & wire::kCodeTableFirst) {
                 uint32_t total = body.ReadUInt32();
-                if (!m_download.Begin(total))
-                    return Fail(*session, connection, body);
+                if (!m_download.Begin(total)) return Fail(*session, connection, body);
             }
-            if (flags & wire::kCodeTableLast)
-                m_nServerChecksum = body.ReadUInt16();
-            if (!m_download.ReadChunk(body))
-                return Fail(*session, connection, body);
+            if (flags & wire::kCodeTableLast) m_nServerChecksum = body.ReadUInt16();
+            if (!m_download.ReadChunk(body)) return Fail(*session, connection, body);
         }
         if (!last) {
             if (session->m_ui.m_onProgress)
-                session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(), m_download.GetReceived(), false);
+                session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(),
+                                           m_download.GetReceived(), false);
             return false;
         }
         if (session->m_ui.m_onProgress)
-            session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(), m_download.GetReceived(), true);
+            session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(),
+                                       m_download.GetReceived(), true);
         if (current) {
-            if (session->m_tables.m_onCodeTable)
-                session->m_tables.m_onCodeTable(nullptr);
+            if (session->m_tables.m_onCodeTable) session->m_tables.m_onCodeTable(nullptr);
         } else if (m_download.IsComplete()) {
             std::vector<uint8_t> fresh = m_download.Take();
-            if (session->m_tables.m_onCodeTable)
-                session->m_tables.m_onCodeTable(&fresh);
+            if (session->m_tables.m_onCodeTable) session->m_tables.m_onCodeTable(&fresh);
         } else {
             NetLog("code table download ended short of its announced size; the held table stays");
         }
@@ -120,30 +109,27 @@ public:
     }
 
 private:
-    bool Fail(CLoginSession& session, const ConnectionPtr& connection, CBuffer& body)
-    {
+    bool Fail(CLoginSession& session, const ConnectionPtr& connection, CBuffer& body) {
         NetLog("code table download dropped: " + m_download.GetError());
         m_download.Reset();
-        if (session.m_ui.m_onProgress)
-            session.m_ui.m_onProgress("正在下载码表...", 0, 0, true);
+        if (session.m_ui.m_onProgress) session.m_ui.m_onProgress("正在下载码表...", 0, 0, true);
         session.SendExRightsRequest(body, connection);
         return true;
     }
 
     std::weak_ptr<CLoginSession> m_session;
     CChunkedDownload m_download;
-    uint16_t m_nServerChecksum = 0; // kept, not compared: the held table's CRC is recomputed
+    uint16_t m_nServerChecksum = 0;  // kept, not compared: the held table's CRC is recomputed
 };
 
 class CLoginSession::CExRightsDownload {
 public:
-    explicit CExRightsDownload(std::weak_ptr<CLoginSession> session) : m_session(std::move(session)) {}
+    explicit CExRightsDownload(std::weak_ptr<CLoginSession> session)
+        : m_session(std::move(session)) {}
 
-    bool OnReply(CBuffer& body)
-    {
+    bool OnReply(CBuffer& body) {
         auto session = m_session.lock();
-        if (!session)
-            return true;
+        if (!session) return true;
         uint8_t flags = body.ReadUInt8();
         // Flags 0 says "current" only as the whole answer; inside a download it is a
         // middle chunk.
@@ -153,34 +139,31 @@ public:
             return true;
         }
         if (flags & wire::kExRightsFirst) {
-            if (!m_download.Begin(body.ReadUInt32()))
-                return Fail(*session);
+            if (!m_download.Begin(body.ReadUInt32())) return Fail(*session);
         }
-        if (!m_download.ReadChunk(body))
-            return Fail(*session);
+        if (!m_download.ReadChunk(body)) return Fail(*session);
         if (!(flags & wire::kExRightsLast)) {
             if (session->m_ui.m_onProgress)
-                session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(), m_download.GetReceived(), false);
+                session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(),
+                                           m_download.GetReceived(), false);
             return false;
         }
         if (session->m_ui.m_onProgress)
-            session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(), m_download.GetReceived(), true);
+            session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(),
+                                       m_download.GetReceived(), true);
         if (!m_download.IsComplete()) {
             NetLog("ex-rights download ended short of its announced size; the held table stays");
             return true;
         }
-        if (session->m_tables.m_onExRights)
-            session->m_tables.m_onExRights(m_download.Take());
+        if (session->m_tables.m_onExRights) session->m_tables.m_onExRights(m_download.Take());
         return true;
     }
 
 private:
-    bool Fail(CLoginSession& session)
-    {
+    bool Fail(CLoginSession& session) {
         NetLog("ex-rights download dropped: " + m_download.GetError());
         m_download.Reset();
-        if (session.m_ui.m_onProgress)
-            session.m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
+        if (session.m_ui.m_onProgress) session.m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
         return true;
     }
 
@@ -191,41 +174,37 @@ private:
 // ---------------------------------------------------------------------------------------
 
 CLoginSession::CLoginSession(CSubscriber& subscriber, Tables tables, Ui ui)
-    : m_subscriber(subscriber), m_tables(std::move(tables)), m_ui(std::move(ui)),
-      m_strAccountHost(GetConfigString("system", "account", "host", ""))
-{
-    if (m_strAccountHost.empty())
-        m_strAccountHost = "127.0.0.1";
+    : m_subscriber(subscriber),
+      m_tables(std::move(tables)),
+      m_ui(std::move(ui)),
+      m_strAccountHost(GetConfigString("system", "account", "host", "")) {
+    if (m_strAccountHost.empty()) m_strAccountHost = "127.0.0.1";
 }
 
-void CLoginSession::Install()
-{
+void CLoginSession::Install() {
     std::weak_ptr<CLoginSession> weak = Weak();
     m_subscriber.m_onConnectHook = [weak](const ConnectionPtr& connection, CBuffer& scratch) {
-        if (auto self = weak.lock())
-            self->SendLoginRequest(connection, scratch);
+        if (auto self = weak.lock()) self->SendLoginRequest(connection, scratch);
     };
     m_subscriber.m_heartbeatHook = [weak](const ConnectionPtr& connection, CBuffer& scratch) {
-        if (auto self = weak.lock())
-            self->SendKeepAlive(connection, scratch);
+        if (auto self = weak.lock()) self->SendKeepAlive(connection, scratch);
     };
 }
 
-void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& scratch)
-{
+void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& scratch) {
     int64_t serial = CDataHead::NextSerial();
     m_pLoginConnection = connection;
     std::weak_ptr<CLoginSession> weak = Weak();
-    m_subscriber.RegisterReply(serial, OwnerTag(this), [weak](const CDataHead& head, CBuffer& body) {
-        auto self = weak.lock();
-        return self ? self->OnLoginReply(head, body) : true;
-    });
+    m_subscriber.RegisterReply(serial, OwnerTag(this),
+                               [weak](const CDataHead& head, CBuffer& body) {
+                                   auto self = weak.lock();
+                                   return self ? self->OnLoginReply(head, body) : true;
+                               });
 
     std::string user = GetConfigString("system", "host", "username", "");
     LoginValues values = GetLoginValues();
     std::string link;
-    if (!user.empty())
-        link = MakeAccountLink(m_strAccountHost, user, values.m_strPasswordText);
+    if (!user.empty()) link = MakeAccountLink(m_strAccountHost, user, values.m_strPasswordText);
     uint16_t command = (link.empty() || values.m_nGuest) ? wire::kGuestLogin : wire::kLogin;
 
     StartRequest(scratch);
@@ -234,8 +213,7 @@ void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& s
     m_subscriber.m_nLoginPending = 1;
 }
 
-bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body)
-{
+bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body) {
     uint8_t result = body.ReadUInt8();
     std::string text, account;
     body.ReadString(text);
@@ -250,69 +228,64 @@ bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body)
     {
         std::lock_guard lock(g_loginMutex);
         g_login.m_strAccountName = account;
-        for (auto& s : strings)
-            g_login.m_serverStrings.push_back(std::move(s));
+        for (auto& s : strings) g_login.m_serverStrings.push_back(std::move(s));
     }
     m_subscriber.m_nLoginPending = 0;
     if (result != 1) {
         m_subscriber.m_nLoggedIn = 0;
         NetLog("login refused: " + text);
-        if (m_ui.m_onLoginResult)
-            m_ui.m_onLoginResult(int8_t(result), text);
+        if (m_ui.m_onLoginResult) m_ui.m_onLoginResult(int8_t(result), text);
         return true;
     }
     m_subscriber.m_nLoggedIn = 1;
     m_subscriber.OnLoggedIn();
-    if (m_ui.m_onLoginResult)
-        m_ui.m_onLoginResult(1, text);
+    if (m_ui.m_onLoginResult) m_ui.m_onLoginResult(1, text);
     SendCodeTableRequest(m_pLoginConnection.lock(), body);
-    if (m_ui.m_onLoggedIn)
-        m_ui.m_onLoggedIn();
+    if (m_ui.m_onLoggedIn) m_ui.m_onLoggedIn();
     return true;
 }
 
-void CLoginSession::SendKeepAlive(const ConnectionPtr& connection, CBuffer& scratch)
-{
+void CLoginSession::SendKeepAlive(const ConnectionPtr& connection, CBuffer& scratch) {
     StartRequest(scratch);
     WriteRequest(connection, scratch, wire::kKeepAlive, CDataHead::NextSerial());
 }
 
-void CLoginSession::SendCodeTableRequest(const ConnectionPtr& connection, CBuffer& buffer)
-{
+void CLoginSession::SendCodeTableRequest(const ConnectionPtr& connection, CBuffer& buffer) {
     int64_t serial = CDataHead::NextSerial();
     auto download = std::make_shared<CCodeTableDownload>(Weak());
     std::weak_ptr<Connection> weakConnection = connection;
-    m_subscriber.RegisterReply(serial, OwnerTag(this), [download, weakConnection](const CDataHead&, CBuffer& body) {
-        return download->OnReply(weakConnection.lock(), body);
-    });
+    m_subscriber.RegisterReply(serial, OwnerTag(this),
+                               [download, weakConnection](const CDataHead&, CBuffer& body) {
+                                   return download->OnReply(weakConnection.lock(), body);
+                               });
     StartRequest(buffer);
     buffer.WriteUInt16(m_tables.m_codeTableChecksum ? m_tables.m_codeTableChecksum() : 0);
     WriteRequest(connection, buffer, wire::kCodeTable, serial);
 }
 
-void CLoginSession::SendExRightsRequest(CBuffer& buffer, const ConnectionPtr& connection)
-{
+void CLoginSession::SendExRightsRequest(CBuffer& buffer, const ConnectionPtr& connection) {
     int64_t serial = CDataHead::NextSerial();
-    auto version = m_tables.m_exRightsVersion ? m_tables.m_exRightsVersion() : std::pair<uint32_t, uint32_t>{0, 0};
+    auto version = m_tables.m_exRightsVersion ? m_tables.m_exRightsVersion()
+                                              : std::pair<uint32_t, uint32_t>{0, 0};
     if (m_tables.m_exRightsReply) {
         std::weak_ptr<CLoginSession> weak = Weak();
-        m_subscriber.RegisterReply(serial, OwnerTag(this), [weak, version](const CDataHead&, CBuffer& body) {
-            auto self = weak.lock();
-            if (!self)
+        m_subscriber.RegisterReply(
+            serial, OwnerTag(this), [weak, version](const CDataHead&, CBuffer& body) {
+                auto self = weak.lock();
+                if (!self) return true;
+                if (!self->m_tables.m_exRightsReply(body)) return false;
+                if (self->m_tables.m_onExRightsDone) {
+                    auto now = self->m_tables.m_exRightsVersion ? self->m_tables.m_exRightsVersion()
+                                                                : version;
+                    self->m_tables.m_onExRightsDone(now != version);
+                }
                 return true;
-            if (!self->m_tables.m_exRightsReply(body))
-                return false;
-            if (self->m_tables.m_onExRightsDone) {
-                auto now = self->m_tables.m_exRightsVersion ? self->m_tables.m_exRightsVersion() : version;
-                self->m_tables.m_onExRightsDone(now != version);
-            }
-            return true;
-        });
+            });
     } else {
         auto download = std::make_shared<CExRightsDownload>(Weak());
-        m_subscriber.RegisterReply(serial, OwnerTag(this), [download](const CDataHead&, CBuffer& body) {
-            return download->OnReply(body);
-        });
+        m_subscriber.RegisterReply(
+            serial, OwnerTag(this),
+            [download](const CDataHead&, CBuffer& body) { return download->OnReply(body); });
     }
     StartRequest(buffer);
     buffer.WriteUInt32(version.first);

@@ -7,9 +7,6 @@
 // bytes. Its consumers are plugged in as CLoginSession::Tables, so the code runs (and is
 // tested) without them.
 
-#include "marketdata/net/ChunkedDownload.h"
-#include "marketdata/net/Connection.h"
-
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,15 +15,18 @@
 #include <utility>
 #include <vector>
 
+#include "marketdata/net/ChunkedDownload.h"
+#include "marketdata/net/Connection.h"
+
 class CBuffer;
 class CSubscriber;
 struct CDataHead;
 
 // Login values shared with the login dialog and the reports.
 struct LoginValues {
-    std::string m_strAccountName;    // from the last login reply
-    std::string m_strPasswordText;   // base64 text of what the user typed
-    int m_nGuest = 0;                // set by the guest link, never cleared
+    std::string m_strAccountName;   // from the last login reply
+    std::string m_strPasswordText;  // base64 text of what the user typed
+    int m_nGuest = 0;               // set by the guest link, never cleared
     std::vector<std::string> m_serverStrings;
 };
 LoginValues GetLoginValues();
@@ -38,7 +38,8 @@ void SetGuestLogin();
 // password text (both as stored, base64) and the shared signing key.
 std::string MakeLoginSign(const std::string& user, const std::string& password);
 // "http://<accountHost>/acct/dl?mya=..&ppp=..&appId=140000&clientType=4&sign=.."
-std::string MakeAccountLink(const std::string& accountHost, const std::string& user, const std::string& password);
+std::string MakeAccountLink(const std::string& accountHost, const std::string& user,
+                            const std::string& password);
 
 class CLoginSession : public std::enable_shared_from_this<CLoginSession> {
 public:
@@ -63,7 +64,8 @@ public:
         // The login result (1 logged in, else refused) with the server's text.
         std::function<void(int result, const std::string& text)> m_onLoginResult;
         // Download popup: title, total and position; hide when done is set.
-        std::function<void(const std::string& title, uint32_t total, uint32_t received, bool done)> m_onProgress;
+        std::function<void(const std::string& title, uint32_t total, uint32_t received, bool done)>
+            m_onProgress;
         // The usage report of a successful login.
         std::function<void()> m_onLoggedIn;
     };

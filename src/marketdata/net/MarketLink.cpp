@@ -1,5 +1,7 @@
 #include "marketdata/net/MarketLink.h"
 
+#include <cstring>
+
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
 #include "marketdata/DealCodeThread.h"
@@ -7,12 +9,9 @@
 #include "marketdata/net/NetLog.h"
 #include "marketdata/net/Report.h"
 
-#include <cstring>
-
 CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
     : m_pSubscriber(std::make_unique<CSubscriber>(std::move(hosts), loop)),
-      m_pDealCode(std::make_unique<CDealCodeThread>())
-{
+      m_pDealCode(std::make_unique<CDealCodeThread>()) {
     CDealCodeThread* dealCode = m_pDealCode.get();
     CLoginSession::Tables tables;
     tables.m_codeTableChecksum = [] { return GetAppInfo()->GetCodeTableChecksum(); };
@@ -21,8 +20,7 @@ CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
         if (fresh) {
             info->SetCodeTable(std::move(*fresh));
             // Kept at once: a crash later must not cost the next start its security list.
-            if (!info->SaveCodeTable())
-                NetLog("code.dat could not be written");
+            if (!info->SaveCodeTable()) NetLog("code.dat could not be written");
         }
         dealCode->StartParse();
     };
@@ -32,8 +30,7 @@ CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
     };
     tables.m_exRightsReply = [](CBuffer& body) { return GetAllCQData()->OnCQReply(body); };
     tables.m_onExRightsDone = [](bool changed) {
-        if (changed && !GetAllCQData()->Save())
-            NetLog("cq.dat could not be written");
+        if (changed && !GetAllCQData()->Save()) NetLog("cq.dat could not be written");
     };
 
     CLoginSession::Ui ui;
@@ -42,15 +39,14 @@ CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
             PostToMainFrame(UM_SERVER_TEXT, 1, 0);
             return;
         }
-        if (!HasMainFrame())
-            return;
+        if (!HasMainFrame()) return;
         char* copy = new char[text.size() + 1];
         std::memcpy(copy, text.c_str(), text.size() + 1);
-        PostToMainFrame(UM_SERVER_TEXT, uint64_t(int64_t(int8_t(result))), reinterpret_cast<int64_t>(copy));
+        PostToMainFrame(UM_SERVER_TEXT, uint64_t(int64_t(int8_t(result))),
+                        reinterpret_cast<int64_t>(copy));
     };
     ui.m_onProgress = [](const std::string& title, uint32_t total, uint32_t received, bool done) {
-        if (!HasMainFrame())
-            return;
+        if (!HasMainFrame()) return;
         if (done) {
             PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
         } else if (received == 0 || total == received) {
@@ -68,22 +64,18 @@ CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
     SetSubscriber(m_pSubscriber.get());
 }
 
-CMarketLink::~CMarketLink()
-{
+CMarketLink::~CMarketLink() {
     Stop();
-    if (::GetSubscriber() == m_pSubscriber.get())
-        SetSubscriber(nullptr);
+    if (::GetSubscriber() == m_pSubscriber.get()) SetSubscriber(nullptr);
 }
 
-void CMarketLink::Connect(const std::string& host, uint16_t port)
-{
+void CMarketLink::Connect(const std::string& host, uint16_t port) {
     m_pSubscriber->SetHost(host, port);
     m_pSubscriber->Connect();
     m_pSubscriber->SetFailOver(true);
 }
 
-void CMarketLink::Stop()
-{
+void CMarketLink::Stop() {
     m_pSubscriber->Stop();
     m_pDealCode->Stop();
 }

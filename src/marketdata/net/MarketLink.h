@@ -6,10 +6,10 @@
 // hooks, and the login's usage report. The application creates one at start-up and
 // destroys it (Stop) before the stores are saved.
 
+#include <memory>
+
 #include "marketdata/net/LoginSession.h"
 #include "marketdata/net/Subscriber.h"
-
-#include <memory>
 
 class CDealCodeThread;
 

@@ -3,10 +3,10 @@
 // their callbacks. One connection at a time; it never reconnects by itself after a close
 // (the network client decides).
 
+#include <mutex>
+
 #include "marketdata/net/Connection.h"
 #include "marketdata/net/Connector.h"
-
-#include <mutex>
 
 class NetClient {
 public:

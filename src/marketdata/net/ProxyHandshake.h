@@ -78,7 +78,8 @@ public:
 
 private:
     Step FeedSocks4(const uint8_t* data, size_t length, size_t& consumed);
-    Step FeedSocks5(const uint8_t* data, size_t length, size_t& consumed, std::vector<uint8_t>& out);
+    Step FeedSocks5(const uint8_t* data, size_t length, size_t& consumed,
+                    std::vector<uint8_t>& out);
     Step FeedHttp(const uint8_t* data, size_t length, size_t& consumed);
     bool Socks5ConnectRequest(std::vector<uint8_t>& out);
 

@@ -19,14 +19,16 @@ std::string GetReportUrl();
 // The JSON texts, with their keys in byte order (the service expects the names as they
 // stand, misspellings included).
 std::string BuildUsageReport(int action, int trainingClass);
-std::string BuildTrainingResult(uint32_t beginDate, uint32_t endDate, int32_t trainDays, double beginCapital,
-                                double endCapital, double rate, const std::string& stockNameUtf8);
+std::string BuildTrainingResult(uint32_t beginDate, uint32_t endDate, int32_t trainDays,
+                                double beginCapital, double endCapital, double rate,
+                                const std::string& stockNameUtf8);
 
 // Queue the report on the network thread. True when it was queued (a URL is set and the
 // network thread runs); the outcome reaches done, when given.
 bool SendUsageAction(int action, int trainingClass, ReportDone done = {});
-bool SendTrainingResult(uint32_t beginDate, uint32_t endDate, int32_t trainDays, double beginCapital,
-                        double endCapital, double rate, const std::string& stockNameUtf8, ReportDone done = {});
+bool SendTrainingResult(uint32_t beginDate, uint32_t endDate, int32_t trainDays,
+                        double beginCapital, double endCapital, double rate,
+                        const std::string& stockNameUtf8, ReportDone done = {});
 bool PostHttpMessage(const std::string& body, ReportDone done = {});
 
 // First IPv4 address of a non-loopback interface, "" when none.

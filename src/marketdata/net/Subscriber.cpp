@@ -1,49 +1,41 @@
 #include "marketdata/net/Subscriber.h"
 
-#include "marketdata/net/EventLoopThread.h"
-#include "marketdata/net/NetLog.h"
-#include "marketdata/net/WireProtocol.h"
-
 #include <arpa/inet.h>
-#include <netdb.h>
-
 #include <event2/buffer.h>
 #include <event2/event.h>
+#include <netdb.h>
 
 #include <algorithm>
 #include <future>
 
+#include "marketdata/net/EventLoopThread.h"
+#include "marketdata/net/NetLog.h"
+#include "marketdata/net/WireProtocol.h"
+
 namespace {
 std::atomic<CSubscriber*> g_pSubscriber{nullptr};
 
-
-bool ParseDotted(const std::string& text, in_addr& out)
-{
+bool ParseDotted(const std::string& text, in_addr& out) {
     return inet_pton(AF_INET, text.c_str(), &out) == 1;
 }
-} // namespace
+}  // namespace
 
-CSubscriber* GetSubscriber()
-{
+CSubscriber* GetSubscriber() {
     return g_pSubscriber.load();
 }
 
-void SetSubscriber(CSubscriber* subscriber)
-{
+void SetSubscriber(CSubscriber* subscriber) {
     g_pSubscriber = subscriber;
     SetRequestChannel(subscriber);
 }
 
 CSubscriber::CSubscriber(std::vector<HostAddress> hosts, RunningLoop* loop)
-    : m_pLoop(loop), m_hosts(std::move(hosts)), m_pAlive(std::make_shared<CSubscriber*>(this))
-{
+    : m_pLoop(loop), m_hosts(std::move(hosts)), m_pAlive(std::make_shared<CSubscriber*>(this)) {
     m_scratch.Reserve(8192);
 }
 
-CSubscriber::~CSubscriber()
-{
-    if (GetSubscriber() == this)
-        SetSubscriber(nullptr);
+CSubscriber::~CSubscriber() {
+    if (GetSubscriber() == this) SetSubscriber(nullptr);
     Stop();
     // After this no callback finds the client: reset on the loop so none is midway.
     if (m_pLoop->IsInLoopThread()) {
@@ -51,26 +43,26 @@ CSubscriber::~CSubscriber()
     } else {
         std::promise<void> done;
         auto alive = std::move(m_pAlive);
-        if (RunInLoop(m_pLoop, [&] { alive.reset(); done.set_value(); }))
+        if (RunInLoop(m_pLoop, [&] {
+                alive.reset();
+                done.set_value();
+            }))
             done.get_future().wait();
     }
 }
 
-void CSubscriber::SetHost(const std::string& host, uint16_t port)
-{
+void CSubscriber::SetHost(const std::string& host, uint16_t port) {
     std::lock_guard lock(m_hostMutex);
     m_strHost = host;
     m_nPort = port;
 }
 
-HostAddress CSubscriber::GetHost() const
-{
+HostAddress CSubscriber::GetHost() const {
     std::lock_guard lock(m_hostMutex);
     return {m_strHost, m_nPort};
 }
 
-void CSubscriber::Connect()
-{
+void CSubscriber::Connect() {
     m_bConnectRequested = true;
     // The login flow starts afresh: retries count from zero again.
     *m_pFailureCount = 0;
@@ -83,11 +75,9 @@ void CSubscriber::Connect()
     });
 }
 
-void CSubscriber::ConnectInLoop()
-{
+void CSubscriber::ConnectInLoop() {
     HostAddress host = GetHost();
-    if (host.m_strHost.empty() || host.m_nPort == 0)
-        return;
+    if (host.m_strHost.empty() || host.m_nPort == 0) return;
     m_bReady = false;
     m_pHandshake.reset();
     m_proxy = GetProxySettings();
@@ -117,8 +107,8 @@ void CSubscriber::ConnectInLoop()
     ConnectDirect(m_proxy.m_strAddress, m_proxy.m_nPort, &target);
 }
 
-void CSubscriber::ConnectDirect(const std::string& addressText, uint16_t port, const ProxyTarget* target)
-{
+void CSubscriber::ConnectDirect(const std::string& addressText, uint16_t port,
+                                const ProxyTarget* target) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -128,26 +118,24 @@ void CSubscriber::ConnectDirect(const std::string& addressText, uint16_t port, c
         NetLog("not an IPv4 address: " + addressText);
         return;
     }
-    if (target)
-        m_pHandshake = std::make_unique<CProxyHandshake>(m_proxy, *target);
+    if (target) m_pHandshake = std::make_unique<CProxyHandshake>(m_proxy, *target);
 
     // The client whose callback led here must outlive this call: keep it one round.
     m_pPrevNetClient = std::move(m_pNetClient);
     if (m_pPrevNetClient) {
         m_pPrevNetClient->Stop();
-        if (auto old = m_pPrevNetClient->GetConnection())
-            old->Close();
+        if (auto old = m_pPrevNetClient->GetConnection()) old->Close();
     }
     uint64_t generation = ++m_nGeneration;
     m_pNetClient = std::make_shared<NetClient>(address, m_pLoop, "client");
     std::weak_ptr<CSubscriber*> alive = m_pAlive;
     auto onConnection = [alive, generation](const ConnectionPtr& connection) {
-        if (auto self = alive.lock())
-            (*self)->OnConnection(generation, connection);
+        if (auto self = alive.lock()) (*self)->OnConnection(generation, connection);
     };
     m_pNetClient->m_establishedCallback = onConnection;
     m_pNetClient->m_closedCallback = onConnection;
-    m_pNetClient->m_readCallback = [alive, generation](const ConnectionPtr& connection, evbuffer* input, timeval) {
+    m_pNetClient->m_readCallback = [alive, generation](const ConnectionPtr& connection,
+                                                       evbuffer* input, timeval) {
         if (auto self = alive.lock())
             (*self)->OnMessage(generation, connection, input);
         else
@@ -158,25 +146,21 @@ void CSubscriber::ConnectDirect(const std::string& addressText, uint16_t port, c
     connector->m_nBackoffBaseMs = m_nRetryBaseMs;
     connector->m_nBackoffCapMs = m_nRetryCapMs;
     connector->m_failureCallback = [alive, generation](const std::string&, uint16_t) {
-        if (auto self = alive.lock())
-            (*self)->OnConnectFailed(generation);
+        if (auto self = alive.lock()) (*self)->OnConnectFailed(generation);
     };
     connector->m_giveUpCallback = [alive] {
         if (auto self = alive.lock()) {
             NetLog("more than 15 failed connects in a row: back to the login");
-            if ((*self)->m_onGiveUp)
-                (*self)->m_onGiveUp();
+            if ((*self)->m_onGiveUp) (*self)->m_onGiveUp();
         }
     };
     m_pNetClient->Connect();
 }
 
-void CSubscriber::OnConnection(uint64_t generation, const ConnectionPtr& connection)
-{
+void CSubscriber::OnConnection(uint64_t generation, const ConnectionPtr& connection) {
     if (generation != m_nGeneration) {
         // A late event of a connection we already replaced: it owns nothing of ours.
-        if (connection->IsConnected())
-            connection->Close();
+        if (connection->IsConnected()) connection->Close();
         return;
     }
     if (connection->GetState() == Connection::kConnected) {
@@ -215,18 +199,14 @@ void CSubscriber::OnConnection(uint64_t generation, const ConnectionPtr& connect
     ClearPending();
     {
         std::unique_lock lock(m_connectionMutex);
-        if (m_pConnection == connection)
-            m_pConnection.reset();
+        if (m_pConnection == connection) m_pConnection.reset();
     }
     KillHeartbeat();
-    if (m_onStateChanged)
-        m_onStateChanged(false);
-    if (m_bConnectRequested && m_bFailOver)
-        ScheduleReconnect();
+    if (m_onStateChanged) m_onStateChanged(false);
+    if (m_bConnectRequested && m_bFailOver) ScheduleReconnect();
 }
 
-void CSubscriber::ScheduleReconnect()
-{
+void CSubscriber::ScheduleReconnect() {
     HostAddress current = GetHost();
     HostAddress next = NextHost(current.m_strHost, current.m_nPort);
     SetHost(next.m_strHost, next.m_nPort);
@@ -236,15 +216,14 @@ void CSubscriber::ScheduleReconnect()
     uint64_t generation = m_nGeneration;
     std::weak_ptr<CSubscriber*> alive = m_pAlive;
     RunInLoopAfter(m_pLoop, delay, [alive, generation] {
-        if (auto self = alive.lock(); self && (*self)->m_nGeneration == generation && (*self)->m_bConnectRequested)
+        if (auto self = alive.lock();
+            self && (*self)->m_nGeneration == generation && (*self)->m_bConnectRequested)
             (*self)->ConnectInLoop();
     });
 }
 
-void CSubscriber::OnConnectFailed(uint64_t generation)
-{
-    if (generation != m_nGeneration || !m_bConnectRequested)
-        return;
+void CSubscriber::OnConnectFailed(uint64_t generation) {
+    if (generation != m_nGeneration || !m_bConnectRequested) return;
     // The failed address may be the proxy's; fail-over moves along the server list.
     HostAddress current = GetHost();
     HostAddress next = NextHost(current.m_strHost, current.m_nPort);
@@ -252,69 +231,57 @@ void CSubscriber::OnConnectFailed(uint64_t generation)
     ConnectInLoop();
 }
 
-void CSubscriber::OnReady(const ConnectionPtr& connection)
-{
+void CSubscriber::OnReady(const ConnectionPtr& connection) {
     m_bReady = true;
     *m_pFailureCount = 0;
     KillHeartbeat();
     m_pHeartbeat = event_new(m_pLoop->m_pBase, -1, EV_PERSIST, HeartbeatThunk, this);
     timeval period{m_nHeartbeatMs / 1000, (m_nHeartbeatMs % 1000) * 1000};
     event_add(m_pHeartbeat, &period);
-    if (m_onStateChanged)
-        m_onStateChanged(true);
+    if (m_onStateChanged) m_onStateChanged(true);
     m_scratch.Clear();
-    if (m_onConnectHook)
-        m_onConnectHook(connection, m_scratch);
+    if (m_onConnectHook) m_onConnectHook(connection, m_scratch);
 }
 
-void CSubscriber::HeartbeatThunk(int, short, void* arg)
-{
+void CSubscriber::HeartbeatThunk(int, short, void* arg) {
     static_cast<CSubscriber*>(arg)->OnHeartbeatTimer();
 }
 
-void CSubscriber::OnHeartbeatTimer()
-{
-    if (!m_heartbeatHook || !m_pNetClient)
-        return;
+void CSubscriber::OnHeartbeatTimer() {
+    if (!m_heartbeatHook || !m_pNetClient) return;
     m_scratch.Clear();
-    if (auto connection = m_pNetClient->GetConnection())
-        m_heartbeatHook(connection, m_scratch);
+    if (auto connection = m_pNetClient->GetConnection()) m_heartbeatHook(connection, m_scratch);
 }
 
-void CSubscriber::KillHeartbeat()
-{
+void CSubscriber::KillHeartbeat() {
     if (m_pHeartbeat) {
         event_free(m_pHeartbeat);
         m_pHeartbeat = nullptr;
     }
 }
 
-void CSubscriber::OnLoggedIn()
-{
+void CSubscriber::OnLoggedIn() {
     m_nReconnects = 0;
 }
 
-void CSubscriber::OnMessage(uint64_t generation, const ConnectionPtr& connection, evbuffer* input)
-{
+void CSubscriber::OnMessage(uint64_t generation, const ConnectionPtr& connection, evbuffer* input) {
     if (generation != m_nGeneration || !connection->IsConnected()) {
         evbuffer_drain(input, evbuffer_get_length(input));
         return;
     }
     if (!m_bReady) {
         OnProxyReply(connection, input);
-        if (!m_bReady)
-            return;
+        if (!m_bReady) return;
     }
     CDataHead head;
     CBuffer& body = m_scratch;
     while (connection->IsConnected()) {
         wire::FrameResult result = wire::TakeMessage(input, head, body);
-        if (result == wire::FrameResult::kNeedMore)
-            return;
+        if (result == wire::FrameResult::kNeedMore) return;
         if (result != wire::FrameResult::kMessage) {
-            NetLog(connection->GetName() +
-                   (result == wire::FrameResult::kBadMarker ? ": bad message marker, closing"
-                                                            : ": message body too long, closing"));
+            NetLog(connection->GetName() + (result == wire::FrameResult::kBadMarker
+                                                ? ": bad message marker, closing"
+                                                : ": message body too long, closing"));
             evbuffer_drain(input, evbuffer_get_length(input));
             connection->Close();
             return;
@@ -323,47 +290,43 @@ void CSubscriber::OnMessage(uint64_t generation, const ConnectionPtr& connection
     }
 }
 
-void CSubscriber::OnProxyReply(const ConnectionPtr& connection, evbuffer* input)
-{
+void CSubscriber::OnProxyReply(const ConnectionPtr& connection, evbuffer* input) {
     if (!m_pHandshake) {
         evbuffer_drain(input, evbuffer_get_length(input));
         return;
     }
     for (;;) {
         size_t length = evbuffer_get_length(input);
-        if (length == 0)
-            return;
+        if (length == 0) return;
         const uint8_t* data = evbuffer_pullup(input, -1);
         size_t consumed = 0;
         std::vector<uint8_t> out;
         CProxyHandshake::Step step = m_pHandshake->Feed(data, length, consumed, out);
         evbuffer_drain(input, consumed);
         switch (step) {
-        case CProxyHandshake::Step::kWait:
-            return;
-        case CProxyHandshake::Step::kSend:
-            connection->Send(out.data(), out.size());
-            continue;
-        case CProxyHandshake::Step::kReady:
-            OnReady(connection);
-            return;
-        case CProxyHandshake::Step::kFail:
-            NetLog("proxy handshake failed: " + m_pHandshake->GetError());
-            evbuffer_drain(input, evbuffer_get_length(input));
-            connection->Close();
-            return;
+            case CProxyHandshake::Step::kWait:
+                return;
+            case CProxyHandshake::Step::kSend:
+                connection->Send(out.data(), out.size());
+                continue;
+            case CProxyHandshake::Step::kReady:
+                OnReady(connection);
+                return;
+            case CProxyHandshake::Step::kFail:
+                NetLog("proxy handshake failed: " + m_pHandshake->GetError());
+                evbuffer_drain(input, evbuffer_get_length(input));
+                connection->Close();
+                return;
         }
     }
 }
 
-void CSubscriber::DispatchReply(const CDataHead& head, CBuffer& body)
-{
+void CSubscriber::DispatchReply(const CDataHead& head, CBuffer& body) {
     std::shared_ptr<PendingReply> entry;
     {
         std::lock_guard lock(m_pendingMutex);
         auto found = m_pending.find(head.m_nSerial);
-        if (found == m_pending.end())
-            return;
+        if (found == m_pending.end()) return;
         entry = found->second;
         entry->m_bRunning = true;
     }
@@ -374,22 +337,21 @@ void CSubscriber::DispatchReply(const CDataHead& head, CBuffer& body)
     } catch (int) {
         NetLog("short or malformed reply to command " + std::to_string(head.m_wCommand));
     } catch (const std::exception& e) {
-        NetLog("reply handler of command " + std::to_string(head.m_wCommand) + " failed: " + e.what());
+        NetLog("reply handler of command " + std::to_string(head.m_wCommand) +
+               " failed: " + e.what());
     }
     m_bDispatching = false;
     {
         std::lock_guard lock(m_pendingMutex);
         entry->m_bRunning = false;
         auto found = m_pending.find(head.m_nSerial);
-        if (done && found != m_pending.end() && found->second == entry)
-            m_pending.erase(found);
+        if (done && found != m_pending.end() && found->second == entry) m_pending.erase(found);
     }
     m_handlerDone.notify_all();
     RunPostedTasks();
 }
 
-void CSubscriber::RunPostedTasks()
-{
+void CSubscriber::RunPostedTasks() {
     while (!m_posted.empty()) {
         auto task = std::move(m_posted.front());
         m_posted.pop_front();
@@ -397,22 +359,18 @@ void CSubscriber::RunPostedTasks()
     }
 }
 
-bool CSubscriber::IsConnected() const
-{
-    if (!m_bReady)
-        return false;
+bool CSubscriber::IsConnected() const {
+    if (!m_bReady) return false;
     std::shared_lock lock(m_connectionMutex);
     return m_pConnection && m_pConnection->IsConnected();
 }
 
-ConnectionPtr CSubscriber::GetConnection() const
-{
+ConnectionPtr CSubscriber::GetConnection() const {
     std::shared_lock lock(m_connectionMutex);
     return m_pConnection;
 }
 
-void CSubscriber::RegisterReply(int64_t serial, OwnerTag owner, ReplyHandler handler)
-{
+void CSubscriber::RegisterReply(int64_t serial, OwnerTag owner, ReplyHandler handler) {
     auto entry = std::make_shared<PendingReply>();
     entry->m_owner = owner;
     entry->m_handler = std::move(handler);
@@ -420,18 +378,14 @@ void CSubscriber::RegisterReply(int64_t serial, OwnerTag owner, ReplyHandler han
     m_pending[serial] = std::move(entry);
 }
 
-void CSubscriber::Send(const uint8_t* data, size_t length)
-{
+void CSubscriber::Send(const uint8_t* data, size_t length) {
     // Nothing but the handshake may go to a proxy before the tunnel stands.
-    if (!m_bReady)
-        return;
+    if (!m_bReady) return;
     std::shared_lock lock(m_connectionMutex);
-    if (m_pConnection)
-        m_pConnection->Send(data, length);
+    if (m_pConnection) m_pConnection->Send(data, length);
 }
 
-void CSubscriber::CancelPending(OwnerTag owner)
-{
+void CSubscriber::CancelPending(OwnerTag owner) {
     std::unique_lock lock(m_pendingMutex);
     std::vector<std::shared_ptr<PendingReply>> removed;
     for (auto it = m_pending.begin(); it != m_pending.end();) {
@@ -443,27 +397,24 @@ void CSubscriber::CancelPending(OwnerTag owner)
         }
     }
     // On the network thread a running handler may be the caller itself.
-    if (m_pLoop->IsInLoopThread())
-        return;
+    if (m_pLoop->IsInLoopThread()) return;
     m_handlerDone.wait(lock, [&] {
-        return std::none_of(removed.begin(), removed.end(), [](const auto& e) { return e->m_bRunning; });
+        return std::none_of(removed.begin(), removed.end(),
+                            [](const auto& e) { return e->m_bRunning; });
     });
 }
 
-void CSubscriber::ClearPending()
-{
+void CSubscriber::ClearPending() {
     std::lock_guard lock(m_pendingMutex);
     m_pending.clear();
 }
 
-size_t CSubscriber::GetPendingCount() const
-{
+size_t CSubscriber::GetPendingCount() const {
     std::lock_guard lock(m_pendingMutex);
     return m_pending.size();
 }
 
-void CSubscriber::Post(std::function<void()> task)
-{
+void CSubscriber::Post(std::function<void()> task) {
     if (m_pLoop->IsInLoopThread()) {
         if (m_bDispatching)
             m_posted.push_back(std::move(task));
@@ -474,8 +425,7 @@ void CSubscriber::Post(std::function<void()> task)
     RunInLoop(m_pLoop, std::move(task));
 }
 
-HostAddress CSubscriber::NextHost(const std::string& host, uint16_t port) const
-{
+HostAddress CSubscriber::NextHost(const std::string& host, uint16_t port) const {
     for (size_t i = 0; i < m_hosts.size(); ++i) {
         if (m_hosts[i].m_strHost == host && m_hosts[i].m_nPort == port)
             return m_hosts[(i + 1) % m_hosts.size()];
@@ -483,8 +433,7 @@ HostAddress CSubscriber::NextHost(const std::string& host, uint16_t port) const
     return {};
 }
 
-void CSubscriber::Stop()
-{
+void CSubscriber::Stop() {
     m_bConnectRequested = false;
     if (m_pLoop->IsInLoopThread()) {
         StopInLoop();
@@ -493,16 +442,14 @@ void CSubscriber::Stop()
     std::promise<void> done;
     std::weak_ptr<CSubscriber*> alive = m_pAlive;
     if (RunInLoop(m_pLoop, [&] {
-            if (auto self = alive.lock())
-                (*self)->StopInLoop();
+            if (auto self = alive.lock()) (*self)->StopInLoop();
             done.set_value();
         }))
         done.get_future().wait();
 }
 
-void CSubscriber::StopInLoop()
-{
-    ++m_nGeneration; // whatever is still under way belongs to no one now
+void CSubscriber::StopInLoop() {
+    ++m_nGeneration;  // whatever is still under way belongs to no one now
     m_bReady = false;
     KillHeartbeat();
     ConnectionPtr connection;
@@ -510,10 +457,8 @@ void CSubscriber::StopInLoop()
         std::unique_lock lock(m_connectionMutex);
         connection = std::move(m_pConnection);
     }
-    if (connection)
-        connection->Close();
-    if (m_pNetClient)
-        m_pNetClient->Stop();
+    if (connection) connection->Close();
+    if (m_pNetClient) m_pNetClient->Stop();
     m_pPrevNetClient = std::move(m_pNetClient);
     ClearPending();
     m_nLoggedIn = 0;

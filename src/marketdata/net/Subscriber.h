@@ -9,11 +9,6 @@
 // handler may register, send and cancel freely; CancelPending from another thread waits
 // until a handler of that owner that is running has returned.
 
-#include "foundation/Buffer.h"
-#include "marketdata/RequestChannel.h"
-#include "marketdata/net/NetClient.h"
-#include "marketdata/net/ProxyHandshake.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -23,6 +18,11 @@
 #include <shared_mutex>
 #include <string>
 #include <vector>
+
+#include "foundation/Buffer.h"
+#include "marketdata/RequestChannel.h"
+#include "marketdata/net/NetClient.h"
+#include "marketdata/net/ProxyHandshake.h"
 
 struct event;
 
@@ -61,8 +61,7 @@ public:
     // Period of the keep-alive hook while ready (5 s); takes effect at the next connect.
     void SetHeartbeatInterval(int ms) { m_nHeartbeatMs = ms; }
     void SetProxyHandshakeTimeout(int ms) { m_nProxyHandshakeMs = ms; }
-    void SetRetryDelays(int baseMs, int capMs)
-    {
+    void SetRetryDelays(int baseMs, int capMs) {
         m_nRetryBaseMs = baseMs;
         m_nRetryCapMs = capMs;
     }

@@ -3,10 +3,10 @@
 // bytes of chunked replies, the bounds every reader enforces, and the framing of the
 // byte stream into messages (a 28-byte CDataHead, then its body).
 
-#include "marketdata/DataHead.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "marketdata/DataHead.h"
 
 class CBuffer;
 struct evbuffer;
@@ -44,9 +44,9 @@ constexpr uint8_t kCodeTableCurrent = 1;
 constexpr uint8_t kCodeTableFirst = 4;  // u32 total follows
 constexpr uint8_t kCodeTableLast = 2;   // u16 checksum follows (after the total)
 constexpr uint8_t kExRightsCurrent = 0;
-constexpr uint8_t kExRightsFirst = 2;   // u32 total follows
+constexpr uint8_t kExRightsFirst = 2;  // u32 total follows
 constexpr uint8_t kExRightsLast = 4;
-constexpr uint8_t kHistoryFirst = 4;    // u32 announced size follows
+constexpr uint8_t kHistoryFirst = 4;  // u32 announced size follows
 constexpr uint8_t kHistoryLast = 2;
 
 // Shared between the client and the account service: the last part of the sign text.
@@ -66,9 +66,10 @@ FrameResult TakeMessage(evbuffer* input, CDataHead& head, CBuffer& body,
 
 // Appends header and body of one message to out. The header gets the command, subtype
 // 100, the serial and the body length.
-void AppendMessage(CBuffer& out, uint16_t command, int64_t serial, const uint8_t* body, uint32_t length);
+void AppendMessage(CBuffer& out, uint16_t command, int64_t serial, const uint8_t* body,
+                   uint32_t length);
 
 // Sum modulo 256 of all bytes: the check byte of a run of bars.
 uint8_t CheckByte(const void* data, size_t length);
 
-} // namespace wire
+}  // namespace wire
