@@ -29,6 +29,9 @@ void CFullPositon::AddShares(int32_t vol, int32_t date, double amount) {
     else
         holdings.insert(it, PositionHolding{vol, date});
     aveCost = (static_cast<double>(before) * aveCost + amount) / static_cast<double>(before + vol);
+    // Shares added after an ex-date never saw its dividend: what the book received (or
+    // owes) stays the same in total and is spread over the larger book.
+    if (avehl != 0) avehl = avehl * static_cast<double>(before) / static_cast<double>(before + vol);
 }
 
 void CFullPositon::RemoveShares(int32_t vol) {

@@ -18,7 +18,8 @@ public:
     int32_t GetClosableVolume(int32_t date, bool t0) const;
 
     // Adds shares bought (or sold short) on `date` for `amount` in total and moves the
-    // average cost over the shares already held on that date.
+    // average cost over the shares already held on that date. The dividend per share is
+    // spread over the new shares too, since they were not held on any earlier ex-date.
     void AddShares(int32_t vol, int32_t date, double amount);
 
     // Takes `vol` shares first in, first out. The caller has checked they are there.

@@ -148,6 +148,34 @@ TEST(CorporateActionTest, ShortBookPaysTheDividendWhenItCovers) {
     EXPECT_NEAR(r.trades.back().GLPercent, -0.05, 1e-12);
 }
 
+TEST(CorporateActionTest, SharesAddedAfterTheExDateCarryNoDividend) {
+    std::string msg;
+    // Short 1000 @ 10, a dividend of 0.5 owed on them, then 1000 more shorted after the
+    // ex-date: the cover owes 500, not 0.5 on all 2000 shares.
+    CTrainingRecord s = MakeRecord(100000);
+    ASSERT_TRUE(s.ShortSell(1000, Day(20240102), msg, "", 10));
+    s.ApplyCashDividend(20240110, 0.5);
+    ASSERT_TRUE(s.ShortSell(1000, Day(20240111), msg, "", 10));
+    EXPECT_DOUBLE_EQ(s.PutPos->avehl, 0.25);
+    ASSERT_TRUE(s.CoverShort(2000, Day(20240112), msg, "", 10));
+    EXPECT_DOUBLE_EQ(s.leftCapital, 99500);
+    EXPECT_EQ(s.FrozenCapital, 0);
+    EXPECT_DOUBLE_EQ(s.trades.back().GainLoss, -500);
+
+    // Long 1000 @ 10 held 73 days: 0.9 of a 1.0 dividend, 900 in cash. 1000 more bought
+    // after the ex-date and everything sold at cost: the recorded gain is the 900.
+    CTrainingRecord l = MakeRecord(100000);
+    ASSERT_TRUE(l.Buy(1000, Day(20240102), msg, true, "", 10));
+    l.ApplyCashDividend(20240315, 1.0);
+    ASSERT_DOUBLE_EQ(l.leftCapital, 90900);
+    ASSERT_TRUE(l.Buy(1000, Day(20240318), msg, true, "", 10));
+    EXPECT_DOUBLE_EQ(l.CallPos->avehl, 0.45);
+    ASSERT_TRUE(l.Sell(2000, Day(20240319), msg, "", 10));
+    EXPECT_DOUBLE_EQ(l.leftCapital, 100900);
+    EXPECT_NEAR(l.trades.back().GainLoss, 900, 1e-9);
+    EXPECT_NEAR(l.trades.back().GLPercent, 0.045, 1e-12);
+}
+
 TEST(CorporateActionTest, BonusSharesFollowTheirHoldings) {
     CTrainingRecord r = MakeRecord(100000);
     std::string msg;
