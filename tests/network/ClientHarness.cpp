@@ -47,8 +47,11 @@ CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress
         r.m_loginResults.push_back(result);
         r.m_loginTexts.push_back(text);
     };
-    ui.m_onProgress = [&r](const std::string&, uint32_t, uint32_t, bool done) {
-        if (!done) ++r.m_nProgressShown;
+    ui.m_onProgress = [&r](const std::string& title, uint32_t, uint32_t,
+                           CLoginSession::Ui::Step step) {
+        if (step == CLoginSession::Ui::Step::kShow) ++r.m_nProgressShown;
+        std::lock_guard lock(r.m_mutex);
+        r.m_progress.emplace_back(title, step);
     };
     m_pSession = std::make_shared<CLoginSession>(*m_pClient, tables, ui);
     m_pSession->Install();

@@ -21,6 +21,8 @@ struct ClientRecord {
     std::vector<std::vector<uint8_t>> m_exRights;
     std::atomic<int> m_nCurrentCodeTable{0};
     std::atomic<int> m_nProgressShown{0};
+    // Every popup step of the downloads: title and step, in order.
+    std::vector<std::pair<std::string, CLoginSession::Ui::Step>> m_progress;
     std::atomic<int> m_nGiveUps{0};
     uint16_t m_nHeldChecksum = 0;
     std::pair<uint32_t, uint32_t> m_heldVersion{0, 0};
@@ -32,6 +34,10 @@ struct ClientRecord {
     size_t ExRights() {
         std::lock_guard lock(m_mutex);
         return m_exRights.size();
+    }
+    std::vector<std::pair<std::string, CLoginSession::Ui::Step>> Progress() {
+        std::lock_guard lock(m_mutex);
+        return m_progress;
     }
     size_t Logins() {
         std::lock_guard lock(m_mutex);

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
 #include "ClientHarness.h"
 #include "TestSupport.h"
 #include "foundation/Buffer.h"
 #include "foundation/Config.h"
 #include "foundation/Md5.h"
 #include "marketdata/DataHead.h"
+#include "marketdata/net/Report.h"
 #include "marketdata/net/WireProtocol.h"
 
 namespace {
@@ -111,6 +115,24 @@ TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnec
     EXPECT_EQ(harness.Record().m_nCurrentCodeTable.load(), 1);
 }
 
+// The account name comes from the server as it stands; one that is not UTF-8 (a GBK name
+// echoed back) must still leave a usage report that can be written.
+TEST(LoginSession, AnAccountNameThatIsNotUtf8StillGivesAUsageReport) {
+    ConfigReset reset;
+    UseAccount(reset, "1cXI/Q==", "cGFzcw==");  // GBK bytes D5 C5 C8 FD
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
+    harness.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return harness.Record().Logins() == 1; }));
+    ASSERT_EQ(GetAccountName(), "\xD5\xC5\xC8\xFD");
+    std::string report;
+    ASSERT_NO_THROW(report = BuildUsageReport(1, 0));
+    nlohmann::json parsed = nlohmann::json::parse(report);
+    ASSERT_TRUE(parsed["xy"].is_string());
+    EXPECT_FALSE(parsed["xy"].get<std::string>().empty());
+}
+
 TEST(LoginSession, AWrongSignIsRefused) {
     CServerProcess server;
     ASSERT_TRUE(server.Running());
@@ -209,8 +231,21 @@ TEST(LoginSession, SlowAndSplitChunksStillAssembleTheSameTables) {
         tables.push_back(harness.Record().m_codeTables[0]);
         tables.push_back(harness.Record().m_exRights[0]);
         if (std::string(fault) == "slow-chunks") {
-            EXPECT_GT(harness.Record().m_nProgressShown.load(), 0)
-                << "a many-chunk download shows its progress";
+            // Each many-chunk download shows its popup once, under its own title, on its
+            // first chunk; later chunks advance it and the last one hides it.
+            using Step = CLoginSession::Ui::Step;
+            auto progress = harness.Record().Progress();
+            for (const char* title : {"正在下载码表...", "正在下载除权数据..."}) {
+                SCOPED_TRACE(title);
+                std::vector<Step> steps;
+                for (const auto& [t, step] : progress)
+                    if (t == title) steps.push_back(step);
+                ASSERT_GE(steps.size(), 2u);
+                EXPECT_EQ(steps.front(), Step::kShow);
+                EXPECT_EQ(std::count(steps.begin(), steps.end(), Step::kShow), 1);
+                EXPECT_EQ(steps.back(), Step::kHide);
+                EXPECT_EQ(std::count(steps.begin(), steps.end(), Step::kHide), 1);
+            }
         }
     }
     EXPECT_EQ(tables[0], tables[2]);

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <mutex>
 
 #include "ClientHarness.h"
 #include "TestSupport.h"
 #include "foundation/Buffer.h"
 #include "marketdata/AppInfo.h"
+#include "marketdata/CQData.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/DataHead.h"
 #include "marketdata/DayData.h"
@@ -192,6 +194,48 @@ TEST(ServerAnswers, UpdateSendsOnlyWhatIsNewerThanTheHeldRun) {
     EXPECT_EQ(line.find("reset"), std::string::npos) << line;
     size_t sent = std::stoul(line.substr(line.rfind(": ") + 2));
     EXPECT_EQ(RawCount(*again), held + sent);
+}
+
+// The application's wiring of the table downloads to the main frame: each many-chunk
+// download shows the popup once, titled and ranged, on its first chunk.
+TEST(ServerAnswers, ManyChunkTableDownloadsShowThePopupUnderTheirTitles) {
+    CScratchHome home;
+    GetAppInfo()->SetCodeTable({});  // nothing held: both tables come in full
+    GetAllCQData()->Clear();
+    struct Seen {
+        std::mutex mutex;
+        std::vector<std::string> titles;
+        std::vector<uint32_t> totals;
+        int shown = 0, hidden = 0;
+    };
+    auto seen = std::make_shared<Seen>();
+    MarketUiHooks hooks;
+    hooks.postToMainFrame = [seen](uint32_t msg, uint64_t, int64_t lParam) {
+        std::lock_guard lock(seen->mutex);
+        if (msg == UM_DOWNLOAD_PROGRESS) ++(lParam ? seen->hidden : seen->shown);
+        if (msg == UM_SERVER_TEXT && lParam) delete[] reinterpret_cast<char*>(lParam);
+    };
+    hooks.setDownloadRange = [seen](const std::string& title, uint32_t total) {
+        std::lock_guard lock(seen->mutex);
+        seen->titles.push_back(title);
+        seen->totals.push_back(total);
+    };
+    hooks.setDownloadPosition = [](uint32_t) {};
+    SetMarketUiHooks(hooks);
+
+    CServerProcess server({"--fault", "slow-chunks"});
+    ASSERT_TRUE(server.Running());
+    CMarketLink link({{"127.0.0.1", server.Port()}}, TestLoop());
+    link.Connect("127.0.0.1", server.Port());
+    EXPECT_TRUE(WaitUntil([&] {
+        std::lock_guard lock(seen->mutex);
+        return seen->hidden >= 2;
+    }));
+    link.Stop();
+    std::lock_guard lock(seen->mutex);
+    EXPECT_EQ(seen->titles, (std::vector<std::string>{"正在下载码表...", "正在下载除权数据..."}));
+    EXPECT_EQ(seen->shown, 2);
+    for (uint32_t total : seen->totals) EXPECT_GT(total, 512u) << "the announced size";
 }
 
 }  // namespace

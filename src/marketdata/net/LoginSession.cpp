@@ -68,6 +68,10 @@ std::string MakeAccountLink(const std::string& accountHost, const std::string& u
 
 // ---------------------------------------------------------------------------------------
 
+namespace {
+using Step = CLoginSession::Ui::Step;
+}  // namespace
+
 class CLoginSession::CCodeTableDownload {
 public:
     explicit CCodeTableDownload(std::weak_ptr<CLoginSession> session)
@@ -88,14 +92,16 @@ public:
             if (!m_download.ReadChunk(body)) return Fail(*session, connection, body);
         }
         if (!last) {
+            // Only a first chunk that is not also the last one shows the popup.
             if (session->m_ui.m_onProgress)
-                session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(),
-                                           m_download.GetReceived(), false);
+                session->m_ui.m_onProgress(
+                    "正在下载码表...", m_download.GetTotal(), m_download.GetReceived(),
+                    flags == wire::kCodeTableFirst ? Step::kShow : Step::kAdvance);
             return false;
         }
         if (session->m_ui.m_onProgress)
             session->m_ui.m_onProgress("正在下载码表...", m_download.GetTotal(),
-                                       m_download.GetReceived(), true);
+                                       m_download.GetReceived(), Step::kHide);
         if (current) {
             if (session->m_tables.m_onCodeTable) session->m_tables.m_onCodeTable(nullptr);
         } else if (m_download.IsComplete()) {
@@ -112,7 +118,8 @@ private:
     bool Fail(CLoginSession& session, const ConnectionPtr& connection, CBuffer& body) {
         NetLog("code table download dropped: " + m_download.GetError());
         m_download.Reset();
-        if (session.m_ui.m_onProgress) session.m_ui.m_onProgress("正在下载码表...", 0, 0, true);
+        if (session.m_ui.m_onProgress)
+            session.m_ui.m_onProgress("正在下载码表...", 0, 0, Step::kHide);
         session.SendExRightsRequest(body, connection);
         return true;
     }
@@ -135,7 +142,7 @@ public:
         // middle chunk.
         if (flags == wire::kExRightsCurrent && !m_download.IsStarted()) {
             if (session->m_ui.m_onProgress)
-                session->m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
+                session->m_ui.m_onProgress("正在下载除权数据...", 0, 0, Step::kHide);
             return true;
         }
         if (flags & wire::kExRightsFirst) {
@@ -144,13 +151,14 @@ public:
         if (!m_download.ReadChunk(body)) return Fail(*session);
         if (!(flags & wire::kExRightsLast)) {
             if (session->m_ui.m_onProgress)
-                session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(),
-                                           m_download.GetReceived(), false);
+                session->m_ui.m_onProgress(
+                    "正在下载除权数据...", m_download.GetTotal(), m_download.GetReceived(),
+                    (flags & wire::kExRightsFirst) ? Step::kShow : Step::kAdvance);
             return false;
         }
         if (session->m_ui.m_onProgress)
             session->m_ui.m_onProgress("正在下载除权数据...", m_download.GetTotal(),
-                                       m_download.GetReceived(), true);
+                                       m_download.GetReceived(), Step::kHide);
         if (!m_download.IsComplete()) {
             NetLog("ex-rights download ended short of its announced size; the held table stays");
             return true;
@@ -163,7 +171,8 @@ private:
     bool Fail(CLoginSession& session) {
         NetLog("ex-rights download dropped: " + m_download.GetError());
         m_download.Reset();
-        if (session.m_ui.m_onProgress) session.m_ui.m_onProgress("正在下载除权数据...", 0, 0, true);
+        if (session.m_ui.m_onProgress)
+            session.m_ui.m_onProgress("正在下载除权数据...", 0, 0, Step::kHide);
         return true;
     }
 

@@ -63,8 +63,10 @@ public:
     struct Ui {
         // The login result (1 logged in, else refused) with the server's text.
         std::function<void(int result, const std::string& text)> m_onLoginResult;
-        // Download popup: title, total and position; hide when done is set.
-        std::function<void(const std::string& title, uint32_t total, uint32_t received, bool done)>
+        // Download popup: shown with its title and range by a first chunk that is not also
+        // the last, advanced to the bytes received by a later one, hidden at the end.
+        enum class Step { kShow, kAdvance, kHide };
+        std::function<void(const std::string& title, uint32_t total, uint32_t received, Step step)>
             m_onProgress;
         // The usage report of a successful login.
         std::function<void()> m_onLoggedIn;

@@ -45,15 +45,21 @@ CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
         PostToMainFrame(UM_SERVER_TEXT, uint64_t(int64_t(int8_t(result))),
                         reinterpret_cast<int64_t>(copy));
     };
-    ui.m_onProgress = [](const std::string& title, uint32_t total, uint32_t received, bool done) {
+    ui.m_onProgress = [](const std::string& title, uint32_t total, uint32_t received,
+                         CLoginSession::Ui::Step step) {
         if (!HasMainFrame()) return;
-        if (done) {
-            PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
-        } else if (received == 0 || total == received) {
-            SetDownloadRange(title, total);
-            PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 0);
-        } else {
-            SetDownloadPosition(received);
+        switch (step) {
+            case CLoginSession::Ui::Step::kShow:
+                // The position keeps its value until the next chunk.
+                SetDownloadRange(title, total);
+                PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 0);
+                break;
+            case CLoginSession::Ui::Step::kAdvance:
+                SetDownloadPosition(received);
+                break;
+            case CLoginSession::Ui::Step::kHide:
+                PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
+                break;
         }
     };
     ui.m_onLoggedIn = [] { SendUsageAction(1, 0); };

@@ -123,7 +123,10 @@ std::string GetReportUrl() {
 }
 
 std::string BuildUsageReport(int action, int trainingClass) {
-    return UsageFields(action, trainingClass).dump(3);
+    // The account name is the server's text as it came: bytes that are not UTF-8 are
+    // replaced rather than losing the report.
+    return UsageFields(action, trainingClass)
+        .dump(3, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string BuildTrainingResult(uint32_t beginDate, uint32_t endDate, int32_t trainDays,
