@@ -1,6 +1,7 @@
 #include "training/FullPositon.h"
 
 #include <algorithm>
+#include <cstdint>
 
 int32_t CFullPositon::GetVolume() const {
     int64_t total = 0;
@@ -15,6 +16,16 @@ int32_t CFullPositon::GetClosableVolume(int32_t date, bool t0) const {
         total += h.pos;
     }
     return static_cast<int32_t>(total);
+}
+
+bool CFullPositon::CanAddShares(int32_t vol, int32_t date) const {
+    constexpr int64_t kMaxShares = INT32_MAX;
+    int64_t total = vol;
+    for (const PositionHolding& h : holdings) {
+        total += h.pos;
+        if (h.date == date && int64_t(h.pos) + vol > kMaxShares) return false;
+    }
+    return total <= kMaxShares;
 }
 
 void CFullPositon::AddShares(int32_t vol, int32_t date, double amount) {

@@ -22,6 +22,10 @@ public:
     // spread over the new shares too, since they were not held on any earlier ex-date.
     void AddShares(int32_t vol, int32_t date, double amount);
 
+    // Whether `vol` more shares dated `date` keep the book and that holding countable in
+    // 32 bits; beyond that no order is taken.
+    bool CanAddShares(int32_t vol, int32_t date) const;
+
     // Takes `vol` shares first in, first out. The caller has checked they are there.
     void RemoveShares(int32_t vol);
 

@@ -87,6 +87,7 @@ bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool 
         return false;
     }
     const int32_t date = OrderDate(datetime);
+    if (!CallPos->CanAddShares(vol, date)) return false;
     CallPos->AddShares(vol, date, amount);
     leftCapital -= need;
     if (addTrade) trades.push_back(MakeTrade(1, 1, datetime, price, vol, fee, *CallPos, comment));
@@ -132,6 +133,7 @@ bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
         return false;
     }
     const int32_t date = OrderDate(datetime);
+    if (!PutPos->CanAddShares(vol, date)) return false;
     PutPos->AddShares(vol, date, amount);
     FrozenCapital += amount;
     leftCapital -= fee;
@@ -207,7 +209,9 @@ int32_t CTrainingRecord::QuoteOrderDate() const {
 }
 
 int64_t CTrainingRecord::QuoteOrderDateTime() const {
-    return dataType == 4 ? quoteTime * 10000 : quoteTime;
+    // A day bar's time is yyyymmdd; a time from a damaged file must not overflow.
+    if (dataType != 4) return quoteTime;
+    return static_cast<int64_t>(static_cast<uint64_t>(quoteTime) * 10000u);
 }
 
 bool CTrainingRecord::CheckStopProfitLoss(bool isProfit) {
@@ -276,7 +280,11 @@ void AddBonusShares(CFullPositon& book, double bonus) {
         h.pos = static_cast<int32_t>(h.pos + part);
         given += part;
     }
-    if (!book.holdings.empty()) book.holdings.back().pos += static_cast<int32_t>(total - given);
+    if (!book.holdings.empty()) {
+        PositionHolding& newest = book.holdings.back();
+        newest.pos = static_cast<int32_t>(
+            std::clamp<int64_t>(newest.pos + total - given, INT32_MIN, INT32_MAX));
+    }
     book.aveCost /= 1 + bonus;
     book.avehl /= 1 + bonus;
 }

@@ -366,6 +366,62 @@ TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten) {
     }
 }
 
+TEST_F(RecordFileTest, HostileNumbersLoadAndTradeWithoutHarm) {
+    // Values no session writes: extreme counts, a holding out of date order, a negative
+    // one, a time past any calendar. Every operation must stay defined and keep going.
+    WriteFile(m_path,
+              "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<totalTrainingRecord>"
+              "<TrainingItem>"
+              "<Quote price=\"10\" dataType=\"4\" quoteTime=\"9223372036854775807\"/>"
+              "<config T0=\"1\" CanPut=\"1\" zy=\"0.01\" zs=\"0.01\" commitrate=\"0\"/>"
+              "<Capital leftCapital=\"1e300\" InitCapital=\"1000\" FrozenCapital=\"0\"/>"
+              "<CallPos aveCost=\"1\" avehl=\"0\"><item pos=\"2147483647\" date=\"20240102\"/>"
+              "<item pos=\"-2147483648\" date=\"20230101\"/><item pos=\"2147483647\" "
+              "date=\"20240103\"/></CallPos>"
+              "<PutPos aveCost=\"1\" avehl=\"0\"><item pos=\"2147483647\" date=\"20240102\"/>"
+              "<item pos=\"2147483647\" date=\"20240103\"/></PutPos>"
+              "</TrainingItem></totalTrainingRecord>");
+    CTotalTrainingRecord list(m_path);
+    ASSERT_TRUE(list.Load());
+    ASSERT_EQ(list.records.size(), 1u);
+    CTrainingRecord& r = *list.records[0];
+    std::string msg;
+    // Shares a book cannot count are refused, whatever the cash.
+    EXPECT_FALSE(r.Buy(1, 202401030000, msg, true, "", 10));
+    EXPECT_FALSE(r.ShortSell(1, 202401030000, msg, "", 10));
+    EXPECT_TRUE(msg.empty());
+    EXPECT_EQ(r.leftCapital, 1e300);
+    EXPECT_EQ(r.FrozenCapital, 0);
+    EXPECT_TRUE(r.trades.empty());
+    EXPECT_EQ(r.CallPos->holdings.back(), (PositionHolding{2147483647, 20240103}));
+    r.Buy(2147483647, 202401040000, msg, true, "", 10);
+    r.ShortSell(2147483647, 202401040000, msg, "", 10);
+    r.Sell(2147483647, 202401030000, msg, "", 10);
+    r.CoverShort(2147483647, 202401030000, msg, "", 10);
+    r.ApplyShareBonus(10);
+    r.ApplyCashDividend(20240104, 1);
+    r.BuyRightsIssue(20240104, msg, 100, 1);
+    r.UpdateAsset(20240104, 10);
+    r.GetMaxBuyVolume(1e-300);
+    r.price = 1000;
+    r.CheckStopProfitLoss(true);
+    r.price = 0.001;
+    r.CheckStopProfitLoss(false);
+    EXPECT_TRUE(list.Save(20240105));
+    CTotalTrainingRecord again(m_path);
+    EXPECT_TRUE(again.Load());
+
+    // A stop on a day bar whose time no calendar holds still closes the position.
+    CTrainingRecord d(nullptr, CIndSecuCode(1, "600000"), 1, 0, 0, 0, 0, 100000, "", 0);
+    ASSERT_TRUE(d.Buy(100, 202401020000, msg, true, "", 10));
+    d.zy = 0.05;
+    d.dataType = 4;
+    d.quoteTime = (int64_t{1} << 50) + 20240103;  // reads as 20240103 where 32 bits are kept
+    d.price = 11;
+    EXPECT_TRUE(d.CheckStopProfitLoss(true));
+    EXPECT_EQ(d.GetPositionVolume(true), 0);
+}
+
 TEST_F(RecordFileTest, SavesWhenSessionsAreCreatedEndedAndResumed) {
     CTotalTrainingRecord list(m_path);
     auto r = list.CreateRecord(0, 1, nullptr, CIndSecuCode(1, "600000"), "浦发银行", 0, 0, 0,
