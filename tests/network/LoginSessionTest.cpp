@@ -115,9 +115,9 @@ TEST(LoginSession, SignedLoginThenCodeTableThenExRightsAndCurrentOnTheNextConnec
     EXPECT_EQ(harness.Record().m_nCurrentCodeTable.load(), 1);
 }
 
-// The account name comes from the server as it stands; one that is not UTF-8 (a GBK name
-// echoed back) must still leave a usage report that can be written.
-TEST(LoginSession, AnAccountNameThatIsNotUtf8StillGivesAUsageReport) {
+// The account name is GBK on the wire, like every wire text but the login message, and
+// is held (and reported) as UTF-8.
+TEST(LoginSession, TheAccountNameArrivesAsGbkAndIsHeldAndReportedAsUtf8) {
     ConfigReset reset;
     UseAccount(reset, "1cXI/Q==", "cGFzcw==");  // GBK bytes D5 C5 C8 FD
     CServerProcess server;
@@ -125,12 +125,10 @@ TEST(LoginSession, AnAccountNameThatIsNotUtf8StillGivesAUsageReport) {
     CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
     harness.Connect();
     ASSERT_TRUE(WaitUntil([&] { return harness.Record().Logins() == 1; }));
-    ASSERT_EQ(GetAccountName(), "\xD5\xC5\xC8\xFD");
+    EXPECT_EQ(GetAccountName(), "张三");
     std::string report;
     ASSERT_NO_THROW(report = BuildUsageReport(1, 0));
-    nlohmann::json parsed = nlohmann::json::parse(report);
-    ASSERT_TRUE(parsed["xy"].is_string());
-    EXPECT_FALSE(parsed["xy"].get<std::string>().empty());
+    EXPECT_EQ(nlohmann::json::parse(report)["xy"], "张三");
 }
 
 TEST(LoginSession, AWrongSignIsRefused) {

@@ -197,6 +197,8 @@ std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body,
         } else {
             std::optional<std::string> decoded = Base64DecodeString(user);
             account = decoded && !decoded->empty() ? *decoded : user;
+            // A name typed on a GBK system arrives as GBK; everything here is UTF-8.
+            if (!IsValidUtf8(account)) account = AnsiToUtf8(account);
         }
     }
     if (m_faults.m_bRefuseLogin) {
@@ -207,7 +209,7 @@ std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body,
     CBuffer out;
     out.WriteUInt8(result);
     out.WriteString(text);
-    out.WriteString(result == 1 ? account : std::string());
+    out.WriteString(result == 1 ? Utf8ToAnsi(account) : std::string());  // wire text is GBK
     out.WriteUInt16(1);
     out.WriteString("tarrow-dataserver");
     return One(out);

@@ -5,6 +5,7 @@
 #include "foundation/Buffer.h"
 #include "foundation/Config.h"
 #include "foundation/Md5.h"
+#include "foundation/TextCodec.h"
 #include "marketdata/DataHead.h"
 #include "marketdata/net/NetLog.h"
 #include "marketdata/net/Subscriber.h"
@@ -225,14 +226,15 @@ void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& s
 bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body) {
     uint8_t result = body.ReadUInt8();
     std::string text, account;
-    body.ReadString(text);
+    body.ReadString(text);  // the one wire text that is UTF-8 already
     body.ReadString(account);
+    account = AnsiToUtf8(account);
     uint16_t count = body.ReadUInt16();
     std::vector<std::string> strings;
     for (int16_t i = 0; i < int16_t(count); ++i) {
         std::string s;
         body.ReadString(s);
-        strings.push_back(std::move(s));
+        strings.push_back(AnsiToUtf8(s));
     }
     {
         std::lock_guard lock(g_loginMutex);
