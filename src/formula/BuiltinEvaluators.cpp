@@ -98,66 +98,6 @@ Win WinOf(const char* n) {
     return Win::Bad;
 }
 
-// Value of one window [s, k] computed directly (per-bar periods).
-double WindowValue(Win w, const double* x, int s, int k) {
-    switch (w) {
-        case Win::Sum: {
-            double a = 0;
-            for (int i = s; i <= k; ++i) a += x[i];
-            return a;
-        }
-        case Win::Count: {
-            double a = 0;
-            for (int i = s; i <= k; ++i) a += Truth(x[i]);
-            return a;
-        }
-        case Win::Hhv: {
-            double a = x[s];
-            for (int i = s + 1; i <= k; ++i)
-                if (x[i] > a) a = x[i];
-            return a;
-        }
-        case Win::Llv: {
-            double a = x[s];
-            for (int i = s + 1; i <= k; ++i)
-                if (x[i] < a) a = x[i];
-            return a;
-        }
-        case Win::HhvBars: {
-            double best = x[s];
-            int r = k - s;
-            for (int m = s + 1; m <= k; ++m)
-                if (x[m] >= best) {
-                    best = x[m];
-                    r = k - m;
-                }
-            return r;
-        }
-        case Win::LlvBars: {
-            double best = x[s];
-            int r = k - s;
-            for (int m = s + 1; m <= k; ++m)
-                if (x[m] <= best) {
-                    best = x[m];
-                    r = k - m;
-                }
-            return r;
-        }
-        case Win::All: {
-            for (int i = s; i <= k; ++i)
-                if (!Truth(x[i])) return 0;
-            return 1;
-        }
-        case Win::Any: {
-            for (int i = s; i <= k; ++i)
-                if (Truth(x[i])) return 1;
-            return 0;
-        }
-        default:
-            return 0;
-    }
-}
-
 }  // namespace
 
 uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
@@ -178,12 +118,67 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
         if (wf > wl) return kCalcFailed;
         double* out = nr.m_pData;
         int rf = -1, rl = -1;
+        // Periods such as BARSLAST(..)+1 give windows whose start never moves back: the
+        // window then slides, each bar entering and leaving once, with the extremes kept in a
+        // queue of candidate bars in the scratch space. A start that moves back restarts it.
+        const bool hi = w == Win::Hhv || w == Win::HhvBars;
+        const bool bars = w == Win::HhvBars || w == Win::LlvBars;
+        const bool extreme = w == Win::Hhv || w == Win::Llv || bars;
+        int* q = reinterpret_cast<int*>(ctx->m_pScratch);
+        int head = 0, tail = 0;
+        int ws = -1, we = -1;  // the window held: [ws, we]
+        double sum = 0;
+        long trues = 0;
         for (int k = wf; k <= wl; ++k) {
             long n = IndCommonSpace::Double2Long(out[k]);
             out[k] = 0;
             if (n <= 0) continue;
             int s = static_cast<int>(std::max<long>(k - n + 1, f));
-            out[k] = WindowValue(w, xd, s, k);
+            if (ws < 0 || s < ws) {
+                head = tail = 0;
+                sum = 0;
+                trues = 0;
+                ws = s;
+                we = s - 1;
+            }
+            while (we < k) {
+                const double xe = xd[++we];
+                sum += xe;
+                trues += Truth(xe);
+                if (extreme) {
+                    // Ties go to the later bar for the distance functions.
+                    if (bars) {
+                        while (tail > head && (hi ? xd[q[tail - 1]] <= xe : xd[q[tail - 1]] >= xe))
+                            --tail;
+                    } else {
+                        while (tail > head && (hi ? xd[q[tail - 1]] < xe : xd[q[tail - 1]] > xe))
+                            --tail;
+                    }
+                    q[tail++] = we;
+                }
+            }
+            for (; ws < s; ++ws) {
+                sum -= xd[ws];
+                trues -= Truth(xd[ws]);
+                if (extreme && tail > head && q[head] == ws) ++head;
+            }
+            switch (w) {
+                case Win::Sum:
+                    out[k] = sum;
+                    break;
+                case Win::Count:
+                    out[k] = static_cast<double>(trues);
+                    break;
+                case Win::All:
+                    out[k] = trues == k - s + 1;
+                    break;
+                case Win::Any:
+                    out[k] = trues > 0;
+                    break;
+                default:
+                    out[k] = bars ? k - q[head] : xd[q[head]];
+                    break;
+            }
             if (rf < 0) rf = k;
             rl = k;
         }

@@ -81,6 +81,78 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SUM(D,C-C+2)", kMixed, 0, {3, 4, 5, 5, 6, 14, 11, 8}},
         Case{"MA(D,3)", kMixed, 2, {8.0 / 3, 2, 10.0 / 3, 5, 16.0 / 3, 17.0 / 3}}));
 
+// Per-bar periods against windows counted out here bar by bar: irregular periods whose window
+// start moves back and forth (with 0 leaving bars out) and BARSLAST-style growing windows.
+TEST(Functions, PerBarPeriodsMatchTheirWindows) {
+    std::vector<double> closes;
+    for (int i = 0; i < 120; ++i) closes.push_back(static_cast<double>((i * 37 + i / 5) % 7));
+    const auto bars = DayBars(closes);
+    std::vector<long> irregular, sinceFive;
+    long last5 = -1;
+    for (size_t k = 0; k < closes.size(); ++k) {
+        irregular.push_back(static_cast<long>((k + 1) * 7 % 5) * (k % 11 == 3 ? 9 : 1));
+        if (closes[k] >= 5) last5 = static_cast<long>(k);
+        sinceFive.push_back(last5 < 0 ? 0 : static_cast<long>(k) - last5 + 1);
+    }
+    struct Period {
+        const char* expr;
+        const std::vector<long>& n;
+    };
+    const Period periods[] = {{"MOD(BARSCOUNT(C)*7,5)*IF(MOD(BARSCOUNT(C)-1,11)=3,9,1)", irregular},
+                              {"BARSLAST(D>=5)+1", sinceFive}};
+    const char* names[] = {"SUM", "COUNT", "HHV", "LLV", "HHVBARS", "LLVBARS", "ALL", "ANY"};
+    for (const Period& p : periods) {
+        for (int fn = 0; fn < 8; ++fn) {
+            const std::string x = fn == 1 || fn >= 6 ? "D>3" : "D";
+            auto b = bars;
+            CKlineLight ind = MakeIndicator(std::string("D:=CLOSE;X:") + names[fn] + "(" + x + "," +
+                                            p.expr + ");");
+            Evaluate(ind, b);
+            ASSERT_EQ(ind.m_nLastStatus, 0) << names[fn] << ": " << ind.m_strLastError;
+            int first = -1;
+            std::vector<double> got = LineValues(ind, 0, first);
+            int expectFirst = -1, expectLast = -1;
+            for (size_t k = 0; k < closes.size(); ++k)
+                if (p.n[k] > 0) {
+                    if (expectFirst < 0) expectFirst = static_cast<int>(k);
+                    expectLast = static_cast<int>(k);
+                }
+            ASSERT_EQ(first, expectFirst) << names[fn] << " " << p.expr;
+            ASSERT_EQ(static_cast<int>(got.size()), expectLast - expectFirst + 1);
+            for (int k = expectFirst; k <= expectLast; ++k) {
+                double want = 0;
+                if (p.n[static_cast<size_t>(k)] > 0) {
+                    int s = std::max(0, k - static_cast<int>(p.n[static_cast<size_t>(k)]) + 1);
+                    double sum = 0, trues = 0, best = 0;
+                    int bestAt = -1;
+                    for (int i = s; i <= k; ++i) {
+                        const double v = fn == 1 || fn >= 6 ? (closes[static_cast<size_t>(i)] > 3)
+                                                            : closes[static_cast<size_t>(i)];
+                        sum += v;
+                        trues += v != 0;
+                        const bool higher = fn == 2 || fn == 4;
+                        if (bestAt < 0 || (higher ? v >= best : v <= best)) {
+                            best = v;
+                            bestAt = i;  // ties: the later bar
+                        }
+                    }
+                    const double wanted[] = {sum,
+                                             trues,
+                                             best,
+                                             best,
+                                             static_cast<double>(k - bestAt),
+                                             static_cast<double>(k - bestAt),
+                                             static_cast<double>(trues == k - s + 1),
+                                             static_cast<double>(trues > 0)};
+                    want = wanted[fn];
+                }
+                EXPECT_DOUBLE_EQ(got[static_cast<size_t>(k - expectFirst)], want)
+                    << names[fn] << "(" << x << "," << p.expr << ") at bar " << k;
+            }
+        }
+    }
+}
+
 TEST(Functions, TextArgumentsConvertOrFail) {
     auto bars = DayBars(kUp);
     CKlineLight ind = MakeIndicator("X:STRTONUM('12.5');Y:INBLOCK('SH600000');");
