@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "formula/engine/CoreFunctions.h"
 #include "formula/engine/Element.h"
@@ -395,10 +397,6 @@ void CopyRecord(CValueRecord& dst, const CValueRecord& src, int n) {
     }
 }
 
-bool SameElement(const ElementSpec& a, const ElementSpec& b) {
-    return a.slot == b.slot && a.secu == b.secu && a.dataType == b.dataType && a.period == b.period;
-}
-
 char HexDigit(int v) {
     return "0123456789ABCDEF"[v & 15];
 }
@@ -422,12 +420,17 @@ int CKlineLight::Run(int rf, int rl) {
     std::vector<std::unique_ptr<CValueRecord>> loaded(p.elements.size());
     std::vector<int> alias(p.elements.size(), -1);
     std::vector<int> uses(p.elements.size(), 0);
-    for (size_t i = 0; i < p.elements.size(); ++i)
-        for (size_t j = 0; j < i; ++j)
-            if (SameElement(p.elements[i], p.elements[j])) {
-                alias[i] = static_cast<int>(j);
-                break;
-            }
+    // Keyed by what an element fetches, so a formula of many series names stays linear.
+    std::unordered_map<std::string, int> firstOf;
+    firstOf.reserve(p.elements.size());
+    for (size_t i = 0; i < p.elements.size(); ++i) {
+        const ElementSpec& e = p.elements[i];
+        std::string key = std::to_string(e.slot) + '|' + std::to_string(e.dataType) + '|' +
+                          std::to_string(e.period) + '|' + std::to_string(e.secu.m_nMarket) + '|' +
+                          e.secu.m_strCode;
+        auto [it, fresh] = firstOf.emplace(std::move(key), static_cast<int>(i));
+        if (!fresh) alias[i] = it->second;
+    }
     for (const Instr& in : p.code)
         if (in.op == Op::Load) ++uses[static_cast<size_t>(alias[in.a] >= 0 ? alias[in.a] : in.a)];
 
