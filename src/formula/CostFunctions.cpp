@@ -70,6 +70,24 @@ void Build(const CostItem* items, int from, int i, Buckets& bk) {
     }
 }
 
+// Adds (sign 1) or takes out (sign -1) one bar's volume at a decay factor (millionths).
+void Spread(const CostItem& item, int64_t factor, int sign, Buckets& bk) {
+    int64_t up = (item.high - bk.v) / bk.step;
+    up = std::clamp<int64_t>(up, 0, bk.count - 1);
+    int64_t down = (item.low - bk.v + bk.step - 1) / bk.step;
+    down = std::clamp<int64_t>(down, 0, up);
+    int64_t share = static_cast<int64_t>(static_cast<__int128>(item.volume / (up - down + 1)) *
+                                         factor / 1000000);
+    for (int64_t b = down; b <= up; ++b)
+        bk.volume[b] = std::max<int64_t>(0, bk.volume[b] + sign * share);
+}
+
+// Decay of a bar that has just left the window (one step beyond the table).
+int64_t LeavingFactor() {
+    static const int64_t f = IndCommonSpace::Double2Int(1000000.0 * std::pow(0.98, kWindow));
+    return f;
+}
+
 }  // namespace
 
 uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx) {
@@ -108,8 +126,33 @@ uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx) {
     ToCostItems(fm.m_nDataType, fm.m_pBars, items.data(), fm.m_nBarCount);
     int first = std::max(0, fm.m_nCalcFirst);
     Buckets bk;
+    int64_t lowest = 0, highest = 0;  // extremes of the window the buckets were built for
     for (int i = f; i <= l; ++i) {
-        Build(items.data(), std::max(i - (kWindow - 1), first), i, bk);
+        const int from = std::max(i - (kWindow - 1), first);
+        const CostItem& bar = items[static_cast<size_t>(i)];
+        bool rebuild = i == f || bar.high > highest || bar.low < lowest;
+        const int leaving = i > f && from > std::max(i - 1 - (kWindow - 1), first) ? from - 1 : -1;
+        if (leaving >= 0) {
+            const CostItem& gone = items[static_cast<size_t>(leaving)];
+            rebuild = rebuild || gone.high >= highest || gone.low <= lowest;
+        }
+        if (rebuild) {
+            Build(items.data(), from, i, bk);
+            lowest = items[static_cast<size_t>(from)].low;
+            highest = items[static_cast<size_t>(from)].high;
+            for (int j = from; j <= i; ++j) {
+                lowest = std::min<int64_t>(lowest, items[static_cast<size_t>(j)].low);
+                highest = std::max<int64_t>(highest, items[static_cast<size_t>(j)].high);
+            }
+        } else {
+            // The new bar fits the buckets: age them one bar, add it, take out the bar that
+            // left. Integer truncation may differ slightly from a rebuild.
+            for (int b = 0; b < bk.count; ++b)
+                bk.volume[b] =
+                    static_cast<int64_t>(static_cast<__int128>(bk.volume[b]) * 980000 / 1000000);
+            Spread(bar, DecayTable()[0], 1, bk);
+            if (leaving >= 0) Spread(items[static_cast<size_t>(leaving)], LeavingFactor(), -1, bk);
+        }
         __int128 total = 0;
         for (int b = 0; b < bk.count; ++b) total += bk.volume[b];
         if (total == 0) total = 1;

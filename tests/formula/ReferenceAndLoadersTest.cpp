@@ -306,6 +306,66 @@ TEST(Chips, CostAndWinnerOnEqualBars) {
     EXPECT_DOUBLE_EQ(v, 0);
 }
 
+// The chip distribution of a rising series longer than its 500-bar window, against the
+// distribution rebuilt here from its definition for every bar. A wide first bar holds the
+// buckets until it leaves the window; the bars in between are aged and added in place.
+TEST(Chips, DistributionFollowsItsDefinitionAlongALongSeries) {
+    std::vector<CFloatDayItem> bars{Bar(20240102, 12, 20, 5, 12, 5000)};
+    for (int i = 1; i < 700; ++i) {
+        double c = 10 + 5.0 * i / 700 + (i % 3) * 0.05;
+        bars.push_back(Bar(20240102 + i, c, c * 1.01, c * 0.99, c, 1000 + (i % 7) * 300));
+    }
+    const int n = static_cast<int>(bars.size());
+    auto k1000 = [](double x) { return static_cast<int64_t>(x * 1000); };
+    std::vector<double> cost(static_cast<size_t>(n)), winner(static_cast<size_t>(n)),
+        step(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const int from = std::max(0, i - 499);
+        int64_t lo = k1000(bars[static_cast<size_t>(from)].m_fLow), hi = lo;
+        for (int j = from; j <= i; ++j) {
+            lo = std::min(lo, k1000(bars[static_cast<size_t>(j)].m_fLow));
+            hi = std::max(hi, k1000(bars[static_cast<size_t>(j)].m_fHigh));
+        }
+        int64_t c = ((hi - lo + 98) / 99 + 9) / 10 * 10;
+        if (c == 0) c = 10;
+        const int64_t count = std::min<int64_t>((hi - lo) / c + 1, 100);
+        std::vector<int64_t> vol(static_cast<size_t>(count), 0);
+        for (int j = from; j <= i; ++j) {
+            const CFloatDayItem& b = bars[static_cast<size_t>(j)];
+            int64_t up = std::clamp<int64_t>((k1000(b.m_fHigh) - lo) / c, 0, count - 1);
+            int64_t down = std::clamp<int64_t>((k1000(b.m_fLow) - lo + c - 1) / c, 0, up);
+            const int64_t decay = static_cast<int64_t>(1000000.0 * std::pow(0.98, i - j));
+            for (int64_t a = down; a <= up; ++a)
+                vol[static_cast<size_t>(a)] +=
+                    static_cast<int64_t>(b.m_fVolume) / (up - down + 1) * decay / 1000000;
+        }
+        int64_t total = 0;
+        for (int64_t v : vol) total += v;
+        int64_t run = 0, below = 0;
+        const int64_t q = k1000(bars[static_cast<size_t>(i)].m_fClose);
+        for (int64_t a = 0; a < count; ++a) {
+            run += vol[static_cast<size_t>(a)];
+            if (cost[static_cast<size_t>(i)] == 0 && run >= total / 2)
+                cost[static_cast<size_t>(i)] = static_cast<double>(lo + a * c) / 1000;
+            if (lo + a * c <= q) below += vol[static_cast<size_t>(a)];
+        }
+        winner[static_cast<size_t>(i)] = static_cast<double>(below) / static_cast<double>(total);
+        step[static_cast<size_t>(i)] = static_cast<double>(c) / 1000;
+    }
+    CKlineLight ind = MakeIndicator("A:COST(50);B:WINNER(C);");
+    Evaluate(ind, bars);
+    ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
+    for (int i = 0; i < n; ++i) {
+        double a = 0, b = 0;
+        ASSERT_TRUE(ind.m_aExps[0].GetValue(i, a));
+        ASSERT_TRUE(ind.m_aExps[1].GetValue(i, b));
+        // In-place ageing may truncate differently: at most a bucket apart.
+        EXPECT_NEAR(a, cost[static_cast<size_t>(i)], step[static_cast<size_t>(i)] + 1e-9)
+            << "bar " << i;
+        EXPECT_NEAR(b, winner[static_cast<size_t>(i)], 0.02) << "bar " << i;
+    }
+}
+
 TEST(TimeConversion, SpansBetweenPeriods) {
     uint32_t a, b;
     ASSERT_TRUE(IndCommonSpace::ConvertTimeS2L(20240110, 4, 1, 4, 2, a, b));  // a Wednesday
