@@ -29,8 +29,10 @@ uint64_t GetU64(const uint8_t* p) {
 }  // namespace
 
 int64_t CDataHead::NextSerial() {
-    // Wraps like the 32-bit counter it is; fetch_add on a signed atomic is defined to wrap.
-    return int64_t(g_nSerial.fetch_add(1, std::memory_order_relaxed) + 1);
+    // Wraps like the 32-bit counter it is: fetch_add on a signed atomic wraps, and the
+    // increment of the returned value is done unsigned so it wraps too.
+    const int32_t previous = g_nSerial.fetch_add(1, std::memory_order_relaxed);
+    return int64_t(int32_t(uint32_t(previous) + 1u));
 }
 
 CDataHead CDataHead::NewRequest() {
