@@ -76,8 +76,13 @@ public:
     }
 };
 
+// The record file's printer writes GBK; any other printer gets the text as it is (UTF-8),
+// escaped by tinyxml2.
 inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::string& utf8) {
-    static_cast<CRecordPrinter&>(p).PushEscapedAttribute(name, EscapeFileText(utf8));
+    if (auto* file = dynamic_cast<CRecordPrinter*>(&p))
+        file->PushEscapedAttribute(name, EscapeFileText(utf8));
+    else
+        p.PushAttribute(name, utf8.c_str());
 }
 
 }  // namespace recordxml

@@ -2,6 +2,7 @@
 // selections over the list.
 
 #include <gtest/gtest.h>
+#include <tinyxml2.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -364,6 +365,19 @@ TEST_F(RecordFileTest, DamagedFileIsKeptAsideNotOverwritten) {
         EXPECT_FALSE(l.Load());
         EXPECT_EQ(AsideFiles().size(), 1u);
     }
+}
+
+TEST_F(RecordFileTest, SessionWritesIntoAnyPrinter) {
+    // Outside the record file a session prints as plain UTF-8 XML and reads back.
+    CTrainingRecord r(nullptr, CIndSecuCode(1, "600000"), 0, 0, 0, 0, 0, 1000, "浦发 & <银行>", 0);
+    tinyxml2::XMLPrinter printer;
+    r.WriteXml(printer);
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.Parse(printer.CStr()), tinyxml2::XML_SUCCESS);
+    const tinyxml2::XMLElement* config = doc.RootElement()->FirstChildElement("config");
+    ASSERT_NE(config, nullptr);
+    EXPECT_STREQ(config->Attribute("name"), "浦发 & <银行>");
+    EXPECT_STREQ(config->Attribute("code"), "600000");
 }
 
 TEST_F(RecordFileTest, HostileNumbersLoadAndTradeWithoutHarm) {
