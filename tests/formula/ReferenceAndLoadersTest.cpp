@@ -225,6 +225,30 @@ TEST(LongSeries, MinuteSeriesBeyondThirtyThousandBars) {
     EXPECT_TRUE(ind.m_aExps[1].GetMaxMin(35000, n, mx, mn, bFirst));
 }
 
+TEST(Loaders, IntradayRunningSumRestartsEachDay) {
+    std::vector<unsigned char> raw(5 * 61, 0);
+    const uint32_t times[] = {2401041459u, 2401041500u, 2401050931u, 2401050932u, 2401050933u};
+    for (int i = 0; i < 5; ++i) {
+        const double price = 1 + i;
+        std::memcpy(raw.data() + i * 61, &times[i], 4);
+        std::memcpy(raw.data() + i * 61 + 8, &price, 8);
+    }
+    EnsureSetUp();
+    CKlineLight ind = MakeIndicator("S:SUM(C,0);W:SUM(C,2);");
+    ind.InitialCalc(CIndSecuCode(1, "600000"), 2, 0);
+    ind.m_pBars = raw.data();
+    ind.m_nBarCount = 5;
+    ind.m_nCalcFirst = 0;
+    ind.m_nCalcEnd = 5;
+    ind.MakeRoom(5);
+    ind.Calc(0, 5);
+    ASSERT_EQ(ind.m_nLastStatus, 0) << ind.m_strLastError;
+    int first = -1;
+    EXPECT_EQ(LineValues(ind, 0, first), (std::vector<double>{1, 3, 3, 7, 12}));
+    // A window of bars does not restart: it spans the two days.
+    EXPECT_EQ(LineValues(ind, 1, first), (std::vector<double>{1, 3, 5, 7, 9}));
+}
+
 TEST(Loaders, IntradayRecordsAndBarNumbers) {
     // Two 61-byte intraday records of the current day.
     std::vector<unsigned char> raw(2 * 61, 0);
