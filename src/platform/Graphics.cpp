@@ -257,10 +257,13 @@ struct CGraphics::Impl {
         dc->d->MarkDirty(touched.toAlignedRect().adjusted(-3, -3, 3, 3).translated(dc->d->org));
     }
     // Paints with the painter's state kept around the call, then marks what was touched.
+    // Smoothed shapes put pixel centres on whole coordinates, as the classic anti-aliased
+    // drawing does: a 1-wide line at y = 10 fills row 10 instead of half of rows 9 and 10.
     template <class Draw>
     void Paint(SmoothingMode mode, const QRectF& touched, Draw draw) {
         QPainter* p = Begin(mode);
         if (!p) return;
+        if (mode == SmoothingModeAntiAlias) p->translate(0.5, 0.5);
         draw(*p);
         End(p, touched);
     }

@@ -99,6 +99,9 @@ TEST(DrawTriangleAA, KindOneAsASmoothPath) {
     }
     EXPECT_NE(cv.At(20, 23), kWhite);  // the row above the apex (the apex row has no length)
     EXPECT_NE(cv.At(20, 17), kWhite);
+    // each row is a crisp 1-wide line on its own pixel row, full colour inside its span
+    for (int k = 2; k < 9; ++k) EXPECT_EQ(cv.At(20, 24 - k), kInk) << k;
+    EXPECT_EQ(cv.At(20, 25), kWhite);
 }
 
 TEST(DrawDashedLine, DashesStartEveryPeriodAndTheLastIsCutAtTheEnd) {
@@ -215,10 +218,19 @@ TEST(RoundRectAA, CornersAreRoundedAndEdgesStraight) {
         DrawRoundRectAA(&g, ArgbFromColorref(RGB(0, 0, 200)), 2, 20, 30, 12);
     }
     EXPECT_TRUE(cv.Near(15, 10, kInk));
-    EXPECT_TRUE(cv.Near(5, 10, kInk));      // left edge, between the corners
+    EXPECT_TRUE(cv.Near(6, 10, kInk));  // inside the left edge, between the corners
+    // pixel centres sit on whole coordinates: the edge column x = 5 is half covered
+    EXPECT_FALSE(cv.Near(5, 10, kInk, 10));
+    EXPECT_NE(cv.At(5, 10), kWhite);
     EXPECT_FALSE(cv.Near(5, 5, kInk, 10));  // the corner pixel is cut
     EXPECT_EQ(cv.At(15, 26), kWhite);       // the outline is hollow
-    EXPECT_NE(cv.At(16, 20), kWhite);       // top edge
+    // the 1-wide edges are crisp: exactly their own row or column
+    EXPECT_EQ(cv.At(16, 20), RGB(0, 0, 200));
+    EXPECT_EQ(cv.At(16, 19), kWhite);
+    EXPECT_EQ(cv.At(16, 21), kWhite);
+    EXPECT_EQ(cv.At(2, 26), RGB(0, 0, 200));
+    EXPECT_EQ(cv.At(32, 26), RGB(0, 0, 200));
+    EXPECT_EQ(cv.At(16, 32), RGB(0, 0, 200));
     EXPECT_EQ(cv.At(0, 18), kWhite);
 }
 
