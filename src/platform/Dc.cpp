@@ -1135,6 +1135,7 @@ CPaintDC::CPaintDC(CWnd* wnd) : m_pWnd(wnd) {
         w->paintRegion = w->invalid;
     }
     w->invalid = QRegion();
+    w->paintBegun = true;
     AttachWindowSurface(wnd, true);
     m_ps.rcPaint = FromQRect(w->paintRegion.boundingRect());
     m_ps.fErase = w->erase;

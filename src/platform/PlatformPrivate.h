@@ -174,6 +174,8 @@ struct WndPrivate {
     bool erase = false;
     QRegion paintRegion;  // during WM_PAINT
     bool inPaint = false;
+    bool paintBegun = false;  // a CPaintDC took the update region in this WM_PAINT
+    bool destroying = false;  // DestroyWindow is sending the destruction messages
     COLORREF background = RGB(255, 255, 255);
     DWORD style = 0, exStyle = 0;
     UINT id = 0;
@@ -208,6 +210,8 @@ struct WndPrivate {
 
     QWidget* ParentWidget() const;
     void EnsureBuffer(const QSize& size);
+    void BeginPaintMessage();
+    void EndPaintMessage();
     void StartHoverTimer();
 };
 
@@ -218,6 +222,7 @@ HWND RegisterWindow(CWnd* wnd);
 void UnregisterWindow(HWND h);
 void SetFocusWnd(CWnd* wnd);  // our focus bookkeeping with WM_KILLFOCUS/WM_SETFOCUS
 void OnWindowDestroyed(CWnd* wnd);
+void ReleaseWindow(CWnd* wnd);  // the end of DestroyWindow, after WM_NCDESTROY
 void QueryMinMax(CWnd* wnd);
 UINT KeyToVk(int qtKey, Qt::KeyboardModifiers mods);
 int VkToQtKey(UINT vk);

@@ -70,12 +70,10 @@ protected:
         if (!d->buffer) d->EnsureBuffer(size());
         if (!d->invalid.isEmpty()) {
             auto alive = d->alive;
-            d->inPaint = true;
-            d->paintRegion = d->invalid;
+            d->BeginPaintMessage();
             Dispatch(wnd, WM_PAINT, 0, 0);
             if (!*alive) return;
-            d->inPaint = false;
-            d->invalid = QRegion();
+            d->EndPaintMessage();
         }
         QPainter p(this);
         if (!d->layered.isNull()) {
@@ -131,6 +129,21 @@ void WndPrivate::EnsureBuffer(const QSize& size) {
         p.drawImage(0, 0, buffer->image);
     }
     buffer = fresh;
+}
+
+void WndPrivate::BeginPaintMessage() {
+    inPaint = true;
+    paintBegun = false;
+    paintRegion = invalid;
+}
+
+// The region a CPaintDC took is valid now; what was invalidated while painting stays
+// invalid and is painted by the next WM_PAINT. A handler that never made a CPaintDC
+// validates the region all the same, so an empty handler does not paint forever.
+void WndPrivate::EndPaintMessage() {
+    inPaint = false;
+    if (!paintBegun) invalid -= paintRegion;
+    if (!invalid.isEmpty() && widget) widget->update(invalid.boundingRect());
 }
 
 void WndPrivate::StartHoverTimer() {
@@ -513,7 +526,12 @@ CWnd::CWnd() : d(std::make_unique<WndPrivate>()) {
 }
 
 CWnd::~CWnd() {
-    if (m_hWnd) DestroyWindow();
+    // deleted from inside its own destruction: the messages are sent already, the
+    // handle and the widget must not outlive the object
+    if (m_hWnd && d->destroying)
+        ReleaseWindow(this);
+    else if (m_hWnd)
+        DestroyWindow();
     *d->alive = false;
     if (d->timers) {
         d->timers->wnd = nullptr;
@@ -620,14 +638,16 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char*, const char* name, DWORD style, c
 }
 
 BOOL CWnd::DestroyWindow() {
-    if (!m_hWnd) return FALSE;
+    // a handler that destroys the window again while it is being destroyed (its own
+    // WM_DESTROY, or a child's) must not send the destruction messages a second time
+    if (!m_hWnd || d->destroying) return FALSE;
+    d->destroying = true;
     auto alive = d->alive;
-    HWND self = m_hWnd;
     if (d->loop) {
         d->modalResult = -1;
         d->loop->exit(-1);
     }
-    if (g_capture == self) ReleaseCapture();
+    if (g_capture == m_hWnd) ReleaseCapture();
     Dispatch(this, WM_DESTROY, 0, 0);
     if (!*alive) return TRUE;
     std::vector<CWnd*> kids = d->children;
@@ -638,18 +658,36 @@ BOOL CWnd::DestroyWindow() {
     if (!*alive) return TRUE;
     Dispatch(this, WM_NCDESTROY, 0, 0);
     if (!*alive) return TRUE;
+    platform::ReleaseWindow(this);
+    PostNcDestroy();
+    return TRUE;
+}
+
+namespace platform {
+// What is left of a window once its destruction messages are sent: timers, the
+// handle, the place among its parent's children, the widget and the buffer.
+void ReleaseWindow(CWnd* wnd) {
+    WndPrivate* d = wnd->d.get();
+    const HWND self = wnd->m_hWnd;
+    if (!self) return;
+    // children are gone already unless the window is deleted inside its own destruction
+    std::vector<CWnd*> kids = d->children;
+    for (CWnd* c : kids)
+        if (std::find(d->children.begin(), d->children.end(), c) != d->children.end())
+            c->DestroyWindow();
     for (auto& [id, qid] : d->timerIds) d->timers->killTimer(qid);
     d->timerIds.clear();
     if (d->hoverTimer) {
         d->timers->killTimer(d->hoverTimer);
         d->hoverTimer = 0;
     }
-    OnWindowDestroyed(this);
+    OnWindowDestroyed(wnd);
     UnregisterWindow(self);
-    m_hWnd = nullptr;
+    wnd->m_hWnd = nullptr;
+    d->destroying = false;
     if (d->parent) {
         auto& sib = d->parent->d->children;
-        sib.erase(std::remove(sib.begin(), sib.end(), this), sib.end());
+        sib.erase(std::remove(sib.begin(), sib.end(), wnd), sib.end());
         d->parent = nullptr;
     }
     if (QWidget* w = d->widget) {
@@ -664,13 +702,12 @@ BOOL CWnd::DestroyWindow() {
     d->widget = nullptr;
     d->buffer.reset();
     d->invalid = QRegion();
-    if (AfxGetApp() && AfxGetApp()->m_pMainWnd == this) {
+    if (AfxGetApp() && AfxGetApp()->m_pMainWnd == wnd) {
         AfxGetApp()->m_pMainWnd = nullptr;
         PostQuitMessage(0);
     }
-    PostNcDestroy();
-    return TRUE;
 }
+}  // namespace platform
 
 LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::SendMessage(m_hWnd, msg, wParam, lParam);
@@ -1229,12 +1266,10 @@ void CWnd::UpdateWindow() {
     } else {
         // hidden: bring the back-buffer up to date all the same
         auto alive = d->alive;
-        d->inPaint = true;
-        d->paintRegion = d->invalid;
+        d->BeginPaintMessage();
         Dispatch(this, WM_PAINT, 0, 0);
         if (!*alive) return;
-        d->inPaint = false;
-        d->invalid = QRegion();
+        d->EndPaintMessage();
     }
 }
 BOOL CWnd::RedrawWindow(LPCRECT rc, CRgn* rgn, UINT) {

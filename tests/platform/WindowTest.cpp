@@ -13,6 +13,8 @@
 #include "platform/Services.h"
 #include "platform/Wnd.h"
 
+void PrintTo(const CRect& r, std::ostream* os);  // DrawingTest.cpp
+
 namespace {
 
 // Records the messages it cares about, in order.
@@ -111,6 +113,107 @@ TEST(WindowLifecycle, CreateSizeShowPaintDestroyInOrder) {
     EXPECT_EQ(child.m_hWnd, nullptr);
     w->DestroyWindow();
     delete w;
+}
+
+TEST(WindowLifecycle, DestroyingAgainDuringDestructionSendsNothingTwice) {
+    // the window's own WM_DESTROY and a child's both destroy it again
+    struct Counted : CWnd {
+        int destroys = 0, ncdestroys = 0, post = 0;
+        void OnDestroy() override {
+            ++destroys;
+            EXPECT_FALSE(DestroyWindow());
+        }
+        void OnNcDestroy() override { ++ncdestroys; }
+        void PostNcDestroy() override { ++post; }
+    } w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP, Rc(40, 40), nullptr, 0));
+    struct Child : CWnd {
+        void OnDestroy() override { GetParent()->DestroyWindow(); }
+    } child;
+    ASSERT_TRUE(child.Create(nullptr, "", WS_CHILD, Rc(10, 10), &w, 1));
+    HWND h = w.m_hWnd;
+    EXPECT_TRUE(w.DestroyWindow());
+    EXPECT_EQ(w.destroys, 1);
+    EXPECT_EQ(w.ncdestroys, 1);
+    EXPECT_EQ(w.post, 1);
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(child.m_hWnd, nullptr);
+    // the window can be made again afterwards
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP, Rc(40, 40), nullptr, 0));
+    EXPECT_TRUE(w.DestroyWindow());
+    EXPECT_EQ(w.destroys, 2);
+
+    // an owner that deletes its popup when told the popup is going away
+    struct Owner : CWnd {
+        CWnd* popup = nullptr;
+        LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+            if (msg == WM_USER + 9) {
+                delete popup;
+                popup = nullptr;
+                return 0;
+            }
+            return CWnd::WindowProc(msg, wp, lp);
+        }
+    } owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "", WS_POPUP, Rc(40, 40), nullptr, 0));
+    struct Popup : CWnd {
+        void OnDestroy() override { GetParent()->SendMessage(WM_USER + 9); }
+    };
+    auto* popup = new Popup;
+    owner.popup = popup;
+    ASSERT_TRUE(popup->Create(nullptr, "", WS_CHILD, Rc(10, 10), &owner, 2));
+    auto* grandchild = new CWnd;
+    ASSERT_TRUE(grandchild->Create(nullptr, "", WS_CHILD, Rc(5, 5), popup, 3));
+    HWND ph = popup->m_hWnd, gh = grandchild->m_hWnd;
+    popup->DestroyWindow();
+    EXPECT_EQ(owner.popup, nullptr);
+    EXPECT_FALSE(IsWindow(ph));
+    EXPECT_FALSE(IsWindow(gh));  // its children go with it
+    EXPECT_EQ(owner.GetDlgItem(2), nullptr);
+    EXPECT_FALSE(::PostMessage(ph, WM_USER, 0, 0));
+    platform::ProcessPendingEvents();
+    delete grandchild;
+}
+
+TEST(WindowPainting, InvalidatingWhilePaintingIsPaintedNext) {
+    struct Animated : CWnd {
+        std::vector<CRect> updates;
+        void OnPaint() override {
+            CPaintDC dc(this);
+            updates.push_back(CRect(dc.m_ps.rcPaint));
+            if (updates.size() == 1) {
+                CRect next(5, 6, 15, 16);
+                InvalidateRect(&next, FALSE);
+            }
+        }
+    } w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, Rc(40, 40), nullptr, 0));
+    platform::PumpUntil([&] { return w.updates.size() >= 2; }, 2000);
+    ASSERT_EQ(w.updates.size(), 2u);
+    EXPECT_EQ(w.updates[0], Rc(40, 40));
+    EXPECT_EQ(w.updates[1], CRect(5, 6, 15, 16));
+    CRect rc;
+    EXPECT_FALSE(w.GetUpdateRect(&rc));
+    // a handler that paints nothing validates all the same
+    struct Idle : CWnd {
+        int paints = 0;
+        void OnPaint() override { ++paints; }
+    } idle;
+    ASSERT_TRUE(idle.CreateEx(0, nullptr, "", WS_POPUP, Rc(20, 20), nullptr, 0));
+    idle.UpdateWindow();
+    EXPECT_EQ(idle.paints, 1);
+    EXPECT_FALSE(idle.GetUpdateRect(&rc));
+    // the same while hidden: the next UpdateWindow paints what was invalidated meanwhile
+    w.ShowWindow(SW_HIDE);
+    w.updates.clear();
+    w.Invalidate(FALSE);
+    w.UpdateWindow();
+    ASSERT_EQ(w.updates.size(), 1u);
+    EXPECT_TRUE(w.GetUpdateRect(&rc));
+    EXPECT_EQ(rc, CRect(5, 6, 15, 16));
+    w.UpdateWindow();
+    ASSERT_EQ(w.updates.size(), 2u);
+    EXPECT_EQ(w.updates[1], CRect(5, 6, 15, 16));
 }
 
 TEST(WindowLifecycle, CreateFailsWhenOnCreateRefuses) {
