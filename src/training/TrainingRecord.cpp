@@ -43,6 +43,12 @@ void SetResult(TradeDetailItem& item, double gainLoss, double percent) {
     item.praise = gainLoss > 0 ? 1 : -1;
 }
 
+// A bar without trades (close 0) or a damaged price must not trade: shares for nothing,
+// or a NaN that would stay in the account and its file for good.
+bool IsTradablePrice(double price) {
+    return price > 0 && std::isfinite(price);
+}
+
 int32_t TruncShares(double shares) {
     if (!(shares > 0)) return 0;
     if (shares >= 2147483647.0) return 2147483647;
@@ -78,7 +84,7 @@ CTrainingRecord::CTrainingRecord(CSecurity* security_, const CIndSecuCode& code_
 
 bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,
                           const std::string& comment, double price) {
-    if (vol <= 0) return false;
+    if (vol <= 0 || !IsTradablePrice(price)) return false;
     const double amount = vol * price;
     const double fee = amount * commitrate;
     const double need = amount + fee;
@@ -96,7 +102,7 @@ bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool 
 
 bool CTrainingRecord::Sell(int32_t vol, int64_t datetime, std::string& msg,
                            const std::string& comment, double price) {
-    if (vol <= 0) return false;
+    if (vol <= 0 || !IsTradablePrice(price)) return false;
     const int32_t date = OrderDate(datetime);
     if (CallPos->GetClosableVolume(date, T0 != 0) < vol) {
         msg = T0 ? "仓位不够!您当前正在进行T+0交易,根据全部多单信息设置仓位"
@@ -125,7 +131,7 @@ bool CTrainingRecord::Sell(int32_t vol, int64_t datetime, std::string& msg,
 
 bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
                                 const std::string& comment, double price) {
-    if (vol <= 0) return false;
+    if (vol <= 0 || !IsTradablePrice(price)) return false;
     const double amount = vol * price;
     const double fee = amount * commitrate;
     if (amount + fee - kCashTolerance > leftCapital - FrozenCapital) {
@@ -144,7 +150,7 @@ bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
 
 bool CTrainingRecord::CoverShort(int32_t vol, int64_t datetime, std::string& msg,
                                  const std::string& comment, double price) {
-    if (vol <= 0) return false;
+    if (vol <= 0 || !IsTradablePrice(price)) return false;
     const int32_t date = OrderDate(datetime);
     if (PutPos->GetClosableVolume(date, T0 != 0) < vol) {
         msg = T0 ? "仓位不够您当前正在进行T+0交易,根据全部空单信息设置仓位"
@@ -217,6 +223,7 @@ int64_t CTrainingRecord::QuoteOrderDateTime() const {
 bool CTrainingRecord::CheckStopProfitLoss(bool isProfit) {
     const double level = isProfit ? zy : zs;
     if (level >= -kEpsilon && level <= kEpsilon) return false;
+    if (!IsTradablePrice(price)) return false;
 
     const int32_t longShares = CallPos->GetVolume();
     const int32_t shortShares = PutPos->GetVolume();

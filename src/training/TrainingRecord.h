@@ -39,7 +39,8 @@ public:
 
     // Order operations. `datetime` is yyyymmddhhmm (a day bar passes yyyymmdd × 10000).
     // A refusal leaves the record unchanged and puts its text into `msg`; a volume <= 0,
-    // or one that would take a book past 2,147,483,647 shares, is refused silently.
+    // one that would take a book past 2,147,483,647 shares, and a price that is not a
+    // positive number are refused silently.
     bool Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,
              const std::string& comment, double price);
     bool Sell(int32_t vol, int64_t datetime, std::string& msg, const std::string& comment,

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "training/TrainingRecord.h"
 
 namespace {
@@ -164,6 +166,21 @@ TEST(TrainingRecordTest, RefusalsCarryTheirTextsAndChangeNothing) {
     EXPECT_FALSE(q.ShortSell(0, Day(20240102), msg, "", 1));
     EXPECT_FALSE(q.CoverShort(0, Day(20240102), msg, "", 1));
     EXPECT_EQ(msg, "unchanged");
+
+    // So is a price that is not a positive number, before any other check: the short
+    // position of 0102 could be covered on 0103 at a real price.
+    for (double bad : {0.0, -10.0, std::nan(""), HUGE_VAL}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(q.Buy(1, Day(20240103), msg, true, "", bad));
+        EXPECT_FALSE(q.Sell(1, Day(20240103), msg, "", bad));
+        EXPECT_FALSE(q.ShortSell(1, Day(20240103), msg, "", bad));
+        EXPECT_FALSE(q.CoverShort(1, Day(20240103), msg, "", bad));
+    }
+    EXPECT_EQ(msg, "unchanged");
+    EXPECT_DOUBLE_EQ(q.leftCapital, 1000);
+    EXPECT_DOUBLE_EQ(q.FrozenCapital, 600);
+    EXPECT_EQ(q.trades.size(), 1u);
+    EXPECT_TRUE(q.CoverShort(1, Day(20240103), msg, "", 10));
 }
 
 TEST(TrainingRecordTest, TPlusOneClosesOnlyEarlierHoldingsTPlusZeroAll) {

@@ -83,6 +83,11 @@ TEST(StopProfitLossTest, OffLevelsAndTPlusOneHoldingsDoNotFire) {
     EXPECT_FALSE(r.CheckStopProfitLoss(false));
     EXPECT_EQ(r.GetPositionVolume(true), 1000);
 
+    // A bar without trades (close 0) is no price to stop out at.
+    SetDayBar(r, 20240103, 0);
+    EXPECT_FALSE(r.CheckStopProfitLoss(false));
+    EXPECT_EQ(r.GetPositionVolume(true), 1000);
+
     CTrainingRecord empty = MakeRecord(100000);
     empty.zy = empty.zs = 0.01;
     SetDayBar(empty, 20240103, 5);
