@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <random>
 
 #include "FormulaTestSupport.h"
+#include "formula/engine/EngineStatus.h"
+#include "formula/engine/EngineTables.h"
 #include "formula/engine/FormulaCompiler.h"
 
 using namespace formula_test;
@@ -170,6 +173,26 @@ TEST(Robustness, RandomWellFormedFormulasEvaluateWithinTheSeries) {
                 EXPECT_LT(e.m_nLast, static_cast<int>(bars.size())) << text;
             }
     }
+}
+
+// A data series that cannot be built for want of memory ends the calculation with a status;
+// nothing escapes to the chart that asked.
+TEST(Robustness, ALoaderOutOfMemoryGivesAStatusNotAnException) {
+    EnsureSetUp();
+    const LoadFunction saved = aLoadFunctions[3];
+    aLoadFunctions[3] = [](CElement*, CKlineLight*, CSouceEditor*) -> int {
+        throw std::bad_alloc();
+    };
+    auto bars = DayBars({1, 2, 3});
+    CKlineLight ind = MakeIndicator("A:1;X:CLOSE;");
+    EXPECT_NO_THROW(Evaluate(ind, bars));
+    aLoadFunctions[3] = saved;
+    EXPECT_EQ(ind.m_nLastStatus, EngineStatus::kNoMemory);
+    EXPECT_FALSE(ind.m_aExps[1].HasValues());
+    // The next calculation with the data back is whole again.
+    Evaluate(ind, bars);
+    EXPECT_EQ(ind.m_nLastStatus, 0);
+    EXPECT_TRUE(ind.m_aExps[1].HasValues());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unordered_map>
 
@@ -339,7 +340,16 @@ int CKlineLight::Calc(int first, int end) {
         m_nLastStatus = EngineStatus::kCalcFailed;
         m_strLastError = "没有数据";
     } else {
-        Run(cf, ce - 1);
+        // Long series times many intermediates can exhaust memory: the indicator then shows
+        // nothing, and the chart that asked goes on.
+        try {
+            Run(cf, ce - 1);
+        } catch (const std::bad_alloc&) {
+            ClearResults();
+            m_nLastStatus = EngineStatus::kNoMemory;
+            m_strLastError = "内存不足";
+            if (m_pCtx) m_pCtx->m_nTop = -1;
+        }
     }
 
     // Value range over the asked bars, to tell the caller whether its axis must change.
@@ -476,7 +486,12 @@ int CKlineLight::Run(int rf, int rl) {
                     el.m_nDataType = es.dataType;
                     el.m_nPeriod = es.period;
                     ctx.m_pElement = &el;
-                    int st = fn(&el, this, &ctx);
+                    int st;
+                    try {
+                        st = fn(&el, this, &ctx);
+                    } catch (...) {
+                        st = EngineStatus::kNoMemory;
+                    }
                     ctx.m_pElement = nullptr;
                     if (st != 0) return fail(static_cast<uint8_t>(st), in, "取数据失败");
                     auto rec = el.TakeResult();
