@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyleHints>
 #include <QThread>
 #include <mutex>
 #include <unordered_map>
@@ -462,9 +463,21 @@ int GetSystemMetrics(int index) {
         case SM_CXVSCROLL:
         case SM_CYHSCROLL:
             return 17;
+        case SM_CXBORDER:
+        case SM_CYBORDER:
+            return 1;
+        case SM_CXEDGE:
+        case SM_CYEDGE:
+            return 2;
         default:
             return 0;
     }
+}
+
+UINT GetCaretBlinkTime() {
+    // the toolkit gives the whole on-and-off cycle; 0 means the caret does not blink
+    const int cycle = QGuiApplication::styleHints()->cursorFlashTime();
+    return cycle > 0 ? UINT(cycle / 2) : 530;
 }
 
 BOOL SystemParametersWorkArea(LPRECT rc) {

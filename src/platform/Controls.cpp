@@ -75,6 +75,24 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 }
             }
         }
+        if (msg == WM_CHAR && d->curEvent->type() == QEvent::KeyPress) {
+            // the character a handler passes on is the one typed, whatever the key gave
+            auto* ke = static_cast<QKeyEvent*>(d->curEvent);
+            const char32_t c = (char32_t)wp;
+            const QString one = QString::fromUcs4(&c, 1);
+            if (ke->text() != one) {
+                const int key = c == '\b'              ? Qt::Key_Backspace
+                                : c == '\r'            ? Qt::Key_Return
+                                : c == '\t'            ? Qt::Key_Tab
+                                : c == 27              ? Qt::Key_Escape
+                                : c >= 'a' && c <= 'z' ? int(c - 'a' + 'A')
+                                : c >= 32 && c < 127   ? int(c)
+                                                       : int(Qt::Key_unknown);
+                QKeyEvent typed(QEvent::KeyPress, key, ke->modifiers(), one, ke->isAutoRepeat());
+                static_cast<QObject*>(w)->event(&typed);
+                return 0;
+            }
+        }
         static_cast<QObject*>(w)->event(d->curEvent);
         return 0;
     }
@@ -136,6 +154,22 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_PAINT:
         case WM_ERASEBKGND:
             return 0;
+        case SBM_SETSCROLLINFO:
+            if (auto* sb = dynamic_cast<CScrollBar*>(this)) {
+                sb->SetScrollInfo(reinterpret_cast<const SCROLLINFO*>(lp), (BOOL)wp);
+                return sb->GetScrollPos();
+            }
+            return CWnd::DefWindowProc(msg, wp, lp);
+        case SBM_GETSCROLLINFO:
+            if (auto* sb = dynamic_cast<CScrollBar*>(this)) {
+                auto* info = reinterpret_cast<SCROLLINFO*>(lp);
+                return info && sb->GetScrollInfo(info, info->fMask);
+            }
+            return CWnd::DefWindowProc(msg, wp, lp);
+        case EM_SETBKGNDCOLOR:
+            if (auto* re = dynamic_cast<CRichEditCtrl*>(this))
+                return (LRESULT)re->SetBackgroundColor((BOOL)wp, (COLORREF)lp);
+            return CWnd::DefWindowProc(msg, wp, lp);
         default:
             return CWnd::DefWindowProc(msg, wp, lp);
     }
@@ -326,8 +360,10 @@ int CRichEditCtrl::GetLineCount() const {
     return te ? te->document()->blockCount() : 0;
 }
 COLORREF CRichEditCtrl::SetBackgroundColor(BOOL useSystem, COLORREF c) {
+    const COLORREF old =
+        d->widget ? FromQRgb(d->widget->palette().color(QPalette::Base).rgb()) : RGB(255, 255, 255);
     SetColors(CLR_NONE, useSystem ? RGB(255, 255, 255) : c);
-    return RGB(255, 255, 255);
+    return old;
 }
 void CRichEditCtrl::SetDefaultCharFormat(COLORREF color, int px, const char* face, BOOL all) {
     auto* te = As<QTextEdit>(this);

@@ -207,6 +207,9 @@ struct WndPrivate {
     COLORREF colorKey = 0;
     std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
     bool menuPopup = false;  // the layer's own popup menus
+    // procedures put in front of WindowProc, oldest first
+    std::vector<std::pair<int, std::shared_ptr<CWnd::WndProcHook>>> procHooks;
+    int nextProcHook = 1;
 
     QWidget* ParentWidget() const;
     void EnsureBuffer(const QSize& size);

@@ -163,6 +163,22 @@ CWnd* WndFromWidget(const QWidget* w) {
     return nullptr;
 }
 
+// Runs the n newest of the window's procedures, each given the rest as its previous one,
+// and WindowProc under them all.
+static LRESULT CallProcChain(CWnd* wnd,
+                             const std::vector<std::shared_ptr<CWnd::WndProcHook>>& hooks, size_t n,
+                             UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (n == 0) {
+        wnd->d->cur = MSG{wnd->m_hWnd, msg, wParam, lParam, 0, {0, 0}};
+        return wnd->WindowProc(msg, wParam, lParam);
+    }
+    auto alive = wnd->d->alive;
+    const CWnd::WndProcPrevious previous = [&, alive](UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        return *alive ? CallProcChain(wnd, hooks, n - 1, m, w, l) : 0;
+    };
+    return (*hooks[n - 1])(msg, wParam, lParam, previous);
+}
+
 LRESULT Dispatch(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, QEvent* event) {
     if (!wnd || !wnd->d || !wnd->m_hWnd) return 0;
     WndPrivate* d = wnd->d.get();
@@ -173,7 +189,15 @@ LRESULT Dispatch(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, QEvent* even
     d->cur = MSG{wnd->m_hWnd, msg, wParam, lParam, 0, {0, 0}};
     d->curEvent = event;
     d->curEventDone = false;
-    LRESULT r = wnd->WindowProc(msg, wParam, lParam);
+    LRESULT r;
+    if (d->procHooks.empty()) {
+        r = wnd->WindowProc(msg, wParam, lParam);
+    } else {
+        // a procedure may remove itself or another while it runs
+        std::vector<std::shared_ptr<CWnd::WndProcHook>> hooks;
+        for (auto& h : d->procHooks) hooks.push_back(h.second);
+        r = CallProcChain(wnd, hooks, hooks.size(), msg, wParam, lParam);
+    }
     if (*alive) {
         d->cur = saved;
         d->curEvent = savedEvent;
@@ -1320,6 +1344,22 @@ BOOL CWnd::UpdateLayeredWindow(const POINT* pos, const SIZE* size, CDC* src, con
         w->setAttribute(Qt::WA_TranslucentBackground, (flags & ULW_ALPHA) != 0);
     }
     w->update();
+    return TRUE;
+}
+
+// ---- subclassing ----
+int CWnd::SubclassWindowProc(WndProcHook hook) {
+    if (!hook) return 0;
+    const int cookie = d->nextProcHook++;
+    d->procHooks.emplace_back(cookie, std::make_shared<WndProcHook>(std::move(hook)));
+    return cookie;
+}
+BOOL CWnd::RestoreWindowProc(int cookie) {
+    auto& hooks = d->procHooks;
+    auto it = std::find_if(hooks.begin(), hooks.end(),
+                           [cookie](const auto& h) { return h.first == cookie; });
+    if (it == hooks.end()) return FALSE;
+    hooks.erase(it);
     return TRUE;
 }
 

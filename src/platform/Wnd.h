@@ -172,6 +172,17 @@ public:
     BOOL UpdateLayeredWindow(const POINT* screenPos, const SIZE* size, CDC* src, const POINT* srcPt,
                              DWORD flags);
 
+    // -- subclassing: a procedure put in front of the window's own, for code that must
+    // watch or change the handling of a window it did not make (a native control, say).
+    // It sees every message dispatched to the window and may call `previous` to run the
+    // handling it stands in front of: older procedures, then WindowProc. The newest
+    // runs first. `previous` answers 0 once the window object is gone.
+    using WndProcPrevious = std::function<LRESULT(UINT, WPARAM, LPARAM)>;
+    using WndProcHook =
+        std::function<LRESULT(UINT msg, WPARAM wParam, LPARAM lParam, const WndProcPrevious&)>;
+    int SubclassWindowProc(WndProcHook hook);  // a cookie for RestoreWindowProc
+    BOOL RestoreWindowProc(int cookie);
+
     // -- timers: ids are per window, 0 included; setting an id again restarts it --
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);
     BOOL KillTimer(UINT_PTR id);
@@ -256,6 +267,12 @@ int GetSystemMetrics(int index);
 #define SM_CYSCREEN 1
 #define SM_CXVSCROLL 2
 #define SM_CYHSCROLL 3
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CXEDGE 45
+#define SM_CYEDGE 46
+// Half the period of the text caret's blinking, in milliseconds.
+UINT GetCaretBlinkTime();
 BOOL SystemParametersWorkArea(LPRECT rc);  // the screen's available geometry
 
 // Maps a non-client hit-test code to the window edges a system resize takes

@@ -69,6 +69,68 @@ TEST(NativeEdit, TypedTextAndNotificationsReachTheParent) {
     EXPECT_EQ(p.Count(EN_KILLFOCUS), 1u);
 }
 
+TEST(NativeEdit, ProceduresPutInFrontOfAControlSeeAndChangeItsMessages) {
+    Parent p;
+    CEdit edit;  // made by someone else: no class of ours to override in
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 110, 30), &p, 43));
+    edit.SetFocus();
+    std::vector<std::string> order;
+    // mirroring: the old handling runs first and its result is given back
+    std::string textAfterChar;
+    const int mirror =
+        edit.SubclassWindowProc([&](UINT msg, WPARAM wp, LPARAM lp, const auto& previous) {
+            LRESULT r = previous(msg, wp, lp);
+            if (msg == WM_CHAR) {
+                order.push_back("mirror");
+                textAfterChar = edit.GetWindowText();
+            }
+            return r;
+        });
+    // a newer one runs first; it turns lower case into upper and eats '#'
+    const int upper =
+        edit.SubclassWindowProc([&](UINT msg, WPARAM wp, LPARAM lp, const auto& previous) {
+            if (msg == WM_CHAR) {
+                order.push_back("upper");
+                if (wp == '#') return LRESULT(0);
+                if (wp >= 'a' && wp <= 'z') wp -= 'a' - 'A';
+            }
+            return previous(msg, wp, lp);
+        });
+    EXPECT_NE(mirror, upper);
+    platform::InjectText("a#1");
+    EXPECT_EQ(edit.GetWindowText(), "A1");
+    EXPECT_EQ(textAfterChar, "A1");
+    EXPECT_EQ(order, (std::vector<std::string>{"upper", "mirror", "upper", "upper", "mirror"}));
+    // answers pass back through every procedure
+    EXPECT_EQ(edit.SendMessage(WM_GETTEXTLENGTH), 2);
+    EXPECT_TRUE(edit.RestoreWindowProc(upper));
+    EXPECT_FALSE(edit.RestoreWindowProc(upper));
+    platform::InjectText("b");
+    EXPECT_EQ(edit.GetWindowText(), "A1b");
+    EXPECT_TRUE(edit.RestoreWindowProc(mirror));
+    order.clear();
+    platform::InjectText("c");
+    EXPECT_EQ(edit.GetWindowText(), "A1bc");
+    EXPECT_TRUE(order.empty());
+
+    // a procedure that removes itself and destroys the window while it runs
+    CWnd w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 20, 20), nullptr, 0));
+    int cookie = 0, seen = 0;
+    cookie = w.SubclassWindowProc([&](UINT msg, WPARAM wp, LPARAM lp, const auto& previous) {
+        if (msg == WM_USER + 5) {
+            ++seen;
+            w.RestoreWindowProc(cookie);
+            w.DestroyWindow();
+            return previous(msg, wp, lp);
+        }
+        return previous(msg, wp, lp);
+    });
+    w.SendMessage(WM_USER + 5);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(w.m_hWnd, nullptr);
+}
+
 TEST(NativeEdit, ASubclassFiltersCharactersBeforeTheControlSeesThem) {
     struct DigitsOnly : CEdit {
         void OnChar(UINT ch, UINT rep, UINT flags) override {
@@ -196,6 +258,19 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(sb.SetScrollPos(95), 30);
     EXPECT_EQ(sb.GetScrollPos(), 90);  // the last position is max - page + 1
     EXPECT_TRUE(p.scrolls.empty());
+    // the same through the control's messages, which a procedure in front of it sees
+    int setsSeen = 0;
+    sb.SubclassWindowProc([&](UINT msg, WPARAM wp, LPARAM lp, const auto& previous) {
+        setsSeen += msg == SBM_SETSCROLLINFO;
+        return previous(msg, wp, lp);
+    });
+    SCROLLINFO byMsg{sizeof(byMsg), SIF_POS, 0, 0, 0, 12, 0};
+    EXPECT_EQ(sb.SendMessage(SBM_SETSCROLLINFO, TRUE, (LPARAM)&byMsg), 12);
+    SCROLLINFO range{sizeof(range), SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(sb.SendMessage(SBM_GETSCROLLINFO, 0, (LPARAM)&range));
+    EXPECT_EQ(range.nMax, 99);
+    EXPECT_EQ(range.nPage, 10u);
+    EXPECT_EQ(setsSeen, 1);
 
     CDateTimeCtrl date;
     ASSERT_TRUE(date.Create(WS_CHILD | WS_VISIBLE, CRect(0, 160, 120, 184), &p, 6));
@@ -229,6 +304,9 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(rich.GetLineCount(), 2);
     rich.SetSel(0, 3);
     EXPECT_EQ(rich.GetSelText(), "第一行");
+    // the background colour message answers the colour it replaces
+    EXPECT_EQ(rich.SendMessage(EM_SETBKGNDCOLOR, FALSE, RGB(10, 20, 30)), RGB(255, 255, 255));
+    EXPECT_EQ(rich.SendMessage(EM_SETBKGNDCOLOR, FALSE, RGB(1, 2, 3)), RGB(10, 20, 30));
 }
 
 }  // namespace

@@ -597,6 +597,10 @@ TEST(WindowGeometry, RectsMappingStylesAndText) {
     EXPECT_TRUE(top.SetLayeredWindowAttributes(0, 128, LWA_ALPHA));
     top.ModifyStyleEx(WS_EX_LAYERED, 0);
     EXPECT_FALSE(top.SetLayeredWindowAttributes(0, 128, LWA_ALPHA));
+    // the metrics the skinned frames measure borders with, and the caret's blink
+    EXPECT_EQ(GetSystemMetrics(SM_CXBORDER), 1);
+    EXPECT_EQ(GetSystemMetrics(SM_CYEDGE), 2);
+    EXPECT_GT(GetCaretBlinkTime(), 0u);
 }
 
 TEST(WindowGeometry, SizeLimitsAndMovesAreReported) {
