@@ -234,8 +234,10 @@ void DCState::MarkDirty(const QRect& r) {
 // ---- CDC ----
 CDC::CDC() : d(std::make_unique<DCState>()) {
     d->pen = &g_stockBlackPen;
+    d->penSpec = g_stockBlackPen;
     d->SetPen(g_stockBlackPen);
     d->brush = &g_stockWhiteBrush;
+    d->brushSpec = g_stockWhiteBrush;
     d->SetBrush(g_stockWhiteBrush);
     d->font = &StockFont();
     d->SetFont(StockFont().m_lf);
@@ -268,6 +270,7 @@ CPen* CDC::SelectObject(CPen* pen) {
     if (!pen) return nullptr;
     CPen* old = d->pen;
     d->pen = pen;
+    d->penSpec = *pen;
     d->SetPen(*pen);
     return old;
 }
@@ -275,6 +278,7 @@ CBrush* CDC::SelectObject(CBrush* brush) {
     if (!brush) return nullptr;
     CBrush* old = d->brush;
     d->brush = brush;
+    d->brushSpec = *brush;
     d->SetBrush(*brush);
     return old;
 }
@@ -365,8 +369,8 @@ int CDC::SetROP2(int rop) {
     int o = d->rop;
     if (rop >= R2_BLACK && rop <= R2_WHITE) {
         d->rop = rop;
-        d->SetPen(*d->pen);
-        d->SetBrush(*d->brush);
+        d->SetPen(d->penSpec);
+        d->SetBrush(d->brushSpec);
         d->Invalidate();
     }
     return o;
@@ -407,9 +411,9 @@ CPoint CDC::GetViewportOrg() const {
 }
 
 int CDC::SaveDC() {
-    d->saved.push_back({d->pen, d->brush, d->font, d->qpen, d->qbrush, d->qfont, d->text, d->bk,
-                        d->bkMode, d->rop, d->fillMode, d->textAlign, d->org, d->cur, d->hasClip,
-                        d->clip});
+    d->saved.push_back({d->pen, d->brush, d->font, d->penSpec, d->brushSpec, d->qpen, d->qbrush,
+                        d->qfont, d->text, d->bk, d->bkMode, d->rop, d->fillMode, d->textAlign,
+                        d->org, d->cur, d->hasClip, d->clip});
     return (int)d->saved.size();
 }
 BOOL CDC::RestoreDC(int level) {
@@ -421,6 +425,8 @@ BOOL CDC::RestoreDC(int level) {
     d->pen = s.pen;
     d->brush = s.brush;
     d->font = s.font;
+    d->penSpec = s.penSpec;
+    d->brushSpec = s.brushSpec;
     d->qpen = s.qpen;
     d->qbrush = s.qbrush;
     d->qfont = s.qfont;

@@ -94,6 +94,10 @@ struct DCState {
     CBrush* brush = nullptr;
     CFont* font = nullptr;
     CBitmap* bitmap = nullptr;
+    // what the selected pen and brush were made as: a change of raster mode rebuilds from
+    // these, since the objects themselves may be gone while still selected
+    CPen penSpec;
+    CBrush brushSpec;
     QPen qpen;
     QBrush qbrush;
     QFont qfont;
@@ -110,6 +114,8 @@ struct DCState {
         CPen* pen;
         CBrush* brush;
         CFont* font;
+        CPen penSpec;
+        CBrush brushSpec;
         QPen qpen;
         QBrush qbrush;
         QFont qfont;

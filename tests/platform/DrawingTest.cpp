@@ -373,6 +373,23 @@ TEST(DrawingRasterOps, XorAndNotDrawnTwiceRestoreTheImage) {
     x.dc.MoveTo(0, 1);
     x.dc.LineTo(4, 1);
     EXPECT_EQ(x.At(2, 1), kBlack);
+    // a pen and brush gone while still selected (the classic object would refuse to go)
+    // keep drawing as they were made when the raster mode changes
+    Canvas g(8, 8, RGB(12, 34, 56));
+    auto* gonePen = new CPen(PS_SOLID, 1, RGB(12, 34, 56));
+    auto* goneBrush = new CBrush(RGB(1, 2, 3));
+    g.dc.SelectObject(gonePen);
+    g.dc.SelectObject(goneBrush);
+    delete gonePen;
+    delete goneBrush;
+    g.dc.SetROP2(R2_XORPEN);
+    g.dc.MoveTo(0, 1);
+    g.dc.LineTo(8, 1);
+    EXPECT_EQ(g.At(2, 1), kBlack);
+    g.dc.SetROP2(R2_COPYPEN);
+    g.dc.SelectStockObject(NULL_PEN);
+    g.dc.Rectangle(0, 3, 8, 8);
+    EXPECT_EQ(g.At(2, 5), RGB(1, 2, 3));
 }
 
 TEST(DrawingClip, ClipRectsRegionsOriginAndSavedStates) {
