@@ -1054,6 +1054,16 @@ BOOL CWnd::EnableWindow(BOOL enable) {
         d->style &= ~WS_DISABLED;
     else
         d->style |= WS_DISABLED;
+    if (!enable) {
+        // the toolkit disables windows owned by this one with it; a disabled owner must
+        // leave them working (a modal dialog disables its owner and is used all the same)
+        for (QWidget* c : d->widget->findChildren<QWidget*>()) {
+            if (!c->isWindow()) continue;
+            CWnd* owned = WndFromWidget(c);
+            if (!owned || owned->d->widget != c || !(owned->d->style & WS_DISABLED))
+                c->setEnabled(true);
+        }
+    }
     if (wasDisabled == !enable) return wasDisabled;
     Dispatch(this, WM_ENABLE, enable, 0);
     return wasDisabled;

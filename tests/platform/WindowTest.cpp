@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/App.h"
+#include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/Input.h"
 #include "platform/Services.h"
@@ -535,6 +536,43 @@ TEST(WindowModal, DialogEndsWithTheCommandPostedToIt) {
         }
     } esc;
     EXPECT_EQ(esc.DoModal(), IDCANCEL);
+
+    // the owner is disabled while the dialog runs, the dialog and its controls are not
+    struct Typed : CDialog {
+        CEdit edit;
+        BOOL dialogEnabled = FALSE, editEnabled = FALSE, ownerEnabled = TRUE;
+        std::string text;
+        BOOL OnInitDialog() override {
+            edit.Create(WS_CHILD | WS_VISIBLE, CRect(5, 5, 100, 25), this, 10);
+            SetTimer(1, 1);
+            return TRUE;
+        }
+        void OnTimer(UINT_PTR) override {
+            KillTimer(1);
+            dialogEnabled = IsWindowEnabled();
+            editEnabled = edit.IsWindowEnabled();
+            ownerEnabled = GetParent()->IsWindowEnabled();
+            platform::InjectMouse(&edit, WM_LBUTTONDOWN, 5, 5);
+            platform::InjectMouse(&edit, WM_LBUTTONUP, 5, 5);
+            edit.SetFocus();
+            platform::InjectText("42");
+            text = edit.GetWindowText();
+            EndDialog(IDOK);
+        }
+    } typed;
+    typed.m_pParentWnd = &owner;
+    EXPECT_EQ(typed.DoModal(), IDOK);
+    EXPECT_TRUE(typed.dialogEnabled);
+    EXPECT_TRUE(typed.editEnabled);
+    EXPECT_FALSE(typed.ownerEnabled);
+    EXPECT_EQ(typed.text, "42");
+    EXPECT_TRUE(owner.IsWindowEnabled());
+    // a popup that was disabled on its own stays so through its owner's enable and disable
+    CWnd popup;
+    ASSERT_TRUE(popup.CreateEx(0, nullptr, "", WS_POPUP | WS_DISABLED, Rc(20, 20), &owner, 0));
+    owner.EnableWindow(FALSE);
+    owner.EnableWindow(TRUE);
+    EXPECT_FALSE(popup.IsWindowEnabled());
 }
 
 TEST(WindowFrameless, HitTestingStartsSystemMoveOrResize) {
