@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QStyleHints>
 #include <QThread>
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
@@ -196,6 +197,20 @@ HWND RegisterWindow(CWnd* wnd) {
     g_registry[h] = wnd;
     return reinterpret_cast<HWND>(h);
 }
+std::vector<HWND> OwnedWindows(const CWnd* owner) {
+    std::vector<std::pair<std::uintptr_t, CWnd*>> all;
+    {
+        std::lock_guard<std::mutex> lock(g_regMutex);
+        all.assign(g_registry.begin(), g_registry.end());
+    }
+    std::sort(all.begin(), all.end());  // oldest first
+    std::vector<HWND> owned;
+    for (auto& [h, w] : all)
+        if (w != owner && !(w->d->style & WS_CHILD) && w->d->owner == owner)
+            owned.push_back(reinterpret_cast<HWND>(h));
+    return owned;
+}
+
 void UnregisterWindow(HWND h) {
     std::lock_guard<std::mutex> lock(g_regMutex);
     g_registry.erase(reinterpret_cast<std::uintptr_t>(h));

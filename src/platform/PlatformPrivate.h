@@ -229,6 +229,7 @@ LRESULT Dispatch(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, QEvent* even
 CWnd* WndFromWidget(const QWidget* w);  // the window whose widget is w or an ancestor of w
 HWND RegisterWindow(CWnd* wnd);
 void UnregisterWindow(HWND h);
+std::vector<HWND> OwnedWindows(const CWnd* owner);  // top-level windows it owns, oldest first
 void SetFocusWnd(CWnd* wnd);  // our focus bookkeeping with WM_KILLFOCUS/WM_SETFOCUS
 void OnWindowDestroyed(CWnd* wnd);
 void ReleaseWindow(CWnd* wnd);  // the end of DestroyWindow, after WM_NCDESTROY

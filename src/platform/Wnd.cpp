@@ -672,6 +672,11 @@ BOOL CWnd::DestroyWindow() {
         d->loop->exit(-1);
     }
     if (g_capture == m_hWnd) ReleaseCapture();
+    // the windows it owns go first (a popup menu or a dialog running its own loop ends)
+    for (HWND h : OwnedWindows(this)) {
+        if (CWnd* w = CWnd::FromHandle(h)) w->DestroyWindow();
+        if (!*alive) return TRUE;
+    }
     Dispatch(this, WM_DESTROY, 0, 0);
     if (!*alive) return TRUE;
     std::vector<CWnd*> kids = d->children;
@@ -714,6 +719,7 @@ void ReleaseWindow(CWnd* wnd) {
         sib.erase(std::remove(sib.begin(), sib.end(), wnd), sib.end());
         d->parent = nullptr;
     }
+    d->owner = nullptr;
     if (QWidget* w = d->widget) {
         w->removeEventFilter(d->hook);
         w->setProperty("tarrowWnd", QVariant());

@@ -116,6 +116,37 @@ TEST(PopupMenu, KeysChooseAnItemSkippingSeparatorsAndIntoSubMenus) {
     EXPECT_EQ(menu.GetMenuItemCount(), 4);
 }
 
+TEST(PopupMenu, DestroyingTheOwnerEndsTheMenuAndTheWindowsItOwns) {
+    auto* owner = new Owner;
+    ASSERT_TRUE(owner->CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200),
+                                nullptr, 0));
+    std::vector<std::string> order;
+    struct Tip : CWnd {
+        std::vector<std::string>* order;
+        void OnDestroy() override { order->push_back("tip"); }
+    } tip;
+    tip.order = &order;
+    ASSERT_TRUE(tip.CreateEx(WS_EX_TOOLWINDOW, nullptr, "", WS_POPUP | WS_VISIBLE,
+                             CRect(10, 10, 50, 30), owner, 0));
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, 100, "打开");
+    HWND ownerHandle = owner->m_hWnd;
+    Later later;
+    // the owner goes while its menu is open: the menu ends with nothing chosen
+    later.Run({[&] {
+        order.push_back("owner");
+        owner->DestroyWindow();
+    }});
+    EXPECT_EQ(menu.TrackPopupMenu(TPM_RETURNCMD, 10, 10, owner), 0);
+    EXPECT_EQ(GetOpenPopupMenuWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(ownerHandle));
+    EXPECT_EQ(tip.m_hWnd, nullptr);  // an owned window goes with its owner
+    EXPECT_EQ(tip.GetParent(), nullptr);
+    EXPECT_EQ(order, (std::vector<std::string>{"owner", "tip"}));
+    delete owner;
+}
+
 TEST(PopupMenu, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
     Owner owner;
     ASSERT_TRUE(
