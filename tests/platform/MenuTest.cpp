@@ -118,8 +118,8 @@ TEST(PopupMenu, KeysChooseAnItemSkippingSeparatorsAndIntoSubMenus) {
 
 TEST(PopupMenu, DestroyingTheOwnerEndsTheMenuAndTheWindowsItOwns) {
     auto* owner = new Owner;
-    ASSERT_TRUE(owner->CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200),
-                                nullptr, 0));
+    ASSERT_TRUE(
+        owner->CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 200), nullptr, 0));
     std::vector<std::string> order;
     struct Tip : CWnd {
         std::vector<std::string>* order;
