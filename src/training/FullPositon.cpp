@@ -46,15 +46,17 @@ void CFullPositon::AddShares(int32_t vol, int32_t date, double amount) {
 }
 
 void CFullPositon::RemoveShares(int32_t vol) {
+    // Counted in 64 bits: a damaged file may hold negative holdings.
+    int64_t left = vol;
     size_t used = 0;
-    while (vol > 0 && used < holdings.size()) {
+    while (left > 0 && used < holdings.size()) {
         PositionHolding& h = holdings[used];
-        if (h.pos <= vol) {
-            vol -= h.pos;
+        if (h.pos <= left) {
+            left -= h.pos;
             ++used;
         } else {
-            h.pos -= vol;
-            vol = 0;
+            h.pos = static_cast<int32_t>(h.pos - left);
+            left = 0;
         }
     }
     holdings.erase(holdings.begin(), holdings.begin() + static_cast<std::ptrdiff_t>(used));

@@ -227,7 +227,7 @@ bool CTrainingRecord::CheckStopProfitLoss(bool isProfit) {
 
     const int32_t longShares = CallPos->GetVolume();
     const int32_t shortShares = PutPos->GetVolume();
-    if (longShares + shortShares == 0) return false;
+    if (int64_t{longShares} + shortShares == 0) return false;
     const double p = price;
     const double shortReturn =
         FrozenCapital > kEpsilon ? (FrozenCapital - shortShares * p) / FrozenCapital : 0;
