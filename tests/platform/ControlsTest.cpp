@@ -5,6 +5,7 @@
 #include "platform/Controls.h"
 #include "platform/Input.h"
 #include "platform/Services.h"
+#include "platform/ToolTip.h"
 
 namespace {
 
@@ -307,6 +308,70 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     // the background colour message answers the colour it replaces
     EXPECT_EQ(rich.SendMessage(EM_SETBKGNDCOLOR, FALSE, RGB(10, 20, 30)), RGB(255, 255, 255));
     EXPECT_EQ(rich.SendMessage(EM_SETBKGNDCOLOR, FALSE, RGB(1, 2, 3)), RGB(10, 20, 30));
+}
+
+TEST(ToolTip, ToolsAreShownByTheirMessagesAndGoWithTheirOwner) {
+    auto* owner = new CWnd;
+    ASSERT_TRUE(owner->CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(100, 100, 400, 300),
+                                nullptr, 0));
+    CToolTipCtrl tip;
+    ASSERT_TRUE(tip.Create(owner, TTS_NOPREFIX | TTS_ALWAYSTIP));
+    EXPECT_EQ(tip.SendMessage(TTM_GETDELAYTIME, TTDT_INITIAL), 500);
+    TOOLINFO ti;
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = owner->m_hWnd;
+    ti.uId = (UINT_PTR)owner->m_hWnd;
+    ti.lpszText = "涨跌幅";
+    EXPECT_TRUE(tip.SendMessage(TTM_ADDTOOL, 0, (LPARAM)&ti));
+    EXPECT_EQ(tip.SendMessage(TTM_GETTOOLCOUNT), 1);
+    EXPECT_EQ(tip.SendMessage(TTM_SETMAXTIPWIDTH, 0, 300), -1);
+    EXPECT_FALSE(tip.IsWindowVisible());
+
+    // a tracked tool at an absolute point
+    std::string longText = "当前价 12.34 涨跌幅 +5.67% 成交量 123456 手";
+    ti.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    ti.lpszText = longText.c_str();
+    tip.SendMessage(TTM_SETTOOLINFO, 0, (LPARAM)&ti);
+    tip.SendMessage(TTM_TRACKPOSITION, 0, MAKELPARAM(150, 160));
+    tip.SendMessage(TTM_TRACKACTIVATE, TRUE, (LPARAM)&ti);
+    EXPECT_TRUE(tip.IsWindowVisible());
+    EXPECT_EQ(tip.GetShownText(), longText);
+    CRect wide;
+    tip.GetWindowRect(&wide);
+    EXPECT_EQ(wide.TopLeft(), CPoint(150, 160));
+    // the text is drawn inside a frame on the tip colour
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&tip, shot));
+    EXPECT_EQ(shot.GetPixel(0, 0), RGB(118, 118, 118));
+    EXPECT_EQ(shot.GetPixel(1, 1), RGB(255, 255, 225));
+    int ink = 0;
+    for (int y = 1; y < wide.Height() - 1; ++y)
+        for (int x = 1; x < wide.Width() - 1; ++x) {
+            COLORREF c = shot.GetPixel(x, y);
+            ink += GetRValue(c) < 128 && GetBValue(c) < 128;
+        }
+    EXPECT_GT(ink, 20);
+    // a narrower maximum width wraps the text onto more lines
+    EXPECT_EQ(tip.SendMessage(TTM_SETMAXTIPWIDTH, 0, 80), 300);
+    CRect narrow;
+    tip.GetWindowRect(&narrow);
+    EXPECT_LE(narrow.Width(), 80 + 8);
+    EXPECT_GT(narrow.Height(), wide.Height());
+    tip.SendMessage(TTM_TRACKACTIVATE, FALSE, (LPARAM)&ti);
+    EXPECT_FALSE(tip.IsWindowVisible());
+    EXPECT_EQ(tip.GetShownTool(), -1);
+    // an unknown tool shows nothing
+    TOOLINFO other;
+    other.hwnd = owner->m_hWnd;
+    other.uId = 99;
+    tip.SendMessage(TTM_TRACKACTIVATE, TRUE, (LPARAM)&other);
+    EXPECT_FALSE(tip.IsWindowVisible());
+    tip.SendMessage(TTM_DELTOOL, 0, (LPARAM)&ti);
+    EXPECT_EQ(tip.SendMessage(TTM_GETTOOLCOUNT), 0);
+    // the tip is owned: it goes with its owner
+    owner->DestroyWindow();
+    EXPECT_EQ(tip.m_hWnd, nullptr);
+    delete owner;
 }
 
 }  // namespace
