@@ -1202,6 +1202,22 @@ CWnd* CWnd::GetDlgItem(UINT id) const {
         if (c->d->id == id) return c;
     return nullptr;
 }
+CWnd* CWnd::GetNextDlgGroupItem(CWnd* ctl, BOOL previous) const {
+    const auto& kids = d->children;
+    auto at = std::find(kids.begin(), kids.end(), ctl);
+    if (!ctl || at == kids.end()) return nullptr;
+    const size_t n = kids.size();
+    size_t first = (size_t)(at - kids.begin());
+    while (first > 0 && !(kids[first]->d->style & WS_GROUP)) --first;
+    size_t end = (size_t)(at - kids.begin()) + 1;
+    while (end < n && !(kids[end]->d->style & WS_GROUP)) ++end;
+    const size_t len = end - first, pos = (size_t)(at - kids.begin()) - first;
+    for (size_t step = 1; step < len; ++step) {
+        CWnd* c = kids[first + (previous ? pos + len - step : pos + step) % len];
+        if (c->IsWindowVisible() && c->IsWindowEnabled()) return c;
+    }
+    return ctl;
+}
 CWnd* CWnd::GetParent() const {
     return (d->style & WS_CHILD) ? d->parent : d->owner;
 }

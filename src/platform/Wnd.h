@@ -138,6 +138,10 @@ public:
     UINT GetDlgCtrlID() const;
     void SetDlgCtrlID(UINT id);
     CWnd* GetDlgItem(UINT id) const;
+    // The next (or previous) visible, enabled child in ctl's group, wrapping within it: a
+    // group starts at a child with WS_GROUP and runs to the next one, in creation order.
+    // ctl itself when it is the only one; null when ctl is not a child of this window.
+    CWnd* GetNextDlgGroupItem(CWnd* ctl, BOOL previous = FALSE) const;
     CWnd* GetParent() const;
     CWnd* GetOwner() const;
     CWnd* GetTopLevelParent() const;

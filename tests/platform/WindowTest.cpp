@@ -641,6 +641,25 @@ TEST(WindowGeometry, RectsMappingStylesAndText) {
     EXPECT_GT(GetCaretBlinkTime(), 0u);
 }
 
+TEST(WindowGeometry, DialogGroupsRunFromOneGroupStartToTheNext) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, Rc(100, 100), nullptr, 0));
+    // two groups: a b c | d e, with c hidden
+    const DWORD styles[5] = {WS_GROUP | WS_VISIBLE, WS_VISIBLE, 0, WS_GROUP | WS_VISIBLE,
+                             WS_VISIBLE};
+    CWnd kids[5];
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(kids[i].Create(nullptr, "", WS_CHILD | styles[i], Rc(5, 5), &parent, 10 + i));
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&kids[0]), &kids[1]);
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&kids[1]), &kids[0]);  // c is hidden: wraps
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&kids[0], TRUE), &kids[1]);
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&kids[3]), &kids[4]);
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&kids[4]), &kids[3]);
+    kids[1].EnableWindow(FALSE);
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&kids[0]), &kids[0]);  // alone in its group now
+    EXPECT_EQ(parent.GetNextDlgGroupItem(&parent), nullptr);
+}
+
 TEST(WindowGeometry, SizeLimitsAndMovesAreReported) {
     struct Limited : CWnd {
         std::vector<UINT> log;
