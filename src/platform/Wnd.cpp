@@ -1562,6 +1562,8 @@ int CWnd::RunModalLoop(DWORD) {
     loop.exec();
     if (!*alive) return -1;
     d->loop = outer;
+    // destroyed inside a nested loop of its own: the loops outside it end as well
+    if (!m_hWnd && outer) outer->exit(-1);
     return d->modalResult;
 }
 void CWnd::EndModalLoop(int result) {

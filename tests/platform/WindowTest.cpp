@@ -503,6 +503,19 @@ TEST(WindowModal, LoopsNestAndEndByPostedMessages) {
     poster.join();
     EXPECT_EQ(innerResult, 11);
     EXPECT_EQ(outerResult, 22);
+
+    // two loops on one window, which is destroyed inside the inner one: both end
+    Modal twice;
+    ASSERT_TRUE(twice.CreateEx(0, nullptr, "", WS_POPUP, Rc(10, 10), nullptr, 0));
+    int nested = 0;
+    starter.fn = [&] {
+        twice.PostMessage(WM_CLOSE);
+        nested = twice.RunModalLoop();
+    };
+    starter.SetTimer(1, 1);
+    EXPECT_EQ(twice.RunModalLoop(), -1);
+    EXPECT_EQ(nested, -1);
+    EXPECT_EQ(twice.m_hWnd, nullptr);
 }
 
 TEST(WindowModal, DialogEndsWithTheCommandPostedToIt) {
