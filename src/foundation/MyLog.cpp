@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdarg>
+#include <cstring>
 
 namespace {
 
@@ -55,7 +56,18 @@ int CMyLog::WriteLog(const char* format, ...) {
     int n = std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
     if (n < 0) line[0] = '\0';
-    AppendLine(line, true);
+    size_t length = std::strlen(line);
+    if (n >= static_cast<int>(sizeof line)) {
+        // Cut before a character the limit split, so the line stays valid UTF-8.
+        size_t start = length;
+        while (start > 0 && (static_cast<unsigned char>(line[start - 1]) & 0xC0) == 0x80) --start;
+        if (start > 0 && static_cast<unsigned char>(line[start - 1]) >= 0xC0) {
+            const auto lead = static_cast<unsigned char>(line[start - 1]);
+            const size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+            if (length - (start - 1) < need) length = start - 1;
+        }
+    }
+    AppendLine(std::string(line, length), true);
     return 1;
 }
 

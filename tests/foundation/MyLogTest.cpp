@@ -46,6 +46,13 @@ TEST_F(MyLogTest, LongMessageIsCutTo259Characters) {
     std::string longText(300, 'x');
     EXPECT_EQ(log.WriteLog("%s", longText.c_str()), 1);
     EXPECT_EQ(LogText(), std::string(259, 'x') + "\r\n");
+
+    // A character the limit would split is left out whole: 257 + 3 bytes of "中".
+    std::filesystem::remove(dir.File("log.txt"));
+    CMyLog cut;
+    cut.Open(LogFilePath("log.txt"));
+    EXPECT_EQ(cut.WriteLog("%s中中", std::string(257, 'y').c_str()), 1);
+    EXPECT_EQ(LogText(), std::string(257, 'y') + "\r\n");
 }
 
 TEST_F(MyLogTest, BacklogReachesFileOnlyWhenFlushedOrDestroyed) {
