@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "formula/YBIndClass.h"
 #include "formula/engine/KlineLight.h"
 #include "marketdata/DayItem.h"
@@ -182,30 +183,16 @@ BENCHMARK(Engine_BOLL)->Unit(benchmark::kMillisecond);
 BENCHMARK(Loop_BOLL)->Unit(benchmark::kMillisecond);
 BENCHMARK(CompileCatalogue)->Unit(benchmark::kMicrosecond);
 
-// Keeps each run's time per iteration so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.iterations > 0) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
+    for (const char* name : {"MACD", "KDJ", "BOLL"})
+        reporter.AddRatio(std::string(name) + " over " + std::to_string(kBars) +
+                              " bars: engine / hand-written loop",
+                          std::string("Engine_") + name, std::string("Loop_") + name, "goal <= 2x");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* name : {"MACD", "KDJ", "BOLL"}) {
-        auto e = reporter.times.find(std::string("Engine_") + name);
-        auto l = reporter.times.find(std::string("Loop_") + name);
-        if (e != reporter.times.end() && l != reporter.times.end() && l->second > 0)
-            std::printf("%s over %d bars: engine / hand-written loop = %.2f\n", name, kBars,
-                        e->second / l->second);
-    }
     benchmark::Shutdown();
     return 0;
 }

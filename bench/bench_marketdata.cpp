@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "foundation/DateTime.h"
 #include "foundation/IndSecuCode.h"
 #include "marketdata/AppInfo.h"
@@ -185,41 +186,17 @@ BENCHMARK(BM_CopyHalfMillionMinuteBars)->Unit(benchmark::kMillisecond)->MinTime(
 BENCHMARK(BM_BuildWeeklyBars)->Unit(benchmark::kMicrosecond)->MinTime(1);
 BENCHMARK(BM_CopyDailyBars)->Unit(benchmark::kMicrosecond)->MinTime(1);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                std::string name = run.benchmark_name();
-                m_times[name.substr(0, name.find('/'))] =
-                    run.GetAdjustedRealTime() /
-                    (run.time_unit == benchmark::kMillisecond ? 1 : 1000);
-            }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        Ratio("load 1,000,000 minute bars from mk1.dat / read()+memcpy", "BM_LoadMinuteSeries",
-              "BM_ReadPlusMemcpy", " (goal <= 1.5x)");
-        Ratio("60-minute bars from 500,000 minute bars / plain copy", "BM_Build60MinuteBars",
-              "BM_CopyHalfMillionMinuteBars", "");
-        Ratio("weekly bars from 5,000 daily bars / plain copy", "BM_BuildWeeklyBars",
-              "BM_CopyDailyBars", "");
-    }
-
-private:
-    void Ratio(const char* what, const char* subject, const char* base, const char* goal) {
-        auto s = m_times.find(subject), b = m_times.find(base);
-        if (s != m_times.end() && b != m_times.end() && b->second > 0)
-            std::printf("%s = %.2fx%s\n", what, s->second / b->second, goal);
-    }
-    std::map<std::string, double> m_times;
-};
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
+    reporter.AddRatio("load 1,000,000 minute bars from mk1.dat / read()+memcpy",
+                      "BM_LoadMinuteSeries", "BM_ReadPlusMemcpy", "goal <= 1.5x");
+    reporter.AddRatio("60-minute bars from 500,000 minute bars / plain copy",
+                      "BM_Build60MinuteBars", "BM_CopyHalfMillionMinuteBars");
+    reporter.AddRatio("weekly bars from 5,000 daily bars / plain copy", "BM_BuildWeeklyBars",
+                      "BM_CopyDailyBars");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -20,6 +20,7 @@
 
 #include "DataServer.h"
 #include "DemoMarket.h"
+#include "RatioReporter.h"
 #include "foundation/Buffer.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
@@ -171,36 +172,13 @@ void BM_DecodeAndCopySameBytes(benchmark::State& state) {
 BENCHMARK(BM_DownloadMillionMinuteBars)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 BENCHMARK(BM_DecodeAndCopySameBytes)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                std::string name = run.benchmark_name();
-                m_times[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
-            }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto s = m_times.find("BM_DownloadMillionMinuteBars"),
-             b = m_times.find("BM_DecodeAndCopySameBytes");
-        if (s != m_times.end() && b != m_times.end() && b->second > 0)
-            std::printf(
-                "download 1,000,000 minute bars over loopback / decode+copy in-process = %.2fx "
-                "(goal <= 2x)\n",
-                s->second / b->second);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
+    reporter.AddRatio("download 1,000,000 minute bars over loopback / decode+copy in-process",
+                      "BM_DownloadMillionMinuteBars", "BM_DecodeAndCopySameBytes", "goal <= 2x");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "platform/App.h"
 #include "platform/Gdi.h"
 
@@ -90,15 +91,6 @@ void BM_Candles_DeviceContext(benchmark::State& state) {
 BENCHMARK(BM_Candles_QPainter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Candles_DeviceContext)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,11 +100,9 @@ int main(int argc, char** argv) {
     platform::Initialize(qargc, qargv);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
+    reporter.AddRatio("device context / QPainter", "BM_Candles_DeviceContext",
+                      "BM_Candles_QPainter", "goal: within 1.2x");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    double base = reporter.times["BM_Candles_QPainter"],
-           dc = reporter.times["BM_Candles_DeviceContext"];
-    if (base > 0 && dc > 0)
-        std::printf("device context / QPainter: %.2fx (goal: within 1.2x)\n", dc / base);
     benchmark::Shutdown();
     return 0;
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "RatioReporter.h"
 #include "training/TotalTrainingRecord.h"
 
 namespace fs = std::filesystem;
@@ -76,28 +77,6 @@ void BM_Tinyxml2ParsePrint(benchmark::State& state) {
 BENCHMARK(BM_Tinyxml2ParsePrint)->Unit(benchmark::kMillisecond)->MinTime(3);
 BENCHMARK(BM_RecordFileLoadSave)->Unit(benchmark::kMillisecond)->MinTime(3);
 
-// Prints the subject's time as a multiple of the baseline's after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto base = m_times.find("BM_Tinyxml2ParsePrint/min_time:3.000");
-        const auto subject = m_times.find("BM_RecordFileLoadSave/min_time:3.000");
-        if (base != m_times.end() && subject != m_times.end() && base->second > 0)
-            std::printf("record file load+save / tinyxml2 parse+print = %.2fx (goal <= 1.5x)\n",
-                        subject->second / base->second);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +85,8 @@ int main(int argc, char** argv) {
     std::printf("source file: %.1f MB\n",
                 static_cast<double>(fs::file_size(SourcePath())) / (1024 * 1024));
     RatioReporter reporter;
+    reporter.AddRatio("record file load+save / tinyxml2 parse+print", "BM_RecordFileLoadSave",
+                      "BM_Tinyxml2ParsePrint", "goal <= 1.5x");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     fs::remove_all(WorkDir());
