@@ -95,16 +95,16 @@ CBuffer::~CBuffer() {
 
 CBuffer::CBuffer(CBuffer&& other) noexcept
     : m_pStorage(other.m_pStorage),
-      m_nLength(other.m_nLength),
+      m_pRead(other.m_pRead),
+      m_pEnd(other.m_pEnd),
       m_nCapacity(other.m_nCapacity),
       m_nShrinkFloor(other.m_nShrinkFloor),
       m_bShrinkLocked(other.m_bShrinkLocked),
       m_bPeekMode(other.m_bPeekMode),
-      m_nPeekCursor(other.m_nPeekCursor),
-      m_nReadOffset(other.m_nReadOffset) {
-    other.m_pStorage = nullptr;
-    other.m_nLength = other.m_nCapacity = other.m_nShrinkFloor = 0;
-    other.m_nPeekCursor = other.m_nReadOffset = 0;
+      m_nPeekCursor(other.m_nPeekCursor) {
+    other.m_pStorage = other.m_pRead = other.m_pEnd = nullptr;
+    other.m_nCapacity = other.m_nShrinkFloor = 0;
+    other.m_nPeekCursor = 0;
     other.m_bShrinkLocked = other.m_bPeekMode = false;
 }
 
@@ -112,31 +112,33 @@ CBuffer& CBuffer::operator=(CBuffer&& other) noexcept {
     if (this != &other) {
         CBuffer moved(std::move(other));
         std::swap(m_pStorage, moved.m_pStorage);
-        std::swap(m_nLength, moved.m_nLength);
+        std::swap(m_pRead, moved.m_pRead);
+        std::swap(m_pEnd, moved.m_pEnd);
         std::swap(m_nCapacity, moved.m_nCapacity);
         std::swap(m_nShrinkFloor, moved.m_nShrinkFloor);
         std::swap(m_bShrinkLocked, moved.m_bShrinkLocked);
         std::swap(m_bPeekMode, moved.m_bPeekMode);
         std::swap(m_nPeekCursor, moved.m_nPeekCursor);
-        std::swap(m_nReadOffset, moved.m_nReadOffset);
     }
     return *this;
 }
 
 void CBuffer::Relocate(uint32_t newCapacity) {
     uint8_t* block = AllocateBlock(newCapacity);
-    if (m_nLength) std::memcpy(block, m_pStorage + m_nReadOffset, m_nLength);
+    const uint32_t length = Length();
+    if (length) std::memcpy(block, m_pRead, length);
     FreeBlock(m_pStorage, m_nCapacity);
     m_pStorage = block;
     m_nCapacity = newCapacity;
-    m_nReadOffset = 0;
+    SetContents(0, length);
 }
 
 uint32_t CBuffer::Reserve(uint32_t total) {
-    if (total <= m_nCapacity - m_nReadOffset) return 0;
+    const uint32_t length = Length();
+    if (total <= m_nCapacity - ReadOffset()) return 0;
     if (total <= m_nCapacity) {
-        std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
-        m_nReadOffset = 0;
+        std::memmove(m_pStorage, m_pRead, length);
+        SetContents(0, length);
         return m_nCapacity;
     }
     if (total > kMaxCapacity) throw std::bad_alloc();
@@ -144,15 +146,14 @@ uint32_t CBuffer::Reserve(uint32_t total) {
     while (size < total) size *= 2;
     const uint32_t newCapacity = static_cast<uint32_t>(std::min(size, kMaxCapacity));
     if (IsMapped(m_nCapacity) && IsMapped(newCapacity)) {
+        const uint32_t readOffset = ReadOffset();
         void* p =
             ::mremap(m_pStorage, BlockBytes(m_nCapacity), BlockBytes(newCapacity), MREMAP_MAYMOVE);
         if (p == MAP_FAILED) throw std::bad_alloc();
         m_pStorage = static_cast<uint8_t*>(p);
         m_nCapacity = newCapacity;
-        if (m_nReadOffset) {
-            std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
-            m_nReadOffset = 0;
-        }
+        if (readOffset) std::memmove(m_pStorage, m_pStorage + readOffset, length);
+        SetContents(0, length);
     } else {
         Relocate(newCapacity);
     }
@@ -161,7 +162,7 @@ uint32_t CBuffer::Reserve(uint32_t total) {
 
 uint32_t CBuffer::Shrink(uint32_t need) {
     if (m_bShrinkLocked) return 0;
-    if (m_nCapacity <= m_nShrinkFloor || need < m_nLength) return 0;
+    if (m_nCapacity <= m_nShrinkFloor || need < Length()) return 0;
     uint64_t keep = std::max(need, m_nShrinkFloor);
     // Nothing to keep and no floor gives nothing to size the block by (and halving
     // towards zero would never end): leave it.
@@ -182,13 +183,15 @@ void CBuffer::ShrinkMapped(uint32_t newCapacity) {
     // The new block starts at the page holding the first unread byte, so nothing moves.
     // Shrinks come just as the contents fall below half the block, when they barely fit
     // the halved size: the block then keeps one page more than the halving asks.
-    size_t head = m_nReadOffset / page * page;
+    const uint32_t length = Length();
+    uint32_t readOffset = ReadOffset();
+    size_t head = readOffset / page * page;
     size_t newBytes = BlockBytes(newCapacity);
-    if (m_nReadOffset - head + m_nLength > newCapacity) newBytes += page;
+    if (readOffset - head + length > newCapacity) newBytes += page;
     if (head + newBytes > oldBytes) {
         // Contents near the end of the block: move them to the front instead.
-        std::memmove(m_pStorage, m_pStorage + m_nReadOffset, m_nLength);
-        m_nReadOffset = 0;
+        std::memmove(m_pStorage, m_pRead, length);
+        readOffset = 0;
         head = 0;
         newBytes = BlockBytes(newCapacity);
     }
@@ -197,7 +200,7 @@ void CBuffer::ShrinkMapped(uint32_t newCapacity) {
     if (head + newBytes < oldBytes)
         ::munmap(m_pStorage + head + newBytes, oldBytes - head - newBytes);
     m_pStorage += head;
-    m_nReadOffset -= static_cast<uint32_t>(head);
+    SetContents(readOffset - static_cast<uint32_t>(head), length);
     if (newBytes > BlockBytes(newCapacity)) newCapacity = static_cast<uint32_t>(newBytes);
     m_nCapacity = newCapacity;
 }
@@ -206,12 +209,11 @@ uint32_t CBuffer::Read(void* dest, uint32_t n) {
     if (n == 0) return 0;
     if (Available() < n) throw -1;
     if (m_bPeekMode) {
-        if (dest) std::memcpy(dest, m_pStorage + m_nReadOffset + m_nPeekCursor, n);
+        if (dest) std::memcpy(dest, m_pRead + m_nPeekCursor, n);
         m_nPeekCursor += n;
     } else {
-        if (dest) std::memcpy(dest, m_pStorage + m_nReadOffset, n);
-        m_nReadOffset += n;
-        m_nLength -= n;
+        if (dest) std::memcpy(dest, m_pRead, n);
+        m_pRead += n;
     }
     AfterRead();
     return n;
@@ -223,7 +225,7 @@ int32_t CBuffer::ReadString(std::string& out) {
     // there before anything is consumed, so a short one leaves the buffer untouched.
     uint32_t avail = Available();
     if (avail < 2) throw -1;
-    const uint8_t* p = m_pStorage + m_nReadOffset + (m_bPeekMode ? m_nPeekCursor : 0);
+    const uint8_t* p = m_pRead + (m_bPeekMode ? m_nPeekCursor : 0);
     uint32_t len = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8);
     if (avail - 2 < len) throw -1;
     const char* text = reinterpret_cast<const char*>(p + 2);
@@ -233,21 +235,22 @@ int32_t CBuffer::ReadString(std::string& out) {
 }
 
 uint32_t CBuffer::GrownLength(uint32_t n) const {
-    if (n > UINT32_MAX - m_nLength) throw std::bad_alloc();
-    return m_nLength + n;
+    const uint32_t length = Length();
+    if (n > UINT32_MAX - length) throw std::bad_alloc();
+    return length + n;
 }
 
 void CBuffer::Write(const void* src, uint32_t n) {
     Reserve(GrownLength(n));
-    if (n) std::memcpy(m_pStorage + m_nReadOffset + m_nLength, src, n);
-    m_nLength += n;
+    if (n) std::memcpy(m_pEnd, src, n);
+    m_pEnd += n;
 }
 
 uint8_t* CBuffer::Extend(uint32_t n) {
     Reserve(GrownLength(n));
-    uint8_t* p = m_pStorage + m_nReadOffset + m_nLength;
+    uint8_t* p = m_pEnd;
     if (n) std::memset(p, 0, n);
-    m_nLength += n;
+    m_pEnd += n;
     return p;
 }
 
@@ -267,7 +270,7 @@ int CBuffer::SaveToFile(const std::string& path) const {
     mode_t mask = ::umask(0);
     ::umask(mask);
     bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-    if (ok && m_pStorage && m_nLength > 0) ok = WriteAll(fd, GetData(), m_nLength);
+    if (ok && m_pStorage && !IsEmpty()) ok = WriteAll(fd, GetData(), Length());
     if (ok) ok = ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
     if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;

@@ -77,21 +77,25 @@ public:
 
     // Drops the contents and the peek cursor; keeps the storage.
     void Clear() {
-        m_nLength = 0;
-        m_nReadOffset = 0;
+        SetContents(0, 0);
         m_nPeekCursor = 0;
     }
     // The unread bytes.
-    uint8_t* GetData() { return m_pStorage + m_nReadOffset; }
-    const uint8_t* GetData() const { return m_pStorage + m_nReadOffset; }
-    uint32_t GetLength() const { return m_nLength; }
+    uint8_t* GetData() { return m_pRead; }
+    const uint8_t* GetData() const { return m_pRead; }
+    uint32_t GetLength() const { return Length(); }
     uint32_t GetCapacity() const { return m_nCapacity; }
-    uint32_t GetReadOffset() const { return m_nReadOffset; }
-    bool IsEmpty() const { return m_nLength == 0; }
+    uint32_t GetReadOffset() const { return ReadOffset(); }
+    bool IsEmpty() const { return m_pRead == m_pEnd; }
 
 private:
     uint8_t* m_pStorage = nullptr;
-    uint32_t m_nLength = 0;    // unread bytes
+    // The contents are [m_pRead, m_pEnd) inside the storage. They are kept as pointers,
+    // not as offset and length, because a parser stores every field it reads into its own
+    // integers: integer members would have to be reloaded after each of those stores,
+    // which chains every read to the one before through memory.
+    uint8_t* m_pRead = nullptr;
+    uint8_t* m_pEnd = nullptr;
     uint32_t m_nCapacity = 0;  // size of the storage block
 
 public:
@@ -102,19 +106,26 @@ public:
     uint32_t m_nPeekCursor = 0;    // bytes read in peek mode, from the read offset
 
 private:
-    uint32_t m_nReadOffset = 0;  // first unread byte inside the storage
+    uint32_t Length() const { return static_cast<uint32_t>(m_pEnd - m_pRead); }
+    uint32_t ReadOffset() const { return static_cast<uint32_t>(m_pRead - m_pStorage); }
+    void SetContents(uint32_t readOffset, uint32_t length) {
+        m_pRead = m_pStorage + readOffset;
+        m_pEnd = m_pRead + length;
+    }
 
     // Bytes a read may take at the current position, honouring peek mode.
     uint32_t Available() const {
-        if (!m_bPeekMode) return m_nLength;
-        return m_nPeekCursor <= m_nLength ? m_nLength - m_nPeekCursor : 0;
+        const uint32_t length = Length();
+        if (!m_bPeekMode) return length;
+        return m_nPeekCursor <= length ? length - m_nPeekCursor : 0;
     }
     void AfterRead() {
-        // Shrink(m_nLength) changes something only when the block is at least twice
-        // what it must keep; test that here so the common read stays a few instructions.
-        if (m_nLength == 0 || m_bShrinkLocked || m_nCapacity <= m_nShrinkFloor) return;
-        uint64_t keep = m_nLength > m_nShrinkFloor ? m_nLength : m_nShrinkFloor;
-        if (m_nCapacity >= 2 * keep) Shrink(m_nLength);
+        // Shrink(length) changes something only when the block is at least twice what it
+        // must keep; test that here so the common read stays a few instructions.
+        if (m_bShrinkLocked || m_pRead == m_pEnd || m_nCapacity <= m_nShrinkFloor) return;
+        const uint32_t length = Length();
+        uint64_t keep = length > m_nShrinkFloor ? length : m_nShrinkFloor;
+        if (m_nCapacity >= 2 * keep) Shrink(length);
     }
     void Relocate(uint32_t newCapacity);
     void ShrinkMapped(uint32_t newCapacity);
@@ -123,14 +134,13 @@ private:
     T ReadFixed() {
         T v;
         if (!m_bPeekMode) [[likely]] {
-            if (m_nLength < sizeof(T)) [[unlikely]]
+            if (static_cast<size_t>(m_pEnd - m_pRead) < sizeof(T)) [[unlikely]]
                 throw -1;
-            std::memcpy(&v, m_pStorage + m_nReadOffset, sizeof(T));
-            m_nReadOffset += sizeof(T);
-            m_nLength -= sizeof(T);
+            std::memcpy(&v, m_pRead, sizeof(T));
+            m_pRead += sizeof(T);
         } else {
             if (Available() < sizeof(T)) throw -1;
-            std::memcpy(&v, m_pStorage + m_nReadOffset + m_nPeekCursor, sizeof(T));
+            std::memcpy(&v, m_pRead + m_nPeekCursor, sizeof(T));
             m_nPeekCursor += sizeof(T);
         }
         AfterRead();
@@ -138,10 +148,10 @@ private:
     }
     template <class T>
     void WriteFixed(T v) {
-        if (m_nCapacity - m_nReadOffset - m_nLength < sizeof(T)) [[unlikely]]
+        if (static_cast<size_t>(m_pStorage + m_nCapacity - m_pEnd) < sizeof(T)) [[unlikely]]
             Reserve(GrownLength(sizeof(T)));
-        std::memcpy(m_pStorage + m_nReadOffset + m_nLength, &v, sizeof(T));
-        m_nLength += sizeof(T);
+        std::memcpy(m_pEnd, &v, sizeof(T));
+        m_pEnd += sizeof(T);
     }
     uint32_t GrownLength(uint32_t n) const;
 };
