@@ -278,9 +278,9 @@ private:
         }
 
         Expression();
-        LineSpec spec;
-        spec.name = name;
-        Attributes(spec);
+        LineStyle style;
+        style.name = name;
+        Attributes(style);
         EndOfStatement();
 
         if (output) {
@@ -293,7 +293,7 @@ private:
             Instr in{Op::StoreLine};
             in.a = static_cast<uint16_t>(m_prog->lines.size());
             in.b = var;
-            m_prog->lines.push_back(spec);
+            m_prog->lines.push_back(style);
             Emit(in, -1, first);
         } else {
             int var = static_cast<int>(m_prog->varNames.size());
@@ -345,12 +345,12 @@ private:
             m_prog->drawArgs.emplace_back();
             Emit(in, -1, nameTok);
         });
-        LineSpec spec;
-        Attributes(spec);
+        LineStyle style;
+        Attributes(style);
         EndOfStatement();
         if (count > 0) {
-            LineSpec& a0 = m_prog->drawArgs[static_cast<size_t>(firstArg)];
-            a0 = spec;
+            LineStyle& a0 = m_prog->drawArgs[static_cast<size_t>(firstArg)];
+            a0 = style;
             a0.name = f.name;
         }
         CIndicatorDrawFunc df;
@@ -372,7 +372,7 @@ private:
         return true;
     }
 
-    void Attributes(LineSpec& spec) {
+    void Attributes(LineStyle& style) {
         while (Peek().kind == Tok::Comma) {
             ++m_p;
             const Token& t = Peek();
@@ -382,28 +382,28 @@ private:
             int v = 0;
             const FunctionInfo* f = FindFunction(w);
             if (f && f->cls == FunctionClass::Style) {
-                spec.style = static_cast<int16_t>(f->id);
+                style.style = static_cast<int16_t>(f->id);
             } else if (f && f->cls == FunctionClass::Colour) {
-                spec.ownColor = 1;
-                spec.color = static_cast<uint32_t>(f->value);
+                style.ownColor = 1;
+                style.color = static_cast<uint32_t>(f->value);
             } else if (w.size() == 11 && w.compare(0, 5, "COLOR") == 0 &&
                        w.find_first_not_of("0123456789ABCDEF", 5) == std::string::npos) {
-                spec.ownColor = 1;
-                spec.color = static_cast<uint32_t>(std::strtoul(w.c_str() + 5, nullptr, 16));
+                style.ownColor = 1;
+                style.color = static_cast<uint32_t>(std::strtoul(w.c_str() + 5, nullptr, 16));
             } else if (DigitsSuffix(w, "LINETHICK", v) && v <= 9) {
-                spec.thick = static_cast<int16_t>(v);
+                style.thick = static_cast<int16_t>(v);
             } else if (DigitsSuffix(w, "LAYER", v) && v <= 7) {
-                spec.layer = static_cast<int16_t>(v);
+                style.layer = static_cast<int16_t>(v);
             } else if (DigitsSuffix(w, "SHIFT", v) && v <= 10000) {
-                spec.shift = static_cast<int16_t>(v);
+                style.shift = static_cast<int16_t>(v);
             } else if (DigitsSuffix(w, "VALIGN", v) && v <= 2) {
-                spec.valign = static_cast<int16_t>(v);
+                style.valign = static_cast<int16_t>(v);
             } else if (DigitsSuffix(w, "ALIGN", v) && v <= 2) {
-                spec.halign = static_cast<int16_t>(v);
+                style.halign = static_cast<int16_t>(v);
             } else if (w == "NOTEXT") {
-                spec.noTitle = 1;
+                style.noTitle = 1;
             } else if (w == "MAINMARK") {
-                spec.mainChart = 1;
+                style.mainChart = 1;
             } else {
                 Fail(FormulaError::kBadAttribute, "不认识的线形或颜色: " + w, t);
             }

@@ -48,7 +48,7 @@ struct ElementSpec {
     int16_t period = 0;
 };
 
-struct LineSpec {
+struct LineStyle {
     std::string name;
     int16_t style = CIndicatorExp::kLine;
     int16_t layer = 0;
@@ -67,8 +67,8 @@ struct FormulaProgram {
     std::vector<std::string> texts;
     std::vector<ElementSpec> elements;
     std::vector<std::string> varNames;
-    std::vector<LineSpec> lines;
-    std::vector<LineSpec> drawArgs;
+    std::vector<LineStyle> lines;
+    std::vector<LineStyle> drawArgs;
     std::vector<CIndicatorDrawFunc> drawFuncs;
     int maxDepth = 0;
 };

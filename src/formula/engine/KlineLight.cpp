@@ -194,7 +194,7 @@ std::shared_ptr<const FormulaProgram> CompileReporting(const std::string& text,
     return prog;
 }
 
-void ApplySpec(CIndicatorExp& e, const LineSpec& s) {
+void ApplyLineStyle(CIndicatorExp& e, const LineStyle& s) {
     e.m_strName = s.name;
     e.m_nStyle = s.style;
     e.m_nLayer = s.layer;
@@ -244,10 +244,10 @@ int CKlineLight::EvalLight(std::string& message, int& first, int& last) {
 void CKlineLight::LayOut() {
     const FormulaProgram& p = *m_pProgram;
     m_aExps.resize(p.lines.size());
-    for (size_t i = 0; i < p.lines.size(); ++i) ApplySpec(m_aExps[i], p.lines[i]);
+    for (size_t i = 0; i < p.lines.size(); ++i) ApplyLineStyle(m_aExps[i], p.lines[i]);
     m_aDrawExps.resize(p.drawArgs.size());
     for (size_t i = 0; i < p.drawArgs.size(); ++i) {
-        ApplySpec(m_aDrawExps[i], p.drawArgs[i]);
+        ApplyLineStyle(m_aDrawExps[i], p.drawArgs[i]);
         m_aDrawExps[i].m_nStyle = CIndicatorExp::kNoDraw;
     }
     m_aDrawFuncs = p.drawFuncs;
