@@ -238,8 +238,12 @@ void CDayData::BuildRandomWindowBody(CBuffer& out) {
     WriteSummary(out);
 }
 
-bool CDayData::SendRequest(CRequestChannel& channel, uint16_t command, CBuffer& message,
+bool CDayData::SendRequest(CRequestChannel& channel, uint16_t command,
+                           const std::function<void(CBuffer&)>& writeBody,
                            std::function<bool(CDayData&, CBuffer&)> handler) {
+    CBuffer message;
+    CDataHead::ReservePlaceholder(message);
+    writeBody(message);
     CDataHead head = CDataHead::NewRequest();
     if (!head.WriteToBuffer(message, command)) return false;
     std::weak_ptr<CData> weak = weak_from_this();
@@ -263,18 +267,18 @@ void CDayData::RequestHistory(const std::vector<uint32_t>& years, uint32_t barsW
     }
     Subscribe(owner, callback);
     if (m_nDataType != kMinuteType) return;
-    CBuffer message;
-    CDataHead::ReservePlaceholder(message);
-    BuildHistoryBody(message, years, barsWanted, upperDate);
+    const auto writeBody = [&](CBuffer& message) {
+        BuildHistoryBody(message, years, barsWanted, upperDate);
+    };
     if (withChunks) {
         // Each request collects its own chunks: two overlapping downloads of one series
         // must not write into one buffer.
         auto download = std::make_shared<HistoryDownload>();
-        SendRequest(*channel, 10801, message, [download](CDayData& self, CBuffer& body) {
+        SendRequest(*channel, 10801, writeBody, [download](CDayData& self, CBuffer& body) {
             return self.OnHistoryChunk(*download, body);
         });
     } else {
-        SendRequest(*channel, 10701, message,
+        SendRequest(*channel, 10701, writeBody,
                     [](CDayData& self, CBuffer& body) { return self.OnHistoryReply(body); });
     }
 }
@@ -284,10 +288,8 @@ void CDayData::RequestUpdate(uint32_t barsWanted, OwnerTag owner, Callback callb
     CRequestChannel* channel = GetConnectedChannel();
     if (!channel || !m_pSecurity) return;
     Subscribe(owner, callback);
-    CBuffer message;
-    CDataHead::ReservePlaceholder(message);
-    BuildUpdateBody(message, barsWanted);
-    SendRequest(*channel, 10901, message,
+    const auto writeBody = [&](CBuffer& message) { BuildUpdateBody(message, barsWanted); };
+    SendRequest(*channel, 10901, writeBody,
                 [](CDayData& self, CBuffer& body) { return self.OnUpdateReply(body); });
 }
 
@@ -300,10 +302,8 @@ void CDayData::RequestRange(uint32_t from, uint32_t to, OwnerTag owner, Callback
             m_nRangeTo = to;
         }
         Subscribe(owner, callback);
-        CBuffer message;
-        CDataHead::ReservePlaceholder(message);
-        BuildRangeBody(message);
-        SendRequest(*channel, 10401, message,
+        const auto writeBody = [&](CBuffer& message) { BuildRangeBody(message); };
+        SendRequest(*channel, 10401, writeBody,
                     [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
         return;
     }
@@ -340,10 +340,8 @@ void CDayData::RequestTrainingBars(uint32_t param1, uint32_t param2, OwnerTag ow
         m_nTrainParam2 = param2;
     }
     Subscribe(owner, callback);
-    CBuffer message;
-    CDataHead::ReservePlaceholder(message);
-    BuildTrainingBody(message);
-    SendRequest(*channel, 11001, message,
+    const auto writeBody = [&](CBuffer& message) { BuildTrainingBody(message); };
+    SendRequest(*channel, 11001, writeBody,
                 [](CDayData& self, CBuffer& body) { return self.OnTrainingBarsReply(body); });
 }
 
@@ -355,10 +353,8 @@ void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback c
             m_nWindowBars = barCount;
         }
         Subscribe(owner, callback);
-        CBuffer message;
-        CDataHead::ReservePlaceholder(message);
-        BuildRandomWindowBody(message);
-        SendRequest(*channel, 10501, message,
+        const auto writeBody = [&](CBuffer& message) { BuildRandomWindowBody(message); };
+        SendRequest(*channel, 10501, writeBody,
                     [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
         return;
     }

@@ -156,7 +156,10 @@ private:
     void FrontCut(uint32_t cut);
     void WriteSummary(CBuffer& out);
     void WriteCode(CBuffer& out) const;
-    bool SendRequest(CRequestChannel& channel, uint16_t command, CBuffer& message,
+    // Builds the message (header placeholder, then the body writeBody appends), registers
+    // handler for its serial and sends it.
+    bool SendRequest(CRequestChannel& channel, uint16_t command,
+                     const std::function<void(CBuffer&)>& writeBody,
                      std::function<bool(CDayData&, CBuffer&)> handler);
     bool OnHistoryChunk(HistoryDownload& download, CBuffer& body);
     bool DecodeHistory(CBuffer& plain);
