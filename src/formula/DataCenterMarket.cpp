@@ -6,7 +6,7 @@
 
 #include "formula/FormulaMarket.h"
 #include "formula/engine/IndCommonSpace.h"
-#include "formula/engine/SecurityIndParam.h"
+#include "marketdata/SecurityIndParam.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/PeriodBars.h"

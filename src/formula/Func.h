@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 class CFunc {
 public:

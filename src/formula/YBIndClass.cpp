@@ -6,7 +6,7 @@
 #include "formula/DataLoaders.h"
 #include "formula/FormulaMarket.h"
 #include "formula/engine/EngineTables.h"
-#include "formula/engine/SecurityIndParam.h"
+#include "marketdata/SecurityIndParam.h"
 #include "formula/engine/SouceEditor.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/MyLog.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "formula/engine/KlineLight.h"
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 inline int SortArrayCompare(const CKlineLight& a, const CKlineLight& b) {
     return a < b ? -1 : a > b ? 1 : 0;

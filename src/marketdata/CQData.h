@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "foundation/IndSecuCode.h"
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 class CBuffer;
 

@@ -20,7 +20,7 @@
 #include "marketdata/DataFile.h"
 #include "marketdata/DayDataPool.h"
 #include "marketdata/Security.h"
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 // The training-record list lives in the training module; the data centre only holds it
 // and has it loaded during Init.

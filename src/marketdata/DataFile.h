@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "marketdata/DayItem.h"
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 struct CSecusIndex {
     uint32_t m_nMarket = 0;

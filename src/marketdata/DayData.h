@@ -25,7 +25,7 @@
 #include "marketdata/CQData.h"
 #include "marketdata/DayItem.h"
 #include "marketdata/RequestChannel.h"
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 class CBuffer;
 class CDataFile;

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "marketdata/SortArray.h"
+#include "foundation/SortArray.h"
 
 struct CDayItem {
     int64_t m_nTime = 0;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "formula/engine/SecurityIndParam.h"
+#include "marketdata/SecurityIndParam.h"
 #include "foundation/DateTime.h"
 #include "foundation/IndSecuCode.h"
 #include "marketdata/IndValueArray.h"

@@ -10,7 +10,7 @@
 #include "common/ScratchDir.h"
 #include "formula/Func.h"
 #include "formula/engine/FunctionTable.h"
-#include "formula/engine/SecurityIndParam.h"
+#include "marketdata/SecurityIndParam.h"
 #include "foundation/TextCodec.h"
 
 using namespace formula_test;

@@ -1,4 +1,4 @@
-#include "formula/engine/SecurityIndParam.h"
+#include "marketdata/SecurityIndParam.h"
 
 #include <tinyxml2.h>
 

@@ -4,14 +4,14 @@
 // its first user acquires it and written back when the last user releases a changed set,
 // or when the set is destroyed.
 //
-// It sits beside the engine rather than in the bridge so that the security record of the
-// market-data core can hold one without depending on the bridge.
+// It lives with the security record that owns it; the formula bridge, above market data,
+// reads and writes it through the record.
 
 #include <cstdint>
 #include <string>
 
-#include "formula/engine/IndSecuCode.h"
-#include "marketdata/SortArray.h"
+#include "foundation/IndSecuCode.h"
+#include "foundation/SortArray.h"
 
 // One stored parameter value. Order and equality: class, indicator, parameter (case-
 // sensitive), data type, period; value and version take no part.
