@@ -10,6 +10,7 @@
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
 #include "foundation/Pinyin.h"
+#include "foundation/Singleton.h"
 #include "foundation/TextCodec.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DayData.h"
@@ -25,9 +26,9 @@ int CompareCodeNoCase(const CIndSecuCode& a, const CIndSecuCode& b) {
     return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
-CDataCenter*& Instance() {
-    static CDataCenter* instance = nullptr;
-    return instance;
+LazySingleton<CDataCenter>& Instance() {
+    static LazySingleton<CDataCenter> slot;
+    return slot;
 }
 }  // namespace
 
@@ -194,13 +195,9 @@ void CDataCenter::SetTrainingRecords(std::shared_ptr<CTotalTrainingRecord> recor
 }
 
 CDataCenter* GetDataCenter() {
-    CDataCenter*& instance = Instance();
-    if (!instance) instance = new CDataCenter;
-    return instance;
+    return Instance().Get();
 }
 
 void ResetDataCenter() {
-    CDataCenter*& instance = Instance();
-    delete instance;
-    instance = nullptr;
+    Instance().Reset();
 }
