@@ -12,11 +12,10 @@
 #include "foundation/TextCodec.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Lzhuf.h"
+#include "platform/ProgramDir.h"
 
 void CAppInfo::Init() {
-    std::error_code ec;
-    std::string cwd = std::filesystem::current_path(ec).string();
-    SetProgramDir(cwd);
+    SetProgramDir(platform::GetProgramDir());
     UpdateClock();
     LoadCodeTable();
 }

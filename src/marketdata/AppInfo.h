@@ -20,8 +20,9 @@ public:
 
     CAppInfo() = default;
 
-    // Program directory = the current directory (the user's Tarrow home, made current at
-    // start), with a trailing '/'; data path the same; the clock; then "code.dat".
+    // Program directory = the layer's program directory (platform::GetProgramDir: the
+    // user's Tarrow home, made current at start), with a trailing '/'; data path the same;
+    // the clock; then "code.dat".
     void Init();
     // Test and start-up hook: both directories at once (a trailing '/' is added).
     void SetProgramDir(const std::string& dir);

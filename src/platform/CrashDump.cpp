@@ -17,6 +17,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ProgramDir.h"
+
 namespace {
 char g_dir[512];
 char g_build[64];
@@ -177,13 +179,8 @@ int CrashDumpFilter(int sig) {
 
 void InstallCrashHandler(const std::string& dirIn) {
     std::string dir = dirIn;
-    if (dir.empty()) {
-        const char* home = getenv("TARROW_HOME");
-        if (home && *home)
-            dir = home;
-        else
-            dir = std::string(getenv("HOME") ? getenv("HOME") : "/tmp") + "/.local/share/tarrow";
-    }
+    if (dir.empty()) dir = platform::GetProgramDir();
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
     mkdir(dir.c_str(), 0755);
     snprintf(g_dir, sizeof(g_dir), "%s", dir.c_str());
     // "Feb  8 2018-09:50:15" without spaces and colons

@@ -11,7 +11,7 @@ CDialog::~CDialog() = default;
 
 BOOL CDialog::CreateDialogWindow(CWnd* parent) {
     CRect rc(0, 0, m_size.cx, m_size.cy);
-    if (!CreateEx(m_exStyle, nullptr, "", m_style & ~WS_VISIBLE, rc, parent, 0)) return FALSE;
+    if (!CreateEx(m_exStyle, "#32770", "", m_style & ~WS_VISIBLE, rc, parent, 0)) return FALSE;
     CenterWindow(parent);
     auto alive = d->alive;
     platform::Dispatch(this, WM_INITDIALOG, 0, 0);

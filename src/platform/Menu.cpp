@@ -25,7 +25,7 @@ MenuData* Data(HMENU h) {
     auto* m = reinterpret_cast<MenuData*>(h);
     return g_menus.count(m) ? m : nullptr;
 }
-HMENU NewMenu(bool popup) {
+HMENU MakeMenuHandle(bool popup) {
     auto* m = new MenuData;
     m->popup = popup;
     g_menus.insert(m);
@@ -89,12 +89,12 @@ CMenu::~CMenu() {
 }
 BOOL CMenu::CreatePopupMenu() {
     if (m_hMenu) return FALSE;
-    m_hMenu = NewMenu(true);
+    m_hMenu = MakeMenuHandle(true);
     return TRUE;
 }
 BOOL CMenu::CreateMenu() {
     if (m_hMenu) return FALSE;
-    m_hMenu = NewMenu(false);
+    m_hMenu = MakeMenuHandle(false);
     return TRUE;
 }
 BOOL CMenu::Attach(HMENU h) {
@@ -512,7 +512,7 @@ void MenuWindow::OpenSub(int i) {
     CPoint at(m_rects[i].right, m_rects[i].top);
     ClientToScreen(&at);
     CRect rc(at, size);
-    if (!w->CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, nullptr, "", WS_POPUP, rc, this, 0)) {
+    if (!w->CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, rc, this, 0)) {
         delete w;
         return;
     }
@@ -571,7 +571,7 @@ BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* wnd, LPCRECT) {
     x = std::max<int>(work.left, std::min<int>(x, work.right - size.cx));
     y = std::max<int>(work.top, std::min<int>(y, work.bottom - size.cy));
     CRect rc(CPoint(x, y), size);
-    if (!root->CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, nullptr, "", WS_POPUP, rc, wnd, 0)) {
+    if (!root->CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, rc, wnd, 0)) {
         delete root;
         return FALSE;
     }

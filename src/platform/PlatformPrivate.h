@@ -171,6 +171,20 @@ struct DCState {
 class Hook;
 class TimerHost;
 
+// A registered window class; windows hold it for life, so unregistering the name leaves
+// their traits as they were.
+struct WndClassRecord {
+    std::string name;
+    std::atomic<UINT> style{0};
+    HCURSOR cursor = nullptr;
+    COLORREF background = CLR_INVALID;
+    bool predefined = false;
+};
+// The class registered under name (case-insensitive), or null.
+std::shared_ptr<WndClassRecord> FindWndClass(const char* name);
+// The class a native control's widget belongs to ("Edit" for a line edit, ...), or null.
+std::shared_ptr<WndClassRecord> NativeWndClass(const QWidget* widget);
+
 struct WndPrivate {
     CWnd* q = nullptr;
     QPointer<QWidget> widget;
@@ -183,7 +197,10 @@ struct WndPrivate {
     bool paintBegun = false;  // a CPaintDC took the update region in this WM_PAINT
     bool destroying = false;  // DestroyWindow is sending the destruction messages
     COLORREF background = RGB(255, 255, 255);
+    bool backgroundSet = false;   // SetBackgroundColor was called: the class's colour yields
+    bool eraseBackground = true;  // the default WM_ERASEBKGND paints (a class may have none)
     DWORD style = 0, exStyle = 0;
+    std::shared_ptr<WndClassRecord> cls;  // set at creation
     UINT id = 0;
     CWnd* parent = nullptr;
     CWnd* owner = nullptr;

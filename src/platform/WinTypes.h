@@ -96,6 +96,7 @@ struct CREATESTRUCT {
     int cy, cx, y, x;
     LONG style;
     const char* lpszName;
+    const char* lpszClass;  // null: the default class "AfxWnd"
     DWORD dwExStyle;
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
@@ -459,6 +460,13 @@ extern const HWND HWND_NOTOPMOST;
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define CS_DBLCLKS 0x0008
+#define CS_OWNDC 0x0020
+#define CS_CLASSDC 0x0040
+#define CS_PARENTDC 0x0080
+#define CS_NOCLOSE 0x0200
+#define CS_SAVEBITS 0x0800
+#define CS_GLOBALCLASS 0x4000
+#define CS_DROPSHADOW 0x00020000
 #define CB_ERR (-1)
 #define LB_ERR (-1)
 

@@ -271,11 +271,17 @@ bool Hook::Mouse(QMouseEvent* me) {
                   : me->button() == Qt::RightButton ? WM_RBUTTONUP
                                                     : WM_MBUTTONUP;
             break;
-        case QEvent::MouseButtonDblClick:
-            msg = me->button() == Qt::LeftButton    ? WM_LBUTTONDBLCLK
-                  : me->button() == Qt::RightButton ? WM_RBUTTONDBLCLK
-                                                    : WM_MBUTTONDBLCLK;
+        case QEvent::MouseButtonDblClick: {
+            // a class without CS_DBLCLKS sees the second click as another press
+            const bool dbl = d->cls && (d->cls->style & CS_DBLCLKS);
+            if (me->button() == Qt::LeftButton)
+                msg = dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN;
+            else if (me->button() == Qt::RightButton)
+                msg = dbl ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN;
+            else
+                msg = dbl ? WM_MBUTTONDBLCLK : WM_MBUTTONDOWN;
             break;
+        }
         default:
             return false;
     }
@@ -470,8 +476,19 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
                 if (!*alive) return true;
             } else {
                 d->EnsureBuffer(re->size());
-                d->invalid += QRect(QPoint(0, 0), re->size());
-                d->erase = true;
+                const QRect now(QPoint(0, 0), re->size());
+                const UINT cs = d->cls ? (UINT)d->cls->style : (CS_HREDRAW | CS_VREDRAW);
+                const QSize old = re->oldSize();
+                const bool whole = !old.isValid() ||
+                                   ((cs & CS_HREDRAW) && old.width() != now.width()) ||
+                                   ((cs & CS_VREDRAW) && old.height() != now.height());
+                // without the redraw styles only what the resize uncovered is painted again
+                const QRegion uncovered = whole ? QRegion(now)
+                                                : QRegion(now) - QRegion(QRect(QPoint(0, 0), old));
+                if (!uncovered.isEmpty()) {
+                    d->invalid += uncovered;
+                    d->erase = true;
+                }
             }
             SendPosChanged(wnd);
             if (!*alive || !d->widget) return true;
@@ -572,8 +589,8 @@ BOOL CWnd::Create(const char* cls, const char* name, DWORD style, const RECT& re
     return CreateEx(0, cls, name, style, rect, parent, nID, param);
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char*, const char* name, DWORD style, const RECT& rect,
-                    CWnd* parent, UINT nID, void* param) {
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWORD style,
+                    const RECT& rect, CWnd* parent, UINT nID, void* param) {
     if (m_hWnd || !IsInitialized()) return FALSE;
     CREATESTRUCT cs{param,
                     nullptr,
@@ -584,11 +601,22 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char*, const char* name, DWORD style, c
                     rect.left,
                     (LONG)style,
                     name,
+                    className,
                     exStyle};
     if (!PreCreateWindow(cs)) return FALSE;
     style = (DWORD)cs.style;
     exStyle = cs.dwExStyle;
     if ((style & WS_CHILD) && (!parent || !parent->m_hWnd)) return FALSE;
+    // a native control belongs to its widget's class unless it was made under a class
+    // registered for it (a superclass)
+    std::shared_ptr<WndClassRecord> cls;
+    if (d->native && d->widget)
+        cls = cs.lpszClass ? FindWndClass(cs.lpszClass) : NativeWndClass(d->widget);
+    if (!cls) cls = FindWndClass(cs.lpszClass);
+    if (!cls) return FALSE;
+    d->cls = cls;
+    if (!d->backgroundSet && cls->background != CLR_INVALID) d->background = cls->background;
+    d->eraseBackground = d->backgroundSet || cls->background != CLR_INVALID;
     d->style = style & ~WS_VISIBLE;
     d->exStyle = exStyle;
     d->id = nID;
@@ -907,6 +935,7 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (!dc) return 0;
             RECT rc;
             dc->GetClipBox(&rc);
+            if (!d->eraseBackground) return 0;
             COLORREF keep = dc->GetBkColor();
             dc->FillSolidRect(&rc, d->background);
             dc->SetBkColor(keep);
@@ -919,7 +948,10 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SETCURSOR: {
             if ((d->style & WS_CHILD) && d->parent && d->parent->SendMessage(WM_SETCURSOR, wp, lp))
                 return TRUE;
-            if (LOWORD(lp) == HTCLIENT) ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+            if (LOWORD(lp) != HTCLIENT) return TRUE;
+            HCURSOR c = d->cls ? d->cls->cursor : nullptr;
+            if (!c && (!d->cls || d->cls->predefined)) c = ::LoadCursor(nullptr, IDC_ARROW);
+            if (c) ::SetCursor(c);
             return TRUE;
         }
         case WM_NCHITTEST:
@@ -1273,6 +1305,8 @@ CFont* CWnd::GetFont() const {
 }
 void CWnd::SetBackgroundColor(COLORREF c) {
     d->background = c;
+    d->backgroundSet = true;
+    d->eraseBackground = true;
 }
 
 // ---- painting ----

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/Gdi.h"
+#include "platform/WndClass.h"
 
 namespace platform {
 struct WndPrivate;
