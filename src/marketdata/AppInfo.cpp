@@ -12,7 +12,7 @@
 #include "foundation/TextCodec.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Lzhuf.h"
-#include "platform/ProgramDir.h"
+#include "platform/home/ProgramDir.h"
 
 void CAppInfo::Init() {
     SetProgramDir(platform::GetProgramDir());

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/ProgramDir.h"
+#include "platform/home/ProgramDir.h"
 
 namespace {
 char g_dir[512];

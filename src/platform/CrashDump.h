@@ -5,7 +5,7 @@
 #include <string>
 
 // Installs the handler. dir: where reports go (created if missing); empty means the
-// program directory (platform/ProgramDir.h). Safe to call again.
+// program directory (platform/home/ProgramDir.h). Safe to call again.
 void InstallCrashHandler(const std::string& dir = {});
 // The report's file name: "VKLM_<build date>-<build time>_<kernel major>_<minor>_<hhmmss>
 // <machine id, 8 hex digits>.txt", in the crash directory. 1 when built, else 0.

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "common/ScratchDir.h"
-#include "platform/ProgramDir.h"
+#include "platform/home/ProgramDir.h"
 
 namespace fs = std::filesystem;
 

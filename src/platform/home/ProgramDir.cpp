@@ -1,5 +1,5 @@
 // The program directory: resolving, seeding and entering the user's Tarrow home.
-#include "platform/ProgramDir.h"
+#include "platform/home/ProgramDir.h"
 
 #include <unistd.h>
 
