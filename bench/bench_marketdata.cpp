@@ -107,8 +107,9 @@ void BM_LoadMinuteSeries(benchmark::State& state) {
     for (auto _ : state) {
         auto series = std::make_shared<CDayData>("bench", f.security, 3, 1);
         series->LoadLocal();
-        benchmark::DoNotOptimize(series->GetRawBars().data());
-        if (series->GetRawBars().size() != size_t(kMinuteBars))
+        auto view = series->Read();
+        benchmark::DoNotOptimize(view.RawBars().data());
+        if (view.RawBars().size() != size_t(kMinuteBars))
             state.SkipWithError("series not loaded whole");
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * kMinuteBars * 32);
@@ -139,8 +140,9 @@ void BM_ReadPlusMemcpy(benchmark::State& state) {
 
 std::shared_ptr<CDayData> SeriesOf(int16_t type, int16_t period, const std::vector<CDayItem>& raw) {
     auto series = std::make_shared<CDayData>("bench", Data().security, type, period);
-    series->GetRawBars().assign(raw.begin(), raw.end());
-    series->SetAdjustMode(0);
+    auto edit = series->Write();
+    edit.RawBars().assign(raw.begin(), raw.end());
+    edit.SetAdjustMode(0);
     return series;
 }
 
@@ -148,10 +150,10 @@ void BM_Build60MinuteBars(benchmark::State& state) {
     std::vector<CDayItem> raw(Data().minutes.begin(), Data().minutes.begin() + 500000);
     auto series = SeriesOf(3, 60, raw);
     for (auto _ : state) {
-        series->MakeFloatItems(0, 0, 0);
-        benchmark::DoNotOptimize(series->GetChartBars().data());
+        series->Write().MakeFloatItems(0, 0, 0);
+        benchmark::DoNotOptimize(series->Read().ChartBars().data());
     }
-    state.counters["bars"] = double(series->GetChartBars().size());
+    state.counters["bars"] = double(series->Read().ChartBars().size());
 }
 
 void BM_CopyHalfMillionMinuteBars(benchmark::State& state) {
@@ -165,10 +167,10 @@ void BM_CopyHalfMillionMinuteBars(benchmark::State& state) {
 void BM_BuildWeeklyBars(benchmark::State& state) {
     auto series = SeriesOf(4, 2, DailyBars(5000));
     for (auto _ : state) {
-        series->MakeFloatItems(0, 0, 0);
-        benchmark::DoNotOptimize(series->GetChartBars().data());
+        series->Write().MakeFloatItems(0, 0, 0);
+        benchmark::DoNotOptimize(series->Read().ChartBars().data());
     }
-    state.counters["bars"] = double(series->GetChartBars().size());
+    state.counters["bars"] = double(series->Read().ChartBars().size());
 }
 
 void BM_CopyDailyBars(benchmark::State& state) {

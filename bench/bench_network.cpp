@@ -138,8 +138,8 @@ void BM_DownloadMillionMinuteBars(benchmark::State& state) {
         done.wait(lock, [&] { return arrived; });
         lock.unlock();
         series->Unsubscribe(OwnerTag(&w));
-        CReadGuard read(series->GetGuard());
-        bars = size_t(series->GetRawBars().GetSize());
+        auto view = series->Read();
+        bars = size_t(view.RawBars().GetSize());
     }
     state.counters["bars"] = double(bars);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bars) * 32);

@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 class CWRGuard {
 public:
@@ -40,6 +41,9 @@ public:
     ~CReadGuard() { Unlock(); }
     CReadGuard(const CReadGuard&) = delete;
     CReadGuard& operator=(const CReadGuard&) = delete;
+    // Moving hands the held lock over; the source holds nothing afterwards.
+    CReadGuard(CReadGuard&& other) noexcept : m_pGuard(std::exchange(other.m_pGuard, nullptr)) {}
+    CReadGuard& operator=(CReadGuard&&) = delete;
 
     void Unlock() {
         if (m_pGuard) {
@@ -57,9 +61,13 @@ private:
 class CWriteGuard {
 public:
     explicit CWriteGuard(CWRGuard& guard) : m_pGuard(&guard) { guard.WriteLock(); }
+    // Takes over a write lock the caller already holds (e.g. from TryWriteLock).
+    CWriteGuard(CWRGuard& guard, std::adopt_lock_t) : m_pGuard(&guard) {}
     ~CWriteGuard() { Unlock(); }
     CWriteGuard(const CWriteGuard&) = delete;
     CWriteGuard& operator=(const CWriteGuard&) = delete;
+    CWriteGuard(CWriteGuard&& other) noexcept : m_pGuard(std::exchange(other.m_pGuard, nullptr)) {}
+    CWriteGuard& operator=(CWriteGuard&&) = delete;
 
     void Unlock() {
         if (m_pGuard) {

@@ -39,8 +39,15 @@ void CData::Subscribe(OwnerTag owner, Callback callback) {
 }
 
 void CData::Unsubscribe(OwnerTag owner) {
-    std::lock_guard lock(m_subscriberLock);
+    std::unique_lock lock(m_subscriberLock);
     m_subscribers.erase(owner);
+    // The owner may be about to go away: a call of it still running on another thread
+    // must end first. Its own thread is not waited for (a callback that unsubscribes).
+    const std::thread::id self = std::this_thread::get_id();
+    m_callbackDone.wait(lock, [&] {
+        auto [from, to] = m_running.equal_range(owner);
+        return std::all_of(from, to, [&](const auto& entry) { return entry.second == self; });
+    });
 }
 
 bool CData::IsSubscribed(OwnerTag owner) {
@@ -49,17 +56,37 @@ bool CData::IsSubscribed(OwnerTag owner) {
 }
 
 void CData::Notify() {
-    // Held throughout, so that an owner that unsubscribes from another thread is not
-    // called afterwards; recursive, so that a callback may unsubscribe. Each owner is
-    // looked up again before its call in case an earlier callback removed it.
-    std::lock_guard lock(m_subscriberLock);
+    // The owners are copied and each callback is looked up again just before its call,
+    // so one removed meanwhile (by an earlier callback or another thread) is skipped.
+    // No lock is held during a call: a callback may subscribe, request or unsubscribe.
     std::vector<OwnerTag> owners;
-    owners.reserve(m_subscribers.size());
-    for (auto& [owner, callback] : m_subscribers) owners.push_back(owner);
+    {
+        std::lock_guard lock(m_subscriberLock);
+        owners.reserve(m_subscribers.size());
+        for (auto& [owner, callback] : m_subscribers) owners.push_back(owner);
+    }
+    const std::thread::id self = std::this_thread::get_id();
     for (const OwnerTag& owner : owners) {
-        auto it = m_subscribers.find(owner);
-        if (it == m_subscribers.end() || !it->second) continue;
-        Callback callback = it->second;
+        Callback callback;
+        std::multimap<OwnerTag, std::thread::id>::iterator running;
+        {
+            std::lock_guard lock(m_subscriberLock);
+            auto it = m_subscribers.find(owner);
+            if (it == m_subscribers.end() || !it->second) continue;
+            callback = it->second;
+            running = m_running.emplace(owner, self);
+        }
+        struct Done {
+            CData* data;
+            std::multimap<OwnerTag, std::thread::id>::iterator entry;
+            ~Done() {
+                {
+                    std::lock_guard lock(data->m_subscriberLock);
+                    data->m_running.erase(entry);
+                }
+                data->m_callbackDone.notify_all();
+            }
+        } done{this, running};
         callback();
     }
 }
@@ -110,6 +137,11 @@ CDayData::CDayData(std::string name, CSecurity* security, int16_t dataType, int1
     : CData(std::move(name), security), m_nDataType(dataType), m_nPeriod(period) {}
 
 CDayData::~CDayData() = default;
+
+std::optional<CDayData::WriteView> CDayData::TryWrite() {
+    if (!m_guard.TryWriteLock()) return std::nullopt;
+    return WriteView(*this, CWriteGuard(m_guard, std::adopt_lock));
+}
 
 CDataFile* CDayData::ChooseStore() const {
     CDataCenter* centre = GetDataCenter();
@@ -220,21 +252,38 @@ void CDayData::BuildTrainingBody(CBuffer& out) {
     out.WriteUInt16(uint16_t(m_nDataType));
     out.WriteUInt16(uint16_t(m_nPeriod));
     out.WriteUInt16(uint16_t(GetUserNDayCount()));
-    out.WriteUInt32(m_nTrainParam1);
-    out.WriteUInt32(m_nTrainParam2);
+    uint32_t param1, param2;
+    {
+        CReadGuard lock(m_guard);
+        param1 = m_nTrainParam1;
+        param2 = m_nTrainParam2;
+    }
+    out.WriteUInt32(param1);
+    out.WriteUInt32(param2);
     WriteSummary(out);
 }
 
 void CDayData::BuildRangeBody(CBuffer& out) {
     WriteCode(out);
-    out.WriteUInt32(m_nRangeFrom);
-    out.WriteUInt32(m_nRangeTo);
+    uint32_t from, to;
+    {
+        CReadGuard lock(m_guard);
+        from = m_nRangeFrom;
+        to = m_nRangeTo;
+    }
+    out.WriteUInt32(from);
+    out.WriteUInt32(to);
     WriteSummary(out);
 }
 
 void CDayData::BuildRandomWindowBody(CBuffer& out) {
     WriteCode(out);
-    out.WriteUInt32(m_nWindowBars);
+    uint32_t barCount;
+    {
+        CReadGuard lock(m_guard);
+        barCount = m_nWindowBars;
+    }
+    out.WriteUInt32(barCount);
     WriteSummary(out);
 }
 

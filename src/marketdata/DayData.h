@@ -11,11 +11,15 @@
 //
 // Created only by the series pool (CDayDataPool), which loads it from its store at once.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,27 +53,35 @@ public:
     void Subscribe(OwnerTag owner, Callback callback);
     void Unsubscribe(OwnerTag owner);
     bool IsSubscribed(OwnerTag owner);
-    // Calls every callback in owner order. A callback may unsubscribe (itself or others);
-    // an owner unsubscribed from another thread is not called once Unsubscribe returned.
+    // Calls every callback in owner order, with no lock held. A callback may subscribe
+    // and unsubscribe (itself or others). Once Unsubscribe returned, the owner is not
+    // called again and no call of it is still running (but a call from the thread that
+    // unsubscribes, i.e. the callback unsubscribing itself).
     void Notify();
 
     const std::string& GetName() const { return m_strName; }
     CSecurity* GetSecurity() const { return m_pSecurity; }
-    // Guards the bar arrays and the per-series fields; readers of the chart bars hold
-    // its read lock.
-    CWRGuard& GetGuard() { return m_guard; }
 
 protected:
     CSecurity* m_pSecurity;
     std::string m_strName;
-    CWRGuard m_guard;
+    // Guards the bar arrays and the per-series fields of a series; taken only through
+    // the series' views, so that no reference to guarded data outlives its lock.
+    mutable CWRGuard m_guard;
 
 private:
     std::map<OwnerTag, Callback> m_subscribers;
-    std::recursive_mutex m_subscriberLock;
+    std::mutex m_subscriberLock;
+    // The owners whose callback runs now, with the threads running them: Unsubscribe
+    // from another thread waits for them, Unsubscribe from within a callback does not.
+    std::multimap<OwnerTag, std::thread::id> m_running;
+    std::condition_variable m_callbackDone;
 };
 
+class CDayDataAccess;
+
 class CDayData : public CData {
+    friend class CDayDataAccess;
 public:
     static constexpr int16_t kMinuteType = 3;
     static constexpr int16_t kDayType = 4;
@@ -77,7 +89,8 @@ public:
     CDayData(std::string name, CSecurity* security, int16_t dataType, int16_t period);
     ~CDayData() override;
 
-    int32_t GetTotalCount() const override { return m_nTotalCount; }
+    // Atomic: status displays read it without a view.
+    int32_t GetTotalCount() const override { return m_nTotalCount.load(); }
     void LoadLocal() override;
     // Replaces the security's chain in its store with the raw bars (but a day series'
     // newest bar while its volume is 0). False when the store refused the write.
@@ -108,36 +121,23 @@ public:
     bool OnWindowReply(CBuffer& body);
     bool OnTrainingBarsReply(CBuffer& body);
 
-    // --- Chart bars (callers hold the guard).
-    void MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDate);
-    void MergeBar(const CFloatDayItem& bar);
-    void GetItemsInDates(CSortArray<CFloatDayItem>& out, uint32_t fromYear, uint32_t toYear);
-    void GetItemsOfDate(uint32_t year, CSortArray<CFloatDayItem>& out);
-    uint32_t GetItemCountInDates(uint32_t fromYear, uint32_t toYear);
-    uint32_t CountItemsInDates(uint32_t fromYear, uint32_t toYear);
-    uint32_t GetItemCountOfDate(uint32_t year);
-    uint32_t CountItemsOfDate(uint32_t year);
-    void CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out);
-
-    // --- Fields (callers hold the guard).
     int16_t GetDataType() const { return m_nDataType; }
     int16_t GetPeriod() const { return m_nPeriod; }
-    CSortArray<CDayItem>& GetRawBars() { return m_rawBars; }
-    CSortArray<CFloatDayItem>& GetChartBars() { return m_chartBars; }
-    const CFloatDayItem& GetLastMergedBar() const { return m_lastMerged; }
-    CSortArray<CSingleCQDataPerSecu>& GetExRights() { return m_exRights; }
-    uint8_t GetAdjustMode() const { return m_nAdjustMode; }
-    void SetAdjustMode(uint8_t mode) { m_nAdjustMode = mode; }
-    double GetAdjustFactor() const { return m_fAdjustFactor; }
-    double GetAdjustOffset() const { return m_fAdjustOffset; }
-    void SetTotalCount(int32_t count) { m_nTotalCount = count; }
-    uint32_t GetRangeFrom() const { return m_nRangeFrom; }
-    uint32_t GetRangeTo() const { return m_nRangeTo; }
-    uint32_t GetWindowBarCount() const { return m_nWindowBars; }
-    std::map<uint32_t, uint32_t>& GetCountsByYear() { return m_countsByYear; }
-    std::map<std::pair<uint32_t, uint32_t>, uint32_t>& GetCountsByYearRange() {
-        return m_countsByRange;
-    }
+
+    // --- Views. A view holds the series' lock for as long as it lives; references it
+    //     hands out are valid only as long as the view. Keep views short: the network
+    //     thread waits for them before it merges a reply. The lock is not re-entrant:
+    //     never take a second view of one series on the thread that holds one, and call
+    //     nothing that may take one (requests, SaveLocal, Notify) while holding one.
+    class ReadView;
+    class WriteView;
+    // The bars and every field a merge writes, under the read lock.
+    ReadView Read() const;
+    // The same, under the write lock, plus building the chart bars and editing the raw
+    // bars (loaders and tests).
+    WriteView Write();
+    // The write view when the lock is free now; nullopt when anyone holds it.
+    std::optional<WriteView> TryWrite();
 
     // The store this series reads and writes: day.dat for the day family; mk5.dat for
     // minute periods that are multiples of 5; mk1.dat otherwise. Null when the data
@@ -146,6 +146,16 @@ public:
 
 private:
     struct BarMerge;  // one decoded reply, applied in one go
+
+    // Chart bars and queries; the callers (the views) hold the lock.
+    void MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDate);
+    void MergeBar(const CFloatDayItem& bar);
+    void GetItemsInDates(CSortArray<CFloatDayItem>& out, uint32_t fromYear, uint32_t toYear) const;
+    uint32_t GetItemCountInDates(uint32_t fromYear, uint32_t toYear) const;
+    uint32_t CountItemsInDates(uint32_t fromYear, uint32_t toYear) const;
+    uint32_t GetItemCountOfDate(uint32_t year) const;
+    uint32_t CountItemsOfDate(uint32_t year) const;
+    void CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) const;
     struct HistoryDownload;
 
     bool IsOwnSecurity(CBuffer& body);
@@ -174,7 +184,7 @@ private:
     CSortArray<CFloatDayItem> m_chartBars;
     CFloatDayItem m_lastMerged;
     CSortArray<CSingleCQDataPerSecu> m_exRights;
-    int32_t m_nTotalCount = 0;
+    std::atomic<int32_t> m_nTotalCount{0};
     int16_t m_nDataType;
     int16_t m_nPeriod;
     uint32_t m_nRangeFrom = 0;
@@ -192,3 +202,103 @@ private:
     int64_t m_nSlotKey = -1;
     int64_t m_nSlot = 0;
 };
+
+// What both views read. Each accessor reads under the lock its view holds.
+class CDayDataAccess {
+public:
+    const CSortArray<CDayItem>& RawBars() const { return m_pSeries->m_rawBars; }
+    const CSortArray<CFloatDayItem>& ChartBars() const { return m_pSeries->m_chartBars; }
+    // The last bar the chart-bar build merged (before folding into its period).
+    const CFloatDayItem& LastMergedBar() const { return m_pSeries->m_lastMerged; }
+    const CSortArray<CSingleCQDataPerSecu>& ExRights() const { return m_pSeries->m_exRights; }
+    uint8_t AdjustMode() const { return m_pSeries->m_nAdjustMode; }
+    double AdjustFactor() const { return m_pSeries->m_fAdjustFactor; }
+    double AdjustOffset() const { return m_pSeries->m_fAdjustOffset; }
+    int32_t TotalCount() const { return m_pSeries->m_nTotalCount.load(); }
+    uint32_t RangeFrom() const { return m_pSeries->m_nRangeFrom; }
+    uint32_t RangeTo() const { return m_pSeries->m_nRangeTo; }
+    uint32_t WindowBarCount() const { return m_pSeries->m_nWindowBars; }
+    // Bar counts the server reported, per year (period 1) and per year range.
+    const std::map<uint32_t, uint32_t>& CountsByYear() const { return m_pSeries->m_countsByYear; }
+    const std::map<std::pair<uint32_t, uint32_t>, uint32_t>& CountsByYearRange() const {
+        return m_pSeries->m_countsByRange;
+    }
+
+    // Chart bars of the years fromYear..toYear (replacing out's contents).
+    void GetItemsInDates(CSortArray<CFloatDayItem>& out, uint32_t fromYear, uint32_t toYear) const {
+        m_pSeries->GetItemsInDates(out, fromYear, toYear);
+    }
+    void GetItemsOfDate(uint32_t year, CSortArray<CFloatDayItem>& out) const {
+        m_pSeries->GetItemsInDates(out, year, year);
+    }
+    // The count the server reported when there is one, else the held count.
+    uint32_t GetItemCountInDates(uint32_t fromYear, uint32_t toYear) const {
+        return m_pSeries->GetItemCountInDates(fromYear, toYear);
+    }
+    // The held count, never more than the server reported.
+    uint32_t CountItemsInDates(uint32_t fromYear, uint32_t toYear) const {
+        return m_pSeries->CountItemsInDates(fromYear, toYear);
+    }
+    uint32_t GetItemCountOfDate(uint32_t year) const { return m_pSeries->GetItemCountOfDate(year); }
+    uint32_t CountItemsOfDate(uint32_t year) const { return m_pSeries->CountItemsOfDate(year); }
+    // Raw bars of one year (replacing out's contents).
+    void CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) const {
+        m_pSeries->CopyItemsOfYear(year, out);
+    }
+
+protected:
+    explicit CDayDataAccess(const CDayData& series) : m_pSeries(&series) {}
+    const CDayData* m_pSeries;
+};
+
+class CDayData::ReadView : public CDayDataAccess {
+public:
+    ReadView(ReadView&&) noexcept = default;
+
+private:
+    friend class CDayData;
+    explicit ReadView(const CDayData& series)
+        : CDayDataAccess(series), m_lock(series.m_guard) {}
+    CReadGuard m_lock;
+};
+
+class CDayData::WriteView : public CDayDataAccess {
+public:
+    WriteView(WriteView&&) noexcept = default;
+
+    CSortArray<CDayItem>& RawBars() { return Series().m_rawBars; }
+    using CDayDataAccess::RawBars;
+    CSortArray<CSingleCQDataPerSecu>& ExRights() { return Series().m_exRights; }
+    using CDayDataAccess::ExRights;
+    std::map<uint32_t, uint32_t>& CountsByYear() { return Series().m_countsByYear; }
+    using CDayDataAccess::CountsByYear;
+    std::map<std::pair<uint32_t, uint32_t>, uint32_t>& CountsByYearRange() {
+        return Series().m_countsByRange;
+    }
+    using CDayDataAccess::CountsByYearRange;
+    // 0 none, 1 forward, 2 backward; applies at the next MakeFloatItems.
+    void SetAdjustMode(uint8_t mode) { Series().m_nAdjustMode = mode; }
+    void SetTotalCount(int32_t count) { Series().m_nTotalCount = count; }
+    // Rebuilds the chart bars from the raw bars (of the years fromYear..toYear for a
+    // minute series when both are set), adjusted for ex-rights up to endDate (0: all).
+    void MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDate) {
+        Series().MakeFloatItems(fromYear, toYear, endDate);
+    }
+    // Folds one more bar into the newest chart bar or appends it.
+    void MergeBar(const CFloatDayItem& bar) { Series().MergeBar(bar); }
+
+private:
+    friend class CDayData;
+    WriteView(CDayData& series, CWriteGuard lock)
+        : CDayDataAccess(series), m_lock(std::move(lock)) {}
+    CDayData& Series() { return const_cast<CDayData&>(*m_pSeries); }
+    CWriteGuard m_lock;
+};
+
+inline CDayData::ReadView CDayData::Read() const {
+    return ReadView(*this);
+}
+
+inline CDayData::WriteView CDayData::Write() {
+    return WriteView(*this, CWriteGuard(m_guard));
+}

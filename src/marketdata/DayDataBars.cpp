@@ -1,6 +1,6 @@
 // Chart bars of a series: prices divided by the security's price divisor, adjusted for
-// ex-rights events, and aggregated into the series' period. Callers hold the series'
-// guard (the network thread may merge replies into the raw bars meanwhile).
+// ex-rights events, and aggregated into the series' period. Reached through the series'
+// views, which hold its lock (the network thread may merge replies meanwhile).
 
 #include <algorithm>
 
@@ -48,7 +48,7 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
         AdjustForExRights(bars, endDate);
         for (const CFloatDayItem& bar : bars) MergeBar(bar);
     }
-    m_nTotalCount = std::max(m_nTotalCount, int32_t(m_chartBars.size()));
+    m_nTotalCount = std::max(m_nTotalCount.load(), int32_t(m_chartBars.size()));
 }
 
 void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate) {
@@ -179,18 +179,15 @@ void CDayData::MergeBar(const CFloatDayItem& bar) {
     m_lastMerged = bar;
 }
 
-void CDayData::GetItemsInDates(CSortArray<CFloatDayItem>& out, uint32_t fromYear, uint32_t toYear) {
+void CDayData::GetItemsInDates(CSortArray<CFloatDayItem>& out, uint32_t fromYear,
+                               uint32_t toYear) const {
     int from = LowerBoundKey(m_chartBars, uint64_t(YearKeyBegin(fromYear)));
     int to = LowerBoundKey(m_chartBars, uint64_t(YearKeyEnd(toYear)) + 1);
     if (to <= from) return;
     out.assign(m_chartBars.begin() + from, m_chartBars.begin() + to);
 }
 
-void CDayData::GetItemsOfDate(uint32_t year, CSortArray<CFloatDayItem>& out) {
-    GetItemsInDates(out, year, year);
-}
-
-uint32_t CDayData::CountItemsInDates(uint32_t fromYear, uint32_t toYear) {
+uint32_t CDayData::CountItemsInDates(uint32_t fromYear, uint32_t toYear) const {
     int from = LowerBoundKey(m_chartBars, uint64_t(YearKeyBegin(fromYear)));
     int to = LowerBoundKey(m_chartBars, uint64_t(YearKeyEnd(toYear)) + 1);
     uint32_t n = uint32_t(std::max(0, to - from));
@@ -199,13 +196,13 @@ uint32_t CDayData::CountItemsInDates(uint32_t fromYear, uint32_t toYear) {
     return n;
 }
 
-uint32_t CDayData::GetItemCountInDates(uint32_t fromYear, uint32_t toYear) {
+uint32_t CDayData::GetItemCountInDates(uint32_t fromYear, uint32_t toYear) const {
     if (auto it = m_countsByRange.find({fromYear, toYear}); it != m_countsByRange.end())
         return it->second;
     return CountItemsInDates(fromYear, toYear);
 }
 
-uint32_t CDayData::CountItemsOfDate(uint32_t year) {
+uint32_t CDayData::CountItemsOfDate(uint32_t year) const {
     int from = LowerBoundKey(m_chartBars, uint64_t(YearKeyBegin(year)));
     int to = LowerBoundKey(m_chartBars, uint64_t(YearKeyEnd(year)) + 1);
     uint32_t n = uint32_t(std::max(0, to - from));
@@ -214,12 +211,12 @@ uint32_t CDayData::CountItemsOfDate(uint32_t year) {
     return n;
 }
 
-uint32_t CDayData::GetItemCountOfDate(uint32_t year) {
+uint32_t CDayData::GetItemCountOfDate(uint32_t year) const {
     if (auto it = m_countsByYear.find(year); it != m_countsByYear.end()) return it->second;
     return CountItemsOfDate(year);
 }
 
-void CDayData::CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) {
+void CDayData::CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) const {
     int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
     int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
     if (to <= from) return;

@@ -66,8 +66,8 @@ std::vector<CFloatDayItem> GetPeriodBars(int16_t sourceType, const CSecurity* se
         std::shared_ptr<CDayData> series =
             GetDayData(targetType, security->GetCode(), targetPeriod);
         if (!series) return out;
-        CReadGuard lock(series->GetGuard());
-        out.assign(series->GetChartBars().begin(), series->GetChartBars().end());
+        CDayData::ReadView view = series->Read();
+        out.assign(view.ChartBars().begin(), view.ChartBars().end());
     }
     // Borrowed only for the copy: give it back, or the pool would keep it for good.
     GetDataCenter()->GetPool().Release(OwnerTag(), key);

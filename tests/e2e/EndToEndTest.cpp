@@ -77,18 +77,18 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache) {
         ASSERT_TRUE(day);
         EXPECT_EQ(notified, 1);
         {
-            CReadGuard lock(day->GetGuard());
-            dayBars = size_t(day->GetRawBars().GetSize());
+            auto view = day->Read();
+            dayBars = size_t(view.RawBars().GetSize());
         }
         EXPECT_GT(dayBars, 4000u);
         auto minutes = Fetch(3, 1, true, notified);
         ASSERT_TRUE(minutes);
         EXPECT_EQ(notified, 1);
         {
-            CReadGuard lock(minutes->GetGuard());
-            minuteBars = size_t(minutes->GetRawBars().GetSize());
+            auto view = minutes->Read();
+            minuteBars = size_t(view.RawBars().GetSize());
             ASSERT_GT(minuteBars, 240u);
-            EXPECT_EQ(minutes->GetRawBars()[0].m_nTime / 100000000,
+            EXPECT_EQ(view.RawBars()[0].m_nTime / 100000000,
                       GetAppInfo()->GetToday() / 10000 - 1);
         }
         EXPECT_GT(fs::file_size(home.Path() / "Data" / "day.dat"), dayBars * sizeof(CDayItem));
@@ -113,12 +113,12 @@ TEST(EndToEnd, DownloadsTablesAndSeriesThenServesTheSecondRunFromCache) {
         auto minutes = Fetch(3, 1, true, notified);
         ASSERT_TRUE(minutes);
         EXPECT_FALSE(server.WaitForLine("10801 1:600000: 0 bars").empty());
-        CReadGuard lockDay(day->GetGuard());
-        CReadGuard lockMinutes(minutes->GetGuard());
-        EXPECT_EQ(size_t(day->GetRawBars().GetSize()), dayBars);
-        EXPECT_EQ(size_t(minutes->GetRawBars().GetSize()), minuteBars);
-        lockDay.Unlock();
-        lockMinutes.Unlock();
+        {
+            auto dayView = day->Read();
+            auto minuteView = minutes->Read();
+            EXPECT_EQ(size_t(dayView.RawBars().GetSize()), dayBars);
+            EXPECT_EQ(size_t(minuteView.RawBars().GetSize()), minuteBars);
+        }
         GetDataCenter()->GetPool().Clear();
         link.Stop();
     }
@@ -144,8 +144,8 @@ TEST(EndToEnd, BrokenHistoryDownloadsLeaveTheBlockFilesAsTheyWere) {
         return series;
     };
     auto count = [](const std::shared_ptr<CDayData>& series) {
-        CReadGuard lock(series->GetGuard());
-        return size_t(series->GetRawBars().GetSize());
+        auto view = series->Read();
+        return size_t(view.RawBars().GetSize());
     };
     size_t held = 0;
     {

@@ -21,11 +21,11 @@ protected:
     std::shared_ptr<CDayData> Build(int16_t type, int16_t period, const std::vector<CDayItem>& raw,
                                     uint8_t mode = 0, uint32_t endDate = 0) {
         auto s = std::make_shared<CDayData>("t", m_sec, type, period);
-        CWriteGuard lock(s->GetGuard());
-        for (auto& b : raw) s->GetRawBars().Insert(b);
-        GetAllCQData()->GetEvents(s->GetExRights(), m_sec->GetCode());
-        s->SetAdjustMode(mode);
-        s->MakeFloatItems(0, 0, endDate);
+        auto edit = s->Write();
+        for (auto& b : raw) edit.RawBars().Insert(b);
+        GetAllCQData()->GetEvents(edit.ExRights(), m_sec->GetCode());
+        edit.SetAdjustMode(mode);
+        edit.MakeFloatItems(0, 0, endDate);
         return s;
     }
 
@@ -57,20 +57,20 @@ std::vector<int64_t> Keys(const CSortArray<CFloatDayItem>& bars) {
 
 TEST_F(ChartBarsTest, PricesAreDividedByTheDivisor) {
     auto s = Build(4, 1, {MakeBar(20240102, 12000, 12500, 11000, 12345)});
-    ASSERT_EQ(s->GetChartBars().size(), 1u);
-    EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[0].m_fClose), 12.345);
-    EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[0].m_fLow), 11.0);
+    ASSERT_EQ(s->Read().ChartBars().size(), 1u);
+    EXPECT_DOUBLE_EQ(Val(s->Read().ChartBars()[0].m_fClose), 12.345);
+    EXPECT_DOUBLE_EQ(Val(s->Read().ChartBars()[0].m_fLow), 11.0);
 
     // A security without a divisor (value 0 from nowhere) still divides by something sane.
     m_sec->GetValues().SetValue(kQuotePriceDivisor, 0);
     auto t = Build(4, 1, {MakeBar(20240102, 12000, 12500, 11000, 12345)});
-    EXPECT_DOUBLE_EQ(Val(t->GetChartBars()[0].m_fClose), 12.345);
+    EXPECT_DOUBLE_EQ(Val(t->Read().ChartBars()[0].m_fClose), 12.345);
 
     // No raw bars: no chart bars, and the total count stays as it was.
     auto e = std::make_shared<CDayData>("e", m_sec, 4, 1);
-    e->SetTotalCount(42);
-    e->MakeFloatItems(0, 0, 0);
-    EXPECT_TRUE(e->GetChartBars().empty());
+    e->Write().SetTotalCount(42);
+    e->Write().MakeFloatItems(0, 0, 0);
+    EXPECT_TRUE(e->Read().ChartBars().empty());
     EXPECT_EQ(e->GetTotalCount(), 42);
 }
 
@@ -84,8 +84,9 @@ TEST_F(ChartBarsTest, WeeksMonthsAndNDays) {
 
     auto week = Build(4, 2, days);
     // Mon 06-22 alone; Tue 06-30 and Wed 07-01 share a week.
-    ASSERT_EQ(Keys(week->GetChartBars()), (std::vector<int64_t>{20150619, 20150622, 20150701}));
-    const CFloatDayItem& w = week->GetChartBars()[0];
+    ASSERT_EQ(Keys(week->Read().ChartBars()), (std::vector<int64_t>{20150619, 20150622, 20150701}));
+    auto weekView = week->Read();
+    const CFloatDayItem& w = weekView.ChartBars()[0];
     EXPECT_DOUBLE_EQ(Val(w.m_fOpen), 1.0);     // Monday's
     EXPECT_DOUBLE_EQ(Val(w.m_fClose), 1.504);  // Friday's
     EXPECT_DOUBLE_EQ(Val(w.m_fHigh), 2.03);    // Thursday's
@@ -93,16 +94,16 @@ TEST_F(ChartBarsTest, WeeksMonthsAndNDays) {
     EXPECT_DOUBLE_EQ(Val(w.m_fVolume), 10 + 11 + 12 + 13 + 14);
 
     auto month = Build(4, 3, days);
-    EXPECT_EQ(Keys(month->GetChartBars()), (std::vector<int64_t>{20150630, 20150701}));
+    EXPECT_EQ(Keys(month->Read().ChartBars()), (std::vector<int64_t>{20150630, 20150701}));
     auto year = Build(4, 6, days);
-    EXPECT_EQ(Keys(year->GetChartBars()), (std::vector<int64_t>{20150701}));
+    EXPECT_EQ(Keys(year->Read().ChartBars()), (std::vector<int64_t>{20150701}));
 
     SetUserNDayCount(3);
     auto nday = Build(4, -1, std::vector<CDayItem>(days.begin(), days.begin() + 7));
-    EXPECT_EQ(Keys(nday->GetChartBars()), (std::vector<int64_t>{20150617, 20150622, 20150630}));
-    EXPECT_DOUBLE_EQ(Val(nday->GetChartBars()[1].m_fOpen), 1.003);
+    EXPECT_EQ(Keys(nday->Read().ChartBars()), (std::vector<int64_t>{20150617, 20150622, 20150630}));
+    EXPECT_DOUBLE_EQ(Val(nday->Read().ChartBars()[1].m_fOpen), 1.003);
     SetUserNDayCount(0);  // taken as 1: one bar per day
-    EXPECT_EQ(Build(4, -1, days)->GetChartBars().size(), days.size());
+    EXPECT_EQ(Build(4, -1, days)->Read().ChartBars().size(), days.size());
 }
 
 TEST_F(ChartBarsTest, MinuteBarsFromOneAndFiveMinuteData) {
@@ -120,14 +121,15 @@ TEST_F(ChartBarsTest, MinuteBarsFromOneAndFiveMinuteData) {
                    Case{&fives, 30, 8}, Case{&fives, 60, 4}}) {
         SCOPED_TRACE(testing::Message() << c.raw->size() << " raw bars, period " << c.period);
         auto s = Build(3, c.period, *c.raw);
-        ASSERT_EQ(s->GetChartBars().size(), c.bars);
+        ASSERT_EQ(s->Read().ChartBars().size(), c.bars);
         if (c.period == 60) {
-            const CFloatDayItem& first = s->GetChartBars()[0];
-            const CFloatDayItem& last = s->GetChartBars()[3];
+            auto view = s->Read();
+            const CFloatDayItem& first = view.ChartBars()[0];
+            const CFloatDayItem& last = view.ChartBars()[3];
             size_t per = c.raw->size() / 4;
             EXPECT_EQ(Val(first.m_nTime), 202406031030);
-            EXPECT_EQ(Val(s->GetChartBars()[1].m_nTime), 202406031130);
-            EXPECT_EQ(Val(s->GetChartBars()[2].m_nTime), 202406031400);
+            EXPECT_EQ(Val(s->Read().ChartBars()[1].m_nTime), 202406031130);
+            EXPECT_EQ(Val(s->Read().ChartBars()[2].m_nTime), 202406031400);
             EXPECT_EQ(Val(last.m_nTime), 202406031500);
             EXPECT_DOUBLE_EQ(Val(first.m_fOpen), 1.0);
             EXPECT_DOUBLE_EQ(Val(first.m_fClose), (1050 + per - 1) / 1000.0);
@@ -140,7 +142,7 @@ TEST_F(ChartBarsTest, MinuteBarsFromOneAndFiveMinuteData) {
     auto two = Minutes(20240603, 5);
     auto next = Minutes(20240604, 5);
     two.insert(two.end(), next.begin(), next.end());
-    EXPECT_EQ(Build(3, 60, two)->GetChartBars().size(), 8u);
+    EXPECT_EQ(Build(3, 60, two)->Read().ChartBars().size(), 8u);
 }
 
 TEST_F(ChartBarsTest, AdjustmentOfSingleEvents) {
@@ -200,7 +202,7 @@ TEST_F(ChartBarsTest, ForwardAndBackwardAdjustmentOverASeries) {
                                  MakeBar(20240105, 9600, 9600, 9600, 9600, 100)};
     auto closes = [](CDayData& s) {
         std::vector<double> v;
-        for (auto& b : s.GetChartBars()) v.push_back(Val(b.m_fClose));
+        for (auto& b : s.Read().ChartBars()) v.push_back(Val(b.m_fClose));
         return v;
     };
 
@@ -213,7 +215,7 @@ TEST_F(ChartBarsTest, ForwardAndBackwardAdjustmentOverASeries) {
     EXPECT_DOUBLE_EQ(c[1], 9.5);
     EXPECT_DOUBLE_EQ(c[2], 9.5);
     EXPECT_DOUBLE_EQ(c[3], 9.6);
-    EXPECT_DOUBLE_EQ(Val(back->GetChartBars()[0].m_fVolume), 200);  // shares double back then
+    EXPECT_DOUBLE_EQ(Val(back->Read().ChartBars()[0].m_fVolume), 200);  // shares double back then
 
     // Forward: later prices carried to the first scale: x 2 from 01-03, then + 0.5 a
     // share before doubling from 01-04 (x 2 + 1).
@@ -232,13 +234,13 @@ TEST_F(ChartBarsTest, ForwardAndBackwardAdjustmentOverASeries) {
 
     // A rebuild starts afresh: the same bars again, not adjusted twice.
     {
-        CWriteGuard lock(back->GetGuard());
-        back->MakeFloatItems(0, 0, 0);
-        back->MakeFloatItems(0, 0, 0);
+        auto edit = back->Write();
+        edit.MakeFloatItems(0, 0, 0);
+        edit.MakeFloatItems(0, 0, 0);
     }
     EXPECT_EQ(closes(*back), (std::vector<double>{4.5, 9.5, 9.5, 9.6}));
-    EXPECT_DOUBLE_EQ(back->GetAdjustFactor(), 0.5);
-    EXPECT_DOUBLE_EQ(back->GetAdjustOffset(), -0.5);
+    EXPECT_DOUBLE_EQ(back->Read().AdjustFactor(), 0.5);
+    EXPECT_DOUBLE_EQ(back->Read().AdjustOffset(), -0.5);
 
     // No adjustment.
     EXPECT_EQ(closes(*Build(4, 1, raw, 0)), (std::vector<double>{10, 10, 9.5, 9.6}));
@@ -256,9 +258,9 @@ TEST_F(ChartBarsTest, RightsIssueBackward) {
         {MakeBar(20240102, 10000, 10000, 10000, 10000),
          MakeBar(20240103, 11000, 11000, 11000, 11000), MakeBar(20240104, 9000, 9000, 9000, 9000)},
         2);
-    EXPECT_NEAR(Val(s->GetChartBars()[0].m_fClose), (10 + 2.4) / 1.3, 1e-12);
-    EXPECT_NEAR(Val(s->GetChartBars()[1].m_fClose), (11 + 2.4) / 1.3, 1e-12);
-    EXPECT_DOUBLE_EQ(Val(s->GetChartBars()[2].m_fClose), 9.0);
+    EXPECT_NEAR(Val(s->Read().ChartBars()[0].m_fClose), (10 + 2.4) / 1.3, 1e-12);
+    EXPECT_NEAR(Val(s->Read().ChartBars()[1].m_fClose), (11 + 2.4) / 1.3, 1e-12);
+    EXPECT_DOUBLE_EQ(Val(s->Read().ChartBars()[2].m_fClose), 9.0);
 }
 
 TEST_F(ChartBarsTest, YearLookUps) {
@@ -267,28 +269,28 @@ TEST_F(ChartBarsTest, YearLookUps) {
         raw.push_back(MakeBar(k, 1, 1, 1, 1));
     auto s = Build(3, 5, raw);
     CSortArray<CFloatDayItem> out;
-    s->GetItemsOfDate(2024, out);
+    s->Read().GetItemsOfDate(2024, out);
     EXPECT_EQ(out.size(), 3u);
-    s->GetItemsInDates(out, 2023, 2024);
+    s->Read().GetItemsInDates(out, 2023, 2024);
     EXPECT_EQ(out.size(), 4u);
-    s->GetItemsOfDate(2022, out);
+    s->Read().GetItemsOfDate(2022, out);
     EXPECT_EQ(out.size(), 4u);  // nothing in 2022: left as it was
-    EXPECT_EQ(s->CountItemsOfDate(2024), 3u);
-    s->GetCountsByYear()[2024] = 2;
-    EXPECT_EQ(s->CountItemsOfDate(2024), 2u);
-    EXPECT_EQ(s->GetItemCountOfDate(2024), 2u);
-    s->GetCountsByYearRange()[{2023, 2024}] = 900;
-    EXPECT_EQ(s->GetItemCountInDates(2023, 2024), 900u);
-    EXPECT_EQ(s->CountItemsInDates(2023, 2024), 4u);
+    EXPECT_EQ(s->Read().CountItemsOfDate(2024), 3u);
+    s->Write().CountsByYear()[2024] = 2;
+    EXPECT_EQ(s->Read().CountItemsOfDate(2024), 2u);
+    EXPECT_EQ(s->Read().GetItemCountOfDate(2024), 2u);
+    s->Write().CountsByYearRange()[{2023, 2024}] = 900;
+    EXPECT_EQ(s->Read().GetItemCountInDates(2023, 2024), 900u);
+    EXPECT_EQ(s->Read().CountItemsInDates(2023, 2024), 4u);
 
     // Minute series restricted to years while building.
     {
-        CWriteGuard lock(s->GetGuard());
-        s->MakeFloatItems(2024, 2024, 0);
+        auto edit = s->Write();
+        edit.MakeFloatItems(2024, 2024, 0);
     }
-    EXPECT_EQ(s->GetChartBars().size(), 3u);
+    EXPECT_EQ(s->Read().ChartBars().size(), 3u);
     CSortArray<CDayItem> rawOut;
-    s->CopyItemsOfYear(2023, rawOut);
+    s->Read().CopyItemsOfYear(2023, rawOut);
     EXPECT_EQ(rawOut.size(), 1u);
 }
 
@@ -340,9 +342,9 @@ TEST_F(ChartBarsTest, SamePeriodAndPeriodBars) {
     // Other types: the pool's series is borrowed and given back.
     auto held = GetDayData(4, m_sec->GetCode(), 3);
     {
-        CWriteGuard lock(held->GetGuard());
-        held->GetRawBars().Insert(MakeBar(20150630, 1, 1, 1, 1));
-        held->MakeFloatItems(0, 0, 0);
+        auto edit = held->Write();
+        edit.RawBars().Insert(MakeBar(20150630, 1, 1, 1, 1));
+        edit.MakeFloatItems(0, 0, 0);
     }
     held.reset();
     size_t listed = GetDataCenter()->GetPool().GetCount();

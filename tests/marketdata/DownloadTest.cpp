@@ -59,9 +59,9 @@ protected:
 TEST_F(DownloadTest, ChunkedHistoryIsDecodedAndMerged) {
     auto series = GetDayData(3, CIndSecuCode(1, "600000"), 5);
     {
-        CWriteGuard lock(series->GetGuard());
-        series->GetRawBars().Insert(MakeBar(202212300930, 1, 1, 1, 1));
-        series->GetRawBars().Insert(MakeBar(202301030935, 1, 1, 1, 1));
+        auto edit = series->Write();
+        edit.RawBars().Insert(MakeBar(202212300930, 1, 1, 1, 1));
+        edit.RawBars().Insert(MakeBar(202301030935, 1, 1, 1, 1));
     }
     std::vector<CDayItem> bars;
     for (int i = 0; i < 3000; ++i)
@@ -82,11 +82,11 @@ TEST_F(DownloadTest, ChunkedHistoryIsDecodedAndMerged) {
     EXPECT_TRUE(m_channel.Reply(serial, messages[2].Buffer()));
     EXPECT_EQ(notified, 1);
 
-    CReadGuard lock(series->GetGuard());
-    ASSERT_EQ(series->GetRawBars().size(), 3001u);  // 2022 stays, 2023 replaced
-    EXPECT_EQ(series->GetRawBars()[0].m_nTime, 202212300930);
-    EXPECT_EQ(series->GetRawBars()[1].m_nTime, bars[0].m_nTime);
-    EXPECT_EQ(series->GetCountsByYearRange().at({2023, 2024}), 3012u);
+    auto view = series->Read();
+    ASSERT_EQ(view.RawBars().size(), 3001u);  // 2022 stays, 2023 replaced
+    EXPECT_EQ(view.RawBars()[0].m_nTime, 202212300930);
+    EXPECT_EQ(view.RawBars()[1].m_nTime, bars[0].m_nTime);
+    EXPECT_EQ(view.CountsByYearRange().at({2023, 2024}), 3012u);
     // The download popup: shown with the total, moved, hidden.
     ASSERT_EQ(m_ranges.size(), 1u);
     EXPECT_EQ(m_ranges[0].second, packed.size());
@@ -114,10 +114,10 @@ TEST_F(DownloadTest, OverlappingHistoryRequestsKeepTheirOwnChunks) {
     EXPECT_FALSE(m_channel.Reply(second, mb[0].Buffer()));
     EXPECT_TRUE(m_channel.Reply(first, ma[1].Buffer()));
     EXPECT_TRUE(m_channel.Reply(second, mb[1].Buffer()));
-    CReadGuard lock(series->GetGuard());
-    ASSERT_EQ(series->GetRawBars().size(), 2u);
-    EXPECT_EQ(series->GetRawBars()[0].m_nClose, 1);
-    EXPECT_EQ(series->GetRawBars()[1].m_nClose, 2);
+    auto view = series->Read();
+    ASSERT_EQ(view.RawBars().size(), 2u);
+    EXPECT_EQ(view.RawBars()[0].m_nClose, 1);
+    EXPECT_EQ(view.RawBars()[1].m_nClose, 2);
 }
 
 TEST_F(DownloadTest, BrokenHistoryDownloadsMergeNothing) {
@@ -144,8 +144,8 @@ TEST_F(DownloadTest, BrokenHistoryDownloadsMergeNothing) {
         int64_t serial = m_channel.m_sent.back().head.m_nSerial;
         for (auto& m : c.messages) m_channel.Reply(serial, m.Buffer());
         EXPECT_EQ(notified, 0);
-        CReadGuard lock(series->GetGuard());
-        EXPECT_TRUE(series->GetRawBars().empty());
+        auto view = series->Read();
+        EXPECT_TRUE(view.RawBars().empty());
     }
 }
 

@@ -46,11 +46,11 @@ TEST_F(PoolTest, LoadsFromTheStoreOnce) {
     CDayItem bars[2] = {MakeBar(20240102, 1, 1, 1, 1), MakeBar(20240103, 2, 2, 2, 2)};
     ASSERT_TRUE(GetDataCenter()->GetStore(CDataCenter::kDayFile).AppendItems(2, 1, "600000", bars));
     auto a = GetDayData(4, code, 1);
-    EXPECT_EQ(a->GetRawBars().size(), 2u);
+    EXPECT_EQ(a->Read().RawBars().size(), 2u);
     // The second borrower gets the held series; the store is not read again.
     CDayItem more = MakeBar(20240104, 3, 3, 3, 3);
     GetDataCenter()->GetStore(CDataCenter::kDayFile).AppendItems(1, 1, "600000", &more);
-    EXPECT_EQ(GetDayData(4, code, 1)->GetRawBars().size(), 2u);
+    EXPECT_EQ(GetDayData(4, code, 1)->Read().RawBars().size(), 2u);
 }
 
 TEST_F(PoolTest, ReleaseUnsubscribesAlwaysAndSavesOnTheLast) {
@@ -63,8 +63,8 @@ TEST_F(PoolTest, ReleaseUnsubscribesAlwaysAndSavesOnTheLast) {
     a->Subscribe(one, [&] { ++first; });
     b->Subscribe(two, [&] { ++second; });
     {
-        CWriteGuard lock(a->GetGuard());
-        a->GetRawBars().Insert(MakeBar(20240102, 1, 1, 1, 1));
+        auto edit = a->Write();
+        edit.RawBars().Insert(MakeBar(20240102, 1, 1, 1, 1));
     }
     a->RequestRange(1, 2, one, [&] { ++first; });
     ASSERT_EQ(channel.m_pending.size(), 1u);

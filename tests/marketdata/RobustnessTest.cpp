@@ -16,12 +16,12 @@ protected:
         MarketTest::SetUp();
         Add(1, "600000");
         m_series = GetDayData(4, CIndSecuCode(1, "600000"), 1);
-        CWriteGuard lock(m_series->GetGuard());
-        m_series->GetRawBars().Insert(MakeBar(20240102, 1, 1, 1, 1));
+        auto edit = m_series->Write();
+        edit.RawBars().Insert(MakeBar(20240102, 1, 1, 1, 1));
     }
     size_t Held() {
-        CReadGuard lock(m_series->GetGuard());
-        return m_series->GetRawBars().size();
+        auto view = m_series->Read();
+        return view.RawBars().size();
     }
     FakeChannel m_channel;
     std::shared_ptr<CDayData> m_series;
@@ -67,8 +67,7 @@ TEST_F(RobustnessTest, RepliesCutAtEveryLength) {
             Bytes part;
             part.v.assign(c.reply.v.begin(), c.reply.v.begin() + long(cut));
             EXPECT_TRUE(m_channel.ReplyToLast(part.Buffer()));
-            ASSERT_TRUE(m_series->GetGuard().TryWriteLock());
-            m_series->GetGuard().WriteUnlock();
+            ASSERT_TRUE(m_series->TryWrite()) << "the writer lock was left held";
             if (cut < c.reply.v.size()) {
                 ASSERT_EQ(Held(), before) << "cut at " << cut;
             }
@@ -105,6 +104,5 @@ TEST_F(RobustnessTest, RandomBytesEverywhere) {
         ParseCodeTable(packed, true);
         ParseCodeTable(b.v, false);
     }
-    ASSERT_TRUE(m_series->GetGuard().TryWriteLock());
-    m_series->GetGuard().WriteUnlock();
+    ASSERT_TRUE(m_series->TryWrite()) << "the writer lock was left held";
 }

@@ -12,9 +12,9 @@ uint8_t CheckOf(std::initializer_list<Bytes> bars) {
 }
 
 std::vector<int64_t> RawKeys(CDayData& s) {
-    CReadGuard lock(s.GetGuard());
+    auto view = s.Read();
     std::vector<int64_t> keys;
-    for (auto& b : s.GetRawBars()) keys.push_back(b.m_nTime);
+    for (auto& b : view.RawBars()) keys.push_back(b.m_nTime);
     return keys;
 }
 
@@ -26,9 +26,9 @@ protected:
         m_other = Add(1, "600001", "其他");
         m_day = GetDayData(4, CIndSecuCode(1, "600000"), 1);
         ASSERT_TRUE(m_day);
-        CWriteGuard lock(m_day->GetGuard());
-        m_day->GetRawBars().Insert(MakeBar(20240102, 10000, 10500, 9900, 10200, 5000));
-        m_day->GetRawBars().Insert(MakeBar(20240103, 10200, 10600, 10100, 10300, 6000));
+        auto edit = m_day->Write();
+        edit.RawBars().Insert(MakeBar(20240102, 10000, 10500, 9900, 10200, 5000));
+        edit.RawBars().Insert(MakeBar(20240103, 10200, 10600, 10100, 10300, 6000));
     }
 
     // A reply that begins with the series' own security.
@@ -93,10 +93,10 @@ TEST_F(SeriesTest, GoldenBytesOfMinuteHistoryPerYear) {
     auto minute = GetDayData(3, CIndSecuCode(1, "600000"), 5);
     ASSERT_TRUE(minute);
     {
-        CWriteGuard lock(minute->GetGuard());
-        minute->GetRawBars().Insert(MakeBar(202312291455, 1, 2, 3, 4, 5));
-        minute->GetRawBars().Insert(MakeBar(202401021000, 6, 7, 8, 9, 10));
-        minute->GetRawBars().Insert(MakeBar(202401021005, 11, 12, 13, 14, 15));
+        auto edit = minute->Write();
+        edit.RawBars().Insert(MakeBar(202312291455, 1, 2, 3, 4, 5));
+        edit.RawBars().Insert(MakeBar(202401021000, 6, 7, 8, 9, 10));
+        edit.RawBars().Insert(MakeBar(202401021005, 11, 12, 13, 14, 15));
     }
     const Bytes a = Bytes().bar(202312291455, 1, 2, 3, 4, 5);
     const Bytes b = Bytes().bar(202401021000, 6, 7, 8, 9, 10);
@@ -136,9 +136,9 @@ TEST_F(SeriesTest, UpdateReplyUpsertsCutsAndSaves) {
 
     EXPECT_EQ(RawKeys(*m_day), (std::vector<int64_t>{20240103, 20240104, 20240105}));
     {
-        CReadGuard lock(m_day->GetGuard());
-        EXPECT_EQ(m_day->GetRawBars()[0].m_nClose, 4);
-        EXPECT_EQ(m_day->GetRawBars()[0].m_nVolume, 77);
+        auto view = m_day->Read();
+        EXPECT_EQ(view.RawBars()[0].m_nClose, 4);
+        EXPECT_EQ(view.RawBars()[0].m_nVolume, 77);
         EXPECT_EQ(m_day->GetTotalCount(), 1234);
     }
     EXPECT_EQ(m_sec->GetQuoteValue(-103), 11);
@@ -167,9 +167,9 @@ TEST_F(SeriesTest, UpdateReplyUpsertsCutsAndSaves) {
 TEST_F(SeriesTest, HistoryReplyReplacesOnlyTheFlaggedYear) {
     auto minute = GetDayData(3, CIndSecuCode(1, "600000"), 1);
     {
-        CWriteGuard lock(minute->GetGuard());
+        auto edit = minute->Write();
         for (int64_t k : {202212300930LL, 202301030931LL, 202312291500LL, 202401020931LL})
-            minute->GetRawBars().Insert(MakeBar(k, 1, 1, 1, 1));
+            edit.RawBars().Insert(MakeBar(k, 1, 1, 1, 1));
     }
     minute->RequestHistory({2023}, 100, 20239999, false, m_owner, Count());
     Bytes reply = Own().u16(1).u32(2023).u16(2);
@@ -177,9 +177,9 @@ TEST_F(SeriesTest, HistoryReplyReplacesOnlyTheFlaggedYear) {
     reply.u32(2024).u8(0).u32(7).u32(1).bar(202401020931, 6, 6, 6, 6, 6);
     EXPECT_TRUE(m_channel.ReplyToLast(reply.Buffer()));
     EXPECT_EQ(RawKeys(*minute), (std::vector<int64_t>{202212300930, 202306011000, 202401020931}));
-    CReadGuard lock(minute->GetGuard());
-    EXPECT_EQ(minute->GetRawBars()[2].m_nClose, 6);  // sent again: replaced, not duplicated
-    EXPECT_EQ(minute->GetCountsByYear().at(2023), 247u);
+    auto view = minute->Read();
+    EXPECT_EQ(view.RawBars()[2].m_nClose, 6);  // sent again: replaced, not duplicated
+    EXPECT_EQ(view.CountsByYear().at(2023), 247u);
     EXPECT_EQ(m_notified, 1);
 }
 
@@ -200,18 +200,18 @@ TEST_F(SeriesTest, WindowAndTrainingRepliesSetRangeAndTotal) {
     window.bar(20240110, 1, 1, 1, 1, 1);
     EXPECT_TRUE(m_channel.ReplyToLast(window.Buffer()));
     {
-        CReadGuard lock(m_day->GetGuard());
-        EXPECT_EQ(m_day->GetRangeFrom(), 20240102u);
-        EXPECT_EQ(m_day->GetRangeTo(), 20240110u);
+        auto view = m_day->Read();
+        EXPECT_EQ(view.RangeFrom(), 20240102u);
+        EXPECT_EQ(view.RangeTo(), 20240110u);
         EXPECT_EQ(m_day->GetTotalCount(), 99);
     }
     EXPECT_EQ(RawKeys(*m_day), (std::vector<int64_t>{20240102, 20240103, 20240110}));
 
     m_day->RequestTrainingBars(1, 2, m_owner, Count());
     EXPECT_TRUE(m_channel.ReplyToLast(Own().u32(0).u32(0).u32(0).u32(0).u32(500).u8(0).Buffer()));
-    CReadGuard lock(m_day->GetGuard());
+    auto view = m_day->Read();
     EXPECT_EQ(m_day->GetTotalCount(), 500);
-    EXPECT_EQ(m_day->GetRawBars().size(), 3u);
+    EXPECT_EQ(view.RawBars().size(), 3u);
     EXPECT_EQ(m_notified, 2);
 }
 
@@ -236,8 +236,7 @@ TEST_F(SeriesTest, ShortOrForeignRepliesLeaveTheSeriesAsItWas) {
         m_day->RequestUpdate(100, m_owner, nullptr);
         EXPECT_TRUE(m_channel.ReplyToLast(c.reply.Buffer()));  // ends the reply
         EXPECT_EQ(RawKeys(*m_day), (std::vector<int64_t>{20240102, 20240103}));
-        EXPECT_TRUE(m_day->GetGuard().TryWriteLock()) << "the writer lock was left held";
-        m_day->GetGuard().WriteUnlock();
+        EXPECT_TRUE(m_day->TryWrite()) << "the writer lock was left held";
     }
     EXPECT_EQ(m_notified, 0);
     EXPECT_EQ(m_sec->GetQuoteValue(-103), 0);
@@ -249,8 +248,7 @@ TEST_F(SeriesTest, SubscribersAreCalledAfterTheLockIsReleasedAndOffThePendingLoc
         if (!armed) return;  // the immediate call with what is held
         called = true;
         dispatching = m_channel.IsDispatching();
-        lockFree = m_day->GetGuard().TryWriteLock();
-        if (lockFree) m_day->GetGuard().WriteUnlock();
+        lockFree = m_day->TryWrite().has_value();
         // A subscriber may send a request of its own from the callback.
         m_day->RequestRange(1, 2, OwnerTag(&called), nullptr);
     });
@@ -278,21 +276,21 @@ TEST_F(SeriesTest, OfflineRequestsAnswerFromWhatIsHeld) {
 
     // Range: both ends snap to held chart bars; past the newest bar, to the newest.
     {
-        CWriteGuard lock(m_day->GetGuard());
-        m_day->GetRawBars().Insert(MakeBar(20240108, 10000, 10100, 9900, 10000));
-        m_day->MakeFloatItems(0, 0, 0);
+        auto edit = m_day->Write();
+        edit.RawBars().Insert(MakeBar(20240108, 10000, 10100, 9900, 10000));
+        edit.MakeFloatItems(0, 0, 0);
     }
     m_day->RequestRange(20240104, 20240131, m_owner, count);
     {
-        CReadGuard lock(m_day->GetGuard());
-        EXPECT_EQ(m_day->GetRangeFrom(), 20240108u);
-        EXPECT_EQ(m_day->GetRangeTo(), 20240108u);
+        auto view = m_day->Read();
+        EXPECT_EQ(view.RangeFrom(), 20240108u);
+        EXPECT_EQ(view.RangeTo(), 20240108u);
     }
     m_day->RequestRange(20240102, 20240103, m_owner, count);
     {
-        CReadGuard lock(m_day->GetGuard());
-        EXPECT_EQ(m_day->GetRangeFrom(), 20240102u);
-        EXPECT_EQ(m_day->GetRangeTo(), 20240103u);
+        auto view = m_day->Read();
+        EXPECT_EQ(view.RangeFrom(), 20240102u);
+        EXPECT_EQ(view.RangeTo(), 20240103u);
     }
     EXPECT_EQ(calls, 5);
 }
@@ -300,30 +298,30 @@ TEST_F(SeriesTest, OfflineRequestsAnswerFromWhatIsHeld) {
 TEST_F(SeriesTest, OfflineRandomWindowStaysInsideTheUsableBars) {
     m_channel.m_bConnected = false;
     {
-        CWriteGuard lock(m_day->GetGuard());
-        m_day->GetRawBars().clear();
-        m_day->GetRawBars().Insert(MakeBar(20240101, 1, 1, 0, 1));  // low 0: not usable
+        auto edit = m_day->Write();
+        edit.RawBars().clear();
+        edit.RawBars().Insert(MakeBar(20240101, 1, 1, 0, 1));  // low 0: not usable
         for (int d = 2; d <= 6; ++d)
-            m_day->GetRawBars().Insert(MakeBar(20240100 + d, 1000, 1000, 1000, 1000));
-        m_day->MakeFloatItems(0, 0, 0);
+            edit.RawBars().Insert(MakeBar(20240100 + d, 1000, 1000, 1000, 1000));
+        edit.MakeFloatItems(0, 0, 0);
     }
     for (uint32_t count : {0u, 3u, 5u, 6u, 1000u}) {
         SCOPED_TRACE(count);
         int calls = 0;
         for (int i = 0; i < 20; ++i) m_day->RequestRandomWindow(count, m_owner, [&] { ++calls; });
         EXPECT_EQ(calls, 20);
-        CReadGuard lock(m_day->GetGuard());
-        EXPECT_GE(m_day->GetRangeFrom(), 20240102u);
-        EXPECT_LE(m_day->GetRangeTo(), 20240106u);
-        EXPECT_LE(m_day->GetRangeFrom(), m_day->GetRangeTo());
-        uint32_t span = m_day->GetRangeTo() - m_day->GetRangeFrom() + 1;
+        auto view = m_day->Read();
+        EXPECT_GE(view.RangeFrom(), 20240102u);
+        EXPECT_LE(view.RangeTo(), 20240106u);
+        EXPECT_LE(view.RangeFrom(), view.RangeTo());
+        uint32_t span = view.RangeTo() - view.RangeFrom() + 1;
         EXPECT_EQ(span, std::clamp(count, 1u, 5u));
     }
     // No usable bar at all: the range is left alone and the callback still comes.
     {
-        CWriteGuard lock(m_day->GetGuard());
-        m_day->GetRawBars().clear();
-        m_day->MakeFloatItems(0, 0, 0);
+        auto edit = m_day->Write();
+        edit.RawBars().clear();
+        edit.MakeFloatItems(0, 0, 0);
     }
     int calls = 0;
     m_day->RequestRandomWindow(5, m_owner, [&] { ++calls; });
@@ -332,8 +330,8 @@ TEST_F(SeriesTest, OfflineRandomWindowStaysInsideTheUsableBars) {
 
 TEST_F(SeriesTest, SaveAndLoadThroughTheStore) {
     {
-        CWriteGuard lock(m_day->GetGuard());
-        m_day->GetRawBars().Insert(MakeBar(20240104, 1, 1, 1, 1, 0));  // forming: volume 0
+        auto edit = m_day->Write();
+        edit.RawBars().Insert(MakeBar(20240104, 1, 1, 1, 1, 0));  // forming: volume 0
     }
     EXPECT_TRUE(m_day->SaveLocal());
     auto again = std::make_shared<CDayData>("x", m_sec, 4, 2);  // week: same store, same chain

@@ -71,8 +71,8 @@ bool Await(const std::function<void(OwnerTag, CData::Callback)>& request) {
 }
 
 size_t RawCount(CDayData& s) {
-    CReadGuard lock(s.GetGuard());
-    return size_t(s.GetRawBars().GetSize());
+    auto view = s.Read();
+    return size_t(view.RawBars().GetSize());
 }
 
 TEST(ServerAnswers, SeriesRequestsOfEveryKindMergeTheirBars) {
@@ -84,23 +84,23 @@ TEST(ServerAnswers, SeriesRequestsOfEveryKindMergeTheirBars) {
     ASSERT_TRUE(Await(
         [&](OwnerTag o, CData::Callback cb) { range->RequestRange(20240102, 20240131, o, cb); }));
     EXPECT_EQ(RawCount(*range), 22u) << "the trading days of January 2024";
-    EXPECT_EQ(range->GetRangeFrom(), 20240102u);
-    EXPECT_EQ(range->GetRangeTo(), 20240131u);
+    EXPECT_EQ(range->Read().RangeFrom(), 20240102u);
+    EXPECT_EQ(range->Read().RangeTo(), 20240131u);
 
     auto window = Series("000002", 4, 1);
     ASSERT_TRUE(
         Await([&](OwnerTag o, CData::Callback cb) { window->RequestRandomWindow(120, o, cb); }));
     EXPECT_EQ(RawCount(*window), 120u);
-    EXPECT_LT(window->GetRangeFrom(), window->GetRangeTo());
+    EXPECT_LT(window->Read().RangeFrom(), window->Read().RangeTo());
 
     auto training = Series("600519", 4, 1);
     ASSERT_TRUE(Await([&](OwnerTag o, CData::Callback cb) {
         training->RequestTrainingBars(20230630, 50, o, cb);
     }));
     {
-        CReadGuard lock(training->GetGuard());
-        ASSERT_EQ(training->GetRawBars().GetSize(), 50);
-        EXPECT_EQ(training->GetRawBars()[49].m_nTime, 20230630)
+        auto view = training->Read();
+        ASSERT_EQ(view.RawBars().GetSize(), 50);
+        EXPECT_EQ(view.RawBars()[49].m_nTime, 20230630)
             << "a trading day: the last bar is the date itself";
     }
 
@@ -110,9 +110,9 @@ TEST(ServerAnswers, SeriesRequestsOfEveryKindMergeTheirBars) {
         plain->RequestHistory({year}, 48, year * 10000 + 9999, false, o, cb);
     }));
     {
-        CReadGuard lock(plain->GetGuard());
-        ASSERT_GT(plain->GetRawBars().GetSize(), 0);
-        EXPECT_EQ(plain->GetRawBars()[0].m_nTime % 5, 0)
+        auto view = plain->Read();
+        ASSERT_GT(view.RawBars().GetSize(), 0);
+        EXPECT_EQ(view.RawBars()[0].m_nTime % 5, 0)
             << "5-minute bars end on a multiple of five";
     }
     EXPECT_FALSE(online.server.WaitForLine("10701 2:000651").empty());
