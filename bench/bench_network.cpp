@@ -43,7 +43,7 @@ struct World {
     CDemoMarket market{kLastDay, kMinuteDays};
     std::unique_ptr<CDataServer> server;
     std::thread serverThread;
-    std::unique_ptr<CSubscriber> client;
+    std::shared_ptr<CSubscriber> client;
     std::vector<uint32_t> years;
     fs::path root = fs::temp_directory_path() / ("tarrow-bench-net-" + std::to_string(getpid()));
     int round = 0;
@@ -63,7 +63,7 @@ struct World {
         packed = PackedReply();
         serverThread = std::thread([this] { server->Run(); });
         RunningLoop* loop = CReactor::Start();
-        client = std::make_unique<CSubscriber>(std::vector<HostAddress>{}, loop);
+        client = std::make_shared<CSubscriber>(std::vector<HostAddress>{}, loop);
         client->SetHost("127.0.0.1", server->GetPort());
         SetSubscriber(client.get());
         client->Connect();

@@ -53,8 +53,9 @@ public:
     // handler registered for it then stays until a disconnect or CancelPending.
     virtual void Send(const uint8_t* data, size_t length) = 0;
 
-    // Drops every pending handler registered under owner, without calling it. Returns
-    // only when none of them is running any more.
+    // Drops every pending handler registered under owner; none of them is called after
+    // this returns. Never waits: one that is running now (on the network thread, which
+    // may be waiting for the caller) finishes, so handlers hold their owners weakly.
     virtual void CancelPending(OwnerTag owner) = 0;
 
     // Runs task on the network thread after the reply dispatch in progress has left the

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 #include "FakeChannel.h"
 #include "MarketFixture.h"
 
@@ -346,4 +350,86 @@ TEST_F(SeriesTest, SaveAndLoadThroughTheStore) {
     SetUserMinuteCount(10);
     EXPECT_EQ(std::make_shared<CDayData>("m", m_sec, 3, -1)->ChooseStore(),
               &GetDataCenter()->GetStore(CDataCenter::kMin5File));
+}
+
+// Subscriber calls and another thread: the callback runs with no lock of the series held,
+// and an owner that unsubscribes from another thread is not called afterwards and is not
+// left with a call still running.
+class NotifyThreadsTest : public SeriesTest {
+protected:
+    // Bounds every wait, so that a deadlock fails the test instead of hanging it.
+    static constexpr auto kLimit = std::chrono::seconds(20);
+};
+
+TEST_F(NotifyThreadsTest, ACallbackMayWaitForAnotherThreadThatSubscribes) {
+    // The callback waits for another thread to subscribe and to read the bars: with a
+    // lock held through the call, that thread could never finish.
+    std::promise<void> otherDone;
+    auto otherFinished = otherDone.get_future();
+    bool finishedInTime = false;
+    std::thread other;
+    m_day->Subscribe(m_owner, [&] {
+        other = std::thread([&] {
+            m_day->Subscribe(OwnerTag(&other), [] {});
+            m_day->Read().RawBars().size();
+            otherDone.set_value();
+        });
+        finishedInTime = otherFinished.wait_for(kLimit) == std::future_status::ready;
+    });
+    m_day->Notify();
+    other.join();
+    EXPECT_TRUE(finishedInTime) << "the other thread was blocked by the running callback";
+    EXPECT_TRUE(m_day->IsSubscribed(OwnerTag(&other)));
+}
+
+TEST_F(NotifyThreadsTest, UnsubscribeFromAnotherThreadWaitsForTheRunningCall) {
+    std::promise<void> entered, release;
+    auto enteredFuture = entered.get_future();
+    auto releaseFuture = release.get_future();
+    std::atomic<bool> callEnded{false}, unsubscribed{false};
+    std::atomic<int> calls{0};
+    m_day->Subscribe(m_owner, [&] {
+        if (calls++ > 0) return;
+        entered.set_value();
+        ASSERT_EQ(releaseFuture.wait_for(kLimit), std::future_status::ready);
+        callEnded = true;
+    });
+    std::thread notifier([&] { m_day->Notify(); });
+    ASSERT_EQ(enteredFuture.wait_for(kLimit), std::future_status::ready);
+    std::thread unsubscriber([&] {
+        m_day->Unsubscribe(m_owner);
+        unsubscribed = true;
+        EXPECT_TRUE(callEnded) << "Unsubscribe returned while the owner's call still ran";
+    });
+    // Once the owner is gone from the table, Unsubscribe is in its wait (both happen
+    // under one lock): it must not have returned while the call is held.
+    while (m_day->IsSubscribed(m_owner)) std::this_thread::yield();
+    EXPECT_FALSE(unsubscribed);
+    release.set_value();
+    unsubscriber.join();
+    notifier.join();
+    EXPECT_TRUE(unsubscribed);
+    // Not called again once Unsubscribe returned.
+    m_day->Notify();
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(NotifyThreadsTest, ACallbackMayUnsubscribeItselfAndOthers) {
+    int first = 0, second = 0;
+    OwnerTag a(&first), b(&second);
+    // Owners are called in their order: a first, and a removes b before b's turn.
+    auto [lo, hi] = std::minmax(a, b);
+    int* loCount = lo == a ? &first : &second;
+    int* hiCount = lo == a ? &second : &first;
+    m_day->Subscribe(lo, [&, lo, hi] {
+        ++*loCount;
+        m_day->Unsubscribe(lo);
+        m_day->Unsubscribe(hi);
+    });
+    m_day->Subscribe(hi, [&] { ++*hiCount; });
+    m_day->Notify();
+    EXPECT_EQ(*loCount, 1);
+    EXPECT_EQ(*hiCount, 0) << "an owner removed by an earlier callback was still called";
+    EXPECT_FALSE(m_day->IsSubscribed(lo));
+    EXPECT_FALSE(m_day->IsSubscribed(hi));
 }

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <future>
+
 #include "foundation/Crc16.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
@@ -12,8 +14,15 @@ RunningLoop* TestLoop() {
     return loop;
 }
 
+bool DrainLoop() {
+    auto done = std::make_shared<std::promise<void>>();
+    auto reached = done->get_future();
+    if (!RunInLoop(TestLoop(), [done] { done->set_value(); })) return false;
+    return reached.wait_for(std::chrono::minutes(1)) == std::future_status::ready;
+}
+
 CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress& first) {
-    m_pClient = std::make_unique<CSubscriber>(std::move(hosts), TestLoop());
+    m_pClient = std::make_shared<CSubscriber>(std::move(hosts), TestLoop());
     m_pClient->SetHost(first.m_strHost, first.m_nPort);
     m_pClient->SetFailOver(true);
     m_pClient->m_onGiveUp = [this] { ++m_record.m_nGiveUps; };
@@ -58,8 +67,11 @@ CClientHarness::CClientHarness(std::vector<HostAddress> hosts, const HostAddress
 }
 
 CClientHarness::~CClientHarness() {
+    // Stop does not wait for the loop; the hooks below point into this harness, so a
+    // callback that was running must be over before it goes.
     m_pClient->Stop();
     m_pClient.reset();
+    DrainLoop();
 }
 
 CScratchHome::CScratchHome() : m_dir(ScratchDir::Enter) {

@@ -56,12 +56,16 @@ public:
 
 private:
     ClientRecord m_record;
-    std::unique_ptr<CSubscriber> m_pClient;
+    std::shared_ptr<CSubscriber> m_pClient;
     std::shared_ptr<CLoginSession> m_pSession;
 };
 
 // The process's network thread, started once for the whole test program.
 RunningLoop* TestLoop();
+// Returns once the test loop has run everything posted before the call, so that no
+// callback of a client stopped before is still running (test code holds no lock the
+// loop could wait for). False when the loop did not get there within a minute.
+bool DrainLoop();
 
 // A scratch Tarrow home made current, with the data centre's stores opened in it, and the
 // messages the market data posts to the main frame recorded.

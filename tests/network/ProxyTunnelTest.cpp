@@ -235,4 +235,100 @@ TEST(ProxyTunnel, AProxyThatNeverAnswersIsGivenUp) {
     CloseSocket(second);
 }
 
+// A name server on loopback that answers when told to: one UDP socket.
+class CLoopbackNameServer {
+public:
+    CLoopbackNameServer() {
+        m_nFd = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_nFd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t n = sizeof a;
+        getsockname(m_nFd, reinterpret_cast<sockaddr*>(&a), &n);
+        m_nPort = ntohs(a.sin_port);
+    }
+    ~CLoopbackNameServer() { close(m_nFd); }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(m_nPort); }
+    // Waits for one query; false on time-out.
+    bool ReceiveQuery() {
+        pollfd p{m_nFd, POLLIN, 0};
+        if (poll(&p, 1, 20000) != 1) return false;
+        m_query.resize(512);
+        socklen_t n = sizeof m_from;
+        ssize_t got = recvfrom(m_nFd, m_query.data(), m_query.size(), 0,
+                               reinterpret_cast<sockaddr*>(&m_from), &n);
+        if (got < 12) return false;
+        m_query.resize(size_t(got));
+        return true;
+    }
+    // Answers the last query with one IPv4 address record.
+    void Answer(uint32_t hostOrderAddress) {
+        Bytes reply = m_query;
+        reply[2] = 0x81;  // a response, recursion desired and available, no error
+        reply[3] = 0x80;
+        reply[6] = 0;  // one answer, nothing else
+        reply[7] = 1;
+        reply[8] = reply[9] = reply[10] = reply[11] = 0;
+        Bytes answer = {0xC0, 0x0C, 0, 1, 0, 1, 0, 0, 0, 60, 0, 4};
+        for (int shift = 24; shift >= 0; shift -= 8) answer.push_back(uint8_t(hostOrderAddress >> shift));
+        reply.insert(reply.end(), answer.begin(), answer.end());
+        sendto(m_nFd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&m_from),
+               sizeof m_from);
+    }
+
+private:
+    int m_nFd = -1;
+    uint16_t m_nPort = 0;
+    Bytes m_query;
+    sockaddr_in m_from{};
+};
+
+TEST(ProxyTunnel, AServerNameIsResolvedWithoutBlockingTheLoop) {
+    ProxyReset reset;
+    CLoopbackNameServer names;
+    CLoopbackListener proxy;
+    ProxySettings settings;
+    settings.m_bUseProxy = true;
+    settings.m_nType = kProxySocks4;  // carries an address only: the name must resolve
+    settings.m_strAddress = "127.0.0.1";
+    settings.m_nPort = proxy.Port();
+    SetProxySettings(settings);
+    CClientHarness harness({{"quotes.tarrow.test", 7709}}, {"quotes.tarrow.test", 7709});
+    harness.Client().SetNameServer(names.Address());
+    harness.Connect();
+    ASSERT_TRUE(names.ReceiveQuery()) << "the name went to the loop's resolver";
+    // The question is unanswered: the loop runs other work meanwhile.
+    EXPECT_TRUE(DrainLoop()) << "the event loop is blocked by the lookup";
+    names.Answer(0x7F000001);
+    int fd = proxy.Accept();
+    ASSERT_GE(fd, 0) << "the answer leads to the proxy";
+    EXPECT_EQ(ReadExactly(fd, 9), (Bytes{0x04, 0x01, 0x1E, 0x1D, 127, 0, 0, 1, 0x00}));
+    harness.Client().Stop();
+    CloseSocket(fd);
+}
+
+TEST(ProxyTunnel, AClientDestroyedWhileANameIsLookedUpLeavesNothingBehind) {
+    ProxyReset reset;
+    CLoopbackNameServer names;
+    CLoopbackListener proxy;
+    ProxySettings settings;
+    settings.m_bUseProxy = true;
+    settings.m_nType = kProxySocks5;
+    settings.m_strAddress = "127.0.0.1";
+    settings.m_nPort = proxy.Port();
+    SetProxySettings(settings);
+    {
+        CClientHarness harness({{"quotes.tarrow.test", 7709}}, {"quotes.tarrow.test", 7709});
+        harness.Client().SetNameServer(names.Address());
+        harness.Connect();
+        ASSERT_TRUE(names.ReceiveQuery());
+    }
+    // The harness drained the loop after letting go of the client: its resolver is gone
+    // with the lookup (failed, finding no client), and no answer can lead anywhere.
+    names.Answer(0x7F000001);
+    ASSERT_TRUE(DrainLoop());
+    EXPECT_EQ(proxy.Accept(std::chrono::milliseconds(0)), -1);
+}
+
 }  // namespace

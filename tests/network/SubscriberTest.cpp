@@ -20,17 +20,17 @@ using namespace std::chrono_literals;
 
 struct Peer {
     CLoopbackListener listener;
-    std::unique_ptr<CSubscriber> client;
+    std::shared_ptr<CSubscriber> client;
     int fd = -1;
 
     Peer() {
-        client = std::make_unique<CSubscriber>(
+        client = std::make_shared<CSubscriber>(
             std::vector<HostAddress>{{"127.0.0.1", listener.Port()}}, TestLoop());
         client->SetHost("127.0.0.1", listener.Port());
         client->SetRetryDelays(1, 20);
     }
     ~Peer() {
-        client->Stop();
+        if (client) client->Stop();
         client.reset();
         CloseSocket(fd);
     }
@@ -104,7 +104,7 @@ TEST(Subscriber, BrokenStreamClosesTheConnectionAndDropsPendingReplies) {
 TEST(Subscriber, AClosedConnectionIsFollowedByAConnectToTheNextHost) {
     CLoopbackListener second;
     Peer peer;
-    peer.client = std::make_unique<CSubscriber>(
+    peer.client = std::make_shared<CSubscriber>(
         std::vector<HostAddress>{{"127.0.0.1", peer.listener.Port()}, {"127.0.0.1", second.Port()}},
         TestLoop());
     peer.client->SetHost("127.0.0.1", peer.listener.Port());
@@ -119,11 +119,11 @@ TEST(Subscriber, AClosedConnectionIsFollowedByAConnectToTheNextHost) {
 }
 
 TEST(Subscriber, NextHostWrapsAndUnknownHostsEndTheList) {
-    CSubscriber client({{"A", 1}, {"B", 2}, {"C", 3}}, TestLoop());
-    EXPECT_EQ(client.NextHost("A", 1), (HostAddress{"B", 2}));
-    EXPECT_EQ(client.NextHost("C", 3), (HostAddress{"A", 1}));
-    EXPECT_EQ(client.NextHost("D", 4), (HostAddress{}));
-    EXPECT_EQ(client.NextHost("a", 1), (HostAddress{})) << "host text compares exactly";
+    auto client = std::make_shared<CSubscriber>(std::vector<HostAddress>{{"A", 1}, {"B", 2}, {"C", 3}}, TestLoop());
+    EXPECT_EQ(client->NextHost("A", 1), (HostAddress{"B", 2}));
+    EXPECT_EQ(client->NextHost("C", 3), (HostAddress{"A", 1}));
+    EXPECT_EQ(client->NextHost("D", 4), (HostAddress{}));
+    EXPECT_EQ(client->NextHost("a", 1), (HostAddress{})) << "host text compares exactly";
 }
 
 TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen) {
@@ -132,62 +132,104 @@ TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen) {
         CLoopbackListener closed;
         deadPort = closed.Port();
     }
-    CSubscriber client({{"127.0.0.1", deadPort}}, TestLoop());
-    client.SetHost("127.0.0.1", deadPort);
-    client.SetRetryDelays(1, 4);
+    auto client = std::make_shared<CSubscriber>(std::vector<HostAddress>{{"127.0.0.1", deadPort}}, TestLoop());
+    client->SetHost("127.0.0.1", deadPort);
+    client->SetRetryDelays(1, 4);
     std::atomic<int> giveUps{0};
-    client.m_onGiveUp = [&] { ++giveUps; };
-    client.Connect();
+    client->m_onGiveUp = [&] { ++giveUps; };
+    client->Connect();
     ASSERT_TRUE(WaitUntil([&] { return giveUps.load() == 1; }));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(giveUps.load(), 1);
-    EXPECT_EQ(client.GetFailureCount(), 16) << "no attempt after the give-up";
-    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(client->GetFailureCount(), 16) << "no attempt after the give-up";
+    EXPECT_FALSE(client->IsConnected());
     // The login flow connects again: a fresh round of attempts, and a fresh give-up.
-    client.Connect();
+    client->Connect();
     ASSERT_TRUE(WaitUntil([&] { return giveUps.load() == 2; }));
-    client.Stop();
+    client->Stop();
 }
 
 TEST(Subscriber, HostNamesAreNotConnectedToDirectly) {
     CLoopbackListener listener;
-    CSubscriber client({{"localhost", listener.Port()}}, TestLoop());
-    client.SetHost("localhost", listener.Port());
-    client.Connect();
+    auto client = std::make_shared<CSubscriber>(std::vector<HostAddress>{{"localhost", listener.Port()}}, TestLoop());
+    client->SetHost("localhost", listener.Port());
+    client->Connect();
     EXPECT_EQ(listener.Accept(200ms), -1) << "only a proxy may resolve a name";
-    client.Stop();
+    client->Stop();
 }
 
-TEST(Subscriber, HandlersMaySendAndRegisterAndCancelWaitsForARunningHandler) {
+TEST(Subscriber, HandlersMaySendAndRegisterAndCancelDoesNotWaitForARunningHandler) {
     Peer peer;
     ASSERT_TRUE(peer.Open());
     std::promise<void> entered, release;
     auto releaseFuture = release.get_future().share();
+    std::atomic<bool> followUpCalled{false};
     peer.client->RegisterReply(10, OwnerTag(&peer, 1), [&](const CDataHead&, CBuffer&) {
         // A follow-up request from inside the handler, on the same client.
         CSubscriber& c = *peer.client;
-        c.RegisterReply(11, OwnerTag(&peer, 1), [](const CDataHead&, CBuffer&) { return true; });
+        c.RegisterReply(11, OwnerTag(&peer, 1), [&](const CDataHead&, CBuffer&) {
+            followUpCalled = true;
+            return true;
+        });
         auto next = MakeMessage(10901, 11, {1});
         c.Send(next.data(), next.size());
         entered.set_value();
-        releaseFuture.wait();
+        EXPECT_EQ(releaseFuture.wait_for(60s), std::future_status::ready);
         return true;
     });
     ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 10, {0})));
     entered.get_future().wait();
 
-    std::atomic<bool> cancelled{false};
-    std::thread canceller([&] {
-        peer.client->CancelPending(OwnerTag(&peer, 1));
-        cancelled = true;
-    });
-    std::this_thread::sleep_for(50ms);
-    EXPECT_FALSE(cancelled.load()) << "cancel must wait for the running handler";
-    release.set_value();
-    canceller.join();
-    EXPECT_TRUE(cancelled.load());
+    // The handler is held on the network thread; a cancel from another thread returns
+    // all the same (the network thread might be waiting for the canceller).
+    auto cancelled = std::async(std::launch::async,
+                                [&] { peer.client->CancelPending(OwnerTag(&peer, 1)); });
+    EXPECT_EQ(cancelled.wait_for(60s), std::future_status::ready)
+        << "cancel waited for the running handler";
     EXPECT_EQ(peer.client->GetPendingCount(), 0u);
+    release.set_value();
     EXPECT_EQ(ReadExactly(peer.fd, 29).size(), 29u) << "the handler's own request went out";
+
+    // The cancelled follow-up is never called: its reply goes before one that is still
+    // wanted, and replies are dispatched in order.
+    std::promise<void> marker;
+    peer.client->RegisterReply(12, OwnerTag(&peer, 2), [&](const CDataHead&, CBuffer&) {
+        marker.set_value();
+        return true;
+    });
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 11, {0})));
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 12, {0})));
+    ASSERT_EQ(marker.get_future().wait_for(60s), std::future_status::ready);
+    EXPECT_FALSE(followUpCalled);
+}
+
+TEST(Subscriber, StopAndReleaseDoNotWaitForAHandlerThatWaitsForTheCaller) {
+    Peer peer;
+    ASSERT_TRUE(peer.Open());
+    std::promise<void> entered, release;
+    auto releaseFuture = release.get_future().share();
+    std::atomic<int> calls{0};
+    peer.client->RegisterReply(20, OwnerTag(&peer), [&](const CDataHead&, CBuffer&) {
+        ++calls;
+        entered.set_value();
+        // E.g. a merge waiting for a series lock the stopping thread holds.
+        EXPECT_EQ(releaseFuture.wait_for(60s), std::future_status::ready);
+        return false;  // wants more: only the stop ends it
+    });
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 20, {0})));
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 20, {1})));  // queued behind
+    entered.get_future().wait();
+    auto stopped = std::async(std::launch::async, [&] {
+        peer.client->Stop();
+        peer.client.reset();  // the running handler's call keeps the client alive
+    });
+    EXPECT_EQ(stopped.wait_for(60s), std::future_status::ready)
+        << "Stop or the release waited for the network thread";
+    release.set_value();
+    stopped.wait();
+    EXPECT_TRUE(WaitForClose(peer.fd)) << "the connection is closed on the loop";
+    ASSERT_TRUE(DrainLoop());
+    EXPECT_EQ(calls, 1) << "nothing is dispatched after Stop";
 }
 
 TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone) {
@@ -214,18 +256,18 @@ TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone) {
 
 TEST(Subscriber, SendBeforeTheConnectionIsReadySendsNothing) {
     CLoopbackListener listener;
-    CSubscriber client({}, TestLoop());
+    auto client = std::make_shared<CSubscriber>(std::vector<HostAddress>{}, TestLoop());
     auto bytes = MakeMessage(100, 1, {});
-    client.Send(bytes.data(), bytes.size());  // no connection at all
-    client.SetHost("127.0.0.1", listener.Port());
-    client.Connect();
+    client->Send(bytes.data(), bytes.size());  // no connection at all
+    client->SetHost("127.0.0.1", listener.Port());
+    client->Connect();
     int fd = listener.Accept();
     ASSERT_GE(fd, 0);
-    ASSERT_TRUE(WaitUntil([&] { return client.IsConnected(); }));
-    client.Send(bytes.data(), bytes.size());
+    ASSERT_TRUE(WaitUntil([&] { return client->IsConnected(); }));
+    client->Send(bytes.data(), bytes.size());
     auto got = ReadExactly(fd, 28);
     EXPECT_EQ(got, bytes) << "only the message sent once ready arrives";
-    client.Stop();
+    client->Stop();
     CloseSocket(fd);
 }
 

@@ -10,7 +10,7 @@
 #include "marketdata/net/Report.h"
 
 CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
-    : m_pSubscriber(std::make_unique<CSubscriber>(std::move(hosts), loop)),
+    : m_pSubscriber(std::make_shared<CSubscriber>(std::move(hosts), loop)),
       m_pDealCode(std::make_unique<CDealCodeThread>()) {
     CDealCodeThread* dealCode = m_pDealCode.get();
     CLoginSession::Tables tables;

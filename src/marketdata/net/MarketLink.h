@@ -36,7 +36,7 @@ public:
     CSubscriber& GetSubscriber() { return *m_pSubscriber; }
 
 private:
-    std::unique_ptr<CSubscriber> m_pSubscriber;
+    std::shared_ptr<CSubscriber> m_pSubscriber;
     std::shared_ptr<CLoginSession> m_pSession;
     std::unique_ptr<CDealCodeThread> m_pDealCode;
 };

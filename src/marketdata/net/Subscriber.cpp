@@ -2,11 +2,13 @@
 
 #include <arpa/inet.h>
 #include <event2/buffer.h>
+#include <event2/dns.h>
 #include <event2/event.h>
+#include <event2/util.h>
 #include <netdb.h>
 
 #include <algorithm>
-#include <future>
+#include <utility>
 
 #include "marketdata/net/EventLoopThread.h"
 #include "marketdata/net/NetLog.h"
@@ -30,25 +32,56 @@ void SetSubscriber(CSubscriber* subscriber) {
 }
 
 CSubscriber::CSubscriber(std::vector<HostAddress> hosts, RunningLoop* loop)
-    : m_pLoop(loop), m_hosts(std::move(hosts)), m_pAlive(std::make_shared<CSubscriber*>(this)) {
+    : m_pLoop(loop), m_hosts(std::move(hosts)) {
     m_scratch.Reserve(8192);
 }
 
 CSubscriber::~CSubscriber() {
     if (GetSubscriber() == this) SetSubscriber(nullptr);
-    Stop();
-    // After this no callback finds the client: reset on the loop so none is midway.
-    if (m_pLoop->IsInLoopThread()) {
-        m_pAlive.reset();
-    } else {
-        std::promise<void> done;
-        auto alive = std::move(m_pAlive);
-        if (RunInLoop(m_pLoop, [&] {
-                alive.reset();
-                done.set_value();
-            }))
-            done.get_future().wait();
+    // No callback of ours runs now (each holds the client while it runs) and none will
+    // find it any more. What is left on the loop is the socket work: end it there.
+    ConnectionPtr connection = std::move(m_pConnection);
+    std::shared_ptr<NetClient> client = std::move(m_pNetClient);
+    std::shared_ptr<NetClient> previous = std::move(m_pPrevNetClient);
+    evdns_base* resolver = std::exchange(m_pResolver, nullptr);
+    auto close = [connection, client, previous, resolver] {
+        if (client) client->Stop();
+        if (connection) connection->Close();
+        // Fails the lookups still under way; their callbacks find no client.
+        if (resolver) evdns_base_free(resolver, 1);
+    };
+    if (m_pLoop->IsInLoopThread() || !RunInLoop(m_pLoop, close)) close();
+}
+
+struct CSubscriber::NameLookup {
+    std::weak_ptr<CSubscriber> m_client;
+    uint64_t m_nGeneration;
+    HostAddress m_host;
+};
+
+void CSubscriber::SetNameServer(const std::string& address) {
+    std::lock_guard lock(m_hostMutex);
+    m_strNameServer = address;
+}
+
+evdns_base* CSubscriber::NameResolver() {
+    if (m_pResolver) return m_pResolver;
+    std::string server;
+    {
+        std::lock_guard lock(m_hostMutex);
+        server = m_strNameServer;
     }
+    if (server.empty()) {
+        m_pResolver = evdns_base_new(m_pLoop->m_pBase, EVDNS_BASE_INITIALIZE_NAMESERVERS |
+                                                           EVDNS_BASE_DISABLE_WHEN_INACTIVE);
+    } else {
+        m_pResolver = evdns_base_new(m_pLoop->m_pBase, EVDNS_BASE_DISABLE_WHEN_INACTIVE);
+        if (m_pResolver) {
+            evdns_base_load_hosts(m_pResolver, nullptr);
+            evdns_base_nameserver_ip_add(m_pResolver, server.c_str());
+        }
+    }
+    return m_pResolver;
 }
 
 void CSubscriber::SetHost(const std::string& host, uint16_t port) {
@@ -66,11 +99,11 @@ void CSubscriber::Connect() {
     m_bConnectRequested = true;
     // The login flow starts afresh: retries count from zero again.
     *m_pFailureCount = 0;
-    std::weak_ptr<CSubscriber*> alive = m_pAlive;
+    std::weak_ptr<CSubscriber> alive = weak_from_this();
     RunInLoop(m_pLoop, [alive] {
         if (auto self = alive.lock()) {
-            (*self)->m_nReconnects = 0;
-            (*self)->ConnectInLoop();
+            self->m_nReconnects = 0;
+            self->ConnectInLoop();
         }
     });
 }
@@ -85,21 +118,44 @@ void CSubscriber::ConnectInLoop() {
         ConnectDirect(host.m_strHost, host.m_nPort, nullptr);
         return;
     }
+    in_addr address{};
+    if (ParseDotted(host.m_strHost, address)) {
+        ConnectThroughProxy(host, address.s_addr);
+        return;
+    }
+    // A name: looked up by the loop's resolver, never by a blocking call on the loop.
+    evdns_base* resolver = NameResolver();
+    if (!resolver) {
+        ConnectThroughProxy(host, 0);
+        return;
+    }
+    // A newer connect or a Stop while the lookup runs makes its answer stale.
+    auto* lookup = new NameLookup{weak_from_this(), ++m_nGeneration, host};
+    evutil_addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    // May answer at once (hosts file); the callback then has run and freed lookup.
+    evdns_getaddrinfo(resolver, host.m_strHost.c_str(), nullptr, &hints, OnNameResolved, lookup);
+}
+
+void CSubscriber::OnNameResolved(int result, evutil_addrinfo* found, void* arg) {
+    std::unique_ptr<NameLookup> lookup(static_cast<NameLookup*>(arg));
+    uint32_t address = 0;
+    if (result == 0 && found && found->ai_family == AF_INET)
+        address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    if (found) evutil_freeaddrinfo(found);
+    auto self = lookup->m_client.lock();
+    // A Stop or a newer connect since the lookup began: it answers no one.
+    if (!self || self->m_nGeneration != lookup->m_nGeneration || !self->m_bConnectRequested)
+        return;
+    self->ConnectThroughProxy(lookup->m_host, address);
+}
+
+void CSubscriber::ConnectThroughProxy(const HostAddress& host, uint32_t address) {
     ProxyTarget target;
     target.m_strName = host.m_strHost;
     target.m_nPort = host.m_nPort;
-    in_addr address{};
-    if (ParseDotted(host.m_strHost, address)) {
-        target.m_nAddress = address.s_addr;
-    } else {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(host.m_strHost.c_str(), nullptr, &hints, &found) == 0 && found) {
-            target.m_nAddress = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-            freeaddrinfo(found);
-        }
-    }
+    target.m_nAddress = address;
     if (target.m_nAddress == 0 && m_proxy.m_nType == kProxySocks4) {
         NetLog("SOCKS4 cannot reach " + host.m_strHost + ": the name does not resolve");
         return;
@@ -128,16 +184,16 @@ void CSubscriber::ConnectDirect(const std::string& addressText, uint16_t port,
     }
     uint64_t generation = ++m_nGeneration;
     m_pNetClient = std::make_shared<NetClient>(address, m_pLoop, "client");
-    std::weak_ptr<CSubscriber*> alive = m_pAlive;
+    std::weak_ptr<CSubscriber> alive = weak_from_this();
     auto onConnection = [alive, generation](const ConnectionPtr& connection) {
-        if (auto self = alive.lock()) (*self)->OnConnection(generation, connection);
+        if (auto self = alive.lock()) self->OnConnection(generation, connection);
     };
     m_pNetClient->m_establishedCallback = onConnection;
     m_pNetClient->m_closedCallback = onConnection;
     m_pNetClient->m_readCallback = [alive, generation](const ConnectionPtr& connection,
                                                        evbuffer* input, timeval) {
         if (auto self = alive.lock())
-            (*self)->OnMessage(generation, connection, input);
+            self->OnMessage(generation, connection, input);
         else
             evbuffer_drain(input, evbuffer_get_length(input));
     };
@@ -146,12 +202,12 @@ void CSubscriber::ConnectDirect(const std::string& addressText, uint16_t port,
     connector->m_nBackoffBaseMs = m_nRetryBaseMs;
     connector->m_nBackoffCapMs = m_nRetryCapMs;
     connector->m_failureCallback = [alive, generation](const std::string&, uint16_t) {
-        if (auto self = alive.lock()) (*self)->OnConnectFailed(generation);
+        if (auto self = alive.lock()) self->OnConnectFailed(generation);
     };
     connector->m_giveUpCallback = [alive] {
         if (auto self = alive.lock()) {
             NetLog("more than 15 failed connects in a row: back to the login");
-            if ((*self)->m_onGiveUp) (*self)->m_onGiveUp();
+            if (self->m_onGiveUp) self->m_onGiveUp();
         }
     };
     m_pNetClient->Connect();
@@ -177,12 +233,12 @@ void CSubscriber::OnConnection(uint64_t generation, const ConnectionPtr& connect
                 return;
             }
             connection->Send(request.data(), request.size());
-            std::weak_ptr<CSubscriber*> alive = m_pAlive;
+            std::weak_ptr<CSubscriber> alive = weak_from_this();
             std::weak_ptr<Connection> weak = connection;
             RunInLoopAfter(m_pLoop, m_nProxyHandshakeMs, [alive, weak, generation] {
                 auto self = alive.lock();
                 auto pending = weak.lock();
-                if (self && pending && (*self)->m_nGeneration == generation && !(*self)->m_bReady) {
+                if (self && pending && self->m_nGeneration == generation && !self->m_bReady) {
                     NetLog("proxy handshake timed out");
                     pending->Close();
                 }
@@ -214,11 +270,11 @@ void CSubscriber::ScheduleReconnect() {
     int shift = std::clamp(m_nReconnects++, 0, 16);
     int delay = int(std::min<int64_t>(int64_t(2 * m_nRetryBaseMs) << shift, 2 * m_nRetryCapMs));
     uint64_t generation = m_nGeneration;
-    std::weak_ptr<CSubscriber*> alive = m_pAlive;
+    std::weak_ptr<CSubscriber> alive = weak_from_this();
     RunInLoopAfter(m_pLoop, delay, [alive, generation] {
         if (auto self = alive.lock();
-            self && (*self)->m_nGeneration == generation && (*self)->m_bConnectRequested)
-            (*self)->ConnectInLoop();
+            self && self->m_nGeneration == generation && self->m_bConnectRequested)
+            self->ConnectInLoop();
     });
 }
 
@@ -235,16 +291,20 @@ void CSubscriber::OnReady(const ConnectionPtr& connection) {
     m_bReady = true;
     *m_pFailureCount = 0;
     KillHeartbeat();
-    m_pHeartbeat = event_new(m_pLoop->m_pBase, -1, EV_PERSIST, HeartbeatThunk, this);
-    timeval period{m_nHeartbeatMs / 1000, (m_nHeartbeatMs % 1000) * 1000};
-    event_add(m_pHeartbeat, &period);
+    ScheduleHeartbeat(m_nHeartbeat);
     if (m_onStateChanged) m_onStateChanged(true);
     m_scratch.Clear();
     if (m_onConnectHook) m_onConnectHook(connection, m_scratch);
 }
 
-void CSubscriber::HeartbeatThunk(int, short, void* arg) {
-    static_cast<CSubscriber*>(arg)->OnHeartbeatTimer();
+void CSubscriber::ScheduleHeartbeat(uint64_t beat) {
+    std::weak_ptr<CSubscriber> alive = weak_from_this();
+    RunInLoopAfter(m_pLoop, m_nHeartbeatMs, [alive, beat] {
+        auto self = alive.lock();
+        if (!self || self->m_nHeartbeat != beat) return;
+        self->OnHeartbeatTimer();
+        self->ScheduleHeartbeat(beat);
+    });
 }
 
 void CSubscriber::OnHeartbeatTimer() {
@@ -254,10 +314,7 @@ void CSubscriber::OnHeartbeatTimer() {
 }
 
 void CSubscriber::KillHeartbeat() {
-    if (m_pHeartbeat) {
-        event_free(m_pHeartbeat);
-        m_pHeartbeat = nullptr;
-    }
+    ++m_nHeartbeat;  // the scheduled beat finds a newer number and ends
 }
 
 void CSubscriber::OnLoggedIn() {
@@ -275,7 +332,7 @@ void CSubscriber::OnMessage(uint64_t generation, const ConnectionPtr& connection
     }
     CDataHead head;
     CBuffer& body = m_scratch;
-    while (connection->IsConnected()) {
+    while (connection->IsConnected() && generation == m_nGeneration) {
         wire::FrameResult result = wire::TakeMessage(input, head, body);
         if (result == wire::FrameResult::kNeedMore) return;
         if (result != wire::FrameResult::kMessage) {
@@ -328,7 +385,6 @@ void CSubscriber::DispatchReply(const CDataHead& head, CBuffer& body) {
         auto found = m_pending.find(head.m_nSerial);
         if (found == m_pending.end()) return;
         entry = found->second;
-        entry->m_bRunning = true;
     }
     bool done = false;
     m_bDispatching = true;
@@ -343,11 +399,9 @@ void CSubscriber::DispatchReply(const CDataHead& head, CBuffer& body) {
     m_bDispatching = false;
     {
         std::lock_guard lock(m_pendingMutex);
-        entry->m_bRunning = false;
         auto found = m_pending.find(head.m_nSerial);
         if (done && found != m_pending.end() && found->second == entry) m_pending.erase(found);
     }
-    m_handlerDone.notify_all();
     RunPostedTasks();
 }
 
@@ -386,27 +440,29 @@ void CSubscriber::Send(const uint8_t* data, size_t length) {
 }
 
 void CSubscriber::CancelPending(OwnerTag owner) {
-    std::unique_lock lock(m_pendingMutex);
+    // Never waits for a handler that is running: the network thread may be waiting for
+    // the caller (a series lock, a posted call). The handlers are destroyed outside the
+    // lock, since their captures may call back into the client.
     std::vector<std::shared_ptr<PendingReply>> removed;
-    for (auto it = m_pending.begin(); it != m_pending.end();) {
-        if (it->second->m_owner == owner) {
-            removed.push_back(it->second);
-            it = m_pending.erase(it);
-        } else {
-            ++it;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        for (auto it = m_pending.begin(); it != m_pending.end();) {
+            if (it->second->m_owner == owner) {
+                removed.push_back(std::move(it->second));
+                it = m_pending.erase(it);
+            } else {
+                ++it;
+            }
         }
     }
-    // On the network thread a running handler may be the caller itself.
-    if (m_pLoop->IsInLoopThread()) return;
-    m_handlerDone.wait(lock, [&] {
-        return std::none_of(removed.begin(), removed.end(),
-                            [](const auto& e) { return e->m_bRunning; });
-    });
 }
 
 void CSubscriber::ClearPending() {
-    std::lock_guard lock(m_pendingMutex);
-    m_pending.clear();
+    std::map<int64_t, std::shared_ptr<PendingReply>> removed;
+    {
+        std::lock_guard lock(m_pendingMutex);
+        removed.swap(m_pending);
+    }
 }
 
 size_t CSubscriber::GetPendingCount() const {
@@ -434,18 +490,20 @@ HostAddress CSubscriber::NextHost(const std::string& host, uint16_t port) const 
 }
 
 void CSubscriber::Stop() {
+    // Effective at once for every callback that starts from now on; the sockets close
+    // on the loop. Nothing waits for the network thread.
     m_bConnectRequested = false;
+    m_bReady = false;
+    ++m_nGeneration;
+    ClearPending();
     if (m_pLoop->IsInLoopThread()) {
         StopInLoop();
         return;
     }
-    std::promise<void> done;
-    std::weak_ptr<CSubscriber*> alive = m_pAlive;
-    if (RunInLoop(m_pLoop, [&] {
-            if (auto self = alive.lock()) (*self)->StopInLoop();
-            done.set_value();
-        }))
-        done.get_future().wait();
+    // Held strongly, so that the close happens even when the owner lets go right away.
+    std::shared_ptr<CSubscriber> self = weak_from_this().lock();
+    if (!self) return;  // being destroyed: the destructor closes
+    RunInLoop(m_pLoop, [self] { self->StopInLoop(); });
 }
 
 void CSubscriber::StopInLoop() {

@@ -6,8 +6,14 @@
 // the CRequestChannel interface.
 //
 // Reply handlers run on the network thread without the pending-reply lock held, so a
-// handler may register, send and cancel freely; CancelPending from another thread waits
-// until a handler of that owner that is running has returned.
+// handler may register, send and cancel freely.
+//
+// Nothing here waits for the network thread: Stop, CancelPending and the destructor take
+// effect at once for everything that starts afterwards (each loop callback checks the
+// connection generation, which Stop advances) and leave the socket work to the loop. A
+// callback that is running at that moment may finish: handlers and hooks hold their
+// owners weakly. Every loop callback holds the client strongly while it runs, so the
+// client is created with std::make_shared and may be released from any thread.
 
 #include <atomic>
 #include <condition_variable>
@@ -24,7 +30,8 @@
 #include "marketdata/net/NetClient.h"
 #include "marketdata/net/ProxyHandshake.h"
 
-struct event;
+struct evdns_base;
+struct evutil_addrinfo;
 
 struct HostAddress {
     std::string m_strHost;
@@ -34,7 +41,7 @@ struct HostAddress {
 
 using ConnectHook = std::function<void(const ConnectionPtr& connection, CBuffer& scratch)>;
 
-class CSubscriber : public CRequestChannel {
+class CSubscriber : public CRequestChannel, public std::enable_shared_from_this<CSubscriber> {
 public:
     static constexpr int kHeartbeatMs = 5000;
     // A proxy that accepts the connection but does not finish its handshake in this time
@@ -50,9 +57,14 @@ public:
     void SetHost(const std::string& host, uint16_t port);
     HostAddress GetHost() const;
     // Connects to the current host (through the proxy when one is set). Any thread.
+    // A host name is resolved without blocking the loop (only a proxy is given names).
     void Connect();
-    // Ends the connection and every retry; no fail-over follows. Returns once done.
+    // Ends the connection and every retry; no fail-over follows. Returns at once: from
+    // then on no reply handler, hook or reconnect starts; the socket closes on the loop.
     void Stop();
+    // Names are resolved through this server ("address" or "address:port") instead of
+    // the system's; set before the first Connect (tests use a server on loopback).
+    void SetNameServer(const std::string& address);
     // Set by the login flow once it started the first connect: closed connections are
     // then followed by a connect to the next host.
     void SetFailOver(bool on) { m_bFailOver = on; }
@@ -93,6 +105,7 @@ public:
     // Installed once at start-up, called on the network thread.
     ConnectHook m_onConnectHook;
     ConnectHook m_heartbeatHook;
+    // Hooks hold their owners weakly: one that is running when Stop returns may finish.
     // Called once after more than 15 failed connects in a row (the user is sent back to
     // the login); on the network thread.
     std::function<void()> m_onGiveUp;
@@ -104,10 +117,13 @@ private:
     struct PendingReply {
         OwnerTag m_owner;
         ReplyHandler m_handler;
-        bool m_bRunning = false;
     };
+    struct NameLookup;
 
     void ConnectInLoop();
+    void ConnectThroughProxy(const HostAddress& host, uint32_t address);
+    static void OnNameResolved(int result, struct evutil_addrinfo* found, void* arg);
+    struct evdns_base* NameResolver();
     void ConnectDirect(const std::string& address, uint16_t port, const ProxyTarget* target);
     void OnConnection(uint64_t generation, const ConnectionPtr& connection);
     void OnMessage(uint64_t generation, const ConnectionPtr& connection, evbuffer* input);
@@ -120,7 +136,7 @@ private:
     void StopInLoop();
     void ScheduleReconnect();
     void KillHeartbeat();
-    static void HeartbeatThunk(int, short, void* arg);
+    void ScheduleHeartbeat(uint64_t beat);
 
     RunningLoop* m_pLoop;
     std::vector<HostAddress> m_hosts;
@@ -133,10 +149,14 @@ private:
     std::unique_ptr<CProxyHandshake> m_pHandshake;
     CBuffer m_scratch;
     std::atomic<bool> m_bReady{false};
-    event* m_pHeartbeat = nullptr;
+    uint64_t m_nHeartbeat = 0;  // the running heartbeat's number; a new one stops the old
+    struct evdns_base* m_pResolver = nullptr;
+    std::string m_strNameServer;
     std::shared_ptr<NetClient> m_pNetClient;
     std::shared_ptr<NetClient> m_pPrevNetClient;
-    uint64_t m_nGeneration = 0;
+    // Advanced by every connect and by Stop (from any thread): a callback of an older
+    // generation does nothing.
+    std::atomic<uint64_t> m_nGeneration{0};
     int m_nReconnects = 0;
     std::atomic<int> m_nHeartbeatMs{kHeartbeatMs};
     std::atomic<int> m_nProxyHandshakeMs{kProxyHandshakeMs};
@@ -153,11 +173,7 @@ private:
     ConnectionPtr m_pConnection;
 
     mutable std::mutex m_pendingMutex;
-    std::condition_variable m_handlerDone;
     std::map<int64_t, std::shared_ptr<PendingReply>> m_pending;
-
-    // Callbacks hold this weakly: once the client is gone they do nothing.
-    std::shared_ptr<CSubscriber*> m_pAlive;
 };
 
 // The process-wide client; null while offline. Setting it also sets the request channel.
