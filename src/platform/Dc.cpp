@@ -786,14 +786,15 @@ BOOL CDC::TextOut(int x, int y, const std::string& text) {
     else if (va == TA_BASELINE)
         y -= fm.ascent();
     QRect box(x, y, w, h);
-    if (d->bkMode == OPAQUE) {
-        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-        p->fillRect(box, ToQColor(d->bk));
-    }
-    p->setCompositionMode(d->Composition());
+    // text is always drawn as a copy, whatever the raster mode (as the classic text output
+    // does): a label drawn while placing a XOR rubber band keeps its colour
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (d->bkMode == OPAQUE) p->fillRect(box, ToQColor(d->bk));
     p->setPen(ToQColor(d->text));
     p->setFont(d->qfont);
     p->drawText(QPoint(x, y + fm.ascent()), s);
+    p->setCompositionMode(d->Composition());
+    p->setPen(d->qpen);
     d->MarkDirty(box.adjusted(-2, -2, 2, 2).translated(d->org));
     return TRUE;
 }
@@ -886,6 +887,9 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
         p->setClipRect(ToQRect(r), Qt::IntersectClip);
     }
     p->setFont(d->qfont);
+    // a copy whatever the raster mode, as TextOut
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setPen(ToQColor(d->text));
     for (const QString& l : lines) {
         int w = fm.horizontalAdvance(l);
         int x = r.left;
@@ -893,16 +897,13 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
             x = r.left + (r.Width() - w) / 2;
         else if (fmt & DT_RIGHT)
             x = r.right - w;
-        if (d->bkMode == OPAQUE) {
-            p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-            p->fillRect(QRect(x, y, w, lineH), ToQColor(d->bk));
-            p->setCompositionMode(d->Composition());
-        }
-        p->setPen(ToQColor(d->text));
+        if (d->bkMode == OPAQUE) p->fillRect(QRect(x, y, w, lineH), ToQColor(d->bk));
         p->drawText(QPoint(x, y + fm.ascent()), l);
         y += lineH;
     }
     if (!(fmt & DT_NOCLIP)) p->restore();
+    p->setCompositionMode(d->Composition());
+    p->setPen(d->qpen);
     d->MarkDirty(ToQRect(r).united(QRect(r.left, r.top, r.Width(), textH)).translated(d->org));
     return result;
 }
