@@ -230,6 +230,9 @@ struct WndPrivate {
     COLORREF colorKey = 0;
     std::shared_ptr<std::atomic<bool>> alive = std::make_shared<std::atomic<bool>>(true);
     bool menuPopup = false;  // the layer's own popup menus
+    bool fixedFrame = false;
+    std::map<std::string, void*> props;  // keys in lower case
+    LONG_PTR userData = 0;  // a caption without a sizing border: the size is held
     // procedures put in front of WindowProc, oldest first
     std::vector<std::pair<int, std::shared_ptr<CWnd::WndProcHook>>> procHooks;
     int nextProcHook = 1;
@@ -251,6 +254,17 @@ void SetFocusWnd(CWnd* wnd);  // our focus bookkeeping with WM_KILLFOCUS/WM_SETF
 void OnWindowDestroyed(CWnd* wnd);
 void ReleaseWindow(CWnd* wnd);  // the end of DestroyWindow, after WM_NCDESTROY
 void QueryMinMax(CWnd* wnd);
+void NativeNcCalc(CWnd* wnd);  // a native control's WM_NCCALCSIZE insets become its margins
+// The styles that decide the system frame of a top-level window.
+constexpr DWORD kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |
+                               WS_MAXIMIZEBOX | WS_BORDER | WS_DLGFRAME;
+constexpr DWORD kFrameExStyles = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE;
+// Gives a top-level window the system frame its styles ask for (WndFrame.cpp).
+void ApplySystemFrame(CWnd* wnd);
+// SWP_FRAMECHANGED: the frame from the styles, then WM_NCCALCSIZE and a repaint.
+void FrameChanged(CWnd* wnd);
+// Resizes the widget, also when its frame holds the size against the user.
+void ResizeWidget(CWnd* wnd, int cx, int cy);
 UINT KeyToVk(int qtKey, Qt::KeyboardModifiers mods);
 int VkToQtKey(UINT vk);
 void UpdateKeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);

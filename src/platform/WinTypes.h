@@ -108,6 +108,10 @@ struct MINMAXINFO {
     POINT ptMinTrackSize;
     POINT ptMaxTrackSize;
 };
+struct NCCALCSIZE_PARAMS {
+    RECT rgrc[3];
+    struct WINDOWPOS* lppos;
+};
 struct WINDOWPOS {
     HWND hwnd;
     HWND hwndInsertAfter;
@@ -396,9 +400,14 @@ struct SCROLLINFO {
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
 #define SWP_NOACTIVATE 0x0010
+#define SWP_FRAMECHANGED 0x0020  // the frame follows the styles again; WM_NCCALCSIZE is sent
+#define SWP_DRAWFRAME SWP_FRAMECHANGED
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
+#define SWP_NOOWNERZORDER 0x0200
+#define SWP_NOSENDCHANGING 0x0400
 extern const HWND HWND_TOP;
 extern const HWND HWND_TOPMOST;
 extern const HWND HWND_NOTOPMOST;

@@ -315,6 +315,7 @@ void QueryMinMax(CWnd* wnd) {
     auto alive = wnd->d->alive;
     Dispatch(wnd, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
     if (!*alive || !wnd->d->widget) return;
+    if (wnd->d->fixedFrame) return;  // a frame without a sizing border holds its size
     w->setMinimumSize(std::max<int>(0, mmi.ptMinTrackSize.x),
                       std::max<int>(0, mmi.ptMinTrackSize.y));
     w->setMaximumSize(
@@ -332,7 +333,7 @@ static void SendPosChanged(CWnd* wnd) {
 
 // Non-client insets of a native control: what WM_NCCALCSIZE takes off the window
 // rectangle becomes the widget's content margins.
-static void NativeNcCalc(CWnd* wnd) {
+void NativeNcCalc(CWnd* wnd) {
     QWidget* w = wnd->d->widget;
     RECT rc{0, 0, w->width(), w->height()};
     Dispatch(wnd, WM_NCCALCSIZE, FALSE, (LPARAM)&rc);
@@ -638,6 +639,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWOR
     if (!(style & WS_CHILD)) {
         QueryMinMax(this);  // asked before WM_NCCREATE, as the classic window manager does
         if (!*alive || !m_hWnd) return FALSE;
+        ApplySystemFrame(this);
     }
     if (!Dispatch(this, WM_NCCREATE, 0, (LPARAM)&cs) && *alive && m_hWnd) {
         DestroyWindow();
@@ -709,6 +711,8 @@ void ReleaseWindow(CWnd* wnd) {
         d->hoverTimer = 0;
     }
     OnWindowDestroyed(wnd);
+    d->props.clear();
+    d->userData = 0;
     UnregisterWindow(self);
     wnd->m_hWnd = nullptr;
     d->destroying = false;
@@ -1088,7 +1092,8 @@ BOOL CWnd::IsZoomed() const {
 
 void CWnd::MoveWindow(int x, int y, int w, int h, BOOL repaint) {
     if (!d->widget) return;
-    d->widget->setGeometry(x, y, std::max(w, 0), std::max(h, 0));
+    d->widget->move(x, y);
+    ResizeWidget(this, std::max(w, 0), std::max(h, 0));
     if (repaint) Invalidate();
 }
 void CWnd::MoveWindow(LPCRECT rc, BOOL repaint) {
@@ -1098,7 +1103,7 @@ BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT fl
     QWidget* w = d->widget;
     if (!w) return FALSE;
     if (!(flags & SWP_NOMOVE)) w->move(x, y);
-    if (!(flags & SWP_NOSIZE)) w->resize(std::max(cx, 0), std::max(cy, 0));
+    if (!(flags & SWP_NOSIZE)) ResizeWidget(this, std::max(cx, 0), std::max(cy, 0));
     if (!(flags & SWP_NOZORDER)) {
         if (after && after->m_hWnd == HWND_TOPMOST && w->isWindow()) {
             w->setWindowFlag(Qt::WindowStaysOnTopHint, true);
@@ -1108,6 +1113,11 @@ BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT fl
             d->exStyle &= ~WS_EX_TOPMOST;
         }
         w->raise();
+    }
+    if (flags & SWP_FRAMECHANGED) {
+        auto alive = d->alive;
+        FrameChanged(this);
+        if (!*alive || !d->widget) return TRUE;
     }
     if (flags & SWP_SHOWWINDOW) ShowWindow((flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
     if (flags & SWP_HIDEWINDOW) ShowWindow(SW_HIDE);
@@ -1178,12 +1188,19 @@ DWORD CWnd::GetStyle() const {
 DWORD CWnd::GetExStyle() const {
     return d->exStyle;
 }
-BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT) {
+// The frame follows the styles at once (the classic manager waits for SWP_FRAMECHANGED;
+// callers pass it anyway, and a frame that lags behind its styles helps nobody). With
+// flags, the window is then repositioned with them, SWP_FRAMECHANGED included.
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
     DWORD before = d->style;
     d->style = (d->style & ~remove) | add;
+    if (((before ^ d->style) & kFrameStyles) && !flags) ApplySystemFrame(this);
+    if (flags)
+        SetWindowPos(nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
     return before != d->style;
 }
-BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT) {
+BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
     DWORD before = d->exStyle;
     d->exStyle = (d->exStyle & ~remove) | add;
     if (d->widget && d->widget->isWindow() && ((before ^ d->exStyle) & WS_EX_LAYERED) &&
@@ -1191,6 +1208,10 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT) {
         d->widget->setWindowOpacity(1.0);
         d->colorKeyOn = false;
     }
+    if (((before ^ d->exStyle) & kFrameExStyles) && !flags) ApplySystemFrame(this);
+    if (flags)
+        SetWindowPos(nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
     return before != d->exStyle;
 }
 UINT CWnd::GetDlgCtrlID() const {

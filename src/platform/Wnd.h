@@ -119,6 +119,10 @@ public:
     BOOL IsZoomed() const;
     void MoveWindow(int x, int y, int w, int h, BOOL repaint = TRUE);
     void MoveWindow(LPCRECT rc, BOOL repaint = TRUE);
+    // SWP_FRAMECHANGED: the frame follows the style bits again (after SetWindowLongPtr
+    // with GWL_STYLE, say); a native control is sent WM_NCCALCSIZE and its answer becomes
+    // its non-client insets; the layer's own windows are sent it too, but have no
+    // non-client area: their client area stays the whole window.
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     void GetWindowRect(LPRECT rc) const;  // screen coordinates
     void GetClientRect(LPRECT rc) const;  // (0, 0, width, height)
@@ -134,8 +138,21 @@ public:
     int GetWindowTextLength() const { return (int)GetWindowText().size(); }
     DWORD GetStyle() const;
     DWORD GetExStyle() const;
+    // Change the style bits. For a top-level window the system frame follows at once:
+    // without WS_CAPTION the window has no frame at all (it moves and resizes through
+    // WM_NCHITTEST); a caption without WS_THICKFRAME has no sizing border (the user cannot
+    // resize; MoveWindow and SetWindowPos still can); WS_SYSMENU gives the close box,
+    // WS_MINIMIZEBOX/WS_MAXIMIZEBOX their boxes; WS_EX_TOPMOST and WS_EX_TOOLWINDOW the
+    // window's kind. Nonzero flags then go to SetWindowPos (SWP_FRAMECHANGED: see there).
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
     BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
+    // What the system draws around this top-level window now (all false for child windows
+    // and the layer's popup menus): read back from the toolkit, not from the style bits.
+    struct SystemFrame {
+        bool caption = false, sizingBorder = false, closeBox = false, minimizeBox = false,
+             maximizeBox = false, topmost = false;
+    };
+    SystemFrame GetSystemFrame() const;
     UINT GetDlgCtrlID() const;
     void SetDlgCtrlID(UINT id);
     CWnd* GetDlgItem(UINT id) const;
@@ -279,6 +296,31 @@ int GetSystemMetrics(int index);
 // Half the period of the text caret's blinking, in milliseconds.
 UINT GetCaretBlinkTime();
 BOOL SystemParametersWorkArea(LPRECT rc);  // the screen's available geometry
+
+// -- window data. Properties are named pointers kept with the window (names compare
+// without regard to case); the window forgets them when destroyed, without freeing what
+// they point to. Stale handles: SetProp FALSE, GetProp and RemoveProp null.
+BOOL SetProp(HWND hwnd, const char* name, void* data);
+void* GetProp(HWND hwnd, const char* name);
+void* RemoveProp(HWND hwnd, const char* name);  // the data it held
+// The window's long values: GWL_STYLE and GWL_EXSTYLE (setting them changes the bits only;
+// SWP_FRAMECHANGED applies the frame), GWL_ID, GWLP_USERDATA (the application's own value,
+// 0 at creation) and GWLP_HWNDPARENT (the owner of a top-level window, read only here).
+// Set returns the previous value; both answer 0 for a stale handle or another index.
+// There is no GWLP_WNDPROC: put a procedure in front with CWnd::SubclassWindowProc.
+#define GWLP_HWNDPARENT (-8)
+#define GWL_ID (-12)
+#define GWLP_ID GWL_ID
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWL_USERDATA (-21)
+#define GWLP_USERDATA GWL_USERDATA
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
+inline LONG GetWindowLong(HWND hwnd, int index) { return (LONG)GetWindowLongPtr(hwnd, index); }
+inline LONG SetWindowLong(HWND hwnd, int index, LONG value) {
+    return (LONG)SetWindowLongPtr(hwnd, index, value);
+}
 
 // Maps a non-client hit-test code to the window edges a system resize takes
 // (bit 1 top, 2 left, 4 right, 8 bottom); 0 for anything but the eight borders.

@@ -1,0 +1,81 @@
+// Window data: properties and the window's long values.
+#include "platform/PlatformPrivate.h"
+
+using namespace platform;
+
+namespace {
+std::string PropKey(const char* name) {
+    std::string k = name;
+    for (char& c : k) c = (char)std::tolower((unsigned char)c);
+    return k;
+}
+}  // namespace
+
+BOOL SetProp(HWND hwnd, const char* name, void* data) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w || !name || !*name) return FALSE;
+    w->d->props[PropKey(name)] = data;
+    return TRUE;
+}
+
+void* GetProp(HWND hwnd, const char* name) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w || !name) return nullptr;
+    auto it = w->d->props.find(PropKey(name));
+    return it == w->d->props.end() ? nullptr : it->second;
+}
+
+void* RemoveProp(HWND hwnd, const char* name) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w || !name) return nullptr;
+    auto it = w->d->props.find(PropKey(name));
+    if (it == w->d->props.end()) return nullptr;
+    void* data = it->second;
+    w->d->props.erase(it);
+    return data;
+}
+
+LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w) return 0;
+    switch (index) {
+        case GWL_STYLE:
+            return (LONG_PTR)w->GetStyle();
+        case GWL_EXSTYLE:
+            return (LONG_PTR)w->GetExStyle();
+        case GWL_ID:
+            return (LONG_PTR)w->GetDlgCtrlID();
+        case GWLP_USERDATA:
+            return w->d->userData;
+        case GWLP_HWNDPARENT: {
+            CWnd* o = (w->d->style & WS_CHILD) ? w->d->parent : w->d->owner;
+            return o ? reinterpret_cast<LONG_PTR>(o->m_hWnd) : 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w) return 0;
+    WndPrivate* d = w->d.get();
+    const LONG_PTR old = GetWindowLongPtr(hwnd, index);
+    switch (index) {
+        case GWL_STYLE:
+            // the bits only, as the classic call: SWP_FRAMECHANGED applies the frame
+            d->style = (DWORD)value;
+            return old;
+        case GWL_EXSTYLE:
+            d->exStyle = (DWORD)value;
+            return old;
+        case GWL_ID:
+            w->SetDlgCtrlID((UINT)value);
+            return old;
+        case GWLP_USERDATA:
+            d->userData = value;
+            return old;
+        default:
+            return 0;
+    }
+}
