@@ -271,3 +271,67 @@ TEST_F(MenuBarTest, TheLinksOpenTheirPagesAndTheInviteLinkTheShareHook) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bar as the program shows it, with the skin it ships; written to
+// <build>/screenshots/menubar.png for a look.
+TEST(MenuBarLook, TabsLinksAndWindowButtonsOnTheShippedSkin) {
+    DeleteSkinResManager();
+    GetSkinResManager()->SetSkinDir(std::string(TARROW_SOURCE_DIR) + "/resources/Skin");
+    ASSERT_TRUE(GetSkinResManager()->SelectSkin("skin"));
+    GetCommonVar()->Init();
+    Host host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1000, 32),
+                              nullptr, 0));
+    CStockMenuBar bar;
+    bar.GetHooks().openLayout = [](const std::string&, const CIndSecuCode*) {};
+    ASSERT_TRUE(bar.Create(&host, WS_CHILD | WS_VISIBLE, 59418));
+    bar.SizeMenuBar(CRect(0, 0, 1000, CStockMenuBar::kBarHeight));
+    Frame frame;
+    frame.CreateEx(0, nullptr, "f", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0);
+    bar.AddTab("K线分析", frame.m_hWnd);
+    bar.SelectTabByIndex(0);
+    bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(bar.GetTabRect(1).CenterPoint().x, 20));
+
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&bar, shot));
+    std::filesystem::create_directories(std::string(TARROW_BINARY_DIR) + "/screenshots");
+    shot.SavePng(std::string(TARROW_BINARY_DIR) + "/screenshots/menubar.png");
+    ASSERT_EQ(shot.GetSize(), CSize(1000, CStockMenuBar::kBarHeight));
+
+    CommonVar* v = GetCommonVar();
+    CRect t0 = bar.GetTabRect(0), t1 = bar.GetTabRect(1), t2 = bar.GetTabRect(2);
+    // The selected tab reaches the top; the others start lower, over the ground.
+    EXPECT_EQ(shot.GetPixel(t0.left + 4, 2), bar.GetTabColor(0, false));
+    EXPECT_EQ(shot.GetPixel(t1.left + 4, 2), v->GetColor(CommonColor::uniBackGround));
+    EXPECT_EQ(shot.GetPixel(t1.left + 4, t1.top + 3), bar.GetTabColor(1, true));  // hovered
+    EXPECT_EQ(shot.GetPixel(t2.left + 4, t2.top + 3), bar.GetTabColor(2, false));
+    EXPECT_EQ(shot.GetPixel(t0.left, t0.top + 10), v->GetColor(CommonColor::uniMenuBar_ButtonBorder));
+    // The close box's X is black where it is drawn.
+    CRect x = bar.GetCloseBoxRect(2);
+    EXPECT_EQ(shot.GetPixel(x.left + 4, x.top + 4), RGB(0, 0, 0));
+    // The ground and the line along the bottom.
+    EXPECT_EQ(shot.GetPixel(bar.GetInviteLinkRect().left - 20, 10), v->GetColor(CommonColor::uniBackGround));
+    EXPECT_EQ(shot.GetPixel(bar.GetInviteLinkRect().left - 20, 31), v->GetColor(CommonColor::uniWnd_Border));
+    // Red link text in each link rectangle; light text on the tabs.
+    for (CRect link : {bar.GetInviteLinkRect(), bar.GetTrainingLinkRect(), bar.GetHelpLinkRect()}) {
+        int red = 0;
+        for (int yy = link.top; yy < link.bottom; ++yy)
+            for (int xx = link.left; xx < link.right; ++xx) {
+                COLORREF c = shot.GetPixel(xx, yy);
+                if (GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60) ++red;
+            }
+        EXPECT_GT(red, 20);
+    }
+    int light = 0;
+    for (int yy = t0.top; yy < t0.bottom; ++yy)
+        for (int xx = t0.left; xx < t0.right; ++xx)
+            if (GetRValue(shot.GetPixel(xx, yy)) > 200 && GetGValue(shot.GetPixel(xx, yy)) > 200) ++light;
+    EXPECT_GT(light, 30);
+    bar.DestroyWindow();
+    host.DestroyWindow();
+    DeleteSkinResManager();
+}
+
+}  // namespace
