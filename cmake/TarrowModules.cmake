@@ -132,12 +132,21 @@ if(NOT _tarrow_layering_deferred)
   cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _tarrow_layering_finish)
 endif()
 
-# tarrow_add_tests(LABEL <module> [DEPS <targets>...] [ENV <VAR=value>...])
+# tarrow_add_tests(LABEL <module> [DEPS <targets>...] [ENV <VAR=value>...] [TIMEOUT <s>])
 #   One GoogleTest executable test_<label> from every .cpp in this folder, each test
-#   registered with CTest under the module's label. Market time is China Standard Time,
-#   whatever the machine's zone, so the suites run under another zone on purpose.
+#   registered with CTest under the module's label and with a timeout (default 60 s), so
+#   that a hang fails its test instead of holding up the run. Parametrised tests are
+#   registered under the names their name generator gives (common/CaseName.h), not their
+#   parameters' bytes.
+#
+#   Time zone and platform: every test runs with TZ=Europe/London and
+#   QT_QPA_PLATFORM=offscreen. Market time is China Standard Time, whatever the machine's
+#   zone, so the suites run under another zone on purpose; nothing needs a display.
 function(tarrow_add_tests)
-  cmake_parse_arguments(T "" "LABEL" "DEPS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "LABEL;TIMEOUT" "DEPS;ENV" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(target test_${T_LABEL})
   add_executable(${target} ${sources})
@@ -153,6 +162,7 @@ function(tarrow_add_tests)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
+    NO_PRETTY_VALUES
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS ${T_LABEL})
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT})
 endfunction()

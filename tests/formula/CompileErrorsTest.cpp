@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FormulaTestSupport.h"
+#include "common/CaseName.h"
 #include "formula/engine/FormulaCompiler.h"
 
 using namespace formula_test;
@@ -49,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"X:CLOSE#MIN7;", FormulaError::kBadPeriod, 2, 12},
                       ErrorCase{"X:C X:O;", FormulaError::kSyntax, 4, 5},
                       ErrorCase{"X:12ab;", FormulaError::kBadNumber, 2, 5},
-                      ErrorCase{"X:(C+1;", FormulaError::kSyntax, 6, 7}));
+                      ErrorCase{"X:(C+1;", FormulaError::kSyntax, 6, 7}),
+    CaseNamer<&ErrorCase::source>());
 
 TEST(Compile, CommentsAndLowerCaseNamesAreAccepted) {
     CKlineLight ind = MakeIndicator("{均线} x:ma(close,n); // 注释\ny:x*2;", {{"N", 3}});

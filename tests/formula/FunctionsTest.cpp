@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FormulaTestSupport.h"
+#include "common/CaseName.h"
 #include "formula/engine/EngineStatus.h"
 
 using namespace formula_test;
@@ -79,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"BACKSET(D>8,3)", kMixed, 0, {0, 0, 0, 1, 1, 1, 0, 0}},
         Case{"LONGCROSS(D,3,1)", kMixed, 1, {0, 1, 0, 1, 0, 0, 1}},
         Case{"SUM(D,C-C+2)", kMixed, 0, {3, 4, 5, 5, 6, 14, 11, 8}},
-        Case{"MA(D,3)", kMixed, 2, {8.0 / 3, 2, 10.0 / 3, 5, 16.0 / 3, 17.0 / 3}}));
+        Case{"MA(D,3)", kMixed, 2, {8.0 / 3, 2, 10.0 / 3, 5, 16.0 / 3, 17.0 / 3}}),
+    CaseNamer<&Case::expr>());
 
 // Per-bar periods against windows counted out here bar by bar: irregular periods whose window
 // start moves back and forth (with 0 leaving bars out) and BARSLAST-style growing windows.
@@ -193,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                       StatusCase{"X:ZIG(3,1000);", EngineStatus::kOutOfRange},
                       StatusCase{"X:SAR(1,2,20);", EngineStatus::kOutOfRange},
                       StatusCase{"X:SAR(10,2,20);", EngineStatus::kCalcFailed},
-                      StatusCase{"X:COST(101);", EngineStatus::kBadPercent}));
+                      StatusCase{"X:COST(101);", EngineStatus::kBadPercent}),
+    CaseNamer<&StatusCase::formula>());
 
 TEST(Functions, DynaInfoGivesZero) {
     auto bars = DayBars(kUp);

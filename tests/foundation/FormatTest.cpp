@@ -82,7 +82,7 @@ TEST(Format, Numbers) {
     for (auto c : scaled) EXPECT_EQ(FormatScaledInt64(c.v, c.d), c.text) << c.v << "/" << c.d;
 }
 
-TEST(Format, SmallHelpers) {
+TEST(Format, MarketNamesAndNumericText) {
     EXPECT_EQ(GetMarketName(1), "沪");
     EXPECT_EQ(GetMarketName(2), "深");
     EXPECT_EQ(GetMarketName(0), "未知");
@@ -90,7 +90,9 @@ TEST(Format, SmallHelpers) {
     EXPECT_TRUE(IsNumericText("12.5"));
     EXPECT_FALSE(IsNumericText("-1"));
     EXPECT_FALSE(IsNumericText("12a"));
+}
 
+TEST(Format, LinearRegressionEndsOfShortAndNoisySeries) {
     double first = -1, last = -1;
     LinearRegressionEnds(nullptr, 0, first, last);
     EXPECT_EQ(first, -1);
@@ -106,7 +108,9 @@ TEST(Format, SmallHelpers) {
     LinearRegressionEnds(noisy, 3, first, last);
     EXPECT_DOUBLE_EQ(first, 0.5);
     EXPECT_DOUBLE_EQ(last, 1.5);
+}
 
+TEST(Format, DefaultColorTable) {
     COLORREF table[16];
     InitDefaultColorTable(table);
     EXPECT_EQ(table[0], RGB(0, 0, 0));

@@ -131,7 +131,9 @@ TEST(MyThread, AutoDeleteFreesTheObjectWhenTheThreadEnds) {
     auto* t = new SelfDeleting(release, deleted);
     t->SetAutoDelete(true);
     ASSERT_TRUE(t->Start());
+    auto destroyed = deleted.get_future();
+    EXPECT_NE(destroyed.wait_for(0s), std::future_status::ready) << "deleted while running";
     release.count_down();
-    deleted.get_future().wait();  // returns only once the destructor ran
-    SUCCEED();
+    EXPECT_EQ(destroyed.wait_for(20s), std::future_status::ready)
+        << "the thread ended but its object was never deleted";
 }

@@ -203,7 +203,7 @@ TEST(NativeEdit, SkinnedFrameInsetsAndReflectedColours) {
     EXPECT_GT(edit.colourQueries, 0);
 }
 
-TEST(NativeControls, ComboListProgressScrollAndDates) {
+TEST(NativeControls, ComboBoxItemsSelectionAndData) {
     Parent p;
     CComboBox combo;
     ASSERT_TRUE(
@@ -222,7 +222,11 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(combo.GetItemData(1), 77u);
     EXPECT_EQ(p.Count(CBN_SELCHANGE), 0u);  // only the user's choice notifies
     EXPECT_EQ(combo.SetCurSel(9), CB_ERR);
+}
 
+TEST(NativeControls, ListBoxItemsAndSelection) {
+    Parent p;
+    std::string t;
     CListBox list;
     ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_NOTIFY, CRect(0, 30, 100, 130), &p, 3));
     for (const char* s : {"a", "b", "c"}) list.AddString(s);
@@ -232,7 +236,10 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(list.DeleteString(0), 2);
     list.GetText(0, t);
     EXPECT_EQ(t, "b");
+}
 
+TEST(NativeControls, ProgressStepsWrapAndClamp) {
+    Parent p;
     CProgressCtrl prog;
     ASSERT_TRUE(prog.Create(WS_CHILD | WS_VISIBLE, CRect(0, 140, 100, 150), &p, 4));
     prog.SetRange32(0, 100);
@@ -244,7 +251,10 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(prog.GetPos(), 19);
     EXPECT_EQ(prog.SetPos(500), 19);
     EXPECT_EQ(prog.GetPos(), 100);
+}
 
+TEST(NativeControls, ScrollBarInfoPositionAndMessages) {
+    Parent p;
     CScrollBar sb;
     ASSERT_TRUE(sb.Create(WS_CHILD | WS_VISIBLE | SBS_VERT, CRect(200, 0, 217, 200), &p, 5));
     SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 30, 0};
@@ -272,7 +282,10 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(range.nMax, 99);
     EXPECT_EQ(range.nPage, 10u);
     EXPECT_EQ(setsSeen, 1);
+}
 
+TEST(NativeControls, DateTimeSetIsSilentAndAKeyStepNotifies) {
+    Parent p;
     CDateTimeCtrl date;
     ASSERT_TRUE(date.Create(WS_CHILD | WS_VISIBLE, CRect(0, 160, 120, 184), &p, 6));
     SYSTEMTIME st{2024, 2, 0, 29, 0, 0, 0, 0};
@@ -289,7 +302,10 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     EXPECT_EQ(p.notifies[0], (UINT)DTN_DATETIMECHANGE);
     EXPECT_EQ(p.lastDate.wYear, 2025);  // the year section has the caret
     EXPECT_EQ(p.lastDate.wDay, 28);     // 29 February does not exist in 2025
+}
 
+TEST(NativeControls, MonthCalendarSelection) {
+    Parent p;
     CMonthCalCtrl cal;
     ASSERT_TRUE(cal.Create(WS_CHILD | WS_VISIBLE, CRect(0, 190, 250, 300), &p, 8));
     SYSTEMTIME day{2023, 12, 0, 31, 0, 0, 0, 0};
@@ -298,7 +314,10 @@ TEST(NativeControls, ComboListProgressScrollAndDates) {
     ASSERT_TRUE(cal.GetCurSel(&sel));
     EXPECT_EQ(sel.wDay, 31);
     EXPECT_EQ(sel.wDayOfWeek, 0);  // a Sunday
+}
 
+TEST(NativeControls, RichEditLinesSelectionAndBackground) {
+    Parent p;
     CRichEditCtrl rich;
     ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(120, 0, 200, 100), &p, 9));
     rich.SetWindowText("第一行\n第二行");
