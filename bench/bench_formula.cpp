@@ -186,13 +186,10 @@ BENCHMARK(CompileCatalogue)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
+    // Each indicator over kBars bars in the engine against a hand-written loop.
     for (const char* name : {"MACD", "KDJ", "BOLL"})
-        reporter.AddRatio(std::string(name) + " over " + std::to_string(kBars) +
-                              " bars: engine / hand-written loop",
-                          std::string("Engine_") + name, std::string("Loop_") + name, "goal <= 2x");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+        reporter.AddRatio(std::string("formula.") + name + "_engine_over_loop",
+                          std::string("Engine_") + name, std::string("Loop_") + name, 2);
+    return RunBenchmarks(argc, argv, reporter);
 }

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "RatioReporter.h"
 #include "foundation/Compress.h"
 #include "foundation/LzhufEncoder.h"
 
@@ -114,4 +115,10 @@ void BM_LzhufAgainstZlib(benchmark::State& state) {
 BENCHMARK(BM_LzhufDecode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LzhufAgainstZlib)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    RatioReporter reporter;
+    reporter.AddCounterRatio("lzhuf.decode_over_zlib_inflate", "BM_LzhufAgainstZlib",
+                             "lzhuf_over_zlib", 5);
+    return RunBenchmarks(argc, argv, reporter);
+}

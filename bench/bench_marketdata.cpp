@@ -191,15 +191,15 @@ BENCHMARK(BM_CopyDailyBars)->Unit(benchmark::kMicrosecond)->MinTime(1);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
-    reporter.AddRatio("load 1,000,000 minute bars from mk1.dat / read()+memcpy",
-                      "BM_LoadMinuteSeries", "BM_ReadPlusMemcpy", "goal <= 1.5x");
-    reporter.AddRatio("60-minute bars from 500,000 minute bars / plain copy",
-                      "BM_Build60MinuteBars", "BM_CopyHalfMillionMinuteBars");
-    reporter.AddRatio("weekly bars from 5,000 daily bars / plain copy", "BM_BuildWeeklyBars",
-                      "BM_CopyDailyBars");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    // Loading 1,000,000 minute bars from mk1.dat against read() and memcpy of the file.
+    reporter.AddRatio("marketdata.load_minute_bars_over_read_memcpy", "BM_LoadMinuteSeries",
+                      "BM_ReadPlusMemcpy", 1.5);
+    // 60-minute bars from 500,000 minute bars, and weekly bars from 5,000 daily bars,
+    // against a plain copy of the source bars.
+    reporter.AddRatio("marketdata.build_60min_bars_over_copy", "BM_Build60MinuteBars",
+                      "BM_CopyHalfMillionMinuteBars", 12);
+    reporter.AddRatio("marketdata.build_weekly_bars_over_copy", "BM_BuildWeeklyBars",
+                      "BM_CopyDailyBars", 60);
+    return RunBenchmarks(argc, argv, reporter);
 }

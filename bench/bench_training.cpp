@@ -80,15 +80,14 @@ BENCHMARK(BM_RecordFileLoadSave)->Unit(benchmark::kMillisecond)->MinTime(3);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
     WriteSourceFile();
     std::printf("source file: %.1f MB\n",
                 static_cast<double>(fs::file_size(SourcePath())) / (1024 * 1024));
     RatioReporter reporter;
-    reporter.AddRatio("record file load+save / tinyxml2 parse+print", "BM_RecordFileLoadSave",
-                      "BM_Tinyxml2ParsePrint", "goal <= 1.5x");
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    // Loading and saving the record file against tinyxml2 parsing and printing it.
+    reporter.AddRatio("training.record_file_load_save_over_xml_parse_print",
+                      "BM_RecordFileLoadSave", "BM_Tinyxml2ParsePrint", 1.5);
+    int status = RunBenchmarks(argc, argv, reporter);
     fs::remove_all(WorkDir());
-    return 0;
+    return status;
 }

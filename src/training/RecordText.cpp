@@ -56,7 +56,9 @@ namespace {
 bool IsPlain(std::string_view text) {
     for (char c : text) {
         const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80 || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'') return false;
+        if (b >= 0x80 || c == '&' || c == '<' || c == '>' || c == '"' || c == '\'' || c == '\n' ||
+            c == '\r' || c == '\t')
+            return false;
     }
     return true;
 }
@@ -130,6 +132,17 @@ std::string EscapeFileText(std::string_view utf8) {
                 break;
             case '\'':
                 escaped += "&apos;";
+                break;
+            // A conforming reader turns these into spaces inside an attribute value (and
+            // reads a raw CR LF as one LF); as references they come back as they were.
+            case '\n':
+                escaped += "&#10;";
+                break;
+            case '\r':
+                escaped += "&#13;";
+                break;
+            case '\t':
+                escaped += "&#9;";
                 break;
             default:
                 wide = wide || static_cast<unsigned char>(c) >= 0x80;

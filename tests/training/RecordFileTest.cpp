@@ -9,6 +9,7 @@
 
 #include "common/ScratchDir.h"
 #include "foundation/MyLog.h"
+#include "foundation/TextCodec.h"
 #include "training/TotalTrainingRecord.h"
 
 namespace fs = std::filesystem;
@@ -232,6 +233,38 @@ TEST_F(RecordFileTest, TextsGbkLacksAndXmlSpecialsSurvive) {
     CTotalTrainingRecord hand(m_path);
     ASSERT_TRUE(hand.Load());
     EXPECT_EQ(hand.records.at(0)->name, "中国人<&x & y");
+}
+
+TEST_F(RecordFileTest, LineBreaksAndTabsInTextsRoundTripExactly) {
+    const std::string comment = "第一行\n第二行\r\n\t缩进 \r末尾\n";
+    const std::string name = "名称\t(测试)";
+    CTotalTrainingRecord list(m_path);
+    auto r = list.CreateRecord(0, 0, nullptr, CIndSecuCode(1, "600000"), name, 0, 0, 0, 1000, 0);
+    r->trades.emplace_back().comment = comment;
+    ASSERT_TRUE(list.Save(20240105));
+    const std::string first = ReadFile(m_path);
+    // Written as character references: no raw line break or tab inside any attribute.
+    EXPECT_NE(first.find("&#10;"), std::string::npos);
+    EXPECT_NE(first.find("&#13;&#10;&#9;"), std::string::npos);
+    EXPECT_EQ(first.find('\t'), std::string::npos);
+    EXPECT_EQ(first.find('\r'), std::string::npos);
+
+    CTotalTrainingRecord loaded(m_path);
+    ASSERT_TRUE(loaded.Load());
+    EXPECT_EQ(loaded.records.at(0)->trades.at(0).comment, comment);
+    EXPECT_EQ(loaded.records.at(0)->name, name);
+    ASSERT_TRUE(loaded.Save(20240105));
+    EXPECT_EQ(ReadFile(m_path), first) << "a second save writes the same bytes";
+
+    // A conforming reader (entities processed) sees the same texts, in GBK.
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.Parse(first.data(), first.size()), tinyxml2::XML_SUCCESS);
+    const tinyxml2::XMLElement* item =
+        doc.RootElement()->FirstChildElement("TrainingItem")->FirstChildElement("TradeDetail");
+    ASSERT_NE(item, nullptr);
+    const tinyxml2::XMLElement* trade = item->FirstChildElement("TradeDetailItem");
+    ASSERT_NE(trade, nullptr);
+    EXPECT_EQ(AnsiToUtf8(trade->Attribute("comment")), comment);
 }
 
 TEST_F(RecordFileTest, Utf8DeclaredFileIsReadByItsEncoding) {
