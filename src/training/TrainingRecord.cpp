@@ -82,108 +82,107 @@ CTrainingRecord::CTrainingRecord(CSecurity* security_, const CIndSecuCode& code_
     TrainingTime = static_cast<int32_t>(now.time);
 }
 
-bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,
-                          const std::string& comment, double price) {
-    if (vol <= 0 || !IsTradablePrice(price)) return false;
-    const double amount = vol * price;
-    const double fee = amount * commitrate;
-    const double need = amount + fee;
-    if (need - kCashTolerance > leftCapital - FrozenCapital) {
-        msg = "资金不够";
+// The four order operations differ in the book they work on (long or short) and whether
+// the order opens or closes a position; the checks, the refusals and the trade list
+// entry go one way for all of them.
+bool CTrainingRecord::PlaceOrder(OrderKind kind, int32_t vol, int64_t datetime, std::string& msg,
+                                 bool addTrade, const std::string& comment, double price) {
+    const bool isLong = kind == OrderKind::Buy || kind == OrderKind::Sell;
+    const bool opens = kind == OrderKind::Buy || kind == OrderKind::ShortSell;
+    CFullPositon& book = isLong ? *CallPos : *PutPos;
+    // The order dialog passes 0 when the user entered no hands or can afford none: no
+    // order, and nothing to say about it.
+    if (vol <= 0) return false;
+    if (!IsTradablePrice(price)) {
+        msg = kRefusedPrice;
         return false;
     }
     const int32_t date = OrderDate(datetime);
-    if (!CallPos->CanAddShares(vol, date)) return false;
-    CallPos->AddShares(vol, date, amount);
-    leftCapital -= need;
-    if (addTrade) trades.push_back(MakeTrade(1, 1, datetime, price, vol, fee, *CallPos, comment));
+    const double amount = vol * price;
+    const double fee = amount * commitrate;
+    if (opens) {
+        if (amount + fee - kCashTolerance > leftCapital - FrozenCapital) {
+            msg = isLong ? "资金不够" : "剩余资金不够融券!!";
+            return false;
+        }
+        if (!book.CanAddShares(vol, date)) {
+            msg = kRefusedBookFull;
+            return false;
+        }
+    } else if (book.GetClosableVolume(date, T0 != 0) < vol) {
+        if (isLong)
+            msg = T0 ? "仓位不够!您当前正在进行T+0交易,根据全部多单信息设置仓位"
+                     : "仓位不够!您当前正在进行T+1交易,根据截止到昨天的多单信息设置仓位";
+        else
+            msg = T0 ? "仓位不够您当前正在进行T+0交易,根据全部空单信息设置仓位"
+                     : "仓位不够您当前正在进行T+1交易,根据截止到昨天的空单信息设置仓位";
+        return false;
+    }
+
+    const int8_t opdir = isLong ? 1 : -1;
+    if (opens) {
+        book.AddShares(vol, date, amount);
+        if (isLong) {
+            leftCapital -= amount + fee;
+        } else {
+            FrozenCapital += amount;
+            leftCapital -= fee;
+        }
+        if (addTrade) trades.push_back(MakeTrade(opdir, 1, datetime, price, vol, fee, book, comment));
+        return true;
+    }
+
+    book.RemoveShares(vol);
+    const double div = vol * book.avehl;
+    TradeDetailItem item = MakeTrade(opdir, -1, datetime, price, vol, fee, book, comment);
+    if (isLong) {
+        const double net = amount - fee;
+        leftCapital += net;
+        const double basis = book.aveCost * vol * (1 + commitrate);
+        // Shares that cost nothing have no return to speak of.
+        SetResult(item, net - basis + div, basis > 0 ? (div + net) / basis - 1 : 0);
+    } else {
+        const double basis = book.aveCost * vol;
+        leftCapital += (book.aveCost - price) * vol - fee - div;
+        FrozenCapital -= basis;
+        if (book.IsEmpty()) {
+            // With no short shares left nothing stays frozen. What the averages left over
+            // (rounding, bonus shares cut to whole shares) is the account's own cash.
+            leftCapital += FrozenCapital;
+            FrozenCapital = 0;
+        } else if (FrozenCapital < 0) {
+            FrozenCapital = 0;
+        }
+        const double proceeds = (1 - commitrate) * basis;
+        SetResult(item, proceeds - amount - fee - div,
+                  proceeds > 0 ? 1 - (div + amount + fee) / proceeds : 0);
+    }
+    trades.push_back(std::move(item));
+    if (book.IsEmpty()) {
+        book.aveCost = 0;
+        book.avehl = 0;
+    }
     return true;
+}
+
+bool CTrainingRecord::Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,
+                          const std::string& comment, double price) {
+    return PlaceOrder(OrderKind::Buy, vol, datetime, msg, addTrade, comment, price);
 }
 
 bool CTrainingRecord::Sell(int32_t vol, int64_t datetime, std::string& msg,
                            const std::string& comment, double price) {
-    if (vol <= 0 || !IsTradablePrice(price)) return false;
-    const int32_t date = OrderDate(datetime);
-    if (CallPos->GetClosableVolume(date, T0 != 0) < vol) {
-        msg = T0 ? "仓位不够!您当前正在进行T+0交易,根据全部多单信息设置仓位"
-                 : "仓位不够!您当前正在进行T+1交易,根据截止到昨天的多单信息设置仓位";
-        return false;
-    }
-    CallPos->RemoveShares(vol);
-    const double amount = vol * price;
-    const double fee = amount * commitrate;
-    const double net = amount - fee;
-    leftCapital += net;
-    const double basis = CallPos->aveCost * vol * (1 + commitrate);
-    const double div = vol * CallPos->avehl;
-
-    TradeDetailItem item = MakeTrade(1, -1, datetime, price, vol, fee, *CallPos, comment);
-    // Shares that cost nothing have no return to speak of.
-    SetResult(item, net - basis + div, basis > 0 ? (div + net) / basis - 1 : 0);
-    trades.push_back(std::move(item));
-
-    if (CallPos->IsEmpty()) {
-        CallPos->aveCost = 0;
-        CallPos->avehl = 0;
-    }
-    return true;
+    return PlaceOrder(OrderKind::Sell, vol, datetime, msg, true, comment, price);
 }
 
 bool CTrainingRecord::ShortSell(int32_t vol, int64_t datetime, std::string& msg,
                                 const std::string& comment, double price) {
-    if (vol <= 0 || !IsTradablePrice(price)) return false;
-    const double amount = vol * price;
-    const double fee = amount * commitrate;
-    if (amount + fee - kCashTolerance > leftCapital - FrozenCapital) {
-        msg = "剩余资金不够融券!!";
-        return false;
-    }
-    const int32_t date = OrderDate(datetime);
-    if (!PutPos->CanAddShares(vol, date)) return false;
-    PutPos->AddShares(vol, date, amount);
-    FrozenCapital += amount;
-    leftCapital -= fee;
-
-    trades.push_back(MakeTrade(-1, 1, datetime, price, vol, fee, *PutPos, comment));
-    return true;
+    return PlaceOrder(OrderKind::ShortSell, vol, datetime, msg, true, comment, price);
 }
 
 bool CTrainingRecord::CoverShort(int32_t vol, int64_t datetime, std::string& msg,
                                  const std::string& comment, double price) {
-    if (vol <= 0 || !IsTradablePrice(price)) return false;
-    const int32_t date = OrderDate(datetime);
-    if (PutPos->GetClosableVolume(date, T0 != 0) < vol) {
-        msg = T0 ? "仓位不够您当前正在进行T+0交易,根据全部空单信息设置仓位"
-                 : "仓位不够您当前正在进行T+1交易,根据截止到昨天的空单信息设置仓位";
-        return false;
-    }
-    PutPos->RemoveShares(vol);
-    const double amount = vol * price;
-    const double fee = amount * commitrate;
-    const double basis = PutPos->aveCost * vol;
-    const double div = PutPos->avehl * vol;
-    leftCapital += (PutPos->aveCost - price) * vol - fee - div;
-    FrozenCapital -= basis;
-    if (PutPos->IsEmpty()) {
-        // With no short shares left nothing stays frozen. What the averages left over
-        // (rounding, bonus shares cut to whole shares) is the account's own cash.
-        leftCapital += FrozenCapital;
-        FrozenCapital = 0;
-    } else if (FrozenCapital < 0) {
-        FrozenCapital = 0;
-    }
-
-    TradeDetailItem item = MakeTrade(-1, -1, datetime, price, vol, fee, *PutPos, comment);
-    const double proceeds = (1 - commitrate) * basis;
-    SetResult(item, proceeds - amount - fee - div,
-              proceeds > 0 ? 1 - (div + amount + fee) / proceeds : 0);
-    trades.push_back(std::move(item));
-
-    if (PutPos->IsEmpty()) {
-        PutPos->aveCost = 0;
-        PutPos->avehl = 0;
-    }
-    return true;
+    return PlaceOrder(OrderKind::CoverShort, vol, datetime, msg, true, comment, price);
 }
 
 int32_t CTrainingRecord::GetPositionVolume(bool isLong) const {

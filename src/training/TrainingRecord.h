@@ -38,9 +38,11 @@ public:
                     const std::string& name, double commitRate);
 
     // Order operations. `datetime` is yyyymmddhhmm (a day bar passes yyyymmdd × 10000).
-    // A refusal leaves the record unchanged and puts its text into `msg`; a volume <= 0,
-    // one that would take a book past 2,147,483,647 shares, and a price that is not a
-    // positive number are refused silently.
+    // A refusal leaves the record unchanged and puts its text into `msg`: too little cash,
+    // too few closable shares, a price that is not a positive number (kRefusedPrice), a
+    // volume that would take a book past 2,147,483,647 shares (kRefusedBookFull). Only a
+    // volume <= 0, which the order dialog passes when there is nothing to order, is
+    // refused without a text (`msg` untouched).
     bool Buy(int32_t vol, int64_t datetime, std::string& msg, bool addTrade,
              const std::string& comment, double price);
     bool Sell(int32_t vol, int64_t datetime, std::string& msg, const std::string& comment,
@@ -118,7 +120,14 @@ public:
     std::shared_ptr<CFullPositon> PutPos;
     std::shared_ptr<CFullPositon> CallPos;
 
+    static constexpr const char* kRefusedPrice = "价格无效,不能交易";
+    static constexpr const char* kRefusedBookFull = "持仓数量超出上限,不能交易";
+
 private:
+    enum class OrderKind { Buy, Sell, ShortSell, CoverShort };
+    bool PlaceOrder(OrderKind kind, int32_t vol, int64_t datetime, std::string& msg,
+                    bool addTrade, const std::string& comment, double price);
+
     // The order date for the T+1 rule and the order datetime of automatic orders.
     int32_t QuoteOrderDate() const;
     int64_t QuoteOrderDateTime() const;

@@ -167,20 +167,44 @@ TEST(TrainingRecordTest, RefusalsCarryTheirTextsAndChangeNothing) {
     EXPECT_FALSE(q.CoverShort(0, Day(20240102), msg, "", 1));
     EXPECT_EQ(msg, "unchanged");
 
-    // So is a price that is not a positive number, before any other check: the short
-    // position of 0102 could be covered on 0103 at a real price.
+    // A price that is not a positive number is refused, with its text, before any other
+    // check: the short position of 0102 could be covered on 0103 at a real price.
     for (double bad : {0.0, -10.0, std::nan(""), HUGE_VAL}) {
         SCOPED_TRACE(bad);
-        EXPECT_FALSE(q.Buy(1, Day(20240103), msg, true, "", bad));
-        EXPECT_FALSE(q.Sell(1, Day(20240103), msg, "", bad));
-        EXPECT_FALSE(q.ShortSell(1, Day(20240103), msg, "", bad));
-        EXPECT_FALSE(q.CoverShort(1, Day(20240103), msg, "", bad));
+        for (int op = 0; op < 4; ++op) {
+            msg.clear();
+            bool placed = op == 0   ? q.Buy(1, Day(20240103), msg, true, "", bad)
+                          : op == 1 ? q.Sell(1, Day(20240103), msg, "", bad)
+                          : op == 2 ? q.ShortSell(1, Day(20240103), msg, "", bad)
+                                    : q.CoverShort(1, Day(20240103), msg, "", bad);
+            EXPECT_FALSE(placed) << "operation " << op;
+            EXPECT_EQ(msg, CTrainingRecord::kRefusedPrice) << "operation " << op;
+        }
     }
-    EXPECT_EQ(msg, "unchanged");
     EXPECT_DOUBLE_EQ(q.leftCapital, 1000);
     EXPECT_DOUBLE_EQ(q.FrozenCapital, 600);
     EXPECT_EQ(q.trades.size(), 1u);
     EXPECT_TRUE(q.CoverShort(1, Day(20240103), msg, "", 10));
+}
+
+TEST(TrainingRecordTest, AnOrderPastTheLargestBookIsRefusedWithItsText) {
+    // Cash for far more shares than a book can count, at a price of one cent.
+    CTrainingRecord r = MakeRecord(1e12, 0);
+    std::string msg;
+    ASSERT_TRUE(r.Buy(2147483000, Day(20240102), msg, true, "", 0.01));
+    ASSERT_TRUE(r.ShortSell(2147483000, Day(20240102), msg, "", 0.01));
+    const double cash = r.leftCapital, frozen = r.FrozenCapital;
+    msg.clear();
+    EXPECT_FALSE(r.Buy(1000, Day(20240103), msg, true, "", 0.01));
+    EXPECT_EQ(msg, CTrainingRecord::kRefusedBookFull);
+    msg.clear();
+    EXPECT_FALSE(r.ShortSell(1000, Day(20240103), msg, "", 0.01));
+    EXPECT_EQ(msg, CTrainingRecord::kRefusedBookFull);
+    EXPECT_EQ(r.GetPositionVolume(true), 2147483000);
+    EXPECT_EQ(r.GetPositionVolume(false), 2147483000);
+    EXPECT_EQ(r.leftCapital, cash);
+    EXPECT_EQ(r.FrozenCapital, frozen);
+    EXPECT_EQ(r.trades.size(), 2u);
 }
 
 TEST(TrainingRecordTest, TPlusOneClosesOnlyEarlierHoldingsTPlusZeroAll) {

@@ -433,10 +433,12 @@ TEST_F(RecordFileTest, HostileNumbersLoadAndTradeWithoutHarm) {
     ASSERT_EQ(list.records.size(), 1u);
     CTrainingRecord& r = *list.records[0];
     std::string msg;
-    // Shares a book cannot count are refused, whatever the cash.
+    // Shares a book cannot count are refused, whatever the cash, and say why.
     EXPECT_FALSE(r.Buy(1, 202401030000, msg, true, "", 10));
+    EXPECT_EQ(msg, CTrainingRecord::kRefusedBookFull);
+    msg.clear();
     EXPECT_FALSE(r.ShortSell(1, 202401030000, msg, "", 10));
-    EXPECT_TRUE(msg.empty());
+    EXPECT_EQ(msg, CTrainingRecord::kRefusedBookFull);
     EXPECT_EQ(r.leftCapital, 1e300);
     EXPECT_EQ(r.FrozenCapital, 0);
     EXPECT_TRUE(r.trades.empty());
