@@ -367,12 +367,12 @@ uint8_t EvalStringFunctions(const char* name, CSouceEditor* ctx) {
 }
 
 void InstallBuiltinEvaluators() {
-    BaseFunctions[4] = &EvalBarsFunctions;
-    BaseFunctions[6] = &EvalWindowFunctions;
-    BaseFunctions[13] = &EvalDynaInfo;
-    BaseFunctions[20] = &EvalZigFunctions;
-    BaseFunctions[21] = &EvalCostFunctions;
-    BaseFunctions[22] = &EvalSarFunctions;
-    BaseFunctions[28] = &EvalStringFunctions;
-    BaseFunctions[37] = &EvalIndicatorReference;
+    BaseFunctions[base_slot::kBars] = &EvalBarsFunctions;
+    BaseFunctions[base_slot::kWindow] = &EvalWindowFunctions;
+    BaseFunctions[base_slot::kDynaInfo] = &EvalDynaInfo;
+    BaseFunctions[base_slot::kZig] = &EvalZigFunctions;
+    BaseFunctions[base_slot::kCost] = &EvalCostFunctions;
+    BaseFunctions[base_slot::kSar] = &EvalSarFunctions;
+    BaseFunctions[base_slot::kString] = &EvalStringFunctions;
+    BaseFunctions[base_slot::kIndicatorReference] = &EvalIndicatorReference;
 }

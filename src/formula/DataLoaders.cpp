@@ -87,11 +87,11 @@ double Price(const BarView& v, int i, int slot) {
     if (v.small()) {
         SmallBar b = v.smallBar(i);
         switch (slot) {
-            case 4:
+            case load_slot::kVolume:
                 return b.volume;
-            case 5:
+            case load_slot::kAmount:
                 return v.d.dataType == 5 ? 0 : b.amount;
-            case 30:
+            case load_slot::kOpenInterest:
                 return v.d.dataType == 5 ? 0 : b.further;
             default:
                 return b.price;
@@ -99,19 +99,19 @@ double Price(const BarView& v, int i, int slot) {
     }
     const CFloatDayItem& b = v.item(i);
     switch (slot) {
-        case 0:
+        case load_slot::kHigh:
             return b.m_fHigh;
-        case 1:
+        case load_slot::kOpen:
             return b.m_fOpen;
-        case 2:
+        case load_slot::kLow:
             return b.m_fLow;
-        case 3:
+        case load_slot::kClose:
             return b.m_fClose;
-        case 4:
+        case load_slot::kVolume:
             return b.m_fVolume;
-        case 5:
+        case load_slot::kAmount:
             return b.m_fAmount;
-        case 30:
+        case load_slot::kOpenInterest:
             return b.m_fLast;
         default:
             return 0;
@@ -167,29 +167,29 @@ double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int 
             ss = static_cast<int>(b.time % 100);
         }
         switch (slot) {
-            case 31:
+            case load_slot::kYear:
                 return date / 10000;
-            case 32:
+            case load_slot::kMonth:
                 return (date / 100) % 100;
-            case 33:
+            case load_slot::kDay:
                 return date % 100;
-            case 37:
+            case load_slot::kDate:
                 return date ? date - 19000000 : 0;
-            case 38:
+            case load_slot::kWeekday:
                 return date && IsValidDate(date) ? WeekDay(date) : 0;
-            case 39:
+            case load_slot::kDayNum:
                 return date && IsValidDate(date)
                            ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400)
                            : 0;
-            case 40:
+            case load_slot::kHour:
                 return hh;
-            case 41:
+            case load_slot::kMinute:
                 return mm;
-            case 42:
+            case load_slot::kTime:
                 return type == 2 ? static_cast<double>((b.time % 10000) * 100) : b.time;
-            case 43:
+            case load_slot::kTimeSec:
                 return hh * 3600 + mm * 60 + ss;
-            case 44:
+            case load_slot::kBarField:
                 return type == 2 ? b.field : 0;
             default:
                 return 0;
@@ -200,49 +200,49 @@ double CalendarValue(const BarView& v, int i, int slot, uint32_t quoteDate, int 
     bool minute = hm >= 0;
     bool valid = IsValidDate(date);
     switch (slot) {
-        case 31:
+        case load_slot::kYear:
             return date / 10000;
-        case 32:
+        case load_slot::kMonth:
             return (date / 100) % 100;
-        case 33:
+        case load_slot::kDay:
             return date % 100;
-        case 37:
+        case load_slot::kDate:
             return date - 19000000;
-        case 38:
+        case load_slot::kWeekday:
             return valid ? WeekDay(date) : 0;
-        case 39:
+        case load_slot::kDayNum:
             return valid ? static_cast<double>((DaysFromDate(date) * 86400 - 8 * 3600) / 86400) : 0;
-        case 40:
+        case load_slot::kHour:
             return minute ? hm / 100 : 0;
-        case 41:
+        case load_slot::kMinute:
             return minute ? hm % 100 : 0;
-        case 42:
+        case load_slot::kTime:
             return minute ? hm * 100 : 0;
-        case 43:
+        case load_slot::kTimeSec:
             return minute ? (hm / 100) * 3600 + (hm % 100) * 60 : 0;
-        case 44:
+        case load_slot::kBarField:
             return v.item(i).m_nReserved;
-        case 49:  // bars within the last year (a minute bar: since 15:00 one year earlier)
+        case load_slot::kYearBars:  // bars within the last year (a minute bar: since 15:00 one year earlier)
             return CountBack(v, i, calcFirst, false,
                              [&](int k) { return DateToKeyLike(v, k, v.date(k) - 10000, 1500); });
-        case 50:
+        case load_slot::kMonthBars:
             return CountBack(v, i, calcFirst, false, [&](int k) {
                 return DateToKeyLike(v, k, MonthBack(v.date(k)), 1500);
             });
-        case 51:
+        case load_slot::kWeekBars:
             return CountBack(v, i, calcFirst, false, [&](int k) {
                 int32_t d =
                     IsValidDate(v.date(k)) ? DateFromDays(DaysFromDate(v.date(k)) - 7) : v.date(k);
                 return DateToKeyLike(v, k, d, 1500);
             });
-        case 52:
+        case load_slot::kYearToDateBars:
             return CountBack(v, i, calcFirst, true, [&](int k) {
                 return DateToKeyLike(v, k, v.date(k) / 10000 * 10000, 0);
             });
-        case 53:
+        case load_slot::kMonthToDateBars:
             return CountBack(v, i, calcFirst, true,
                              [&](int k) { return DateToKeyLike(v, k, v.date(k) / 100 * 100, 0); });
-        case 54:
+        case load_slot::kWeekToDateBars:
             return CountBack(v, i, calcFirst, true, [&](int k) {
                 int32_t d = v.date(k);
                 if (IsValidDate(d)) {
@@ -322,7 +322,7 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
     int slot = e->m_nFuncCode;
     LoaderData d;
     if (int st = PrepareLoaderData(*f, d, *e, *ctx)) return st;
-    if (!d.otherSecu && !d.otherPeriod && !IsSmallBarType(d.dataType) && slot <= 5 &&
+    if (!d.otherSecu && !d.otherPeriod && !IsSmallBarType(d.dataType) && slot <= load_slot::kAmount &&
         d.count == f->m_nBarCount) {
         auto* rec = new (std::nothrow) CValueRecord();
         if (!rec) return 0;
@@ -350,40 +350,40 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
     for (int i = d.first; i <= d.last; ++i) {
         double x = 0;
         switch (slot) {
-            case 0:
-            case 1:
-            case 2:
-            case 3:
-            case 4:
-            case 5:
-            case 30:
+            case load_slot::kHigh:
+            case load_slot::kOpen:
+            case load_slot::kLow:
+            case load_slot::kClose:
+            case load_slot::kVolume:
+            case load_slot::kAmount:
+            case load_slot::kOpenInterest:
                 x = Price(v, i, slot);
                 break;
-            case 6:
-            case 7:
-            case 8:
+            case load_slot::kIsDown:
+            case load_slot::kIsEqual:
+            case load_slot::kIsUp:
                 if (v.small()) {
                     if (i > 0) {
                         double p = v.smallBar(i - 1).price, c = v.smallBar(i).price;
-                        x = slot == 6 ? p > c : slot == 7 ? p == c : p < c;
+                        x = slot == load_slot::kIsDown ? p > c : slot == load_slot::kIsEqual ? p == c : p < c;
                     }
                 } else {
                     double o = v.item(i).m_fOpen, c = v.item(i).m_fClose;
-                    x = slot == 6 ? o > c : slot == 7 ? o == c : o < c;
+                    x = slot == load_slot::kIsDown ? o > c : slot == load_slot::kIsEqual ? o == c : o < c;
                 }
                 break;
-            case 26:
+            case load_slot::kBarPos:
                 x = i + 1;
                 break;
-            case 27:
+            case load_slot::kBarStatus:
                 x = i == d.calcFirst ? 1 : (i + 1 == d.calcEnd ? 2 : 0);
                 break;
-            case 28:
+            case load_slot::kShowStatus:
                 x = i == f->m_nShowFirst ? 1 : (i + 1 == f->m_nShowEnd ? 2 : 0);
                 break;
-            case 34:
-            case 35:
-            case 36: {
+            case load_slot::kLunarYear:
+            case load_slot::kLunarMonth:
+            case load_slot::kLunarDay: {
                 int32_t date = v.small() ? static_cast<int32_t>(quoteDate) : v.date(i);
                 // Minute bars of one day share the conversion.
                 if (date != lunarDate) {
@@ -392,7 +392,7 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
                     if (d.dataType != 5)
                         IndCommonSpace::GongLi2NongLi(date, lunarYear, lunarMonth, lunarDay);
                 }
-                x = slot == 34 ? lunarYear : slot == 35 ? lunarMonth : lunarDay;
+                x = slot == load_slot::kLunarYear ? lunarYear : slot == load_slot::kLunarMonth ? lunarMonth : lunarDay;
                 break;
             }
             default:
@@ -401,8 +401,8 @@ int PerBarLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
         }
         values[static_cast<size_t>(i)] = x;
     }
-    if (slot == 28) f->m_bShowDepend = 1;
-    if (slot == 48 && !v.small() && d.dataType == 4 && d.period == 1) {
+    if (slot == load_slot::kShowStatus) f->m_bShowDepend = 1;
+    if (slot == load_slot::kQuarterCost && !v.small() && d.dataType == 4 && d.period == 1) {
         int from = d.first;
         if (ctx->m_bPartial) from = std::max(0, d.first - 70);
         FillQuarterMedianCost(static_cast<const CFloatDayItem*>(d.bars), from, d.last,
@@ -426,31 +426,31 @@ int NumberRecord(CElement* e, double value) {
 int ConstantLoader(CElement* e, CKlineLight* f, CSouceEditor* ctx) {
     IFormulaMarket* m = GetFormulaMarket();
     switch (e->m_nFuncCode) {
-        case 10:
+        case load_slot::kVolUnit:
             return NumberRecord(e, 100);
-        case 12: {
+        case load_slot::kTotalMinutes: {
             CIndSecuCode code = NamedSecurity(e, f);
             if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
                 return kCalcFailed;
             return NumberRecord(e, 240);
         }
-        case 13:
+        case load_slot::kPeriod:
             return NumberRecord(e, PeriodCode(f->m_nDataType, f->m_nPeriod));
-        case 15:
+        case load_slot::kSysDate:
             return NumberRecord(e, m ? m->GetToday() : 0);
-        case 16:
+        case load_slot::kSysTime:
             return NumberRecord(e, m ? m->GetStartTime() : 0);
-        case 17:
+        case load_slot::kMinPrice:
             return NumberRecord(e, 0.01);
-        case 24:
+        case load_slot::kPriceDigits:
             return NumberRecord(e, 3);
-        case 20:
-        case 21: {
+        case load_slot::kCode:
+        case load_slot::kName: {
             CIndSecuCode code = NamedSecurity(e, f);
             if (!CSouceEditor::m_pfCheckSecu || !CSouceEditor::m_pfCheckSecu(code))
                 return kCalcFailed;
             std::string text = code.m_strCode;
-            if (e->m_nFuncCode == 21 && !(m && m->GetSecurityName(code, text))) return 0;
+            if (e->m_nFuncCode == load_slot::kName && !(m && m->GetSecurityName(code, text))) return 0;
             e->m_pResult = new (std::nothrow) CValueRecord(text.c_str());
             return 0;
         }
@@ -512,10 +512,17 @@ int LoadSeries(CElement* element, CKlineLight* formula, CSouceEditor* ctx) {
 }
 
 void InstallDataLoaders() {
-    for (int slot : {0,  1,  2,  3,  4,  5,  6,  7,  8,  26, 27, 28, 30, 31, 32, 33, 34,
-                     35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 48, 49, 50, 51, 52, 53, 54})
+    using namespace load_slot;
+    for (int slot : {kHigh,        kOpen,       kLow,        kClose,       kVolume,     kAmount,
+                     kIsDown,      kIsEqual,    kIsUp,       kBarPos,      kBarStatus,  kShowStatus,
+                     kOpenInterest, kYear,      kMonth,      kDay,         kLunarYear,  kLunarMonth,
+                     kLunarDay,    kDate,       kWeekday,    kDayNum,      kHour,       kMinute,
+                     kTime,        kTimeSec,    kBarField,   kQuarterCost, kYearBars,   kMonthBars,
+                     kWeekBars,    kYearToDateBars, kMonthToDateBars, kWeekToDateBars})
         aLoadFunctions[slot] = &PerBarLoader;
-    for (int slot : {10, 12, 13, 15, 16, 17, 20, 21, 24}) aLoadFunctions[slot] = &ConstantLoader;
-    for (int slot : {14, 18, 19, 22, 23}) aLoadFunctions[slot] = &EmptyLoader;
-    aLoadFunctions[29] = &SubFormulaLoader;
+    for (int slot : {kVolUnit, kTotalMinutes, kPeriod, kSysDate, kSysTime, kMinPrice, kCode, kName,
+                     kPriceDigits})
+        aLoadFunctions[slot] = &ConstantLoader;
+    for (int slot : kNothing) aLoadFunctions[slot] = &EmptyLoader;
+    aLoadFunctions[kSubFormula] = &SubFormulaLoader;
 }

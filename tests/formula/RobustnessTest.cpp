@@ -179,14 +179,14 @@ TEST(Robustness, RandomWellFormedFormulasEvaluateWithinTheSeries) {
 // nothing escapes to the chart that asked.
 TEST(Robustness, ALoaderOutOfMemoryGivesAStatusNotAnException) {
     EnsureSetUp();
-    const LoadFunction saved = aLoadFunctions[3];
-    aLoadFunctions[3] = [](CElement*, CKlineLight*, CSouceEditor*) -> int {
+    const LoadFunction saved = aLoadFunctions[load_slot::kClose];
+    aLoadFunctions[load_slot::kClose] = [](CElement*, CKlineLight*, CSouceEditor*) -> int {
         throw std::bad_alloc();
     };
     auto bars = DayBars({1, 2, 3});
     CKlineLight ind = MakeIndicator("A:1;X:CLOSE;");
     EXPECT_NO_THROW(Evaluate(ind, bars));
-    aLoadFunctions[3] = saved;
+    aLoadFunctions[load_slot::kClose] = saved;
     EXPECT_EQ(ind.m_nLastStatus, EngineStatus::kNoMemory);
     EXPECT_FALSE(ind.m_aExps[1].HasValues());
     // The next calculation with the data back is whole again.

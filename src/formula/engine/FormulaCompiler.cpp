@@ -608,7 +608,8 @@ private:
                 in.a = static_cast<uint16_t>(m_prog->elements.size());
                 m_prog->elements.push_back(e);
                 Emit(in, 1, t);
-                return f->slot == 20 || f->slot == 21 ? Shape::Text : Shape::Unknown;
+                return f->slot == load_slot::kCode || f->slot == load_slot::kName ? Shape::Text
+                                                                            : Shape::Unknown;
             }
             case FunctionClass::Constant:
                 PushNumber(f->value, t);
@@ -708,12 +709,12 @@ private:
             Emit(in, 1 - count, nameTok);
             return Shape::Unknown;
         }
-        if (f->slot == 37) {
+        if (f->slot == base_slot::kIndicatorReference) {
             // INDREF(security, 'NAME.LINE#PERIOD', parameters...): the parameter count goes on top.
             PushNumber(count - 2, nameTok);
             ++count;
         }
-        if (f->slot == 6) {
+        if (f->slot == base_slot::kWindow) {
             // The window evaluators read the series on top and the period below it.
             Instr swap{Op::Swap};
             Emit(swap, 0, nameTok);

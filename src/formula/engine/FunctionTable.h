@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "formula/engine/EngineTables.h"
+
 enum class FunctionClass : uint8_t { Series, Constant, Colour, Style, Core, Base, Draw };
 
 enum class CoreFn : uint16_t {
