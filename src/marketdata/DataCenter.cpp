@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
-#include <random>
 
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
 #include "foundation/Pinyin.h"
+#include "foundation/Random.h"
 #include "foundation/Singleton.h"
 #include "foundation/TextCodec.h"
 #include "marketdata/AppInfo.h"
@@ -111,10 +111,7 @@ CSecurity* CDataCenter::PickRandomSecurity(const CSecurity* current) {
     // Drawing among the others only: a table whose one candidate is the current security
     // can never give another, and a redraw loop would never end.
     if (candidates.empty()) return currentIsCandidate ? const_cast<CSecurity*>(current) : nullptr;
-    static std::mt19937 rng{std::random_device{}()};
-    static std::mutex rngLock;
-    std::lock_guard rl(rngLock);
-    return candidates[std::uniform_int_distribution<size_t>(0, candidates.size() - 1)(rng)];
+    return candidates[RandomIndex(candidates.size())];
 }
 
 void CDataCenter::DeleteSecurities() {

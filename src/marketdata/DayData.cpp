@@ -1,10 +1,9 @@
 #include "marketdata/DayData.h"
 
 #include <algorithm>
-#include <chrono>
-#include <random>
 
 #include "foundation/Buffer.h"
+#include "foundation/Random.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/DataHead.h"
 #include "marketdata/Lzhuf.h"
@@ -419,9 +418,7 @@ void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback c
             // A window no longer than the run, and at least one bar: the draw range
             // usable - count + 1 is then always positive.
             int count = std::clamp<int64_t>(barCount, 1, usable);
-            static std::mt19937 rng(
-                uint32_t(std::chrono::system_clock::now().time_since_epoch().count()));
-            int first = start + int(rng() % uint32_t(usable - count + 1));
+            int first = start + int(RandomIndex(size_t(usable - count + 1)));
             m_nRangeFrom = uint32_t(uint64_t(m_chartBars[first].m_nTime));
             m_nRangeTo = uint32_t(uint64_t(m_chartBars[first + count - 1].m_nTime));
         }
