@@ -24,7 +24,7 @@
 #include "foundation/Buffer.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 #include "marketdata/DayData.h"
 #include "marketdata/Lzhuf.h"
 #include "marketdata/Security.h"

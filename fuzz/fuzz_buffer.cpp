@@ -1,6 +1,6 @@
 // CBuffer's readers and writers against a plain model of the byte queue. The input is
 // one byte k, then k operation bytes, then the bytes loaded into the buffer. Every read
-// must return the model's bytes or throw -1 with nothing changed.
+// must return the model's bytes or throw the short-read CParseError with nothing changed.
 
 #include <cstdint>
 #include <cstdlib>
@@ -59,8 +59,8 @@ void ReadFixed(CBuffer& b, Model& m, ReadFn read) {
         try {
             read();
             Check(false);
-        } catch (int e) {
-            Check(e == -1);
+        } catch (const CParseError& e) {
+            Check(e.Problem().rfind("short read", 0) == 0);
         }
         return;
     }
@@ -109,8 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     try {
                         b.ReadString(s);
                         Check(false);
-                    } catch (int e) {
-                        Check(e == -1);
+                    } catch (const CParseError& e) {
+                        Check(e.Problem().rfind("short read", 0) == 0);
                     }
                 } else {
                     Check(b.ReadString(s) == static_cast<int32_t>(len + 2));
@@ -128,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     try {
                         b.Read(sink.data(), n);
                         Check(false);
-                    } catch (int e) {
-                        Check(e == -1);
+                    } catch (const CParseError& e) {
+                        Check(e.Problem().rfind("short read", 0) == 0);
                     }
                 } else {
                     Check(b.Read(sink.data(), n) == n);

@@ -207,7 +207,7 @@ void CBuffer::ShrinkMapped(uint32_t newCapacity) {
 
 uint32_t CBuffer::Read(void* dest, uint32_t n) {
     if (n == 0) return 0;
-    if (Available() < n) throw -1;
+    if (Available() < n) ThrowShortRead(n, Available());
     if (m_bPeekMode) {
         if (dest) std::memcpy(dest, m_pRead + m_nPeekCursor, n);
         m_nPeekCursor += n;
@@ -224,10 +224,10 @@ int32_t CBuffer::ReadString(std::string& out) {
     // The count is unsigned: texts of 32 KB and more are valid. The whole string must be
     // there before anything is consumed, so a short one leaves the buffer untouched.
     uint32_t avail = Available();
-    if (avail < 2) throw -1;
+    if (avail < 2) ThrowShortRead(2, avail);
     const uint8_t* p = m_pRead + (m_bPeekMode ? m_nPeekCursor : 0);
     uint32_t len = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8);
-    if (avail - 2 < len) throw -1;
+    if (avail - 2 < len) ThrowShortRead(size_t(len) + 2, avail);
     const char* text = reinterpret_cast<const char*>(p + 2);
     out.assign(text, strnlen(text, len));
     Read(nullptr, len + 2);

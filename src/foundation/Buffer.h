@@ -2,14 +2,16 @@
 // The growable byte queue every wire message and several data files pass through.
 // Bytes are appended at the tail and consumed from the head; integers are little-endian;
 // strings are a u16 byte count followed by the bytes. A read that finds too few bytes
-// throws the plain integer -1 and leaves the buffer exactly as it was, so a parser can
-// catch it and reject the message as short or malformed.
+// throws CParseError and leaves the buffer exactly as it was, so a parser can catch it,
+// name the field it was reading, and reject the message or file as short or malformed.
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "foundation/ParseError.h"
 
 static_assert(std::endian::native == std::endian::little,
               "CBuffer copies integers as they lie in memory");
@@ -37,7 +39,7 @@ public:
     uint32_t Shrink(uint32_t need);
 
     // Copies n bytes out (dest may be null to skip them). Consumes them unless in peek
-    // mode. Throws -1 when fewer than n are available.
+    // mode. Throws CParseError when fewer than n are available.
     uint32_t Read(void* dest, uint32_t n);
     uint8_t ReadUInt8() { return ReadFixed<uint8_t>(); }
     uint16_t ReadUInt16() { return ReadFixed<uint16_t>(); }
@@ -49,7 +51,7 @@ public:
     double ReadDouble() { return ReadFixed<double>(); }
     // u16 byte count, then the bytes; the text ends at its first NUL (later bytes are
     // consumed and dropped). Returns the byte count + 2. A count larger than the bytes
-    // left throws -1 without consuming anything.
+    // left throws CParseError without consuming anything.
     int32_t ReadString(std::string& out);
 
     void Write(const void* src, uint32_t n);
@@ -135,11 +137,11 @@ private:
         T v;
         if (!m_bPeekMode) [[likely]] {
             if (static_cast<size_t>(m_pEnd - m_pRead) < sizeof(T)) [[unlikely]]
-                throw -1;
+                ThrowShortRead(sizeof(T), static_cast<size_t>(m_pEnd - m_pRead));
             std::memcpy(&v, m_pRead, sizeof(T));
             m_pRead += sizeof(T);
         } else {
-            if (Available() < sizeof(T)) throw -1;
+            if (Available() < sizeof(T)) ThrowShortRead(sizeof(T), Available());
             std::memcpy(&v, m_pRead + m_nPeekCursor, sizeof(T));
             m_nPeekCursor += sizeof(T);
         }

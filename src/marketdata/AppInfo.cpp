@@ -9,10 +9,13 @@
 #include "foundation/Buffer.h"
 #include "foundation/Crc16.h"
 #include "foundation/DateTime.h"
+#include "foundation/MyLog.h"
+#include "foundation/ParseError.h"
 #include "foundation/TextCodec.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Lzhuf.h"
 #include "platform/home/ProgramDir.h"
+#include "protocol/Bodies.h"
 
 void CAppInfo::Init() {
     SetProgramDir(platform::GetProgramDir());
@@ -111,12 +114,15 @@ bool CAppInfo::LoadCodeTable() {
     std::vector<uint8_t> block;
     uint16_t checksum = 0;
     try {
-        checksum = file.ReadUInt16();
-        uint32_t length = file.ReadUInt32();
-        if (length > kMaxCodeTable || length > file.GetLength()) throw -1;
-        block.resize(length);
-        file.Read(block.data(), length);
-    } catch (int) {
+        wire::CFieldReader in(file, path);
+        checksum = in.U16("checksum");
+        uint32_t length = in.U32("block length");
+        if (length > kMaxCodeTable)
+            in.Fail("length " + std::to_string(length) + " is beyond any code table",
+                    "block length");
+        block = in.Bytes(length, "compressed block");
+    } catch (const CParseError& e) {
+        GetAppLog().WriteLog("code table file damaged, kept aside: %s", e.what());
         KeepAside(path);
         return false;
     }
@@ -168,44 +174,42 @@ bool ParseCodeTable(const std::vector<uint8_t>& compressed, bool forWorker, uint
     CBuffer in;
     in.Write(plain.data(), uint32_t(plain.size()));
     in.m_bShrinkLocked = true;
-    CDataCenter* centre = GetDataCenter();
+    // A table shorter than it declares keeps the entries before the break.
+    wire::CodeTableContent table;
     try {
-        uint32_t n = in.ReadUInt32();
-        for (uint32_t i = 0; i < n; ++i) {
-            uint32_t market = in.ReadUInt32();
-            std::string code, name;
-            in.ReadString(code);
-            in.ReadString(name);
-            if (code.empty() || code.size() > 127)
-                continue;  // not a code any store or table can hold
-            CIndSecuCode id(int32_t(market), code);
-            CSecurity* security = centre->FindSecurity(id);
-            if (!security) {
-                auto fresh = std::make_unique<CSecurity>();
-                fresh->SetCode(id);
-                CSecurity* raw = fresh.get();
-                security = centre->AddSecurity(fresh) >= 0 ? raw : centre->FindSecurity(id);
-                if (!security) continue;
-            }
-            std::string text = AnsiToUtf8(name);
-            static const uint8_t kFlags13[2] = {3, 3};
-            if (forWorker) {
-                text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
-                security->SetName(text);
-                security->GetValues().SetValue(kQuotePriceDivisor, 1000);
-                security->GetValues().SetBlob(kQuoteFlags13, kFlags13, 2);
-                security->SetAbbreviations(centre->MakeAbbreviations(text));
-                security->SetSecurityType();
-            } else {
-                security->SetName(text);
-                security->GetValues().SetValue(kQuotePriceDivisor, 1000);
-                security->SetSecurityType();
-                security->GetValues().SetBlob(kQuoteFlags13, kFlags13, 2);
-            }
-            if (entries) ++*entries;
+        table.Decode(in);
+    } catch (const CParseError& e) {
+        GetAppLog().WriteLog("code table cut short: %s", e.what());
+    }
+    CDataCenter* centre = GetDataCenter();
+    for (const wire::CodeTableContent::Entry& entry : table.entries) {
+        const std::string& code = entry.code;
+        if (code.empty() || code.size() > 127) continue;  // not a code any store or table can hold
+        CIndSecuCode id(int32_t(entry.market), code);
+        CSecurity* security = centre->FindSecurity(id);
+        if (!security) {
+            auto fresh = std::make_unique<CSecurity>();
+            fresh->SetCode(id);
+            CSecurity* raw = fresh.get();
+            security = centre->AddSecurity(fresh) >= 0 ? raw : centre->FindSecurity(id);
+            if (!security) continue;
         }
-    } catch (int) {
-        // A table shorter than it declares: what was parsed stays.
+        std::string text = AnsiToUtf8(entry.name);
+        static const uint8_t kFlags13[2] = {3, 3};
+        if (forWorker) {
+            text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+            security->SetName(text);
+            security->GetValues().SetValue(kQuotePriceDivisor, 1000);
+            security->GetValues().SetBlob(kQuoteFlags13, kFlags13, 2);
+            security->SetAbbreviations(centre->MakeAbbreviations(text));
+            security->SetSecurityType();
+        } else {
+            security->SetName(text);
+            security->GetValues().SetValue(kQuotePriceDivisor, 1000);
+            security->SetSecurityType();
+            security->GetValues().SetBlob(kQuoteFlags13, kFlags13, 2);
+        }
+        if (entries) ++*entries;
     }
     return true;
 }

@@ -8,6 +8,8 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/Buffer.h"
 #include "foundation/Format.h"
+#include "foundation/MyLog.h"
+#include "foundation/ParseError.h"
 #include "marketdata/Lzhuf.h"
 #include "marketdata/MarketHooks.h"
 
@@ -68,29 +70,20 @@ std::string CSingleCQDataPerSecu::GetDescription() const {
     return text + ")";
 }
 
-bool CSingleCQDataPerSecu::Read(CBuffer& in) {
-    int32_t market = int32_t(in.ReadUInt32());
-    std::string code;
-    in.ReadString(code);
-    m_nDate = in.ReadUInt32();
-    m_nCash = in.ReadInt64();
-    m_nBonus = in.ReadInt64();
-    m_nTransfer = in.ReadInt64();
-    m_nRights = in.ReadInt64();
-    m_nRightsPrice = in.ReadUInt32();
-    m_code = CIndSecuCode(market, code);
-    return code.size() <= kMaxCodeLength;
+bool CSingleCQDataPerSecu::FromWire(const wire::ExRightsRecord& record) {
+    m_code = CIndSecuCode(int32_t(record.market), record.code);
+    m_nDate = record.date;
+    m_nCash = record.cash;
+    m_nBonus = record.bonus;
+    m_nTransfer = record.transfer;
+    m_nRights = record.rights;
+    m_nRightsPrice = record.rightsPrice;
+    return record.code.size() <= kMaxCodeLength;
 }
 
-void CSingleCQDataPerSecu::Write(CBuffer& out) const {
-    out.WriteUInt32(uint32_t(m_code.m_nMarket));
-    out.WriteString(m_code.m_strCode);
-    out.WriteUInt32(m_nDate);
-    out.WriteInt64(m_nCash);
-    out.WriteInt64(m_nBonus);
-    out.WriteInt64(m_nTransfer);
-    out.WriteInt64(m_nRights);
-    out.WriteUInt32(m_nRightsPrice);
+wire::ExRightsRecord CSingleCQDataPerSecu::ToWire() const {
+    return {uint32_t(m_code.m_nMarket), m_code.m_strCode, m_nDate,  m_nCash,
+            m_nBonus,                   m_nTransfer,      m_nRights, m_nRightsPrice};
 }
 
 void CAllCQData::Table::Add(const CSingleCQDataPerSecu& event) {
@@ -152,40 +145,40 @@ void CAllCQData::Clear() {
     m_table = Table();
 }
 
-void CAllCQData::ParseInto(CBuffer& in, Table& table) {
-    in.ReadUInt16();  // format version, not checked
-    table.version1 = in.ReadUInt32();
-    table.version2 = in.ReadUInt32();
-    uint32_t n = in.ReadUInt32();
+void CAllCQData::ParseInto(CBuffer& in, Table& table, std::string_view where) {
+    wire::ExRightsContent content;
     // Records are gathered and sorted once: inserting tens of thousands one by one in
-    // arbitrary order would move the arrays around for every record.
-    std::vector<CSingleCQDataPerSecu> records;
-    records.reserve(std::min<size_t>(n, in.GetLength() / 46 + 1));
-    auto flush = [&] {
+    // arbitrary order would move the arrays around for every record. A content shorter
+    // than it declares keeps the records read before the break.
+    auto keep = [&] {
+        table.version1 = content.version1;
+        table.version2 = content.version2;
+        std::vector<CSingleCQDataPerSecu> records;
+        records.reserve(content.records.size());
+        CSingleCQDataPerSecu event;
+        for (const wire::ExRightsRecord& record : content.records) {
+            bool fits = event.FromWire(record);
+            if (fits && (event.m_code.m_nMarket == 1 || event.m_code.m_nMarket == 2))
+                records.push_back(event);
+        }
         std::stable_sort(records.begin(), records.end(),
                          [](const auto& a, const auto& b) { return SortArrayCompare(a, b) < 0; });
         for (size_t i = 0; i < records.size(); ++i)
             if (i + 1 == records.size() || SortArrayCompare(records[i], records[i + 1]) != 0)
                 table.Add(records[i]);  // of equal keys the later record wins
-        records.clear();
     };
-    CSingleCQDataPerSecu event;
     try {
-        for (uint32_t i = 0; i < n; ++i) {
-            bool fits = event.Read(in);
-            if (fits && (event.m_code.m_nMarket == 1 || event.m_code.m_nMarket == 2))
-                records.push_back(event);
-        }
-    } catch (int) {
-        flush();
+        content.Decode(in, where);
+    } catch (const CParseError&) {
+        keep();
         throw;
     }
-    flush();
+    keep();
 }
 
-void CAllCQData::Parse(CBuffer& in) {
+void CAllCQData::Parse(CBuffer& in, std::string_view where) {
     std::lock_guard lock(m_lock);
-    ParseInto(in, m_table);
+    ParseInto(in, m_table, where);
 }
 
 bool CAllCQData::Load(const std::string& path) {
@@ -195,8 +188,9 @@ bool CAllCQData::Load(const std::string& path) {
     Table table;
     bool whole = true;
     try {
-        ParseInto(file, table);
-    } catch (int) {
+        ParseInto(file, table, path);
+    } catch (const CParseError& e) {
+        GetAppLog().WriteLog("ex-rights file damaged, kept aside: %s", e.what());
         whole = false;
     }
     {
@@ -208,22 +202,27 @@ bool CAllCQData::Load(const std::string& path) {
 }
 
 bool CAllCQData::Save(const std::string& path) const {
-    CBuffer out;
+    wire::ExRightsContent content;
     {
         std::lock_guard lock(m_lock);
-        out.WriteUInt16(1);
-        out.WriteUInt32(m_table.version1);
-        out.WriteUInt32(m_table.version2);
-        out.WriteUInt32(uint32_t(m_table.all.size()));
-        for (const auto& event : m_table.all) event.Write(out);
+        content.version1 = m_table.version1;
+        content.version2 = m_table.version2;
+        content.records.reserve(m_table.all.size());
+        for (const auto& event : m_table.all) content.records.push_back(event.ToWire());
     }
+    CBuffer out;
+    content.Encode(out);
     return out.SaveToFile(path) == 1;
 }
 
 void CAllCQData::BuildRequestBody(CBuffer& out) const {
-    std::lock_guard lock(m_lock);
-    out.WriteUInt32(m_table.version1);
-    out.WriteUInt32(m_table.version2);
+    wire::ExRightsRequest request;
+    {
+        std::lock_guard lock(m_lock);
+        request.version1 = m_table.version1;
+        request.version2 = m_table.version2;
+    }
+    request.Encode(out);
 }
 
 void CAllCQData::DropDownload() {
@@ -236,37 +235,44 @@ void CAllCQData::DropDownload() {
 bool CAllCQData::OnCQReply(CBuffer& body) {
     // Flags 0 says "current" when no download is under way, and marks a middle chunk
     // inside one (a download runs 2, 0, ..., 4).
-    uint8_t flags = 0;
+    const wire::ChunkScheme& scheme = wire::kExRightsChunks;
+    wire::ChunkReply reply;
     bool current = false;
     try {
-        flags = body.ReadUInt8();
-        current = flags == 0 && !m_bDownloading;
+        reply.Decode(body, scheme, m_bDownloading);
+        current = reply.IsCurrent(scheme, m_bDownloading);
         if (!current) {
-            if (flags & 2) {
-                uint32_t total = body.ReadUInt32();
+            if (reply.IsFirst(scheme)) {
                 DropDownload();
-                if (total > kMaxDownload) throw -1;
-                m_download.resize(total);
-                m_nDownloadTotal = total;
+                if (reply.total > kMaxDownload)
+                    throw CParseError("announced size " + std::to_string(reply.total) +
+                                          " is beyond any ex-rights table",
+                                      scheme.where, "total size");
+                m_download.resize(reply.total);
+                m_nDownloadTotal = reply.total;
                 m_bDownloading = true;
             }
-            if (!m_bDownloading) throw -1;  // a chunk without its first one
-            uint32_t length = body.ReadUInt16();
-            if (uint64_t(m_nDownloadReceived) + length > m_nDownloadTotal)
-                throw -1;  // past the announced total
-            body.Read(m_download.data() + m_nDownloadReceived, length);
-            m_nDownloadReceived += length;
+            if (!m_bDownloading)
+                throw CParseError("a chunk without its first one", scheme.where, "flags");
+            if (uint64_t(m_nDownloadReceived) + reply.chunk.size() > m_nDownloadTotal)
+                throw CParseError("chunk passes the announced size " +
+                                      std::to_string(m_nDownloadTotal),
+                                  scheme.where, "chunk length");
+            std::copy(reply.chunk.begin(), reply.chunk.end(),
+                      m_download.begin() + m_nDownloadReceived);
+            m_nDownloadReceived += uint32_t(reply.chunk.size());
         }
-    } catch (int) {
+    } catch (const CParseError& e) {
         // A broken download ends here; the held table stays as it is.
+        GetAppLog().WriteLog("ex-rights download dropped: %s", e.what());
         DropDownload();
         if (HasMainFrame()) PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
         return true;
     }
 
-    if (!current && !(flags & 4)) {
+    if (!current && !reply.IsLast(scheme)) {
         if (HasMainFrame()) {
-            if (flags & 2) {
+            if (reply.IsFirst(scheme)) {
                 SetDownloadRange("正在下载除权数据...", m_nDownloadTotal);
                 PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 0);
             } else {
@@ -291,8 +297,9 @@ bool CAllCQData::DecodeDownload() {
     in.m_bShrinkLocked = true;
     Table table;
     try {
-        ParseInto(in, table);
-    } catch (int) {
+        ParseInto(in, table, wire::kExRightsChunks.where);
+    } catch (const CParseError& e) {
+        GetAppLog().WriteLog("ex-rights download not taken: %s", e.what());
         return false;
     }
     std::lock_guard lock(m_lock);

@@ -18,10 +18,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/IndSecuCode.h"
 #include "foundation/SortArray.h"
+#include "protocol/Bodies.h"
 
 class CBuffer;
 
@@ -43,10 +45,10 @@ struct CSingleCQDataPerSecu {
     // "2015/06/18(每10股红利2.5元,送股10股)"
     std::string GetDescription() const;
 
-    // One record of the file layout. Read throws the buffer's -1 on a short record and
-    // returns false for a code too long for the field (the record is consumed).
-    bool Read(CBuffer& in);
-    void Write(CBuffer& out) const;
+    // One record of the file and download layout. FromWire returns false for a code too
+    // long for the field (the event then keeps a shortened code and is not stored).
+    bool FromWire(const wire::ExRightsRecord& record);
+    wire::ExRightsRecord ToWire() const;
 };
 // Market, then code without regard to case, then date.
 int SortArrayCompare(const CSingleCQDataPerSecu& a, const CSingleCQDataPerSecu& b);
@@ -78,9 +80,9 @@ public:
 
     // Reads the layout above into the table (which is not emptied first). Records of
     // markets other than 1 and 2, and records whose code is too long, are dropped.
-    // Throws the buffer's -1 when the content is shorter than it declares; the records
-    // read before stay.
-    void Parse(CBuffer& in);
+    // Throws CParseError when the content is shorter than it declares; the records read
+    // before stay. where names what is read ("cq.dat", "reply 13101").
+    void Parse(CBuffer& in, std::string_view where = "cq.dat");
     // Start-up: "cq.dat" in the current directory. A missing file leaves the table empty.
     // A damaged one keeps the records read before the damage and is kept aside under
     // another name. False when the file was missing or damaged.
@@ -106,7 +108,7 @@ private:
         uint32_t version2 = 0;
         void Add(const CSingleCQDataPerSecu& event);
     };
-    static void ParseInto(CBuffer& in, Table& table);
+    static void ParseInto(CBuffer& in, Table& table, std::string_view where);
     void DropDownload();
 
     mutable std::mutex m_lock;  // guards m_table; the download state is network-thread only

@@ -3,24 +3,35 @@
 #include <algorithm>
 
 #include "foundation/Buffer.h"
+#include "foundation/MyLog.h"
+#include "foundation/ParseError.h"
 #include "foundation/Random.h"
 #include "marketdata/DataCenter.h"
-#include "marketdata/DataHead.h"
 #include "marketdata/Lzhuf.h"
 #include "marketdata/MarketHooks.h"
 #include "marketdata/Security.h"
+#include "protocol/Bodies.h"
+#include "protocol/DataHead.h"
+#include "protocol/Wire.h"
 
 namespace {
 // Upper bound of a compressed minute history (1,000,000 bars compress to well below).
 constexpr uint32_t kMaxHistoryDownload = 256u << 20;
 
-std::vector<CDayItem> ReadBars(CBuffer& in) {
-    uint32_t n = in.ReadUInt32();
-    if (uint64_t(n) * sizeof(CDayItem) > in.GetLength())
-        throw -1;  // more bars announced than the reply carries
-    std::vector<CDayItem> bars(n);
-    if (n) in.Read(bars.data(), uint32_t(n * sizeof(CDayItem)));
-    return bars;
+void LogDroppedReply(const CParseError& e) {
+    GetAppLog().WriteLog("series reply dropped: %s", e.what());
+}
+
+// Decodes a reply body; false (logged) when it is short or malformed.
+template <class Reply, class... Args>
+bool DecodeReply(Reply& reply, CBuffer& body, Args... args) {
+    try {
+        reply.Decode(body, args...);
+        return true;
+    } catch (const CParseError& e) {
+        LogDroppedReply(e);
+        return false;
+    }
 }
 }  // namespace
 
@@ -107,22 +118,19 @@ struct CDayData::BarMerge {
     bool hasYearCount = false;
     uint32_t firstYear = 0, lastYear = 0, yearCount = 0;
 
-    // The pieces several replies carry, in the wire's order.
-    void ReadQuote(CBuffer& in) {
-        for (uint32_t& q : quote) q = in.ReadUInt32();
+    void SetQuote(const wire::QuoteBlock& q) {
+        std::copy(q.begin(), q.end(), quote);
         hasQuote = true;
     }
-    void ReadTotal(CBuffer& in) {
-        total = int32_t(in.ReadUInt32());
+    void SetTotal(uint32_t count) {
+        total = int32_t(count);
         hasTotal = true;
     }
-    // A flag, then (when set) the reset flag, the front cut and the bars.
-    void ReadOptionalBars(CBuffer& in) {
-        if (in.ReadUInt8()) {
-            reset = in.ReadUInt8() != 0;
-            cut = in.ReadUInt32();
-            bars = ReadBars(in);
-        }
+    void SetOptionalBars(wire::OptionalBars& run) {
+        if (!run.present) return;
+        reset = run.reset != 0;
+        cut = run.cut;
+        bars = std::move(run.bars);
     }
 };
 
@@ -195,95 +203,88 @@ bool CDayData::SaveLocal() {
 // ---------------------------------------------------------------------------------------
 // Requests
 
-void CDayData::WriteCode(CBuffer& out) const {
+wire::SecurityRef CDayData::SecurityOnWire() const {
     const CIndSecuCode& code = m_pSecurity->GetCode();
-    out.WriteUInt32(uint32_t(code.m_nMarket));
-    out.WriteString(code.m_strCode);
+    return {uint32_t(code.m_nMarket), code.m_strCode};
 }
 
-void CDayData::WriteSummary(CBuffer& out) {
+wire::HeldSummary CDayData::HeldOnWire() {
     CReadGuard lock(m_guard);
-    if (m_rawBars.empty()) {
-        out.WriteUInt32(0);
-        out.WriteUInt32(0);
-        out.WriteUInt32(0);
-        out.WriteUInt8(0);
-        return;
-    }
-    out.WriteUInt32(uint32_t(m_rawBars.size()));
-    out.WriteUInt32(uint32_t(uint64_t(m_rawBars.front().m_nTime)));
-    out.WriteUInt32(uint32_t(uint64_t(m_rawBars.back().m_nTime)));
-    out.WriteUInt8(BarCheckByte(m_rawBars.data(), m_rawBars.size()));
+    if (m_rawBars.empty()) return {};
+    return {uint32_t(m_rawBars.size()), uint32_t(uint64_t(m_rawBars.front().m_nTime)),
+            uint32_t(uint64_t(m_rawBars.back().m_nTime)),
+            BarCheckByte(m_rawBars.data(), m_rawBars.size())};
 }
 
 void CDayData::BuildHistoryBody(CBuffer& out, const std::vector<uint32_t>& years,
                                 uint32_t barsWanted, uint32_t upperDate) {
-    WriteCode(out);
-    out.WriteUInt16(uint16_t(kMinuteType));
-    out.WriteUInt16(uint16_t(m_nPeriod));
-    out.WriteUInt32(barsWanted);
-    out.WriteUInt32(upperDate);
-    out.WriteUInt16(uint16_t(years.size()));
-    CReadGuard lock(m_guard);
-    for (uint32_t year : years) {
-        int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
-        int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
-        uint32_t n = uint32_t(std::max(0, to - from));
-        out.WriteUInt32(year);
-        out.WriteUInt32(n);
-        out.WriteInt64(n ? m_rawBars[from].m_nTime : 0);
-        out.WriteInt64(n ? m_rawBars[to - 1].m_nTime : 0);
-        out.WriteUInt8(n ? BarCheckByte(m_rawBars.data() + from, n) : 0);
+    wire::HistoryRequest request;
+    request.security = SecurityOnWire();
+    request.dataType = uint16_t(kMinuteType);
+    request.period = uint16_t(m_nPeriod);
+    request.barsWanted = barsWanted;
+    request.upperDate = upperDate;
+    {
+        CReadGuard lock(m_guard);
+        for (uint32_t year : years) {
+            int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
+            int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
+            uint32_t n = uint32_t(std::max(0, to - from));
+            request.years.push_back({year, n, n ? m_rawBars[from].m_nTime : 0,
+                                     n ? m_rawBars[to - 1].m_nTime : 0,
+                                     uint8_t(n ? BarCheckByte(m_rawBars.data() + from, n) : 0)});
+        }
     }
+    request.Encode(out);
 }
 
 void CDayData::BuildUpdateBody(CBuffer& out, uint32_t barsWanted) {
-    WriteCode(out);
-    out.WriteUInt16(uint16_t(m_nDataType));
-    out.WriteUInt16(uint16_t(m_nPeriod));
-    out.WriteUInt16(uint16_t(GetUserNDayCount()));
-    out.WriteUInt32(barsWanted);
-    WriteSummary(out);
+    wire::UpdateRequest request;
+    request.security = SecurityOnWire();
+    request.dataType = uint16_t(m_nDataType);
+    request.period = uint16_t(m_nPeriod);
+    request.nDayCount = uint16_t(GetUserNDayCount());
+    request.barsWanted = barsWanted;
+    request.held = HeldOnWire();
+    request.Encode(out);
 }
 
 void CDayData::BuildTrainingBody(CBuffer& out) {
-    WriteCode(out);
-    out.WriteUInt16(uint16_t(m_nDataType));
-    out.WriteUInt16(uint16_t(m_nPeriod));
-    out.WriteUInt16(uint16_t(GetUserNDayCount()));
-    uint32_t param1, param2;
+    wire::TrainingBarsRequest request;
+    request.security = SecurityOnWire();
+    request.dataType = uint16_t(m_nDataType);
+    request.period = uint16_t(m_nPeriod);
+    request.nDayCount = uint16_t(GetUserNDayCount());
     {
         CReadGuard lock(m_guard);
-        param1 = m_nTrainParam1;
-        param2 = m_nTrainParam2;
+        request.param1 = m_nTrainParam1;
+        request.param2 = m_nTrainParam2;
     }
-    out.WriteUInt32(param1);
-    out.WriteUInt32(param2);
-    WriteSummary(out);
+    request.held = HeldOnWire();
+    request.Encode(out);
 }
 
 void CDayData::BuildRangeBody(CBuffer& out) {
-    WriteCode(out);
-    uint32_t from, to;
+    wire::RangeRequest request;
+    request.security = SecurityOnWire();
     {
         CReadGuard lock(m_guard);
-        from = m_nRangeFrom;
-        to = m_nRangeTo;
+        request.from = m_nRangeFrom;
+        request.to = m_nRangeTo;
     }
-    out.WriteUInt32(from);
-    out.WriteUInt32(to);
-    WriteSummary(out);
+    request.held = HeldOnWire();
+    request.Encode(out);
 }
 
 void CDayData::BuildRandomWindowBody(CBuffer& out) {
-    WriteCode(out);
-    uint32_t barCount;
+    wire::RandomWindowRequest request;
+    request.security = SecurityOnWire();
     {
         CReadGuard lock(m_guard);
-        barCount = m_nWindowBars;
+        request.barCount = m_nWindowBars;
     }
-    out.WriteUInt32(barCount);
-    WriteSummary(out);
+    request.held = HeldOnWire();
+    request.Encode(out);
 }
 
 bool CDayData::SendRequest(CRequestChannel& channel, uint16_t command,
@@ -322,11 +323,11 @@ void CDayData::RequestHistory(const std::vector<uint32_t>& years, uint32_t barsW
         // Each request collects its own chunks: two overlapping downloads of one series
         // must not write into one buffer.
         auto download = std::make_shared<HistoryDownload>();
-        SendRequest(*channel, 10801, writeBody, [download](CDayData& self, CBuffer& body) {
+        SendRequest(*channel, wire::kHistory, writeBody, [download](CDayData& self, CBuffer& body) {
             return self.OnHistoryChunk(*download, body);
         });
     } else {
-        SendRequest(*channel, 10701, writeBody,
+        SendRequest(*channel, wire::kHistoryPlain, writeBody,
                     [](CDayData& self, CBuffer& body) { return self.OnHistoryReply(body); });
     }
 }
@@ -337,7 +338,7 @@ void CDayData::RequestUpdate(uint32_t barsWanted, OwnerTag owner, Callback callb
     if (!channel || !m_pSecurity) return;
     Subscribe(owner, callback);
     const auto writeBody = [&](CBuffer& message) { BuildUpdateBody(message, barsWanted); };
-    SendRequest(*channel, 10901, writeBody,
+    SendRequest(*channel, wire::kUpdate, writeBody,
                 [](CDayData& self, CBuffer& body) { return self.OnUpdateReply(body); });
 }
 
@@ -351,7 +352,7 @@ void CDayData::RequestRange(uint32_t from, uint32_t to, OwnerTag owner, Callback
         }
         Subscribe(owner, callback);
         const auto writeBody = [&](CBuffer& message) { BuildRangeBody(message); };
-        SendRequest(*channel, 10401, writeBody,
+        SendRequest(*channel, wire::kRange, writeBody,
                     [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
         return;
     }
@@ -389,7 +390,7 @@ void CDayData::RequestTrainingBars(uint32_t param1, uint32_t param2, OwnerTag ow
     }
     Subscribe(owner, callback);
     const auto writeBody = [&](CBuffer& message) { BuildTrainingBody(message); };
-    SendRequest(*channel, 11001, writeBody,
+    SendRequest(*channel, wire::kTrainingBars, writeBody,
                 [](CDayData& self, CBuffer& body) { return self.OnTrainingBarsReply(body); });
 }
 
@@ -402,8 +403,10 @@ void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback c
         }
         Subscribe(owner, callback);
         const auto writeBody = [&](CBuffer& message) { BuildRandomWindowBody(message); };
-        SendRequest(*channel, 10501, writeBody,
-                    [](CDayData& self, CBuffer& body) { return self.OnWindowReply(body); });
+        SendRequest(*channel, wire::kRandomWindow, writeBody,
+                    [](CDayData& self, CBuffer& body) {
+                        return self.OnWindowReply(body, wire::kRandomWindow);
+                    });
         return;
     }
     if (m_nDataType == kDayType && m_nPeriod == 1) {
@@ -429,12 +432,10 @@ void CDayData::RequestRandomWindow(uint32_t barCount, OwnerTag owner, Callback c
 // ---------------------------------------------------------------------------------------
 // Replies
 
-bool CDayData::IsOwnSecurity(CBuffer& body) {
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
+bool CDayData::IsOwnSecurity(const wire::SecurityRef& security) {
     return m_pSecurity &&
-           GetDataCenter()->FindSecurity(CIndSecuCode(int32_t(market), code)) == m_pSecurity;
+           GetDataCenter()->FindSecurity(CIndSecuCode(int32_t(security.market), security.code)) ==
+               m_pSecurity;
 }
 
 void CDayData::Upsert(const CDayItem& bar) {
@@ -503,24 +504,29 @@ void CDayData::AfterMerge() {
 }
 
 bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
+    wire::HistoryChunkReply reply;
     try {
-        if (!IsOwnSecurity(body)) return true;
-        uint8_t flags = body.ReadUInt8();
-        if (flags & 4) {
-            download.announced = body.ReadUInt32();
-            if (download.announced > kMaxHistoryDownload) throw -1;
+        reply.Decode(body);
+        if (!IsOwnSecurity(reply.security)) return true;
+        const wire::ChunkReply& chunk = reply.chunk;
+        const char* where = wire::kHistoryChunks.where;
+        if (chunk.IsFirst(wire::kHistoryChunks)) {
+            if (chunk.total > kMaxHistoryDownload)
+                throw CParseError("announced size " + std::to_string(chunk.total) +
+                                      " is beyond any history",
+                                  where, "total size");
+            download.announced = chunk.total;
             download.chunks.Clear();
             download.started = true;
         }
-        if (!download.started) throw -1;
-        uint32_t length = body.ReadUInt16();
-        if (uint64_t(download.chunks.GetLength()) + length > download.announced)
-            throw -1;  // past what the first chunk announced
-        if (length > body.GetLength()) throw -1;
-        download.chunks.Write(body.GetData(), length);
-        body.Read(nullptr, length);
-        if (!(flags & 2)) {
-            if (flags & 4) {
+        if (!download.started) throw CParseError("a chunk without its first one", where, "flags");
+        if (uint64_t(download.chunks.GetLength()) + chunk.chunk.size() > download.announced)
+            throw CParseError("chunk passes the announced size " +
+                                  std::to_string(download.announced),
+                              where, "chunk length");
+        download.chunks.Write(chunk.chunk.data(), uint32_t(chunk.chunk.size()));
+        if (!chunk.IsLast(wire::kHistoryChunks)) {
+            if (chunk.IsFirst(wire::kHistoryChunks)) {
                 SetDownloadRange("", download.announced);
                 PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 0);
             } else {
@@ -528,7 +534,8 @@ bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
             }
             return false;
         }
-    } catch (int) {
+    } catch (const CParseError& e) {
+        LogDroppedReply(e);
         PostToMainFrame(UM_DOWNLOAD_PROGRESS, 0, 1);
         download.chunks.Clear();
         return true;
@@ -546,96 +553,88 @@ bool CDayData::OnHistoryChunk(HistoryDownload& download, CBuffer& body) {
     return true;
 }
 
-bool CDayData::DecodeAndMerge(CBuffer& body, const std::function<void(BarMerge&)>& decode) {
-    BarMerge merge;
-    try {
-        if (!IsOwnSecurity(body)) return false;
-        decode(merge);
-    } catch (int) {
-        return false;  // short or malformed: nothing merged
-    }
+void CDayData::Merge(const BarMerge& merge) {
     ApplyMerge(merge);
     AfterMerge();
-    return true;
 }
 
 bool CDayData::DecodeHistory(CBuffer& in) {
-    return DecodeAndMerge(in, [&in](BarMerge& merge) {
-        uint32_t groups = in.ReadUInt16();
-        for (uint32_t g = 0; g < groups; ++g) {
-            uint32_t year = in.ReadUInt32();
-            uint8_t replace = in.ReadUInt8();
-            uint32_t count = in.ReadUInt32();
-            if (replace) merge.removeYears.push_back(year);
-            merge.yearCount += count;
-            if (g == 0) merge.firstYear = year;
-            merge.lastYear = year;
-        }
-        merge.hasYearCount = groups > 0;
-        merge.bars = ReadBars(in);
-    });
+    wire::HistoryContent content;
+    if (!DecodeReply(content, in) || !IsOwnSecurity(content.security)) return false;
+    BarMerge merge;
+    for (size_t g = 0; g < content.groups.size(); ++g) {
+        const wire::YearGroup& group = content.groups[g];
+        if (group.replace) merge.removeYears.push_back(group.year);
+        merge.yearCount += group.count;
+        if (g == 0) merge.firstYear = group.year;
+        merge.lastYear = group.year;
+    }
+    merge.hasYearCount = !content.groups.empty();
+    merge.bars = std::move(content.bars);
+    Merge(merge);
+    return true;
 }
 
 bool CDayData::OnHistoryReply(CBuffer& body) {
-    DecodeAndMerge(body, [&body](BarMerge& merge) {
-        uint32_t k = body.ReadUInt16();
-        for (uint32_t i = 0; i < k; ++i) {
-            uint32_t year = body.ReadUInt32();
-            if (i == 0) merge.firstYear = year;
-            merge.lastYear = year;
+    wire::HistoryReply reply;
+    if (!DecodeReply(reply, body) || !IsOwnSecurity(reply.security)) return true;
+    BarMerge merge;
+    if (!reply.years.empty()) {
+        merge.firstYear = reply.years.front();
+        merge.lastYear = reply.years.back();
+        merge.hasYearCount = true;
+    }
+    for (wire::HistoryReply::Group& group : reply.groups) {
+        const uint32_t year = group.year.year;
+        merge.yearCount += group.year.count;
+        // A replaced year goes before the bars that follow its flag, not after bars of
+        // later groups: apply group by group.
+        if (group.year.replace) {
+            std::erase_if(merge.bars, [year](const CDayItem& held) {
+                return held.m_nTime >= YearKeyBegin(year) && held.m_nTime <= YearKeyEnd(year);
+            });
+            merge.removeYears.push_back(year);
         }
-        merge.hasYearCount = k > 0;
-        uint32_t groups = body.ReadUInt16();
-        for (uint32_t g = 0; g < groups; ++g) {
-            uint32_t year = body.ReadUInt32();
-            uint8_t replace = body.ReadUInt8();
-            merge.yearCount += body.ReadUInt32();
-            std::vector<CDayItem> bars = ReadBars(body);
-            // A replaced year goes before the bars that follow its flag, not after bars
-            // of later groups: apply group by group.
-            if (replace) {
-                for (CDayItem& held : merge.bars)
-                    if (held.m_nTime >= YearKeyBegin(year) && held.m_nTime <= YearKeyEnd(year))
-                        held.m_nTime = -1;  // dropped below
-                merge.bars.erase(std::remove_if(merge.bars.begin(), merge.bars.end(),
-                                                [](const CDayItem& b) { return b.m_nTime == -1; }),
-                                 merge.bars.end());
-                merge.removeYears.push_back(year);
-            }
-            merge.bars.insert(merge.bars.end(), bars.begin(), bars.end());
-        }
-    });
+        merge.bars.insert(merge.bars.end(), group.bars.begin(), group.bars.end());
+    }
+    Merge(merge);
     return true;
 }
 
 bool CDayData::OnUpdateReply(CBuffer& body) {
-    DecodeAndMerge(body, [&body](BarMerge& merge) {
-        merge.reset = body.ReadUInt8() != 0;
-        merge.ReadTotal(body);
-        merge.ReadQuote(body);
-        merge.cut = body.ReadUInt32();
-        merge.bars = ReadBars(body);
-    });
+    wire::UpdateReply reply;
+    if (!DecodeReply(reply, body) || !IsOwnSecurity(reply.security)) return true;
+    BarMerge merge;
+    merge.reset = reply.reset != 0;
+    merge.SetTotal(reply.total);
+    merge.SetQuote(reply.quote);
+    merge.cut = reply.cut;
+    merge.bars = std::move(reply.bars);
+    Merge(merge);
     return true;
 }
 
-bool CDayData::OnWindowReply(CBuffer& body) {
-    DecodeAndMerge(body, [&body](BarMerge& merge) {
-        merge.ReadQuote(body);
-        merge.rangeFrom = body.ReadUInt32();
-        merge.rangeTo = body.ReadUInt32();
-        merge.hasRange = true;
-        merge.ReadTotal(body);
-        merge.ReadOptionalBars(body);
-    });
+bool CDayData::OnWindowReply(CBuffer& body, uint16_t command) {
+    wire::WindowReply reply;
+    if (!DecodeReply(reply, body, command) || !IsOwnSecurity(reply.security)) return true;
+    BarMerge merge;
+    merge.SetQuote(reply.quote);
+    merge.rangeFrom = reply.from;
+    merge.rangeTo = reply.to;
+    merge.hasRange = true;
+    merge.SetTotal(reply.total);
+    merge.SetOptionalBars(reply.run);
+    Merge(merge);
     return true;
 }
 
 bool CDayData::OnTrainingBarsReply(CBuffer& body) {
-    DecodeAndMerge(body, [&body](BarMerge& merge) {
-        merge.ReadQuote(body);
-        merge.ReadTotal(body);
-        merge.ReadOptionalBars(body);
-    });
+    wire::TrainingBarsReply reply;
+    if (!DecodeReply(reply, body) || !IsOwnSecurity(reply.security)) return true;
+    BarMerge merge;
+    merge.SetQuote(reply.quote);
+    merge.SetTotal(reply.total);
+    merge.SetOptionalBars(reply.run);
+    Merge(merge);
     return true;
 }

@@ -32,6 +32,10 @@
 #include "foundation/SortArray.h"
 
 class CBuffer;
+namespace wire {
+struct SecurityRef;
+struct HeldSummary;
+}  // namespace wire
 class CDataFile;
 class CSecurity;
 struct CDataHead;
@@ -118,7 +122,7 @@ public:
     //     A malformed or short reply leaves the series as it was and ends the reply.
     bool OnHistoryReply(CBuffer& body);
     bool OnUpdateReply(CBuffer& body);
-    bool OnWindowReply(CBuffer& body);
+    bool OnWindowReply(CBuffer& body, uint16_t command = 10401);
     bool OnTrainingBarsReply(CBuffer& body);
 
     int16_t GetDataType() const { return m_nDataType; }
@@ -158,24 +162,24 @@ private:
     void CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) const;
     struct HistoryDownload;
 
-    bool IsOwnSecurity(CBuffer& body);
+    bool IsOwnSecurity(const wire::SecurityRef& security);
     void ApplyMerge(const BarMerge& merge);
+    void Merge(const BarMerge& merge);  // ApplyMerge, then AfterMerge
     void AfterMerge();
     void Upsert(const CDayItem& bar);
     void RemoveYear(uint32_t year);
     void FrontCut(uint32_t cut);
-    void WriteSummary(CBuffer& out);
-    void WriteCode(CBuffer& out) const;
+    wire::HeldSummary HeldOnWire();
+    wire::SecurityRef SecurityOnWire() const;
     // Builds the message (header placeholder, then the body writeBody appends), registers
     // handler for its serial and sends it.
     bool SendRequest(CRequestChannel& channel, uint16_t command,
                      const std::function<void(CBuffer&)>& writeBody,
                      std::function<bool(CDayData&, CBuffer&)> handler);
     bool OnHistoryChunk(HistoryDownload& download, CBuffer& body);
+    // Reads the decompressed 10801 reply and applies it in one go; false (nothing
+    // changed) when it is for another security or short or malformed.
     bool DecodeHistory(CBuffer& plain);
-    // Decodes a reply for this series and applies it in one go; false (nothing changed)
-    // when it is for another security or short or malformed.
-    bool DecodeAndMerge(CBuffer& body, const std::function<void(BarMerge&)>& decode);
     void AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate);
     uint32_t BarDate(int64_t key) const;
     bool SamePeriod(int64_t a, int64_t b);

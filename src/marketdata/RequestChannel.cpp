@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 
 namespace {
 std::atomic<CRequestChannel*> g_pChannel{nullptr};

@@ -33,8 +33,8 @@ struct OwnerTag {
 // Called with the reply's header and body for every message carrying the request's
 // serial. Returns true when the reply is complete (the handler is then dropped), false
 // while more messages with the same serial are expected. The body is only valid during
-// the call. A handler may throw the buffer's int -1 on a short body: the channel catches
-// it, keeps the entry and goes on with the next message.
+// the call. A handler may throw CParseError on a short or malformed body: the channel
+// catches it, logs what and where, keeps the entry and goes on with the next message.
 using ReplyHandler = std::function<bool(const CDataHead& head, CBuffer& body)>;
 
 class CRequestChannel {

@@ -133,8 +133,8 @@ TEST(Buffer, ShortReadThrowsMinusOneAndLeavesStateUnchanged) {
             try {
                 c.read(b);
                 ADD_FAILURE() << c.name << ": no throw";
-            } catch (int e) {
-                EXPECT_EQ(e, -1) << c.name;
+            } catch (const CParseError& e) {
+                EXPECT_EQ(e.Problem().rfind("short read", 0), 0u) << c.name << ": " << e.what();
             }
             EXPECT_EQ(b.GetLength(), len) << c.name;
             EXPECT_EQ(b.GetReadOffset(), off) << c.name;
@@ -151,7 +151,7 @@ TEST(Buffer, PeekModeCopiesWithoutConsuming) {
     EXPECT_EQ(b.ReadUInt16(), 2u);
     EXPECT_EQ(b.GetLength(), 6u);
     EXPECT_EQ(b.m_nPeekCursor, 6u);
-    EXPECT_THROW(b.ReadUInt8(), int);
+    EXPECT_THROW(b.ReadUInt8(), CParseError);
     // Leaving peek mode reads from the unconsumed front again.
     b.m_bPeekMode = false;
     b.m_nPeekCursor = 0;

@@ -1,3 +1,4 @@
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 #include <latch>
@@ -82,8 +83,8 @@ TEST(WRGuard, GuardsReleaseOnScopeExitExceptionAndEarlyUnlock) {
     try {
         CWriteGuard write(guard);
         EXPECT_FALSE(guard.TryReadLock());
-        throw -1;
-    } catch (int) {
+        throw std::runtime_error("leaves the scope");
+    } catch (const std::runtime_error&) {
     }
     EXPECT_TRUE(guard.TryReadLock());
     guard.ReadUnlock();

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "foundation/Buffer.h"
-#include "marketdata/DataHead.h"
+#include "foundation/ParseError.h"
+#include "protocol/DataHead.h"
 #include "marketdata/RequestChannel.h"
 
 class FakeChannel : public CRequestChannel {
@@ -59,7 +60,7 @@ public:
         bool done = true;
         try {
             done = it->second.second(head, copy);
-        } catch (int) {
+        } catch (const CParseError&) {
             done = false;  // the entry stays, like the real client
         }
         m_bDispatching = false;

@@ -96,7 +96,7 @@ TEST_F(RobustnessTest, RandomBytesEverywhere) {
         CBuffer in = b.Buffer();
         try {
             table.Parse(in);
-        } catch (int) {
+        } catch (const CParseError&) {
         }
         CBuffer reply = b.Buffer();
         table.OnCQReply(reply);

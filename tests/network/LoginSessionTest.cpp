@@ -12,7 +12,7 @@
 #include "foundation/Buffer.h"
 #include "foundation/Config.h"
 #include "foundation/Md5.h"
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 #include "marketdata/net/Report.h"
 #include "marketdata/net/WireProtocol.h"
 

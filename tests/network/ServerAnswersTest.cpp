@@ -13,7 +13,7 @@
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
 #include "marketdata/DataCenter.h"
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 #include "marketdata/DayData.h"
 #include "marketdata/MarketHooks.h"
 #include "marketdata/net/MarketLink.h"

@@ -11,7 +11,7 @@
 #include "ClientHarness.h"
 #include "TestSupport.h"
 #include "foundation/Buffer.h"
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 #include "marketdata/net/WireProtocol.h"
 
 namespace {

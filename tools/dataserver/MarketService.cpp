@@ -7,9 +7,11 @@
 #include "foundation/Buffer.h"
 #include "foundation/Crc16.h"
 #include "foundation/LzhufEncoder.h"
+#include "foundation/ParseError.h"
 #include "foundation/TextCodec.h"
-#include "marketdata/net/LoginSession.h"
-#include "marketdata/net/WireProtocol.h"
+#include "protocol/LoginLink.h"
+#include "protocol/Bodies.h"
+#include "protocol/Wire.h"
 
 namespace {
 
@@ -21,13 +23,8 @@ struct HeldRun {
 };
 
 // The 32-bit summary of the update, window and training requests.
-HeldRun ReadShortSummary(CBuffer& in) {
-    HeldRun held;
-    held.m_nCount = in.ReadUInt32();
-    held.m_nFirst = in.ReadUInt32();
-    held.m_nLast = in.ReadUInt32();
-    held.m_nCheck = in.ReadUInt8();
-    return held;
+HeldRun ShortSummary(const wire::HeldSummary& held) {
+    return {held.count, held.firstKey, held.lastKey, held.check};
 }
 
 // Where the bars after the held run start, or -1 when the held run is not a run of these
@@ -58,27 +55,28 @@ long Continuation(const std::vector<CDayItem>& bars, const HeldRun& held, bool l
     return long(last + 1);
 }
 
-void WriteBars(CBuffer& out, const CDayItem* bars, size_t n) {
-    out.WriteUInt32(uint32_t(n));
-    if (n) out.Write(bars, uint32_t(n * sizeof(CDayItem)));
-}
-
-// A flag, then (when there are bars) no reset, no front cut and bars [begin, end).
-void WriteOptionalBars(CBuffer& out, const std::vector<CDayItem>& bars, size_t begin, size_t end) {
-    out.WriteUInt8(end > begin ? 1 : 0);
-    if (end > begin) {
-        out.WriteUInt8(0);
-        out.WriteUInt32(0);
-        WriteBars(out, bars.data() + begin, end - begin);
-    }
+// When there are bars: no reset, no front cut and bars [begin, end).
+wire::OptionalBars SomeBars(const std::vector<CDayItem>& bars, size_t begin, size_t end) {
+    wire::OptionalBars run;
+    run.present = end > begin;
+    if (run.present) run.bars.assign(bars.begin() + long(begin), bars.begin() + long(end));
+    return run;
 }
 
 std::vector<uint8_t> Bytes(const CBuffer& b) {
     return std::vector<uint8_t>(b.GetData(), b.GetData() + b.GetLength());
 }
 
-std::vector<ReplyMessage> One(const CBuffer& b) {
-    return {ReplyMessage{Bytes(b), false}};
+template <class Body>
+std::vector<uint8_t> Encoded(const Body& body) {
+    CBuffer out;
+    body.Encode(out);
+    return Bytes(out);
+}
+
+template <class Body>
+std::vector<ReplyMessage> One(const Body& body) {
+    return {ReplyMessage{Encoded(body), false}};
 }
 
 uint32_t DateOf(int64_t key) {
@@ -111,34 +109,18 @@ std::vector<uint8_t> PackTable(const std::vector<uint8_t>& plain) {
 
 CMarketService::CMarketService(CMarketSource& source, const ServerFaults& faults)
     : m_source(source), m_faults(faults) {
-    CBuffer codes;
-    const auto& securities = source.Securities();
-    codes.WriteUInt32(uint32_t(securities.size()));
-    for (const auto& s : securities) {
-        codes.WriteUInt32(s.m_nMarket);
-        codes.WriteString(s.m_strCode);
-        codes.WriteString(Utf8ToAnsi(s.m_strName));
-    }
-    m_codeTable = PackTable(Bytes(codes));
+    wire::CodeTableContent codes;
+    for (const auto& s : source.Securities())
+        codes.entries.push_back({s.m_nMarket, s.m_strCode, Utf8ToAnsi(s.m_strName)});
+    m_codeTable = PackTable(Encoded(codes));
     m_nCodeTableCrc = Crc16(m_codeTable.size(), m_codeTable.data());
 
-    CBuffer cq;
-    auto version = source.ExRightsVersion();
-    cq.WriteUInt16(1);
-    cq.WriteUInt32(version.first);
-    cq.WriteUInt32(version.second);
-    cq.WriteUInt32(uint32_t(source.ExRights().size()));
-    for (const auto& e : source.ExRights()) {
-        cq.WriteUInt32(e.m_nMarket);
-        cq.WriteString(e.m_strCode);
-        cq.WriteUInt32(e.m_nDate);
-        cq.WriteInt64(e.m_nCash);
-        cq.WriteInt64(e.m_nBonus);
-        cq.WriteInt64(e.m_nTransfer);
-        cq.WriteInt64(e.m_nRights);
-        cq.WriteUInt32(e.m_nRightsPrice);
-    }
-    m_exRightsTable = PackTable(Bytes(cq));
+    wire::ExRightsContent cq;
+    std::tie(cq.version1, cq.version2) = source.ExRightsVersion();
+    for (const auto& e : source.ExRights())
+        cq.records.push_back({e.m_nMarket, e.m_strCode, e.m_nDate, e.m_nCash, e.m_nBonus,
+                              e.m_nTransfer, e.m_nRights, e.m_nRightsPrice});
+    m_exRightsTable = PackTable(Encoded(cq));
 }
 
 size_t CMarketService::ChunkSize() const {
@@ -182,8 +164,9 @@ std::vector<ReplyMessage> CMarketService::Answer(uint16_t command, CBuffer& body
 }
 
 std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body, std::string& log) {
-    std::string link;
-    body.ReadString(link);
+    wire::LoginRequest request;
+    request.Decode(body);
+    const std::string& link = request.link;
     uint8_t result = 1;
     std::string text = "登录成功";
     std::string account = "游客";
@@ -206,19 +189,17 @@ std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body,
         text = "服务器暂停登录，请稍后再试";
     }
     log = std::string(result == 1 ? "login accepted: " : "login refused: ") + account;
-    CBuffer out;
-    out.WriteUInt8(result);
-    out.WriteString(text);
-    out.WriteString(result == 1 ? Utf8ToAnsi(account) : std::string());  // wire text is GBK
-    out.WriteUInt16(1);
-    out.WriteString("tarrow-dataserver");
-    return One(out);
+    wire::LoginReply reply;
+    reply.result = result;
+    reply.text = text;
+    reply.account = result == 1 ? Utf8ToAnsi(account) : std::string();  // wire text is GBK
+    reply.strings = {"tarrow-dataserver"};
+    return One(reply);
 }
 
-std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& prefix,
+std::vector<ReplyMessage> CMarketService::Chunk(const wire::SecurityRef* security,
                                                 const std::vector<uint8_t>& packed,
-                                                uint8_t firstFlag, uint8_t lastFlag,
-                                                bool checksumInLast) {
+                                                const wire::ChunkScheme& scheme) {
     std::vector<ReplyMessage> messages;
     const size_t size = ChunkSize();
     size_t offset = 0;
@@ -228,13 +209,14 @@ std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& pref
     do {
         size_t n = std::min(size, packed.size() - offset);
         bool first = offset == 0, last = offset + n == packed.size();
+        wire::ChunkReply chunk;
+        chunk.flags = uint8_t((first ? scheme.first : 0) | (last ? scheme.last : 0));
+        chunk.total = announced;
+        if (last && scheme.checksumInLast) chunk.checksum = Crc16(packed.size(), packed.data());
+        chunk.chunk.assign(packed.begin() + long(offset), packed.begin() + long(offset + n));
         CBuffer out;
-        if (!prefix.empty()) out.Write(prefix.data(), uint32_t(prefix.size()));
-        out.WriteUInt8(uint8_t((first ? firstFlag : 0) | (last ? lastFlag : 0)));
-        if (first) out.WriteUInt32(announced);
-        if (last && checksumInLast) out.WriteUInt16(Crc16(packed.size(), packed.data()));
-        out.WriteUInt16(uint16_t(n));
-        out.Write(packed.data() + offset, uint32_t(n));
+        if (security) security->Encode(out);
+        chunk.Encode(out, scheme, /*inDownload=*/!first);
         messages.push_back({Bytes(out), true});
         offset += n;
     } while (offset < packed.size());
@@ -242,29 +224,30 @@ std::vector<ReplyMessage> CMarketService::Chunk(const std::vector<uint8_t>& pref
 }
 
 std::vector<ReplyMessage> CMarketService::CodeTable(CBuffer& body, std::string& log) {
-    uint16_t held = body.ReadUInt16();
-    if (held != 0 && held == m_nCodeTableCrc) {
-        CBuffer out;
-        out.WriteUInt8(wire::kCodeTableCurrent);
+    wire::CodeTableRequest request;
+    request.Decode(body);
+    if (request.checksum != 0 && request.checksum == m_nCodeTableCrc) {
         log = "code table: current";
-        return One(out);
+        CBuffer out;
+        wire::ChunkReply{wire::kCodeTableCurrent}.Encode(out, wire::kCodeTableChunks);
+        return {ReplyMessage{Bytes(out), false}};
     }
     log = "code table: sent " + std::to_string(m_codeTable.size()) + " bytes";
-    return Chunk({}, m_codeTable, wire::kCodeTableFirst, wire::kCodeTableLast, true);
+    return Chunk(nullptr, m_codeTable, wire::kCodeTableChunks);
 }
 
 std::vector<ReplyMessage> CMarketService::ExRights(CBuffer& body, std::string& log) {
-    uint32_t v1 = body.ReadUInt32();
-    uint32_t v2 = body.ReadUInt32();
+    wire::ExRightsRequest request;
+    request.Decode(body);
     auto version = m_source.ExRightsVersion();
-    if (v1 == version.first && v2 == version.second) {
-        CBuffer out;
-        out.WriteUInt8(wire::kExRightsCurrent);
+    if (request.version1 == version.first && request.version2 == version.second) {
         log = "ex-rights: current";
-        return One(out);
+        CBuffer out;
+        wire::ChunkReply{wire::kExRightsCurrent}.Encode(out, wire::kExRightsChunks);
+        return {ReplyMessage{Bytes(out), false}};
     }
     log = "ex-rights: sent " + std::to_string(m_exRightsTable.size()) + " bytes";
-    return Chunk({}, m_exRightsTable, wire::kExRightsFirst, wire::kExRightsLast, false);
+    return Chunk(nullptr, m_exRightsTable, wire::kExRightsChunks);
 }
 
 std::vector<CDayItem> CMarketService::StoreBars(const ServedSecurity& security, uint16_t type,
@@ -285,15 +268,12 @@ std::vector<CDayItem> CMarketService::StoreBars(const ServedSecurity& security, 
     return all;
 }
 
-void CMarketService::QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars) {
+wire::QuoteBlock CMarketService::QuoteBlock(const std::vector<CDayItem>& bars) {
     // Date of the newest bar, the previous and the latest close, and the bar count.
     uint32_t date = bars.empty() ? 0 : DateOf(bars.back().m_nTime);
     uint32_t last = bars.empty() ? 0 : uint32_t(bars.back().m_nClose);
     uint32_t previous = bars.size() < 2 ? last : uint32_t(bars[bars.size() - 2].m_nClose);
-    out.WriteUInt32(date);
-    out.WriteUInt32(previous);
-    out.WriteUInt32(last);
-    out.WriteUInt32(uint32_t(bars.size()));
+    return {date, previous, last, uint32_t(bars.size())};
 }
 
 std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, std::string& log) {
@@ -306,46 +286,37 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
             }
     }
     const size_t cap = chunked ? kMaxBarsPerHistory : kMaxBarsPerReply;
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
-    uint16_t type = body.ReadUInt16();
-    int16_t period = int16_t(body.ReadUInt16());
-    body.ReadUInt32();  // bars wanted: whole years are sent
-    uint32_t upperDate = body.ReadUInt32();
-    uint16_t years = body.ReadUInt16();
-    if (years > 64) throw -1;
-    struct Group {
-        uint32_t m_nYear;
-        uint8_t m_nReplace;
-        uint32_t m_nCount;
-        std::vector<CDayItem> m_bars;
-    };
-    std::vector<Group> groups;
+    wire::HistoryRequest req;
+    req.Decode(body, chunked ? wire::kHistory : wire::kHistoryPlain);
+    const uint32_t market = req.security.market;
+    const std::string& code = req.security.code;
+    // Whole years are sent, whatever the bars wanted.
+    if (req.years.size() > 64)
+        throw CParseError(std::to_string(req.years.size()) + " years asked for, at most 64",
+                          "request " + std::to_string(chunked ? 10801 : 10701), "year count");
+    const uint16_t type = req.dataType;
+    const int16_t period = int16_t(req.period);
+    std::vector<wire::HistoryReply::Group> groups;
     const ServedSecurity* security = m_source.Find(market, code);
     int granularity = (period > 0 && period % 5 == 0) ? 5 : 1;
     size_t sent = 0;
-    for (uint16_t i = 0; i < years; ++i) {
-        HeldRun held;
-        uint32_t year = body.ReadUInt32();
-        held.m_nCount = body.ReadUInt32();
-        held.m_nFirst = body.ReadUInt64();
-        held.m_nLast = body.ReadUInt64();
-        held.m_nCheck = body.ReadUInt8();
-        Group g{year, 0, 0, {}};
+    for (const wire::YearSummary& asked : req.years) {
+        HeldRun held{asked.count, uint64_t(asked.firstKey), uint64_t(asked.lastKey), asked.check};
+        const uint32_t year = asked.year;
+        wire::HistoryReply::Group g{{year, 0, 0}, {}};
         if (security && type == 3 && year >= 1990 && year <= 2100) {
             BarList bars = m_source.MinuteBars(*security, granularity, int(year));
             std::vector<CDayItem> inYear;
             for (const CDayItem& b : *bars)
-                if (upperDate == 0 || DateOf(b.m_nTime) <= upperDate) inYear.push_back(b);
+                if (req.upperDate == 0 || DateOf(b.m_nTime) <= req.upperDate) inYear.push_back(b);
             long from = Continuation(inYear, held, false);
             if (from < 0) {
-                g.m_nReplace = 1;
+                g.year.replace = 1;
                 from = 0;
             }
-            g.m_nCount = uint32_t(inYear.size());
+            g.year.count = uint32_t(inYear.size());
             size_t take = std::min(inYear.size() - size_t(from), cap - sent);
-            g.m_bars.assign(inYear.begin() + from, inYear.begin() + from + long(take));
+            g.bars.assign(inYear.begin() + from, inYear.begin() + from + long(take));
             sent += take;
         }
         groups.push_back(std::move(g));
@@ -353,25 +324,15 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
 
     log = std::to_string(chunked ? 10801 : 10701) + " " + std::to_string(market) + ":" + code +
           ": " + std::to_string(sent) + " bars";
-    CBuffer out;
-    out.WriteUInt32(market);
-    out.WriteString(code);
     if (chunked) {
-        out.WriteUInt16(uint16_t(groups.size()));
-        for (const Group& g : groups) {
-            out.WriteUInt32(g.m_nYear);
-            out.WriteUInt8(g.m_nReplace);
-            out.WriteUInt32(g.m_nCount);
+        wire::HistoryContent content;
+        content.security = req.security;
+        content.bars.reserve(sent);
+        for (const auto& g : groups) {
+            content.groups.push_back(g.year);
+            content.bars.insert(content.bars.end(), g.bars.begin(), g.bars.end());
         }
-        out.WriteUInt32(uint32_t(sent));
-        for (const Group& g : groups)
-            if (!g.m_bars.empty())
-                out.Write(g.m_bars.data(), uint32_t(g.m_bars.size() * sizeof(CDayItem)));
-        CBuffer prefix;
-        prefix.WriteUInt32(market);
-        prefix.WriteString(code);
-        auto replies = Chunk(Bytes(prefix), PackTable(Bytes(out)), wire::kHistoryFirst,
-                             wire::kHistoryLast, false);
+        auto replies = Chunk(&req.security, PackTable(Encoded(content)), wire::kHistoryChunks);
         if (sent > 0) {
             if (m_historyCache.size() >= 4) m_historyCache.erase(m_historyCache.begin());
             m_historyCache.emplace_back(std::move(request), replies);
@@ -379,27 +340,23 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
         }
         return replies;
     }
-    out.WriteUInt16(uint16_t(groups.size()));
-    for (const Group& g : groups) out.WriteUInt32(g.m_nYear);
-    out.WriteUInt16(uint16_t(groups.size()));
-    for (const Group& g : groups) {
-        out.WriteUInt32(g.m_nYear);
-        out.WriteUInt8(g.m_nReplace);
-        out.WriteUInt32(g.m_nCount);
-        WriteBars(out, g.m_bars.data(), g.m_bars.size());
-    }
-    return One(out);
+    wire::HistoryReply reply;
+    reply.security = req.security;
+    for (const auto& g : groups) reply.years.push_back(g.year.year);
+    reply.groups = std::move(groups);
+    return One(reply);
 }
 
 std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log) {
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
-    uint16_t type = body.ReadUInt16();
-    int16_t period = int16_t(body.ReadUInt16());
-    body.ReadUInt16();  // n-day count: the client builds its own periods from day bars
-    uint32_t wanted = body.ReadUInt32();
-    HeldRun held = ReadShortSummary(body);
+    wire::UpdateRequest req;
+    req.Decode(body);
+    const uint32_t market = req.security.market;
+    const std::string& code = req.security.code;
+    const uint16_t type = req.dataType;
+    const int16_t period = int16_t(req.period);
+    // The n-day count is not used: the client builds its own periods from day bars.
+    const uint32_t wanted = req.barsWanted;
+    HeldRun held = ShortSummary(req.held);
 
     const ServedSecurity* security = m_source.Find(market, code);
     std::vector<CDayItem> bars;
@@ -416,32 +373,36 @@ std::vector<ReplyMessage> CMarketService::Update(CBuffer& body, std::string& log
         want = std::min(want, kMaxBarsPerReply);
         if (bars.size() > want) from = long(bars.size() - want);
     }
-    CBuffer out;
-    out.WriteUInt32(market);
-    out.WriteString(code);
-    out.WriteUInt8(reset);
-    out.WriteUInt32(uint32_t(bars.size()));
-    QuoteBlock(out, bars);
-    out.WriteUInt32(0);  // no front cut
+    wire::UpdateReply reply;
+    reply.security = req.security;
+    reply.reset = reset;
+    reply.total = uint32_t(bars.size());
+    reply.quote = QuoteBlock(bars);
+    reply.cut = 0;  // no front cut
     size_t n = std::min(bars.size() - size_t(from), kMaxBarsPerReply);
-    WriteBars(out, bars.data() + from, n);
+    reply.bars.assign(bars.begin() + from, bars.begin() + from + long(n));
     log = "10901 " + std::to_string(market) + ":" + code + ": " + std::to_string(n) + " bars" +
           (reset ? " (reset)" : "");
-    return One(out);
+    return One(reply);
 }
 
 std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random) {
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
+    wire::SecurityRef asked;
     uint32_t from = 0, to = 0, count = 0;
-    if (random)
-        count = body.ReadUInt32();
-    else {
-        from = body.ReadUInt32();
-        to = body.ReadUInt32();
+    if (random) {
+        wire::RandomWindowRequest req;
+        req.Decode(body);
+        asked = req.security;
+        count = req.barCount;
+    } else {
+        wire::RangeRequest req;
+        req.Decode(body);
+        asked = req.security;
+        from = req.from;
+        to = req.to;
     }
-    ReadShortSummary(body);
+    const uint32_t market = asked.market;
+    const std::string& code = asked.code;
 
     const ServedSecurity* security = m_source.Find(market, code);
     std::vector<CDayItem> bars = security ? *m_source.DayBars(*security) : std::vector<CDayItem>();
@@ -464,27 +425,25 @@ std::vector<ReplyMessage> CMarketService::Window(CBuffer& body, bool random) {
         end = std::max(begin, size_t(hi - bars.begin()));
     }
     end = std::min(end, begin + kMaxBarsPerReply);
-    CBuffer out;
-    out.WriteUInt32(market);
-    out.WriteString(code);
-    QuoteBlock(out, bars);
-    out.WriteUInt32(end > begin ? uint32_t(bars[begin].m_nTime) : from);
-    out.WriteUInt32(end > begin ? uint32_t(bars[end - 1].m_nTime) : to);
-    out.WriteUInt32(uint32_t(bars.size()));
-    WriteOptionalBars(out, bars, begin, end);
-    return One(out);
+    wire::WindowReply reply;
+    reply.security = asked;
+    reply.quote = QuoteBlock(bars);
+    reply.from = end > begin ? uint32_t(bars[begin].m_nTime) : from;
+    reply.to = end > begin ? uint32_t(bars[end - 1].m_nTime) : to;
+    reply.total = uint32_t(bars.size());
+    reply.run = SomeBars(bars, begin, end);
+    return One(reply);
 }
 
 std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body) {
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
-    uint16_t type = body.ReadUInt16();
-    int16_t period = int16_t(body.ReadUInt16());
-    body.ReadUInt16();
-    uint32_t date = body.ReadUInt32();
-    uint32_t count = body.ReadUInt32();
-    ReadShortSummary(body);
+    wire::TrainingBarsRequest req;
+    req.Decode(body);
+    const uint32_t market = req.security.market;
+    const std::string& code = req.security.code;
+    const uint16_t type = req.dataType;
+    const int16_t period = int16_t(req.period);
+    const uint32_t date = req.param1;
+    const uint32_t count = req.param2;
 
     const ServedSecurity* security = m_source.Find(market, code);
     std::vector<CDayItem> bars;
@@ -495,36 +454,34 @@ std::vector<ReplyMessage> CMarketService::TrainingBars(CBuffer& body) {
         bars.begin());
     size_t want = std::min<size_t>(count ? count : end, kMaxBarsPerReply);
     size_t begin = end > want ? end - want : 0;
-    CBuffer out;
-    out.WriteUInt32(market);
-    out.WriteString(code);
-    QuoteBlock(out, bars);
-    out.WriteUInt32(uint32_t(bars.size()));
-    WriteOptionalBars(out, bars, begin, end);
-    return One(out);
+    wire::TrainingBarsReply reply;
+    reply.security = req.security;
+    reply.quote = QuoteBlock(bars);
+    reply.total = uint32_t(bars.size());
+    reply.run = SomeBars(bars, begin, end);
+    return One(reply);
 }
 
 std::vector<ReplyMessage> CMarketService::SupportRange(CBuffer& body) {
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
-    const ServedSecurity* security = m_source.Find(market, code);
+    wire::SupportRangeRequest req;
+    req.Decode(body);
+    const ServedSecurity* security = m_source.Find(req.security.market, req.security.code);
     BarList bars =
         security ? m_source.DayBars(*security) : BarList(std::make_shared<std::vector<CDayItem>>());
-    CBuffer out;
-    out.WriteUInt32(market);
-    out.WriteString(code);
-    out.WriteUInt32(bars->empty() ? 0 : uint32_t(bars->front().m_nTime));
-    out.WriteUInt32(bars->empty() ? 0 : uint32_t(bars->back().m_nTime));
-    out.WriteUInt32(uint32_t(bars->size()));
-    return One(out);
+    wire::SupportRangeReply reply;
+    reply.security = req.security;
+    reply.begin = bars->empty() ? 0 : uint32_t(bars->front().m_nTime);
+    reply.end = bars->empty() ? 0 : uint32_t(bars->back().m_nTime);
+    reply.maxDays = uint32_t(bars->size());
+    return One(reply);
 }
 
 std::vector<ReplyMessage> CMarketService::DataRange(CBuffer& body) {
-    uint32_t market = body.ReadUInt32();
-    std::string code;
-    body.ReadString(code);
-    uint32_t days = body.ReadUInt32();
+    wire::DataRangeRequest req;
+    req.Decode(body);
+    const uint32_t market = req.security.market;
+    const std::string& code = req.security.code;
+    const uint32_t days = req.days;
     // The asked-for security when it has enough days, else the first stock that has.
     const ServedSecurity* chosen = nullptr;
     if (const ServedSecurity* asked = m_source.Find(market, code);
@@ -534,34 +491,32 @@ std::vector<ReplyMessage> CMarketService::DataRange(CBuffer& body) {
         if (chosen) break;
         if (!s.m_bIndex && m_source.DayBars(s)->size() >= days) chosen = &s;
     }
-    CBuffer out;
-    out.WriteUInt8(chosen ? 1 : 0);
+    wire::DataRangeReply reply;
+    reply.status = chosen ? 1 : 0;
     if (chosen) {
         BarList bars = m_source.DayBars(*chosen);
-        out.WriteUInt32(chosen->m_nMarket);
-        out.WriteString(chosen->m_strCode);
-        out.WriteUInt32(uint32_t(bars->front().m_nTime));
-        out.WriteUInt32(uint32_t(bars->back().m_nTime));
-        out.WriteUInt32(uint32_t(bars->size()));
+        reply.security = {chosen->m_nMarket, chosen->m_strCode};
+        reply.begin = uint32_t(bars->front().m_nTime);
+        reply.end = uint32_t(bars->back().m_nTime);
+        reply.maxDays = uint32_t(bars->size());
     }
-    return One(out);
+    return One(reply);
 }
 
 std::vector<ReplyMessage> CMarketService::Candidates(CBuffer& body) {
-    uint16_t offset = body.ReadUInt16();
-    uint16_t page = std::min<uint16_t>(body.ReadUInt16(), 100);
+    wire::CandidatesRequest req;
+    req.Decode(body);
+    const uint16_t offset = req.offset;
+    const uint16_t page = std::min<uint16_t>(req.pageSize, 100);
     std::vector<const ServedSecurity*> stocks;
     for (const auto& s : m_source.Securities())
         if (!s.m_bIndex && !m_source.DayBars(s)->empty()) stocks.push_back(&s);
-    CBuffer out;
-    out.WriteUInt16(uint16_t(stocks.size()));
-    out.WriteUInt16(offset);
+    wire::CandidatesReply reply;
+    reply.total = uint16_t(stocks.size());
+    reply.offset = offset;
     size_t begin = std::min<size_t>(offset, stocks.size());
     size_t n = std::min<size_t>(page, stocks.size() - begin);
-    out.WriteUInt16(uint16_t(n));
-    for (size_t i = begin; i < begin + n; ++i) {
-        out.WriteUInt32(stocks[i]->m_nMarket);
-        out.WriteString(stocks[i]->m_strCode);
-    }
-    return One(out);
+    for (size_t i = begin; i < begin + n; ++i)
+        reply.entries.push_back({stocks[i]->m_nMarket, stocks[i]->m_strCode});
+    return One(reply);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "MarketSource.h"
+#include "protocol/Bodies.h"
 #include "ServerOptions.h"
 
 class CBuffer;
@@ -31,7 +32,7 @@ public:
     CMarketService(CMarketSource& source, const ServerFaults& faults);
 
     // Replies to one request, in order; empty when the command has no reply (keep-alive)
-    // or is unknown. Throws the buffer's int -1 on a short request.
+    // or is unknown. Throws CParseError on a short or malformed request.
     std::vector<ReplyMessage> Answer(uint16_t command, CBuffer& body, std::string& log);
 
     // The compressed tables as served, and their versions.
@@ -56,12 +57,12 @@ private:
     // Bars of the store the client keeps for (data type, period): day bars, or 1- or
     // 5-minute bars of every year that has them.
     std::vector<CDayItem> StoreBars(const ServedSecurity& security, uint16_t type, int16_t period);
-    void QuoteBlock(CBuffer& out, const std::vector<CDayItem>& bars);
-    // Splits a compressed stream into chunk messages. prefix opens every message
-    // (market and code for bar history); flags name the first and last chunk.
-    std::vector<ReplyMessage> Chunk(const std::vector<uint8_t>& prefix,
-                                    const std::vector<uint8_t>& packed, uint8_t firstFlag,
-                                    uint8_t lastFlag, bool checksumInLast);
+    wire::QuoteBlock QuoteBlock(const std::vector<CDayItem>& bars);
+    // Splits a compressed stream into chunk messages. A security opens every message of
+    // bar history; the scheme names the first and last chunk.
+    std::vector<ReplyMessage> Chunk(const wire::SecurityRef* security,
+                                    const std::vector<uint8_t>& packed,
+                                    const wire::ChunkScheme& scheme);
 
     CMarketSource& m_source;
     ServerFaults m_faults;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "marketdata/DayItem.h"
+#include "protocol/DayBar.h"
 
 struct ServedSecurity {
     uint32_t m_nMarket = 0;

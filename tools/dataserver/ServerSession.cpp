@@ -10,7 +10,8 @@
 #include <nlohmann/json.hpp>
 
 #include "DataServer.h"
-#include "marketdata/DataHead.h"
+#include "foundation/ParseError.h"
+#include "protocol/DataHead.h"
 #include "marketdata/net/WireProtocol.h"
 
 namespace {
@@ -110,8 +111,8 @@ void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body) {
     std::string log;
     try {
         replies = m_server.GetService().Answer(command, body, log);
-    } catch (int) {
-        m_server.Log(m_strPeer + ": short request " + std::to_string(command) + ", not answered");
+    } catch (const CParseError& e) {
+        m_server.Log(m_strPeer + ": malformed request, not answered: " + e.what());
         return;
     } catch (const std::exception& e) {
         m_server.Log(m_strPeer + ": request " + std::to_string(command) + " failed: " + e.what());

@@ -1,7 +1,8 @@
 #include "marketdata/net/ChunkedDownload.h"
 
-#include "foundation/Buffer.h"
-#include "marketdata/net/WireProtocol.h"
+#include <algorithm>
+
+#include "protocol/Wire.h"
 
 bool CChunkedDownload::Begin(uint32_t total) {
     Reset();
@@ -15,21 +16,17 @@ bool CChunkedDownload::Begin(uint32_t total) {
     return true;
 }
 
-bool CChunkedDownload::ReadChunk(CBuffer& body) {
-    uint32_t length = body.ReadUInt16();
-    if (length > body.GetLength()) throw -1;
+bool CChunkedDownload::Add(const std::vector<uint8_t>& chunk) {
     if (!m_bStarted) {
-        body.Read(nullptr, length);
         m_strError = "chunk without a first chunk";
         return false;
     }
-    if (length > m_nTotal - m_nReceived) {
-        body.Read(nullptr, length);
+    if (chunk.size() > m_nTotal - m_nReceived) {
         m_strError = "chunk passes the announced size " + std::to_string(m_nTotal);
         return false;
     }
-    if (length) body.Read(m_data.data() + m_nReceived, length);
-    m_nReceived += length;
+    std::copy(chunk.begin(), chunk.end(), m_data.begin() + m_nReceived);
+    m_nReceived += uint32_t(chunk.size());
     return true;
 }
 
@@ -44,4 +41,5 @@ void CChunkedDownload::Reset() {
     m_nTotal = 0;
     m_nReceived = 0;
     m_bStarted = false;
+    m_strError.clear();
 }

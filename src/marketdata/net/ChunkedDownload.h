@@ -8,16 +8,13 @@
 #include <string>
 #include <vector>
 
-class CBuffer;
-
 class CChunkedDownload {
 public:
     // Starts over with an announced total. False when the total is beyond any table.
     bool Begin(uint32_t total);
-    // Reads one chunk (u16 length, bytes) from body and stores it. False, with the error
-    // set, when no download was begun or the chunk would pass the announced total.
-    // Throws the buffer's int -1 on a short body.
-    bool ReadChunk(CBuffer& body);
+    // Stores one chunk (as wire::ChunkReply decodes it). False, with the error set, when
+    // no download was begun or the chunk would pass the announced total.
+    bool Add(const std::vector<uint8_t>& chunk);
     // True when the announced total has been received.
     bool IsComplete() const { return m_bStarted && m_nReceived == m_nTotal; }
     bool IsStarted() const { return m_bStarted; }

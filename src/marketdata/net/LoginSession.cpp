@@ -1,15 +1,14 @@
 #include "marketdata/net/LoginSession.h"
 
-#include <cctype>
-
 #include "foundation/Buffer.h"
 #include "foundation/Config.h"
-#include "foundation/Md5.h"
+#include "foundation/ParseError.h"
 #include "foundation/TextCodec.h"
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 #include "marketdata/net/NetLog.h"
 #include "marketdata/net/Subscriber.h"
-#include "marketdata/net/WireProtocol.h"
+#include "protocol/Bodies.h"
+#include "protocol/Wire.h"
 
 namespace {
 std::mutex g_loginMutex;
@@ -54,19 +53,6 @@ void SetGuestLogin() {
     g_login.m_nGuest = 1;
 }
 
-std::string MakeLoginSign(const std::string& user, const std::string& password) {
-    std::string text = "appId140000clientType4mya" + user + "ppp" + password + wire::kSigningKey;
-    std::string digest = Md5Hex(text);
-    for (char& c : digest) c = char(std::toupper(static_cast<unsigned char>(c)));
-    return digest;
-}
-
-std::string MakeAccountLink(const std::string& accountHost, const std::string& user,
-                            const std::string& password) {
-    return "http://" + accountHost + "/acct/dl?mya=" + user + "&ppp=" + password +
-           "&appId=140000&clientType=4&sign=" + MakeLoginSign(user, password);
-}
-
 // ---------------------------------------------------------------------------------------
 
 namespace {
@@ -81,16 +67,23 @@ public:
     bool OnReply(const ConnectionPtr& connection, CBuffer& body) {
         auto session = m_session.lock();
         if (!session) return true;
-        uint8_t flags = body.ReadUInt8();
-        bool current = flags == wire::kCodeTableCurrent;
-        bool last = current || (flags & wire::kCodeTableLast);
+        const wire::ChunkScheme& scheme = wire::kCodeTableChunks;
+        wire::ChunkReply reply;
+        try {
+            reply.Decode(body, scheme);
+        } catch (const CParseError& e) {
+            m_download.Reset();
+            NetLog(std::string("code table download dropped: ") + e.what());
+            return Fail(*session, connection, body);
+        }
+        const uint8_t flags = reply.flags;
+        bool current = reply.IsCurrent(scheme, false);
+        bool last = current || reply.IsLast(scheme);
         if (!current) {
-            if (flags & wire::kCodeTableFirst) {
-                uint32_t total = body.ReadUInt32();
-                if (!m_download.Begin(total)) return Fail(*session, connection, body);
-            }
-            if (flags & wire::kCodeTableLast) m_nServerChecksum = body.ReadUInt16();
-            if (!m_download.ReadChunk(body)) return Fail(*session, connection, body);
+            if (reply.IsFirst(scheme) && !m_download.Begin(reply.total))
+                return Fail(*session, connection, body);
+            if (reply.IsLast(scheme)) m_nServerChecksum = reply.checksum;
+            if (!m_download.Add(reply.chunk)) return Fail(*session, connection, body);
         }
         if (!last) {
             // Only a first chunk that is not also the last one shows the popup.
@@ -117,7 +110,8 @@ public:
 
 private:
     bool Fail(CLoginSession& session, const ConnectionPtr& connection, CBuffer& body) {
-        NetLog("code table download dropped: " + m_download.GetError());
+        if (!m_download.GetError().empty())
+            NetLog("code table download dropped: " + m_download.GetError());
         m_download.Reset();
         if (session.m_ui.m_onProgress)
             session.m_ui.m_onProgress("正在下载码表...", 0, 0, Step::kHide);
@@ -138,18 +132,23 @@ public:
     bool OnReply(CBuffer& body) {
         auto session = m_session.lock();
         if (!session) return true;
-        uint8_t flags = body.ReadUInt8();
-        // Flags 0 says "current" only as the whole answer; inside a download it is a
-        // middle chunk.
-        if (flags == wire::kExRightsCurrent && !m_download.IsStarted()) {
+        const wire::ChunkScheme& scheme = wire::kExRightsChunks;
+        wire::ChunkReply reply;
+        try {
+            reply.Decode(body, scheme, m_download.IsStarted());
+        } catch (const CParseError& e) {
+            m_download.Reset();
+            NetLog(std::string("ex-rights download dropped: ") + e.what());
+            return Fail(*session);
+        }
+        const uint8_t flags = reply.flags;
+        if (reply.IsCurrent(scheme, m_download.IsStarted())) {
             if (session->m_ui.m_onProgress)
                 session->m_ui.m_onProgress("正在下载除权数据...", 0, 0, Step::kHide);
             return true;
         }
-        if (flags & wire::kExRightsFirst) {
-            if (!m_download.Begin(body.ReadUInt32())) return Fail(*session);
-        }
-        if (!m_download.ReadChunk(body)) return Fail(*session);
+        if (reply.IsFirst(scheme) && !m_download.Begin(reply.total)) return Fail(*session);
+        if (!m_download.Add(reply.chunk)) return Fail(*session);
         if (!(flags & wire::kExRightsLast)) {
             if (session->m_ui.m_onProgress)
                 session->m_ui.m_onProgress(
@@ -170,7 +169,8 @@ public:
 
 private:
     bool Fail(CLoginSession& session) {
-        NetLog("ex-rights download dropped: " + m_download.GetError());
+        if (!m_download.GetError().empty())
+            NetLog("ex-rights download dropped: " + m_download.GetError());
         m_download.Reset();
         if (session.m_ui.m_onProgress)
             session.m_ui.m_onProgress("正在下载除权数据...", 0, 0, Step::kHide);
@@ -218,24 +218,19 @@ void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& s
     uint16_t command = (link.empty() || values.m_nGuest) ? wire::kGuestLogin : wire::kLogin;
 
     StartRequest(scratch);
-    scratch.WriteString(link);
+    wire::LoginRequest{link}.Encode(scratch);
     WriteRequest(connection, scratch, command, serial);
     m_subscriber.m_nLoginPending = 1;
 }
 
 bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body) {
-    uint8_t result = body.ReadUInt8();
-    std::string text, account;
-    body.ReadString(text);  // the one wire text that is UTF-8 already
-    body.ReadString(account);
-    account = AnsiToUtf8(account);
-    uint16_t count = body.ReadUInt16();
+    wire::LoginReply reply;
+    reply.Decode(body);  // a short reply throws to the dispatcher; the entry stays
+    const uint8_t result = reply.result;
+    const std::string& text = reply.text;  // the one wire text that is UTF-8 already
+    std::string account = AnsiToUtf8(reply.account);
     std::vector<std::string> strings;
-    for (int16_t i = 0; i < int16_t(count); ++i) {
-        std::string s;
-        body.ReadString(s);
-        strings.push_back(AnsiToUtf8(s));
-    }
+    for (const std::string& s : reply.strings) strings.push_back(AnsiToUtf8(s));
     {
         std::lock_guard lock(g_loginMutex);
         g_login.m_strAccountName = account;
@@ -270,7 +265,8 @@ void CLoginSession::SendCodeTableRequest(const ConnectionPtr& connection, CBuffe
                                    return download->OnReply(weakConnection.lock(), body);
                                });
     StartRequest(buffer);
-    buffer.WriteUInt16(m_tables.m_codeTableChecksum ? m_tables.m_codeTableChecksum() : 0);
+    wire::CodeTableRequest{uint16_t(m_tables.m_codeTableChecksum ? m_tables.m_codeTableChecksum() : 0)}
+        .Encode(buffer);
     WriteRequest(connection, buffer, wire::kCodeTable, serial);
 }
 
@@ -299,7 +295,6 @@ void CLoginSession::SendExRightsRequest(CBuffer& buffer, const ConnectionPtr& co
             [download](const CDataHead&, CBuffer& body) { return download->OnReply(body); });
     }
     StartRequest(buffer);
-    buffer.WriteUInt32(version.first);
-    buffer.WriteUInt32(version.second);
+    wire::ExRightsRequest{version.first, version.second}.Encode(buffer);
     WriteRequest(connection, buffer, wire::kExRights, serial);
 }

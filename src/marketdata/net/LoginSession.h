@@ -17,6 +17,7 @@
 
 #include "marketdata/net/ChunkedDownload.h"
 #include "marketdata/net/Connection.h"
+#include "protocol/LoginLink.h"
 
 class CBuffer;
 class CSubscriber;
@@ -34,12 +35,6 @@ std::string GetAccountName();
 void SetLoginPassword(const std::string& base64Text);
 void SetGuestLogin();
 
-// The sign of a login: upper-case hex MD5 of the sign text built from the user name and
-// password text (both as stored, base64) and the shared signing key.
-std::string MakeLoginSign(const std::string& user, const std::string& password);
-// "http://<accountHost>/acct/dl?mya=..&ppp=..&appId=140000&clientType=4&sign=.."
-std::string MakeAccountLink(const std::string& accountHost, const std::string& user,
-                            const std::string& password);
 
 class CLoginSession : public std::enable_shared_from_this<CLoginSession> {
 public:

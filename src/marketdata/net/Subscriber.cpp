@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "foundation/ParseError.h"
 #include "marketdata/net/EventLoopThread.h"
 #include "marketdata/net/NetLog.h"
 #include "marketdata/net/WireProtocol.h"
@@ -390,8 +391,9 @@ void CSubscriber::DispatchReply(const CDataHead& head, CBuffer& body) {
     m_bDispatching = true;
     try {
         done = entry->m_handler(head, body);
-    } catch (int) {
-        NetLog("short or malformed reply to command " + std::to_string(head.m_wCommand));
+    } catch (const CParseError& e) {
+        NetLog("short or malformed reply to command " + std::to_string(head.m_wCommand) + ": " +
+               e.what());
     } catch (const std::exception& e) {
         NetLog("reply handler of command " + std::to_string(head.m_wCommand) +
                " failed: " + e.what());

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 
 TEST(DataHead, EncodesTheTwentyEightBytesLittleEndian) {
     CDataHead head;

@@ -1,4 +1,4 @@
-#include "marketdata/DataHead.h"
+#include "protocol/DataHead.h"
 
 #include <atomic>
 
