@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/WebLinks.h"
+#include "ui/WebLinks.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/net/LoginSession.h"
 #include "platform/App.h"

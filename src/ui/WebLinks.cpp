@@ -1,4 +1,4 @@
-#include "app/WebLinks.h"
+#include "ui/WebLinks.h"
 
 #include <cstdio>
 
