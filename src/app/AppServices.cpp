@@ -1,0 +1,153 @@
+#include "app/AppServices.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "app/AppNetwork.h"
+#include "app/ShellCommon.h"
+#include "foundation/Config.h"
+#include "foundation/MyLog.h"
+#include "formula/YBIndClass.h"
+#include "marketdata/AppInfo.h"
+#include "marketdata/CQData.h"
+#include "marketdata/DataCenter.h"
+#include "marketdata/net/HostInfo.h"
+#include "training/TotalTrainingRecord.h"
+
+bool RunStartup(CAppServices& s) {
+    const bool config = s.LoadConfig();
+    s.InitAppInfo();
+    s.OpenLog();
+    s.InitDataCenter();
+    s.InitCommon();
+    s.LoadExRights();
+    s.LoadDrawToolImages();
+    s.ReadIndicators();
+    s.LoadDlgConfig();
+    s.LoadHostInfo();
+    s.CreateSkinManager();
+    s.LoadDrawToolSettings();
+    s.StartNetwork();
+    return config;
+}
+
+void RunShutdown(CAppServices& s) {
+    s.FreeSkinManager();
+    // Replies must not change the tables while they are written, and a half-downloaded
+    // table must not become the saved one: the network goes first.
+    s.StopNetwork();
+    s.WriteIndicators();
+    s.SaveHostInfo();
+    s.SaveCodeTable();
+    s.SaveExRights();
+    s.SaveTrainingRecords();
+    s.SaveFreqPeriods();
+    s.CloseLog();
+}
+
+namespace {
+std::string ProgramPath(const char* name) {
+    return GetAppInfo()->GetProgramDir() + name;
+}
+}  // namespace
+
+bool CDefaultAppServices::LoadConfig() {
+    if (::LoadConfig(kConfigFileName)) return true;
+    // The log is not open yet; the settings keep their defaults.
+    std::fprintf(stderr, "Err appConfig\n");
+    return false;
+}
+
+void CDefaultAppServices::InitAppInfo() {
+    GetAppInfo()->Init();
+}
+
+void CDefaultAppServices::OpenLog() {
+    SetLogDirectory(GetAppInfo()->GetProgramDir());
+    GetAppLog().Open(LogFilePath("log.txt"));
+}
+
+void CDefaultAppServices::InitDataCenter() {
+    CDataCenter* dc = GetDataCenter();
+    if (!dc->GetTrainingRecords()) {
+        auto records = std::make_shared<CTotalTrainingRecord>();
+        std::weak_ptr<CTotalTrainingRecord> weak = records;
+        dc->SetTrainingRecords(records, [weak] {
+            if (auto r = weak.lock()) r->Load();
+        });
+    }
+    dc->Init();
+}
+
+void CDefaultAppServices::InitCommon() {
+    InitShellCommon();
+}
+
+void CDefaultAppServices::LoadExRights() {
+    GetAllCQData()->Load();
+}
+
+void CDefaultAppServices::LoadDrawToolImages() {
+    // The drawing-tool icon strips come with the chart's element bar.
+}
+
+void CDefaultAppServices::ReadIndicators() {
+    GetYBIndClass()->Read(ProgramPath("Sys.xml"));
+    CYBIndClass::SetUp();
+}
+
+void CDefaultAppServices::LoadDlgConfig() {
+    // The dialog factory reads "DlgConfig.xml" once the skinned dialogs exist.
+}
+
+void CDefaultAppServices::LoadHostInfo() {
+    m_hosts.Load(ProgramPath(CHostInfo::kFileName));
+}
+
+void CDefaultAppServices::CreateSkinManager() {
+    CreateShellSkin();
+}
+
+void CDefaultAppServices::LoadDrawToolSettings() {
+    // Read by the drawing tools when they are built.
+}
+
+void CDefaultAppServices::StartNetwork() {
+    StartAppNetwork(m_hosts.m_addresses);
+}
+
+void CDefaultAppServices::FreeSkinManager() {
+    FreeShellSkin();
+}
+
+void CDefaultAppServices::StopNetwork() {
+    StopAppNetwork();
+}
+
+void CDefaultAppServices::WriteIndicators() {
+    GetYBIndClass()->Write(ProgramPath("Sys.xml"));
+}
+
+void CDefaultAppServices::SaveHostInfo() {
+    m_hosts.Save(ProgramPath(CHostInfo::kFileName));
+}
+
+void CDefaultAppServices::SaveCodeTable() {
+    GetAppInfo()->SaveCodeTable();
+}
+
+void CDefaultAppServices::SaveExRights() {
+    GetAllCQData()->Save();
+}
+
+void CDefaultAppServices::SaveTrainingRecords() {
+    if (auto records = GetDataCenter()->GetTrainingRecords()) records->Save();
+}
+
+void CDefaultAppServices::SaveFreqPeriods() {
+    GetDataCenter()->SaveFreqPeriods();
+}
+
+void CDefaultAppServices::CloseLog() {
+    GetAppLog().Close();
+}

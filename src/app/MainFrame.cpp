@@ -1,0 +1,267 @@
+#include "app/MainFrame.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+#include "app/AboutDlg.h"
+#include "app/AppNetwork.h"
+#include "app/TarrowApp.h"
+#include "app/TarrowView.h"
+#include "foundation/Config.h"
+#include "foundation/MyLog.h"
+#include "marketdata/AppInfo.h"
+#include "marketdata/MarketHooks.h"
+#include "marketdata/net/HostInfo.h"
+#include "marketdata/net/LoginSession.h"
+#include "marketdata/net/MarketLink.h"
+#include "marketdata/net/Report.h"
+#include "platform/App.h"
+#include "platform/CommonDialogs.h"
+#include "platform/Controls.h"
+#include "platform/Services.h"
+#include "ui/element/ElementEnv.h"
+
+namespace {
+constexpr const char* kFirstRunFile = "wfz_open.ini";
+
+// The first-run marker: "[SOFT]" / "FIRSTOPEN=1" in the INI file of the current directory.
+int ReadFirstOpen() {
+    std::ifstream in(kFirstRunFile);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > 1 && line.front() == '[') {
+            section = line.substr(1, line.find(']') - 1);
+        } else if (section == "SOFT" && line.rfind("FIRSTOPEN=", 0) == 0) {
+            return std::atoi(line.c_str() + 10);
+        }
+    }
+    return 0;
+}
+
+void WriteFirstOpen() {
+    std::ofstream out(kFirstRunFile, std::ios::trunc);
+    out << "[SOFT]\r\nFIRSTOPEN=1\r\n";
+}
+}  // namespace
+
+std::string GetHelpPageUrl() {
+    return GetConfigString("system", "web", "help", "");
+}
+
+std::string GetWebSiteUrl() {
+    return GetConfigString("system", "web", "site", "");
+}
+
+CMainFrame::CMainFrame() = default;
+CMainFrame::~CMainFrame() = default;
+
+BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
+    return CSkinMDIFrameWnd::PreCreateWindow(cs);
+}
+
+int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
+    if (CSkinMDIFrameWnd::OnCreate(cs) == -1) return -1;
+    SetWindowText("Tarrow");
+    SetBackgroundColor(ElementColour(CommonColor::uniBackGround));
+    if (CWnd* ws = GetWorkspace()) ws->SetBackgroundColor(ElementColour(CommonColor::uniBackGround));
+    m_pTestWnd1 = std::make_unique<CTestWnd>();
+    m_pTestWnd2 = std::make_unique<CTestWnd>();
+    MapCommand(ID_VISIT_SITE, [] {
+        std::string url = GetWebSiteUrl();
+        if (!url.empty()) platform::ShellOpen(url);
+    });
+    MapCommand(ID_APP_ABOUT_DLG, [this] {
+        CDlgTrainingAbout dlg(this);
+        dlg.DoModal();
+    });
+    MapCommand(ID_HELP_PAGE, [] {
+        std::string url = GetHelpPageUrl();
+        if (!url.empty()) platform::ShellOpen(url);
+    });
+    SetTimer(kClockTimer, 1000);
+    return 0;
+}
+
+void CMainFrame::AddTab(const std::string& title, CWnd* frame) {
+    for (size_t i = 0; i < m_tabTitles.size(); ++i) {
+        if (strcasecmp(m_tabTitles[i].c_str(), title.c_str()) == 0) {
+            if (!m_tabFrames[i]) m_tabFrames[i] = frame;
+            return;
+        }
+    }
+    m_tabTitles.push_back(title);
+    m_tabFrames.push_back(frame);
+}
+
+void CMainFrame::SelectTab(const std::string& title) {
+    for (const std::string& t : m_tabTitles) {
+        if (strcasecmp(t.c_str(), title.c_str()) == 0) {
+            m_strSelectedTab = t;
+            return;
+        }
+    }
+}
+
+void CMainFrame::HidePopups() {}
+
+void CMainFrame::OnTimer(UINT_PTR id) {
+    if (id == kClockTimer) {
+        GetAppInfo()->UpdateClock();
+        return;
+    }
+    if (id == kScreenshotTimer) {
+        KillTimer(kScreenshotTimer);
+        UpdateWindow();
+        m_bScreenshotOk = platform::SaveWindowScreenshot(this, m_strScreenshot);
+        PostMessage(WM_CLOSE);
+    }
+}
+
+void CMainFrame::ScheduleScreenshot(const std::string& path, int delayMs) {
+    m_strScreenshot = path;
+    SetTimer(kScreenshotTimer, delayMs > 0 ? delayMs : 1);
+}
+
+void CMainFrame::FitToWorkArea() {
+    CRect area;
+    if (!SystemParametersWorkArea(&area)) return;
+    CRect rc;
+    GetWindowRect(&rc);
+    if (rc.Height() >= area.Height() || rc.Width() >= area.Width()) {
+        if (rc != area) MoveWindow(&area, TRUE);
+    }
+}
+
+void CMainFrame::OnSize(UINT type, int cx, int cy) {
+    CSkinMDIFrameWnd::OnSize(type, cx, cy);
+}
+
+void CMainFrame::OnClose() {
+    HidePopups();
+    SendUsageAction(4, 0);
+    CSkinMDIFrameWnd::OnClose();
+}
+
+bool CMainFrame::IsCodeInputChar(CWnd* target, UINT ch) {
+    if (ch >= 128 || !std::isalnum(int(ch))) return false;
+    // Text typed into any text control (edits, rich edits, combo boxes ...) stays there.
+    return dynamic_cast<CNativeCtrl*>(target) == nullptr;
+}
+
+BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_CHAR && m_onCodeChar) {
+        CWnd* target = CWnd::FromHandle(msg->hwnd);
+        if (IsCodeInputChar(target, (UINT)msg->wParam)) {
+            m_onCodeChar((UINT)msg->wParam);
+            return TRUE;
+        }
+    }
+    return CSkinMDIFrameWnd::PreTranslateMessage(msg);
+}
+
+void CMainFrame::OnLogin(WPARAM wParam) {
+    GetAppLog().WriteLog("%s %d", "CMainFrame::OnLogin", __LINE__);
+    if (wParam != 0 || m_bLoginStarted) return;
+    CMarketLink* link = GetAppMarketLink();
+    if (!link) return;
+    m_bLoginStarted = true;
+    CSubscriber& client = link->GetSubscriber();
+    client.SetFailOver(false);
+    client.Stop();
+
+    // Until the login dialog exists: the stored account, or a guest when there is none
+    // (or when the server refused it last time, so a refusal does not repeat forever).
+    const std::string user = GetConfigString("system", "host", "username", "");
+    const std::string password = GetConfigString("system", "host", "userpwd", "");
+    const bool remembered = GetConfigInt("system", "host", "rempwd", 0) != 0;
+    if (user.empty() || !remembered || password.empty() || m_bLastLoginRefused)
+        SetGuestLogin();
+    else
+        SetLoginPassword(password);
+
+    std::string address = GetConfigString("system", "host", "address", "");
+    int port = GetConfigInt("system", "host", "port", 0);
+    if ((address.empty() || port <= 0) && TarrowApp() && !TarrowApp()->m_hostInfo.m_hosts.empty()) {
+        const stHostDesc& first = TarrowApp()->m_hostInfo.m_hosts.front();
+        address = first.ip;
+        port = first.port;
+    }
+    if (!address.empty() && port > 0 && port <= 65535) link->Connect(address, uint16_t(port));
+
+    if (ReadFirstOpen() == 0) {
+        std::string help = GetHelpPageUrl();
+        if (!help.empty()) platform::ShellOpen(help);
+        WriteFirstOpen();
+    }
+    m_bLoginStarted = false;
+}
+
+void CMainFrame::ReattachActiveView() {
+    CFrameWnd* frame = GetActiveFrame();
+    auto* view = frame ? dynamic_cast<C_Tarrow_View*>(frame->GetActiveView()) : nullptr;
+    if (view && view->GetRoot()) view->GetRoot()->AttachAll();
+}
+
+void CMainFrame::OnServerNotice(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 1) {
+        CMarketLink* link = GetAppMarketLink();
+        if (link && link->GetSubscriber().m_nLoggedIn.load() != 0) {
+            m_bLoggedIn = true;
+            m_bLastLoginRefused = false;
+            ReattachActiveView();
+        }
+        return;
+    }
+    if (wParam != 0) return;
+    char* text = reinterpret_cast<char*>(lParam);
+    std::string message = text ? text : "";
+    delete[] text;
+    m_bLastLoginRefused = true;
+    ::MessageBox(m_hWnd, message.c_str(), "提示", MB_OK | MB_ICONINFORMATION);
+    OnLogin(0);
+}
+
+void CMainFrame::OnViewText() {
+    CFrameWnd* frame = GetActiveFrame();
+    CView* active = frame ? frame->GetActiveView() : nullptr;
+    CSplitView* target = dynamic_cast<CSplitView*>(active);
+    if (target && target->m_bSplitView && TarrowApp() && TarrowApp()->GetDocTemplate()) {
+        target = nullptr;
+        for (CDocument* doc : TarrowApp()->GetDocTemplate()->GetDocuments()) {
+            if (!doc->GetViews().empty()) {
+                target = dynamic_cast<CSplitView*>(doc->GetViews().front());
+                break;
+            }
+        }
+    }
+    if (target) target->OnViewNotify(m_nCandidateKind, m_strCandidate);
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case UM_LOGIN_FLOW:
+            OnLogin(wParam);
+            return 0;
+        case UM_VIEW_TEXT:
+            OnViewText();
+            return 0;
+        case UM_DOWNLOAD_POPUP:
+            // The download popup comes with the login dialogs; nothing to show yet.
+            return 0;
+        case UM_LOGIN_RESULT:
+            OnServerNotice(wParam, lParam);
+            return 0;
+        case UM_CODE_LIST_READY: {
+            m_bCodeListReady = true;
+            ReattachActiveView();
+            if (m_onCodeListReady) m_onCodeListReady();
+            return 0;
+        }
+        default:
+            return CSkinMDIFrameWnd::WindowProc(msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The one top-level window: hosts the menu bar with its workspace tabs, the status bar and
+// the child frames of the layouts, and is the target of the program's application-wide
+// user messages (login, download popup, server notices, security list ready).
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/SkinMenu.h"
+
+class CTestWnd;
+
+// Application-wide user messages.
+inline constexpr UINT UM_LOGIN_FLOW = 0x8064;
+inline constexpr UINT UM_VIEW_TEXT = 0x8065;
+inline constexpr UINT UM_DOWNLOAD_POPUP = 0x8066;
+inline constexpr UINT UM_LOGIN_RESULT = 0x8070;
+inline constexpr UINT UM_CODE_LIST_READY = 0x8075;
+
+inline constexpr UINT ID_VISIT_SITE = 41000;
+inline constexpr UINT ID_APP_ABOUT_DLG = 41001;
+inline constexpr UINT ID_HELP_PAGE = 41002;
+
+class CMainFrame : public CSkinMDIFrameWnd {
+public:
+    static constexpr const char* kClassName = "__Tarrow_MainWnd";
+    static constexpr UINT kClockTimer = 1;
+    static constexpr UINT kScreenshotTimer = 2;
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // -- workspace tabs (the menu bar's) --
+    void AddTab(const std::string& title, CWnd* frame);
+    void SelectTab(const std::string& title);
+    const std::vector<std::string>& GetTabTitles() const { return m_tabTitles; }
+    const std::string& GetSelectedTab() const { return m_strSelectedTab; }
+
+    // Hides the popups that belong to a workspace (tips, the intraday chart).
+    void HidePopups();
+    // The login flow: connects to the configured server with the stored account, or as a
+    // guest. wParam other than 0 does nothing.
+    void OnLogin(WPARAM wParam);
+    // Whether a character typed into the window goes to the stock-code input instead:
+    // letters and digits typed anywhere but into a text control.
+    static bool IsCodeInputChar(CWnd* target, UINT ch);
+
+    // The stock-code input of the status bar: receives the characters diverted to it.
+    std::function<void(UINT ch)> m_onCodeChar;
+    // The candidate last chosen in the code input (kind, text), delivered by 0x8065.
+    int m_nCandidateKind = 0;
+    std::string m_strCandidate;
+    // Takes a screenshot of the frame after delayMs, writes it to path and closes.
+    void ScheduleScreenshot(const std::string& path, int delayMs);
+    bool ScreenshotWritten() const { return m_bScreenshotOk; }
+    // Set when the login succeeded, and when the security list arrived.
+    bool m_bLoggedIn = false;
+    bool m_bCodeListReady = false;
+    // Called once the security list is ready (after the views re-attached their data).
+    std::function<void()> m_onCodeListReady;
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    int OnCreate(LPCREATESTRUCT cs) override;
+    void OnClose() override;
+    void OnTimer(UINT_PTR id) override;
+    void OnSize(UINT type, int cx, int cy) override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnViewText();
+    void OnServerNotice(WPARAM wParam, LPARAM lParam);
+    void ReattachActiveView();
+    void FitToWorkArea();
+
+    std::vector<std::string> m_tabTitles;
+    std::vector<CWnd*> m_tabFrames;
+    std::string m_strSelectedTab;
+    bool m_bLoginStarted = false;
+    bool m_bLastLoginRefused = false;
+    std::string m_strScreenshot;
+    bool m_bScreenshotOk = false;
+    std::unique_ptr<CTestWnd> m_pTestWnd1, m_pTestWnd2;
+};
+
+// The help page and web site addresses ("system"/"web" "help" and "site"); empty: none.
+std::string GetHelpPageUrl();
+std::string GetWebSiteUrl();
