@@ -8,6 +8,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppNetwork.h"
+#include "app/ShellCommon.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
 #include "foundation/Config.h"
@@ -22,6 +23,7 @@
 #include "platform/CommonDialogs.h"
 #include "platform/Controls.h"
 #include "platform/Services.h"
+#include "ui/CommonVar.h"
 #include "ui/element/ElementEnv.h"
 
 namespace {
@@ -82,6 +84,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
         std::string url = GetHelpPageUrl();
         if (!url.empty()) platform::ShellOpen(url);
     });
+    ApplyShellSkin("skin");
     SetTimer(kClockTimer, 1000);
     return 0;
 }
@@ -137,6 +140,11 @@ void CMainFrame::FitToWorkArea() {
 }
 
 void CMainFrame::OnSize(UINT type, int cx, int cy) {
+    {
+        CClientDC dc(this);
+        GetCommonVar()->MeasureFonts(&dc);
+    }
+    FitToWorkArea();
     CSkinMDIFrameWnd::OnSize(type, cx, cy);
 }
 

@@ -1,47 +1,34 @@
 #include "app/ShellCommon.h"
 
-#include <map>
+#include <filesystem>
 
 #include "formula/YBIndClass.h"
-#include "ui/element/ElementEnv.h"
-
-namespace {
-const std::map<std::string, std::string>& ModeKeys() {
-    static const std::map<std::string, std::string> keys = {
-        {"training", "特训场"},
-        {"trend", "分析走势"},
-        {"trendtraining", "趋势训练"},
-        {"selstocktraining", "选股训练"},
-    };
-    return keys;
-}
-}  // namespace
-
-CommonColorTable& ShellColours() {
-    static CommonColorTable table = [] {
-        CommonColorTable t{};
-        SetDefaultCommonColours(t);
-        return t;
-    }();
-    return table;
-}
+#include "ui/CommonResouce.h"
+#include "ui/CommonVar.h"
+#include "ui/SkinResManager.h"
 
 void InitShellCommon() {
-    GetElementEnv().colours = ShellColours().data();
-    SetFormulaColorTable(ShellColours().data());
+    GetCommonResouce()->Init();
+    CommonVar* cv = GetCommonVar();
+    cv->Init();
+    SetDefaultCommonColours(cv->Colors());
+    SetFormulaColorTable(cv->Colors().data());
 }
 
-void CreateShellSkin() {}
-
-void FreeShellSkin() {}
-
-std::string ShellTitleByKey(const std::string& key) {
-    auto it = ModeKeys().find(key);
-    return it == ModeKeys().end() ? std::string() : it->second;
+void CreateShellSkin() {
+    GetSkinResManager();
 }
 
-std::string ShellKeyByTitle(const std::string& title) {
-    for (const auto& [key, value] : ModeKeys())
-        if (value == title) return key;
-    return {};
+bool ApplyShellSkin(const std::string& name) {
+    CSkinResManager* skin = GetSkinResManager();
+    if (skin->GetSkinName() == name) return false;
+    const std::filesystem::path file =
+        std::filesystem::path(skin->GetSkinDir()) / name / CSkinResManager::kSkinFile;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return false;
+    return skin->SelectSkin(name);
+}
+
+void FreeShellSkin() {
+    DeleteSkinResManager();
 }

@@ -1,20 +1,15 @@
 #pragma once
-// The shell's side of the common variables and resources that every window reads: the
-// live colour table, the workspace mode titles and their layout keys, the skin. Start-up
-// calls InitShellCommon once; element windows, cutters and the formula engine then read
-// the same table.
+// The shell's start-up of the common variables, resources and skin that every window
+// reads.
 #include <string>
 
-#include "foundation/CommonColors.h"
-
+// Common resources, then the common variables; the colour table starts with the dark
+// defaults and points the formula engine at itself.
 void InitShellCommon();
+// Creates the skin manager.
 void CreateShellSkin();
+// Selects the named skin folder ("skin") when it differs from the current one: its file
+// and images are loaded and the colour table is re-read. A skin folder without its file
+// leaves the colours as they are. False when nothing changed.
+bool ApplyShellSkin(const std::string& name);
 void FreeShellSkin();
-
-// The live colour table (65 slots; the formula engine keeps its address).
-CommonColorTable& ShellColours();
-
-// Workspace modes: layout key -> title ("training" -> "特训场", "trend" -> "分析走势",
-// "trendtraining" -> "趋势训练", "selstocktraining" -> "选股训练").
-std::string ShellTitleByKey(const std::string& key);
-std::string ShellKeyByTitle(const std::string& title);

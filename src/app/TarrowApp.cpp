@@ -4,6 +4,7 @@
 
 #include "app/MainFrame.h"
 #include "app/ShellCommon.h"
+#include "ui/CommonVar.h"
 #include "app/TarrowView.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
@@ -138,7 +139,7 @@ C_Tarrow_View* C_Tarrow_App::OpenLayoutFrame(const std::string& path, int kind,
     if (!main || !m_pDocTemplate) return nullptr;
     main->HidePopups();
     const std::string key = LayoutKeyOfPath(path);
-    std::string title = ShellTitleByKey(key);
+    std::string title = GetCommonVar()->GetTitleByKey(key);
     // A layout that is not one of the modes still gets a tab that names it.
     if (title.empty()) title = key;
 

@@ -12,7 +12,7 @@
 #include "app/TarrowApp.h"
 #include "platform/App.h"
 #include "platform/CrashDump.h"
-#include "platform/ProgramDir.h"
+#include "platform/home/ProgramDir.h"
 
 namespace {
 // Waits for SIGINT/SIGTERM on a thread of its own (they are blocked everywhere else) and

@@ -9,6 +9,7 @@
 #include "foundation/XmlAttr.h"
 #include "platform/App.h"
 #include "platform/SkinMenu.h"
+#include "ui/CommonVar.h"
 #include "ui/element/ElementEnv.h"
 #include "ui/element/ElementHost.h"
 #include "ui/layout/LayoutCutter.h"
@@ -64,7 +65,7 @@ CElementWnd::CElementWnd() {
 }
 
 CElementWnd::~CElementWnd() {
-    if (CurrentElement() == this) CurrentElement() = nullptr;
+    GetCommonVar()->ForgetElement(this);
     if (CElementHost* host = GetHost()) {
         if (host->GetSoloWindow() == this) host->SetSoloWindow(nullptr);
         if (host->GetActiveElement() == this) host->SetActiveElement(nullptr);
@@ -156,12 +157,12 @@ void CElementWnd::OnElementMouseMove(UINT flags, int x, int y) {
 }
 
 void CElementWnd::OnElementMouseHover() {
-    CurrentElement() = this;
+    GetCommonVar()->SetCurrentElement(this);
 }
 
 void CElementWnd::OnElementMouseLeave() {
     m_ptHover = CPoint(-1, -1);
-    if (CurrentElement() == this) CurrentElement() = nullptr;
+    GetCommonVar()->ForgetElement(this);
 }
 
 void CElementWnd::OnElementRButtonUp(UINT flags, int x, int y) {
