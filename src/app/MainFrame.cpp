@@ -11,6 +11,7 @@
 #include "app/ShellCommon.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
+#include "app/WebLinks.h"
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
 #include "marketdata/AppInfo.h"
@@ -50,14 +51,6 @@ void WriteFirstOpen() {
 }
 }  // namespace
 
-std::string GetHelpPageUrl() {
-    return GetConfigString("system", "web", "help", "");
-}
-
-std::string GetWebSiteUrl() {
-    return GetConfigString("system", "web", "site", "");
-}
-
 CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() = default;
 
@@ -70,10 +63,29 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     SetWindowText("Tarrow");
     SetBackgroundColor(ElementColour(CommonColor::uniBackGround));
     if (CWnd* ws = GetWorkspace()) ws->SetBackgroundColor(ElementColour(CommonColor::uniBackGround));
+    m_wndMenuBar.SetCallBack(nullptr);
+    CStockMenuBar::Hooks hooks;
+    hooks.openLayout = [](const std::string& path, const CIndSecuCode* security) {
+        if (C_Tarrow_App* app = TarrowApp()) app->OpenLayoutFrame(path, security ? 1 : 0, security);
+    };
+    hooks.trendTrainingSecurity = []() -> std::optional<CIndSecuCode> {
+        C_Tarrow_App* app = TarrowApp();
+        C_Tarrow_View* view = app ? app->FindViewByTitle("趋势训练") : nullptr;
+        if (!view || !view->GetRoot() || view->GetRoot()->m_code.m_strCode.empty()) return {};
+        return view->GetRoot()->m_code;
+    };
+    hooks.giveSecurity = [](HWND frameHandle, const CIndSecuCode& security) {
+        auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(frameHandle));
+        auto* view = frame ? dynamic_cast<C_Tarrow_View*>(frame->GetActiveView()) : nullptr;
+        if (view && view->GetRoot()) view->GetRoot()->SetSecurityAll(security, nullptr);
+    };
+    if (!m_wndMenuBar.Create(this, 0x50002014, 59418)) return -1;
+    DockBar(&m_wndMenuBar, 0, CStockMenuBar::kBarHeight);
+    m_wndMenuBar.SetHooks(std::move(hooks));
     m_pTestWnd1 = std::make_unique<CTestWnd>();
     m_pTestWnd2 = std::make_unique<CTestWnd>();
     MapCommand(ID_VISIT_SITE, [] {
-        std::string url = GetWebSiteUrl();
+        std::string url = GetHomePageUrl();
         if (!url.empty()) platform::ShellOpen(url);
     });
     MapCommand(ID_APP_ABOUT_DLG, [this] {
@@ -90,23 +102,15 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
 }
 
 void CMainFrame::AddTab(const std::string& title, CWnd* frame) {
-    for (size_t i = 0; i < m_tabTitles.size(); ++i) {
-        if (strcasecmp(m_tabTitles[i].c_str(), title.c_str()) == 0) {
-            if (!m_tabFrames[i]) m_tabFrames[i] = frame;
-            return;
-        }
-    }
-    m_tabTitles.push_back(title);
-    m_tabFrames.push_back(frame);
+    m_wndMenuBar.AddTab(title, frame);
 }
 
 void CMainFrame::SelectTab(const std::string& title) {
-    for (const std::string& t : m_tabTitles) {
-        if (strcasecmp(t.c_str(), title.c_str()) == 0) {
-            m_strSelectedTab = t;
-            return;
-        }
-    }
+    m_wndMenuBar.SelectTab(title);
+}
+
+void CMainFrame::OnChildFrameClosed(CWnd* frame) {
+    if (frame && m_wndMenuBar.m_hWnd) m_wndMenuBar.OnFrameClosed(frame->m_hWnd);
 }
 
 void CMainFrame::HidePopups() {}

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/StockMenuBar.h"
 #include "platform/SkinMenu.h"
 
 class CTestWnd;
@@ -33,8 +34,9 @@ public:
     // -- workspace tabs (the menu bar's) --
     void AddTab(const std::string& title, CWnd* frame);
     void SelectTab(const std::string& title);
-    const std::vector<std::string>& GetTabTitles() const { return m_tabTitles; }
-    const std::string& GetSelectedTab() const { return m_strSelectedTab; }
+    // A child frame is going away: its tab forgets it.
+    void OnChildFrameClosed(CWnd* frame);
+    CStockMenuBar& GetMenuBar() { return m_wndMenuBar; }
 
     // Hides the popups that belong to a workspace (tips, the intraday chart).
     void HidePopups();
@@ -73,16 +75,10 @@ private:
     void ReattachActiveView();
     void FitToWorkArea();
 
-    std::vector<std::string> m_tabTitles;
-    std::vector<CWnd*> m_tabFrames;
-    std::string m_strSelectedTab;
+    CStockMenuBar m_wndMenuBar;
     bool m_bLoginStarted = false;
     bool m_bLastLoginRefused = false;
     std::string m_strScreenshot;
     bool m_bScreenshotOk = false;
     std::unique_ptr<CTestWnd> m_pTestWnd1, m_pTestWnd2;
 };
-
-// The help page and web site addresses ("system"/"web" "help" and "site"); empty: none.
-std::string GetHelpPageUrl();
-std::string GetWebSiteUrl();

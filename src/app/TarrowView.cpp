@@ -59,6 +59,11 @@ void CChildFrame::OnClose() {
     CSkinMDIChildWnd::OnClose();
 }
 
+void CChildFrame::OnDestroy() {
+    if (auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd())) main->OnChildFrameClosed(this);
+    CSkinMDIChildWnd::OnDestroy();
+}
+
 LRESULT CChildFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg != WM_MDIACTIVATE) return CSkinMDIChildWnd::WindowProc(msg, wParam, lParam);
     LRESULT r = CSkinMDIChildWnd::WindowProc(msg, wParam, lParam);

@@ -21,6 +21,7 @@ public:
     int OnCreate(LPCREATESTRUCT cs) override;
     void OnSysCommand(UINT id, LPARAM lParam) override;
     void OnClose() override;
+    void OnDestroy() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
