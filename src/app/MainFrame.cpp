@@ -11,7 +11,7 @@
 #include "app/ShellCommon.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
-#include "app/WebLinks.h"
+#include "ui/WebLinks.h"
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
 #include "marketdata/AppInfo.h"
