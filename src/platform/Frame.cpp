@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/App.h"
+#include "platform/ControlBar.h"
 #include "platform/Menu.h"
 #include "platform/PlatformPrivate.h"
 
@@ -95,52 +96,73 @@ void CFrameWnd::UndockBar(CWnd* bar) {
         m_bars.end());
 }
 CRect CFrameWnd::GetClientArea() const {
+    return const_cast<CFrameWnd*>(this)->LayoutBars(false);
+}
+// Control bars first, in creation order, each asked for its size; then the bars docked
+// with a fixed thickness. What is left is the client area.
+CRect CFrameWnd::LayoutBars(bool place) {
     CRect rc;
     GetClientRect(&rc);
+    const std::vector<CWnd*> kids = d->children;
+    for (CWnd* w : kids) {
+        auto* bar = dynamic_cast<CControlBar*>(w);
+        if (!bar || !bar->m_hWnd || !(bar->GetStyle() & WS_VISIBLE)) continue;
+        const DWORD align = bar->GetBarStyle() & CBRS_ALIGN_ANY;
+        const CSize size = bar->GetLayoutSize(TRUE);
+        CRect r;
+        if (align & CBRS_ALIGN_BOTTOM) {
+            const int cy = std::clamp<int>(size.cy, 0, std::max(0, rc.Height()));
+            r = CRect(rc.left, rc.bottom - cy, rc.left + std::min<int>(size.cx, rc.Width()), rc.bottom);
+            rc.bottom -= cy;
+        } else if (align & CBRS_ALIGN_LEFT) {
+            const int cx = std::clamp<int>(size.cx, 0, std::max(0, rc.Width()));
+            r = CRect(rc.left, rc.top, rc.left + cx, rc.top + std::min<int>(size.cy, rc.Height()));
+            rc.left += cx;
+        } else if (align & CBRS_ALIGN_RIGHT) {
+            const int cx = std::clamp<int>(size.cx, 0, std::max(0, rc.Width()));
+            r = CRect(rc.right - cx, rc.top, rc.right, rc.top + std::min<int>(size.cy, rc.Height()));
+            rc.right -= cx;
+        } else {
+            // top, and bars that name no side
+            const int cy = std::clamp<int>(size.cy, 0, std::max(0, rc.Height()));
+            r = CRect(rc.left, rc.top, rc.left + std::min<int>(size.cx, rc.Width()), rc.top + cy);
+            rc.top += cy;
+        }
+        if (place) {
+            CRect now;
+            bar->GetWindowRect(&now);
+            ScreenToClient(&now);
+            if (now != r) bar->MoveWindow(&r);
+        }
+    }
     for (const Bar& b : m_bars) {
         if (!b.wnd || !b.wnd->m_hWnd || !(b.wnd->GetStyle() & WS_VISIBLE)) continue;
+        CRect r;
         switch (b.edge) {
             case 0:
+                r = CRect(rc.left, rc.top, rc.right, rc.top + b.thickness);
                 rc.top += b.thickness;
                 break;
             case 1:
+                r = CRect(rc.left, rc.bottom - b.thickness, rc.right, rc.bottom);
                 rc.bottom -= b.thickness;
                 break;
             case 2:
+                r = CRect(rc.left, rc.top, rc.left + b.thickness, rc.bottom);
                 rc.left += b.thickness;
                 break;
             default:
+                r = CRect(rc.right - b.thickness, rc.top, rc.right, rc.bottom);
                 rc.right -= b.thickness;
                 break;
         }
+        if (place) b.wnd->MoveWindow(&r);
     }
     return rc;
 }
 void CFrameWnd::RecalcLayout(BOOL) {
     if (!m_hWnd) return;
-    CRect rc;
-    GetClientRect(&rc);
-    for (const Bar& b : m_bars) {
-        if (!b.wnd || !b.wnd->m_hWnd || !(b.wnd->GetStyle() & WS_VISIBLE)) continue;
-        switch (b.edge) {
-            case 0:
-                b.wnd->MoveWindow(rc.left, rc.top, rc.Width(), b.thickness);
-                rc.top += b.thickness;
-                break;
-            case 1:
-                b.wnd->MoveWindow(rc.left, rc.bottom - b.thickness, rc.Width(), b.thickness);
-                rc.bottom -= b.thickness;
-                break;
-            case 2:
-                b.wnd->MoveWindow(rc.left, rc.top, b.thickness, rc.Height());
-                rc.left += b.thickness;
-                break;
-            default:
-                b.wnd->MoveWindow(rc.right - b.thickness, rc.top, b.thickness, rc.Height());
-                rc.right -= b.thickness;
-                break;
-        }
-    }
+    CRect rc = LayoutBars(true);
     if (m_pActiveView && m_pActiveView->m_hWnd) m_pActiveView->MoveWindow(&rc);
 }
 CCmdUI CFrameWnd::QueryCommandState(UINT nID) {

@@ -75,6 +75,9 @@ public:
     void DockBar(CWnd* bar, int edge, int thickness);  // edge: 0 top, 1 bottom, 2 left, 3 right
     void UndockBar(CWnd* bar);
     virtual void RecalcLayout(BOOL notify = TRUE);
+    // The client area less the bars: control bars (CControlBar children, in creation
+    // order, sized by their CalcFixedLayout/CalcDynamicLayout answer) and then the bars
+    // docked with DockBar.
     CRect GetClientArea() const;
     // Routes nID down the chain and reports the state its update handlers gave.
     CCmdUI QueryCommandState(UINT nID);
@@ -95,6 +98,7 @@ protected:
         int thickness;
     };
     std::vector<Bar> m_bars;
+    CRect LayoutBars(bool place);
 };
 
 class CMDIChildWnd;

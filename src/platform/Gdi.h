@@ -402,6 +402,16 @@ using CWindowDC = CClientDC;
 #define CLR_NONE 0xFFFFFFFFL
 
 // Image lists: equal-sized images cut from a strip, with an optional mask colour.
+// Draw styles:
+//   ILD_NORMAL       over the list's background colour (SetBkColor); with none (CLR_NONE,
+//                    the default) transparent pixels stay transparent, like ILD_TRANSPARENT;
+//   ILD_TRANSPARENT  transparent pixels leave what is under them;
+//   ILD_BLEND25 / ILD_FOCUS, ILD_BLEND50 / ILD_SELECTED / ILD_BLEND
+//                    the image blended 25 % or 50 % with the highlight colour
+//                    RGB(0,120,215) (DrawEx: with its foreground colour);
+//   ILD_MASK         the image's shape in black.
+// DrawIndirect with ILS_SATURATE draws the image washed to grey (the disabled look);
+// ILS_ALPHA draws it with the opacity given as frame (0-255).
 #define ILC_MASK 0x00000001
 #define ILC_COLOR 0x00000000
 #define ILC_COLORDDB 0x000000FE
@@ -409,6 +419,19 @@ using CWindowDC = CClientDC;
 #define ILC_COLOR32 0x00000020
 #define ILD_NORMAL 0x00000000
 #define ILD_TRANSPARENT 0x00000001
+#define ILD_MASK 0x00000010
+#define ILD_BLEND25 0x00000002
+#define ILD_BLEND50 0x00000004
+#define ILD_FOCUS ILD_BLEND25
+#define ILD_SELECTED ILD_BLEND50
+#define ILD_BLEND ILD_BLEND50
+#define ILS_NORMAL 0x00000000
+#define ILS_SATURATE 0x00000004
+#define ILS_ALPHA 0x00000008
+#define CLR_DEFAULT 0xFF000000L
+
+struct HICON__;
+using HICON = HICON__*;  // an icon (Icon.h)
 
 class CImageList {
 public:
@@ -420,7 +443,19 @@ public:
     int Add(CBitmap* strip, COLORREF mask);
     int Add(CBitmap* strip, CBitmap* maskBitmap);
     int GetImageCount() const;
+    int Add(HICON icon);  // the icon scaled to the list's size; its index or -1
+    int Replace(int image, CBitmap* bitmap, COLORREF mask);
     BOOL Draw(CDC* dc, int image, POINT pt, UINT style);
+    // Draws at size (0 x 0: the list's), over bk (CLR_NONE: transparent, CLR_DEFAULT: the
+    // list's), blended with fg (CLR_DEFAULT: the highlight colour) for the blend styles.
+    BOOL DrawEx(CDC* dc, int image, POINT pt, SIZE size, COLORREF bk, COLORREF fg, UINT style);
+    BOOL DrawIndirect(CDC* dc, int image, POINT pt, SIZE size, POINT origin, UINT style = ILD_NORMAL,
+                      DWORD rop = SRCCOPY, COLORREF bk = CLR_DEFAULT, COLORREF fg = CLR_DEFAULT,
+                      DWORD state = ILS_NORMAL, DWORD frame = 0, COLORREF effect = CLR_DEFAULT);
+    COLORREF SetBkColor(COLORREF c);
+    COLORREF GetBkColor() const { return m_bk; }
+    // A new icon of the image, which the caller frees with DestroyIcon; null when out of range.
+    HICON ExtractIcon(int image) const;
     BOOL Remove(int image);
     BOOL DeleteImageList();
     CSize GetIconSize() const { return CSize(m_cx, m_cy); }
@@ -430,5 +465,6 @@ private:
     int m_cx = 0, m_cy = 0;
     UINT m_flags = 0;
     bool m_created = false;
+    COLORREF m_bk = CLR_NONE;
     std::vector<std::shared_ptr<platform::Surface>> m_images;
 };

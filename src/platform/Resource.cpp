@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <mutex>
+#include <sstream>
 
 #include "platform/PlatformPrivate.h"
 
@@ -32,6 +33,23 @@ bool LoadResourceBytes(const std::string& type, UINT id, std::vector<unsigned ch
     if (!f.open(QIODevice::ReadOnly)) return false;
     QByteArray b = f.readAll();
     out.assign(b.begin(), b.end());
+    return true;
+}
+
+bool LoadToolBarResource(UINT id, int& width, int& height, std::vector<UINT>& ids) {
+    ids.clear();
+    std::vector<unsigned char> bytes;
+    if (!LoadResourceBytes("TOOLBAR", id, bytes)) return false;
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    int w = 0, h = 0;
+    if (!(in >> w >> h) || w <= 0 || h <= 0 || w > 256 || h > 256) return false;
+    long cmd;
+    while (in >> cmd) {
+        if (ids.size() >= 4096) return false;
+        ids.push_back(cmd > 0 ? (UINT)cmd : 0u);
+    }
+    width = w;
+    height = h;
     return true;
 }
 }  // namespace platform

@@ -11,4 +11,8 @@
 namespace platform {
 bool LoadResourceBytes(const std::string& type, UINT id, std::vector<unsigned char>& out);
 bool HasResource(const std::string& type, UINT id);
+// A "TOOLBAR" resource: text giving the button width and height, then the command id
+// of each button in order, 0 for a separator (which has no image in the strip).
+// False when it is missing or malformed (sizes outside 1..256, more than 4096 buttons).
+bool LoadToolBarResource(UINT id, int& width, int& height, std::vector<UINT>& ids);
 }  // namespace platform

@@ -1,8 +1,6 @@
 // The skinned menu pieces: icons, menus, the menu bar and its items.
 #include "platform/SkinMenu.h"
 
-#include <sstream>
-
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
 
@@ -17,15 +15,11 @@ CSkinMenuIcons::~CSkinMenuIcons() = default;
 // The "TOOLBAR" resource is text: "<width> <height>" then the command id of each button
 // in the bitmap strip, 0 standing for a separator (no image).
 int CSkinMenuIcons::LoadToolBar(UINT toolBarId, COLORREF mask) {
-    std::vector<unsigned char> bytes;
-    if (!platform::LoadResourceBytes("TOOLBAR", toolBarId, bytes)) return 0;
-    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     int w = 0, h = 0;
-    if (!(in >> w >> h) || w <= 0 || h <= 0 || w > 256 || h > 256) return 0;
-    std::vector<UINT> ids;
-    long id;
-    while (in >> id && ids.size() < 4096)
-        if (id > 0) ids.push_back((UINT)id);
+    std::vector<UINT> all, ids;
+    if (!platform::LoadToolBarResource(toolBarId, w, h, all)) return 0;
+    for (UINT id : all)
+        if (id) ids.push_back(id);
     return LoadBitmap(toolBarId, ids, w, h, mask) ? (int)ids.size() : 0;
 }
 BOOL CSkinMenuIcons::LoadBitmap(UINT bitmapId, const std::vector<UINT>& ids, int cx, int cy,
@@ -128,9 +122,35 @@ void CSkinIconBarItem::DrawBarItem(CDC* dc, BOOL hot, BOOL pressed) {
     POINT pt{m_rect.left + (m_rect.Width() - s.cx) / 2, m_rect.top + (m_rect.Height() - s.cy) / 2};
     if (CSkinMenu::SharedIcons()->MatchIcon(m_nID) >= 0) {
         CSkinMenu::SharedIcons()->DrawIcon(dc, m_nID, pt, FALSE);
-    } else {
-        CSkinBarItem::DrawBarItem(dc, FALSE, FALSE);
+        return;
     }
+    // the caption buttons draw their glyphs
+    const CPoint c = m_rect.CenterPoint();
+    CPen pen(PS_SOLID, 1, m_pBar->m_clrText);
+    CPen* old = dc->SelectObject(&pen);
+    switch (m_nID) {
+        case SC_MINIMIZE:
+            dc->MoveTo(c.x - 5, c.y + 3);
+            dc->LineTo(c.x + 5, c.y + 3);
+            break;
+        case SC_MAXIMIZE: {
+            CGdiObject* ob = dc->SelectStockObject(NULL_BRUSH);
+            dc->Rectangle(c.x - 5, c.y - 4, c.x + 5, c.y + 5);
+            if (auto* b = dynamic_cast<CBrush*>(ob)) dc->SelectObject(b);
+            break;
+        }
+        case SC_CLOSE:
+            dc->MoveTo(c.x - 4, c.y - 4);
+            dc->LineTo(c.x + 5, c.y + 5);
+            dc->MoveTo(c.x + 4, c.y - 4);
+            dc->LineTo(c.x - 5, c.y + 5);
+            break;
+        default:
+            dc->SelectObject(old);
+            CSkinBarItem::DrawBarItem(dc, FALSE, FALSE);
+            return;
+    }
+    dc->SelectObject(old);
 }
 
 // ---- the menu bar ----
@@ -143,11 +163,16 @@ CSkinMenuBar::~CSkinMenuBar() = default;
 void CSkinMenuBar::InitCommonResource() {
     g_commonInit = true;
 }
+const std::vector<CSkinMenuBar::IconItem>& CSkinMenuBar::GetIconItemList() {
+    static const std::vector<IconItem> items{
+        {SC_CLOSE, "关闭"}, {SC_MAXIMIZE, "最大化"}, {SC_MINIMIZE, "最小化"}};
+    return items;
+}
 
 BOOL CSkinMenuBar::Create(CWnd* parent, DWORD style, UINT id) {
     if (!parent) return FALSE;
-    CRect rc(0, 0, 100, 26);
-    return CWnd::CreateEx(0, nullptr, "", WS_CHILD | (style & WS_VISIBLE), rc, parent, id);
+    if (!(style & CBRS_ALIGN_ANY)) style |= CBRS_ALIGN_TOP;
+    return CreateBar(style, CRect(0, 0, 100, m_cyBar), parent, id);
 }
 BOOL CSkinMenuBar::CreateEx(CWnd* parent, DWORD, DWORD style, CRect, UINT id) {
     return Create(parent, style, id);
@@ -165,14 +190,40 @@ BOOL CSkinMenuBar::LoadMenuBar(CMenu* menu) {
     return TRUE;
 }
 void CSkinMenuBar::AddItem(std::unique_ptr<CSkinBarItem> item) {
-    m_items.push_back(std::move(item));
+    InsertItem((int)m_items.size(), std::move(item));
+}
+void CSkinMenuBar::InsertItem(int index, std::unique_ptr<CSkinBarItem> item) {
+    if (!item) return;
+    index = std::clamp(index, 0, (int)m_items.size());
+    m_items.insert(m_items.begin() + index, std::move(item));
+    // the states follow the items they name
+    for (int* state : {&m_hot, &m_pressed, &m_selTab})
+        if (*state >= index) ++*state;
+    CalcLayout(0);
+    if (m_hWnd) Invalidate();
+}
+void CSkinMenuBar::RemoveItem(int index) {
+    if (index < 0 || index >= (int)m_items.size()) return;
+    m_items.erase(m_items.begin() + index);
+    for (int* state : {&m_hot, &m_pressed, &m_selTab}) {
+        if (*state == index)
+            *state = -1;
+        else if (*state > index)
+            --*state;
+    }
     CalcLayout(0);
     if (m_hWnd) Invalidate();
 }
 void CSkinMenuBar::RemoveAllItems() {
     m_items.clear();
-    m_hot = -1;
+    m_hot = m_pressed = m_selTab = -1;
     if (m_hWnd) Invalidate();
+}
+void CSkinMenuBar::SetSelectedTab(int index) {
+    if (index < -1 || index >= (int)m_items.size()) index = -1;
+    if (index == m_selTab) return;
+    m_selTab = index;
+    if (m_hWnd) Invalidate(FALSE);
 }
 CSkinBarItem* CSkinMenuBar::GetBarItem(const std::vector<std::unique_ptr<CSkinBarItem>>& items,
                                        int index) {
@@ -184,30 +235,51 @@ CSkinIconBarItem* CSkinMenuBar::GetIconBarItem(UINT id) const {
             if (icon->GetMenuItemID() == id) return icon;
     return nullptr;
 }
-CSize CSkinMenuBar::CalcLayout(DWORD, int) {
-    CRect client(0, 0, 0, 26);
+CSize CSkinMenuBar::CalcLayout(DWORD mode, int) {
+    CRect client(0, 0, 0, m_cyBar);
     if (m_hWnd) GetClientRect(&client);
+    const int h = client.Height() > 0 ? client.Height() : m_cyBar;
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
+    if (GetFont()) dc.SelectObject(GetFont());
     int x = 4;
+    int right = client.right;
     for (auto& it : m_items) {
-        int w = dynamic_cast<CSkinIconBarItem*>(it.get()) ? 28
-                                                          : dc.GetTextExtent(it->GetText()).cx + 20;
-        it->SetRect(CRect(x, 0, x + w, client.Height()));
+        if (dynamic_cast<CSkinIconBarItem*>(it.get())) {
+            // icon items sit at the right edge, the first rightmost
+            it->SetRect(CRect(right - 28, 0, right, h));
+            right -= 28;
+            continue;
+        }
+        const int w = dc.GetTextExtent(it->GetText()).cx + 20;
+        it->SetRect(CRect(x, 0, x + w, h));
         x += w;
     }
-    return CSize(x + 4, client.Height());
+    const int need = x + 4 + (client.right - right);
+    return CSize((mode & LM_STRETCH) ? 32767 : need, m_cyBar);
 }
 void CSkinMenuBar::SizeMenuBar(const CRect& rc) {
     if (m_hWnd) MoveWindow(&rc);
     CalcLayout(0);
 }
+void CSkinMenuBar::DrawBackground(CDC* dc) {
+    CRect rc;
+    GetClientRect(&rc);
+    dc->FillSolidRect(&rc, m_clrBk);
+}
+void CSkinMenuBar::DrawBorder(CRect) {}
+void CSkinMenuBar::DrawTab(CDC* dc, int index) {
+    CSkinBarItem* item = GetBarItem(index);
+    if (!item || !dc) return;
+    item->DrawBarItem(dc, index == m_hot, index == m_pressed || index == m_selTab);
+}
 void CSkinMenuBar::DrawBarItems(CDC* dc) {
-    for (size_t i = 0; i < m_items.size(); ++i) m_items[i]->DrawBarItem(dc, (int)i == m_hot, FALSE);
+    for (int i = 0; i < (int)m_items.size(); ++i) DrawTab(dc, i);
 }
 int CSkinMenuBar::HitTest(CPoint pt) const {
     for (size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i]->HitTest(pt)) return (int)i;
+        if (m_items[i]->HitTest(pt))
+            return (dynamic_cast<CSkinIconBarItem*>(m_items[i].get()) ? 200 : 100) + (int)i;
     return -1;
 }
 void CSkinMenuBar::OnUpdateCmdUI(CFrameWnd* target, BOOL) {
@@ -255,14 +327,33 @@ BOOL CSkinMenuBar::OnCommand(WPARAM wp, LPARAM lp) {
     return FALSE;
 }
 void CSkinMenuBar::OnLButtonDown(UINT, CPoint pt) {
-    int i = HitTest(pt);
+    const int i = ItemFromHit(HitTest(pt));
+    m_pressed = i;
     if (i < 0) return;
+    Invalidate(FALSE);
+    CSkinBarItem* item = m_items[(size_t)i].get();
+    if (dynamic_cast<CSkinIconBarItem*>(item)) return;     // acts on release
+    if (!item->GetMenu() && (item->GetStyle() & MF_POPUP)) return;  // a tab
     auto alive = d->alive;
     UINT id = TrackItem(i);
-    if (*alive && id) SendMessage(WM_COMMAND, id, 0);
+    if (!*alive) return;
+    if (item->GetMenu()) m_pressed = -1;
+    if (id) SendMessage(WM_COMMAND, id, 0);
+}
+void CSkinMenuBar::OnLButtonUp(UINT, CPoint pt) {
+    const int pressed = m_pressed;
+    m_pressed = -1;
+    if (pressed < 0) return;
+    Invalidate(FALSE);
+    const int i = ItemFromHit(HitTest(pt));
+    if (i != pressed) return;
+    auto* icon = dynamic_cast<CSkinIconBarItem*>(m_items[(size_t)i].get());
+    if (!icon) return;
+    if (CWnd* owner = GetOwner())
+        owner->SendMessage(WM_COMMAND, icon->GetMenuItemID(), (LPARAM)m_hWnd);
 }
 void CSkinMenuBar::OnMouseMove(UINT, CPoint pt) {
-    int i = HitTest(pt);
+    int i = ItemFromHit(HitTest(pt));
     if (i != m_hot && !m_tracking) {
         m_hot = i;
         Invalidate(FALSE);
@@ -278,13 +369,28 @@ void CSkinMenuBar::OnMouseLeave() {
 }
 void CSkinMenuBar::OnPaint() {
     CPaintDC dc(this);
+    DrawBackground(&dc);
+    DrawBarItems(&dc);
     CRect rc;
     GetClientRect(&rc);
-    dc.FillSolidRect(&rc, m_clrBk);
-    DrawBarItems(&dc);
+    DrawBorder(rc);
 }
 void CSkinMenuBar::OnSize(UINT, int, int) {
     CalcLayout(0);
+}
+
+BOOL CSkinMDIFrameWnd::OnCommand(WPARAM wp, LPARAM lp) {
+    switch (LOWORD(wp)) {
+        case SC_MINIMIZE:
+        case SC_CLOSE:
+            SendMessage(WM_SYSCOMMAND, LOWORD(wp), 0);
+            return TRUE;
+        case SC_MAXIMIZE:
+            SendMessage(WM_SYSCOMMAND, IsZoomed() ? SC_RESTORE : SC_MAXIMIZE, 0);
+            return TRUE;
+        default:
+            return CMDIFrameWnd::OnCommand(wp, lp);
+    }
 }
 
 void CSkinMultiDocTemplate::LoadTemplate() {

@@ -976,6 +976,13 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             reinterpret_cast<char*>(lp)[n] = 0;
             return (LRESULT)n;
         }
+        case WM_DRAWITEM: {
+            // an owner-drawn control the parent does not draw draws itself
+            auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+            if (!dis || dis->CtlType == ODT_MENU) return 0;
+            CWnd* item = FromHandle(dis->hwndItem);
+            return item && item != this ? Dispatch(item, OCM__BASE + WM_DRAWITEM, wp, lp) : 0;
+        }
         case WM_SETFONT:
             d->font = reinterpret_cast<CFont*>(wp);
             return 0;

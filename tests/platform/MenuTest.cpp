@@ -207,8 +207,9 @@ TEST(MenuBar, ItemsLayOutAndAChosenCommandReachesTheFrame) {
     EXPECT_NE(bar.GetIconBarItem(502), nullptr);
     CRect r0 = bar.GetBarItem(0)->GetRect(), r1 = bar.GetBarItem(1)->GetRect();
     EXPECT_EQ(r0.right, r1.left);
-    EXPECT_EQ(bar.HitTest(r1.CenterPoint()), 1);
-    EXPECT_EQ(bar.HitTest(CPoint(399, 5)), -1);
+    EXPECT_EQ(bar.HitTest(r1.CenterPoint()), 101);
+    EXPECT_EQ(bar.HitTest(bar.GetIconBarItem(502)->GetRect().CenterPoint()), 202);
+    EXPECT_EQ(bar.HitTest(CPoint(300, 5)), -1);
     // a plain item is a command at once; a popup item opens its menu
     platform::InjectMouse(&bar, WM_LBUTTONDOWN, r1.CenterPoint().x, 5);
     Later later;

@@ -90,7 +90,7 @@ public:
         top.AppendMenu(MF_POPUP, (UINT_PTR)view.Detach(), "视图");
         top.AppendMenu(MF_STRING, kCmdAbout, "关于");
         bar.LoadMenuBar(&top);
-        DockBar(&bar, 0, 26);
+        // the menu bar is a control bar: the frame docks it at the top by itself
         if (!edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(10, 36, 200, 60), this, 2))
             return -1;
         edit.SetWindowText("600000");
