@@ -3,6 +3,7 @@
 
 #include "platform/Frame.h"
 #include "platform/PlatformPrivate.h"
+#include "platform/WndClass.h"
 
 CControlBar::CControlBar() = default;
 CControlBar::~CControlBar() = default;
@@ -11,6 +12,14 @@ BOOL CControlBar::CreateBar(DWORD style, const RECT& rect, CWnd* parent, UINT id
                             const char* className) {
     if (!parent || !parent->m_hWnd) return FALSE;
     m_dwStyle = style & CBRS_ALL;
+    if (className) {
+        // the bars' classes are registered the first time a bar of the kind is made
+        WNDCLASS wc;
+        wc.style = CS_DBLCLKS;
+        wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = className;
+        if (!AfxRegisterClass(wc)) return FALSE;
+    }
     return CWnd::CreateEx(0, className, "", (style & ~CBRS_ALL) | WS_CHILD, rect, parent, id);
 }
 

@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 
+#include "platform/NativeInput.h"
 #include "platform/PlatformPrivate.h"
 
 using namespace platform;
@@ -93,10 +94,18 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 return 0;
             }
         }
-        static_cast<QObject*>(w)->event(d->curEvent);
+        // a mouse event goes back to the inner widget it came to
+        QObject* receiver = NativeEventReceiver(d->curEvent);
+        (receiver ? receiver : static_cast<QObject*>(w))->event(d->curEvent);
         return 0;
     }
     switch (msg) {
+        case WM_SETCURSOR:
+            // the parent may choose; otherwise the control keeps its own cursor
+            if ((d->style & WS_CHILD) && d->parent && d->parent->SendMessage(WM_SETCURSOR, wp, lp))
+                return TRUE;
+            UseNativeCursor();
+            return TRUE;
         case WM_SETTEXT: {
             QString t = lp ? QString::fromUtf8(reinterpret_cast<const char*>(lp)) : QString();
             if (auto* le = qobject_cast<QLineEdit*>(w))

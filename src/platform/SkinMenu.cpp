@@ -267,7 +267,7 @@ void CSkinMenuBar::DrawBackground(CDC* dc) {
     GetClientRect(&rc);
     dc->FillSolidRect(&rc, m_clrBk);
 }
-void CSkinMenuBar::DrawBorder(CRect) {}
+void CSkinMenuBar::DrawBorder(const CRect&) {}
 void CSkinMenuBar::DrawTab(CDC* dc, int index) {
     CSkinBarItem* item = GetBarItem(index);
     if (!item || !dc) return;

@@ -148,7 +148,7 @@ public:
     virtual void SizeMenuBar(const CRect& rc);
     virtual void DrawBarItems(CDC* dc);
     virtual void DrawBackground(CDC* dc);
-    virtual void DrawBorder(CRect rc);
+    virtual void DrawBorder(const CRect& rc);
     virtual void DrawTab(CDC* dc, int index);
     virtual int HitTest(CPoint pt) const;
     static int ItemFromHit(int code) { return code >= 200 ? code - 200 : code >= 100 ? code - 100 : -1; }

@@ -10,6 +10,7 @@
 #include <QTimerEvent>
 #include <QWindow>
 
+#include "platform/NativeInput.h"
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
 
@@ -395,18 +396,23 @@ static bool NativePaint(CWnd* wnd, QPaintEvent* pe) {
 }
 
 bool Hook::eventFilter(QObject* obj, QEvent* e) {
-    if (!wnd || !wnd->d || !wnd->m_hWnd || obj != wnd->d->widget) return false;
+    if (!wnd || !wnd->d || !wnd->m_hWnd) return false;
     WndPrivate* d = wnd->d.get();
+    if (obj != d->widget) {
+        // a native control's inner widgets (a scroll area's viewport, say): only the mouse
+        // is the control's, in its client coordinates
+        return d->native && IsNativeMouseEvent(e) && NativeMouseEvent(wnd, obj, e);
+    }
     auto alive = d->alive;
     switch (e->type()) {
         case QEvent::MouseMove:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
-            if (d->native) return false;
+            if (d->native) return NativeMouseEvent(wnd, obj, e);
             return Mouse(static_cast<QMouseEvent*>(e));
         case QEvent::Wheel: {
-            if (d->native) return false;
+            if (d->native) return NativeMouseEvent(wnd, obj, e);
             auto* we = static_cast<QWheelEvent*>(e);
             QPoint g = we->globalPosition().toPoint();
             int delta = we->angleDelta().y();
@@ -415,7 +421,6 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
             return true;
         }
         case QEvent::Leave:
-            if (d->native) return false;
             d->inside = false;
             if (d->hoverTimer && d->timers) {
                 d->timers->killTimer(d->hoverTimer);
@@ -425,7 +430,7 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
                 d->trackFlags &= ~(TME_LEAVE | TME_HOVER);
                 Dispatch(wnd, WM_MOUSELEAVE, 0, 0);
             }
-            return true;
+            return !d->native;  // a native widget still sees it (its hover look)
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
             return Key(static_cast<QKeyEvent*>(e));
@@ -632,6 +637,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWOR
     d->hook = new Hook(this);
     d->timers = new TimerHost(this);
     w->installEventFilter(d->hook);
+    if (d->native)
+        for (QWidget* inner : w->findChildren<QWidget*>())
+            if (!inner->isWindow()) inner->installEventFilter(d->hook);
     if (d->parent) d->parent->d->children.push_back(this);
     if (style & WS_DISABLED) w->setEnabled(false);
 

@@ -239,7 +239,7 @@ struct TabBar : CSkinMenuBar {
         calls.push_back("items");
         CSkinMenuBar::DrawBarItems(dc);
     }
-    void DrawBorder(CRect rc) override {
+    void DrawBorder(const CRect& rc) override {
         calls.push_back("border");
         CClientDC dc(this);
         dc.Draw3dRect(&rc, RGB(255, 0, 255), RGB(255, 0, 255));
