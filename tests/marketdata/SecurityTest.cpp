@@ -99,7 +99,8 @@ TEST(Security, QuoteRatiosNeverDivideByZero) {
     EXPECT_EQ(s->GetQuoteValue(-145), 0);  // volume divisor 0
     s->GetValues().SetValue(14, 100);
     s->GetValues().SetValue(1004, 5000);
-    EXPECT_GE(s->GetQuoteValue(-145), 0);  // no sessions: minute index 0, still finite
+    // No sessions: minute index 0, one minute traded: 5000 × 240 / 1 / 100 × 100.
+    EXPECT_EQ(s->GetQuoteValue(-145), 1200000);
 
     s->SetReplyQuote(7, 1100, 1000, 1050);   // value 0 = 1050
     EXPECT_EQ(s->GetQuoteValue(-149), 952);  // (100 * 100000 / 1050 + 5) / 10

@@ -166,7 +166,14 @@ TEST(LoginSession, RefusedLoginIsReportedAndNothingElseIsAsked) {
     CClientHarness harness({{"127.0.0.1", server.Port()}}, {"127.0.0.1", server.Port()});
     harness.Connect();
     ASSERT_TRUE(WaitUntil([&] { return harness.Record().Logins() == 1; }));
-    std::this_thread::sleep_for(100ms);
+    // Whatever the refusal made the client send has left once the loop has been round; a
+    // probe sent after it reaches the server after it, on the same connection.
+    ASSERT_TRUE(DrainLoop());
+    auto probe = MakeMessage(65000, 9, {});
+    harness.Client().Send(probe.data(), probe.size());
+    ASSERT_FALSE(server.WaitForLine("unknown command 65000").empty());
+    EXPECT_EQ(server.CountLines("code table"), 0u);
+    EXPECT_EQ(server.CountLines("ex-rights"), 0u);
     EXPECT_EQ(harness.Record().m_loginResults[0], 0);
     EXPECT_FALSE(harness.Record().m_loginTexts[0].empty());
     EXPECT_EQ(harness.Record().CodeTables(), 0u);
@@ -199,8 +206,24 @@ TEST(LoginSession, RecoversFromEveryBrokenStreamFault) {
             // Both downloads are dropped; the connection stays up and logged in.
             EXPECT_FALSE(server.WaitForLine("login accepted").empty());
             EXPECT_TRUE(WaitUntil([&] { return harness.Client().IsConnected(); }));
-            std::this_thread::sleep_for(200ms);
+            // A request asked after both downloads is answered after them, on the same
+            // connection, and replies are dispatched in order: once its answer is in,
+            // the client has dealt with both broken downloads, and had it closed the
+            // connection over them the answer could not have come.
+            ASSERT_FALSE(server.WaitForLine("ex-rights").empty());
+            std::atomic<bool> answered{false};
+            harness.Client().RegisterReply(7001, OwnerTag(&answered),
+                                           [&](const CDataHead&, CBuffer&) {
+                                               answered = true;
+                                               return true;
+                                           });
+            auto probe = MakeMessage(wire::kCandidates, 7001, {0, 0, 0, 0});
+            harness.Client().Send(probe.data(), probe.size());
+            EXPECT_TRUE(WaitUntil([&] { return answered.load(); }));
+            ASSERT_TRUE(DrainLoop());
+            EXPECT_TRUE(harness.Client().IsConnected());
             EXPECT_EQ(harness.Client().m_nLoggedIn.load(), 1u);
+            EXPECT_EQ(server.CountLines("login accepted"), 1u);
         }
         if (!c.tablesKept) {
             EXPECT_EQ(harness.Record().CodeTables(), 0u)

@@ -55,9 +55,12 @@ TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched) {
     };
     peer.client->RegisterReply(501, OwnerTag(&peer), record(false));  // chunked: expects more
     peer.client->RegisterReply(502, OwnerTag(&peer), record(true));
+    peer.client->RegisterReply(503, OwnerTag(&peer), record(true));
 
     // Two messages in one write, one of them empty; then the chunked reply's last part,
-    // header and body in separate writes; then a late duplicate and an unknown serial.
+    // header and body in separate writes; then a late duplicate and an unknown serial, and
+    // last a reply that marks the end: messages are dispatched in the order they arrive,
+    // so once it is seen the two before it were dealt with.
     std::vector<uint8_t> both = MakeMessage(10801, 501, {1, 2, 3});
     auto empty = MakeMessage(12001, 502, {});
     both.insert(both.end(), empty.begin(), empty.end());
@@ -68,13 +71,14 @@ TEST(Subscriber, RepliesAreMatchedBySerialAndAnEmptyBodyIsDispatched) {
     ASSERT_TRUE(WriteAll(peer.fd, last.data() + 10, last.size() - 10));
     ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(12001, 502, {7})));
     ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(12001, 999, {7})));
+    ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(12001, 503, {8, 9})));
     ASSERT_TRUE(WaitUntil([&] {
         std::lock_guard lock(mutex);
-        return seen.size() >= 3;
+        return !seen.empty() && seen.back().first == 503;
     }));
-    std::this_thread::sleep_for(50ms);
     std::lock_guard lock(mutex);
-    EXPECT_EQ(seen, (std::vector<std::pair<int64_t, size_t>>{{501, 3}, {502, 0}, {501, 1}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<int64_t, size_t>>{
+                        {501, 3}, {502, 0}, {501, 1}, {503, 2}}));
     EXPECT_EQ(peer.client->GetPendingCount(), 1u) << "501 stays until its handler says it is done";
 }
 
@@ -134,12 +138,19 @@ TEST(Subscriber, RefusedConnectsBackOffAndGiveUpOnceAfterFifteen) {
     }
     auto client = std::make_shared<CSubscriber>(std::vector<HostAddress>{{"127.0.0.1", deadPort}}, TestLoop());
     client->SetHost("127.0.0.1", deadPort);
-    client->SetRetryDelays(1, 4);
+    constexpr int kCapMs = 4;
+    client->SetRetryDelays(1, kCapMs);
     std::atomic<int> giveUps{0};
     client->m_onGiveUp = [&] { ++giveUps; };
     client->Connect();
     ASSERT_TRUE(WaitUntil([&] { return giveUps.load() == 1; }));
-    std::this_thread::sleep_for(100ms);
+    // A retry still planned would be due within the longest back-off; a marker due after
+    // it runs on the loop after it, and a refused attempt fails on the next loop pass.
+    std::promise<void> passed;
+    ASSERT_TRUE(RunInLoopAfter(TestLoop(), 4 * kCapMs, [&] { passed.set_value(); }));
+    ASSERT_EQ(passed.get_future().wait_for(60s), std::future_status::ready);
+    ASSERT_TRUE(DrainLoop());
+    ASSERT_TRUE(DrainLoop());
     EXPECT_EQ(giveUps.load(), 1);
     EXPECT_EQ(client->GetFailureCount(), 16) << "no attempt after the give-up";
     EXPECT_FALSE(client->IsConnected());
@@ -248,7 +259,10 @@ TEST(Subscriber, ALateCloseOfTheOldConnectionLeavesTheNewOneAlone) {
                                [](const CDataHead&, CBuffer&) { return true; });
     EXPECT_TRUE(WaitForClose(oldFd)) << "the replaced connection is closed";
     CloseSocket(oldFd);
-    std::this_thread::sleep_for(50ms);
+    // Whatever the old connection's end still had to report has run once the loop has
+    // been round twice.
+    ASSERT_TRUE(DrainLoop());
+    ASSERT_TRUE(DrainLoop());
     EXPECT_TRUE(peer.client->IsConnected());
     EXPECT_EQ(peer.client->GetConnection(), current);
     EXPECT_EQ(peer.client->GetPendingCount(), 1u);
@@ -311,7 +325,8 @@ TEST(EventLoop, PublishesItsThreadAndBaseAndKeepsRunningWithoutConnections) {
     ASSERT_NE(loop, nullptr);
     ASSERT_NE(loop->m_pBase, nullptr);
     EXPECT_FALSE(loop->IsInLoopThread());
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // A loop that stopped once it had nothing to wait for would be gone after a pass.
+    ASSERT_TRUE(DrainLoop());
     std::promise<std::thread::id> ran;
     ASSERT_TRUE(RunInLoop(loop, [&] { ran.set_value(std::this_thread::get_id()); }));
     EXPECT_EQ(ran.get_future().get(), loop->m_threadId);
@@ -348,7 +363,9 @@ TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves) {
     }
     CloseSocket(fd);
     ASSERT_TRUE(WaitUntil([&] { return closed.load() >= 1 && !client->GetConnection(); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // A second report of the same close would come from the same loop pass or the next.
+    ASSERT_TRUE(DrainLoop());
+    ASSERT_TRUE(DrainLoop());
     EXPECT_EQ(closed.load(), 1);
     std::promise<void> gone;
     RunInLoop(TestLoop(), [&] {
