@@ -76,33 +76,82 @@ TEST_F(RobustnessTest, RepliesCutAtEveryLength) {
     }
 }
 
-TEST_F(RobustnessTest, RandomBytesEverywhere) {
+namespace {
+// Random messages of 1 to 200 bytes; with `ours`, the body starts with this series'
+// security so that the parser gets past the security check.
+Bytes Noise(std::mt19937& rng, bool ours) {
+    Bytes b;
+    size_t n = 1 + rng() % 200;
+    for (size_t i = 0; i < n; ++i) b.u8(uint8_t(rng()));
+    return ours ? Bytes().u32(1).str("600000").raw(b.v.data(), b.v.size()) : b;
+}
+}  // namespace
+
+TEST_F(RobustnessTest, RandomSeriesRepliesKeepTheBarsOrderedAndTheLockFree) {
     std::mt19937 rng(99);
-    auto noise = [&](size_t n) {
-        Bytes b;
-        for (size_t i = 0; i < n; ++i) b.u8(uint8_t(rng()));
-        return b;
-    };
+    for (int i = 0; i < 300; ++i) {
+        SCOPED_TRACE(i);
+        const Bytes b = Noise(rng, i % 2 != 0);
+        for (bool update : {true, false}) {
+            const size_t before = Held();
+            if (update)
+                m_series->RequestUpdate(1, OwnerTag(this), nullptr);
+            else
+                m_series->RequestRange(1, 2, OwnerTag(this), nullptr);
+            m_channel.ReplyToLast(b.Buffer());
+            ASSERT_TRUE(m_series->TryWrite()) << "the writer lock was left held";
+            auto view = m_series->Read();
+            const auto& bars = view.RawBars();
+            // A reply adds at most the bars its bytes can hold (32 each).
+            ASSERT_LE(bars.size(), before + b.v.size() / 32);
+            for (size_t k = 1; k < bars.size(); ++k)
+                ASSERT_LT(uint64_t(bars[k - 1].m_nTime), uint64_t(bars[k].m_nTime))
+                    << "bars out of order or repeated at " << k;
+        }
+    }
+}
+
+TEST_F(RobustnessTest, RandomExRightsBytesKeepOnlyWellFormedEvents) {
+    std::mt19937 rng(7);
     CAllCQData table;
     for (int i = 0; i < 300; ++i) {
-        Bytes b = noise(1 + rng() % 200);
-        if (i % 2)
-            b = Bytes().u32(1).str("600000").raw(b.v.data(),
-                                                 b.v.size());  // past the security check
-        m_series->RequestUpdate(1, OwnerTag(this), nullptr);
-        m_channel.ReplyToLast(b.Buffer());
-        m_series->RequestRange(1, 2, OwnerTag(this), nullptr);
-        m_channel.ReplyToLast(b.Buffer());
+        SCOPED_TRACE(i);
+        const Bytes b = Noise(rng, false);
         CBuffer in = b.Buffer();
         try {
             table.Parse(in);
         } catch (const CParseError&) {
+            // cut short: what was read before stays
         }
+        for (const CSingleCQDataPerSecu& e : table.GetAllEvents()) {
+            ASSERT_TRUE(e.m_code.m_nMarket == 1 || e.m_code.m_nMarket == 2) << e.m_code.m_nMarket;
+            ASSERT_LE(e.m_code.m_strCode.size(), CSingleCQDataPerSecu::kMaxCodeLength);
+        }
+        // A reply chunk never changes the held table; only a whole download does.
+        const size_t held = table.GetEventCount();
         CBuffer reply = b.Buffer();
         table.OnCQReply(reply);
-        auto packed = LzhufEncode(b.v.data(), b.v.size());
-        ParseCodeTable(packed, true);
-        ParseCodeTable(b.v, false);
+        ASSERT_EQ(table.GetEventCount(), held);
     }
-    ASSERT_TRUE(m_series->TryWrite()) << "the writer lock was left held";
+}
+
+TEST_F(RobustnessTest, RandomCodeTableBytesAddNoMoreThanTheyDecodeTo) {
+    std::mt19937 rng(11);
+    for (int i = 0; i < 300; ++i) {
+        SCOPED_TRACE(i);
+        const Bytes b = Noise(rng, false);
+        size_t before = GetDataCenter()->GetSecurityCount();
+        uint32_t entries = 0;
+        if (ParseCodeTable(LzhufEncode(b.v.data(), b.v.size()), true, &entries))
+            ASSERT_LE(GetDataCenter()->GetSecurityCount(), before + entries);
+        else
+            ASSERT_EQ(GetDataCenter()->GetSecurityCount(), before);
+        // Bytes that are not a compressed block do not decode: nothing is touched.
+        before = GetDataCenter()->GetSecurityCount();
+        entries = 0;
+        if (!ParseCodeTable(b.v, false, &entries))
+            ASSERT_EQ(GetDataCenter()->GetSecurityCount(), before);
+        else
+            ASSERT_LE(GetDataCenter()->GetSecurityCount(), before + entries);
+    }
 }
