@@ -100,13 +100,13 @@ BOOL CStockMenuBar::Create(CWnd* parent, DWORD style, UINT id) {
         AddItem(std::make_unique<CSkinMenuBarItem>(nullptr, UINT(i), titles[i], kTabStyle, this));
         m_tabFrames.push_back(nullptr);
     }
-    AddItem(std::make_unique<CCaptionButtonItem>(SC_MINIMIZE, this, "最小化"));
-    AddItem(std::make_unique<CCaptionButtonItem>(SC_MAXIMIZE, this, "最大化"));
-    AddItem(std::make_unique<CCaptionButtonItem>(SC_CLOSE, this, "关闭"));
+    for (const IconItem& icon : GetIconItemList())
+        AddItem(std::make_unique<CCaptionButtonItem>(icon.id, this, icon.text));
     m_nTabCount = m_nModeTabs = (int)titles.size();
-    m_nSelected = -1;
+    m_selTab = -1;
     ApplySkin();
     if (!m_skinListener) m_skinListener = GetSkinResManager()->AddSkinListener([this] { ApplySkin(); });
+    SetBarHeight(kBarHeight);
     return CSkinMenuBar::Create(parent, style, id);
 }
 
@@ -159,10 +159,9 @@ void CStockMenuBar::AddTab(const std::string& title, HWND frame) {
         return;
     }
     auto item = std::make_unique<CSkinMenuBarItem>(nullptr, UINT(m_nTabCount), title, kTabStyle, this);
-    m_items.insert(m_items.begin() + m_nTabCount, std::move(item));
     m_tabFrames.insert(m_tabFrames.begin() + m_nTabCount, frame);
-    ++m_nTabCount;
-    m_hot = -1;
+    ++m_nTabCount;  // before the insertion lays the bar out
+    InsertItem(m_nTabCount - 1, std::move(item));
     CRect rc;
     if (CWnd* main = MainFrame(); main && main->m_hWnd && m_hWnd) {
         main->GetClientRect(&rc);
@@ -184,9 +183,9 @@ void CStockMenuBar::SelectTabByIndex(int index) {
 }
 
 void CStockMenuBar::ActivateTab(int index, bool analysisFollowsTraining) {
-    if (index < 0 || index >= m_nTabCount || index == m_nSelected) return;
-    const int previous = m_nSelected;
-    m_nSelected = index;
+    if (index < 0 || index >= m_nTabCount || index == m_selTab) return;
+    const int previous = m_selTab;
+    m_selTab = index;
     const std::string text = GetTabText(index);
     std::optional<CIndSecuCode> security;
     if (analysisFollowsTraining && text == "分析走势" && m_hooks.trendTrainingSecurity)
@@ -222,20 +221,21 @@ void CStockMenuBar::OnFrameClosed(HWND frame) {
 void CStockMenuBar::RemoveTabAt(int index, bool closeFrame) {
     if (index < 0 || index >= m_nTabCount) return;
     HWND frame = GetTabFrame(index);
-    m_tabFrames.erase(m_tabFrames.begin() + index);
-    m_items.erase(m_items.begin() + index);
-    m_nTabCount = std::max(0, m_nTabCount - 1);
-    if (index < m_nModeTabs) --m_nModeTabs;
     // The selection keeps pointing at the same tab, or at its left neighbour when it was
     // the one removed (the frame that becomes active selects its own tab afterwards).
-    if (m_nSelected > index)
-        --m_nSelected;
-    else if (m_nSelected == index)
-        m_nSelected = m_nTabCount ? std::max(0, index - 1) : -1;
+    int selected = m_selTab;
+    if (selected > index)
+        --selected;
+    else if (selected == index)
+        selected = m_nTabCount > 1 ? std::max(0, index - 1) : -1;
+    m_tabFrames.erase(m_tabFrames.begin() + index);
+    m_nTabCount = std::max(0, m_nTabCount - 1);
+    if (index < m_nModeTabs) --m_nModeTabs;
+    m_nPressedCode = -1;
+    RemoveItem(index);
+    m_selTab = selected;
     m_hot = -1;
-    m_nPressed = -1;
     if (closeFrame && frame) ::PostMessage(frame, WM_CLOSE, 0, 0);
-    CalcLayout(0);
     if (m_hWnd) Invalidate(TRUE);
 }
 
@@ -262,9 +262,10 @@ CSize CStockMenuBar::CalcLayout(DWORD, int) {
     }
     int icons = GetItemCount() - m_nTabCount;
     int right = std::max(client.Width(), x + icons * kButtonWidth);
+    // The window buttons sit at the right edge, the first rightmost.
     for (int i = m_nTabCount; i < GetItemCount(); ++i) {
-        int left = right - (GetItemCount() - i) * kButtonWidth;
-        GetBarItem(i)->SetRect(CRect(left, 0, left + kButtonWidth, client.Height()));
+        GetBarItem(i)->SetRect(CRect(right - kButtonWidth, 0, right, client.Height()));
+        right -= kButtonWidth;
     }
     dc.SelectObject(old);
     LayoutRightBlock();
@@ -272,8 +273,8 @@ CSize CStockMenuBar::CalcLayout(DWORD, int) {
 }
 
 void CStockMenuBar::LayoutRightBlock() {
-    // Anchored on the first window button, so the links stay put however many tabs open.
-    CSkinBarItem* anchor = m_nTabCount < GetItemCount() ? GetBarItem(m_nTabCount) : nullptr;
+    // Anchored on the leftmost window button, so the links stay put however many tabs open.
+    CSkinBarItem* anchor = m_nTabCount < GetItemCount() ? GetBarItem(GetItemCount() - 1) : nullptr;
     CRect client(0, 0, 0, kBarHeight);
     if (m_hWnd) GetClientRect(&client);
     if (!anchor) {
@@ -302,14 +303,14 @@ CRect CStockMenuBar::GetTabRect(int index) const {
     CRect rc = item->GetRect();
     rc.right -= 3;
     rc.bottom -= 2;
-    if (index != m_nSelected) rc.top += 6;
+    if (index != m_selTab) rc.top += 6;
     return rc;
 }
 
 CRect CStockMenuBar::GetCloseBoxRect(int index) const {
     if (!IsClosableTab(index)) return CRect();
     CRect item = GetBarItem(index)->GetRect();
-    int top = item.top + (index == m_nSelected ? 14 : 17);
+    int top = item.top + (index == m_selTab ? 14 : 17);
     return CRect(item.right - 21, top, item.right - 13, top + 8);
 }
 
@@ -362,7 +363,7 @@ void CStockMenuBar::DrawTab(CDC* dc, int index) {
     }
     CRect itemRect = item->GetRect();
     CRect tab = GetTabRect(index);
-    if (index != m_nSelected) {
+    if (index != m_selTab) {
         CRect gap(tab.left, itemRect.top, tab.right, tab.top);
         dc->FillSolidRect(&gap, Common(CommonColor::uniBackGround));
     }
@@ -456,7 +457,7 @@ void CStockMenuBar::OnLButtonDown(UINT flags, CPoint pt) {
         main->SendMessage(WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
         return;
     }
-    m_nPressed = code;
+    m_nPressedCode = code;
     if (code >= 0) SetCapture();
 }
 
@@ -468,8 +469,8 @@ void CStockMenuBar::OnLButtonDblClk(UINT flags, CPoint pt) {
 }
 
 void CStockMenuBar::OnLButtonUp(UINT flags, CPoint pt) {
-    const int pressed = m_nPressed;
-    m_nPressed = -1;
+    const int pressed = m_nPressedCode;
+    m_nPressedCode = -1;
     if (::GetCapture() == m_hWnd) ::ReleaseCapture();
     if (m_rcMenuButton.PtInRect(pt)) {
         OnMenuButton(pt);
@@ -504,12 +505,8 @@ void CStockMenuBar::OnLButtonUp(UINT flags, CPoint pt) {
     CSkinBarItem* item = GetBarItem(code - kHitIcon);
     CWnd* main = MainFrame();
     if (!item || !main || !main->m_hWnd) return;
-    UINT id = item->GetMenuItemID();
-    // The window buttons are system commands of the frame; other icon items are commands.
-    if (id >= 0xF000)
-        main->PostMessage(WM_SYSCOMMAND, id == SC_MAXIMIZE && main->IsZoomed() ? SC_RESTORE : id, 0);
-    else
-        main->SendMessage(WM_COMMAND, id, (LPARAM)m_hWnd);
+    // The skinned frame carries out the window buttons' system commands.
+    main->SendMessage(WM_COMMAND, item->GetMenuItemID(), (LPARAM)m_hWnd);
 }
 
 void CStockMenuBar::OnMenuButton(CPoint pt) {

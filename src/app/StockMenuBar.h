@@ -49,7 +49,7 @@ public:
 
     // Builds the mode tabs from the common variables' titles and the window buttons, then
     // creates the window; the bar re-reads its tab colours whenever the skin changes.
-    BOOL Create(CWnd* parent, DWORD style, UINT id);
+    BOOL Create(CWnd* parent, DWORD style, UINT id) override;
 
     // A tab for a layout frame; a tab of the same title (any letter case) only takes the
     // frame when it has none.
@@ -67,7 +67,6 @@ public:
 
     int GetTabCount() const { return m_nTabCount; }
     int GetModeTabCount() const { return (int)m_nModeTabs; }
-    int GetSelectedTab() const { return m_nSelected; }
     std::string GetTabText(int index) const;
     HWND GetTabFrame(int index) const;  // null when none or gone
     bool IsClosableTab(int index) const { return index >= m_nModeTabs && index < m_nTabCount; }
@@ -86,10 +85,10 @@ public:
     CRect GetHelpLinkRect() const { return m_rcHelp; }
 
     // Drawing steps, in the order a paint runs them.
-    virtual void DrawBackground(CDC* dc);
+    void DrawBackground(CDC* dc) override;
     void DrawBarItems(CDC* dc) override;
-    virtual void DrawTab(CDC* dc, int index);
-    virtual void DrawBorder(const CRect& rc);
+    void DrawTab(CDC* dc, int index) override;
+    void DrawBorder(const CRect& rc) override;
 
     CSize CalcLayout(DWORD mode, int length = -1) override;
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -118,8 +117,7 @@ private:
     std::vector<COLORREF> m_tabColors;  // normal, hover for tabs 1 to 4
     int m_nTabCount = 0;
     int m_nModeTabs = 0;
-    int m_nSelected = -1;
-    int m_nPressed = -1;  // hit code at button-down
+    int m_nPressedCode = -1;  // hit code at button-down
     std::vector<HWND> m_tabFrames;  // one per tab
     CRect m_rcMenuButton, m_rcInvite, m_rcTraining, m_rcHelp;
     Hooks m_hooks;
@@ -127,8 +125,8 @@ private:
     bool m_cursorHand = false;
 };
 
-// The window buttons at the bar's right end: minimise, maximise or restore, close. Their
-// ids are the system commands they send to the main frame.
+// The window buttons at the bar's right end: close, maximise or restore, minimise (the
+// library's icon items); their ids are the SC_* commands the skinned frame carries out.
 class CCaptionButtonItem : public CSkinIconBarItem {
 public:
     CCaptionButtonItem(UINT sysCommand, CSkinMenuBar* bar, const std::string& text);

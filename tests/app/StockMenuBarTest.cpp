@@ -19,9 +19,14 @@ namespace {
 class Host : public CWnd {
 public:
     std::vector<WPARAM> sysCommands;
+    std::vector<WPARAM> commands;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
         if (msg == WM_SYSCOMMAND) {
             sysCommands.push_back(wp);
+            return 0;
+        }
+        if (msg == WM_COMMAND) {
+            commands.push_back(LOWORD(wp));
             return 0;
         }
         return CWnd::WindowProc(msg, wp, lp);
@@ -111,7 +116,7 @@ TEST_F(MenuBarTest, ModeTabsComeFirstAndOnlyLaterTabsClose) {
     EXPECT_FALSE(bar.GetCloseBoxRect(2).IsRectEmpty());
     // Tabs, then the window buttons at the right end.
     EXPECT_EQ(bar.HitTestCode(Centre(2)), CStockMenuBar::kHitTab + 2);
-    EXPECT_EQ(bar.HitTestCode(CPoint(995, 10)), CStockMenuBar::kHitIcon + 5);
+    EXPECT_EQ(bar.HitTestCode(CPoint(995, 10)), CStockMenuBar::kHitIcon + 3);
     EXPECT_EQ(bar.HitTestCode(CPoint(700, 10)), -1);
 }
 
@@ -239,11 +244,12 @@ TEST_F(MenuBarTest, DoubleClicksOnTheEmptyBarMaximiseButNotOnATab) {
     platform::PumpUntil([&] { return !host.sysCommands.empty(); }, 2000);
     ASSERT_EQ(host.sysCommands.size(), 1u);
     EXPECT_EQ(host.sysCommands[0], WPARAM(SC_MAXIMIZE));
-    host.sysCommands.clear();
-    Click(CPoint(995, 10));  // the close button
-    platform::PumpUntil([&] { return !host.sysCommands.empty(); }, 2000);
-    ASSERT_EQ(host.sysCommands.size(), 1u);
-    EXPECT_EQ(host.sysCommands[0], WPARAM(SC_CLOSE));
+    // The window buttons, the close button rightmost, send their commands to the frame.
+    Click(CPoint(995, 10));
+    Click(CPoint(995 - 2 * 40, 10));
+    ASSERT_EQ(host.commands.size(), 2u);
+    EXPECT_EQ(host.commands[0], WPARAM(SC_CLOSE));
+    EXPECT_EQ(host.commands[1], WPARAM(SC_MINIMIZE));
 }
 
 TEST_F(MenuBarTest, TheLinksOpenTheirPagesAndTheInviteLinkTheShareHook) {
