@@ -31,6 +31,7 @@
 #include "marketdata/net/EventLoopThread.h"
 #include "marketdata/net/Subscriber.h"
 #include "marketdata/net/WireProtocol.h"
+#include "protocol/Bodies.h"
 
 namespace {
 
@@ -101,13 +102,9 @@ struct World {
         for (const auto& r : replies) {
             CBuffer body;
             body.Write(r.m_body.data(), uint32_t(r.m_body.size()));
-            body.ReadUInt32();
-            std::string code;
-            body.ReadString(code);
-            uint8_t flags = body.ReadUInt8();
-            if (flags & wire::kHistoryFirst) body.ReadUInt32();
-            uint16_t n = body.ReadUInt16();
-            packed.insert(packed.end(), body.GetData(), body.GetData() + n);
+            wire::HistoryChunkReply chunk;
+            chunk.Decode(body);
+            packed.insert(packed.end(), chunk.chunk.chunk.begin(), chunk.chunk.chunk.end());
         }
         return packed;
     }
