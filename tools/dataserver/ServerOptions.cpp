@@ -11,8 +11,14 @@ bool ParseInt(const std::string& text, int low, int high, int& out) {
 
 const char* ServerUsage() {
     return "usage: tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...]\n"
+           "       tarrow-dataserver --help\n"
+           "Serves market data on 127.0.0.1 (port 0: a free one) until SIGINT or SIGTERM.\n"
+           "  --data DIR   bars from CSV files instead of the demo data\n"
+           "  --fault ...  misbehave on purpose, for tests of the client:\n"
            "faults: refuse-login close-after=N bad-marker oversized slow-chunks split-chunks\n"
-           "        cut-download overrun-chunk\n";
+           "        cut-download overrun-chunk\n"
+           "exit: 0 stopped by a signal, or --help; 1 cannot serve (data, port);\n"
+           "      2 bad command line\n";
 }
 
 bool AddFault(const std::string& name, ServerFaults& faults) {

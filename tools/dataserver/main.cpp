@@ -1,6 +1,8 @@
-// tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...]
+// tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...] | --help
 // The market-data server on loopback. Prints "listening on 127.0.0.1:PORT" once it
-// accepts connections, then one log line per event worth knowing.
+// accepts connections, then one log line per event worth knowing. Exit codes: 0 after
+// SIGINT/SIGTERM or --help, 1 when it cannot serve (data directory, port), 2 for a
+// command line it does not understand.
 
 #include <event2/event.h>
 
@@ -14,6 +16,8 @@
 #include "ServerOptions.h"
 
 namespace {
+enum ExitCode : int { kExitOk = 0, kExitCannotServe = 1, kExitUsage = 2 };
+
 void OnSignal(evutil_socket_t, short, void* arg) {
     static_cast<CDataServer*>(arg)->Stop();
 }
@@ -24,13 +28,13 @@ int main(int argc, char** argv) {
     for (const auto& a : args)
         if (a == "--help" || a == "-h") {
             std::fputs(ServerUsage(), stdout);
-            return 0;
+            return kExitOk;
         }
     ServerOptions options;
     std::string error;
     if (!ParseServerOptions(args, options, error)) {
         std::fprintf(stderr, "%s\n%s", error.c_str(), ServerUsage());
-        return 2;
+        return kExitUsage;
     }
     std::unique_ptr<CMarketSource> source;
     if (options.m_strDataDir.empty()) {
@@ -39,7 +43,7 @@ int main(int argc, char** argv) {
         auto csv = std::make_unique<CCsvMarket>();
         if (!csv->Open(options.m_strDataDir, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
+            return kExitCannotServe;
         }
         source = std::move(csv);
     }
@@ -51,7 +55,7 @@ int main(int argc, char** argv) {
     };
     if (!server.Listen(options.m_nPort, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
+        return kExitCannotServe;
     }
     event* onInt = evsignal_new(server.GetBase(), SIGINT, OnSignal, &server);
     event* onTerm = evsignal_new(server.GetBase(), SIGTERM, OnSignal, &server);
@@ -62,5 +66,5 @@ int main(int argc, char** argv) {
     server.Run();
     event_free(onInt);
     event_free(onTerm);
-    return 0;
+    return kExitOk;
 }
