@@ -56,8 +56,9 @@ ServerRun RunServer(std::vector<std::string> args, const std::string& stopOn = "
         }
     }
     close(pipes[0]);
+    // Its output closes a moment before it has exited.
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == 0) {
+    if (!WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
         return run;
