@@ -275,6 +275,7 @@ bool CLayoutManager::SplitLeaf(int orientation, const std::string& wndType, int 
     m_pCutter = new CLayoutCutter(m_pHolder, this);
     m_pCutter->m_nSplitCtrl = BYTE(splitCtrl);
     m_pCutter->m_nStyleEx = splitCtrl ? 0 : 1;
+    m_pCutter->m_bVertical = orientation != 0;
     HandOutBorders();
     if (m_pWnd) {
         m_pFirst->m_pWnd = m_pWnd;
