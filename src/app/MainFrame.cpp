@@ -256,6 +256,7 @@ void CMainFrame::OnViewText() {
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case UM_LOGIN_FLOW:
+            ++m_nLoginMessages;
             OnLogin(wParam);
             return 0;
         case UM_VIEW_TEXT:

@@ -57,6 +57,8 @@ public:
     bool ScreenshotWritten() const { return m_bScreenshotOk; }
     // Set when the login succeeded, and when the security list arrived.
     bool m_bLoggedIn = false;
+    // How many login messages reached the frame.
+    int m_nLoginMessages = 0;
     bool m_bCodeListReady = false;
     // Called once the security list is ready (after the views re-attached their data).
     std::function<void()> m_onCodeListReady;
