@@ -162,6 +162,12 @@ void CAppInfo::Release() {
     m_strDataPath.clear();
 }
 
+void CAppInfo::SetClock(uint32_t date, uint32_t time) {
+    m_nToday = date;
+    m_nNow = time;
+    m_nSecondsOfDay = time / 10000 * 3600 + time / 100 % 100 * 60 + time % 100;
+}
+
 CAppInfo* GetAppInfo() {
     static CAppInfo* info = new CAppInfo;  // lives until the process ends
     return info;

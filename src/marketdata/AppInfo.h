@@ -31,6 +31,8 @@ public:
 
     // China time, whatever the machine's zone.
     void UpdateClock();
+    // Sets the clock to a given China date (yyyymmdd) and time (hhmmss): tests, replays.
+    void SetClock(uint32_t date, uint32_t time);
     uint32_t GetToday() const { return m_nToday; }
     uint32_t GetNow() const { return m_nNow; }
     uint32_t GetSecondsOfDay() const { return m_nSecondsOfDay; }
