@@ -16,7 +16,11 @@ void InitShellCommon() {
 }
 
 void CreateShellSkin() {
+    // The skin is applied as the manager is made, so the common colours are the skin's
+    // before the main frame creates the value panel and the download popup; the frame's
+    // own apply step then finds the skin current and does nothing.
     GetSkinResManager();
+    ApplyShellSkin("skin");
 }
 
 bool ApplyShellSkin(const std::string& name) {
