@@ -189,7 +189,8 @@ TEST(Subscriber, HandlersMaySendAndRegisterAndCancelDoesNotWaitForARunningHandle
         return true;
     });
     ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 10, {0})));
-    entered.get_future().wait();
+    ASSERT_EQ(entered.get_future().wait_for(20s), std::future_status::ready)
+        << "the handler was never called";
 
     // The handler is held on the network thread; a cancel from another thread returns
     // all the same (the network thread might be waiting for the canceller).
@@ -229,7 +230,8 @@ TEST(Subscriber, StopAndReleaseDoNotWaitForAHandlerThatWaitsForTheCaller) {
     });
     ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 20, {0})));
     ASSERT_TRUE(WriteAll(peer.fd, MakeMessage(10901, 20, {1})));  // queued behind
-    entered.get_future().wait();
+    ASSERT_EQ(entered.get_future().wait_for(20s), std::future_status::ready)
+        << "the handler was never called";
     auto stopped = std::async(std::launch::async, [&] {
         peer.client->Stop();
         peer.client.reset();  // the running handler's call keeps the client alive
@@ -372,7 +374,8 @@ TEST(NetClient, NamesItsConnectionAndReportsOneCloseWhenThePeerLeaves) {
         client.reset();  // the client is released on the loop, as the network client does
         gone.set_value();
     });
-    gone.get_future().wait();
+    EXPECT_EQ(gone.get_future().wait_for(20s), std::future_status::ready)
+        << "the loop never ran the release";
 }
 
 }  // namespace
