@@ -80,7 +80,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
         if (view && view->GetRoot()) view->GetRoot()->SetSecurityAll(security, nullptr);
     };
     if (!m_wndMenuBar.Create(this, 0x50002014, 59418)) return -1;
-    DockBar(&m_wndMenuBar, 0, CStockMenuBar::kBarHeight);
+    m_wndMenuBar.EnableDocking(CBRS_ALIGN_ANY);
     m_wndMenuBar.SetHooks(std::move(hooks));
     m_pTestWnd1 = std::make_unique<CTestWnd>();
     m_pTestWnd2 = std::make_unique<CTestWnd>();
