@@ -25,8 +25,7 @@ void CommonResouce::Init() {
     for (int i = 0; i < 4; ++i) m_cursors[i] = ::LoadCursor(nullptr, 307 + i);
     m_cursors[kCursorArrow] = ::LoadCursor(nullptr, IDC_ARROW);
     for (int i = 0; i < 5; ++i) m_cursors[5 + i] = ::LoadCursor(nullptr, 311 + i);
-    auto icon = std::make_unique<CImage>();
-    if (icon->LoadResource("ICON", 128)) m_pIcon = std::move(icon);
+    m_hIcon = ::LoadIcon(nullptr, 128);
     LoadImageList(m_imageList1, 202, 16, 16);
     LoadImageList(m_imageList2, 204, 16, 16);
     LoadMaskedImageList(m_imageList3, 15, 15);

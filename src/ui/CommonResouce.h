@@ -6,6 +6,7 @@
 
 #include "platform/Gdi.h"
 #include "platform/Graphics.h"
+#include "platform/Icon.h"
 #include "platform/WinTypes.h"
 
 class CommonResouce {
@@ -37,7 +38,7 @@ public:
     HCURSOR GetCursorOrArrow(int slot) const;
 
     HCURSOR m_cursors[kCursorCount] = {};
-    std::unique_ptr<CImage> m_pIcon;        // icon resource 128
+    HICON m_hIcon = nullptr;                // icon resource 128 (shared, never destroyed)
     CImageList m_imageList1;                // 16 x 16, bitmap 202
     CImageList m_imageList2;                // 16 x 16, bitmap 204
     CImageList m_imageList3;                // 15 x 15, bitmap 199, blue transparent

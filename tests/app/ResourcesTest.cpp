@@ -92,8 +92,10 @@ TEST(Resources, CommonResourcesFindEveryIdTheyNeed) {
     CommonResouce res;
     res.Init();
     for (int i = 0; i < CommonResouce::kCursorCount; ++i) EXPECT_NE(res.GetCursor(i), nullptr) << i;
-    ASSERT_NE(res.m_pIcon, nullptr);
-    EXPECT_EQ(res.m_pIcon->GetWidth(), 64);
+    ASSERT_NE(res.m_hIcon, nullptr);
+    SIZE iconSize{};
+    ASSERT_TRUE(GetIconSize(res.m_hIcon, &iconSize));
+    EXPECT_EQ(iconSize.cx, 64);
     EXPECT_EQ(res.m_imageList1.GetImageCount(), 4);
     EXPECT_EQ(res.m_imageList2.GetImageCount(), 4);
     EXPECT_EQ(res.m_imageList3.GetImageCount(), 3);
