@@ -18,11 +18,8 @@ LoginValues g_login;
 void WriteRequest(const ConnectionPtr& connection, CBuffer& buffer, uint16_t command,
                   int64_t serial) {
     CDataHead head;
-    head.m_wCommand = command;
-    head.m_wSubtype = CDataHead::kRequestSubtype;
     head.m_nSerial = serial;
-    head.m_nBodyLength = buffer.GetLength() - uint32_t(CDataHead::kSize);
-    head.Encode(buffer.GetData());
+    head.WriteToBuffer(buffer, command);
     if (connection && connection->IsConnected())
         connection->Send(buffer.GetData(), buffer.GetLength());
 }
