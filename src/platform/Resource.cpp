@@ -3,13 +3,32 @@
 
 #include <QDir>
 #include <QFile>
+#include <map>
 #include <mutex>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "platform/PlatformPrivate.h"
 
 namespace platform {
 namespace {
+struct MemoryResources {
+    std::mutex mutex;
+    std::map<std::pair<std::string, UINT>, std::vector<unsigned char>> items;
+};
+MemoryResources& Memory() {
+    static auto* m = new MemoryResources;
+    return *m;
+}
+bool FindMemory(const std::string& type, UINT id, std::vector<unsigned char>* out) {
+    MemoryResources& m = Memory();
+    std::lock_guard<std::mutex> lock(m.mutex);
+    auto it = m.items.find({type, id});
+    if (it == m.items.end()) return false;
+    if (out) *out = it->second;
+    return true;
+}
 QString FindPath(const std::string& type, UINT id) {
     QDir dir(QStringLiteral(":/res/") + ToQ(type));
     const QString base = QString::number(id);
@@ -21,12 +40,19 @@ QString FindPath(const std::string& type, UINT id) {
 }
 }  // namespace
 
+bool RegisterMemoryResource(const std::string& type, UINT id, const unsigned char* bytes, size_t size) {
+    MemoryResources& m = Memory();
+    std::lock_guard<std::mutex> lock(m.mutex);
+    return m.items.emplace(std::make_pair(type, id), std::vector<unsigned char>(bytes, bytes + size)).second;
+}
+
 bool HasResource(const std::string& type, UINT id) {
-    return !FindPath(type, id).isEmpty();
+    return FindMemory(type, id, nullptr) || !FindPath(type, id).isEmpty();
 }
 
 bool LoadResourceBytes(const std::string& type, UINT id, std::vector<unsigned char>& out) {
     out.clear();
+    if (FindMemory(type, id, &out)) return true;
     QString path = FindPath(type, id);
     if (path.isEmpty()) return false;
     QFile f(path);

@@ -15,4 +15,8 @@ bool HasResource(const std::string& type, UINT id);
 // of each button in order, 0 for a separator (which has no image in the strip).
 // False when it is missing or malformed (sizes outside 1..256, more than 4096 buttons).
 bool LoadToolBarResource(UINT id, int& width, int& height, std::vector<UINT>& ids);
+// Adds a resource held in the program's own memory (bytes compiled in by a module that
+// makes them during the build); it is found before the embedded files. The bytes are
+// copied. False when (type, id) is already registered this way.
+bool RegisterMemoryResource(const std::string& type, UINT id, const unsigned char* bytes, size_t size);
 }  // namespace platform
