@@ -164,19 +164,21 @@ bool CMainFrame::IsCodeInputChar(CWnd* target, UINT ch) {
     return dynamic_cast<CNativeCtrl*>(target) == nullptr;
 }
 
+bool CMainFrame::DivertToCodeInput(CWnd* target, UINT ch) {
+    if (!m_onCodeChar || !IsCodeInputChar(target, ch)) return false;
+    m_onCodeChar(ch);
+    return true;
+}
+
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
-    if (msg->message == WM_CHAR && m_onCodeChar) {
-        CWnd* target = CWnd::FromHandle(msg->hwnd);
-        if (IsCodeInputChar(target, (UINT)msg->wParam)) {
-            m_onCodeChar((UINT)msg->wParam);
-            return TRUE;
-        }
-    }
+    if (msg->message == WM_CHAR && DivertToCodeInput(CWnd::FromHandle(msg->hwnd), (UINT)msg->wParam))
+        return TRUE;
     return CSkinMDIFrameWnd::PreTranslateMessage(msg);
 }
 
 void CMainFrame::OnLogin(WPARAM wParam) {
     GetAppLog().WriteLog("%s %d", "CMainFrame::OnLogin", __LINE__);
+    ++m_nLoginRuns;
     if (wParam != 0 || m_bLoginStarted) return;
     CMarketLink* link = GetAppMarketLink();
     if (!link) return;
@@ -205,7 +207,9 @@ void CMainFrame::OnLogin(WPARAM wParam) {
     if (!address.empty() && port > 0 && port <= 65535) link->Connect(address, uint16_t(port));
 
     if (ReadFirstOpen() == 0) {
-        std::string help = GetHelpPageUrl();
+        // Only a help page the settings name: a first start must not send the user to a
+        // default address.
+        std::string help = GetConfigString("system", "web", "help", "");
         if (!help.empty()) platform::ShellOpen(help);
         WriteFirstOpen();
     }
@@ -256,7 +260,6 @@ void CMainFrame::OnViewText() {
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case UM_LOGIN_FLOW:
-            ++m_nLoginMessages;
             OnLogin(wParam);
             return 0;
         case UM_VIEW_TEXT:

@@ -46,6 +46,9 @@ public:
     // Whether a character typed into the window goes to the stock-code input instead:
     // letters and digits typed anywhere but into a text control.
     static bool IsCodeInputChar(CWnd* target, UINT ch);
+    // Hands a character typed over target to the code input when it takes it there; true
+    // when it did.
+    bool DivertToCodeInput(CWnd* target, UINT ch);
 
     // The stock-code input of the status bar: receives the characters diverted to it.
     std::function<void(UINT ch)> m_onCodeChar;
@@ -57,8 +60,8 @@ public:
     bool ScreenshotWritten() const { return m_bScreenshotOk; }
     // Set when the login succeeded, and when the security list arrived.
     bool m_bLoggedIn = false;
-    // How many login messages reached the frame.
-    int m_nLoginMessages = 0;
+    // How many times the login flow was asked for.
+    int m_nLoginRuns = 0;
     bool m_bCodeListReady = false;
     // Called once the security list is ready (after the views re-attached their data).
     std::function<void()> m_onCodeListReady;

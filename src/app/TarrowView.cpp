@@ -330,6 +330,12 @@ void C_Tarrow_View::OnKeyDown(UINT vk, UINT repeat, UINT flags) {
     Default();
 }
 
+void C_Tarrow_View::OnChar(UINT ch, UINT repeat, UINT flags) {
+    auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    if (main && main->DivertToCodeInput(this, ch)) return;
+    Default();
+}
+
 BOOL C_Tarrow_View::OnMouseWheel(UINT flags, short delta, CPoint screenPt) {
     if (m_pActiveElement && m_pActiveElement->m_hWnd) {
         CPoint pt = screenPt;

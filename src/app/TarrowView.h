@@ -86,6 +86,8 @@ public:
     void OnDestroy() override;
     void OnSize(UINT type, int cx, int cy) override;
     void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
+    // Letters and digits typed over the workspace go to the status bar's code input.
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
     BOOL OnMouseWheel(UINT flags, short delta, CPoint screenPt) override;
     void OnRButtonUp(UINT flags, CPoint pt) override;
     void OnContextMenu(CWnd* wnd, CPoint screenPt) override;

@@ -120,7 +120,7 @@ TEST(AppStartup, WithoutSettingsTheFrameComesUpAndAsksToLogIn) {
     CMainFrame* frame = t.Frame();
     ASSERT_NE(frame, nullptr);
     EXPECT_TRUE(frame->IsZoomed());
-    ASSERT_TRUE(platform::PumpUntil([&] { return frame->m_nLoginMessages == 1; }, 5000));
+    ASSERT_TRUE(platform::PumpUntil([&] { return frame->m_nLoginRuns == 1; }, 5000));
     // The training workspace is open under its mode title, with the layout's panes.
     C_Tarrow_View* view = t.app.FindViewByTitle("特训场");
     ASSERT_NE(view, nullptr);

@@ -600,6 +600,11 @@ LRESULT CElementWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             if (OnLayoutCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
+        case WM_CHAR:
+            // Characters typed over a pane belong to the workspace (the code input takes
+            // letters and digits); text controls inside a pane keep theirs.
+            if (m_pOwner && m_pOwner->m_hWnd) return m_pOwner->SendMessage(WM_CHAR, wParam, lParam);
+            break;
         case UM_DATA_NOTIFY:
             OnDataNotify(wParam, lParam);
             return 0;

@@ -1,0 +1,170 @@
+// The main frame's application-wide messages and commands, and which typed characters go
+// to the stock-code input.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "AppTestSupport.h"
+#include "app/AboutDlg.h"
+#include "app/MainFrame.h"
+#include "app/TarrowApp.h"
+#include "app/TarrowView.h"
+#include "common/ScratchDir.h"
+#include "marketdata/AppInfo.h"
+#include "platform/CommonDialogs.h"
+#include "platform/Controls.h"
+#include "platform/Input.h"
+#include "platform/Services.h"
+
+namespace {
+
+class CQuietServices : public CAppServices {
+public:
+    explicit CQuietServices(std::string dir) : m_dir(std::move(dir)) {}
+    bool LoadConfig() override { return false; }
+    void InitAppInfo() override { GetAppInfo()->SetProgramDir(m_dir); }
+    void OpenLog() override {}
+    void InitDataCenter() override {}
+    void InitCommon() override {}
+    void LoadExRights() override {}
+    void LoadDrawToolImages() override {}
+    void ReadIndicators() override {}
+    void LoadDlgConfig() override {}
+    void LoadHostInfo() override {}
+    void CreateSkinManager() override {}
+    void LoadDrawToolSettings() override {}
+    void StartNetwork() override {}
+    void FreeSkinManager() override {}
+    void StopNetwork() override {}
+    void WriteIndicators() override {}
+    void SaveHostInfo() override {}
+    void SaveCodeTable() override {}
+    void SaveExRights() override {}
+    void SaveTrainingRecords() override {}
+    void SaveFreqPeriods() override {}
+    void CloseLog() override {}
+
+private:
+    std::string m_dir;
+};
+
+struct FrameFixture {
+    ScratchDir home{ScratchDir::Enter};
+    CQuietServices services{home.Path().string()};
+    C_Tarrow_App app;
+    std::vector<std::string> boxes;
+    std::vector<std::string> opened;
+    CMainFrame* frame = nullptr;
+
+    FrameFixture() {
+        std::filesystem::create_directories(home.Path() / "layout");
+        std::filesystem::copy_file(std::string(TARROW_RESOURCES) + "/layout/training.xlay",
+                                   home.Path() / "layout" / "training.xlay");
+        SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
+            boxes.push_back(caption + ":" + text);
+            return IDOK;
+        });
+        platform::SetShellOpenHook([this](const std::string& url) { opened.push_back(url); });
+        app.SetServices(&services);
+        app.m_strInstanceName = "_Tarrow_frame_" + std::to_string(::getpid());
+        EXPECT_TRUE(app.InitInstance());
+        frame = app.GetMainFrame();
+        Pump();
+    }
+    ~FrameFixture() {
+        if (app.m_pMainWnd) {
+            app.m_pMainWnd->DestroyWindow();
+            app.Run();
+        }
+        SetMessageBoxHook(nullptr);
+        platform::SetShellOpenHook(nullptr);
+    }
+    CElementWnd* FirstPane() {
+        auto* view = dynamic_cast<C_Tarrow_View*>(frame->GetActiveFrame()->GetActiveView());
+        return view ? view->GetRoot()->FirstLeaf()->m_pWnd : nullptr;
+    }
+};
+
+TEST(MainFrame, LettersGoToTheCodeInputExceptInTextControls) {
+    FrameFixture f;
+    std::string diverted;
+    f.frame->m_onCodeChar = [&](UINT ch) { diverted += char(ch); };
+    CElementWnd* pane = f.FirstPane();
+    ASSERT_NE(pane, nullptr);
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 200, 40), pane, 500));
+    CRichEditCtrl rich;
+    ASSERT_TRUE(rich.Create(WS_CHILD | WS_VISIBLE, CRect(10, 50, 200, 90), pane, 501));
+
+    platform::InjectText("a1", &edit);
+    EXPECT_EQ(edit.GetWindowText(), "a1");
+    platform::InjectText("Zz9", &rich);
+    EXPECT_EQ(rich.GetWindowText(), "Zz9");
+    EXPECT_EQ(diverted, "");
+
+    // Over a pane: letters and digits go to the code input, other characters do not.
+    platform::InjectText("60a,", pane);
+    EXPECT_EQ(diverted, "60a");
+    platform::InjectText("中", pane);
+    EXPECT_EQ(diverted, "60a");
+    EXPECT_FALSE(CMainFrame::IsCodeInputChar(&edit, 'a'));
+    EXPECT_TRUE(CMainFrame::IsCodeInputChar(pane, 'a'));
+    EXPECT_FALSE(CMainFrame::IsCodeInputChar(pane, VK_TAB));
+}
+
+TEST(MainFrame, RefusedLoginShowsTheServerTextAndLogsInAgain) {
+    FrameFixture f;
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 1; }, 5000));
+    const char* text = "用户名或密码错误";
+    char* copy = new char[std::strlen(text) + 1];
+    std::strcpy(copy, text);
+    f.frame->PostMessage(UM_LOGIN_RESULT, 0, (LPARAM)copy);
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 2; }, 5000));
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes[0], std::string("提示:") + text);
+    // Other result codes change nothing; login flow messages with wParam 1 are ignored.
+    f.frame->SendMessage(UM_LOGIN_RESULT, 11, 1);
+    f.frame->SendMessage(UM_LOGIN_FLOW, 1, 0);
+    EXPECT_EQ(f.boxes.size(), 1u);
+    EXPECT_FALSE(f.frame->m_bLoggedIn);  // no network client: nothing to re-attach
+}
+
+TEST(MainFrame, CodeListReadyReattachesTheActiveWorkspace) {
+    FrameFixture f;
+    int ready = 0;
+    f.frame->m_onCodeListReady = [&] { ++ready; };
+    f.frame->SendMessage(UM_CODE_LIST_READY, 0, 0);
+    EXPECT_TRUE(f.frame->m_bCodeListReady);
+    EXPECT_EQ(ready, 1);
+    f.frame->SendMessage(UM_DOWNLOAD_POPUP, 0, 0);  // no popup yet: nothing happens
+}
+
+TEST(MainFrame, MenuCommandsOpenPagesAndTheAboutBox) {
+    FrameFixture f;
+    f.frame->SendMessage(WM_COMMAND, ID_VISIT_SITE, 0);
+    f.frame->SendMessage(WM_COMMAND, ID_HELP_PAGE, 0);
+    ASSERT_EQ(f.opened.size(), 2u);
+    EXPECT_NE(f.opened[0].find("http"), std::string::npos);
+    EXPECT_NE(f.opened[1], f.opened[0]);
+    EXPECT_EQ(CDlgTrainingAbout::CentredOrigin(1920, 1080, 400, 300), CPoint(760, 390));
+    EXPECT_EQ(CDlgTrainingAbout::VersionText(), "0.1.0");
+}
+
+TEST(ChildFrame, SystemCommandsGoToTheMainFrame) {
+    FrameFixture f;
+    auto* child = dynamic_cast<CChildFrame*>(f.frame->GetActiveFrame());
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(f.frame->IsZoomed());
+    child->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->IsIconic(); }, 5000));
+    EXPECT_TRUE(child->IsWindow());
+    f.frame->ShowWindow(SW_RESTORE);
+    f.frame->ShowWindow(SW_SHOWNORMAL);
+    Pump();
+    child->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);  // restore of a child: the frame maximises
+    EXPECT_TRUE(platform::PumpUntil([&] { return f.frame->IsZoomed(); }, 5000));
+}
+
+}  // namespace
