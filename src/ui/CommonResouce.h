@@ -13,6 +13,8 @@ class CommonResouce {
 public:
     // Cursor slots: 0-3 resources 307-310, 4 the arrow, 5-9 resources 311-315.
     enum Cursor {
+        kCursorRowResize = 0,  // 307: moves a horizontal splitter
+        kCursorColResize = 1,  // 308: moves a vertical splitter
         kCursorPan = 2,       // 309
         kCursorArrow = 4,
         kCursorResize = 5,    // 311
