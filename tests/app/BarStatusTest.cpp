@@ -141,7 +141,7 @@ TEST_F(StatusBarTest, TheLogoOpensTheHomePage) {
 
 TEST_F(StatusBarTest, LooksRightOnTheShippedSkin) {
     ASSERT_TRUE(input.CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &bar, 120));
-    input.SetBackgroundColor(RGB(157, 169, 187));  // where the code input will sit
+    input.SetBackgroundColor(CBarStatus::kInputBack);  // where the code input will sit
     bar.SetCodeInput(&input);
     state = 4;
     bar.m_wndConnection.UpdateState();

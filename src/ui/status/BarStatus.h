@@ -67,8 +67,14 @@ public:
     // The bar is 32 pixels high and as wide as the frame allows.
     CSize CalcFixedLayout(BOOL stretch, BOOL horizontal) override { return CSize(32767, kHeight); }
 
+    // The stock-code input's edit colours on the bar (its border flag is set).
+    static constexpr COLORREF kInputBack = RGB(157, 169, 187);
+    static constexpr COLORREF kInputBorder = RGB(37, 44, 52);  // normal and highlighted
+    static constexpr COLORREF kInputText = RGB(58, 85, 112);
+
     // The stock-code input lives in the slot ComputeStatusBarPlacement gives it; whoever
-    // builds the input hands its window here and the bar keeps it placed.
+    // builds the input hands its window here and the bar keeps it placed. Its notify
+    // window is the bar's parent, the main frame.
     void SetCodeInput(CWnd* input);
     CWnd* GetCodeInput() const { return m_pCodeInput; }
     CRect GetCodeInputRect() const { return m_placement.codeInput; }
