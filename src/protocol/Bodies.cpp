@@ -430,6 +430,7 @@ void SupportRangeRequest::Decode(CBuffer& buffer) {
 
 void SupportRangeReply::Encode(CBuffer& out) const {
     security.Encode(out);
+    if (!hasRange) return;
     out.WriteUInt32(begin);
     out.WriteUInt32(end);
     out.WriteUInt32(maxDays);
@@ -437,6 +438,9 @@ void SupportRangeReply::Encode(CBuffer& out) const {
 void SupportRangeReply::Decode(CBuffer& buffer) {
     CFieldReader in(buffer, "reply 12001");
     security.Decode(in);
+    hasRange = in.Left() > 0;
+    begin = end = maxDays = 0;
+    if (!hasRange) return;
     begin = in.U32("begin date");
     end = in.U32("end date");
     maxDays = in.U32("maximum days");

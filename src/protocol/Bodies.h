@@ -313,8 +313,11 @@ struct SupportRangeRequest {
     void Decode(CBuffer& in);
 };
 
+// The range fields are read only when the reply carries them: a reader takes them only
+// for the security it asked about, so a reply about another one may end after its code.
 struct SupportRangeReply {
     SecurityRef security;
+    bool hasRange = true;
     uint32_t begin = 0;
     uint32_t end = 0;
     uint32_t maxDays = 0;

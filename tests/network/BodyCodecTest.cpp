@@ -66,6 +66,8 @@ struct BodyCase {
     std::function<void(CBuffer&)> encode;
     // Decodes from the buffer and checks every field.
     std::function<void(CBuffer&)> decode;
+    // A cut at this length is itself a whole body (0: none is).
+    size_t wholeAt = 0;
 };
 
 std::vector<BodyCase> Cases() {
@@ -517,15 +519,33 @@ std::vector<BodyCase> Cases() {
                                   0x01, 0x00}}),
                  "reply 12001",
                  [](CBuffer& out) {
-                     wire::SupportRangeReply{kRef, 19900101, 20231231, 123456}.Encode(out);
+                     wire::SupportRangeReply{kRef, true, 19900101, 20231231, 123456}.Encode(out);
                  },
                  [](CBuffer& in) {
                      wire::SupportRangeReply r;
                      r.Decode(in);
                      EXPECT_EQ(r.security, kRef);
+                     EXPECT_TRUE(r.hasRange);
                      EXPECT_EQ(r.begin, 19900101u);
                      EXPECT_EQ(r.end, 20231231u);
                      EXPECT_EQ(r.maxDays, 123456u);
+                 },
+                 kSecurity.size()});
+    // A reply about another security may end after its code.
+    c.push_back({"SupportRangeReplyWithoutRange", kSecurity2, "reply 12001",
+                 [](CBuffer& out) {
+                     wire::SupportRangeReply r;
+                     r.security = {2, "000001"};
+                     r.hasRange = false;
+                     r.Encode(out);
+                 },
+                 [](CBuffer& in) {
+                     wire::SupportRangeReply r;
+                     r.begin = 1;
+                     r.Decode(in);
+                     EXPECT_EQ(r.security, (wire::SecurityRef{2, "000001"}));
+                     EXPECT_FALSE(r.hasRange);
+                     EXPECT_EQ(r.begin, 0u);
                  }});
     // u32 market 0 and a code of length 0 when no security is chosen; u32 days 250.
     c.push_back({"DataRangeRequestWithoutSecurity",
@@ -681,6 +701,7 @@ TEST_P(BodyCodec, DecodesEveryFieldAndConsumesTheBody) {
 TEST_P(BodyCodec, ShortBodyNamesTheMessageAndTheField) {
     const BodyCase& c = GetParam();
     for (size_t length = 0; length < c.bytes.size(); ++length) {
+        if (c.wholeAt && length == c.wholeAt) continue;
         CBuffer in = Load(c.bytes, length);
         try {
             c.decode(in);
