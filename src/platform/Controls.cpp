@@ -9,11 +9,13 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QAbstractScrollArea>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
 
+#include "platform/ControlsPrivate.h"
 #include "platform/NativeInput.h"
 #include "platform/PlatformPrivate.h"
 
@@ -31,10 +33,6 @@ SYSTEMTIME FromQDate(const QDate& d) {
     st.wDayOfWeek = (WORD)(d.dayOfWeek() % 7);
     return st;
 }
-template <class W>
-W* As(const CWnd* w) {
-    return w->d->widget ? qobject_cast<W*>(w->d->widget.data()) : nullptr;
-}
 }  // namespace
 
 BOOL CNativeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
@@ -42,6 +40,15 @@ BOOL CNativeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     d->native = true;
     CreateNative(style);
     if (!d->widget) return FALSE;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(d->widget.data())) {
+        // scrolling repaints the control, so whoever watches its WM_PAINT sees the new
+        // scroll state (a skinned frame mirrors it into its own bars)
+        QWidget* w = area;
+        for (QScrollBar* bar : {area->verticalScrollBar(), area->horizontalScrollBar()}) {
+            QObject::connect(bar, &QScrollBar::valueChanged, w, [w] { w->update(); });
+            QObject::connect(bar, &QScrollBar::rangeChanged, w, [w] { w->update(); });
+        }
+    }
     return CWnd::CreateEx(0, nullptr, "", style | WS_CHILD, rect, parent, id);
 }
 
@@ -59,6 +66,11 @@ void CNativeCtrl::SetColors(COLORREF text, COLORREF bk) {
 void CNativeCtrl::Notify(UINT code) {
     if (!m_hWnd) return;
     if (CWnd* p = GetParent()) p->SendMessage(WM_COMMAND, MAKEWPARAM(d->id, code), (LPARAM)m_hWnd);
+}
+void CNativeCtrl::NotifyTextChange() {
+    auto alive = d->alive;
+    Notify(EN_UPDATE);
+    if (*alive) Notify(EN_CHANGE);
 }
 
 LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -94,9 +106,14 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 return 0;
             }
         }
-        // a mouse event goes back to the inner widget it came to
-        QObject* receiver = NativeEventReceiver(d->curEvent);
-        (receiver ? receiver : static_cast<QObject*>(w))->event(d->curEvent);
+        if (NativeEventReceiver(d->curEvent)) {
+            // a mouse event goes back to the widget it came to; a wheel the widget does not
+            // use goes on to the parent, as any child window's does
+            const bool taken = DeliverNativeDefault(this, d->curEvent);
+            if (msg == WM_MOUSEWHEEL && !taken) return CWnd::DefWindowProc(msg, wp, lp);
+            return 0;
+        }
+        static_cast<QObject*>(w)->event(d->curEvent);
         return 0;
     }
     switch (msg) {
@@ -147,6 +164,8 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 Notify(EN_SETFOCUS);
             else if (qobject_cast<QComboBox*>(w))
                 Notify(CBN_SETFOCUS);
+            else if (qobject_cast<QListWidget*>(w) && (d->style & LBS_NOTIFY))
+                Notify(LBN_SETFOCUS);
             return 0;
         case WM_KILLFOCUS:
             if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
@@ -154,7 +173,44 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
                 Notify(EN_KILLFOCUS);
             else if (qobject_cast<QComboBox*>(w))
                 Notify(CBN_KILLFOCUS);
+            else if (qobject_cast<QListWidget*>(w) && (d->style & LBS_NOTIFY))
+                Notify(LBN_KILLFOCUS);
             return 0;
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+            // a scroll area moves as its own bar would
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+                QScrollBar* bar =
+                    msg == WM_VSCROLL ? area->verticalScrollBar() : area->horizontalScrollBar();
+                switch (LOWORD(wp)) {
+                    case SB_LINEUP:
+                        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+                        break;
+                    case SB_LINEDOWN:
+                        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+                        break;
+                    case SB_PAGEUP:
+                        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+                        break;
+                    case SB_PAGEDOWN:
+                        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+                        break;
+                    case SB_TOP:
+                        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+                        break;
+                    case SB_BOTTOM:
+                        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+                        break;
+                    case SB_THUMBTRACK:
+                    case SB_THUMBPOSITION:
+                        bar->setValue((short)HIWORD(wp));
+                        break;
+                    default:
+                        break;
+                }
+                return 0;
+            }
+            return CWnd::DefWindowProc(msg, wp, lp);
         case WM_SETFONT: {
             auto* f = reinterpret_cast<CFont*>(wp);
             if (f && f->m_created) w->setFont(FontFromLogFont(f->m_lf));
@@ -163,24 +219,15 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_PAINT:
         case WM_ERASEBKGND:
             return 0;
-        case SBM_SETSCROLLINFO:
-            if (auto* sb = dynamic_cast<CScrollBar*>(this)) {
-                sb->SetScrollInfo(reinterpret_cast<const SCROLLINFO*>(lp), (BOOL)wp);
-                return sb->GetScrollPos();
-            }
-            return CWnd::DefWindowProc(msg, wp, lp);
-        case SBM_GETSCROLLINFO:
-            if (auto* sb = dynamic_cast<CScrollBar*>(this)) {
-                auto* info = reinterpret_cast<SCROLLINFO*>(lp);
-                return info && sb->GetScrollInfo(info, info->fMask);
-            }
-            return CWnd::DefWindowProc(msg, wp, lp);
         case EM_SETBKGNDCOLOR:
             if (auto* re = dynamic_cast<CRichEditCtrl*>(this))
                 return (LRESULT)re->SetBackgroundColor((BOOL)wp, (COLORREF)lp);
             return CWnd::DefWindowProc(msg, wp, lp);
-        default:
+        default: {
+            LRESULT result = 0;
+            if (ControlMessage(this, msg, wp, lp, result)) return result;
             return CWnd::DefWindowProc(msg, wp, lp);
+        }
     }
 }
 
@@ -191,13 +238,16 @@ void CEdit::CreateNative(DWORD style) {
         pe->setReadOnly(style & ES_READONLY);
         if (!(style & WS_VSCROLL)) pe->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         if (!(style & WS_HSCROLL)) pe->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        QObject::connect(pe, &QPlainTextEdit::textChanged, pe, [this] { Notify(EN_CHANGE); });
+        QObject::connect(pe, &QPlainTextEdit::textChanged, pe, [this] { NotifyTextChange(); });
         d->widget = pe;
     } else {
         auto* le = new QLineEdit();
         le->setFrame(style & WS_BORDER);
         le->setReadOnly(style & ES_READONLY);
-        if (style & ES_PASSWORD) le->setEchoMode(QLineEdit::Password);
+        if (style & ES_PASSWORD) {
+            le->setEchoMode(QLineEdit::Password);
+            m_passwordChar = '*';
+        }
         if (style & ES_CENTER)
             le->setAlignment(Qt::AlignCenter);
         else if (style & ES_RIGHT)
@@ -205,7 +255,7 @@ void CEdit::CreateNative(DWORD style) {
         if (style & ES_NUMBER)
             le->setValidator(
                 new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), le));
-        QObject::connect(le, &QLineEdit::textChanged, le, [this] { Notify(EN_CHANGE); });
+        QObject::connect(le, &QLineEdit::textChanged, le, [this] { NotifyTextChange(); });
         d->widget = le;
     }
     d->widget->setFocusPolicy(Qt::StrongFocus);
@@ -270,6 +320,7 @@ BOOL CEdit::SetReadOnly(BOOL ro) {
     return TRUE;
 }
 void CEdit::SetPasswordChar(char ch) {
+    m_passwordChar = ch;
     if (auto* le = As<QLineEdit>(this))
         le->setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
 }
@@ -320,7 +371,7 @@ void CRichEditCtrl::CreateNative(DWORD style) {
     te->setAcceptRichText(true);
     te->setReadOnly(style & ES_READONLY);
     te->setFocusPolicy(Qt::StrongFocus);
-    QObject::connect(te, &QTextEdit::textChanged, te, [this] { Notify(EN_CHANGE); });
+    QObject::connect(te, &QTextEdit::textChanged, te, [this] { NotifyTextChange(); });
     d->widget = te;
 }
 void CRichEditCtrl::SetSel(int start, int end) {
@@ -361,7 +412,7 @@ void CRichEditCtrl::LimitText(int max) {
             Notify(EN_MAXTEXT);
             return;
         }
-        Notify(EN_CHANGE);
+        NotifyTextChange();
     });
 }
 int CRichEditCtrl::GetLineCount() const {
@@ -516,7 +567,9 @@ void CListBox::CreateNative(DWORD style) {
                                                    : QAbstractItemView::SingleSelection);
     lw->setFocusPolicy(Qt::StrongFocus);
     if (style & LBS_NOTIFY) {
-        QObject::connect(lw, &QListWidget::itemClicked, lw, [this] { Notify(LBN_SELCHANGE); });
+        // the program's own changes block the signals: only the user's selection notifies
+        QObject::connect(lw, &QListWidget::itemSelectionChanged, lw,
+                         [this] { Notify(LBN_SELCHANGE); });
         QObject::connect(lw, &QListWidget::itemDoubleClicked, lw, [this] { Notify(LBN_DBLCLK); });
     }
     d->widget = lw;
@@ -524,12 +577,14 @@ void CListBox::CreateNative(DWORD style) {
 int CListBox::AddString(const char* text) {
     auto* lw = As<QListWidget>(this);
     if (!lw) return LB_ERR;
+    QSignalBlocker block(lw);
     lw->addItem(QString::fromUtf8(text ? text : ""));
     return lw->count() - 1;
 }
 int CListBox::InsertString(int index, const char* text) {
     auto* lw = As<QListWidget>(this);
     if (!lw) return LB_ERR;
+    QSignalBlocker block(lw);
     int at = index < 0 || index > lw->count() ? lw->count() : index;
     lw->insertItem(at, QString::fromUtf8(text ? text : ""));
     return at;
@@ -537,11 +592,15 @@ int CListBox::InsertString(int index, const char* text) {
 int CListBox::DeleteString(UINT index) {
     auto* lw = As<QListWidget>(this);
     if (!lw || (int)index >= lw->count()) return LB_ERR;
+    QSignalBlocker block(lw);
     delete lw->takeItem((int)index);
     return lw->count();
 }
 void CListBox::ResetContent() {
-    if (auto* lw = As<QListWidget>(this)) lw->clear();
+    if (auto* lw = As<QListWidget>(this)) {
+        QSignalBlocker block(lw);
+        lw->clear();
+    }
 }
 int CListBox::GetCount() const {
     auto* lw = As<QListWidget>(this);
@@ -738,106 +797,4 @@ int CProgressCtrl::StepIt() {
     if (next < pb->minimum()) next = pb->minimum();
     pb->setValue(next);
     return old;
-}
-
-// ---- CScrollBar ----
-void CScrollBar::CreateNative(DWORD style) {
-    auto* sb = new QScrollBar((style & SBS_VERT) ? Qt::Vertical : Qt::Horizontal);
-    sb->setRange(0, 100);
-    const bool vert = style & SBS_VERT;
-    QObject::connect(sb, &QScrollBar::actionTriggered, sb, [this, sb, vert](int action) {
-        UINT code;
-        switch (action) {
-            case QAbstractSlider::SliderSingleStepAdd:
-                code = SB_LINEDOWN;
-                break;
-            case QAbstractSlider::SliderSingleStepSub:
-                code = SB_LINEUP;
-                break;
-            case QAbstractSlider::SliderPageStepAdd:
-                code = SB_PAGEDOWN;
-                break;
-            case QAbstractSlider::SliderPageStepSub:
-                code = SB_PAGEUP;
-                break;
-            case QAbstractSlider::SliderToMinimum:
-                code = SB_TOP;
-                break;
-            case QAbstractSlider::SliderToMaximum:
-                code = SB_BOTTOM;
-                break;
-            case QAbstractSlider::SliderMove:
-                code = SB_THUMBTRACK;
-                break;
-            default:
-                return;
-        }
-        if (!m_hWnd) return;
-        // like the classic control, the position only moves when the owner sets it
-        int pos = code == SB_THUMBTRACK ? sb->sliderPosition() : sb->value();
-        if (CWnd* p = GetParent())
-            p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), (LPARAM)m_hWnd);
-    });
-    QObject::connect(sb, &QScrollBar::sliderReleased, sb, [this, sb, vert] {
-        if (!m_hWnd) return;
-        if (CWnd* p = GetParent()) {
-            p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL,
-                           MAKEWPARAM(SB_THUMBPOSITION, sb->sliderPosition()), (LPARAM)m_hWnd);
-            p->SendMessage(vert ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0),
-                           (LPARAM)m_hWnd);
-        }
-    });
-    d->widget = sb;
-}
-BOOL CScrollBar::SetScrollInfo(const SCROLLINFO* info, BOOL) {
-    auto* sb = As<QScrollBar>(this);
-    if (!sb || !info) return FALSE;
-    QSignalBlocker block(sb);
-    int minV = sb->minimum(), maxV = sb->maximum() + sb->pageStep() - 1;
-    int page = sb->pageStep();
-    if (info->fMask & SIF_RANGE) {
-        minV = info->nMin;
-        maxV = info->nMax;
-    }
-    if (info->fMask & SIF_PAGE) page = std::max(1, (int)info->nPage);
-    // the classic range includes the page: the last position is max - page + 1
-    sb->setPageStep(page);
-    sb->setRange(minV, std::max(minV, maxV - page + 1));
-    if (info->fMask & SIF_POS) sb->setValue(info->nPos);
-    return TRUE;
-}
-BOOL CScrollBar::GetScrollInfo(SCROLLINFO* info, UINT mask) const {
-    auto* sb = As<QScrollBar>(this);
-    if (!sb || !info) return FALSE;
-    info->fMask = mask;
-    info->nMin = sb->minimum();
-    info->nMax = sb->maximum() + sb->pageStep() - 1;
-    info->nPage = (UINT)sb->pageStep();
-    info->nPos = sb->value();
-    info->nTrackPos = sb->sliderPosition();
-    return TRUE;
-}
-void CScrollBar::SetScrollRange(int minPos, int maxPos, BOOL) {
-    auto* sb = As<QScrollBar>(this);
-    if (!sb) return;
-    QSignalBlocker block(sb);
-    sb->setPageStep(1);
-    sb->setRange(minPos, std::max(minPos, maxPos));
-}
-void CScrollBar::GetScrollRange(int* minPos, int* maxPos) const {
-    auto* sb = As<QScrollBar>(this);
-    if (minPos) *minPos = sb ? sb->minimum() : 0;
-    if (maxPos) *maxPos = sb ? sb->maximum() + sb->pageStep() - 1 : 0;
-}
-int CScrollBar::SetScrollPos(int pos, BOOL) {
-    auto* sb = As<QScrollBar>(this);
-    if (!sb) return 0;
-    QSignalBlocker block(sb);
-    int old = sb->value();
-    sb->setValue(pos);
-    return old;
-}
-int CScrollBar::GetScrollPos() const {
-    auto* sb = As<QScrollBar>(this);
-    return sb ? sb->value() : 0;
 }

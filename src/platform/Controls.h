@@ -3,9 +3,33 @@
 // the classic way: WM_COMMAND with MAKEWPARAM(id, code) and the control's handle as
 // lParam; WM_NOTIFY for the date controls; WM_HSCROLL/WM_VSCROLL for scroll bars.
 // Keys and characters reach the control's WindowProc first (WM_KEYDOWN, WM_CHAR, ...);
-// the widget's own handling runs only when the handler calls Default().
+// the widget's own handling runs only when the handler calls Default(). The mouse does
+// the same: moves, presses, releases, double-clicks, the wheel and WM_SETCURSOR, also over
+// the widgets inside a control, reach WindowProc and the procedures put in front of it in
+// client coordinates first. A control's mouse never goes on to its parent, except a wheel
+// the control does not use (the default passes it on, as any child window's does); the
+// default WM_SETCURSOR asks the parent and otherwise keeps the control's own cursor.
+//
+// The classic messages (ControlMessages.h) reach the same handling as the member functions:
+// EM_* on edits and rich edits, CB_* on combo boxes, LB_* on list boxes, SBM_* on scroll
+// bars, WM_CUT/COPY/PASTE/CLEAR/UNDO, with their classic answers (CB_ERR / LB_ERR for a bad
+// index). The members of CScrollBar send their SBM_* messages, so a subclass that answers
+// them itself (a skinned bar) is what SetScrollInfo and GetScrollInfo reach; the other
+// controls' members act directly.
+// Notifications: EN_UPDATE then EN_CHANGE for every change of an edit's text (typed or
+// set), EN_MAXTEXT when typing meets the limit, EN_SETFOCUS / EN_KILLFOCUS; CBN_SELCHANGE
+// when the user picks an item, CBN_EDITCHANGE for typing in an editable combo box,
+// CBN_DROPDOWN / CBN_CLOSEUP, CBN_SETFOCUS / CBN_KILLFOCUS; LBN_SELCHANGE when the user
+// changes the selection (LBS_NOTIFY), LBN_DBLCLK, LBN_SETFOCUS / LBN_KILLFOCUS. Changes
+// made by the program (SetCurSel, SetSel, ...) notify nothing, like the classic controls,
+// except an edit's text.
+// Edits, rich edits and list boxes created with WS_VSCROLL / WS_HSCROLL report their
+// scroll bars through GetScrollInfo (SB_VERT / SB_HORZ) and scroll on WM_VSCROLL /
+// WM_HSCROLL; see Wnd.h.
 #include <string>
+#include <vector>
 
+#include "platform/ControlMessages.h"
 #include "platform/Wnd.h"
 
 class CNativeCtrl : public CWnd {
@@ -18,6 +42,7 @@ public:
 protected:
     virtual void CreateNative(DWORD style) = 0;
     void Notify(UINT code);
+    void NotifyTextChange();  // EN_UPDATE, then EN_CHANGE
 };
 
 class CEdit : public CNativeCtrl {
@@ -31,6 +56,18 @@ public:
     BOOL SetReadOnly(BOOL ro = TRUE);
     void SetPasswordChar(char ch);
     int GetLineCount() const;
+    int LineFromChar(int charIndex = -1) const;
+    int LineIndex(int line = -1) const;
+    int LineLength(int charIndex = -1) const;
+    std::string GetLine(int line) const;
+    int GetFirstVisibleLine() const;
+    void SetMargins(UINT left, UINT right);
+    DWORD GetMargins() const;  // MAKELONG(left, right)
+    char GetPasswordChar() const;
+    BOOL GetModify() const;
+    void SetModify(BOOL modified = TRUE);
+    BOOL CanUndo() const;
+    void EmptyUndoBuffer();
     void Clear();
     void Copy();
     void Cut();
@@ -39,6 +76,7 @@ public:
 
 protected:
     void CreateNative(DWORD style) override;
+    char m_passwordChar = 0;
 };
 
 class CRichEditCtrl : public CNativeCtrl {
@@ -70,8 +108,11 @@ public:
     int GetLBText(int index, std::string& text) const;
     int SetItemData(int index, DWORD_PTR_T data);
     DWORD_PTR_T GetItemData(int index) const;
+    int GetLBTextLen(int index) const;
+    int FindString(int start, const char* prefix) const;
     int FindStringExact(int start, const char* text) const;
     int SelectString(int start, const char* text);
+    BOOL LimitText(int max);
     void ShowDropDown(BOOL show = TRUE);
     BOOL GetDroppedState() const;
 
@@ -94,7 +135,13 @@ public:
     int GetTopIndex() const;
     int SetTopIndex(int index);
     int GetSelCount() const;
+    int GetSelItems(int max, int* items) const;
     int SetSel(int index, BOOL select = TRUE);
+    int GetSel(int index) const;  // > 0 when selected
+    int GetTextLen(int index) const;
+    int FindString(int start, const char* prefix) const;
+    int FindStringExact(int start, const char* text) const;
+    int SelectString(int start, const char* text);
 
 protected:
     void CreateNative(DWORD style) override;
@@ -137,6 +184,7 @@ protected:
     int m_step = 10;
 };
 
+// The members send SBM_* to the bar itself.
 class CScrollBar : public CNativeCtrl {
 public:
     BOOL SetScrollInfo(const SCROLLINFO* info, BOOL redraw = TRUE);
@@ -145,6 +193,8 @@ public:
     void GetScrollRange(int* minPos, int* maxPos) const;
     int SetScrollPos(int pos, BOOL redraw = TRUE);
     int GetScrollPos() const;
+    int GetScrollLimit() const;
+    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void CreateNative(DWORD style) override;

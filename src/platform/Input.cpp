@@ -23,8 +23,16 @@ Qt::KeyboardModifiers Mods(UINT keys) {
 void InjectMouse(CWnd* wnd, UINT msg, int x, int y, UINT keys, int wheelDelta) {
     if (!wnd || !wnd->d || !wnd->d->widget) return;
     QWidget* w = wnd->d->widget;
-    QPointF local(x, y);
+    QPointF local(x + wnd->d->ncMargins.left(), y + wnd->d->ncMargins.top());
     QPointF global = w->mapToGlobal(local.toPoint());
+    // the event goes to the innermost widget under the point that is part of this window,
+    // as the user's would (a native control's viewport, a window's scroll bar); a child
+    // window there does not get it
+    if (QWidget* inner = w->childAt(local.toPoint());
+        inner && !inner->isWindow() && WndFromWidget(inner) == wnd) {
+        local = inner->mapFrom(w, local.toPoint());
+        w = inner;
+    }
     Qt::MouseButton b = Qt::NoButton;
     QEvent::Type t = QEvent::MouseMove;
     switch (msg) {

@@ -8,6 +8,8 @@
 namespace platform {
 // msg: WM_MOUSEMOVE, WM_LBUTTONDOWN/UP/DBLCLK, WM_RBUTTONDOWN/UP, WM_MOUSEWHEEL
 // (delta in wheelDelta); x, y in wnd's client coordinates; keys: MK_SHIFT, MK_CONTROL.
+// The event reaches the widget of wnd under the point (inside a native control, a scroll
+// bar of the window), never a child window there.
 void InjectMouse(CWnd* wnd, UINT msg, int x, int y, UINT keys = 0, int wheelDelta = 0);
 // The pointer leaves the window.
 void InjectMouseLeave(CWnd* wnd);

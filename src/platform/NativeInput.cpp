@@ -1,6 +1,7 @@
 // Mouse messages of native controls.
 #include "platform/NativeInput.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <vector>
@@ -12,6 +13,9 @@ namespace {
 // (event, receiver) of the messages being handled, innermost last
 std::vector<std::pair<const QEvent*, QObject*>> g_receivers;
 bool g_nativeCursor = false;
+CWnd* g_defaulting = nullptr;  // the control whose widget handles a mouse event now
+bool g_topTook = false;        // what the control's widget made of an event passed up to it
+bool g_passedUp = false;
 
 struct ReceiverScope {
     ReceiverScope(const QEvent* e, QObject* r) { g_receivers.emplace_back(e, r); }
@@ -72,11 +76,43 @@ void UseNativeCursor() {
     g_nativeCursor = true;
 }
 
+bool DeliverNativeDefault(CWnd* wnd, QEvent* e) {
+    QObject* receiver = NativeEventReceiver(e);
+    QWidget* top = wnd->d->widget;
+    if (!receiver || !top) return false;
+    e->setAccepted(true);
+    if (receiver == top) {
+        static_cast<QObject*>(top)->event(e);
+    } else {
+        // through the inner widget's own filters (a scroll area handles its viewport so)
+        CWnd* outer = g_defaulting;
+        g_defaulting = wnd;
+        g_passedUp = false;
+        QCoreApplication::sendEvent(receiver, e);
+        g_defaulting = outer;
+        if (g_passedUp) {
+            g_passedUp = false;
+            return g_topTook;
+        }
+    }
+    return e->isAccepted();
+}
+
 bool NativeMouseEvent(CWnd* wnd, QObject* receiver, QEvent* e) {
     WndPrivate* d = wnd->d.get();
     QWidget* top = d->widget;
     auto* src = qobject_cast<QWidget*>(receiver);
     if (!top || !src) return false;
+    if (g_defaulting == wnd) {
+        if (receiver != top) return false;  // the inner widget's own handling
+        // passed up from an inner widget: the control's widget has it, and it goes no further
+        e->setAccepted(true);
+        static_cast<QObject*>(top)->event(e);
+        g_topTook = e->isAccepted();
+        g_passedUp = true;
+        e->setAccepted(true);
+        return true;
+    }
     auto alive = d->alive;
     ReceiverScope scope(e, receiver);
     if (e->type() == QEvent::Wheel) {
@@ -84,6 +120,7 @@ bool NativeMouseEvent(CWnd* wnd, QObject* receiver, QEvent* e) {
         const QPoint g = we->globalPosition().toPoint();
         Dispatch(wnd, WM_MOUSEWHEEL, MAKEWPARAM(MouseKeyFlags(), (short)we->angleDelta().y()),
                  MAKELPARAM(g.x(), g.y()), e);
+        e->setAccepted(true);  // the control's default passed it on if it was not wanted
         return true;
     }
     auto* me = static_cast<QMouseEvent*>(e);
@@ -110,6 +147,7 @@ bool NativeMouseEvent(CWnd* wnd, QObject* receiver, QEvent* e) {
     }
     d->inside = true;
     Dispatch(wnd, msg, keys, lp, e);
+    e->setAccepted(true);  // a control's mouse is its own, never its parent's
     if (!*alive) return true;
     if (msg == WM_MOUSEMOVE) {
         if (d->lastMouse != pos && (d->trackFlags & TME_HOVER)) d->StartHoverTimer();

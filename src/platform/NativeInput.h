@@ -16,6 +16,10 @@ bool IsNativeMouseEvent(const QEvent* e);
 bool NativeMouseEvent(CWnd* wnd, QObject* receiver, QEvent* e);
 // The widget e was sent to, while a message made from it is being handled; null otherwise.
 QObject* NativeEventReceiver(const QEvent* e);
+// The toolkit's own handling of the mouse event e a message of wnd came from, delivered to
+// the widget it was sent to (through that widget's own filters) and stopped at the control:
+// it does not travel on to the windows around. Answers whether the widget took it.
+bool DeliverNativeDefault(CWnd* wnd, QEvent* e);
 // Called by a native control's default WM_SETCURSOR: the control keeps its own cursor.
 void UseNativeCursor();
 }  // namespace platform

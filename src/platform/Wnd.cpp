@@ -13,6 +13,7 @@
 #include "platform/NativeInput.h"
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
+#include "platform/WindowScrollBars.h"
 
 using namespace platform;
 
@@ -475,7 +476,9 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
             UINT kind = d->widget->isMaximized()   ? SIZE_MAXIMIZED
                         : d->widget->isMinimized() ? SIZE_MINIMIZED
                                                    : SIZE_RESTORED;
-            Dispatch(wnd, WM_SIZE, kind, MAKELPARAM(re->size().width(), re->size().height()));
+            // the client size: less the scroll bars and the insets of a native control
+            const QSize client = re->size().shrunkBy(d->ncMargins).expandedTo(QSize(0, 0));
+            Dispatch(wnd, WM_SIZE, kind, MAKELPARAM(client.width(), client.height()));
             return false;
         }
         case QEvent::Move: {
@@ -637,9 +640,16 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWOR
     d->hook = new Hook(this);
     d->timers = new TimerHost(this);
     w->installEventFilter(d->hook);
-    if (d->native)
+    if (!d->native && (style & (WS_HSCROLL | WS_VSCROLL))) AttachWindowScrollBars(this);
+    if (d->native) {
+        // a classic window gets every move over it, buttons down or not
+        w->setMouseTracking(true);
         for (QWidget* inner : w->findChildren<QWidget*>())
-            if (!inner->isWindow()) inner->installEventFilter(d->hook);
+            if (!inner->isWindow()) {
+                inner->installEventFilter(d->hook);
+                inner->setMouseTracking(true);
+            }
+    }
     if (d->parent) d->parent->d->children.push_back(this);
     if (style & WS_DISABLED) w->setEnabled(false);
 
@@ -659,7 +669,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWOR
         return FALSE;
     }
     if (!*alive || !m_hWnd) return FALSE;
-    Dispatch(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->width(), w->height()));
+    const QSize client = w->size().shrunkBy(d->ncMargins).expandedTo(QSize(0, 0));
+    Dispatch(this, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.width(), client.height()));
     if (!*alive || !m_hWnd) return FALSE;
     Dispatch(this, WM_MOVE, 0, MAKELPARAM(w->x(), w->y()));
     if (!*alive || !m_hWnd) return FALSE;

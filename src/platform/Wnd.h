@@ -205,6 +205,27 @@ public:
     int SubclassWindowProc(WndProcHook hook);  // a cookie for RestoreWindowProc
     BOOL RestoreWindowProc(int cookie);
 
+    // -- scroll bars of the window itself (bar: SB_HORZ, SB_VERT; SB_BOTH for ShowScrollBar).
+    // A window created with WS_HSCROLL / WS_VSCROLL has that bar along its bottom / right
+    // edge, outside its client area, with the range 0..100 until it is set. Setting a range
+    // whose page covers it (nMax - nMin + 1 <= nPage, or nMin == nMax) hides the bar unless
+    // SIF_DISABLENOSCROLL is given; ShowScrollBar shows or hides it outright. Showing or
+    // hiding a bar changes the client area and sends WM_SIZE. The user's scrolling sends
+    // the window WM_HSCROLL / WM_VSCROLL (lParam 0) with the classic codes; the position
+    // moves only when the window sets it (SB_THUMBTRACK carries the dragged position, which
+    // GetScrollInfo also gives as nTrackPos). Positions are clamped to nMin..nMax - nPage + 1.
+    // On edits, rich edits and list boxes the bars are the control's own: the info is
+    // theirs, setting moves them. On a CScrollBar, SB_CTL is the control. FALSE / 0 for a
+    // window without that bar.
+    BOOL SetScrollInfo(int bar, const SCROLLINFO* info, BOOL redraw = TRUE);
+    BOOL GetScrollInfo(int bar, SCROLLINFO* info, UINT mask = SIF_ALL) const;
+    int SetScrollPos(int bar, int pos, BOOL redraw = TRUE);  // the old position
+    int GetScrollPos(int bar) const;
+    void SetScrollRange(int bar, int minPos, int maxPos, BOOL redraw = TRUE);
+    void GetScrollRange(int bar, int* minPos, int* maxPos) const;
+    void ShowScrollBar(UINT bar, BOOL show = TRUE);
+    int GetScrollLimit(int bar) const;
+
     // -- timers: ids are per window, 0 included; setting an id again restarts it --
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);
     BOOL KillTimer(UINT_PTR id);
