@@ -40,6 +40,7 @@ public:
     struct Bar {
         SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 100, 0, 0, 0};
         bool shown = false;
+        bool known = false;  // the window has this bar (its style, or it was set or shown)
         int track = -1;  // the dragged position while the thumb is held
         QScrollBar* widget = nullptr;
     };
@@ -56,6 +57,8 @@ public:
             bars[i].widget = sb;
             QObject::connect(sb, &QScrollBar::actionTriggered, this,
                              [this, i](int action) { OnAction(i, action); });
+            QObject::connect(sb, &QScrollBar::sliderMoved, this,
+                             [this, i](int pos) { OnTrack(i, pos); });
             QObject::connect(sb, &QScrollBar::sliderReleased, this, [this, i] { OnReleased(i); });
             Sync(i);
         }
@@ -119,6 +122,12 @@ public:
         // the bar stays where the window put it; only a dragged thumb follows the mouse
         if (code != SB_THUMBTRACK) b.widget->setSliderPosition(b.info.nPos);
     }
+    void OnTrack(int i, int pos) {
+        Bar& b = bars[i];
+        if (pos == b.track) return;
+        b.track = pos;
+        Dispatch(wnd, i ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
+    }
     void OnReleased(int i) {
         Bar& b = bars[i];
         if (b.track < 0) return;
@@ -177,8 +186,8 @@ QScrollBar* AreaBar(const CWnd* wnd, int bar) {
 void AttachWindowScrollBars(CWnd* wnd) {
     Bars* b = Ensure(wnd);
     if (!b) return;
-    b->bars[0].shown = (wnd->d->style & WS_HSCROLL) != 0;
-    b->bars[1].shown = (wnd->d->style & WS_VSCROLL) != 0;
+    b->bars[0].shown = b->bars[0].known = (wnd->d->style & WS_HSCROLL) != 0;
+    b->bars[1].shown = b->bars[1].known = (wnd->d->style & WS_VSCROLL) != 0;
     b->Layout(false);
 }
 }  // namespace platform
@@ -196,9 +205,10 @@ BOOL CWnd::SetScrollInfo(int bar, const SCROLLINFO* info, BOOL) {
         if (info->fMask & SIF_POS) qb->setValue(info->nPos);
         return TRUE;
     }
-    Bars* b = (bar == SB_HORZ || bar == SB_VERT) ? Find(this) : nullptr;
+    Bars* b = (bar == SB_HORZ || bar == SB_VERT) ? Ensure(this) : nullptr;
     if (!b) return FALSE;
     Bars::Bar& s = b->bars[bar];
+    s.known = true;
     if (info->fMask & SIF_RANGE) {
         s.info.nMin = info->nMin;
         s.info.nMax = info->nMax;
@@ -234,7 +244,7 @@ BOOL CWnd::GetScrollInfo(int bar, SCROLLINFO* info, UINT mask) const {
         si.nTrackPos = qb->sliderPosition();
     } else {
         Bars* b = (bar == SB_HORZ || bar == SB_VERT) ? Find(this) : nullptr;
-        if (!b) return FALSE;
+        if (!b || !b->bars[bar].known) return FALSE;
         si = b->bars[bar].info;
         si.nTrackPos = b->bars[bar].track >= 0 ? b->bars[bar].track : si.nPos;
     }
@@ -286,6 +296,7 @@ void CWnd::ShowScrollBar(UINT bar, BOOL show) {
     for (int i = 0; i < 2; ++i) {
         if (!(bar == SB_BOTH || (int)bar == i)) continue;
         b->bars[i].shown = show != FALSE;
+        b->bars[i].known = true;
         const DWORD styleBit = i ? WS_VSCROLL : WS_HSCROLL;
         if (show)
             d->style |= styleBit;
