@@ -3,7 +3,7 @@
 // what is wrong, in which message or file, and at which field. The byte buffer raises it
 // on a short read, knowing neither; the parser that called the buffer names the field
 // and the message or file as the error passes through it (Locate), so the log line says
-// "reply 10901: bar count: short read: 32000 bytes wanted, 12 left".
+// "reply 10901: bars: 1000 bars announced, 12 bytes left".
 
 #include <stdexcept>
 #include <string>

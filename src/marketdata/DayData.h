@@ -30,6 +30,7 @@
 #include "marketdata/DayItem.h"
 #include "marketdata/RequestChannel.h"
 #include "foundation/SortArray.h"
+#include "protocol/Wire.h"
 
 class CBuffer;
 namespace wire {
@@ -122,7 +123,7 @@ public:
     //     A malformed or short reply leaves the series as it was and ends the reply.
     bool OnHistoryReply(CBuffer& body);
     bool OnUpdateReply(CBuffer& body);
-    bool OnWindowReply(CBuffer& body, uint16_t command = 10401);
+    bool OnWindowReply(CBuffer& body, uint16_t command = wire::kRange);
     bool OnTrainingBarsReply(CBuffer& body);
 
     int16_t GetDataType() const { return m_nDataType; }

@@ -291,9 +291,10 @@ std::vector<ReplyMessage> CMarketService::History(CBuffer& body, bool chunked, s
     const uint32_t market = req.security.market;
     const std::string& code = req.security.code;
     // Whole years are sent, whatever the bars wanted.
+    const uint16_t command = chunked ? wire::kHistory : wire::kHistoryPlain;
     if (req.years.size() > 64)
         throw CParseError(std::to_string(req.years.size()) + " years asked for, at most 64",
-                          "request " + std::to_string(chunked ? 10801 : 10701), "year count");
+                          "request " + std::to_string(command), "year count");
     const uint16_t type = req.dataType;
     const int16_t period = int16_t(req.period);
     std::vector<wire::HistoryReply::Group> groups;
