@@ -26,6 +26,7 @@
 #include "platform/Services.h"
 #include "ui/CommonVar.h"
 #include "ui/element/ElementEnv.h"
+#include "windowless/ShareDialog.h"
 
 namespace {
 constexpr const char* kFirstRunFile = "wfz_open.ini";
@@ -79,6 +80,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
         auto* view = frame ? dynamic_cast<C_Tarrow_View*>(frame->GetActiveView()) : nullptr;
         if (view && view->GetRoot()) view->GetRoot()->SetSecurityAll(security, nullptr);
     };
+    hooks.shareDialog = [this](const std::string& link) { WinlessUI::ShowShareLinkDialog(this, link); };
     if (!m_wndMenuBar.Create(this, 0x50002014, 59418)) return -1;
     m_wndMenuBar.EnableDocking(CBRS_ALIGN_ANY);
     m_wndMenuBar.SetHooks(std::move(hooks));

@@ -67,8 +67,12 @@ void CShareProductDlg::Finish() {
 }
 
 int ShowShareDialog(CWnd* owner, const std::string& account) {
+    return ShowShareLinkDialog(owner, MakeShareLink(account));
+}
+
+int ShowShareLinkDialog(CWnd* owner, const std::string& link) {
     CShareProductDlg dlg;
-    if (!dlg.ShowLink(owner, MakeShareLink(account).c_str())) return 0;
+    if (!dlg.ShowLink(owner, link.c_str())) return 0;
     if (dlg.GetWnd()) dlg.GetWnd()->SetForegroundWindow();
     int result = (int)dlg.RunModalLoop();
     dlg.Finish();

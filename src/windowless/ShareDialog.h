@@ -45,5 +45,7 @@ std::string MakeShareLink(const std::string& account);
 // Opens the dialog modally over `owner` and returns when it is closed: the close code
 // (1 for the close button), or 0 when the dialog could not be shown.
 int ShowShareDialog(CWnd* owner, const std::string& account);
+// The same with the link made by the caller (the menu bar's configured invitation page).
+int ShowShareLinkDialog(CWnd* owner, const std::string& link);
 
 }  // namespace WinlessUI
