@@ -2,6 +2,7 @@
 #include "platform/Input.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -93,6 +94,14 @@ void InjectKey(UINT vk, const std::string& text, UINT modifiers, bool autoRepeat
         QKeyEvent release(QEvent::KeyRelease, key, m, t, false);
         QApplication::sendEvent(w, &release);
     }
+}
+
+void InjectInputMethod(const std::string& preedit, const std::string& commit, CWnd* wnd) {
+    if (!wnd) wnd = CWnd::GetFocus();
+    if (!wnd || !wnd->d || !wnd->d->widget) return;
+    QInputMethodEvent e(ToQ(preedit), {});
+    e.setCommitString(ToQ(commit));
+    QApplication::sendEvent(wnd->d->widget, &e);
 }
 
 void InjectText(const std::string& text, CWnd* wnd) {

@@ -19,4 +19,8 @@ void InjectKey(UINT vk, const std::string& text = {}, UINT modifiers = 0, bool a
                CWnd* wnd = nullptr);
 // Types text (one key per character) into the focused window or wnd.
 void InjectText(const std::string& text, CWnd* wnd = nullptr);
+// An input method's event on the focused window or wnd: the composition as it stands now
+// (preedit, empty when it ends) and the text it commits (UTF-8, empty for none).
+void InjectInputMethod(const std::string& preedit, const std::string& commit,
+                       CWnd* wnd = nullptr);
 }  // namespace platform

@@ -232,7 +232,10 @@ struct WndPrivate {
     bool menuPopup = false;  // the layer's own popup menus
     bool fixedFrame = false;
     std::map<std::string, void*> props;  // keys in lower case
-    LONG_PTR userData = 0;  // a caption without a sizing border: the size is held
+    LONG_PTR userData = 0;
+    bool imePosSet = false;  // ImmSetCompositionWindow gave the input method a place
+    QRect imeRect;
+    bool composing = false;  // an input-method composition is under way  // a caption without a sizing border: the size is held
     // procedures put in front of WindowProc, oldest first
     std::vector<std::pair<int, std::shared_ptr<CWnd::WndProcHook>>> procHooks;
     int nextProcHook = 1;
@@ -254,6 +257,12 @@ void SetFocusWnd(CWnd* wnd);  // our focus bookkeeping with WM_KILLFOCUS/WM_SETF
 void OnWindowDestroyed(CWnd* wnd);
 void ReleaseWindow(CWnd* wnd);  // the end of DestroyWindow, after WM_NCDESTROY
 void QueryMinMax(CWnd* wnd);
+// The caret (Caret.cpp): drawn over the window when it is put on the screen.
+void PaintCaret(CWnd* wnd, QPainter& p);
+void CaretWindowGone(CWnd* wnd);
+bool ImeCursorRect(const CWnd* wnd, QRect& out);  // false: no place known
+// An input-method event as the WM_IME_* messages and WM_CHAR.
+void InputMethodEvent(CWnd* wnd, const QString& preedit, const QString& commit);
 void NativeNcCalc(CWnd* wnd);  // a native control's WM_NCCALCSIZE insets become its margins
 // The styles that decide the system frame of a top-level window.
 constexpr DWORD kFrameStyles = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX |

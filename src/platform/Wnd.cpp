@@ -88,6 +88,16 @@ protected:
         } else {
             p.drawImage(e->rect(), d->buffer->image, e->rect());
         }
+        PaintCaret(wnd, p);
+    }
+    // where the input method puts its composition and candidate windows
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+        if (wnd && wnd->d && (query == Qt::ImCursorRectangle || query == Qt::ImAnchorRectangle)) {
+            QRect r;
+            if (ImeCursorRect(wnd, r)) return r;
+        }
+        if (query == Qt::ImEnabled) return true;
+        return QWidget::inputMethodQuery(query);
     }
 };
 
@@ -438,10 +448,7 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
         case QEvent::InputMethod: {
             auto* im = static_cast<QInputMethodEvent*>(e);
             if (d->native) return false;
-            for (char32_t c : im->commitString().toUcs4()) {
-                Dispatch(wnd, WM_CHAR, (WPARAM)c, 1);
-                if (!*alive) return true;
-            }
+            InputMethodEvent(wnd, im->preeditString(), im->commitString());
             return true;
         }
         case QEvent::FocusIn:

@@ -230,6 +230,14 @@ public:
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);
     BOOL KillTimer(UINT_PTR id);
 
+    // -- the caret (platform/Caret.h has the rules) --
+    BOOL CreateSolidCaret(int width, int height);
+    BOOL CreateCaret(CBitmap* bitmap);
+    void ShowCaret();
+    void HideCaret();
+    static void SetCaretPos(POINT pt);
+    static CPoint GetCaretPos();
+
     // -- input --
     CWnd* SetCapture();
     CWnd* SetFocus();

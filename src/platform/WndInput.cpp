@@ -34,6 +34,7 @@ void ApplyCursorTo(CWnd* wnd) {
 }
 
 void OnWindowDestroyed(CWnd* wnd) {
+    CaretWindowGone(wnd);
     if (g_capture == wnd->m_hWnd) g_capture = nullptr;
     if (g_focus == wnd->m_hWnd) g_focus = nullptr;
 }
