@@ -77,20 +77,85 @@ void CDialog::CenterWindow(CWnd* alt) {
                area.top + (area.Height() - me.Height()) / 2, me.Width(), me.Height(), FALSE);
 }
 
+namespace {
+// Button styles and notifications, as the button control has them.
+constexpr DWORD kButtonTypeMask = 0x0F;
+constexpr DWORD kPushButton = 0x00, kDefPushButton = 0x01;
+constexpr WORD kClicked = 0;
+
+// The focused window when it is this dialog's child or lies inside one.
+CWnd* FocusedChildOf(CWnd* dlg) {
+    for (CWnd* w = CWnd::GetFocus(); w; w = w->GetParent()) {
+        if (!(w->GetStyle() & WS_CHILD)) return nullptr;
+        if (w->GetParent() == dlg) return w;
+    }
+    return nullptr;
+}
+
+bool IsPushButton(CWnd* w) {
+    if (!w || GetClassName(w->m_hWnd) != "Button") return false;
+    const DWORD type = w->GetStyle() & kButtonTypeMask;
+    return type == kPushButton || type == kDefPushButton;
+}
+}  // namespace
+
+void CDialog::NextDlgCtrl() {
+    if (CWnd* next = GetNextDlgTabItem(FocusedChildOf(this), FALSE)) next->SetFocus();
+}
+void CDialog::PrevDlgCtrl() {
+    if (CWnd* prev = GetNextDlgTabItem(FocusedChildOf(this), TRUE)) prev->SetFocus();
+}
+void CDialog::GotoDlgCtrl(CWnd* ctl) {
+    if (ctl && ctl->m_hWnd) ctl->SetFocus();
+}
+
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
     if (msg->message != WM_KEYDOWN) return FALSE;
-    if (msg->wParam == VK_ESCAPE) {
+    const WPARAM vk = msg->wParam;
+    if (vk != VK_ESCAPE && vk != VK_RETURN && vk != VK_TAB) return FALSE;
+    CWnd* focus = CWnd::GetFocus();
+    CWnd* ctl = FocusedChildOf(this);
+    // the focused control may ask for the key itself
+    LRESULT code = 0;
+    if (focus && focus != this) {
+        auto alive = d->alive;
+        code = focus->SendMessage(WM_GETDLGCODE, vk, (LPARAM)msg);
+        if (!*alive || !m_hWnd) return TRUE;
+    }
+    if (vk == VK_TAB) {
+        if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return FALSE;
+        if (GetKeyState(VK_CONTROL) < 0) return FALSE;
+        if (GetKeyState(VK_SHIFT) < 0)
+            PrevDlgCtrl();
+        else
+            NextDlgCtrl();
+        return TRUE;
+    }
+    if (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return FALSE;
+    if (vk == VK_ESCAPE) {
         SendMessage(WM_COMMAND, IDCANCEL, 0);
         return TRUE;
     }
-    if (msg->wParam == VK_RETURN) {
-        CWnd* focus = CWnd::GetFocus();
-        // a multi-line edit takes Enter itself
-        if (focus && (focus->GetStyle() & ES_MULTILINE) && focus->GetParent() == this) return FALSE;
-        SendMessage(WM_COMMAND, IDOK, 0);
-        return TRUE;
+    // a multi-line edit takes Enter itself
+    if (ctl && focus == ctl && (ctl->GetStyle() & ES_MULTILINE) &&
+        GetClassName(ctl->m_hWnd) != "Button")
+        return FALSE;
+    UINT id = 0;
+    CWnd* button = nullptr;
+    if (IsPushButton(ctl)) {
+        button = ctl;
+        id = ctl->GetDlgCtrlID();
+    } else {
+        auto alive = d->alive;
+        const LRESULT def = SendMessage(DM_GETDEFID, 0, 0);
+        if (!*alive || !m_hWnd) return TRUE;
+        id = HIWORD(def) == DC_HASDEFID ? LOWORD(def) : IDOK;
+        button = GetDlgItem(id);
+        // a disabled default button does nothing
+        if (button && !button->IsWindowEnabled()) return TRUE;
     }
-    return FALSE;
+    SendMessage(WM_COMMAND, MAKEWPARAM(id, kClicked), button ? (LPARAM)button->m_hWnd : 0);
+    return TRUE;
 }
 
 BOOL CDialog::OnCommand(WPARAM wp, LPARAM lp) {
@@ -111,5 +176,10 @@ void CDialog::OnClose() {
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) return OnInitDialog();
+    if (msg == DM_GETDEFID) return (LRESULT)GetDefID();
+    if (msg == DM_SETDEFID) {
+        SetDefID((UINT)wp);
+        return TRUE;
+    }
     return CWnd::WindowProc(msg, wp, lp);
 }

@@ -1274,6 +1274,20 @@ CWnd* CWnd::GetNextDlgGroupItem(CWnd* ctl, BOOL previous) const {
     }
     return ctl;
 }
+CWnd* CWnd::GetNextDlgTabItem(CWnd* ctl, BOOL previous) const {
+    const auto& kids = d->children;
+    const size_t n = kids.size();
+    if (n == 0) return nullptr;
+    auto at = std::find(kids.begin(), kids.end(), ctl);
+    // from outside the children the walk starts just before the first (after the last)
+    size_t pos = at == kids.end() ? (previous ? 0 : n - 1) : (size_t)(at - kids.begin());
+    for (size_t step = 1; step <= n; ++step) {
+        CWnd* c = kids[(previous ? pos + n - step : pos + step) % n];
+        if ((c->d->style & WS_TABSTOP) && c->IsWindowVisible() && c->IsWindowEnabled())
+            return c;
+    }
+    return nullptr;
+}
 CWnd* CWnd::GetParent() const {
     return (d->style & WS_CHILD) ? d->parent : d->owner;
 }

@@ -160,6 +160,10 @@ public:
     // group starts at a child with WS_GROUP and runs to the next one, in creation order.
     // ctl itself when it is the only one; null when ctl is not a child of this window.
     CWnd* GetNextDlgGroupItem(CWnd* ctl, BOOL previous = FALSE) const;
+    // The next (or previous) visible, enabled child with WS_TABSTOP after ctl, in creation
+    // order, wrapping around; from a ctl that is not a child (or null), the first (last)
+    // one. Null when no child is a tab stop.
+    CWnd* GetNextDlgTabItem(CWnd* ctl, BOOL previous = FALSE) const;
     CWnd* GetParent() const;
     CWnd* GetOwner() const;
     CWnd* GetTopLevelParent() const;
