@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QScreen>
 #include <QStyleHints>
 #include <QThread>
@@ -30,8 +31,6 @@ CWinApp* g_app = nullptr;
 std::mutex g_filterMutex;
 std::vector<std::pair<int, std::function<bool(MSG&)>>> g_keyFilters;
 int g_nextFilter = 1;
-Qt::KeyboardModifiers g_mods;
-Qt::MouseButtons g_buttons;
 const QEvent* g_lastKeyEvent = nullptr;
 QPointer<QWidget> g_lastKeyReceiver;
 bool g_quit = false;
@@ -65,7 +64,7 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
             auto* ke = static_cast<QKeyEvent*>(e);
-            UpdateKeyState(ke->modifiers(), g_buttons);
+            NoteKeyEvent(ke);
             if (!obj->isWidgetType()) return false;
             // a key the receiver ignored travels on to its parents: it was filtered already
             auto* receiver = static_cast<QWidget*>(obj);
@@ -98,9 +97,10 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
         case QEvent::MouseMove:
         case QEvent::Wheel: {
             auto* ie = static_cast<QInputEvent*>(e);
-            Qt::MouseButtons buttons = g_buttons;
-            if (e->type() != QEvent::Wheel) buttons = static_cast<QMouseEvent*>(e)->buttons();
-            UpdateKeyState(ie->modifiers(), buttons);
+            if (e->type() == QEvent::Wheel)
+                UpdateKeyState(ie->modifiers(), static_cast<QWheelEvent*>(e)->buttons());
+            else
+                UpdateKeyState(ie->modifiers(), static_cast<QMouseEvent*>(e)->buttons());
             if (!obj->isWidgetType()) return false;
             auto* w = static_cast<QWidget*>(obj);
             if (MenuTrackingActive() && e->type() == QEvent::MouseButtonPress && !IsMenuWindow(w)) {
@@ -108,6 +108,19 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
                 return true;
             }
             CWnd* cap = CWnd::GetCapture();
+            // the wheel follows the capture as the buttons do
+            if (cap && cap->d->widget && e->type() == QEvent::Wheel) {
+                CWnd* target = WndFromWidget(w);
+                if (target != cap) {
+                    auto* we = static_cast<QWheelEvent*>(e);
+                    QPointF local = cap->d->widget->mapFromGlobal(we->globalPosition());
+                    QWheelEvent redirected(local, we->globalPosition(), we->pixelDelta(),
+                                           we->angleDelta(), we->buttons(), we->modifiers(),
+                                           we->phase(), we->inverted());
+                    QCoreApplication::sendEvent(cap->d->widget, &redirected);
+                    return true;
+                }
+            }
             if (cap && cap->d->widget && e->type() != QEvent::Wheel) {
                 CWnd* target = WndFromWidget(w);
                 if (target != cap) {
@@ -121,6 +134,10 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
             }
             return false;
         }
+        case QEvent::ApplicationStateChange:
+            // keys released while another application had the keyboard never arrive
+            if (QGuiApplication::applicationState() != Qt::ApplicationActive) ForgetKeysDown();
+            return false;
         default:
             return false;
     }
@@ -216,19 +233,6 @@ void UnregisterWindow(HWND h) {
     g_registry.erase(reinterpret_cast<std::uintptr_t>(h));
 }
 
-void UpdateKeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
-    g_mods = mods;
-    g_buttons = buttons;
-}
-UINT MouseKeyFlags() {
-    UINT f = 0;
-    if (g_buttons & Qt::LeftButton) f |= MK_LBUTTON;
-    if (g_buttons & Qt::RightButton) f |= MK_RBUTTON;
-    if (g_buttons & Qt::MiddleButton) f |= MK_MBUTTON;
-    if (g_mods & Qt::ShiftModifier) f |= MK_SHIFT;
-    if (g_mods & Qt::ControlModifier) f |= MK_CONTROL;
-    return f;
-}
 
 UINT KeyToVk(int k, Qt::KeyboardModifiers mods) {
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
@@ -298,6 +302,29 @@ UINT KeyToVk(int k, Qt::KeyboardModifiers mods) {
             return VK_OEM_1;
         case Qt::Key_QuoteLeft:
             return VK_OEM_3;
+        case Qt::Key_BracketLeft:
+            return VK_OEM_4;
+        case Qt::Key_Backslash:
+            return VK_OEM_5;
+        case Qt::Key_BracketRight:
+            return VK_OEM_6;
+        case Qt::Key_Apostrophe:
+            return VK_OEM_7;
+        case Qt::Key_NumLock:
+            return VK_NUMLOCK;
+        case Qt::Key_ScrollLock:
+            return VK_SCROLL;
+        case Qt::Key_Meta:
+        case Qt::Key_Super_L:
+            return VK_LWIN;
+        case Qt::Key_Super_R:
+            return VK_RWIN;
+        case Qt::Key_Menu:
+            return VK_APPS;
+        case Qt::Key_Print:
+            return VK_SNAPSHOT;
+        case Qt::Key_Clear:
+            return VK_CLEAR;
         default:
             return 0;
     }
@@ -361,6 +388,32 @@ int VkToQtKey(UINT vk) {
             return Qt::Key_Slash;
         case VK_OEM_COMMA:
             return Qt::Key_Comma;
+        case VK_CAPITAL:
+            return Qt::Key_CapsLock;
+        case VK_NUMLOCK:
+            return Qt::Key_NumLock;
+        case VK_SCROLL:
+            return Qt::Key_ScrollLock;
+        case VK_PAUSE:
+            return Qt::Key_Pause;
+        case VK_LWIN:
+            return Qt::Key_Meta;
+        case VK_APPS:
+            return Qt::Key_Menu;
+        case VK_SNAPSHOT:
+            return Qt::Key_Print;
+        case VK_OEM_4:
+            return Qt::Key_BracketLeft;
+        case VK_OEM_5:
+            return Qt::Key_Backslash;
+        case VK_OEM_6:
+            return Qt::Key_BracketRight;
+        case VK_OEM_7:
+            return Qt::Key_Apostrophe;
+        case VK_OEM_1:
+            return Qt::Key_Semicolon;
+        case VK_OEM_3:
+            return Qt::Key_QuoteLeft;
         default:
             return Qt::Key_unknown;
     }
@@ -420,36 +473,6 @@ void PostQuitMessage(int exitCode) {
     g_quit = true;
     g_quitCode = exitCode;
     if (QCoreApplication::instance()) QCoreApplication::exit(exitCode);
-}
-
-short GetKeyState(int vk) {
-    bool down = false;
-    switch (vk) {
-        case VK_SHIFT:
-            down = g_mods & Qt::ShiftModifier;
-            break;
-        case VK_CONTROL:
-            down = g_mods & Qt::ControlModifier;
-            break;
-        case VK_MENU:
-            down = g_mods & Qt::AltModifier;
-            break;
-        case VK_LBUTTON:
-            down = g_buttons & Qt::LeftButton;
-            break;
-        case VK_RBUTTON:
-            down = g_buttons & Qt::RightButton;
-            break;
-        case VK_MBUTTON:
-            down = g_buttons & Qt::MiddleButton;
-            break;
-        default:
-            break;
-    }
-    return down ? short(0x8000) : 0;
-}
-short GetAsyncKeyState(int vk) {
-    return GetKeyState(vk);
 }
 
 BOOL GetCursorPos(LPPOINT pt) {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -276,7 +277,10 @@ void FrameChanged(CWnd* wnd);
 void ResizeWidget(CWnd* wnd, int cx, int cy);
 UINT KeyToVk(int qtKey, Qt::KeyboardModifiers mods);
 int VkToQtKey(UINT vk);
+// Key state (KeyState.cpp): what input events have said so far.
 void UpdateKeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);
+void NoteKeyEvent(const QKeyEvent* ke);  // a key press or release on its way to a window
+void ForgetKeysDown();                   // the application lost the keyboard
 UINT MouseKeyFlags();
 void ApplyCursorTo(CWnd* wnd);
 bool MenuTrackingActive();

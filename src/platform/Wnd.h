@@ -309,8 +309,17 @@ BOOL ReleaseCapture();
 HWND GetCapture();
 HWND GetFocus();
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme);
-// High bit set while the key is down, as of the last input event delivered.
+// Any virtual key, mouse buttons included: the high bit while it is down, the low bit
+// toggled by each press (Caps Lock, Num Lock and Scroll Lock are on when it is set), as of
+// the input events the application has received so far. The lock keys' toggles start off:
+// the desktop's lock state is not readable through the toolkit, so they follow the presses
+// the program has seen. VK_SHIFT, VK_CONTROL and VK_MENU follow the modifiers every event
+// carries; their left and right keys (VK_LSHIFT, ...) are told apart. When the application
+// loses the keyboard, every key counts as up (a release elsewhere never arrives).
 short GetKeyState(int vk);
+// The same down bit; the low bit is set when the key was pressed since the last
+// GetAsyncKeyState for it. Safe from any thread. It is the state of the events received,
+// not of the hardware: a press still queued is not seen.
 short GetAsyncKeyState(int vk);
 BOOL GetCursorPos(LPPOINT pt);
 HCURSOR LoadCursor(void* instance, UINT id);  // standard shapes, or a "CURSOR" resource
