@@ -437,8 +437,9 @@ void CSubscriber::RegisterReply(int64_t serial, OwnerTag owner, ReplyHandler han
 void CSubscriber::Send(const uint8_t* data, size_t length) {
     // Nothing but the handshake may go to a proxy before the tunnel stands.
     if (!m_bReady) return;
-    std::shared_lock lock(m_connectionMutex);
-    if (m_pConnection) m_pConnection->Send(data, length);
+    // Sent outside the connection lock: the loop takes that lock while it holds the
+    // socket's own (closing), and the send takes the socket's.
+    if (ConnectionPtr connection = GetConnection()) connection->Send(data, length);
 }
 
 void CSubscriber::CancelPending(OwnerTag owner) {
