@@ -158,6 +158,16 @@ struct TEXTMETRIC {
     LONG tmAveCharWidth, tmMaxCharWidth, tmWeight;
 };
 
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    void* bmBits;  // a DIB section's pixels, else null
+};
+
 struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
@@ -229,6 +239,14 @@ public:
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
     // 32 bits per pixel: bits are premultiplied BGRA rows, top-down (what AlphaBlend expects)
     BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
+    // A bitmap whose pixels the caller reaches directly: top-down rows of width * 4 bytes,
+    // each pixel premultiplied B, G, R, A, all 0 at first. *bits stays valid and is the
+    // bitmap's content while the bitmap lives (until DeleteObject or another Create...):
+    // what is written there is what BitBlt and AlphaBlend copy, and what a DC draws on the
+    // bitmap is there once the drawing call returns.
+    BOOL CreateDIBSection(int width, int height, void** bits);
+    void* GetBits() const;  // a DIB section's pixels; null for other bitmaps
+    int GetBitmap(BITMAP* bm) const;  // sizeof(BITMAP) on success, 0 without a bitmap
     BOOL LoadBitmap(UINT resourceId);                            // "BITMAP" resource
     BOOL LoadFromBytes(const unsigned char* data, size_t size);  // PNG, BMP, JPEG, GIF
     BOOL LoadFromFile(const std::string& path);

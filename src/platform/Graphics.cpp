@@ -1,5 +1,7 @@
 // Anti-aliased drawing, images and image lists.
 #include <QFile>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
@@ -143,11 +145,7 @@ static QPen MakePen(ARGB c, float width) {
     pen.setJoinStyle(Qt::MiterJoin);
     return pen;
 }
-// The two ways a shape is painted: outlined in colour c, w wide, or filled with c.
-static void Outline(QPainter& p, ARGB c, float w) {
-    p.setPen(MakePen(c, w));
-    p.setBrush(Qt::NoBrush);
-}
+// A shape is filled with c, or outlined by the dashed pen of CGraphics::Impl::Outline.
 static void Solid(QPainter& p, ARGB c) {
     p.setPen(Qt::NoPen);
     p.setBrush(ToQColorArgb(c));
@@ -162,6 +160,43 @@ struct CGraphics::Impl {
     CDC* dc;
     bool clip = false;
     QRectF clipRect;
+    DashStyle dash = DashStyleSolid;
+    QList<qreal> pattern;  // of the custom style
+    qreal dashOffset = 0;
+    StringTrimming trimming = StringTrimmingNone;
+    bool noWrap = false;
+    void Outline(QPainter& p, ARGB c, float w) const {
+        QPen pen = MakePen(c, w);
+        static const QList<qreal> kDash{3, 1}, kDot{1, 1}, kDashDot{3, 1, 1, 1},
+            kDashDotDot{3, 1, 1, 1, 1, 1};
+        const QList<qreal>* lengths = nullptr;
+        switch (dash) {
+            case DashStyleDash:
+                lengths = &kDash;
+                break;
+            case DashStyleDot:
+                lengths = &kDot;
+                break;
+            case DashStyleDashDot:
+                lengths = &kDashDot;
+                break;
+            case DashStyleDashDotDot:
+                lengths = &kDashDotDot;
+                break;
+            case DashStyleCustom:
+                if (!pattern.isEmpty()) lengths = &pattern;
+                break;
+            default:
+                break;
+        }
+        if (lengths) {
+            pen.setDashPattern(*lengths);
+            pen.setDashOffset(dashOffset);
+        }
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+    }
+    QString Trim(const QString& text, const QFont& font, qreal width, qreal height) const;
     QPainter* Begin(SmoothingMode mode) {
         QPainter* p = dc->d->P();
         if (!p) return nullptr;
@@ -206,7 +241,7 @@ void CGraphics::ResetClip() {
 void CGraphics::DrawLine(ARGB c, float w, float x1, float y1, float x2, float y2) {
     const QPointF a(x1, y1), b(x2, y2);
     m_impl->Paint(m_mode, QRectF(a, b).normalized(), [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawLine(a, b);
     });
 }
@@ -214,7 +249,7 @@ void CGraphics::DrawLines(ARGB c, float w, const PointF* pts, int n) {
     if (!pts || n < 2) return;
     const QPolygonF poly = ToPolygon(pts, n);
     m_impl->Paint(m_mode, poly.boundingRect(), [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawPolyline(poly);
     });
 }
@@ -222,7 +257,7 @@ void CGraphics::DrawPolygon(ARGB c, float w, const PointF* pts, int n) {
     if (!pts || n < 2) return;
     const QPolygonF poly = ToPolygon(pts, n);
     m_impl->Paint(m_mode, poly.boundingRect(), [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawPolygon(poly);
     });
 }
@@ -237,7 +272,7 @@ void CGraphics::FillPolygon(ARGB c, const PointF* pts, int n, FillMode mode) {
 void CGraphics::DrawRectangle(ARGB c, float w, float x, float y, float wd, float h) {
     const QRectF r(x, y, wd, h);
     m_impl->Paint(m_mode, r, [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawRect(r);
     });
 }
@@ -248,7 +283,7 @@ void CGraphics::FillRectangle(ARGB c, float x, float y, float wd, float h) {
 void CGraphics::DrawEllipse(ARGB c, float w, float x, float y, float wd, float h) {
     const QRectF r(x, y, wd, h);
     m_impl->Paint(m_mode, r, [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawEllipse(r);
     });
 }
@@ -264,7 +299,7 @@ void CGraphics::DrawArc(ARGB c, float w, float x, float y, float wd, float h, fl
                         float sweep) {
     const QRectF r(x, y, wd, h);
     m_impl->Paint(m_mode, r, [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawArc(r, qRound(-start * 16), qRound(-sweep * 16));
     });
 }
@@ -277,7 +312,7 @@ void CGraphics::FillPie(ARGB c, float x, float y, float wd, float h, float start
 }
 void CGraphics::DrawPath(ARGB c, float w, const CGraphicsPath& path) {
     m_impl->Paint(m_mode, path.d->path.boundingRect(), [&](QPainter& p) {
-        Outline(p, c, w);
+        m_impl->Outline(p, c, w);
         p.drawPath(path.d->path);
     });
 }
@@ -313,9 +348,47 @@ void CGraphics::DrawString(const std::string& text, const LOGFONT& font, ARGB c,
     if (r.width() <= 0 || r.height() <= 0) {
         QFontMetricsF fm(p->font());
         r.setSize(fm.size(0, ToQ(text)));
+        p->drawText(r, Align(h, v), ToQ(text));
+    } else if (m_impl->trimming == StringTrimmingNone) {
+        p->setClipRect(r, Qt::IntersectClip);
+        p->drawText(r, Align(h, v) | (m_impl->noWrap ? 0 : Qt::TextWordWrap), ToQ(text));
+    } else {
+        // the lines worked out beforehand, so the toolkit neither wraps nor elides them again
+        p->setClipRect(r, Qt::IntersectClip);
+        p->drawText(r, Align(h, v), m_impl->Trim(ToQ(text), p->font(), r.width(), r.height()));
     }
-    p->drawText(r, Align(h, v) | Qt::TextWordWrap, ToQ(text));
     m_impl->End(p, r);
+}
+void CGraphics::SetDashStyle(DashStyle style) {
+    m_impl->dash = style;
+}
+DashStyle CGraphics::GetDashStyle() const {
+    return m_impl->dash;
+}
+void CGraphics::SetDashPattern(const float* lengths, int count) {
+    m_impl->pattern.clear();
+    for (int i = 0; lengths && i < count; ++i) {
+        if (lengths[i] <= 0) {
+            m_impl->pattern.clear();
+            break;
+        }
+        m_impl->pattern << lengths[i];
+    }
+    if (m_impl->pattern.size() % 2) m_impl->pattern << m_impl->pattern.back();  // on, off pairs
+    m_impl->dash = DashStyleCustom;
+}
+void CGraphics::SetDashOffset(float offset) {
+    m_impl->dashOffset = offset;
+}
+void CGraphics::SetStringTrimming(StringTrimming trimming) {
+    m_impl->trimming = trimming;
+}
+void CGraphics::SetStringNoWrap(BOOL noWrap) {
+    m_impl->noWrap = noWrap != FALSE;
+}
+std::string CGraphics::TrimString(const std::string& text, const LOGFONT& font, float width,
+                                  float height) const {
+    return FromQ(m_impl->Trim(ToQ(text), FontFromLogFont(font), width, height));
 }
 RectF CGraphics::MeasureString(const std::string& text, const LOGFONT& font) const {
     QFontMetricsF fm(FontFromLogFont(font));
@@ -330,4 +403,96 @@ void CGraphics::DrawImage(const CImage& image, float x, float y, float w, float 
     p->setRenderHint(QPainter::SmoothPixmapTransform, true);
     p->drawImage(r, image.d->image);
     m_impl->End(p, r);
+}
+
+// ---- trimming ----
+namespace {
+const QString kEllipsis = QStringLiteral("\u2026");
+
+// Positions where a line may be cut at a word: after a space, and between two characters
+// at least one of which is CJK (each such character is a word of its own).
+bool WordBoundary(const QString& s, int at) {
+    if (at <= 0 || at >= s.size()) return true;
+    const QChar a = s[at - 1], b = s[at];
+    if (a.isSpace() || b.isSpace()) return true;
+    auto cjk = [](QChar c) { return c.unicode() >= 0x2E80; };
+    return cjk(a) || cjk(b);
+}
+// The longest start of s no wider than width, cut at a character or at a word boundary.
+QString Fit(const QString& s, const QFontMetricsF& fm, qreal width, bool atWord) {
+    int best = 0;
+    for (int n = 1; n <= s.size(); ++n) {
+        if (s[n - 1].isLowSurrogate()) continue;
+        if (fm.horizontalAdvance(s.left(n)) > width) break;
+        if (!atWord || WordBoundary(s, n)) best = n;
+    }
+    QString out = s.left(best);
+    while (atWord && !out.isEmpty() && out.back().isSpace()) out.chop(1);
+    return out;
+}
+QString TrimLine(const QString& s, const QFontMetricsF& fm, qreal width, StringTrimming t) {
+    if (fm.horizontalAdvance(s) <= width) return s;
+    switch (t) {
+        case StringTrimmingCharacter:
+            return Fit(s, fm, width, false);
+        case StringTrimmingWord:
+            return Fit(s, fm, width, true);
+        case StringTrimmingEllipsisCharacter:
+            return Fit(s, fm, width - fm.horizontalAdvance(kEllipsis), false) + kEllipsis;
+        case StringTrimmingEllipsisWord:
+            return Fit(s, fm, width - fm.horizontalAdvance(kEllipsis), true) + kEllipsis;
+        case StringTrimmingEllipsisPath:
+            return fm.elidedText(s, Qt::ElideMiddle, width);
+        default:
+            return s;
+    }
+}
+}  // namespace
+
+QString CGraphics::Impl::Trim(const QString& text, const QFont& font, qreal width,
+                              qreal height) const {
+    const QFontMetricsF fm(font);
+    QStringList lines;
+    QList<int> starts;  // where each line begins in text
+    if (noWrap) {
+        lines << text;
+        starts << 0;
+    } else {
+        // wrapped at words as the toolkit would, paragraph by paragraph
+        int offset = 0;
+        for (const QString& para : text.split(QLatin1Char('\n'))) {
+            QTextLayout layout(para, font);
+            QTextOption opt;
+            opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(opt);
+            layout.beginLayout();
+            bool any = false;
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                QString t = para.mid(line.textStart(), line.textLength());
+                while (!t.isEmpty() && t.back().isSpace()) t.chop(1);  // no spaces at a line's end
+                lines << t;
+                starts << offset + line.textStart();
+                any = true;
+            }
+            layout.endLayout();
+            if (!any) {
+                lines << QString();
+                starts << offset;
+            }
+            offset += (int)para.size() + 1;
+        }
+    }
+    const int fit = std::max(1, (int)(height / fm.lineSpacing() + 1e-6));
+    if (lines.size() <= fit) {
+        if (noWrap) lines[0] = TrimLine(lines[0], fm, width, trimming);
+        return lines.join(QLatin1Char('\n'));
+    }
+    // the last line that fits takes the rest of the text and is cut
+    QStringList kept = lines.mid(0, fit - 1);
+    QString rest = text.mid(starts[fit - 1]);
+    rest.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    kept << TrimLine(rest.trimmed(), fm, width,
+                     trimming == StringTrimmingNone ? StringTrimmingCharacter : trimming);
+    return kept.join(QLatin1Char('\n'));
 }

@@ -27,6 +27,31 @@ enum SmoothingMode {
 };
 enum FillMode { FillModeAlternate = 0, FillModeWinding = 1 };
 enum StringAlignment { StringAlignmentNear = 0, StringAlignmentCenter = 1, StringAlignmentFar = 2 };
+// Dashes of the lines and outlines drawn from the moment they are set; the lengths are in
+// multiples of the line's width, dashes with flat ends: dash 3 on 1 off, dot 1 on 1 off,
+// dash-dot 3 1 1 1, dash-dot-dot 3 1 1 1 1 1; custom takes SetDashPattern's lengths
+// (on, off, on, off, ...).
+enum DashStyle {
+    DashStyleSolid = 0,
+    DashStyleDash = 1,
+    DashStyleDot = 2,
+    DashStyleDashDot = 3,
+    DashStyleDashDotDot = 4,
+    DashStyleCustom = 5
+};
+// How DrawString ends a text that does not fit its layout rectangle: the lines that fit
+// are drawn and the last of them is cut at a character or at a word boundary (a space,
+// or between two CJK characters), with "…" after it for the ellipsis kinds;
+// EllipsisPath keeps the start and the end and puts "…" in the middle. None draws the
+// lines that fit as they are, clipped.
+enum StringTrimming {
+    StringTrimmingNone = 0,
+    StringTrimmingCharacter = 1,
+    StringTrimmingWord = 2,
+    StringTrimmingEllipsisCharacter = 3,
+    StringTrimmingEllipsisWord = 4,
+    StringTrimmingEllipsisPath = 5
+};
 
 namespace platform {
 struct PathData;
@@ -81,6 +106,18 @@ public:
 
     void SetSmoothingMode(SmoothingMode mode);
     SmoothingMode GetSmoothingMode() const { return m_mode; }
+    void SetDashStyle(DashStyle style);
+    DashStyle GetDashStyle() const;
+    // Sets DashStyleCustom with these lengths; an empty or non-positive pattern draws solid.
+    void SetDashPattern(const float* lengths, int count);
+    void SetDashOffset(float offset);  // in multiples of the width, into the pattern
+    // DrawString's trimming and whether it wraps at words (the default) or keeps one line.
+    void SetStringTrimming(StringTrimming trimming);
+    void SetStringNoWrap(BOOL noWrap);
+    // The text as DrawString draws it into a layout of that size with the current
+    // trimming and wrapping: its lines joined by '\n'.
+    std::string TrimString(const std::string& text, const LOGFONT& font, float width,
+                           float height) const;
     void SetClip(RectF rc);
     void ResetClip();
 
