@@ -84,6 +84,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     if (!m_wndMenuBar.Create(this, 0x50002014, 59418)) return -1;
     m_wndMenuBar.EnableDocking(CBRS_ALIGN_ANY);
     m_wndMenuBar.SetHooks(std::move(hooks));
+    if (!m_wndStatusBar.Create(this)) return -1;
+    m_wndStatusBar.EnableDocking(CBRS_ALIGN_ANY);
     m_pTestWnd1 = std::make_unique<CTestWnd>();
     m_pTestWnd2 = std::make_unique<CTestWnd>();
     MapCommand(ID_VISIT_SITE, [] {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/StockMenuBar.h"
+#include "ui/status/BarStatus.h"
 #include "platform/SkinMenu.h"
 
 class CTestWnd;
@@ -37,6 +38,7 @@ public:
     // A child frame is going away: its tab forgets it.
     void OnChildFrameClosed(CWnd* frame);
     CStockMenuBar& GetMenuBar() { return m_wndMenuBar; }
+    CBarStatus& GetStatusBar() { return m_wndStatusBar; }
 
     // Hides the popups that belong to a workspace (tips, the intraday chart).
     void HidePopups();
@@ -81,6 +83,7 @@ private:
     void FitToWorkArea();
 
     CStockMenuBar m_wndMenuBar;
+    CBarStatus m_wndStatusBar;
     bool m_bLoginStarted = false;
     bool m_bLastLoginRefused = false;
     std::string m_strScreenshot;

@@ -77,7 +77,7 @@ void CClockWnd::DrawClient(CDC* dc) {
     std::string text = GetText();
     if (text.empty()) return;
     CommonVar* v = GetCommonVar();
-    CFont* old = dc->SelectObject(v->GetFont(CommonVar::kFontSong14));
+    CFont* old = dc->SelectObject(v->GetFont(CommonVar::kFontSong12));  // "12月31日 23:59" fits in 100 px
     dc->SetBkMode(TRANSPARENT);
     dc->SetTextColor(v->GetColor(CommonColor::uniStatus_Text));
     CRect rc = m_rcContent;
