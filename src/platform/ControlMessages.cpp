@@ -369,53 +369,63 @@ bool RichEditMessage(CRichEditCtrl* e, UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
     }
 }
 
+// The messages combo boxes and list boxes share, by their numbers in each family.
+struct ItemCodes {
+    UINT add, insert, remove, reset, count, getCur, setCur, getText, getTextLen, find, findExact,
+        select, setData, getData;
+};
+const ItemCodes kComboCodes{CB_ADDSTRING,    CB_INSERTSTRING, CB_DELETESTRING,    CB_RESETCONTENT,
+                            CB_GETCOUNT,     CB_GETCURSEL,    CB_SETCURSEL,       CB_GETLBTEXT,
+                            CB_GETLBTEXTLEN, CB_FINDSTRING,   CB_FINDSTRINGEXACT, CB_SELECTSTRING,
+                            CB_SETITEMDATA,  CB_GETITEMDATA};
+const ItemCodes kListCodes{LB_ADDSTRING,  LB_INSERTSTRING, LB_DELETESTRING,    LB_RESETCONTENT,
+                           LB_GETCOUNT,   LB_GETCURSEL,    LB_SETCURSEL,       LB_GETTEXT,
+                           LB_GETTEXTLEN, LB_FINDSTRING,   LB_FINDSTRINGEXACT, LB_SELECTSTRING,
+                           LB_SETITEMDATA, LB_GETITEMDATA};
+
+// getText reads item i's text into t and answers its length or the family's error.
+template <class Ctl, class GetText>
+bool ItemMessage(Ctl* c, const ItemCodes& k, GetText getText, UINT msg, WPARAM wp, LPARAM lp,
+                 LRESULT& r) {
+    const int index = (int)(LONG)wp;
+    if (msg == k.add) {
+        r = c->AddString(Text(lp));
+    } else if (msg == k.insert) {
+        r = c->InsertString(index, Text(lp));
+    } else if (msg == k.remove) {
+        r = c->DeleteString((UINT)wp);
+    } else if (msg == k.reset) {
+        c->ResetContent();
+    } else if (msg == k.count) {
+        r = c->GetCount();
+    } else if (msg == k.getCur) {
+        r = c->GetCurSel();
+    } else if (msg == k.setCur) {
+        r = c->SetCurSel(index);
+    } else if (msg == k.getText || msg == k.getTextLen) {
+        std::string t;
+        r = getText(index, t);
+        if (msg == k.getText && r >= 0) CopyOut(t, lp);
+    } else if (msg == k.find) {
+        r = c->FindString(index, Text(lp));
+    } else if (msg == k.findExact) {
+        r = c->FindStringExact(index, Text(lp));
+    } else if (msg == k.select) {
+        r = c->SelectString(index, Text(lp));
+    } else if (msg == k.setData) {
+        r = c->SetItemData(index, (DWORD_PTR_T)lp);
+    } else if (msg == k.getData) {
+        r = (LRESULT)c->GetItemData(index);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool ComboMessage(CComboBox* c, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r) {
+    auto text = [c](int i, std::string& t) { return c->GetLBText(i, t); };
+    if (ItemMessage(c, kComboCodes, text, msg, wp, lp, r)) return true;
     switch (msg) {
-        case CB_ADDSTRING:
-            r = c->AddString(Text(lp));
-            return true;
-        case CB_INSERTSTRING:
-            r = c->InsertString((int)(LONG)wp, Text(lp));
-            return true;
-        case CB_DELETESTRING:
-            r = c->DeleteString((UINT)wp);
-            return true;
-        case CB_RESETCONTENT:
-            c->ResetContent();
-            return true;
-        case CB_GETCOUNT:
-            r = c->GetCount();
-            return true;
-        case CB_GETCURSEL:
-            r = c->GetCurSel();
-            return true;
-        case CB_SETCURSEL:
-            r = c->SetCurSel((int)(LONG)wp);
-            return true;
-        case CB_GETLBTEXT: {
-            std::string t;
-            r = c->GetLBText((int)(LONG)wp, t);
-            if (r != CB_ERR) CopyOut(t, lp);
-            return true;
-        }
-        case CB_GETLBTEXTLEN:
-            r = c->GetLBTextLen((int)(LONG)wp);
-            return true;
-        case CB_FINDSTRING:
-            r = c->FindString((int)(LONG)wp, Text(lp));
-            return true;
-        case CB_FINDSTRINGEXACT:
-            r = c->FindStringExact((int)(LONG)wp, Text(lp));
-            return true;
-        case CB_SELECTSTRING:
-            r = c->SelectString((int)(LONG)wp, Text(lp));
-            return true;
-        case CB_SETITEMDATA:
-            r = c->SetItemData((int)(LONG)wp, (DWORD_PTR_T)lp);
-            return true;
-        case CB_GETITEMDATA:
-            r = (LRESULT)c->GetItemData((int)(LONG)wp);
-            return true;
         case CB_SHOWDROPDOWN:
             c->ShowDropDown((BOOL)wp);
             r = TRUE;
@@ -469,52 +479,10 @@ bool ComboMessage(CComboBox* c, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r) {
 }
 
 bool ListMessage(CListBox* l, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r) {
+    auto text = [l](int i, std::string& t) { return l->GetText(i, t); };
+    if (ItemMessage(l, kListCodes, text, msg, wp, lp, r)) return true;
+    const bool multiple = (l->GetStyle() & LBS_MULTIPLESEL) != 0;
     switch (msg) {
-        case LB_ADDSTRING:
-            r = l->AddString(Text(lp));
-            return true;
-        case LB_INSERTSTRING:
-            r = l->InsertString((int)(LONG)wp, Text(lp));
-            return true;
-        case LB_DELETESTRING:
-            r = l->DeleteString((UINT)wp);
-            return true;
-        case LB_RESETCONTENT:
-            l->ResetContent();
-            return true;
-        case LB_GETCOUNT:
-            r = l->GetCount();
-            return true;
-        case LB_GETCURSEL:
-            r = l->GetCurSel();
-            return true;
-        case LB_SETCURSEL:
-            r = l->SetCurSel((int)(LONG)wp);
-            return true;
-        case LB_GETTEXT: {
-            std::string t;
-            r = l->GetText((int)(LONG)wp, t);
-            if (r != LB_ERR) CopyOut(t, lp);
-            return true;
-        }
-        case LB_GETTEXTLEN:
-            r = l->GetTextLen((int)(LONG)wp);
-            return true;
-        case LB_FINDSTRING:
-            r = l->FindString((int)(LONG)wp, Text(lp));
-            return true;
-        case LB_FINDSTRINGEXACT:
-            r = l->FindStringExact((int)(LONG)wp, Text(lp));
-            return true;
-        case LB_SELECTSTRING:
-            r = l->SelectString((int)(LONG)wp, Text(lp));
-            return true;
-        case LB_SETITEMDATA:
-            r = l->SetItemData((int)(LONG)wp, (DWORD_PTR_T)lp);
-            return true;
-        case LB_GETITEMDATA:
-            r = (LRESULT)l->GetItemData((int)(LONG)wp);
-            return true;
         case LB_GETTOPINDEX:
             r = l->GetTopIndex();
             return true;
@@ -522,14 +490,13 @@ bool ListMessage(CListBox* l, UINT msg, WPARAM wp, LPARAM lp, LRESULT& r) {
             r = l->SetTopIndex((int)(LONG)wp);
             return true;
         case LB_GETSELCOUNT:
-            r = (l->GetStyle() & LBS_MULTIPLESEL) ? l->GetSelCount() : LB_ERR;
+            r = multiple ? l->GetSelCount() : LB_ERR;
             return true;
         case LB_GETSELITEMS:
-            r = (l->GetStyle() & LBS_MULTIPLESEL) ? l->GetSelItems((int)wp, reinterpret_cast<int*>(lp))
-                                                   : LB_ERR;
+            r = multiple ? l->GetSelItems((int)wp, reinterpret_cast<int*>(lp)) : LB_ERR;
             return true;
         case LB_SETSEL:
-            r = (l->GetStyle() & LBS_MULTIPLESEL) ? l->SetSel((int)(LONG)lp, (BOOL)wp) : LB_ERR;
+            r = multiple ? l->SetSel((int)(LONG)lp, (BOOL)wp) : LB_ERR;
             return true;
         case LB_GETSEL:
             r = l->GetSel((int)(LONG)wp);

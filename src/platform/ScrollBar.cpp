@@ -10,32 +10,8 @@ void CScrollBar::CreateNative(DWORD style) {
     sb->setRange(0, 100);
     const bool vert = style & SBS_VERT;
     QObject::connect(sb, &QScrollBar::actionTriggered, sb, [this, sb, vert](int action) {
-        UINT code;
-        switch (action) {
-            case QAbstractSlider::SliderSingleStepAdd:
-                code = SB_LINEDOWN;
-                break;
-            case QAbstractSlider::SliderSingleStepSub:
-                code = SB_LINEUP;
-                break;
-            case QAbstractSlider::SliderPageStepAdd:
-                code = SB_PAGEDOWN;
-                break;
-            case QAbstractSlider::SliderPageStepSub:
-                code = SB_PAGEUP;
-                break;
-            case QAbstractSlider::SliderToMinimum:
-                code = SB_TOP;
-                break;
-            case QAbstractSlider::SliderToMaximum:
-                code = SB_BOTTOM;
-                break;
-            case QAbstractSlider::SliderMove:
-                code = SB_THUMBTRACK;
-                break;
-            default:
-                return;
-        }
+        const UINT code = ScrollActionCode(action);
+        if (code == SB_ENDSCROLL) return;
         if (!m_hWnd) return;
         // like the classic control, the position only moves when the owner sets it
         int pos = code == SB_THUMBTRACK ? sb->sliderPosition() : sb->value();

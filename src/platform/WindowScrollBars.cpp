@@ -13,27 +13,6 @@ namespace platform {
 namespace {
 const int kBar = 17;  // thickness of a bar, as GetSystemMetrics reports it
 
-UINT ActionCode(int action) {
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd:
-            return SB_LINEDOWN;
-        case QAbstractSlider::SliderSingleStepSub:
-            return SB_LINEUP;
-        case QAbstractSlider::SliderPageStepAdd:
-            return SB_PAGEDOWN;
-        case QAbstractSlider::SliderPageStepSub:
-            return SB_PAGEUP;
-        case QAbstractSlider::SliderToMinimum:
-            return SB_TOP;
-        case QAbstractSlider::SliderToMaximum:
-            return SB_BOTTOM;
-        case QAbstractSlider::SliderMove:
-            return SB_THUMBTRACK;
-        default:
-            return SB_ENDSCROLL;
-    }
-}
-
 // One window's bars; a child object of its widget, so it goes with it.
 class Bars : public QObject {
 public:
@@ -113,7 +92,7 @@ public:
 
     void OnAction(int i, int action) {
         Bar& b = bars[i];
-        const UINT code = ActionCode(action);
+        const UINT code = ScrollActionCode(action);
         auto alive = wnd->d->alive;
         int pos = b.info.nPos;
         if (code == SB_THUMBTRACK) pos = b.track = b.widget->sliderPosition();
@@ -182,6 +161,27 @@ QScrollBar* AreaBar(const CWnd* wnd, int bar) {
     return bar == SB_VERT ? area->verticalScrollBar() : area->horizontalScrollBar();
 }
 }  // namespace
+
+UINT ScrollActionCode(int action) {
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            return SB_LINEDOWN;
+        case QAbstractSlider::SliderSingleStepSub:
+            return SB_LINEUP;
+        case QAbstractSlider::SliderPageStepAdd:
+            return SB_PAGEDOWN;
+        case QAbstractSlider::SliderPageStepSub:
+            return SB_PAGEUP;
+        case QAbstractSlider::SliderToMinimum:
+            return SB_TOP;
+        case QAbstractSlider::SliderToMaximum:
+            return SB_BOTTOM;
+        case QAbstractSlider::SliderMove:
+            return SB_THUMBTRACK;
+        default:
+            return SB_ENDSCROLL;
+    }
+}
 
 void AttachWindowScrollBars(CWnd* wnd) {
     Bars* b = Ensure(wnd);
