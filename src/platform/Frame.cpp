@@ -160,6 +160,23 @@ CRect CFrameWnd::LayoutBars(bool place) {
     }
     return rc;
 }
+void CFrameWnd::DockControlBar(CControlBar* bar, DWORD dockSide) {
+    if (!bar || !bar->m_hWnd) return;
+    const DWORD allowed = (bar->GetDockStyle() ? bar->GetDockStyle() : CBRS_ALIGN_ANY) &
+                          (m_dockSides ? m_dockSides : CBRS_ALIGN_ANY);
+    DWORD side = dockSide & allowed;
+    for (DWORD s : {DWORD(CBRS_ALIGN_TOP), DWORD(CBRS_ALIGN_BOTTOM), DWORD(CBRS_ALIGN_LEFT),
+                    DWORD(CBRS_ALIGN_RIGHT)})
+        if (!side && (allowed & s)) side = s;
+    if (!side) return;
+    bar->SetBarStyle((bar->GetBarStyle() & ~CBRS_ALIGN_ANY) | side);
+    RecalcLayout();
+}
+void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL delay) {
+    if (!bar || !bar->m_hWnd) return;
+    bar->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+    if (!delay) RecalcLayout();
+}
 void CFrameWnd::RecalcLayout(BOOL) {
     if (!m_hWnd) return;
     CRect rc = LayoutBars(true);

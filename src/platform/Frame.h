@@ -74,6 +74,14 @@ public:
     // (or, on the main frame, to the workspace).
     void DockBar(CWnd* bar, int edge, int thickness);  // edge: 0 top, 1 bottom, 2 left, 3 right
     void UndockBar(CWnd* bar);
+    // Control bars dock by their CBRS_ALIGN_* bits. EnableDocking records the sides the
+    // frame accepts (CBRS_ALIGN_*); DockControlBar moves a bar to a side both accept (the
+    // side named by dockSide, else the first of top, bottom, left, right) and lays the frame
+    // out; ShowControlBar shows or hides a bar and lays the frame out.
+    void EnableDocking(DWORD sides) { m_dockSides = sides & 0xF000; }
+    DWORD GetDockingSides() const { return m_dockSides; }
+    void DockControlBar(class CControlBar* bar, DWORD dockSide = 0);
+    void ShowControlBar(class CControlBar* bar, BOOL show, BOOL delay = FALSE);
     virtual void RecalcLayout(BOOL notify = TRUE);
     // The client area less the bars: control bars (CControlBar children, in creation
     // order, sized by their CalcFixedLayout/CalcDynamicLayout answer) and then the bars
@@ -98,6 +106,7 @@ protected:
         int thickness;
     };
     std::vector<Bar> m_bars;
+    DWORD m_dockSides = 0;
     CRect LayoutBars(bool place);
 };
 

@@ -85,6 +85,15 @@ TEST(ControlBar, TheFrameDocksBarsByTheSizeTheyAskFor) {
     frame.MoveWindow(0, 0, 300, 200);
     EXPECT_EQ(RectIn(&bottom, &frame), CRect(0, 180, 300, 200));
     EXPECT_EQ(RectIn(view, &frame), CRect(40, 10, 300, 180));
+    // docking moves a bar to a side both the bar and the frame accept
+    frame.EnableDocking(CBRS_ALIGN_ANY);
+    left.EnableDocking(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT);
+    frame.DockControlBar(&left, CBRS_ALIGN_BOTTOM);  // refused side: the first it accepts
+    EXPECT_EQ(left.GetBarStyle() & CBRS_ALIGN_ANY, (DWORD)CBRS_ALIGN_LEFT);
+    frame.DockControlBar(&left, CBRS_ALIGN_RIGHT);
+    EXPECT_EQ(RectIn(&left, &frame), CRect(260, 10, 300, 180));
+    frame.ShowControlBar(&top, TRUE);
+    EXPECT_EQ(RectIn(view, &frame), CRect(0, 42, 260, 180));
     frame.DestroyWindow();
 }
 
