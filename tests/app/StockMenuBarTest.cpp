@@ -9,6 +9,8 @@
 #include "common/ScratchDir.h"
 #include "marketdata/AppInfo.h"
 #include "platform/App.h"
+#include "platform/Input.h"
+#include "platform/Menu.h"
 #include "platform/Services.h"
 #include "ui/CommonVar.h"
 #include "ui/SkinResManager.h"
@@ -38,6 +40,34 @@ public:
     int closes = 0;
     void OnClose() override { ++closes; }
 };
+
+// Runs the steps one per loop pass (inside the popup menu's own loop).
+struct Later : CWnd {
+    std::vector<std::function<void()>> steps;
+    Later() { CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0); }
+    void Run(std::vector<std::function<void()>> s) {
+        steps = std::move(s);
+        SetTimer(1, 1);
+    }
+    void OnTimer(UINT_PTR) override {
+        if (steps.empty()) {
+            if (CWnd* open = GetOpenPopupMenuWindow()) {  // never leave a menu open
+                ADD_FAILURE() << "menu still open";
+                platform::InjectKey(VK_ESCAPE, {}, 0, false, open);
+                return;
+            }
+            KillTimer(1);
+            return;
+        }
+        auto f = steps.front();
+        steps.erase(steps.begin());
+        f();
+    }
+};
+
+void MenuKey(UINT vk) {
+    platform::InjectKey(vk, "", 0, false, GetOpenPopupMenuWindow());
+}
 
 constexpr COLORREF kTabColours[8] = {RGB(50, 80, 130), RGB(70, 100, 150), RGB(40, 110, 90),
                                      RGB(60, 130, 110), RGB(120, 80, 40), RGB(140, 100, 60),
@@ -274,6 +304,17 @@ TEST_F(MenuBarTest, TheLinksOpenTheirPagesAndTheInviteLinkTheShareHook) {
     CRect before = bar.GetInviteLinkRect();
     for (int i = 0; i < 3; ++i) bar.AddTab("t" + std::to_string(i), NewFrame());
     EXPECT_EQ(bar.GetInviteLinkRect(), before);
+}
+
+TEST_F(MenuBarTest, TheMenuButtonOffersSiteAboutAndHelpToTheFrame) {
+    ASSERT_FALSE(bar.GetMenuButtonRect().IsRectEmpty());
+    Later later;
+    later.Run({[] { MenuKey(VK_DOWN); }, [] { MenuKey(VK_DOWN); }, [] { MenuKey(VK_RETURN); }});
+    Click(bar.GetMenuButtonRect().CenterPoint());
+    platform::PumpUntil([&] { return !host.commands.empty(); }, 2000);
+    ASSERT_EQ(host.commands.size(), 1u);
+    EXPECT_EQ(host.commands[0], WPARAM(CStockMenuBar::kCmdAbout));
+    EXPECT_EQ(GetOpenPopupMenuWindow(), nullptr);
 }
 
 }  // namespace
