@@ -185,6 +185,12 @@ LRESULT CButton::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             Invalidate(FALSE);
             return r;
         }
+        case WM_GETDLGCODE:
+            if (kind == BS_GROUPBOX) return DLGC_STATIC;
+            if (Radio(kind)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
+            if (kind == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+            if (kind == BS_PUSHBUTTON || kind == BS_OWNERDRAW) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+            return DLGC_BUTTON;
         case BM_GETCHECK:
             return Checkable(kind) ? m_check : BST_UNCHECKED;
         case BM_SETCHECK:
@@ -368,6 +374,8 @@ LRESULT CStatic::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case OCM_DRAWITEM:
             DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lp));
             return TRUE;
+        case WM_GETDLGCODE:
+            return DLGC_STATIC;
         default:
             return CWnd::DefWindowProc(msg, wp, lp);
     }

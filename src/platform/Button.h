@@ -24,6 +24,8 @@
 //   DRAWITEMSTRUCT whose hDC is the paint DC and whose itemState has ODS_SELECTED while
 //   pushed, ODS_FOCUS, ODS_DISABLED, ODS_CHECKED). A parent that leaves the message to
 //   the default handling reflects it to the button, whose DrawItem draws.
+// - WM_GETDLGCODE: DLGC_BUTTON with DLGC_DEFPUSHBUTTON or DLGC_UNDEFPUSHBUTTON for push
+//   buttons, DLGC_RADIOBUTTON for radio buttons, DLGC_STATIC for group boxes.
 // - Colours: the parent is asked with WM_CTLCOLORBTN (check boxes, radios and group
 //   boxes with WM_CTLCOLORSTATIC); a CBrush* answer is the background, the DC's text
 //   colour the text.
@@ -33,9 +35,11 @@
 //   SS_CENTERIMAGE, on one line unless it wraps at words (SS_LEFT without SS_LEFTNOWORDWRAP).
 // - SS_OWNERDRAW sends WM_DRAWITEM (ODT_STATIC), reflected to DrawItem like a button's.
 // - SS_NOTIFY: a click sends STN_CLICKED, a double-click STN_DBLCLK.
+// - WM_GETDLGCODE: DLGC_STATIC (a dialog's keyboard passes it by).
 // - Colours are asked for with WM_CTLCOLORSTATIC.
 #include <string>
 
+#include "platform/Dialog.h"
 #include "platform/Wnd.h"
 
 // button kinds and styles
@@ -83,6 +87,8 @@
 #define ODA_FOCUS 0x0004
 #define ODS_FOCUS 0x0010
 #define WM_CTLCOLORBTN 0x0135
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_STATIC 0x0100
 #define OCM_DRAWITEM (OCM__BASE + WM_DRAWITEM)
 
 class CButton : public CWnd {

@@ -108,6 +108,8 @@ TEST(Button, ClicksOnReleaseOverTheButtonAndReportsItsState) {
     platform::InjectKey(VK_SPACE, " ", 0, false, &ok);
     ok.SendMessage(BM_CLICK);
     EXPECT_EQ(dlg.Clicks(IDOK), 3u);
+    // a dialog's keyboard asks what the control is
+    EXPECT_EQ(ok.SendMessage(WM_GETDLGCODE), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
     // a push button keeps no check state; a disabled one takes no clicks
     ok.SetCheck(BST_CHECKED);
     EXPECT_EQ(ok.GetCheck(), BST_UNCHECKED);
@@ -178,6 +180,8 @@ TEST(Button, AutoRadioButtonsUncheckTheirGroupOnly) {
     EXPECT_EQ(box.GetCheck(), 1);
     EXPECT_EQ(r4.GetCheck(), 1);  // the next group is left alone
     EXPECT_EQ(dlg.Clicks(22), 1u);
+    EXPECT_EQ(r2.SendMessage(WM_GETDLGCODE), DLGC_BUTTON | DLGC_RADIOBUTTON);
+    EXPECT_EQ(box.SendMessage(WM_GETDLGCODE), DLGC_BUTTON);
     // clicking the checked one keeps it checked
     r2.SendMessage(BM_CLICK);
     EXPECT_EQ(r2.GetCheck(), 1);
