@@ -41,7 +41,7 @@ class CSkinMenuIcons {
 public:
     CSkinMenuIcons();
     virtual ~CSkinMenuIcons();
-    // A tool bar resource ("TOOLBAR" type: u16 version, width, height, count, ids) with the
+    // A tool bar resource ("TOOLBAR", see LoadToolBarResource in Resource.h) with the
     // "BITMAP" of the same id; pixels of mask become transparent. Returns the icons added.
     virtual int LoadToolBar(UINT toolBarId, COLORREF mask);
     virtual BOOL LoadBitmap(UINT bitmapId, const std::vector<UINT>& ids, int cx, int cy,
