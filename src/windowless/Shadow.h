@@ -119,7 +119,7 @@ std::vector<DWORD> CShadowUI::ComputeShadow(int W, int H, Inside inside, int s, 
             if (d < c)
                 kernel[i * kw + j] = premul(C, D);
             else if (d <= K)
-                kernel[i * kw + j] = premul(C, int((1 - (d - c) / (S + 1)) * D));
+                kernel[i * kw + j] = premul(C, int((1 - (d - c) / (S + 1)) * D + 1e-9));  // no float truncation artefacts
         }
     auto at = [&](int x, int row) -> DWORD& { return px[size_t(row) * SW + x]; };
     auto lay = [&](int cx, int row) {

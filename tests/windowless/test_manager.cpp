@@ -7,6 +7,7 @@
 #include "WinlessHost.h"
 #include "ZipFixture.h"
 #include "common/ScratchDir.h"
+#include "platform/Services.h"
 #include "windowless/Button.h"
 #include "windowless/Container.h"
 #include "windowless/Render.h"
@@ -372,4 +373,52 @@ TEST(Builder, DefaultsIncludesAndUnknownElements) {
     ASSERT_NE(g, nullptr);
     EXPECT_STREQ(g->GetClassName(), "LabelUI");
     delete g;
+}
+
+TEST(MessageHandling, TabKeysMoveTheFocusBeforeDispatch) {
+    Host host(300, 100);
+    ASSERT_NE(host.Load("<Window><HorizontalLayout><Button name=\"one\"/><Button name=\"two\"/>"
+                        "<Button name=\"three\"/></HorizontalLayout></Window>"),
+              nullptr);
+    EXPECT_EQ(host.pm.GetFocusControl(), host.Find("one"));
+    LRESULT r = 0;
+    EXPECT_TRUE(host.pm.PreMessage(WM_KEYDOWN, VK_TAB, 0, r));
+    EXPECT_EQ(host.pm.GetFocusControl(), host.Find("two"));
+    EXPECT_FALSE(host.pm.PreMessage(WM_KEYDOWN, 'A', 0, r));
+    // Alt + shortcut letter focuses and activates the control that has it.
+    host.Find("three")->SetShortcut('t');
+    host.recorder.log.clear();
+    EXPECT_TRUE(host.pm.PreMessage(WM_SYSCHAR, 'T', 0, r));
+    EXPECT_EQ(host.pm.GetFocusControl(), host.Find("three"));
+    EXPECT_EQ(host.recorder.Count("click:three"), 1);
+}
+
+TEST(TextControls, LabelsMeasureTheirFontAndDrawHtmlAsPlainText) {
+    Host host(300, 100);
+    ASSERT_NE(host.Load("<Window><VerticalLayout>"
+                        "<Label name=\"l\" text=\"plain\" autocalcwidth=\"true\"/>"
+                        "<Text name=\"t\" text=\"&lt;b&gt;bold&lt;/b&gt;\" showhtml=\"true\"/>"
+                        "<Control/></VerticalLayout></Window>"),
+              nullptr);
+    CControlUI* l = host.Find("l");
+    EXPECT_EQ(l->GetHeight(), host.pm.GetDefaultFontInfo()->tm.tmHeight + 4);
+    EXPECT_GT(l->GetFixedWidth(), 0);
+    EXPECT_EQ(host.Find("t")->GetBehaviourFlags(), 0u);  // no links: no cursor changes
+    // The label's text is painted: some pixel in it differs from the background.
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&host.wnd, shot));
+    const RECT& r = l->GetPos();
+    bool ink = false;
+    COLORREF bg = shot.GetPixel(r.right + 5, (r.top + r.bottom) / 2);
+    for (int x = r.left; x < r.right && !ink; ++x)
+        for (int y = r.top; y < r.bottom && !ink; ++y) ink = shot.GetPixel(x, y) != bg;
+    EXPECT_TRUE(ink);
+}
+
+TEST(MessageHandling, LayeredWindowPaintsWithoutBackBuffer) {
+    Host host(200, 100);
+    ASSERT_NE(host.Load("<Window bktrans=\"true\"><VerticalLayout bkcolor=\"#80FF0000\"/></Window>"), nullptr);
+    EXPECT_TRUE(host.pm.IsBackgroundTransparent());
+    EXPECT_TRUE(host.wnd.GetExStyle() & WS_EX_LAYERED);
+    EXPECT_EQ(host.recorder.Count("windowinit:"), 1);
 }
