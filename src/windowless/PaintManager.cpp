@@ -9,6 +9,7 @@
 
 #include "platform/Graphics.h"
 #include "platform/Resource.h"
+#include "platform/ToolTip.h"
 #include "windowless/Control.h"
 #include "windowless/Render.h"
 
@@ -272,6 +273,7 @@ CUIPaintManager::~CUIPaintManager() {
     ClearClassDefaults();
     ClearGroups();
     ClearTimers();
+    if (m_pToolTip && m_pToolTip->GetSafeHwnd()) m_pToolTip->DestroyWindow();
     int index = G().liveManagers.Find(this);
     if (index >= 0) G().liveManagers.Remove(index);
 }
@@ -955,13 +957,46 @@ void CUIPaintManager::DeleteQueuedControls() {
     for (int i = 0; i < queued.GetSize(); i++) delete static_cast<CControlUI*>(queued[i]);
 }
 
+void CUIPaintManager::ShowToolTip(CControlUI* control) {
+    CUIString tip = control->GetToolTip();
+    if (tip.IsEmpty() || m_pWnd == nullptr) return;
+    m_sToolTipText = tip.ToStd();
+    if (!m_pToolInfo) m_pToolInfo = std::make_unique<TOOLINFO>();
+    TOOLINFO& ti = *m_pToolInfo;
+    ti.cbSize = sizeof(TOOLINFO);
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = m_pWnd->GetSafeHwnd();
+    ti.uId = (UINT_PTR)m_pWnd->GetSafeHwnd();
+    ti.hinst = GetModule();
+    ti.lpszText = m_sToolTipText.c_str();
+    ti.rect = control->GetPos();
+    if (!m_pToolTip) {
+        m_pToolTip = std::make_unique<CToolTipCtrl>();
+        if (!m_pToolTip->Create(m_pWnd, TTS_NOPREFIX | TTS_ALWAYSTIP)) {
+            m_pToolTip.reset();
+            return;
+        }
+        m_pToolTip->SendMessage(TTM_ADDTOOL, 0, (LPARAM)&ti);
+    }
+    m_pToolTip->SendMessage(TTM_SETMAXTIPWIDTH, 0, control->GetToolTipWidth());
+    m_pToolTip->SendMessage(TTM_SETTOOLINFO, 0, (LPARAM)&ti);
+    m_pToolTip->SendMessage(TTM_TRACKACTIVATE, TRUE, (LPARAM)&ti);
+}
+
+void CUIPaintManager::HideToolTip() {
+    if (m_pToolTip && m_pToolInfo && m_pToolTip->GetSafeHwnd())
+        m_pToolTip->SendMessage(TTM_TRACKACTIVATE, FALSE, (LPARAM)m_pToolInfo.get());
+}
+
 void CUIPaintManager::EnsureTracking() {
     if (m_bMouseTracking || m_pWnd == nullptr) return;
     TRACKMOUSEEVENT tme{};
     tme.cbSize = sizeof(tme);
     tme.dwFlags = TME_HOVER | TME_LEAVE;
     tme.hwndTrack = m_pWnd->GetSafeHwnd();
-    tme.dwHoverTime = 400;
+    tme.dwHoverTime = m_pToolTip && m_pToolTip->GetSafeHwnd()
+                          ? (DWORD)m_pToolTip->SendMessage(TTM_GETDELAYTIME, TTDT_INITIAL, 0)
+                          : 400;
     ::TrackMouseEvent(&tme);
     m_bMouseTracking = true;
 }
@@ -1117,10 +1152,12 @@ bool CUIPaintManager::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam
                 e.ptMouse = pt;
                 m_pEventHover->RaiseEvent(e);
             }
+            ShowToolTip(hover);
             handled = true;
             break;
         }
         case WM_MOUSELEAVE:
+            HideToolTip();
             if (m_bMouseTracking) m_pWnd->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
             m_bMouseTracking = false;
             break;
@@ -1133,6 +1170,7 @@ bool CUIPaintManager::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam
                 if (m_pEventHover != nullptr) {
                     UIEvent e = MakeEvent(UIEVENT_MOUSELEAVE, m_pEventHover, wParam, lParam);
                     m_pEventHover->RaiseEvent(e);
+                    HideToolTip();
                     m_pEventHover = nullptr;
                 }
                 if (newHover != nullptr) {

@@ -17,6 +17,10 @@ namespace WinlessUI {
 
 class CControlUI;
 class CUIPaintManager;
+}  // namespace WinlessUI
+class CToolTipCtrl;
+struct TOOLINFO;
+namespace WinlessUI {
 
 // Event codes handed to controls.
 enum UIEVENT_TYPE {
@@ -300,6 +304,8 @@ public:
     bool HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool PreMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool IsFirstLayoutPending() const { return m_bFirstLayout; }
+    // The tooltip window, once a control with a tooltip has been hovered.
+    CToolTipCtrl* GetToolTipWindow() const { return m_pToolTip.get(); }
 
 private:
     static CControlUI* FindTabStop(CControlUI* control, void* data);
@@ -311,6 +317,8 @@ private:
     void DeleteQueuedControls();
     void Paint();
     void EnsureTracking();
+    void ShowToolTip(CControlUI* control);
+    void HideToolTip();
     CControlUI* ControlOfThisManager(POINT pt) const;
     UIEvent MakeEvent(int type, CControlUI* sender, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
@@ -330,6 +338,9 @@ private:
     bool m_bCaretActive = false;
     RECT m_rtCaret{0, 0, 0, 0};
     CControlUI* m_pCaretControl = nullptr;
+    std::unique_ptr<CToolTipCtrl> m_pToolTip;
+    std::unique_ptr<TOOLINFO> m_pToolInfo;
+    std::string m_sToolTipText;
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;
     CControlUI* m_pEventHover = nullptr;

@@ -8,6 +8,7 @@
 #include "ZipFixture.h"
 #include "common/ScratchDir.h"
 #include "platform/Services.h"
+#include "platform/ToolTip.h"
 #include "windowless/Button.h"
 #include "windowless/Container.h"
 #include "windowless/Render.h"
@@ -421,4 +422,17 @@ TEST(MessageHandling, LayeredWindowPaintsWithoutBackBuffer) {
     EXPECT_TRUE(host.pm.IsBackgroundTransparent());
     EXPECT_TRUE(host.wnd.GetExStyle() & WS_EX_LAYERED);
     EXPECT_EQ(host.recorder.Count("windowinit:"), 1);
+}
+
+TEST(MessageHandling, HoverShowsTheControlsToolTip) {
+    Host host(300, 100);
+    ASSERT_NE(host.Load("<Window><HorizontalLayout><Button name=\"b\" tooltip=\"first&lt;n&gt;second\"/>"
+                        "</HorizontalLayout></Window>"),
+              nullptr);
+    host.Send(WM_MOUSEMOVE, 0, 50, 50);
+    host.Send(WM_MOUSEHOVER, 0, 50, 50);
+    ASSERT_NE(host.pm.GetToolTipWindow(), nullptr);
+    EXPECT_EQ(host.pm.GetToolTipWindow()->GetShownText(), "first\r\nsecond");
+    host.Send(WM_MOUSELEAVE, 0, 0, 0);
+    EXPECT_EQ(host.pm.GetToolTipWindow()->GetShownTool(), -1);
 }
