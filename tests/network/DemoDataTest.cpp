@@ -163,8 +163,22 @@ TEST(ServerOptions, CommandLine) {
     EXPECT_TRUE(o.m_faults.m_bRefuseLogin);
     EXPECT_EQ(o.m_faults.m_nCloseAfter, 3);
     EXPECT_TRUE(o.m_faults.m_bSlowChunks);
+    // The limits: defaults for the real client, and short ones for tests.
+    EXPECT_EQ(o.m_limits.m_fMessageTimeout, 30);
+    EXPECT_GT(o.m_limits.m_fIdleTimeout, 3600) << "below the client's hourly keep-alive";
+    ServerOptions limited;
+    ASSERT_TRUE(ParseServerOptions({"--message-timeout", "0.5", "--idle-timeout", "2",
+                                    "--accept-pause-max", "100", "--max-files", "32"},
+                                   limited, error))
+        << error;
+    EXPECT_EQ(limited.m_limits.m_fMessageTimeout, 0.5);
+    EXPECT_EQ(limited.m_limits.m_fIdleTimeout, 2);
+    EXPECT_EQ(limited.m_limits.m_nAcceptPauseMaxMs, 100);
+    EXPECT_EQ(limited.m_limits.m_nMaxFiles, 32);
     for (auto bad : std::vector<std::vector<std::string>>{
-             {"--port", "70000"}, {"--port"}, {"--fault", "explode"}, {"--listen", "0.0.0.0"}}) {
+             {"--port", "70000"}, {"--port"}, {"--fault", "explode"}, {"--listen", "0.0.0.0"},
+             {"--message-timeout", "0"}, {"--idle-timeout", "soon"}, {"--idle-timeout", "nan"},
+             {"--accept-pause-max", "0"}, {"--max-files", "3"}, {"--message-timeout"}}) {
         ServerOptions x;
         EXPECT_FALSE(ParseServerOptions(bad, x, error)) << bad[0];
     }

@@ -23,7 +23,8 @@ public:
     // Largest request body taken from a client.
     static constexpr uint32_t kMaxRequestBody = 1u << 20;
 
-    CDataServer(CMarketSource& source, const ServerFaults& faults);
+    CDataServer(CMarketSource& source, const ServerFaults& faults,
+                const ServerLimits& limits = ServerLimits());
     ~CDataServer();
     CDataServer(const CDataServer&) = delete;
     CDataServer& operator=(const CDataServer&) = delete;
@@ -39,6 +40,7 @@ public:
     std::function<void(const std::string&)> m_log;
 
     const ServerFaults& GetFaults() const { return m_faults; }
+    const ServerLimits& GetLimits() const { return m_limits; }
     CMarketService& GetService() { return m_service; }
     event_base* GetBase() const { return m_pBase; }
     void Log(const std::string& line);
@@ -46,12 +48,20 @@ public:
 
 private:
     static void OnAccept(evconnlistener*, int fd, struct sockaddr*, int, void* arg);
+    // accept failed for good (no descriptor, no memory): the listener pauses, for longer
+    // each time it fails again, and one line is logged per run of failures.
+    static void OnAcceptError(evconnlistener*, void* arg);
+    static void OnAcceptPauseOver(int, short, void* arg);
 
     CMarketSource& m_source;
     ServerFaults m_faults;
+    ServerLimits m_limits;
     CMarketService m_service;
     event_base* m_pBase = nullptr;
     evconnlistener* m_pListener = nullptr;
     uint16_t m_nPort = 0;
+    struct event* m_pAcceptPause = nullptr;
+    int m_nAcceptPauseMs = 0;   // the current pause; 0 while accepts succeed
+    int m_nAcceptFailures = 0;  // in the current run of failures
     std::map<CServerSession*, std::unique_ptr<CServerSession>> m_sessions;
 };

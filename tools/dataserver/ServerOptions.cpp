@@ -1,11 +1,19 @@
 #include "ServerOptions.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 
 namespace {
 bool ParseInt(const std::string& text, int low, int high, int& out) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return ec == std::errc() && end == text.data() + text.size() && out >= low && out <= high;
+}
+bool ParseSeconds(const std::string& text, double& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    out = std::strtod(text.c_str(), &end);
+    return end == text.c_str() + text.size() && std::isfinite(out) && out > 0 && out <= 1e6;
 }
 }  // namespace
 
@@ -17,6 +25,11 @@ const char* ServerUsage() {
            "  --fault ...  misbehave on purpose, for tests of the client:\n"
            "faults: refuse-login close-after=N bad-marker oversized slow-chunks split-chunks\n"
            "        cut-download overrun-chunk\n"
+           "  --message-timeout S   seconds to complete a message once begun, and between\n"
+           "                        messages before the login (30)\n"
+           "  --idle-timeout S      seconds a logged-in client may stay silent (3900)\n"
+           "  --accept-pause-max MS longest pause of accepts while out of descriptors (2000)\n"
+           "  --max-files N         open-file limit of the server process\n"
            "exit: 0 stopped by a signal, or --help; 1 cannot serve (data, port);\n"
            "      2 bad command line\n";
 }
@@ -64,6 +77,26 @@ bool ParseServerOptions(const std::vector<std::string>& args, ServerOptions& opt
                 return false;
             }
             options.m_nPort = uint16_t(port);
+        } else if (a == "--message-timeout" || a == "--idle-timeout") {
+            if (!value(v)) return false;
+            double& out = a == "--message-timeout" ? options.m_limits.m_fMessageTimeout
+                                                   : options.m_limits.m_fIdleTimeout;
+            if (!ParseSeconds(v, out)) {
+                error = "bad " + a.substr(2) + " (seconds above 0): " + v;
+                return false;
+            }
+        } else if (a == "--accept-pause-max") {
+            if (!value(v)) return false;
+            if (!ParseInt(v, 1, 3600000, options.m_limits.m_nAcceptPauseMaxMs)) {
+                error = "bad accept-pause-max (milliseconds): " + v;
+                return false;
+            }
+        } else if (a == "--max-files") {
+            if (!value(v)) return false;
+            if (!ParseInt(v, 16, 1 << 20, options.m_limits.m_nMaxFiles)) {
+                error = "bad max-files (16 or more): " + v;
+                return false;
+            }
         } else if (a == "--data") {
             if (!value(options.m_strDataDir)) return false;
         } else if (a == "--fault") {

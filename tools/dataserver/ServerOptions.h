@@ -1,5 +1,5 @@
 #pragma once
-// tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...]
+// tarrow-dataserver [--port N] [--data DIR] [--fault NAME ...] [limits]
 
 #include <cstdint>
 #include <string>
@@ -18,10 +18,27 @@ struct ServerFaults {
     bool m_bOverrunChunk = false;  // overrun-chunk: a download's chunks carry more than announced
 };
 
+// What a client may cost the server. The defaults suit a real client; tests pass short
+// ones.
+struct ServerLimits {
+    // Seconds a connection has to complete a message once its first byte arrived, and a
+    // new or not yet logged-in connection between complete messages.
+    double m_fMessageTimeout = 30;
+    // Seconds a logged-in connection may stay silent between complete messages: longer
+    // than the client's hourly keep-alive.
+    double m_fIdleTimeout = 3900;
+    // Longest pause of the listener after accept failed (no descriptor left); the pause
+    // starts short and doubles while accept keeps failing.
+    int m_nAcceptPauseMaxMs = 2000;
+    // Open-file limit of the server process (0: as inherited).
+    int m_nMaxFiles = 0;
+};
+
 struct ServerOptions {
     uint16_t m_nPort = 0;
     std::string m_strDataDir;
     ServerFaults m_faults;
+    ServerLimits m_limits;
 };
 
 // False with error set on a bad command line.

@@ -31,11 +31,14 @@ CServerSession::CServerSession(CDataServer& server, int fd) : m_server(server) {
 
     m_pEvent = bufferevent_socket_new(server.GetBase(), fd, BEV_OPT_CLOSE_ON_FREE);
     m_pTimer = evtimer_new(server.GetBase(), OnTimer, this);
+    m_pDeadline = evtimer_new(server.GetBase(), OnDeadline, this);
     bufferevent_setcb(m_pEvent, OnRead, OnWrite, OnEvent, this);
     bufferevent_enable(m_pEvent, EV_READ | EV_WRITE);
+    ArmDeadline(true);
 }
 
 CServerSession::~CServerSession() {
+    event_free(m_pDeadline);
     event_free(m_pTimer);
     bufferevent_free(m_pEvent);
 }
@@ -72,6 +75,30 @@ void CServerSession::OnEvent(bufferevent*, short what, void* arg) {
         static_cast<CServerSession*>(arg)->Close();
 }
 
+void CServerSession::ArmDeadline(bool messageComplete) {
+    if (!messageComplete && m_bPartial) return;  // the running message keeps its deadline
+    m_bPartial = !messageComplete;
+    const ServerLimits& limits = m_server.GetLimits();
+    double seconds = m_bPartial || !m_bLoggedIn ? limits.m_fMessageTimeout : limits.m_fIdleTimeout;
+    auto micros = int64_t(seconds * 1e6);
+    timeval tv{time_t(micros / 1000000), suseconds_t(micros % 1000000)};
+    evtimer_add(m_pDeadline, &tv);
+}
+
+void CServerSession::OnDeadline(int, short, void* arg) {
+    auto* self = static_cast<CServerSession*>(arg);
+    const ServerLimits& limits = self->m_server.GetLimits();
+    if (self->m_bPartial)
+        self->m_server.Log(self->m_strPeer + ": no complete message within " +
+                           std::to_string(limits.m_fMessageTimeout) + " s, connection closed");
+    else
+        self->m_server.Log(self->m_strPeer + ": silent for " +
+                           std::to_string(self->m_bLoggedIn ? limits.m_fIdleTimeout
+                                                            : limits.m_fMessageTimeout) +
+                           " s, connection closed");
+    self->Close();  // deletes self
+}
+
 void CServerSession::OnTimer(int, short, void* arg) {
     auto* self = static_cast<CServerSession*>(arg);
     self->m_bTimerArmed = false;
@@ -85,7 +112,11 @@ void CServerSession::ReadWire() {
     while (!m_bClosing) {
         wire::FrameResult result =
             wire::TakeMessage(input, head, m_body, CDataServer::kMaxRequestBody);
-        if (result == wire::FrameResult::kNeedMore) return;
+        if (result == wire::FrameResult::kNeedMore) {
+            // Bytes of a message that has not arrived whole: its clock runs.
+            if (evbuffer_get_length(input) > 0) ArmDeadline(false);
+            return;
+        }
         if (result != wire::FrameResult::kMessage) {
             m_server.Log(m_strPeer + ": " +
                          (result == wire::FrameResult::kBadMarker ? "not a message header"
@@ -95,6 +126,7 @@ void CServerSession::ReadWire() {
             return;
         }
         ++m_nReceived;
+        ArmDeadline(true);
         Handle(head.m_wCommand, head.m_nSerial, m_body);
         const int closeAfter = m_server.GetFaults().m_nCloseAfter;
         if (closeAfter > 0 && m_nReceived >= closeAfter) {
@@ -120,8 +152,10 @@ void CServerSession::Handle(uint16_t command, int64_t serial, CBuffer& body) {
     }
     if (!log.empty()) m_server.Log(m_strPeer + ": " + log);
     const bool login = command == wire::kLogin || command == wire::kGuestLogin;
-    if (login && !replies.empty() && !replies[0].m_body.empty())
+    if (login && !replies.empty() && !replies[0].m_body.empty()) {
         m_bLoggedIn = replies[0].m_body[0] == 1;
+        ArmDeadline(true);  // the idle timeout from now on
+    }
     const ServerFaults& faults = m_server.GetFaults();
 
     for (size_t i = 0; i < replies.size(); ++i) {

@@ -30,6 +30,7 @@ private:
     static void OnWrite(bufferevent*, void* arg);
     static void OnEvent(bufferevent*, short what, void* arg);
     static void OnTimer(int, short, void* arg);
+    static void OnDeadline(int, short, void* arg);
 
     void ReadWire();
     void ReadHttp();
@@ -38,10 +39,16 @@ private:
     void Pump();
     void CloseWhenFlushed();
     void Close();
+    // Sets the time by which the client must have done something: finish the message it
+    // began (the message timeout, from its first byte: a trickle does not extend it), or
+    // send one (the message timeout before the login, the idle timeout after).
+    void ArmDeadline(bool messageComplete);
 
     CDataServer& m_server;
     bufferevent* m_pEvent = nullptr;
     event* m_pTimer = nullptr;
+    event* m_pDeadline = nullptr;
+    bool m_bPartial = false;  // a message has begun and is not complete
     Mode m_mode = Mode::kUnknown;
     std::string m_strPeer;
     std::deque<Pending> m_queue;

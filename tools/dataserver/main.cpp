@@ -6,6 +6,8 @@
 
 #include <event2/event.h>
 
+#include <sys/resource.h>
+
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -17,6 +19,14 @@
 
 namespace {
 enum ExitCode : int { kExitOk = 0, kExitCannotServe = 1, kExitUsage = 2 };
+
+// libevent's own warnings go to the log like every other line (and so are counted by the
+// tests that bound it).
+void OnLibeventLog(int severity, const char* message) {
+    if (severity < EVENT_LOG_WARN) return;
+    std::printf("libevent: %s\n", message);
+    std::fflush(stdout);
+}
 
 void OnSignal(evutil_socket_t, short, void* arg) {
     static_cast<CDataServer*>(arg)->Stop();
@@ -48,7 +58,20 @@ int main(int argc, char** argv) {
         source = std::move(csv);
     }
     std::signal(SIGPIPE, SIG_IGN);
-    CDataServer server(*source, options.m_faults);
+    event_set_log_callback(OnLibeventLog);
+    if (options.m_limits.m_nMaxFiles > 0) {
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        files.rlim_cur = rlim_t(options.m_limits.m_nMaxFiles);
+        if (files.rlim_max != RLIM_INFINITY && files.rlim_cur > files.rlim_max)
+            files.rlim_cur = files.rlim_max;
+        if (setrlimit(RLIMIT_NOFILE, &files) != 0) {
+            std::fprintf(stderr, "cannot set the open-file limit to %d\n",
+                         options.m_limits.m_nMaxFiles);
+            return kExitCannotServe;
+        }
+    }
+    CDataServer server(*source, options.m_faults, options.m_limits);
     server.m_log = [](const std::string& line) {
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
