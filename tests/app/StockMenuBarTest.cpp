@@ -6,11 +6,10 @@
 #include <filesystem>
 #include <set>
 
+#include "common/MenuSteps.h"
 #include "common/ScratchDir.h"
 #include "marketdata/AppInfo.h"
 #include "platform/App.h"
-#include "platform/Input.h"
-#include "platform/Menu.h"
 #include "platform/Services.h"
 #include "ui/CommonVar.h"
 #include "ui/SkinResManager.h"
@@ -40,34 +39,6 @@ public:
     int closes = 0;
     void OnClose() override { ++closes; }
 };
-
-// Runs the steps one per loop pass (inside the popup menu's own loop).
-struct Later : CWnd {
-    std::vector<std::function<void()>> steps;
-    Later() { CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0); }
-    void Run(std::vector<std::function<void()>> s) {
-        steps = std::move(s);
-        SetTimer(1, 1);
-    }
-    void OnTimer(UINT_PTR) override {
-        if (steps.empty()) {
-            if (CWnd* open = GetOpenPopupMenuWindow()) {  // never leave a menu open
-                ADD_FAILURE() << "menu still open";
-                platform::InjectKey(VK_ESCAPE, {}, 0, false, open);
-                return;
-            }
-            KillTimer(1);
-            return;
-        }
-        auto f = steps.front();
-        steps.erase(steps.begin());
-        f();
-    }
-};
-
-void MenuKey(UINT vk) {
-    platform::InjectKey(vk, "", 0, false, GetOpenPopupMenuWindow());
-}
 
 constexpr COLORREF kTabColours[8] = {RGB(50, 80, 130), RGB(70, 100, 150), RGB(40, 110, 90),
                                      RGB(60, 130, 110), RGB(120, 80, 40), RGB(140, 100, 60),
@@ -308,7 +279,7 @@ TEST_F(MenuBarTest, TheLinksOpenTheirPagesAndTheInviteLinkTheShareHook) {
 
 TEST_F(MenuBarTest, TheMenuButtonOffersSiteAboutAndHelpToTheFrame) {
     ASSERT_FALSE(bar.GetMenuButtonRect().IsRectEmpty());
-    Later later;
+    MenuSteps later;
     later.Run({[] { MenuKey(VK_DOWN); }, [] { MenuKey(VK_DOWN); }, [] { MenuKey(VK_RETURN); }});
     Click(bar.GetMenuButtonRect().CenterPoint());
     platform::PumpUntil([&] { return !host.commands.empty(); }, 2000);

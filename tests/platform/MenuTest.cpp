@@ -6,33 +6,9 @@
 #include "platform/Menu.h"
 #include "platform/Services.h"
 #include "platform/SkinMenu.h"
+#include "common/MenuSteps.h"
 
 namespace {
-
-// Runs fn once the loop spins again (inside the menu's own loop).
-struct Later : CWnd {
-    std::vector<std::function<void()>> steps;
-    Later() { CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1, 1), nullptr, 0); }
-    void Run(std::vector<std::function<void()>> s) {
-        steps = std::move(s);
-        SetTimer(1, 1);
-    }
-    void OnTimer(UINT_PTR) override {
-        if (steps.empty()) {
-            // a menu left open means the test failed: close it rather than hang
-            if (CWnd* open = GetOpenPopupMenuWindow()) {
-                ADD_FAILURE() << "menu still open";
-                platform::InjectKey(VK_ESCAPE, {}, 0, false, open);
-                return;
-            }
-            KillTimer(1);
-            return;
-        }
-        auto f = steps.front();
-        steps.erase(steps.begin());
-        f();
-    }
-};
 
 struct Owner : CWnd {
     std::vector<UINT> commands;
@@ -59,7 +35,7 @@ struct Owner : CWnd {
 };
 
 void Key(UINT vk, const char* text = "") {
-    platform::InjectKey(vk, text, 0, false, GetOpenPopupMenuWindow());
+    MenuKey(vk, text);
 }
 
 TEST(PopupMenu, KeysChooseAnItemSkippingSeparatorsAndIntoSubMenus) {
@@ -82,7 +58,7 @@ TEST(PopupMenu, KeysChooseAnItemSkippingSeparatorsAndIntoSubMenus) {
     ASSERT_NE(menu.GetSubMenu(4), nullptr);
     EXPECT_EQ(menu.GetSubMenu(4)->GetMenuItemID(1), 201u);
 
-    Later later;
+    MenuSteps later;
     // Down x3 lands on "Save" (separator skipped, disabled item passed), Enter chooses
     later.Run(
         {[] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
@@ -132,7 +108,7 @@ TEST(PopupMenu, DestroyingTheOwnerEndsTheMenuAndTheWindowsItOwns) {
     menu.CreatePopupMenu();
     menu.AppendMenu(MF_STRING, 100, "打开");
     HWND ownerHandle = owner->m_hWnd;
-    Later later;
+    MenuSteps later;
     // the owner goes while its menu is open: the menu ends with nothing chosen
     later.Run({[&] {
         order.push_back("owner");
@@ -162,7 +138,7 @@ TEST(PopupMenu, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
     icons.Add(&strip, RGB(0, 0, 255));
     menu.SetImageList(&icons);
     ASSERT_TRUE(menu.AppendMenuA(MF_STRING, 302, "图标", 1));
-    Later later;
+    MenuSteps later;
     bool checked = false;
     later.Run({[] {},
                [&] {
@@ -212,7 +188,7 @@ TEST(MenuBar, ItemsLayOutAndAChosenCommandReachesTheFrame) {
     EXPECT_EQ(bar.HitTest(CPoint(300, 5)), -1);
     // a plain item is a command at once; a popup item opens its menu
     platform::InjectMouse(&bar, WM_LBUTTONDOWN, r1.CenterPoint().x, 5);
-    Later later;
+    MenuSteps later;
     later.Run({[] { Key(VK_DOWN); }, [] { Key(VK_RETURN); }});
     platform::InjectMouse(&bar, WM_LBUTTONDOWN, r0.CenterPoint().x, 5);
     EXPECT_EQ(frame.commands, (std::vector<UINT>{501, 500}));
