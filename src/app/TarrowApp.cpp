@@ -1,5 +1,6 @@
 #include "app/TarrowApp.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/MainFrame.h"
@@ -102,11 +103,12 @@ BOOL C_Tarrow_App::InitInstance() {
         frame->m_onCodeListReady = [frame] { frame->PostMessage(WM_CLOSE); };
     }
     if (m_options.quitAfterFirstPaint) {
-        // Everything queued by the start (sizes, paints) runs first; then one full
-        // render of the frame with its children, and out.
+        // Everything queued by the start (sizes, paints) runs first, and out.
         platform::PostTask([frame] {
-            CBitmap picture;
-            platform::CaptureWindow(frame, picture);
+            platform::ProcessPendingEvents();
+            frame->UpdateWindow();
+            std::printf("painted\n");
+            std::fflush(stdout);
             frame->PostMessage(WM_CLOSE);
         });
     }

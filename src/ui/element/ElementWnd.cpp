@@ -543,9 +543,11 @@ LRESULT CElementWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             m_rcClient = CRect(0, 0, LOWORD(lParam), HIWORD(lParam));
             if (!m_rcClient.IsRectEmpty()) {
                 m_pMemDC.reset();
-                CClientDC client(this);
-                m_pMemDC = std::make_unique<CMyMemDC>(&client, m_rcClient);
-                m_pMemDC->SetBkMode(TRANSPARENT);
+                if (m_bUseMemDC) {
+                    CClientDC client(this);
+                    m_pMemDC = std::make_unique<CMyMemDC>(&client, m_rcClient);
+                    m_pMemDC->SetBkMode(TRANSPARENT);
+                }
                 RecalcLayout();
             }
             return 0;
@@ -653,6 +655,8 @@ void ScrollElementWnd::OnVScroll(UINT code, UINT pos, CWnd* scrollBar) {
 
 CPlaceholderElement::CPlaceholderElement(std::string typeName) {
     SetTypeName(std::move(typeName));
+    // It draws one line of text: the window's own buffer is enough.
+    m_bUseMemDC = 0;
 }
 
 void CPlaceholderElement::DrawClient(CDC* dc) {
