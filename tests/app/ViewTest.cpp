@@ -125,6 +125,23 @@ TEST(ViewKeys, TypedTextGoesToTheActivePaneThenToAll) {
     EXPECT_EQ(f.c->typed.size(), 1u);
 }
 
+TEST(ViewKeys, AnUnusedWheelPagesTheActivePane) {
+    ViewFixture f;
+    f.view->SetActiveElement(f.c);
+    CRect rc;
+    f.b->GetWindowRect(&rc);
+    // Over b, towards the user: b does not use it, so the view pages the active pane.
+    f.b->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)-120),
+                     MAKELPARAM(rc.left + 5, rc.top + 5));
+    Pump();
+    ASSERT_FALSE(f.c->keys.empty());
+    EXPECT_EQ(f.c->keys.back().first, UINT(VK_NEXT));
+    f.b->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(rc.left + 5, rc.top + 5));
+    Pump();
+    EXPECT_EQ(f.c->keys.back().first, UINT(VK_PRIOR));
+    EXPECT_TRUE(f.b->keys.empty());
+}
+
 TEST(ViewLayout, ResetLeavesOnePlainPaneAndNoPath) {
     ViewFixture f;
     EXPECT_EQ(f.view->GetLayoutKey(), "keys");

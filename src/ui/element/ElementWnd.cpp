@@ -592,8 +592,17 @@ LRESULT CElementWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnElementMouseLeave();
             return 0;
         case WM_MOUSEWHEEL:
-            OnElementMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), pt.x, pt.y);
-            break;
+        {
+            // The message carries screen coordinates; the hook takes the pane's. A wheel the
+            // pane does not use pages the workspace (through the view).
+            CPoint client = pt;
+            ScreenToClient(&client);
+            if (!OnElementMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), client.x,
+                                     client.y) &&
+                m_pOwner && m_pOwner->m_hWnd)
+                return m_pOwner->SendMessage(WM_MOUSEWHEEL, wParam, lParam);
+            return 0;
+        }
         case WM_DESTROY:
             OnDestroying();
             m_pMemDC.reset();
@@ -659,14 +668,45 @@ CPlaceholderElement::CPlaceholderElement(std::string typeName) {
     m_bUseMemDC = 0;
 }
 
+namespace {
+// What the user calls the panes the shipped layouts place.
+const char* PaneCaption(const std::string& type) {
+    static const std::map<std::string, const char*> captions = {
+        {"CKlineChartWnd", "K线图"},
+        {"CReportWnd", "行情报价"},
+        {"TrainingReportWnd", "训练记录"},
+        {"AnalysisAndTrainingWnd", "训练中心"},
+        {"TrainingDetailAndBenefitWnd", "交易明细与资产"},
+        {"CTrainingAssistWnd", "训练控制"},
+        {"TrainingKlineWnd", "训练K线"},
+        {"TraningAssitWrapper", "训练助手"},
+        {"MultiTrainingKlineWnd", "选股训练"},
+    };
+    auto it = captions.find(type);
+    return it == captions.end() ? nullptr : it->second;
+}
+}  // namespace
+
 void CPlaceholderElement::DrawClient(CDC* dc) {
     CElementWnd::DrawClient(dc);
     if (m_rcContent.IsRectEmpty()) return;
-    CFont* old = dc->SelectObject(CommonFont(7));
     dc->SetBkMode(TRANSPARENT);
-    dc->SetTextColor(ElementColour(CommonColor::uniSmallTitle));
+    const char* caption = PaneCaption(GetTypeName());
     CRect rc = m_rcContent;
-    dc->DrawText(GetTypeName(), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    const int mid = (rc.top + rc.bottom) / 2;
+    CFont* old = dc->SelectObject(CommonFont(caption ? 10 : 7));
+    if (caption) {
+        dc->SetTextColor(ElementColour(CommonColor::uniSmallTitle));
+        CRect top(rc.left, rc.top, rc.right, mid + 2);
+        dc->DrawText(caption, &top, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);
+        dc->SelectObject(CommonFont(13));
+        dc->SetTextColor(RGB(96, 104, 118));
+        CRect below(rc.left, mid + 8, rc.right, rc.bottom);
+        dc->DrawText(GetTypeName(), &below, DT_CENTER | DT_TOP | DT_SINGLELINE);
+    } else {
+        dc->SetTextColor(ElementColour(CommonColor::uniSmallTitle));
+        dc->DrawText(GetTypeName(), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
     dc->SelectObject(old);
 }
 
