@@ -176,6 +176,26 @@ LRESULT CNativeCtrl::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             else if (qobject_cast<QListWidget*>(w) && (d->style & LBS_NOTIFY))
                 Notify(LBN_KILLFOCUS);
             return 0;
+        case WM_STYLECHANGED:
+            // an edit takes up the ES_* bits set or cleared after its creation
+            if ((LONG_PTR)wp == GWL_STYLE) {
+                const DWORD now = reinterpret_cast<const STYLESTRUCT*>(lp)->styleNew;
+                if (auto* le = qobject_cast<QLineEdit*>(w)) {
+                    le->setReadOnly(now & ES_READONLY);
+                    if (!!(now & ES_PASSWORD) != (le->echoMode() == QLineEdit::Password))
+                        le->setEchoMode((now & ES_PASSWORD) ? QLineEdit::Password : QLineEdit::Normal);
+                    if (!(now & ES_NUMBER))
+                        le->setValidator(nullptr);
+                    else if (!le->validator())
+                        le->setValidator(new QRegularExpressionValidator(
+                            QRegularExpression(QStringLiteral("[0-9]*")), le));
+                } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+                    pe->setReadOnly(now & ES_READONLY);
+                } else if (auto* te = qobject_cast<QTextEdit*>(w)) {
+                    te->setReadOnly(now & ES_READONLY);
+                }
+            }
+            return 0;
         case WM_VSCROLL:
         case WM_HSCROLL:
             // a scroll area moves as its own bar would

@@ -1227,6 +1227,12 @@ DWORD CWnd::GetExStyle() const {
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
     DWORD before = d->style;
     d->style = (d->style & ~remove) | add;
+    if (before != d->style) {
+        auto alive = d->alive;
+        STYLESTRUCT ss{before, d->style};
+        Dispatch(this, WM_STYLECHANGED, (WPARAM)(LONG_PTR)GWL_STYLE, (LPARAM)&ss);
+        if (!*alive || !m_hWnd) return TRUE;
+    }
     if (((before ^ d->style) & kFrameStyles) && !flags) ApplySystemFrame(this);
     if (flags)
         SetWindowPos(nullptr, 0, 0, 0, 0,
@@ -1236,6 +1242,12 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
     DWORD before = d->exStyle;
     d->exStyle = (d->exStyle & ~remove) | add;
+    if (before != d->exStyle) {
+        auto alive = d->alive;
+        STYLESTRUCT ss{before, d->exStyle};
+        Dispatch(this, WM_STYLECHANGED, (WPARAM)(LONG_PTR)GWL_EXSTYLE, (LPARAM)&ss);
+        if (!*alive || !m_hWnd) return TRUE;
+    }
     if (d->widget && d->widget->isWindow() && ((before ^ d->exStyle) & WS_EX_LAYERED) &&
         !(d->exStyle & WS_EX_LAYERED)) {
         d->widget->setWindowOpacity(1.0);

@@ -346,7 +346,9 @@ BOOL SetProp(HWND hwnd, const char* name, void* data);
 void* GetProp(HWND hwnd, const char* name);
 void* RemoveProp(HWND hwnd, const char* name);  // the data it held
 // The window's long values: GWL_STYLE and GWL_EXSTYLE (setting them changes the bits only;
-// SWP_FRAMECHANGED applies the frame), GWL_ID, GWLP_USERDATA (the application's own value,
+// SWP_FRAMECHANGED applies the frame; a change is told with WM_STYLECHANGED, wParam the
+// index, lParam a STYLESTRUCT, as ModifyStyle and ModifyStyleEx tell theirs, and a native
+// control takes up the ES_* bits it understands then), GWL_ID, GWLP_USERDATA (the application's own value,
 // 0 at creation) and GWLP_HWNDPARENT (the owner of a top-level window, read only here).
 // Set returns the previous value; both answer 0 for a stale handle or another index.
 // There is no GWLP_WNDPROC: put a procedure in front with CWnd::SubclassWindowProc.
@@ -355,6 +357,11 @@ void* RemoveProp(HWND hwnd, const char* name);  // the data it held
 #define GWLP_ID GWL_ID
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
+#define WM_STYLECHANGED 0x007D
+struct STYLESTRUCT {
+    DWORD styleOld;
+    DWORD styleNew;
+};
 #define GWL_USERDATA (-21)
 #define GWLP_USERDATA GWL_USERDATA
 LONG_PTR GetWindowLongPtr(HWND hwnd, int index);

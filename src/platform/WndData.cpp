@@ -63,12 +63,17 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
     const LONG_PTR old = GetWindowLongPtr(hwnd, index);
     switch (index) {
         case GWL_STYLE:
+        case GWL_EXSTYLE: {
             // the bits only, as the classic call: SWP_FRAMECHANGED applies the frame
-            d->style = (DWORD)value;
+            DWORD& bits = index == GWL_STYLE ? d->style : d->exStyle;
+            const DWORD before = bits;
+            bits = (DWORD)value;
+            if (before != bits) {
+                STYLESTRUCT ss{before, bits};
+                Dispatch(w, WM_STYLECHANGED, (WPARAM)(LONG_PTR)index, (LPARAM)&ss);
+            }
             return old;
-        case GWL_EXSTYLE:
-            d->exStyle = (DWORD)value;
-            return old;
+        }
         case GWL_ID:
             w->SetDlgCtrlID((UINT)value);
             return old;

@@ -84,6 +84,36 @@ TEST(EditMessages, SelectionTextLimitReadOnlyAndPassword) {
     EXPECT_EQ(Send(e, EM_GETMARGINS), MAKELONG(4, 2));
 }
 
+TEST(EditMessages, StyleBitsSetAfterCreationTakeEffect) {
+    Parent p;
+    CEdit e;
+    ASSERT_TRUE(e.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 24), &p, 12));
+    std::vector<std::pair<DWORD, DWORD>> told;
+    e.SubclassWindowProc([&](UINT msg, WPARAM wp, LPARAM lp, const auto& previous) {
+        if (msg == WM_STYLECHANGED && (LONG_PTR)wp == GWL_STYLE) {
+            auto* ss = reinterpret_cast<const STYLESTRUCT*>(lp);
+            told.emplace_back(ss->styleOld, ss->styleNew);
+        }
+        return previous(msg, wp, lp);
+    });
+    e.SetFocus();
+    e.ModifyStyle(0, ES_NUMBER);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_TRUE(told[0].second & ES_NUMBER);
+    EXPECT_FALSE(told[0].first & ES_NUMBER);
+    platform::InjectText("6a0b0");
+    EXPECT_EQ(e.GetWindowText(), "600");
+    e.ModifyStyle(0, ES_NUMBER);  // no change, nothing told
+    EXPECT_EQ(told.size(), 1u);
+    SetWindowLongPtr(e.m_hWnd, GWL_STYLE, (LONG_PTR)((e.GetStyle() & ~ES_NUMBER) | ES_READONLY));
+    EXPECT_EQ(told.size(), 2u);
+    platform::InjectText("x");
+    EXPECT_EQ(e.GetWindowText(), "600");
+    e.ModifyStyle(ES_READONLY, 0);
+    platform::InjectText("x");
+    EXPECT_EQ(e.GetWindowText(), "600x");
+}
+
 TEST(EditMessages, LinesOfAMultiLineEdit) {
     Parent p;
     CEdit e;
