@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "app/StockMenuBar.h"
 #include "common/ScratchDir.h"
+#include "ui/status/BarStatus.h"
 #include "foundation/CommonColors.h"
 #include "platform/Gdi.h"
 #include "ui/SkinResManager.h"
@@ -142,8 +143,20 @@ TEST(Program, ScreenshotShowsTheTrainingWorkspace) {
     int verticalBorders = 0;  // pane borders crossed along one row
     for (int x = 0; x < size.cx; ++x) verticalBorders += picture.GetPixel(x, y) == border;
     EXPECT_EQ(verticalBorders, 4);
+    // The status bar along the bottom: the clock shows its text (light, anti-aliased) on the
+    // bar's dark background.
+    const CRect bar(0, size.cy - CBarStatus::kHeight, size.cx, size.cy);
+    const StatusBarPlacement panes = ComputeStatusBarPlacement(CRect(0, 0, bar.Width(), bar.Height()));
+    auto lightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+    const int barBack = lightness(colour("uniStatus_Back"));
+    int clockText = 0;
+    for (int x = panes.clock.left; x < panes.clock.right; ++x)
+        for (int yy = panes.clock.top; yy < panes.clock.bottom; ++yy)
+            clockText += lightness(picture.GetPixel(x, bar.top + yy)) > barBack + 200;
+    EXPECT_GT(clockText, 20);
+
     int horizontalBorders = 0;  // down one column: top and bottom of two stacked panes
-    for (int yy = CStockMenuBar::kBarHeight; yy < size.cy; ++yy) horizontalBorders += picture.GetPixel(40, yy) == border;
+    for (int yy = CStockMenuBar::kBarHeight; yy < bar.top; ++yy) horizontalBorders += picture.GetPixel(40, yy) == border;
     EXPECT_EQ(horizontalBorders, 4);
 }
 
