@@ -2,6 +2,7 @@
 #include "platform/Controls.h"
 
 #include <QCalendarWidget>
+#include <functional>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QKeyEvent>
@@ -469,8 +470,33 @@ std::string CRichEditCtrl::GetSelText() const {
 }
 
 // ---- CComboBox ----
+namespace {
+// The combo box widget tells when its list opens and closes, whoever opens it.
+class DropDownCombo : public QComboBox {
+public:
+    std::function<void(UINT)> notify;
+    bool open = false;
+    void showPopup() override {
+        if (!open && notify) notify(CBN_DROPDOWN);
+        open = true;
+        QComboBox::showPopup();
+    }
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        if (open && notify) {
+            open = false;
+            notify(CBN_CLOSEUP);
+        }
+        open = false;
+    }
+};
+}  // namespace
+
 void CComboBox::CreateNative(DWORD style) {
-    auto* cb = new QComboBox();
+    auto* cb = new DropDownCombo();
+    cb->notify = [this, alive = d->alive](UINT code) {
+        if (*alive) Notify(code);  // the list may close as the widget goes, after its window
+    };
     cb->setEditable((style & 3) == CBS_DROPDOWN);
     cb->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(cb, QOverload<int>::of(&QComboBox::activated), cb,
@@ -567,13 +593,11 @@ int CComboBox::SelectString(int start, const char* text) {
 void CComboBox::ShowDropDown(BOOL show) {
     auto* cb = As<QComboBox>(this);
     if (!cb) return;
-    if (show) {
-        Notify(CBN_DROPDOWN);
+    // the widget says CBN_DROPDOWN and CBN_CLOSEUP itself
+    if (show)
         cb->showPopup();
-    } else {
+    else
         cb->hidePopup();
-        Notify(CBN_CLOSEUP);
-    }
 }
 BOOL CComboBox::GetDroppedState() const {
     auto* cb = As<QComboBox>(this);

@@ -197,6 +197,13 @@ TEST(ComboBoxMessages, ItemsSearchDataAndNotifications) {
     EXPECT_EQ(Send(c, CB_GETCURSEL), 3);
     EXPECT_NE(std::find(p.commands.begin(), p.commands.end(), std::make_pair(4u, (UINT)CBN_SELCHANGE)),
               p.commands.end());
+    // the user opening and closing the list is told
+    p.commands.clear();
+    platform::InjectKey(VK_F4, {}, 0, false, &c);
+    EXPECT_TRUE(Send(c, CB_GETDROPPEDSTATE));
+    Send(c, CB_SHOWDROPDOWN, FALSE);
+    EXPECT_FALSE(Send(c, CB_GETDROPPEDSTATE));
+    EXPECT_EQ(p.Codes(), (std::vector<UINT>{CBN_DROPDOWN, CBN_CLOSEUP}));
     EXPECT_EQ(Send(c, CB_DELETESTRING, 0), 4);
     EXPECT_EQ(Send(c, CB_DELETESTRING, 7), CB_ERR);
     Send(c, CB_RESETCONTENT);
