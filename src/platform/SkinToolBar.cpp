@@ -6,6 +6,7 @@
 #include "platform/Icon.h"
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
+#include "platform/ToolTip.h"
 
 namespace {
 const int kSeparator = 8;
@@ -189,10 +190,58 @@ void CSkinToolBar::SetHot(int index) {
     if (index == m_hot) return;
     m_hot = index;
     Invalidate(FALSE);
+    ShowTip(false);
     if (index >= 0) {
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, m_hWnd, 0};
+        DWORD flags = TME_LEAVE;
+        if (m_dwStyle & CBRS_TOOLTIPS) flags |= TME_HOVER;
+        TRACKMOUSEEVENT tme{sizeof(tme), flags, m_hWnd, HOVER_DEFAULT};
         ::TrackMouseEvent(&tme);
     }
+}
+
+void CSkinToolBar::SetButtonText(int index, const std::string& text) {
+    if (index >= 0 && index < GetCount()) m_buttons[(size_t)index].text = text;
+}
+std::string CSkinToolBar::GetButtonText(int index) const {
+    if (index < 0 || index >= GetCount()) return {};
+    const Button& b = m_buttons[(size_t)index];
+    if (!b.text.empty() || b.id == 0) return b.text;
+    std::vector<unsigned char> bytes;
+    if (!platform::LoadResourceBytes("STRING", b.id, bytes)) return {};
+    std::string s(bytes.begin(), bytes.end());
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    const size_t nl = s.find('\n');
+    return nl == std::string::npos ? s : s.substr(nl + 1);
+}
+
+void CSkinToolBar::ShowTip(bool show) {
+    TOOLINFO ti;
+    ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    ti.hwnd = m_hWnd;
+    ti.uId = 1;
+    if (!show) {
+        if (m_tip && m_tip->m_hWnd) m_tip->SendMessage(TTM_TRACKACTIVATE, FALSE, (LPARAM)&ti);
+        return;
+    }
+    const std::string text = GetButtonText(m_hot);
+    if (text.empty() || m_pressed >= 0) return;
+    if (!m_tip) {
+        m_tip = std::make_unique<CToolTipCtrl>();
+        if (!m_tip->Create(this, TTS_NOPREFIX | TTS_ALWAYSTIP)) {
+            m_tip.reset();
+            return;
+        }
+        ti.lpszText = "";
+        m_tip->SendMessage(TTM_ADDTOOL, 0, (LPARAM)&ti);
+    }
+    ti.lpszText = text.c_str();
+    m_tip->SendMessage(TTM_UPDATETIPTEXT, 0, (LPARAM)&ti);
+    CRect rc;
+    GetItemRect(m_hot, &rc);
+    CPoint below(rc.left, rc.bottom + 2);
+    ClientToScreen(&below);
+    m_tip->SendMessage(TTM_TRACKPOSITION, 0, MAKELPARAM(below.x, below.y));
+    m_tip->SendMessage(TTM_TRACKACTIVATE, TRUE, (LPARAM)&ti);
 }
 
 LRESULT CSkinToolBar::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -217,12 +266,21 @@ LRESULT CSkinToolBar::DefWindowProc(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MOUSEMOVE:
             SetHot(HitTest(pt));
             return 0;
+        case WM_MOUSEHOVER:
+            if ((m_dwStyle & CBRS_TOOLTIPS) && m_hot >= 0) ShowTip(true);
+            return 0;
         case WM_MOUSELEAVE:
+            ShowTip(false);
             if (m_pressed < 0) SetHot(-1);
             return 0;
+        case WM_DESTROY:
+            if (m_tip && m_tip->m_hWnd) m_tip->DestroyWindow();
+            m_tip.reset();
+            return CControlBar::DefWindowProc(msg, wp, lp);
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: {
             const int i = HitTest(pt);
+            ShowTip(false);
             if (i < 0 || (m_buttons[(size_t)i].style & TBBS_DISABLED)) return 0;
             m_pressed = i;
             m_hot = i;

@@ -17,6 +17,9 @@
 // - OnUpdateCmdUI asks the target for each button's command state: a handled command
 //   that is disabled gets TBBS_DISABLED, a checked one TBBS_CHECKED; with
 //   disableIfNoHandler a command nobody handles is disabled too.
+// - Tips (CBRS_TOOLTIPS): once the pointer rests on a button, its text shows in a tooltip
+//   below it until the pointer leaves or presses. A button's text is SetButtonText's, else
+//   the "STRING" resource of its command id: the part after '\n' when there is one.
 // - CalcFixedLayout: the buttons' total width (32767 when stretched) by the button
 //   height plus the borders.
 // - Drawing goes through two hooks a skin overrides: DrawBackground (the whole client)
@@ -24,6 +27,7 @@
 //   default button draws its image, greyed when disabled, on a raised (hot) or sunken
 //   (pressed or checked) frame.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ControlBar.h"
@@ -41,6 +45,7 @@
 
 class CImageList;
 class CFrameWnd;
+class CToolTipCtrl;
 
 class CSkinToolBar : public CControlBar {
 public:
@@ -66,6 +71,9 @@ public:
     void GetButtonInfo(int index, UINT& id, UINT& style, int& image) const;
     void SetButtonInfo(int index, UINT id, UINT style, int image);
     int GetHotItem() const { return m_hot; }
+    void SetButtonText(int index, const std::string& text);
+    std::string GetButtonText(int index) const;
+    CToolTipCtrl* GetToolTips() const { return m_tip.get(); }
     CImageList* GetImageList() const { return m_images.get(); }
     int HitTest(CPoint pt) const;  // the button index, -1 for none or a separator
 
@@ -82,6 +90,7 @@ protected:
         UINT id = 0;
         UINT style = 0;
         int image = -1;
+        std::string text;  // set by SetButtonText; empty: the string resource
     };
     std::vector<Button> m_buttons;
     std::unique_ptr<CImageList> m_images;
@@ -91,6 +100,8 @@ protected:
     int m_hot = -1;
     int m_pressed = -1;
     std::vector<CRect> LayoutButtons() const;
+    std::unique_ptr<CToolTipCtrl> m_tip;
     void Click(int index);
     void SetHot(int index);
+    void ShowTip(bool show);
 };

@@ -9,6 +9,7 @@
 #include "platform/Services.h"
 #include "platform/SkinMenu.h"
 #include "platform/StatusBar.h"
+#include "platform/ToolTip.h"
 
 namespace {
 
@@ -233,6 +234,34 @@ TEST(ToolBar, ButtonsFromTheResourceClickCheckAndGreyOut) {
             ASSERT_EQ(GetRValue(c), GetGValue(c)) << x << "," << y;
             ASSERT_EQ(GetGValue(c), GetBValue(c)) << x << "," << y;
         }
+    frame.DestroyWindow();
+}
+
+TEST(ToolBar, TipsShowTheButtonsTextOnceThePointerRests) {
+    Frame frame;
+    CSkinToolBar bar;
+    ASSERT_TRUE(bar.Create(&frame, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS));
+    ASSERT_TRUE(bar.LoadToolBar(301));
+    frame.RecalcLayout();
+    EXPECT_EQ(bar.GetButtonText(0), "打开");  // the resource's text after its line break
+    EXPECT_EQ(bar.GetButtonText(2), "");       // no resource: no tip
+    bar.SetButtonText(2, "保存");
+    EXPECT_EQ(bar.GetButtonText(2), "保存");
+    CRect b0;
+    bar.GetItemRect(0, &b0);
+    InjectMouse(&bar, WM_MOUSEMOVE, b0.left + 2, b0.top + 2);
+    ASSERT_TRUE(platform::PumpUntil(
+        [&] { return bar.GetToolTips() && bar.GetToolTips()->IsWindowVisible(); }, 3000));
+    EXPECT_EQ(bar.GetToolTips()->GetShownText(), "打开");
+    CRect tip;
+    bar.GetToolTips()->GetWindowRect(&tip);
+    CPoint below(b0.left, b0.bottom + 2);
+    bar.ClientToScreen(&below);
+    EXPECT_EQ(tip.TopLeft(), below);
+    // a press hides it
+    InjectMouse(&bar, WM_LBUTTONDOWN, b0.left + 2, b0.top + 2);
+    EXPECT_FALSE(bar.GetToolTips()->IsWindowVisible());
+    InjectMouse(&bar, WM_LBUTTONUP, b0.left + 2, b0.top + 2);
     frame.DestroyWindow();
 }
 
