@@ -6,12 +6,6 @@
 #include "windowless/Render.h"
 
 namespace WinlessUI {
-namespace {
-bool IsMouseEvent(int type) {
-    return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
-}
-}  // namespace
-
 CButtonUI::CButtonUI() {
     m_uTextStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 }
@@ -47,7 +41,7 @@ void CButtonUI::SetEnabled(bool enable) {
 }
 
 void CButtonUI::HandleEvent(UIEvent& event) {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+    if (!IsMouseEnabled() && IsMouseEventType(event.Type)) {
         if (m_pParent) m_pParent->HandleEvent(event);
         else CLabelUI::HandleEvent(event);
         return;

@@ -8,12 +8,6 @@
 #include "windowless/ScrollBar.h"
 
 namespace WinlessUI {
-namespace {
-bool IsMouseEvent(int type) {
-    return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
-}
-}  // namespace
-
 CContainerUI::~CContainerUI() {
     m_bDelayedDestroy = false;
     RemoveAll();
@@ -243,7 +237,7 @@ void CContainerUI::PaintControl(CDC* dc, const RECT& rcPaint) {
 }
 
 void CContainerUI::HandleEvent(UIEvent& event) {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+    if (!IsMouseEnabled() && IsMouseEventType(event.Type)) {
         if (m_pParent != nullptr) m_pParent->HandleEvent(event);
         else CControlUI::HandleEvent(event);
         return;
@@ -590,6 +584,66 @@ void CBoxLayoutUI::PaintOverlay(CDC* dc, const RECT&) {
         CRenderEngine::DrawColor(dc, GetThumbRect(true), 0xAA000000);
 }
 
+int CBoxLayoutUI::StackChildren(const RECT& rc) {
+    // One pass for both directions: "major" runs along the stacking direction, "minor"
+    // across it.
+    const bool v = m_bVertical;
+    auto major = [v](const SIZE& s) -> LONG { return v ? s.cy : s.cx; };
+    auto padBefore = [v](const RECT& p) { return v ? p.top : p.left; };
+    auto padAfter = [v](const RECT& p) { return v ? p.bottom : p.right; };
+    auto minMajor = [v](CControlUI* c) { return v ? c->GetMinHeight() : c->GetMinWidth(); };
+    auto maxMajor = [v](CControlUI* c) { return std::max(v ? c->GetMinHeight() : c->GetMinWidth(),
+                                                          v ? c->GetMaxHeight() : c->GetMaxWidth()); };
+    auto minMinor = [v](CControlUI* c) { return v ? c->GetMinWidth() : c->GetMinHeight(); };
+    auto maxMinor = [v](CControlUI* c) { return std::max(v ? c->GetMinWidth() : c->GetMinHeight(),
+                                                          v ? c->GetMaxWidth() : c->GetMaxHeight()); };
+    SIZE available{rc.right - rc.left, rc.bottom - rc.top};
+    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
+        available.cx += m_pHorizontalScrollBar->GetScrollRange();
+    int adjustables = 0, fixed = 0, estimated = 0;
+    for (int i = 0; i < m_items.GetSize(); i++) {
+        CControlUI* c = GetItemAt(i);
+        if (!c->IsVisible() || c->IsFloat()) continue;
+        LONG size = major(c->MeasureSize(available));
+        if (size == 0) adjustables++;
+        else size = std::clamp<LONG>(size, minMajor(c), maxMajor(c));
+        RECT pad = c->GetPadding();
+        fixed += size + padBefore(pad) + padAfter(pad);
+        estimated++;
+    }
+    fixed += (estimated - 1) * m_iChildPadding;
+    const int expand = adjustables > 0 ? std::max(0, (int(major(available)) - fixed) / adjustables) : 0;
+    SIZE scroll = GetScrollPos();
+    int pos = v ? rc.top - scroll.cy : rc.left - scroll.cx;
+    const int across = v ? rc.left - scroll.cx : rc.top;
+    int remaining = major(available), needed = 0;
+    for (int i = 0; i < m_items.GetSize(); i++) {
+        CControlUI* c = GetItemAt(i);
+        if (!c->IsVisible()) continue;
+        if (c->IsFloat()) {
+            PlaceFloatingChild(i);
+            continue;
+        }
+        RECT pad = c->GetPadding();
+        SIZE offer = v ? SIZE{available.cx, remaining - pad.top} : SIZE{remaining - pad.left, available.cy};
+        LONG along = major(c->MeasureSize(offer));
+        if (along == 0) along = expand;
+        along = std::clamp<LONG>(along, minMajor(c), maxMajor(c));
+        LONG cross = v ? c->GetFixedWidth() : c->GetFixedHeight();
+        if (cross == 0)
+            cross = std::max<LONG>(0, v ? available.cx - pad.left - pad.right : available.cy - pad.top - pad.bottom);
+        cross = std::clamp<LONG>(cross, minMinor(c), maxMinor(c));
+        if (v)
+            c->SetPos(RECT{across + pad.left, pos + pad.top, across + pad.left + cross, pos + pad.top + along});
+        else
+            c->SetPos(RECT{pos + pad.left, across + pad.top, pos + pad.left + along, across + pad.top + cross});
+        pos += along + padBefore(pad) + padAfter(pad) + m_iChildPadding;
+        remaining -= padBefore(pad) + along + padAfter(pad) + m_iChildPadding;
+        needed += along + padBefore(pad) + padAfter(pad);
+    }
+    return needed + (estimated - 1) * m_iChildPadding;
+}
+
 void* CVerticalLayoutUI::GetInterface(const char* name) {
     if (strcmp(name, "VerticalLayout") == 0) return this;
     return CContainerUI::GetInterface(name);
@@ -610,48 +664,7 @@ void CVerticalLayoutUI::SetPos(RECT rc) {
         PlaceScrollBars(rc, 0, 0);
         return;
     }
-    SIZE available{rc.right - rc.left, rc.bottom - rc.top};
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        available.cx += m_pHorizontalScrollBar->GetScrollRange();
-    int adjustables = 0, fixed = 0, estimated = 0;
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
-        if (!c->IsVisible() || c->IsFloat()) continue;
-        SIZE sz = c->MeasureSize(available);
-        if (sz.cy == 0) {
-            adjustables++;
-        } else {
-            sz.cy = std::clamp<LONG>(sz.cy, c->GetMinHeight(), std::max(c->GetMinHeight(), c->GetMaxHeight()));
-        }
-        RECT pad = c->GetPadding();
-        fixed += sz.cy + pad.top + pad.bottom;
-        estimated++;
-    }
-    fixed += (estimated - 1) * m_iChildPadding;
-    int expand = adjustables > 0 ? std::max(0, (available.cy - fixed) / adjustables) : 0;
-    SIZE scroll = GetScrollPos();
-    int x = rc.left - scroll.cx, y = rc.top - scroll.cy, remaining = available.cy, needed = 0;
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            PlaceFloatingChild(i);
-            continue;
-        }
-        RECT pad = c->GetPadding();
-        SIZE sz = c->MeasureSize(SIZE{available.cx, remaining - pad.top});
-        if (sz.cy == 0) sz.cy = expand;
-        sz.cy = std::clamp<LONG>(sz.cy, c->GetMinHeight(), std::max(c->GetMinHeight(), c->GetMaxHeight()));
-        sz.cx = c->GetFixedWidth();
-        if (sz.cx == 0) sz.cx = std::max<LONG>(0, available.cx - pad.left - pad.right);
-        sz.cx = std::clamp<LONG>(sz.cx, c->GetMinWidth(), std::max(c->GetMinWidth(), c->GetMaxWidth()));
-        c->SetPos(RECT{x + pad.left, y + pad.top, x + pad.left + sz.cx, y + pad.top + sz.cy});
-        y += sz.cy + pad.top + pad.bottom + m_iChildPadding;
-        remaining -= pad.top + sz.cy + pad.bottom + m_iChildPadding;
-        needed += sz.cy + pad.top + pad.bottom;
-    }
-    needed += (estimated - 1) * m_iChildPadding;
-    PlaceScrollBars(rc, 0, needed);
+    PlaceScrollBars(rc, 0, StackChildren(rc));
 }
 
 void* CHorizontalLayoutUI::GetInterface(const char* name) {
@@ -674,44 +687,7 @@ void CHorizontalLayoutUI::SetPos(RECT rc) {
         PlaceScrollBars(rc, 0, 0);
         return;
     }
-    SIZE available{rc.right - rc.left, rc.bottom - rc.top};
-    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible())
-        available.cx += m_pHorizontalScrollBar->GetScrollRange();
-    int adjustables = 0, fixed = 0, estimated = 0;
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
-        if (!c->IsVisible() || c->IsFloat()) continue;
-        SIZE sz = c->MeasureSize(available);
-        if (sz.cx == 0) adjustables++;
-        else sz.cx = std::clamp<LONG>(sz.cx, c->GetMinWidth(), std::max(c->GetMinWidth(), c->GetMaxWidth()));
-        RECT pad = c->GetPadding();
-        fixed += sz.cx + pad.left + pad.right;
-        estimated++;
-    }
-    fixed += (estimated - 1) * m_iChildPadding;
-    int expand = adjustables > 0 ? std::max(0, (available.cx - fixed) / adjustables) : 0;
-    SIZE scroll = GetScrollPos();
-    int x = rc.left - scroll.cx, y = rc.top, remaining = available.cx, needed = 0;
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
-        if (!c->IsVisible()) continue;
-        if (c->IsFloat()) {
-            PlaceFloatingChild(i);
-            continue;
-        }
-        RECT pad = c->GetPadding();
-        SIZE sz = c->MeasureSize(SIZE{remaining - pad.left, available.cy});
-        if (sz.cx == 0) sz.cx = expand;
-        sz.cx = std::clamp<LONG>(sz.cx, c->GetMinWidth(), std::max(c->GetMinWidth(), c->GetMaxWidth()));
-        sz.cy = c->GetFixedHeight();
-        if (sz.cy == 0) sz.cy = std::max<LONG>(0, available.cy - pad.top - pad.bottom);
-        sz.cy = std::clamp<LONG>(sz.cy, c->GetMinHeight(), std::max(c->GetMinHeight(), c->GetMaxHeight()));
-        c->SetPos(RECT{x + pad.left, y + pad.top, x + pad.left + sz.cx, y + pad.top + sz.cy});
-        x += sz.cx + pad.left + pad.right + m_iChildPadding;
-        remaining -= pad.left + sz.cx + pad.right + m_iChildPadding;
-        needed += sz.cx + pad.left + pad.right;
-    }
-    needed += (estimated - 1) * m_iChildPadding;
+    int needed = StackChildren(rc);
     if (m_pHorizontalScrollBar != nullptr) {
         int inner = rc.right - rc.left;
         if (needed > inner) {

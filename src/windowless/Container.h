@@ -114,6 +114,10 @@ public:
     RECT GetThumbRect(bool useNew = false) const;
 
 protected:
+    // Places the non-float children one after another inside rc (floats at their own
+    // places); returns the size they need along the stacking direction.
+    int StackChildren(const RECT& rc);
+
     bool m_bVertical;
     int m_iSepSize = 0;
     UINT m_uButtonState = 0;

@@ -21,9 +21,6 @@
 namespace WinlessUI {
 namespace {
 
-bool IsMouseEvent(int type) {
-    return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
-}
 
 // Native edit windows own themselves. One that is gone is freed here, outside the
 // message handling that reported its end, so no frame below still uses it.
@@ -245,7 +242,7 @@ void CEditUI::SetEnabled(bool enable) {
 }
 
 void CEditUI::HandleEvent(UIEvent& event) {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+    if (!IsMouseEnabled() && IsMouseEventType(event.Type)) {
         if (m_pParent) m_pParent->HandleEvent(event);
         else CLabelUI::HandleEvent(event);
         return;

@@ -6,12 +6,6 @@
 #include "windowless/Render.h"
 
 namespace WinlessUI {
-namespace {
-bool IsMouseEvent(int type) {
-    return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
-}
-}  // namespace
-
 void* CLabelUI::GetInterface(const char* name) {
     if (strcmp(name, "Label") == 0) return this;
     return CControlUI::GetInterface(name);
@@ -146,7 +140,7 @@ CUIString* CTextUI::GetLinkContent(int index) {
 }
 
 void CTextUI::HandleEvent(UIEvent& event) {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+    if (!IsMouseEnabled() && IsMouseEventType(event.Type)) {
         if (m_pParent) m_pParent->HandleEvent(event);
         else CLabelUI::HandleEvent(event);
         return;

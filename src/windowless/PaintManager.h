@@ -52,6 +52,11 @@ enum UIEVENT_TYPE {
 static_assert(UIEVENT_KEYDOWN == 3 && UIEVENT_MOUSEMOVE == 9 && UIEVENT_SCROLLWHEEL == 18 &&
               UIEVENT_KILLFOCUS == 20 && UIEVENT_TIMER == 24);
 
+// Mouse events lie between the two range markers.
+inline bool IsMouseEventType(int type) {
+    return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
+}
+
 // Search flags of FindControl.
 constexpr UINT UIFIND_ALL = 0x00000000;
 constexpr UINT UIFIND_VISIBLE = 0x00000001;

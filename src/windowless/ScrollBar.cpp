@@ -10,9 +10,6 @@
 namespace WinlessUI {
 namespace {
 constexpr UINT kRepeatTimer = 10;
-bool IsMouseEvent(int type) {
-    return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
-}
 }  // namespace
 
 CScrollBarUI::CScrollBarUI() {
@@ -138,7 +135,7 @@ void CScrollBarUI::PageForward() {
 }
 
 void CScrollBarUI::HandleEvent(UIEvent& event) {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+    if (!IsMouseEnabled() && IsMouseEventType(event.Type)) {
         if (m_pOwner != nullptr) m_pOwner->HandleEvent(event);
         else CControlUI::HandleEvent(event);
         return;
