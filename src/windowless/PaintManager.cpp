@@ -1158,7 +1158,8 @@ bool CUIPaintManager::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam
         }
         case WM_MOUSELEAVE:
             HideToolTip();
-            if (m_bMouseTracking) m_pWnd->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+            // A captured drag keeps its control: the pointer leaving the window is no move.
+            if (m_bMouseTracking && !m_bMouseCapture) m_pWnd->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
             m_bMouseTracking = false;
             break;
         case WM_MOUSEMOVE: {

@@ -250,3 +250,39 @@ TEST(Option, GroupsAndCheckBoxes) {
     o3->SetGroup(nullptr);
     EXPECT_EQ(host.pm.GetGroup("g")->GetSize(), 2);
 }
+
+TEST(Layouts, SplitterResizesWithinMinimumAndMaximum) {
+    Host host(200, 300);
+    ASSERT_NE(host.Load("<Window><VerticalLayout>"
+                        "<VerticalLayout name=\"top\" height=\"100\" sepheight=\"4\" sepimm=\"true\" minheight=\"50\" "
+                        "maxheight=\"150\"/><Control name=\"rest\"/></VerticalLayout></Window>"),
+              nullptr);
+    CControlUI* top = host.Find("top");
+    EXPECT_EQ(top->GetBehaviourFlags(), UIFLAG_SETCURSOR);
+    EXPECT_EQ(top->GetHeight(), 100);
+    host.Send(WM_MOUSEMOVE, 0, 100, 98);
+    host.Send(WM_LBUTTONDOWN, MK_LBUTTON, 100, 98);
+    host.Send(WM_MOUSEMOVE, MK_LBUTTON, 100, 128);
+    host.Layout();
+    EXPECT_EQ(top->GetHeight(), 130);
+    host.Send(WM_MOUSEMOVE, MK_LBUTTON, 100, 298);  // past the maximum
+    host.Layout();
+    EXPECT_EQ(top->GetHeight(), 150);
+    host.Send(WM_LBUTTONUP, 0, 100, 298);
+    host.Layout();
+    EXPECT_EQ(host.Find("rest")->GetPos().top, 150);
+}
+
+TEST(Layouts, RelativeFloatFollowsTheParentsGrowth) {
+    Host host(200, 100);
+    ASSERT_NE(host.Load("<Window><VerticalLayout name=\"v\">"
+                        "<Control name=\"r\" float=\"true\" pos=\"10,10,30,30\" relativepos=\"100,0,0,100\"/>"
+                        "</VerticalLayout></Window>"),
+              nullptr);
+    CControlUI* r = host.Find("r");
+    EXPECT_EQ(r->GetPos().left, 10);
+    host.wnd.SetWindowPos(nullptr, 0, 0, 260, 140, SWP_NOMOVE | SWP_NOZORDER);
+    host.Layout();
+    EXPECT_EQ(r->GetPos().left, 70);     // moved by all of the 60 pixels of growth
+    EXPECT_EQ(r->GetPos().bottom, 70);   // grown by all of the 40
+}
