@@ -248,11 +248,11 @@ bool CNotifyPump::DispatchThroughMaps(UINotify& msg) {
             continue;
         }
         if (hit->nSig == 2 && hit->pfnNotify) {
-            (this->*hit->pfnNotify)(msg);
+            hit->pfnNotify(this, msg);
             return true;
         }
         if (hit->nSig == 1 && hit->pfnParams) {
-            (this->*hit->pfnParams)(msg.wParam, msg.lParam);
+            hit->pfnParams(this, msg.wParam, msg.lParam);
             return true;
         }
         return false;

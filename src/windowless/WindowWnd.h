@@ -54,8 +54,9 @@ protected:
 
 // ---- notification pump ----
 class CNotifyPump;
-using UIPumpNotifyFn = void (CNotifyPump::*)(UINotify&);
-using UIPumpParamFn = void (CNotifyPump::*)(WPARAM, LPARAM);
+// Entries call their member through a small function made for the class that owns it.
+using UIPumpNotifyFn = void (*)(CNotifyPump*, UINotify&);
+using UIPumpParamFn = void (*)(CNotifyPump*, WPARAM, LPARAM);
 
 struct UIMsgMapEntry {
     const char* sType;
@@ -95,10 +96,14 @@ public:                                                 \
         using ThisClass = theClass;                                                        \
         using TheBase = baseClass;                                                         \
         static const ::WinlessUI::UIMsgMapEntry entries[] = {
-#define UI_ON_NOTIFY(type, control, fn) \
-    {type, control, 2, static_cast<::WinlessUI::UIPumpNotifyFn>(&ThisClass::fn), nullptr},
-#define UI_ON_NOTIFY_PARAMS(type, control, fn) \
-    {type, control, 1, nullptr, static_cast<::WinlessUI::UIPumpParamFn>(&ThisClass::fn)},
+#define UI_ON_NOTIFY(type, control, fn)                                                              \
+    {type, control, 2,                                                                                \
+     [](::WinlessUI::CNotifyPump* pump, ::WinlessUI::UINotify& msg) { static_cast<ThisClass*>(pump)->fn(msg); }, \
+     nullptr},
+#define UI_ON_NOTIFY_PARAMS(type, control, fn)                                                 \
+    {type, control, 1, nullptr, [](::WinlessUI::CNotifyPump* pump, WPARAM w, LPARAM l) {      \
+         static_cast<ThisClass*>(pump)->fn(w, l);                                             \
+     }},
 #define UI_END_MESSAGE_MAP()                                           \
     {nullptr, nullptr, 0, nullptr, nullptr}};                          \
     static const ::WinlessUI::UIMsgMap map{&TheBase::GetThisMessageMap, entries}; \

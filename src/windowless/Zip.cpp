@@ -59,7 +59,7 @@ struct Source {
         if (isMemory) {
             std::uint32_t avail = memLen - memPos;
             std::uint32_t count = std::min(n, avail);
-            memcpy(buf, mem + memPos, count);
+            if (count > 0) memcpy(buf, mem + memPos, count);
             memPos += count;
             return count;
         }

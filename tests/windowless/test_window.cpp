@@ -135,3 +135,38 @@ TEST(Edit, NativeWindowTypingAndReturn) {
     EXPECT_EQ(edit->GetText().ToStd(), "abc");
     w.GetWnd()->DestroyWindow();
 }
+
+namespace {
+class Pump : public CNotifyPump {
+public:
+    std::vector<std::string> calls;
+    void Any(UINotify&) { calls.push_back("any"); }
+    void Copy(UINotify&) { calls.push_back("copy"); }
+    void Params(WPARAM w, LPARAM) { calls.push_back("params" + std::to_string(w)); }
+    UI_DECLARE_MESSAGE_MAP()
+};
+UI_BEGIN_MESSAGE_MAP(Pump, CNotifyPump)
+UI_ON_NOTIFY("click", "", Any)
+UI_ON_NOTIFY("click", "CopyLink", Copy)
+UI_ON_NOTIFY_PARAMS("timer", "", Params)
+UI_END_MESSAGE_MAP()
+}  // namespace
+
+TEST(NotifyPump, NamedEntryWinsWhateverTheOrder) {
+    Pump pump;
+    CControlUI copy, other;
+    copy.SetName("CopyLink");
+    other.SetName("Other");
+    UINotify msg;
+    msg.sType = "click";
+    msg.pSender = &copy;
+    EXPECT_TRUE(pump.DispatchThroughMaps(msg));
+    msg.pSender = &other;
+    EXPECT_TRUE(pump.DispatchThroughMaps(msg));
+    msg.sType = "timer";
+    msg.wParam = 7;
+    EXPECT_TRUE(pump.DispatchThroughMaps(msg));
+    msg.sType = "none";
+    EXPECT_FALSE(pump.DispatchThroughMaps(msg));
+    EXPECT_EQ(pump.calls, (std::vector<std::string>{"copy", "any", "params7"}));
+}
