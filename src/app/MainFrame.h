@@ -19,9 +19,10 @@ inline constexpr UINT UM_DOWNLOAD_POPUP = 0x8066;
 inline constexpr UINT UM_LOGIN_RESULT = 0x8070;
 inline constexpr UINT UM_CODE_LIST_READY = 0x8075;
 
-inline constexpr UINT ID_VISIT_SITE = 41000;
-inline constexpr UINT ID_APP_ABOUT_DLG = 41001;
-inline constexpr UINT ID_HELP_PAGE = 41002;
+// The menu button's popup (the menu bar's ids).
+inline constexpr UINT ID_VISIT_SITE = CStockMenuBar::kCmdHomePage;
+inline constexpr UINT ID_APP_ABOUT_DLG = CStockMenuBar::kCmdAbout;
+inline constexpr UINT ID_HELP_PAGE = CStockMenuBar::kCmdHelp;
 
 class CMainFrame : public CSkinMDIFrameWnd {
 public:

@@ -15,6 +15,7 @@
 #include "common/ScratchDir.h"
 #include "foundation/Config.h"
 #include "marketdata/AppInfo.h"
+#include "marketdata/DataCenter.h"
 #include "platform/CommonDialogs.h"
 
 namespace fs = std::filesystem;
@@ -194,6 +195,25 @@ TEST(AppLayouts, OpeningAnOpenKeyReusesItsFrame) {
     ASSERT_NE(other, nullptr);
     EXPECT_NE(other, trend);
     EXPECT_EQ(t.app.GetDocTemplate()->GetDocuments().size(), docs + 1);
+}
+
+TEST(AppLayouts, AChosenSecurityOpensTheTrendWorkspaceWithIt) {
+    RunningApp t;
+    ASSERT_TRUE(t.app.InitInstance());
+    auto security = std::make_unique<CSecurity>();
+    security->SetCode(CIndSecuCode(1, "600519"));
+    ASSERT_GE(GetDataCenter()->AddSecurity(security), 0);
+    C_Tarrow_View* training = t.app.FindViewByTitle("特训场");
+    ASSERT_NE(training, nullptr);
+    training->OnViewNotify(3, "0001999999");  // not a known security: nothing opens
+    EXPECT_EQ(t.app.FindViewByTitle("分析走势"), nullptr);
+    training->OnViewNotify(3, "0001600519");
+    C_Tarrow_View* trend = t.app.FindViewByTitle("分析走势");
+    ASSERT_NE(trend, nullptr);
+    EXPECT_EQ(t.Frame()->GetActiveFrame()->GetActiveView(), trend);
+    CElementWnd* chart = trend->GetRoot()->FirstLeaf()->m_pWnd;
+    EXPECT_EQ(chart->m_code.m_nMarket, 1);
+    EXPECT_EQ(chart->m_code.m_strCode, "600519");
 }
 
 // Drags the cutter of the root split 100 pixels to the right, as the mouse would.

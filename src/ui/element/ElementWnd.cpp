@@ -238,32 +238,45 @@ CLayoutManager* CElementWnd::FindAncestorSplit(int orientation, bool wantFirst) 
     return nullptr;
 }
 
+namespace {
+// The split a collapse command acts on: its orientation, and whether the element must lie
+// on its first side. False for other commands.
+bool CollapseCommand(UINT id, int& orientation, bool& wantFirst) {
+    if (id != ID_HIDE_LEFT && id != ID_HIDE_RIGHT && id != ID_HIDE_TOP && id != ID_HIDE_BOTTOM)
+        return false;
+    orientation = (id == ID_HIDE_LEFT || id == ID_HIDE_RIGHT) ? 1 : 0;
+    wantFirst = id == ID_HIDE_RIGHT || id == ID_HIDE_BOTTOM;
+    return true;
+}
+
+// Solo display and its undoing collapse the side opposite the element in the nearest
+// side-by-side split around it.
+void ToggleSoloSide(CLayoutManager* node) {
+    for (CLayoutManager* n = node; n && n->m_pParent; n = n->m_pParent) {
+        CLayoutManager* p = n->m_pParent;
+        if (p->GetOrientation() == 1 && p->m_pCutter) {
+            p->m_pCutter->ToggleHideSide(p->m_pSecond == n ? 0 : 1);
+            return;
+        }
+    }
+}
+}  // namespace
+
 int CElementWnd::OnLayoutCommand(UINT id, UINT code) {
     CElementHost* host = GetHost();
-    switch (id) {
-        case ID_HIDE_LEFT:
-        case ID_HIDE_RIGHT:
-        case ID_HIDE_TOP:
-        case ID_HIDE_BOTTOM: {
-            int orientation = (id == ID_HIDE_LEFT || id == ID_HIDE_RIGHT) ? 1 : 0;
-            bool wantFirst = id == ID_HIDE_RIGHT || id == ID_HIDE_BOTTOM;
-            if (CLayoutManager* split = FindAncestorSplit(orientation, wantFirst)) {
-                split->m_pCutter->ToggleHideSide(wantFirst ? 1 : 0);
-                OnUserMessage(UM_COMMAND_STATE, 2, 0);
-            }
-            return 1;
+    int orientation = 0;
+    bool wantFirst = false;
+    if (CollapseCommand(id, orientation, wantFirst)) {
+        if (CLayoutManager* split = FindAncestorSplit(orientation, wantFirst)) {
+            split->m_pCutter->ToggleHideSide(wantFirst ? 1 : 0);
+            OnUserMessage(UM_COMMAND_STATE, 2, 0);
         }
+        return 1;
+    }
+    switch (id) {
         case ID_HIDE_SELF:
             if (host && host->GetSoloWindow() == this) {
-                if (m_pLayoutNode) {
-                    for (CLayoutManager* n = m_pLayoutNode; n->m_pParent; n = n->m_pParent) {
-                        CLayoutManager* p = n->m_pParent;
-                        if (p->GetOrientation() == 1 && p->m_pCutter) {
-                            p->m_pCutter->ToggleHideSide(p->m_pSecond == n ? 0 : 1);
-                            break;
-                        }
-                    }
-                }
+                ToggleSoloSide(m_pLayoutNode);
                 host->SetSoloWindow(nullptr);
                 host->RecalcLayout();
                 return 1;
@@ -290,13 +303,7 @@ int CElementWnd::OnLayoutCommand(UINT id, UINT code) {
         case ID_SOLO_WINDOW: {
             if (!host) return 1;
             bool solo = host->GetSoloWindow() == this;
-            for (CLayoutManager* n = m_pLayoutNode; n && n->m_pParent; n = n->m_pParent) {
-                CLayoutManager* p = n->m_pParent;
-                if (p->GetOrientation() == 1 && p->m_pCutter) {
-                    p->m_pCutter->ToggleHideSide(p->m_pSecond == n ? 0 : 1);
-                    break;
-                }
-            }
+            ToggleSoloSide(m_pLayoutNode);
             host->SetSoloWindow(solo ? nullptr : this);
             host->RecalcLayout();
             if (solo) m_elementBar.Relayout();
@@ -308,21 +315,14 @@ int CElementWnd::OnLayoutCommand(UINT id, UINT code) {
 }
 
 int CElementWnd::QueryCommandState(UINT id) {
-    switch (id) {
-        case ID_HIDE_LEFT:
-        case ID_HIDE_RIGHT:
-        case ID_HIDE_TOP:
-        case ID_HIDE_BOTTOM: {
-            int orientation = (id == ID_HIDE_LEFT || id == ID_HIDE_RIGHT) ? 1 : 0;
-            bool wantFirst = id == ID_HIDE_RIGHT || id == ID_HIDE_BOTTOM;
-            CLayoutManager* split = FindAncestorSplit(orientation, wantFirst);
-            return split && split->m_pCutter->m_nHiddenSide != 0 ? 3 : 1;
-        }
-        case ID_HIDE_SELF:
-            return m_bHideSelf ? 3 : 1;
-        default:
-            return 1;
+    int orientation = 0;
+    bool wantFirst = false;
+    if (CollapseCommand(id, orientation, wantFirst)) {
+        CLayoutManager* split = FindAncestorSplit(orientation, wantFirst);
+        return split && split->m_pCutter->m_nHiddenSide != 0 ? 3 : 1;
     }
+    if (id == ID_HIDE_SELF) return m_bHideSelf ? 3 : 1;
+    return 1;
 }
 
 int CElementWnd::OnUpdateLayoutCommand(CCmdUI* cmdUI) {
