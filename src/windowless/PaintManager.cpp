@@ -1,5 +1,6 @@
 #include "windowless/PaintManager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -1044,27 +1045,11 @@ void CUIPaintManager::Paint() {
     if (cx <= 0 || cy <= 0) return;
 
     if (m_bLayered) {
-        if (!(m_pWnd->GetExStyle() & WS_EX_LAYERED)) m_pWnd->ModifyStyleEx(0, WS_EX_LAYERED);
-        // The layered picture is rebuilt whole from a cleared buffer each time.
-        m_bLayeredChanged = false;
-        m_rcLayeredUpdate = RECT{0, 0, 0, 0};
-        auto bmp = CRenderEngine::CreateArgbBitmap(cx, cy, nullptr);
-        if (!bmp) return;
-        CDC mem;
-        mem.CreateCompatibleDC(&dc);
-        CBitmap* old = mem.SelectObject(bmp.get());
-        m_pRoot->PaintControl(&mem, rcClient);
-        PaintCaret(&mem, rcClient);
-        for (int i = 0; i < m_aPostPaintControls.GetSize(); i++)
-            static_cast<CControlUI*>(m_aPostPaintControls[i])->PaintOverlay(&mem, rcPaint);
-        RECT rcWnd;
-        m_pWnd->GetWindowRect(&rcWnd);
-        POINT pos{rcWnd.left, rcWnd.top}, origin{0, 0};
-        SIZE size{cx, cy};
-        m_pWnd->UpdateLayeredWindow(&pos, &size, &mem, &origin, ULW_ALPHA);
-        mem.SelectObject(old);
+        PaintLayered(dc, rcClient, rcUpdate, rcPaint);
     } else {
-        if (!m_hDcOffscreen || m_szOffscreen.cx != cx || m_szOffscreen.cy != cy) {
+        if (!m_hDcOffscreen || m_bOffscreenLayered || m_szOffscreen.cx != cx || m_szOffscreen.cy != cy) {
+            m_bOffscreenLayered = false;
+            m_pBmpOffscreenBits = nullptr;
             m_hDcOffscreen = std::make_unique<CDC>();
             m_hDcOffscreen->CreateCompatibleDC(&dc);
             m_hbmpOffscreen = std::make_unique<CBitmap>();
@@ -1079,6 +1064,58 @@ void CUIPaintManager::Paint() {
                   m_hDcOffscreen.get(), rcPaint.left, rcPaint.top, SRCCOPY);
     }
     if (m_bUpdateNeeded) m_pWnd->InvalidateRect(nullptr, FALSE);
+}
+
+void CUIPaintManager::PaintLayered(CDC& dc, const RECT& rcClient, const RECT& rcUpdate, const RECT& rcPaint) {
+    const int cx = rcClient.right - rcClient.left, cy = rcClient.bottom - rcClient.top;
+    if (!(m_pWnd->GetExStyle() & WS_EX_LAYERED)) m_pWnd->ModifyStyleEx(0, WS_EX_LAYERED);
+    RECT area;
+    if (m_bLayeredChanged) {
+        area = rcClient;
+        m_bLayeredChanged = false;
+    } else {
+        UnionRect(&area, rcUpdate, m_rcLayeredUpdate);
+    }
+    m_rcLayeredUpdate = RECT{0, 0, 0, 0};
+    if (!IntersectRect(&area, area, rcClient)) return;
+    if (!m_hDcOffscreen || !m_bOffscreenLayered || m_szOffscreen.cx != cx || m_szOffscreen.cy != cy) {
+        m_hDcOffscreen = std::make_unique<CDC>();
+        m_hDcOffscreen->CreateCompatibleDC(&dc);
+        m_hbmpOffscreen = std::make_unique<CBitmap>();
+        void* bits = nullptr;
+        if (!m_hbmpOffscreen->CreateDIBSection(cx, cy, &bits) || bits == nullptr) {
+            m_hDcOffscreen.reset();
+            m_hbmpOffscreen.reset();
+            return;
+        }
+        m_pBmpOffscreenBits = static_cast<DWORD*>(bits);
+        m_hDcOffscreen->SelectObject(m_hbmpOffscreen.get());
+        m_szOffscreen = {cx, cy};
+        m_bOffscreenLayered = true;
+        area = rcClient;  // a new buffer holds nothing yet
+    }
+    // The area is cleared to transparent black and painted afresh; the rest keeps its pixels.
+    for (int y = area.top; y < area.bottom; ++y)
+        std::fill(m_pBmpOffscreenBits + std::size_t(y) * cx + area.left, m_pBmpOffscreenBits + std::size_t(y) * cx + area.right,
+                  DWORD(0));
+    CDC* mem = m_hDcOffscreen.get();
+    m_pRoot->PaintControl(mem, area);
+    PaintCaret(mem, area);
+    for (int i = 0; i < m_aPostPaintControls.GetSize(); i++)
+        static_cast<CControlUI*>(m_aPostPaintControls[i])->PaintOverlay(mem, rcPaint);
+    // Text drawn by native children inside the rich-edit corner stays visible: opaque there.
+    const RECT& in = m_rcLayeredInset;
+    if (in.left > 0 || in.top > 0 || in.right > 0 || in.bottom > 0) {
+        RECT opaque{rcClient.left + in.left, rcClient.top + in.top, rcClient.right - in.right, rcClient.bottom - in.bottom};
+        if (IntersectRect(&opaque, opaque, area))
+            for (int y = opaque.top; y < opaque.bottom; ++y)
+                for (int x = opaque.left; x < opaque.right; ++x) m_pBmpOffscreenBits[std::size_t(y) * cx + x] |= 0xFF000000;
+    }
+    RECT rcWnd;
+    m_pWnd->GetWindowRect(&rcWnd);
+    POINT pos{rcWnd.left, rcWnd.top}, origin{0, 0};
+    SIZE size{cx, cy};
+    m_pWnd->UpdateLayeredWindow(&pos, &size, mem, &origin, ULW_ALPHA);
 }
 
 bool CUIPaintManager::HandleWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

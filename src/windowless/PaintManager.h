@@ -311,6 +311,11 @@ public:
     bool IsFirstLayoutPending() const { return m_bFirstLayout; }
     // The tooltip window, once a control with a tooltip has been hovered.
     CToolTipCtrl* GetToolTipWindow() const { return m_pToolTip.get(); }
+    // The layered back buffer's pixel at (x, y) (premultiplied BGRA), 0 without one.
+    DWORD GetLayeredPixel(int x, int y) const {
+        if (!m_pBmpOffscreenBits || x < 0 || y < 0 || x >= m_szOffscreen.cx || y >= m_szOffscreen.cy) return 0;
+        return m_pBmpOffscreenBits[std::size_t(y) * m_szOffscreen.cx + x];
+    }
 
 private:
     static CControlUI* FindTabStop(CControlUI* control, void* data);
@@ -321,6 +326,7 @@ private:
     void DeliverQueuedNotifications();
     void DeleteQueuedControls();
     void Paint();
+    void PaintLayered(CDC& dc, const RECT& rcClient, const RECT& rcUpdate, const RECT& rcPaint);
     void EnsureTracking();
     void ShowToolTip(CControlUI* control);
     void HideToolTip();
@@ -332,6 +338,8 @@ private:
     std::unique_ptr<CClientDC> m_hDcPaint;
     std::unique_ptr<CDC> m_hDcOffscreen;
     std::unique_ptr<CBitmap> m_hbmpOffscreen;
+    DWORD* m_pBmpOffscreenBits = nullptr;  // pixels of the layered back buffer
+    bool m_bOffscreenLayered = false;
     SIZE m_szOffscreen{0, 0};
     bool m_bLayered = false;
     RECT m_rcLayeredInset{0, 0, 0, 0};

@@ -281,8 +281,8 @@ void CRenderEngine::DrawGradient(CDC* dc, const RECT& rc, DWORD first, DWORD sec
 
 void CRenderEngine::DrawLine(CDC* dc, const RECT& rc, int size, DWORD colour, int style) {
     if (dc == nullptr || colour <= 0x00FFFFFF) return;
-    (void)style;  // dashes follow the platform's pen styles once it draws them
     CGraphics g(dc);
+    if (style >= DashStyleSolid && style <= DashStyleDashDotDot) g.SetDashStyle(static_cast<DashStyle>(style));
     g.DrawLine(colour, (float)size, (float)rc.left, (float)rc.top, (float)rc.right, (float)rc.bottom);
 }
 

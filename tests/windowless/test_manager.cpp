@@ -336,6 +336,17 @@ TEST(RenderEngine, NineGridGradientAndTransparentColour) {
     CRenderEngine::DrawGradient(&dc, all, 0x80000000, 0x80000000, true, 16);  // half-strength black
     EXPECT_NEAR(GetRValue(dc.GetPixel(10, 10)), 127, 3);
     EXPECT_EQ(CRenderEngine::AdjustColor(0xFF336699, 180, 100, 100), 0xFF336699u);
+    // A dashed border line leaves gaps; a solid one none.
+    dc.FillSolidRect(&all, RGB(255, 255, 255));
+    CRenderEngine::DrawLine(&dc, RECT{0, 5, 300, 5}, 2, 0xFF000000, PS_DASH);
+    CRenderEngine::DrawLine(&dc, RECT{0, 25, 300, 25}, 2, 0xFF000000, PS_SOLID);
+    int dashGaps = 0, solidGaps = 0;
+    for (int x = 2; x < 290; ++x) {
+        dashGaps += dc.GetPixel(x, 5) == RGB(255, 255, 255);
+        solidGaps += dc.GetPixel(x, 25) == RGB(255, 255, 255);
+    }
+    EXPECT_GT(dashGaps, 20);
+    EXPECT_EQ(solidGaps, 0);
     dc.SelectObject(old);
 }
 
@@ -416,12 +427,19 @@ TEST(TextControls, LabelsMeasureTheirFontAndDrawHtmlAsPlainText) {
     EXPECT_TRUE(ink);
 }
 
-TEST(MessageHandling, LayeredWindowPaintsWithoutBackBuffer) {
+TEST(MessageHandling, LayeredWindowKeepsAlphaAndTheRichEditCornerOpaque) {
     Host host(200, 100);
-    ASSERT_NE(host.Load("<Window bktrans=\"true\"><VerticalLayout bkcolor=\"#80FF0000\"/></Window>"), nullptr);
+    ASSERT_NE(host.Load("<Window bktrans=\"true\" richeditcorner=\"100,50,10,10\">"
+                        "<VerticalLayout bkcolor=\"#80FF0000\"/></Window>"),
+              nullptr);
     EXPECT_TRUE(host.pm.IsBackgroundTransparent());
     EXPECT_TRUE(host.wnd.GetExStyle() & WS_EX_LAYERED);
     EXPECT_EQ(host.recorder.Count("windowinit:"), 1);
+    DWORD translucent = host.pm.GetLayeredPixel(20, 20);
+    EXPECT_NEAR(int(translucent >> 24), 0x80, 2);
+    EXPECT_NEAR(int((translucent >> 16) & 0xFF), 0x80, 2);  // premultiplied red
+    EXPECT_EQ(host.pm.GetLayeredPixel(150, 70) >> 24, 0xFFu);  // inside the corner: opaque
+    EXPECT_NEAR(int(host.pm.GetLayeredPixel(195, 70) >> 24), 0x80, 2);
 }
 
 TEST(MessageHandling, HoverShowsTheControlsToolTip) {
