@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "app/ContextMenus.h"
 #include "app/MainFrame.h"
 #include "app/TarrowApp.h"
 #include "foundation/AtomicFile.h"
@@ -20,9 +21,6 @@
 #include "ui/element/ElementWnd.h"
 
 namespace {
-constexpr UINT kEditCut = 57635;
-constexpr UINT kEditCopy = 57634;
-constexpr UINT kEditPaste = 57637;
 constexpr DWORD kKeyGatherMs = 100;
 constexpr UINT kKeyGatherCount = 9;
 }  // namespace
@@ -348,10 +346,7 @@ BOOL C_Tarrow_View::OnMouseWheel(UINT flags, short delta, CPoint screenPt) {
 
 void C_Tarrow_View::ShowEditMenu(CPoint screenPt) {
     CSkinMenu menu;
-    if (!menu.CreatePopupMenu()) return;
-    menu.AppendMenu(MF_STRING, kEditCut, "剪切(&T)\tCtrl+X");
-    menu.AppendMenu(MF_STRING, kEditCopy, "复制(&C)\tCtrl+C");
-    menu.AppendMenu(MF_STRING, kEditPaste, "粘贴(&P)\tCtrl+V");
+    if (!menu.CreatePopupMenu() || !BuildContextMenu(IDR_POPUP_EDIT, menu)) return;
     menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPt.x, screenPt.y, this);
 }
 

@@ -8,6 +8,7 @@
 
 #include "AppTestSupport.h"
 #include "app/AboutDlg.h"
+#include "app/ContextMenus.h"
 #include "app/MainFrame.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
@@ -150,6 +151,28 @@ TEST(MainFrame, MenuCommandsOpenPagesAndTheAboutBox) {
     EXPECT_NE(f.opened[1], f.opened[0]);
     EXPECT_EQ(CDlgTrainingAbout::CentredOrigin(1920, 1080, 400, 300), CPoint(760, 390));
     EXPECT_EQ(CDlgTrainingAbout::VersionText(), "0.1.0");
+}
+
+TEST(ContextMenus, EditAndExplorerMenus) {
+    EXPECT_EQ(ContextMenuName(IDR_POPUP_EDIT), "编辑");
+    EXPECT_EQ(ContextMenuName(IDR_POPUP_EXPLORER), "资源管理器");
+    CMenu edit;
+    edit.CreatePopupMenu();
+    ASSERT_TRUE(BuildContextMenu(IDR_POPUP_EDIT, edit));
+    ASSERT_EQ(edit.GetMenuItemCount(), 3);
+    std::string text;
+    edit.GetMenuString(1, text, MF_BYPOSITION);
+    EXPECT_EQ(text, "复制(&C)\tCtrl+C");
+    CMenu explorer;
+    explorer.CreatePopupMenu();
+    ASSERT_TRUE(BuildContextMenu(IDR_POPUP_EXPLORER, explorer));
+    int commands = 0;
+    for (int i = 0; i < explorer.GetMenuItemCount(); ++i) commands += explorer.GetMenuItemID(i) != 0;
+    EXPECT_EQ(commands, 7);
+    CMenu none;
+    none.CreatePopupMenu();
+    EXPECT_FALSE(BuildContextMenu(120, none));
+    EXPECT_EQ(none.GetMenuItemCount(), 0);
 }
 
 TEST(ChildFrame, SystemCommandsGoToTheMainFrame) {
