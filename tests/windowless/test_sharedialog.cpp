@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/App.h"
+#include "platform/Input.h"
 #include "platform/Services.h"
 #include "windowless/ShareDialog.h"
 
@@ -89,4 +90,28 @@ TEST(ShareDialog, ScreenshotShowsTheSkin) {
     EXPECT_EQ(shot.GetPixel(232, 185), RGB(0x1E, 0x5C, 0xFF));
     EXPECT_EQ(shot.GetPixel(0, 300), RGB(0, 0, 0));  // the one-pixel border
     dlg.GetWnd()->DestroyWindow();
+}
+
+TEST(ShareDialog, TitleDragsTheWindowAndButtonsDoNot) {
+    Host host;
+    CShareProductDlg dlg;
+    ASSERT_EQ(dlg.ShowLink(&host.owner, MakeShareLink("").c_str()), 1);
+    CUIPaintManager& pm = dlg.GetPaintManager();
+    platform::PumpUntil([&] { return !pm.IsFirstLayoutPending(); }, 3000);
+    std::vector<LRESULT> ncDowns;
+    dlg.GetWnd()->SubclassWindowProc([&](UINT msg, WPARAM w, LPARAM l, const CWnd::WndProcPrevious& prev) {
+        if (msg == WM_NCLBUTTONDOWN) {
+            ncDowns.push_back((LRESULT)w);
+            return (LRESULT)0;  // the system move itself is the toolkit's
+        }
+        return prev(msg, w, l);
+    });
+    platform::InjectMouse(dlg.GetWnd(), WM_LBUTTONDOWN, 100, 10, MK_LBUTTON);   // the title label
+    platform::InjectMouse(dlg.GetWnd(), WM_LBUTTONUP, 100, 10);
+    platform::InjectMouse(dlg.GetWnd(), WM_LBUTTONDOWN, 619, 14, MK_LBUTTON);  // the close button
+    platform::InjectMouse(dlg.GetWnd(), WM_LBUTTONUP, 619, 14);
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(ncDowns, (std::vector<LRESULT>{HTCAPTION}));
+    EXPECT_EQ(MakeShareLink(""), kSharePromotionUrl);
+    if (dlg.GetWnd()->GetSafeHwnd()) dlg.GetWnd()->DestroyWindow();
 }
