@@ -49,6 +49,12 @@ COLORREF AskControlColors(CWnd* ctl, UINT msg, CDC* dc, COLORREF fallback) {
     auto* brush = reinterpret_cast<CBrush*>(r);
     return brush->m_style == BS_NULL ? fallback : brush->m_color;
 }
+void SendDrawItem(CWnd* ctl, DRAWITEMSTRUCT* dis) {
+    if (CWnd* p = ctl->GetParent())
+        p->SendMessage(WM_DRAWITEM, dis->CtlID, (LPARAM)dis);
+    else
+        Dispatch(ctl, OCM_DRAWITEM, dis->CtlID, (LPARAM)dis);
+}
 }  // namespace platform
 
 // ---- CButton ----
@@ -239,10 +245,7 @@ void CButton::Paint() {
                      (IsWindowEnabled() ? 0 : ODS_DISABLED) |
                      (m_check == BST_CHECKED ? ODS_CHECKED : 0);
         DRAWITEMSTRUCT dis{ODT_BUTTON, d->id, 0, ODA_DRAWENTIRE, state, m_hWnd, &dc, rc, 0};
-        if (CWnd* p = GetParent())
-            p->SendMessage(WM_DRAWITEM, d->id, (LPARAM)&dis);
-        else
-            DrawItem(&dis);
+        SendDrawItem(this, &dis);
         return;
     }
     DrawLook(&dc, rc);
@@ -389,10 +392,7 @@ void CStatic::Paint() {
     if (kind == SS_OWNERDRAW) {
         DRAWITEMSTRUCT dis{ODT_STATIC, d->id, 0, ODA_DRAWENTIRE,
                            IsWindowEnabled() ? 0u : (UINT)ODS_DISABLED, m_hWnd, &dc, rc, 0};
-        if (CWnd* p = GetParent())
-            p->SendMessage(WM_DRAWITEM, d->id, (LPARAM)&dis);
-        else
-            DrawItem(&dis);
+        SendDrawItem(this, &dis);
         return;
     }
     dc.SetTextColor(RGB(0, 0, 0));

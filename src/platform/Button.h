@@ -132,4 +132,7 @@ namespace platform {
 // classic way: msg is WM_CTLCOLORBTN, WM_CTLCOLORSTATIC, ... on dc. Returns the
 // background colour the answer gave, or fallback without an answer.
 COLORREF AskControlColors(CWnd* ctl, UINT msg, CDC* dc, COLORREF fallback);
+// Sends an owner-drawn control's WM_DRAWITEM to its parent, whose default reflects it back
+// (OCM_DRAWITEM); a control without a parent gets the reflection at once.
+void SendDrawItem(CWnd* ctl, DRAWITEMSTRUCT* dis);
 }  // namespace platform

@@ -187,10 +187,7 @@ void CStatusBar::Paint() {
         if (p.style & SBPS_OWNERDRAW) {
             DRAWITEMSTRUCT dis{0, d->id, (UINT)i, ODA_DRAWENTIRE, 0, m_hWnd, &dc, r, 0};
             auto alive = d->alive;
-            if (CWnd* parent = GetParent())
-                parent->SendMessage(WM_DRAWITEM, d->id, (LPARAM)&dis);
-            else
-                DrawItem(&dis);
+            platform::SendDrawItem(this, &dis);
             if (!*alive) return;
             continue;
         }
