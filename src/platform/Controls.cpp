@@ -494,8 +494,12 @@ public:
 
 void CComboBox::CreateNative(DWORD style) {
     auto* cb = new DropDownCombo();
-    cb->notify = [this, alive = d->alive](UINT code) {
-        if (*alive) Notify(code);  // the list may close as the widget goes, after its window
+    // the list may close while the window is being destroyed: only the CWnd part is
+    // asked then, and a window already gone tells nothing
+    cb->notify = [self = static_cast<CWnd*>(this), alive = d->alive](UINT code) {
+        if (!*alive || !self->m_hWnd) return;
+        if (CWnd* p = self->GetParent())
+            p->SendMessage(WM_COMMAND, MAKEWPARAM(self->GetDlgCtrlID(), code), (LPARAM)self->m_hWnd);
     };
     cb->setEditable((style & 3) == CBS_DROPDOWN);
     cb->setFocusPolicy(Qt::StrongFocus);

@@ -24,9 +24,11 @@ public:
         QScrollBar* widget = nullptr;
     };
     CWnd* wnd;
+    // the window object may go before its widget (and these bars) do
+    std::shared_ptr<std::atomic<bool>> alive;
     Bar bars[2];  // SB_HORZ, SB_VERT
 
-    explicit Bars(CWnd* w) : QObject(w->d->widget), wnd(w) {
+    explicit Bars(CWnd* w) : QObject(w->d->widget), wnd(w), alive(w->d->alive) {
         setObjectName(QStringLiteral("tarrowScrollBars"));
         for (int i = 0; i < 2; ++i) {
             auto* sb = new QScrollBar(i ? Qt::Vertical : Qt::Horizontal, w->d->widget);
@@ -73,6 +75,7 @@ public:
     // Places the bars and brings the client area up to date; with notify, a change of the
     // client size is told with WM_SIZE.
     void Layout(bool notify) {
+        if (!*alive) return;
         QWidget* w = wnd->d->widget;
         if (!w) return;
         const bool h = bars[0].shown, v = bars[1].shown;
@@ -91,9 +94,9 @@ public:
     }
 
     void OnAction(int i, int action) {
+        if (!*alive || !wnd->m_hWnd) return;
         Bar& b = bars[i];
         const UINT code = ScrollActionCode(action);
-        auto alive = wnd->d->alive;
         int pos = b.info.nPos;
         if (code == SB_THUMBTRACK) pos = b.track = b.widget->sliderPosition();
         Dispatch(wnd, i ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, pos), 0);
@@ -102,16 +105,17 @@ public:
         if (code != SB_THUMBTRACK) b.widget->setSliderPosition(b.info.nPos);
     }
     void OnTrack(int i, int pos) {
+        if (!*alive || !wnd->m_hWnd) return;
         Bar& b = bars[i];
         if (pos == b.track) return;
         b.track = pos;
         Dispatch(wnd, i ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
     }
     void OnReleased(int i) {
+        if (!*alive || !wnd->m_hWnd) return;
         Bar& b = bars[i];
         if (b.track < 0) return;
         const int pos = b.track;
-        auto alive = wnd->d->alive;
         Dispatch(wnd, i ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, pos), 0);
         if (!*alive) return;
         b.track = -1;
@@ -119,7 +123,8 @@ public:
     }
 
     bool eventFilter(QObject* obj, QEvent* e) override {
-        if (!wnd->d || obj == wnd->d->widget) {
+        if (!*alive || !wnd->m_hWnd) return false;
+        if (obj == wnd->d->widget) {
             if (e->type() == QEvent::Resize) Layout(false);
             return false;
         }
@@ -133,7 +138,6 @@ public:
             return true;
         }
         if (e->type() == QEvent::MouseButtonRelease) {
-            auto alive = wnd->d->alive;
             QPointer<QObject> self(this);
             bars[i].widget->event(e);  // a released thumb reports its position first
             if (!*alive || !self) return true;
