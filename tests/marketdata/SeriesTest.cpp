@@ -433,3 +433,41 @@ TEST_F(NotifyThreadsTest, ACallbackMayUnsubscribeItselfAndOthers) {
     EXPECT_FALSE(m_day->IsSubscribed(lo));
     EXPECT_FALSE(m_day->IsSubscribed(hi));
 }
+
+TEST_F(NotifyThreadsTest, ReadersSeeEachMergeWholeWhileAnotherThreadMerges) {
+    // Two window replies that differ in every field they set; a reader holding a view
+    // must see one or the other, never a mix.
+    struct State {
+        uint32_t from, to;
+        int32_t total;
+    };
+    const State states[] = {{20240102, 20240110, 10}, {20240201, 20240229, 20}};
+    auto reply = [&](const State& s) {
+        return Own().u32(0).u32(0).u32(0).u32(0).u32(s.from).u32(s.to).u32(uint32_t(s.total)).u8(0);
+    };
+    const Bytes replies[] = {reply(states[0]), reply(states[1])};
+    std::atomic<bool> done{false};
+    std::thread merger([&] {
+        for (int i = 0; i < 400; ++i) {
+            CBuffer body = replies[i % 2].Buffer();
+            m_day->OnWindowReply(body);
+        }
+        done = true;
+    });
+    int mixed = 0, reads = 0;
+    do {
+        auto view = m_day->Read();
+        const uint32_t from = view.RangeFrom(), to = view.RangeTo();
+        const int32_t total = view.TotalCount();
+        ++reads;
+        if (from == 0 && to == 0 && total == 0) continue;  // before the first merge
+        bool whole = false;
+        for (const State& s : states) whole |= s.from == from && s.to == to && s.total == total;
+        mixed += !whole;
+    } while (!done);
+    merger.join();
+    EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+    auto view = m_day->Read();
+    EXPECT_EQ(view.RangeFrom(), states[1].from);
+    EXPECT_EQ(view.TotalCount(), states[1].total);
+}

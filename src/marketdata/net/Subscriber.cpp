@@ -51,7 +51,9 @@ CSubscriber::~CSubscriber() {
         // Fails the lookups still under way; their callbacks find no client.
         if (resolver) evdns_base_free(resolver, 1);
     };
-    if (m_pLoop->IsInLoopThread() || !RunInLoop(m_pLoop, close)) close();
+    // Posted even on the loop thread: the last reference may go inside a callback of
+    // the very NetClient, which must outlive that callback.
+    if (!RunInLoop(m_pLoop, close)) close();
 }
 
 struct CSubscriber::NameLookup {
