@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "foundation/Buffer.h"
@@ -16,8 +17,19 @@
 
 extern char** environ;
 
+std::chrono::milliseconds HangBound(std::chrono::milliseconds timeout) {
+    // Instrumented builds (ThreadSanitizer) run several times slower: scripts/test sets
+    // TARROW_WAIT_SCALE so that a bound for a hang stays one.
+    static const int scale = [] {
+        const char* text = std::getenv("TARROW_WAIT_SCALE");
+        int value = text ? std::atoi(text) : 1;
+        return value >= 1 && value <= 100 ? value : 1;
+    }();
+    return timeout * scale;
+}
+
 bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
-    auto end = std::chrono::steady_clock::now() + timeout;
+    auto end = std::chrono::steady_clock::now() + HangBound(timeout);
     while (!pred()) {
         if (std::chrono::steady_clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -83,7 +95,7 @@ std::string CServerProcess::WaitForLine(const std::string& needle,
                                         std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     std::string found;
-    m_changed.wait_for(lock, timeout, [&] {
+    m_changed.wait_for(lock, HangBound(timeout), [&] {
         for (const auto& l : m_lines)
             if (l.find(needle) != std::string::npos) {
                 found = l;

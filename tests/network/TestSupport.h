@@ -11,8 +11,11 @@
 #include <thread>
 #include <vector>
 
+// A bound for a hang, stretched in slow instrumented runs (TARROW_WAIT_SCALE).
+std::chrono::milliseconds HangBound(std::chrono::milliseconds timeout);
+
 // Polls pred until it holds or the timeout passes (a generous bound for a hang, never a
-// measurement). True when it held.
+// measurement; stretched by HangBound). True when it held.
 bool WaitUntil(const std::function<bool()>& pred,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
