@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "windowless/Container.h"
 #include "windowless/Render.h"
 
 namespace WinlessUI {
@@ -25,11 +26,9 @@ bool CButtonUI::Activate() {
         m_pManager->SendNotification(this, "click");
         if (!m_sBindTabLayoutName.IsEmpty() && m_iBindTabIndex >= 0) {
             CControlUI* tab = m_pManager->FindControlByName(m_sBindTabLayoutName);
-            // Tab layouts register a "TabLayout" interface that selects a page by index.
-            using SelectItem = bool (*)(CControlUI*, int);
             if (tab != nullptr)
-                if (auto* select = reinterpret_cast<SelectItem>(tab->GetInterface("TabLayoutSelect")))
-                    select(tab, m_iBindTabIndex);
+                if (auto* layout = static_cast<ITabLayoutUI*>(tab->GetInterface("ITabLayout")))
+                    layout->SelectItem(m_iBindTabIndex);
         }
     }
     return true;

@@ -21,6 +21,14 @@ public:
     virtual void RemoveAll() = 0;
 };
 
+// What a tab layout offers to the buttons bound to it: a tab layout answers the interface
+// name "ITabLayout" with this.
+class ITabLayoutUI {
+public:
+    virtual ~ITabLayoutUI() = default;
+    virtual bool SelectItem(int index) = 0;
+};
+
 class CContainerUI : public CControlUI, public IContainerUI {
 public:
     CContainerUI() = default;

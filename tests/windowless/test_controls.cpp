@@ -1,6 +1,8 @@
 // Control attributes, image attribute strings, layouts, scroll bars, buttons and options.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "WinlessHost.h"
 #include "windowless/Button.h"
 #include "windowless/Container.h"
@@ -285,4 +287,33 @@ TEST(Layouts, RelativeFloatFollowsTheParentsGrowth) {
     host.Layout();
     EXPECT_EQ(r->GetPos().left, 70);     // moved by all of the 60 pixels of growth
     EXPECT_EQ(r->GetPos().bottom, 70);   // grown by all of the 40
+}
+
+namespace {
+class FakeTabs : public CContainerUI, public ITabLayoutUI {
+public:
+    std::vector<int> selected;
+    void* GetInterface(const char* name) override {
+        if (strcmp(name, "ITabLayout") == 0) return static_cast<ITabLayoutUI*>(this);
+        return CContainerUI::GetInterface(name);
+    }
+    bool SelectItem(int index) override {
+        selected.push_back(index);
+        return true;
+    }
+};
+}  // namespace
+
+TEST(Button, BoundTabIsSwitchedAfterTheClick) {
+    Host host(300, 100);
+    ASSERT_NE(host.Load("<Window><HorizontalLayout name=\"row\"><Button name=\"b\" width=\"100\" "
+                        "bindtabindex=\"2\" bindtablayoutname=\"tabs\"/></HorizontalLayout></Window>"),
+              nullptr);
+    auto* tabs = new FakeTabs;
+    tabs->SetName("tabs");
+    static_cast<CContainerUI*>(host.Find("row"))->Add(tabs);
+    host.Layout();
+    host.Click(50, 50);
+    EXPECT_EQ(host.recorder.Count("click:b"), 1);
+    EXPECT_EQ(tabs->selected, (std::vector<int>{2}));
 }
