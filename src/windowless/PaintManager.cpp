@@ -1403,8 +1403,8 @@ bool CUIPaintManager::PreMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
                 if (m_pFocus && m_pFocus->IsVisible() && m_pFocus->IsEnabled() &&
                     strstr(m_pFocus->GetClassName(), "RichEditUI") != nullptr) {
                     // A rich edit that wants tabs keeps the key.
-                    auto* wants = static_cast<bool*>(m_pFocus->GetInterface("WantTab"));
-                    if (wants != nullptr && *wants) return false;
+                    auto* tabKey = static_cast<ITabKeyUI*>(m_pFocus->GetInterface("ITabKey"));
+                    if (tabKey != nullptr && tabKey->WantsTab()) return false;
                 }
                 MoveTabFocus(::GetKeyState(VK_SHIFT) >= 0);
                 return true;

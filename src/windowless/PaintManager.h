@@ -143,6 +143,14 @@ public:
     virtual LRESULT TranslateAccelerator(MSG* msg) = 0;
 };
 
+// A control that may keep the Tab key for itself (the rich edit) answers the interface name
+// "ITabKey" with this.
+class ITabKeyUI {
+public:
+    virtual ~ITabKeyUI() = default;
+    virtual bool WantsTab() const = 0;
+};
+
 // Calls back for each control of a search; a non-null answer ends it.
 using FINDCONTROLPROC = CControlUI* (*)(CControlUI*, void*);
 

@@ -2,6 +2,7 @@
 // makes out of window messages.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "WinlessHost.h"
@@ -385,6 +386,32 @@ TEST(Builder, DefaultsIncludesAndUnknownElements) {
     ASSERT_NE(g, nullptr);
     EXPECT_STREQ(g->GetClassName(), "LabelUI");
     delete g;
+}
+
+namespace {
+class FakeRichEdit : public CControlUI, public ITabKeyUI {
+public:
+    const char* GetClassName() const override { return "RichEditUI"; }
+    UINT GetBehaviourFlags() const override { return UIFLAG_TABSTOP; }
+    void* GetInterface(const char* name) override {
+        if (strcmp(name, "ITabKey") == 0) return static_cast<ITabKeyUI*>(this);
+        return CControlUI::GetInterface(name);
+    }
+    bool WantsTab() const override { return true; }
+};
+}  // namespace
+
+TEST(MessageHandling, RichEditThatWantsTabsKeepsTheKey) {
+    Host host(300, 100);
+    CControlUI* root = host.Load("<Window><HorizontalLayout name=\"row\"><Button name=\"one\"/></HorizontalLayout></Window>");
+    ASSERT_NE(root, nullptr);
+    auto* rich = new FakeRichEdit;
+    static_cast<CContainerUI*>(root)->Add(rich);
+    host.Layout();
+    host.pm.SetFocusControl(rich);
+    LRESULT r = 0;
+    EXPECT_FALSE(host.pm.PreMessage(WM_KEYDOWN, VK_TAB, 0, r));
+    EXPECT_EQ(host.pm.GetFocusControl(), rich);
 }
 
 TEST(MessageHandling, TabKeysMoveTheFocusBeforeDispatch) {
