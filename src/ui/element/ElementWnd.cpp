@@ -10,6 +10,7 @@
 #include "platform/App.h"
 #include "platform/SkinMenu.h"
 #include "ui/CommonVar.h"
+#include "ui/SkinResManager.h"
 #include "ui/element/ElementEnv.h"
 #include "ui/element/ElementHost.h"
 #include "ui/layout/LayoutCutter.h"
@@ -147,8 +148,8 @@ void CElementWnd::RecalcLayout() {
 
 int CElementWnd::OnCreated(int reload) {
     for (CElementWnd* child : m_children) child->OnCreated(reload);
-    // The background image ("image"/"bk_ground"/"blockwnd") comes with the skin manager;
-    // an element without one fills with the skin's background colour.
+    // Looked up again on a reload: a new skin decodes its images anew.
+    m_pBkImage = GetSkinResManager()->GetImage("image", "bk_ground", "blockwnd");
     return 1;
 }
 

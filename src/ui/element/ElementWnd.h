@@ -15,6 +15,7 @@
 
 #include "foundation/IndSecuCode.h"
 #include "marketdata/Group.h"
+#include "platform/Graphics.h"
 #include "platform/Menu.h"
 #include "platform/Wnd.h"
 
@@ -165,6 +166,7 @@ public:
     COLORREF m_clrLeftBorder, m_clrRightBorder, m_clrTopBorder, m_clrBottomBorder;
     CIndSecuCode m_code;
     int m_iDrawStyle = 0;
+    CImage* m_pBkImage = nullptr;  // the skin's "image"/"bk_ground"/"blockwnd" (not owned)
     int m_bDblClkCapture = 0;
     int m_nMarginLeft = 0, m_nMarginRight = 0, m_nMarginTop = 0, m_nMarginBottom = 0;
     int m_iVLineSpace = 0, m_iHLineSpace = 0;
