@@ -36,6 +36,7 @@
 #include "foundation/Config.h"
 #include "foundation/LzhufEncoder.h"
 #include "foundation/TextCodec.h"
+#include "formula/YBIndClass.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
 #include "marketdata/DataCenter.h"
@@ -175,6 +176,7 @@ struct ShutdownWorld {
         dir = mkdtemp(tmpl);
         fs::current_path(dir);
         fs::copy_file(fs::path(TARROW_SOURCE_DIR) / "resources" / "Sys.xml", "Sys.xml");
+        GetYBIndClass()->Read((fs::path(dir) / "Sys.xml").string());
         std::ofstream("appconfig.xml") << "<config><system/></config>";
         LoadConfig();
         GetAppInfo()->SetProgramDir(dir);
@@ -240,9 +242,11 @@ struct ShutdownWorld {
     }
 };
 
+std::unique_ptr<ShutdownWorld> g_world;
+
 ShutdownWorld& World() {
-    static ShutdownWorld world;
-    return world;
+    if (!g_world) g_world = std::make_unique<ShutdownWorld>();
+    return *g_world;
 }
 
 void BM_Shutdown_Saves(benchmark::State& state) {
@@ -278,5 +282,13 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     reporter.AddRatio("startup_to_first_paint", "BM_Startup_Tarrow", "BM_Startup_BareQt", 3.0);
     reporter.AddRatio("shutdown_saves", "BM_Shutdown_Saves", "BM_Shutdown_PlainWrite", 1.5);
-    return RunBenchmarks(argc, argv, reporter);
+    const int result = RunBenchmarks(argc, argv, reporter);
+    // The scratch folders go with the run.
+    std::error_code ec;
+    if (g_world) {
+        fs::current_path("/", ec);
+        fs::remove_all(g_world->dir, ec);
+    }
+    fs::remove_all(ScratchHome(), ec);
+    return result;
 }
