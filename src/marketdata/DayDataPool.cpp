@@ -31,7 +31,7 @@ std::shared_ptr<CDayData> CDayDataPool::GetDayData(int16_t dataType, const CIndS
 }
 
 void CDayDataPool::Release(OwnerTag owner, const std::string& key) {
-    std::shared_ptr<CDayData> doomed;
+    std::shared_ptr<CDayData> series;
     {
         std::lock_guard lock(m_lock);
         auto it = m_entries.find(key);
@@ -40,16 +40,25 @@ void CDayDataPool::Release(OwnerTag owner, const std::string& key) {
             m_entries.erase(it);
             return;
         }
-        // Always: an owner that leaves while others still borrow the series must not be
-        // called once it is gone.
-        it->second->Unsubscribe(owner);
-        if (it->second.use_count() > 1) return;
+        series = it->second;
+    }
+    // Always: an owner that leaves while others still borrow the series must not be
+    // called once it is gone. Outside the pool's lock: Unsubscribe waits for the owner's
+    // call in progress, and that call may well ask the pool for a series.
+    series->Unsubscribe(owner);
+    std::shared_ptr<CDayData> doomed;
+    {
+        std::lock_guard lock(m_lock);
+        auto it = m_entries.find(key);
+        // The pool's reference and ours: nobody else borrows it.
+        if (it == m_entries.end() || it->second != series || series.use_count() > 2) return;
         doomed = std::move(it->second);
         m_entries.erase(it);
-        if (CRequestChannel* channel = GetRequestChannel())
-            channel->CancelPending(OwnerTag(doomed.get()));
-        doomed->SaveLocal();
     }
+    series.reset();
+    if (CRequestChannel* channel = GetRequestChannel())
+        channel->CancelPending(OwnerTag(doomed.get()));
+    doomed->SaveLocal();
     // Destroyed outside the pool's lock.
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
+
 #include "FakeChannel.h"
 #include "MarketFixture.h"
 
@@ -111,4 +115,42 @@ TEST_F(PoolTest, ReplyForAReleasedSeriesIsHarmless) {
                        .u32(0)
                        .Buffer();
     EXPECT_TRUE(handler(CDataHead(), body));
+}
+
+TEST_F(PoolTest, ReleaseWaitsForTheOwnersCallWithoutHoldingThePool) {
+    // The owner's callback runs on another thread and asks the pool for a series while
+    // the owner is being released: the release waits for the call, so it must not hold
+    // the pool meanwhile.
+    CIndSecuCode code(1, "600000");
+    const std::string key = CDayDataPool::MakeKey(4, code, 1);
+    auto series = GetDayData(4, code, 1);
+    ASSERT_TRUE(series);
+    int owner = 0;
+    std::promise<void> entered;
+    std::atomic<bool> gotSeries{false};
+    std::promise<void> looked;
+    std::thread lookUp;
+    series->Subscribe(OwnerTag(&owner), [&] {
+        entered.set_value();
+        // Until the release has begun (it unsubscribes first, then waits for this call).
+        while (series->IsSubscribed(OwnerTag(&owner))) std::this_thread::yield();
+        // On a thread of its own, so that a pool held by the release fails the test
+        // after the bound instead of hanging it.
+        lookUp = std::thread([&] {
+            GetDayData(4, code, 2);
+            looked.set_value();
+        });
+        gotSeries = looked.get_future().wait_for(std::chrono::seconds(20)) ==
+                    std::future_status::ready;
+    });
+    std::thread notifier([&] { series->Notify(); });
+    entered.get_future().wait();
+    Pool().Release(OwnerTag(&owner), key);
+    notifier.join();
+    lookUp.join();
+    EXPECT_TRUE(gotSeries) << "the pool stayed locked while the release waited";
+    EXPECT_TRUE(Pool().IsListed(key)) << "still borrowed by the test";
+    series.reset();
+    Pool().Release(OwnerTag(&owner), key);
+    EXPECT_FALSE(Pool().IsListed(key)) << "the last borrower let go";
 }
