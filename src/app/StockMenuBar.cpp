@@ -192,7 +192,11 @@ void CStockMenuBar::ActivateTab(int index, bool analysisFollowsTraining) {
         security = m_hooks.trendTrainingSecurity();
     if (HWND frame = GetTabFrame(index)) {
         if (security && m_hooks.giveSecurity) m_hooks.giveSecurity(frame, *security);
-        if (CWnd* w = CWnd::FromHandle(frame)) w->BringWindowToTop();
+        // A workspace frame comes to the top by becoming the active child frame.
+        if (auto* child = dynamic_cast<CMDIChildWnd*>(CWnd::FromHandle(frame)))
+            child->MDIActivate();
+        else if (CWnd* w = CWnd::FromHandle(frame))
+            w->BringWindowToTop();
     } else {
         std::string key = GetCommonVar()->GetKeyByTitle(text);
         std::string path = GetAppInfo()->GetDataPath() + "layout/" + key + ".xlay";

@@ -61,8 +61,9 @@ struct FrameFixture {
 
     FrameFixture() {
         std::filesystem::create_directories(home.Path() / "layout");
-        std::filesystem::copy_file(std::string(TARROW_RESOURCES) + "/layout/training.xlay",
-                                   home.Path() / "layout" / "training.xlay");
+        for (const char* f : {"training.xlay", "trend.xlay"})
+            std::filesystem::copy_file(std::string(TARROW_RESOURCES) + "/layout/" + f,
+                                       home.Path() / "layout" / f);
         SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
             boxes.push_back(caption + ":" + text);
             return IDOK;
@@ -130,6 +131,26 @@ TEST(MainFrame, RefusedLoginShowsTheServerTextAndLogsInAgain) {
     f.frame->SendMessage(UM_LOGIN_FLOW, 1, 0);
     EXPECT_EQ(f.boxes.size(), 1u);
     EXPECT_FALSE(f.frame->m_bLoggedIn);  // no network client: nothing to re-attach
+}
+
+TEST(MainFrame, ModeTabsOpenAndSwitchWorkspaces) {
+    FrameFixture f;
+    CStockMenuBar& bar = f.frame->GetMenuBar();
+    ASSERT_GE(bar.GetTabCount(), 2);
+    EXPECT_EQ(bar.GetTabText(1), "分析走势");
+    EXPECT_EQ(f.app.FindViewByTitle("分析走势"), nullptr);
+    bar.SelectTabByIndex(1);  // a mode tab without a frame opens its layout
+    C_Tarrow_View* trend = f.app.FindViewByTitle("分析走势");
+    ASSERT_NE(trend, nullptr);
+    EXPECT_EQ(f.frame->GetActiveFrame()->GetActiveView(), trend);
+    EXPECT_EQ(trend->GetLayoutKey(), "trend");
+    EXPECT_EQ(bar.GetTabFrame(1), trend->GetParentFrame()->m_hWnd);
+    bar.SelectTabByIndex(0);  // back to training: its frame comes forward
+    C_Tarrow_View* training = f.app.FindViewByTitle("特训场");
+    EXPECT_EQ(f.frame->GetActiveFrame()->GetActiveView(), training);
+    EXPECT_TRUE(training->IsHostActive());
+    EXPECT_FALSE(trend->IsHostActive());
+    EXPECT_EQ(bar.GetSelectedTab(), 0);
 }
 
 TEST(MainFrame, CodeListReadyReattachesTheActiveWorkspace) {
