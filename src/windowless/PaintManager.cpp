@@ -385,7 +385,9 @@ void CUIPaintManager::ForgetControl(CControlUI* control) {
 
 void CUIPaintManager::QueueControlDeletion(CControlUI* control) {
     if (control == nullptr) return;
-    control->BindManager(nullptr, nullptr, false);
+    // Out of the tree, still known to this manager, so that its deletion forgets its name,
+    // timers and references here.
+    control->BindManager(this, nullptr, false);
     m_aDelayedCleanup.Add(control);
     if (m_pWnd != nullptr && m_pWnd->GetSafeHwnd()) m_pWnd->PostMessage(WM_UI_DELAYED_CLEANUP, 0, 0);
 }

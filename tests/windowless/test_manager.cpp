@@ -481,3 +481,45 @@ TEST(MessageHandling, HoverShowsTheControlsToolTip) {
     host.Send(WM_MOUSELEAVE, 0, 0, 0);
     EXPECT_EQ(host.pm.GetToolTipWindow()->GetShownTool(), -1);
 }
+
+namespace {
+bool g_destroyed = false;
+bool NoteDestroyed(void*) {
+    g_destroyed = true;
+    return true;
+}
+}  // namespace
+
+TEST(PaintManager, RemovedChildIsDeletedAtTheCleanupMessage) {
+    Host host(200, 100);
+    CControlUI* root = host.Load("<Window><VerticalLayout><Control name=\"gone\"/></VerticalLayout></Window>");
+    ASSERT_NE(root, nullptr);
+    CControlUI* gone = host.Find("gone");
+    g_destroyed = false;
+    gone->OnDestroy += NoteDestroyed;
+    EXPECT_TRUE(static_cast<CContainerUI*>(root)->Remove(gone));
+    EXPECT_FALSE(g_destroyed);  // queued: deleting it now could pull it from under a handler
+    platform::PumpUntil([] { return g_destroyed; }, 2000);
+    EXPECT_TRUE(g_destroyed);
+    EXPECT_EQ(host.Find("gone"), nullptr);
+}
+
+TEST(ImageAttribute, FailedLoadIsNotRetriedUntilTheStringChanges) {
+    CUIPaintManager::ResetSharedArchiveForTests();
+    static std::string zip = ziptest::Build({{"ok.png", Png(2, 2, {0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000})}});
+    CUIPaintManager::UseArchiveInMemory((const unsigned char*)zip.data(), (unsigned)zip.size());
+    CUIPaintManager pm;
+    CImageAttribute a;
+    a.SetImage("file='missing.png'");
+    EXPECT_FALSE(a.LoadImage(&pm));
+    EXPECT_FALSE(a.IsValid());
+    a.SetImage("file='missing.png'");
+    EXPECT_FALSE(a.IsValid());  // the same string: still failed, not retried
+    a.SetImage("file='ok.png' source='0,0,10,10'");
+    EXPECT_TRUE(a.LoadImage(&pm));
+    EXPECT_EQ(a.m_rcSource.right, 2);  // clamped to the image
+    const TImageInfo* info = a.m_imageInfo;
+    a.SetImage("file='ok.png' source='0,0,10,10'");
+    EXPECT_EQ(a.m_imageInfo, info);  // the same string keeps the loaded image
+    CUIPaintManager::ResetSharedArchiveForTests();
+}
