@@ -10,6 +10,7 @@
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/MarketHooks.h"
+#include "marketdata/PicDataLayer.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
 #include "ui/layout/LayoutManager.h"
@@ -91,6 +92,11 @@ BOOL C_Tarrow_App::InitInstance() {
         ::PostMessage(hwnd, msg, (WPARAM)wParam, (LPARAM)lParam);
     };
     SetMarketUiHooks(std::move(hooks));
+    SetDataLayerHooks({[](void* window, uint32_t msg, uint64_t wParam, int64_t lParam) {
+                           ::PostMessage(static_cast<HWND>(window), msg, (WPARAM)wParam,
+                                         (LPARAM)lParam);
+                       },
+                       m_mainThreadId});
 
     OnFileNew();
     frame->ShowWindow(SW_SHOWMAXIMIZED);
@@ -118,6 +124,7 @@ BOOL C_Tarrow_App::InitInstance() {
 int C_Tarrow_App::ExitInstance() {
     if (m_bStarted) {
         SetMarketUiHooks({});
+        SetDataLayerHooks({});
         RunShutdown(Services());
         m_bStarted = false;
     }
