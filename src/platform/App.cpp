@@ -179,11 +179,13 @@ void PostTask(std::function<void()> fn) {
 }
 
 void ProcessPendingEvents() {
+    UiLoopScope loop;
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
+    UiLoopScope loop;
     QElapsedTimer t;
     t.start();
     while (!pred()) {
@@ -420,15 +422,23 @@ int VkToQtKey(UINT vk) {
 }
 }  // namespace platform
 
-CWnd* CWnd::FromHandle(HWND hwnd) {
+namespace platform {
+CWnd* LookupWindow(HWND hwnd) {
     if (!hwnd) return nullptr;
     std::lock_guard<std::mutex> lock(g_regMutex);
     auto it = g_registry.find(reinterpret_cast<std::uintptr_t>(hwnd));
     return it == g_registry.end() ? nullptr : it->second;
 }
+}  // namespace platform
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+    // the object may be destroyed by the UI thread the moment after: other threads post
+    (void)CheckUiThread("CWnd::FromHandle");
+    return LookupWindow(hwnd);
+}
 
 BOOL IsWindow(HWND hwnd) {
-    return CWnd::FromHandle(hwnd) != nullptr;
+    return LookupWindow(hwnd) != nullptr;
 }
 
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -446,7 +456,7 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     QMetaObject::invokeMethod(
         g_dispatcher,
         [hwnd, msg, wParam, lParam] {
-            if (CWnd* w = CWnd::FromHandle(hwnd)) Dispatch(w, msg, wParam, lParam);
+            if (CWnd* w = LookupWindow(hwnd)) Dispatch(w, msg, wParam, lParam);
         },
         Qt::QueuedConnection);
     return TRUE;
@@ -459,14 +469,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return w ? Dispatch(w, msg, wParam, lParam) : 0;
     }
     if (!IsWindow(hwnd)) return 0;
-    LRESULT result = 0;
-    QMetaObject::invokeMethod(
-        g_dispatcher,
-        [&result, hwnd, msg, wParam, lParam] {
-            if (CWnd* w = CWnd::FromHandle(hwnd)) result = Dispatch(w, msg, wParam, lParam);
-        },
-        Qt::BlockingQueuedConnection);
-    return result;
+    return SendFromOtherThread(g_dispatcher, hwnd, msg, wParam, lParam);
 }
 
 void PostQuitMessage(int exitCode) {
@@ -533,10 +536,12 @@ CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
 }
 int CWinApp::Run() {
-    if (!g_quit && QCoreApplication::instance())
+    if (!g_quit && QCoreApplication::instance()) {
+        UiLoopScope loop;
         m_exitCode = QCoreApplication::exec();
-    else
+    } else {
         m_exitCode = g_quitCode;
+    }
     g_quit = false;
     return ExitInstance();
 }

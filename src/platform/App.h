@@ -15,6 +15,18 @@ namespace platform {
 void Initialize(int& argc, char** argv);
 bool IsInitialized();
 bool IsUiThread();
+// The threading contract. Windows belong to the UI thread: CWnd::FromHandle and every call
+// on a window (creating, destroying, showing, moving, painting, timers, styles, window
+// data, message dispatch) are made there. Another thread posts (::PostMessage, PostTask),
+// which is safe with any handle. A call made off the UI thread is reported to this handler
+// (by default: a line on stderr, and an abort in debug builds, so the fault is found where
+// it happens) and then does nothing (FromHandle still answers). Null restores the default.
+// ::SendMessage from another thread waits for the UI thread's answer only while a UI loop
+// runs (CWinApp::Run, a modal loop, PumpUntil, ProcessPendingEvents); otherwise it answers
+// 0 at once and logs. A send still waiting when the last loop ends is answered 0 too, and
+// is never delivered afterwards. IsWindow, PostMessage, PostTask and GetAsyncKeyState are
+// safe from any thread.
+void SetUiThreadViolationHandler(std::function<void(const std::string&)> handler);
 // Runs fn on the UI thread, in order with posted messages. Safe from any thread.
 void PostTask(std::function<void()> fn);
 // Handles everything pending now, without waiting.

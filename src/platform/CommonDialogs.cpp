@@ -81,7 +81,11 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     for (auto& b : buttons) set |= b.b;
     box.setStandardButtons(set);
     for (auto& b : buttons) box.button(b.b)->setText(QString::fromUtf8(b.label));
-    int r = box.exec();
+    int r;
+    {
+        platform::UiLoopScope loop;
+        r = box.exec();
+    }
     for (auto& b : buttons)
         if (r == b.b) return b.id;
     // closed without a button: cancel when there is one, else the only answer
@@ -109,6 +113,7 @@ LRESULT CColorDialog::DoModal() {
         m_color = c;
         return IDOK;
     }
+    platform::UiLoopScope loop;
     QColor c = QColorDialog::getColor(ToQColor(m_color), OwnerWidget(m_parent));
     if (!c.isValid()) return IDCANCEL;
     m_color = RGB(c.red(), c.green(), c.blue());
@@ -145,6 +150,7 @@ LRESULT CFileDialog::DoModal() {
                                                             : parts[i] + " (" + pattern + ")");
         }
         QWidget* owner = OwnerWidget(m_parent);
+        platform::UiLoopScope loop;
         QString chosen =
             m_open ? QFileDialog::getOpenFileName(owner, QString(), ToQ(path), filters.join(";;"))
                    : QFileDialog::getSaveFileName(owner, QString(), ToQ(path), filters.join(";;"));

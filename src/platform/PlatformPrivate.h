@@ -1,6 +1,7 @@
 #pragma once
 // Internals shared by the layer's own sources; the only header that includes Qt.
 // Nothing outside src/platform includes it.
+#include <QCoreApplication>
 #include <QCursor>
 #include <QEventLoop>
 #include <QFont>
@@ -247,6 +248,30 @@ struct WndPrivate {
     void EndPaintMessage();
     void StartHoverTimer();
 };
+
+// The threading contract (UiThread.cpp). A scope of a UI-thread loop: exec, a modal or
+// nested loop, a pump. Cross-thread sends are answered only while one runs.
+class UiLoopScope {
+public:
+    UiLoopScope();
+    ~UiLoopScope();
+    UiLoopScope(const UiLoopScope&) = delete;
+    UiLoopScope& operator=(const UiLoopScope&) = delete;
+};
+bool UiLoopRunning();
+// A UI-thread call made from another thread: reported (and fatal in debug builds).
+void UiThreadViolation(const char* call);
+// False (after the report) when called off the UI thread: the call does nothing then.
+inline bool CheckUiThread(const char* call) {
+    if (IsUiThread() || !QCoreApplication::instance()) return true;
+    UiThreadViolation(call);
+    return false;
+}
+// The registry lookup without the thread check, for the calls that are safe anywhere.
+CWnd* LookupWindow(HWND hwnd);
+// SendMessage from a thread other than the UI thread.
+LRESULT SendFromOtherThread(QObject* dispatcher, HWND hwnd, UINT msg, WPARAM wParam,
+                            LPARAM lParam);
 
 // dispatch of one message to a window, keeping the current message for Default()
 LRESULT Dispatch(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, QEvent* event = nullptr);

@@ -184,6 +184,10 @@ static LRESULT CallProcChain(CWnd* wnd,
 
 LRESULT Dispatch(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, QEvent* event) {
     if (!wnd || !wnd->d || !wnd->m_hWnd) return 0;
+    if (!IsUiThread()) {
+        UiThreadViolation("a window's message dispatch");
+        return 0;
+    }
     WndPrivate* d = wnd->d.get();
     auto alive = d->alive;
     MSG saved = d->cur;
@@ -577,6 +581,7 @@ BOOL CWnd::Create(const char* cls, const char* name, DWORD style, const RECT& re
 
 BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWORD style,
                     const RECT& rect, CWnd* parent, UINT nID, void* param) {
+    if (!CheckUiThread("CWnd::CreateEx")) return FALSE;
     if (m_hWnd || !IsInitialized()) return FALSE;
     CREATESTRUCT cs{param,
                     nullptr,
@@ -688,6 +693,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWOR
 }
 
 BOOL CWnd::DestroyWindow() {
+    if (!CheckUiThread("CWnd::DestroyWindow")) return FALSE;
     // a handler that destroys the window again while it is being destroyed (its own
     // WM_DESTROY, or a child's) must not send the destruction messages a second time
     if (!m_hWnd || d->destroying) return FALSE;
@@ -1044,6 +1050,7 @@ int HitTestToResizeEdges(LRESULT hit) {
 
 // ---- state ----
 BOOL CWnd::ShowWindow(int cmd) {
+    if (!CheckUiThread("CWnd::ShowWindow")) return FALSE;
     QWidget* w = d->widget;
     if (!w) return FALSE;
     BOOL was = w->isVisible() || (!w->isHidden() && (d->style & WS_CHILD));
@@ -1124,6 +1131,7 @@ BOOL CWnd::IsZoomed() const {
 }
 
 void CWnd::MoveWindow(int x, int y, int w, int h, BOOL repaint) {
+    if (!CheckUiThread("CWnd::MoveWindow")) return;
     if (!d->widget) return;
     d->widget->move(x, y);
     ResizeWidget(this, std::max(w, 0), std::max(h, 0));
@@ -1133,6 +1141,7 @@ void CWnd::MoveWindow(LPCRECT rc, BOOL repaint) {
     if (rc) MoveWindow(rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, repaint);
 }
 BOOL CWnd::SetWindowPos(const CWnd* after, int x, int y, int cx, int cy, UINT flags) {
+    if (!CheckUiThread("CWnd::SetWindowPos")) return FALSE;
     QWidget* w = d->widget;
     if (!w) return FALSE;
     if (!(flags & SWP_NOMOVE)) w->move(x, y);
@@ -1225,6 +1234,7 @@ DWORD CWnd::GetExStyle() const {
 // callers pass it anyway, and a frame that lags behind its styles helps nobody). With
 // flags, the window is then repositioned with them, SWP_FRAMECHANGED included.
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
+    if (!CheckUiThread("CWnd::ModifyStyle")) return FALSE;
     DWORD before = d->style;
     d->style = (d->style & ~remove) | add;
     if (before != d->style) {
@@ -1365,6 +1375,7 @@ void CWnd::Invalidate(BOOL erase) {
     InvalidateRect(nullptr, erase);
 }
 void CWnd::InvalidateRect(LPCRECT rc, BOOL erase) {
+    if (!CheckUiThread("CWnd::InvalidateRect")) return;
     if (!d->widget) return;
     QRect client(QPoint(0, 0), d->widget->size());
     QRect r = rc ? ToQRect(*rc).intersected(client) : client;
@@ -1399,6 +1410,7 @@ BOOL CWnd::GetUpdateRect(LPRECT rc, BOOL) const {
     return !d->invalid.isEmpty();
 }
 void CWnd::UpdateWindow() {
+    if (!CheckUiThread("CWnd::UpdateWindow")) return;
     if (!d->widget || d->invalid.isEmpty()) return;
     QWindow* win = d->widget->window()->windowHandle();
     if (d->widget->isVisible() && win && win->isExposed()) {
@@ -1481,6 +1493,7 @@ BOOL CWnd::RestoreWindowProc(int cookie) {
 
 // ---- timers ----
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, void*) {
+    if (!CheckUiThread("CWnd::SetTimer")) return 0;
     if (!d->timers || !m_hWnd) return 0;
     auto it = d->timerIds.find(id);
     if (it != d->timerIds.end()) d->timers->killTimer(it->second);
@@ -1505,7 +1518,10 @@ int CWnd::RunModalLoop(DWORD) {
     d->loop = &loop;
     d->modalResult = -1;
     auto alive = d->alive;
-    loop.exec();
+    {
+        UiLoopScope scope;
+        loop.exec();
+    }
     if (!*alive) return -1;
     d->loop = outer;
     // destroyed inside a nested loop of its own: the loops outside it end as well

@@ -2,10 +2,11 @@
 // The window base. Every window receives Win32-numbered messages through WindowProc;
 // the default WindowProc cracks the common ones into the virtual On... handlers.
 //
-// Threads: windows live on the UI thread. ::PostMessage may be called from any thread
-// and with any handle: a handle that no longer names a window makes it return FALSE,
-// and a window destroyed while the message is queued simply never sees it.
-// ::SendMessage from another thread blocks until the UI thread has handled it.
+// Threads: windows live on the UI thread, and every call on them is made there (App.h has
+// the whole contract). ::PostMessage may be called from any thread and with any handle: a
+// handle that no longer names a window makes it return FALSE, and a window destroyed while
+// the message is queued simply never sees it. ::SendMessage from another thread waits for
+// the UI thread's answer while a UI loop runs, and answers 0 at once when none does.
 #include <functional>
 #include <map>
 #include <memory>
