@@ -1,6 +1,8 @@
 // 10,000 candles (a body rectangle and a high-low line each) on a 1920x1080 image:
 // through the layer's device context, against the same drawing with QPainter directly.
-// The baseline is measured in the same run; the ratio is printed at the end.
+// Twice: on a bitmap, and on a window's back buffer at device-pixel ratio 2 (the process
+// runs as on a HiDPI screen) against QPainter on an image of that ratio.
+// The baselines are measured in the same run; the ratios are printed at the end.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -14,6 +16,7 @@
 #include "RatioReporter.h"
 #include "platform/App.h"
 #include "platform/Gdi.h"
+#include "platform/Wnd.h"
 
 namespace {
 
@@ -88,13 +91,66 @@ void BM_Candles_DeviceContext(benchmark::State& state) {
     }
 }
 
+// The same on images of device-pixel ratio 2: one-pixel lines are a logical pixel wide.
+void BM_Candles_QPainter_HiDpi(benchmark::State& state) {
+    QImage img(3840, 2160, QImage::Format_RGB32);
+    img.setDevicePixelRatio(2);
+    const QColor up(255, 77, 77), down(77, 255, 77);
+    QPen upPen(up, 1), downPen(down, 1);
+    upPen.setCapStyle(Qt::FlatCap);
+    downPen.setCapStyle(Qt::FlatCap);
+    const QBrush upBrush(up), downBrush(down);
+    for (auto _ : state) {
+        img.fill(0xff101218);
+        QPainter p(&img);
+        for (const Candle& c : Candles()) {
+            const bool rising = c.close >= c.open;
+            p.setPen(rising ? upPen : downPen);
+            p.setBrush(rising ? upBrush : downBrush);
+            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
+            p.drawLine(QPointF(c.x + 1.5, 1080 - c.high), QPointF(c.x + 1.5, 1080 - c.low + 1));
+            p.drawRect(QRectF(c.x + 0.5, top + 0.5, 2, std::max(bottom - top, 1)));
+        }
+        p.end();
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
+void BM_Candles_WindowDC_HiDpi(benchmark::State& state) {
+    CWnd wnd;
+    if (!wnd.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1920, 1080), nullptr, 0)) {
+        state.SkipWithError("no window");
+        return;
+    }
+    CClientDC dc(&wnd);
+    CPen upPen(PS_SOLID, 1, kUp), downPen(PS_SOLID, 1, kDown);
+    CBrush upBrush(kUp), downBrush(kDown);
+    const CRect all(0, 0, 1920, 1080);
+    for (auto _ : state) {
+        dc.FillSolidRect(&all, RGB(24, 18, 16));
+        for (const Candle& c : Candles()) {
+            const bool rising = c.close >= c.open;
+            dc.SelectObject(rising ? &upPen : &downPen);
+            dc.SelectObject(rising ? &upBrush : &downBrush);
+            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
+            dc.MoveTo(c.x + 1, 1080 - c.high);
+            dc.LineTo(c.x + 1, 1080 - c.low + 1);
+            dc.Rectangle(c.x, top, c.x + 3, top + std::max(bottom - top, 1) + 1);
+        }
+        benchmark::DoNotOptimize(dc.GetPixel(0, 0));
+    }
+}
+
 BENCHMARK(BM_Candles_QPainter)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Candles_DeviceContext)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Candles_QPainter_HiDpi)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Candles_WindowDC_HiDpi)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     UseOffscreenPlatform();
+    setenv("QT_SCALE_FACTOR", "2", 1);  // windows get back buffers of device-pixel ratio 2
     static int qargc = 1;
     static char name[] = "bench_platform";
     static char* qargv[] = {name, nullptr};
@@ -103,5 +159,8 @@ int main(int argc, char** argv) {
     // Candles drawn through the device context against QPainter drawing the same.
     reporter.AddRatio("platform.device_context_over_qpainter", "BM_Candles_DeviceContext",
                       "BM_Candles_QPainter", 1.2);
+    // The same on a window's back buffer at device-pixel ratio 2.
+    reporter.AddRatio("platform.hidpi_window_dc_over_qpainter", "BM_Candles_WindowDC_HiDpi",
+                      "BM_Candles_QPainter_HiDpi", 1.2);
     return RunBenchmarks(argc, argv, reporter);
 }

@@ -262,7 +262,7 @@ void CDC::AttachWindowSurface(CWnd* wnd, bool paint) {
         wnd->d->EnsureBuffer(wnd->d->widget ? wnd->d->widget->size() : QSize(1, 1));
     d->SetSurface(wnd->d->buffer);
     d->hasBase = true;
-    QRect client(QPoint(0, 0), wnd->d->buffer->image.size());
+    QRect client(QPoint(0, 0), wnd->d->buffer->Size());
     d->base = paint ? wnd->d->paintRegion.intersected(client) : QRegion(client);
 }
 
@@ -454,15 +454,39 @@ CPoint CDC::GetCurrentPosition() const {
     return CPoint(d->cur.x(), d->cur.y());
 }
 
+// On a back buffer of device-pixel ratio above 1, a one-pixel pen must cover whole logical
+// pixels (a cosmetic pen would draw one device pixel, off the logical pixel's middle): it is
+// drawn one logical pixel wide along the pixel centres.
+static bool ThinPenOnHiDpi(const DCState& s) {
+    return s.qpen.style() != Qt::NoPen && s.qpen.width() == 0 && s.surface &&
+           s.surface->Ratio() > 1.0;
+}
+static QPen LogicalPixelPen(const QPen& pen) {
+    QPen q(pen);
+    q.setWidth(1);
+    return q;
+}
+
 BOOL CDC::LineTo(int x, int y) {
     QPoint from = d->cur;
     d->cur = QPoint(x, y);
     if (d->rop == R2_NOP || d->qpen.style() == Qt::NoPen || from == d->cur) return TRUE;
     QPainter* p = d->P();
     if (!p) return FALSE;
-    p->setPen(d->qpen);
     d->Background(*p, &d->qpen, nullptr);
-    p->drawLine(from, d->cur);
+    if (ThinPenOnHiDpi(*d)) {
+        // from the start pixel's leading edge to the end pixel's: the end point stays out
+        p->setPen(LogicalPixelPen(d->qpen));
+        const QPointF a(from), b(d->cur), dir = b - a;
+        const qreal len = std::hypot(dir.x(), dir.y());
+        const QPointF back = dir / len * 0.5;
+        p->translate(0.5, 0.5);
+        p->drawLine(QLineF(a - back, b - back));
+        p->translate(-0.5, -0.5);
+    } else {
+        p->setPen(d->qpen);
+        p->drawLine(from, d->cur);
+    }
     d->MarkDirty(QRect(from, d->cur)
                      .normalized()
                      .adjusted(-d->qpen.width() - 1, -d->qpen.width() - 1, d->qpen.width() + 1,
@@ -477,10 +501,24 @@ template <class Draw>
 static BOOL PaintShape(DCState& s, bool filled, const QRect& bounds, Draw draw) {
     QPainter* p = s.P();
     if (!p) return FALSE;
-    p->setPen(s.qpen);
-    if (filled) p->setBrush(s.qbrush);
     s.Background(*p, &s.qpen, filled ? &s.qbrush : nullptr);
-    draw(*p);
+    if (ThinPenOnHiDpi(s)) {
+        // the fill where it is, the outline along the pixel centres
+        if (filled && s.qbrush.style() != Qt::NoBrush) {
+            p->setPen(Qt::NoPen);
+            p->setBrush(s.qbrush);
+            draw(*p);
+        }
+        p->setPen(LogicalPixelPen(s.qpen));
+        p->setBrush(Qt::NoBrush);
+        p->translate(0.5, 0.5);
+        draw(*p);
+        p->translate(-0.5, -0.5);
+    } else {
+        p->setPen(s.qpen);
+        if (filled) p->setBrush(s.qbrush);
+        draw(*p);
+    }
     s.MarkDirty(bounds.adjusted(-8, -8, 8, 8).translated(s.org));
     return TRUE;
 }
@@ -531,6 +569,14 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
     d->Background(*p, &d->qpen, &d->qbrush);
     if (!hasPen) {
         if (d->qbrush.style() != Qt::NoBrush) p->fillRect(inner, d->qbrush);
+    } else if (ThinPenOnHiDpi(*d)) {
+        if (rc.Width() > 2 && rc.Height() > 2 && d->qbrush.style() != Qt::NoBrush)
+            p->fillRect(QRect(rc.left + 1, rc.top + 1, rc.Width() - 2, rc.Height() - 2), d->qbrush);
+        p->setPen(LogicalPixelPen(d->qpen));
+        p->setBrush(Qt::NoBrush);
+        p->translate(0.5, 0.5);
+        p->drawRect(inner);
+        p->translate(-0.5, -0.5);
     } else if (d->rop == R2_COPYPEN || d->qbrush.style() == Qt::NoBrush) {
         p->setPen(d->qpen);
         p->setBrush(d->qbrush);
@@ -722,18 +768,27 @@ BOOL CDC::InvertRgn(CRgn* rgn) {
 COLORREF CDC::SetPixel(int x, int y, COLORREF c) {
     if (!d->surface) return CLR_INVALID;
     QPoint dp = QPoint(x, y) + d->org;
-    QImage& img = d->surface->image;
-    if (!img.valid(dp)) return CLR_INVALID;
+    Surface& sf = *d->surface;
+    if (!QRect(QPoint(0, 0), sf.Size()).contains(dp)) return CLR_INVALID;
     if (d->Clipped() && !d->EffectiveClip().contains(dp)) return CLR_INVALID;
-    img.setPixel(dp, 0xff000000u | ToQColor(c).rgb());
+    // one logical pixel: ratio x ratio device pixels
+    const QRect dev = sf.Device(QRect(dp, QSize(1, 1))).toAlignedRect() &
+                      QRect(QPoint(0, 0), sf.image.size());
+    ++sf.version;
+    for (int yy = dev.top(); yy <= dev.bottom(); ++yy)
+        for (int xx = dev.left(); xx <= dev.right(); ++xx)
+            sf.image.setPixel(xx, yy, 0xff000000u | ToQColor(c).rgb());
     d->MarkDirty(QRect(dp, QSize(1, 1)));
     return c;
 }
 COLORREF CDC::GetPixel(int x, int y) const {
     if (!d->surface) return CLR_INVALID;
     QPoint dp = QPoint(x, y) + d->org;
-    if (!d->surface->image.valid(dp)) return CLR_INVALID;
-    return FromQRgb(d->surface->image.pixel(dp));
+    const Surface& sf = *d->surface;
+    if (!QRect(QPoint(0, 0), sf.Size()).contains(dp)) return CLR_INVALID;
+    const QPoint dev = sf.DevicePoint(dp);  // the top left device pixel of the logical one
+    if (!sf.image.valid(dev)) return CLR_INVALID;
+    return FromQRgb(sf.image.pixel(dev));
 }
 
 // ---- text ----
@@ -927,7 +982,7 @@ int CDC::SelectClipRgn(CRgn* rgn, int mode) {
     if (!rgn || !rgn->m_data) return ERROR;
     QRegion current =
         d->hasClip ? d->clip
-                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
+                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->Size() : QSize()));
     const QRegion& r = rgn->m_data->region;
     switch (mode) {
         case RGN_AND:
@@ -954,7 +1009,7 @@ int CDC::IntersectClipRect(int l, int t, int r, int b) {
     QRect dr = QRect(l, t, r - l, b - t).translated(d->org);
     QRegion current =
         d->hasClip ? d->clip
-                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
+                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->Size() : QSize()));
     d->clip = current.intersected(dr);
     d->hasClip = true;
     d->Invalidate();
@@ -964,7 +1019,7 @@ int CDC::ExcludeClipRect(int l, int t, int r, int b) {
     QRect dr = QRect(l, t, r - l, b - t).translated(d->org);
     QRegion current =
         d->hasClip ? d->clip
-                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize()));
+                   : QRegion(QRect(QPoint(0, 0), d->surface ? d->surface->Size() : QSize()));
     d->clip = current.subtracted(dr);
     d->hasClip = true;
     d->Invalidate();
@@ -973,18 +1028,20 @@ int CDC::ExcludeClipRect(int l, int t, int r, int b) {
 int CDC::GetClipBox(LPRECT rc) const {
     if (!rc) return ERROR;
     QRect box = d->Clipped() ? d->EffectiveClip().boundingRect()
-                             : QRect(QPoint(0, 0), d->surface ? d->surface->image.size() : QSize());
+                             : QRect(QPoint(0, 0), d->surface ? d->surface->Size() : QSize());
     *rc = FromQRect(box.translated(-d->org));
     return box.isEmpty() ? NULLREGION : SIMPLEREGION;
 }
 BOOL CDC::PtVisible(int x, int y) const {
     QPoint dp = QPoint(x, y) + d->org;
-    if (!d->surface || !d->surface->image.valid(dp)) return FALSE;
+    if (!d->surface || !QRect(QPoint(0, 0), d->surface->Size()).contains(dp)) return FALSE;
     return !d->Clipped() || d->EffectiveClip().contains(dp);
 }
 
 CSize CDC::GetSurfaceSize() const {
-    return d->surface ? CSize(d->surface->image.width(), d->surface->image.height()) : CSize();
+    if (!d->surface) return CSize();
+    const QSize s = d->surface->Size();
+    return CSize(s.width(), s.height());
 }
 
 // ---- blits ----
@@ -1047,14 +1104,16 @@ BOOL CDC::StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int w
             p->setCompositionMode(d->Composition());
             return FALSE;
         }
-        QRect sr = QRect(xs, ys, ws, hs).translated(src->d->org);
-        const QImage& simg = src->d->surface->image;
+        const Surface& ssf = *src->d->surface;
+        const QRectF sr = ssf.Device(QRect(xs, ys, ws, hs).translated(src->d->org));
+        const QImage& simg = ssf.image;
         p->setRenderHint(QPainter::SmoothPixmapTransform, d->stretchMode == HALFTONE);
         if (src->d->surface == d->surface) {
-            QImage copy = simg.copy(sr);
-            p->drawImage(QRect(x, y, w, h), copy);
+            // overlapping source and destination: the source as it was before the blit
+            QImage copy = simg.copy(sr.toRect());
+            p->drawImage(QRectF(x, y, w, h), copy);
         } else {
-            p->drawImage(QRect(x, y, w, h), simg, sr);
+            p->drawImage(QRectF(x, y, w, h), simg, sr);
         }
         p->setRenderHint(QPainter::SmoothPixmapTransform, false);
     }
@@ -1066,18 +1125,29 @@ BOOL CDC::StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int w
 BOOL CDC::TransparentBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
                          UINT transparent) {
     if (!src || !src->d->surface || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
-    QPainter* p = d->P();
-    if (!p) return FALSE;
-    QImage part = src->d->surface->image.copy(QRect(xs, ys, ws, hs).translated(src->d->org))
-                      .convertToFormat(QImage::Format_ARGB32);
+    Surface& ssf = *src->d->surface;
+    // the source with its key colour cleared, made once per source picture and key: the
+    // same sprite drawn again and again is not copied each time
     const QRgb key = ToQColor(transparent).rgb() & 0xffffff;
-    for (int yy = 0; yy < part.height(); ++yy) {
-        QRgb* line = reinterpret_cast<QRgb*>(part.scanLine(yy));
-        for (int xx = 0; xx < part.width(); ++xx)
-            if ((line[xx] & 0xffffff) == key) line[xx] = 0;
+    Surface::Keyed& k = ssf.keyed;
+    if (k.image.isNull() || k.key != key || k.version != ssf.version ||
+        k.cacheKey != ssf.image.cacheKey()) {
+        k.image = ssf.image.convertToFormat(QImage::Format_ARGB32);
+        for (int yy = 0; yy < k.image.height(); ++yy) {
+            QRgb* line = reinterpret_cast<QRgb*>(k.image.scanLine(yy));
+            for (int xx = 0; xx < k.image.width(); ++xx)
+                if ((line[xx] & 0xffffff) == key) line[xx] = 0;
+        }
+        k.image.setDevicePixelRatio(ssf.Ratio());
+        k.key = key;
+        k.version = ssf.version;
+        k.cacheKey = ssf.image.cacheKey();
     }
+    QPainter* p = d->P();  // after the source was read: the source may be this surface
+    if (!p) return FALSE;
+    const QRectF sr = ssf.Device(QRect(xs, ys, ws, hs).translated(src->d->org));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->drawImage(QRect(x, y, w, h), part);
+    p->drawImage(QRectF(x, y, w, h), k.image, sr);
     p->setCompositionMode(d->Composition());
     d->MarkDirty(QRect(x, y, w, h).translated(d->org));
     return TRUE;
@@ -1088,12 +1158,20 @@ BOOL CDC::AlphaBlend(int x, int y, int w, int h, CDC* src, int xs, int ys, int w
     if (!src || !src->d->surface || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
     QPainter* p = d->P();
     if (!p) return FALSE;
-    QRect sr = QRect(xs, ys, ws, hs).translated(src->d->org);
-    QImage part = src->d->surface->image.copy(sr);
-    if (!(blend.AlphaFormat & AC_SRC_ALPHA)) part = part.convertToFormat(QImage::Format_RGB32);
+    const Surface& ssf = *src->d->surface;
+    const QRectF sr = ssf.Device(QRect(xs, ys, ws, hs).translated(src->d->org));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     p->setOpacity(blend.SourceConstantAlpha / 255.0);
-    p->drawImage(QRect(x, y, w, h), part);
+    // drawn straight from the source; a copy only where the source must be changed first
+    // (its alpha to be ignored) or is the destination itself
+    if (src->d->surface == d->surface || (!(blend.AlphaFormat & AC_SRC_ALPHA) &&
+                                           ssf.image.hasAlphaChannel())) {
+        QImage part = ssf.image.copy(sr.toRect());
+        if (!(blend.AlphaFormat & AC_SRC_ALPHA)) part = part.convertToFormat(QImage::Format_RGB32);
+        p->drawImage(QRectF(x, y, w, h), part);
+    } else {
+        p->drawImage(QRectF(x, y, w, h), ssf.image, sr);
+    }
     p->setOpacity(1.0);
     p->setCompositionMode(d->Composition());
     d->MarkDirty(QRect(x, y, w, h).translated(d->org));

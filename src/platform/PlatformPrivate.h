@@ -51,13 +51,38 @@ inline std::string FromQ(const QString& s) {
 // An image that device contexts draw on. One painter per image, shared by every DC on
 // it; `owner` is the DC whose state the painter carries now, so switching between
 // two DCs on one image reloads state once instead of per call.
+//
+// A window's back buffer has the screen's device-pixel ratio: its image holds ratio x ratio
+// device pixels per logical pixel, and the painter scales, so coordinates stay logical.
+// Bitmaps have ratio 1. Source rectangles of blits are logical and scaled by Device().
 struct Surface {
     QImage image;
     QPainter painter;
     const void* owner = nullptr;
+    // bumped whenever the image may have been drawn on: derived images (colour-keyed
+    // copies for TransparentBlt) are rebuilt only when it moved
+    quint64 version = 0;
+    struct Keyed {
+        QRgb key = 0;
+        quint64 version = ~0ull;
+        qint64 cacheKey = 0;
+        QImage image;
+    } keyed;
     explicit Surface(QImage img) : image(std::move(img)) {}
+    qreal Ratio() const { return image.devicePixelRatio(); }
+    QSize Size() const { return image.deviceIndependentSize().toSize(); }  // logical
+    QRectF Device(const QRect& logical) const {
+        const qreal r = Ratio();
+        return QRectF(logical.x() * r, logical.y() * r, logical.width() * r,
+                      logical.height() * r);
+    }
+    QPoint DevicePoint(const QPoint& logical) const {
+        const qreal r = Ratio();
+        return QPoint(int(logical.x() * r), int(logical.y() * r));
+    }
     ~Surface() { End(); }
     QPainter& Begin() {
+        ++version;
         if (!painter.isActive()) {
             painter.begin(&image);
             owner = nullptr;
@@ -243,7 +268,7 @@ struct WndPrivate {
     int nextProcHook = 1;
 
     QWidget* ParentWidget() const;
-    void EnsureBuffer(const QSize& size);
+    void EnsureBuffer(const QSize& size);  // logical size, at the widget's pixel ratio
     void BeginPaintMessage();
     void EndPaintMessage();
     void StartHoverTimer();

@@ -38,6 +38,7 @@ BOOL CaptureWindow(CWnd* wnd, CBitmap& out) {
     wnd->UpdateWindow();
     QImage img = wnd->d->widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (img.isNull()) return FALSE;
+    img.setDevicePixelRatio(1);  // a bitmap of the device pixels, as the screen shows them
     out.m_surface = std::make_shared<Surface>(std::move(img));
     return TRUE;
 }

@@ -14,6 +14,7 @@ BOOL ShellOpen(const std::string& url);
 void SetShellOpenHook(std::function<void(const std::string&)> hook);
 // Renders the window with its children as it would appear now and writes a PNG.
 BOOL SaveWindowScreenshot(CWnd* wnd, const std::string& pngPath);
-// The same, into a bitmap.
+// The same, into a bitmap. Both hold the device pixels: on a screen of device-pixel ratio 2
+// the picture is twice the window's width and height.
 BOOL CaptureWindow(CWnd* wnd, CBitmap& out);
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimerEvent>
 #include <QWindow>
+#include <cmath>
 
 #include "platform/NativeInput.h"
 #include "platform/PlatformPrivate.h"
@@ -60,7 +61,7 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         if (!wnd || !wnd->d) return;
         WndPrivate* d = wnd->d.get();
-        if (!d->buffer) d->EnsureBuffer(size());
+        if (!d->buffer || d->buffer->Ratio() != devicePixelRatioF()) d->EnsureBuffer(size());
         if (!d->invalid.isEmpty()) {
             auto alive = d->alive;
             d->BeginPaintMessage();
@@ -76,7 +77,9 @@ protected:
         }
         if (!d->buffer) return;
         if (d->colorKeyOn) {
-            QImage part = d->buffer->image.copy(e->rect()).convertToFormat(QImage::Format_ARGB32);
+            QImage part = d->buffer->image.copy(d->buffer->Device(e->rect()).toRect())
+                              .convertToFormat(QImage::Format_ARGB32);
+            part.setDevicePixelRatio(d->buffer->Ratio());
             const QRgb key = ToQColor(d->colorKey).rgb() & 0xffffff;
             for (int y = 0; y < part.height(); ++y) {
                 QRgb* line = reinterpret_cast<QRgb*>(part.scanLine(y));
@@ -86,7 +89,8 @@ protected:
             p.setCompositionMode(QPainter::CompositionMode_Source);
             p.drawImage(e->rect().topLeft(), part);
         } else {
-            p.drawImage(e->rect(), d->buffer->image, e->rect());
+            // device pixels to device pixels: nothing is scaled
+            p.drawImage(QRectF(e->rect()), d->buffer->image, d->buffer->Device(e->rect()));
         }
         PaintCaret(wnd, p);
     }
@@ -120,11 +124,13 @@ QWidget* WndPrivate::ParentWidget() const {
 
 void WndPrivate::EnsureBuffer(const QSize& size) {
     QSize s(std::max(size.width(), 1), std::max(size.height(), 1));
-    if (buffer && buffer->image.size() == s) return;
+    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
+    if (buffer && buffer->Size() == s && buffer->Ratio() == ratio) return;
+    const int dw = (int)std::ceil(s.width() * ratio), dh = (int)std::ceil(s.height() * ratio);
     // a native control's buffer holds only what is drawn over it (frames, icons)
-    auto fresh = native ? MakeSurface(s.width(), s.height(), QImage::Format_ARGB32_Premultiplied, 0)
-                        : MakeSurface(s.width(), s.height(), QImage::Format_RGB32,
-                                      ToQColor(background).rgb());
+    auto fresh = native ? MakeSurface(dw, dh, QImage::Format_ARGB32_Premultiplied, 0)
+                        : MakeSurface(dw, dh, QImage::Format_RGB32, ToQColor(background).rgb());
+    fresh->image.setDevicePixelRatio(ratio);
     if (buffer) {
         buffer->End();
         QPainter p(&fresh->image);

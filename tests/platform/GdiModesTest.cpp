@@ -86,3 +86,33 @@ TEST(TextOutput, TheRasterModeStillAppliesToLinesAfterText) {
     EXPECT_EQ(c.dc.GetPixel(40, 10), kBlue);  // drawn twice: gone
 }
 }  // namespace
+
+namespace {
+// TransparentBlt keeps the keyed source between calls: it must follow the source's changes.
+TEST(Blending, TransparentBltFollowsChangesOfItsSource) {
+    Canvas sprite(4, 4, RGB(255, 0, 255));
+    sprite.dc.FillSolidRect(CRect(1, 1, 3, 3), kBlue);
+    Canvas dst(20, 10, kWhite);
+    auto blit = [&](int x, COLORREF key) {
+        dst.dc.TransparentBlt(x, 0, 4, 4, &sprite.dc, 0, 0, 4, 4, key);
+    };
+    blit(0, RGB(255, 0, 255));
+    EXPECT_EQ(dst.dc.GetPixel(0, 0), kWhite);
+    EXPECT_EQ(dst.dc.GetPixel(1, 1), kBlue);
+    sprite.dc.FillSolidRect(CRect(1, 1, 3, 3), kYellow);  // drawn on
+    blit(5, RGB(255, 0, 255));
+    EXPECT_EQ(dst.dc.GetPixel(6, 6 - 5), kYellow);
+    sprite.dc.SetPixel(0, 0, kBlue);  // one pixel set
+    blit(10, RGB(255, 0, 255));
+    EXPECT_EQ(dst.dc.GetPixel(10, 0), kBlue);
+    blit(15, kYellow);  // another key
+    EXPECT_EQ(dst.dc.GetPixel(16, 1), kWhite);
+    EXPECT_EQ(dst.dc.GetPixel(15, 3), RGB(255, 0, 255));
+    // AlphaBlend straight from the source, constant alpha
+    Canvas blend(4, 4, RGB(0, 0, 0));
+    BLENDFUNCTION half{AC_SRC_OVER, 0, 128, 0};
+    blend.dc.AlphaBlend(0, 0, 4, 4, &sprite.dc, 0, 0, 4, 4, half);
+    EXPECT_NEAR(GetRValue(blend.dc.GetPixel(1, 1)), 128, 2);
+    EXPECT_NEAR(GetBValue(blend.dc.GetPixel(1, 1)), 0, 1);
+}
+}  // namespace
