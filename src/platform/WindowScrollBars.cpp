@@ -309,3 +309,27 @@ void CWnd::ShowScrollBar(UINT bar, BOOL show) {
     }
     b->Layout(true);
 }
+
+int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w || !w->SetScrollInfo(bar, info, redraw)) return 0;
+    return w->GetScrollPos(bar);
+}
+BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    return w && info && w->GetScrollInfo(bar, info, info->fMask);
+}
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    return w ? w->SetScrollPos(bar, pos, redraw) : 0;
+}
+int GetScrollPos(HWND hwnd, int bar) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    return w ? w->GetScrollPos(bar) : 0;
+}
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
+    CWnd* w = CWnd::FromHandle(hwnd);
+    if (!w) return FALSE;
+    w->ShowScrollBar((UINT)bar, show);
+    return TRUE;
+}

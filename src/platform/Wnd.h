@@ -304,6 +304,13 @@ public:
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND hwnd);
+// The window's scroll bars over its handle, as CWnd's members (FALSE / 0 for a stale one);
+// SetScrollInfo answers the new position.
+int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);
+BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);  // info->fMask says what to fill
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
+int GetScrollPos(HWND hwnd, int bar);
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 // Ends the application's message loop (and every modal loop on the way) with the code.
 void PostQuitMessage(int exitCode);
 BOOL ReleaseCapture();

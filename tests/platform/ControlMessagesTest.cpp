@@ -416,6 +416,19 @@ TEST(WindowScrollBars, InfoClientAreaAndTheUsersScrolling) {
     w.ShowScrollBar(SB_BOTH, FALSE);
     w.GetClientRect(&rc);
     EXPECT_EQ(rc, CRect(0, 0, 200, 300));
+    // the same over the handle; a stale handle answers nothing
+    SCROLLINFO again{sizeof(again), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 49, 10, 45, 0};
+    EXPECT_EQ(::SetScrollInfo(w.m_hWnd, SB_VERT, &again, TRUE), 40);
+    EXPECT_EQ(::GetScrollPos(w.m_hWnd, SB_VERT), 40);
+    SCROLLINFO read{sizeof(read), SIF_RANGE, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(::GetScrollInfo(w.m_hWnd, SB_VERT, &read));
+    EXPECT_EQ(read.nMax, 49);
+    EXPECT_TRUE(::ShowScrollBar(w.m_hWnd, SB_VERT, FALSE));
+    const HWND gone = w.m_hWnd;
+    w.DestroyWindow();
+    EXPECT_EQ(::GetScrollPos(gone, SB_VERT), 0);
+    EXPECT_FALSE(::GetScrollInfo(gone, SB_VERT, &read));
+    EXPECT_FALSE(::ShowScrollBar(gone, SB_VERT, TRUE));
 }
 
 TEST(WindowScrollBars, DraggingTheThumbTracksThenSetsThePosition) {
