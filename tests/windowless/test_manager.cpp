@@ -523,3 +523,20 @@ TEST(ImageAttribute, FailedLoadIsNotRetriedUntilTheStringChanges) {
     EXPECT_EQ(a.m_imageInfo, info);  // the same string keeps the loaded image
     CUIPaintManager::ResetSharedArchiveForTests();
 }
+
+TEST(RenderEngine, AdjustColorShiftsHueSaturationAndLightness) {
+    // Bytes in the order of a GDI colour: the lowest is red.
+    struct Case {
+        DWORD in;
+        short h, s, l;
+        DWORD out;
+    } cases[] = {
+        {0xFF0000FF, 180, 100, 100, 0xFF0000FF},  // neutral: unchanged
+        {0xFF0000FF, 300, 100, 100, 0xFF00FF00},  // red + 120 degrees: green
+        {0x800000FF, 60, 100, 100, 0x80FF0000},   // red - 120 degrees: blue; alpha kept
+        {0xFF0000FF, 180, 0, 100, 0xFF7F7F7F},    // no saturation: grey
+        {0xFF0000FF, 180, 100, 50, 0xFF00007F},   // half the lightness
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CRenderEngine::AdjustColor(c.in, c.h, c.s, c.l), c.out) << std::hex << c.in << " " << c.h;
+}
