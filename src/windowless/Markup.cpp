@@ -222,7 +222,7 @@ bool CMarkup::LoadFromMem(const unsigned char* bytes, std::size_t length, int en
 }
 
 CMarkupNode CMarkup::GetRoot() {
-    if (m_nElements == 0) return CMarkupNode();
+    if (m_nElements < 2) return CMarkupNode();  // element 0 is only the placeholder
     return CMarkupNode(this, 1);
 }
 

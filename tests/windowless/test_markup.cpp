@@ -79,6 +79,14 @@ TEST(Markup, Errors) {
     EXPECT_STREQ(m.GetLastErrorMessage(), "File too large");
 }
 
+TEST(Markup, TextWithoutElementsHasNoRoot) {
+    for (const char* text : {"", "   ", "<!-- only a comment -->", "<?xml version=\"1.0\"?>"}) {
+        CMarkup m;
+        EXPECT_TRUE(m.LoadFromMem((const unsigned char*)text, strlen(text), 0)) << text;
+        EXPECT_FALSE(m.GetRoot().IsValid()) << text;
+    }
+}
+
 TEST(Markup, ToleratesOnlyTheRootsMissingEndTag) {
     CMarkup m;
     ASSERT_TRUE(m.Load("<!-- c --><Window a=\"1\"><Label/><Button b=\"2\"></Button>"));
