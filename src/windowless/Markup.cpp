@@ -323,7 +323,8 @@ bool CMarkup::Parse(char*& txt, unsigned long parent, int depth) {
             if (strncmp(txt, name, nameLen) != 0) return Failed("Unmatched closing tag", txt);
             txt += nameLen;
             SkipWhitespace(txt);
-            if (*txt++ != '>') return Failed("Unmatched closing tag", txt);
+            if (*txt != '>') return Failed("Unmatched closing tag", txt);
+            ++txt;
         }
         *nameEnd = '\0';
     }
@@ -373,7 +374,8 @@ bool CMarkup::ParseAttributes(char*& txt) {
         *txt++ = ' ';
         *nameEnd = '\0';
         SkipWhitespace(txt);
-        if (*txt++ != '"') return Failed("Expected attribute value", txt);
+        if (*txt != '"') return Failed("Expected attribute value", txt);
+        ++txt;
         char* dest = txt;
         if (!ParseData(txt, dest, '"')) return false;
         if (*txt == '\0') return Failed("Error while parsing attribute string", txt);
