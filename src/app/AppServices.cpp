@@ -12,6 +12,7 @@
 #include "marketdata/CQData.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/net/HostInfo.h"
+#include "marketdata/net/HostSettings.h"
 #include "training/TotalTrainingRecord.h"
 
 bool RunStartup(CAppServices& s) {
@@ -113,6 +114,8 @@ void CDefaultAppServices::LoadDrawToolSettings() {
 }
 
 void CDefaultAppServices::StartNetwork() {
+    // The proxy the host editor stored last time applies from the first connect on.
+    RestoreProxySettings();
     StartAppNetwork(m_hosts.m_addresses);
 }
 

@@ -2,6 +2,10 @@
 
 #include <tinyxml2.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <mutex>
 
@@ -43,7 +47,21 @@ bool SaveLocked(ConfigStore& store, std::string* error) {
         if (error) *error = "no configuration loaded";
         return false;
     }
-    return SaveXmlFile(store.doc, store.path, error);
+    // The file holds the remembered password and the proxy password: owner-only. The
+    // atomic save keeps the mode of the file it replaces, so the file gets it first.
+    bool created = false;
+    int fd = ::open(store.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        created = true;
+    else
+        fd = ::open(store.path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+    const bool saved = SaveXmlFile(store.doc, store.path, error);
+    if (!saved && created) ::unlink(store.path.c_str());  // no empty file left behind
+    return saved;
 }
 
 // A valid element name: tinyxml2 writes whatever it is given, which could make the file

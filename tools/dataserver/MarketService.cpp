@@ -169,7 +169,8 @@ std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body,
     const std::string& link = request.link;
     uint8_t result = 1;
     std::string text = "登录成功";
-    std::string account = "游客";
+    // A guest has no account name: per-account limits on the client key on it.
+    std::string account;
     if (command == wire::kLogin || !link.empty()) {
         std::string user = QueryValue(link, "mya");
         std::string password = QueryValue(link, "ppp");
@@ -183,12 +184,14 @@ std::vector<ReplyMessage> CMarketService::Login(uint16_t command, CBuffer& body,
             // A name typed on a GBK system arrives as GBK; everything here is UTF-8.
             if (!IsValidUtf8(account)) account = AnsiToUtf8(account);
         }
+        if (command == wire::kGuestLogin) account.clear();
     }
     if (m_faults.m_bRefuseLogin) {
         result = 0;
         text = "服务器暂停登录，请稍后再试";
     }
-    log = std::string(result == 1 ? "login accepted: " : "login refused: ") + account;
+    log = std::string(result == 1 ? "login accepted: " : "login refused: ") +
+          (account.empty() ? std::string("(guest)") : account);
     wire::LoginReply reply;
     reply.result = result;
     reply.text = text;

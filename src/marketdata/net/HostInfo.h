@@ -13,6 +13,10 @@ struct stHostDesc {
     std::string name;
     std::string ip;
     uint16_t port = 0;
+    // Two fields the file format never fills; kept for copies member by member.
+    uint16_t speed = 0;
+    uint8_t load = 0;
+    friend bool operator==(const stHostDesc&, const stHostDesc&) = default;
 };
 
 class CHostInfo {

@@ -45,9 +45,9 @@ void SetLoginPassword(const std::string& base64Text) {
     g_login.m_strPasswordText = base64Text;
 }
 
-void SetGuestLogin() {
+void SetGuestLogin(bool guest) {
     std::lock_guard lock(g_loginMutex);
-    g_login.m_nGuest = 1;
+    g_login.m_nGuest = guest ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -213,6 +213,7 @@ void CLoginSession::SendLoginRequest(const ConnectionPtr& connection, CBuffer& s
     std::string link;
     if (!user.empty()) link = MakeAccountLink(m_strAccountHost, user, values.m_strPasswordText);
     uint16_t command = (link.empty() || values.m_nGuest) ? wire::kGuestLogin : wire::kLogin;
+    m_bGuestSent = command == wire::kGuestLogin;
 
     StartRequest(scratch);
     wire::LoginRequest{link}.Encode(scratch);
@@ -225,7 +226,8 @@ bool CLoginSession::OnLoginReply(const CDataHead&, CBuffer& body) {
     reply.Decode(body);  // a short reply throws to the dispatcher; the entry stays
     const uint8_t result = reply.result;
     const std::string& text = reply.text;  // the one wire text that is UTF-8 already
-    std::string account = AnsiToUtf8(reply.account);
+    // Whatever a server sends, a guest has no account name.
+    std::string account = m_bGuestSent ? std::string() : AnsiToUtf8(reply.account);
     std::vector<std::string> strings;
     for (const std::string& s : reply.strings) strings.push_back(AnsiToUtf8(s));
     {

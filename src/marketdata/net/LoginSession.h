@@ -7,6 +7,7 @@
 // bytes. Its consumers are plugged in as CLoginSession::Tables, so the code runs (and is
 // tested) without them.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,13 +28,13 @@ struct CDataHead;
 struct LoginValues {
     std::string m_strAccountName;   // from the last login reply
     std::string m_strPasswordText;  // base64 text of what the user typed
-    int m_nGuest = 0;               // set by the guest link, never cleared
+    int m_nGuest = 0;               // the next login is a guest's (the login dialog sets it)
     std::vector<std::string> m_serverStrings;
 };
 LoginValues GetLoginValues();
 std::string GetAccountName();
 void SetLoginPassword(const std::string& base64Text);
-void SetGuestLogin();
+void SetGuestLogin(bool guest = true);
 
 
 class CLoginSession : public std::enable_shared_from_this<CLoginSession> {
@@ -93,4 +94,6 @@ private:
     std::string m_strAccountHost;
     // The connection whose chain is running; a reply for an older one starts nothing.
     std::weak_ptr<Connection> m_pLoginConnection;
+    // The last login sent was a guest's (13401): its account name stays empty.
+    std::atomic<bool> m_bGuestSent{false};
 };

@@ -486,7 +486,21 @@ void CSubscriber::Post(std::function<void()> task) {
     RunInLoop(m_pLoop, std::move(task));
 }
 
+void CSubscriber::AddFailOverHost(const HostAddress& host) {
+    std::lock_guard lock(m_hostMutex);
+    for (const HostAddress& listed : m_hosts)
+        if (listed == host) return;
+    m_hosts.push_back(host);
+}
+
+std::vector<HostAddress> CSubscriber::GetFailOverHosts() const {
+    std::lock_guard lock(m_hostMutex);
+    return m_hosts;
+}
+
 HostAddress CSubscriber::NextHost(const std::string& host, uint16_t port) const {
+    // The host editor may append while the network thread fails over.
+    std::lock_guard lock(m_hostMutex);
     for (size_t i = 0; i < m_hosts.size(); ++i) {
         if (m_hosts[i].m_strHost == host && m_hosts[i].m_nPort == port)
             return m_hosts[(i + 1) % m_hosts.size()];

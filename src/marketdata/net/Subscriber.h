@@ -53,6 +53,10 @@ public:
     CSubscriber(const CSubscriber&) = delete;
     CSubscriber& operator=(const CSubscriber&) = delete;
 
+    // Appends a server to the fail-over list (the host editor's new entries take part at
+    // once); a server already listed is not added twice. Any thread.
+    void AddFailOverHost(const HostAddress& host);
+    std::vector<HostAddress> GetFailOverHosts() const;
     // The server the next Connect goes to.
     void SetHost(const std::string& host, uint16_t port);
     HostAddress GetHost() const;
