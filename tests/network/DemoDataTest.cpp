@@ -175,6 +175,10 @@ TEST(ServerOptions, CommandLine) {
     EXPECT_EQ(limited.m_limits.m_fIdleTimeout, 2);
     EXPECT_EQ(limited.m_limits.m_nAcceptPauseMaxMs, 100);
     EXPECT_EQ(limited.m_limits.m_nMaxFiles, 32);
+    EXPECT_FALSE(o.m_bExitWithParent);
+    ServerOptions child;
+    ASSERT_TRUE(ParseServerOptions({"--exit-with-parent"}, child, error)) << error;
+    EXPECT_TRUE(child.m_bExitWithParent);
     for (auto bad : std::vector<std::vector<std::string>>{
              {"--port", "70000"}, {"--port"}, {"--fault", "explode"}, {"--listen", "0.0.0.0"},
              {"--message-timeout", "0"}, {"--idle-timeout", "soon"}, {"--idle-timeout", "nan"},

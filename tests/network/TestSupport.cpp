@@ -40,7 +40,7 @@ bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds time
 CServerProcess::CServerProcess(std::vector<std::string> args) {
     int pipes[2];
     if (pipe(pipes) != 0) return;
-    std::vector<std::string> all = {TARROW_DATASERVER, "--port", "0"};
+    std::vector<std::string> all = {TARROW_DATASERVER, "--port", "0", "--exit-with-parent"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());

@@ -30,6 +30,7 @@ const char* ServerUsage() {
            "  --idle-timeout S      seconds a logged-in client may stay silent (3900)\n"
            "  --accept-pause-max MS longest pause of accepts while out of descriptors (2000)\n"
            "  --max-files N         open-file limit of the server process\n"
+           "  --exit-with-parent    end when the process that started it ends\n"
            "exit: 0 stopped by a signal, or --help; 1 cannot serve (data, port);\n"
            "      2 bad command line\n";
 }
@@ -91,6 +92,8 @@ bool ParseServerOptions(const std::vector<std::string>& args, ServerOptions& opt
                 error = "bad accept-pause-max (milliseconds): " + v;
                 return false;
             }
+        } else if (a == "--exit-with-parent") {
+            options.m_bExitWithParent = true;
         } else if (a == "--max-files") {
             if (!value(v)) return false;
             if (!ParseInt(v, 16, 1 << 20, options.m_limits.m_nMaxFiles)) {

@@ -36,6 +36,9 @@ struct ServerLimits {
 
 struct ServerOptions {
     uint16_t m_nPort = 0;
+    // Ends the server when the process that started it ends (tests: a test process that
+    // dies must not leave its server behind).
+    bool m_bExitWithParent = false;
     std::string m_strDataDir;
     ServerFaults m_faults;
     ServerLimits m_limits;

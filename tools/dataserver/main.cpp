@@ -6,7 +6,9 @@
 
 #include <event2/event.h>
 
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -58,6 +60,11 @@ int main(int argc, char** argv) {
         source = std::move(csv);
     }
     std::signal(SIGPIPE, SIG_IGN);
+    if (options.m_bExitWithParent) {
+        const pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) return 0;  // it ended before the request took hold
+    }
     event_set_log_callback(OnLibeventLog);
     if (options.m_limits.m_nMaxFiles > 0) {
         rlimit files{};
