@@ -97,21 +97,23 @@ void CMarkupNode::MapAttributes() {
     m_nAttributes = 0;
     const char* xml = m_pOwner->m_pstrXML;
     const char* p = xml + m_pOwner->m_pElements[m_iPos].iStart;
-    // The name and each attribute name and value were terminated in place while parsing:
-    // name NUL, then blanks, attribute name, blank (was "="), quote, value NUL, ...
+    // The attributes lie between the element's name and its content; parsing terminated
+    // the name and each attribute name and value in place (the "=" became a blank).
+    const char* end = xml + m_pOwner->m_pElements[m_iPos].iData;
     p += strlen(p) + 1;
-    CMarkup::SkipWhitespace(p);
-    while (*p != '\0' && *p != '>' && *p != '/' && m_nAttributes < MAX_XML_ATTRIBUTES) {
+    while (p < end && m_nAttributes < MAX_XML_ATTRIBUTES) {
+        CMarkup::SkipWhitespace(p);
+        if (p >= end || *p == '\0' || *p == '>' || *p == '/') break;
         const char* name = p;
         p += strlen(p) + 1;  // skips the name and the blank that was "="
+        if (p >= end) break;
         CMarkup::SkipWhitespace(p);
-        if (*p != '"') break;
+        if (p >= end || *p != '"') break;
         ++p;
         m_aAttributes[m_nAttributes].iName = (unsigned long)(name - xml);
         m_aAttributes[m_nAttributes].iValue = (unsigned long)(p - xml);
         ++m_nAttributes;
         p += strlen(p) + 1;
-        CMarkup::SkipWhitespace(p);
     }
 }
 bool CMarkupNode::HasAttributes() {

@@ -79,6 +79,16 @@ TEST(Markup, Errors) {
     EXPECT_STREQ(m.GetLastErrorMessage(), "File too large");
 }
 
+TEST(Markup, ContentIsNeverTakenForAttributes) {
+    CMarkup m;
+    ASSERT_TRUE(m.Load("<a>x=\"1\" y=\"2\"<b k=\"v\">k2=\"v2\"</b></a>"));
+    CMarkupNode a = m.GetRoot();
+    EXPECT_EQ(a.GetAttributeCount(), 0);
+    EXPECT_STREQ(a.GetValue(), "x=\"1\" y=\"2\"");
+    EXPECT_EQ(a.GetChild().GetAttributeCount(), 1);
+    EXPECT_STREQ(a.GetChild().GetAttributeValue("k"), "v");
+}
+
 TEST(Markup, TextWithoutElementsHasNoRoot) {
     for (const char* text : {"", "   ", "<!-- only a comment -->", "<?xml version=\"1.0\"?>"}) {
         CMarkup m;
