@@ -77,6 +77,13 @@ void CEditWnd::Init(CEditUI* owner) {
     CreateNativeWindow(host, nullptr, style, 0, rc);
     auto* edit = static_cast<CEdit*>(GetWnd());
     if (edit == nullptr || m_hWnd == nullptr) return;
+    if ((style & WS_POPUP) && (edit->GetStyle() & WS_CHILD)) {
+        // The platform makes every native control a child of its window: client
+        // coordinates, then, whatever the host's painting mode.
+        RECT client = CalcEditRect();
+        edit->SetWindowPos(nullptr, client.left, client.top, client.right - client.left, client.bottom - client.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     edit->SetFont(m->GetFont(owner->GetFont()));
     edit->SetLimitText(owner->GetMaxChar());
     if (owner->IsPasswordMode()) edit->SetPasswordChar(owner->GetPasswordChar());
@@ -219,7 +226,7 @@ void CEditUI::SetPos(RECT rc) {
     CLabelUI::SetPos(rc);
     if (m_pWindow == nullptr || m_pWindow->GetWnd() == nullptr || m_pManager == nullptr) return;
     RECT r = m_pWindow->CalcEditRect();
-    if (m_pManager->IsBackgroundTransparent()) {
+    if (m_pManager->IsBackgroundTransparent() && !(m_pWindow->GetWnd()->GetStyle() & WS_CHILD)) {
         POINT origin{0, 0};
         m_pManager->GetHostWindow()->ClientToScreen(&origin);
         r.left += origin.x, r.right += origin.x, r.top += origin.y, r.bottom += origin.y;

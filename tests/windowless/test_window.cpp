@@ -170,3 +170,25 @@ TEST(NotifyPump, NamedEntryWinsWhateverTheOrder) {
     EXPECT_FALSE(pump.DispatchThroughMaps(msg));
     EXPECT_EQ(pump.calls, (std::vector<std::string>{"copy", "any", "params7"}));
 }
+
+TEST(Edit, LayeredWindowsKeepTheNativeEditOverTheTextArea) {
+    SkinWindow w;
+    w.skin = "<Window size=\"300,200\" bktrans=\"true\"><VerticalLayout>"
+             "<Edit name=\"e\" float=\"true\" pos=\"20,40,220,70\" textpadding=\"4,3,4,3\"/></VerticalLayout></Window>";
+    ASSERT_TRUE(w.Open(nullptr));
+    w.Settle();
+    auto* edit = static_cast<CEditUI*>(w.GetPaintManager().FindControlByName("e"));
+    ASSERT_NE(edit, nullptr);
+    edit->SetFocus();
+    ASSERT_NE(edit->GetNativeWindow(), nullptr);
+    CWnd* native = edit->GetNativeWindow()->GetWnd();
+    // A popup in screen coordinates, or (where native controls are always children) a
+    // child at client coordinates: either way over the padded text area.
+    RECT r;
+    native->GetWindowRect(&r);
+    POINT origin{0, 0};
+    w.GetWnd()->ClientToScreen(&origin);
+    EXPECT_EQ(r.left, origin.x + 24);
+    w.GetPaintManager().SetFocusControl(nullptr);
+    w.GetWnd()->DestroyWindow();
+}
