@@ -270,7 +270,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnViewText();
             return 0;
         case UM_DOWNLOAD_POPUP:
-            // The download popup comes with the login dialogs; nothing to show yet.
+            m_pDownloadRelay->OnMessage(wParam, lParam, m_pDownloadPopup);
             return 0;
         case UM_LOGIN_RESULT:
             OnServerNotice(wParam, lParam);

@@ -3,9 +3,11 @@
 // the child frames of the layouts, and is the target of the program's application-wide
 // user messages (login, download popup, server notices, security list ready).
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/DownloadRelay.h"
 #include "app/StockMenuBar.h"
 #include "ui/status/BarStatus.h"
 #include "platform/SkinMenu.h"
@@ -68,6 +70,10 @@ public:
     bool m_bCodeListReady = false;
     // Called once the security list is ready (after the views re-attached their data).
     std::function<void()> m_onCodeListReady;
+    // Download progress from the network thread (shared with the market-data hooks, which
+    // may outlive the window), and the popup it drives on UM_DOWNLOAD_POPUP.
+    const std::shared_ptr<CDownloadRelay>& GetDownloadRelay() const { return m_pDownloadRelay; }
+    IDownloadPopup* m_pDownloadPopup = nullptr;
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     int OnCreate(LPCREATESTRUCT cs) override;
@@ -90,4 +96,5 @@ private:
     std::string m_strScreenshot;
     bool m_bScreenshotOk = false;
     std::unique_ptr<CTestWnd> m_pTestWnd1, m_pTestWnd2;
+    std::shared_ptr<CDownloadRelay> m_pDownloadRelay = std::make_shared<CDownloadRelay>();
 };

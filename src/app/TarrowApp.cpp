@@ -91,6 +91,15 @@ BOOL C_Tarrow_App::InitInstance() {
     hooks.postToMainFrame = [hwnd](uint32_t msg, uint64_t wParam, int64_t lParam) {
         ::PostMessage(hwnd, msg, (WPARAM)wParam, (LPARAM)lParam);
     };
+    // Progress values reach the download popup through the frame's queue only.
+    std::shared_ptr<CDownloadRelay> relay = frame->GetDownloadRelay();
+    relay->SetPost([hwnd](uint64_t wParam, int64_t lParam) {
+        ::PostMessage(hwnd, UM_DOWNLOAD_POPUP, (WPARAM)wParam, (LPARAM)lParam);
+    });
+    hooks.setDownloadRange = [relay](const std::string& title, uint32_t total) {
+        relay->SetRange(title, total);
+    };
+    hooks.setDownloadPosition = [relay](uint32_t position) { relay->SetPosition(position); };
     SetMarketUiHooks(std::move(hooks));
     SetDataLayerHooks({[](void* window, uint32_t msg, uint64_t wParam, int64_t lParam) {
                            ::PostMessage(static_cast<HWND>(window), msg, (WPARAM)wParam,
