@@ -112,3 +112,14 @@ public:
     operator LPRECT() { return this; }
     operator LPCRECT() const { return this; }
 };
+
+// a * b / c rounded to the nearest integer, halves away from zero, in 64 bits; -1 when c
+// is 0 (the classic answer).
+inline int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    const long long p = (long long)a * b;
+    long long q = p / c;
+    const long long r = p % c;
+    if (2 * (r < 0 ? -r : r) >= (c < 0 ? -c : c)) q += ((p < 0) != (c < 0)) ? -1 : 1;
+    return (int)q;
+}

@@ -165,6 +165,10 @@ public:
     // order, wrapping around; from a ctl that is not a child (or null), the first (last)
     // one. Null when no child is a tab stop.
     CWnd* GetNextDlgTabItem(CWnd* ctl, BOOL previous = FALSE) const;
+    // GW_CHILD: the first child; GW_HWNDFIRST, GW_HWNDLAST, GW_HWNDNEXT, GW_HWNDPREV: the
+    // siblings in creation order (children of one parent; top-level windows are not
+    // ordered); GW_OWNER: the owner. Null when there is none.
+    CWnd* GetWindow(UINT cmd) const;
     CWnd* GetParent() const;
     CWnd* GetOwner() const;
     CWnd* GetTopLevelParent() const;
@@ -346,6 +350,46 @@ int GetSystemMetrics(int index);
 // Half the period of the text caret's blinking, in milliseconds.
 UINT GetCaretBlinkTime();
 BOOL SystemParametersWorkArea(LPRECT rc);  // the screen's available geometry
+
+#define GW_HWNDFIRST 0
+#define GW_HWNDLAST 1
+#define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
+#define GW_OWNER 4
+#define GW_CHILD 5
+// The system colours the program asks for, with the classic light scheme's values.
+#define COLOR_SCROLLBAR 0
+#define COLOR_BACKGROUND 1
+#define COLOR_ACTIVECAPTION 2
+#define COLOR_INACTIVECAPTION 3
+#define COLOR_MENU 4
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWFRAME 6
+#define COLOR_MENUTEXT 7
+#define COLOR_WINDOWTEXT 8
+#define COLOR_CAPTIONTEXT 9
+#define COLOR_ACTIVEBORDER 10
+#define COLOR_INACTIVEBORDER 11
+#define COLOR_APPWORKSPACE 12
+#define COLOR_HIGHLIGHT 13
+#define COLOR_HIGHLIGHTTEXT 14
+#define COLOR_BTNFACE 15
+#define COLOR_BTNSHADOW 16
+#define COLOR_GRAYTEXT 17
+#define COLOR_BTNTEXT 18
+#define COLOR_INACTIVECAPTIONTEXT 19
+#define COLOR_BTNHIGHLIGHT 20
+#define COLOR_3DDKSHADOW 21
+#define COLOR_3DLIGHT 22
+#define COLOR_INFOTEXT 23
+#define COLOR_INFOBK 24
+#define COLOR_HOTLIGHT 26
+#define COLOR_3DFACE COLOR_BTNFACE
+#define COLOR_3DSHADOW COLOR_BTNSHADOW
+#define COLOR_3DHIGHLIGHT COLOR_BTNHIGHLIGHT
+// The same colours on every machine (the program's look does not follow the desktop's
+// theme); 0 for an index outside the table.
+COLORREF GetSysColor(int index);
 
 // -- window data. Properties are named pointers kept with the window (names compare
 // without regard to case); the window forgets them when destroyed, without freeing what

@@ -84,3 +84,37 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
             return 0;
     }
 }
+
+COLORREF GetSysColor(int index) {
+    static const COLORREF table[] = {
+        RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219),
+        RGB(240, 240, 240), RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),
+        RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(180, 180, 180), RGB(244, 247, 252),
+        RGB(171, 171, 171), RGB(0, 120, 215),   RGB(255, 255, 255), RGB(240, 240, 240),
+        RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(0, 0, 0),
+        RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),
+        RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204)};
+    if (index < 0 || index >= (int)(sizeof table / sizeof table[0])) return 0;
+    return table[index];
+}
+
+CWnd* CWnd::GetWindow(UINT cmd) const {
+    if (cmd == GW_OWNER) return d->owner;
+    if (cmd == GW_CHILD) return d->children.empty() ? nullptr : d->children.front();
+    if (!(d->style & WS_CHILD) || !d->parent) return nullptr;
+    const auto& sib = d->parent->d->children;
+    auto at = std::find(sib.begin(), sib.end(), this);
+    if (at == sib.end()) return nullptr;
+    switch (cmd) {
+        case GW_HWNDFIRST:
+            return sib.front();
+        case GW_HWNDLAST:
+            return sib.back();
+        case GW_HWNDNEXT:
+            return at + 1 == sib.end() ? nullptr : *(at + 1);
+        case GW_HWNDPREV:
+            return at == sib.begin() ? nullptr : *(at - 1);
+        default:
+            return nullptr;
+    }
+}

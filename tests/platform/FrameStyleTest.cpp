@@ -170,3 +170,35 @@ TEST(WindowData, UserDataIsThereFromCreation) {
     EXPECT_GE(w.seenByLookup, 1);  // WM_CREATE and later found the object
 }
 }  // namespace
+
+namespace {
+TEST(WindowQueries, SiblingsChildrenOwnerSystemColoursAndMulDiv) {
+    CWnd owner, top, a, b, c;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    ASSERT_TRUE(top.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 50, 50), &owner, 0));
+    EXPECT_EQ(top.GetWindow(GW_CHILD), nullptr);
+    ASSERT_TRUE(a.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 5, 5), &top, 1));
+    ASSERT_TRUE(b.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 5, 5), &top, 2));
+    ASSERT_TRUE(c.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 5, 5), &top, 3));
+    EXPECT_EQ(top.GetWindow(GW_OWNER), &owner);
+    EXPECT_EQ(top.GetWindow(GW_CHILD), &a);
+    EXPECT_EQ(a.GetWindow(GW_HWNDNEXT), &b);
+    EXPECT_EQ(c.GetWindow(GW_HWNDNEXT), nullptr);
+    EXPECT_EQ(b.GetWindow(GW_HWNDPREV), &a);
+    EXPECT_EQ(a.GetWindow(GW_HWNDPREV), nullptr);
+    EXPECT_EQ(b.GetWindow(GW_HWNDFIRST), &a);
+    EXPECT_EQ(b.GetWindow(GW_HWNDLAST), &c);
+    EXPECT_EQ(top.GetWindow(GW_HWNDNEXT), nullptr);
+
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
+    EXPECT_EQ(GetSysColor(COLOR_INFOBK), RGB(255, 255, 225));
+    EXPECT_EQ(GetSysColor(COLOR_3DFACE), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(GetSysColor(-1), 0u);
+    EXPECT_EQ(GetSysColor(99), 0u);
+
+    EXPECT_EQ(MulDiv(300, 2540, 96), 7938);  // 7937.5 rounds away from zero
+    EXPECT_EQ(MulDiv(-300, 2540, 96), -7938);
+    EXPECT_EQ(MulDiv(1 << 30, 4, 8), 1 << 29);  // no overflow in between
+    EXPECT_EQ(MulDiv(5, 5, 0), -1);
+}
+}  // namespace

@@ -5,22 +5,11 @@
 #include <cstdint>
 
 #include "foundation/XmlAttr.h"
+#include "platform/Geometry.h"
 #include "ui/element/ElementEnv.h"
 #include "ui/element/ElementHost.h"
 #include "ui/element/ElementWnd.h"
 #include "ui/layout/LayoutCutter.h"
-
-namespace {
-// a * b / c rounded to the nearest integer, halves away from zero.
-int MulDiv(int a, int b, int c) {
-    if (c == 0) return -1;
-    int64_t p = int64_t(a) * b;
-    int64_t q = p / c;
-    int64_t r = p % c;
-    if (2 * (r < 0 ? -r : r) >= (c < 0 ? -c : c)) q += ((p < 0) != (c < 0)) ? -1 : 1;
-    return int(q);
-}
-}  // namespace
 
 std::string LayoutKeyOfPath(const std::string& path) {
     size_t ext = path.find(".xlay");
