@@ -132,7 +132,11 @@ void CSkinToolBar::GetButtonInfo(int index, UINT& id, UINT& style, int& image) c
 }
 void CSkinToolBar::SetButtonInfo(int index, UINT id, UINT style, int image) {
     if (index < 0 || index >= GetCount()) return;
-    m_buttons[(size_t)index] = Button{id, style, image};
+    Button& b = m_buttons[(size_t)index];
+    if (b.id != id) b.text.clear();  // a text set for another command does not carry over
+    b.id = id;
+    b.style = style;
+    b.image = image;
     if (m_hWnd) Invalidate(FALSE);
 }
 int CSkinToolBar::HitTest(CPoint pt) const {
