@@ -191,15 +191,23 @@ void CMainFrame::OnLogin(WPARAM wParam) {
     client.SetFailOver(false);
     client.Stop();
 
-    // Until the login dialog exists: the stored account, or a guest when there is none
-    // (or when the server refused it last time, so a refusal does not repeat forever).
-    const std::string user = GetConfigString("system", "host", "username", "");
-    const std::string password = GetConfigString("system", "host", "userpwd", "");
-    const bool remembered = GetConfigInt("system", "host", "rempwd", 0) != 0;
-    if (user.empty() || !remembered || password.empty() || m_bLastLoginRefused)
-        SetGuestLogin();
-    else
-        SetLoginPassword(password);
+    if (m_runLoginDialog) {
+        // The dialog stores the account, the password text and the guest choice.
+        if (m_runLoginDialog() != IDOK) {
+            m_bLoginStarted = false;
+            return;
+        }
+    } else {
+        // No login dialog: the stored account, or a guest when there is none (or when the
+        // server refused it last time, so a refusal does not repeat forever).
+        const std::string user = GetConfigString("system", "host", "username", "");
+        const std::string password = GetConfigString("system", "host", "userpwd", "");
+        const bool remembered = GetConfigInt("system", "host", "rempwd", 0) != 0;
+        if (user.empty() || !remembered || password.empty() || m_bLastLoginRefused)
+            SetGuestLogin();
+        else
+            SetLoginPassword(password);
+    }
 
     std::string address = GetConfigString("system", "host", "address", "");
     int port = GetConfigInt("system", "host", "port", 0);

@@ -45,9 +45,13 @@ public:
 
     // Hides the popups that belong to a workspace (tips, the intraday chart).
     void HidePopups();
-    // The login flow: connects to the configured server with the stored account, or as a
-    // guest. wParam other than 0 does nothing.
+    // The login flow: runs the login dialog (m_runLoginDialog) and connects to the server
+    // it chose ("system"/"host" address and port); without a dialog, the stored account
+    // or a guest. wParam other than 0 does nothing.
     void OnLogin(WPARAM wParam);
+    // Shows the login dialog modally and returns how it ended: IDOK connects; anything
+    // else leaves the program without a connection (the dialog's cancel closes the frame).
+    std::function<int()> m_runLoginDialog;
     // Whether a character typed into the window goes to the stock-code input instead:
     // letters and digits typed anywhere but into a text control.
     static bool IsCodeInputChar(CWnd* target, UINT ch);

@@ -7,12 +7,16 @@
 #include <filesystem>
 
 #include "AppTestSupport.h"
+#include "TestSupport.h"
 #include "app/AboutDlg.h"
+#include "app/AppNetwork.h"
+#include "app/LoginLinks.h"
 #include "app/ContextMenus.h"
 #include "app/MainFrame.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
 #include "common/ScratchDir.h"
+#include "foundation/Config.h"
 #include "marketdata/AppInfo.h"
 #include "platform/CommonDialogs.h"
 #include "platform/Controls.h"
@@ -209,6 +213,58 @@ TEST(ChildFrame, SystemCommandsGoToTheMainFrame) {
     Pump();
     child->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);  // restore of a child: the frame maximises
     EXPECT_TRUE(platform::PumpUntil([&] { return f.frame->IsZoomed(); }, 5000));
+}
+
+// The login dialog decides: OK connects to the server it stored, anything else leaves the
+// program without a connection.
+TEST(MainFrame, LoginFlowConnectsOnlyWhenTheLoginDialogEndsWithOk) {
+    FrameFixture f;
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 1; }, 5000));
+    CLoopbackListener listener;
+    WriteFile(f.home.Path() / "appconfig.xml",
+              "<config><system><host address=\"127.0.0.1\" port=\"" +
+                  std::to_string(listener.Port()) + "\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    StartAppNetwork({});
+    int shown = 0;
+    int answer = IDCANCEL;
+    f.frame->m_runLoginDialog = [&] {
+        ++shown;
+        return answer;
+    };
+
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return shown == 1; }, 5000));
+    EXPECT_LT(listener.Accept(std::chrono::milliseconds(300)), 0);  // cancelled: no connect
+
+    answer = IDOK;
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return shown == 2; }, 5000));
+    const int fd = listener.Accept();
+    EXPECT_GE(fd, 0);
+    if (fd >= 0) CloseSocket(fd);
+    f.frame->SendMessage(UM_LOGIN_FLOW, 1, 0);  // wParam 1: no dialog
+    EXPECT_EQ(shown, 2);
+    StopAppNetwork();
+    ResetConfig();
+}
+
+TEST(MainFrame, AccountPagesOpenThroughTheUrlOpenerWithTheConfiguredHost) {
+    FrameFixture f;
+    WriteFile(f.home.Path() / "appconfig.xml",
+              "<config><system><web account=\"https://accounts.test\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    f.opened.clear();
+    OpenRegisterPage();  // no wfz_open.ini in the current directory: the default source
+    OpenRecoverPasswordPage();
+    WriteFile(f.home.Path() / "wfz_open.ini", "[SOFT]\nREG_SRC=shop@2\n");
+    OpenRegisterPage();
+    EXPECT_EQ(f.opened,
+              (std::vector<std::string>{
+                  "https://accounts.test/account/toRegisterPage.do?reg_source=9@tqrmbe@pc@guanwang",
+                  "https://accounts.test/account/toForgetPswd.do",
+                  "https://accounts.test/account/toRegisterPage.do?reg_source=shop@2"}));
+    ResetConfig();
 }
 
 }  // namespace
