@@ -44,10 +44,16 @@ const std::vector<Candle>& Candles() {
 constexpr COLORREF kUp = RGB(255, 77, 77);
 constexpr COLORREF kDown = RGB(77, 255, 77);
 
-void BM_Candles_QPainter(benchmark::State& state) {
-    QImage img(1920, 1080, QImage::Format_RGB32);
+// The candles with QPainter on an image of the given device-pixel ratio. At ratio 1 the
+// pens are cosmetic; above it a one-pixel line is a logical pixel wide along the pixel
+// centres, as the device context draws it there.
+void QPainterCandles(benchmark::State& state, qreal ratio) {
+    QImage img(int(1920 * ratio), int(1080 * ratio), QImage::Format_RGB32);
+    img.setDevicePixelRatio(ratio);
+    const bool hidpi = ratio > 1;
+    const qreal half = hidpi ? 0.5 : 0.0;
     const QColor up(255, 77, 77), down(77, 255, 77);
-    QPen upPen(up, 0), downPen(down, 0);
+    QPen upPen(up, hidpi ? 1 : 0), downPen(down, hidpi ? 1 : 0);
     upPen.setCapStyle(Qt::FlatCap);
     downPen.setCapStyle(Qt::FlatCap);
     const QBrush upBrush(up), downBrush(down);
@@ -59,12 +65,37 @@ void BM_Candles_QPainter(benchmark::State& state) {
             p.setPen(rising ? upPen : downPen);
             p.setBrush(rising ? upBrush : downBrush);
             int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
-            p.drawLine(c.x + 1, 1080 - c.high, c.x + 1, 1080 - c.low);
-            p.drawRect(QRect(c.x, top, 2, std::max(bottom - top, 1)));
+            p.drawLine(QPointF(c.x + 1 + half, 1080 - c.high),
+                       QPointF(c.x + 1 + half, 1080 - c.low + (hidpi ? 1 : 0)));
+            p.drawRect(QRectF(c.x + half, top + half, 2, std::max(bottom - top, 1)));
         }
         p.end();
         benchmark::DoNotOptimize(img.constBits());
     }
+}
+
+// The same candles through a device context.
+void DeviceContextCandles(benchmark::State& state, CDC& dc) {
+    CPen upPen(PS_SOLID, 1, kUp), downPen(PS_SOLID, 1, kDown);
+    CBrush upBrush(kUp), downBrush(kDown);
+    const CRect all(0, 0, 1920, 1080);
+    for (auto _ : state) {
+        dc.FillSolidRect(&all, RGB(24, 18, 16));
+        for (const Candle& c : Candles()) {
+            const bool rising = c.close >= c.open;
+            dc.SelectObject(rising ? &upPen : &downPen);
+            dc.SelectObject(rising ? &upBrush : &downBrush);
+            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
+            dc.MoveTo(c.x + 1, 1080 - c.high);
+            dc.LineTo(c.x + 1, 1080 - c.low + 1);
+            dc.Rectangle(c.x, top, c.x + 3, top + std::max(bottom - top, 1) + 1);
+        }
+        benchmark::DoNotOptimize(dc.GetPixel(0, 0));
+    }
+}
+
+void BM_Candles_QPainter(benchmark::State& state) {
+    QPainterCandles(state, 1);
 }
 
 void BM_Candles_DeviceContext(benchmark::State& state) {
@@ -73,49 +104,14 @@ void BM_Candles_DeviceContext(benchmark::State& state) {
     CBitmap bmp;
     bmp.CreateCompatibleBitmap(&dc, 1920, 1080);
     dc.SelectObject(&bmp);
-    CPen upPen(PS_SOLID, 1, kUp), downPen(PS_SOLID, 1, kDown);
-    CBrush upBrush(kUp), downBrush(kDown);
-    const CRect all(0, 0, 1920, 1080);
-    for (auto _ : state) {
-        dc.FillSolidRect(&all, RGB(24, 18, 16));
-        for (const Candle& c : Candles()) {
-            const bool rising = c.close >= c.open;
-            dc.SelectObject(rising ? &upPen : &downPen);
-            dc.SelectObject(rising ? &upBrush : &downBrush);
-            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
-            dc.MoveTo(c.x + 1, 1080 - c.high);
-            dc.LineTo(c.x + 1, 1080 - c.low + 1);
-            dc.Rectangle(c.x, top, c.x + 3, top + std::max(bottom - top, 1) + 1);
-        }
-        benchmark::DoNotOptimize(dc.GetPixel(0, 0));
-    }
+    DeviceContextCandles(state, dc);
 }
 
-// The same on images of device-pixel ratio 2: one-pixel lines are a logical pixel wide.
 void BM_Candles_QPainter_HiDpi(benchmark::State& state) {
-    QImage img(3840, 2160, QImage::Format_RGB32);
-    img.setDevicePixelRatio(2);
-    const QColor up(255, 77, 77), down(77, 255, 77);
-    QPen upPen(up, 1), downPen(down, 1);
-    upPen.setCapStyle(Qt::FlatCap);
-    downPen.setCapStyle(Qt::FlatCap);
-    const QBrush upBrush(up), downBrush(down);
-    for (auto _ : state) {
-        img.fill(0xff101218);
-        QPainter p(&img);
-        for (const Candle& c : Candles()) {
-            const bool rising = c.close >= c.open;
-            p.setPen(rising ? upPen : downPen);
-            p.setBrush(rising ? upBrush : downBrush);
-            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
-            p.drawLine(QPointF(c.x + 1.5, 1080 - c.high), QPointF(c.x + 1.5, 1080 - c.low + 1));
-            p.drawRect(QRectF(c.x + 0.5, top + 0.5, 2, std::max(bottom - top, 1)));
-        }
-        p.end();
-        benchmark::DoNotOptimize(img.constBits());
-    }
+    QPainterCandles(state, 2);
 }
 
+// A window's back buffer, at the ratio 2 this process runs with.
 void BM_Candles_WindowDC_HiDpi(benchmark::State& state) {
     CWnd wnd;
     if (!wnd.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1920, 1080), nullptr, 0)) {
@@ -123,22 +119,7 @@ void BM_Candles_WindowDC_HiDpi(benchmark::State& state) {
         return;
     }
     CClientDC dc(&wnd);
-    CPen upPen(PS_SOLID, 1, kUp), downPen(PS_SOLID, 1, kDown);
-    CBrush upBrush(kUp), downBrush(kDown);
-    const CRect all(0, 0, 1920, 1080);
-    for (auto _ : state) {
-        dc.FillSolidRect(&all, RGB(24, 18, 16));
-        for (const Candle& c : Candles()) {
-            const bool rising = c.close >= c.open;
-            dc.SelectObject(rising ? &upPen : &downPen);
-            dc.SelectObject(rising ? &upBrush : &downBrush);
-            int top = 1080 - std::max(c.open, c.close), bottom = 1080 - std::min(c.open, c.close);
-            dc.MoveTo(c.x + 1, 1080 - c.high);
-            dc.LineTo(c.x + 1, 1080 - c.low + 1);
-            dc.Rectangle(c.x, top, c.x + 3, top + std::max(bottom - top, 1) + 1);
-        }
-        benchmark::DoNotOptimize(dc.GetPixel(0, 0));
-    }
+    DeviceContextCandles(state, dc);
 }
 
 BENCHMARK(BM_Candles_QPainter)->Unit(benchmark::kMillisecond);

@@ -479,10 +479,8 @@ BOOL CDC::LineTo(int x, int y) {
         p->setPen(LogicalPixelPen(d->qpen));
         const QPointF a(from), b(d->cur), dir = b - a;
         const qreal len = std::hypot(dir.x(), dir.y());
-        const QPointF back = dir / len * 0.5;
-        p->translate(0.5, 0.5);
-        p->drawLine(QLineF(a - back, b - back));
-        p->translate(-0.5, -0.5);
+        const QPointF shift = QPointF(0.5, 0.5) - dir / len * 0.5;
+        p->drawLine(QLineF(a + shift, b + shift));
     } else {
         p->setPen(d->qpen);
         p->drawLine(from, d->cur);
@@ -574,9 +572,7 @@ BOOL CDC::Rectangle(int l, int t, int r, int b) {
             p->fillRect(QRect(rc.left + 1, rc.top + 1, rc.Width() - 2, rc.Height() - 2), d->qbrush);
         p->setPen(LogicalPixelPen(d->qpen));
         p->setBrush(Qt::NoBrush);
-        p->translate(0.5, 0.5);
-        p->drawRect(inner);
-        p->translate(-0.5, -0.5);
+        p->drawRect(QRectF(inner).translated(0.5, 0.5));
     } else if (d->rop == R2_COPYPEN || d->qbrush.style() == Qt::NoBrush) {
         p->setPen(d->qpen);
         p->setBrush(d->qbrush);
