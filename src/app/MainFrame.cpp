@@ -86,6 +86,21 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     m_wndMenuBar.SetHooks(std::move(hooks));
     if (!m_wndStatusBar.Create(this)) return -1;
     m_wndStatusBar.EnableDocking(CBRS_ALIGN_ANY);
+    // The stock-code input in the status bar's slot: the bar's colours, the frame as the
+    // window that opens the chosen security.
+    m_wndCodeInput.m_clrBack = CBarStatus::kInputBack;
+    m_wndCodeInput.m_clrBorder = m_wndCodeInput.m_clrBorderHot = CBarStatus::kInputBorder;
+    m_wndCodeInput.m_clrText = CBarStatus::kInputText;
+    m_wndCodeInput.m_bBorder = 1;
+    m_wndCodeInput.SetNotifyWnd(this);
+    m_wndCodeInput.m_onChosen = [this](const CInputResult& chosen) {
+        m_nCandidateKind = chosen.kind;
+        m_strCandidate = chosen.key;
+    };
+    if (m_wndCodeInput.Create(&m_wndStatusBar)) {
+        m_wndStatusBar.SetCodeInput(&m_wndCodeInput);
+        m_onCodeChar = [this](UINT ch) { m_wndCodeInput.AddChar(ch); };
+    }
     m_pTestWnd1 = std::make_unique<CTestWnd>();
     m_pTestWnd2 = std::make_unique<CTestWnd>();
     MapCommand(ID_VISIT_SITE, [] {

@@ -9,6 +9,7 @@
 
 #include "app/DownloadRelay.h"
 #include "app/StockMenuBar.h"
+#include "ui/input/InputCodeWnd.h"
 #include "ui/status/BarStatus.h"
 #include "platform/SkinMenu.h"
 
@@ -42,6 +43,7 @@ public:
     void OnChildFrameClosed(CWnd* frame);
     CStockMenuBar& GetMenuBar() { return m_wndMenuBar; }
     CBarStatus& GetStatusBar() { return m_wndStatusBar; }
+    InputCodeWnd& GetCodeInput() { return m_wndCodeInput; }
 
     // Hides the popups that belong to a workspace (tips, the intraday chart).
     void HidePopups();
@@ -95,6 +97,7 @@ private:
 
     CStockMenuBar m_wndMenuBar;
     CBarStatus m_wndStatusBar;
+    InputCodeWnd m_wndCodeInput;
     bool m_bLoginStarted = false;
     bool m_bLastLoginRefused = false;
     std::string m_strScreenshot;

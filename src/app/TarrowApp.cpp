@@ -13,6 +13,7 @@
 #include "marketdata/PicDataLayer.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
+#include "ui/grid/ReportWnd.h"
 #include "ui/layout/LayoutManager.h"
 
 bool AppOptions::Parse(int argc, char** argv, std::string* error) {
@@ -72,6 +73,7 @@ BOOL C_Tarrow_App::InitInstance() {
         return FALSE;
     }
     InitApp();
+    RegisterGridElementTypes();
     m_bStarted = true;
 
     m_pDocTemplate = new CSkinMultiDocTemplate(
