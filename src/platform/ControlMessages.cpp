@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <cstring>
 
@@ -341,6 +342,44 @@ bool RichEditMessage(CRichEditCtrl* e, UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
         case EM_GETSELTEXT:
             r = CopyOut(e->GetSelText(), lp);
             return true;
+        case EM_GETTEXTEX:
+        case EM_GETTEXTLENGTHEX: {
+            if (!te || !wp) return true;
+            const bool sel = msg == EM_GETTEXTEX &&
+                             (reinterpret_cast<const GETTEXTEX*>(wp)->flags & GT_SELECTION);
+            QString t = sel ? te->textCursor().selection().toPlainText() : te->toPlainText();
+            const DWORD flags = msg == EM_GETTEXTEX ? reinterpret_cast<const GETTEXTEX*>(wp)->flags
+                                                    : reinterpret_cast<const GETTEXTLENGTHEX*>(wp)->flags;
+            const UINT cp = msg == EM_GETTEXTEX ? reinterpret_cast<const GETTEXTEX*>(wp)->codepage
+                                                : reinterpret_cast<const GETTEXTLENGTHEX*>(wp)->codepage;
+            if (flags & (msg == EM_GETTEXTEX ? GT_USECRLF : GTL_USECRLF))
+                t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+            if (msg == EM_GETTEXTLENGTHEX) {
+                if (!(flags & GTL_NUMBYTES))
+                    r = t.size();
+                else
+                    r = cp == CP_UTF16 ? t.size() * 2 : t.toUtf8().size();
+                return true;
+            }
+            const auto* gt = reinterpret_cast<const GETTEXTEX*>(wp);
+            if (!lp || gt->cb == 0) return true;
+            if (cp == CP_UTF16) {
+                const size_t units = std::min<size_t>((size_t)t.size(), gt->cb / 2 - (gt->cb >= 2 ? 1 : 0));
+                if (gt->cb < 2) return true;
+                memcpy(reinterpret_cast<char*>(lp), t.utf16(), units * 2);
+                reinterpret_cast<char16_t*>(lp)[units] = 0;
+                r = (LRESULT)units;
+            } else {
+                QByteArray u = t.toUtf8();
+                size_t n = std::min<size_t>((size_t)u.size(), gt->cb - 1);
+                // never cut a character in two
+                while (n > 0 && n < (size_t)u.size() && (u[(qsizetype)n] & 0xC0) == 0x80) --n;
+                memcpy(reinterpret_cast<char*>(lp), u.constData(), n);
+                reinterpret_cast<char*>(lp)[n] = 0;
+                r = (LRESULT)n;
+            }
+            return true;
+        }
         case EM_GETMODIFY:
             r = te && te->document()->isModified();
             return true;

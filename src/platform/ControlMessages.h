@@ -43,6 +43,31 @@
 #define EM_EXLIMITTEXT (WM_USER + 53) // lParam the maximum (0: the default 32767)
 #define EM_EXSETSEL (WM_USER + 55)    // lParam const CHARRANGE*; returns the selection's end
 #define EM_GETSELTEXT (WM_USER + 62)  // lParam buffer large enough; returns the bytes copied
+#define EM_GETTEXTEX (WM_USER + 94)        // wParam GETTEXTEX*, lParam buffer of cb bytes; returns the units copied
+#define EM_GETTEXTLENGTHEX (WM_USER + 95)  // wParam GETTEXTLENGTHEX*; returns the length
+// Code page 1200 is UTF-16 (units of two bytes); any other gives UTF-8 (bytes).
+struct GETTEXTEX {
+    DWORD cb;  // the buffer's size in bytes, the terminator included
+    DWORD flags;  // GT_SELECTION: the selection only; GT_USECRLF: line breaks as "\r\n"
+    UINT codepage;
+    const char* lpDefaultChar;
+    BOOL* lpUsedDefChar;
+};
+struct GETTEXTLENGTHEX {
+    DWORD flags;  // GTL_NUMBYTES: in bytes of the code page, else in UTF-16 units; GTL_USECRLF
+    UINT codepage;
+};
+#define GT_DEFAULT 0
+#define GT_USECRLF 1
+#define GT_SELECTION 2
+#define GTL_DEFAULT 0
+#define GTL_USECRLF 1
+#define GTL_PRECISE 2
+#define GTL_CLOSE 4
+#define GTL_NUMCHARS 8
+#define GTL_NUMBYTES 16
+#define CP_UTF8 65001
+#define CP_UTF16 1200
 struct CHARRANGE {
     LONG cpMin;
     LONG cpMax;

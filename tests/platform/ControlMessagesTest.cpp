@@ -157,6 +157,27 @@ TEST(RichEditMessages, ExtendedSelectionLimitAndSelectedText) {
     char text[32] = {};
     EXPECT_EQ(Send(r, EM_GETSELTEXT, 0, (LPARAM)text), 6);  // two characters, UTF-8
     EXPECT_STREQ(text, "周期");
+    // the whole text or the selection, UTF-8 or UTF-16, lengths in either
+    r.SetWindowText("训练\n结束");
+    GETTEXTLENGTHEX len{GTL_NUMCHARS, CP_UTF16};
+    EXPECT_EQ(Send(r, EM_GETTEXTLENGTHEX, (WPARAM)&len), 5);
+    len = {GTL_NUMBYTES | GTL_USECRLF, CP_UTF8};
+    EXPECT_EQ(Send(r, EM_GETTEXTLENGTHEX, (WPARAM)&len), 14);
+    char utf8[32] = {};
+    GETTEXTEX gt{sizeof(utf8), GT_USECRLF, CP_UTF8, nullptr, nullptr};
+    EXPECT_EQ(Send(r, EM_GETTEXTEX, (WPARAM)&gt, (LPARAM)utf8), 14);
+    EXPECT_STREQ(utf8, "训练\r\n结束");
+    gt.cb = 5;  // room for one character and a bit: the second is not cut in two
+    EXPECT_EQ(Send(r, EM_GETTEXTEX, (WPARAM)&gt, (LPARAM)utf8), 3);
+    EXPECT_STREQ(utf8, "训");
+    char16_t utf16[8] = {};
+    CHARRANGE two{3, 5};
+    Send(r, EM_EXSETSEL, 0, (LPARAM)&two);
+    GETTEXTEX sel{sizeof(utf16), GT_SELECTION, CP_UTF16, nullptr, nullptr};
+    EXPECT_EQ(Send(r, EM_GETTEXTEX, (WPARAM)&sel, (LPARAM)utf16), 2);
+    EXPECT_EQ(std::u16string(utf16), u"结束");
+    r.SetWindowText("训练周期结束");
+    Send(r, EM_EXSETSEL, 0, (LPARAM)&cr);
     Send(r, EM_EXLIMITTEXT, 0, 8);
     Send(r, EM_REPLACESEL, 0, Str("一二三四五"));
     EXPECT_LE(r.GetWindowText().size(), 8u * 3);
