@@ -12,10 +12,11 @@ UI_ON_NOTIFY("click", "", OnClickNotification)
 UI_END_MESSAGE_MAP()
 
 WindowImplBase::~WindowImplBase() {
-    if (m_pWnd && m_pWnd->GetSafeHwnd()) {
-        m_pm.RemovePreFilter(this);
-        m_pm.RemoveListener(this);
-    }
+    // A window still open goes now, while its paint manager lives: its last messages
+    // (a child edit's notifications, say) still find the manager.
+    if (m_pWnd && m_pWnd->GetSafeHwnd()) m_pWnd->DestroyWindow();
+    m_pm.RemovePreFilter(this);
+    m_pm.RemoveListener(this);
 }
 
 void WindowImplBase::OnWindowGone(HWND) {

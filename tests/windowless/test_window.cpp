@@ -192,3 +192,17 @@ TEST(Edit, LayeredWindowsKeepTheNativeEditOverTheTextArea) {
     w.GetPaintManager().SetFocusControl(nullptr);
     w.GetWnd()->DestroyWindow();
 }
+
+TEST(WindowBase, AnObjectDestroyedWithItsWindowOpenClosesItCleanly) {
+    auto w = std::make_unique<SkinWindow>();
+    w->skin = kSkin;
+    ASSERT_TRUE(w->Open(nullptr));
+    w->Settle();
+    auto* edit = static_cast<CEditUI*>(w->GetPaintManager().FindControlByName("e"));
+    edit->SetFocus();  // a native child edit is open
+    ASSERT_NE(edit->GetNativeWindow(), nullptr);
+    HWND hwnd = w->GetHWND();
+    w.reset();
+    EXPECT_FALSE(::IsWindow(hwnd));
+    platform::ProcessPendingEvents();
+}
