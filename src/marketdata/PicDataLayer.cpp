@@ -166,30 +166,31 @@ void PicDataLayer::OnDataNotify(uint64_t, int64_t) {
         const int32_t oldCount = m_nItemCount;
         std::shared_ptr<IChartOverlay> overlay = m_pOwner ? m_pOwner->GetChartOverlay() : nullptr;
         std::shared_ptr<CDayData> series = m_pSeries;
-        bool endMoved = false;
+        const uint32_t year = GetAppInfo()->GetToday() / 10000;
+        const bool twoYears = MultipleOfFive(m_nPeriod);
         {
-            // The chart bars are rebuilt here, so the view is the writer's; it is held
-            // only by this scope, whatever throws inside it.
+            // The chart bars are rebuilt here, so the view is the writer's. Views hold the
+            // lock only for their scope, whatever throws inside it, and none is held while
+            // the owner is called.
             auto view = series->Write();
-            const uint32_t year = GetAppInfo()->GetToday() / 10000;
-            const bool twoYears = MultipleOfFive(m_nPeriod);
             if (m_nDataType == kDay)
                 view.MakeFloatItems(0, 0, 0);
             else
                 view.MakeFloatItems(twoYears ? year - 1 : year, year, 0);
-
             if (m_nDataType == kMinute)
                 m_nItemCount = int32_t(twoYears ? view.GetItemCountInDates(year - 1, year)
                                                 : view.GetItemCountOfDate(year));
             else
                 m_nItemCount = view.TotalCount();
-
-            if (m_nFirstLoad == 0 && overlay) {
-                overlay->SetEndIndex(m_nItemCount);
-                m_nFirstLoad = 1;
-            }
-            if (m_pOwner) m_pOwner->ResetSeries();
-
+        }
+        if (m_nFirstLoad == 0 && overlay) {
+            overlay->SetEndIndex(m_nItemCount);
+            m_nFirstLoad = 1;
+        }
+        if (m_pOwner) m_pOwner->ResetSeries();
+        {
+            // Chart bars are rebuilt only on the UI thread: they are as built above.
+            auto view = series->Read();
             int32_t n = 0;
             if (m_nDataType == kDay)
                 n = std::min(int32_t(view.ChartBars().GetSize()), view.TotalCount());
@@ -203,6 +204,7 @@ void PicDataLayer::OnDataNotify(uint64_t, int64_t) {
         }
 
         if (overlay) {
+            bool endMoved = false;
             if (overlay->GetEndIndex() == oldCount) {
                 endMoved = oldCount != m_nItemCount;
                 overlay->SetEndIndex(m_nItemCount);
