@@ -317,32 +317,27 @@ double SinglePrice(const uint8_t* r, int16_t type) {
 }
 }  // namespace
 
-double PicDataLayer::GetOpen(int32_t i) const {
+double PicDataLayer::BarField(int32_t i, size_t barOffset) const {
     const uint8_t* r = Record(i);
     if (!r) return 0;
-    if (RecordSize() == kBarRecord) return ReadAt<double>(r, offsetof(CFloatDayItem, m_fOpen));
+    if (RecordSize() == kBarRecord) return ReadAt<double>(r, barOffset);
     return SinglePrice(r, m_nDataType);
+}
+
+double PicDataLayer::GetOpen(int32_t i) const {
+    return BarField(i, offsetof(CFloatDayItem, m_fOpen));
 }
 
 double PicDataLayer::GetHigh(int32_t i) const {
-    const uint8_t* r = Record(i);
-    if (!r) return 0;
-    if (RecordSize() == kBarRecord) return ReadAt<double>(r, offsetof(CFloatDayItem, m_fHigh));
-    return SinglePrice(r, m_nDataType);
+    return BarField(i, offsetof(CFloatDayItem, m_fHigh));
 }
 
 double PicDataLayer::GetLow(int32_t i) const {
-    const uint8_t* r = Record(i);
-    if (!r) return 0;
-    if (RecordSize() == kBarRecord) return ReadAt<double>(r, offsetof(CFloatDayItem, m_fLow));
-    return SinglePrice(r, m_nDataType);
+    return BarField(i, offsetof(CFloatDayItem, m_fLow));
 }
 
 double PicDataLayer::GetClose(int32_t i) const {
-    const uint8_t* r = Record(i);
-    if (!r) return 0;
-    if (RecordSize() == kBarRecord) return ReadAt<double>(r, offsetof(CFloatDayItem, m_fClose));
-    return SinglePrice(r, m_nDataType);
+    return BarField(i, offsetof(CFloatDayItem, m_fClose));
 }
 
 double PicDataLayer::GetVolume(int32_t i) const {

@@ -12,6 +12,7 @@
 // The chart window and its overlay live above market data; the layer reaches them only
 // through the two small interfaces below, which the chart implements.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -171,6 +172,9 @@ public:
 protected:
     // The record of item i, or null when i is outside the loaded range or the buffer.
     const uint8_t* Record(int32_t i) const;
+    // A price of item i: the f64 at barOffset of a 124-byte bar, the single price of the
+    // smaller records.
+    double BarField(int32_t i, size_t barOffset) const;
     // Bar i of a 124-byte buffer, copied out (the records are packed).
     bool Bar(int32_t i, CFloatDayItem& bar) const;
     // The year list and item count of a minute request for the current year.
