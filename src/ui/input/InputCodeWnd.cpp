@@ -254,9 +254,11 @@ void InputCodeWnd::Cancel() {
 }
 
 void InputCodeWnd::Enter() {
-    if (m_edit.m_hWnd) m_edit.SetWindowText("");
+    // Hidden first: the list losing activation cancels, which must not undo the emptying.
     if (m_list.m_hWnd) m_list.ShowWindow(SW_HIDE);
     RemoveKeyFilter();
+    if (m_edit.m_hWnd) m_edit.SetWindowText("");
+    m_bPromptShown = 0;
     m_list.Choose();
 }
 
