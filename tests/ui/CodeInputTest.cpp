@@ -92,7 +92,7 @@ TEST(CodeMatch, NarrowingGivesWhatAFullSearchGives) {
     for (char c : std::string("600519")) {
         typed.push_back(c);
         narrowed.Match(typed, a);
-        fresh.SetEntries(fresh.Entries());  // forgets the previous text
+        fresh.ForgetLastText();
         fresh.Match(typed, b);
         EXPECT_EQ(Codes(a), Codes(b)) << typed;
     }

@@ -53,6 +53,8 @@ public:
     // Replaces the copy (tests, benchmarks).
     void SetEntries(std::vector<Entry> entries);
     const std::vector<Entry>& Entries() const { return m_entries; }
+    // The next Match searches the whole copy.
+    void ForgetLastText() { m_bLastValid = false; }
 
     // Fills out with the candidates for text; out is emptied first.
     void Match(const std::string& text, CSortArray<CInputResult>& out);
