@@ -249,6 +249,28 @@ TEST(MainFrame, LoginFlowConnectsOnlyWhenTheLoginDialogEndsWithOk) {
     ResetConfig();
 }
 
+// A server that refuses the login: its text is shown and the login dialog comes back.
+TEST(MainFrame, RefusedLoginFromTheServerShowsItsTextAndReturnsToTheLoginDialog) {
+    FrameFixture f;
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 1; }, 5000));
+    CServerProcess server({"--fault", "refuse-login"});
+    ASSERT_TRUE(server.Running());
+    WriteFile(f.home.Path() / "appconfig.xml",
+              "<config><system><host address=\"127.0.0.1\" port=\"" +
+                  std::to_string(server.Port()) + "\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    StartAppNetwork({});
+    int shown = 0;
+    f.frame->m_runLoginDialog = [&] { return ++shown == 1 ? IDOK : IDCANCEL; };
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return shown == 2; }, 20000));
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes[0], "提示:服务器暂停登录，请稍后再试");
+    EXPECT_FALSE(f.frame->m_bLoggedIn);
+    StopAppNetwork();
+    ResetConfig();
+}
+
 TEST(MainFrame, AccountPagesOpenThroughTheUrlOpenerWithTheConfiguredHost) {
     FrameFixture f;
     WriteFile(f.home.Path() / "appconfig.xml",
