@@ -216,6 +216,31 @@ TEST(AppLayouts, AChosenSecurityOpensTheTrendWorkspaceWithIt) {
     EXPECT_EQ(chart->m_code.m_strCode, "600519");
 }
 
+TEST(AppLayouts, TypingPinyinInitialsIntoTheStatusBarOpensTheTrendWorkspace) {
+    RunningApp t;
+    ASSERT_TRUE(t.app.InitInstance());
+    auto security = std::make_unique<CSecurity>();
+    security->SetCode(CIndSecuCode(2, "000001"));
+    security->SetName("平安银行");
+    security->SetAbbreviations({"PAYH"});
+    ASSERT_GE(GetDataCenter()->AddSecurity(security), 0);
+    InputCodeWnd& input = t.Frame()->GetCodeInput();
+    ASSERT_NE(input.m_hWnd, nullptr);
+    EXPECT_EQ(t.Frame()->GetStatusBar().GetCodeInput(), &input);
+    // Typed over a pane, the letters reach the input through the frame.
+    ASSERT_TRUE(t.Frame()->m_onCodeChar);
+    for (char c : std::string("payh")) t.Frame()->m_onCodeChar(UINT(c));
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(input.GetEditText(), "PAYH");
+    ASSERT_TRUE(platform::PumpUntil([&] { return input.m_list.m_results.size() == 1; }, 3000));
+    input.OnListKey(VK_RETURN);
+    ASSERT_TRUE(platform::PumpUntil([&] { return t.app.FindViewByTitle("分析走势") != nullptr; }, 5000));
+    EXPECT_EQ(t.Frame()->m_nCandidateKind, 3);
+    EXPECT_EQ(t.Frame()->m_strCandidate, "0002000001");
+    CElementWnd* chart = t.app.FindViewByTitle("分析走势")->GetRoot()->FirstLeaf()->m_pWnd;
+    EXPECT_EQ(chart->m_code.m_strCode, "000001");
+}
+
 // Drags the cutter of the root split 100 pixels to the right, as the mouse would.
 void DragRootCutter(C_Tarrow_View* view) {
     CLayoutCutter* cutter = view->GetRoot()->m_pCutter;
