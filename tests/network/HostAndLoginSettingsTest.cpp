@@ -144,6 +144,45 @@ TEST(HostSettings, EditedHostsJoinTheFailOverListAtOnce) {
     EXPECT_EQ(harness.Client().NextHost("10.0.0.1", 7709), (HostAddress{"10.0.0.2", 7710}));
 }
 
+TEST(HostSettings, EditorAddsCompleteHostsOnlyAndSelectsThem) {
+    ConfigFixture config;
+    CHostListModel model({{"甲", "10.0.0.1", 7709}, {"乙", "10.0.0.2", 7710}});
+    EXPECT_EQ(model.Selected(), 0);
+    EXPECT_TRUE(model.Select(1));
+    EXPECT_FALSE(model.Select(2));
+    EXPECT_EQ(CHostListModel::RowTexts(model.Hosts()[1]),
+              (std::vector<std::string>{"乙", "很快", "一般"}));
+
+    EXPECT_STREQ(model.AddLabelText(), "新增主站");
+    EXPECT_EQ(model.OnAddLabel("", "", ""), "");  // enters add mode
+    EXPECT_TRUE(model.IsAdding());
+    EXPECT_STREQ(model.AddLabelText(), "确定添加");
+    EXPECT_FALSE(model.Select(0));  // rows are not clicked while adding
+    EXPECT_EQ(model.OnAddLabel("丙", "", "7711"), "添加的主机信息不能为空！");
+    EXPECT_TRUE(model.IsAdding());
+    EXPECT_NE(model.OnAddLabel("丙", "10.0.0.3", "70000").find("65535"), std::string::npos);
+    EXPECT_EQ(model.Hosts().size(), 2u);
+    EXPECT_EQ(model.OnAddLabel("丙", "10.0.0.3", "7711"), "");
+    EXPECT_FALSE(model.IsAdding());
+    ASSERT_EQ(model.Hosts().size(), 3u);
+    EXPECT_EQ(model.Selected(), 2);
+    EXPECT_EQ(model.Hosts()[2], (stHostDesc{"丙", "10.0.0.3", 7711}));
+
+    // Cancelling an add keeps the list.
+    model.OnAddLabel("", "", "");
+    model.CancelAdd();
+    EXPECT_FALSE(model.IsAdding());
+    EXPECT_EQ(model.Hosts().size(), 3u);
+
+    // The selection dialog's OK writes the chosen server; an empty list writes nothing.
+    ASSERT_TRUE(model.StoreSelected());
+    EXPECT_EQ(GetConfigString("system", "host", "address", ""), "10.0.0.3");
+    EXPECT_EQ(GetConfigInt("system", "host", "port", 0), 7711);
+    CHostListModel empty;
+    EXPECT_EQ(empty.Selected(), -1);
+    EXPECT_FALSE(empty.StoreSelected());
+}
+
 // --- login settings ---
 
 TEST(LoginConfig, RememberedPasswordOnlyWhileRempwdIsSet) {

@@ -71,3 +71,40 @@ void TakeEditedHosts(CHostInfo& hosts, const std::vector<stHostDesc>& edited,
         if (client) client->AddFailOverHost(address);
     }
 }
+
+CHostListModel::CHostListModel(std::vector<stHostDesc> hosts)
+    : m_hosts(std::move(hosts)), m_nSelected(m_hosts.empty() ? -1 : 0) {}
+
+bool CHostListModel::Select(int row) {
+    if (m_bAdding || row < 0 || row >= int(m_hosts.size())) return false;
+    m_nSelected = row;
+    return true;
+}
+
+std::vector<std::string> CHostListModel::RowTexts(const stHostDesc& host) {
+    return {host.name, "很快", "一般"};
+}
+
+std::string CHostListModel::OnAddLabel(const std::string& name, const std::string& address,
+                                       const std::string& portText) {
+    if (!m_bAdding) {
+        m_bAdding = true;
+        return {};
+    }
+    if (name.empty() || address.empty() || portText.empty()) return kIncompleteText;
+    stHostDesc host;
+    std::string error;
+    if (!ParsePortText(portText, host.port, error)) return error;
+    host.name = name;
+    host.ip = address;
+    m_hosts.push_back(std::move(host));
+    m_nSelected = int(m_hosts.size()) - 1;
+    m_bAdding = false;
+    return {};
+}
+
+bool CHostListModel::StoreSelected() const {
+    if (m_nSelected < 0 || m_nSelected >= int(m_hosts.size())) return false;
+    StoreChosenHost(m_hosts[size_t(m_nSelected)]);
+    return true;
+}
