@@ -31,26 +31,12 @@ struct TextGrid {
         grid.m_fnFillPage = [this] { Fill(); };
     }
     void Fill() {
-        auto& rows = grid.m_rows;
         int top = grid.m_nTopRow;
         int n = top < int(data.size()) ? std::min<int>(grid.m_nPageRows, int(data.size()) - top) : 0;
-        for (int i = 0; i < n; ++i) {
-            if (i >= int(rows.size())) {
-                auto line = std::make_shared<GridLine>();
-                line->m_pGrid = &grid;
-                for (int c = 0; c < grid.m_nColumnCount; ++c) {
-                    auto cell = std::make_shared<GridTextField>();
-                    cell->m_nColumn = c;
-                    cell->m_nRow = i;
-                    cell->m_pLine = line.get();
-                    line->m_cells.push_back(cell);
-                }
-                rows.push_back(line);
-            }
-            for (auto& cell : rows[i]->m_cells)
+        grid.ResizePage(n, grid.m_nColumnCount, [] { return std::make_shared<GridTextField>(); });
+        for (int i = 0; i < n; ++i)
+            for (auto& cell : grid.m_rows[size_t(i)]->m_cells)
                 static_cast<GridTextField&>(*cell).m_strText = data[size_t(top + i)];
-        }
-        rows.resize(size_t(n));
     }
     std::string FirstText() const {
         return grid.m_rows.empty() ? "" : static_cast<GridTextField&>(*grid.m_rows[0]->m_cells[0]).m_strText;

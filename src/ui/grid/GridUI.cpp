@@ -392,6 +392,23 @@ void CGridUI::InstallOverlays() {
                   std::make_shared<SelectGridOverlay>(this)};
 }
 
+void CGridUI::ResizePage(int n, int columns, const std::function<std::shared_ptr<GridField>()>& makeCell) {
+    n = std::max(n, 0);
+    while (int(m_rows.size()) < n) {
+        auto line = std::make_shared<GridLine>();
+        line->m_pGrid = this;
+        for (int c = 0; c < columns; ++c) {
+            std::shared_ptr<GridField> cell = makeCell();
+            cell->m_nColumn = c;
+            cell->m_nRow = int(m_rows.size());
+            cell->m_pLine = line.get();
+            line->m_cells.push_back(std::move(cell));
+        }
+        m_rows.push_back(std::move(line));
+    }
+    if (int(m_rows.size()) > n) m_rows.resize(size_t(n));
+}
+
 void CGridUI::Attach(CWnd* host) {
     CScrollUI::Attach(host);
     CreateFonts();

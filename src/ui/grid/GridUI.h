@@ -202,6 +202,10 @@ public:
     void CreateFonts();
     // Sets the overlays a draggable grid has: split, sort, select.
     void InstallOverlays();
+    // The page-fill contract's bookkeeping: keeps n visible rows, making a missing one
+    // with one cell per column from makeCell (told its column and visible row) and
+    // dropping rows past n. The caller then puts the data into the cells.
+    void ResizePage(int n, int columns, const std::function<std::shared_ptr<GridField>()>& makeCell);
 
     std::vector<std::shared_ptr<GridLine>> m_rows;
     std::vector<std::shared_ptr<GridTitle>> m_titles;

@@ -4,18 +4,14 @@
 
 #include "ui/CommonVar.h"
 
+CReportField::CReportField() {
+    m_clrText = RGB(133, 145, 157);
+    m_clrSelText = RGB(255, 255, 255);
+}
+
 void CReportField::Draw(CDC* dc) {
-    const CGridUI* grid = m_pLine ? m_pLine->m_pGrid : nullptr;
-    if (!grid) return;
-    CRect rc = m_rect;
-    rc.DeflateRect(1, 1);
-    bool selected = IsSelected();
-    dc->FillSolidRect(&rc, selected ? grid->m_gridhighbk : grid->m_gridbk);
-    dc->SetTextColor(selected ? RGB(255, 255, 255) : RGB(133, 145, 157));
-    CFont* font = GetCommonVar()->GetFont(CommonVar::Font::Shared14);
-    CFont* old = font ? dc->SelectObject(font) : nullptr;
-    dc->DrawText(m_strText, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (old) dc->SelectObject(old);
+    m_pFont = GetCommonVar()->GetFont(CommonVar::Font::Shared14);
+    GridTextField::Draw(dc);
 }
 
 CReportWnd::CReportWnd() {
@@ -90,27 +86,13 @@ void CReportWnd::FillPage() {
     int count = int(m_rows.size());
     if (top >= count) return;
     int n = std::min<int>(m_grid.m_nPageRows, count - top);
-    auto& rows = m_grid.m_rows;
+    m_grid.ResizePage(n, 6, [] { return std::make_shared<CReportField>(); });
     for (int i = 0; i < n; ++i) {
         const CReportResult& data = m_rows[size_t(top + i)];
-        if (i < int(rows.size())) {
-            for (size_t c = 0; c < rows[i]->m_cells.size() && c < 6; ++c)
-                static_cast<CReportField&>(*rows[i]->m_cells[c]).m_strText = data.texts[c];
-            continue;
-        }
-        auto line = std::make_shared<GridLine>();
-        line->m_pGrid = &m_grid;
-        for (int c = 0; c < 6; ++c) {
-            auto cell = std::make_shared<CReportField>();
-            cell->m_nColumn = c;
-            cell->m_nRow = i;
-            cell->m_pLine = line.get();
-            cell->m_strText = data.texts[size_t(c)];
-            line->m_cells.push_back(cell);
-        }
-        rows.push_back(line);
+        auto& cells = m_grid.m_rows[size_t(i)]->m_cells;
+        for (size_t c = 0; c < cells.size() && c < 6; ++c)
+            static_cast<CReportField&>(*cells[c]).m_strText = data.texts[c];
     }
-    if (int(rows.size()) > n) rows.resize(size_t(n));
 }
 
 void RegisterGridElementTypes() {

@@ -12,10 +12,10 @@ struct CReportResult {
     std::array<std::string, 6> texts;  // number, code, name, last price, change, last volume
 };
 
-class CReportField : public GridField {
+class CReportField : public GridTextField {
 public:
-    void Draw(CDC* dc) override;
-    std::string m_strText;
+    CReportField();
+    void Draw(CDC* dc) override;  // in one of the shared list fonts
 };
 
 class CReportWnd : public CElementWnd {

@@ -10,18 +10,10 @@
 // ---------------------------------------------------------------- cells
 
 void CKeyBoardFiled::Draw(CDC* dc) {
-    const CGridUI* grid = m_pLine ? m_pLine->m_pGrid : nullptr;
-    if (!grid) return;
-    CRect rc = m_rect;
-    rc.DeflateRect(1, 1);
-    bool selected = IsSelected();
-    dc->FillSolidRect(&rc, selected ? grid->m_gridhighbk : grid->m_gridbk);
-    dc->SetTextColor(selected ? RGB(255, 255, 255) : m_nColumn < 2 ? RGB(15, 21, 28) : RGB(93, 109, 132));
-    CFont* font = m_nColumn == 0 ? GetCommonVar()->GetFont(CommonVar::Font::Shared14)
-                                 : const_cast<CFont*>(&grid->m_font);
-    CFont* old = font && (m_nColumn == 0 || font->m_created) ? dc->SelectObject(font) : nullptr;
-    dc->DrawText(m_strText, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (old) dc->SelectObject(old);
+    m_clrText = m_nColumn < 2 ? RGB(15, 21, 28) : RGB(93, 109, 132);
+    m_clrSelText = RGB(255, 255, 255);
+    m_pFont = m_nColumn == 0 ? GetCommonVar()->GetFont(CommonVar::Font::Shared14) : nullptr;
+    GridTextField::Draw(dc);
 }
 
 // ---------------------------------------------------------------- candidate list
@@ -136,28 +128,14 @@ bool CKeyboardWnd::Choose() {
 void CKeyboardWnd::FillPage() {
     int top = m_grid.m_nTopRow;
     int count = std::min<int>(int(m_results.size()), m_grid.m_nRowCount);
-    auto& rows = m_grid.m_rows;
     int n = top < count ? std::min<int>(m_grid.m_nPageRows, count - top) : 0;
+    m_grid.ResizePage(n, 3, [] { return std::make_shared<CKeyBoardFiled>(); });
     for (int i = 0; i < n; ++i) {
         const CInputResult& r = m_results[size_t(top + i)];
         const std::string texts[3] = {r.code, r.name, MarketNameOf(MarketOfKey(r.key))};
-        if (i < int(rows.size())) {
-            for (int c = 0; c < 3; ++c) static_cast<CKeyBoardFiled&>(*rows[i]->m_cells[c]).m_strText = texts[c];
-            continue;
-        }
-        auto line = std::make_shared<GridLine>();
-        line->m_pGrid = &m_grid;
-        for (int c = 0; c < 3; ++c) {
-            auto cell = std::make_shared<CKeyBoardFiled>();
-            cell->m_nColumn = c;
-            cell->m_nRow = i;
-            cell->m_pLine = line.get();
-            cell->m_strText = texts[c];
-            line->m_cells.push_back(cell);
-        }
-        rows.push_back(line);
+        auto& cells = m_grid.m_rows[size_t(i)]->m_cells;
+        for (int c = 0; c < 3; ++c) static_cast<CKeyBoardFiled&>(*cells[size_t(c)]).m_strText = texts[c];
     }
-    if (int(rows.size()) > n) rows.resize(size_t(n));
 }
 
 // ---------------------------------------------------------------- the input

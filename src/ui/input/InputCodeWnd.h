@@ -19,10 +19,9 @@ inline constexpr UINT UM_CODE_REFRESH = 0x806A;
 
 class InputCodeWnd;
 
-class CKeyBoardFiled : public GridField {
+class CKeyBoardFiled : public GridTextField {
 public:
-    void Draw(CDC* dc) override;
-    std::string m_strText;
+    void Draw(CDC* dc) override;  // code, name and market each in their colour and font
 };
 
 // The edit of the input, with the colours the status bar gives it.
