@@ -11,7 +11,10 @@
 #include "GridTestSupport.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
+#include "platform/Services.h"
+#include "ui/CommonVar.h"
 #include "ui/input/InputCodeWnd.h"
+#include "ui/status/BarStatus.h"
 
 using grid_test::Canvas;
 using grid_test::HostWnd;
@@ -309,6 +312,47 @@ TEST_F(InputFixture, CandidateListPicture) {
             white += GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200;
         }
     EXPECT_GT(white, 10);  // the code in the selected row
+}
+
+}  // namespace
+
+namespace {
+
+// The input in its status-bar slot, as the frame sets it up.
+TEST(CodeInputInStatusBar, ShowsThePromptInTheBarsColours) {
+    grid_test::EnsurePlatform();
+    GetCommonVar()->Init();
+    HostWnd host(1000, 32);
+    host.ShowWindow(SW_SHOW);
+    CBarStatus bar;
+    ASSERT_TRUE(bar.Create(&host));
+    bar.MoveWindow(CRect(0, 0, 1000, CBarStatus::kHeight));
+    InputCodeWnd input;
+    input.m_clrBack = CBarStatus::kInputBack;
+    input.m_clrBorder = input.m_clrBorderHot = CBarStatus::kInputBorder;
+    input.m_clrText = CBarStatus::kInputText;
+    input.m_bBorder = 1;
+    ASSERT_TRUE(input.Create(&bar));
+    bar.SetCodeInput(&input);
+    platform::ProcessPendingEvents();
+    CRect rc;
+    input.GetWindowRect(&rc);
+    bar.ScreenToClient(&rc);
+    EXPECT_EQ(rc, CRect(723, 2, 843, 26));
+    EXPECT_EQ(input.GetEditText(), InputCodeWnd::kPrompt);
+    CBitmap shot;
+    platform::CaptureWindow(&bar, shot);
+    shot.SavePng("code_input_statusbar.png");
+    EXPECT_EQ(shot.GetPixel(rc.right - 3, rc.top + 12), CBarStatus::kInputBack);
+    int ink = 0;  // the prompt's text
+    for (int x = rc.left; x < rc.right; ++x)
+        for (int y = rc.top; y < rc.bottom; ++y) {
+            COLORREF c = shot.GetPixel(x, y);
+            ink += GetBValue(c) < 150 && GetRValue(c) < 120;
+        }
+    EXPECT_GT(ink, 20);
+    input.DestroyWindow();
+    bar.DestroyWindow();
 }
 
 }  // namespace
