@@ -274,6 +274,30 @@ TEST_F(InputFixture, EnterChoosesAndPostsToTheNotifyWindow) {
     EXPECT_EQ(notify.chosen, 1);
 }
 
+TEST_F(InputFixture, KeysForAnotherTextControlCloseTheList) {
+    Type("70");
+    ASSERT_TRUE(input.IsListShown());
+    MSG msg{};
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_DOWN;
+    msg.hwnd = input.m_edit.m_hWnd;
+    EXPECT_TRUE(input.FilterKey(msg));
+    EXPECT_EQ(List().m_grid.m_nSelectedRow, 1);
+    msg.hwnd = parent.m_hWnd;  // a pane: the list still takes its keys
+    msg.wParam = 'A';
+    EXPECT_TRUE(input.FilterKey(msg));
+    EXPECT_EQ(input.GetEditText(), "70A");
+    msg.message = WM_KEYUP;
+    EXPECT_FALSE(input.FilterKey(msg));
+    CEdit other;
+    ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 20), &parent, 777));
+    msg.message = WM_KEYDOWN;
+    msg.hwnd = other.m_hWnd;
+    EXPECT_FALSE(input.FilterKey(msg));
+    EXPECT_FALSE(input.IsListShown());
+    EXPECT_EQ(input.GetEditText(), InputCodeWnd::kPrompt);
+}
+
 TEST_F(InputFixture, TypedCharactersOfTheEdit) {
     struct Case {
         UINT ch;

@@ -283,10 +283,17 @@ bool InputCodeWnd::OnListKey(UINT vk) {
 
 void InputCodeWnd::InstallKeyFilter() {
     if (m_nKeyFilter) return;
-    m_nKeyFilter = platform::AddKeyFilter([this](MSG& msg) {
-        if (msg.message != WM_KEYDOWN) return false;
-        return OnListKey(UINT(msg.wParam));
-    });
+    m_nKeyFilter = platform::AddKeyFilter([this](MSG& msg) { return FilterKey(msg); });
+}
+
+bool InputCodeWnd::FilterKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    // The user went on typing into another text control: the list is left, not fed.
+    if (msg.hwnd && msg.hwnd != m_edit.m_hWnd && dynamic_cast<CNativeCtrl*>(CWnd::FromHandle(msg.hwnd))) {
+        Cancel();
+        return false;
+    }
+    return OnListKey(UINT(msg.wParam));
 }
 
 void InputCodeWnd::RemoveKeyFilter() {

@@ -86,6 +86,9 @@ public:
     void Search();
     // The key-down of the open list; true when it is swallowed.
     bool OnListKey(UINT vk);
+    // The application key filter while the list is open: a key-down aimed at another
+    // text control closes the list and goes on to that control.
+    bool FilterKey(const MSG& msg);
 
     void SetNotifyWnd(CWnd* wnd) {
         m_pNotify = wnd;
