@@ -9,6 +9,8 @@
 #include "windowless/Container.h"
 #include "windowless/Edit.h"
 #include "windowless/Label.h"
+#include "windowless/Layouts.h"
+#include "windowless/Progress.h"
 #include "windowless/ScrollBar.h"
 
 namespace WinlessUI {
@@ -28,6 +30,11 @@ std::map<std::string, ControlFactory>& Registry() {
         (*r)["Option"] = [] { return new COptionUI; };
         (*r)["CheckBox"] = [] { return new CCheckBoxUI; };
         (*r)["Edit"] = [] { return new CEditUI; };
+        (*r)["TabLayout"] = [] { return new CTabLayoutUI; };
+        (*r)["TileLayout"] = [] { return new CTileLayoutUI; };
+        (*r)["ChildLayout"] = [] { return new CChildLayoutUI; };
+        (*r)["Progress"] = [] { return new CProgressUI; };
+        (*r)["Slider"] = [] { return new CSliderUI; };
         return r;
     }();
     return *registry;

@@ -99,4 +99,40 @@ inline std::string Build(const std::vector<Entry>& entries, const Options& opt =
     return opt.prefix + body + central + end;
 }
 
+inline std::string Chunk(const char* type, const std::string& data) {
+    std::string out;
+    auto be = [&](uint32_t v) {
+        for (int i = 3; i >= 0; --i) out += char((v >> (8 * i)) & 0xFF);
+    };
+    be((uint32_t)data.size());
+    std::string body = std::string(type, 4) + data;
+    out += body;
+    be((uint32_t)crc32(0, (const Bytef*)body.data(), (uInt)body.size()));
+    return out;
+}
+
+// An RGBA PNG of the pixels (ARGB, rows from the top).
+inline std::string Png(int w, int h, const std::vector<uint32_t>& argb) {
+    std::string raw;
+    for (int y = 0; y < h; ++y) {
+        raw += char(0);
+        for (int x = 0; x < w; ++x) {
+            uint32_t p = argb[size_t(y) * w + x];
+            raw += char(p >> 16);
+            raw += char(p >> 8);
+            raw += char(p);
+            raw += char(p >> 24);
+        }
+    }
+    uLongf size = compressBound((uLong)raw.size());
+    std::string z(size, '\0');
+    compress2((Bytef*)z.data(), &size, (const Bytef*)raw.data(), (uLong)raw.size(), 9);
+    z.resize(size);
+    std::string ihdr;
+    for (uint32_t v : {(uint32_t)w, (uint32_t)h})
+        for (int i = 3; i >= 0; --i) ihdr += char((v >> (8 * i)) & 0xFF);
+    ihdr += std::string("\x08\x06\x00\x00\x00", 5);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", ihdr) + Chunk("IDAT", z) + Chunk("IEND", "");
+}
+
 }  // namespace ziptest
