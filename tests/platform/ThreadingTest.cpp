@@ -30,7 +30,10 @@ TEST(Threading, ASendFromAnotherThreadIsAnsweredWhileTheLoopRuns) {
     ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
     const HWND h = w.m_hWnd;
     std::atomic<LRESULT> answer{-1};
-    std::thread t([&] { answer = ::SendMessage(h, WM_USER + 5, 21, 0); });
+    std::thread t;
+    // the sender starts from inside the loop: started before it, it would find no loop
+    // running and be answered 0 at once, as the contract says
+    platform::PostTask([&] { t = std::thread([&] { answer = ::SendMessage(h, WM_USER + 5, 21, 0); }); });
     EXPECT_TRUE(platform::PumpUntil([&] { return answer != -1; }, 5000));
     t.join();
     EXPECT_EQ(answer, 42);
