@@ -198,7 +198,7 @@ void CButtonUI::PaintCaption(CDC* dc) {
     if (m_sText.IsEmpty()) return;
     RECT rc = PaddedRect();
     DWORD colour = CaptionColour();
-    if (m_bShowHtml) DrawMarkupAsPlain(dc, rc, colour, m_uTextStyle);
+    if (m_bShowHtml) DrawMarkup(dc, rc, colour, m_uTextStyle);
     else CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, colour, m_iFont, m_uTextStyle);
 }
 
@@ -336,7 +336,7 @@ void COptionUI::PaintCaption(CDC* dc) {
     RECT rc = PaddedRect();
     DWORD colour = IsEnabled() ? (m_dwSelectedTextColor != 0 ? m_dwSelectedTextColor : m_dwTextColor)
                                : m_dwDisabledTextColor;
-    if (m_bShowHtml) DrawMarkupAsPlain(dc, rc, colour, m_uTextStyle);
+    if (m_bShowHtml) DrawMarkup(dc, rc, colour, m_uTextStyle);
     else CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, colour, m_iFont, m_uTextStyle);
 }
 

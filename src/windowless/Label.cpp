@@ -78,8 +78,9 @@ RECT CLabelUI::PaddedRect() const {
                 m_rcItem.right - m_rcTextPadding.right, m_rcItem.bottom - m_rcTextPadding.bottom};
 }
 
-void CLabelUI::DrawMarkupAsPlain(CDC* dc, RECT& rc, DWORD colour, UINT style) {
-    CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, colour, m_iFont, style);
+void CLabelUI::DrawMarkup(CDC* dc, RECT& rc, DWORD colour, UINT style) {
+    int links = 0;
+    CRenderEngine::DrawFormattedText(dc, m_pManager, rc, m_sText, colour, nullptr, nullptr, links, style);
 }
 
 SIZE CLabelUI::MeasureSize(SIZE available) {
@@ -91,7 +92,14 @@ SIZE CLabelUI::MeasureSize(SIZE available) {
             scratch.CreateCompatibleDC(nullptr);
             dc = &scratch;
         }
-        CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+        if (m_bShowHtml) {
+            rc = RECT{0, 0, 9999, 9999};
+            int links = 0;
+            CRenderEngine::DrawFormattedText(dc, m_pManager, rc, m_sText, 0, nullptr, nullptr, links,
+                                             m_uTextStyle | DT_SINGLELINE | DT_CALCRECT);
+        } else {
+            CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, 0, m_iFont, m_uTextStyle | DT_CALCRECT);
+        }
         m_cxyFixed.cx = m_rcTextPadding.left + m_rcTextPadding.right + (rc.right - rc.left);
     }
     if (m_cxyFixed.cy != 0 || m_pManager == nullptr) return CControlUI::MeasureSize(available);
@@ -104,7 +112,7 @@ void CLabelUI::PaintCaption(CDC* dc) {
     if (m_sText.IsEmpty()) return;
     DWORD colour = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
     if (m_bShowHtml)
-        DrawMarkupAsPlain(dc, rc, colour, m_uTextStyle | DT_SINGLELINE);
+        DrawMarkup(dc, rc, colour, m_uTextStyle | DT_SINGLELINE);
     else
         CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, colour, m_iFont, m_uTextStyle | DT_SINGLELINE);
 }
@@ -213,7 +221,13 @@ SIZE CTextUI::MeasureSize(SIZE available) {
             scratch.CreateCompatibleDC(nullptr);
             dc = &scratch;
         }
-        CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, m_dwTextColor, m_iFont, DT_CALCRECT | m_uTextStyle);
+        if (m_bShowHtml) {
+            int links = 0;
+            CRenderEngine::DrawFormattedText(dc, m_pManager, rc, m_sText, m_dwTextColor, nullptr, nullptr, links,
+                                             DT_CALCRECT | m_uTextStyle);
+        } else {
+            CRenderEngine::DrawText(dc, m_pManager, rc, m_sText, m_dwTextColor, m_iFont, DT_CALCRECT | m_uTextStyle);
+        }
         if (m_bAutoCalcWidth) m_cxyFixed.cx = (rc.right - rc.left) + m_rcTextPadding.left + m_rcTextPadding.right;
     }
     return CControlUI::MeasureSize(available);
@@ -227,12 +241,16 @@ void CTextUI::PaintCaption(CDC* dc) {
     ApplyColourDefaults();
     RECT rc = PaddedRect();
     DWORD colour = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
-    m_nLinks = MAX_LINK;
-    for (auto& r : m_rcLinks) r = RECT{0, 0, 0, 0};
     if (m_bShowHtml) {
-        DrawMarkupAsPlain(dc, rc, colour, m_uTextStyle);
+        // The rectangles of the last paint tell which link the mouse is over.
+        m_nLinks = MAX_LINK;
+        CRenderEngine::DrawFormattedText(dc, m_pManager, rc, m_sText, colour, m_rcLinks, m_sLinks, m_nLinks,
+                                         m_uTextStyle);
+        for (int i = m_nLinks; i < MAX_LINK; i++) m_rcLinks[i] = RECT{0, 0, 0, 0};
         return;
     }
+    m_nLinks = 0;
+    for (auto& r : m_rcLinks) r = RECT{0, 0, 0, 0};
     if (m_dwShadowColor != 0) {
         RECT shadow{rc.left + 1, rc.top + 1, rc.right + 1, rc.bottom + 1};
         CRenderEngine::DrawText(dc, m_pManager, shadow, m_sText, m_dwShadowColor, m_iFont, m_uTextStyle);

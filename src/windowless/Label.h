@@ -1,6 +1,6 @@
 #pragma once
 // Text controls: the label (one piece of text in its rectangle) and the text control
-// (word-wrapped, links, shadow). Formatted mark-up text is drawn as plain text for now.
+// (word-wrapped, links, shadow). With "showhtml" the text is drawn as mark-up.
 #include "windowless/Control.h"
 
 namespace WinlessUI {
@@ -51,8 +51,8 @@ public:
 protected:
     void ApplyColourDefaults();
     RECT PaddedRect() const;
-    // Mark-up text arrives with the formatted text painter; until then it is drawn plain.
-    void DrawMarkupAsPlain(CDC* dc, RECT& rc, DWORD colour, UINT style);
+    // The text as mark-up (fonts, colours, images); links are not tracked here.
+    void DrawMarkup(CDC* dc, RECT& rc, DWORD colour, UINT style);
 
     DWORD m_dwTextColor = 0;
     DWORD m_dwDisabledTextColor = 0;

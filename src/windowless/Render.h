@@ -48,6 +48,11 @@ public:
     static void DrawRoundRect(CDC* dc, const RECT& rc, int size, int width, int height, DWORD colour);
     static void DrawText(CDC* dc, CUIPaintManager* manager, RECT& rc, const char* text, DWORD colour,
                          int font, UINT style);
+    // Text with inline mark-up (fonts, colours, links, images, paragraphs, selection) drawn
+    // into rc, or measured with DT_CALCRECT. linkCount: in, the room in links/targets; out,
+    // the links stored. Links also hover-colour by the manager's last mouse position.
+    static void DrawFormattedText(CDC* dc, CUIPaintManager* manager, RECT& rc, const char* text, DWORD colour,
+                                  RECT* links, CUIString* targets, int& linkCount, UINT style);
     // Text of the program (UTF-8) as UTF-16, without touching the process locale.
     static std::u16string WideFromMultiByte(const char* text);
 };
