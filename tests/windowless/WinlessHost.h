@@ -75,6 +75,37 @@ struct Host {
     }
 };
 
+// A white bitmap to draw or paint a control tree into, and read back.
+struct Surface {
+    CDC dc;
+    CBitmap bmp;
+    CBitmap* old = nullptr;
+    int w, h;
+    Surface(int width, int height) : w(width), h(height) {
+        dc.CreateCompatibleDC(nullptr);
+        bmp.CreateBitmap(w, h, 1, 32, nullptr);
+        old = dc.SelectObject(&bmp);
+        RECT all{0, 0, w, h};
+        dc.FillSolidRect(&all, RGB(255, 255, 255));
+    }
+    ~Surface() { dc.SelectObject(old); }
+    void Paint(WinlessUI::CControlUI* root) {
+        RECT all{0, 0, w, h};
+        root->PaintControl(&dc, all);
+    }
+    std::vector<COLORREF> Pixels() {
+        std::vector<COLORREF> px;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) px.push_back(dc.GetPixel(x, y));
+        return px;
+    }
+    int Count(COLORREF c) {
+        int n = 0;
+        for (COLORREF p : Pixels()) n += p == c;
+        return n;
+    }
+};
+
 inline POINT Centre(WinlessUI::CControlUI* c) {
     const RECT& r = c->GetPos();
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};

@@ -11,35 +11,9 @@
 
 using namespace WinlessUI;
 using wltest::Host;
+using wltest::Surface;
 
 namespace {
-
-// A white bitmap the text is drawn into.
-struct Surface {
-    CDC dc;
-    CBitmap bmp;
-    CBitmap* old = nullptr;
-    int w, h;
-    Surface(int width, int height) : w(width), h(height) {
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateBitmap(w, h, 1, 32, nullptr);
-        old = dc.SelectObject(&bmp);
-        RECT all{0, 0, w, h};
-        dc.FillSolidRect(&all, RGB(255, 255, 255));
-    }
-    ~Surface() { dc.SelectObject(old); }
-    std::vector<COLORREF> Pixels() {
-        std::vector<COLORREF> px;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) px.push_back(dc.GetPixel(x, y));
-        return px;
-    }
-    int Count(COLORREF c) {
-        int n = 0;
-        for (COLORREF p : Pixels()) n += p == c;
-        return n;
-    }
-};
 
 struct Fmt {
     Host host{200, 100};
@@ -235,4 +209,43 @@ TEST(FormattedText, ShowHtmlTextControlReportsLinks) {
     ASSERT_EQ(text->GetLinkCount(), 1);
     EXPECT_EQ(text->GetLinkContent(0)->ToStd(), "http://x");
     EXPECT_EQ(text->GetBehaviourFlags(), (UINT)UIFLAG_SETCURSOR);
+}
+
+TEST(FormattedText, TextAfterALinkIsNoLongerUnderlined) {
+    Fmt f;
+    // The link's underline ends with it: what follows draws as plain text does.
+    EXPECT_EQ(f.Draw("<a x>l</a>abc"), f.Draw("<a x>l</a><c #000000>abc</c>"));
+    EXPECT_NE(f.Draw("<a x>l</a>abc"), f.Draw("<a x>l</a><u>abc</u>"));
+}
+
+TEST(FormattedText, LabelsAndButtonsDrawMarkupOnlyWithShowHtml) {
+    Host host(200, 60);
+    CControlUI* root = host.Load(
+        "<Window><VerticalLayout><Label name=\"on\" height=\"20\" showhtml=\"true\" "
+        "text=\"{c #FF0000}red{/c}\"/><Label name=\"off\" height=\"20\" text=\"{c #FF0000}red{/c}\"/>"
+        "<Button name=\"b\" height=\"20\" showhtml=\"true\" text=\"{c #00FF00}go{/c}\"/></VerticalLayout></Window>");
+    ASSERT_NE(root, nullptr);
+    Surface s(200, 60);
+    s.Paint(root);
+    // Pixels of a row whose colour leans clearly to one channel (text edges are blended).
+    auto count = [&](int top, int channel) {
+        int n = 0;
+        for (int y = top; y < top + 20; ++y)
+            for (int x = 0; x < 200; ++x) {
+                COLORREF p = s.dc.GetPixel(x, y);
+                int c[3] = {GetRValue(p), GetGValue(p), GetBValue(p)};
+                n += c[channel] - c[(channel + 1) % 3] > 100 && c[channel] - c[(channel + 2) % 3] > 100;
+            }
+        return n;
+    };
+    auto drawn = [&](int top) {
+        int n = 0;
+        for (int y = top; y < top + 20; ++y)
+            for (int x = 0; x < 200; ++x) n += s.dc.GetPixel(x, y) != RGB(255, 255, 255);
+        return n;
+    };
+    EXPECT_GT(count(0, 0), 0);
+    EXPECT_EQ(count(20, 0), 0);  // the tags drawn as they stand, in the text colour
+    EXPECT_GT(drawn(20), drawn(0));
+    EXPECT_GT(count(40, 1), 0);
 }

@@ -10,6 +10,7 @@
 
 using namespace WinlessUI;
 using wltest::Host;
+using wltest::Surface;
 
 TEST(Progress, BarRectangleAndRangeRules) {
     struct Case {
@@ -59,23 +60,6 @@ TEST(Progress, BarRectangleAndRangeRules) {
 
 namespace {
 
-// Paints the root of the host into a white bitmap and reads pixels from it.
-struct Canvas {
-    CDC dc;
-    CBitmap bmp;
-    CBitmap* old = nullptr;
-    Canvas(CControlUI* root, int w, int h) {
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateBitmap(w, h, 1, 32, nullptr);
-        old = dc.SelectObject(&bmp);
-        RECT all{0, 0, w, h};
-        dc.FillSolidRect(&all, RGB(255, 255, 255));
-        root->PaintControl(&dc, all);
-    }
-    ~Canvas() { dc.SelectObject(old); }
-    COLORREF At(int x, int y) { return dc.GetPixel(x, y); }
-};
-
 std::string Solid(int w, int h, uint32_t argb) { return ziptest::Png(w, h, std::vector<uint32_t>(size_t(w) * h, argb)); }
 
 }  // namespace
@@ -96,15 +80,16 @@ TEST(Progress, ForeImageFillsOnlyTheValuesPart) {
         "value=\"75\"/><Progress name=\"squeezed\" height=\"20\" foreimage=\"bar.png\" value=\"50\"/>"
         "<Slider name=\"s\" height=\"20\" thumbimage=\"thumb.png\" value=\"100\"/></VerticalLayout></Window>");
     ASSERT_NE(root, nullptr);
-    Canvas canvas(root, 200, 60);
-    EXPECT_EQ(canvas.At(10, 10), RGB(0, 0, 255));
-    EXPECT_EQ(canvas.At(140, 10), RGB(255, 0, 0));   // the image's own pixels at 140
-    EXPECT_EQ(canvas.At(160, 10), RGB(255, 255, 255));  // beyond 75 %
-    EXPECT_EQ(canvas.At(10, 30), RGB(0, 0, 255));
-    EXPECT_EQ(canvas.At(60, 30), RGB(255, 0, 0));  // the right half squeezed into 50..100
-    EXPECT_EQ(canvas.At(120, 30), RGB(255, 255, 255));
-    EXPECT_EQ(canvas.At(195, 50), RGB(0, 255, 0));  // the thumb at the maximum, on the right
-    EXPECT_EQ(canvas.At(5, 50), RGB(255, 255, 255));
+    Surface canvas(200, 60);
+    canvas.Paint(root);
+    EXPECT_EQ(canvas.dc.GetPixel(10, 10), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.dc.GetPixel(140, 10), RGB(255, 0, 0));   // the image's own pixels at 140
+    EXPECT_EQ(canvas.dc.GetPixel(160, 10), RGB(255, 255, 255));  // beyond 75 %
+    EXPECT_EQ(canvas.dc.GetPixel(10, 30), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.dc.GetPixel(60, 30), RGB(255, 0, 0));  // the right half squeezed into 50..100
+    EXPECT_EQ(canvas.dc.GetPixel(120, 30), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.dc.GetPixel(195, 50), RGB(0, 255, 0));  // the thumb at the maximum, on the right
+    EXPECT_EQ(canvas.dc.GetPixel(5, 50), RGB(255, 255, 255));
     // The full modifier with both rectangles is longer than the old 63-character cut.
     const std::string& mod = static_cast<CProgressUI*>(host.Find("cut"))->GetLastModifier();
     EXPECT_EQ(mod, "dest='0,0,150,20' source='0,0,150,20'");
