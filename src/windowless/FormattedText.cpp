@@ -372,8 +372,9 @@ void Layout::Run(const char* text) {
             char tag = p[1];
             p += 2;
             if (*p == ' ') ++p;
-            if (tag == 'r' && (IsClose(p[-1]) || IsClose(*p))) {
-                if (IsClose(*p)) ++p;
+            if (tag == 'r') {
+                while (*p && !IsClose(*p)) ++p;
+                if (*p) ++p;
                 // Raw text: no tags until "</r>" (either bracket style).
                 const char* end = p;
                 while (*end && !(IsOpen(end[0]) && end[1] == '/' && end[2] == 'r' && IsClose(end[3]))) ++end;

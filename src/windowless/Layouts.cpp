@@ -268,7 +268,8 @@ void CChildLayoutUI::SetAttribute(const char* name, const char* value) {
 
 // Takes the place of the control's initialisation: the layout fills itself from its file.
 void CChildLayoutUI::Init() {
-    if (m_sXmlFile.IsEmpty()) return;
+    // Attributes are applied only with a manager: without one there is nothing to build yet.
+    if (m_sXmlFile.IsEmpty() || m_pManager == nullptr) return;
     CDialogBuilder builder;
     CControlUI* root = builder.Create(m_sXmlFile.GetData(), nullptr, nullptr, m_pManager, nullptr);
     if (root != nullptr) {

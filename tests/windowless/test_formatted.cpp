@@ -249,3 +249,30 @@ TEST(FormattedText, LabelsAndButtonsDrawMarkupOnlyWithShowHtml) {
     EXPECT_GT(drawn(20), drawn(0));
     EXPECT_GT(count(40, 1), 0);
 }
+
+TEST(FormattedText, MalformedMarkupEndsCleanly) {
+    Fmt f;
+    const char* cases[] = {"<", "{", "</", "<a", "<a ", "<i", "<i >", "<f >", "<f x 99999999999>", "<p -5>a</p>",
+                           "<y -10>a<n>b", "<x -1000>abc", "<r x>raw<b>", "{/a}{/b}{/c}{/p}{/s}", "<c>", "<c #zz>a",
+                           "<i missing.png 0 -3>", "\n\n\n\n\n\n\n\n\n\n\n\n\n\n", "<n><n><n><n><n><n><n>"};
+    for (const char* text : cases) {
+        RECT rc = f.Calc(text, DT_WORDBREAK, 50, 40);
+        EXPECT_LE(rc.right, 50) << text;
+        f.Draw(text, DT_WORDBREAK | DT_CENTER | DT_VCENTER, 50, 40);
+    }
+    // Random mixes of the characters that matter, drawn narrow enough to break lines often.
+    const char alphabet[] = "<>{}/abcfinprsuxy 0123#'\n";
+    unsigned seed = 12345;
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        for (int i = 0; i < 40; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % (sizeof(alphabet) - 1)];
+        }
+        RECT rc = f.Calc(text.c_str(), DT_WORDBREAK, 30, 60);
+        EXPECT_LE(rc.right, 30) << text;
+        f.Draw(text.c_str(), DT_SINGLELINE | DT_END_ELLIPSIS, 30, 20);
+    }
+    RECT narrow = f.Calc("<r x>raw<b>", 0);
+    EXPECT_EQ(narrow.right, f.Extent("raw<b>"));  // raw with an argument is still raw
+}
