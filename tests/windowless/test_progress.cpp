@@ -112,6 +112,17 @@ TEST(Slider, ValueFromPointAndThumb) {
         s.SetPos(c.horizontal ? RECT{0, 0, 110, 10} : RECT{0, 0, 10, 110});
         EXPECT_EQ(s.ValueFromPoint(c.pt), c.value) << c.horizontal << " " << c.pt.x << "," << c.pt.y;
     }
+    // An empty range (before a paint brings it in order) and a slider narrower than its
+    // thumb: no division by zero.
+    CSliderUI empty;
+    empty.SetMaxValue(0);
+    empty.SetPos(RECT{0, 0, 8, 8});
+    EXPECT_EQ(empty.GetThumbRect().left, 0);
+    EXPECT_EQ(empty.ValueFromPoint(POINT{4, 4}), 0);
+    empty.SetHorizontal(false);
+    EXPECT_EQ(empty.GetThumbRect().bottom, 8);
+    EXPECT_EQ(empty.ValueFromPoint(POINT{4, 4}), 0);
+
     CSliderUI s;
     s.SetPos(RECT{10, 0, 120, 20});
     s.SetValue(50);
