@@ -14,6 +14,7 @@
 #include "marketdata/net/HostInfo.h"
 #include "marketdata/net/HostSettings.h"
 #include "training/TotalTrainingRecord.h"
+#include "ui/dialog/DlgTemplate.h"
 
 bool RunStartup(CAppServices& s) {
     const bool config = s.LoadConfig();
@@ -98,7 +99,8 @@ void CDefaultAppServices::ReadIndicators() {
 }
 
 void CDefaultAppServices::LoadDlgConfig() {
-    // The dialog factory reads "DlgConfig.xml" once the skinned dialogs exist.
+    // Once, before any dialog is made: every skinned dialog reads its element from it.
+    GetDlgFactory()->LoadDlgConfig();
 }
 
 void CDefaultAppServices::LoadHostInfo() {
