@@ -627,3 +627,67 @@ TEST(DialogPicture, SampleFromShippedConfig) {
     EXPECT_EQ(shot.GetPixel(0, size.cy / 2), dlg.m_clrBorder);
     dlg.DestroyWindow();
 }
+
+TEST(SkinScrollWndTest, MirrorsTheControlAndScrollsIt) {
+    EnsurePlatform();
+    tinyxml2::XMLDocument doc;
+    auto* e = Parse(doc, "<D><RichEdit rect=\"10,10,200,80\" richEditbk=\"RGB(20,22,28)\" commandid=\"7\"/></D>");
+    CommandHost host(300, 200);
+    CtrlLayout layout;
+    layout.LoadFromXml(e);
+    layout.CreateControls(&host);
+    ASSERT_EQ(layout.m_controls.size(), 2u);
+    auto* rich = static_cast<MyRichEditCtrl*>(layout.m_controls[0].get());
+    auto* frame = static_cast<CSkinScrollWnd*>(layout.m_controls[1].get());
+    CRect rc;
+    frame->GetWindowRect(&rc);
+    host.ScreenToClient(&rc);
+    EXPECT_EQ(rc, CRect(10, 10, 210, 90));  // in the control's place
+    EXPECT_EQ(rich->GetParent(), &frame->m_wndLimit);
+    CRect limit;
+    frame->m_wndLimit.GetClientRect(&limit);
+    EXPECT_EQ(limit.Width(), 200 - 19);  // the control's own bar lies past the edge
+    platform::ProcessPendingEvents();
+    EXPECT_FALSE(frame->m_sbVert.IsWindowVisible());  // short text: no bar
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += "line " + std::to_string(i) + "\n";
+    rich->SetWindowText(text);
+    rich->Invalidate();
+    rich->UpdateWindow();
+    platform::PumpUntil([&] { return bool(frame->m_sbVert.IsWindowVisible()); }, 2000);
+    frame->Mirror();
+    ASSERT_TRUE(frame->m_sbVert.IsWindowVisible());
+    SCROLLINFO before{sizeof(SCROLLINFO), SIF_ALL};
+    rich->GetScrollInfo(SB_VERT, &before, SIF_ALL);
+    EXPECT_EQ(frame->m_sbVert.m_si.nMax, before.nMax);
+    frame->SendMessage(WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), (LPARAM)frame->m_sbVert.m_hWnd);
+    SCROLLINFO after{sizeof(SCROLLINFO), SIF_ALL};
+    rich->GetScrollInfo(SB_VERT, &after, SIF_ALL);
+    EXPECT_GT(after.nPos, before.nPos);                 // the control scrolled
+    EXPECT_EQ(frame->m_sbVert.m_si.nPos, after.nPos);  // and the bar follows
+    // The corner square and a hidden bar's place take the skin's background, not white.
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(frame, shot));
+    EXPECT_NE(shot.GetPixel(shot.GetSize().cx - 2, 2), RGB(255, 255, 255));
+}
+
+TEST(SkinScrollBarTest, PageRepeatStopsUnderTheCursorPart) {
+    EnsurePlatform();
+    CommandHost host;
+    CSkinScrollBar bar;
+    ASSERT_TRUE(bar.Create(SBS_VERT | WS_VISIBLE, CRect(0, 0, 19, 200), &host, 101));
+    SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 50, 0, 0};
+    bar.SetScrollInfo(&si, TRUE);
+    platform::InjectMouse(&bar, WM_LBUTTONDOWN, 9, 150);  // page-down part
+    EXPECT_EQ(bar.m_nPressedPart, SB_PAGEDOWN);
+    // After the first delay the 100 ms repeat takes over.
+    bar.SendMessage(WM_TIMER, CSkinScrollBar::kTimerDelay, 0);
+    EXPECT_TRUE(bar.m_bRepeating);
+    platform::InjectMouse(&bar, WM_MOUSEMOVE, 60, 150);  // off the pressed part: pauses
+    EXPECT_TRUE(bar.m_bOutside);
+    platform::InjectMouse(&bar, WM_MOUSEMOVE, 9, 150);
+    EXPECT_FALSE(bar.m_bOutside);
+    platform::InjectMouse(&bar, WM_LBUTTONUP, 9, 150);
+    EXPECT_EQ(bar.m_nPressedPart, -1);
+    EXPECT_FALSE(bar.m_bRepeating);
+}
