@@ -1,5 +1,7 @@
 #include "chart/PriceRenderers.h"
 
+#include "platform/Graphics.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -205,10 +207,57 @@ void DrawVolumeBars(CDC& dc, const IBarSource& bars, const PaneMapping& map,
     }
 }
 
-bool DrawPriceSeries(CDC& dc, const IBarSource& bars, const PaneMapping& map,
-                     const PriceStyle& st, int kLineType, double averageVolume) {
+void DrawIntradayLine(CDC& dc, const IBarSource& bars, const PaneMapping& map,
+                      const PriceStyle& st, COLORREF color, int penWidth, int mode) {
+    auto [from, to] = RangeOf(bars, map);
+    std::vector<PointF> area;
+    area.reserve(static_cast<size_t>(std::max(0, to - from)) + 2);
+    area.push_back({static_cast<float>(map.rect.left), static_cast<float>(map.rect.bottom)});
+    {
+        CPen pen(PS_SOLID, penWidth, color);
+        PenScope keep(dc, pen);
+        for (int32_t i = from; i < to; ++i) {
+            double v = mode == kIntradayAverage ? bars.GetAvgPrice(i) : bars.GetClose(i);
+            int x = map.indexToX(i);
+            int y = map.valueToY(v);
+            bool newDay = i == from || bars.GetDayKey(i) != bars.GetDayKey(i - 1);
+            if (newDay) {
+                // A lone newest bar would draw nothing as a line of no length.
+                if (i == to - 1)
+                    dc.SetPixel(x, y, color);
+                else
+                    dc.MoveTo(x, y);
+            } else {
+                dc.LineTo(x, y);
+            }
+            area.push_back({static_cast<float>(x), static_cast<float>(y + 1)});
+        }
+    }
+    area.push_back({static_cast<float>(map.rect.right), static_cast<float>(map.rect.bottom)});
+    if (mode != kIntradayPrice || to <= from) return;
+    CGraphics g(&dc);
+    g.SetSmoothingMode(SmoothingModeAntiAlias);
+    CGraphicsPath path;
+    path.AddPolygon(area.data(), static_cast<int>(area.size()));
+    g.FillPathGradient(path,
+                       {static_cast<float>(map.rect.left), static_cast<float>(map.rect.top)},
+                       {static_cast<float>(map.rect.left), static_cast<float>(map.rect.bottom)},
+                       ArgbFromColorref(st.Color(CC::uniPic_CurPicBack_Begin), 128),
+                       ArgbFromColorref(st.Color(CC::uniPic_CurPicBack_End), 128));
+}
+
+void DrawPriceSeries(CDC& dc, const IBarSource& bars, const PaneMapping& map,
+                     const PriceStyle& st, int kLineType, double averageVolume,
+                     bool hasIndicator) {
     int16_t type = bars.GetDataType();
-    if (type == kTypeIntraday || type == kTypeHistoryIntraday) return false;
+    if (type == kTypeIntraday || type == kTypeHistoryIntraday) {
+        // Heavier when an indicator's lines share the pane, so the price stands out.
+        DrawIntradayLine(dc, bars, map, st, st.Color(CC::uniPic_CurPic_Price),
+                         hasIndicator ? 2 : 1, kIntradayPrice);
+        DrawIntradayLine(dc, bars, map, st, st.Color(CC::uniPic_CurPic_AvePrice), 1,
+                         kIntradayAverage);
+        return;
+    }
     if (type == kTypeTicks)
         DrawTicks(dc, bars, map, st);
     else if (kLineType == kKLineAmerican)
@@ -219,7 +268,6 @@ bool DrawPriceSeries(CDC& dc, const IBarSource& bars, const PaneMapping& map,
         DrawCompressedLine(dc, bars, map, st, averageVolume);
     else
         DrawCandles(dc, bars, map, st);
-    return true;
 }
 
 }  // namespace chart

@@ -21,6 +21,10 @@ public:
     virtual double GetClose(int32_t i) const = 0;
     virtual double GetVolume(int32_t i) const = 0;
     virtual double GetTime(int32_t i) const = 0;
+    virtual double GetAvgPrice(int32_t i) const = 0;
+    // What tells the trading days of an intraday series apart; the date part of the time
+    // unless the records carry their own day mark.
+    virtual int64_t GetDayKey(int32_t i) const { return static_cast<int64_t>(GetTime(i)) / 10000; }
     // Valid bars are [GetFirst, GetLast).
     virtual int32_t GetFirst() const = 0;
     virtual int32_t GetLast() const = 0;
@@ -90,9 +94,18 @@ void DrawTicks(CDC& dc, const IBarSource& bars, const PaneMapping& map, const Pr
 void DrawVolumeBars(CDC& dc, const IBarSource& bars, const PaneMapping& map,
                     const PriceStyle& st);
 
-// Picks the routine for the data type and K-line style. Intraday data is not drawn here
-// (its line and area belong to the intraday pane); returns false then.
-bool DrawPriceSeries(CDC& dc, const IBarSource& bars, const PaneMapping& map,
-                     const PriceStyle& st, int kLineType, double averageVolume);
+// The intraday price line (mode kIntradayPrice: closes, with the half-transparent gradient
+// area under it) or the average line (kIntradayAverage). A new trading day starts a new,
+// unconnected segment.
+inline constexpr int kIntradayPrice = 0;
+inline constexpr int kIntradayAverage = 1006;
+void DrawIntradayLine(CDC& dc, const IBarSource& bars, const PaneMapping& map,
+                      const PriceStyle& st, COLORREF color, int penWidth, int mode);
+
+// Picks the routine for the data type and K-line style: intraday data draws its price line
+// and area, then its average line; ticks draw crosses; other data the K-line style.
+void DrawPriceSeries(CDC& dc, const IBarSource& bars, const PaneMapping& map,
+                     const PriceStyle& st, int kLineType, double averageVolume,
+                     bool hasIndicator = false);
 
 }  // namespace chart

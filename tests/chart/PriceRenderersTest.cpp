@@ -36,6 +36,7 @@ public:
     double GetClose(int32_t i) const override { return v[i].close; }
     double GetVolume(int32_t i) const override { return v[i].volume; }
     double GetTime(int32_t i) const override { return v[i].time; }
+    double GetAvgPrice(int32_t i) const override { return v[i].open; }
     int32_t GetFirst() const override { return first; }
     int32_t GetLast() const override { return static_cast<int32_t>(v.size()); }
     int16_t GetDataType() const override { return type; }
@@ -146,7 +147,7 @@ TEST(CandlePixels, RisingFallingAndDojiColours) {
     chart::PriceStyle st{&colors, 1};
     Canvas c;
     auto m = Mapping(b, 11);
-    EXPECT_TRUE(chart::DrawPriceSeries(c.dc, b, m, st, chart::kKLineTower, 0));
+    chart::DrawPriceSeries(c.dc, b, m, st, chart::kKLineTower, 0);
     const COLORREF rise = colors[CommonColor::uniPic_Rise], fall = colors[CommonColor::uniPic_Fall];
     EXPECT_EQ(c.At(1, 40), rise);   // body edge
     EXPECT_EQ(c.At(9, 50), rise);   // bottom row of the body is drawn
@@ -257,6 +258,52 @@ TEST(VolumeBars, ZeroTinyFallingAndHollow) {
     EXPECT_EQ(c.At(27, 98), rise);  // tiny volume: one pixel
     EXPECT_EQ(c.At(27, 97), kBack);
     EXPECT_EQ(c.At(38, 70), fall);  // falling bar filled
+}
+
+TEST(IntradayLine, NewDayStartsAnUnconnectedSegment) {
+    Bars b;
+    b.type = chart::kTypeHistoryIntraday;
+    // Day one: 3 minutes climbing; day two: 2 minutes, then a lone newest bar of day three.
+    b.v = {{40, 0, 0, 50, 1, 202401020931}, {40, 0, 0, 50, 1, 202401020932},
+           {40, 0, 0, 50, 1, 202401020933}, {60, 0, 0, 30, 1, 202401030931},
+           {60, 0, 0, 30, 1, 202401030932}, {70, 0, 0, 80, 1, 202401040931}};
+    auto colors = Colors();
+    chart::PriceStyle st{&colors, 1};
+    auto m = Mapping(b, 10);  // x = 5, 15, ... 55
+    Canvas c;
+    const COLORREF ink = RGB(255, 255, 0);
+    // The average line draws the opens (the fixture's average price) with no area.
+    chart::DrawIntradayLine(c.dc, b, m, st, ink, 1, chart::kIntradayAverage);
+    EXPECT_EQ(c.At(10, 60), ink);   // inside day one
+    EXPECT_EQ(c.At(30, 50), kBack); // no joint from day one (y 60) to day two (y 40)
+    EXPECT_EQ(c.At(30, 55), kBack);
+    EXPECT_EQ(c.At(30, 45), kBack);
+    EXPECT_EQ(c.At(40, 40), ink);   // inside day two
+    EXPECT_EQ(c.At(55, 30), ink);   // the lone newest bar is one pixel
+    EXPECT_EQ(c.At(50, 35), kBack);
+    EXPECT_EQ(c.At(54, 30), kBack);
+}
+
+TEST(IntradayLine, PriceAreaIsAHalfTransparentGradient) {
+    Bars b;
+    b.type = chart::kTypeIntraday;
+    for (int k = 0; k < 12; ++k) b.v.push_back({50, 0, 0, 90, 1, 202401020931.0 + k});
+    auto colors = Colors();
+    colors[CommonColor::uniPic_CurPicBack_Begin] = RGB(0, 0, 255);
+    colors[CommonColor::uniPic_CurPicBack_End] = RGB(0, 255, 0);
+    colors[CommonColor::uniPic_CurPic_Price] = RGB(255, 255, 255);
+    chart::PriceStyle st{&colors, 1};
+    auto m = Mapping(b, 10);
+    Canvas c;
+    chart::DrawPriceSeries(c.dc, b, m, st, chart::kKLineCandles, 0);
+    COLORREF high = c.At(60, 15), low = c.At(60, 95);
+    // Over a black background, half of each end colour; blue fades into green downwards.
+    EXPECT_GT(GetBValue(high), GetGValue(high));
+    EXPECT_GT(GetGValue(low), GetBValue(low));
+    EXPECT_LT(GetBValue(high), 200);
+    EXPECT_GT(GetBValue(high), 60);
+    EXPECT_EQ(c.At(60, 5), kBack);  // nothing above the price line
+    c.bmp.SavePng(std::string(TARROW_BINARY_DIR) + "/chart_intraday.png");
 }
 
 // --- gaps ---
