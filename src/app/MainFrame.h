@@ -11,6 +11,7 @@
 #include "app/StockMenuBar.h"
 #include "ui/input/InputCodeWnd.h"
 #include "ui/status/BarStatus.h"
+#include "platform/Dialog.h"
 #include "platform/SkinMenu.h"
 
 class CTestWnd;
@@ -80,6 +81,8 @@ public:
     // may outlive the window), and the popup it drives on UM_DOWNLOAD_POPUP.
     const std::shared_ptr<CDownloadRelay>& GetDownloadRelay() const { return m_pDownloadRelay; }
     IDownloadPopup* m_pDownloadPopup = nullptr;
+    // The dialog behind m_pDownloadPopup (created with the frame through the factory).
+    std::shared_ptr<CDialog> m_pDownloadDlg;
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     int OnCreate(LPCREATESTRUCT cs) override;

@@ -11,6 +11,7 @@
 #include "marketdata/DataCenter.h"
 #include "marketdata/MarketHooks.h"
 #include "marketdata/PicDataLayer.h"
+#include "app/DlgDownload.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
 #include "ui/grid/ReportWnd.h"
@@ -89,6 +90,12 @@ BOOL C_Tarrow_App::InitInstance() {
     }
     m_pMainWnd = frame;
     HWND hwnd = frame->m_hWnd;
+    // The download popup: created once, hidden until a download shows it.
+    CDlgDownload::Register();
+    if (auto dlg = GetDlgFactory()->CreateDlg(CDlgDownload::kFactoryId, frame)) {
+        frame->m_pDownloadPopup = dynamic_cast<CDlgDownload*>(dlg.get());
+        frame->m_pDownloadDlg = std::move(dlg);
+    }
     MarketUiHooks hooks;
     hooks.postToMainFrame = [hwnd](uint32_t msg, uint64_t wParam, int64_t lParam) {
         ::PostMessage(hwnd, msg, (WPARAM)wParam, (LPARAM)lParam);

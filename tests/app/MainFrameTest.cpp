@@ -5,11 +5,14 @@
 
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "AppTestSupport.h"
 #include "TestSupport.h"
 #include "app/AboutDlg.h"
 #include "app/AppNetwork.h"
+#include "app/DlgDownload.h"
+#include "ui/dialog/SkinControls.h"
 #include "app/LoginLinks.h"
 #include "app/ContextMenus.h"
 #include "app/MainFrame.h"
@@ -269,6 +272,40 @@ TEST(MainFrame, RefusedLoginFromTheServerShowsItsTextAndReturnsToTheLoginDialog)
     EXPECT_FALSE(f.frame->m_bLoggedIn);
     StopAppNetwork();
     ResetConfig();
+}
+
+// The download popup exists from the start, hidden; 0x8066 shows and hides it, and progress
+// handed over on another thread reaches its bar through the frame's queue.
+TEST(MainFrame, DownloadPopupFollowsTheDownloadMessages) {
+    FrameFixture f;
+    ASSERT_NE(dynamic_cast<CDlgDownload*>(f.frame->m_pDownloadPopup), nullptr);  // made at start
+    // Again with the program's dialog layouts (the quiet start-up reads none).
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_RESOURCES) + "/DlgConfig.xml"));
+    auto dlg = GetDlgFactory()->CreateDlg(CDlgDownload::kFactoryId, f.frame);
+    auto* popup = dynamic_cast<CDlgDownload*>(dlg.get());
+    ASSERT_NE(popup, nullptr);
+    f.frame->m_pDownloadPopup = popup;
+    f.frame->m_pDownloadDlg = dlg;
+    ASSERT_TRUE(popup->m_hWnd);
+    ASSERT_NE(popup->m_pProgress, nullptr);
+    EXPECT_FALSE(popup->IsPopupVisible());
+    std::thread network([&] {
+        f.frame->GetDownloadRelay()->SetRange("正在下载码表...", 1000);
+        f.frame->PostMessage(UM_DOWNLOAD_POPUP, 0, 0);
+        for (uint32_t p = 100; p <= 600; p += 100) f.frame->GetDownloadRelay()->SetPosition(p);
+    });
+    network.join();
+    ASSERT_TRUE(platform::PumpUntil([&] { return popup->IsPopupVisible(); }, 5000));
+    ASSERT_TRUE(platform::PumpUntil(
+        [&] { return popup->m_pProgress && popup->m_pProgress->m_nPos == 600; }, 5000));
+    EXPECT_EQ(popup->m_strTitle, "正在下载码表...");
+    EXPECT_EQ(popup->m_pProgress->m_nMax, 1000);
+    CRect r;
+    popup->GetWindowRect(&r);
+    EXPECT_EQ(r.left, ::GetSystemMetrics(SM_CXSCREEN) / 2);
+    EXPECT_EQ(r.top, ::GetSystemMetrics(SM_CYSCREEN) / 4);
+    f.frame->PostMessage(UM_DOWNLOAD_POPUP, 0, 1);
+    ASSERT_TRUE(platform::PumpUntil([&] { return !popup->IsPopupVisible(); }, 5000));
 }
 
 TEST(MainFrame, AccountPagesOpenThroughTheUrlOpenerWithTheConfiguredHost) {
