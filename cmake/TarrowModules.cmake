@@ -52,6 +52,7 @@ set(TARROW_EXTERNAL_HEADERS
   "^event2/ => LIBEVENT"
   "^nlohmann/ => nlohmann_json"
   "^zlib[.]h$ => ZLIB"
+  "^(stb/)?stb_[a-z_]+[.]h$ => STB"
   "^(lunar-date/|glib) => LUNARDATE"
   "^(Q[A-Za-z]*|Qt[A-Za-z]*/.*)$ => ^Qt6::"
   CACHE INTERNAL "")

@@ -5,6 +5,8 @@
 // notifications and turns the host window's messages into control events.
 //
 // Threads: the UI thread only; the process-wide statics are not locked.
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "platform/Gdi.h"
@@ -187,6 +189,11 @@ public:
     // or an archive entry. False when nothing could be read.
     static bool ReadResourceFile(const char* name, const char* type, std::string* out);
     static TImageInfo* LoadSkinImage(const char* name, const char* type, DWORD mask);
+    // PNG, BMP, JPEG or GIF (its first frame) bytes to a premultiplied 32-bit DIB section;
+    // null for data that is damaged, not an image, or larger than the limits below.
+    static TImageInfo* DecodeSkinImage(const unsigned char* data, size_t size, DWORD mask);
+    static constexpr int kMaxSkinImageSide = 8192;
+    static constexpr int64_t kMaxSkinImagePixels = 16 * 1024 * 1024;
     // Forgets the shared archive (tests that need a fresh process state).
     static void ResetSharedArchiveForTests();
 
