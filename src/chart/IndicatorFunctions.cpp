@@ -1,0 +1,275 @@
+#include "chart/IndicatorFunctions.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+#include "foundation/Format.h"
+#include "ui/draw/DrawHelpers.h"
+
+namespace chart {
+namespace {
+
+struct Args {
+    const CIndicatorExp* a;
+    int n;
+    const CIndicatorExp& operator[](int k) const { return a[k]; }
+};
+
+bool Holds(const CIndicatorExp& cond, int32_t i) {
+    double v = 0;
+    return cond.GetValue(i, v) && RoundToInt(v) != 0;
+}
+
+struct Ctx {
+    CDC& dc;
+    const IBarSource& bars;
+    const IndicatorPane& pane;
+    Args args;
+    COLORREF color;
+    int thick;
+    int32_t from, to;  // visible and loaded bars
+    int32_t cursorBar;
+    int X(int32_t i) const { return pane.map.indexToX(i); }
+    int Y(double v) const { return pane.map.valueToY(v); }
+};
+
+void Polyline(Ctx& c) {  // kind 3
+    if (c.args.n != 2) return;
+    CPen pen(PS_SOLID, c.thick, c.color);
+    CPen* old = c.dc.SelectObject(&pen);
+    bool started = false;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double v = 0;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, v)) continue;
+        int x = c.X(i), y = c.Y(v);
+        if (started) {
+            c.dc.LineTo(x, y);
+        } else if (i == c.to - 1) {
+            c.dc.SetPixel(x, y, c.color);
+        } else {
+            c.dc.MoveTo(x, y);
+            started = true;
+        }
+    }
+    c.dc.SelectObject(old);
+}
+
+void StickLine(Ctx& c) {  // kind 4
+    if (c.args.n != 5) return;
+    CPen pen(PS_SOLID, c.thick, c.color);
+    CBrush fill(c.color);
+    CPen* oldPen = c.dc.SelectObject(&pen);
+    CBrush* oldBrush = c.dc.GetCurrentBrush();
+    const double bw = c.pane.map.barWidth;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double p1 = 0, p2 = 0, width = 0, style = 0;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, p1) || !c.args[2].GetValue(i, p2) ||
+            !c.args[3].GetValue(i, width) || !c.args[4].GetValue(i, style))
+            continue;
+        const int s = static_cast<int>(RoundToInt(style));
+        const int t = std::clamp(s / 10 * 10, -1000, 1000);
+        const int w = static_cast<int>(bw * width / 10);
+        const int centre = c.X(i) + static_cast<int>(t * bw / 2000);
+        const int y1 = c.Y(p1), y2 = c.Y(p2);
+        CRect rc(centre - w / 2, std::min(y1, y2), centre - w / 2 + w, std::max(y1, y2) + 1);
+        if (s % 10 == 0)
+            c.dc.SelectObject(&fill);
+        else
+            c.dc.SelectStockObject(NULL_BRUSH);
+        c.dc.Rectangle(&rc);
+    }
+    if (oldBrush) c.dc.SelectObject(oldBrush);
+    c.dc.SelectObject(oldPen);
+}
+
+void Circles(Ctx& c) {  // kind 5
+    if (c.args.n != 2) return;
+    CPen pen(PS_SOLID, std::max(0, c.thick - 1), c.color);
+    CPen* old = c.dc.SelectObject(&pen);
+    CBrush* oldBrush = c.dc.GetCurrentBrush();
+    c.dc.SelectStockObject(NULL_BRUSH);
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double v = 0;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, v)) continue;
+        int x = c.X(i), y = c.Y(v);
+        c.dc.Ellipse(x - 2, y - 2, x + 3, y + 3);
+    }
+    if (oldBrush) c.dc.SelectObject(oldBrush);
+    c.dc.SelectObject(old);
+}
+
+void VerticalLines(Ctx& c) {  // kind 9
+    if (c.args.n != 2) return;
+    const CRect& plot = c.pane.map.rect;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double style = 0;
+        if (!Holds(c.args[0], i)) continue;
+        c.args[1].GetValue(i, style);
+        int s = static_cast<int>(RoundToInt(style));
+        CPen pen(s >= 1 && s <= 4 ? s : PS_SOLID, 1, c.color);
+        CPen* old = c.dc.SelectObject(&pen);
+        int left = c.X(i) - c.thick / 2;
+        for (int k = 0; k < c.thick; ++k) {
+            c.dc.MoveTo(left + k, plot.top + 1);
+            c.dc.LineTo(left + k, plot.bottom);
+        }
+        c.dc.SelectObject(old);
+    }
+}
+
+// Kind 10: the colour of bar i, when one of its pairs holds.
+bool PairColor(const Ctx& c, int32_t i, int firstPair, COLORREF& color) {
+    for (int k = firstPair; k < c.args.n; k += 2) {
+        if (!Holds(c.args[k], i)) continue;
+        double v = 0;
+        color = k + 1 < c.args.n && c.args[k + 1].GetValue(i, v) ? ColorOfValue(v) : c.color;
+        return true;
+    }
+    return false;
+}
+
+void PartLine(Ctx& c) {  // kind 10
+    if (c.args.n < 2) return;
+    const int s = std::clamp(static_cast<int>(c.pane.map.barWidth), 1, 5);
+    bool havePrev = false;
+    int runLength = 0;
+    CPoint prev;
+    COLORREF prevColor = 0;
+    auto tick = [&](CPoint p, COLORREF color) {
+        CPen pen(PS_SOLID, c.thick, color);
+        CPen* old = c.dc.SelectObject(&pen);
+        c.dc.MoveTo(p.x - s / 2, p.y);
+        c.dc.LineTo(p.x + (s + 1) / 2, p.y);
+        c.dc.SelectObject(old);
+    };
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double v = 0;
+        COLORREF color = 0;
+        bool on = c.args[0].GetValue(i, v) && PairColor(c, i, 1, color);
+        if (!on) {
+            if (havePrev && runLength == 1) tick(prev, prevColor);
+            havePrev = false;
+            runLength = 0;
+            continue;
+        }
+        CPoint p(c.X(i), c.Y(v));
+        if (havePrev) {
+            CPen pen(PS_SOLID, c.thick, color);
+            CPen* old = c.dc.SelectObject(&pen);
+            c.dc.MoveTo(prev);
+            c.dc.LineTo(p);
+            c.dc.SelectObject(old);
+        }
+        prev = p;
+        prevColor = color;
+        havePrev = true;
+        ++runLength;
+    }
+}
+
+void FixedRect(Ctx& c, bool relative) {  // kinds 13 and 14
+    if (c.args.n != 5) return;
+    int32_t bar = c.cursorBar >= c.from && c.cursorBar < c.to ? c.cursorBar : c.to - 1;
+    double v[5];
+    for (int k = 0; k < 5; ++k)
+        if (!c.args[k].GetValue(bar, v[k])) return;
+    const CRect& plot = c.pane.map.rect;
+    auto px = [&](double a, int extent) {
+        return static_cast<int>(relative ? a * extent / 1000 : a);
+    };
+    CRect rc(plot.left + px(v[0], plot.Width()), plot.top + px(v[1], plot.Height()),
+             plot.left + px(v[2], plot.Width()), plot.top + px(v[3], plot.Height()));
+    rc.NormalizeRect();
+    COLORREF fillColor = ColorOfValue(v[4]);
+    if (fillColor != 0) {
+        CBrush fill(fillColor & 0xFFFFFF);
+        c.dc.FillRect(&rc, &fill);
+    }
+    CPen pen(PS_SOLID, c.thick, c.color);
+    CPen* old = c.dc.SelectObject(&pen);
+    CBrush* oldBrush = c.dc.GetCurrentBrush();
+    c.dc.SelectStockObject(NULL_BRUSH);
+    c.dc.Rectangle(&rc);
+    if (oldBrush) c.dc.SelectObject(oldBrush);
+    c.dc.SelectObject(old);
+}
+
+void Background(Ctx& c) {  // kind 19
+    if (c.args.n != 1 && c.args.n != 2) return;
+    const CRect& plot = c.pane.map.rect;
+    bool any = false;
+    for (int32_t i = c.from; i < c.to && !any; ++i) any = Holds(c.args[0], i);
+    if (!any) return;
+    int mode = 0;
+    COLORREF first = c.color, second = c.color;
+    if (c.args.n == 2) {
+        if (!c.args[1].IsValue()) return;  // pattern bitmaps are not drawn
+        double v = 0;
+        if (!c.args[1].GetValue(c.to - 1, v)) return;
+        mode = std::min(FillModeOfValue(v), 2);
+        first = ColorOfValue(v) & 0xFFFFFF;
+        second = SecondColorOfValue(v);
+    }
+    const double half = c.pane.map.barWidth / 2;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        if (!Holds(c.args[0], i)) continue;
+        int x = c.X(i);
+        int left = i == c.from ? plot.left + 1 : static_cast<int>(x - half);
+        int right = std::min(static_cast<int>(x + half), plot.right - 1);
+        CRect rc(left, plot.top + 1, right, plot.bottom);
+        if (rc.Width() <= 0) continue;
+        if (mode == 0)
+            c.dc.FillSolidRect(&rc, first);
+        else
+            FillGradient(second, rc, &c.dc, first, mode == 1 ? 1 : 2);
+    }
+}
+
+}  // namespace
+
+COLORREF ColorOfValue(double v) {
+    return static_cast<COLORREF>(std::bit_cast<uint64_t>(v) & 0xFFFFFFFFu);
+}
+int FillModeOfValue(double v) {
+    return static_cast<int>((std::bit_cast<uint64_t>(v) >> 48) & 0xFF);
+}
+COLORREF SecondColorOfValue(double v) {
+    return static_cast<COLORREF>((std::bit_cast<uint64_t>(v) >> 24) & 0xFFFFFF);
+}
+
+void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane& pane,
+                            const std::vector<CIndicatorDrawFunc>& funcs,
+                            const std::vector<CIndicatorExp>& args, int colorIndex,
+                            int32_t cursorBar) {
+    const int32_t from = std::max(pane.map.start, bars.GetFirst());
+    const int32_t to = std::min(pane.map.end, bars.GetLast());
+    const int count = static_cast<int>(args.size());
+    for (const CIndicatorDrawFunc& f : funcs) {
+        const int index = colorIndex++;
+        const int n = f.ExpWant();
+        if (n < 1 || f.m_nFirst < 0 || f.m_nEnd - f.m_nFirst < n || f.m_nEnd > count) continue;
+        const CIndicatorExp& a0 = args[f.m_nFirst];
+        if (a0.m_nLayer < 0 || a0.m_nLayer > 7) continue;
+        bool ready = true;
+        for (int k = f.m_nFirst; k < f.m_nEnd; ++k)
+            ready = ready && args[k].m_bComputed && (args[k].HasValues() ||
+                                                     args[k].m_nKind == CValueRecord::kNumber);
+        if (!ready || a0.GetThick(1) < 1 || to <= from) continue;
+        Ctx c{dc,    bars, pane, {&args[f.m_nFirst], f.m_nEnd - f.m_nFirst}, a0.GetColor(index, 1),
+              a0.GetThick(1), from, to, cursorBar};
+        switch (f.m_nKind) {
+        case CIndicatorDrawFunc::kPolyline: Polyline(c); break;
+        case CIndicatorDrawFunc::kStickLine: StickLine(c); break;
+        case CIndicatorDrawFunc::kCircle: Circles(c); break;
+        case CIndicatorDrawFunc::kVertLine: VerticalLines(c); break;
+        case CIndicatorDrawFunc::kPartLine: PartLine(c); break;
+        case CIndicatorDrawFunc::kRectPixels: FixedRect(c, false); break;
+        case CIndicatorDrawFunc::kRectRelative: FixedRect(c, true); break;
+        case CIndicatorDrawFunc::kBackground: Background(c); break;
+        default: break;  // the other kinds are not drawn yet
+        }
+    }
+}
+
+}  // namespace chart

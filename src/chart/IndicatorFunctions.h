@@ -1,0 +1,26 @@
+#pragma once
+// Draws an indicator's draw functions (the drawing primitives of its formula) over a pane.
+
+#include <cstdint>
+#include <vector>
+
+#include "chart/IndicatorLines.h"
+#include "formula/engine/IndicatorDrawFunc.h"
+
+namespace chart {
+
+// The colour a colour argument carries in the low 32 bits of its double, and the fill mode
+// (0 solid, 1 horizontal, 2 vertical gradient) in bits 16..23 of the high 32 bits.
+COLORREF ColorOfValue(double v);
+int FillModeOfValue(double v);
+// The second gradient colour: the 24 bits after the first colour's.
+COLORREF SecondColorOfValue(double v);
+
+// Draws the functions in order, their colours continuing from colorIndex (the index the
+// line pass returned). cursorBar: the bar under the crosshair, -1 for none.
+void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane& pane,
+                            const std::vector<CIndicatorDrawFunc>& funcs,
+                            const std::vector<CIndicatorExp>& args, int colorIndex,
+                            int32_t cursorBar = -1);
+
+}  // namespace chart

@@ -1,0 +1,164 @@
+// Indicator draw functions, checked in pixels.
+#include <gtest/gtest.h>
+
+#include "chart/IndicatorFunctions.h"
+#include "formula/engine/IndCommonSpace.h"
+#include "platform/App.h"
+
+namespace {
+
+class Bars : public chart::IBarSource {
+public:
+    double GetOpen(int32_t) const override { return 10; }
+    double GetHigh(int32_t) const override { return 12; }
+    double GetLow(int32_t) const override { return 8; }
+    double GetClose(int32_t) const override { return 11; }
+    double GetVolume(int32_t) const override { return 1; }
+    double GetTime(int32_t i) const override { return 20240102 + i; }
+    double GetAvgPrice(int32_t) const override { return 10; }
+    int32_t GetFirst() const override { return 0; }
+    int32_t GetLast() const override { return 10; }
+    int16_t GetDataType() const override { return chart::kTypeDay; }
+};
+
+CIndicatorExp Series(std::vector<double> v) {
+    CIndicatorExp e;
+    e.m_bComputed = 1;
+    e.m_nKind = CValueRecord::kSeries;
+    e.m_aValues = std::move(v);
+    e.m_nFirst = 0;
+    e.m_nLast = static_cast<int32_t>(e.m_aValues.size()) - 1;
+    e.m_bOwnColor = 1;
+    e.m_crColor = RGB(255, 255, 0);
+    return e;
+}
+CIndicatorExp Const(double v) {
+    return Series(std::vector<double>(10, v));
+}
+
+struct Canvas {
+    CBitmap bmp;
+    CDC dc;
+    Canvas() {
+        static int argc = 1;
+        static char name[] = "test_chart";
+        static char* argv[] = {name, nullptr};
+        platform::Initialize(argc, argv);
+        dc.CreateCompatibleDC(nullptr);
+        bmp.CreateCompatibleBitmap(&dc, 200, 100);
+        dc.SelectObject(&bmp);
+        dc.FillSolidRect(0, 0, 200, 100, 0);
+    }
+    COLORREF At(int x, int y) const { return dc.GetPixel(x, y) & 0xFFFFFF; }
+    int Count(CRect rc) const {
+        int n = 0;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x) n += At(x, y) != 0;
+        return n;
+    }
+};
+
+// 20 pixels per bar from x 10; value v at y 100 - v.
+chart::IndicatorPane Pane() {
+    chart::IndicatorPane p;
+    p.map.rect = CRect(0, 0, 200, 100);
+    p.map.end = 10;
+    p.map.barWidth = 20;
+    p.map.indexToX = [](int32_t i) { return 10 + 20 * i; };
+    p.map.valueToY = [](double v) { return std::clamp(static_cast<int>(100 - v), 0, 99); };
+    return p;
+}
+
+void Draw(Canvas& c, int kind, const std::vector<CIndicatorExp>& args) {
+    CIndicatorDrawFunc f;
+    f.m_nKind = kind;
+    f.m_nFirst = 0;
+    f.m_nEnd = static_cast<int32_t>(args.size());
+    Bars bars;
+    chart::DrawIndicatorFunctions(c.dc, bars, Pane(), {f}, args, 39);
+}
+
+constexpr COLORREF kInk = RGB(255, 255, 0);
+
+TEST(DrawColours, ReadTheEnginesEncoding) {
+    double v = IndCommonSpace::ColorToDouble(RGB(1, 2, 3), 2);
+    EXPECT_EQ(chart::ColorOfValue(v), RGB(1, 2, 3));
+    EXPECT_EQ(chart::FillModeOfValue(v), 2);
+    EXPECT_EQ(chart::FillModeOfValue(IndCommonSpace::ColorToDouble(RGB(9, 9, 9))), 0);
+}
+
+TEST(DrawFunctions, StickLineWidthShiftAndHollow) {
+    std::vector<double> on(10, 0);
+    on[2] = 1;  // x 50
+    {
+        Canvas c;
+        Draw(c, 4, {Series(on), Const(80), Const(60), Const(10), Const(0)});
+        // A full bar width (20), centred, filled between y 20 and 40.
+        EXPECT_EQ(c.At(41, 30), kInk);
+        EXPECT_EQ(c.At(59, 30), kInk);
+        EXPECT_EQ(c.At(38, 30), 0u);
+        EXPECT_EQ(c.At(62, 30), 0u);
+        EXPECT_EQ(c.At(50, 40), kInk);
+    }
+    {
+        Canvas c;
+        Draw(c, 4, {Series(on), Const(80), Const(60), Const(10), Const(1005)});
+        // Half a bar right (centre 60) and hollow.
+        EXPECT_EQ(c.At(50, 25), kInk);  // left edge
+        EXPECT_EQ(c.At(60, 30), 0u);    // inside stays empty
+        EXPECT_EQ(c.At(69, 25), kInk);  // right edge
+        EXPECT_EQ(c.At(45, 30), 0u);
+    }
+}
+
+TEST(DrawFunctions, PolylineBridgesBarsWhereTheConditionFails) {
+    std::vector<double> cond{1, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+    Canvas c;
+    Draw(c, 3, {Series(cond), Const(50)});
+    EXPECT_EQ(c.At(30, 50), kInk);  // between bar 0 and bar 2, across bar 1
+    EXPECT_EQ(c.At(100, 50), 0u);
+}
+
+TEST(DrawFunctions, BackgroundNeedsABarWhereItHolds) {
+    {
+        Canvas c;
+        Draw(c, 19, {Const(0), Series(std::vector<double>(10, IndCommonSpace::ColorToDouble(RGB(0, 0, 255))))});
+        EXPECT_EQ(c.Count(CRect(0, 0, 200, 100)), 0);
+    }
+    {
+        std::vector<double> cond(10, 0);
+        cond[3] = 1;  // x 70: column 60..80
+        Canvas c;
+        Draw(c, 19, {Series(cond), Series(std::vector<double>(10, IndCommonSpace::ColorToDouble(RGB(0, 0, 255))))});
+        EXPECT_EQ(c.At(65, 50), RGB(0, 0, 255));
+        EXPECT_EQ(c.At(65, 0), 0u);  // from the plot top + 1
+        EXPECT_EQ(c.At(55, 50), 0u);
+        EXPECT_EQ(c.At(85, 50), 0u);
+    }
+}
+
+TEST(DrawFunctions, WrongArgumentCountOrNoThicknessDrawsNothing) {
+    Canvas c;
+    Draw(c, 3, {Const(1), Const(50), Const(50)});  // kind 3 takes exactly two
+    Draw(c, 5, {Const(1)});                         // fewer than it needs
+    auto thin = Const(1);
+    thin.m_nThick = 0;
+    Draw(c, 3, {thin, Const(50)});
+    EXPECT_EQ(c.Count(CRect(0, 0, 200, 100)), 0);
+    Draw(c, 3, {Const(1), Const(50)});
+    EXPECT_GT(c.Count(CRect(0, 0, 200, 100)), 100);
+}
+
+TEST(DrawFunctions, PartLineColoursRunsAndTicksLoneBars) {
+    // on, on, off, on (lone), off...: the first pair (condition 1) takes red.
+    std::vector<double> cond{1, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    double red = IndCommonSpace::ColorToDouble(RGB(255, 0, 0));
+    Canvas c;
+    Draw(c, 10, {Const(50), Series(cond), Const(red)});
+    EXPECT_EQ(c.At(20, 50), RGB(255, 0, 0));  // the run of bars 0 and 1
+    EXPECT_EQ(c.At(40, 50), 0u);              // off bar 2 breaks it
+    EXPECT_EQ(c.At(69, 50), RGB(255, 0, 0));  // the lone bar 3: a short tick at x 70
+    EXPECT_EQ(c.At(60, 50), 0u);
+}
+
+}  // namespace
