@@ -30,6 +30,7 @@ struct Ctx {
     int thick;
     int32_t from, to;  // visible and loaded bars
     int32_t cursorBar;
+    const PriceStyle* style;
     int X(int32_t i) const { return pane.map.indexToX(i); }
     int Y(double v) const { return pane.map.valueToY(v); }
 };
@@ -226,6 +227,151 @@ void Background(Ctx& c) {  // kind 19
     }
 }
 
+void TickLine(Ctx& c) {  // kind 7
+    if (c.args.n < 3) return;
+    CPen pen(PS_SOLID, c.thick, c.color);
+    CPen* old = c.dc.SelectObject(&pen);
+    bool started = false;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double v = 0;
+        if (!c.args[0].GetValue(i, v)) continue;
+        int x = c.X(i), y = c.Y(v);
+        c.dc.SelectObject(&pen);
+        if (started) {
+            c.dc.LineTo(x, y);
+        } else {
+            c.dc.MoveTo(x, y);
+            started = true;
+        }
+        double length = 0;
+        c.args[1].GetValue(i, length);
+        const int len = std::clamp(static_cast<int>(RoundToInt(length)), -20, 20);
+        for (int k = 2; k < c.args.n; k += 2) {
+            if (!Holds(c.args[k], i)) continue;
+            double cv = 0;
+            COLORREF color =
+                k + 1 < c.args.n && c.args[k + 1].GetValue(i, cv) ? ColorOfValue(cv) : c.color;
+            CPen tickPen(PS_SOLID, 1, color & 0xFFFFFF);
+            c.dc.SelectObject(&tickPen);
+            c.dc.MoveTo(x, y);
+            c.dc.LineTo(x, y - len);
+            c.dc.SelectObject(&pen);
+            c.dc.MoveTo(x, y);  // the polyline goes on from the point
+        }
+    }
+    c.dc.SelectObject(old);
+}
+
+// Kinds 11 and 12: a band between two lines, one hexagon per bar whose pair holds.
+void FillBands(Ctx& c, bool widthBelow) {
+    if (c.args.n < 3) return;
+    const int32_t first = c.bars.GetFirst(), last = c.bars.GetLast();
+    auto edges = [&](int32_t i, int& yUpper, int& yLower) {
+        double a = 0, b = 0;
+        if (!c.args[0].GetValue(i, a) || !c.args[1].GetValue(i, b)) return false;
+        yUpper = c.pane.map.RawY(a);
+        yLower = widthBelow
+                     ? yUpper + std::clamp(static_cast<int>(RoundToInt(b)), -15, 15)
+                     : c.pane.map.RawY(b);
+        return true;
+    };
+    CPen* oldPen = c.dc.GetCurrentPen();
+    CBrush* oldBrush = c.dc.GetCurrentBrush();
+    for (int32_t i = c.from; i < c.to; ++i) {
+        COLORREF color = 0;
+        if (!PairColor(c, i, 2, color)) continue;
+        int yu = 0, yl = 0;
+        if (!edges(i, yu, yl)) continue;
+        int32_t p = i - 1 >= first ? i - 1 : i, n = i + 1 < last ? i + 1 : i;
+        int pu = yu, pl = yl, nu = yu, nl = yl;
+        if (!edges(p, pu, pl)) p = i, pu = yu, pl = yl;
+        if (!edges(n, nu, nl)) n = i, nu = yu, nl = yl;
+        const int x = c.X(i), xp = (c.X(p) + x) / 2, xn = (c.X(n) + x) / 2;
+        POINT pts[6] = {{xp, (pu + yu) / 2}, {x, yu}, {xn, (nu + yu) / 2},
+                        {xn, (nl + yl) / 2}, {x, yl}, {xp, (pl + yl) / 2}};
+        CPen pen(PS_SOLID, 1, color & 0xFFFFFF);
+        CBrush brush(color & 0xFFFFFF);
+        c.dc.SelectObject(&pen);
+        c.dc.SelectObject(&brush);
+        c.dc.Polygon(pts, 6);
+    }
+    if (oldBrush) c.dc.SelectObject(oldBrush);
+    if (oldPen) c.dc.SelectObject(oldPen);
+}
+
+void FixedText(Ctx& c, bool relative) {  // kinds 15 and 16
+    if (c.args.n != 3) return;
+    int32_t bar = c.cursorBar >= c.from && c.cursorBar < c.to ? c.cursorBar : c.to - 1;
+    double x = 0, y = 0;
+    std::string text;
+    if (!c.args[0].GetValue(bar, x) || !c.args[1].GetValue(bar, y) ||
+        !c.args[2].GetText(bar, text) || text.empty())
+        return;
+    const CRect& plot = c.pane.map.rect;
+    int left = plot.left + static_cast<int>(relative ? x * plot.Width() / 1000 : x);
+    int top = plot.top + static_cast<int>(relative ? y * plot.Height() / 1000 : y);
+    CSize size = c.dc.GetTextExtent(text);
+    CRect rc(left, top, plot.right, top + size.cy);
+    if (rc.Width() <= 0) return;
+    COLORREF oldColor = c.dc.SetTextColor(c.color);
+    int oldMode = c.dc.SetBkMode(TRANSPARENT);
+    c.dc.DrawText(text, &rc, DT_SINGLELINE | DT_LEFT);
+    c.dc.SetBkMode(oldMode);
+    c.dc.SetTextColor(oldColor);
+}
+
+void BarPair(Ctx& c) {  // kind 21
+    if (c.args.n != 2) return;
+    namespace CC = CommonColor;
+    const CommonColorTable* table = c.style ? c.style->colors : nullptr;
+    if (!table) return;
+    auto col = [&](int key) { return (*table)[key]; };
+    const int y0 = c.pane.indicatorZeroY;
+    const int w = BodyHalfWidth(c.pane.map.barWidth);
+    const COLORREF partner = ~col(CC::uniBackGround) & 0xFFFFFF;
+    auto yOf = [&](double v) {
+        int y = c.Y(v);
+        if (y == y0 && v != 0) y += v > 0 ? -1 : 1;
+        return y;
+    };
+    auto bar = [&](int x, int y) { return CRect(x - w, std::min(y, y0), x + w + 1, std::max(y, y0)); };
+    auto stick = [&](int x, int y, COLORREF color) {
+        CPen pen(PS_SOLID, 1, color);
+        CPen* old = c.dc.SelectObject(&pen);
+        c.dc.MoveTo(x, y0);
+        c.dc.LineTo(x, y);
+        c.dc.SelectObject(old);
+    };
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double a = 0, b = 0;
+        if (!c.args[0].GetValue(i, a) || !c.args[1].GetValue(i, b)) continue;
+        const int x = c.X(i), ya = yOf(a), yb = yOf(b);
+        if (b < a) {
+            if (w >= 2) {
+                FillGradient3(&c.dc, col(CC::uniTurnover), bar(x, ya), partner);
+                FillGradient3(&c.dc, col(CC::uniPic_Rise), bar(x, yb), partner);
+            }
+            stick(x, ya, col(CC::uniTurnover));
+            stick(x, yb, col(CC::uniPic_Rise));
+        } else if (b > a) {
+            if (w >= 2) {
+                CBrush fall(col(CC::uniPic_Fall));
+                CRect hollow = bar(x, yb), inner = bar(x, ya);
+                c.dc.FrameRect(&hollow, &fall);
+                c.dc.FillRect(&inner, &fall);
+            }
+            stick(x, yb, col(CC::uniPic_Fall));
+        } else {
+            if (w >= 2) {
+                CBrush equal(col(CC::uniEqual));
+                CRect rc = bar(x, ya);
+                c.dc.FillRect(&rc, &equal);
+            }
+            stick(x, ya, col(CC::uniEqual));
+        }
+    }
+}
+
 }  // namespace
 
 COLORREF ColorOfValue(double v) {
@@ -241,7 +387,7 @@ COLORREF SecondColorOfValue(double v) {
 void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane& pane,
                             const std::vector<CIndicatorDrawFunc>& funcs,
                             const std::vector<CIndicatorExp>& args, int colorIndex,
-                            int32_t cursorBar) {
+                            int32_t cursorBar, const PriceStyle* style) {
     const int32_t from = std::max(pane.map.start, bars.GetFirst());
     const int32_t to = std::min(pane.map.end, bars.GetLast());
     const int count = static_cast<int>(args.size());
@@ -253,11 +399,12 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
         if (a0.m_nLayer < 0 || a0.m_nLayer > 7) continue;
         bool ready = true;
         for (int k = f.m_nFirst; k < f.m_nEnd; ++k)
-            ready = ready && args[k].m_bComputed && (args[k].HasValues() ||
-                                                     args[k].m_nKind == CValueRecord::kNumber);
+            ready = ready && args[k].m_bComputed &&
+                    (args[k].HasValues() || args[k].m_nKind == CValueRecord::kNumber ||
+                     args[k].m_nKind == CValueRecord::kText);
         if (!ready || a0.GetThick(1) < 1 || to <= from) continue;
         Ctx c{dc,    bars, pane, {&args[f.m_nFirst], f.m_nEnd - f.m_nFirst}, a0.GetColor(index, 1),
-              a0.GetThick(1), from, to, cursorBar};
+              a0.GetThick(1), from, to, cursorBar, style};
         switch (f.m_nKind) {
         case CIndicatorDrawFunc::kPolyline: Polyline(c); break;
         case CIndicatorDrawFunc::kStickLine: StickLine(c); break;
@@ -267,6 +414,12 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
         case CIndicatorDrawFunc::kRectPixels: FixedRect(c, false); break;
         case CIndicatorDrawFunc::kRectRelative: FixedRect(c, true); break;
         case CIndicatorDrawFunc::kBackground: Background(c); break;
+        case CIndicatorDrawFunc::kTickLine: TickLine(c); break;
+        case CIndicatorDrawFunc::kFillBetween: FillBands(c, false); break;
+        case CIndicatorDrawFunc::kFillBelow: FillBands(c, true); break;
+        case CIndicatorDrawFunc::kTextPixels: FixedText(c, false); break;
+        case CIndicatorDrawFunc::kTextRelative: FixedText(c, true); break;
+        case CIndicatorDrawFunc::kBarPair: BarPair(c); break;
         default: break;  // the other kinds are not drawn yet
         }
     }

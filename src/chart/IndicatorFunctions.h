@@ -17,10 +17,11 @@ int FillModeOfValue(double v);
 COLORREF SecondColorOfValue(double v);
 
 // Draws the functions in order, their colours continuing from colorIndex (the index the
-// line pass returned). cursorBar: the bar under the crosshair, -1 for none.
+// line pass returned). cursorBar: the bar under the crosshair, -1 for none; style: the
+// chart colours (the paired bars of kind 21 need them).
 void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane& pane,
                             const std::vector<CIndicatorDrawFunc>& funcs,
                             const std::vector<CIndicatorExp>& args, int colorIndex,
-                            int32_t cursorBar = -1);
+                            int32_t cursorBar = -1, const PriceStyle* style = nullptr);
 
 }  // namespace chart

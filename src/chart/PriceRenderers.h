@@ -53,6 +53,8 @@ struct PaneMapping {
     double barWidth = 0;                    // pixels per bar
     std::function<int(int32_t)> indexToX;   // bar index to the x of its centre
     std::function<int(double)> valueToY;    // value to y, clamped into the axis rectangle
+    std::function<int(double)> valueToYRaw; // the same without clamping (empty: valueToY)
+    int RawY(double v) const { return valueToYRaw ? valueToYRaw(v) : valueToY(v); }
 };
 
 struct PriceStyle {

@@ -161,4 +161,73 @@ TEST(DrawFunctions, PartLineColoursRunsAndTicksLoneBars) {
     EXPECT_EQ(c.At(60, 50), 0u);
 }
 
+TEST(DrawFunctions, TickLineMarksBarsWhereAPairHolds) {
+    std::vector<double> cond(10, 0);
+    cond[4] = 1;  // x 90
+    double blue = IndCommonSpace::ColorToDouble(RGB(0, 0, 255));
+    Canvas c;
+    Draw(c, 7, {Const(50), Const(30), Series(cond), Const(blue)});
+    EXPECT_EQ(c.At(60, 50), kInk);             // the line
+    EXPECT_EQ(c.At(90, 35), RGB(0, 0, 255));   // a tick 30 up at bar 4
+    EXPECT_EQ(c.At(90, 22), 0u);
+    EXPECT_EQ(c.At(70, 35), 0u);               // none where the condition fails
+}
+
+TEST(DrawFunctions, BandsFillBetweenTwoLinesOrBelowOne) {
+    std::vector<double> cond(10, 0);
+    cond[5] = 1;  // x 110: hexagon from x 100 to 120
+    double green = IndCommonSpace::ColorToDouble(RGB(0, 200, 0));
+    {
+        Canvas c;
+        Draw(c, 11, {Const(70), Const(40), Series(cond), Const(green)});
+        EXPECT_EQ(c.At(110, 45), RGB(0, 200, 0));
+        EXPECT_EQ(c.At(103, 55), RGB(0, 200, 0));
+        EXPECT_EQ(c.At(110, 25), 0u);
+        EXPECT_EQ(c.At(90, 45), 0u);
+    }
+    {
+        Canvas c;
+        Draw(c, 12, {Const(70), Const(40), Series(cond), Const(green)});  // 40 clamps to 15
+        EXPECT_EQ(c.At(110, 40), RGB(0, 200, 0));
+        EXPECT_EQ(c.At(110, 50), 0u);
+    }
+}
+
+TEST(DrawFunctions, FixedTextAtThePixelPositionOfTheLastBar) {
+    CIndicatorExp text;
+    text.m_bComputed = 1;
+    text.m_nKind = CValueRecord::kText;
+    text.m_strText = "MARK";
+    text.m_nFirst = 0;
+    text.m_nLast = 9;
+    Canvas c;
+    Draw(c, 15, {Const(120), Const(10), text});
+    EXPECT_GT(c.Count(CRect(120, 10, 200, 40)), 0);
+    EXPECT_EQ(c.Count(CRect(0, 0, 118, 100)), 0);
+}
+
+TEST(DrawFunctions, BarPairColoursByWhichValueIsLarger) {
+    CommonColorTable colors{};
+    colors[CommonColor::uniTurnover] = RGB(200, 200, 0);
+    colors[CommonColor::uniPic_Rise] = RGB(250, 0, 0);
+    colors[CommonColor::uniPic_Fall] = RGB(0, 250, 0);
+    colors[CommonColor::uniEqual] = RGB(100, 100, 100);
+    colors[CommonColor::uniBackGround] = RGB(255, 255, 255);
+    chart::PriceStyle st{&colors, 1};
+    auto pane = Pane();
+    pane.indicatorZeroY = 99;
+    pane.map.barWidth = 2;  // sticks only
+    CIndicatorDrawFunc f;
+    f.m_nKind = 21;
+    f.m_nEnd = 2;
+    Bars bars;
+    Canvas c;
+    std::vector<double> b{30, 70, 50, 30, 70, 50, 30, 70, 50, 30};
+    chart::DrawIndicatorFunctions(c.dc, bars, pane, {f}, {Const(50), Series(b)}, 39, -1, &st);
+    EXPECT_EQ(c.At(10, 60), RGB(200, 200, 0));  // a1 < a0: stick to a0 in turnover colour
+    EXPECT_EQ(c.At(10, 80), RGB(250, 0, 0));    // and to a1 in rise colour over it
+    EXPECT_EQ(c.At(30, 40), RGB(0, 250, 0));    // a1 > a0: fall colour
+    EXPECT_EQ(c.At(50, 60), RGB(100, 100, 100));
+}
+
 }  // namespace
