@@ -372,6 +372,79 @@ void BarPair(Ctx& c) {  // kind 21
     }
 }
 
+void Segments(Ctx& c) {  // kind 1
+    if (c.args.n != 5) return;
+    const CRect& plot = c.pane.map.rect;
+    const int32_t last = c.bars.GetLast();
+    const int side = c.thick;  // squares of 2 * thick + 1
+    CPen pen(PS_SOLID, c.thick, c.color);
+    CBrush brush(c.color);
+    int saved = c.dc.SaveDC();
+    c.dc.IntersectClipRect(&plot);
+    c.dc.SelectObject(&pen);
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double p1 = 0;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, p1)) continue;
+        int32_t j = i;
+        while (j < last && !Holds(c.args[2], j)) ++j;
+        double p2 = 0, ext = 0;
+        if (j >= last || !c.args[3].GetValue(j, p2)) break;
+        c.args[4].GetValue(j, ext);
+        const int mode = static_cast<int>(RoundToInt(ext));
+        const int x1 = c.X(i), y1 = c.pane.map.RawY(p1);
+        const int x2 = c.X(j), y2 = c.pane.map.RawY(p2);
+        CPoint a(x1, y1), b(x2, y2);
+        if (x1 == x2) {
+            if (mode == 1 || mode == 11) b.y = plot.bottom;
+            if (mode == 10 || mode == 11) a.y = plot.top;
+            if (mode == 1) a.y = std::min(y1, y2);
+            if (mode == 10) b.y = std::max(y1, y2);
+        } else {
+            // Integer arithmetic, as the chart keeps lines on whole pixels.
+            auto yAt = [&](int x) {
+                return static_cast<int>(y1 + static_cast<int64_t>(y2 - y1) * (x - x1) / (x2 - x1));
+            };
+            if (mode == 1 || mode == 11) b = CPoint(plot.right, yAt(plot.right));
+            if (mode == 10 || mode == 11) a = CPoint(plot.left, yAt(plot.left));
+        }
+        c.dc.MoveTo(a);
+        c.dc.LineTo(b);
+        CRect s1(x1 - side, y1 - side, x1 + side + 1, y1 + side + 1);
+        CRect s2(x2 - side, y2 - side, x2 + side + 1, y2 + side + 1);
+        c.dc.FillRect(&s1, &brush);
+        c.dc.FillRect(&s2, &brush);
+        i = j;
+    }
+    c.dc.RestoreDC(saved);
+}
+
+void PriceTexts(Ctx& c) {  // kind 2
+    if (c.args.n != 3 && c.args.n != 4) return;
+    const CRect& plot = c.pane.map.rect;
+    COLORREF oldColor = c.dc.SetTextColor(c.color);
+    int oldMode = c.dc.SetBkMode(TRANSPARENT);
+    const int hAlign = c.args[0].m_nHAlign, vAlign = c.args[0].m_nVAlign;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double price = 0, offset = 0;
+        std::string text;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, price) ||
+            !c.args[2].GetText(i, text) || text.empty())
+            continue;
+        if (c.args.n == 4) c.args[3].GetValue(i, offset);
+        CSize size = c.dc.GetTextExtent(text);
+        int x = c.X(i), y = c.Y(price) + static_cast<int>(RoundToInt(offset));
+        if (hAlign == 1) x -= size.cx / 2;
+        if (hAlign == 2) x -= size.cx;
+        if (vAlign == 1) y -= size.cy / 2;
+        if (vAlign == 2) y -= size.cy;
+        CRect rc(x, y, std::min(x + size.cx, static_cast<int>(plot.right)), y + size.cy);
+        if (rc.Width() <= 0) continue;
+        c.dc.DrawText(text, &rc, DT_SINGLELINE | DT_LEFT);
+    }
+    c.dc.SetBkMode(oldMode);
+    c.dc.SetTextColor(oldColor);
+}
+
 }  // namespace
 
 COLORREF ColorOfValue(double v) {
@@ -420,6 +493,8 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
         case CIndicatorDrawFunc::kTextPixels: FixedText(c, false); break;
         case CIndicatorDrawFunc::kTextRelative: FixedText(c, true); break;
         case CIndicatorDrawFunc::kBarPair: BarPair(c); break;
+        case CIndicatorDrawFunc::kLine: Segments(c); break;
+        case CIndicatorDrawFunc::kText: PriceTexts(c); break;
         default: break;  // the other kinds are not drawn yet
         }
     }

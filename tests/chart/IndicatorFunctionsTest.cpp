@@ -230,4 +230,50 @@ TEST(DrawFunctions, BarPairColoursByWhichValueIsLarger) {
     EXPECT_EQ(c.At(50, 60), RGB(100, 100, 100));
 }
 
+TEST(DrawFunctions, SegmentsWithEndSquaresAndExtensions) {
+    std::vector<double> start(10, 0), end(10, 0);
+    start[1] = 1;  // x 30, price 70 (y 30)
+    end[3] = 1;    // x 70, price 50 (y 50)
+    {
+        Canvas c;
+        Draw(c, 1, {Series(start), Const(70), Series(end), Const(50), Const(0)});
+        EXPECT_EQ(c.At(50, 40), kInk);  // on the segment
+        EXPECT_EQ(c.At(31, 31), kInk);  // end square, side 3
+        EXPECT_EQ(c.At(110, 70), 0u);   // no extension
+    }
+    {
+        Canvas c;
+        Draw(c, 1, {Series(start), Const(70), Series(end), Const(50), Const(1)});
+        EXPECT_EQ(c.At(110, 70), kInk);  // extended to the right edge
+        EXPECT_EQ(c.At(10, 20), 0u);
+    }
+    {
+        // Both conditions on the same bar with extension 11: the full plot height.
+        std::vector<double> both(10, 0);
+        both[4] = 1;
+        Canvas c;
+        Draw(c, 1, {Series(both), Const(70), Series(both), Const(50), Const(11)});
+        int column = 0;
+        for (int y = 0; y < 100; ++y) column += c.At(90, y) == kInk;
+        EXPECT_GE(column, 99);
+    }
+}
+
+TEST(DrawFunctions, PriceTextsAlignedOnTheirPoint) {
+    CIndicatorExp text;
+    text.m_bComputed = 1;
+    text.m_nKind = CValueRecord::kText;
+    text.m_strText = "B";
+    text.m_nFirst = 0;
+    text.m_nLast = 9;
+    std::vector<double> cond(10, 0);
+    cond[5] = 1;  // x 110
+    auto c0 = Series(cond);
+    c0.m_nHAlign = 2;  // text ends at the point
+    Canvas c;
+    Draw(c, 2, {c0, Const(50), text});
+    EXPECT_GT(c.Count(CRect(95, 45, 111, 70)), 0);
+    EXPECT_EQ(c.Count(CRect(112, 0, 200, 100)), 0);
+}
+
 }  // namespace
