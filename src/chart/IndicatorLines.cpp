@@ -90,18 +90,7 @@ void DrawLine(CDC& dc, const IBarSource& bars, const IndicatorPane& pane, const 
                 continue;
             }
             CRect body(p.x - w, std::min(p.y, y0), p.x + w + 1, std::max(p.y, y0));
-            if (falling) {
-                dc.FillRect(&body, &fallBrush);
-            } else if (st.penWidth == 1) {
-                dc.FrameRect(&body, &riseBrush);
-            } else {
-                dc.SelectObject(&risePen);
-                dc.MoveTo(body.left, body.top);
-                dc.LineTo(body.right, body.top);
-                dc.LineTo(body.right, body.bottom);
-                dc.LineTo(body.left, body.bottom);
-                dc.LineTo(body.left, body.top - 1);
-            }
+            DrawBody(dc, body, falling, fallBrush, riseBrush, risePen, st.penWidth);
         }
         break;
     }

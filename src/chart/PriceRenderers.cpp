@@ -44,6 +44,22 @@ double PreviousClose(const IBarSource& bars, int32_t i) {
 
 }  // namespace
 
+void DrawBody(CDC& dc, const CRect& body, bool falling, CBrush& fallBrush, CBrush& riseBrush,
+              CPen& risePen, int penWidth) {
+    if (falling) {
+        dc.FillRect(&body, &fallBrush);
+    } else if (penWidth == 1) {
+        dc.FrameRect(&body, &riseBrush);
+    } else {
+        dc.SelectObject(&risePen);
+        dc.MoveTo(body.left, body.top);
+        dc.LineTo(body.right, body.top);
+        dc.LineTo(body.right, body.bottom);
+        dc.LineTo(body.left, body.bottom);
+        dc.LineTo(body.left, body.top - 1);
+    }
+}
+
 bool IsFallingBar(const IBarSource& bars, int32_t i) {
     double open = bars.GetOpen(i), close = bars.GetClose(i);
     if (close < open) return true;
@@ -142,18 +158,7 @@ void DrawCompressedLine(CDC& dc, const IBarSource& bars, const PaneMapping& map,
         int yClose = map.valueToY(bars.GetClose(i));
         CRect body(x - hw, std::min(yOpen, yClose), x + hw + 1, std::max(yOpen, yClose) + 1);
         bool falling = bars.GetOpen(i) > bars.GetClose(i);
-        if (falling) {
-            dc.FillRect(&body, &fallBrush);
-        } else if (st.penWidth == 1) {
-            dc.FrameRect(&body, &riseBrush);
-        } else {
-            dc.SelectObject(&risePen);
-            dc.MoveTo(body.left, body.top);
-            dc.LineTo(body.right, body.top);
-            dc.LineTo(body.right, body.bottom);
-            dc.LineTo(body.left, body.bottom);
-            dc.LineTo(body.left, body.top - 1);
-        }
+        DrawBody(dc, body, falling, fallBrush, riseBrush, risePen, st.penWidth);
         CPen& pen = falling ? fallPen : risePen;
         Line(dc, pen, CPoint(x, yClose), CPoint(x, yHigh));
         Line(dc, pen, CPoint(x, yOpen), CPoint(x, yLow));

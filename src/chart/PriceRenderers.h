@@ -72,6 +72,11 @@ inline int BodyHalfWidth(double barWidth) {
 // close (bar first's own open at the start of the data).
 bool IsFallingBar(const IBarSource& bars, int32_t i);
 
+// A body filled in the fall brush, or outlined in the rise colour: a one-pixel frame, or
+// with a wider chart pen four lines of that pen (left to the pixel above the top).
+void DrawBody(CDC& dc, const CRect& body, bool falling, CBrush& fallBrush, CBrush& riseBrush,
+              CPen& risePen, int penWidth);
+
 // The rectangles one candle is drawn from (pixel coordinates, right/bottom exclusive as
 // the CDC fills them). With a zero half-width the body is empty and upperWick spans
 // high to low.

@@ -3,7 +3,7 @@
 
 #include "chart/IndicatorFunctions.h"
 #include "formula/engine/IndCommonSpace.h"
-#include "platform/App.h"
+#include "ChartCanvas.h"
 
 namespace {
 
@@ -35,28 +35,6 @@ CIndicatorExp Series(std::vector<double> v) {
 CIndicatorExp Const(double v) {
     return Series(std::vector<double>(10, v));
 }
-
-struct Canvas {
-    CBitmap bmp;
-    CDC dc;
-    Canvas() {
-        static int argc = 1;
-        static char name[] = "test_chart";
-        static char* argv[] = {name, nullptr};
-        platform::Initialize(argc, argv);
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateCompatibleBitmap(&dc, 200, 100);
-        dc.SelectObject(&bmp);
-        dc.FillSolidRect(0, 0, 200, 100, 0);
-    }
-    COLORREF At(int x, int y) const { return dc.GetPixel(x, y) & 0xFFFFFF; }
-    int Count(CRect rc) const {
-        int n = 0;
-        for (int y = rc.top; y < rc.bottom; ++y)
-            for (int x = rc.left; x < rc.right; ++x) n += At(x, y) != 0;
-        return n;
-    }
-};
 
 // 20 pixels per bar from x 10; value v at y 100 - v.
 chart::IndicatorPane Pane() {

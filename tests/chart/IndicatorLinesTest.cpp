@@ -4,7 +4,7 @@
 #include <array>
 
 #include "chart/IndicatorLines.h"
-#include "platform/App.h"
+#include "ChartCanvas.h"
 
 namespace {
 
@@ -35,22 +35,6 @@ CIndicatorExp Line(int16_t style, std::vector<double> values, int32_t first = 0)
     e.m_nLast = static_cast<int32_t>(e.m_aValues.size()) - 1;
     return e;
 }
-
-struct Canvas {
-    CBitmap bmp;
-    CDC dc;
-    Canvas() {
-        static int argc = 1;
-        static char name[] = "test_chart";
-        static char* argv[] = {name, nullptr};
-        platform::Initialize(argc, argv);
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateCompatibleBitmap(&dc, 200, 100);
-        dc.SelectObject(&bmp);
-        dc.FillSolidRect(0, 0, 200, 100, 0);
-    }
-    COLORREF At(int x, int y) const { return dc.GetPixel(x, y) & 0xFFFFFF; }
-};
 
 // 20 pixels per bar from x 10; value v at y 100 - v; zero at y 99 (clamped) on both axes.
 chart::IndicatorPane Pane(int32_t bars = 10) {
