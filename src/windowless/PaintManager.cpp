@@ -1,9 +1,6 @@
 #include "windowless/PaintManager.h"
 
-#include <stb/stb_image.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +14,7 @@
 #include "platform/ToolTip.h"
 #include "windowless/Control.h"
 #include "windowless/Render.h"
+#include "windowless/SkinImage.h"
 
 namespace WinlessUI {
 namespace {
@@ -216,98 +214,17 @@ TImageInfo* CUIPaintManager::LoadSkinImage(const char* name, const char* type, D
     return DecodeSkinImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), mask);
 }
 
-namespace {
-
-// The skin formats, told by their first bytes; anything else (the decoder would also take a
-// headerless format for plain noise) is not an image here.
-bool IsSkinImageFormat(const unsigned char* d, size_t n) {
-    return (n >= 8 && memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0) || (n >= 2 && d[0] == 'B' && d[1] == 'M') ||
-           (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) || (n >= 6 && memcmp(d, "GIF8", 4) == 0);
-}
-
-// The decoder reads through this so that a file ending before its pixels do is noticed:
-// reading from memory, the decoder takes the missing bytes for zeros and succeeds.
-struct ImageReader {
-    const unsigned char* data;
-    size_t size;
-    size_t pos = 0;
-    bool overrun = false;
-
-    static int Read(void* user, char* out, int n) {
-        auto* r = static_cast<ImageReader*>(user);
-        size_t left = r->size - r->pos;
-        if (n <= 0) return 0;
-        if (left == 0) {
-            r->overrun = true;
-            return 0;
-        }
-        size_t k = std::min(left, size_t(n));
-        memcpy(out, r->data + r->pos, k);
-        r->pos += k;
-        return int(k);
-    }
-    static void Skip(void* user, int n) {
-        auto* r = static_cast<ImageReader*>(user);
-        if (n <= 0) return;
-        if (size_t(n) > r->size - r->pos) {
-            r->overrun = true;
-            r->pos = r->size;
-        } else {
-            r->pos += size_t(n);
-        }
-    }
-    static int Eof(void* user) {
-        auto* r = static_cast<ImageReader*>(user);
-        return r->pos >= r->size;
-    }
-};
-
-}  // namespace
-
 TImageInfo* CUIPaintManager::DecodeSkinImage(const unsigned char* data, size_t size, DWORD mask) {
-    if (data == nullptr || size == 0 || size > size_t(INT_MAX) || !IsSkinImageFormat(data, size)) return nullptr;
-    // The header alone first: a damaged or hostile file may declare any size, and the
-    // decoder would allocate for it before noticing the data is not there.
-    int w = 0, h = 0, comp = 0;
-    if (!stbi_info_from_memory(data, int(size), &w, &h, &comp)) return nullptr;
-    if (w <= 0 || h <= 0 || w > kMaxSkinImageSide || h > kMaxSkinImageSide ||
-        int64_t(w) * h > kMaxSkinImagePixels)
-        return nullptr;
-    int dw = 0, dh = 0;
-    ImageReader reader{data, size};
-    const stbi_io_callbacks io{&ImageReader::Read, &ImageReader::Skip, &ImageReader::Eof};
-    std::unique_ptr<stbi_uc, void (*)(void*)> rgba(stbi_load_from_callbacks(&io, &reader, &dw, &dh, &comp, 4),
-                                                   stbi_image_free);
-    if (!rgba || reader.overrun || dw != w || dh != h) return nullptr;
+    SkinRgba rgba;
+    if (!DecodeSkinRgba(data, size, &rgba)) return nullptr;
     auto bmp = std::make_unique<CBitmap>();
     void* bits = nullptr;
-    if (!bmp->CreateDIBSection(w, h, &bits) || bits == nullptr) return nullptr;
-    // Rows stay top-down; each pixel becomes premultiplied B, G, R, A, read as one ARGB
-    // value, and the one that equals the mask colour becomes transparent.
-    const stbi_uc* src = rgba.get();
-    DWORD* dst = static_cast<DWORD*>(bits);
-    bool alpha = false;
-    for (size_t i = 0, n = size_t(w) * size_t(h); i < n; ++i, src += 4) {
-        DWORD a = src[3];
-        DWORD v;
-        if (a == 255) {
-            v = 0xFF000000u | (DWORD(src[0]) << 16) | (DWORD(src[1]) << 8) | DWORD(src[2]);
-        } else {
-            DWORD r = src[0] * a / 255, g = src[1] * a / 255, b = src[2] * a / 255;
-            v = (a << 24) | (r << 16) | (g << 8) | b;
-            alpha = true;
-        }
-        if (v == mask) {
-            v = 0;
-            alpha = true;
-        }
-        dst[i] = v;
-    }
+    if (!bmp->CreateDIBSection(rgba.width, rgba.height, &bits) || bits == nullptr) return nullptr;
     auto info = new TImageInfo;
+    info->alphaChannel = PremultiplySkinPixels(rgba, mask, static_cast<uint32_t*>(bits));
     info->hBitmap = std::move(bmp);
-    info->nX = w;
-    info->nY = h;
-    info->alphaChannel = alpha;
+    info->nX = rgba.width;
+    info->nY = rgba.height;
     return info;
 }
 

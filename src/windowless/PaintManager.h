@@ -6,7 +6,6 @@
 //
 // Threads: the UI thread only; the process-wide statics are not locked.
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 
 #include "platform/Gdi.h"
@@ -190,10 +189,8 @@ public:
     static bool ReadResourceFile(const char* name, const char* type, std::string* out);
     static TImageInfo* LoadSkinImage(const char* name, const char* type, DWORD mask);
     // PNG, BMP, JPEG or GIF (its first frame) bytes to a premultiplied 32-bit DIB section;
-    // null for data that is damaged, not an image, or larger than the limits below.
+    // null for data that is damaged, not an image, or beyond the limits (SkinImage.h).
     static TImageInfo* DecodeSkinImage(const unsigned char* data, size_t size, DWORD mask);
-    static constexpr int kMaxSkinImageSide = 8192;
-    static constexpr int64_t kMaxSkinImagePixels = 16 * 1024 * 1024;
     // Forgets the shared archive (tests that need a fresh process state).
     static void ResetSharedArchiveForTests();
 

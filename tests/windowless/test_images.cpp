@@ -10,6 +10,7 @@
 
 #include "ZipFixture.h"
 #include "windowless/PaintManager.h"
+#include "windowless/SkinImage.h"
 
 using namespace WinlessUI;
 
@@ -236,11 +237,11 @@ TEST(SkinImages, DamagedOrHugeImagesAreRefused) {
 
 TEST(SkinImages, LimitsAreInclusive) {
     // The largest side allowed decodes; one more is refused before anything is allocated.
-    std::vector<uint32_t> row(CUIPaintManager::kMaxSkinImageSide, 0xFF000080);
-    auto info = Decode(Bmp24(CUIPaintManager::kMaxSkinImageSide, 1, row));
+    std::vector<uint32_t> row(kMaxSkinImageSide, 0xFF000080);
+    auto info = Decode(Bmp24(kMaxSkinImageSide, 1, row));
     ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->nX, CUIPaintManager::kMaxSkinImageSide);
+    EXPECT_EQ(info->nX, kMaxSkinImageSide);
     EXPECT_EQ(Pixels(*info).back(), 0xFF000080u);
     row.push_back(0xFF000080);
-    EXPECT_EQ(Decode(Bmp24(CUIPaintManager::kMaxSkinImageSide + 1, 1, row)), nullptr);
+    EXPECT_EQ(Decode(Bmp24(kMaxSkinImageSide + 1, 1, row)), nullptr);
 }

@@ -1,0 +1,102 @@
+#include "windowless/SkinImage.h"
+
+#include <stb/stb_image.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace WinlessUI {
+
+namespace {
+
+// The skin formats, told by their first bytes; anything else (the decoder would also take a
+// headerless format for plain noise) is not an image here.
+bool IsSkinImageFormat(const unsigned char* d, size_t n) {
+    return (n >= 8 && memcmp(d, "\x89PNG\r\n\x1a\n", 8) == 0) || (n >= 2 && d[0] == 'B' && d[1] == 'M') ||
+           (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) || (n >= 6 && memcmp(d, "GIF8", 4) == 0);
+}
+
+// The decoder reads through this so that a file ending before its pixels do is noticed:
+// reading from memory, the decoder takes the missing bytes for zeros and succeeds.
+struct ImageReader {
+    const unsigned char* data;
+    size_t size;
+    size_t pos = 0;
+    bool overrun = false;
+
+    static int Read(void* user, char* out, int n) {
+        auto* r = static_cast<ImageReader*>(user);
+        size_t left = r->size - r->pos;
+        if (n <= 0) return 0;
+        if (left == 0) {
+            r->overrun = true;
+            return 0;
+        }
+        size_t k = std::min(left, size_t(n));
+        memcpy(out, r->data + r->pos, k);
+        r->pos += k;
+        return int(k);
+    }
+    static void Skip(void* user, int n) {
+        auto* r = static_cast<ImageReader*>(user);
+        if (n <= 0) return;
+        if (size_t(n) > r->size - r->pos) {
+            r->overrun = true;
+            r->pos = r->size;
+        } else {
+            r->pos += size_t(n);
+        }
+    }
+    static int Eof(void* user) {
+        auto* r = static_cast<ImageReader*>(user);
+        return r->pos >= r->size;
+    }
+};
+
+}  // namespace
+
+bool DecodeSkinRgba(const unsigned char* data, size_t size, SkinRgba* out) {
+    if (data == nullptr || size == 0 || size > size_t(INT_MAX) || !IsSkinImageFormat(data, size)) return false;
+    // The header alone first: a damaged or hostile file may declare any size, and the
+    // decoder would allocate for it before noticing the data is not there.
+    int w = 0, h = 0, comp = 0;
+    if (!stbi_info_from_memory(data, int(size), &w, &h, &comp)) return false;
+    if (w <= 0 || h <= 0 || w > kMaxSkinImageSide || h > kMaxSkinImageSide ||
+        int64_t(w) * h > kMaxSkinImagePixels)
+        return false;
+    int dw = 0, dh = 0;
+    ImageReader reader{data, size};
+    const stbi_io_callbacks io{&ImageReader::Read, &ImageReader::Skip, &ImageReader::Eof};
+    std::unique_ptr<unsigned char, void (*)(void*)> rgba(stbi_load_from_callbacks(&io, &reader, &dw, &dh, &comp, 4),
+                                                         stbi_image_free);
+    if (!rgba || reader.overrun || dw != w || dh != h) return false;
+    out->width = w;
+    out->height = h;
+    out->pixels = std::move(rgba);
+    return true;
+}
+
+bool PremultiplySkinPixels(const SkinRgba& in, uint32_t mask, uint32_t* out) {
+    const unsigned char* src = in.pixels.get();
+    bool alpha = false;
+    for (size_t i = 0, n = size_t(in.width) * size_t(in.height); i < n; ++i, src += 4) {
+        uint32_t a = src[3];
+        uint32_t v;
+        if (a == 255) {
+            v = 0xFF000000u | (uint32_t(src[0]) << 16) | (uint32_t(src[1]) << 8) | uint32_t(src[2]);
+        } else {
+            uint32_t r = src[0] * a / 255, g = src[1] * a / 255, b = src[2] * a / 255;
+            v = (a << 24) | (r << 16) | (g << 8) | b;
+            alpha = true;
+        }
+        if (v == mask) {
+            v = 0;
+            alpha = true;
+        }
+        out[i] = v;
+    }
+    return alpha;
+}
+
+}  // namespace WinlessUI
