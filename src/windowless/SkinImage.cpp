@@ -17,6 +17,63 @@ bool IsSkinImageFormat(const unsigned char* d, size_t n) {
            (n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) || (n >= 6 && memcmp(d, "GIF8", 4) == 0);
 }
 
+// The JPEG decoder keeps its Huffman tables in memory it does not clear, and a scan that
+// names a table no DHT segment defined makes it read through garbage offsets. So the
+// segments are walked first: every table a scan decodes with must have been defined before
+// it. Anything the walk cannot follow is refused too.
+bool JpegScansUseDefinedTables(const unsigned char* d, size_t n) {
+    bool dc[4] = {}, ac[4] = {};
+    bool progressive = false;
+    size_t pos = 2;  // after SOI
+    while (pos < n) {
+        if (d[pos] != 0xFF) return false;
+        while (pos < n && d[pos] == 0xFF) ++pos;
+        if (pos >= n) return true;  // cut short: the read itself fails
+        unsigned char m = d[pos++];
+        if (m == 0xD9) return true;                         // EOI
+        if ((m >= 0xD0 && m <= 0xD7) || m == 0x01) continue;  // no length
+        if (pos + 2 > n) return true;
+        size_t len = (size_t(d[pos]) << 8) | d[pos + 1];
+        if (len < 2) return false;
+        size_t end = std::min(n, pos + len);
+        const unsigned char* seg = d + pos + 2;
+        size_t segLen = end - pos - 2;
+        if (m == 0xC2 || m == 0xC6 || m == 0xCA || m == 0xCE) progressive = true;
+        if (m == 0xC4) {
+            for (size_t p = 0; p + 17 <= segLen;) {
+                unsigned tc = seg[p] >> 4, th = seg[p] & 15;
+                if (tc > 1 || th > 3) return false;
+                size_t count = 0;
+                for (int i = 1; i <= 16; ++i) count += seg[p + i];
+                p += 17 + count;
+                if (p > segLen) break;  // values cut short: the decoder refuses it
+                (tc == 0 ? dc : ac)[th] = true;
+            }
+        } else if (m == 0xDA) {
+            if (segLen < 1) return true;
+            size_t comps = seg[0];
+            if (segLen < 1 + 2 * comps + 3) return true;
+            unsigned ss = seg[1 + 2 * comps], ah = seg[3 + 2 * comps] >> 4;
+            bool usesDc = !progressive || (ss == 0 && ah == 0);
+            bool usesAc = !progressive || ss != 0;
+            for (size_t c = 0; c < comps; ++c) {
+                unsigned q = seg[2 + 2 * c], hd = q >> 4, ha = q & 15;
+                if (usesDc && (hd > 3 || !dc[hd])) return false;
+                if (usesAc && (ha > 3 || !ac[ha])) return false;
+            }
+            // The entropy-coded data runs to the next marker other than a restart.
+            pos = end;
+            while (pos + 1 < n && !(d[pos] == 0xFF && d[pos + 1] != 0x00 && d[pos + 1] != 0xFF &&
+                                    (d[pos + 1] < 0xD0 || d[pos + 1] > 0xD7)))
+                ++pos;
+            if (pos + 1 >= n) return true;
+            continue;
+        }
+        pos = end;
+    }
+    return true;
+}
+
 // The decoder reads through this so that a file ending before its pixels do is noticed:
 // reading from memory, the decoder takes the missing bytes for zeros and succeeds.
 struct ImageReader {
@@ -62,6 +119,7 @@ bool DecodeSkinRgba(const unsigned char* data, size_t size, SkinRgba* out) {
     // decoder would allocate for it before noticing the data is not there.
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, int(size), &w, &h, &comp)) return false;
+    if (data[0] == 0xFF && !JpegScansUseDefinedTables(data, size)) return false;
     if (w <= 0 || h <= 0 || w > kMaxSkinImageSide || h > kMaxSkinImageSide ||
         int64_t(w) * h > kMaxSkinImagePixels)
         return false;

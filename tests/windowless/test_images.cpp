@@ -235,6 +235,24 @@ TEST(SkinImages, DamagedOrHugeImagesAreRefused) {
     EXPECT_NE(Decode(gif), nullptr);
 }
 
+TEST(SkinImages, JpegScanWithAnUndefinedTableIsRefused) {
+    // A scan may only decode with Huffman tables defined before it; the decoder would
+    // otherwise read its uninitialised tables.
+    std::string jpeg = Jpeg(8, 8, std::vector<uint32_t>(64, 0xFF808080));
+    ASSERT_NE(Decode(jpeg), nullptr);
+    size_t sos = jpeg.find("\xFF\xDA");
+    ASSERT_NE(sos, std::string::npos);
+    ASSERT_GE(jpeg.size(), sos + 14);
+    for (unsigned char selector : {0x02, 0x20, 0x33, 0x44}) {
+        std::string bad = jpeg;
+        bad[sos + 6] = char(selector);  // the first component's DC/AC table numbers
+        EXPECT_EQ(Decode(bad), nullptr) << int(selector);
+    }
+    std::string other = jpeg;
+    other[sos + 6] = char(0x11);  // tables the file does define
+    EXPECT_NE(Decode(other), nullptr);
+}
+
 TEST(SkinImages, LimitsAreInclusive) {
     // The largest side allowed decodes; one more is refused before anything is allocated.
     std::vector<uint32_t> row(kMaxSkinImageSide, 0xFF000080);
