@@ -31,6 +31,7 @@ struct Ctx {
     int32_t from, to;  // visible and loaded bars
     int32_t cursorBar;
     const PriceStyle* style;
+    IndicatorTextLists* texts;
     int X(int32_t i) const { return pane.map.indexToX(i); }
     int Y(double v) const { return pane.map.valueToY(v); }
 };
@@ -445,7 +446,37 @@ void PriceTexts(Ctx& c) {  // kind 2
     c.dc.SetTextColor(oldColor);
 }
 
+// Kinds 17, 22 and 23: texts per bar for the pane's lists (the icon of kind 23 is not drawn).
+void ListTexts(Ctx& c, int kind) {
+    const bool withPrice = kind != CIndicatorDrawFunc::kFlagText;
+    if (!c.texts || c.args.n != (withPrice ? 3 : 2)) return;
+    const CIndicatorExp& textArg = c.args[withPrice ? 2 : 1];
+    if (textArg.IsValue()) return;
+    FlagTextList& list = kind == CIndicatorDrawFunc::kFlagText ? c.texts->titleFlags
+                         : kind == CIndicatorDrawFunc::kPosText ? c.texts->positions
+                                                                : c.texts->hoverTips;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        std::string text;
+        if (!Holds(c.args[0], i) || !textArg.GetText(i, text) || text.empty()) continue;
+        int y = 0;
+        if (withPrice) {
+            double price = 0;
+            if (!c.args[1].GetValue(i, price)) continue;
+            y = kind == CIndicatorDrawFunc::kTipIcon && price == 0 ? c.pane.map.rect.bottom - 17
+                                                                  : c.Y(price);
+        }
+        AddFlagText(list, i, {static_cast<int32_t>(c.color), c.X(i), y, text});
+    }
+}
+
 }  // namespace
+
+void AddFlagText(FlagTextList& list, int32_t bar, CPosText item) {
+    auto it = std::lower_bound(list.begin(), list.end(), bar,
+                               [](const CFlagText& f, int32_t b) { return f.bar < b; });
+    if (it == list.end() || it->bar != bar) it = list.insert(it, CFlagText{bar, {}});
+    it->items.push_back(std::move(item));
+}
 
 COLORREF ColorOfValue(double v) {
     return static_cast<COLORREF>(std::bit_cast<uint64_t>(v) & 0xFFFFFFFFu);
@@ -460,7 +491,8 @@ COLORREF SecondColorOfValue(double v) {
 void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane& pane,
                             const std::vector<CIndicatorDrawFunc>& funcs,
                             const std::vector<CIndicatorExp>& args, int colorIndex,
-                            int32_t cursorBar, const PriceStyle* style) {
+                            int32_t cursorBar, const PriceStyle* style,
+                            IndicatorTextLists* texts) {
     const int32_t from = std::max(pane.map.start, bars.GetFirst());
     const int32_t to = std::min(pane.map.end, bars.GetLast());
     const int count = static_cast<int>(args.size());
@@ -477,7 +509,7 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
                      args[k].m_nKind == CValueRecord::kText);
         if (!ready || a0.GetThick(1) < 1 || to <= from) continue;
         Ctx c{dc,    bars, pane, {&args[f.m_nFirst], f.m_nEnd - f.m_nFirst}, a0.GetColor(index, 1),
-              a0.GetThick(1), from, to, cursorBar, style};
+              a0.GetThick(1), from, to, cursorBar, style, texts};
         switch (f.m_nKind) {
         case CIndicatorDrawFunc::kPolyline: Polyline(c); break;
         case CIndicatorDrawFunc::kStickLine: StickLine(c); break;
@@ -495,6 +527,9 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
         case CIndicatorDrawFunc::kBarPair: BarPair(c); break;
         case CIndicatorDrawFunc::kLine: Segments(c); break;
         case CIndicatorDrawFunc::kText: PriceTexts(c); break;
+        case CIndicatorDrawFunc::kFlagText:
+        case CIndicatorDrawFunc::kPosText:
+        case CIndicatorDrawFunc::kTipIcon: ListTexts(c, f.m_nKind); break;
         default: break;  // the other kinds are not drawn yet
         }
     }

@@ -2,6 +2,7 @@
 // Draws an indicator's draw functions (the drawing primitives of its formula) over a pane.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "chart/IndicatorLines.h"
@@ -16,12 +17,38 @@ int FillModeOfValue(double v);
 // The second gradient colour: the 24 bits after the first colour's.
 COLORREF SecondColorOfValue(double v);
 
+// Texts the draw functions leave for the pane: one entry per bar, sorted by bar.
+struct CPosText {
+    int32_t color = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    std::string text;
+};
+struct CFlagText {
+    int32_t bar = 0;
+    std::vector<CPosText> items;
+};
+using FlagTextList = std::vector<CFlagText>;
+void AddFlagText(FlagTextList& list, int32_t bar, CPosText item);
+
+struct IndicatorTextLists {
+    FlagTextList positions;   // kind 22
+    FlagTextList titleFlags;  // kind 17, shown in the pane's title
+    FlagTextList hoverTips;   // kind 23, shown by the tip near its point
+    void Clear() {
+        positions.clear();
+        titleFlags.clear();
+        hoverTips.clear();
+    }
+};
+
 // Draws the functions in order, their colours continuing from colorIndex (the index the
 // line pass returned). cursorBar: the bar under the crosshair, -1 for none; style: the
 // chart colours (the paired bars of kind 21 need them).
 void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane& pane,
                             const std::vector<CIndicatorDrawFunc>& funcs,
                             const std::vector<CIndicatorExp>& args, int colorIndex,
-                            int32_t cursorBar = -1, const PriceStyle* style = nullptr);
+                            int32_t cursorBar = -1, const PriceStyle* style = nullptr,
+                            IndicatorTextLists* texts = nullptr);
 
 }  // namespace chart

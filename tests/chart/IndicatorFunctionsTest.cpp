@@ -254,4 +254,42 @@ TEST(DrawFunctions, PriceTextsAlignedOnTheirPoint) {
     EXPECT_EQ(c.Count(CRect(112, 0, 200, 100)), 0);
 }
 
+TEST(DrawFunctions, TextKindsFillThePanesListsSortedByBar) {
+    CIndicatorExp text;
+    text.m_bComputed = 1;
+    text.m_nKind = CValueRecord::kText;
+    text.m_strText = "S";
+    text.m_nFirst = 0;
+    text.m_nLast = 9;
+    std::vector<double> cond(10, 0);
+    cond[6] = cond[2] = 1;
+    chart::IndicatorTextLists lists;
+    Bars bars;
+    std::vector<CIndicatorExp> args{Series(cond), Const(50), text, Series(cond), text,
+                                    Series(cond), Const(0), text};
+    std::vector<CIndicatorDrawFunc> funcs(3);
+    funcs[0] = {22, 0, 3};
+    funcs[1] = {17, 3, 5};
+    funcs[2] = {23, 5, 8};
+    Canvas c;
+    chart::DrawIndicatorFunctions(c.dc, bars, Pane(), funcs, args, 39, -1, nullptr, &lists);
+    ASSERT_EQ(lists.positions.size(), 2u);
+    EXPECT_EQ(lists.positions[0].bar, 2);
+    EXPECT_EQ(lists.positions[1].bar, 6);
+    EXPECT_EQ(lists.positions[1].items[0].x, 130);
+    EXPECT_EQ(lists.positions[1].items[0].y, 50);
+    EXPECT_EQ(lists.positions[1].items[0].text, "S");
+    EXPECT_EQ(lists.titleFlags.size(), 2u);
+    ASSERT_EQ(lists.hoverTips.size(), 2u);
+    EXPECT_EQ(lists.hoverTips[0].items[0].y, 100 - 17);  // price 0: at the plot's foot
+
+    chart::FlagTextList list;
+    chart::AddFlagText(list, 5, {0, 0, 0, "b"});
+    chart::AddFlagText(list, 1, {0, 0, 0, "a"});
+    chart::AddFlagText(list, 5, {0, 0, 0, "c"});
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].bar, 1);
+    EXPECT_EQ(list[1].items.size(), 2u);
+}
+
 }  // namespace
