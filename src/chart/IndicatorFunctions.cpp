@@ -446,6 +446,61 @@ void PriceTexts(Ctx& c) {  // kind 2
     c.dc.SetTextColor(oldColor);
 }
 
+void Bands(Ctx& c) {  // kind 8
+    if (c.args.n != 3 && c.args.n != 4) return;
+    const CRect& plot = c.pane.map.rect;
+    const int32_t first = std::max(c.bars.GetFirst(), c.args[0].m_nFirst);
+    const int32_t last = c.bars.GetLast();
+    double dir = 0;
+    const bool backwards = c.args.n == 4 && c.args[3].GetValue(c.to - 1, dir) &&
+                           RoundToInt(dir) == 1;
+    CPen pen(PS_SOLID, 1, c.color);
+    CBrush brush(c.color);
+    CPen* old = c.dc.SelectObject(&pen);
+    auto draw = [&](int32_t left, int32_t right, double price) {
+        if (right < c.from || left >= c.to) return;
+        const int y = c.pane.map.RawY(price), top = y - c.thick / 2;
+        const bool leftIn = left >= c.from, rightIn = right < c.to;
+        const int x1 = leftIn ? c.X(left) : plot.left + 1;
+        const int x2 = rightIn ? c.X(right) : plot.right - 1;
+        for (int row = top; row < top + c.thick; ++row) {
+            if (row < plot.top || row >= plot.bottom) continue;
+            c.dc.MoveTo(x1, row);
+            c.dc.LineTo(x2 + 1, row);
+        }
+        auto cap = [&](int x) {
+            CRect rc(x - (c.thick + 3) / 2, top - 1, x - (c.thick + 3) / 2 + c.thick + 3,
+                     top + c.thick + 1);
+            rc.IntersectRect(rc, plot);
+            if (!rc.IsRectEmpty()) c.dc.FillRect(&rc, &brush);
+        };
+        if (leftIn) cap(x1);
+        if (rightIn) cap(x2);
+    };
+    if (!backwards) {
+        for (int32_t i = first; i < last; ++i) {
+            if (!Holds(c.args[0], i)) continue;
+            int32_t j = i + 1;
+            while (j < last && !Holds(c.args[2], j)) ++j;
+            double price = 0;
+            if (j >= last) break;
+            if (c.args[1].GetValue(j, price)) draw(i, j, price);
+            i = j;
+        }
+    } else {
+        for (int32_t i = last - 1; i >= first; --i) {
+            if (!Holds(c.args[0], i)) continue;
+            int32_t j = i - 1;
+            while (j >= first && !Holds(c.args[2], j)) --j;
+            double price = 0;
+            if (j < first) break;
+            if (c.args[1].GetValue(j, price)) draw(j, i, price);
+            i = j;
+        }
+    }
+    c.dc.SelectObject(old);
+}
+
 // Kinds 17, 22 and 23: texts per bar for the pane's lists (the icon of kind 23 is not drawn).
 void ListTexts(Ctx& c, int kind) {
     const bool withPrice = kind != CIndicatorDrawFunc::kFlagText;
@@ -527,6 +582,7 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
         case CIndicatorDrawFunc::kBarPair: BarPair(c); break;
         case CIndicatorDrawFunc::kLine: Segments(c); break;
         case CIndicatorDrawFunc::kText: PriceTexts(c); break;
+        case CIndicatorDrawFunc::kBand: Bands(c); break;
         case CIndicatorDrawFunc::kFlagText:
         case CIndicatorDrawFunc::kPosText:
         case CIndicatorDrawFunc::kTipIcon: ListTexts(c, f.m_nKind); break;

@@ -292,4 +292,29 @@ TEST(DrawFunctions, TextKindsFillThePanesListsSortedByBar) {
     EXPECT_EQ(list[1].items.size(), 2u);
 }
 
+TEST(DrawFunctions, BandsPairStartAndEndBars) {
+    std::vector<double> start(10, 0), end(10, 0);
+    start[1] = 1;  // x 30
+    end[4] = 1;    // x 90
+    auto a0 = Series(start);
+    a0.m_nThick = 3;
+    {
+        Canvas c;
+        Draw(c, 8, {a0, Const(50), Series(end)});
+        EXPECT_EQ(c.At(60, 49), kInk);  // three rows centred on y 50
+        EXPECT_EQ(c.At(60, 51), kInk);
+        EXPECT_EQ(c.At(60, 53), 0u);
+        EXPECT_EQ(c.At(30, 48), kInk);  // the caps reach a row above
+        EXPECT_EQ(c.At(20, 50), 0u);
+        EXPECT_EQ(c.At(100, 50), 0u);
+    }
+    {
+        // Backwards: a start at bar 4 pairs with the nearest earlier end at bar 1.
+        Canvas c;
+        Draw(c, 8, {Series(end), Const(50), Series(start), Const(1)});
+        EXPECT_EQ(c.At(60, 50), kInk);
+        EXPECT_EQ(c.At(100, 50), 0u);
+    }
+}
+
 }  // namespace
