@@ -32,6 +32,7 @@ struct Ctx {
     int32_t cursorBar;
     const PriceStyle* style;
     IndicatorTextLists* texts;
+    const IndicatorImages* images;
     int X(int32_t i) const { return pane.map.indexToX(i); }
     int Y(double v) const { return pane.map.valueToY(v); }
 };
@@ -501,10 +502,85 @@ void Bands(Ctx& c) {  // kind 8
     c.dc.SelectObject(old);
 }
 
-// Kinds 17, 22 and 23: texts per bar for the pane's lists (the icon of kind 23 is not drawn).
+// Paints icon `index` of the strip with its top-left at (left, top) in color where the icon
+// is white; elsewhere what is under it stays (a mask blit).
+void PaintIcon(CDC& dc, const CBitmap& strip, int index, int left, int top, COLORREF color) {
+    const CSize size = strip.GetSize();
+    const int side = size.cy;
+    if (side <= 0) return;
+    const int count = size.cx / side;
+    if (index < 0 || index >= count) index = 0;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if ((strip.GetPixel(index * side + x, y) & 0xFFFFFF) == 0xFFFFFF)
+                dc.SetPixel(left + x, top + y, color);
+}
+
+// The top-left corner of a w x h item aligned on (x, y) by the argument's alignment.
+CPoint Aligned(const CIndicatorExp& a0, int x, int y, int w, int h) {
+    if (a0.m_nHAlign == 1) x -= w / 2;
+    if (a0.m_nHAlign == 2) x -= w;
+    if (a0.m_nVAlign == 1) y -= h / 2;
+    if (a0.m_nVAlign == 2) y -= h;
+    return CPoint(x, y);
+}
+
+void Icons(Ctx& c) {  // kind 0
+    if (c.args.n != 3 && c.args.n != 4) return;
+    if (!c.images || !c.images->iconStrip || c.images->iconStrip->IsNull()) return;
+    const int side = c.images->iconStrip->GetSize().cy;
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double price = 0, number = 0, offset = 0;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, price) ||
+            !c.args[2].GetValue(i, number))
+            continue;
+        if (c.args.n == 4) c.args[3].GetValue(i, offset);
+        CPoint at = Aligned(c.args[0], c.X(i), c.Y(price) + static_cast<int>(RoundToInt(offset)),
+                            side, side);
+        PaintIcon(c.dc, *c.images->iconStrip, static_cast<int>(RoundToInt(number)) - 1, at.x,
+                  at.y, c.color);
+    }
+}
+
+void Bitmaps(Ctx& c) {  // kind 18
+    if (c.args.n != 3 && c.args.n != 4) return;
+    if (!c.images) return;
+    std::string loadedName;
+    CBitmap bmp;
+    bool loaded = false;
+    CDC src;
+    src.CreateCompatibleDC(&c.dc);
+    for (int32_t i = c.from; i < c.to; ++i) {
+        double price = 0, offset = 0;
+        std::string name;
+        if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, price) ||
+            !c.args[2].GetText(i, name) || name.empty())
+            continue;
+        // Names come from the formula: keep them inside the bitmap folder.
+        if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
+            name.find("..") != std::string::npos)
+            continue;
+        if (name != loadedName) {
+            loadedName = name;
+            bmp.DeleteObject();
+            loaded = bmp.LoadFromFile(c.images->bitmapDir + "/" + name + ".BMP");
+            if (loaded) src.SelectObject(&bmp);
+        }
+        if (!loaded) continue;
+        if (c.args.n == 4) c.args[3].GetValue(i, offset);
+        CSize size = bmp.GetSize();
+        CPoint at = Aligned(c.args[0], c.X(i), c.Y(price) + static_cast<int>(RoundToInt(offset)),
+                            size.cx, size.cy);
+        c.dc.BitBlt(at.x, at.y, size.cx, size.cy, &src, 0, 0, SRCCOPY);
+    }
+}
+
+// Kinds 17, 22 and 23: texts per bar for the pane's lists; kind 23 also shows the first icon.
 void ListTexts(Ctx& c, int kind) {
     const bool withPrice = kind != CIndicatorDrawFunc::kFlagText;
-    if (!c.texts || c.args.n != (withPrice ? 3 : 2)) return;
+    if (c.args.n != (withPrice ? 3 : 2)) return;
+    IndicatorTextLists spare;
+    if (!c.texts) c.texts = &spare;
     const CIndicatorExp& textArg = c.args[withPrice ? 2 : 1];
     if (textArg.IsValue()) return;
     FlagTextList& list = kind == CIndicatorDrawFunc::kFlagText ? c.texts->titleFlags
@@ -520,6 +596,9 @@ void ListTexts(Ctx& c, int kind) {
             y = kind == CIndicatorDrawFunc::kTipIcon && price == 0 ? c.pane.map.rect.bottom - 17
                                                                   : c.Y(price);
         }
+        if (kind == CIndicatorDrawFunc::kTipIcon && c.images && c.images->iconStrip &&
+            !c.images->iconStrip->IsNull())
+            PaintIcon(c.dc, *c.images->iconStrip, 0, c.X(i) - 8, y - 8, c.color);
         AddFlagText(list, i, {static_cast<int32_t>(c.color), c.X(i), y, text});
     }
 }
@@ -547,7 +626,7 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
                             const std::vector<CIndicatorDrawFunc>& funcs,
                             const std::vector<CIndicatorExp>& args, int colorIndex,
                             int32_t cursorBar, const PriceStyle* style,
-                            IndicatorTextLists* texts) {
+                            IndicatorTextLists* texts, const IndicatorImages* images) {
     const int32_t from = std::max(pane.map.start, bars.GetFirst());
     const int32_t to = std::min(pane.map.end, bars.GetLast());
     const int count = static_cast<int>(args.size());
@@ -564,7 +643,7 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
                      args[k].m_nKind == CValueRecord::kText);
         if (!ready || a0.GetThick(1) < 1 || to <= from) continue;
         Ctx c{dc,    bars, pane, {&args[f.m_nFirst], f.m_nEnd - f.m_nFirst}, a0.GetColor(index, 1),
-              a0.GetThick(1), from, to, cursorBar, style, texts};
+              a0.GetThick(1), from, to, cursorBar, style, texts, images};
         switch (f.m_nKind) {
         case CIndicatorDrawFunc::kPolyline: Polyline(c); break;
         case CIndicatorDrawFunc::kStickLine: StickLine(c); break;
@@ -583,6 +662,8 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
         case CIndicatorDrawFunc::kLine: Segments(c); break;
         case CIndicatorDrawFunc::kText: PriceTexts(c); break;
         case CIndicatorDrawFunc::kBand: Bands(c); break;
+        case CIndicatorDrawFunc::kIcon: Icons(c); break;
+        case CIndicatorDrawFunc::kBitmap: Bitmaps(c); break;
         case CIndicatorDrawFunc::kFlagText:
         case CIndicatorDrawFunc::kPosText:
         case CIndicatorDrawFunc::kTipIcon: ListTexts(c, f.m_nKind); break;

@@ -42,6 +42,12 @@ struct IndicatorTextLists {
     }
 };
 
+// What the icon and bitmap kinds draw from.
+struct IndicatorImages {
+    const CBitmap* iconStrip = nullptr;  // a row of square icons as high as the bitmap
+    std::string bitmapDir;               // where "<name>.BMP" files of kind 18 are read
+};
+
 // Draws the functions in order, their colours continuing from colorIndex (the index the
 // line pass returned). cursorBar: the bar under the crosshair, -1 for none; style: the
 // chart colours (the paired bars of kind 21 need them).
@@ -49,6 +55,7 @@ void DrawIndicatorFunctions(CDC& dc, const IBarSource& bars, const IndicatorPane
                             const std::vector<CIndicatorDrawFunc>& funcs,
                             const std::vector<CIndicatorExp>& args, int colorIndex,
                             int32_t cursorBar = -1, const PriceStyle* style = nullptr,
-                            IndicatorTextLists* texts = nullptr);
+                            IndicatorTextLists* texts = nullptr,
+                            const IndicatorImages* images = nullptr);
 
 }  // namespace chart

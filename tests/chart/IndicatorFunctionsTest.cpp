@@ -317,4 +317,69 @@ TEST(DrawFunctions, BandsPairStartAndEndBars) {
     }
 }
 
+// Two 4 x 4 icons: the first a white left column, the second a white top row.
+struct Strip {
+    CBitmap bmp;
+    CDC dc;
+    Strip() {
+        dc.CreateCompatibleDC(nullptr);
+        bmp.CreateCompatibleBitmap(&dc, 8, 4);
+        dc.SelectObject(&bmp);
+        dc.FillSolidRect(0, 0, 8, 4, 0);
+        dc.FillSolidRect(0, 0, 1, 4, RGB(255, 255, 255));
+        dc.FillSolidRect(4, 0, 4, 1, RGB(255, 255, 255));
+    }
+};
+
+TEST(DrawFunctions, IconsThroughTheMaskFallBackToTheFirst) {
+    Canvas c;  // initialises the platform before the strip is made
+    Strip strip;
+    chart::IndicatorImages images{&strip.bmp, ""};
+    std::vector<double> cond(10, 0);
+    cond[1] = 1;  // x 30, top-left at (30, 50)
+    cond[5] = 1;  // x 110
+    std::vector<double> number(10, 0);
+    number[5] = 2;  // second icon; bar 1 asks for icon 0, which shows the first
+    CIndicatorDrawFunc f{0, 0, 3};
+    Bars bars;
+    std::vector<CIndicatorExp> args{Series(cond), Const(50), Series(number)};
+    chart::DrawIndicatorFunctions(c.dc, bars, Pane(), {f}, args, 39, -1, nullptr, nullptr, &images);
+    EXPECT_EQ(c.At(30, 53), kInk);  // left column
+    EXPECT_EQ(c.At(31, 50), 0u);
+    EXPECT_EQ(c.At(113, 50), kInk); // top row
+    EXPECT_EQ(c.At(110, 53), 0u);
+}
+
+TEST(DrawFunctions, BitmapFilesStayInsideTheirFolder) {
+    Canvas c;
+    std::string dir = std::string(TARROW_BINARY_DIR) + "/chart_bmp";
+    std::string cmd = "mkdir -p '" + dir + "'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    Strip strip;
+    ASSERT_TRUE(strip.bmp.SavePng(dir + "/UP.BMP"));
+    ASSERT_TRUE(strip.bmp.SavePng(std::string(TARROW_BINARY_DIR) + "/OUT.BMP"));
+    chart::IndicatorImages images{nullptr, dir};
+    auto name = [](const char* n) {
+        CIndicatorExp t;
+        t.m_bComputed = 1;
+        t.m_nKind = CValueRecord::kText;
+        t.m_strText = n;
+        t.m_nFirst = 0;
+        t.m_nLast = 9;
+        return t;
+    };
+    std::vector<double> cond(10, 0);
+    cond[2] = 1;  // x 50
+    Bars bars;
+    CIndicatorDrawFunc f{18, 0, 3};
+    chart::DrawIndicatorFunctions(c.dc, bars, Pane(), {f}, {Series(cond), Const(50), name("UP")},
+                                  39, -1, nullptr, nullptr, &images);
+    EXPECT_EQ(c.At(50, 53), RGB(255, 255, 255));  // copied as it is
+    Canvas out;
+    chart::DrawIndicatorFunctions(out.dc, bars, Pane(), {f},
+                                  {Series(cond), Const(50), name("../OUT")}, 39, -1, nullptr,
+                                  nullptr, &images);
+    EXPECT_EQ(out.Count(CRect(0, 0, 200, 100)), 0);
+}
+
 }  // namespace
