@@ -88,4 +88,23 @@ void DrawTradeMarks(CDC& dc, const IBarSource& bars, const PaneMapping& map,
     }
 }
 
+void DrawTradeStartMark(CDC& dc, const IBarSource& bars, const PaneMapping& map,
+                        const CBitmap& markStrip, int32_t startDate, const TimeToX& timeToX) {
+    int16_t type = bars.GetDataType();
+    if (!IsBarChart(type) || markStrip.IsNull()) return;
+    int32_t index = -1;
+    int x = timeToX(DateKey(type, startDate), index);
+    if (index < bars.GetFirst() || index >= bars.GetLast()) return;
+    if (index < map.start || index >= map.end) return;
+    const CSize size = markStrip.GetSize();
+    const int frame = size.cx / 4;
+    if (frame <= 0 || size.cy <= 0) return;
+    CDC src;
+    src.CreateCompatibleDC(&dc);
+    src.SelectObject(const_cast<CBitmap*>(&markStrip));
+    const int top = map.valueToY(bars.GetHigh(index)) - size.cy - 25;
+    dc.TransparentBlt(x, top, frame, size.cy, &src, size.cx * 2 / 4, 0, frame, size.cy,
+                      RGB(0, 0, 255));
+}
+
 }  // namespace chart

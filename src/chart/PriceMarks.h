@@ -35,6 +35,11 @@ void DrawExRightsMarks(CDC& dc, const IBarSource& bars, const PaneMapping& map,
 void DrawTradeMarks(CDC& dc, const IBarSource& bars, const PaneMapping& map,
                     const std::vector<TradeDetailItem>& trades, const TimeToX& timeToX);
 
+// Day and minute data: the third frame of the start-mark strip (four equal frames) above the
+// bar where the training session starts; pure blue in the image is transparent.
+void DrawTradeStartMark(CDC& dc, const IBarSource& bars, const PaneMapping& map,
+                        const CBitmap& markStrip, int32_t startDate, const TimeToX& timeToX);
+
 // The key of a date on a chart of that data type: the date on day data, yyyymmdd0000 on
 // minute data.
 int64_t DateKey(int16_t dataType, int32_t date, int32_t time = 0);

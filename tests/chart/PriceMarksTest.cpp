@@ -119,6 +119,26 @@ TEST(TradeMarks, OpeningRedUnderTheLowOthersGreenOverTheHigh) {
     EXPECT_EQ(f.Count(CRect(0, 34, 200, 100), green), 0);
 }
 
+TEST(TradeMarks, StartMarkShowsTheThirdFrameAboveTheStartBar) {
+    Fixture f;
+    // Four 5 x 6 frames: blue (transparent) everywhere but the third frame's red centre.
+    CBitmap strip;
+    CDC sdc;
+    sdc.CreateCompatibleDC(nullptr);
+    strip.CreateCompatibleBitmap(&sdc, 20, 6);
+    sdc.SelectObject(&strip);
+    sdc.FillSolidRect(0, 0, 20, 6, RGB(0, 0, 255));
+    sdc.FillSolidRect(0, 0, 5, 6, RGB(0, 255, 0));   // first frame: never shown
+    sdc.FillSolidRect(11, 2, 2, 2, RGB(255, 0, 0));  // third frame, its centre
+    sdc.SelectObject(static_cast<CBitmap*>(nullptr));
+    // Bar 3 (2024-01-05): x 70, high 63 -> y 37; the image top is 37 - 6 - 25 = 6.
+    chart::DrawTradeStartMark(f.dc, f.bars, f.map, strip, 20240105, f.TimeLookup());
+    EXPECT_EQ(f.Count(CRect(71, 8, 73, 10), RGB(255, 0, 0)), 4);
+    EXPECT_EQ(f.Count(CRect(0, 0, 200, 100), RGB(255, 0, 0)), 4);
+    EXPECT_EQ(f.Count(CRect(0, 0, 200, 100), RGB(0, 0, 255)), 0);
+    EXPECT_EQ(f.Count(CRect(0, 0, 200, 100), RGB(0, 255, 0)), 0);
+}
+
 TEST(TradeMarks, MinuteKeysJoinDateAndTime) {
     EXPECT_EQ(chart::DateKey(chart::kTypeMinute, 20240105, 1030), 202401051030LL);
     EXPECT_EQ(chart::DateKey(chart::kTypeDay, 20240105, 1030), 20240105);
