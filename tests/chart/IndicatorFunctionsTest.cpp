@@ -32,6 +32,16 @@ CIndicatorExp Series(std::vector<double> v) {
     e.m_crColor = RGB(255, 255, 0);
     return e;
 }
+// A constant text argument.
+CIndicatorExp Text(const char* t) {
+    CIndicatorExp e;
+    e.m_bComputed = 1;
+    e.m_nKind = CValueRecord::kText;
+    e.m_strText = t;
+    e.m_nFirst = 0;
+    e.m_nLast = 9;
+    return e;
+}
 CIndicatorExp Const(double v) {
     return Series(std::vector<double>(10, v));
 }
@@ -172,12 +182,7 @@ TEST(DrawFunctions, BandsFillBetweenTwoLinesOrBelowOne) {
 }
 
 TEST(DrawFunctions, FixedTextAtThePixelPositionOfTheLastBar) {
-    CIndicatorExp text;
-    text.m_bComputed = 1;
-    text.m_nKind = CValueRecord::kText;
-    text.m_strText = "MARK";
-    text.m_nFirst = 0;
-    text.m_nLast = 9;
+    CIndicatorExp text = Text("MARK");
     Canvas c;
     Draw(c, 15, {Const(120), Const(10), text});
     EXPECT_GT(c.Count(CRect(120, 10, 200, 40)), 0);
@@ -238,12 +243,7 @@ TEST(DrawFunctions, SegmentsWithEndSquaresAndExtensions) {
 }
 
 TEST(DrawFunctions, PriceTextsAlignedOnTheirPoint) {
-    CIndicatorExp text;
-    text.m_bComputed = 1;
-    text.m_nKind = CValueRecord::kText;
-    text.m_strText = "B";
-    text.m_nFirst = 0;
-    text.m_nLast = 9;
+    CIndicatorExp text = Text("B");
     std::vector<double> cond(10, 0);
     cond[5] = 1;  // x 110
     auto c0 = Series(cond);
@@ -255,12 +255,7 @@ TEST(DrawFunctions, PriceTextsAlignedOnTheirPoint) {
 }
 
 TEST(DrawFunctions, TextKindsFillThePanesListsSortedByBar) {
-    CIndicatorExp text;
-    text.m_bComputed = 1;
-    text.m_nKind = CValueRecord::kText;
-    text.m_strText = "S";
-    text.m_nFirst = 0;
-    text.m_nLast = 9;
+    CIndicatorExp text = Text("S");
     std::vector<double> cond(10, 0);
     cond[6] = cond[2] = 1;
     chart::IndicatorTextLists lists;
@@ -359,15 +354,7 @@ TEST(DrawFunctions, BitmapFilesStayInsideTheirFolder) {
     ASSERT_TRUE(strip.bmp.SavePng(dir + "/UP.BMP"));
     ASSERT_TRUE(strip.bmp.SavePng(std::string(TARROW_BINARY_DIR) + "/OUT.BMP"));
     chart::IndicatorImages images{nullptr, dir};
-    auto name = [](const char* n) {
-        CIndicatorExp t;
-        t.m_bComputed = 1;
-        t.m_nKind = CValueRecord::kText;
-        t.m_strText = n;
-        t.m_nFirst = 0;
-        t.m_nLast = 9;
-        return t;
-    };
+    auto name = Text;
     std::vector<double> cond(10, 0);
     cond[2] = 1;  // x 50
     Bars bars;
