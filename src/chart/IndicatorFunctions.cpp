@@ -16,6 +16,12 @@ struct Args {
     const CIndicatorExp& operator[](int k) const { return a[k]; }
 };
 
+// Bitmap names come from the formula: they must stay inside the bitmap folder.
+bool SafeBitmapName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos &&
+           name.find('\\') == std::string::npos && name.find("..") == std::string::npos;
+}
+
 bool Holds(const CIndicatorExp& cond, int32_t i) {
     double v = 0;
     return cond.GetValue(i, v) && RoundToInt(v) != 0;
@@ -206,8 +212,17 @@ void Background(Ctx& c) {  // kind 19
     if (!any) return;
     int mode = 0;
     COLORREF first = c.color, second = c.color;
-    if (c.args.n == 2) {
-        if (!c.args[1].IsValue()) return;  // pattern bitmaps are not drawn
+    CBitmap patternBitmap;
+    CBrush pattern;
+    if (c.args.n == 2 && !c.args[1].IsValue()) {
+        // A bitmap file named by the formula, tiled as a pattern.
+        std::string name;
+        if (!c.images || !c.args[1].GetText(c.to - 1, name) || !SafeBitmapName(name) ||
+            !patternBitmap.LoadFromFile(c.images->bitmapDir + "/" + name + ".BMP") ||
+            !pattern.CreatePatternBrush(&patternBitmap))
+            return;
+        mode = -1;
+    } else if (c.args.n == 2) {
         double v = 0;
         if (!c.args[1].GetValue(c.to - 1, v)) return;
         mode = std::min(FillModeOfValue(v), 2);
@@ -222,7 +237,9 @@ void Background(Ctx& c) {  // kind 19
         int right = std::min(static_cast<int>(x + half), plot.right - 1);
         CRect rc(left, plot.top + 1, right, plot.bottom);
         if (rc.Width() <= 0) continue;
-        if (mode == 0)
+        if (mode < 0)
+            c.dc.FillRect(&rc, &pattern);
+        else if (mode == 0)
             c.dc.FillSolidRect(&rc, first);
         else
             FillGradient(second, rc, &c.dc, first, mode == 1 ? 1 : 2);
@@ -556,10 +573,7 @@ void Bitmaps(Ctx& c) {  // kind 18
         if (!Holds(c.args[0], i) || !c.args[1].GetValue(i, price) ||
             !c.args[2].GetText(i, name) || name.empty())
             continue;
-        // Names come from the formula: keep them inside the bitmap folder.
-        if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
-            name.find("..") != std::string::npos)
-            continue;
+        if (!SafeBitmapName(name)) continue;
         if (name != loadedName) {
             loadedName = name;
             bmp.DeleteObject();

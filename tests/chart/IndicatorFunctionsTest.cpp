@@ -367,6 +367,18 @@ TEST(DrawFunctions, BitmapFilesStayInsideTheirFolder) {
                                   {Series(cond), Const(50), name("../OUT")}, 39, -1, nullptr,
                                   nullptr, &images);
     EXPECT_EQ(out.Count(CRect(0, 0, 200, 100)), 0);
+
+    // The background kind tiles a named bitmap over its column, under the same rule.
+    CIndicatorDrawFunc bg{19, 0, 2};
+    Canvas tiled;
+    chart::DrawIndicatorFunctions(tiled.dc, bars, Pane(), {bg}, {Series(cond), name("UP")}, 39,
+                                  -1, nullptr, nullptr, &images);
+    EXPECT_GT(tiled.Count(CRect(40, 1, 60, 100)), 20);
+    EXPECT_EQ(tiled.Count(CRect(0, 0, 39, 100)), 0);
+    Canvas escaped;
+    chart::DrawIndicatorFunctions(escaped.dc, bars, Pane(), {bg}, {Series(cond), name("../OUT")},
+                                  39, -1, nullptr, nullptr, &images);
+    EXPECT_EQ(escaped.Count(CRect(0, 0, 200, 100)), 0);
 }
 
 }  // namespace
