@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
+
+#include <zlib.h>
 
 namespace WinlessUI {
 
@@ -74,6 +77,63 @@ bool JpegScansUseDefinedTables(const unsigned char* d, size_t n) {
     return true;
 }
 
+uint32_t Be32(const unsigned char* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// The PNG decoder allocates what a chunk's length claims before reading it, and inflates
+// the pixel data into a buffer it doubles without limit. So every chunk must lie inside
+// the file, and the data may not inflate to more than the header's size needs.
+bool PngStaysInBounds(const unsigned char* d, size_t n) {
+    std::vector<const unsigned char*> parts;
+    std::vector<uInt> lengths;
+    uint64_t raw = 0;
+    for (size_t pos = 8; pos + 12 <= n;) {
+        uint32_t len = Be32(d + pos);
+        const unsigned char* type = d + pos + 4;
+        if (len > n - pos - 12) return false;
+        if (memcmp(type, "CgBI", 4) == 0) return false;  // a variant that is no skin format
+        if (memcmp(type, "IHDR", 4) == 0 && len >= 13) {
+            uint64_t w = Be32(d + pos + 8), h = Be32(d + pos + 12);
+            static const int kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+            unsigned depth = d[pos + 16], colour = d[pos + 17];
+            uint64_t bpp = colour < 7 ? uint64_t(kChannels[colour]) * depth : 0;
+            // rows of the whole image with a filter byte each; interlacing adds at most a
+            // filter byte and a partial byte per row in each of its seven passes
+            raw = h * (1 + (w * bpp + 7) / 8) + 14 * h + 64;
+        } else if (memcmp(type, "IDAT", 4) == 0 && len > 0) {
+            parts.push_back(d + pos + 8);
+            lengths.push_back(uInt(len));
+        } else if (memcmp(type, "IEND", 4) == 0) {
+            break;
+        }
+        pos += 12 + size_t(len);
+    }
+    if (parts.empty()) return true;  // nothing to inflate; the decoder says what is wrong
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) return false;
+    std::vector<unsigned char> sink(1 << 16);
+    uint64_t out = 0;
+    bool within = true;
+    for (size_t i = 0; i < parts.size() && within; ++i) {
+        z.next_in = const_cast<Bytef*>(parts[i]);
+        z.avail_in = lengths[i];
+        int r = Z_OK;
+        while (z.avail_in > 0 && r == Z_OK) {
+            z.next_out = sink.data();
+            z.avail_out = uInt(sink.size());
+            r = inflate(&z, Z_NO_FLUSH);
+            out += sink.size() - z.avail_out;
+            if (out > raw) within = false;
+            if (r == Z_BUF_ERROR && z.avail_out == 0) r = Z_OK;
+            if (!within) break;
+        }
+        if (r != Z_OK) break;  // the end, or damage the decoder will find on its own
+    }
+    inflateEnd(&z);
+    return within;
+}
+
 // The decoder reads through this so that a file ending before its pixels do is noticed:
 // reading from memory, the decoder takes the missing bytes for zeros and succeeds.
 struct ImageReader {
@@ -120,6 +180,7 @@ bool DecodeSkinRgba(const unsigned char* data, size_t size, SkinRgba* out) {
     int w = 0, h = 0, comp = 0;
     if (!stbi_info_from_memory(data, int(size), &w, &h, &comp)) return false;
     if (data[0] == 0xFF && !JpegScansUseDefinedTables(data, size)) return false;
+    if (data[0] == 0x89 && !PngStaysInBounds(data, size)) return false;
     if (w <= 0 || h <= 0 || w > kMaxSkinImageSide || h > kMaxSkinImageSide ||
         int64_t(w) * h > kMaxSkinImagePixels)
         return false;

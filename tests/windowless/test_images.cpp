@@ -203,6 +203,17 @@ TEST(SkinImages, DamagedOrHugeImagesAreRefused) {
     hugeBmp.replace(18, 8, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8));  // 65536 x 65536
     std::string wideBmp = bmp;
     wideBmp.replace(18, 4, std::string("\x01\x20\x00\x00", 4));  // 8193 wide, a side too long
+    // A chunk claiming a gigabyte, and pixel data that inflates far beyond the 4 x 4 header.
+    std::string longChunk = png;
+    longChunk.replace(33, 4, std::string("\x40\x00\x00\x00", 4));
+    std::string bomb = [&] {
+        std::string raw(1 << 20, '\0');
+        uLongf zlen = compressBound(uLong(raw.size()));
+        std::string z(zlen, '\0');
+        compress2((Bytef*)z.data(), &zlen, (const Bytef*)raw.data(), uLong(raw.size()), 9);
+        z.resize(zlen);
+        return png.substr(0, 33) + ziptest::Chunk("IDAT", z) + ziptest::Chunk("IEND", "");
+    }();
     std::string hugeGif = gif;
     hugeGif.replace(6, 4, std::string("\xFF\xFF\xFF\xFF", 4));
     struct Case {
@@ -225,6 +236,8 @@ TEST(SkinImages, DamagedOrHugeImagesAreRefused) {
         {"bmp declaring 65536 x 65536", hugeBmp},
         {"bmp a side too wide", wideBmp},
         {"gif declaring 65535 x 65535", hugeGif},
+        {"png with a chunk longer than the file", longChunk},
+        {"png whose data inflates beyond its size", bomb},
         {"jpeg cut to its start", Jpeg(8, 8, std::vector<uint32_t>(64, 0xFF808080)).substr(0, 30)},
     };
     for (const auto& c : cases) EXPECT_EQ(Decode(c.bytes), nullptr) << c.what;
