@@ -88,7 +88,8 @@ bool PngStaysInBounds(const unsigned char* d, size_t n) {
     std::vector<const unsigned char*> parts;
     std::vector<uInt> lengths;
     uint64_t raw = 0;
-    for (size_t pos = 8; pos + 12 <= n;) {
+    for (size_t pos = 8; pos < n;) {
+        if (n - pos < 12) return false;  // a chunk cut inside its frame
         uint32_t len = Be32(d + pos);
         const unsigned char* type = d + pos + 4;
         if (len > n - pos - 12) return false;

@@ -237,6 +237,7 @@ TEST(SkinImages, DamagedOrHugeImagesAreRefused) {
         {"bmp a side too wide", wideBmp},
         {"gif declaring 65535 x 65535", hugeGif},
         {"png with a chunk longer than the file", longChunk},
+        {"png cut inside a chunk's length and type", longChunk.substr(0, 44)},
         {"png whose data inflates beyond its size", bomb},
         {"jpeg cut to its start", Jpeg(8, 8, std::vector<uint32_t>(64, 0xFF808080)).substr(0, 30)},
     };
