@@ -129,7 +129,7 @@ BOOL CreateCaret(HWND hwnd, CBitmap* bitmap, int width, int height) {
     g_caret.shape = QImage();
     if (bitmap && bitmap->m_surface && !bitmap->m_surface->image.isNull()) {
         bitmap->m_surface->End();
-        g_caret.shape = bitmap->m_surface->image.convertToFormat(QImage::Format_RGB32);
+        g_caret.shape = bitmap->m_surface->Logical().convertToFormat(QImage::Format_RGB32);
         if (width <= 0) width = g_caret.shape.width();
         if (height <= 0) height = g_caret.shape.height();
         g_caret.shape = g_caret.shape.copy(0, 0, width, height);

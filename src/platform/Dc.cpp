@@ -244,9 +244,9 @@ CDC::CDC() : d(std::make_unique<DCState>()) {
 }
 CDC::~CDC() = default;
 
-BOOL CDC::CreateCompatibleDC(CDC*) {
+BOOL CDC::CreateCompatibleDC(CDC* dc) {
     d->memory = true;
-    d->SetSurface(MakeSurface(1, 1));
+    d->SetSurface(MakeSurfaceAt(1, 1, dc ? dc->GetPixelRatio() : 1.0));
     return TRUE;
 }
 BOOL CDC::DeleteDC() {
@@ -1034,6 +1034,9 @@ BOOL CDC::PtVisible(int x, int y) const {
     return !d->Clipped() || d->EffectiveClip().contains(dp);
 }
 
+double CDC::GetPixelRatio() const {
+    return d->surface ? d->surface->Ratio() : 1.0;
+}
 CSize CDC::GetSurfaceSize() const {
     if (!d->surface) return CSize();
     const QSize s = d->surface->Size();

@@ -61,12 +61,14 @@ void* CBitmap::GetBits() const {
 int CBitmap::GetBitmap(BITMAP* bm) const {
     if (!m_surface || !bm) return 0;
     const QImage& img = m_surface->image;
+    const QSize logical = m_surface->Size();
+    const bool scaled = m_surface->Ratio() != 1.0;
     bm->bmType = 0;
-    bm->bmWidth = img.width();
-    bm->bmHeight = img.height();
-    bm->bmWidthBytes = (LONG)img.bytesPerLine();
+    bm->bmWidth = logical.width();
+    bm->bmHeight = logical.height();
+    bm->bmWidthBytes = scaled ? (LONG)logical.width() * (img.depth() / 8) : (LONG)img.bytesPerLine();
     bm->bmPlanes = 1;
     bm->bmBitsPixel = (WORD)img.depth();
-    bm->bmBits = GetBits();
+    bm->bmBits = scaled ? nullptr : GetBits();
     return (int)sizeof(BITMAP);
 }

@@ -236,6 +236,9 @@ class CBitmap : public CGdiObject {
 public:
     CBitmap();
     ~CBitmap() override;
+    // width x height logical pixels at dc's device-pixel ratio (1 for null): on a ratio-2
+    // screen a bitmap compatible with a window DC holds 2*width x 2*height pixels, while
+    // every size, coordinate and blit rectangle about it stays logical.
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
     // 32 bits per pixel: bits are premultiplied BGRA rows, top-down (what AlphaBlend expects)
     BOOL CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
@@ -246,14 +249,19 @@ public:
     // bitmap is there once the drawing call returns.
     BOOL CreateDIBSection(int width, int height, void** bits);
     void* GetBits() const;  // a DIB section's pixels; null for other bitmaps
-    int GetBitmap(BITMAP* bm) const;  // sizeof(BITMAP) on success, 0 without a bitmap
+    // sizeof(BITMAP) on success, 0 without a bitmap. Width and height are logical; for a
+    // bitmap of ratio above 1, bmWidthBytes is width * 4 and bmBits null (its rows are not
+    // the caller's to reach).
+    int GetBitmap(BITMAP* bm) const;
     BOOL LoadBitmap(UINT resourceId);                            // "BITMAP" resource
     BOOL LoadFromBytes(const unsigned char* data, size_t size);  // PNG, BMP, JPEG, GIF
     BOOL LoadFromFile(const std::string& path);
     BOOL DeleteObject() override;
-    CSize GetSize() const;
+    CSize GetSize() const;              // logical
+    CSize GetBitmapDimension() const;   // the logical size (no separate dimension is kept)
+    double GetPixelRatio() const;       // device pixels per logical pixel; 1 without a bitmap
     bool IsNull() const { return !m_surface; }
-    COLORREF GetPixel(int x, int y) const;
+    COLORREF GetPixel(int x, int y) const;  // logical; the top left device pixel of it
     BOOL SavePng(const std::string& path) const;
     std::shared_ptr<platform::Surface> m_surface;
 };
@@ -293,7 +301,8 @@ public:
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
-    // A memory context; it draws on nothing until a bitmap is selected.
+    // A memory context; it draws on nothing until a bitmap is selected. It takes dc's
+    // device-pixel ratio (1 for null), so bitmaps made compatible with it take that ratio too.
     BOOL CreateCompatibleDC(CDC* dc);
     BOOL DeleteDC();
     HDC GetSafeHdc() { return this; }
@@ -380,6 +389,10 @@ public:
     int GetClipBox(LPRECT rc) const;
     BOOL PtVisible(int x, int y) const;
 
+    // Blits take logical rectangles on both sides and map each through its own DC's
+    // device-pixel ratio: between DCs of equal ratio a 1:1 blit copies device pixels
+    // unscaled; a ratio-1 source (a DIB section, a loaded bitmap) blitted onto a ratio-2
+    // window is scaled up to cover the same logical rectangle.
     BOOL BitBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, DWORD rop);
     BOOL StretchBlt(int x, int y, int w, int h, CDC* src, int xs, int ys, int ws, int hs,
                     DWORD rop);
@@ -389,8 +402,11 @@ public:
                     BLENDFUNCTION blend);
     BOOL GradientFill(TRIVERTEX* vertices, ULONG nVertices, void* mesh, ULONG nMesh, ULONG mode);
 
-    // Size of the image being drawn on (the back-buffer or the selected bitmap).
+    // Size of the image being drawn on (the back-buffer or the selected bitmap), logical.
     CSize GetSurfaceSize() const;
+    // Device pixels per logical pixel of what the DC draws on: the screen's ratio for
+    // window DCs and what they made compatible, 1 for DIB sections and loaded bitmaps.
+    double GetPixelRatio() const;
 
     std::unique_ptr<platform::DCState> d;
 

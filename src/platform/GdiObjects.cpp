@@ -1,5 +1,6 @@
 // Pens, brushes, fonts, bitmaps and regions.
 #include <QFile>
+#include <cmath>
 
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
@@ -11,6 +12,13 @@ std::shared_ptr<Surface> MakeSurface(int w, int h, QImage::Format f, QRgb fill) 
     QImage img(std::max(w, 1), std::max(h, 1), f);
     img.fill(fill);
     return std::make_shared<Surface>(std::move(img));
+}
+std::shared_ptr<Surface> MakeSurfaceAt(int w, int h, qreal ratio) {
+    if (ratio <= 1.0) return MakeSurface(w, h);
+    auto sf = MakeSurface((int)std::ceil(std::max(w, 1) * ratio),
+                          (int)std::ceil(std::max(h, 1) * ratio));
+    sf->image.setDevicePixelRatio(ratio);
+    return sf;
 }
 
 LOGFONT DefaultLogFont() {
@@ -64,7 +72,7 @@ BOOL CBrush::CreateHatchBrush(int hatch, COLORREF color) {
 BOOL CBrush::CreatePatternBrush(CBitmap* bitmap) {
     if (!bitmap || !bitmap->m_surface) return FALSE;
     m_style = BS_PATTERN;
-    m_pattern = std::make_shared<Surface>(bitmap->m_surface->image.copy());
+    m_pattern = std::make_shared<Surface>(bitmap->m_surface->Logical().copy());
     m_created = true;
     return TRUE;
 }
@@ -126,9 +134,9 @@ BOOL CFont::DeleteObject() {
 
 CBitmap::CBitmap() = default;
 CBitmap::~CBitmap() = default;
-BOOL CBitmap::CreateCompatibleBitmap(CDC*, int width, int height) {
+BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {
     if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return FALSE;
-    m_surface = MakeSurface(width, height);
+    m_surface = MakeSurfaceAt(width, height, dc ? dc->GetPixelRatio() : 1.0);
     return TRUE;
 }
 BOOL CBitmap::CreateBitmap(int width, int height, UINT, UINT bitsPerPixel, const void* bits) {
@@ -169,11 +177,21 @@ BOOL CBitmap::DeleteObject() {
     return was;
 }
 CSize CBitmap::GetSize() const {
-    return m_surface ? CSize(m_surface->image.width(), m_surface->image.height()) : CSize();
+    if (!m_surface) return CSize();
+    const QSize s = m_surface->Size();
+    return CSize(s.width(), s.height());
+}
+CSize CBitmap::GetBitmapDimension() const {
+    return GetSize();
+}
+double CBitmap::GetPixelRatio() const {
+    return m_surface ? m_surface->Ratio() : 1.0;
 }
 COLORREF CBitmap::GetPixel(int x, int y) const {
-    if (!m_surface || !m_surface->image.valid(x, y)) return CLR_INVALID;
-    return FromQRgb(m_surface->image.pixel(x, y));
+    if (!m_surface || !QRect(QPoint(0, 0), m_surface->Size()).contains(x, y)) return CLR_INVALID;
+    const QPoint dev = m_surface->DevicePoint(QPoint(x, y));
+    if (!m_surface->image.valid(dev)) return CLR_INVALID;
+    return FromQRgb(m_surface->image.pixel(dev));
 }
 BOOL CBitmap::SavePng(const std::string& path) const {
     return m_surface && m_surface->image.save(ToQ(path), "PNG");

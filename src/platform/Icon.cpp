@@ -135,7 +135,7 @@ HICON LoadIcon(void*, UINT id) {
 HICON CreateIconFromBitmap(CBitmap* bitmap, COLORREF mask) {
     if (!bitmap || !bitmap->m_surface) return nullptr;
     bitmap->m_surface->End();
-    QImage img = bitmap->m_surface->image.convertToFormat(QImage::Format_ARGB32);
+    QImage img = bitmap->m_surface->Logical().convertToFormat(QImage::Format_ARGB32);
     if (mask != CLR_NONE) {
         const QRgb key = ToQColor(mask).rgb() & 0xffffff;
         for (int y = 0; y < img.height(); ++y) {
@@ -228,7 +228,7 @@ BOOL DrawState(CDC* dc, CPoint pt, CSize size, HICON icon, UINT flags, CBrush* b
 BOOL DrawState(CDC* dc, CPoint pt, CSize size, CBitmap* bitmap, UINT flags, CBrush* brush) {
     if (!dc || !bitmap || !bitmap->m_surface || (flags & 0xF) != DST_BITMAP) return FALSE;
     bitmap->m_surface->End();
-    const QImage& img = bitmap->m_surface->image;
+    const QImage img = bitmap->m_surface->Logical();
     QSize s = size.cx > 0 && size.cy > 0 ? QSize(size.cx, size.cy) : img.size();
     const bool mono = flags & DSS_MONO;
     DrawImageState(dc, img.convertToFormat(QImage::Format_ARGB32_Premultiplied),

@@ -33,7 +33,7 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int, int) {
 int CImageList::Add(CBitmap* strip, COLORREF mask) {
     if (!m_created || !strip || !strip->m_surface) return -1;
     strip->m_surface->End();
-    const QImage& src = strip->m_surface->image;
+    const QImage src = strip->m_surface->Logical();
     int first = (int)m_images.size();
     int count = src.width() / m_cx;
     if (count <= 0) return -1;
@@ -51,7 +51,8 @@ int CImageList::Add(CBitmap* strip, CBitmap* maskBitmap) {
     int first = Add(strip, (COLORREF)CLR_NONE);
     if (first < 0) return first;
     // white in the mask is transparent
-    const QImage& m = maskBitmap->m_surface->image;
+    maskBitmap->m_surface->End();
+    const QImage m = maskBitmap->m_surface->Logical();
     for (size_t i = first; i < m_images.size(); ++i) {
         QImage img = m_images[i]->image.convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < img.height(); ++y)
@@ -78,7 +79,7 @@ int CImageList::Replace(int image, CBitmap* bitmap, COLORREF mask) {
     if (image < 0 || image >= (int)m_images.size() || !bitmap || !bitmap->m_surface) return -1;
     bitmap->m_surface->End();
     QImage img =
-        bitmap->m_surface->image.copy(0, 0, m_cx, m_cy).convertToFormat(QImage::Format_ARGB32);
+        bitmap->m_surface->Logical().copy(0, 0, m_cx, m_cy).convertToFormat(QImage::Format_ARGB32);
     if ((m_flags & ILC_MASK) && mask != CLR_NONE) img = Transparent(img, mask);
     m_images[(size_t)image] =
         std::make_shared<Surface>(img.convertToFormat(QImage::Format_ARGB32_Premultiplied));

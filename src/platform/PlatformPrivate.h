@@ -54,7 +54,9 @@ inline std::string FromQ(const QString& s) {
 //
 // A window's back buffer has the screen's device-pixel ratio: its image holds ratio x ratio
 // device pixels per logical pixel, and the painter scales, so coordinates stay logical.
-// Bitmaps have ratio 1. Source rectangles of blits are logical and scaled by Device().
+// A bitmap made compatible with a DC takes that DC's ratio (so double buffers drawn for a
+// window stay sharp when blitted to it); loaded bitmaps and DIB sections have ratio 1.
+// Source rectangles of blits are logical and scaled by Device().
 struct Surface {
     QImage image;
     QPainter painter;
@@ -76,6 +78,14 @@ struct Surface {
         return QRectF(logical.x() * r, logical.y() * r, logical.width() * r,
                       logical.height() * r);
     }
+    // the picture at one pixel per logical pixel, for consumers that take pixels as logical
+    // (image lists, icons, carets, pattern brushes); the image itself where the ratio is 1
+    QImage Logical() const {
+        if (Ratio() == 1.0) return image;
+        QImage out = image.scaled(Size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        out.setDevicePixelRatio(1.0);
+        return out;
+    }
     QPoint DevicePoint(const QPoint& logical) const {
         const qreal r = Ratio();
         return QPoint(int(logical.x() * r), int(logical.y() * r));
@@ -96,6 +106,8 @@ struct Surface {
 };
 std::shared_ptr<Surface> MakeSurface(int w, int h, QImage::Format f = QImage::Format_RGB32,
                                      QRgb fill = 0xff000000);
+// w x h logical pixels at a device-pixel ratio: ceil(w * ratio) x ceil(h * ratio) pixels
+std::shared_ptr<Surface> MakeSurfaceAt(int w, int h, qreal ratio);
 
 struct RegionData {
     QRegion region;

@@ -119,4 +119,128 @@ TEST_F(HiDpi, BitmapsKeepTheirPixelsAndAreBlittedAtLogicalSize) {
         EXPECT_EQ(odc.GetPixel(59, 19), kBlue);
     }
 }
+// The double-buffer pattern: draw into a bitmap compatible with the window's DC, blit it
+// 1:1. The result must be what drawing straight into the window gives, device pixel for
+// device pixel, not a ratio-1 picture scaled up.
+TEST_F(HiDpi, CompatibleBitmapsDrawAtTheWindowsRatio) {
+    auto scene = [](CDC& dc, int x0) {
+        dc.FillSolidRect(CRect(x0, 0, x0 + 50, 50), kWhite);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(0, 0, 0));
+        dc.TextOut(x0 + 2, 2, "国8");
+        CPen pen(PS_SOLID, 1, kBlue);
+        CPen* old = dc.SelectObject(&pen);
+        dc.MoveTo(x0 + 5, 30);
+        dc.LineTo(x0 + 45, 30);
+        dc.MoveTo(x0 + 5, 35);
+        dc.LineTo(x0 + 45, 48);
+        dc.SelectObject(old);
+    };
+    CClientDC dc(&w);
+    scene(dc, 0);  // left half: drawn directly
+    {
+        CDC mem;
+        ASSERT_TRUE(mem.CreateCompatibleDC(&dc));
+        EXPECT_EQ(mem.GetPixelRatio(), 2.0);
+        CBitmap bmp;
+        ASSERT_TRUE(bmp.CreateCompatibleBitmap(&dc, 50, 50));
+        EXPECT_EQ(bmp.GetPixelRatio(), 2.0);
+        EXPECT_EQ(bmp.GetSize(), CSize(50, 50));
+        EXPECT_EQ(bmp.GetBitmapDimension(), CSize(50, 50));
+        BITMAP bm{};
+        ASSERT_EQ(bmp.GetBitmap(&bm), (int)sizeof(BITMAP));
+        EXPECT_EQ(bm.bmWidth, 50);
+        EXPECT_EQ(bm.bmHeight, 50);
+        EXPECT_EQ(bm.bmWidthBytes, 200);
+        CBitmap* old = mem.SelectObject(&bmp);
+        EXPECT_EQ(mem.GetSurfaceSize(), CSize(50, 50));
+        scene(mem, 0);
+        EXPECT_EQ(mem.GetPixel(20, 30), kBlue);
+        EXPECT_EQ(bmp.GetPixel(20, 30), kBlue);
+        EXPECT_EQ(bmp.GetPixel(50, 0), CLR_INVALID);
+        dc.BitBlt(50, 0, 50, 50, &mem, 0, 0, SRCCOPY);  // right half: through the buffer
+        mem.SelectObject(old);
+    }
+    Shoot();
+    int differing = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (Dev(x, y) != Dev(x + 100, y)) ++differing;
+    EXPECT_EQ(differing, 0) << "the buffered half differs from the directly drawn one";
+    // the 1-pixel line covers exactly two device rows, in full colour
+    for (int x : {20, 60, 150, 180}) {
+        EXPECT_EQ(Dev(x, 59), kWhite) << x;
+        EXPECT_EQ(Dev(x, 60), kBlue) << x;
+        EXPECT_EQ(Dev(x, 61), kBlue) << x;
+        EXPECT_EQ(Dev(x, 62), kWhite) << x;
+    }
+}
+
+// A memory DC made compatible with a window DC makes its bitmaps at the window's ratio as
+// well; one made from nothing stays at 1. StretchBlt maps logical rectangles on both sides.
+TEST_F(HiDpi, BlitsMapLogicalRectanglesBetweenRatios) {
+    CClientDC dc(&w);
+    CDC mem;
+    ASSERT_TRUE(mem.CreateCompatibleDC(&dc));
+    CBitmap bmp;
+    ASSERT_TRUE(bmp.CreateCompatibleBitmap(&mem, 20, 10));
+    EXPECT_EQ(bmp.GetPixelRatio(), 2.0);
+    CBitmap* old = mem.SelectObject(&bmp);
+    mem.FillSolidRect(CRect(0, 0, 20, 10), kRed);
+    mem.FillSolidRect(CRect(10, 0, 20, 10), kBlue);
+    // the right half stretched over 20 x 20 logical pixels of the window
+    ASSERT_TRUE(dc.StretchBlt(0, 0, 20, 20, &mem, 10, 0, 10, 10, SRCCOPY));
+    // and a ratio-1 bitmap at the same place one to one
+    CDC plain;
+    plain.CreateCompatibleDC(nullptr);
+    EXPECT_EQ(plain.GetPixelRatio(), 1.0);
+    CBitmap small;
+    ASSERT_TRUE(small.CreateCompatibleBitmap(&plain, 10, 10));
+    EXPECT_EQ(small.GetPixelRatio(), 1.0);
+    CBitmap* oldSmall = plain.SelectObject(&small);
+    plain.FillSolidRect(CRect(0, 0, 10, 10), kRed);
+    ASSERT_TRUE(dc.BitBlt(30, 0, 10, 10, &plain, 0, 0, SRCCOPY));
+    // a window's pixels copied back into the ratio-2 bitmap land at logical places
+    ASSERT_TRUE(mem.BitBlt(0, 0, 10, 10, &dc, 30, 0, SRCCOPY));
+    EXPECT_EQ(mem.GetPixel(9, 9), kRed);
+    EXPECT_EQ(mem.GetPixel(10, 0), kBlue);
+    plain.SelectObject(oldSmall);
+    mem.SelectObject(old);
+    Shoot();
+    EXPECT_EQ(Dev(0, 0), kBlue);
+    EXPECT_EQ(Dev(39, 39), kBlue);
+    EXPECT_EQ(Dev(40, 39), kWhite);
+    EXPECT_EQ(Dev(60, 0), kRed);
+    EXPECT_EQ(Dev(79, 19), kRed);
+    EXPECT_EQ(Dev(80, 19), kWhite);
+}
+
+// DIB sections keep one pixel per logical pixel (their rows are written directly) and are
+// scaled when blitted onto a window.
+TEST_F(HiDpi, DibSectionsStayAtRatioOne) {
+    CBitmap dib;
+    void* bits = nullptr;
+    ASSERT_TRUE(dib.CreateDIBSection(4, 2, &bits));
+    ASSERT_NE(bits, nullptr);
+    EXPECT_EQ(dib.GetPixelRatio(), 1.0);
+    BITMAP bm{};
+    ASSERT_EQ(dib.GetBitmap(&bm), (int)sizeof(BITMAP));
+    EXPECT_EQ(bm.bmWidth, 4);
+    EXPECT_EQ(bm.bmWidthBytes, 16);
+    EXPECT_EQ(bm.bmBits, bits);
+    auto* px = static_cast<uint32_t*>(bits);
+    for (int i = 0; i < 8; ++i) px[i] = 0xff0000ffu;  // opaque blue, BGRA
+    CClientDC dc(&w);
+    CDC mem;
+    mem.CreateCompatibleDC(&dc);
+    CBitmap* old = mem.SelectObject(&dib);
+    EXPECT_EQ(mem.GetPixelRatio(), 1.0);
+    ASSERT_TRUE(dc.BitBlt(10, 10, 4, 2, &mem, 0, 0, SRCCOPY));
+    mem.SelectObject(old);
+    Shoot();
+    EXPECT_EQ(Dev(20, 20), kBlue);
+    EXPECT_EQ(Dev(27, 23), kBlue);
+    EXPECT_EQ(Dev(28, 23), kWhite);
+    EXPECT_EQ(Dev(27, 24), kWhite);
+}
 }  // namespace
