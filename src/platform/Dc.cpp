@@ -1,4 +1,6 @@
 // The device context over QPainter.
+#include <QGuiApplication>
+#include <QScreen>
 #include <QtMath>
 #include <cmath>
 
@@ -1034,6 +1036,26 @@ BOOL CDC::PtVisible(int x, int y) const {
     return !d->Clipped() || d->EffectiveClip().contains(dp);
 }
 
+int CDC::GetDeviceCaps(int index) const {
+    switch (index) {
+        case LOGPIXELSX:
+        case LOGPIXELSY:
+            return 96;
+        case HORZRES:
+        case VERTRES: {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            if (!screen) return 0;
+            const QSize s = screen->geometry().size();
+            return index == HORZRES ? s.width() : s.height();
+        }
+        case BITSPIXEL:
+            return 32;
+        case PLANES:
+            return 1;
+        default:
+            return 0;
+    }
+}
 double CDC::GetPixelRatio() const {
     return d->surface ? d->surface->Ratio() : 1.0;
 }

@@ -76,6 +76,13 @@
 #define WHITENESS 0x00FF0062
 #define COLORONCOLOR 3
 #define HALFTONE 4
+// GetDeviceCaps
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define PLANES 14
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
 // text
 #define DT_TOP 0x00000000
 #define DT_LEFT 0x00000000
@@ -407,6 +414,10 @@ public:
     // Device pixels per logical pixel of what the DC draws on: the screen's ratio for
     // window DCs and what they made compatible, 1 for DIB sections and loaded bitmaps.
     double GetPixelRatio() const;
+    // LOGPIXELSX / LOGPIXELSY: 96 (coordinates are logical pixels at 96 per inch, whatever
+    // the device-pixel ratio); HORZRES / VERTRES: the primary screen's logical size, for
+    // every DC as for the system's screen DCs; BITSPIXEL: 32; PLANES: 1; anything else 0.
+    int GetDeviceCaps(int index) const;
 
     std::unique_ptr<platform::DCState> d;
 

@@ -315,6 +315,11 @@ BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);  // info->fMask says w
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
 int GetScrollPos(HWND hwnd, int bar);
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
+// The window rectangle for a wanted client rectangle: the layer's windows are all client
+// area (a system frame lies outside the window rectangle, a skinned caption inside the
+// client area), so the rectangle is left as it is. FALSE only for a null rectangle.
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
 // Ends the application's message loop (and every modal loop on the way) with the code.
 void PostQuitMessage(int exitCode);
 BOOL ReleaseCapture();

@@ -121,3 +121,10 @@ CWnd::SystemFrame CWnd::GetSystemFrame() const {
     s.topmost = (f & Qt::WindowStaysOnTopHint) != 0;
     return s;
 }
+
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD, BOOL, DWORD) {
+    return rect != nullptr;
+}
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+    return AdjustWindowRectEx(rect, style, menu, 0);
+}

@@ -551,3 +551,37 @@ TEST(DrawingWindow, BackBufferKeepsDrawingMadeOutsidePaint) {
 }
 
 }  // namespace
+
+namespace {
+// Device capabilities: logical pixels at 96 per inch, the screen's logical size, 32 bits.
+TEST(DeviceCaps, AnswerForWindowAndMemoryDCs) {
+    CWnd w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 40, 30), nullptr, 0));
+    CClientDC dc(&w);
+    CDC mem;
+    mem.CreateCompatibleDC(&dc);
+    for (CDC* d : {static_cast<CDC*>(&dc), &mem}) {
+        EXPECT_EQ(d->GetDeviceCaps(LOGPIXELSX), 96);
+        EXPECT_EQ(d->GetDeviceCaps(LOGPIXELSY), 96);
+        EXPECT_EQ(d->GetDeviceCaps(BITSPIXEL), 32);
+        EXPECT_EQ(d->GetDeviceCaps(PLANES), 1);
+        EXPECT_GT(d->GetDeviceCaps(HORZRES), 0);
+        EXPECT_GT(d->GetDeviceCaps(VERTRES), 0);
+        EXPECT_EQ(d->GetDeviceCaps(-1), 0);
+    }
+    CRect work;
+    ASSERT_TRUE(SystemParametersWorkArea(&work));
+    EXPECT_GE(dc.GetDeviceCaps(HORZRES), work.Width());
+    EXPECT_GE(dc.GetDeviceCaps(VERTRES), work.Height());
+    // ratio 1 here: a compatible bitmap is what its bits say
+    EXPECT_EQ(dc.GetPixelRatio(), 1.0);
+    CBitmap bmp;
+    ASSERT_TRUE(bmp.CreateCompatibleBitmap(&dc, 7, 5));
+    EXPECT_EQ(bmp.GetPixelRatio(), 1.0);
+    BITMAP bm{};
+    ASSERT_EQ(bmp.GetBitmap(&bm), (int)sizeof(BITMAP));
+    EXPECT_EQ(bm.bmWidth, 7);
+    EXPECT_EQ(bm.bmHeight, 5);
+    EXPECT_EQ(bm.bmWidthBytes, 28);
+}
+}  // namespace

@@ -763,3 +763,23 @@ TEST(WindowGeometry, LayeredWindowShowsItsPerPixelAlphaPicture) {
 }
 
 }  // namespace
+
+namespace {
+// The layer's windows are all client area: a window made at the adjusted rectangle has the
+// wanted client size, with or without caption and sizing border.
+TEST(AdjustWindowRect, WindowMadeAtTheAdjustedRectHasTheWantedClientSize) {
+    for (DWORD style : {DWORD(WS_POPUP), DWORD(WS_OVERLAPPEDWINDOW)}) {
+        CRect rc(10, 20, 170, 140);
+        ASSERT_TRUE(AdjustWindowRectEx(&rc, style, FALSE, 0));
+        CWnd w;
+        ASSERT_TRUE(w.CreateEx(0, nullptr, "", style, rc, nullptr, 0));
+        CRect client;
+        w.GetClientRect(&client);
+        EXPECT_EQ(client.Size(), CSize(160, 120)) << style;
+        w.DestroyWindow();
+    }
+    EXPECT_FALSE(AdjustWindowRectEx(nullptr, WS_POPUP, FALSE, 0));
+    CRect rc(0, 0, 5, 5);
+    EXPECT_TRUE(AdjustWindowRect(&rc, WS_CAPTION, FALSE));
+}
+}  // namespace

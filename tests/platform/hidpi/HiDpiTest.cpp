@@ -244,3 +244,17 @@ TEST_F(HiDpi, DibSectionsStayAtRatioOne) {
     EXPECT_EQ(Dev(27, 24), kWhite);
 }
 }  // namespace
+
+namespace {
+// Whatever the ratio, coordinates are logical pixels at 96 per inch and the screen's size
+// is logical.
+TEST_F(HiDpi, DeviceCapsAreLogical) {
+    CClientDC dc(&w);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 96);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 96);
+    CRect work;
+    ASSERT_TRUE(SystemParametersWorkArea(&work));
+    EXPECT_GE(dc.GetDeviceCaps(HORZRES), work.Width());
+    EXPECT_LE(dc.GetDeviceCaps(HORZRES), work.Width() + 200);  // not the device width
+}
+}  // namespace
