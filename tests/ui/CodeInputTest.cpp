@@ -12,6 +12,7 @@
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
 #include "platform/Services.h"
+#include "ui/dialog/CtrlLayout.h"
 #include "ui/CommonVar.h"
 #include "ui/input/InputCodeWnd.h"
 #include "ui/status/BarStatus.h"
@@ -218,6 +219,35 @@ TEST_F(InputFixture, TypingListsCandidatesAndTheThirteenthCharacterIsIgnored) {
     EXPECT_EQ(input.GetEditText(), "701001701001");
     Type("9");
     EXPECT_EQ(input.GetEditText(), "701001701001");
+}
+
+TEST_F(InputFixture, PromptGoesOnTheFirstClickAndComesBack) {
+    CKeyBoardEdit& edit = input.m_edit;
+    EXPECT_GE(edit.GetDlgCtrlID(), 1000);  // from the shared control-id counter
+    EXPECT_EQ(edit.GetDlgCtrlID(), NextControlId() - 1);
+    EXPECT_EQ(edit.GetWindowText(), InputCodeWnd::kPrompt);
+    EXPECT_EQ(edit.m_bShowingPrompt, 1);
+    // The first click into the field takes the prompt away; a later one keeps what is typed.
+    edit.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    edit.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(edit.GetWindowText(), "");
+    EXPECT_EQ(edit.m_bShowingPrompt, 0);
+    Type("60");
+    edit.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(input.GetEditText(), "60");
+    // Cancelling puts the prompt back, and the next click clears it again.
+    input.Cancel();
+    EXPECT_EQ(edit.GetWindowText(), InputCodeWnd::kPrompt);
+    EXPECT_EQ(edit.m_bShowingPrompt, 1);
+    edit.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(edit.GetWindowText(), "");
+    // Typing over the prompt replaces it rather than appending to it.
+    edit.ShowPrompt();
+    Type("pf");
+    EXPECT_EQ(input.GetEditText(), "PF");
+    EXPECT_EQ(edit.m_bShowingPrompt, 0);
+    edit.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(input.GetEditText(), "PF");
 }
 
 TEST_F(InputFixture, BackspaceRefinesAndTheLastOneCancels) {

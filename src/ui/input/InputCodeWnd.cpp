@@ -153,20 +153,39 @@ CDataCenter* InputCodeWnd::DataCenter() const {
     return m_pDataCenter ? m_pDataCenter : GetDataCenter();
 }
 
+void CKeyBoardEdit::ShowPrompt() {
+    if (m_hWnd) SetWindowText(m_strPrompt);
+    m_bShowingPrompt = 1;
+}
+
+LRESULT CKeyBoardEdit::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_LBUTTONUP) return CMyEditCtrl::WindowProc(msg, wParam, lParam);
+    LRESULT r = CMyEditCtrl::WindowProc(msg, wParam, lParam);
+    if (m_bShowingPrompt) {
+        m_bShowingPrompt = 0;
+        SetWindowText("");
+    }
+    return r;
+}
+
 int InputCodeWnd::OnCreate(LPCREATESTRUCT cs) {
     if (CElementWnd::OnCreate(cs) == -1) return -1;
-    UINT id = CElementWnd::PeekNextControlId();
-    m_edit.Create(WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, CRect(0, 0, 0, 0), this, id);
-    m_edit.m_clrBack = m_clrBack;
-    m_edit.m_clrBorder = m_clrBorder;
-    m_edit.m_clrBorderHot = m_clrBorderHot;
+    // Edits and dialog controls share one window-id counter.
+    m_edit.m_nCommandId = 0;
+    m_edit.m_rcPlace = CRect(0, 0, 0, 0);
+    m_edit.m_clrBk = m_clrBack;
+    m_edit.m_clrNormalBorder = m_clrBorder;
+    m_edit.m_clrHighBorder = m_clrBorderHot;
+    m_edit.m_clrDisabledBorder = m_clrBorder;
     m_edit.m_clrText = m_clrText;
-    m_edit.m_clrDisabledBack = m_clrDisabledBack;
+    m_edit.m_clrDisabledBk = m_clrDisabledBack;
     m_edit.m_clrDisabledText = m_clrDisabledText;
-    m_edit.m_bBorder = m_bBorder;
-    m_edit.ApplyColors();
+    m_edit.m_bHasBorder = m_bBorder != 0;
+    m_edit.CreateEdit(this);
+    m_edit.SetColors(m_clrText, m_clrBack);
     if (CFont* f = GetCommonVar()->GetFont(CommonVar::Font::ElementBar)) m_edit.SetFont(f, FALSE);
-    m_edit.SetWindowText(m_strPrompt);
+    m_edit.m_strPrompt = m_strPrompt;
+    m_edit.ShowPrompt();
     m_bPromptShown = 1;
     m_list.CreateEx(WS_EX_TOOLWINDOW, nullptr, "", WS_POPUP, CRect(0, 0, 0, 0), this, 0);
     m_list.m_pInput = this;
@@ -198,6 +217,7 @@ void InputCodeWnd::AddChar(UINT ch) {
     if (ch == 0 || !m_edit.m_hWnd) return;
     if (m_bPromptShown) {
         m_edit.SetWindowText("");
+        m_edit.m_bShowingPrompt = 0;
         m_bPromptShown = 0;
     }
     std::string text = m_edit.GetWindowText();
@@ -225,7 +245,10 @@ void InputCodeWnd::Backspace() {
 }
 
 void InputCodeWnd::Cancel() {
-    if (m_edit.m_hWnd) m_edit.SetWindowText(m_strPrompt);
+    if (m_edit.m_hWnd) {
+        m_edit.m_strPrompt = m_strPrompt;
+        m_edit.ShowPrompt();
+    }
     m_bPromptShown = 1;
     if (m_list.m_hWnd) m_list.ShowWindow(SW_HIDE);
     RemoveKeyFilter();
@@ -236,6 +259,7 @@ void InputCodeWnd::Enter() {
     if (m_list.m_hWnd) m_list.ShowWindow(SW_HIDE);
     RemoveKeyFilter();
     if (m_edit.m_hWnd) m_edit.SetWindowText("");
+    m_edit.m_bShowingPrompt = 0;
     m_bPromptShown = 0;
     m_list.Choose();
 }

@@ -6,6 +6,7 @@
 //
 // While the list is open an application key filter routes the list's keys (Escape,
 // Backspace, Enter, paging, arrows, letters and digits) to the input, wherever the focus is.
+#include "ui/dialog/SkinControls.h"
 #include <functional>
 #include <string>
 
@@ -25,12 +26,15 @@ public:
 };
 
 // The edit of the input, with the colours the status bar gives it.
-class CKeyBoardEdit : public CEdit {
+// The input's edit: a skinned edit that shows a prompt while nothing is typed; the first
+// click into the field takes the prompt away.
+class CKeyBoardEdit : public CMyEditCtrl {
 public:
-    COLORREF m_clrBack = 0, m_clrBorder = 0, m_clrBorderHot = 0, m_clrText = 0;
-    COLORREF m_clrDisabledBack = 0, m_clrDisabledText = 0;
-    int m_bBorder = 0;
-    void ApplyColors() { SetColors(m_clrText, m_clrBack); }
+    void ShowPrompt();
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    std::string m_strPrompt;
+    int m_bShowingPrompt = 0;
 };
 
 class CKeyboardWnd : public CWnd {
