@@ -132,7 +132,15 @@ void CMainFrame::OnChildFrameClosed(CWnd* frame) {
     if (frame && m_wndMenuBar.m_hWnd) m_wndMenuBar.OnFrameClosed(frame->m_hWnd);
 }
 
-void CMainFrame::HidePopups() {}
+void CMainFrame::HidePopups() { GetDlgFactory()->HidePopups(); }
+
+void CMainFrame::OnChartWndClosing(CWnd* window) { GetDlgFactory()->OnChartWndClosing(window); }
+
+std::shared_ptr<CDlgTemplate> CMainFrame::CreateFactoryDialog(int id, CWnd* parent) {
+    auto dlg = GetDlgFactory()->CreateDlg(id, parent ? parent : this);
+    if (dlg) m_dialogs.push_back(dlg);
+    return dlg;
+}
 
 void CMainFrame::OnTimer(UINT_PTR id) {
     if (id == kClockTimer) {
@@ -173,6 +181,9 @@ void CMainFrame::OnSize(UINT type, int cx, int cy) {
 
 void CMainFrame::OnClose() {
     HidePopups();
+    // Windows first, while every dialog object is still alive; then the frame lets go.
+    GetDlgFactory()->DestroyAll();
+    m_dialogs.clear();
     SendUsageAction(4, 0);
     CSkinMDIFrameWnd::OnClose();
 }

@@ -9,6 +9,7 @@
 
 #include "app/DownloadRelay.h"
 #include "app/StockMenuBar.h"
+#include "ui/dialog/DlgTemplate.h"
 #include "ui/input/InputCodeWnd.h"
 #include "ui/status/BarStatus.h"
 #include "platform/Dialog.h"
@@ -46,8 +47,15 @@ public:
     CBarStatus& GetStatusBar() { return m_wndStatusBar; }
     InputCodeWnd& GetCodeInput() { return m_wndCodeInput; }
 
-    // Hides the popups that belong to a workspace (tips, the intraday chart).
+    // Hides the popups that belong to a workspace (tips, the intraday chart, the factory's
+    // popup dialogs).
     void HidePopups();
+    // A chart window goes away: the dialogs that belong to it hide themselves.
+    void OnChartWndClosing(CWnd* window);
+    // A dialog from the dialog factory, kept alive by the frame until it closes (the
+    // factory itself only remembers it).
+    std::shared_ptr<CDlgTemplate> CreateFactoryDialog(int id, CWnd* parent = nullptr);
+    size_t OwnedDialogCount() const { return m_dialogs.size(); }
     // The login flow: runs the login dialog (m_runLoginDialog) and connects to the server
     // it chose ("system"/"host" address and port); without a dialog, the stored account
     // or a guest. wParam other than 0 does nothing.
@@ -107,4 +115,5 @@ private:
     bool m_bScreenshotOk = false;
     std::unique_ptr<CTestWnd> m_pTestWnd1, m_pTestWnd2;
     std::shared_ptr<CDownloadRelay> m_pDownloadRelay = std::make_shared<CDownloadRelay>();
+    std::vector<std::shared_ptr<CDlgTemplate>> m_dialogs;
 };

@@ -327,3 +327,43 @@ TEST(MainFrame, AccountPagesOpenThroughTheUrlOpenerWithTheConfiguredHost) {
 }
 
 }  // namespace
+
+namespace {
+// A popup dialog that belongs to one chart window and records what the frame tells it.
+struct ChartPopupDlg : CDlgTemplate {
+    static inline int chartClosings = 0, hides = 0;
+    static inline CWnd* chart = nullptr;
+    void OnChartWndClosing(CWnd* window) override { chartClosings += window == chart; }
+    void HidePopup() override { ++hides; }
+};
+constexpr int kChartPopupId = 9001;
+CDlgTemplate* MakeChartPopup(CWnd* parent) {
+    auto* d = new ChartPopupDlg;
+    d->Create(CDlgTemplate::kTemplateId, parent);
+    return d;
+}
+}  // namespace
+
+TEST(MainFrame, KeepsItsFactoryDialogsAndTellsThemAboutChartsAndClosing) {
+    FrameFixture f;
+    GetDlgFactory()->Register(kChartPopupId, MakeChartPopup);
+    std::weak_ptr<CDlgTemplate> weak = f.frame->CreateFactoryDialog(kChartPopupId);
+    // The frame keeps it although the caller let go.
+    ASSERT_FALSE(weak.expired());
+    EXPECT_TRUE(weak.lock()->m_hWnd);
+    EXPECT_EQ(f.frame->OwnedDialogCount(), 1u);
+
+    CWnd chart;
+    ChartPopupDlg::chart = &chart;
+    ChartPopupDlg::chartClosings = ChartPopupDlg::hides = 0;
+    f.frame->OnChartWndClosing(&chart);
+    EXPECT_EQ(ChartPopupDlg::chartClosings, 1);
+    f.frame->HidePopups();  // a workspace deactivated
+    EXPECT_EQ(ChartPopupDlg::hides, 1);
+
+    // Closing the frame destroys the dialogs' windows and lets go of them.
+    f.frame->SendMessage(WM_CLOSE);
+    Pump();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(GetDlgFactory()->RecordCount(), 0u);
+}
