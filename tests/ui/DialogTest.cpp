@@ -691,3 +691,65 @@ TEST(SkinScrollBarTest, PageRepeatStopsUnderTheCursorPart) {
     EXPECT_EQ(bar.m_nPressedPart, -1);
     EXPECT_FALSE(bar.m_bRepeating);
 }
+
+// Every dialog finds, in its element of the shipped layouts, the controls it looks up by id.
+TEST(ShippedDlgConfig, DialogsFindTheControlsTheyLookUp) {
+    EnsurePlatform();
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_SOURCE_DIR) + "/resources/DlgConfig.xml"));
+    enum Kind { Edit, Rich, Push, Check, Radio, Progress };
+    struct Need {
+        const char* dialog;
+        std::vector<std::pair<int, Kind>> controls;
+        std::vector<int> statics;
+        bool grid;
+    } needs[] = {
+        {"DlgLogin", {{100, Edit}, {101, Edit}, {102, Check}, {103, Push}, {104, Push}}, {}, false},
+        {"DlgDownload", {{101, Progress}}, {1}, false},
+        {"FormulaEdit",
+         {{100, Rich}, {110, Rich}, {109, Edit}, {103, Push}, {104, Push}, {105, Push}, {106, Push},
+          {107, Check}, {108, Push}, {IDOK, Push}},
+         {1},
+         false},
+        {"FormulaParam", {{IDOK, Push}, {IDCANCEL, Push}}, {}, true},
+        {"DlgTrainingBS",
+         {{100, Radio}, {101, Radio}, {102, Radio}, {103, Radio}, {104, Radio}, {105, Radio}, {111, Edit},
+          {112, Edit}, {IDOK, Push}},
+         {},
+         false},
+        {"NetHost", {{100, Push}, {IDOK, Push}}, {}, true},
+        {"ConfigHost",
+         {{100, Edit}, {101, Edit}, {102, Edit}, {103, Edit}, {104, Edit}, {105, Edit}, {106, Edit},
+          {107, Check}, {108, Radio}, {109, Radio}, {110, Radio}, {IDOK, Push}},
+         {2, 10},
+         true},
+    };
+    for (const Need& n : needs) {
+        const tinyxml2::XMLElement* node = GetDlgFactory()->GetRoot()->FirstChildElement(n.dialog);
+        ASSERT_NE(node, nullptr) << n.dialog;
+        CtrlLayout layout;
+        layout.LoadFromXml(node);
+        for (auto [id, kind] : n.controls) {
+            std::shared_ptr<CWnd> c = layout.GetControl(id);
+            ASSERT_NE(c, nullptr) << n.dialog << " " << id;
+            auto* button = dynamic_cast<MyButton*>(c.get());
+            switch (kind) {
+                case Edit: EXPECT_NE(dynamic_cast<CMyEditCtrl*>(c.get()), nullptr) << n.dialog << " " << id; break;
+                case Rich: EXPECT_NE(dynamic_cast<MyRichEditCtrl*>(c.get()), nullptr) << n.dialog << " " << id; break;
+                case Progress:
+                    EXPECT_NE(dynamic_cast<CMyProgressCtrl*>(c.get()), nullptr) << n.dialog << " " << id;
+                    break;
+                case Push:
+                case Check:
+                case Radio:
+                    ASSERT_NE(button, nullptr) << n.dialog << " " << id;
+                    EXPECT_EQ(button->m_nType, kind == Push    ? MyButton::kPush
+                                               : kind == Check ? MyButton::kCheck
+                                                               : MyButton::kRadio)
+                        << n.dialog << " " << id;
+                    break;
+            }
+        }
+        for (int id : n.statics) EXPECT_NE(layout.GetStatic(id), nullptr) << n.dialog << " static " << id;
+        EXPECT_EQ(node->FirstChildElement("Grid") != nullptr, n.grid) << n.dialog;
+    }
+}
