@@ -20,6 +20,7 @@ public:
         SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 100, 0, 0, 0};
         bool shown = false;
         bool known = false;  // the window has this bar (its style, or it was set or shown)
+        bool disabled = false;  // EnableScrollBar(ESB_DISABLE_BOTH): shown, not usable
         int track = -1;  // the dragged position while the thumb is held
         QScrollBar* widget = nullptr;
     };
@@ -69,7 +70,7 @@ public:
         sb->setRange(si.nMin, std::max(si.nMin, si.nMax - page + 1));
         sb->setValue(si.nPos);
         sb->setSliderPosition(bars[i].track >= 0 ? bars[i].track : si.nPos);
-        sb->setEnabled(Scrollable(si));
+        sb->setEnabled(Scrollable(si) && !bars[i].disabled);
     }
 
     // Places the bars and brings the client area up to date; with notify, a change of the
@@ -308,6 +309,26 @@ void CWnd::ShowScrollBar(UINT bar, BOOL show) {
             d->style &= ~styleBit;
     }
     b->Layout(true);
+}
+
+BOOL CWnd::EnableScrollBar(UINT bar, UINT arrows) {
+    if (bar != SB_HORZ && bar != SB_VERT && bar != SB_BOTH) return FALSE;
+    // the toolkit's bar is usable or not as a whole: one arrow alone is not disabled
+    if (arrows != ESB_ENABLE_BOTH && arrows != ESB_DISABLE_BOTH) return FALSE;
+    const bool disable = arrows == ESB_DISABLE_BOTH;
+    bool any = false;
+    for (int i = 0; i < 2; ++i) {
+        if (!(bar == SB_BOTH || (int)bar == i)) continue;
+        if (QScrollBar* qb = AreaBar(this, i)) {
+            qb->setEnabled(!disable);
+            any = true;
+        } else if (Bars* b = Find(this); b && b->bars[i].known) {
+            b->bars[i].disabled = disable;
+            b->Sync(i);
+            any = true;
+        }
+    }
+    return any;
 }
 
 int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {

@@ -233,6 +233,11 @@ public:
     void SetScrollRange(int bar, int minPos, int maxPos, BOOL redraw = TRUE);
     void GetScrollRange(int bar, int* minPos, int* maxPos) const;
     void ShowScrollBar(UINT bar, BOOL show = TRUE);
+    // ESB_DISABLE_BOTH leaves the bar shown but greyed and deaf to the user (setting its
+    // info keeps it so) until ESB_ENABLE_BOTH, after which it is usable if its range
+    // scrolls. One arrow alone (ESB_DISABLE_LTUP / RTDN) is not provided: FALSE, as for a
+    // window without the bar.
+    BOOL EnableScrollBar(UINT bar, UINT arrows = ESB_DISABLE_BOTH);
     int GetScrollLimit(int bar) const;
 
     // -- timers: ids are per window, 0 included; setting an id again restarts it --

@@ -783,3 +783,41 @@ TEST(AdjustWindowRect, WindowMadeAtTheAdjustedRectHasTheWantedClientSize) {
     EXPECT_TRUE(AdjustWindowRect(&rc, WS_CAPTION, FALSE));
 }
 }  // namespace
+
+namespace {
+// A disabled bar stays shown (the client area keeps its size) but looks disabled; enabling
+// it brings back the very look it had.
+TEST(EnableScrollBar, DisablesAndEnablesTheWindowsOwnBar) {
+    CWnd w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE | WS_VSCROLL,
+                           CRect(0, 0, 120, 100), nullptr, 0));
+    SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE, 0, 99, 20, 0, 0};
+    w.SetScrollInfo(SB_VERT, &si);
+    CRect client;
+    w.GetClientRect(&client);
+    auto barPixels = [&] {
+        CBitmap shot;
+        EXPECT_TRUE(platform::CaptureWindow(&w, shot));
+        std::vector<COLORREF> px;
+        for (int y = 0; y < shot.GetSize().cy; y += 2)
+            for (int x = client.right; x < shot.GetSize().cx; ++x) px.push_back(shot.GetPixel(x, y));
+        return px;
+    };
+    platform::ProcessPendingEvents();
+    const auto enabled = barPixels();
+    ASSERT_FALSE(enabled.empty()) << "no bar beside the client area";
+    EXPECT_TRUE(w.EnableScrollBar(SB_VERT, ESB_DISABLE_BOTH));
+    w.SetScrollInfo(SB_VERT, &si);  // setting the info keeps it disabled
+    platform::ProcessPendingEvents();
+    CRect after;
+    w.GetClientRect(&after);
+    EXPECT_EQ(after, client);
+    EXPECT_NE(barPixels(), enabled) << "the disabled bar looks as before";
+    EXPECT_TRUE(w.EnableScrollBar(SB_VERT, ESB_ENABLE_BOTH));
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(barPixels(), enabled);
+    EXPECT_FALSE(w.EnableScrollBar(SB_VERT, ESB_DISABLE_LTUP));  // one arrow alone
+    EXPECT_FALSE(w.EnableScrollBar(SB_HORZ, ESB_DISABLE_BOTH));  // no such bar
+    w.DestroyWindow();
+}
+}  // namespace
