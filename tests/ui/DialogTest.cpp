@@ -696,7 +696,7 @@ TEST(SkinScrollBarTest, PageRepeatStopsUnderTheCursorPart) {
 TEST(ShippedDlgConfig, DialogsFindTheControlsTheyLookUp) {
     EnsurePlatform();
     ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_SOURCE_DIR) + "/resources/DlgConfig.xml"));
-    enum Kind { Edit, Rich, Push, Check, Radio, Progress };
+    enum Kind { Edit, Rich, Push, Check, Radio, Progress, Combo };
     struct Need {
         const char* dialog;
         std::vector<std::pair<int, Kind>> controls;
@@ -722,6 +722,12 @@ TEST(ShippedDlgConfig, DialogsFindTheControlsTheyLookUp) {
           {107, Check}, {108, Radio}, {109, Radio}, {110, Radio}, {IDOK, Push}},
          {2, 10},
          true},
+        {"picLineSetting",
+         {{100, Radio}, {101, Radio}, {102, Radio}, {103, Radio}, {104, Radio}, {105, Radio}, {106, Radio},
+          {107, Radio}, {108, Radio}, {109, Radio}, {110, Check}, {111, Check}, {112, Check}, {IDOK, Push}},
+         {},
+         false},
+        {"texttool", {{100, Push}, {101, Push}, {102, Push}, {103, Push}, {104, Rich}, {105, Combo}, {IDOK, Push}}, {}, false},
     };
     for (const Need& n : needs) {
         const tinyxml2::XMLElement* node = GetDlgFactory()->GetRoot()->FirstChildElement(n.dialog);
@@ -735,6 +741,7 @@ TEST(ShippedDlgConfig, DialogsFindTheControlsTheyLookUp) {
             switch (kind) {
                 case Edit: EXPECT_NE(dynamic_cast<CMyEditCtrl*>(c.get()), nullptr) << n.dialog << " " << id; break;
                 case Rich: EXPECT_NE(dynamic_cast<MyRichEditCtrl*>(c.get()), nullptr) << n.dialog << " " << id; break;
+                case Combo: EXPECT_NE(dynamic_cast<MyComboBox*>(c.get()), nullptr) << n.dialog << " " << id; break;
                 case Progress:
                     EXPECT_NE(dynamic_cast<CMyProgressCtrl*>(c.get()), nullptr) << n.dialog << " " << id;
                     break;
@@ -752,4 +759,9 @@ TEST(ShippedDlgConfig, DialogsFindTheControlsTheyLookUp) {
         for (int id : n.statics) EXPECT_NE(layout.GetStatic(id), nullptr) << n.dialog << " static " << id;
         EXPECT_EQ(node->FirstChildElement("Grid") != nullptr, n.grid) << n.dialog;
     }
+    // The value panel reads its close-box colour under its own key.
+    const tinyxml2::XMLElement* valuebar = GetDlgFactory()->GetRoot()->FirstChildElement("valuebar");
+    ASSERT_NE(valuebar, nullptr);
+    for (const char* key : {"colorbk", "colorborder", "colorClose", "text"})
+        EXPECT_NE(valuebar->Attribute(key), nullptr) << key;
 }
