@@ -18,6 +18,7 @@
 #include "platform/Services.h"
 #include "ui/dialog/CtrlLayout.h"
 #include "ui/dialog/DlgTemplate.h"
+#include "ui/dialog/ScrollControlWnd.h"
 #include "ui/dialog/SkinControls.h"
 #include "ui/dialog/SkinScroll.h"
 
@@ -758,6 +759,26 @@ TEST(ShippedDlgConfig, DialogsFindTheControlsTheyLookUp) {
         }
         for (int id : n.statics) EXPECT_NE(layout.GetStatic(id), nullptr) << n.dialog << " static " << id;
         EXPECT_EQ(node->FirstChildElement("Grid") != nullptr, n.grid) << n.dialog;
+    }
+    // The function dialog's two grids and description box.
+    const tinyxml2::XMLElement* insert = GetDlgFactory()->GetRoot()->FirstChildElement("insertfunc");
+    ASSERT_NE(insert, nullptr);
+    ASSERT_NE(insert->FirstChildElement("Grid"), nullptr);
+    EXPECT_NE(insert->FirstChildElement("Grid")->NextSiblingElement("Grid"), nullptr);
+    {
+        CtrlLayout layout;
+        layout.LoadFromXml(insert);
+        EXPECT_NE(dynamic_cast<MyRichEditCtrl*>(layout.GetControl(101).get()), nullptr);
+    }
+    // The most-used indicators dialog builds its two strips from these children.
+    const tinyxml2::XMLElement* most = GetDlgFactory()->GetRoot()->FirstChildElement("mostUsedInd");
+    ASSERT_NE(most, nullptr);
+    for (const char* child : {"IndGroup", "mostUsedIndResult"}) {
+        CScrollControlWnd strip;
+        strip.LoadSkin(most->FirstChildElement(child));
+        EXPECT_FALSE(strip.m_rcPlace.IsRectEmpty()) << child;
+        EXPECT_GT(strip.m_scroll.m_nColumnCount, 0) << child;
+        EXPECT_GT(strip.m_scroll.m_nLineHeight, 0) << child;
     }
     // The value panel reads its close-box colour under its own key.
     const tinyxml2::XMLElement* valuebar = GetDlgFactory()->GetRoot()->FirstChildElement("valuebar");
