@@ -12,6 +12,7 @@
 #include "marketdata/MarketHooks.h"
 #include "marketdata/PicDataLayer.h"
 #include "app/DlgDownload.h"
+#include "app/DlgLogin.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
 #include "ui/grid/ReportWnd.h"
@@ -28,6 +29,8 @@ bool AppOptions::Parse(int argc, char** argv, std::string* error) {
             quitAfterFirstPaint = true;
         } else if (std::strcmp(a, "--exit-when-ready") == 0) {
             exitWhenReady = true;
+        } else if (std::strcmp(a, "--login-auto") == 0) {
+            loginAuto = true;
         } else {
             if (error) *error = std::string("unknown argument: ") + a;
             return false;
@@ -115,6 +118,16 @@ BOOL C_Tarrow_App::InitInstance() {
                                          (LPARAM)lParam);
                        },
                        m_mainThreadId});
+
+    if (!m_options.loginAuto) {
+        // Every connect asks for the account first; cancelling the login leaves the program.
+        frame->m_runLoginDialog = [frame] {
+            CDlgLogin dlg(frame);
+            const int result = int(dlg.DoModal());
+            if (result != IDOK) frame->PostMessage(WM_CLOSE);
+            return result;
+        };
+    }
 
     OnFileNew();
     frame->ShowWindow(SW_SHOWMAXIMIZED);

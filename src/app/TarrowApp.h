@@ -27,6 +27,9 @@ struct AppOptions {
     bool quitAfterFirstPaint = false;
     // Exits once logged in and the security list has arrived (end-to-end runs).
     bool exitWhenReady = false;
+    // Logs in without the login dialog: the stored account, or a guest when there is none
+    // (unattended runs: screenshots, program tests).
+    bool loginAuto = false;
     // Parses the program's switches; false (with a message) for an unknown one.
     bool Parse(int argc, char** argv, std::string* error);
 };

@@ -73,6 +73,7 @@ struct RunningApp {
     std::vector<std::string> messages;
 
     explicit RunningApp(bool withLayouts = true) {
+        app.m_options.loginAuto = true;  // no login dialog to answer
         if (withLayouts) {
             fs::create_directories(home.Path() / "layout");
             for (const char* f : {"training.xlay", "trend.xlay"})

@@ -12,6 +12,8 @@
 #include "app/AboutDlg.h"
 #include "app/AppNetwork.h"
 #include "app/DlgDownload.h"
+#include "app/DlgLogin.h"
+#include "ui/dialog/CtrlLayout.h"
 #include "ui/dialog/SkinControls.h"
 #include "app/LoginLinks.h"
 #include "app/ContextMenus.h"
@@ -21,6 +23,7 @@
 #include "common/ScratchDir.h"
 #include "foundation/Config.h"
 #include "marketdata/AppInfo.h"
+#include "marketdata/net/LoginSession.h"
 #include "platform/CommonDialogs.h"
 #include "platform/Controls.h"
 #include "platform/Input.h"
@@ -77,6 +80,7 @@ struct FrameFixture {
         });
         platform::SetShellOpenHook([this](const std::string& url) { opened.push_back(url); });
         app.SetServices(&services);
+        app.m_options.loginAuto = true;  // tests set their own login dialog
         app.m_strInstanceName = "_Tarrow_frame_" + std::to_string(::getpid());
         EXPECT_TRUE(app.InitInstance());
         frame = app.GetMainFrame();
@@ -270,6 +274,136 @@ TEST(MainFrame, RefusedLoginFromTheServerShowsItsTextAndReturnsToTheLoginDialog)
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0], "提示:服务器暂停登录，请稍后再试");
     EXPECT_FALSE(f.frame->m_bLoggedIn);
+    StopAppNetwork();
+    ResetConfig();
+}
+
+// Runs fn once the login dialog's window and controls exist (inside its modal loop); gives
+// up when the dialog has ended first.
+void WhenLoginShown(CDlgLogin* dlg, std::shared_ptr<bool> running,
+                    std::function<void(CDlgLogin*)> fn) {
+    platform::PostTask([dlg, running, fn] {
+        if (!*running) return;
+        if (dlg->m_hWnd && dlg->m_pUserEdit && dlg->m_pPasswordEdit && dlg->m_pRemember)
+            fn(dlg);
+        else
+            WhenLoginShown(dlg, running, fn);
+    });
+}
+
+// The dialog run modally with fn as its user.
+int RunLoginDialog(CWnd* parent, std::function<void(CDlgLogin*)> fn) {
+    CDlgLogin dlg(parent);
+    auto running = std::make_shared<bool>(true);
+    WhenLoginShown(&dlg, running, std::move(fn));
+    const int result = int(dlg.DoModal());
+    *running = false;
+    return result;
+}
+
+void ClickControl(CDlgLogin* dlg, int id) {
+    CWnd* c = dlg->m_pLayout ? dlg->m_pLayout->GetControl(id).get() : nullptr;
+    ASSERT_NE(c, nullptr);
+    platform::InjectMouse(c, WM_LBUTTONDOWN, 5, 5);
+    platform::InjectMouse(c, WM_LBUTTONUP, 5, 5);
+}
+
+// The real login dialog, typed into and clicked like a user would: the account is stored,
+// the remembered password too, and the program logs in with them at the data server.
+TEST(LoginDialog, TypedAccountLogsInAtTheServerAndIsRemembered) {
+    FrameFixture f;
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 1; }, 5000));
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_RESOURCES) + "/DlgConfig.xml"));
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    WriteFile(f.home.Path() / "appconfig.xml",
+              "<config><system><host address=\"127.0.0.1\" port=\"" +
+                  std::to_string(server.Port()) + "\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    StartAppNetwork({});
+    int shown = 0;
+    std::string startUser = "?";
+    f.frame->m_runLoginDialog = [&] {
+        ++shown;
+        return RunLoginDialog(f.frame, [&](CDlgLogin* d) {
+            startUser = d->m_pUserEdit->GetWindowText();
+            EXPECT_EQ(d->m_pRemember->GetCheck(), 0);
+            d->m_pUserEdit->SetFocus();
+            platform::InjectText("trader", d->m_pUserEdit);
+            d->m_pPasswordEdit->SetFocus();
+            platform::InjectText("secret", d->m_pPasswordEdit);
+            ClickControl(d, CDlgLogin::kRememberId);
+            ClickControl(d, CDlgLogin::kLoginId);
+        });
+    };
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_bLoggedIn; }, 20000));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(startUser, "");
+    EXPECT_EQ(GetConfigString("system", "host", "username", ""), "dHJhZGVy");  // "trader"
+    EXPECT_EQ(GetConfigInt("system", "host", "rempwd", 0), 1);
+    EXPECT_EQ(GetConfigString("system", "host", "userpwd", ""), "c2VjcmV0");  // "secret"
+    EXPECT_EQ(GetLoginValues().m_nGuest, 0);
+    EXPECT_EQ(GetLoginValues().m_strPasswordText, "c2VjcmV0");
+
+    // Next time the dialog starts with them; unticking remember removes the password.
+    std::string user, password;
+    f.frame->m_runLoginDialog = [&] {
+        return RunLoginDialog(f.frame, [&](CDlgLogin* d) {
+            user = d->m_pUserEdit->GetWindowText();
+            password = d->m_pPasswordEdit->GetWindowText();
+            EXPECT_EQ(d->m_pRemember->GetCheck(), 1);
+            ClickControl(d, CDlgLogin::kRememberId);
+            ClickControl(d, CDlgLogin::kLoginId);
+        });
+    };
+    f.frame->m_bLoggedIn = false;
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_bLoggedIn; }, 20000));
+    EXPECT_EQ(user, "trader");
+    EXPECT_EQ(password, "secret");
+    EXPECT_EQ(GetConfigInt("system", "host", "rempwd", 1), 0);
+    EXPECT_EQ(GetConfigString("system", "host", "userpwd", ""), "");
+    StopAppNetwork();
+    ResetConfig();
+}
+
+// The guest link logs in as a guest without reading the boxes; a refused login shows the
+// server's text and brings the real dialog back, whose close cross leaves unconnected.
+TEST(LoginDialog, GuestLinkAndRefusedLoginBringTheDialogBack) {
+    FrameFixture f;
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 1; }, 5000));
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_RESOURCES) + "/DlgConfig.xml"));
+    CServerProcess server({"--fault", "refuse-login"});
+    ASSERT_TRUE(server.Running());
+    WriteFile(f.home.Path() / "appconfig.xml",
+              "<config><system><host address=\"127.0.0.1\" port=\"" +
+                  std::to_string(server.Port()) + "\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    StartAppNetwork({});
+    int shown = 0;
+    int result = 0;
+    f.frame->m_runLoginDialog = [&] {
+        const int n = ++shown;
+        result = RunLoginDialog(f.frame, [&, n](CDlgLogin* d) {
+            if (n == 1) {
+                platform::InjectText("ignored", d->m_pUserEdit);
+                EXPECT_FALSE(d->m_rcGuest.IsRectEmpty());
+                const CPoint guest = d->m_rcGuest.CenterPoint();
+                platform::InjectMouse(d, WM_LBUTTONDOWN, guest.x, guest.y);
+                platform::InjectMouse(d, WM_LBUTTONUP, guest.x, guest.y);
+            } else {
+                d->EndDialog(IDCANCEL);
+            }
+        });
+        return result;
+    };
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return shown == 2 && result == IDCANCEL; }, 20000));
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes[0], "提示:服务器暂停登录，请稍后再试");
+    EXPECT_FALSE(f.frame->m_bLoggedIn);
+    EXPECT_EQ(GetConfigString("system", "host", "username", ""), "");  // boxes not read
     StopAppNetwork();
     ResetConfig();
 }

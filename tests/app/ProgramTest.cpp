@@ -44,6 +44,8 @@ int RunProgram(const fs::path& home, std::vector<std::string> args, int timeoutS
             continue;
         env.push_back(v);
     }
+    // Unattended: no login dialog to answer.
+    args.insert(args.begin(), "--login-auto");
     args.insert(args.begin(), TARROW_EXE);
     std::vector<char*> argv, envp;
     for (auto& a : args) argv.push_back(a.data());
