@@ -408,6 +408,42 @@ TEST(LoginDialog, GuestLinkAndRefusedLoginBringTheDialogBack) {
     ResetConfig();
 }
 
+// The dialog on the dark skin: the picture band under the title, the account filled in, the
+// three links drawn in their places beside the remember box.
+TEST(LoginDialog, LooksRightOnTheDarkSkin) {
+    FrameFixture f;
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_RESOURCES) + "/DlgConfig.xml"));
+    WriteFile(f.home.Path() / "appconfig.xml",
+              "<config><system><host username=\"dHJhZGVy\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    CDlgLogin dlg(f.frame);
+    ASSERT_TRUE(dlg.Create(CDlgTemplate::kTemplateId, f.frame));
+    dlg.ShowWindow(SW_SHOW);
+    dlg.Invalidate();
+    dlg.UpdateWindow();
+    platform::ProcessPendingEvents();
+    ASSERT_NE(dlg.m_pUserEdit, nullptr);
+    EXPECT_EQ(dlg.m_pUserEdit->GetWindowText(), "trader");
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&dlg, shot));
+    // TARROW_TEST_SHOTS=dir keeps a copy for looking at it.
+    if (const char* dir = std::getenv("TARROW_TEST_SHOTS")) shot.SavePng(std::string(dir) + "/login_dialog.png");
+    EXPECT_EQ(shot.GetSize().cx, 400);
+    EXPECT_EQ(shot.GetPixel(200, 80), dlg.m_clrBk2);  // the band below the title
+    EXPECT_EQ(shot.GetPixel(200, dlg.m_nHeight - 6), dlg.m_clrBk);
+    for (const CRect* link : {&dlg.m_rcRecover, &dlg.m_rcServer, &dlg.m_rcGuest}) {
+        ASSERT_FALSE(link->IsRectEmpty());
+        EXPECT_LE(link->right, dlg.m_nWidth);
+        int drawn = 0;
+        for (int y = link->top; y < link->bottom; ++y)
+            for (int x = link->left; x < link->right; ++x)
+                drawn += GetBValue(shot.GetPixel(x, y)) > 150;
+        EXPECT_GT(drawn, 20);  // text, visible on the dark ground
+    }
+    dlg.DestroyWindow();
+    ResetConfig();
+}
+
 // The download popup exists from the start, hidden; 0x8066 shows and hides it, and progress
 // handed over on another thread reaches its bar through the frame's queue.
 TEST(MainFrame, DownloadPopupFollowsTheDownloadMessages) {
