@@ -11,8 +11,8 @@
 
 CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
     : m_pSubscriber(std::make_shared<CSubscriber>(std::move(hosts), loop)),
-      m_pDealCode(std::make_unique<CDealCodeThread>()) {
-    CDealCodeThread* dealCode = m_pDealCode.get();
+      m_pDealCode(std::make_shared<CDealCodeThread>()) {
+    std::weak_ptr<CDealCodeThread> dealCode = m_pDealCode;
     CLoginSession::Tables tables;
     tables.m_codeTableChecksum = [] { return GetAppInfo()->GetCodeTableChecksum(); };
     tables.m_onCodeTable = [dealCode](std::vector<uint8_t>* fresh) {
@@ -22,7 +22,8 @@ CMarketLink::CMarketLink(std::vector<HostAddress> hosts, RunningLoop* loop)
             // Kept at once: a crash later must not cost the next start its security list.
             if (!info->SaveCodeTable()) NetLog("code.dat could not be written");
         }
-        dealCode->StartParse();
+        // Gone when the link has been taken down meanwhile: nobody wants the parse then.
+        if (std::shared_ptr<CDealCodeThread> parser = dealCode.lock()) parser->StartParse();
     };
     tables.m_exRightsVersion = [] {
         CAllCQData* table = GetAllCQData();

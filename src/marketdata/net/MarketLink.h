@@ -38,5 +38,7 @@ public:
 private:
     std::shared_ptr<CSubscriber> m_pSubscriber;
     std::shared_ptr<CLoginSession> m_pSession;
-    std::unique_ptr<CDealCodeThread> m_pDealCode;
+    // Shared with the code-table callback, which may still be running on the network
+    // thread while the link is taken down (stopping does not wait for that thread).
+    std::shared_ptr<CDealCodeThread> m_pDealCode;
 };
