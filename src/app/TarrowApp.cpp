@@ -15,6 +15,7 @@
 #include "app/DlgLogin.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
+#include "training/wnd/SelStockTraining.h"
 #include "ui/grid/ReportWnd.h"
 #include "ui/layout/LayoutManager.h"
 
@@ -78,6 +79,7 @@ BOOL C_Tarrow_App::InitInstance() {
     }
     InitApp();
     RegisterGridElementTypes();
+    SetTrainingLayoutOpener([this](const std::string& path) { OpenLayoutFrame(path); });
     m_bStarted = true;
 
     m_pDocTemplate = new CSkinMultiDocTemplate(
@@ -156,6 +158,7 @@ int C_Tarrow_App::ExitInstance() {
     if (m_bStarted) {
         SetMarketUiHooks({});
         SetDataLayerHooks({});
+        SetTrainingLayoutOpener(nullptr);
         RunShutdown(Services());
         m_bStarted = false;
     }
