@@ -15,7 +15,10 @@
 #include "app/DlgLogin.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
+#include "platform/home/ProgramDir.h"
+#include "training/TrainingRecord.h"
 #include "training/wnd/SelStockTraining.h"
+#include "training/wnd/TrainingReportWnd.h"
 #include "ui/grid/ReportWnd.h"
 #include "ui/layout/LayoutManager.h"
 
@@ -80,6 +83,10 @@ BOOL C_Tarrow_App::InitInstance() {
     InitApp();
     RegisterGridElementTypes();
     SetTrainingLayoutOpener([this](const std::string& path) { OpenLayoutFrame(path); });
+    SetTrainingSessionOpener([this](const std::shared_ptr<CTrainingRecord>& record) {
+        OpenLayoutFrame(platform::GetProgramDir() + "layout/trendtraining.xlay", 0, &record->code);
+    });
+    RegisterTrainingElementTypes();
     m_bStarted = true;
 
     m_pDocTemplate = new CSkinMultiDocTemplate(
@@ -159,6 +166,7 @@ int C_Tarrow_App::ExitInstance() {
         SetMarketUiHooks({});
         SetDataLayerHooks({});
         SetTrainingLayoutOpener(nullptr);
+        SetTrainingSessionOpener(nullptr);
         RunShutdown(Services());
         m_bStarted = false;
     }
