@@ -66,7 +66,7 @@ int CTradeDetailWnd::OnCreate(LPCREATESTRUCT cs) {
     m_grid.m_nColumnCount = 4;
     m_grid.m_gridbk = kGridBack;
     m_grid.m_gridhighbk = RGB(49, 106, 197);
-    m_grid.m_gridTitleBK = GetCommonVar()->GetColor(CommonColor::uniTitle);
+    m_grid.m_gridTitleBK = GetCommonVar()->GetColor(CommonColor::uniMenuBar_Title);
     m_grid.m_gridTitle = kTitleText;
     m_grid.m_bShowTitle = 1;
     m_grid.m_bShowGridline = 0;
@@ -99,7 +99,7 @@ void CTradeDetailWnd::DrawClient(CDC* dc) {
     dc->FillSolidRect(&c, common->GetColor(CommonColor::uniBackGround));
     CRect band(c.left + 1, c.top, c.right - 1, c.top + 22);
     if (band.Width() > 0) {
-        dc->FillSolidRect(&band, common->GetColor(CommonColor::uniTitle));
+        dc->FillSolidRect(&band, common->GetColor(CommonColor::uniMenuBar_Title));
         CFont* old = dc->SelectObject(common->GetFont(CommonVar::kFontSong12));
         dc->SetBkMode(TRANSPARENT);
         dc->SetTextColor(kTitleText);

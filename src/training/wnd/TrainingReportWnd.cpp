@@ -108,7 +108,7 @@ int TrainingReportWnd::OnCreate(LPCREATESTRUCT cs) {
     m_grid.m_gridbk = RGB(20, 29, 37);
     m_grid.m_gridhighbk = RGB(49, 106, 197);
     m_grid.m_gridline = common->GetColor(CommonColor::uniPic_GridLine);
-    m_grid.m_gridTitleBK = common->GetColor(CommonColor::uniTitle);
+    m_grid.m_gridTitleBK = common->GetColor(CommonColor::uniMenuBar_Title);
     m_grid.m_gridTitle = RGB(133, 145, 157);
     m_grid.m_bShowGridline = 0;
     m_grid.m_bCanDrag = 1;
