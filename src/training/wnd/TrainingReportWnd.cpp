@@ -8,6 +8,7 @@
 #include "marketdata/DataCenter.h"
 #include "training/TotalTrainingRecord.h"
 #include "training/TrainingRecord.h"
+#include "training/wnd/TrainingCentre.h"
 #include "ui/CommonVar.h"
 #include "ui/element/ElementHost.h"
 
@@ -287,4 +288,5 @@ int TrainingReportWnd::OnLayoutCommand(UINT id, UINT code) {
 
 void RegisterTrainingElementTypes() {
     RegisterElementType("TrainingReportWnd", [] { return std::make_unique<TrainingReportWnd>(); });
+    RegisterElementType("AnalysisAndTrainingWnd", [] { return std::make_unique<AnalysisAndTrainingWnd>(); });
 }
