@@ -106,7 +106,8 @@ TEST_F(CentreTest, OpensOnTheTrendTabAndSwitchesPages) {
     CRect rc;
     centre->m_wrappers[1]->GetWindowRect(&rc);
     centre->ScreenToClient(&rc);
-    EXPECT_EQ(rc, CRect(0, 36, 480, 680));
+    const CRect& c = centre->m_rcContent;
+    EXPECT_EQ(rc, CRect(c.left, c.top + 36, c.right, c.bottom));
 }
 
 TEST_F(CentreTest, TheChosenRecordReachesTheAnalysisPageOnlyWhileItIsShown) {

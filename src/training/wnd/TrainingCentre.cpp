@@ -49,21 +49,20 @@ int AnalysisAndTrainingWnd::OnCreate(LPCREATESTRUCT cs) {
 void AnalysisAndTrainingWnd::RecalcLayout() {
     CElementWnd::RecalcLayout();
     if (!m_tabs[2] || !m_tabs[2]->m_hWnd) return;
-    CRect client;
-    GetClientRect(&client);
-    for (int i = 0; i < kTabs; ++i) m_tabs[size_t(i)]->MoveWindow(1 + 101 * i, 2, 99, 32);
+    // Measured from the content rectangle, inside the pane's border.
+    const CRect& c = m_rcContent;
+    for (int i = 0; i < kTabs; ++i) m_tabs[size_t(i)]->MoveWindow(c.left + 1 + 101 * i, c.top + 2, 99, 32);
     for (auto& w : m_wrappers)
-        if (w->m_hWnd) w->MoveWindow(0, 36, client.Width(), std::max(0, client.Height() - 36));
+        if (w->m_hWnd) w->MoveWindow(c.left, c.top + 36, c.Width(), std::max(0, c.Height() - 36));
 }
 
 void AnalysisAndTrainingWnd::DrawClient(CDC* dc) {
     if (m_bPaintSuspended) return;
     CElementWnd::DrawClient(dc);
-    CRect client;
-    GetClientRect(&client);
+    const CRect& c = m_rcContent;
     CommonVar* common = GetCommonVar();
-    dc->FillSolidRect(&client, common->GetColor(CommonColor::uniBackGround));
-    dc->FillSolidRect(CRect(client.left, 35, client.right, 36), common->GetColor(CommonColor::uniPic_GridLine));
+    dc->FillSolidRect(&c, common->GetColor(CommonColor::uniBackGround));
+    dc->FillSolidRect(CRect(c.left, c.top + 35, c.right, c.top + 36), common->GetColor(CommonColor::uniPic_GridLine));
 }
 
 void AnalysisAndTrainingWnd::ShowTab(int tab) {

@@ -157,17 +157,13 @@ void TrainingReportWnd::FillPage() {
 void TrainingReportWnd::DrawClient(CDC* dc) {
     if (m_bPaintSuspended) return;
     CElementWnd::DrawClient(dc);
-    CRect client;
-    GetClientRect(&client);
-    dc->FillSolidRect(&client, GetCommonVar()->GetColor(CommonColor::uniBackGround));
+    dc->FillSolidRect(&m_rcContent, GetCommonVar()->GetColor(CommonColor::uniBackGround));
     m_grid.Draw(dc);
 }
 
 void TrainingReportWnd::RecalcLayout() {
     CElementWnd::RecalcLayout();
-    CRect client;
-    GetClientRect(&client);
-    m_grid.SetRect(client);
+    m_grid.SetRect(m_rcContent);  // inside the pane's border
 }
 
 void TrainingReportWnd::AttachData() {
