@@ -12,6 +12,7 @@
 #include "marketdata/MarketHooks.h"
 #include "marketdata/PicDataLayer.h"
 #include "app/DlgDownload.h"
+#include "app/DlgHostInfo.h"
 #include "app/DlgLogin.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
@@ -130,8 +131,9 @@ BOOL C_Tarrow_App::InitInstance() {
 
     if (!m_options.loginAuto) {
         // Every connect asks for the account first; cancelling the login leaves the program.
-        frame->m_runLoginDialog = [frame] {
+        frame->m_runLoginDialog = [this, frame] {
             CDlgLogin dlg(frame);
+            dlg.m_onServerList = [this, &dlg] { OpenHostDialogs(&dlg, m_hostInfo); };
             const int result = int(dlg.DoModal());
             if (result != IDOK) frame->PostMessage(WM_CLOSE);
             return result;
