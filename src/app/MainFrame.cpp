@@ -172,7 +172,10 @@ void CMainFrame::FitToWorkArea() {
 
 void CMainFrame::OnSize(UINT type, int cx, int cy) {
     {
-        CClientDC dc(this);
+        // A measuring context: a window context would give the frame, which its children
+        // cover, a back buffer of the whole screen.
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
         GetCommonVar()->MeasureFonts(&dc);
     }
     FitToWorkArea();

@@ -143,23 +143,28 @@ BOOL C_Tarrow_App::InitInstance() {
     OnFileNew();
     frame->ShowWindow(SW_SHOWMAXIMIZED);
     frame->UpdateWindow();
-    frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
 
     if (!m_options.screenshot.empty())
         frame->ScheduleScreenshot(m_options.screenshot, m_options.screenshotDelayMs);
     if (m_options.exitWhenReady) {
         frame->m_onCodeListReady = [frame] { frame->PostMessage(WM_CLOSE); };
     }
-    if (m_options.quitAfterFirstPaint) {
-        // Everything queued by the start (sizes, paints) runs first, and out.
-        platform::PostTask([frame] {
-            platform::ProcessPendingEvents();
-            frame->UpdateWindow();
+    // The workspace is laid out and painted first (everything the start queued: sizes,
+    // paints), so that the login dialog opens over a drawn window.
+    const bool quitAfterPaint = m_options.quitAfterFirstPaint;
+    platform::PostTask([hwnd, quitAfterPaint] {
+        platform::ProcessPendingEvents();
+        if (!::IsWindow(hwnd)) return;
+        CWnd* wnd = CWnd::FromHandle(hwnd);
+        wnd->UpdateWindow();
+        if (quitAfterPaint) {
             std::printf("painted\n");
             std::fflush(stdout);
-            frame->PostMessage(WM_CLOSE);
-        });
-    }
+            wnd->PostMessage(WM_CLOSE);
+            return;
+        }
+        wnd->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    });
     return TRUE;
 }
 

@@ -59,13 +59,18 @@ CDataFile::CDataFile(uint16_t recordSize, uint16_t recordsPerBlock, uint32_t blo
     : m_nRecordSize(recordSize),
       m_nRecordsPerBlock(recordsPerBlock),
       m_nBlockSize(blockSize),
-      m_nHeaderBlocks((blockSize + kHeaderSize - 1) / blockSize),
-      m_header(kHeaderSize, 0) {
-    memcpy(m_header.data(), kName, 8);
+      m_nHeaderBlocks((blockSize + kHeaderSize - 1) / blockSize) {
+    ResetHeader();
     SetCounter(kOffBlockSize, m_nBlockSize);
     SetCounter(kOffBlocksInFile, m_nHeaderBlocks);
     SetCounter(kOffNextFree, m_nHeaderBlocks);
     SetCounter(kOffEntries, 0);
+}
+
+void CDataFile::ResetHeader() {
+    m_header.reset(static_cast<uint8_t*>(std::calloc(kHeaderSize, 1)));
+    if (!m_header) throw std::bad_alloc();
+    memcpy(m_header.get(), kName, 8);
 }
 
 CDataFile::~CDataFile() {
@@ -85,15 +90,15 @@ bool CDataFile::IsOpen() const {
 }
 
 uint32_t CDataFile::Counter(uint32_t offset) const {
-    return LoadU32(m_header.data() + offset);
+    return LoadU32(m_header.get() + offset);
 }
 void CDataFile::SetCounter(uint32_t offset, uint32_t value) {
-    StoreU32(m_header.data() + offset, value);
+    StoreU32(m_header.get() + offset, value);
 }
 
 CDataFile::Entry CDataFile::GetEntry(uint32_t slot) const {
     Entry e;
-    const uint8_t* p = m_header.data() + kCounterSize + size_t(slot) * kEntrySize;
+    const uint8_t* p = m_header.get() + kCounterSize + size_t(slot) * kEntrySize;
     e.market = LoadU32(p);
     memcpy(e.code, p + 4, sizeof e.code);
     e.code[sizeof e.code - 1] = 0;
@@ -105,7 +110,7 @@ CDataFile::Entry CDataFile::GetEntry(uint32_t slot) const {
 }
 
 void CDataFile::PutEntry(uint32_t slot, const Entry& e) {
-    uint8_t* p = m_header.data() + kCounterSize + size_t(slot) * kEntrySize;
+    uint8_t* p = m_header.get() + kCounterSize + size_t(slot) * kEntrySize;
     StoreU32(p, e.market);
     memcpy(p + 4, e.code, sizeof e.code);
     StoreU32(p + 132, e.total);
@@ -153,15 +158,16 @@ bool CDataFile::CreateNew() {
         return false;
     }
     m_fd = fd;
-    std::fill(m_header.begin(), m_header.end(), 0);
-    memcpy(m_header.data(), kName, 8);
+    ResetHeader();
     SetCounter(kOffBlockSize, m_nBlockSize);
     SetCounter(kOffBlocksInFile, m_nHeaderBlocks);
     SetCounter(kOffNextFree, m_nHeaderBlocks);
     SetCounter(kOffEntries, 0);
+    // The entry table is all zeros: the file is extended past it (the filesystem keeps the
+    // hole as zeros) and only the counters are written.
     uint8_t zero = 0;
     if (!WriteAt(uint64_t(m_nHeaderBlocks) * m_nBlockSize, &zero, 1) ||
-        !WriteAt(0, m_header.data(), m_header.size())) {
+        !WriteAt(0, m_header.get(), kCounterSize)) {
         ::close(m_fd);
         m_fd = -1;
         unlink(m_strPath.c_str());
@@ -177,8 +183,14 @@ bool CDataFile::IsDataBlock(uint32_t block) const {
 bool CDataFile::LoadIndex() {
     struct stat st;
     if (fstat(m_fd, &st) != 0 || uint64_t(st.st_size) < kHeaderSize) return false;
-    if (!ReadFully(m_fd, m_header.data(), kHeaderSize, 0)) return false;
-    if (memcmp(m_header.data(), kName, 8) != 0 || Counter(kOffBlockSize) != m_nBlockSize)
+    // The counters, then only the slots the counter says are in use: slots past it are
+    // free whatever the file holds there, and stay zero in the image.
+    ResetHeader();
+    if (!ReadFully(m_fd, m_header.get(), kCounterSize, 0)) return false;
+    if (memcmp(m_header.get(), kName, 8) != 0 || Counter(kOffBlockSize) != m_nBlockSize)
+        return false;
+    const uint32_t used = std::min(Counter(kOffEntries), kMaxEntries);
+    if (used > 0 && !ReadFully(m_fd, m_header.get() + kCounterSize, size_t(used) * kEntrySize, kCounterSize))
         return false;
 
     // Counters: the data area is what the file really holds; the free pointer must lie
@@ -275,12 +287,12 @@ bool CDataFile::WriteAt(uint64_t offset, const void* data, size_t n) {
 }
 
 bool CDataFile::WriteCounters() {
-    return WriteAt(0, m_header.data(), kCounterSize);
+    return WriteAt(0, m_header.get(), kCounterSize);
 }
 
 bool CDataFile::WriteEntry(uint32_t slot) {
     return WriteAt(kCounterSize + uint64_t(slot) * kEntrySize,
-                   m_header.data() + kCounterSize + size_t(slot) * kEntrySize, kEntrySize);
+                   m_header.get() + kCounterSize + size_t(slot) * kEntrySize, kEntrySize);
 }
 
 bool CDataFile::AllocateBlock(uint32_t& block) {

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <cmath>
 
+#include <cstring>
+
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
 
@@ -153,9 +155,22 @@ BOOL CBitmap::CreateBitmap(int width, int height, UINT, UINT bitsPerPixel, const
     }
     return TRUE;
 }
+bool platform::LoadImageBytes(QImage& image, const unsigned char* data, size_t size) {
+    if (!data || !size || size > size_t(INT32_MAX)) return false;
+    const char* format = nullptr;
+    if (size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0) format = "PNG";
+    else if (size >= 2 && data[0] == 'B' && data[1] == 'M') format = "BMP";
+    else if (size >= 4 && std::memcmp(data, "GIF8", 4) == 0) format = "GIF";
+    else if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) format = "JPEG";
+    else if (size >= 4 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0)
+        format = data[2] == 1 ? "ICO" : "CUR";
+    if (format && image.loadFromData(data, int(size), format)) return true;
+    return image.loadFromData(data, int(size));  // anything else: let Qt find the reader
+}
+
 BOOL CBitmap::LoadFromBytes(const unsigned char* data, size_t size) {
     QImage img;
-    if (!data || !size || !img.loadFromData(data, (int)size)) return FALSE;
+    if (!LoadImageBytes(img, data, size)) return FALSE;
     m_surface = std::make_shared<Surface>(img.convertToFormat(
         img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
     return TRUE;

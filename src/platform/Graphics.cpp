@@ -13,7 +13,7 @@ CImage::CImage() : d(std::make_unique<ImageData>()) {}
 CImage::~CImage() = default;
 BOOL CImage::Load(const unsigned char* data, size_t size) {
     QImage img;
-    if (!data || !size || !img.loadFromData(data, (int)size)) return FALSE;
+    if (!LoadImageBytes(img, data, size)) return FALSE;
     d->image = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     return TRUE;
 }

@@ -116,7 +116,7 @@ HICON LoadIcon(void*, UINT id) {
     }
     std::vector<unsigned char> bytes;
     QImage img;
-    if (!LoadResourceBytes("ICON", id, bytes) || !img.loadFromData(bytes.data(), (int)bytes.size()))
+    if (!LoadResourceBytes("ICON", id, bytes) || !LoadImageBytes(img, bytes.data(), bytes.size()))
         return nullptr;
     auto* data = new IconData;
     data->image = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -123,6 +123,9 @@ struct ImageData {
 };
 
 QFont FontFromLogFont(const LOGFONT& lf);
+// Decodes image bytes. The formats Qt reads itself (PNG, BMP, GIF, JPEG, ICO) are named
+// from their first bytes, so that no image plug-in directory is scanned to guess them.
+bool LoadImageBytes(QImage& image, const unsigned char* data, size_t size);
 LOGFONT DefaultLogFont();
 
 struct DCState {

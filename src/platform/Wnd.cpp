@@ -473,7 +473,9 @@ bool Hook::eventFilter(QObject* obj, QEvent* e) {
                 NativeNcCalc(wnd);
                 if (!*alive) return true;
             } else {
-                d->EnsureBuffer(re->size());
+                // A window that never drew has no buffer yet; the first paint or DC makes
+                // it at the size of that moment (sizing at start-up costs nothing then).
+                if (d->buffer) d->EnsureBuffer(re->size());
                 const QRect now(QPoint(0, 0), re->size());
                 const UINT cs = d->cls ? (UINT)d->cls->style : (CS_HREDRAW | CS_VREDRAW);
                 const QSize old = re->oldSize();
@@ -652,7 +654,6 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* name, DWOR
         w->resize(std::max(cs.cx, 1), std::max(cs.cy, 1));
         if (!d->text.empty()) w->setWindowTitle(ToQ(d->text));
     }
-    if (!d->native) d->EnsureBuffer(w->size());
     m_hWnd = RegisterWindow(this);
     w->setProperty("tarrowWnd", QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(m_hWnd)));
     d->hook = new Hook(this);

@@ -153,7 +153,7 @@ HCURSOR LoadCursor(void*, UINT id) {
             std::vector<unsigned char> bytes;
             QImage img;
             if (!LoadResourceBytes("CURSOR", id, bytes) ||
-                !img.loadFromData(bytes.data(), (int)bytes.size()))
+                !LoadImageBytes(img, bytes.data(), bytes.size()))
                 return nullptr;
             auto c = std::make_unique<CursorData>();
             c->cursor = QCursor(QPixmap::fromImage(img));

@@ -21,10 +21,14 @@ CommonResouce::~CommonResouce() {
     m_imageList3.DeleteImageList();
 }
 
-void CommonResouce::Init() {
+void CommonResouce::LoadCursors() const {
+    m_bCursorsLoaded = true;
     for (int i = 0; i < 4; ++i) m_cursors[i] = ::LoadCursor(nullptr, 307 + i);
     m_cursors[kCursorArrow] = ::LoadCursor(nullptr, IDC_ARROW);
     for (int i = 0; i < 5; ++i) m_cursors[5 + i] = ::LoadCursor(nullptr, 311 + i);
+}
+
+void CommonResouce::Init() {
     m_hIcon = ::LoadIcon(nullptr, 128);
     LoadImageList(m_imageList1, 202, 16, 16);
     LoadImageList(m_imageList2, 204, 16, 16);

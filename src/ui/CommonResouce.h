@@ -30,21 +30,30 @@ public:
     CommonResouce(const CommonResouce&) = delete;
     CommonResouce& operator=(const CommonResouce&) = delete;
 
-    // Loads everything in slot order; a resource that is missing leaves its slot empty.
+    // Loads the icon, the image lists and the image; a resource that is missing leaves its
+    // slot empty. The cursors are decoded when one is first asked for (UI thread), since
+    // the first window on screen needs none of them.
     void Init();
 
     HCURSOR GetCursor(int slot) const {
-        return slot >= 0 && slot < kCursorCount ? m_cursors[slot] : nullptr;
+        if (slot < 0 || slot >= kCursorCount) return nullptr;
+        if (!m_bCursorsLoaded) LoadCursors();
+        return m_cursors[slot];
     }
     // Never null: the arrow when the slot is empty.
     HCURSOR GetCursorOrArrow(int slot) const;
 
-    HCURSOR m_cursors[kCursorCount] = {};
+    mutable HCURSOR m_cursors[kCursorCount] = {};
+    mutable bool m_bCursorsLoaded = false;
     HICON m_hIcon = nullptr;                // icon resource 128 (shared, never destroyed)
     CImageList m_imageList1;                // 16 x 16, bitmap 202
     CImageList m_imageList2;                // 16 x 16, bitmap 204
     CImageList m_imageList3;                // 15 x 15, bitmap 199, blue transparent
     std::unique_ptr<CImage> m_pImage;       // PNG 321: the connection-state cells
+
+private:
+    // In slot order: 307-310, the arrow, 311-315.
+    void LoadCursors() const;
 };
 
 CommonResouce* GetCommonResouce();
