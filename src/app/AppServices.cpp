@@ -1,5 +1,7 @@
 #include "app/AppServices.h"
 
+#include "foundation/AtomicFile.h"
+
 #include <cstdio>
 #include <memory>
 
@@ -38,6 +40,7 @@ void RunShutdown(CAppServices& s) {
     // Replies must not change the tables while they are written, and a half-downloaded
     // table must not become the saved one: the network goes first.
     s.StopNetwork();
+    CAtomicWriteBatch saves;  // one directory flush per folder once all are written
     s.WriteIndicators();
     s.SaveHostInfo();
     s.SaveCodeTable();

@@ -1,5 +1,8 @@
 #include "foundation/AtomicFile.h"
 
+#include <algorithm>
+#include <atomic>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <tinyxml2.h>
@@ -33,7 +36,10 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+std::atomic<int> g_directorySyncs{0};
+
 void SyncDirectory(const fs::path& dir) {
+    ++g_directorySyncs;
     int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -41,7 +47,30 @@ void SyncDirectory(const fs::path& dir) {
     }
 }
 
+thread_local CAtomicWriteBatch* t_batch = nullptr;
+
 }  // namespace
+
+struct AtomicWriteBatchAccess {
+    // The open batch of this thread takes the directory; without one it is flushed now.
+    static void DeferOrSync(const std::string& dir) {
+        if (CAtomicWriteBatch* batch = t_batch) {
+            if (std::find(batch->m_dirs.begin(), batch->m_dirs.end(), dir) == batch->m_dirs.end())
+                batch->m_dirs.push_back(dir);
+            return;
+        }
+        SyncDirectory(dir);
+    }
+};
+
+CAtomicWriteBatch::CAtomicWriteBatch() : m_pOuter(t_batch) {
+    t_batch = this;
+}
+
+CAtomicWriteBatch::~CAtomicWriteBatch() {
+    t_batch = m_pOuter;  // an outer batch takes them over
+    for (const std::string& dir : m_dirs) AtomicWriteBatchAccess::DeferOrSync(dir);
+}
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {
     if (path.empty()) {
@@ -92,7 +121,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
         SetError(error, "cannot write", path, err);
         return false;
     }
-    SyncDirectory(dir);
+    AtomicWriteBatchAccess::DeferOrSync(dir.string());
     return true;
 }
 
@@ -143,4 +172,8 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string* error
     }
     ::close(fd);
     return true;
+}
+
+int atomic_file_testing::DirectorySyncCount() {
+    return g_directorySyncs.load();
 }

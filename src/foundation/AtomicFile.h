@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -15,6 +16,23 @@ class XMLDocument;
 // the old file, if any, is untouched, no temporary file is left behind, and `error`
 // (when given) receives a readable reason. An existing file's permission bits are kept.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// While one of these lives on a thread, the atomic writes of that thread leave their
+// directory flushes to it, and it flushes each directory once when it ends: a series of
+// saves (the program's exit) pays one directory flush per folder instead of one per file.
+// Until then a crash keeps the previous version of a replaced file, never a broken one.
+class CAtomicWriteBatch {
+public:
+    CAtomicWriteBatch();
+    ~CAtomicWriteBatch();
+    CAtomicWriteBatch(const CAtomicWriteBatch&) = delete;
+    CAtomicWriteBatch& operator=(const CAtomicWriteBatch&) = delete;
+
+private:
+    CAtomicWriteBatch* m_pOuter;
+    std::vector<std::string> m_dirs;
+    friend struct AtomicWriteBatchAccess;
+};
 
 // Prints the document as it stands (declaration, BOM and all) and writes the text
 // atomically. No encoding conversion happens here; see XmlFile.h for GBK documents.
@@ -29,3 +47,8 @@ std::string KeepAside(const std::string& path);
 
 // Reads a whole file. False (and `error`) when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out, std::string* error = nullptr);
+
+namespace atomic_file_testing {
+// Directory flushes made so far by this process.
+int DirectorySyncCount();
+}  // namespace atomic_file_testing

@@ -1,5 +1,7 @@
 #include "foundation/Buffer.h"
 
+#include "foundation/AtomicFile.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -263,22 +266,14 @@ int32_t CBuffer::WriteString(std::string_view s) {
 }
 
 int CBuffer::SaveToFile(const std::string& path) const {
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return 0;
-    // mkstemp creates 0600; give the file the mode a plain create would have.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-    if (ok && m_pStorage && !IsEmpty()) ok = WriteAll(fd, GetData(), Length());
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return 0;
-    }
-    return 1;
+    // Unlike the XML saves, a table file's folder is never made here: it must exist.
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) return 0;
+    const std::string_view bytes = m_pStorage && !IsEmpty()
+                                       ? std::string_view(reinterpret_cast<const char*>(GetData()), Length())
+                                       : std::string_view();
+    return WriteFileAtomic(path, bytes) ? 1 : 0;
 }
 
 int CBuffer::AppendFile(const std::string& path) {

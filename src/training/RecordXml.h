@@ -48,21 +48,6 @@ inline int32_t Int(std::string_view v) {
     return static_cast<int32_t>(ParseInt64(v));
 }
 
-inline void WriteInt(tinyxml2::XMLPrinter& p, const char* name, int64_t value) {
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf - 1, value);
-    *res.ptr = '\0';
-    p.PushAttribute(name, buf);
-}
-
-inline void WriteFixed(tinyxml2::XMLPrinter& p, const char* name, double value, int precision) {
-    p.PushAttribute(name, FormatFixed(value, precision).c_str());
-}
-
-// Values later arithmetic builds on (stop levels, rates, the account) must reload exactly.
-inline void WriteExact(tinyxml2::XMLPrinter& p, const char* name, double value, int precision) {
-    p.PushAttribute(name, FormatExact(value, precision).c_str());
-}
 
 // The file's printer; texts go out already escaped and in GBK.
 class CRecordPrinter : public tinyxml2::XMLPrinter {
@@ -75,6 +60,31 @@ public:
         Putc('"');
     }
 };
+
+// A number's text needs no escaping: the record file's printer takes it as it is, which keeps
+// the save of a long record list close to the cost of writing its bytes.
+inline void PushNumber(tinyxml2::XMLPrinter& p, const char* name, std::string_view text) {
+    if (auto* file = dynamic_cast<CRecordPrinter*>(&p)) {
+        file->PushEscapedAttribute(name, text);
+        return;
+    }
+    p.PushAttribute(name, std::string(text).c_str());
+}
+
+inline void WriteInt(tinyxml2::XMLPrinter& p, const char* name, int64_t value) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    PushNumber(p, name, std::string_view(buf, size_t(res.ptr - buf)));
+}
+
+inline void WriteFixed(tinyxml2::XMLPrinter& p, const char* name, double value, int precision) {
+    PushNumber(p, name, FormatFixed(value, precision));
+}
+
+// Values later arithmetic builds on (stop levels, rates, the account) must reload exactly.
+inline void WriteExact(tinyxml2::XMLPrinter& p, const char* name, double value, int precision) {
+    PushNumber(p, name, FormatExact(value, precision));
+}
 
 // The record file's printer writes GBK; any other printer gets the text as it is (UTF-8),
 // escaped by tinyxml2.

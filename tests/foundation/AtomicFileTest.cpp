@@ -71,6 +71,33 @@ TEST(AtomicFile, FailedWriteLeavesOldFileAndNoTemporary) {
     EXPECT_EQ(CountEntries(dir.Path().string()), 1u);
 }
 
+// A batch of saves flushes each folder once, after all of them, and nested batches leave it
+// to the outermost; the files are in place either way.
+TEST(AtomicFile, BatchFlushesEachFolderOnceAtItsEnd) {
+    ScratchDir dir;
+    const auto a = dir.Path() / "a", b = dir.Path() / "sub" / "b";
+    const int before = atomic_file_testing::DirectorySyncCount();
+    {
+        CAtomicWriteBatch batch;
+        {
+            CAtomicWriteBatch inner;
+            ASSERT_TRUE(WriteFileAtomic((a / "one.xml").string(), "1"));
+        }
+        ASSERT_TRUE(WriteFileAtomic((a / "two.xml").string(), "2"));
+        ASSERT_TRUE(WriteFileAtomic((b / "three.xml").string(), "3"));
+        ASSERT_TRUE(WriteFileAtomic((a / "one.xml").string(), "one"));
+        EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before);  // all deferred
+    }
+    EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before + 2);  // a and sub/b
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile((a / "one.xml").string(), text));
+    EXPECT_EQ(text, "one");
+    ASSERT_TRUE(ReadWholeFile((b / "three.xml").string(), text));
+    EXPECT_EQ(text, "3");
+    ASSERT_TRUE(WriteFileAtomic((a / "two.xml").string(), "2"));  // no batch: at once
+    EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before + 3);
+}
+
 TEST(AtomicFile, KeepAsideRenamesDamagedFileWithoutClobbering) {
     ScratchDir dir;
     std::string path = dir.File("cfg.xml");
