@@ -85,7 +85,10 @@ BOOL C_Tarrow_App::InitInstance() {
     RegisterGridElementTypes();
     SetTrainingLayoutOpener([this](const std::string& path) { OpenLayoutFrame(path); });
     SetTrainingSessionOpener([this](const std::shared_ptr<CTrainingRecord>& record) {
-        OpenLayoutFrame(platform::GetProgramDir() + "layout/trendtraining.xlay", 0, &record->code);
+        // The record goes along as the workspace's context: an open trend workspace showing
+        // another session takes this one.
+        OpenLayoutFrame(platform::GetProgramDir() + "layout/trendtraining.xlay", 0, &record->code, nullptr,
+                        record.get());
     });
     RegisterTrainingElementTypes();
     m_bStarted = true;

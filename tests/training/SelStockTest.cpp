@@ -29,7 +29,9 @@ TEST(SelStockSettingsTest, TextsAreCheckedInOrderAndWritten) {
         {"-5", "3", "期数输入有误!!!", 0, 0},
         {"5", "3a", "涨跌幅输入有误!!!", 0, 0},
         {"1.5", "2.55", "", 1, 25},  // whole periods; tenths, the rest dropped
-        {"0", "2.3", "", 0, 23},     // 2.3 × 10 is 22.99... in binary: still 23
+        {"0", "2", "期数输入有误!!!", 0, 0},  // no period to judge
+        {"0.5", "2", "期数输入有误!!!", 0, 0},
+        {"3", "2.3", "", 3, 23},  // 2.3 × 10 is 22.99... in binary: still 23
         {"12", "10", "", 12, 100},
     };
     for (const Case& c : cases) {

@@ -10,6 +10,7 @@
 #include "common/ScratchDir.h"
 #include "marketdata/DataCenter.h"
 #include "platform/App.h"
+#include "platform/CommonDialogs.h"
 #include "platform/Menu.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
@@ -40,8 +41,10 @@ TEST(TrainingReportRows, TextsOfARecord) {
     r->assets.clear();  // no asset points: the initial funds, a loss of nothing
     r->hideName = 1;
     r->TrainStatus = kTrainStatusRunning;
+    r->hideDate = 1;
     const std::vector<std::string> texts = TrainingReportRowTexts(*r);
     EXPECT_EQ(texts[1], "--");
+    EXPECT_EQ(texts[2], "--");  // hidden dates stay hidden while it runs
     EXPECT_EQ(texts[5], "100000.00");
     EXPECT_EQ(texts[6], "亏");
     EXPECT_EQ(texts[7], "0.00%");
@@ -165,7 +168,20 @@ TEST_F(ReportListTest, StopAndResumeFromTheMenuAreSaved) {
     EXPECT_EQ(Cell(1, 8), "已结束");
     EXPECT_TRUE(std::filesystem::exists(list->GetFilePath()));  // kept at once
     EXPECT_EQ(Menu(), (std::vector<std::string>{"恢复训练"}));
+    // Another session running: no second one is resumed.
+    auto running = Record(2, kTrainStatusRunning);
+    list->records.push_back(running);
+    std::vector<std::string> boxes;
+    SetMessageBoxHook([&](const std::string& text, const std::string&, UINT) {
+        boxes.push_back(text);
+        return IDOK;
+    });
     report.OnLayoutCommand(TrainingReportWnd::kStopResumeCommand, 0);
+    EXPECT_EQ(list->records[0]->TrainStatus, kTrainStatusEnded);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"请先结束正在进行的趋势训练!!!"}));
+    running->TrainStatus = kTrainStatusEnded;
+    report.OnLayoutCommand(TrainingReportWnd::kStopResumeCommand, 0);
+    SetMessageBoxHook(nullptr);
     EXPECT_EQ(list->records[0]->TrainStatus, kTrainStatusRunning);
     list->selected = 1;
     EXPECT_EQ(Menu(), (std::vector<std::string>{"停止训练"}));

@@ -66,7 +66,8 @@ bool ApplySelStockInput(const std::string& periodsText, const std::string& riseT
                         bool hideName, std::string& message) {
     if (periodsText.empty()) message = "期数没有设置!!!";
     else if (riseText.empty()) message = "涨跌幅没有设置!!!";
-    else if (!IsNumericText(periodsText)) message = "期数输入有误!!!";
+    // No period would leave a board with nothing to judge: 0 is refused like a bad number.
+    else if (!IsNumericText(periodsText) || IntegerPart(periodsText) <= 0) message = "期数输入有误!!!";
     else if (!IsNumericText(riseText)) message = "涨跌幅输入有误!!!";
     else message.clear();
     if (!message.empty()) return false;

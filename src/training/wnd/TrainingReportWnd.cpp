@@ -9,6 +9,7 @@
 #include "training/TotalTrainingRecord.h"
 #include "training/TrainingRecord.h"
 #include "training/wnd/TrainingCentre.h"
+#include "platform/CommonDialogs.h"
 #include "ui/CommonVar.h"
 #include "ui/element/ElementHost.h"
 
@@ -55,13 +56,17 @@ std::vector<std::string> TrainingReportRowTexts(const CTrainingRecord& r) {
             if (c != ' ' && c != '\t') name += c;
     }
     const int b = r.BeginTrainDate, e = r.EndTrainDate;
+    // A running session with hidden dates keeps them hidden here too.
+    const bool hideDates = r.hideDate && r.TrainStatus != kTrainStatusEnded;
     const double end = EndFunds(r);
     const double profit = end - r.InitCapital;
     // A record whose capital is 0 (a damaged file) shows no return rather than a NaN.
     const double rate = r.InitCapital != 0 ? profit * 100 / r.InitCapital : 0.0;
     return {Printf("%d", r.TrainingDate),
             name,
-            Printf("%d.%d.%d-%d.%d.%d", b / 10000, b / 100 % 100, b % 100, e / 10000, e / 100 % 100, e % 100),
+            hideDates ? std::string("--")
+                      : Printf("%d.%d.%d-%d.%d.%d", b / 10000, b / 100 % 100, b % 100, e / 10000, e / 100 % 100,
+                               e % 100),
             Printf("%d", r.TrainDays),
             Printf("%.02f", r.InitCapital),
             Printf("%.02f", end),
@@ -268,12 +273,18 @@ int TrainingReportWnd::OnLayoutCommand(UINT id, UINT code) {
     CTotalTrainingRecord* list = Records();
     if (!list || list->selected < 0 || list->selected >= int(list->records.size())) return 1;
     CTrainingRecord& r = *list->records[size_t(list->selected)];
-    if (r.TrainStatus != kTrainStatusEnded)
+    if (r.TrainStatus != kTrainStatusEnded) {
         list->EndSession(r);  // saved at once: a stopped session stays stopped after a crash
-    else if (r.EndTrainDate != r.EndDate)
+    } else if (r.EndTrainDate != r.EndDate) {
+        // One session runs at a time.
+        if (list->HasRunningRecord()) {
+            ::MessageBox(nullptr, "请先结束正在进行的趋势训练!!!", "提示", MB_OK | MB_ICONINFORMATION);
+            return 1;
+        }
         list->ResumeSession(r);
-    else
+    } else {
         return 1;  // the period is over: nothing to resume
+    }
     m_grid.UpdateVScroll();
     if (m_hWnd) {
         Invalidate(FALSE);
