@@ -47,6 +47,10 @@ void SetTrainingSessionOpener(std::function<void(const std::shared_ptr<CTraining
     SessionOpener() = std::move(opener);
 }
 
+void OpenTrainingSession(const std::shared_ptr<CTrainingRecord>& record) {
+    if (record && SessionOpener()) SessionOpener()(record);
+}
+
 std::vector<std::string> TrainingReportRowTexts(const CTrainingRecord& r) {
     std::string name;
     if (r.hideName && r.TrainStatus != kTrainStatusEnded) {

@@ -71,6 +71,8 @@ private:
 
 // Opens the trend-training workspace for a record's security (the application sets it).
 void SetTrainingSessionOpener(std::function<void(const std::shared_ptr<CTrainingRecord>&)> opener);
+// Opens that workspace through the opener; nothing when none is set.
+void OpenTrainingSession(const std::shared_ptr<CTrainingRecord>& record);
 
 // Registers the training windows a layout file can name.
 void RegisterTrainingElementTypes();
