@@ -9,6 +9,7 @@
 #include "training/TotalTrainingRecord.h"
 #include "training/TrainingRecord.h"
 #include "training/wnd/TrainingCentre.h"
+#include "training/wnd/TrendTrainingSetWnd.h"
 #include "platform/CommonDialogs.h"
 #include "ui/CommonVar.h"
 #include "ui/element/ElementHost.h"
@@ -300,4 +301,5 @@ int TrainingReportWnd::OnLayoutCommand(UINT id, UINT code) {
 void RegisterTrainingElementTypes() {
     RegisterElementType("TrainingReportWnd", [] { return std::make_unique<TrainingReportWnd>(); });
     RegisterElementType("AnalysisAndTrainingWnd", [] { return std::make_unique<AnalysisAndTrainingWnd>(); });
+    RegisterElementType("TrendTrainingSetWnd", [] { return std::make_unique<TrendTrainingSetWnd>(); });
 }
