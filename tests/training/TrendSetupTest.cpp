@@ -16,6 +16,7 @@
 #include "platform/Services.h"
 #include "protocol/Bodies.h"
 #include "training/TotalTrainingRecord.h"
+#include "training/wnd/TrainingCentre.h"
 #include "training/wnd/TrainingReportWnd.h"
 #include "training/wnd/TrendTrainingSetWnd.h"
 #include "ui/CommonVar.h"
@@ -499,6 +500,34 @@ TEST_F(TrendPageTest, LooksLikeTheSetUpPage) {
     EXPECT_EQ(shot.GetPixel(14 + 8, dates.top + 2 + 8), RGB(47, 111, 208));
     EXPECT_NE(shot.GetPixel(14 + 8, days.top + 2 + 8), RGB(47, 111, 208));
     EXPECT_EQ(shot.GetPixel(14 + 8, random.top + 2 + 8), RGB(47, 111, 208));
+}
+
+TEST_F(TrendPageTest, TheCentresTrendTabShowsThePage) {
+    RegisterTrainingElementTypes();  // the page itself, not a stand-in
+    CWnd frame;
+    frame.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 420, 760), nullptr, 0);
+    AnalysisAndTrainingWnd centre;
+    ASSERT_TRUE(centre.Create(&frame));
+    frame.ShowWindow(SW_SHOW);
+    centre.MoveWindow(0, 0, 400, 740);
+    auto* trend = dynamic_cast<TrendTrainingSetWnd*>(centre.m_pages[1].get());
+    ASSERT_NE(trend, nullptr);
+    centre.AttachData();
+    AnswerRange({20050104, 20241231, 4000});
+    EXPECT_EQ(trend->GetRange(), (TrendSupportRange{20050104, 20241231, 4000}));
+    centre.Invalidate();
+    centre.UpdateWindow();
+    platform::ProcessPendingEvents();
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&centre, shot));
+    if (const char* dir = std::getenv("TARROW_TEST_SHOTS")) shot.SavePng(std::string(dir) + "/centre_trend_tab.png");
+    CRect start;
+    trend->m_buttons[8]->GetWindowRect(&start);
+    centre.ScreenToClient(&start);
+    EXPECT_EQ(shot.GetPixel(start.left + 20, start.top + 15), RGB(203, 76, 76));
+    centre.DetachData();
+    centre.DestroyWindow();
+    frame.DestroyWindow();
 }
 
 }  // namespace

@@ -179,6 +179,7 @@ void TrendTrainingSetWnd::CreateButtons() {
             b->m_rcPlace = CRect(0, 0, 16, 16);
         } else if (id < kStartId) {
             b->SetUpImageButton(CRect(0, 0, 16, 16), bk, id, "");
+            b->m_bGroup = id == kHideDateId;  // ends the security radios' group
         } else {
             b->m_nType = MyButton::kPush;
             b->m_nDrawType = MyButton::kDrawCallback;
