@@ -1,0 +1,145 @@
+#include "drawtools/ToolFigure.h"
+
+#include "ui/CommonVar.h"
+#include "ui/draw/DrawHelpers.h"
+
+void CToolFigure::AddLine(int xa, int ya, int xb, int yb, int pen, COLORREF color) {
+    FigureItem it;
+    it.kind = FigureItem::Line;
+    it.a = CPoint(xa, ya);
+    it.b = CPoint(xb, yb);
+    it.pen = pen;
+    it.color = color;
+    items.push_back(std::move(it));
+}
+
+void CToolFigure::AddOutline(const RECT& rc, int pen) {
+    FigureItem it;
+    it.kind = FigureItem::Outline;
+    it.rect = rc;
+    it.pen = pen;
+    items.push_back(std::move(it));
+}
+
+void CToolFigure::AddFill(const RECT& rc, COLORREF color) {
+    FigureItem it;
+    it.kind = FigureItem::Fill;
+    it.rect = rc;
+    it.color = color;
+    items.push_back(std::move(it));
+}
+
+void CToolFigure::AddInvert(const RECT& rc) {
+    FigureItem it;
+    it.kind = FigureItem::Invert;
+    it.rect = rc;
+    items.push_back(std::move(it));
+}
+
+void CToolFigure::AddText(const std::string& text, const RECT& rc, UINT format, int font,
+                          COLORREF color) {
+    FigureItem it;
+    it.kind = FigureItem::Text;
+    it.text = text;
+    it.rect = rc;
+    it.format = format;
+    it.font = font;
+    it.color = color;
+    items.push_back(std::move(it));
+}
+
+void CToolFigure::AddTradeArrow(int kind, int x, int y, double scale, COLORREF color) {
+    FigureItem it;
+    it.kind = FigureItem::TradeArrow;
+    it.arrowKind = kind;
+    it.a = CPoint(x, y);
+    it.scale = scale;
+    it.color = color;
+    items.push_back(std::move(it));
+}
+
+int CToolFigure::Count(FigureItem::Kind kind) const {
+    int n = 0;
+    for (const FigureItem& it : items) n += it.kind == kind;
+    return n;
+}
+
+const FigureItem* CToolFigure::FindText(const std::string& text) const {
+    for (const FigureItem& it : items)
+        if (it.kind == FigureItem::Text && it.text == text) return &it;
+    return nullptr;
+}
+
+namespace {
+
+CFont* FigureFont(const FigureItem& it, const FigurePaint& paint) {
+    CommonVar* cv = GetCommonVar();
+    switch (it.font) {
+    case FigureItem::ToolFont:
+        return paint.toolFont ? paint.toolFont : paint.chartFont;
+    case FigureItem::SymbolFont:
+        return cv->GetFont(CommonVar::Font::Symbol);
+    case FigureItem::PriceTagFont:
+        return cv->GetFont(CommonVar::Font::PriceTag);
+    default:
+        return paint.chartFont ? paint.chartFont : cv->GetFont(CommonVar::Font::Chart);
+    }
+}
+
+}  // namespace
+
+void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
+    if (!dc) return;
+    CBrush hollow;
+    hollow.CreateStockNull();
+    for (const FigureItem& it : figure.items) {
+        switch (it.kind) {
+        case FigureItem::Line:
+        case FigureItem::Outline: {
+            CPen solid;
+            CPen* pen = it.pen == FigureItem::DottedPen ? paint.dotPen : paint.pen;
+            if (it.pen == FigureItem::SolidPen) {
+                solid.CreatePen(PS_SOLID, 1, it.color);
+                pen = &solid;
+            }
+            CPen* old = pen ? dc->SelectObject(pen) : nullptr;
+            if (it.kind == FigureItem::Line) {
+                dc->MoveTo(it.a.x, it.a.y);
+                dc->LineTo(it.b.x, it.b.y);
+            } else {
+                CBrush* oldBrush = dc->SelectObject(&hollow);
+                dc->Rectangle(&it.rect);
+                dc->SelectObject(oldBrush);
+            }
+            if (old) dc->SelectObject(old);
+            break;
+        }
+        case FigureItem::Fill:
+            if (!paint.erase) dc->FillSolidRect(&it.rect, it.color);
+            break;
+        case FigureItem::Invert:
+            dc->InvertRect(&it.rect);
+            break;
+        case FigureItem::Text: {
+            CRect rc = it.rect;
+            if (paint.erase) {
+                dc->FillSolidRect(&rc, paint.background);
+                break;
+            }
+            CFont* old = dc->SelectObject(FigureFont(it, paint));
+            const COLORREF oldColor =
+                dc->SetTextColor(it.color == CLR_INVALID ? paint.textColor : it.color);
+            const int oldMode = dc->SetBkMode(TRANSPARENT);
+            dc->DrawText(it.text, &rc, it.format);
+            dc->SetBkMode(oldMode);
+            dc->SetTextColor(oldColor);
+            if (old) dc->SelectObject(old);
+            break;
+        }
+        case FigureItem::TradeArrow:
+            if (!paint.erase)
+                DrawTradeArrow(it.arrowKind, it.a.x, it.a.y, it.scale, it.scale, it.color, dc);
+            break;
+        }
+    }
+}
