@@ -2,6 +2,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -299,9 +300,15 @@ int CRecRgnLines::HitTest(int x, int y) {
 }
 
 bool CRecRgnLines::HitSegments(int x, int y) {
+    constexpr int tol = static_cast<int>(kPickTolerance);
     for (size_t i = 0; i + 1 < m_segments.size(); i += 2) {
         const CPoint& a = m_segments[i];
         const CPoint& b = m_segments[i + 1];
+        // A point within the tolerance of a segment lies within its box grown by as much;
+        // most segments are ruled out here without a distance.
+        if (x < std::min(a.x, b.x) - tol || x > std::max(a.x, b.x) + tol ||
+            y < std::min(a.y, b.y) - tol || y > std::max(a.y, b.y) + tol)
+            continue;
         if (IsNearSegment(a.x, a.y, b.x, b.y, x, y)) return true;
     }
     return false;

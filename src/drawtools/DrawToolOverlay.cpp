@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "drawtools/DlgPicLineSetting.h"
+#include "drawtools/DlgTextTool.h"
 #include "drawtools/DrawToolActions.h"
 #include "drawtools/ToolSettings.h"
 #include "drawtools/TriangleLines.h"
@@ -161,10 +163,31 @@ CSize DefaultDrawToolHost::ScreenSize() {
     return CSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
 }
 
-bool DefaultDrawToolHost::RunTextDialog(TextToolEdit&) {
-    return false;
+bool DefaultDrawToolHost::RunTextDialog(TextToolEdit& edit) {
+    CDlgTextTool dlg(m_pChart ? m_pChart->GetChartWindow() : nullptr);
+    dlg.m_strText = edit.text;
+    dlg.m_nX = edit.anchor.x;
+    dlg.m_nY = edit.anchor.y;
+    dlg.m_clrText = edit.textColor;
+    dlg.m_clrSecond = edit.backColor;
+    dlg.SetFontFrom(edit.fontHeight, edit.weight, edit.italic, edit.face);
+    if (dlg.DoModal() != IDOK) return false;
+    edit.text = dlg.m_strText;
+    edit.fontHeight = dlg.m_nFontHeight;
+    edit.weight = dlg.m_bBold ? 800 : 400;
+    edit.italic = dlg.m_bItalic != 0;
+    edit.face = dlg.m_strFace;
+    edit.textColor = dlg.m_clrText;
+    edit.backColor = dlg.m_clrSecond;
+    return true;
 }
 
-bool DefaultDrawToolHost::RunLineSettings(int&, int&) {
-    return false;
+bool DefaultDrawToolHost::RunLineSettings(int& continueDraw, int& lock) {
+    CDlgPicLineSetting dlg;
+    dlg.m_nContinue = continueDraw;
+    dlg.m_nLock = lock;
+    if (dlg.DoModal() != IDOK) return false;
+    continueDraw = dlg.m_nContinue;
+    lock = dlg.m_nLock;
+    return true;
 }

@@ -191,7 +191,14 @@ TEST(StraightLines, SegmentStoredLeftToRightAndOneClickLines) {
     std::snprintf(label, sizeof label, "%.2f", h->m_fBottom);
     EXPECT_NE(h->Figure().FindText(label), nullptr);
     auto v = Placed<CVerticalLines>(chart, X(chart, 42), 100, X(chart, 42), 100);
-    EXPECT_NE(v->Figure().FindText("42"), nullptr);  // the bar index, never cut to 16 bits
+    EXPECT_NE(v->Figure().FindText("42"), nullptr);  // the bar index
+    // Far into a long minute history the index is not cut to 16 bits.
+    chart.bars.resize(40000, chart.bars.back());
+    for (size_t i = 0; i < chart.bars.size(); ++i) chart.bars[i].key = 202001020930LL + int64_t(i);
+    chart.first = 39900;
+    auto far = Placed<CVerticalLines>(chart, X(chart, 39960), 100, X(chart, 39960), 100);
+    EXPECT_NE(far->Figure().FindText("39960"), nullptr);
+    EXPECT_EQ(far->m_lRight, 202001020930LL + 39960);
 }
 
 TEST(StraightLines, ThroughAllPanesVerticalIsHitInEveryPane) {

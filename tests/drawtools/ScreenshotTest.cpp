@@ -1,0 +1,117 @@
+// One chart pane drawn with the platform layer: a trend line, a Gann fan, a text box and
+// two symbols, painted by the overlay as the chart's pane painting asks for them.
+#include <gtest/gtest.h>
+
+#include "FakeChart.h"
+#include "drawtools/DrawToolOverlay.h"
+#include "drawtools/GannTools.h"
+#include "drawtools/StraightLines.h"
+#include "drawtools/TextTools.h"
+#include "platform/Services.h"
+#include "platform/Wnd.h"
+#include "ui/CommonVar.h"
+
+namespace {
+
+class PaneView : public CWnd {
+public:
+    PaneView(FakeChart& chart, DrawToolOverlay& overlay) : m_chart(chart), m_overlay(overlay) {}
+    void OnPaint() override {
+        CPaintDC dc(this);
+        CRect rc;
+        GetClientRect(&rc);
+        dc.FillSolidRect(&rc, RGB(0, 0, 0));
+        CBrush frame(RGB(120, 0, 0));
+        for (int i = 0; i < m_chart.GetPaneCount(); ++i) {
+            CRect pane = m_chart.GetPaneRect(i, "");
+            dc.FrameRect(&pane, &frame);
+            m_overlay.DrawPaneTools(&dc, m_chart.GetPaneName(i));
+        }
+    }
+    BOOL OnEraseBkgnd(CDC*) override { return TRUE; }
+
+private:
+    FakeChart& m_chart;
+    DrawToolOverlay& m_overlay;
+};
+
+template <class T>
+std::shared_ptr<T> Tool(FakeChart& chart, int i1, double v1, int i2, double v2) {
+    auto t = std::make_shared<T>();
+    t->m_pOwner = &chart;
+    t->m_nPaneIndex = 0;
+    t->m_lLeft = chart.bars[i1].key;
+    t->m_lRight = chart.bars[i2].key;
+    t->m_fTop = v1;
+    t->m_fBottom = v2;
+    t->m_color = RGB(255, 255, 0);
+    return t;
+}
+
+}  // namespace
+
+TEST(Screenshot, TrendLineFanTextAndSymbols) {
+    FakeChart chart;
+    GetCommonVar()->Init();
+    GetCommonVar()->Colors()[CommonColor::uniPic_Rise] = RGB(255, 50, 50);
+    GetCommonVar()->Colors()[CommonColor::uniPic_Fall] = RGB(50, 255, 50);
+    chart.barWidth = 10;
+    chart.visible = 60;
+    DrawToolOverlay overlay(&chart);
+    PaneView view(chart, overlay);
+    ASSERT_TRUE(view.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 620, 460),
+                              nullptr, 0));
+    chart.window = &view;
+
+    auto trend = Tool<CQSLineTool>(chart, 5, 11.0, 50, 14.0);
+    auto fan = Tool<CGumpLine>(chart, 40, 13.0, 55, 15.0);
+    fan->m_color = RGB(0, 255, 255);
+    auto text = Tool<CTextAssistor>(chart, 48, 17.2, 40, 18.6);
+    text->m_strText = "突破前高\n注意回踩";
+    text->m_color = RGB(255, 255, 255);
+    text->m_colorBK = RGB(40, 40, 90);
+    auto up = Tool<CBMPPaster>(chart, 20, 12.0, 20, 12.0);
+    up->m_nVariant = CBMPPaster::kUpArrow;
+    auto down = Tool<CBMPPaster>(chart, 33, 16.5, 33, 16.5);
+    down->m_nVariant = CBMPPaster::kDownArrow;
+    auto star = Tool<CBMPPaster>(chart, 52, 16.0, 52, 16.0);
+    star->m_nVariant = 30;  // ★
+    for (auto t : std::vector<std::shared_ptr<CRecRgnLines>>{trend, fan, text, up, down, star})
+        overlay.AddTool(t);
+    overlay.Select(trend.get());
+
+    view.Invalidate();
+    view.UpdateWindow();
+    const std::string png = std::string(TARROW_BINARY_DIR) + "/drawtools-screenshot.png";
+    ASSERT_TRUE(platform::SaveWindowScreenshot(&view, png));
+
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&view, shot));
+    const double ratio = shot.GetPixelRatio();
+    auto at = [&](int x, int y) { return shot.GetPixel(int(x * ratio), int(y * ratio)) & 0xFFFFFF; };
+    // The trend line crosses the pane at the x of bar 30 in the tool colour.
+    const int x30 = chart.IndexToX(30);
+    int yellow = 0;
+    for (int y = 20; y < 320; ++y) yellow += at(x30, y) == RGB(255, 255, 0);
+    EXPECT_GE(yellow, 1);
+    // The text box is filled with its background colour.
+    text->BuildFigure();
+    int filled = 0;
+    const CRect box = text->m_rcText;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) filled += at(x, y) == RGB(40, 40, 90);
+    EXPECT_GT(filled, box.Width() * box.Height() / 4);  // the rest is the text
+    // The fan's 1:1 line reaches the pane's right edge in its colour.
+    fan->BuildFigure();
+    int cyan = 0;
+    for (int y = 20; y < 320; ++y) cyan += at(608, y) == RGB(0, 255, 255);
+    EXPECT_GE(cyan, 1);
+    // The up arrow under its point in the rise colour.
+    int red = 0;
+    for (int y = up->y2; y < up->y2 + 12; ++y)
+        for (int x = up->x2 - 6; x <= up->x2 + 6; ++x) red += at(x, y) == RGB(255, 50, 50);
+    EXPECT_GE(red, 3);
+    // Nothing is drawn outside the main pane's plot.
+    for (int x = 11; x < 609; x += 7) EXPECT_EQ(at(x, 326), RGB(0, 0, 0)) << x;
+    view.DestroyWindow();
+}
