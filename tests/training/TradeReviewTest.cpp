@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ReviewWindowSupport.h"
 #include "common/ScratchDir.h"
 #include "marketdata/DataCenter.h"
 #include "platform/App.h"
@@ -23,14 +24,6 @@
 #include "ui/dialog/SkinControls.h"
 
 namespace {
-
-void EnsurePlatform() {
-    if (platform::IsInitialized()) return;
-    static int argc = 1;
-    static char name[] = "test_training";
-    static char* argv[] = {name, nullptr};
-    platform::Initialize(argc, argv);
-}
 
 constexpr COLORREF kRed = RGB(255, 77, 77);
 constexpr COLORREF kGreen = RGB(77, 255, 77);
@@ -61,7 +54,7 @@ struct ReviewTest : ::testing::Test {
     std::vector<std::string> boxes;
 
     void SetUp() override {
-        EnsurePlatform();
+        EnsureReviewPlatform();
         GetCommonVar()->LoadColours();
         list = std::make_shared<CTotalTrainingRecord>((dir.Path() / "totalRecord.xml").string());
         GetDataCenter()->SetTrainingRecords(list, nullptr);

@@ -10,6 +10,8 @@
 #include "training/TrainingRecord.h"
 #include "training/wnd/TrainingCentre.h"
 #include "training/wnd/TrendTrainingSetWnd.h"
+#include "training/wnd/TradeAnalysisWnd.h"
+#include "training/wnd/TrainingDetailAndBenefitWnd.h"
 #include "platform/CommonDialogs.h"
 #include "ui/CommonVar.h"
 #include "ui/element/ElementHost.h"
@@ -302,4 +304,6 @@ void RegisterTrainingElementTypes() {
     RegisterElementType("TrainingReportWnd", [] { return std::make_unique<TrainingReportWnd>(); });
     RegisterElementType("AnalysisAndTrainingWnd", [] { return std::make_unique<AnalysisAndTrainingWnd>(); });
     RegisterElementType("TrendTrainingSetWnd", [] { return std::make_unique<TrendTrainingSetWnd>(); });
+    RegisterElementType("TrainingDetailAndBenefitWnd", [] { return std::make_unique<TrainingDetailAndBenefitWnd>(); });
+    RegisterElementType("TradeAnalysisWnd", [] { return std::make_unique<TradeAnalysisWnd>(); });
 }
