@@ -10,6 +10,7 @@
 
 #include "ReviewWindowSupport.h"
 #include "common/ScratchDir.h"
+#include "foundation/CommonColors.h"
 #include "marketdata/DataCenter.h"
 #include "platform/App.h"
 #include "platform/Gdi.h"
@@ -102,6 +103,20 @@ TEST_F(AssetReportTest, StatisticsOfTheNewestSessionsWeek) {
     EXPECT_EQ(report.StatisticText(10), "3") << "2014 is another year";
     report.SendMessage(WM_COMMAND, TrainingDetailAndBenefitWnd::kFirstPeriodId + 1, 0);
     EXPECT_EQ(report.StatisticText(10), "3");
+}
+
+TEST_F(AssetReportTest, NothingIsDrawnBeforeTheFirstSession) {
+    LoadProgramSkin();  // the separator's colour is not the background's
+    Attach();
+    EXPECT_TRUE(report.m_finalAssets.empty());
+    EXPECT_EQ(report.StatisticText(10), "");
+    report.RedrawWindow();
+    platform::ProcessPendingEvents();
+    CClientDC dc(&report);
+    const COLORREF back = GetCommonVar()->GetColor(CommonColor::uniBenefitWndBK);
+    const CRect& c = report.m_rcContent;
+    EXPECT_EQ(dc.GetPixel(c.right - 175, c.top + 100), back) << "no separator without statistics";
+    EXPECT_EQ(dc.GetPixel(c.left + 35, c.top + 100), back) << "no axis without assets";
 }
 
 TEST_F(AssetReportTest, ASingleSessionAtItsCapitalIsALoss) {

@@ -483,6 +483,8 @@ void TrainingDetailAndBenefitWnd::DrawTabs(CDC* dc) {
 }
 
 void TrainingDetailAndBenefitWnd::DrawBenefitTab(CDC* dc) {
+    // Before the first session there is no asset to scale an axis by.
+    if (m_finalAssets.empty()) return;
     DrawAxes(dc);
     DrawAssetCurve(dc);
     CPen border(PS_SOLID, 1, GetCommonVar()->GetColor(CommonColor::uniWnd_Border));
