@@ -10,6 +10,8 @@
 #include "windowless/Edit.h"
 #include "windowless/Label.h"
 #include "windowless/Layouts.h"
+#include "windowless/List.h"
+#include "windowless/ListElements.h"
 #include "windowless/Progress.h"
 #include "windowless/ScrollBar.h"
 
@@ -35,6 +37,13 @@ std::map<std::string, ControlFactory>& Registry() {
         (*r)["ChildLayout"] = [] { return new CChildLayoutUI; };
         (*r)["Progress"] = [] { return new CProgressUI; };
         (*r)["Slider"] = [] { return new CSliderUI; };
+        (*r)["List"] = [] { return new CListUI; };
+        (*r)["ListHeader"] = [] { return new CListHeaderUI; };
+        (*r)["ListHeaderItem"] = [] { return new CListHeaderItemUI; };
+        (*r)["ListElement"] = [] { return new CListElementUI; };
+        (*r)["ListLabelElement"] = [] { return new CListLabelElementUI; };
+        (*r)["ListTextElement"] = [] { return new CListTextElementUI; };
+        (*r)["ListContainerElement"] = [] { return new CListContainerElementUI; };
         return r;
     }();
     return *registry;

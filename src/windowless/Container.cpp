@@ -63,7 +63,7 @@ bool CContainerUI::Remove(CControlUI* control) {
     return true;
 }
 bool CContainerUI::RemoveAt(int index) {
-    return Remove(GetItemAt(index));
+    return Remove(ChildAt(index));
 }
 void CContainerUI::RemoveAll() {
     CUIPtrArray items = m_items;
@@ -73,7 +73,7 @@ void CContainerUI::RemoveAll() {
 }
 
 void CContainerUI::BindManager(CUIPaintManager* manager, CControlUI* parent, bool init) {
-    for (int i = 0; i < m_items.GetSize(); i++) GetItemAt(i)->BindManager(manager, this, init);
+    for (int i = 0; i < m_items.GetSize(); i++) ChildAt(i)->BindManager(manager, this, init);
     if (m_pVerticalScrollBar) m_pVerticalScrollBar->BindManager(manager, this, init);
     if (m_pHorizontalScrollBar) m_pHorizontalScrollBar->BindManager(manager, this, init);
     CControlUI::BindManager(manager, parent, init);
@@ -82,16 +82,16 @@ void CContainerUI::BindManager(CUIPaintManager* manager, CControlUI* parent, boo
 void CContainerUI::SetVisible(bool visible) {
     if (m_bVisible == visible) return;
     CControlUI::SetVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); i++) GetItemAt(i)->SetShownByParent(IsVisible());
+    for (int i = 0; i < m_items.GetSize(); i++) ChildAt(i)->SetShownByParent(IsVisible());
 }
 void CContainerUI::SetShownByParent(bool visible) {
     CControlUI::SetShownByParent(visible);
-    for (int i = 0; i < m_items.GetSize(); i++) GetItemAt(i)->SetShownByParent(IsVisible());
+    for (int i = 0; i < m_items.GetSize(); i++) ChildAt(i)->SetShownByParent(IsVisible());
 }
 void CContainerUI::SetEnabled(bool enable) {
     if (m_bEnabled == enable) return;
     m_bEnabled = enable;
-    for (int i = 0; i < m_items.GetSize(); i++) GetItemAt(i)->SetEnabled(enable);
+    for (int i = 0; i < m_items.GetSize(); i++) ChildAt(i)->SetEnabled(enable);
     Invalidate();
 }
 void CContainerUI::SetMouseEnabled(bool enable) {
@@ -124,7 +124,7 @@ void CContainerUI::SetPos(RECT rc) {
     RECT inner{m_rcItem.left + m_rcInset.left, m_rcItem.top + m_rcInset.top, m_rcItem.right - m_rcInset.right,
                m_rcItem.bottom - m_rcInset.bottom};
     for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
+        CControlUI* c = ChildAt(i);
         if (!c->IsVisible()) continue;
         if (c->IsFloat()) PlaceFloatingChild(i);
         else c->SetPos(inner);
@@ -132,7 +132,7 @@ void CContainerUI::SetPos(RECT rc) {
 }
 
 void CContainerUI::PlaceFloatingChild(int index) {
-    CControlUI* c = GetItemAt(index);
+    CControlUI* c = ChildAt(index);
     if (c == nullptr || !c->IsVisible() || !c->IsFloat()) return;
     SIZE xy = c->GetFloatOffset();
     int w = c->GetFixedWidth(), h = c->GetFixedHeight();
@@ -182,7 +182,7 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, void* data, UINT fla
     const int n = m_items.GetSize();
     for (int k = 0; k < n; ++k) {
         int i = (flags & UIFIND_TOP_FIRST) ? n - 1 - k : k;
-        CControlUI* c = GetItemAt(i);
+        CControlUI* c = ChildAt(i);
         CControlUI* found = c->FindControl(proc, data, flags);
         if (found == nullptr) continue;
         if ((flags & UIFIND_HITTEST) == 0 || found->IsFloat() || PtInRect(inner, *static_cast<POINT*>(data)))
@@ -205,7 +205,7 @@ void CContainerUI::PaintControl(CDC* dc, const RECT& rcPaint) {
             CRenderClip childClip;
             CRenderClip::GenerateClip(dc, rcInnerPaint, childClip);
             for (int i = 0; i < m_items.GetSize(); i++) {
-                CControlUI* c = GetItemAt(i);
+                CControlUI* c = ChildAt(i);
                 if (!c->IsVisible()) continue;
                 if (!IntersectRect(&rcTemp, rcPaint, c->GetPos())) continue;
                 if (c->IsFloat()) {
@@ -220,7 +220,7 @@ void CContainerUI::PaintControl(CDC* dc, const RECT& rcPaint) {
             }
         } else {
             for (int i = 0; i < m_items.GetSize(); i++) {
-                CControlUI* c = GetItemAt(i);
+                CControlUI* c = ChildAt(i);
                 if (!c->IsVisible() || !c->IsFloat()) continue;
                 if (!IntersectRect(&rcTemp, rcPaint, c->GetPos())) continue;
                 if (!IntersectRect(&rcTemp, m_rcItem, c->GetPos())) continue;
@@ -297,7 +297,7 @@ int CContainerUI::FindSelectable(int index, bool forward) const {
     if (m_items.IsEmpty()) return -1;
     index = std::clamp(index, 0, m_items.GetSize() - 1);
     auto ok = [&](int i) {
-        CControlUI* c = GetItemAt(i);
+        CControlUI* c = ChildAt(i);
         return c->GetInterface("ListItem") != nullptr && c->IsVisible() && c->IsEnabled();
     };
     if (forward) {
@@ -338,7 +338,7 @@ void CContainerUI::SetScrollPos(SIZE pos) {
     }
     if (dx == 0 && dy == 0) return;
     for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
+        CControlUI* c = ChildAt(i);
         if (!c->IsVisible() || c->IsFloat()) continue;
         RECT rc = c->GetPos();
         rc.left -= dx, rc.right -= dx, rc.top -= dy, rc.bottom -= dy;
@@ -602,7 +602,7 @@ int CBoxLayoutUI::StackChildren(const RECT& rc) {
         available.cx += m_pHorizontalScrollBar->GetScrollRange();
     int adjustables = 0, fixed = 0, estimated = 0;
     for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
+        CControlUI* c = ChildAt(i);
         if (!c->IsVisible() || c->IsFloat()) continue;
         LONG size = major(c->MeasureSize(available));
         if (size == 0) adjustables++;
@@ -613,12 +613,12 @@ int CBoxLayoutUI::StackChildren(const RECT& rc) {
     }
     fixed += (estimated - 1) * m_iChildPadding;
     const int expand = adjustables > 0 ? std::max(0, (int(major(available)) - fixed) / adjustables) : 0;
-    SIZE scroll = GetScrollPos();
+    SIZE scroll = CContainerUI::GetScrollPos();  // own bars: a list forwards its scrolling to its body
     int pos = v ? rc.top - scroll.cy : rc.left - scroll.cx;
     const int across = v ? rc.left - scroll.cx : rc.top;
     int remaining = major(available), needed = 0;
     for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
+        CControlUI* c = ChildAt(i);
         if (!c->IsVisible()) continue;
         if (c->IsFloat()) {
             PlaceFloatingChild(i);

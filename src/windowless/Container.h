@@ -95,6 +95,9 @@ public:
     virtual void PlaceScrollBars(RECT rc, int requiredWidth, int requiredHeight);
 
 protected:
+    // The container's own children. Not virtual: a container that redirects its item
+    // operations (the list to its body) still lays out and paints its own children.
+    CControlUI* ChildAt(int index) const { return static_cast<CControlUI*>(m_items.GetAt(index)); }
     RECT InnerRect() const;
     void Dispose(CControlUI* control);
 

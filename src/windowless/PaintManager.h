@@ -69,6 +69,7 @@ constexpr UINT UIFIND_ME_FIRST = 0x80000000;
 // Control flags answered by GetBehaviourFlags.
 constexpr UINT UIFLAG_TABSTOP = 0x00000001;
 constexpr UINT UIFLAG_SETCURSOR = 0x00000002;
+constexpr UINT UIFLAG_WANTRETURN = 0x00000004;
 
 // Control state bits.
 constexpr UINT UISTATE_FOCUSED = 0x00000001;
