@@ -4,9 +4,13 @@
 // own cost: the tree walk, clips, image attributes and state logic.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
 #include "RatioReporter.h"
 #include "platform/App.h"
 #include "platform/Gdi.h"
+#include "windowless/List.h"
+#include "windowless/ListElements.h"
 #include "windowless/Render.h"
 #include "windowless/ShareDialog.h"
 
@@ -118,6 +122,91 @@ void BM_ShareDialog_BareCalls(benchmark::State& state) {
 BENCHMARK(BM_ShareDialog_PaintManager)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ShareDialog_BareCalls)->Unit(benchmark::kMicrosecond);
 
+// A list of 10,000 rows by 5 columns in a 600 x 400 window, scrolled one page down and
+// back and painted each time, against drawing the texts of the visible rows with bare
+// device-context calls: only the visible rows may cost.
+constexpr int kRows = 10000, kColumns = 5, kWidth = 600, kHeight = 400;
+
+struct Cells : IListTextCallback {
+    char text[32];
+    CUIString GetItemText(CControlUI*, int row, int column) override {
+        snprintf(text, sizeof text, "%d.%d", row, column);
+        return text;
+    }
+};
+
+struct ListHost {
+    CWnd wnd;
+    CUIPaintManager pm;
+    CListUI* list = nullptr;
+    Cells cells;
+    ListHost() {
+        wnd.CreateEx(0, nullptr, "list", WS_POPUP, RECT{0, 0, kWidth, kHeight}, nullptr, 0);
+        pm.AttachWindow(&wnd);
+        list = new CListUI;
+        list->EnableScrollBar(true, false);
+        for (int c = 0; c < kColumns; ++c) {
+            auto* item = new CListHeaderItemUI;
+            item->SetFixedWidth(110);
+            list->Add(item);
+        }
+        for (int r = 0; r < kRows; ++r) list->Add(new CListTextElementUI);
+        list->SetCellTextSource(&cells);
+        pm.AttachRoot(list);
+        list->SetPos(RECT{0, 0, kWidth, kHeight});
+        list->SetPos(RECT{0, 0, kWidth, kHeight});
+    }
+};
+
+ListHost& TheList() {
+    static ListHost h;
+    return h;
+}
+
+void BM_List_ScrollPage(benchmark::State& state) {
+    ListHost& h = TheList();
+    Target t;
+    RECT all{0, 0, kWidth, kHeight};
+    bool down = true;
+    for (auto _ : state) {
+        if (down) h.list->PageDown();
+        else h.list->PageUp();
+        down = !down;
+        h.list->PaintControl(&t.dc, all);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_List_BareVisibleTexts(benchmark::State& state) {
+    ListHost& h = TheList();
+    Target t;
+    CDC* dc = &t.dc;
+    CFont* font = h.pm.GetFont(-1);
+    const int rowHeight = h.list->GetItemAt(0)->GetHeight();
+    const int header = h.list->GetHeader()->GetHeight();
+    const int visible = (kHeight - header) / rowHeight + 1;
+    int first = 0;
+    char text[32];
+    for (auto _ : state) {
+        first = first == 0 ? visible : 0;
+        RECT all{0, 0, kWidth, kHeight};
+        dc->FillSolidRect(&all, RGB(255, 255, 255));
+        CFont* old = dc->SelectObject(font);
+        dc->SetBkMode(TRANSPARENT);
+        for (int r = 0; r < visible; ++r)
+            for (int c = 0; c < kColumns; ++c) {
+                snprintf(text, sizeof text, "%d.%d", first + r, c);
+                RECT rc{c * 110, header + r * rowHeight, c * 110 + 110, header + (r + 1) * rowHeight};
+                dc->DrawText(text, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            }
+        dc->SelectObject(old);
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(BM_List_ScrollPage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_List_BareVisibleTexts)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,5 +218,7 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     reporter.AddRatio("windowless.share_dialog_repaint_over_bare_calls", "BM_ShareDialog_PaintManager",
                       "BM_ShareDialog_BareCalls", 1.5);
+    reporter.AddRatio("windowless.list_scroll_page_over_bare_texts", "BM_List_ScrollPage", "BM_List_BareVisibleTexts",
+                      2.0);
     return RunBenchmarks(argc, argv, reporter);
 }

@@ -6,7 +6,12 @@
 #include <string>
 
 #include "windowless/Button.h"
+#include "windowless/Combo.h"
 #include "windowless/Container.h"
+#include "windowless/DateTime.h"
+#include "windowless/GifAnim.h"
+#include "windowless/RichEdit.h"
+#include "windowless/Tree.h"
 #include "windowless/Edit.h"
 #include "windowless/Label.h"
 #include "windowless/Layouts.h"
@@ -44,6 +49,12 @@ std::map<std::string, ControlFactory>& Registry() {
         (*r)["ListLabelElement"] = [] { return new CListLabelElementUI; };
         (*r)["ListTextElement"] = [] { return new CListTextElementUI; };
         (*r)["ListContainerElement"] = [] { return new CListContainerElementUI; };
+        (*r)["Combo"] = [] { return new CComboUI; };
+        (*r)["TreeView"] = [] { return new CTreeViewUI; };
+        (*r)["TreeNode"] = [] { return new CTreeNodeUI; };
+        (*r)["DateTime"] = [] { return new CDateTimeUI; };
+        (*r)["GifAnim"] = [] { return new CGifAnimUI; };
+        (*r)["RichEdit"] = [] { return new CRichEditUI; };
         return r;
     }();
     return *registry;
@@ -187,6 +198,9 @@ CControlUI* CDialogBuilder::Parse(CMarkupNode* root, CControlUI* parent, CUIPain
             }
             continue;
         }
+        // Hosted browser, Flash and ActiveX objects do not exist on this platform: their
+        // elements are known and build nothing.
+        if (strcmp(cls, "ActiveX") == 0 || strcmp(cls, "WebBrowser") == 0 || strcmp(cls, "Flash") == 0) continue;
         CControlUI* control = CreateRegisteredControl(cls);
         if (control == nullptr && m_pCallback != nullptr) control = m_pCallback->CreateControl(cls);
         if (control == nullptr) continue;  // nobody makes it: skipped with its children

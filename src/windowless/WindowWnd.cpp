@@ -70,6 +70,7 @@ CWindowWnd::~CWindowWnd() {
     if (m_pWnd) {
         if (auto* h = dynamic_cast<HostWnd<CWnd>*>(m_pWnd.get())) h->Detach();
         if (auto* h = dynamic_cast<HostWnd<CEdit>*>(m_pWnd.get())) h->Detach();
+        if (auto* h = dynamic_cast<HostWnd<CDateTimeCtrl>*>(m_pWnd.get())) h->Detach();
         if (m_pWnd->GetSafeHwnd()) m_pWnd->DestroyWindow();
     }
 }
@@ -101,8 +102,8 @@ HWND CWindowWnd::CreateNativeWindow(CWnd* parent, const char* name, DWORD style,
     const bool super = SuperclassName() != nullptr;
     if (super ? !RegisterAsSuperclass() : !RegisterOwnClass()) return nullptr;
     RECT rc{x, y, x + cx, y + cy};
-    if (super && strcmp(SuperclassName(), "Edit") == 0) {
-        auto host = std::make_unique<HostWnd<CEdit>>(this);
+    // Native controls the framework lays over its controls: the platform's own class.
+    auto createNative = [&](auto host) -> HWND {
         auto* raw = host.get();
         m_pWnd = std::move(host);
         if (!raw->Create(style, rc, parent, 0)) return nullptr;
@@ -110,7 +111,10 @@ HWND CWindowWnd::CreateNativeWindow(CWnd* parent, const char* name, DWORD style,
         m_hWnd = raw->GetSafeHwnd();
         m_bSubclassed = true;
         return m_hWnd;
-    }
+    };
+    if (super && strcmp(SuperclassName(), "Edit") == 0) return createNative(std::make_unique<HostWnd<CEdit>>(this));
+    if (super && strcmp(SuperclassName(), "SysDateTimePick32") == 0)
+        return createNative(std::make_unique<HostWnd<CDateTimeCtrl>>(this));
     auto host = std::make_unique<HostWnd<CWnd>>(this);
     auto* raw = host.get();
     m_pWnd = std::move(host);
@@ -125,6 +129,7 @@ HWND CWindowWnd::CreateNativeWindow(CWnd* parent, const char* name, DWORD style,
 LRESULT CWindowWnd::CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (auto* h = dynamic_cast<HostWnd<CWnd>*>(m_pWnd.get())) return h->Previous(msg, wParam, lParam);
     if (auto* h = dynamic_cast<HostWnd<CEdit>*>(m_pWnd.get())) return h->Previous(msg, wParam, lParam);
+    if (auto* h = dynamic_cast<HostWnd<CDateTimeCtrl>*>(m_pWnd.get())) return h->Previous(msg, wParam, lParam);
     return 0;
 }
 

@@ -1,0 +1,118 @@
+// The rich edit over the native text control: Enter handling, limits, read-only, password
+// masking, notifications and the tip shown while the text is empty.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "WinlessHost.h"
+#include "platform/Controls.h"
+#include "platform/Input.h"
+#include "windowless/RichEdit.h"
+
+using namespace WinlessUI;
+using wltest::Host;
+using wltest::Surface;
+
+namespace {
+
+CRichEditUI* LoadEdit(Host& h, const std::string& attrs) {
+    std::string xml = "<Window><VerticalLayout><RichEdit name=\"e\" " + attrs + "/><Button name=\"b\"/></VerticalLayout></Window>";
+    if (h.Load(xml.c_str()) == nullptr) return nullptr;
+    return static_cast<CRichEditUI*>(h.Find("e"));
+}
+
+void Type(CRichEditUI* e, const char* text, UINT modifiers = 0) {
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\r') platform::InjectKey(VK_RETURN, "\r", modifiers, false, e->GetHostWindow());
+        else platform::InjectKey(0, std::string(1, *p), 0, false, e->GetHostWindow());
+    }
+}
+
+}  // namespace
+
+TEST(RichEdit, EnterLimitsReadOnlyAndNotifications) {
+    struct Case {
+        const char* attrs;
+        const char* typed;
+        const char* text;
+        int returns;
+        UINT modifiers = 0;
+    } cases[] = {
+        {"wantctrlreturn=\"false\"", "a\rb", "ab", 1, MK_CONTROL},
+        {"", "ab\rc", "ab\nc", 0},
+        {"wantreturn=\"false\"", "ab\rc", "abc", 1},
+        {"multiline=\"false\"", "a\rb", "ab", 1},
+        {"maxchar=\"3\"", "abcd", "abc", 0},
+        {"readonly=\"true\"", "abc", "", 0},
+    };
+    for (const Case& c : cases) {
+        Host h(300, 200);
+        CRichEditUI* e = LoadEdit(h, c.attrs);
+        ASSERT_NE(e, nullptr) << c.attrs;
+        ASSERT_NE(e->GetHostWindow(), nullptr);
+        wltest::Recorder& r = h.recorder;
+        e->SetFocus();
+        Type(e, c.typed, c.modifiers);
+        std::string text = e->GetText().ToStd();
+        for (auto& ch : text)
+            if (ch == '\r') ch = '\n';
+        EXPECT_EQ(text, c.text) << c.attrs;
+        EXPECT_EQ(r.Count("return:e"), c.returns) << c.attrs;
+        if (std::string(c.text).size() > 0) EXPECT_GE(r.Count("textchanged:e"), 1) << c.attrs;
+        else EXPECT_EQ(r.Count("textchanged:e"), 0) << c.attrs;
+    }
+}
+
+TEST(RichEdit, TextOperationsAndPasswordMask) {
+    Host h(300, 200);
+    CRichEditUI* e = LoadEdit(h, "");
+    ASSERT_NE(e, nullptr);
+    e->SetText("hello");
+    EXPECT_STREQ(e->GetText().GetData(), "hello");
+    EXPECT_EQ(e->GetTextLength(), 5);
+    e->SetSel(0, 1);
+    e->ReplaceSel("J");
+    EXPECT_STREQ(e->GetText().GetData(), "Jello");
+    e->SetLimitText(0);
+    Type(e, "!");
+    EXPECT_EQ(e->GetTextLength(), 6) << "a limit of 0 means the default, not nothing";
+
+    Host h2(300, 200);
+    CRichEditUI* p = LoadEdit(h2, "password=\"true\"");
+    ASSERT_NE(p, nullptr);
+    auto* edit = dynamic_cast<CEdit*>(p->GetHostWindow());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetPasswordChar(), '*') << "a password field masks what is typed";
+    p->SetFocus();
+    Type(p, "pw");
+    EXPECT_STREQ(p->GetText().GetData(), "pw");
+}
+
+TEST(RichEdit, TipWhileEmpty) {
+    Host h(300, 200);
+    CRichEditUI* e = LoadEdit(h, "height=\"40\" tipvalue=\"请输入\" bkcolor=\"#FFFFFFFF\"");
+    ASSERT_NE(e, nullptr);
+    h.Find("b")->SetFocus();
+    EXPECT_TRUE(e->IsTipShown());
+    EXPECT_FALSE(e->GetHostWindow()->IsWindowVisible()) << "the tip is not covered";
+    // The tip's grey text is the only thing drawn on the white field.
+    auto inked = [&](Surface& s) {
+        RECT rc = e->GetPos();
+        int n = 0;
+        for (int y = rc.top + 1; y < rc.bottom - 1; ++y)
+            for (int x = rc.left + 1; x < rc.right - 1; ++x) n += s.dc.GetPixel(x, y) != RGB(255, 255, 255);
+        return n;
+    };
+    Surface s(300, 200);
+    s.Paint(h.pm.GetRoot());
+    EXPECT_GT(inked(s), 10);
+    e->SetFocus();
+    EXPECT_FALSE(e->IsTipShown());
+    EXPECT_TRUE(e->GetHostWindow()->IsWindowVisible());
+    Type(e, "x");
+    h.Find("b")->SetFocus();
+    EXPECT_FALSE(e->IsTipShown()) << "text hides the tip";
+    Surface s2(300, 200);
+    s2.Paint(h.pm.GetRoot());
+    EXPECT_EQ(inked(s2), 0);
+}
