@@ -14,6 +14,7 @@
 #include "app/DlgDownload.h"
 #include "app/DlgHostInfo.h"
 #include "app/DlgLogin.h"
+#include "chart/KlineChartWnd.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
 #include "platform/home/ProgramDir.h"
@@ -91,6 +92,7 @@ BOOL C_Tarrow_App::InitInstance() {
                         record.get());
     });
     RegisterTrainingElementTypes();
+    RegisterChartElementTypes();
     m_bStarted = true;
 
     m_pDocTemplate = new CSkinMultiDocTemplate(

@@ -168,6 +168,9 @@ public:
     CSecurity* GetSecurity() const { return m_pSecurity; }
     IPicDataOwner* GetOwner() const { return m_pOwner; }
     int RecordSize() const;
+    // The item buffer (records of RecordSize bytes from item 0), null when empty; what the
+    // formula engine computes over.
+    const void* GetRecords() const { return m_items.empty() ? nullptr : m_items.data(); }
 
 protected:
     // The record of item i, or null when i is outside the loaded range or the buffer.
