@@ -54,12 +54,24 @@ thread_local CAtomicWriteBatch* t_batch = nullptr;
 struct AtomicWriteBatchAccess {
     // The open batch of this thread takes the directory; without one it is flushed now.
     static void DeferOrSync(const std::string& dir) {
-        if (CAtomicWriteBatch* batch = t_batch) {
-            if (std::find(batch->m_dirs.begin(), batch->m_dirs.end(), dir) == batch->m_dirs.end())
-                batch->m_dirs.push_back(dir);
+        CAtomicWriteBatch* batch = t_batch;
+        if (!batch) {
+            SyncDirectory(dir);
             return;
         }
-        SyncDirectory(dir);
+        CAtomicWriteBatch::Folder folder{dir};
+        struct stat st {};
+        if (::stat(dir.empty() ? "." : dir.c_str(), &st) == 0) {
+            folder.device = st.st_dev;
+            folder.inode = st.st_ino;
+        }
+        for (const CAtomicWriteBatch::Folder& f : batch->m_dirs) {
+            const bool same = (f.inode || folder.inode)
+                                  ? f.device == folder.device && f.inode == folder.inode
+                                  : f.path == folder.path;
+            if (same) return;
+        }
+        batch->m_dirs.push_back(std::move(folder));
     }
 };
 
@@ -69,7 +81,7 @@ CAtomicWriteBatch::CAtomicWriteBatch() : m_pOuter(t_batch) {
 
 CAtomicWriteBatch::~CAtomicWriteBatch() {
     t_batch = m_pOuter;  // an outer batch takes them over
-    for (const std::string& dir : m_dirs) AtomicWriteBatchAccess::DeferOrSync(dir);
+    for (const Folder& dir : m_dirs) AtomicWriteBatchAccess::DeferOrSync(dir.path);
 }
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {

@@ -20,6 +20,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
 // While one of these lives on a thread, the atomic writes of that thread leave their
 // directory flushes to it, and it flushes each directory once when it ends: a series of
 // saves (the program's exit) pays one directory flush per folder instead of one per file.
+// A folder is one folder however it is spelled ("." and its full path are the same).
 // Until then a crash keeps the previous version of a replaced file, never a broken one.
 class CAtomicWriteBatch {
 public:
@@ -29,8 +30,12 @@ public:
     CAtomicWriteBatch& operator=(const CAtomicWriteBatch&) = delete;
 
 private:
+    struct Folder {
+        std::string path;
+        unsigned long long device = 0, inode = 0;  // 0/0: not found, compared by spelling
+    };
     CAtomicWriteBatch* m_pOuter;
-    std::vector<std::string> m_dirs;
+    std::vector<Folder> m_dirs;
     friend struct AtomicWriteBatchAccess;
 };
 

@@ -86,6 +86,7 @@ TEST(AtomicFile, BatchFlushesEachFolderOnceAtItsEnd) {
         ASSERT_TRUE(WriteFileAtomic((a / "two.xml").string(), "2"));
         ASSERT_TRUE(WriteFileAtomic((b / "three.xml").string(), "3"));
         ASSERT_TRUE(WriteFileAtomic((a / "one.xml").string(), "one"));
+        ASSERT_TRUE(WriteFileAtomic((a / "." / "four.xml").string(), "4"));  // a, spelled apart
         EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before);  // all deferred
     }
     EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before + 2);  // a and sub/b
