@@ -2,7 +2,12 @@
 
 #include <map>
 
+#include "drawtools/ArcLines.h"
+#include "drawtools/CurveTools.h"
 #include "drawtools/GannTools.h"
+#include "drawtools/ParallelLines.h"
+#include "drawtools/PeriodLines.h"
+#include "drawtools/RatioLines.h"
 #include "drawtools/StraightLines.h"
 #include "drawtools/TextTools.h"
 #include "drawtools/TriangleLines.h"
@@ -135,6 +140,29 @@ const std::map<std::string, Maker>& Makers() {
         {"FallTool", [] { return std::make_shared<CBMPPaster>(1); }},
         {"GuanChuanChuiZhiTool", Make<CGuanChuanChuiZhiTool>()},
         {"JianTouTool", Make<CJianTouTool>()},
+        {"DCLineTool", Make<CSymmetricLines>()},
+        {"GoldLineTool", Make<CGoldLineTool>()},
+        {"BDLineTool", Make<CBDLineTool>()},
+        {"BFBLineTool", Make<CBFBLineTool>()},
+        {"ZYBLTool", Make<CZYBLTool>()},
+        {"ZZCTool", Make<CZZCTool>()},
+        {"HJFGX_ATool", Make<CHJFGX_ATool>()},
+        {"HJFGX_BTool", Make<CHJFGX_BTool>()},
+        {"PeriodLineTool", Make<CPeriodLines>()},
+        {"F_PerLineTool", Make<CFiboLines>()},
+        {"F_SJZQTool", Make<CFiboPeriodLines>()},
+        {"NewPXXTool", Make<CNewPXXLines>()},
+        {"PxsbxTool", Make<CPxsbxTool>()},
+        {"ZLXTool", Make<CZLXTool>()},
+        {"ADLYCXTool", Make<CADLYCXTool>()},
+        {"ArcTool", Make<CArcLines>()},
+        {"F_ArcTool", Make<CFiboArcLines>()},
+        {"CircleTool", Make<CCircleTool>()},
+        {"EllipseTool", Make<CEllipseTool>()},
+        {"SinLineTool", Make<CSinLineTool>()},
+        {"PWXTool", Make<CParaBolaLines>()},
+        {"DSLXTool", Make<CDSLXTool>()},
+        {"SDQXTool", Make<CSDQXTool>()},
     };
     return makers;
 }

@@ -58,6 +58,17 @@ void CToolFigure::AddTradeArrow(int kind, int x, int y, double scale, COLORREF c
     items.push_back(std::move(it));
 }
 
+void CToolFigure::AddArc(const RECT& rc, int xs, int ys, int xe, int ye, int pen) {
+    FigureItem it;
+    it.kind = FigureItem::Arc;
+    it.rect = rc;
+    it.rect.NormalizeRect();
+    it.a = CPoint(xs, ys);
+    it.b = CPoint(xe, ye);
+    it.pen = pen;
+    items.push_back(std::move(it));
+}
+
 int CToolFigure::Count(FigureItem::Kind kind) const {
     int n = 0;
     for (const FigureItem& it : items) n += it.kind == kind;
@@ -95,6 +106,7 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
     for (const FigureItem& it : figure.items) {
         switch (it.kind) {
         case FigureItem::Line:
+        case FigureItem::Arc:
         case FigureItem::Outline: {
             CPen solid;
             CPen* pen = it.pen == FigureItem::DottedPen ? paint.dotPen : paint.pen;
@@ -106,6 +118,9 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
             if (it.kind == FigureItem::Line) {
                 dc->MoveTo(it.a.x, it.a.y);
                 dc->LineTo(it.b.x, it.b.y);
+            } else if (it.kind == FigureItem::Arc) {
+                dc->Arc(it.rect.left, it.rect.top, it.rect.right, it.rect.bottom, it.a.x, it.a.y,
+                        it.b.x, it.b.y);
             } else {
                 CBrush* oldBrush = dc->SelectObject(&hollow);
                 dc->Rectangle(&it.rect);

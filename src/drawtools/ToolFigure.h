@@ -18,6 +18,8 @@ struct FigureItem {
         Invert,      // rect inverted
         Text,        // text in rect with DrawText flags
         TradeArrow,  // DrawTradeArrow(arrowKind, a.x, a.y, scale, scale, color)
+        Arc,         // the ellipse in rect, counter-clockwise from the radial through a
+                     // to the one through b, with the pen
     };
     enum Pen { ToolPen = 0, DottedPen = 1, SolidPen = 2 };  // SolidPen: 1 pixel of `color`
     enum Font { ChartFont = 0, ToolFont = 1, SymbolFont = 2, PriceTagFont = 3 };
@@ -48,6 +50,8 @@ public:
     void AddText(const std::string& text, const RECT& rc, UINT format,
                  int font = FigureItem::ChartFont, COLORREF color = CLR_INVALID);
     void AddTradeArrow(int kind, int x, int y, double scale, COLORREF color);
+    // The bounding rectangle may come in any corner order; it is kept in order.
+    void AddArc(const RECT& rc, int xs, int ys, int xe, int ye, int pen = FigureItem::ToolPen);
 
     // Counts by kind, for tests and for tools that ask what they drew.
     int Count(FigureItem::Kind kind) const;

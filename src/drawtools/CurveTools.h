@@ -1,0 +1,59 @@
+#pragma once
+// Tools that draw curves from their anchors: circle, ellipse, sine line, parabola,
+// logarithmic spiral and the three-point curve. Sampled curves record every step as a
+// segment, so the hit test walks the polyline.
+
+#include "drawtools/GannTools.h"
+#include "drawtools/TriangleLines.h"
+
+class CCircleTool : public CRecRgnLines {
+public:
+    std::shared_ptr<CRecRgnLines> Clone() const override;
+    bool HitSegments(int x, int y) override;
+    void DrawShape(int final, int placing) override;
+    const char* GetTypeName() const override { return "CircleTool"; }
+    const char* GetDisplayName() const override { return "圆形"; }
+    double Radius() const;
+};
+
+class CEllipseTool : public CRecRgnLines {
+public:
+    std::shared_ptr<CRecRgnLines> Clone() const override;
+    bool HitSegments(int x, int y) override;
+    void DrawShape(int final, int placing) override;
+    const char* GetTypeName() const override { return "EllipseTool"; }
+    const char* GetDisplayName() const override { return "椭圆"; }
+};
+
+class CSinLineTool : public CRecRgnLines {
+public:
+    std::shared_ptr<CRecRgnLines> Clone() const override;
+    void DrawShape(int final, int placing) override;
+    const char* GetTypeName() const override { return "SinLineTool"; }
+    const char* GetDisplayName() const override { return "正弦线"; }
+};
+
+class CParaBolaLines : public CRecRgnLines {
+public:
+    static constexpr int kMaxSamples = 100000;
+    std::shared_ptr<CRecRgnLines> Clone() const override;
+    void DrawShape(int final, int placing) override;
+    const char* GetTypeName() const override { return "PWXTool"; }
+    const char* GetDisplayName() const override { return "抛物线"; }
+};
+
+class CDSLXTool : public CJNXTool {
+public:
+    std::shared_ptr<CRecRgnLines> Clone() const override;
+    void DrawShape(int final, int placing) override;
+    const char* GetTypeName() const override { return "DSLXTool"; }
+    const char* GetDisplayName() const override { return "对数螺旋线"; }
+};
+
+class CSDQXTool : public CTriangleLines {
+public:
+    std::shared_ptr<CRecRgnLines> Clone() const override;
+    void DrawItem(int index, int final, int placing) override;
+    const char* GetTypeName() const override { return "SDQXTool"; }
+    const char* GetDisplayName() const override { return "三点曲线"; }
+};
