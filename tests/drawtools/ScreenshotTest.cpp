@@ -4,7 +4,10 @@
 
 #include "FakeChart.h"
 #include "drawtools/DrawToolOverlay.h"
+#include "drawtools/ArcLines.h"
+#include "drawtools/CurveTools.h"
 #include "drawtools/GannTools.h"
+#include "drawtools/PeriodLines.h"
 #include "drawtools/StraightLines.h"
 #include "drawtools/TextTools.h"
 #include "platform/Services.h"
@@ -113,5 +116,62 @@ TEST(Screenshot, TrendLineFanTextAndSymbols) {
     EXPECT_GE(red, 3);
     // Nothing is drawn outside the main pane's plot.
     for (int x = 11; x < 609; x += 7) EXPECT_EQ(at(x, 326), RGB(0, 0, 0)) << x;
+    view.DestroyWindow();
+}
+
+TEST(Screenshot, LevelsCyclesArcsAndCurves) {
+    FakeChart chart;
+    GetCommonVar()->Init();
+    chart.barWidth = 10;
+    chart.visible = 60;
+    DrawToolOverlay overlay(&chart);
+    PaneView view(chart, overlay);
+    ASSERT_TRUE(view.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 620, 460),
+                              nullptr, 0));
+    chart.window = &view;
+
+    auto gold = Tool<CGoldLineTool>(chart, 2, 19.0, 12, 15.0);
+    auto period = Tool<CPeriodLines>(chart, 5, 11.0, 13, 11.0);
+    period->m_nPeriod = 8;
+    period->m_color = RGB(255, 128, 0);
+    auto arcs = Tool<CFiboArcLines>(chart, 20, 11.0, 30, 14.0);
+    arcs->m_color = RGB(0, 255, 255);
+    auto circle = Tool<CCircleTool>(chart, 45, 15.0, 50, 15.0);
+    circle->m_color = RGB(255, 0, 255);
+    auto sine = Tool<CSinLineTool>(chart, 30, 18.0, 34, 18.8);
+    sine->m_color = RGB(0, 255, 0);
+    for (auto t : std::vector<std::shared_ptr<CRecRgnLines>>{gold, period, arcs, circle, sine})
+        overlay.AddTool(t);
+
+    view.Invalidate();
+    view.UpdateWindow();
+    const std::string png = std::string(TARROW_BINARY_DIR) + "/drawtools-screenshot-2.png";
+    ASSERT_TRUE(platform::SaveWindowScreenshot(&view, png));
+
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&view, shot));
+    const double ratio = shot.GetPixelRatio();
+    auto at = [&](int x, int y) { return shot.GetPixel(int(x * ratio), int(y * ratio)) & 0xFFFFFF; };
+    auto countNear = [&](int cx, int cy, int r, COLORREF c) {
+        int n = 0;
+        for (int y = cy - r; y <= cy + r; ++y)
+            for (int x = cx - r; x <= cx + r; ++x) n += at(x, y) == c;
+        return n;
+    };
+    for (auto t : std::vector<std::shared_ptr<CRecRgnLines>>{gold, period, arcs, circle, sine})
+        t->BuildFigure();
+    // The golden 50 % level runs dotted across the pane in the tool colour.
+    const int y500 = gold->LevelY(500);
+    int dots = 0;
+    for (int x = 11; x < 609; ++x) dots += at(x, y500) == RGB(255, 255, 0);
+    EXPECT_GT(dots, 100);
+    // A period line every 8 bars, full height.
+    EXPECT_GE(countNear(chart.IndexToX(21), 100, 1, RGB(255, 128, 0)), 1);
+    // The circle's rightmost point and the 50 % Fibonacci arc below anchor 2.
+    const int r = static_cast<int>(circle->Radius());
+    EXPECT_GE(countNear(circle->x1 + r, circle->y1, 2, RGB(255, 0, 255)), 1);
+    EXPECT_GE(countNear(arcs->x2, arcs->y2 + arcs->Radius(0.5), 2, RGB(0, 255, 255)), 1);
+    // The sine passes through its anchor 1.
+    EXPECT_GE(countNear(sine->x1, sine->y1, 2, RGB(0, 255, 0)), 1);
     view.DestroyWindow();
 }
