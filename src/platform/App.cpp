@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStyleHints>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
@@ -541,6 +542,15 @@ int CWinApp::Run() {
         m_exitCode = QCoreApplication::exec();
     } else {
         m_exitCode = g_quitCode;
+        if (QCoreApplication::instance()) {
+            // The quit came while no main loop ran (the main window destroyed from a nested
+            // pump, or before Run): the loop still runs what is queued ahead of the quit and
+            // then ends, and Qt forgets the request, so the next modal loop is not ended at once.
+            UiLoopScope loop;
+            QTimer::singleShot(0, QCoreApplication::instance(),
+                               [code = m_exitCode] { QCoreApplication::exit(code); });
+            QCoreApplication::exec();
+        }
     }
     g_quit = false;
     return ExitInstance();

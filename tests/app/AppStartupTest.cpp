@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 
 #include "AppTestSupport.h"
+#include "app/AppNetwork.h"
+#include "app/DlgLogin.h"
 #include "app/MainFrame.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
@@ -17,6 +21,8 @@
 #include "marketdata/AppInfo.h"
 #include "marketdata/DataCenter.h"
 #include "platform/CommonDialogs.h"
+#include "platform/App.h"
+#include "ui/dialog/DlgTemplate.h"
 
 namespace fs = std::filesystem;
 
@@ -139,6 +145,45 @@ TEST(AppStartup, WithoutSettingsTheFrameComesUpAndAsksToLogIn) {
     EXPECT_EQ(t.services.calls[started], "FreeSkinManager");
     EXPECT_EQ(t.services.calls[started + 1], "StopNetwork");
     EXPECT_EQ(t.services.calls.back(), "CloseLog");
+}
+
+// Every connect asks for the account first; cancelling the login dialog leaves the program:
+// the main window goes and the exit steps run.
+TEST(AppStartup, CancellingTheLoginDialogClosesTheProgram) {
+    RunningApp t;
+    t.app.m_options.loginAuto = false;
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_RESOURCES) + "/DlgConfig.xml"));
+    // Watches for the dialog with posted tasks; what they use outlives the test's frame, and
+    // they stop with it.
+    struct Watch {
+        bool shown = false, stop = false;
+    };
+    auto state = std::make_shared<Watch>();
+    struct StopAtEnd {
+        std::shared_ptr<Watch> state;
+        ~StopAtEnd() { state->stop = true; }
+    } stopAtEnd{state};
+    auto watch = std::make_shared<std::function<void()>>();
+    *watch = [state, self = std::weak_ptr(watch)] {
+        if (state->stop) return;
+        auto* dlg = dynamic_cast<CDlgLogin*>(CWnd::GetActiveWindow());
+        if (dlg && dlg->m_pUserEdit) {
+            state->shown = true;
+            dlg->SendMessage(WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+        if (auto next = self.lock()) platform::PostTask([next] { (*next)(); });
+    };
+    StartAppNetwork({});  // the flow asks for the account only when there is a link to log in on
+    ASSERT_TRUE(t.app.InitInstance());
+    const HWND main = t.Frame()->m_hWnd;
+    platform::PostTask([watch] { (*watch)(); });
+    const bool closed = platform::PumpUntil([&] { return CWnd::FromHandle(main) == nullptr; }, 10000);
+    state->stop = true;
+    t.app.Run();  // the main loop ends on the quit the closing window asked for
+    StopAppNetwork();
+    EXPECT_TRUE(state->shown);
+    EXPECT_TRUE(closed);
 }
 
 TEST(AppStartup, SecondInstanceRaisesTheFirstAndExits) {
