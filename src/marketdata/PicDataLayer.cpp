@@ -138,13 +138,13 @@ void PicDataLayer::Reserve() {
 
 // --- notification ---
 
-void PicDataLayer::NotifyOwner() {
+void PicDataLayer::NotifyOwner(int64_t code) {
     if (!m_pOwner) return;
     const DataLayerHooks hooks = Hooks();
     if (std::this_thread::get_id() == hooks.uiThread) {
-        m_pOwner->OnDataNotify(0, 0);
+        m_pOwner->OnDataNotify(0, code);
     } else if (hooks.post) {
-        hooks.post(m_pOwner->GetWindowHandle(), UM_LAYER_DATA_NOTIFY, 0, 0);
+        hooks.post(m_pOwner->GetWindowHandle(), UM_LAYER_DATA_NOTIFY, 0, code);
     }
 }
 

@@ -142,8 +142,8 @@ public:
                                int32_t& lowestIndex) const;
     // Day bars only: shows bar i's intraday picture through the owner.
     bool ShowIntradayPopup(int32_t i);
-    // The series callback (any thread).
-    void NotifyOwner();
+    // The series callback (any thread); code goes to the owner as lParam.
+    void NotifyOwner(int64_t code = 0);
 
     // --- state ---
     int16_t GetDataType() const { return m_nDataType; }
