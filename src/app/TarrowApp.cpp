@@ -20,6 +20,7 @@
 #include "platform/home/ProgramDir.h"
 #include "training/TrainingRecord.h"
 #include "training/wnd/SelStockTraining.h"
+#include "training/wnd/TrainingAssistWnd.h"
 #include "training/wnd/TrainingReportWnd.h"
 #include "ui/grid/ReportWnd.h"
 #include "ui/layout/LayoutManager.h"
@@ -93,6 +94,10 @@ BOOL C_Tarrow_App::InitInstance() {
     });
     RegisterTrainingElementTypes();
     RegisterChartElementTypes();
+    RegisterTrainingPanelTypes();
+    SetTrainingEndedHook([this] {
+        if (CMainFrame* main = GetMainFrame()) main->SelectTab("特训场");
+    });
     m_bStarted = true;
 
     m_pDocTemplate = new CSkinMultiDocTemplate(
@@ -179,6 +184,7 @@ int C_Tarrow_App::ExitInstance() {
         SetDataLayerHooks({});
         SetTrainingLayoutOpener(nullptr);
         SetTrainingSessionOpener(nullptr);
+        SetTrainingEndedHook(nullptr);
         RunShutdown(Services());
         m_bStarted = false;
     }

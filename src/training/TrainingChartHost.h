@@ -67,3 +67,20 @@ public:
     // answered Yes.
     virtual bool ShowPrompt(const std::string& text, Prompt kind) = 0;
 };
+
+// The training chart window (layout leaf 1) as the control panel drives it.
+class ITrainingChartControl {
+public:
+    virtual ~ITrainingChartControl() = default;
+    // The overlay's StepNextBar.
+    virtual bool StepNextBar(bool autoPlay) = 0;
+    // Scrolls the view back to the revealed bars and leaves crosshair mode.
+    virtual void ScrollToLastBar() = 0;
+    // Timer 20000 on the chart window, every 1000 ms; each tick steps one bar.
+    virtual void StartAutoPlayTimer() = 0;
+    virtual void StopAutoPlayTimer() = 0;
+    // True when the bar the next step reveals exists and buying now would buy into a
+    // rights issue before it (TrainingPicData::HasRightsIssueFrom).
+    virtual bool HasRightsIssueBeforeNextBar() = 0;
+    virtual void RepaintChart() = 0;
+};

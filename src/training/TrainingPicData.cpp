@@ -10,6 +10,7 @@
 #include "marketdata/DayData.h"
 #include "marketdata/DayDataPool.h"
 #include "marketdata/IndValueArray.h"
+#include "marketdata/RequestChannel.h"
 #include "marketdata/Security.h"
 #include "training/TrainingRecord.h"
 
@@ -30,6 +31,7 @@ TrainingPicData::TrainingPicData(ITrainingChartOwner* owner)
 TrainingPicData::~TrainingPicData() = default;
 
 void TrainingPicData::SetRecord(CTrainingRecord* record) {
+    if (record != m_pRecord) m_bHistoryAsked = false;
     m_pRecord = record;
 }
 
@@ -324,6 +326,14 @@ void TrainingPicData::OnRangeLoaded(int64_t code) {
     if (!built && m_bNative) SetCurrentBar(m_nPeriod, bar, m_nDataType, true);
     HandBarToPanel(bar, preclose, false);
     RefreshChart(false);
+
+    // A session's window rarely comes with the bars before it: ask once for the history
+    // the view shows before the first training bar; its reply runs this load again.
+    if (!m_bHistoryAsked && b - m_nBegin < kHistoryBars && GetConnectedChannel()) {
+        m_bHistoryAsked = true;
+        series->RequestTrainingBars(uint32_t(r.BeginTrainDate), uint32_t(kHistoryBars + 1),
+                                    OwnerTag(this), [this, code] { NotifyOwner(code); });
+    }
 }
 
 void TrainingPicData::OnBarsToDate() {

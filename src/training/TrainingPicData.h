@@ -137,6 +137,7 @@ private:
     int32_t m_nRevealedMinutes = 0;
     uint32_t m_nTrainingYear = 0;
     int32_t m_nLoadedEnd = 0;
+    bool m_bHistoryAsked = false;
     // How far the record has been settled for ex-rights events: a step stopped at a
     // rights prompt is taken again later and must not pay a dividend twice, while the
     // rights question of an event whose subscription failed is asked again.

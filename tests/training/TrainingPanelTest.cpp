@@ -1,0 +1,250 @@
+// The trend-training control panel over a real training data layer: the boxes it shows,
+// "下一根", auto-play, the refusals, the stop levels, the stops firing, ending and resuming.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TrainingChartHarness.h"
+#include "platform/App.h"
+#include "platform/CommonDialogs.h"
+#include "platform/Services.h"
+#include "training/wnd/TrainingAssistWnd.h"
+#include "ui/CommonVar.h"
+#include "ui/dialog/CtrlLayout.h"
+#include "ui/dialog/SkinControls.h"
+
+namespace {
+
+void EnsurePlatform() {
+    if (platform::IsInitialized()) return;
+    static int argc = 1;
+    static char name[] = "test_training";
+    static char* argv[] = {name, nullptr};
+    platform::Initialize(argc, argv);
+}
+
+// The training chart window as the panel sees it, over the harness's layer.
+class ChartControl : public ITrainingChartControl {
+public:
+    explicit ChartControl(FakeTrainingChart& chart) : m_chart(chart) {}
+    bool StepNextBar(bool autoPlay) override { return ::StepNextBar(*m_chart.layer, autoPlay); }
+    void ScrollToLastBar() override { m_chart.overlay->end = m_chart.reveal.revealedCount; }
+    void StartAutoPlayTimer() override { timer = true; }
+    void StopAutoPlayTimer() override { timer = false; }
+    bool HasRightsIssueBeforeNextBar() override {
+        CFloatDayItem next;
+        return m_chart.layer->LoadedBar(m_chart.reveal.revealedCount, next) &&
+               m_chart.layer->HasRightsIssueFrom(uint32_t(next.m_nTime));
+    }
+    void RepaintChart() override {}
+    bool timer = false;
+
+private:
+    FakeTrainingChart& m_chart;
+};
+
+class TrainingPanel : public TrainingChartTest {
+protected:
+    void SetUp() override {
+        TrainingChartTest::SetUp();
+        EnsurePlatform();
+        GetCommonVar()->LoadColours();
+        SetMessageBoxHook([this](const std::string& text, const std::string& caption, UINT) {
+            m_boxes.push_back(text);
+            EXPECT_EQ(caption, "提示");
+            return IDOK;
+        });
+        m_days = Weekdays(20230102, 130);
+        WriteDays(m_days);
+        m_host.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 320, 1100), nullptr, 0);
+    }
+    void TearDown() override {
+        m_panel.reset();
+        if (m_host.m_hWnd) m_host.DestroyWindow();
+        SetMessageBoxHook({});
+        TrainingChartTest::TearDown();
+    }
+    // A session of days 60..last on a chart handing its bars to a real panel.
+    CTrainingAssistWnd& OpenPanel(CTrainingRecord& record) {
+        m_panel = std::make_unique<CTrainingAssistWnd>();
+        m_panel->SetContextObject(&record);
+        EXPECT_TRUE(m_panel->Create(&m_host));
+        m_panel->MoveWindow(0, 0, 300, 1080);
+        m_panel->SetChart(&m_control);
+        m_chart.layer = std::make_shared<TrainingPicData>(&m_chart);
+        m_chart.overlay->layer = m_chart.layer.get();
+        m_chart.panel = m_panel.get();
+        TrainingPicData& layer = *m_chart.layer;
+        layer.SetCode(CIndSecuCode(1, "600000"));
+        layer.SetDataType(4, 1);
+        layer.SetRecord(&record);
+        layer.RequestData();
+        m_panel->AttachData();
+        return *m_panel;
+    }
+    void TypeStop(CTrainingAssistWnd& panel, bool profit, const char* text) {
+        panel.StopEdit(profit)->SetWindowText(text);
+        platform::ProcessPendingEvents();
+    }
+
+    std::vector<uint32_t> m_days;
+    std::vector<std::string> m_boxes;
+    CWnd m_host;
+    ChartControl m_control{m_chart};
+    std::unique_ptr<CTrainingAssistWnd> m_panel;
+};
+
+TEST_F(TrainingPanel, NextBarShowsTheRevealedBarAndTheAccount) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    EXPECT_EQ(panel.Item(0).text, "浦发银行");
+    EXPECT_EQ(panel.Item(2).text, "600000");
+    EXPECT_EQ(panel.Item(26).text, "100000.00");
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_EQ(record.EndTrainDate, int32_t(m_days[61]));
+    const double close = DayBar(m_days[61], 61).m_nClose / 1000.0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.02f", close);
+    EXPECT_EQ(panel.Item(1).text, text);
+    EXPECT_EQ(panel.Item(6).text, "2023-03-28");
+    EXPECT_EQ(panel.Item(4).text, "+0.01");  // each fixture close is 0.01 above the last
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(TrainingPanel, HiddenNameAndDateShowDashesUntilTheEnd) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[61]));
+    record.hideName = record.hideDate = 1;
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    EXPECT_EQ(panel.Item(0).text, "--");
+    EXPECT_EQ(panel.Item(2).text, "--");
+    EXPECT_EQ(panel.Item(6).text, "--");
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);  // the end of the period
+    EXPECT_EQ(record.TrainStatus, kTrainStatusEnded);
+    EXPECT_EQ(panel.Item(0).text, "浦发银行");
+    EXPECT_EQ(panel.Item(2).text, "--");
+}
+
+TEST_F(TrainingPanel, AfterThePeriodEndsNothingStepsAndEndingCannotResume) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[61]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    ASSERT_EQ(m_chart.prompts, std::vector<std::string>{"训练周期结束"});
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_EQ(m_boxes.back(), "训练周期结束，无法继续训练");
+    panel.EndOrResume();
+    EXPECT_EQ(record.TrainStatus, kTrainStatusEnded);
+    EXPECT_EQ(panel.Item(CTrainingAssistWnd::kEndItem).text, "结束交易");
+}
+
+TEST_F(TrainingPanel, EndingEarlyThenResuming) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    panel.EndOrResume();
+    EXPECT_EQ(record.TrainStatus, kTrainStatusEnded);
+    EXPECT_EQ(panel.Item(CTrainingAssistWnd::kEndItem).text, "继续交易");
+    panel.OnButtonCommand(CTrainingAssistWnd::kFirstOrder);
+    EXPECT_EQ(m_boxes.back(), "目前处于终止状态请点击\"继续\"恢复训练");
+    panel.EndOrResume();
+    EXPECT_EQ(record.TrainStatus, kTrainStatusRunning);
+    EXPECT_EQ(panel.Item(CTrainingAssistWnd::kEndItem).text, "结束交易");
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_EQ(record.EndTrainDate, int32_t(m_days[62]));
+}
+
+TEST_F(TrainingPanel, AutoPlayRunsTheChartsTimerAndRefusesOrders) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    ASSERT_TRUE(panel.StartAutoPlay());
+    EXPECT_TRUE(panel.IsPlaying());
+    EXPECT_TRUE(m_control.timer);
+    EXPECT_EQ(record.EndTrainDate, int32_t(m_days[61]));  // the first step at once
+    EXPECT_FALSE(panel.Button(6)->IsWindowEnabled());
+    panel.OnButtonCommand(CTrainingAssistWnd::kFirstOrder + 1);
+    EXPECT_EQ(m_boxes.back(), "请先停止自动播放");
+    TypeStop(panel, true, "5");
+    EXPECT_EQ(m_boxes.back(), "输入价格前请关闭自动播放");
+    EXPECT_EQ(record.zy, 0.0);
+    panel.ToggleAutoPlay();
+    EXPECT_FALSE(panel.IsPlaying());
+    EXPECT_FALSE(m_control.timer);
+    EXPECT_TRUE(panel.Button(6)->IsWindowEnabled());
+}
+
+TEST_F(TrainingPanel, StopLevelsAreTypedInPercent) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    struct Case {
+        const char* text;
+        double level;
+        const char* refusal;
+    } cases[] = {{"5", 0.05, nullptr},   {"120", 0.05, "请输入合法数值"}, {"abc", 0.05, "请输入数字"},
+                 {"12.5", 0.125, nullptr}, {"", 0.0, nullptr}};
+    for (const Case& c : cases) {
+        m_boxes.clear();
+        TypeStop(panel, true, c.text);
+        EXPECT_DOUBLE_EQ(record.zy, c.level) << c.text;
+        if (c.refusal)
+            EXPECT_EQ(m_boxes, std::vector<std::string>{c.refusal}) << c.text;
+        else
+            EXPECT_TRUE(m_boxes.empty()) << c.text;
+    }
+    TypeStop(panel, false, "3");
+    EXPECT_DOUBLE_EQ(record.zs, 0.03);
+}
+
+TEST_F(TrainingPanel, AStopProfitFiresOnTheNextBar) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    std::string msg;
+    ASSERT_TRUE(record.Buy(5000, int64_t(m_days[60]) * 10000, msg, true, "", record.price));
+    panel.UpdateAccountBox();
+    EXPECT_EQ(panel.Item(34).text, "多单50");
+    record.zy = 0.00001;
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_EQ(record.GetPositionVolume(true), 0);
+    ASSERT_EQ(record.trades.size(), 2u);
+    EXPECT_EQ(record.trades.back().bsdir, -1);
+    EXPECT_EQ(panel.Item(34).text, "多单0");
+}
+
+TEST_F(TrainingPanel, ABonusLeavingOddLotsShowsWholeHands) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    std::string msg;
+    ASSERT_TRUE(record.Buy(100, int64_t(m_days[60]) * 10000, msg, true, "", record.price));
+    record.ApplyShareBonus(0.5);
+    panel.UpdateAccountBox();
+    EXPECT_EQ(record.GetPositionVolume(true), 150);
+    EXPECT_EQ(panel.Item(34).text, "多单1");
+    EXPECT_EQ(panel.OrderMaxima().closableLong, 1);
+}
+
+TEST_F(TrainingPanel, WithoutShortSellingTwoOrderButtons) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    record.CanPut = 0;
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    EXPECT_EQ(panel.Button(2)->GetWindowText(), "买入");
+    EXPECT_EQ(panel.Button(3)->GetWindowText(), "卖出");
+    EXPECT_FALSE(panel.Button(4)->IsWindowVisible());
+    EXPECT_FALSE(panel.Button(5)->IsWindowVisible());
+    EXPECT_FALSE(panel.Button(3)->IsWindowEnabled());  // nothing to sell yet
+}
+
+TEST_F(TrainingPanel, BuyingIsRefusedJustBeforeARightsIssue) {
+    CSingleCQDataPerSecu e;
+    e.m_code = CIndSecuCode(1, "600000");
+    e.m_nDate = m_days[61];
+    e.m_nRights = 3000000;
+    e.m_nRightsPrice = 5000;
+    GetAllCQData()->AddEvent(e);
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    panel.OnButtonCommand(CTrainingAssistWnd::kFirstOrder);
+    EXPECT_EQ(m_boxes, std::vector<std::string>{"即将配股，只能卖出不能买入"});
+}
+
+}  // namespace
