@@ -173,7 +173,7 @@ TEST_F(TrainingDataLayer, SwitchingToWeeksMidWeekShowsOnlyTheDaysUpToTheClock) {
     layer.RequestData();
     const int32_t week = Revealed() - 1;
     CFloatDayItem partial = ItemAt(week);
-    EXPECT_EQ(partial.m_nTime, int64_t(m_days[62]));
+    EXPECT_EQ(int64_t(partial.m_nTime), int64_t(m_days[62]));
     EXPECT_NEAR(partial.m_fOpen, DayBar(m_days[60], 60).m_nOpen / 1000.0, kEps);
     EXPECT_NEAR(partial.m_fHigh, DayBar(m_days[62], 62).m_nHigh / 1000.0, kEps);
     EXPECT_NEAR(partial.m_fLow, DayBar(m_days[60], 60).m_nLow / 1000.0, kEps);
@@ -185,7 +185,7 @@ TEST_F(TrainingDataLayer, SwitchingToWeeksMidWeekShowsOnlyTheDaysUpToTheClock) {
     // The next step completes the week without revealing the next one.
     ASSERT_TRUE(StepNextBar(layer, false));
     EXPECT_EQ(Revealed() - 1, week);
-    EXPECT_EQ(ItemAt(week).m_nTime, int64_t(m_days[64]));
+    EXPECT_EQ(int64_t(ItemAt(week).m_nTime), int64_t(m_days[64]));
     EXPECT_NEAR(ItemAt(week).m_fClose, DayBar(m_days[64], 64).m_nClose / 1000.0, kEps);
     EXPECT_EQ(record.EndTrainDate, int32_t(m_days[64]));
     EXPECT_TRUE(layer.IsNative());
@@ -206,7 +206,7 @@ TEST_F(TrainingDataLayer, AWeekRunningPastTheLastDayIsCutThere) {
     ASSERT_TRUE(StepNextBar(layer, false));  // completes the week of day 90
     ASSERT_TRUE(StepNextBar(layer, false));  // the week of day 97, cut at it
     const CFloatDayItem last = ItemAt(Revealed() - 1);
-    EXPECT_EQ(last.m_nTime, int64_t(m_days[97]));
+    EXPECT_EQ(int64_t(last.m_nTime), int64_t(m_days[97]));
     EXPECT_NEAR(last.m_fClose, DayBar(m_days[97], 97).m_nClose / 1000.0, kEps);
     EXPECT_EQ(record.EndTrainDate, int32_t(m_days[97]));
     EXPECT_FALSE(StepNextBar(layer, false));
@@ -221,7 +221,7 @@ TEST_F(TrainingDataLayer, AWeeklySessionInDatesModeStarts) {
     EXPECT_EQ(record.TrainDays, 36);
     EXPECT_EQ(record.assets.size(), 1u);
     // The first week shows its days up to the start only.
-    EXPECT_EQ(ItemAt(Revealed() - 1).m_nTime, int64_t(m_days[62]));
+    EXPECT_EQ(int64_t(ItemAt(Revealed() - 1).m_nTime), int64_t(m_days[62]));
     EXPECT_TRUE(StepNextBar(layer, false));
     EXPECT_EQ(record.EndTrainDate, int32_t(m_days[64]));
 }

@@ -102,8 +102,8 @@ TEST_F(TrainingOnline, ADateRangeSessionLoadsItsMonthWithHistoryAndStepsToItsEnd
     for (int32_t i = first - TrainingPicData::kHistoryBars; i < first; ++i) {
         CFloatDayItem bar;
         ASSERT_TRUE(layer.LoadedBar(i, bar)) << i;
-        EXPECT_LT(bar.m_nTime, 20240102);
-        EXPECT_GT(bar.m_fClose, 0);
+        EXPECT_LT(int64_t(bar.m_nTime), 20240102);
+        EXPECT_GT(double(bar.m_fClose), 0.0);
     }
     EXPECT_EQ(record.assets.size(), 1u);
     EXPECT_EQ(record.EndTrainDate, 20240102);
