@@ -1,5 +1,6 @@
 // The application: toolkit start-up, the handle registry, posting, the input filter
 // (capture, key filters, pre-translation) and the key-state bookkeeping.
+#include <deque>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -174,9 +175,31 @@ bool IsUiThread() {
            QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
+namespace {
+// Posted tasks wait in a queue of our own: the hand-over from the posting thread goes through
+// a mutex the thread checker sees, and Qt's queued call only says that one more is waiting.
+std::mutex g_postedMutex;
+std::deque<std::function<void()>> g_posted;
+
+void RunOnePostedTask() {
+    std::function<void()> fn;
+    {
+        std::lock_guard lock(g_postedMutex);
+        if (g_posted.empty()) return;
+        fn = std::move(g_posted.front());
+        g_posted.pop_front();
+    }
+    fn();
+}
+}  // namespace
+
 void PostTask(std::function<void()> fn) {
     if (!g_dispatcher) return;
-    QMetaObject::invokeMethod(g_dispatcher, std::move(fn), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(g_postedMutex);
+        g_posted.push_back(std::move(fn));
+    }
+    QMetaObject::invokeMethod(g_dispatcher, &RunOnePostedTask, Qt::QueuedConnection);
 }
 
 void ProcessPendingEvents() {
