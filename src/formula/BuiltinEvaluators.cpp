@@ -33,6 +33,14 @@ R& At(CSouceEditor& ctx, int i) {
     return ctx.m_aStack[static_cast<size_t>(i)];
 }
 
+// A series without values (MA(C,250) on 200 bars) gives a line without values, as the
+// engine's own functions do, and the formula goes on.
+void MakeEmpty(R& r, int first) {
+    r.m_nKind = R::kSeries;
+    r.m_nFirst = first;
+    r.m_nLast = first - 1;
+}
+
 }  // namespace
 
 uint8_t EvalBarsFunctions(const char* name, CSouceEditor* ctx) {
@@ -41,6 +49,10 @@ uint8_t EvalBarsFunctions(const char* name, CSouceEditor* ctx) {
     if (x.m_nKind == R::kNumber) return kSeriesIsNumber;
     if (x.m_nKind != R::kSeries) return kNotSeries;
     int f = x.m_nFirst, l = x.m_nLast;
+    if (f > l) {
+        MakeEmpty(x, f);
+        return kOk;
+    }
     int cf = f, cl = l;
     if (ctx->m_bPartial && !ClipPartial(*ctx, cf, cl)) return kCalcFailed;
     double* d = x.m_pData;
@@ -115,7 +127,11 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
 
     if (nr.m_nKind == R::kSeries) {
         int wf = std::max(f, nr.m_nFirst), wl = std::min(l, nr.m_nLast);
-        if (wf > wl) return kCalcFailed;
+        if (wf > wl) {
+            MakeEmpty(nr, wf);
+            --ctx->m_nTop;
+            return kOk;
+        }
         double* out = nr.m_pData;
         int rf = -1, rl = -1;
         // Periods such as BARSLAST(..)+1 give windows whose start never moves back: the
@@ -192,7 +208,11 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
 
     long n = IndCommonSpace::Double2Long(nr.m_dValue);
     if (n < 0) return kOutOfRange;
-    if (f > l) return kCalcFailed;
+    if (f > l) {
+        MakeEmpty(nr, f);
+        --ctx->m_nTop;
+        return kOk;
+    }
     nr.Reserve(std::max(l + 1, x.Capacity()));
     double* out = nr.m_pData;
     int rf = f, rl = l;

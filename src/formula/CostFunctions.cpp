@@ -170,7 +170,7 @@ uint8_t EvalCostFunctions(const char* name, CSouceEditor* ctx) {
                 }
             }
         } else if (which == 1) {
-            int64_t qp = IndCommonSpace::Double2Int(q * 1000);
+            int64_t qp = IndCommonSpace::Double2IntRound(q * 1000);
             __int128 below = 0;
             for (int b = 0; b < bk.count; ++b)
                 if (bk.price[b] <= qp) below += bk.volume[b];

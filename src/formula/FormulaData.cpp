@@ -95,13 +95,13 @@ void ToCostItems(int16_t dataType, const void* bars, CostItem* out, int count) {
         CostItem& c = out[i];
         if (IsSmallBarType(dataType)) {
             SmallBar b = ReadSmallBar(bars, i, dataType);
-            c.high = c.low = c.close = IndCommonSpace::Double2Int(b.price * 1000);
+            c.high = c.low = c.close = IndCommonSpace::Double2IntRound(b.price * 1000);
             c.volume = IndCommonSpace::Double2INT64(b.volume);
         } else {
             const CFloatDayItem& d = static_cast<const CFloatDayItem*>(bars)[i];
-            c.high = IndCommonSpace::Double2Int(d.m_fHigh * 1000);
-            c.low = IndCommonSpace::Double2Int(d.m_fLow * 1000);
-            c.close = IndCommonSpace::Double2Int(d.m_fClose * 1000);
+            c.high = IndCommonSpace::Double2IntRound(d.m_fHigh * 1000);
+            c.low = IndCommonSpace::Double2IntRound(d.m_fLow * 1000);
+            c.close = IndCommonSpace::Double2IntRound(d.m_fClose * 1000);
             c.volume = IndCommonSpace::Double2INT64(d.m_fVolume);
         }
         c.high = std::max(c.high, 0);
@@ -375,7 +375,7 @@ double QuarterMedianCost(const CFloatDayItem* bars, int first, int last) {
         if (L <= 0) continue;
         double P = bar.m_fVolume / s;
         double prevClose = i == first ? bar.m_fOpen : bars[i - 1].m_fClose;
-        double pc = prevClose * 1000;
+        double pc = std::floor(prevClose * 1000 + 0.5);
         double keep = 1 - P / K;
         for (int b = 0; b < count; ++b) {
             double add = P * weight[static_cast<size_t>(b)] / L;

@@ -340,7 +340,7 @@ TEST(Chips, DistributionFollowsItsDefinitionAlongALongSeries) {
         bars.push_back(Bar(20240102 + i, c, c * 1.01, c * 0.99, c, 1000 + (i % 7) * 300));
     }
     const int n = static_cast<int>(bars.size());
-    auto k1000 = [](double x) { return static_cast<int64_t>(x * 1000); };
+    auto k1000 = [](double x) { return static_cast<int64_t>(std::llround(x * 1000)); };
     std::vector<double> cost(static_cast<size_t>(n)), winner(static_cast<size_t>(n)),
         step(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {

@@ -153,24 +153,27 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch) {
     }
     // A period per bar: read from a copy, since the result overwrites the series.
     Span s = Meet(SpanOf(x, rf, rl), SpanOf(nr, rf, rl));
+    if (s.Empty()) {
+        SetRange(x, s);
+        return kOk;
+    }
     std::copy(x.m_pData + std::max(0, x.m_nFirst), x.m_pData + x.m_nLast + 1,
               scratch + std::max(0, x.m_nFirst));
-    int f = x.m_nFirst, first = -1;
+    // A bar whose reference falls before the series has no value. The valid bars of a
+    // record are one run, so the result starts after the last such bar: a gap is never
+    // filled with a value from another bar.
+    int f = x.m_nFirst, first = s.first;
     for (int k = s.first; k <= s.last; ++k) {
         long m =
             std::min(IndCommonSpace::Double2Long(nr.m_pData[k]), static_cast<long>(INT32_MAX / 2));
         long src = k - std::max(0L, m);
         if (src < f) {
-            if (first < 0) continue;
-            src = f;
+            first = k + 1;
+            continue;
         }
-        if (first < 0) first = k;
         x.m_pData[k] = scratch[src];
     }
-    if (first < 0)
-        SetRange(x, {s.last + 1, s.last});
-    else
-        SetRange(x, {first, s.last});
+    SetRange(x, {first, s.last});
     return kOk;
 }
 

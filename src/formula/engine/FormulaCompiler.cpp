@@ -1,6 +1,8 @@
 #include "formula/engine/FormulaCompiler.h"
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 #include <vector>
@@ -77,13 +79,25 @@ public:
                 char* endp = nullptr;
                 t.number = std::strtod(start, &endp);
                 m_i += static_cast<size_t>(endp - start);
+                if (m_i < m_s.size() && m_s[m_i] == '.') {
+                    // 1.2.3: one malformed number, the whole of it pointed at.
+                    size_t e = m_i;
+                    while (e < m_s.size() &&
+                           (m_s[e] == '.' || std::isdigit(static_cast<unsigned char>(m_s[e]))))
+                        ++e;
+                    throw Failure{FormulaError::kBadNumber, "数字格式错误", t.begin,
+                                  static_cast<int>(e)};
+                }
                 if (m_i < m_s.size() && IsIdentStart(static_cast<unsigned char>(m_s[m_i])))
                     throw Failure{FormulaError::kBadNumber, "数字格式错误", t.begin,
                                   static_cast<int>(m_i) + 1};
                 t.kind = Tok::Number;
+            } else if (c >= 0x80 && ForeignSymbol(m_i)) {
+                ThrowForeignSymbol(m_i);
             } else if (IsIdentStart(c)) {
                 while (m_i < m_s.size()) {
                     unsigned char d = static_cast<unsigned char>(m_s[m_i]);
+                    if (d >= 0x80 && ForeignSymbol(m_i)) break;
                     if (IsIdentChar(d)) {
                         ++m_i;
                     } else if ((d == '$' || d == '#') && m_i + 1 < m_s.size() &&
@@ -155,6 +169,61 @@ public:
 
 private:
     static int CharLen(unsigned char c) { return c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2; }
+
+    // The code point of the UTF-8 character at i (0xFFFD when its bytes are broken).
+    uint32_t CodePoint(size_t i) const {
+        const unsigned char c = static_cast<unsigned char>(m_s[i]);
+        const int len = CharLen(c);
+        if (len == 1) return c;
+        if (i + static_cast<size_t>(len) > m_s.size()) return 0xFFFD;
+        uint32_t cp = c & (0x7F >> len);
+        for (int k = 1; k < len; ++k) {
+            const unsigned char d = static_cast<unsigned char>(m_s[i + static_cast<size_t>(k)]);
+            if ((d & 0xC0) != 0x80) return 0xFFFD;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        return cp;
+    }
+
+    // Punctuation, symbols and full-width forms from a Chinese keyboard: never part of a
+    // name, though their bytes look like those of the Chinese letters names may use.
+    bool ForeignSymbol(size_t i) const {
+        const uint32_t cp = CodePoint(i);
+        return (cp >= 0x2000 && cp <= 0x2BFF) || (cp >= 0x3000 && cp <= 0x303F) ||
+               (cp >= 0xFE30 && cp <= 0xFE6F) || (cp >= 0xFF00 && cp <= 0xFFEF) || cp == 0x00B7 ||
+               cp == 0x00D7 || cp == 0x00F7;
+    }
+
+    [[noreturn]] void ThrowForeignSymbol(size_t i) const {
+        const uint32_t cp = CodePoint(i);
+        const int len = CharLen(static_cast<unsigned char>(m_s[i]));
+        const std::string ch = m_s.substr(i, static_cast<size_t>(len));
+        // The half-width character meant, where there is one.
+        char meant = 0;
+        if (cp >= 0xFF01 && cp <= 0xFF5E)
+            meant = static_cast<char>(cp - 0xFEE0);
+        else if (cp == 0x3000)
+            meant = ' ';
+        else if (cp == 0x3001)
+            meant = ',';
+        else if (cp == 0x3002)
+            meant = '.';
+        else if (cp == 0x2018 || cp == 0x2019)
+            meant = '\'';
+        else if (cp == 0x201C || cp == 0x201D)
+            meant = '"';
+        else if (cp == 0x00D7)
+            meant = '*';
+        else if (cp == 0x00F7)
+            meant = '/';
+        std::string message = "公式不能使用的字符“" + ch + "”";
+        if (meant == ' ')
+            message += "（全角空格），请改用半角空格";
+        else if (meant)
+            message += "，请改用半角的“" + std::string(1, meant) + "”";
+        throw Failure{FormulaError::kBadChar, message, static_cast<int>(i),
+                      static_cast<int>(i) + len};
+    }
 
     void SkipSpaceAndComments() {
         for (;;) {
@@ -606,10 +675,11 @@ private:
                     Fail(FormulaError::kBadPeriod, "不认识的周期: " + period, t);
                 Instr in{Op::Load};
                 in.a = static_cast<uint16_t>(m_prog->elements.size());
+                in.name = NameIndex(f->canonical);
                 m_prog->elements.push_back(e);
                 Emit(in, 1, t);
                 return f->slot == load_slot::kCode || f->slot == load_slot::kName ? Shape::Text
-                                                                            : Shape::Unknown;
+                                                                                  : Shape::Unknown;
             }
             case FunctionClass::Constant:
                 PushNumber(f->value, t);
@@ -633,14 +703,24 @@ private:
         }
     }
 
-    // Calls written twice with the same text compute once: the language has no side effects
-    // and names cannot be redefined, so equal text means equal values.
+    // Calls written twice with the same text compute once: the language has no side effects.
+    // A name may stand for a series at one call and for a variable defined since at the next
+    // (VOLUME:=C), so the key holds what each name means where the call stands, not its text.
     std::string CallKey(size_t from, size_t to) const {
         std::string key;
         for (size_t i = from; i <= to && i < m_t.size(); ++i) {
             const Token& t = m_t[i];
             key += static_cast<char>('a' + static_cast<int>(t.kind));
-            key += t.kind == Tok::Number ? std::to_string(t.number) : t.text;
+            if (t.kind == Tok::Number) {
+                char buf[32];
+                std::snprintf(buf, sizeof buf, "%.17g", t.number);
+                key += buf;
+            } else {
+                key += t.text;
+            }
+            if (t.kind == Tok::Ident && !(i + 1 < m_t.size() && m_t[i + 1].kind == Tok::LParen)) {
+                if (int v = FindVar(t.text); v >= 0) key += "=v" + std::to_string(v);
+            }
             key += '\x1f';
         }
         return key;
@@ -706,6 +786,7 @@ private:
             in.op = Op::CallCore;
             in.a = f->id;
             in.b = count;
+            in.name = NameIndex(f->canonical);
             Emit(in, 1 - count, nameTok);
             return Shape::Unknown;
         }

@@ -36,7 +36,7 @@ struct Instr {
     uint16_t a = 0;
     int32_t b = 0;
     double num = 0;
-    uint16_t name = 0;     // CallBase: text index of the name handed to the evaluator
+    uint16_t name = 0;     // CallBase, CallCore, Load: text index of the function's name
     int32_t srcFirst = 0;  // source characters, for run-time messages
     int32_t srcLast = 0;
 };

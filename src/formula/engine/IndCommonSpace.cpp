@@ -27,6 +27,10 @@ int Double2Int(double v) {
     return static_cast<int>(v);
 }
 
+int Double2IntRound(double v) {
+    return std::isnan(v) ? 0 : Double2Int(std::round(v));
+}
+
 int64_t Double2INT64(double v) {
     if (std::isnan(v)) return 0;
     if (v >= 9.2e18) return INT64_MAX;

@@ -15,6 +15,9 @@ namespace IndCommonSpace {
 long Double2Long(double v);
 int Double2Int(double v);
 int64_t Double2INT64(double v);
+// Nearest integer (halves away from zero), saturated; NaN gives 0. For prices made integers
+// (thousandths): 1.001 x 1000 is 1000.9999999999999 and must stay 1001.
+int Double2IntRound(double v);
 
 // "SH600000", "SZ000001", "600000" (market from the first digit) -> security; empty text
 // gives an empty key.

@@ -477,7 +477,9 @@ int CKlineLight::Run(int rf, int rl) {
                     const ElementSpec& es = p.elements[static_cast<size_t>(src)];
                     LoadFunction fn =
                         es.slot < kLoadFunctionSlots ? aLoadFunctions[es.slot] : nullptr;
-                    if (!fn) return fail(EngineStatus::kCalcFailed, in, "没有可用的行情数据");
+                    if (!fn)
+                        return fail(EngineStatus::kCalcFailed, in,
+                                    "没有可用的行情数据: " + p.texts[in.name]);
                     CElement el;
                     el.m_nFuncCode = es.slot;
                     el.m_nReqFirst = rf;
@@ -493,7 +495,9 @@ int CKlineLight::Run(int rf, int rl) {
                         st = EngineStatus::kNoMemory;
                     }
                     ctx.m_pElement = nullptr;
-                    if (st != 0) return fail(static_cast<uint8_t>(st), in, "取数据失败");
+                    if (st != 0)
+                        return fail(static_cast<uint8_t>(st), in,
+                                    "取数据失败: " + p.texts[in.name]);
                     auto rec = el.TakeResult();
                     if (!rec) rec = std::make_unique<CValueRecord>(0, 0.0);
                     loaded[static_cast<size_t>(src)] = std::move(rec);
@@ -562,7 +566,7 @@ int CKlineLight::Run(int rf, int rl) {
                 int base = ctx.m_nTop - in.b + 1;
                 if (uint8_t st =
                         CallCoreFunction(static_cast<CoreFn>(in.a), ctx, base, in.b, rf, rl, n))
-                    return fail(st, in, "函数计算失败");
+                    return fail(st, in, "函数计算失败: " + p.texts[in.name]);
                 break;
             }
             case Op::Swap:
