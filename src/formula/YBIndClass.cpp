@@ -6,11 +6,11 @@
 #include "formula/DataLoaders.h"
 #include "formula/FormulaMarket.h"
 #include "formula/engine/EngineTables.h"
-#include "marketdata/SecurityIndParam.h"
 #include "formula/engine/SouceEditor.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/MyLog.h"
 #include "foundation/XmlFile.h"
+#include "marketdata/SecurityIndParam.h"
 
 namespace {
 IFormulaMarket* g_market = nullptr;
@@ -82,6 +82,27 @@ int CYBIndClass::Find(const std::string& name) const {
     CKlineLight key;
     key.m_strName = name;
     return m_aInds.Find(key);
+}
+
+int CYBIndClass::Update(const CKlineLight& edited) {
+    const int i = Find(edited.m_strName);
+    CKlineLight candidate;
+    if (i >= 0) {
+        candidate = GetAt(i);
+    } else {
+        candidate.m_strName = edited.m_strName;
+        candidate.m_strDesc = edited.m_strDesc;
+        candidate.m_strHelp = edited.m_strHelp;
+        candidate.m_nMainChart = edited.m_nMainChart;
+        candidate.m_aAxeValues = edited.m_aAxeValues;
+    }
+    candidate.m_aParams = edited.m_aParams;
+    std::string message;
+    int first = 0, last = 0;
+    if (candidate.GetRepInfo(edited.m_strFormula, message, first, last) != 0) return -1;
+    if (i < 0) return m_aInds.Insert(candidate);
+    m_aInds[static_cast<size_t>(i)] = candidate;
+    return i;
 }
 
 void CYBIndClass::SetUp() {

@@ -28,6 +28,10 @@ public:
     int Insert(const CKlineLight& ind);
     int Find(const CKlineLight& key) const;
     int Find(const std::string& name) const;
+    // Takes an edited indicator's formula text and parameter rows into the entry of its name
+    // (a copy is inserted when there is none), compiled anew so that panes bound from now on
+    // compute the new text. Returns the entry's index, or -1 when the text does not compile.
+    int Update(const CKlineLight& edited);
     int GetSize() const { return m_aInds.GetSize(); }
     const CKlineLight& GetAt(int i) const { return m_aInds[static_cast<size_t>(i)]; }
     void Clear() { m_aInds.clear(); }

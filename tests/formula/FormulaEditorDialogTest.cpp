@@ -2,6 +2,7 @@
 // compiles, the parameter table's rows taken back on OK only, the side panel.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -27,6 +28,7 @@ void EnsurePlatform() {
 }
 
 struct FormulaEditorTest : ::testing::Test {
+    CYBIndClass catalogue;  // what OK writes to, in place of the program's own
     CDlgFormula dlg;
     void SetUp() override {
         EnsurePlatform();
@@ -34,6 +36,8 @@ struct FormulaEditorTest : ::testing::Test {
                                                        "/resources/DlgConfig.xml"));
         dlg.m_indicator = MakeIndicator("MA1:MA(C,N);", {{"N", 5}});
         dlg.m_indicator.m_strName = "MA";
+        catalogue.Insert(dlg.m_indicator);
+        dlg.m_pCatalogue = &catalogue;
         ASSERT_TRUE(dlg.Create(CDlgTemplate::kTemplateId, nullptr));
         dlg.ShowWindow(SW_SHOW);
         platform::ProcessPendingEvents();
@@ -44,13 +48,79 @@ struct FormulaEditorTest : ::testing::Test {
     void Command(int id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 };
 
-TEST_F(FormulaEditorTest, OpensWithTheNameAndEmptyEditors) {
+TEST_F(FormulaEditorTest, OpensWithTheNameAndTheIndicatorsOwnFormula) {
     ASSERT_NE(dlg.m_pName, nullptr);
     EXPECT_EQ(dlg.m_pName->GetWindowText(), "MA");
     ASSERT_NE(dlg.m_pEditor, nullptr);
     ASSERT_NE(dlg.m_pSideEditor, nullptr);
-    EXPECT_EQ(dlg.m_pEditor->GetWindowText(), "");
+    EXPECT_EQ(dlg.m_pEditor->GetWindowText(), "MA1:MA(C,N);");
+    EXPECT_EQ(dlg.m_pSideEditor->GetWindowText(), "");
     ASSERT_NE(dlg.m_pStatus, nullptr);
+}
+
+// Open MA, change a parameter default and the text, OK: the catalogue keeps both (and so
+// the file written at exit), and the opener hears of it to compute its pane again.
+TEST_F(FormulaEditorTest, OkKeepsTheFormulaAndParametersInTheCatalogue) {
+    dlg.m_runModal = [&](CDlgTemplate& d) {
+        auto* params = dynamic_cast<CDlgFormulaParam*>(&d);
+        if (!params) return IDCANCEL;
+        params->m_params.at(0).m_dDefault = 10;
+        return IDOK;
+    };
+    std::vector<std::string> saved;
+    dlg.m_onSaved = [&](const CKlineLight& ind) { saved.push_back(ind.m_strFormula); };
+    Command(CDlgFormula::kParamsId);
+    dlg.m_pEditor->SetWindowText("MA1:MA(C,N);\nMA2:MA(C,N*2);\n");
+    Command(IDOK);
+    EXPECT_FALSE(dlg.m_hWnd && dlg.IsWindowVisible());
+    ASSERT_EQ(saved, std::vector<std::string>{"MA1:MA(C,N);\nMA2:MA(C,N*2);"});
+
+    const int i = catalogue.Find("MA");
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(catalogue.GetAt(i).m_strFormula, "MA1:MA(C,N);\nMA2:MA(C,N*2);");
+    EXPECT_EQ(catalogue.GetAt(i).m_aParams.at(0).m_dDefault, 10);
+
+    // A pane bound from the catalogue now computes the new text with the new default.
+    CKlineLight pane = catalogue.GetAt(i);
+    auto bars = DayBars({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20});
+    Evaluate(pane, bars);
+    ASSERT_EQ(pane.m_aExps.size(), 2u);
+    double v = 0;
+    ASSERT_TRUE(pane.m_aExps[1].GetValue(19, v));
+    EXPECT_DOUBLE_EQ(v, 10.5);  // MA(C,20) at the last bar
+    EXPECT_FALSE(pane.m_aExps[1].GetValue(18, v));
+
+    const std::string path = testing::TempDir() + "/formula_editor_sys.xml";
+    ASSERT_TRUE(catalogue.Write(path));
+    CYBIndClass reread;
+    reread.Read(path);
+    ASSERT_GE(reread.Find("MA"), 0);
+    EXPECT_EQ(reread.GetAt(reread.Find("MA")).m_strFormula, "MA1:MA(C,N);\nMA2:MA(C,N*2);");
+    EXPECT_EQ(reread.GetAt(reread.Find("MA")).m_aParams.at(0).m_dDefault, 10);
+    std::remove(path.c_str());
+}
+
+TEST_F(FormulaEditorTest, ACompileErrorKeepsTheDialogAndTheCatalogueAsTheyWere) {
+    int savedCalls = 0;
+    dlg.m_onSaved = [&](const CKlineLight&) { ++savedCalls; };
+    dlg.m_pEditor->SetWindowText("MA1:MA(C,N);\nMA2:MA(C，N);");
+    Command(IDOK);
+    EXPECT_TRUE(dlg.m_hWnd && dlg.IsWindowVisible());
+    EXPECT_EQ(savedCalls, 0);
+    EXPECT_EQ(catalogue.GetAt(catalogue.Find("MA")).m_strFormula, "MA1:MA(C,N);");
+    int first = -1, last = -1;
+    dlg.m_pEditor->GetSel(first, last);
+    EXPECT_EQ(first, 21);  // the full-width comma
+    EXPECT_EQ(last, 22);
+    EXPECT_NE(dlg.m_pStatus->m_strText.find("，"), std::string::npos) << dlg.m_pStatus->m_strText;
+}
+
+TEST_F(FormulaEditorTest, AnIndicatorMissingFromTheCatalogueIsAddedNotLost) {
+    catalogue.Clear();
+    dlg.m_pEditor->SetWindowText("X:C;");
+    Command(IDOK);
+    ASSERT_GE(catalogue.Find("MA"), 0);
+    EXPECT_EQ(catalogue.GetAt(catalogue.Find("MA")).m_strFormula, "X:C;");
 }
 
 TEST_F(FormulaEditorTest, TestCompileShowsSuccessOrTheErrorAndSelectsIt) {

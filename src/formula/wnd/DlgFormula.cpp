@@ -72,6 +72,9 @@ void CDlgFormula::BuildControls() {
         editor->SetBackgroundColor(FALSE, back);
         editor->SetFont(font, TRUE);
     }
+    // The user edits the indicator's own formula; an empty editor would make OK replace it
+    // with whatever was typed from scratch.
+    if (m_pEditor && m_pEditor->m_hWnd) m_pEditor->SetWindowText(m_indicator.m_strFormula);
 }
 
 int CDlgFormula::Compile(std::string& message) {
@@ -186,5 +189,21 @@ BOOL CDlgFormula::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CDlgFormula::OnOK() {
-    if (TestCompile()) CDialog::OnOK();
+    if (!TestCompile()) return;
+    if (m_pCatalogue) {
+        const int i = m_pCatalogue->Update(m_indicator);
+        if (i < 0) {
+            // Compiled here but not in the catalogue's entry: say so and keep the dialog open
+            // rather than close on work that was not kept.
+            if (m_pStatus) {
+                m_pStatus->m_strText = "公式未能保存";
+                Invalidate(FALSE);
+            }
+            return;
+        }
+        if (m_onSaved) m_onSaved(m_pCatalogue->GetAt(i));
+    } else if (m_onSaved) {
+        m_onSaved(m_indicator);
+    }
+    CDialog::OnOK();
 }

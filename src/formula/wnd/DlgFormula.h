@@ -1,11 +1,14 @@
 #pragma once
 // The indicator formula editor ("FormulaEdit" of DlgConfig.xml). It works on its own copy of
-// one catalogue indicator: the formula text is test-compiled (the indicator's own text first,
-// then the editor's), the parameter table, the period note and the function reference open
-// from its buttons, and OK closes only once the text compiles. Nothing is written back.
+// one catalogue indicator and opens with that indicator's formula text: the text is
+// test-compiled (the indicator's own text first, then the editor's), the parameter table,
+// the period note and the function reference open from its buttons, and OK closes only once
+// the text compiles. Then the formula and the parameter rows go back to the catalogue (and so
+// to "Sys.xml" at exit) and the opener is told, to compute its pane again.
 #include <functional>
 #include <string>
 
+#include "formula/YBIndClass.h"
 #include "formula/engine/KlineLight.h"
 #include "ui/dialog/DlgTemplate.h"
 
@@ -64,4 +67,9 @@ public:
     // Runs the modal dialogs the buttons open and gives their result; tests answer them
     // instead of a person.
     std::function<int(CDlgTemplate& dialog)> m_runModal;
+    // Where OK keeps the edited indicator.
+    CYBIndClass* m_pCatalogue = GetYBIndClass();
+    // Called after OK has kept the indicator, with the kept indicator: the opener computes
+    // its pane again from it.
+    std::function<void(const CKlineLight& saved)> m_onSaved;
 };
