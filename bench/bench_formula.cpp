@@ -68,6 +68,9 @@ void RunIndicator(benchmark::State& state, const char* name) {
     ind->m_nShowFirst = kBars - 120;
     ind->m_nShowEnd = kBars;
     ind->MakeRoom(kBars);
+    // A pane computes its indicator again on every new bar and every change of the range;
+    // its first calculation sizes the buffers, as the loops' arrays are made before timing.
+    ind->Calc(0, kBars);
     for (auto _ : state) {
         ind->Calc(0, kBars);
         benchmark::DoNotOptimize(ind->m_aExps.back().m_aValues.data());
@@ -190,6 +193,6 @@ int main(int argc, char** argv) {
     // Each indicator over kBars bars in the engine against a hand-written loop.
     for (const char* name : {"MACD", "KDJ", "BOLL"})
         reporter.AddRatio(std::string("formula.") + name + "_engine_over_loop",
-                          std::string("Engine_") + name, std::string("Loop_") + name, 2);
+                          std::string("Engine_") + name, std::string("Loop_") + name, 1.5);
     return RunBenchmarks(argc, argv, reporter);
 }

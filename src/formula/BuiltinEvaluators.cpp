@@ -110,6 +110,25 @@ Win WinOf(const char* n) {
     return Win::Bad;
 }
 
+// Extreme of x over each window [max(k - n + 1, f), k], without a branch on the data: the
+// bars are cut into blocks of n from f; a window then covers the tail of one block and the
+// head of the next, whose extremes are the block's suffix extreme (kept in the scratch
+// space) and the running extreme from the block's start.
+template <class Pick>
+void WindowExtreme(const double* x, double* out, int f, int l, long n, double* suffix, Pick pick) {
+    for (long b = f; b <= l; b += n) {
+        const int e = static_cast<int>(std::min<long>(b + n - 1, l));
+        suffix[e] = x[e];
+        for (int j = e - 1; j >= b; --j) suffix[j] = pick(suffix[j + 1], x[j]);
+        double run = x[b];
+        for (int k = static_cast<int>(b); k <= e; ++k) {
+            run = pick(run, x[k]);
+            const long s = k - n + 1;
+            out[k] = s <= f ? run : pick(suffix[s], run);
+        }
+    }
+}
+
 }  // namespace
 
 uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
@@ -309,6 +328,13 @@ uint8_t EvalWindowFunctions(const char* name, CSouceEditor* ctx) {
             }
             case Win::Hhv:
             case Win::Llv:
+                if (w == Win::Hhv)
+                    WindowExtreme(xd, out, f, l, n, ctx->m_pScratch,
+                                  [](double a, double b) { return b > a ? b : a; });
+                else
+                    WindowExtreme(xd, out, f, l, n, ctx->m_pScratch,
+                                  [](double a, double b) { return b < a ? b : a; });
+                break;
             case Win::HhvBars:
             case Win::LlvBars: {
                 // Monotonic queue of candidate bars (each bar enters and leaves once), kept in

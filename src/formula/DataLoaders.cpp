@@ -291,8 +291,8 @@ constexpr std::array<Extractor, sizeof...(I)> MakeExtractors(std::index_sequence
 
 constexpr auto kExtractors = MakeExtractors(std::make_index_sequence<64>{});
 
-std::vector<double> OwnPriceColumn(const CKlineLight& f, const CSouceEditor& ctx,
-                                   const LoaderData& d, int slot) {
+std::vector<double> OwnPriceColumn(const CKlineLight& f, CSouceEditor& ctx, const LoaderData& d,
+                                   int slot) {
     static thread_local PriceColumns cache;
     size_t n = static_cast<size_t>(std::max(f.m_nBarCount, 1));
     bool fresh = cache.ctx == &ctx && cache.serial == ctx.m_nEvalSerial && cache.bars == d.bars &&
@@ -307,7 +307,7 @@ std::vector<double> OwnPriceColumn(const CKlineLight& f, const CSouceEditor& ctx
         uint64_t wanted = (f.OwnSeriesSlots() & 0x3F) | (uint64_t(1) << slot);
         for (int s = 0; s < 6; ++s) {
             cache.taken[s] = !(wanted & (uint64_t(1) << s));
-            if (!cache.taken[s]) cache.column[s].assign(n, 0.0);
+            if (!cache.taken[s]) cache.column[s] = ctx.TakeSpare(static_cast<int>(n));
         }
         double* columns[6];
         for (int s = 0; s < 6; ++s) columns[s] = cache.taken[s] ? nullptr : cache.column[s].data();

@@ -81,8 +81,9 @@ uint8_t Map1(R& x, int rf, int rl, int n, F f) {
         x.m_dValue = f(x.m_dValue);
         return kOk;
     }
-    double* d = x.m_pData;
-    for (int k = x.m_nFirst; k <= x.m_nLast; ++k) d[k] = f(d[k]);
+    const double* src = x.m_pData;
+    double* d = x.Own(n);
+    for (int k = x.m_nFirst; k <= x.m_nLast; ++k) d[k] = f(src[k]);
     return kOk;
 }
 
@@ -94,18 +95,20 @@ uint8_t Map2(R& a, R& b, int rf, int rl, int n, F f) {
         return kOk;
     }
     Span s = Meet(SpanOf(a, rf, rl), SpanOf(b, rf, rl));
-    a.Reserve(n);
-    double* out = a.m_pData;
+    // a may be a view: its values are read where they are and the result goes to its own
+    // array.
+    const double* ad = a.m_pData;
+    double* out = a.Own(n);
     if (IsNum(a)) {
         const double av = a.m_dValue;
         const double* bd = b.m_pData;
         for (int k = s.first; k <= s.last; ++k) out[k] = f(av, bd[k]);
     } else if (IsNum(b)) {
         const double bv = b.m_dValue;
-        for (int k = s.first; k <= s.last; ++k) out[k] = f(out[k], bv);
+        for (int k = s.first; k <= s.last; ++k) out[k] = f(ad[k], bv);
     } else {
         const double* bd = b.m_pData;
-        for (int k = s.first; k <= s.last; ++k) out[k] = f(out[k], bd[k]);
+        for (int k = s.first; k <= s.last; ++k) out[k] = f(ad[k], bd[k]);
     }
     SetRange(a, s);
     return kOk;
@@ -141,13 +144,14 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch) {
         long m =
             std::min(IndCommonSpace::Double2Long(nr.m_dValue), static_cast<long>(INT32_MAX / 2));
         if (m < 0) return kOutOfRange;
-        double* d = x.m_pData;
         long first = static_cast<long>(x.m_nFirst) + m;
         if (first > x.m_nLast) {
             SetRange(x, {x.m_nLast + 1, x.m_nLast});
             return kOk;
         }
-        for (long k = x.m_nLast; k >= first; --k) d[k] = d[k - m];
+        const double* src = x.m_pData;
+        double* d = x.Own(n);
+        for (long k = x.m_nLast; k >= first; --k) d[k] = src[k - m];
         x.m_nFirst = static_cast<int>(first);
         return kOk;
     }
@@ -159,6 +163,7 @@ uint8_t Ref(R& x, R& nr, int rf, int rl, int n, double* scratch) {
     }
     std::copy(x.m_pData + std::max(0, x.m_nFirst), x.m_pData + x.m_nLast + 1,
               scratch + std::max(0, x.m_nFirst));
+    x.Own(n);
     // A bar whose reference falls before the series has no value. The valid bars of a
     // record are one run, so the result starts after the last such bar: a gap is never
     // filled with a value from another bar.
@@ -187,46 +192,68 @@ bool HasWindow(R& x, long m) {
     return true;
 }
 
-uint8_t Ma(R& x, long m, double* scratch) {
+uint8_t Ma(R& x, long m, double* scratch, int n) {
     if (m < 0) return kOutOfRange;
     if (IsNum(x)) return kOk;
-    double* d = x.m_pData;
     int f = x.m_nFirst, l = x.m_nLast;
     if (f > l) return kOk;
+    const double* src = x.m_pData;
     if (m == 0) {  // average of every bar so far
+        double* d = x.Own(n);
         double sum = 0;
         for (int k = f; k <= l; ++k) {
-            sum += d[k];
+            sum += src[k];
             d[k] = sum / (k - f + 1);
         }
         return kOk;
     }
     if (!HasWindow(x, m)) return kOk;
-    // The result overwrites the series, so the window reads a copy.
-    std::copy(d + f, d + l + 1, scratch + f);
+    double* d = x.Own(n);
+    // A result written over its own series needs the window's values from a copy.
+    if (src == d) {
+        std::copy(d + f, d + l + 1, scratch + f);
+        src = scratch;
+    }
     const double inv = 1.0 / static_cast<double>(m);
     double sum = 0;
     int first = f + static_cast<int>(m) - 1;
-    for (int k = f; k < first; ++k) sum += scratch[k];
+    for (int k = f; k < first; ++k) sum += src[k];
     for (int k = first; k <= l; ++k) {
-        sum += scratch[k];
+        sum += src[k];
         d[k] = sum * inv;
-        sum -= scratch[k - m + 1];
+        sum -= src[k - m + 1];
     }
     x.m_nFirst = first;
     return kOk;
 }
 
 // Exponential-type smoothing y = (w x + (d - w) y') / d from the first valid bar.
-uint8_t Smooth(R& x, double w, double den) {
+uint8_t Smooth(R& x, double w, double den, int n) {
     if (IsNum(x)) return kOk;
-    double* d = x.m_pData;
     if (x.m_nFirst > x.m_nLast) return kOk;
-    // y = a x + b y' keeps one multiply-add on the chain from bar to bar.
-    double y = d[x.m_nFirst];
+    const double* src = x.m_pData;
+    double* d = x.Own(n);
+    // y = a x + b y'. Each bar waits for the one before, so four bars go at a time: their
+    // inputs are combined off the chain, and the chain itself takes one multiply-add per
+    // four bars (y4 = t4 + b^4 y).
     const double a = w / den, b = (den - w) / den;
-    for (int k = x.m_nFirst + 1; k <= x.m_nLast; ++k) {
-        y = a * d[k] + b * y;
+    const double b2 = b * b, b3 = b2 * b, b4 = b2 * b2;
+    double y = src[x.m_nFirst];
+    d[x.m_nFirst] = y;
+    int k = x.m_nFirst + 1;
+    for (; k + 3 <= x.m_nLast; k += 4) {
+        const double t1 = a * src[k];
+        const double t2 = a * src[k + 1] + b * t1;
+        const double t3 = a * src[k + 2] + b * t2;
+        const double t4 = a * src[k + 3] + b * t3;
+        d[k] = t1 + b * y;
+        d[k + 1] = t2 + b2 * y;
+        d[k + 2] = t3 + b3 * y;
+        y = t4 + b4 * y;
+        d[k + 3] = y;
+    }
+    for (; k <= x.m_nLast; ++k) {
+        y = a * src[k] + b * y;
         d[k] = y;
     }
     return kOk;
@@ -237,8 +264,8 @@ uint8_t Wma(R& x, long m, int n) {
     if (IsNum(x)) return kOk;
     int f = x.m_nFirst, l = x.m_nLast;
     if (!HasWindow(x, m)) return kOk;
-    double* d = x.m_pData;
-    std::vector<double> src(d + f, d + l + 1);
+    std::vector<double> src(x.m_pData + f, x.m_pData + l + 1);
+    double* d = x.Own(n);
     const double den = static_cast<double>(m) * (m + 1) / 2;
     double s = 0, w = 0;  // plain and weighted sums of the window
     for (long j = 0; j < m; ++j) {
@@ -261,15 +288,17 @@ uint8_t Dma(R& x, R& a, int rf, int rl, int n) {
     if (!IsNumeric(x) || !IsNumeric(a)) return kNotNumber;
     if (IsNum(x)) return kOk;
     Span s = Meet(SpanOf(x, rf, rl), SpanOf(a, rf, rl));
-    double* d = x.m_pData;
     if (s.Empty()) {
         SetRange(x, s);
         return kOk;
     }
-    double y = d[s.first];
+    const double* src = x.m_pData;
+    double* d = x.Own(n);
+    double y = src[s.first];
+    d[s.first] = y;
     for (int k = s.first + 1; k <= s.last; ++k) {
         double w = IsNum(a) ? a.m_dValue : a.m_pData[k];
-        y = w * d[k] + (1 - w) * y;
+        y = w * src[k] + (1 - w) * y;
         d[k] = y;
     }
     SetRange(x, s);
@@ -278,7 +307,53 @@ uint8_t Dma(R& x, R& a, int rf, int rl, int n) {
 
 enum class Dispersion { Std, Stdp, Var, Varp, Devsq };
 
-uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch) {
+// Running sums of one window kind over [f, l]; value(k) is bar k's deviation from the pivot.
+template <Dispersion K, class Value>
+void DispersionRun(double* d, int f, int l, long m, Value value) {
+    const double nn = static_cast<double>(m);
+    const double invN = 1.0 / nn, invN1 = m > 1 ? 1.0 / (nn - 1) : 0.0;
+    double s = 0, q = 0;
+    const int first = f + static_cast<int>(m) - 1;
+    for (int k = f; k < first; ++k) {
+        const double v = value(k);
+        s += v;
+        q += v * v;
+    }
+    for (int k = first; k <= l; ++k) {
+        const double v = value(k);
+        s += v;
+        q += v * v;
+        const double dev = std::max(0.0, q - s * s * invN);
+        if constexpr (K == Dispersion::Std)
+            d[k] = m > 1 ? std::sqrt(dev * invN1) : 0;
+        else if constexpr (K == Dispersion::Stdp)
+            d[k] = std::sqrt(dev * invN);
+        else if constexpr (K == Dispersion::Var)
+            d[k] = m > 1 ? dev * invN1 : 0;
+        else if constexpr (K == Dispersion::Varp)
+            d[k] = dev * invN;
+        else
+            d[k] = dev;
+        const double old = value(static_cast<int>(k - m + 1));
+        s -= old;
+        q -= old * old;
+    }
+}
+
+template <Dispersion K>
+void DispersionOf(const double* src, double* d, int f, int l, long m, double* scratch) {
+    // Deviations from a pivot keep the cancellation small for price-sized values.
+    const double pivot = src[f];
+    if (src != d) {
+        DispersionRun<K>(d, f, l, m, [src, pivot](int k) { return src[k] - pivot; });
+        return;
+    }
+    // The result overwrites the series: the window reads a copy.
+    for (int k = f; k <= l; ++k) scratch[k] = src[k] - pivot;
+    DispersionRun<K>(d, f, l, m, [scratch](int k) { return scratch[k]; });
+}
+
+uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch, int n) {
     if (m < 1) return kOutOfRange;
     if (IsNum(x)) {
         x.m_dValue = 0;
@@ -286,57 +361,37 @@ uint8_t WindowDispersion(R& x, long m, Dispersion kind, double* scratch) {
     }
     int f = x.m_nFirst, l = x.m_nLast;
     if (!HasWindow(x, m)) return kOk;
-    double* d = x.m_pData;
-    // Deviations from a pivot keep the cancellation small for price-sized values.
-    const double pivot = d[f];
-    for (int k = f; k <= l; ++k) scratch[k] = d[k] - pivot;
-    const double nn = static_cast<double>(m);
-    double s = 0, q = 0;
-    int first = f + static_cast<int>(m) - 1;
-    for (int k = f; k < first; ++k) {
-        s += scratch[k];
-        q += scratch[k] * scratch[k];
+    const double* src = x.m_pData;
+    double* d = x.Own(n);
+    switch (kind) {
+        case Dispersion::Std:
+            DispersionOf<Dispersion::Std>(src, d, f, l, m, scratch);
+            break;
+        case Dispersion::Stdp:
+            DispersionOf<Dispersion::Stdp>(src, d, f, l, m, scratch);
+            break;
+        case Dispersion::Var:
+            DispersionOf<Dispersion::Var>(src, d, f, l, m, scratch);
+            break;
+        case Dispersion::Varp:
+            DispersionOf<Dispersion::Varp>(src, d, f, l, m, scratch);
+            break;
+        default:
+            DispersionOf<Dispersion::Devsq>(src, d, f, l, m, scratch);
+            break;
     }
-    for (int k = first; k <= l; ++k) {
-        double v = scratch[k];
-        s += v;
-        q += v * v;
-        double dev = std::max(0.0, q - s * s / nn);
-        double out;
-        switch (kind) {
-            case Dispersion::Std:
-                out = m > 1 ? std::sqrt(dev / (nn - 1)) : 0;
-                break;
-            case Dispersion::Stdp:
-                out = std::sqrt(dev / nn);
-                break;
-            case Dispersion::Var:
-                out = m > 1 ? dev / (nn - 1) : 0;
-                break;
-            case Dispersion::Varp:
-                out = dev / nn;
-                break;
-            default:
-                out = dev;
-                break;
-        }
-        d[k] = out;
-        double old = scratch[k - m + 1];
-        s -= old;
-        q -= old * old;
-    }
-    x.m_nFirst = first;
+    x.m_nFirst = f + static_cast<int>(m) - 1;
     return kOk;
 }
 
 template <class F>
-uint8_t WindowDirect(R& x, long m, double* scratch, F f) {
+uint8_t WindowDirect(R& x, long m, double* scratch, int n, F f) {
     if (m < 1) return kOutOfRange;
     if (IsNum(x)) return kOk;
     int fi = x.m_nFirst, l = x.m_nLast;
     if (!HasWindow(x, m)) return kOk;
-    double* d = x.m_pData;
-    std::copy(d + fi, d + l + 1, scratch + fi);
+    std::copy(x.m_pData + fi, x.m_pData + l + 1, scratch + fi);
+    double* d = x.Own(n);
     int first = fi + static_cast<int>(m) - 1;
     for (int k = first; k <= l; ++k) d[k] = f(scratch + k - m + 1, static_cast<int>(m));
     x.m_nFirst = first;
@@ -553,6 +608,50 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
     if (base < 0 || base + count - 1 > ctx.m_nTop) return kStackUnderflow;
     auto arg = [&](int i) -> R& { return ctx.m_aStack[static_cast<size_t>(base + i)]; };
     R& x = arg(0);
+    // The result replaces the first argument. Most functions read a view of it where it is
+    // and write their own array; the others work on a copy of their own.
+    switch (fn) {
+        case CoreFn::Ref:
+        case CoreFn::Ma:
+        case CoreFn::Ema:
+        case CoreFn::Sma:
+        case CoreFn::Wma:
+        case CoreFn::Dma:
+        case CoreFn::Std:
+        case CoreFn::Stdp:
+        case CoreFn::Var:
+        case CoreFn::Varp:
+        case CoreFn::Devsq:
+        case CoreFn::Avedev:
+        case CoreFn::Slope:
+        case CoreFn::Forcast:
+        case CoreFn::Const:
+        case CoreFn::Not:
+        case CoreFn::Abs:
+        case CoreFn::Sqrt:
+        case CoreFn::Ln:
+        case CoreFn::Log:
+        case CoreFn::Exp:
+        case CoreFn::Sin:
+        case CoreFn::Cos:
+        case CoreFn::Tan:
+        case CoreFn::Asin:
+        case CoreFn::Acos:
+        case CoreFn::Atan:
+        case CoreFn::Ceiling:
+        case CoreFn::Floor:
+        case CoreFn::Intpart:
+        case CoreFn::Round:
+        case CoreFn::Sign:
+        case CoreFn::Max:
+        case CoreFn::Min:
+        case CoreFn::Pow:
+        case CoreFn::Mod:
+            break;
+        default:
+            x.Settle(n);
+            break;
+    }
     double* scratch = ctx.m_pScratch;
     long m = 0;
     auto needCount = [&](int i) -> uint8_t {
@@ -570,7 +669,7 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
                 st = kNotNumber;
                 break;
             }
-            if ((st = needCount(1)) == kOk) st = Ma(x, m, scratch);
+            if ((st = needCount(1)) == kOk) st = Ma(x, m, scratch, n);
             break;
         case CoreFn::Ema:
             if (!IsNumeric(x)) {
@@ -578,7 +677,7 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
                 break;
             }
             if ((st = needCount(1)) == kOk)
-                st = m < 1 ? kOutOfRange : Smooth(x, 2.0, static_cast<double>(m) + 1);
+                st = m < 1 ? kOutOfRange : Smooth(x, 2.0, static_cast<double>(m) + 1, n);
             break;
         case CoreFn::Sma: {
             if (!IsNumeric(x) || !IsNum(arg(1)) || !IsNum(arg(2))) {
@@ -590,7 +689,7 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
                 st = kOutOfRange;
                 break;
             }
-            st = Smooth(x, mm, nn);
+            st = Smooth(x, mm, nn, n);
             break;
         }
         case CoreFn::Wma:
@@ -627,7 +726,7 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
                            : fn == CoreFn::Var  ? Dispersion::Var
                            : fn == CoreFn::Varp ? Dispersion::Varp
                                                 : Dispersion::Devsq;
-            st = WindowDispersion(x, m, k, scratch);
+            st = WindowDispersion(x, m, k, scratch, n);
             break;
         }
         case CoreFn::Avedev:
@@ -635,7 +734,7 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
                 st = kNotNumber;
                 break;
             }
-            if ((st = needCount(1)) == kOk) st = WindowDirect(x, m, scratch, AveDev);
+            if ((st = needCount(1)) == kOk) st = WindowDirect(x, m, scratch, n, AveDev);
             break;
         case CoreFn::Slope:
         case CoreFn::Forcast:
@@ -645,13 +744,13 @@ uint8_t CallCoreFunction(CoreFn fn, CSouceEditor& ctx, int base, int count, int 
             }
             if ((st = needCount(1)) != kOk) break;
             if (fn == CoreFn::Slope)
-                st = WindowDirect(x, m, scratch, [](const double* w, int mm) {
+                st = WindowDirect(x, m, scratch, n, [](const double* w, int mm) {
                     double s, i;
                     Regression(w, mm, s, i);
                     return s;
                 });
             else
-                st = WindowDirect(x, m, scratch, [](const double* w, int mm) {
+                st = WindowDirect(x, m, scratch, n, [](const double* w, int mm) {
                     double s, i;
                     Regression(w, mm, s, i);
                     return i + s * (mm - 1);

@@ -133,8 +133,7 @@ void CIndicatorExp::Assign(const CValueRecord& rec, int barCount) {
 }
 
 void CIndicatorExp::Take(CValueRecord& rec, int barCount) {
-    if (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() != barCount || !rec.m_pData ||
-        rec.m_nFirst < 0 || rec.m_nFirst > rec.m_nLast || rec.m_nLast >= barCount) {
+    if (!CanTake(rec, barCount)) {
         Assign(rec, barCount);
         return;
     }

@@ -58,8 +58,13 @@ public:
     // Takes the result of an evaluation; series values are copied over their valid range.
     void Assign(const CValueRecord& rec, int barCount);
     // The same, taking a series' array from rec instead of copying it (rec gets this line's
-    // old array).
+    // old array) when CanTake, else copying.
     void Take(CValueRecord& rec, int barCount);
+    static bool CanTake(const CValueRecord& rec, int barCount) {
+        return rec.m_nKind == CValueRecord::kSeries && !rec.IsView() &&
+               rec.Capacity() == barCount && rec.m_pData && rec.m_nFirst >= 0 &&
+               rec.m_nFirst <= rec.m_nLast && rec.m_nLast < barCount;
+    }
     void Clear();    // drops values, keeps settings
     void Release();  // drops values and frees their storage
 

@@ -428,6 +428,15 @@ int CKlineLight::Run(int rf, int rl) {
     // Each distinct series is fetched once per evaluation; its last use takes the record
     // itself instead of a copy.
     std::vector<std::unique_ptr<CValueRecord>> loaded(p.elements.size());
+    // What the fetched series leave behind serves the next evaluation's fetches.
+    struct ReturnSpares {
+        CSouceEditor& ctx;
+        std::vector<std::unique_ptr<CValueRecord>>& records;
+        ~ReturnSpares() {
+            for (auto& r : records)
+                if (r) ctx.GiveSpare(r->ReleaseData());
+        }
+    } returnSpares{ctx, loaded};
     std::vector<int> alias(p.elements.size(), -1);
     std::vector<int> uses(p.elements.size(), 0);
     // Keyed by what an element fetches, so a formula of many series names stays linear.
@@ -504,27 +513,38 @@ int CKlineLight::Run(int rf, int rl) {
                 }
                 CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
                 CValueRecord& rec = *loaded[static_cast<size_t>(src)];
-                if (--uses[static_cast<size_t>(src)] == 0 &&
+                // A series read once is taken; one read more often is seen through views,
+                // never taken while a view of it may still be on the stack.
+                if (uses[static_cast<size_t>(src)] == 1 && !rec.IsView() &&
                     (rec.m_nKind != CValueRecord::kSeries || rec.Capacity() >= n)) {
                     std::swap(slot, rec);
                     slot.Reserve(n);
+                } else if (rec.m_nKind == CValueRecord::kSeries && rec.Capacity() >= n) {
+                    slot.View(rec);
                 } else {
                     CopyRecord(slot, rec, n);
                 }
                 break;
             }
-            case Op::CopyVar:
-                CopyRecord(m_aVars[in.a], ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)], n);
+            case Op::CopyVar: {
+                // The variable keeps the result's array; the stack goes on with a view of it.
+                CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
+                CValueRecord& var = m_aVars[in.a];
+                if (top.m_nKind == CValueRecord::kSeries && top.Capacity() >= n) {
+                    std::swap(var, top);
+                    top.View(var);
+                } else {
+                    CopyRecord(var, top, n);
+                }
                 break;
+            }
             case Op::LoadVar: {
                 CValueRecord& slot = ctx.m_aStack[static_cast<size_t>(++ctx.m_nTop)];
                 CValueRecord& var = m_aVars[in.a];
-                if (in.sub == 1 && var.m_nKind == CValueRecord::kSeries && var.Capacity() >= n) {
-                    std::swap(slot, var);
-                    var.Reserve(n);
-                } else {
+                if (var.m_nKind == CValueRecord::kSeries && var.Capacity() >= n)
+                    slot.View(var);
+                else
                     CopyRecord(slot, var, n);
-                }
                 break;
             }
             case Op::StoreVar: {
@@ -536,13 +556,17 @@ int CKlineLight::Run(int rf, int rl) {
             }
             case Op::StoreLine: {
                 CValueRecord& top = ctx.m_aStack[static_cast<size_t>(ctx.m_nTop)];
-                if (in.a < m_aExps.size()) {
-                    if (in.sub == 1)
-                        m_aExps[in.a].Take(top, n);
-                    else
-                        m_aExps[in.a].Assign(top, n);
-                }
-                if (in.b >= 0) {
+                if (in.b < 0 || in.sub == 1) {
+                    if (in.a < m_aExps.size()) m_aExps[in.a].Take(top, n);
+                } else if (in.a < m_aExps.size() && CIndicatorExp::CanTake(top, n)) {
+                    // The line takes the array and the variable reads it there.
+                    m_aVars[static_cast<size_t>(in.b)].View(top);
+                    m_aExps[in.a].Take(top, n);
+                } else if (top.IsView()) {
+                    if (in.a < m_aExps.size()) m_aExps[in.a].Assign(top, n);
+                    m_aVars[static_cast<size_t>(in.b)].View(top);
+                } else {
+                    if (in.a < m_aExps.size()) m_aExps[in.a].Assign(top, n);
                     std::swap(m_aVars[static_cast<size_t>(in.b)], top);
                     top.Reserve(n);
                 }
@@ -578,6 +602,9 @@ int CKlineLight::Run(int rf, int rl) {
                 BaseFunction fn = in.a < kBaseFunctionSlots ? BaseFunctions[in.a] : nullptr;
                 if (!fn) return fail(EngineStatus::kCalcFailed, in, "函数不可用: " + name);
                 int expectTop = ctx.m_nTop - in.b + 1;
+                // Evaluators write into their argument records: none of them is a view.
+                for (int i = std::max(expectTop, 0); i <= ctx.m_nTop; ++i)
+                    ctx.m_aStack[static_cast<size_t>(i)].Settle(n);
                 uint8_t st;
                 try {
                     st = fn(name.c_str(), &ctx);

@@ -11,3 +11,19 @@ void CSouceEditor::Prepare(int depth, int count) {
     m_pScratch = m_vScratch.data();
     m_nTop = -1;
 }
+
+std::vector<double> CSouceEditor::TakeSpare(int count) {
+    const size_t n = static_cast<size_t>(count > 0 ? count : 1);
+    std::vector<double> data;
+    if (!m_vSpares.empty()) {
+        data = std::move(m_vSpares.back());
+        m_vSpares.pop_back();
+    }
+    if (data.size() < n) data.resize(n);
+    return data;
+}
+
+void CSouceEditor::GiveSpare(std::vector<double>&& data) {
+    // A few arrays are enough: one per series a formula fetches.
+    if (!data.empty() && m_vSpares.size() < 16) m_vSpares.push_back(std::move(data));
+}

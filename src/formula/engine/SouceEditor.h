@@ -35,6 +35,14 @@ public:
     // Sizes the stack to depth records of count bars and the scratch buffer to 2 x count.
     void Prepare(int depth, int count);
 
+    // Series arrays are handed from one evaluation to the next instead of being freed and
+    // allocated again: a fresh array costs a page fault per 4 KB, more than the arithmetic.
+    // TakeSpare gives an array of at least count doubles (its values are not cleared);
+    // GiveSpare keeps one for later.
+    std::vector<double> TakeSpare(int count);
+    void GiveSpare(std::vector<double>&& data);
+
 private:
     std::vector<double> m_vScratch;
+    std::vector<std::vector<double>> m_vSpares;
 };
