@@ -26,14 +26,14 @@ constexpr UINT kCentred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 
 enum class FontKind { Song14, Times16 };
 
-struct ItemSpec {
+struct ItemLook {
     const char* text;
     FontKind font;
     UINT format;
     COLORREF colour;
 };
 
-const ItemSpec kItems[CBackTraceWnd::kItemCount] = {
+const ItemLook kItems[CBackTraceWnd::kItemCount] = {
     {"", FontKind::Times16, kLeft, kOrange},
     {"交易评价：", FontKind::Song14, kLeft, kLabel},
     {"正确", FontKind::Song14, kCentred, RGB(76, 29, 29)},
@@ -87,13 +87,13 @@ int CBackTraceWnd::OnCreate(LPCREATESTRUCT cs) {
 void CBackTraceWnd::CreateItems() {
     CommonVar* common = GetCommonVar();
     m_items.clear();
-    for (const ItemSpec& spec : kItems) {
+    for (const ItemLook& look : kItems) {
         auto item = std::make_shared<StaticEx>();
-        item->m_strText = spec.text;
-        item->m_pFont = common->GetFont(spec.font == FontKind::Song14 ? CommonVar::kFontSong14
+        item->m_strText = look.text;
+        item->m_pFont = common->GetFont(look.font == FontKind::Song14 ? CommonVar::kFontSong14
                                                                       : CommonVar::kFontTimes16);
-        item->m_nFormat = spec.format;
-        item->m_clrText = spec.colour;
+        item->m_nFormat = look.format;
+        item->m_clrText = look.colour;
         m_items.push_back(std::move(item));
     }
 }

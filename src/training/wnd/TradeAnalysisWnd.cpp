@@ -30,13 +30,13 @@ constexpr UINT kLeftLine = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
 
 enum class FontKind { Page, Times16, Times20, Song14 };
 
-struct ItemSpec {
+struct ItemLook {
     const char* text;
     FontKind font;
     COLORREF colour;
 };
 
-const ItemSpec kItems[TradeAnalysisWnd::kItemCount] = {
+const ItemLook kItems[TradeAnalysisWnd::kItemCount] = {
     {"", FontKind::Page, kOrange},
     {"", FontKind::Times20, kOrange},
     {"周期:", FontKind::Song14, kLabel},
@@ -123,17 +123,17 @@ int TradeAnalysisWnd::OnCreate(LPCREATESTRUCT cs) {
 void TradeAnalysisWnd::CreateItems() {
     CommonVar* common = GetCommonVar();
     m_items.clear();
-    for (const ItemSpec& spec : kItems) {
+    for (const ItemLook& look : kItems) {
         auto item = std::make_shared<StaticEx>();
-        item->m_strText = spec.text;
-        switch (spec.font) {
+        item->m_strText = look.text;
+        switch (look.font) {
             case FontKind::Page: item->m_pFont = &m_pageFont; break;
             case FontKind::Times16: item->m_pFont = common->GetFont(CommonVar::kFontTimes16); break;
             case FontKind::Times20: item->m_pFont = common->GetFont(CommonVar::kFontTimes20); break;
             case FontKind::Song14: item->m_pFont = common->GetFont(CommonVar::kFontSong14); break;
         }
         item->m_nFormat = kLeftLine;
-        item->m_clrText = spec.colour;
+        item->m_clrText = look.colour;
         m_items.push_back(std::move(item));
     }
 }

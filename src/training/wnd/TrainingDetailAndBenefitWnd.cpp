@@ -145,12 +145,12 @@ void TrainingDetailAndBenefitWnd::CreateStatisticItems() {
         {"", true, kRed},
     };
     m_items.clear();
-    for (const auto& spec : kItems) {
+    for (const auto& look : kItems) {
         auto item = std::make_shared<StaticEx>();
-        item->m_strText = spec.text;
-        item->m_pFont = spec.times ? times : &m_pageFont;
+        item->m_strText = look.text;
+        item->m_pFont = look.times ? times : &m_pageFont;
         item->m_nFormat = kLeftLine;
-        item->m_clrText = spec.colour;
+        item->m_clrText = look.colour;
         m_items.push_back(std::move(item));
     }
 }
