@@ -6,8 +6,8 @@
 // VALUE is how many times longer the subject takes than a baseline measured in the same
 // run, so the figure means something on any machine; GOAL is the most we accept. Each
 // benchmark runs several times (kDefaultRepetitions unless --benchmark_repetitions says
-// otherwise) and a ratio is taken from the medians, so one disturbed repetition does not
-// move it. Colour codes go to a terminal only, never into a pipe or a file.
+// otherwise), the repetitions of all benchmarks interleaved in a random order, and a ratio
+// is taken from the medians, so one disturbed repetition does not move it. Colour codes go to a terminal only, never into a pipe or a file.
 //
 // A benchmark program builds a RatioReporter, names its ratios and hands over to
 // RunBenchmarks:
@@ -127,6 +127,14 @@ inline int RunBenchmarks(int argc, char** argv, RatioReporter& reporter) {
                       RatioReporter::kDefaultRepetitions);
         args.insert(args.begin() + 1, repetitions);
     }
+    // Subject and baseline repetitions are run in a shuffled interleaving rather than one
+    // benchmark's block after the other's, so a change of load during the run (another
+    // build starting, a frequency step) falls on both sides of a ratio instead of one.
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    bool order = false;
+    for (int i = 1; i < argc; ++i)
+        order |= std::strncmp(argv[i], "--benchmark_enable_random_interleaving", 38) == 0;
+    if (!order) args.insert(args.begin() + 1, interleave);
     int count = static_cast<int>(args.size());
     args.push_back(nullptr);
     benchmark::Initialize(&count, args.data());
