@@ -7,6 +7,7 @@
 #include "chart/GapBoxes.h"
 #include "chart/IndicatorLines.h"
 #include "chart/PriceMarks.h"
+#include "chart/ValuePanel.h"
 #include "foundation/Format.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
@@ -281,6 +282,8 @@ void ChartPic::DrawCrosshair(CDC* dc, int32_t index, int y) {
 }
 
 void ChartPic::DrawTitle(CDC* dc, int32_t index, bool erase) {
+    // The floating value panel reads the bar the price pane's title shows.
+    if (IsMainPane()) FeedValuePanel(*m_pOverlay, index);
     ChartPicProp& p = *m_prop;
     if (!dc || p.m_nTitleHeight <= 0) return;
     const IBarSource* bars = m_pOverlay->GetBars();

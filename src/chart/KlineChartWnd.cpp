@@ -6,6 +6,9 @@
 
 #include "chart/ChartActions.h"
 #include "chart/ChartPic.h"
+#include "chart/IntradayPopup.h"
+#include "chart/TipPopups.h"
+#include "chart/ValuePanel.h"
 #include "marketdata/Security.h"
 #include "ui/CommonVar.h"
 
@@ -18,20 +21,9 @@ DrawToolOverlayFactory& ToolFactory() {
     return factory;
 }
 
-// Claims nothing: the tips are not built yet, but the tip overlay keeps its place.
-class PicTipAction1 : public POMsgAction {
-public:
-    using POMsgAction::POMsgAction;
-};
-
 }  // namespace
 
 void SetDrawToolOverlayFactory(DrawToolOverlayFactory factory) { ToolFactory() = std::move(factory); }
-
-void PicTipOverlay::CreateActions() {
-    m_aActions.clear();
-    m_aActions.push_back(std::make_shared<PicTipAction1>(this));
-}
 
 }  // namespace chart
 
@@ -154,6 +146,8 @@ void CKlineChartWnd::DrawClient(CDC* dc) {
     dc->FillSolidRect(&m_rcClient, GetCommonVar()->Colors()[CommonColor::uniBackGround]);
     if (m_aOverlays.size() > 1)
         if (auto chart = GetChartOverlayPtr()) chart->Paint(dc);
+    // The hover labels sit on top of what was just painted.
+    if (auto tip = TipOverlay()) tip->PaintLabels(dc);
 }
 
 void CKlineChartWnd::RecalcLayout() {
@@ -247,6 +241,7 @@ void CKlineChartWnd::OnElementMouseLeave() {
     Dispatch(kMsgMouseLeave, a);
     if (m_nHoverTimer >= 0 && m_hWnd) KillTimer(static_cast<UINT_PTR>(m_nHoverTimer));
     m_nHoverTimer = -1;
+    if (auto tip = TipOverlay()) tip->HideLabels();
     if (m_hWnd) Repaint(true);
 }
 
@@ -344,6 +339,36 @@ void CKlineChartWnd::OnDestroying() {
     if (m_drawToolBar.m_hWnd) m_drawToolBar.DestroyWindow();
     if (m_indicatorBar.m_hWnd) m_indicatorBar.DestroyWindow();
     GetCommonVar()->ForgetElement(this);
+    // The popups that follow this chart let go of it.
+    if (CDlgValueBar* panel = GetValueBar(false)) panel->OnChartWndClosing(this);
+    if (CTipMulti* tip = GetTipMulti(false); tip && tip->m_pOwner == this) tip->ShowTip(nullptr, false, false);
+    if (CDlgCurPic* popup = GetIntradayPopup(false); popup && popup->m_pSource == this) popup->m_pSource = nullptr;
+}
+
+std::shared_ptr<PicTipOverlay> CKlineChartWnd::TipOverlay() const {
+    return m_aOverlays.size() > 2 ? std::dynamic_pointer_cast<PicTipOverlay>(m_aOverlays[2]) : nullptr;
+}
+
+void CKlineChartWnd::RefreshTipAtCursor() {
+    auto tip = TipOverlay();
+    if (!tip || !m_hWnd) return;
+    POINT pt{0, 0};
+    GetCursorPos(&pt);
+    ScreenToClient(&pt);
+    tip->UpdateTip(true, CPoint(pt));
+}
+
+void CKlineChartWnd::ShowIntradayPicture(const CIndSecuCode& code, uint32_t date, const CFloatDayItem& bar,
+                                         double referencePrice) {
+    int32_t index = -1;
+    if (m_pDataLayer)
+        for (int32_t i = m_pDataLayer->GetBegin(); i < m_pDataLayer->GetEnd(); ++i)
+            if (static_cast<int64_t>(m_pDataLayer->GetTime(i)) == bar.m_nTime) {
+                index = i;
+                break;
+            }
+    if (CDlgCurPic* popup = GetIntradayPopup(true))
+        popup->ShowDay(this, index, static_cast<int32_t>(date), referencePrice, code, bar);
 }
 
 void CKlineChartWnd::OnDataChanged() {
@@ -416,6 +441,7 @@ int CKlineChartWnd::SetSecurity(const CIndSecuCode& code, const CGroup* group) {
     RecreateElementBar();
     if (m_aOverlays.size() < 3) return 1;
     if (auto tools = GetDrawToolOverlay()) tools->LoadTools();
+    if (auto tip = TipOverlay()) tip->HideLabels();
     ResetLayers();
     if (m_pDataLayer) m_pDataLayer->RequestData();
     return 1;

@@ -19,6 +19,7 @@
 
 #include "chart/ChartOverlay.h"
 #include "chart/PicOverlay.h"
+#include "chart/PicTipOverlay.h"
 #include "marketdata/PicDataLayer.h"
 #include "ui/element/ElementWnd.h"
 
@@ -42,14 +43,6 @@ public:
     int m_nSnapKind = 0;  // 1 close, 2 high, 3 low, 4 open
 };
 
-// The hover-tip overlay: one action that claims nothing until the tips are built.
-class PicTipOverlay : public PicOverlay {
-public:
-    explicit PicTipOverlay(CKlineChartWnd* owner) : PicOverlay(owner, kOverlayTip) {}
-    void CreateActions() override;
-    virtual bool IsTipEnabled() const { return true; }
-};
-
 using DrawToolOverlayFactory = std::function<std::shared_ptr<DrawToolOverlay>(CKlineChartWnd*)>;
 // Installs the drawing-tool overlay every new chart window makes (null: the empty one).
 void SetDrawToolOverlayFactory(DrawToolOverlayFactory factory);
@@ -70,6 +63,8 @@ public:
     virtual std::shared_ptr<PicDataLayer> GetDataLayer();
     virtual std::shared_ptr<chart::DrawToolOverlay> GetDrawToolOverlay();
     virtual std::shared_ptr<chart::PicOverlay> GetTipOverlay();
+    // The tip overlay when slot 2 holds one (null before the overlays exist).
+    std::shared_ptr<chart::PicTipOverlay> TipOverlay() const;
 
     // --- CElementWnd ---
     BOOL Create(CWnd* parent) override;
@@ -106,10 +101,10 @@ public:
     std::shared_ptr<IChartOverlay> GetChartOverlay() override;
     bool GetDrawToolMode(uint16_t& mode) override;
     void ResetSeries() override;
-    void RefreshTipAtCursor() override {}
+    void RefreshTipAtCursor() override;
     void Repaint(bool updateNow) override;
     void ShowIntradayPicture(const CIndSecuCode& code, uint32_t date, const CFloatDayItem& bar,
-                             double referencePrice) override {}
+                             double referencePrice) override;
 
     // --- chart operations ---
     void SetPeriod(int16_t dataType, int16_t period);
