@@ -187,7 +187,13 @@ void CKlineChartWnd::RecalcLayout() {
 bool CKlineChartWnd::Dispatch(int type, OverlayMsgArgs& args) {
     // Actions may destroy nothing but may replace overlays; hold them for the call.
     const std::vector<std::shared_ptr<PicOverlay>> overlays = m_aOverlays;
-    return DispatchOverlayMessage(overlays, type, args);
+    // The hover labels come off while the actions draw in place (the crosshair is XORed)
+    // and go back on top afterwards.
+    auto tip = TipOverlay();
+    if (tip) tip->BeginChartChange();
+    const bool claimed = DispatchOverlayMessage(overlays, type, args);
+    if (tip) tip->EndChartChange();
+    return claimed;
 }
 
 namespace {

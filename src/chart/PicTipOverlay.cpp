@@ -103,28 +103,35 @@ void ChartSnapshotLayer::Update(CDC* dc, const CRect& rc) {
         own = std::make_unique<CClientDC>(m_pOwner);
         dc = own.get();
     }
+    Lift(dc);
     m_rcRequested = rc;
-    if (!m_rcSaved.IsRectEmpty() && m_bMemDC)
-        dc->BitBlt(m_rcSaved.left, m_rcSaved.top, m_rcSaved.Width(), m_rcSaved.Height(), &m_memDC, 0, 0, SRCCOPY);
     if (rc.IsRectEmpty()) {
         if (m_bMemDC) m_memDC.DeleteDC();
         m_image.DeleteObject();
         m_bMemDC = false;
         m_imageSize = CSize(0, 0);
-        m_rcSaved.SetRectEmpty();
-        m_rcRequested.SetRectEmpty();
         return;
     }
-    Save(dc, rc);
-    DrawLabel(dc, rc);
+    Place(dc);
+}
+
+void ChartSnapshotLayer::Lift(CDC* dc) {
+    if (m_rcSaved.IsRectEmpty()) return;
+    if (m_bMemDC && dc)
+        dc->BitBlt(m_rcSaved.left, m_rcSaved.top, m_rcSaved.Width(), m_rcSaved.Height(), &m_memDC, 0, 0, SRCCOPY);
+    m_rcSaved.SetRectEmpty();
+}
+
+void ChartSnapshotLayer::Place(CDC* dc) {
+    if (m_rcRequested.IsRectEmpty() || !m_rcSaved.IsRectEmpty() || !dc) return;
+    Save(dc, m_rcRequested);
+    if (!m_rcSaved.IsRectEmpty()) DrawLabel(dc, m_rcRequested);
 }
 
 void ChartSnapshotLayer::Repaint(CDC* dc) {
-    if (m_rcRequested.IsRectEmpty() || !dc) return;
     // The chart under the label is new: nothing of the old copy may come back.
     m_rcSaved.SetRectEmpty();
-    Save(dc, m_rcRequested);
-    DrawLabel(dc, m_rcRequested);
+    Place(dc);
 }
 
 void ChartSnapshotLayer::Save(CDC* dc, const CRect& rc) {
@@ -216,13 +223,35 @@ ChartOverlay* PicTipOverlay::Chart() const {
 }
 
 void PicTipOverlay::HideLabels(CDC* dc) {
+    if (m_nChanging > 0) {
+        m_timeLayer.Request(CRect());
+        m_valueLayer.Request(CRect());
+        return;
+    }
     m_timeLayer.Update(dc, CRect());
     m_valueLayer.Update(dc, CRect());
 }
 
 void PicTipOverlay::PaintLabels(CDC* dc) {
+    if (m_nChanging > 0) return;  // they go back on at the end of the change
     m_timeLayer.Repaint(dc);
     m_valueLayer.Repaint(dc);
+}
+
+void PicTipOverlay::BeginChartChange() {
+    if (m_nChanging++ > 0 || !m_pOwner || !m_pOwner->m_hWnd) return;
+    if (!m_timeLayer.IsShown() && !m_valueLayer.IsShown()) return;
+    CClientDC dc(m_pOwner);
+    m_timeLayer.Lift(&dc);
+    m_valueLayer.Lift(&dc);
+}
+
+void PicTipOverlay::EndChartChange() {
+    if (m_nChanging == 0 || --m_nChanging > 0 || !m_pOwner || !m_pOwner->m_hWnd) return;
+    if (m_timeLayer.GetRequestedRect().IsRectEmpty() && m_valueLayer.GetRequestedRect().IsRectEmpty()) return;
+    CClientDC dc(m_pOwner);
+    m_timeLayer.Place(&dc);
+    m_valueLayer.Place(&dc);
 }
 
 void PicTipOverlay::UpdateTip(bool show, CPoint pt, CDC* dc) {
@@ -233,7 +262,7 @@ void PicTipOverlay::UpdateTip(bool show, CPoint pt, CDC* dc) {
         return;
     }
     std::unique_ptr<CClientDC> own;
-    if (!dc) {
+    if (!dc && m_nChanging == 0) {
         own = std::make_unique<CClientDC>(m_pOwner);
         dc = own.get();
     }
@@ -253,6 +282,7 @@ void PicTipOverlay::UpdateTip(bool show, CPoint pt, CDC* dc) {
     }
     // Value label. Both labels come off first, so neither saves a piece of the other.
     std::string value;
+    CRect remembered;
     for (const auto& pane : chart->m_aPanes)
         if (pane->m_bVisible && pane->Prop().HitTest(pt) == kHitPlot) {
             value = pane->Prop().FormatValueAt(pt.y);
@@ -282,18 +312,34 @@ void PicTipOverlay::UpdateTip(bool show, CPoint pt, CDC* dc) {
             if (overlap.IntersectRect(onScreen, panel)) {
                 const int w = valueRect.Width();
                 valueRect = CRect(chart->m_rcChart.right - w, top, chart->m_rcChart.right, top + bandHeight);
-                chart->m_rcValuePanel = valueRect;
-            } else {
-                chart->m_rcValuePanel.SetRectEmpty();
+                remembered = valueRect;
             }
-        } else {
-            chart->m_rcValuePanel.SetRectEmpty();
         }
+    }
+    // The crosshair stops short of a label at the right edge. It is redrawn when that
+    // changes, so that it is erased later as long as it was drawn.
+    auto remember = [&](CDC* on) {
+        if (remembered == chart->m_rcValuePanel) return;
+        std::unique_ptr<CClientDC> window;
+        if (!on) {
+            window = std::make_unique<CClientDC>(m_pOwner);
+            on = window.get();
+        }
+        chart->DrawCrosshairs(on);
+        chart->m_rcValuePanel = remembered;
+        chart->DrawCrosshairs(on);
+    };
+    m_valueLayer.SetText(value);
+    if (m_nChanging > 0) {
+        remember(dc);
+        m_timeLayer.Request(timeRect);
+        m_valueLayer.Request(valueRect);
+        return;
     }
     // Both come off before either saves, so neither keeps a piece of the other.
     HideLabels(dc);
+    remember(dc);
     if (!timeRect.IsRectEmpty()) m_timeLayer.Update(dc, timeRect);
-    m_valueLayer.SetText(value);
     if (!valueRect.IsRectEmpty()) m_valueLayer.Update(dc, valueRect);
 }
 

@@ -50,6 +50,12 @@ public:
     // The window was painted again under the label: what was saved is stale. Saves the new
     // pixels and draws the label again where it was asked for.
     void Repaint(CDC* dc);
+    // Puts the pixels back but keeps the place asked for (the chart is about to draw).
+    void Lift(CDC* dc);
+    // Saves and draws at the place asked for, when there is one and nothing is shown.
+    void Place(CDC* dc);
+    // Only asks for a place (drawn by the next Place).
+    void Request(const CRect& rc) { m_rcRequested = rc; }
     bool IsShown() const { return !m_rcSaved.IsRectEmpty(); }
     const CRect& GetSavedRect() const { return m_rcSaved; }
     const CRect& GetRequestedRect() const { return m_rcRequested; }
@@ -87,12 +93,18 @@ public:
     void HideLabels(CDC* dc = nullptr);
     // After the chart was painted under the labels.
     void PaintLabels(CDC* dc);
+    // Around anything that may draw on the chart in place (the crosshair is XORed): the
+    // labels come off first and go back on top after, so no label ever keeps a copy of
+    // pixels that changed under it. Nests; labels asked for meanwhile wait for the end.
+    void BeginChartChange();
+    void EndChartChange();
 
     ChartSnapshotLayer m_timeLayer;
     ChartSnapshotLayer m_valueLayer;
 
 private:
     ChartOverlay* Chart() const;
+    int m_nChanging = 0;
 };
 
 // The lines a pane offers the hover tip at pt: the flag texts within 8 rows of the point,

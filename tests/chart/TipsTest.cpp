@@ -12,6 +12,7 @@
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
 #include "platform/App.h"
+#include "platform/Services.h"
 #include "training/TrainingRecord.h"
 
 using namespace chart;
@@ -129,6 +130,38 @@ TEST_F(TipsTest, LabelsSitOnTheAxesAndLeaveTheExactPixelsBehind) {
     EXPECT_NE(shot.Pixels(), before);
     tip->UpdateTip(false, pt, &shot.dc);
     EXPECT_EQ(shot.Pixels(), before);
+}
+
+// The window's own events: the crosshair is XORed across the value label's rows by the
+// mouse and the keys; once the labels go, the window holds exactly what a fresh paint
+// with the crosshair where it ended would hold.
+TEST_F(TipsTest, CrosshairMovesUnderTheLabelsLeaveNoTrace) {
+    ChartOverlay& c = wnd.Chart();
+    wnd.Repaint(true);
+    ASSERT_EQ(wnd.OnElementKeyDown(0x25, 1, 0), 1);  // Left: cursor mode on the last bar
+    const int32_t bar = c.m_nStart + 40;
+    wnd.OnElementMouseMove(0, OverBar(bar).x, OverBar(bar).y);
+    ASSERT_TRUE(tip->m_valueLayer.IsShown());
+    ASSERT_TRUE(tip->m_timeLayer.IsShown());
+    wnd.OnElementMouseMove(0, OverBar(bar + 3).x, OverBar(bar + 3).y + 9);
+    for (int k = 0; k < 3; ++k) wnd.OnElementKeyDown(0x25, 1, 0);
+    wnd.OnElementKeyDown(0x27, 1, 0);
+    platform::ProcessPendingEvents();
+    EXPECT_TRUE(tip->m_valueLayer.IsShown());
+    tip->HideLabels();
+    CBitmap moved;
+    ASSERT_TRUE(platform::CaptureWindow(&wnd, moved));
+    wnd.Repaint(true);
+    CBitmap fresh;
+    ASSERT_TRUE(platform::CaptureWindow(&wnd, fresh));
+    const CSize size = moved.GetSize();
+    ASSERT_EQ(size, fresh.GetSize());
+    int differing = 0;
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x)
+            differing += (moved.GetPixel(x, y) & 0xFFFFFF) != (fresh.GetPixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    if (CDlgValueBar* panel = GetValueBar(false)) panel->HidePanel(0);
 }
 
 TEST_F(TipsTest, CursorModeShowsTheCloseAndTheLabelDodgesTheValuePanel) {
