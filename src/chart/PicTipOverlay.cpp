@@ -151,28 +151,19 @@ void ChartSnapshotLayer::Save(CDC* dc, const CRect& rc) {
 void ChartSnapshotLayer::DrawLabel(CDC* dc, const CRect& rc) {
     CommonVar* var = GetCommonVar();
     const CommonColorTable& colors = var->Colors();
-    // Off-screen first: the label appears in one copy.
-    CDC off;
-    CBitmap bmp;
-    CDC* target = dc;
-    CRect box(rc);
-    if (off.CreateCompatibleDC(dc) && bmp.CreateCompatibleBitmap(dc, rc.Width(), rc.Height())) {
-        off.SelectObject(&bmp);
-        target = &off;
-        box = CRect(0, 0, rc.Width(), rc.Height());
-    }
-    target->FillSolidRect(&box, colors[CommonColor::uniHigh_BackGround]);
+    // Straight onto the window: a fill, a frame and one line of text inside the rectangle
+    // show no intermediate state the eye could catch.
+    dc->FillSolidRect(&rc, colors[CommonColor::uniHigh_BackGround]);
     CBrush border(colors[CommonColor::uniWnd_Border]);
-    target->FrameRect(&box, &border);
-    CFont* old = target->SelectObject(var->GetFont(CommonVar::Font::Chart));
-    const COLORREF oldText = target->SetTextColor(colors[CommonColor::uniText]);
-    const int oldMode = target->SetBkMode(TRANSPARENT);
-    CRect text(box);
-    target->DrawText(m_strText, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    target->SetBkMode(oldMode);
-    target->SetTextColor(oldText);
-    if (old) target->SelectObject(old);
-    if (target == &off) dc->BitBlt(rc.left, rc.top, rc.Width(), rc.Height(), &off, 0, 0, SRCCOPY);
+    dc->FrameRect(&rc, &border);
+    CFont* old = dc->SelectObject(var->GetFont(CommonVar::Font::Chart));
+    const COLORREF oldText = dc->SetTextColor(colors[CommonColor::uniText]);
+    const int oldMode = dc->SetBkMode(TRANSPARENT);
+    CRect text(rc);
+    dc->DrawText(m_strText, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    dc->SetBkMode(oldMode);
+    dc->SetTextColor(oldText);
+    if (old) dc->SelectObject(old);
 }
 
 // ---- the action ----
