@@ -21,6 +21,7 @@
 #include "training/TrainingRecord.h"
 #include "training/wnd/SelStockTraining.h"
 #include "training/wnd/TrainingAssistWnd.h"
+#include "training/wnd/TrainingKlineWnd.h"
 #include "training/wnd/TrainingReportWnd.h"
 #include "ui/grid/ReportWnd.h"
 #include "ui/layout/LayoutManager.h"
@@ -95,6 +96,7 @@ BOOL C_Tarrow_App::InitInstance() {
     RegisterTrainingElementTypes();
     RegisterChartElementTypes();
     RegisterTrainingPanelTypes();
+    RegisterTrainingChartTypes();
     SetTrainingEndedHook([this] {
         if (CMainFrame* main = GetMainFrame()) main->SelectTab("特训场");
     });

@@ -1,0 +1,298 @@
+// A whole trend-training session in the workspace of "trendtraining.xlay" against the data
+// server on loopback: the chart at leaf 1 and the control panel at leaf 2, joined through the
+// layout. The session steps, buys and sells through the order dialog, a stop-loss closes the
+// rest, the user ends it, the program quits; after a restart the record file holds exactly
+// what the session did. A screenshot of the workspace is taken mid-session, with the buy
+// marked on the chart.
+#include <gtest/gtest.h>
+
+#include <tinyxml2.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ClientHarness.h"
+#include "ReviewWindowSupport.h"
+#include "TestSupport.h"
+#include "chart/ChartPic.h"
+#include "formula/YBIndClass.h"
+#include "marketdata/DataCenter.h"
+#include "marketdata/MarketHooks.h"
+#include "marketdata/Security.h"
+#include "marketdata/net/MarketLink.h"
+#include "platform/App.h"
+#include "platform/CommonDialogs.h"
+#include "platform/Gdi.h"
+#include "platform/Input.h"
+#include "platform/Services.h"
+#include "platform/home/ProgramDir.h"
+#include "training/TotalTrainingRecord.h"
+#include "training/TrainingPicData.h"
+#include "training/TrainingRecord.h"
+#include "training/wnd/DlgTrainingBS.h"
+#include "training/wnd/TrainingAssistWnd.h"
+#include "training/wnd/TrainingKlineWnd.h"
+#include "ui/CommonVar.h"
+#include "ui/dialog/CtrlLayout.h"
+#include "ui/dialog/DlgTemplate.h"
+#include "ui/dialog/SkinControls.h"
+#include "ui/element/ElementHost.h"
+#include "ui/layout/LayoutManager.h"
+
+namespace {
+
+// The workspace view as far as a layout needs one.
+class Workspace : public CWnd, public CElementHost {
+public:
+    Workspace() {
+        CreateEx(0, nullptr, "workspace", WS_POPUP, CRect(0, 0, 1280, 820), nullptr, 0);
+        ShowWindow(SW_SHOW);
+        root = std::make_unique<CLayoutManager>(this, nullptr);
+    }
+    ~Workspace() override {
+        if (root) root->DetachAll();
+        root.reset();
+        if (m_hWnd) DestroyWindow();
+    }
+    bool Open(const std::string& path, void* context) {
+        tinyxml2::XMLDocument doc;
+        if (doc.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS || !doc.RootElement()) return false;
+        root->ReadViewProp(doc.RootElement()->FirstChildElement("ViewProp"));
+        root->Load(doc.RootElement());
+        root->SetContextAll(context);
+        RecalcLayout();
+        root->AttachAll();
+        return true;
+    }
+
+    CWnd* GetHostWnd() override { return this; }
+    int IsHostActive() const override { return 1; }
+    CElementWnd* GetActiveElement() const override { return m_active; }
+    void SetActiveElement(CElementWnd* e) override { m_active = e; }
+    CElementWnd* GetSoloWindow() const override { return nullptr; }
+    void SetSoloWindow(CElementWnd*) override {}
+    void SetLayoutModified() override {}
+    void RecalcLayout() override {
+        CRect rc;
+        GetClientRect(&rc);
+        root->Recalc(rc);
+    }
+    std::string GetWorkspaceKey() const override { return "trendtraining"; }
+    int IsThinSplitter() const override { return 0; }
+
+    std::unique_ptr<CLayoutManager> root;
+
+private:
+    CElementWnd* m_active = nullptr;
+};
+
+// Runs fn inside the order dialog's modal loop once its controls exist.
+void WhenDialogShown(std::shared_ptr<bool> running, std::function<void(CDlgTrainingBS*)> fn) {
+    platform::PostTask([running, fn] {
+        if (!*running) return;
+        auto* dlg = dynamic_cast<CDlgTrainingBS*>(CWnd::GetActiveWindow());
+        if (dlg && dlg->m_hWnd && dlg->m_pHandsEdit && dlg->m_pFractionButtons[5])
+            fn(dlg);
+        else
+            WhenDialogShown(running, fn);
+    });
+}
+
+void Click(CWnd* w) {
+    ASSERT_NE(w, nullptr);
+    platform::InjectMouse(w, WM_LBUTTONDOWN, 5, 5);
+    platform::InjectMouse(w, WM_LBUTTONUP, 5, 5);
+}
+
+// Presses an order button of the panel and confirms the dialog at a fraction of the maximum.
+std::string Order(CTrainingAssistWnd& panel, UINT button, int fraction) {
+    auto running = std::make_shared<bool>(true);
+    std::string title;
+    WhenDialogShown(running, [&title, fraction](CDlgTrainingBS* d) {
+        title = d->m_strTitle;
+        Click(d->m_pFractionButtons[fraction]);
+        Click(d->m_pLayout->GetControl(IDOK).get());
+    });
+    panel.OnButtonCommand(button);
+    *running = false;
+    return title;
+}
+
+double InFileFormat(double v, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(v * scale) / scale;
+}
+
+TEST(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileHoldsAfterARestart) {
+    EnsureReviewPlatform();
+    GetCommonVar()->Init();
+    LoadProgramSkin();
+    {
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        GetCommonVar()->MeasureFonts(&dc);
+    }
+    GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
+    CYBIndClass::SetUp();
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_SOURCE_DIR) +
+                                                   "/resources/DlgConfig.xml"));
+    std::vector<std::string> boxes;
+    SetMessageBoxHook([&boxes](const std::string& text, const std::string&, UINT type) {
+        boxes.push_back(text);
+        return (type & MB_YESNO) ? IDNO : IDOK;
+    });
+    RegisterTrainingChartTypes();
+    RegisterTrainingPanelTypes();
+
+    CScratchHome home;
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    TestLoop();
+    SetDataLayerHooks({[](void* window, uint32_t msg, uint64_t wParam, int64_t lParam) {
+                           ::PostMessage(static_cast<HWND>(window), msg, (WPARAM)wParam, (LPARAM)lParam);
+                       },
+                       std::this_thread::get_id()});
+    auto link = std::make_unique<CMarketLink>(std::vector<HostAddress>{{"127.0.0.1", server.Port()}},
+                                              TestLoop());
+    link->Connect("127.0.0.1", server.Port());
+    ASSERT_TRUE(WaitUntil([&] { return home.Count(UM_CODELIST_READY) == 1; }));
+
+    const std::string file = (home.Path() / "Data" / "training" / "totalRecord.xml").string();
+    const CIndSecuCode code(1, "600036");
+    CSecurity* security = GetDataCenter()->FindSecurity(code);
+    ASSERT_NE(security, nullptr);
+    CTrainingRecord expected;  // what the session did, copied before the quit
+    {
+        auto list = std::make_shared<CTotalTrainingRecord>(file);
+        GetDataCenter()->SetTrainingRecords(list, nullptr);
+        auto record = list->CreateRecord(0, 0, security, code, security->GetName(), 0, 0, 1, 1000000, 0.0003);
+        record->StartDate = 20240102;
+        record->EndDate = 20240329;
+
+        Workspace workspace;
+        ASSERT_TRUE(workspace.Open(std::string(TARROW_SOURCE_DIR) + "/resources/layout/trendtraining.xlay",
+                                   record.get()));
+        auto* chart = dynamic_cast<TrainingKlineWnd*>(workspace.root->FindLeafById(1));
+        ASSERT_NE(chart, nullptr) << "leaf 1 is the training chart";
+        CTrainingAssistWnd* panel = FindTrainingAssist(workspace.root.get());
+        ASSERT_NE(panel, nullptr) << "leaf 2 is the panel";
+        EXPECT_EQ(chart->GetTrainingLayer()->GetDataType(), PicDataLayer::kDay);
+        EXPECT_EQ(chart->GetTrainingLayer()->GetPeriod(), 1);
+        EXPECT_EQ(chart->FindTrainingPanel(), panel) << "the chart hands its bars to leaf 2";
+        ASSERT_TRUE(platform::PumpUntil(
+            [&] { return record->TrainStatus == kTrainStatusRunning && chart->GetReveal()->revealedCount > 50; },
+            20000));
+        EXPECT_EQ(record->BeginTrainDate, 20240102);
+        const int32_t first = chart->GetReveal()->revealedCount;
+        EXPECT_EQ(chart->GetReveal()->dataBegin, first - 1 - TrainingPicData::kHistoryBars)
+            << "fifty bars of history before the first training bar";
+
+        // Steps, through the panel's button as the user presses it.
+        for (int i = 0; i < 3; ++i) panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        EXPECT_EQ(chart->GetReveal()->revealedCount, first + 3);
+        EXPECT_EQ(chart->GetTrainingLayer()->GetEnd(), first + 3);
+        const int32_t buyDate = record->EndTrainDate;
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder, 2), "买入");  // half the maximum
+        ASSERT_EQ(record->trades.size(), 1u);
+        EXPECT_EQ(record->trades[0].TradeDate, buyDate);
+
+        panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder + 1, 3), "卖出");  // a third
+        ASSERT_EQ(record->trades.size(), 2u);
+        EXPECT_EQ(record->trades[1].bsdir, -1);
+
+        // Mid-session, the workspace as the user sees it: the buy marked under its bar.
+        workspace.RedrawWindow();
+        platform::ProcessPendingEvents();
+        const std::string png = (home.Path() / "trendtraining.png").string();
+        ASSERT_TRUE(platform::SaveWindowScreenshot(&workspace, png));
+        if (const char* keep = std::getenv("TARROW_KEEP_SCREENSHOTS"))
+            std::filesystem::copy_file(png, std::string(keep) + "/trendtraining.png",
+                                       std::filesystem::copy_options::overwrite_existing);
+        {
+            auto overlay = chart->GetTrainingOverlay();
+            int32_t index = -1;
+            const int x = overlay->TimeToX(buyDate, index);
+            ASSERT_GE(index, overlay->m_nStart);
+            const chart::ChartPicProp& price = overlay->m_aPanes.front()->Prop();
+            const int y = price.m_axeMain.ValueToPixel(chart->GetTrainingLayer()->GetLow(index), true) + 5;
+            CClientDC dc(chart);
+            int red = 0;
+            for (int dy = 0; dy < 12; ++dy) red += dc.GetPixel(x, y + dy) == RGB(255, 0, 0);
+            EXPECT_GT(red, 4) << "the buy's red arrow under its bar";
+        }
+
+        // A stop-loss a hair under the cost sells the rest at the first close below it.
+        panel->StopEdit(false)->SetWindowText("0.01");
+        platform::ProcessPendingEvents();
+        EXPECT_DOUBLE_EQ(record->zs, 0.0001);
+        for (int i = 0; i < 40 && record->trades.size() < 3 && record->TrainStatus == kTrainStatusRunning; ++i)
+            panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        ASSERT_EQ(record->trades.size(), 3u) << "the stop-loss fired";
+        EXPECT_EQ(record->trades[2].comment, "0.01% 止损");
+        EXPECT_EQ(record->GetPositionVolume(true), 0);
+
+        panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        panel->EndOrResume();
+        EXPECT_EQ(record->TrainStatus, kTrainStatusEnded);
+        EXPECT_EQ(chart->GetToolFilePath(), "toolerr.xml");
+        EXPECT_LT(record->EndTrainDate, record->EndDate);
+        for (const std::string& box : boxes) ADD_FAILURE() << "unexpected message: " << box;
+        expected = *record;
+
+        // The quit: the workspace goes, the list is written at shut-down.
+        workspace.root->DetachAll();
+        EXPECT_TRUE(list->Save());
+        GetDataCenter()->SetTrainingRecords(nullptr, nullptr);
+    }
+
+    // The restart reads the file.
+    CTotalTrainingRecord again(file);
+    ASSERT_TRUE(again.Load());
+    ASSERT_EQ(again.records.size(), 1u);
+    const CTrainingRecord& r = *again.records[0];
+    EXPECT_EQ(r.TrainStatus, kTrainStatusEnded);
+    EXPECT_EQ(r.BeginTrainDate, expected.BeginTrainDate);
+    EXPECT_EQ(r.EndTrainDate, expected.EndTrainDate);
+    EXPECT_EQ(r.StartDate, expected.StartDate);
+    EXPECT_EQ(r.EndDate, expected.EndDate);
+    EXPECT_EQ(r.TrainDays, expected.TrainDays);
+    EXPECT_EQ(r.code, code);
+    ASSERT_EQ(r.trades.size(), expected.trades.size());
+    for (size_t i = 0; i < r.trades.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TradeDetailItem& a = r.trades[i];
+        const TradeDetailItem& b = expected.trades[i];
+        EXPECT_GE(a.TradeDate, r.BeginTrainDate);
+        EXPECT_LE(a.TradeDate, r.EndTrainDate);
+        EXPECT_EQ(a.TradeDate, b.TradeDate);
+        EXPECT_EQ(a.TradeTime, b.TradeTime);
+        EXPECT_EQ(a.bsdir, b.bsdir);
+        EXPECT_EQ(a.opdir, b.opdir);
+        EXPECT_EQ(a.vol, b.vol);
+        EXPECT_DOUBLE_EQ(a.TradePrice, InFileFormat(b.TradePrice, 3));
+        EXPECT_DOUBLE_EQ(a.Turnover, InFileFormat(b.Turnover, 3));
+        EXPECT_DOUBLE_EQ(a.commit, InFileFormat(b.commit, 3));
+        EXPECT_EQ(a.comment, b.comment);
+    }
+    ASSERT_EQ(r.assets.size(), expected.assets.size());
+    for (size_t i = 0; i < r.assets.size(); ++i) {
+        EXPECT_GE(r.assets[i].date, uint32_t(r.BeginTrainDate));
+        EXPECT_LE(r.assets[i].date, uint32_t(r.EndTrainDate));
+        EXPECT_EQ(r.assets[i].date, expected.assets[i].date);
+        EXPECT_DOUBLE_EQ(r.assets[i].asset, InFileFormat(expected.assets[i].asset, 2));
+    }
+
+    link->Stop();
+    DrainLoop();
+    SetDataLayerHooks({});
+    SetMessageBoxHook({});
+}
+
+}  // namespace
