@@ -175,10 +175,30 @@ void TrainingKlineWnd::OnDestroying() {
     CKlineChartWnd::OnDestroying();
 }
 
+template <class Step>
+bool TrainingKlineWnd::RunStep(Step step) {
+    ++m_nStepDepth;
+    const bool moved = step();
+    if (--m_nStepDepth == 0 && m_bUpdatePending) {
+        m_bUpdatePending = false;
+        if (m_hWnd) UpdateWindow();
+    }
+    return moved;
+}
+
+void TrainingKlineWnd::Repaint(bool updateNow) {
+    if (updateNow && m_nStepDepth > 0 && m_hWnd) {
+        Invalidate(FALSE);
+        m_bUpdatePending = true;
+        return;
+    }
+    CKlineChartWnd::Repaint(updateNow);
+}
+
 LRESULT TrainingKlineWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TIMER && wParam == kAutoPlayTimerId) {
         TrainingPicData* layer = GetTrainingLayer();
-        const bool moved = layer && OnAutoPlayTick(*layer);
+        const bool moved = layer && RunStep([layer] { return OnAutoPlayTick(*layer); });
         // Without a panel to stop it, the tick stops itself.
         if (!moved && !FindTrainingPanel()) StopAutoPlayTimer();
         return 0;
@@ -236,7 +256,7 @@ bool TrainingKlineWnd::ShowPrompt(const std::string& text, Prompt kind) {
 
 bool TrainingKlineWnd::StepNextBar(bool autoPlay) {
     auto overlay = GetTrainingOverlay();
-    return overlay && overlay->StepNextBar(autoPlay);
+    return overlay && RunStep([&] { return overlay->StepNextBar(autoPlay); });
 }
 
 void TrainingKlineWnd::ScrollToLastBar() {

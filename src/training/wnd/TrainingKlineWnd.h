@@ -85,7 +85,9 @@ public:
         CKlineChartWnd::OnDataNotify(wParam, lParam);
     }
     void RefreshTipAtCursor() override { CKlineChartWnd::RefreshTipAtCursor(); }
-    void Repaint(bool updateNow) override { CKlineChartWnd::Repaint(updateNow); }
+    // During a step the update waits for the step's end, so that the chart and the panel it
+    // hands the bar to are painted together.
+    void Repaint(bool updateNow) override;
     void ShowIntradayPicture(const CIndSecuCode& code, uint32_t date, const CFloatDayItem& bar,
                              double referencePrice) override {}
 
@@ -114,11 +116,16 @@ public:
     bool IsAutoPlayTimerSet() const { return m_bAutoPlayTimer; }
 
 private:
+    // Runs one step of the clock (a press of "下一根", an auto-play tick).
+    template <class Step>
+    bool RunStep(Step step);
     // The session's trades as marks under and over their bars in the price pane.
     void DrawTradeMarks(CDC* dc);
 
     ITrainingPanel* m_pPanel = nullptr;
     bool m_bAutoPlayTimer = false;
+    int m_nStepDepth = 0;
+    bool m_bUpdatePending = false;
 };
 
 // Registers "TrainingKlineWnd" with the layout's window factory.
