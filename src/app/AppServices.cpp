@@ -7,6 +7,7 @@
 
 #include "app/AppNetwork.h"
 #include "app/ShellCommon.h"
+#include "chart/DrawToolPicker.h"
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
 #include "formula/YBIndClass.h"
@@ -93,7 +94,7 @@ void CDefaultAppServices::LoadExRights() {
 }
 
 void CDefaultAppServices::LoadDrawToolImages() {
-    // The drawing-tool icon strips come with the chart's element bar.
+    ElementBarDrawTool::LoadImageList();
 }
 
 void CDefaultAppServices::ReadIndicators() {

@@ -5,10 +5,12 @@
 #include <algorithm>
 
 #include "chart/ChartActions.h"
+#include "chart/ChartElementBar.h"
 #include "chart/ChartPic.h"
 #include "chart/IntradayPopup.h"
 #include "chart/TipPopups.h"
 #include "chart/ValuePanel.h"
+#include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
 #include "ui/CommonVar.h"
 
@@ -29,7 +31,10 @@ void SetDrawToolOverlayFactory(DrawToolOverlayFactory factory) { ToolFactory() =
 
 using namespace chart;
 
-CKlineChartWnd::CKlineChartWnd() { SetTypeName("CKlineChartWnd"); }
+CKlineChartWnd::CKlineChartWnd() {
+    SetTypeName("CKlineChartWnd");
+    m_nElementBarKind = 1;  // the title bar with periods, settings and modes
+}
 
 CKlineChartWnd::~CKlineChartWnd() {
     if (m_hWnd) DestroyWindow();
@@ -116,7 +121,8 @@ void CKlineChartWnd::CreateOverlays() {
 
 BOOL CKlineChartWnd::Create(CWnd* parent) {
     if (!CElementWnd::Create(parent)) return FALSE;
-    for (CElementBarMenu* bar : {&m_drawToolBar, &m_indicatorBar}) {
+    for (CElementBarMenu* bar : {static_cast<CElementBarMenu*>(&m_drawToolBar),
+                                 static_cast<CElementBarMenu*>(&m_indicatorBar)}) {
         bar->m_pOwnerElement = this;
         bar->CreateEx(0, nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), this, (UINT)-1);
     }
@@ -152,6 +158,7 @@ void CKlineChartWnd::DrawClient(CDC* dc) {
 
 void CKlineChartWnd::RecalcLayout() {
     if (!m_bShowPicMenuBar) m_bShowTitleBar = 0;
+    m_elementBar.m_bShow = m_bShowTitleBar;
     CElementWnd::RecalcLayout();
     CRect rc = m_rcContent;
     if (m_drawToolBar.m_hWnd) {
@@ -310,6 +317,7 @@ LRESULT CKlineChartWnd::OnUserMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (Dispatch(kMsgUserMessage, a)) return static_cast<LRESULT>(a.result);
     if (msg == kMsgButtonReleased && wParam == static_cast<WPARAM>(kCmdDrawLine)) {
         m_bDrawLineMode = 0;
+        m_drawToolBar.ResetItem(chart::kCmdEraser);
         RecalcLayout();
         Repaint(true);
         return 0;
@@ -379,6 +387,8 @@ void CKlineChartWnd::ShowIntradayPicture(const CIndSecuCode& code, uint32_t date
 
 void CKlineChartWnd::OnDataChanged() {
     if (m_bShowTitleBar) RecreateElementBar();
+    m_drawToolBar.AddToolItems();
+    if (m_bShowBarInd) m_indicatorBar.AddIndicatorItems();
     if (m_aOverlays.size() < 2) return;
     auto chart = GetChartOverlayPtr();
     if (!chart) return;
@@ -464,9 +474,12 @@ void CKlineChartWnd::AttachData() {
 void CKlineChartWnd::RecreateElementBar() {
     if (!m_bShowPicMenuBar) {
         m_bShowTitleBar = 0;
+        m_elementBar.RemoveAllItems();
         return;
     }
     CElementWnd::RecreateElementBar();
+    m_bShowTitleBar = 1;
+    chart::FillChartTitleBar(m_elementBar, GetDataCenter()->GetFreqPeriods());
 }
 
 int CKlineChartWnd::LoadFromXml(const tinyxml2::XMLElement* element) {

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "chart/ChartOverlay.h"
+#include "chart/DrawToolPicker.h"
+#include "chart/IndicatorBar.h"
 #include "chart/PicOverlay.h"
 #include "chart/PicTipOverlay.h"
 #include "marketdata/PicDataLayer.h"
@@ -121,8 +123,8 @@ public:
     int m_bShowPicMenuBar = 0;
     int m_bShowBarInd = 0;
     int m_bDrawLineMode = 0;
-    CElementBarMenu m_drawToolBar;
-    CElementBarMenu m_indicatorBar;
+    ElementBarDrawTool m_drawToolBar;
+    ElementBarInd m_indicatorBar;
     int m_nHoverTimer = -1;
     int m_bIndependentBlock = 0;
     std::vector<std::shared_ptr<chart::PicOverlay>> m_aOverlays;

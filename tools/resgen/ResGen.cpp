@@ -35,6 +35,15 @@ bool ReadResGenManifest(const std::string& artDir, std::vector<ResGenEntry>& ent
             if (error) *error = "manifest line without output: " + line;
             return false;
         }
+        std::string word;
+        while (words >> word) {
+            const size_t eq = word.find('=');
+            if (eq == std::string::npos || eq == 0) {
+                if (error) *error = "manifest word is not key=value: " + word;
+                return false;
+            }
+            e.values.emplace_back(word.substr(0, eq), word.substr(eq + 1));
+        }
         entries.push_back(e);
     }
     return true;
@@ -58,6 +67,11 @@ int GenerateResources(const std::string& artDir, const std::string& outRoot, std
             continue;
         }
         if (src.extension() == ".svg") {
+            for (const auto& [key, value] : e.values) {
+                const std::string mark = "${" + key + "}";
+                for (size_t at = bytes.find(mark); at != std::string::npos; at = bytes.find(mark, at + value.size()))
+                    bytes.replace(at, mark.size(), value);
+            }
             CBitmap bmp;
             if (!bmp.LoadFromBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) ||
                 !bmp.SavePng(out.string())) {

@@ -43,21 +43,6 @@ CMyMemDC::~CMyMemDC() {
     DeleteDC();
 }
 
-// ---- CElementBarMenu ----
-
-void CElementBarMenu::Layout(int width) {
-    if (m_pOwnerElement && m_pOwnerElement->m_hWnd)
-        m_pOwnerElement->SendMessage(UM_COMMAND_STATE, 2, 0);
-}
-
-void CElementBarMenu::Relayout() {
-    if (!m_hWnd) return;
-    CRect rc;
-    GetClientRect(&rc);
-    Layout(rc.Width());
-    Invalidate();
-}
-
 // ---- CElementWnd ----
 
 CElementWnd::CElementWnd() {
@@ -130,7 +115,9 @@ void CElementWnd::RecalcLayout() {
     if (m_bRightBorder) m_rcContent.right -= 1;
     if (m_bTopBorder) m_rcContent.top += 1;
     if (m_bBottomBorder) m_rcContent.bottom -= 1;
-    if (m_nElementBarKind > 0 && m_elementBar.m_hWnd) {
+    if (m_nElementBarKind > 0 && m_elementBar.m_hWnd && !m_elementBar.m_bShow) {
+        m_elementBar.MoveWindow(0, 0, 0, 0);
+    } else if (m_nElementBarKind > 0 && m_elementBar.m_hWnd) {
         m_elementBar.Layout(m_rcContent.Width());
         int h = m_elementBar.m_nHeight;
         if (h > 0) {

@@ -18,6 +18,7 @@
 #include "platform/Graphics.h"
 #include "platform/Menu.h"
 #include "platform/Wnd.h"
+#include "ui/element/ElementBar.h"
 
 namespace tinyxml2 {
 class XMLElement;
@@ -61,20 +62,6 @@ public:
 private:
     CBitmap m_bitmap;
     CBitmap* m_oldBitmap = nullptr;
-};
-
-// The strip of menu buttons above (position 2) or below (3) an element's content. The
-// chart subsystem fills it with items; the base holds its geometry and owner.
-class CElementBarMenu : public CWnd {
-public:
-    CElementWnd* m_pOwnerElement = nullptr;
-    int m_nHeight = 26;
-    int m_nPosition = 2;
-    int m_nOwnerValue = 0;
-    virtual void SetOwner(int value) { m_nOwnerValue = value; }
-    // Computes the item rectangles for the width; asks the owner for item states first.
-    virtual void Layout(int width);
-    virtual void Relayout();
 };
 
 class CElementWnd : public CWnd {
