@@ -388,7 +388,11 @@ void CKlineChartWnd::ShowIntradayPicture(const CIndSecuCode& code, uint32_t date
 void CKlineChartWnd::OnDataChanged() {
     if (m_bShowTitleBar) RecreateElementBar();
     m_drawToolBar.AddToolItems();
-    if (m_bShowBarInd) m_indicatorBar.AddIndicatorItems();
+    m_drawToolBar.Relayout();
+    if (m_bShowBarInd) {
+        m_indicatorBar.AddIndicatorItems();
+        m_indicatorBar.Relayout();
+    }
     if (m_aOverlays.size() < 2) return;
     auto chart = GetChartOverlayPtr();
     if (!chart) return;
@@ -480,6 +484,7 @@ void CKlineChartWnd::RecreateElementBar() {
     CElementWnd::RecreateElementBar();
     m_bShowTitleBar = 1;
     chart::FillChartTitleBar(m_elementBar, GetDataCenter()->GetFreqPeriods());
+    m_elementBar.Relayout();
 }
 
 int CKlineChartWnd::LoadFromXml(const tinyxml2::XMLElement* element) {

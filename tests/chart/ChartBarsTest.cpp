@@ -421,3 +421,47 @@ TEST_F(ChartBarsFixture, ScreenshotOfAChartWithItsBars) {
     EXPECT_EQ(at(400, 500 - 24), colors[CommonColor::uniWnd_Border]);
     EXPECT_EQ(at(795, 500 - 12), colors[CommonColor::uniMenuBar_Back]);
 }
+
+TEST_F(PickerTest, DropDownEntriesCarryTheirIconsAndColumnBreaks) {
+    ASSERT_TRUE(ElementBarDrawTool::LoadImageList());
+    bar.AddToolItems();
+    auto icons = ElementBarDrawTool::Icons();
+    owner.states = {{50008, 3}, {50010, 0}};
+    CSkinMenu1 menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    for (const auto& entry : bar.GetItem(0)->m_aChildren) entry->AppendToMenu(&menu, &owner);
+    ASSERT_EQ(menu.GetMenuItemCount(), 7);
+    for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
+        const platform::MenuItemData* item = menu.ItemAt(i);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->image, icons->MatchIcon(static_cast<UINT>(item->id)));
+        EXPECT_EQ(item->text, chart::PickerGroups()[0].entries[static_cast<size_t>(i)].name);
+    }
+    EXPECT_TRUE(menu.GetMenuState(1, MF_BYPOSITION) & MF_CHECKED);               // 射线
+    EXPECT_TRUE(menu.GetMenuState(4, MF_BYPOSITION) & (MF_DISABLED | MF_GRAYED));  // 水平
+    menu.DestroyMenu();
+    // The symbols keep their column breaks when they go into a menu.
+    CSkinMenu1 symbols;
+    ASSERT_TRUE(symbols.CreatePopupMenu());
+    for (const auto& entry : bar.GetItem(7)->m_aChildren) entry->AppendToMenu(&symbols, &owner);
+    ASSERT_EQ(symbols.GetMenuItemCount(), 44);
+    for (int i = 0; i < 44; ++i)
+        EXPECT_EQ((symbols.ItemAt(i)->flags & MF_MENUBREAK) != 0, i % 6 == 0) << i;
+    symbols.DestroyMenu();
+}
+
+TEST_F(PickerTest, HoverFollowsTheMouseAndLeavesWithIt) {
+    bar.AddToolItems();
+    Paint(600);
+    auto first = bar.GetItem(0);
+    bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(first->m_rcMain.left + 3, 10));
+    EXPECT_EQ(bar.m_nHover, 0);
+    bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(first->m_rcArrow.left + 5, 10));
+    EXPECT_EQ(bar.m_nHover, 1000);
+    bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(400, 10));
+    EXPECT_EQ(bar.m_nHover, -1);
+    bar.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(first->m_rcMain.left + 3, 10));
+    bar.SendMessage(WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(bar.m_nHover, -1);
+}

@@ -166,11 +166,11 @@ void CElementBarMenu::ResetItem(UINT id) {
 }
 
 void CElementBarMenu::Layout(int width) {
+    // The owner may answer by laying out its bars again; that inner round is not repeated.
+    if (m_bInLayout) return;
     m_aGroupWidth[0] = m_aGroupWidth[1] = m_aGroupWidth[2] = 0;
     m_nCenterOffset = 0;
     if (!m_hWnd) return;
-    // The owner may answer by laying out its bars again; that inner round is not repeated.
-    if (m_bInLayout) return;
     m_bInLayout = 1;
     if (CWnd* owner = GetOwnerWnd()) owner->SendMessage(kBarMsgState, 2, 0);
     m_bInLayout = 0;
