@@ -1,6 +1,6 @@
 // The training asset report: its statistics column over the newest session's period, the
 // curve's points, the details tab of the session chosen in the report list (texts, wheel,
-// title clicks, tips), and a screenshot of both tabs.
+// title clicks, tips), the fold mark moving its splitter, and a screenshot of both tabs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ReviewWindowSupport.h"
+#include "TrainingLayoutHost.h"
 #include "common/ScratchDir.h"
 #include "foundation/CommonColors.h"
 #include "marketdata/DataCenter.h"
@@ -19,6 +20,7 @@
 #include "training/TrainingRecord.h"
 #include "training/wnd/TradeDetailGrid.h"
 #include "training/wnd/TrainingDetailAndBenefitWnd.h"
+#include "training/wnd/TrainingReportWnd.h"
 #include "ui/CommonVar.h"
 #include "ui/dialog/CtrlLayout.h"
 
@@ -231,6 +233,16 @@ TEST_F(AssetReportTest, Screenshots) {
     const CRect& c = report.m_rcContent;
     EXPECT_EQ(dc.GetPixel(c.right - 170, c.top + 64), RGB(77, 166, 255));
     EXPECT_EQ(dc.GetPixel(c.right - 10, c.top + 64), kRed);
+    // The percent axis marks its ticks, and a dashed line runs across the chart at each.
+    const std::vector<int>& rows = report.m_leftAxis.m_aGridRows;
+    ASSERT_GE(rows.size(), 2u);
+    for (int row : rows) {
+        EXPECT_GT(row, report.m_rcChart.top);
+        EXPECT_LT(row, report.m_rcChart.bottom);
+        int dashes = 0;
+        for (int dx = 0; dx < 40; ++dx) dashes += dc.GetPixel(report.m_rcChart.left + 120 + dx, row) == RGB(58, 85, 112);
+        EXPECT_GE(dashes, 10) << "row " << row;
+    }
 
     report.ShowTrainingRecord(list->records[0]);
     ClickTab(report.m_rcTab2);
@@ -241,6 +253,57 @@ TEST_F(AssetReportTest, Screenshots) {
     if (const char* keep = std::getenv("TARROW_KEEP_SCREENSHOTS"))
         std::filesystem::copy_file(details, std::string(keep) + "/asset-details.png",
                                    std::filesystem::copy_options::overwrite_existing);
+}
+
+// The report under another pane of its workspace: the fold mark folds it to a strip at the
+// bottom and unfolds it to half the view, always to the same places.
+TEST(AssetReportFold, TheMarkFoldsAndUnfoldsThroughTheSplitter) {
+    EnsureReviewPlatform();
+    GetCommonVar()->LoadColours();
+    RegisterTrainingElementTypes();
+    constexpr int kViewHeight = 700;
+    TrainingLayoutHost view(900, kViewHeight);
+    CLayoutManager& root = view.Root();
+    ASSERT_TRUE(root.CreateLeafWindow("CElementWnd"));
+    ASSERT_TRUE(root.SplitLeaf(0, "TrainingDetailAndBenefitWnd", 3));
+    view.RecalcLayout();
+    auto* report = dynamic_cast<TrainingDetailAndBenefitWnd*>(root.m_pSecond->m_pWnd);
+    ASSERT_NE(report, nullptr);
+    const int bottom = view.Place(report).bottom;
+    auto pressMark = [&] {
+        const CPoint mark = report->m_rcToggle.CenterPoint();
+        report->OnElementLButtonUp(0, mark.x, mark.y);
+        platform::ProcessPendingEvents();
+    };
+    struct Places {
+        CRect report, upper;
+    };
+    auto places = [&] { return Places{view.Place(report), view.Place(root.m_pFirst->m_pWnd)}; };
+
+    pressMark();
+    EXPECT_TRUE(report->m_bCollapsed);
+    const Places folded = places();
+    EXPECT_EQ(folded.report.bottom, bottom) << "folded towards the bottom";
+    EXPECT_LE(folded.report.Height(), TrainingDetailAndBenefitWnd::kCollapsedHeight);
+    EXPECT_GT(folded.report.Height(), 0);
+    EXPECT_GT(folded.upper.Height(), kViewHeight - 40) << "the pane above takes the room";
+
+    pressMark();
+    EXPECT_FALSE(report->m_bCollapsed);
+    const Places unfolded = places();
+    EXPECT_EQ(unfolded.report.bottom, bottom);
+    // Half the view's height, plus the six pixels above it where the cutter starts.
+    EXPECT_NEAR(unfolded.upper.bottom, bottom - kViewHeight / 2 - 6, 10);
+    EXPECT_NEAR(unfolded.report.Height(), kViewHeight / 2, 10);
+
+    pressMark();
+    const Places foldedAgain = places();
+    pressMark();
+    const Places unfoldedAgain = places();
+    EXPECT_EQ(foldedAgain.report, folded.report);
+    EXPECT_EQ(foldedAgain.upper, folded.upper);
+    EXPECT_EQ(unfoldedAgain.report, unfolded.report);
+    EXPECT_EQ(unfoldedAgain.upper, unfolded.upper);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::string WithoutSpaces(std::string text) {
     return text;
 }
 
-void ApplyRange(CAnalysisAxis& axis, const ValueRange& range) {
+void ApplyRange(chart::CAxeY& axis, const ValueRange& range) {
     axis.m_fMax = range.max;
     axis.m_fMin = range.min;
     axis.m_fBaseValue = range.base;
@@ -39,7 +39,8 @@ void ApplyRange(CAnalysisAxis& axis, const ValueRange& range) {
 TradeAnalysisOverlay::TradeAnalysisOverlay(TradeAnalysisWnd* owner) : m_pOwner(owner) {
     m_axis.m_clrBack = GetCommonVar()->GetColor(CommonColor::uniBenefitWndBK);
     m_axis.m_clrLine = RGB(84, 85, 86);
-    m_axis.m_nType = CAnalysisAxis::kNormal;
+    m_axis.m_nType = chart::kAxisNormal;
+    m_axis.m_bAllowTopLabels = 1;
     m_range.max = 1.5;
     m_range.min = 0.5;
     ApplyRange(m_axis, m_range);
@@ -101,7 +102,7 @@ void TradeAnalysisOverlay::Draw(CDC* dc) {
 // ---------------------------------------------------------------- same period
 
 SamePeriodAnalysisOverlay::SamePeriodAnalysisOverlay(TradeAnalysisWnd* owner) : m_pOwner(owner) {
-    m_axis.m_nType = CAnalysisAxis::kPercent;
+    m_axis.m_nType = chart::kAxisPercent;
     m_axis.m_clrBack = RGB(20, 29, 37);
     m_axis.m_clrLine = RGB(58, 85, 112);
     ApplyRange(m_axis, m_range);

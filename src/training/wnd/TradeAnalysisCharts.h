@@ -7,7 +7,7 @@
 //    translucent gradient towards 1.0, the account's asset ratio as a second line, and a
 //    legend of both names.
 // The page sets their rectangles after each layout.
-#include "training/wnd/AnalysisAxis.h"
+#include "chart/AxeY.h"
 #include "platform/Gdi.h"
 #include "training/TradeAnalysis.h"
 
@@ -27,7 +27,7 @@ public:
     TradeAnalysisWnd* m_pOwner;
     CRect m_rcPlot;
     CRect m_rcArea;
-    CAnalysisAxis m_axis;
+    chart::CAxeY m_axis;
     ValueRange m_range;
 };
 
@@ -44,7 +44,7 @@ public:
     TradeAnalysisWnd* m_pOwner;
     CRect m_rcPlot;
     CRect m_rcArea;
-    CAnalysisAxis m_axis;
+    chart::CAxeY m_axis;
     ValueRange m_range;
 
 private:

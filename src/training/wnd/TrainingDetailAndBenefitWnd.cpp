@@ -55,7 +55,7 @@ std::string Signed(double value, int decimals, const char* suffix = "") {
 
 TrainingDetailAndBenefitWnd::TrainingDetailAndBenefitWnd() {
     SetTypeName("TrainingDetailAndBenefitWnd");
-    for (CAnalysisAxis* axis : {&m_leftAxis, &m_rightAxis}) {
+    for (chart::CAxeY* axis : {&m_leftAxis, &m_rightAxis}) {
         axis->m_clrBack = kPanelBack;
         axis->m_clrLine = kAxisText;
         axis->m_fMax = m_fMax;
@@ -273,8 +273,8 @@ void TrainingDetailAndBenefitWnd::AttachData() {
 
 void TrainingDetailAndBenefitWnd::CalcAssetRange() {
     if (!::CalcAssetRange(m_finalAssets, m_fMax, m_fMin)) return;
-    m_leftAxis.m_nType = CAnalysisAxis::kPercent;
-    for (CAnalysisAxis* axis : {&m_leftAxis, &m_rightAxis}) {
+    m_leftAxis.m_nType = chart::kAxisPercent;
+    for (chart::CAxeY* axis : {&m_leftAxis, &m_rightAxis}) {
         axis->m_fMax = m_fMax;
         axis->m_fMin = m_fMin;
         axis->m_fBaseValue = BenefitBaseCapital;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "training/wnd/AnalysisAxis.h"
+#include "chart/AxeY.h"
 #include "training/AssetStatistics.h"
 #include "training/wnd/TrainingReportWnd.h"
 #include "ui/element/ElementWnd.h"
@@ -63,8 +63,8 @@ public:
     CRect m_rcChart;
     int m_nWinCount = 0;
     int m_nLossCount = 0;
-    CAnalysisAxis m_leftAxis;
-    CAnalysisAxis m_rightAxis;
+    chart::CAxeY m_leftAxis;
+    chart::CAxeY m_rightAxis;
     std::vector<double> m_finalAssets;
     std::vector<bool> m_gains;  // per final asset: above its session's own capital
     CFont m_pageFont;
