@@ -1,5 +1,6 @@
 // The trend-training control panel over a real training data layer: the boxes it shows,
-// "下一根", auto-play, the refusals, the stop levels, the stops firing, ending and resuming.
+// "下一根", auto-play, the refusals, the stop levels, the stops firing, ending and resuming,
+// and the review tab beside the journal.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,6 +10,8 @@
 #include "platform/App.h"
 #include "platform/CommonDialogs.h"
 #include "platform/Services.h"
+#include "training/wnd/BackTraceWnd.h"
+#include "training/wnd/TradeDetailWnd.h"
 #include "training/wnd/TrainingAssistWnd.h"
 #include "ui/CommonVar.h"
 #include "ui/dialog/CtrlLayout.h"
@@ -245,6 +248,44 @@ TEST_F(TrainingPanel, BuyingIsRefusedJustBeforeARightsIssue) {
     CTrainingAssistWnd& panel = OpenPanel(record);
     panel.OnButtonCommand(CTrainingAssistWnd::kFirstOrder);
     EXPECT_EQ(m_boxes, std::vector<std::string>{"即将配股，只能卖出不能买入"});
+}
+
+TEST_F(TrainingPanel, TheReviewTabShowsTheNewestTradeAlsoAfterAStopFired) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    std::string msg;
+    ASSERT_TRUE(record.Buy(5000, int64_t(m_days[60]) * 10000, msg, true, "", 10.0));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    m_host.ShowWindow(SW_SHOW);
+    CBackTraceWnd* review = panel.Review();
+    ASSERT_NE(review, nullptr);
+    ASSERT_TRUE(review->m_hWnd);
+    EXPECT_EQ(review->GetParent(), &panel);
+    // The journal's tab first; the review waits hidden in the same place.
+    EXPECT_FALSE(review->IsWindowVisible());
+    EXPECT_TRUE(panel.Journal()->IsWindowVisible());
+    CRect journal, reviewRect;
+    panel.Journal()->GetWindowRect(&journal);
+    review->GetWindowRect(&reviewRect);
+    EXPECT_EQ(journal, reviewRect);
+    // Attaching showed the session's last trade.
+    EXPECT_EQ(review->m_pRecord, &record);
+    EXPECT_EQ(review->ItemText(CBackTraceWnd::kDirection), "多开");
+
+    panel.OnButtonCommand(CTrainingAssistWnd::kTabReview);
+    EXPECT_TRUE(review->IsWindowVisible());
+    EXPECT_FALSE(panel.Journal()->IsWindowVisible());
+
+    // The stop sells on the next bar: the review jumps to that sale.
+    record.zy = 0.00001;
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    ASSERT_EQ(record.trades.size(), 2u);
+    EXPECT_EQ(review->m_nCurrent, 1);
+    EXPECT_EQ(review->ItemText(CBackTraceWnd::kDirection), "多平");
+    EXPECT_EQ(review->ItemText(CBackTraceWnd::kShares), "5000");
+
+    panel.OnButtonCommand(CTrainingAssistWnd::kTabJournal);
+    EXPECT_FALSE(review->IsWindowVisible());
+    EXPECT_TRUE(panel.Journal()->IsWindowVisible());
 }
 
 }  // namespace

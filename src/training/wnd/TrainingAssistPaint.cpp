@@ -9,6 +9,7 @@
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
 #include "training/TrainingRecord.h"
+#include "training/wnd/BackTraceWnd.h"
 #include "training/wnd/TradeDetailWnd.h"
 #include "training/wnd/TrainingAssistWnd.h"
 #include "ui/CommonVar.h"
@@ -136,6 +137,9 @@ int CTrainingAssistWnd::OnCreate(LPCREATESTRUCT cs) {
         e->CreateEdit(this);
         e->SetFont(common->GetFont(CommonVar::kFontTimes16), TRUE);
     }
+    // The review shares the journal's place and waits hidden for its tab.
+    m_pReview = std::make_unique<CBackTraceWnd>();
+    if (m_pReview->Create(this)) m_pReview->ShowWindow(SW_HIDE);
     m_pJournal = std::make_unique<CTradeDetailWnd>();
     m_pJournal->Create(this);
     m_pJournal->SetRecord(m_pRecord);
@@ -238,7 +242,9 @@ void CTrainingAssistWnd::RepositionControls() {
         const CRect& c = m_rcContent;
         const int bottom = client.Height() < kContentHeight ? c.top + kContentHeight - 39
                                                             : client.bottom - 28;
-        place(m_pJournal.get(), CRect(c.left, c.top + 550, c.right, std::max(bottom, c.top + 551)));
+        const CRect tab(c.left, c.top + 550, c.right, std::max(bottom, c.top + 551));
+        place(m_pJournal.get(), tab);
+        place(m_pReview.get(), tab);
     }
     if (m_hWnd) Invalidate(FALSE);
 }

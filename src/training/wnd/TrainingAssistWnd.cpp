@@ -13,6 +13,7 @@
 #include "platform/CommonDialogs.h"
 #include "training/TotalTrainingRecord.h"
 #include "training/TrainingRecord.h"
+#include "training/wnd/BackTraceWnd.h"
 #include "training/wnd/DlgTrainingBS.h"
 #include "training/wnd/TradeDetailWnd.h"
 #include "ui/dialog/CtrlLayout.h"
@@ -157,6 +158,8 @@ void CTrainingAssistWnd::OnBarAdvanced() {
 
 void CTrainingAssistWnd::RefreshJournal() {
     if (m_pJournal) m_pJournal->SetRecord(m_pRecord);
+    // The review jumps to the newest trade, the one just made.
+    if (m_pReview) m_pReview->ShowRecord(m_pRecord);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -180,8 +183,9 @@ void CTrainingAssistWnd::OnButtonCommand(UINT id) {
     if (!m_pRecord) return;
     CTrainingRecord& r = *m_pRecord;
     if (id == kTabJournal || id == kTabReview) {
-        // The review page is not part of this panel yet: the journal stays.
-        if (m_pJournal && m_pJournal->m_hWnd) m_pJournal->ShowWindow(SW_SHOW);
+        const bool review = id == kTabReview;
+        if (m_pJournal && m_pJournal->m_hWnd) m_pJournal->ShowWindow(review ? SW_HIDE : SW_SHOW);
+        if (m_pReview && m_pReview->m_hWnd) m_pReview->ShowWindow(review ? SW_SHOW : SW_HIDE);
         return;
     }
     if (r.TrainStatus == kTrainStatusEnded) {

@@ -1,7 +1,7 @@
 #pragma once
 // The right-hand panel of the trend-training workspace: the revealed bar (quote box), the
 // account, the stop levels, the order buttons, "下一根" with the auto-play switch, ending
-// and resuming the session, and the journal tab below. It drives the session: it steps
+// and resuming the session, and the journal and review tabs below. It drives the session: it steps
 // the training chart (layout leaf 1), runs its auto-play timer, opens the order dialog and
 // sends the result when the session ends. The layout places it inside
 // TraningAssitWrapper, which gives it a skinned scroll frame.
@@ -16,6 +16,7 @@
 #include "ui/element/ElementWnd.h"
 
 class CTrainingRecord;
+class CBackTraceWnd;
 class CTradeDetailWnd;
 class CSkinScrollWnd;
 class CMyEditCtrl;
@@ -89,6 +90,7 @@ public:
         return profit ? m_pStopProfit.get() : m_pStopLoss.get();
     }
     CTradeDetailWnd* Journal() const { return m_pJournal.get(); }
+    CBackTraceWnd* Review() const { return m_pReview.get(); }
 
 private:
     void CreateItems();
@@ -98,6 +100,7 @@ private:
     // The refusal of every command but the tabs once the session has ended.
     void TellEnded();
     void Tell(const char* text);
+    // The journal and the review after the record's trades changed.
     void RefreshJournal();
     void SaveRecords();
     void SendResult();
@@ -112,6 +115,7 @@ private:
     std::unique_ptr<CMyEditCtrl> m_pStopProfit;
     std::unique_ptr<CMyEditCtrl> m_pStopLoss;
     std::unique_ptr<CTradeDetailWnd> m_pJournal;
+    std::unique_ptr<CBackTraceWnd> m_pReview;
     TextItem m_items[kItemCount];
     CRect m_rcSwitch;
 };
