@@ -24,9 +24,13 @@ void MultiItemKlinePicData::RequestData() {
     } else {
         Detach();
         m_pSeries = series;
-        // Another security: its own window, never the last one's dates.
-        m_nWindowStart = m_nWindowEnd = 0;
-        m_nWindowLimit = 0;
+        m_bHistoryAsked = false;
+        // Another security: its own window, never the last one's dates. The same one
+        // attached again keeps its window: the board hides the same future again.
+        if (!(m_windowCode == m_code)) {
+            m_nWindowStart = m_nWindowEnd = 0;
+            m_nWindowLimit = 0;
+        }
     }
     series->Write().SetAdjustMode(2);
     const OwnerTag owner(this);
@@ -51,6 +55,7 @@ void MultiItemKlinePicData::OnDataNotify(uint64_t flag, int64_t code) {
             if (code == kRandomWindow) {
                 m_nWindowStart = view.RangeFrom();
                 m_nWindowEnd = view.RangeTo();
+                m_windowCode = m_code;
             }
             if (m_nWindowStart == 0 || m_nWindowEnd == 0) return;
             // No event from the window on may show in the prices: it would give the
@@ -72,6 +77,14 @@ void MultiItemKlinePicData::OnDataNotify(uint64_t flag, int64_t code) {
             place = PlaceHiddenWindow(bars, m_nWindowStart, m_nWindowEnd, total - floatCount);
         }
         if (!place) return;
+        // A window drawn by the server comes without the days before it, and a chart of
+        // nothing but its hidden future gives the user nothing to choose by: ask once for
+        // the history shown before the window; its reply places the window again.
+        if (!m_bHistoryAsked && place->end - m_nBegin < kSelStockHistoryBars && GetConnectedChannel()) {
+            m_bHistoryAsked = true;
+            series->RequestTrainingBars(m_nWindowStart, uint32_t(kSelStockHistoryBars + 1), OwnerTag(this),
+                                        [this] { NotifyOwner(kRangeLoaded); });
+        }
         m_nWindowLimit = place->revealLimit;
         // Readers of the layer see the bars before the window only.
         m_nEnd = std::clamp(place->end, m_nBegin, m_nCellEnd);
@@ -108,6 +121,8 @@ void MultiItemKlinePicData::Reset() {
     m_nWindowStart = m_nWindowEnd = 0;
     m_nWindowLimit = 0;
     m_nCellEnd = 0;
+    m_windowCode = CIndSecuCode();
+    m_bHistoryAsked = false;
 }
 
 double MultiItemKlinePicData::GetWindowRise() {

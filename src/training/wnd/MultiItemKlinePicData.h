@@ -1,8 +1,9 @@
 #pragma once
 // The data layer of one cell of the stock-selection board. It loads the day bars of the
 // cell's security around a hidden window of days (one the server draws, or one drawn among
-// the stored bars offline), shows the chart up to the window's first day, keeps the
-// window's dates once known, and measures the rise over the window for judging the pick.
+// the stored bars offline) with the days before it, shows the chart up to the window's
+// first day, keeps the window's dates once known, and measures the rise over the window
+// for judging the pick.
 // A cell has no session record, so nothing of a session runs here.
 //
 // Threads: as its base; the series callbacks post (or, on the UI thread, call) the owner
@@ -34,4 +35,6 @@ private:
     uint32_t m_nWindowEnd = 0;
     int32_t m_nWindowLimit = 0;
     int32_t m_nCellEnd = 0;  // one past the last loaded item
+    CIndSecuCode m_windowCode;  // the security the window was drawn for
+    bool m_bHistoryAsked = false;  // the days before the window, once per series
 };

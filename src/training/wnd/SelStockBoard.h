@@ -20,6 +20,8 @@ public:
     // (nothing before the first reply; never below 0, never past the last full page).
     bool PreviousPage(int16_t& offset) const;
     bool NextPage(int16_t& offset) const;
+    // The page asked for; the reply confirms it.
+    void SetOffset(int16_t offset) { m_nOffset = offset < 0 ? int16_t(0) : offset; }
 
     // A 13001 reply. An empty page only empties the candidates; otherwise the cells below
     // the page's size show its candidates, the cells past it show nothing, and the board
@@ -34,6 +36,11 @@ public:
     bool Hover(int cell);
     bool Leave();
 
+    // The same page shown again: hidden, nothing selected or hovered.
+    void Rehide() {
+        m_bRevealed = false;
+        m_nSelected = m_nHovered = -1;
+    }
     // "选择": the message to show, or empty when the board is revealed now.
     std::string Reveal();
     // "提示": the message to show, or empty when the verdict on the selected cell may be shown.

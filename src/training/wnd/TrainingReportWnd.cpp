@@ -8,6 +8,7 @@
 #include "marketdata/DataCenter.h"
 #include "training/TotalTrainingRecord.h"
 #include "training/TrainingRecord.h"
+#include "training/wnd/MultiTrainingKlineWnd.h"
 #include "training/wnd/TrainingCentre.h"
 #include "training/wnd/TrendTrainingSetWnd.h"
 #include "training/wnd/TradeAnalysisWnd.h"
@@ -301,6 +302,7 @@ int TrainingReportWnd::OnLayoutCommand(UINT id, UINT code) {
 }
 
 void RegisterTrainingElementTypes() {
+    RegisterSelStockBoardTypes();
     RegisterElementType("TrainingReportWnd", [] { return std::make_unique<TrainingReportWnd>(); });
     RegisterElementType("AnalysisAndTrainingWnd", [] { return std::make_unique<AnalysisAndTrainingWnd>(); });
     RegisterElementType("TrendTrainingSetWnd", [] { return std::make_unique<TrendTrainingSetWnd>(); });
