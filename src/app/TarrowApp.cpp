@@ -15,6 +15,7 @@
 #include "app/DlgHostInfo.h"
 #include "app/DlgLogin.h"
 #include "chart/KlineChartWnd.h"
+#include "drawtools/KlineDrawTools.h"
 #include "platform/Services.h"
 #include "training/TotalTrainingRecord.h"
 #include "platform/home/ProgramDir.h"
@@ -95,6 +96,7 @@ BOOL C_Tarrow_App::InitInstance() {
     });
     RegisterTrainingElementTypes();
     RegisterChartElementTypes();
+    InstallKlineDrawTools();
     RegisterTrainingPanelTypes();
     RegisterTrainingChartTypes();
     SetTrainingEndedHook([this] {

@@ -32,6 +32,10 @@ public:
     // Through the pane's left value axis.
     virtual double YToValue(int index, const std::string& name, int y) const = 0;
     virtual int ValueToY(int index, const std::string& name, double value) const = 0;
+    // The offset a pane adds to its value range (moved by the pan tool); a chart without
+    // offsets reads 0 and ignores a new one.
+    virtual double GetValueOffset(int index) const { return 0; }
+    virtual void SetValueOffset(int index, double offset) {}
     // The rectangle of the time axis (presses there pan the chart).
     virtual CRect GetTimeAxisRect() const = 0;
 

@@ -1,5 +1,6 @@
 #include "drawtools/DrawToolActions.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "drawtools/TextTools.h"
@@ -388,6 +389,8 @@ int DrawToolOverlayAction2::OnPress(int x, int y) {
         tool->m_strChart = pane == 0 ? std::string() : chart->GetPaneName(pane);
         tool->m_nPaneIndex = pane;
         tool->m_color = GetCommonVar()->m_clrDrawDefault;
+        if (auto* pan = dynamic_cast<CHorizontalMoveAssistor*>(tool.get()))
+            pan->m_fStartOffset = chart->GetValueOffset(pane);
         o.m_pPlacing = tool;
         tool->OnMouseDown(o.Window(), x, y, o.m_nPendingSnap);
         o.m_nPendingSnap = 0;
@@ -478,12 +481,26 @@ int DrawToolOverlayAction3::OnMsg(int type, DrawMsg& block) {
         o.m_nPendingSnap = 0;
         auto* pan = dynamic_cast<CHorizontalMoveAssistor*>(tool.get());
         if (pan && (o.m_nActive == 2 || o.m_nActive == 3)) {
+            // Pan mode also moves the pane's values with the pointer's vertical travel.
+            bool offsetMoved = false;
+            if (o.m_nActive == 3 && pan->m_nPaneIndex >= 0) {
+                const int paneIndex = pan->m_nPaneIndex;
+                const double offset = pan->m_fStartOffset +
+                                      chart->YToValue(paneIndex, pan->m_strChart, pan->y1) -
+                                      chart->YToValue(paneIndex, pan->m_strChart, pan->y2);
+                if (std::isfinite(offset) && offset != chart->GetValueOffset(paneIndex)) {
+                    chart->SetValueOffset(paneIndex, offset);
+                    offsetMoved = true;
+                }
+            }
             const double width = chart->GetBarWidth();
             int bars = width > 0 ? int((pan->x2 - pan->x1) / width) : 0;
             if (bars == 0) bars = chart->GetVisibleCount() > 400 ? 6 : 4;
             const int32_t first = pan->m_nStartIndex - bars;
             if (first != chart->GetFirstVisibleIndex()) {
                 chart->ScrollToFirstIndex(first);
+                o.Repaint();
+            } else if (offsetMoved) {
                 o.Repaint();
             }
         }

@@ -51,6 +51,8 @@ int DrawToolOverlay::DispatchAll(int type, DrawMsg& block) {
 std::string DrawToolOverlay::GetToolFilePath() const {
     if (!m_pChart) return std::string();
     const CIndSecuCode code = m_pChart->GetSecurity();
+    // A chart showing no security keeps no drawings.
+    if (code.m_strCode.empty()) return std::string();
     std::string dir = m_strToolDir.empty() ? GetAppInfo()->GetProgramDir() + "Data/Tools/"
                                            : m_strToolDir;
     if (!dir.empty() && dir.back() != '/') dir += '/';

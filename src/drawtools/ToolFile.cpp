@@ -3,12 +3,15 @@
 #include <tinyxml2.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "drawtools/AssistLines.h"
 #include "drawtools/ToolCatalogue.h"
 #include "drawtools/TriangleLines.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/MyLog.h"
+#include "foundation/TextCodec.h"
 #include "foundation/XmlAttr.h"
 #include "foundation/XmlFile.h"
 
@@ -16,6 +19,55 @@ namespace {
 
 constexpr const char* kRoot = "_Tarrow_DrawTool";
 constexpr const char* kInfo = "ToolsInfo";
+// The declaration this file writes; files that begin with it take the quick conversion.
+constexpr std::string_view kOwnDeclaration = "<?xml version=\"1.0\" encoding=\"gb2312\"?>";
+
+// A drawing file is almost all ASCII markup, which is the same in GBK and UTF-8: only the
+// runs of other bytes (texts, pane names) go through the converter, not the whole file.
+// A run ends at a character boundary, so each is converted as the whole text would be.
+template <class Convert>
+std::string ConvertNonAsciiRuns(std::string_view text, bool gbkSource, Convert convert) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t ascii = i;
+        while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+        out.append(text.data() + i, ascii - i);
+        if (ascii == text.size()) break;
+        size_t end = ascii;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) {
+            const auto lead = static_cast<unsigned char>(text[end]);
+            // A GBK pair's second byte may lie in the ASCII range.
+            if (gbkSource && lead >= 0x81 && lead <= 0xFE && end + 1 < text.size()) {
+                const auto trail = static_cast<unsigned char>(text[end + 1]);
+                if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+                    end += 2;
+                    continue;
+                }
+            }
+            ++end;
+        }
+        out += convert(text.substr(ascii, end - ascii));
+        i = end;
+    }
+    return out;
+}
+
+XmlLoadResult LoadOwnFile(tinyxml2::XMLDocument& doc, const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) return XmlLoadResult::Missing;
+    if (std::string_view(bytes).substr(0, kOwnDeclaration.size()) != kOwnDeclaration)
+        return ParseXmlText(doc, bytes);
+    // Embedded NULs end the text, as for any converted file.
+    const std::string utf8 = ConvertNonAsciiRuns(std::string_view(bytes.data(), std::strlen(bytes.c_str())), true,
+                                                 [](std::string_view run) { return AnsiToUtf8(run); });
+    if (doc.Parse(utf8.data(), utf8.size()) != tinyxml2::XML_SUCCESS) {
+        doc.Clear();
+        return XmlLoadResult::Damaged;
+    }
+    return XmlLoadResult::Ok;
+}
 
 }  // namespace
 
@@ -29,8 +81,7 @@ ToolFileLoad LoadToolFile(const std::string& path, std::vector<std::shared_ptr<C
                           ToolFileInfo* info, std::string* keptAside) {
     tools.clear();
     tinyxml2::XMLDocument doc;
-    std::string error;
-    const XmlLoadResult r = LoadXmlFile(doc, path, &error);
+    const XmlLoadResult r = LoadOwnFile(doc, path);
     if (r == XmlLoadResult::Missing) return ToolFileLoad::Missing;
     const tinyxml2::XMLElement* root = r == XmlLoadResult::Ok ? doc.FirstChildElement(kRoot) : nullptr;
     const tinyxml2::XMLElement* list = root ? root->FirstChildElement(kInfo) : nullptr;
@@ -75,5 +126,9 @@ bool SaveToolFile(const std::string& path, const ToolFileInfo& info,
         e->SetAttribute("Type", tool->GetTypeName());
         tool->saveToXml(e);
     }
-    return SaveXmlFile(doc, path, error);
+    tinyxml2::XMLPrinter printer;
+    doc.Print(&printer);
+    const std::string_view utf8(printer.CStr(), printer.CStrSize() > 0 ? size_t(printer.CStrSize() - 1) : 0);
+    const std::string gbk = ConvertNonAsciiRuns(utf8, false, [](std::string_view run) { return Utf8ToAnsiXml(run); });
+    return WriteFileAtomic(path, gbk, error);
 }

@@ -329,6 +329,34 @@ TEST_F(Actions, TimeAxisPanScrollsByWholeBars) {
     EXPECT_EQ(chart.first, 50);
 }
 
+TEST_F(Actions, PanModeMovesValuesWithTheVerticalTravel) {
+    chart.first = 50;
+    EXPECT_EQ(Command(45601), 1);
+    // Main pane 10..20 over 300 px: 30 px down is one unit of value.
+    EXPECT_EQ(Press(300, 100), 1);
+    EXPECT_EQ(overlay.m_nActive, 3);
+    Move(300, 130);
+    EXPECT_NEAR(chart.GetValueOffset(0), 1.0, 1e-9);
+    EXPECT_EQ(chart.first, 46);  // no horizontal travel still scrolls four bars
+    Move(300 + 6 * 3, 70);        // back up past the start: the values go the other way
+    EXPECT_NEAR(chart.GetValueOffset(0), -1.0, 1e-9);
+    EXPECT_EQ(chart.first, 47);
+    Release(300 + 6 * 3, 70);
+    EXPECT_EQ(overlay.m_nActive, 1);
+    // A second pan starts from the offset the first one left.
+    Press(300, 350);
+    Move(300, 360);  // the volume pane: 0..100 over 100 px
+    EXPECT_NEAR(chart.GetValueOffset(1), 10.0, 1e-9);
+    EXPECT_NEAR(chart.GetValueOffset(0), -1.0, 1e-9);
+    Release(300, 360);
+    // The time-axis pan never moves values.
+    const CRect axis = chart.GetTimeAxisRect();
+    Press(300, axis.top + 2);
+    Move(300, axis.top + 15);
+    Release(300, axis.top + 15);
+    EXPECT_NEAR(chart.GetValueOffset(0), -1.0, 1e-9);
+}
+
 TEST_F(Actions, LineSettingsAreStoredOnOkOnly) {
     const std::string config = dir.File("appconfig.xml");
     WriteFileAtomic(config, "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<system/>");

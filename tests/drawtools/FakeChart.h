@@ -66,14 +66,24 @@ public:
     double YToValue(int index, const std::string& name, int y) const override {
         const Pane* p = Find(index, name);
         if (!p) return 0;
-        const double lo = Axis(p->minValue), hi = Axis(p->maxValue);
+        const double off = Offset(p);
+        const double lo = Axis(p->minValue + off), hi = Axis(p->maxValue + off);
         return Unaxis(hi - (y - p->rect.top) * (hi - lo) / p->rect.Height());
     }
     int ValueToY(int index, const std::string& name, double v) const override {
         const Pane* p = Find(index, name);
         if (!p) return 0;
-        const double lo = Axis(p->minValue), hi = Axis(p->maxValue);
+        const double off = Offset(p);
+        const double lo = Axis(p->minValue + off), hi = Axis(p->maxValue + off);
         return p->rect.top + int(std::lround((hi - Axis(v)) * p->rect.Height() / (hi - lo)));
+    }
+    double Offset(const Pane* p) const { return offsets.empty() ? 0 : offsets[size_t(p - panes.data())]; }
+    double GetValueOffset(int index) const override {
+        return index >= 0 && size_t(index) < offsets.size() ? offsets[size_t(index)] : 0;
+    }
+    void SetValueOffset(int index, double offset) override {
+        offsets.resize(panes.size());
+        if (index >= 0 && index < GetPaneCount()) offsets[size_t(index)] = offset;
     }
     CRect GetTimeAxisRect() const override { return CRect(10, 440, 610, 460); }
     int32_t XToIndex(int x) const override {
@@ -119,6 +129,7 @@ public:
 
     std::vector<Pane> panes;
     std::vector<FakeBar> bars;
+    std::vector<double> offsets;  // per pane, moved by the pan tool
     CWnd* window = nullptr;
     bool logAxis = false;
     double barWidth = 6;

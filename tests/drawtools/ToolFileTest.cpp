@@ -91,6 +91,49 @@ TEST(ToolFile, EveryRegisteredTypeRoundTrips) {
     }
 }
 
+TEST(ToolFile, TextsConvertExactlyAsWholeFilesWould) {
+    ScratchDir dir;
+    const std::string path = dir.File("1_600000_4001.xml");
+    // Second GBK bytes in the ASCII range (丂 81 40, 乗 81 5C), texts at the ends of
+    // attributes, a character GBK lacks (kept as a reference) and a pane name in Chinese.
+    const std::vector<std::string> texts = {"丂乗亐", "a乗b", "压力位\n第二行", "乗", "与 ☃"};
+    std::vector<std::shared_ptr<CRecRgnLines>> tools;
+    for (const std::string& t : texts) {
+        auto text = std::make_shared<CTextAssistor>();
+        text->m_strText = t;
+        text->m_strChart = "指标乗";
+        tools.push_back(text);
+    }
+    ASSERT_TRUE(SaveToolFile(path, ToolFileInfo{1, "600000", 4, 1}, tools));
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(path, bytes));
+    EXPECT_NE(bytes.find("\x81\x40\x81\x5C"), std::string::npos);
+    EXPECT_NE(bytes.find("&#x2603;"), std::string::npos);  // the snowman has no GBK code
+
+    std::vector<std::shared_ptr<CRecRgnLines>> loaded;
+    ASSERT_EQ(LoadToolFile(path, loaded), ToolFileLoad::Ok);
+    ASSERT_EQ(loaded.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(static_cast<CTextAssistor&>(*loaded[i]).m_strText, texts[i]);
+        EXPECT_EQ(loaded[i]->m_strChart, "指标乗");
+    }
+
+    // Files written elsewhere (UTF-8, or GBK under another declaration) still load.
+    const std::string utf8 =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<_Tarrow_DrawTool><ToolsInfo>"
+        "<element Type=\"TextTool\" TextContent=\"丂乗\"/></ToolsInfo></_Tarrow_DrawTool>";
+    for (const auto& [content, want] : std::vector<std::pair<std::string, std::string>>{
+             {utf8, "丂乗"},
+             {"<?xml version='1.0' encoding='GBK'?><_Tarrow_DrawTool><ToolsInfo><element Type=\"TextTool\" "
+              "TextContent=\"\x81\x40\xD6\xD0\"/></ToolsInfo></_Tarrow_DrawTool>",
+              "丂中"}}) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+        ASSERT_EQ(LoadToolFile(path, loaded), ToolFileLoad::Ok) << content;
+        ASSERT_EQ(loaded.size(), 1u);
+        EXPECT_EQ(static_cast<CTextAssistor&>(*loaded[0]).m_strText, want);
+    }
+}
+
 TEST(ToolFile, UnknownTypesAreSkippedAndEmptyListsLoad) {
     ScratchDir dir;
     const std::string path = dir.File("t.xml");
