@@ -1,4 +1,5 @@
 #include "drawtools/AssistLines.h"
+#include "drawtools/ToolXml.h"
 
 #include <tinyxml2.h>
 
@@ -23,24 +24,6 @@ struct PlacingContext {
 PlacingContext& Placing() {
     static PlacingContext ctx;
     return ctx;
-}
-
-std::string Fixed3(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", v);
-    return buf;
-}
-
-int64_t ParseKey(const tinyxml2::XMLElement* e, const char* name) {
-    const char* text = e ? e->Attribute(name) : nullptr;
-    return text ? std::strtoll(text, nullptr, 10) : 0;
-}
-
-double ParseDouble(const tinyxml2::XMLElement* e, const char* name) {
-    const char* text = e ? e->Attribute(name) : nullptr;
-    if (!text) return 0;
-    const double v = std::strtod(text, nullptr);
-    return std::isfinite(v) ? v : 0;
 }
 
 }  // namespace
@@ -439,35 +422,37 @@ void CRecRgnLines::DrawValueLabel() {
 }
 
 int CRecRgnLines::loadFromXml(const tinyxml2::XMLElement* e) {
-    m_strChart = GetXmlAttrString(e, "strChart");
-    m_lLeft = ParseKey(e, "lLeft");
-    m_lRight = ParseKey(e, "lRight");
-    m_fTop = ParseDouble(e, "fTop");
-    m_fBottom = ParseDouble(e, "fBottom");
-    m_color = static_cast<COLORREF>(GetXmlAttrInt(e, "color"));
-    m_colorBK = static_cast<COLORREF>(GetXmlAttrInt(e, "colorBK"));
-    m_nLineStyle = GetXmlAttrInt(e, "linetype");
-    m_nLineWidth = GetXmlAttrInt(e, "linewidth");
-    m_fTopOriginal = ParseDouble(e, "fTopOriginal");
-    m_fBottomOriginal = ParseDouble(e, "fBottomOriginal");
-    m_nLeftXF = GetXmlAttrInt(e, "iLeftXF");
-    m_nRightXF = GetXmlAttrInt(e, "iRightXF");
+    // In the order saveToXml writes them: each look-up is then one comparison.
+    ToolAttrReader a(e);
+    m_strChart = a.Text("strChart");
+    m_lLeft = a.Key("lLeft");
+    m_lRight = a.Key("lRight");
+    m_fTop = a.Number("fTop");
+    m_fBottom = a.Number("fBottom");
+    m_color = static_cast<COLORREF>(a.Int("color"));
+    m_colorBK = static_cast<COLORREF>(a.Int("colorBK"));
+    m_nLineStyle = a.Int("linetype");
+    m_nLineWidth = a.Int("linewidth");
+    m_fTopOriginal = a.Number("fTopOriginal");
+    m_fBottomOriginal = a.Number("fBottomOriginal");
+    m_nLeftXF = a.Int("iLeftXF");
+    m_nRightXF = a.Int("iRightXF");
     return 1;
 }
 
 int CRecRgnLines::saveToXml(tinyxml2::XMLElement* e) const {
     if (!e) return 1;
     e->SetAttribute("strChart", m_strChart.c_str());
-    e->SetAttribute("lLeft", std::to_string(m_lLeft).c_str());
-    e->SetAttribute("lRight", std::to_string(m_lRight).c_str());
-    e->SetAttribute("fTop", Fixed3(m_fTop).c_str());
-    e->SetAttribute("fBottom", Fixed3(m_fBottom).c_str());
+    e->SetAttribute("lLeft", KeyText(m_lLeft).c_str());
+    e->SetAttribute("lRight", KeyText(m_lRight).c_str());
+    e->SetAttribute("fTop", Fixed3Text(m_fTop).c_str());
+    e->SetAttribute("fBottom", Fixed3Text(m_fBottom).c_str());
     e->SetAttribute("color", static_cast<int>(m_color));
     e->SetAttribute("colorBK", static_cast<int>(m_colorBK));
     e->SetAttribute("linetype", m_nLineStyle);
     e->SetAttribute("linewidth", m_nLineWidth);
-    e->SetAttribute("fTopOriginal", Fixed3(m_fTopOriginal).c_str());
-    e->SetAttribute("fBottomOriginal", Fixed3(m_fBottomOriginal).c_str());
+    e->SetAttribute("fTopOriginal", Fixed3Text(m_fTopOriginal).c_str());
+    e->SetAttribute("fBottomOriginal", Fixed3Text(m_fBottomOriginal).c_str());
     e->SetAttribute("iLeftXF", m_nLeftXF);
     e->SetAttribute("iRightXF", m_nRightXF);
     return 1;

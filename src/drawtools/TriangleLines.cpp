@@ -1,4 +1,5 @@
 #include "drawtools/TriangleLines.h"
+#include "drawtools/ToolXml.h"
 
 #include <tinyxml2.h>
 
@@ -10,12 +11,6 @@
 #include "platform/Wnd.h"
 
 namespace {
-
-std::string Fixed3(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", v);
-    return buf;
-}
 
 bool SquareHas(const CRect& pane, int cx, int cy, int x, int y) {
     RECT sq{cx - 3, cy - 3, cx + 4, cy + 4};
@@ -297,19 +292,13 @@ int CTriangleLines::loadFromXml(const tinyxml2::XMLElement* e) {
     for (const tinyxml2::XMLElement* c = e ? e->FirstChildElement("element") : nullptr; c;
          c = c->NextSiblingElement("element")) {
         CLineItem it;
-        const char* l = c->Attribute("lLeft");
-        const char* r = c->Attribute("lRight");
-        it.key1 = l ? std::strtoll(l, nullptr, 10) : 0;
-        it.key2 = r ? std::strtoll(r, nullptr, 10) : 0;
-        auto num = [&](const char* name) {
-            const char* t = c->Attribute(name);
-            const double v = t ? std::strtod(t, nullptr) : 0;
-            return std::isfinite(v) ? v : 0.0;
-        };
-        it.value1 = num("fTop");
-        it.value2 = num("fBottom");
-        it.spare1 = num("fTopBL");
-        it.spare2 = num("fBottomBL");
+        ToolAttrReader a(c);
+        it.key1 = a.Key("lLeft");
+        it.key2 = a.Key("lRight");
+        it.value1 = a.Number("fTop");
+        it.value2 = a.Number("fBottom");
+        it.spare1 = a.Number("fTopBL");
+        it.spare2 = a.Number("fBottomBL");
         it.placed = it.begun = 1;
         m_items.push_back(it);
         if (m_items.size() >= (size_t)CPolygonLines::kMaxItems) break;
@@ -324,10 +313,10 @@ int CTriangleLines::saveToXml(tinyxml2::XMLElement* e) const {
     for (const CLineItem& it : m_items) {
         if (!it.placed) continue;  // an unfinished item has no data yet
         tinyxml2::XMLElement* c = e->InsertNewChildElement("element");
-        c->SetAttribute("lLeft", std::to_string(it.key1).c_str());
-        c->SetAttribute("lRight", std::to_string(it.key2).c_str());
-        c->SetAttribute("fTop", Fixed3(it.value1).c_str());
-        c->SetAttribute("fBottom", Fixed3(it.value2).c_str());
+        c->SetAttribute("lLeft", KeyText(it.key1).c_str());
+        c->SetAttribute("lRight", KeyText(it.key2).c_str());
+        c->SetAttribute("fTop", Fixed3Text(it.value1).c_str());
+        c->SetAttribute("fBottom", Fixed3Text(it.value2).c_str());
         c->SetAttribute("fTopBL", "0.000");
         c->SetAttribute("fBottomBL", "0.000");
     }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <tinyxml2.h>
 
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,6 +12,7 @@
 #include "drawtools/TextTools.h"
 #include "drawtools/ToolCatalogue.h"
 #include "drawtools/ToolFile.h"
+#include "drawtools/ToolXml.h"
 #include "drawtools/TriangleLines.h"
 #include "foundation/AtomicFile.h"
 
@@ -132,6 +136,49 @@ TEST(ToolFile, TextsConvertExactlyAsWholeFilesWould) {
         ASSERT_EQ(loaded.size(), 1u);
         EXPECT_EQ(static_cast<CTextAssistor&>(*loaded[0]).m_strText, want);
     }
+}
+
+TEST(ToolXml, NumbersReadAndWrittenAsTheCLibraryDoes) {
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.Parse("<e k1=\"202401021455\" k2=\" 42\" k3=\"+7x\" k4=\"junk\" d1=\"12.345\" "
+                        "d2=\"1e3\" d3=\"inf\" d4=\"nan\" d5=\"0x10\" d6=\" 2.5\" i1=\"-3\" "
+                        "i2=\"0x1F\" i3=\"4.9\" i4=\"x\" i5=\"99999999999\" t=\"乗\"/>"),
+              tinyxml2::XML_SUCCESS);
+    ToolAttrReader a(doc.RootElement());
+    // Out of order and repeated look-ups still find every attribute.
+    EXPECT_STREQ(a.Find("t"), "乗");
+    EXPECT_EQ(a.Key("k1"), 202401021455LL);
+    EXPECT_EQ(a.Key("k1"), 202401021455LL);
+    const struct {
+        const char* name;
+        int64_t key;
+        double number;
+        int integer;
+    } cases[] = {
+        {"k2", 42, 42, 42},    {"k3", 7, 7, 7},      {"k4", 0, 0, 0},     {"d1", 12, 12.345, 12},
+        {"d2", 1, 1000, 1},    {"d3", 0, 0, 0},      {"d4", 0, 0, 0},     {"d5", 0, 16, 16},
+        {"d6", 2, 2.5, 2},     {"i1", -3, -3, -3},   {"i2", 0, 31, 31},   {"i3", 4, 4.9, 4},
+        {"i4", 0, 0, 0},       {"missing", 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const char* text = a.Find(c.name);
+        EXPECT_EQ(a.Key(c.name), text ? std::strtoll(text, nullptr, 10) : 0) << c.name;
+        EXPECT_EQ(a.Key(c.name), c.key) << c.name;
+        EXPECT_DOUBLE_EQ(a.Number(c.name), c.number) << c.name;
+        int viaTinyxml = 0;
+        doc.RootElement()->QueryIntAttribute(c.name, &viaTinyxml);
+        EXPECT_EQ(a.Int(c.name), viaTinyxml) << c.name;
+        EXPECT_EQ(a.Int(c.name), c.integer) << c.name;
+    }
+    EXPECT_EQ(a.Text("missing"), "");
+
+    for (double v : {0.0, -0.0, 0.0005, 0.0015, -0.0004, 12.3455, 1e20, -7.125, 123456789.98765, 1e-300}) {
+        char want[400];
+        std::snprintf(want, sizeof want, "%.3f", v);
+        EXPECT_STREQ(Fixed3Text(v).c_str(), want) << v;
+    }
+    for (int64_t k : {int64_t(0), int64_t(-1), int64_t(20240102), int64_t(202312291455LL), INT64_MIN})
+        EXPECT_EQ(std::string(KeyText(k).c_str()), std::to_string(k));
 }
 
 TEST(ToolFile, UnknownTypesAreSkippedAndEmptyListsLoad) {
