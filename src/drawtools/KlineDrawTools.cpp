@@ -157,7 +157,11 @@ void KlineDrawChart::Invalidate() {
 
 // ---- the window side ----
 
-void KlineDrawToolHost::ReleaseToolButton(int) { UpdateToolBar(); }
+void KlineDrawToolHost::ReleaseToolButton(int command) {
+    if (!m_pWnd || !m_pWnd->m_drawToolBar.GetSafeHwnd()) return;
+    m_pWnd->m_drawToolBar.ResetItem(UINT(command));
+    m_pWnd->m_drawToolBar.Invalidate(FALSE);
+}
 
 bool KlineDrawToolHost::IsToolBarVisible() {
     return m_pWnd && m_pWnd->m_bDrawLineMode && m_pWnd->m_drawToolBar.GetSafeHwnd() &&

@@ -62,10 +62,10 @@ private:
 class KlineDrawToolHost : public DefaultDrawToolHost {
 public:
     KlineDrawToolHost(CKlineChartWnd* wnd, IDrawChart* chart) : DefaultDrawToolHost(chart), m_pWnd(wnd) {}
-    // The bar asks the window for its buttons' states (0x8068), which the tools answer;
-    // laying it out again shows a released button as released.
     void ReleaseToolButton(int command) override;
     bool IsToolBarVisible() override;
+    // The bar takes its buttons' states from the window's 0x8068 answers, which the tools
+    // give: laid out again, it shows the current mode.
     void UpdateToolBar() override;
 
 private:

@@ -29,12 +29,12 @@ constexpr int kSegmentCommand = 49995 + 12;
 
 // One chart window of security 1/600000, days, over 300 bars, its tools kept in `dir`.
 struct ChartOnScreen {
-    explicit ChartOnScreen(const std::string& toolDir) {
+    explicit ChartOnScreen(const std::string& toolDir, bool withSecurity = true) {
         host.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 900, 600), nullptr, 0);
         EXPECT_TRUE(wnd.Create(&host));
         host.ShowWindow(SW_SHOW);
         Join().Tools().SetToolDirectory(toolDir);
-        wnd.SetSecurity(CIndSecuCode(1, "600000"), nullptr);
+        if (withSecurity) wnd.SetSecurity(CIndSecuCode(1, "600000"), nullptr);
         wnd.Layer().FillBars(DayBars(300));
         wnd.OnDataChanged();
         wnd.MoveWindow(0, 0, 800, 500);
@@ -179,6 +179,14 @@ TEST_F(ChartJoin, ToolsFollowTheSecurityAndPeriod) {
     EXPECT_TRUE(c.Tools().empty());
     c.wnd.SetSecurity(CIndSecuCode(1, "600000"), nullptr);
     EXPECT_EQ(c.Tools().size(), 1u);
+}
+
+TEST_F(ChartJoin, ChartWithoutSecurityKeepsNoFile) {
+    ChartOnScreen c(ToolDir(), false);
+    c.Command(kSegmentCommand);
+    c.Drag(c.At(c.Start() + 5, c.Low()), c.At(c.Start() + 30, c.High()));
+    EXPECT_EQ(c.Tools().size(), 1u);  // drawn, but nowhere to keep it
+    EXPECT_FALSE(std::filesystem::exists(ToolDir()));
 }
 
 TEST_F(ChartJoin, ButtonStatesAnsweredThroughTheWindow) {
