@@ -1,6 +1,7 @@
 // The element bar: two-pass layout in three groups, radio groups, states from the owner's
 // 0x8068 answers, drop-downs; the chart's title-bar content.
 #include <gtest/gtest.h>
+#include <tinyxml2.h>
 
 #include <map>
 #include <utility>
@@ -453,6 +454,37 @@ TEST(ChartTitleBar, TheChartAnswersTheBarAndAChosenMonthShowsOnTheLastButton) {
     wnd.RecalcLayout();
     EXPECT_TRUE(bar.m_aItems.empty());
     EXPECT_EQ(wnd.m_rcContent.top, 0);
+    wnd.DestroyWindow();
+    host.DestroyWindow();
+}
+
+TEST(ChartTitleBar, TheAnalysisLayoutShowsTheChartsBars) {
+    EnsureChartEnvironment();
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.LoadFile((platform::InstalledResourcesDir() + "/layout/trend.xlay").c_str()), tinyxml2::XML_SUCCESS);
+    // The chart's element node, wherever the split tree puts it.
+    const tinyxml2::XMLElement* chartNode = nullptr;
+    std::vector<const tinyxml2::XMLElement*> open = {doc.RootElement()};
+    while (!open.empty() && !chartNode) {
+        const tinyxml2::XMLElement* e = open.back();
+        open.pop_back();
+        if (e->Name() == std::string("Element") && e->Attribute("wndtype", "CKlineChartWnd")) chartNode = e;
+        for (const tinyxml2::XMLElement* c = e->FirstChildElement(); c; c = c->NextSiblingElement()) open.push_back(c);
+    }
+    ASSERT_NE(chartNode, nullptr);
+    CWnd host;
+    host.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 900, 600), nullptr, 0);
+    TestChartWnd wnd;
+    ASSERT_TRUE(wnd.Create(&host));
+    wnd.LoadFromXml(chartNode);
+    host.ShowWindow(SW_SHOW);
+    wnd.MoveWindow(0, 0, 800, 500);
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(wnd.m_bShowPicMenuBar, 1);
+    EXPECT_EQ(wnd.m_bShowBarInd, 1);
+    EXPECT_EQ(wnd.m_elementBar.m_aItems.size(), 10u);
+    EXPECT_FALSE(wnd.m_indicatorBar.m_aItems.empty());
+    EXPECT_GT(wnd.m_rcContent.top, 26 - 1);  // below the title bar (and the top border)
     wnd.DestroyWindow();
     host.DestroyWindow();
 }
