@@ -7,6 +7,9 @@
 #include "chart/DlgMostUsedPeriod.h"
 #include "chart/KlineChartWnd.h"
 #include "formula/YBIndClass.h"
+#include "formula/wnd/DlgFormula.h"
+#include "formula/wnd/DlgFormulaParam.h"
+#include "formula/wnd/DlgMostUsedInd.h"
 #include "foundation/Format.h"
 #include "marketdata/DataCenter.h"
 #include "platform/Input.h"
@@ -20,6 +23,34 @@ constexpr int kVkEsc = 0x1B, kVkSpace = 0x20, kVkPgUp = 0x21, kVkPgDn = 0x22, kV
               kVkHome = 0x24, kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28;
 
 CKlineChartWnd* Window(const ChartOverlay& c) { return c.GetOwner(); }
+
+ChartDialogObserver& DialogObserver() {
+    static ChartDialogObserver observer;
+    return observer;
+}
+
+LRESULT RunModal(CDlgTemplate& dialog) {
+    if (DialogObserver()) DialogObserver()(dialog);
+    return dialog.DoModal();
+}
+
+// The selected pane, the first when none is selected; null without panes.
+ChartPic* SelectedOrFirstPane(ChartOverlay& c) {
+    if (c.m_aPanes.empty()) return nullptr;
+    if (c.m_nSelectedPane >= 0 && c.m_nSelectedPane < c.GetPaneCount())
+        return c.m_aPanes[static_cast<size_t>(c.m_nSelectedPane)].get();
+    return c.m_aPanes.front().get();
+}
+
+// Binds the catalogue's current entry of the pane's indicator again and computes it over
+// the loaded bars (after the formula or the parameters changed).
+void Recompute(ChartOverlay& c, ChartPicProp& p) {
+    p.BindIndicatorByName(p.m_strIndicatorName);
+    p.SetIndicatorPeriod(c.GetDataType(), c.GetPeriod());
+    p.ResizeResults();
+    const IBarSource* bars = c.GetBars();
+    if (bars && p.CalcIndicator(bars->GetFirst(), bars->GetLast())) c.FitAxisWidth();
+}
 
 int CloseY(ChartOverlay& c, int32_t bar) {
     const IBarSource* bars = c.GetBars();
@@ -39,6 +70,8 @@ void RedrawTitles(ChartOverlay& c) {
 }
 
 }  // namespace
+
+void SetChartDialogObserver(ChartDialogObserver observer) { DialogObserver() = std::move(observer); }
 
 bool TypedCodeToPeriod(const std::string& text, int16_t dataType, int16_t period,
                        int16_t& t, int16_t& p) {
@@ -231,6 +264,23 @@ int ChartOverlayAction1::OnKey(ChartOverlay& c, OverlayMsgArgs& args) {
         }
         return claim();
     }
+    if ((key == kVkPgUp || key == kVkPgDn) && m_bSecurityStep && c.GetOwner() &&
+        !c.GetOwner()->m_group.m_members.empty()) {
+        CKlineChartWnd* wnd = c.GetOwner();
+        const CIndSecuCode now = wnd->GetDataLayer() ? wnd->GetDataLayer()->GetCode() : wnd->m_code;
+        CIndSecuCode code = now;
+        for (int k = 0; k < count; ++k) {
+            const CIndSecuCode next = key == kVkPgUp ? wnd->m_group.GetPrevCode(code)
+                                                     : wnd->m_group.GetNextCode(code);
+            if (next.m_strCode.empty()) break;  // not a member: stay
+            code = next;
+        }
+        if (code.m_nMarket != now.m_nMarket || CompareSecuCode(code, now) != 0) {
+            wnd->SetSecurity(code, nullptr);
+            Repaint(c);
+        }
+        return claim();
+    }
     if (key == kVkUp || key == kVkDown) {
         PicDataLayer* layer = c.GetDataLayer();
         if (layer && layer->GetOwner() && layer->GetEnd() > layer->GetBegin() &&
@@ -353,6 +403,52 @@ int ChartOverlayAction1::OnCommand(ChartOverlay& c, OverlayMsgArgs& args) {
         Repaint(c);
         return result(1);
     }
+    if (id == kCmdMostUsedInd) {
+        CDlgMostUsedInd dlg(wnd);
+        RunModal(dlg);
+        return result(1);
+    }
+    if (id == kCmdFormula) {
+        // The editor opens with the selected pane's own indicator (MA for a pane without
+        // one); after OK the panes showing it compute again from the kept formula.
+        CYBIndClass* catalogue = GetYBIndClass();
+        ChartPic* pane = SelectedOrFirstPane(c);
+        int at = pane ? catalogue->Find(pane->Prop().m_strIndicatorName) : -1;
+        if (at < 0) at = catalogue->Find(std::string("MA"));
+        CDlgFormula dlg(wnd);
+        if (at >= 0) dlg.m_indicator = catalogue->GetAt(at);
+        ChartOverlay* chart = &c;
+        dlg.m_onSaved = [chart, wnd](const CKlineLight& saved) {
+            for (const auto& p : chart->m_aPanes)
+                if (p->Prop().m_strIndicatorName == saved.m_strName) Recompute(*chart, p->Prop());
+            if (wnd) wnd->Repaint(false);
+        };
+        RunModal(dlg);
+        return result(1);
+    }
+    if (id == kCmdIndicatorParams) {
+        ChartPic* pane = SelectedOrFirstPane(c);
+        if (!pane || !pane->Prop().m_pIndicator) return result(1);
+        ChartPicProp& p = pane->Prop();
+        CDlgFormulaParam dlg(wnd);
+        dlg.m_params = p.m_pIndicator->m_aParams;
+        if (RunModal(dlg) == IDOK) {
+            CYBIndClass* catalogue = GetYBIndClass();
+            const int at = catalogue->Find(p.m_strIndicatorName);
+            if (at >= 0) {
+                CKlineLight entry = catalogue->GetAt(at);
+                entry.m_aParams = dlg.m_params;
+                catalogue->Update(entry);
+            }
+            // The pane keeps its indicator and line settings; only the rows change.
+            p.m_pIndicator->m_aParams = dlg.m_params;
+            p.InvalidateResults();
+            const IBarSource* bars = c.GetBars();
+            if (bars && p.CalcIndicator(bars->GetFirst(), bars->GetLast())) c.FitAxisWidth();
+            if (wnd) wnd->Repaint(true);
+        }
+        return result(1);
+    }
     if (id == 39981 || id == 39982 || id == 39996 || id == 39997 || id == kCmdSettings) return result(1);
     if (id >= 39983 && id <= 39995) {
         int16_t t = 0, p = 0;
@@ -364,7 +460,7 @@ int ChartOverlayAction1::OnCommand(ChartOverlay& c, OverlayMsgArgs& args) {
     }
     if (id == kCmdMostUsedPeriod) {
         CDlgMostUsedPeriod dlg(wnd);
-        if (dlg.DoModal() == IDOK) {
+        if (RunModal(dlg) == IDOK) {
             std::vector<uint32_t>& list = GetDataCenter()->GetFreqPeriods();
             list.clear();
             static const uint32_t keys[11] = {(1u << 16) | 4, (2u << 16) | 4,  (3u << 16) | 4,

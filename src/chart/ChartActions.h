@@ -6,9 +6,12 @@
 //  3: mouse move: cursors, hover states, the cursor following the mouse.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "chart/PicOverlay.h"
+
+class CDlgTemplate;
 
 namespace chart {
 
@@ -33,6 +36,12 @@ inline constexpr int kCmdSettings = 45602;
 inline constexpr int kCmdIndicatorParams = 45603;
 inline constexpr int kCmdRightsFirst = 50122;  // .. 50124
 inline constexpr int kCmdAxisFirst = 50125;    // .. 50129
+
+// Every modal dialog the chart's commands open (most-used indicators, formula editor,
+// indicator parameters, common periods) is handed to this observer right before it runs;
+// tests drive the dialog from there. Null: nobody is told.
+using ChartDialogObserver = std::function<void(CDlgTemplate& dialog)>;
+void SetChartDialogObserver(ChartDialogObserver observer);
 
 // The period a typed code selects; false for texts that are no period code.
 bool TypedCodeToPeriod(const std::string& text, int16_t dataType, int16_t period,

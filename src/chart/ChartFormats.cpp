@@ -1,5 +1,6 @@
 #include "chart/ChartFormats.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -126,6 +127,58 @@ void FormatBigNumber(int64_t v, std::string& number, std::string& unit) {
     } else {
         number = withSign(Printf("%lld", (a + 50000000) / 100000000));
     }
+}
+
+namespace {
+
+// Right-aligned single-line text ending at `right`; its width.
+int DrawRightAligned(CDC& dc, const std::string& text, CFont* font, const CRect& rect, int right) {
+    CFont* old = font ? dc.SelectObject(font) : nullptr;
+    CRect rc(rect.left, rect.top, right, rect.bottom);
+    if (rc.right > rc.left) dc.DrawText(text, &rc, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    const int width = static_cast<int>(dc.GetTextExtent(text).cx);
+    if (old) dc.SelectObject(old);
+    return width;
+}
+
+}  // namespace
+
+std::string FormatPercentNumber(int64_t hundredths) {
+    if (hundredths == 0) return "0.00";
+    const double p = static_cast<double>(hundredths) / 100.0;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, std::fabs(p) <= 99.99 ? "%+.02f" : "%+.01f", p);
+    return buf;
+}
+
+int DrawPercentValue(CDC& dc, int64_t hundredths, COLORREF color, const CRect& rect,
+                     CFont* numberFont, CFont* signFont) {
+    const COLORREF oldColor = dc.SetTextColor(color);
+    const int oldMode = dc.SetBkMode(TRANSPARENT);
+    const int sign = DrawRightAligned(dc, "%", signFont, rect, rect.right);
+    const int number = DrawRightAligned(dc, FormatPercentNumber(hundredths), numberFont, rect,
+                                        rect.right - sign);
+    dc.SetBkMode(oldMode);
+    dc.SetTextColor(oldColor);
+    return sign + number;
+}
+
+int DrawBigNumber(CDC& dc, int64_t value, CFont* numberFont, CFont* unitFont, COLORREF color,
+                  const CRect& rect) {
+    const COLORREF oldColor = dc.SetTextColor(color);
+    const int oldMode = dc.SetBkMode(TRANSPARENT);
+    int width = 0;
+    if (value == 0) {
+        width = DrawRightAligned(dc, " — ", numberFont, rect, rect.right);
+    } else {
+        std::string number, unit;
+        FormatBigNumber(value, number, unit);
+        const int u = unit.empty() ? 0 : DrawRightAligned(dc, unit, unitFont, rect, rect.right);
+        width = u + DrawRightAligned(dc, number, numberFont, rect, rect.right - u);
+    }
+    dc.SetBkMode(oldMode);
+    dc.SetTextColor(oldColor);
+    return width;
 }
 
 }  // namespace chart

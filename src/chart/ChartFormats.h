@@ -39,4 +39,17 @@ int MeasurePriceText(CDC& dc, int64_t value, CFont* font, const PriceDigits& dig
 // the sign kept in the number: 100000 -> "10.00" "万"; 123456789 -> "1.235" "亿".
 void FormatBigNumber(int64_t value, std::string& number, std::string& unit);
 
+// The number of a percentage given in hundredths of a percent: "0.00" for 0, two decimals
+// with a sign while the magnitude is at most 99.99 %, else one ("+123.5" for 12345).
+std::string FormatPercentNumber(int64_t hundredths);
+// Writes "%" right-aligned in the rectangle in the sign font and the number right-aligned
+// just left of it in the number font (null fonts: the context's own). Returns the width
+// of both.
+int DrawPercentValue(CDC& dc, int64_t hundredths, COLORREF color, const CRect& rect,
+                     CFont* numberFont, CFont* signFont);
+// A quantity right-aligned: the unit (万/亿) in the unit font, the number just left of it in
+// the number font; 0 writes " — ". Returns the width of what was written.
+int DrawBigNumber(CDC& dc, int64_t value, CFont* numberFont, CFont* unitFont, COLORREF color,
+                  const CRect& rect);
+
 }  // namespace chart

@@ -53,7 +53,10 @@ int ChartOverlay::CharWidth() const {
 
 void ChartOverlay::CreateActions() {
     m_aActions.clear();
-    m_aActions.push_back(std::make_shared<ChartOverlayAction1>(this));
+    auto first = std::make_shared<ChartOverlayAction1>(this);
+    // PgUp and PgDn page through the window's group on the plain chart.
+    first->m_bSecurityStep = 1;
+    m_aActions.push_back(first);
     m_aActions.push_back(std::make_shared<ChartOverlayAction2>(this));
     auto third = std::make_shared<ChartOverlayAction3>(this);
     third->m_bTimeBandCursor = 1;
@@ -377,8 +380,9 @@ void ChartOverlay::RecalcPanes() {
     for (const auto& pane : m_aPanes) {
         ChartPicProp& p = pane->Prop();
         const double mx = p.m_fMax, mn = p.m_fMin;
+        // A new visible range: results already computed for these bars are kept.
         if (p.m_pIndicator)
-            changed |= p.CalcIndicator(first, last) != 0;
+            changed |= p.UpdateIndicator(first, last) != 0;
         else
             p.CalcRange();
         changed |= mx != p.m_fMax || mn != p.m_fMin;

@@ -10,7 +10,13 @@
 #include "chart/ValuePanel.h"
 #include "foundation/Format.h"
 #include "marketdata/DataCenter.h"
+#include "marketdata/AppInfo.h"
+#include "marketdata/CQData.h"
+#include "marketdata/DayData.h"
 #include "marketdata/Security.h"
+#include "platform/Graphics.h"
+#include "training/TrainingPicData.h"
+#include "training/TrainingRecord.h"
 #include "ui/CommonVar.h"
 #include "ui/draw/DrawHelpers.h"
 
@@ -26,6 +32,20 @@ COLORREF Palette(int index) {
 }
 
 int TextWidth(CDC* dc, const std::string& s) { return static_cast<int>(dc->GetTextExtent(s).cx); }
+
+// The icon strip (bitmap 223) and the folder of the formulas' own bitmaps, made on first use.
+const IndicatorImages& IndicatorArt() {
+    static const IndicatorImages images = [] {
+        // Kept to the end of the process: bitmaps are not taken down after the platform.
+        auto* strip = new CBitmap;
+        strip->LoadBitmap(ChartPic::kIconStripId);
+        IndicatorImages i;
+        i.iconStrip = strip;
+        i.bitmapDir = GetAppInfo()->GetProgramDir() + "/Self/BMP";
+        return i;
+    }();
+    return images;
+}
 
 }  // namespace
 
@@ -161,7 +181,7 @@ void ChartPic::DrawIndicator(CDC* dc) {
         PriceStyle st{&colors, std::max(1, GetCommonVar()->m_nLineWidth)};
         const int next = DrawIndicatorLines(*dc, *bars, pane, st, ind.m_aExps);
         DrawIndicatorFunctions(*dc, *bars, pane, ind.m_aDrawFuncs, ind.m_aDrawExps, next,
-                               m_pOverlay->m_nCursor, &st, &p.m_texts);
+                               m_pOverlay->m_nCursor, &st, &p.m_texts, &IndicatorArt());
     } else if (p.m_pIndicator && !IsMainPane()) {
         CFont* old = dc->SelectObject(GetCommonVar()->GetFont(CommonVar::Font::ChartMedium));
         const int mode = dc->SetBkMode(TRANSPARENT);
@@ -204,6 +224,18 @@ void ChartPic::DrawMarks(CDC* dc) {
             if (old) dc->SelectObject(old);
         }
     }
+    const bool barChart = type == kTypeMinute || type == kTypeDay;
+    const ChartOverlay* overlay = m_pOverlay;
+    const TimeToX timeToX = [overlay](int64_t key, int32_t& index) { return overlay->TimeToX(key, index); };
+    if (barChart && layer && layer->GetSeries()) {
+        std::vector<int32_t> dates;
+        {
+            const auto view = layer->GetSeries()->Read();
+            for (const CSingleCQDataPerSecu& e : view.ExRights()) dates.push_back(static_cast<int32_t>(e.m_nDate));
+        }
+        PriceStyle st{&colors, 1};
+        DrawExRightsMarks(*dc, *bars, Mapping(false), st, dates, layer->GetAdjustMode(), timeToX);
+    }
     if (m_pOverlay->m_bShowMaxMin && !IsIntradayType(type) && p.m_nMaxIndex >= 0) {
         PriceStyle st{&colors, 1};
         const PriceDigits digits = p.m_axeMain.m_pSecurity ? DigitsOf(p.m_axeMain.m_pSecurity)
@@ -215,6 +247,28 @@ void ChartPic::DrawMarks(CDC* dc) {
                    },
                    GetCommonVar()->GetFont(CommonVar::Font::ChartSmall));
     }
+    const auto* training = dynamic_cast<const TrainingPicData*>(layer);
+    const CTrainingRecord* record = training ? training->GetRecord() : nullptr;
+    if (barChart && record) {
+        DrawTradeMarks(*dc, *bars, Mapping(false), record->trades, timeToX);
+        if (!m_pMarkImage) m_pMarkImage = LoadMarkStrip();
+        DrawTradeStartMark(*dc, *bars, Mapping(false), *m_pMarkImage, record->BeginTrainDate, timeToX);
+    }
+}
+
+std::unique_ptr<CBitmap> ChartPic::LoadMarkStrip() {
+    auto strip = std::make_unique<CBitmap>();
+    std::unique_ptr<CImage> image(LoadImageResource(kMarkImageId, 0));
+    if (!image || image->IsNull() || image->GetWidth() <= 0 || image->GetHeight() <= 0) return strip;
+    // Laid on the transparent key colour, so the image's own transparent pixels stay so.
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    strip->CreateCompatibleBitmap(&dc, image->GetWidth(), image->GetHeight());
+    CBitmap* old = dc.SelectObject(strip.get());
+    dc.FillSolidRect(0, 0, image->GetWidth(), image->GetHeight(), RGB(0, 0, 255));
+    image->Draw(&dc, 0, 0);
+    dc.SelectObject(old);
+    return strip;
 }
 
 void ChartPic::DrawLimitBox(CDC* dc) {

@@ -39,6 +39,11 @@ public:
     ChartOverlay* Overlay() const { return m_pOverlay; }
     bool IsMainPane() const { return m_prop->m_bPricePane != 0; }
 
+    // The training start mark: a strip of four frames (PNG resource 320).
+    static constexpr UINT kMarkImageId = 320;
+    // The icons of the indicators' icon functions: square, black and white, in one row.
+    static constexpr UINT kIconStripId = 223;
+
     int m_nReserved = 0;
     int m_nIndex = -1;
     int m_bVisible = 1;
@@ -52,9 +57,12 @@ private:
     void DrawMarks(CDC* dc);
     void DrawLimitBox(CDC* dc);
     PaneMapping Mapping(bool indicatorAxis) const;
+    static std::unique_ptr<CBitmap> LoadMarkStrip();
 
     ChartOverlay* m_pOverlay;
     std::shared_ptr<ChartPicProp> m_prop;
+    // Made on first use, kept with the pane (empty when the resource is missing).
+    std::unique_ptr<CBitmap> m_pMarkImage;
 };
 
 }  // namespace chart

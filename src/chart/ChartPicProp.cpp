@@ -8,6 +8,11 @@
 
 #include "chart/ChartOverlay.h"
 #include "chart/ChartPic.h"
+#include "chart/PriceMarks.h"
+#include "marketdata/CQData.h"
+#include "marketdata/DayData.h"
+#include "training/TrainingPicData.h"
+#include "training/TrainingRecord.h"
 #include "formula/YBIndClass.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
@@ -79,6 +84,7 @@ ChartOverlay* ChartPicProp::Overlay() const { return m_pOwner ? m_pOwner->Overla
 void ChartPicProp::BindIndicatorByName(const std::string& name) {
     if (m_pIndicator) UnbindIndicatorSecurity(*m_pIndicator);
     m_pIndicator.reset();
+    InvalidateResults();
     m_strIndicatorName = name;
     const int index = name.empty() ? -1 : GetYBIndClass()->Find(name);
     if (index < 0) {
@@ -106,6 +112,7 @@ void ChartPicProp::BindIndicatorByIndex(int index) {
     const std::string formula = ind->m_strFormula;
     ind->GetAxeInfo(formula, message, first, last);
     m_pIndicator = std::move(ind);
+    InvalidateResults();
     m_bIndicatorUsable = IsIndicatorUsable();
 }
 
@@ -114,6 +121,7 @@ void ChartPicProp::SetIndicatorPeriod(int16_t dataType, int16_t period) {
         m_pIndicator->m_nDataType = dataType;
         m_pIndicator->m_nPeriod = period;
     }
+    InvalidateResults();
     m_bIndicatorUsable = IsIndicatorUsable();
 }
 
@@ -134,7 +142,44 @@ void ChartPicProp::ResizeResults() {
     ChartOverlay* overlay = Overlay();
     const IBarSource* bars = overlay ? overlay->GetBars() : nullptr;
     if (m_pIndicator) m_pIndicator->MakeRoom(bars ? std::max(0, bars->GetLast()) : 0);
+    InvalidateResults();
     m_bRangeComputed = 0;
+}
+
+ChartPicProp::CalcStamp ChartPicProp::CurrentStamp() const {
+    CalcStamp s;
+    ChartOverlay* overlay = Overlay();
+    PicDataLayer* layer = overlay ? overlay->GetDataLayer() : nullptr;
+    if (!layer) return s;
+    s.records = layer->GetRecords();
+    s.count = layer->GetEnd();
+    s.begin = layer->GetBegin();
+    s.end = layer->GetEnd();
+    // Only a formula that reads the shown range depends on it.
+    if (m_pIndicator && m_pIndicator->m_bShowDepend) {
+        s.showFirst = overlay->m_nStart;
+        s.showEnd = overlay->m_nEnd;
+    }
+    return s;
+}
+
+bool ChartPicProp::ResultsCurrent() const {
+    if (!m_stamp.valid || !m_pIndicator) return false;
+    const CalcStamp now = CurrentStamp();
+    return now.records == m_stamp.records && now.count == m_stamp.count &&
+           now.begin == m_stamp.begin && now.end == m_stamp.end &&
+           now.showFirst == m_stamp.showFirst && now.showEnd == m_stamp.showEnd;
+}
+
+int ChartPicProp::UpdateIndicator(int32_t first, int32_t last) {
+    if (!m_pIndicator || !m_bIndicatorUsable || !ResultsCurrent()) return CalcIndicator(first, last);
+    const double oldMax = m_fMax, oldMin = m_fMin;
+    if (ChartOverlay* overlay = Overlay()) {
+        m_pIndicator->m_nShowFirst = overlay->m_nStart;
+        m_pIndicator->m_nShowEnd = overlay->m_nEnd;
+    }
+    CalcRange();
+    return std::fabs(oldMax - m_fMax) > kEps || std::fabs(oldMin - m_fMin) > kEps ? 1 : 0;
 }
 
 int ChartPicProp::CalcIndicator(int32_t first, int32_t last) {
@@ -154,6 +199,8 @@ int ChartPicProp::CalcIndicator(int32_t first, int32_t last) {
                 ind.m_nBarCount)
                 ind.MakeRoom(ind.m_nBarCount);
             ind.Calc(first, last);
+            m_stamp = CurrentStamp();
+            m_stamp.valid = true;
         }
     }
     CalcRange();
@@ -295,6 +342,7 @@ void ChartPicProp::ResetSecurity() {
         BindIndicatorSecurity(code, *m_pIndicator);
         m_pIndicator->Varialized();
     }
+    InvalidateResults();
     m_fOffset = 0;
     m_fMax = m_fIndMax = 1.5;
     m_fMin = m_fIndMin = 0.5;
@@ -388,6 +436,72 @@ int ChartPicProp::HitTest(CPoint pt) const {
         pt.x < overlay->m_rcChart.right)
         return kHitAxis;
     return kHitNone;
+}
+
+int ChartPicProp::GetTipText(std::vector<std::string>& lines, CPoint pt) const {
+    ChartOverlay* overlay = Overlay();
+    const IBarSource* bars = overlay ? overlay->GetBars() : nullptr;
+    if (!bars) return 0;
+    int added = 0;
+    const int32_t bar = overlay->XToIndex(pt.x);
+    for (const CFlagText& f : m_texts.hoverTips) {
+        if (f.bar != bar) continue;
+        for (const CPosText& t : f.items) {
+            if (std::abs(t.y - pt.y) > 8) continue;
+            if (!added) lines.emplace_back("提示文字");
+            lines.push_back(t.text);
+            added = 1;
+        }
+    }
+    const int16_t type = bars->GetDataType();
+    if (type != kTypeDay && type != kTypeMinute) return added;
+    const int32_t from = std::max(overlay->m_nStart, bars->GetFirst());
+    const int32_t to = std::min(overlay->m_nEnd, bars->GetLast());
+    if (to <= from) return added;
+    PicDataLayer* layer = overlay->GetDataLayer();
+    if (layer && layer->GetSeries()) {
+        std::vector<CSingleCQDataPerSecu> events;
+        {
+            const auto view = layer->GetSeries()->Read();
+            events.assign(view.ExRights().begin(), view.ExRights().end());
+        }
+        const int64_t begin = static_cast<int64_t>(bars->GetTime(from));
+        const int64_t end = static_cast<int64_t>(bars->GetTime(to - 1));
+        for (const CSingleCQDataPerSecu& e : events) {
+            // Minute keys are yyyymmddhhmm: an event's day starts at yyyymmdd0000.
+            if (type == kTypeMinute && e.m_nDate < 20000101) continue;
+            const int64_t key = DateKey(type, static_cast<int32_t>(e.m_nDate));
+            if (key < begin || key > end) continue;
+            int32_t index = -1;
+            const int x = overlay->TimeToX(key, index);
+            if (index < 0 || x <= m_rcPane.left || x >= m_rcPane.right) continue;
+            const CRect marker(x - 5, m_rcPane.bottom - 11, x + 6, m_rcPane.bottom);
+            if (!marker.PtInRect(pt)) continue;
+            const uint8_t mode = layer->GetAdjustMode();
+            lines.emplace_back(mode == 1 ? "上除权" : mode == 2 ? "下除权" : "不除权");
+            lines.push_back(e.GetDescription());
+            return 1;
+        }
+    }
+    const auto* training = dynamic_cast<const TrainingPicData*>(layer);
+    const CTrainingRecord* record = training ? training->GetRecord() : nullptr;
+    if (!record) return added;
+    for (const TradeDetailItem& t : record->trades) {
+        const int64_t key = DateKey(type, t.TradeDate, t.TradeTime);
+        int32_t index = -1;
+        const int x = overlay->TimeToX(key, index);
+        if (index < bars->GetFirst() || index >= bars->GetLast()) continue;
+        const int top = t.bsdir == 1 ? PriceToY(bars->GetLow(index), true) + 5
+                                     : PriceToY(bars->GetHigh(index), true) - 25;
+        const CRect box(x - 5, top, x + 5, top + 20);
+        if (!box.PtInRect(pt)) continue;
+        char text[96];
+        std::snprintf(text, sizeof text, "买卖记录-%d-%lld-%d", static_cast<int>(type),
+                      static_cast<long long>(key), static_cast<int>(t.bsdir));
+        lines.emplace_back(text);
+        return 1;
+    }
+    return added;
 }
 
 std::string ChartPicProp::FormatValueAt(int row) const {

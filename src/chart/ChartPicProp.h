@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chart/AxeY.h"
 #include "chart/IndicatorFunctions.h"
@@ -33,8 +34,17 @@ public:
     void SetIndicatorPeriod(int16_t dataType, int16_t period);
     void ResizeResults();
     // Runs the indicator over [first, last) and the range; 1 when the pane's maximum or
-    // minimum changed.
+    // minimum changed. Always evaluates: for new data or a changed indicator.
     int CalcIndicator(int32_t first, int32_t last);
+    // The same for a new visible range (zoom, pan): the indicator is evaluated only when its
+    // cached results no longer answer for the loaded bars (other records, another count or
+    // loaded range, a binding, period, security or parameter change since), or when its
+    // formula reads the shown range and that moved. Otherwise only the range is taken.
+    int UpdateIndicator(int32_t first, int32_t last);
+    // Forgets the cached results: the next UpdateIndicator evaluates again.
+    void InvalidateResults() { m_stamp = CalcStamp{}; }
+    // True while the indicator's results answer for the loaded bars as they are now.
+    bool ResultsCurrent() const;
     void CalcRange();
     void UpdateAxes();
     void ResetSecurity();
@@ -43,6 +53,10 @@ public:
     void Layout();
     void LayoutAxes();
     int HitTest(CPoint pt) const;
+    // The hover tip's lines at pt, all plain text: the indicator's tip texts near the point
+    // (after "提示文字"), else an ex-rights mark's mode and description, else a training
+    // trade's mark ("买卖记录-<data type>-<key>-<direction>"). 1 when it added lines.
+    int GetTipText(std::vector<std::string>& lines, CPoint pt) const;
     int PriceToY(double value, bool clamp) const { return m_axeMain.ValueToPixel(value, clamp); }
     int IndicatorToY(double value, bool clamp) const { return m_axeInd.ValueToPixel(value, clamp); }
     std::string FormatValueAt(int row) const;
@@ -81,7 +95,15 @@ public:
     int m_nHover = 0;  // the pane's last hit code under the mouse
 
 private:
-    void PlainRange();
+    // What the cached results were computed over.
+    struct CalcStamp {
+        bool valid = false;
+        const void* records = nullptr;
+        int32_t count = 0, begin = 0, end = 0;
+        int32_t showFirst = 0, showEnd = 0;
+    };
+    CalcStamp CurrentStamp() const;
+    CalcStamp m_stamp;
 };
 
 }  // namespace chart

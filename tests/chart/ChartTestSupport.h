@@ -13,6 +13,7 @@
 #include "chart/ChartPic.h"
 #include "chart/KlineChartWnd.h"
 #include "formula/YBIndClass.h"
+#include "marketdata/DayData.h"
 #include "marketdata/DayItem.h"
 #include "platform/App.h"
 #include "platform/home/ProgramDir.h"
@@ -80,6 +81,9 @@ public:
     void RequestData() override {}
     void Detach() override {}
     void SetPreviousClose(double v) { m_fRefPrice1 = v; }
+    // A series of the test's own (its ex-rights events); never given back to the pool.
+    void AttachSeries(std::shared_ptr<CDayData> series) { m_pSeries = std::move(series); }
+    ~TestLayer() override { m_pSeries.reset(); }
 };
 
 // A deterministic walk: day bars from 2023-01-02, one a weekday.

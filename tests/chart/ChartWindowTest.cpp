@@ -238,6 +238,65 @@ TEST_F(ChartWindowTest, KeysZoomAndMoveTheCursor) {
     EXPECT_NE(c.m_bDrawMA, ma);
 }
 
+// What every pane shows over the visible bars: its range and each line's values.
+std::vector<double> Shown(ChartOverlay& c) {
+    std::vector<double> v;
+    for (const auto& pane : c.m_aPanes) {
+        const chart::ChartPicProp& p = pane->Prop();
+        v.push_back(p.m_fMax);
+        v.push_back(p.m_fMin);
+        if (!p.m_pIndicator) continue;
+        for (const CIndicatorExp& line : p.m_pIndicator->m_aExps)
+            for (int32_t i = c.m_nStart; i < c.m_nEnd; ++i) {
+                double x = -1e300;
+                line.GetValue(i, x);
+                v.push_back(x);
+            }
+    }
+    return v;
+}
+
+// Zoom and pan keep the indicators' results and take only the ranges of the new view; what
+// they show equals a full computation. New data computes again.
+TEST_F(ChartWindowTest, ZoomAndPanReuseIndicatorResults) {
+    ChartOverlay& c = wnd.Chart();
+    c.m_nEnd = 300;  // the newest bars in view
+    c.Layout();
+    c.RecalcPanes();
+    chart::ChartPicProp& macd = c.m_aPanes[2]->Prop();
+    ASSERT_EQ(macd.m_strIndicatorName, "MACD");
+    ASSERT_TRUE(macd.ResultsCurrent());
+    std::vector<double>& first = macd.m_pIndicator->m_aExps.at(0).m_aValues;
+    ASSERT_GT(first.size(), 40u);
+    const double planted = 12345.0;
+    first[40] = planted;  // a bar out of view: a computation would overwrite it
+    auto full = [&] {
+        for (const auto& pane : c.m_aPanes) pane->Prop().CalcIndicator(0, 300);
+    };
+    for (int key : {0x26, 0x26, 0x28, 0x28, 0x28}) {
+        ASSERT_EQ(Key(key), 1);
+        ASSERT_GT(c.m_nStart, 40);
+        EXPECT_EQ(first[40], planted) << "recomputed on a zoom step";
+        const std::vector<double> shown = Shown(c);
+        const double keep = first[40];
+        full();
+        EXPECT_EQ(Shown(c), shown) << "visible " << c.m_nVisibleCount;
+        first[40] = keep;
+    }
+    // Panning through the drawing tools' seam.
+    c.SetVisibleRange(c.m_nStart - 30, c.m_nEnd - 30);
+    EXPECT_EQ(first[40], planted);
+    // New bars of the same count in the same buffer come with CalcIndicators: computed again.
+    c.CalcIndicators(0, 300);
+    EXPECT_NE(first[40], planted);
+    // A resized result set (new data) is computed again on the next relayout.
+    first[40] = planted;
+    c.ResizePaneResults();
+    EXPECT_FALSE(macd.ResultsCurrent());
+    c.RecalcPanes();
+    EXPECT_NE(macd.m_pIndicator->m_aExps.at(0).m_aValues.at(40), planted);
+}
+
 TEST_F(ChartWindowTest, TypedTextCommandsAndStateAnswers) {
     ChartOverlay& c = wnd.Chart();
     EXPECT_EQ(wnd.OnTypedText(1, "96"), 1);
