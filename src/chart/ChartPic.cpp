@@ -47,6 +47,24 @@ const IndicatorImages& IndicatorArt() {
     return images;
 }
 
+// A horizontal or vertical line (end point left out) in pieces: the paint engine hands a
+// raster-op line of more than about a hundred pixels to a pool of threads, and the
+// hand-over costs far more than the pixels. Pieces of 64 stay on this thread.
+void XorLine(CDC* dc, int x1, int y1, int x2, int y2) {
+    constexpr int kPiece = 64;
+    if (x1 == x2) {
+        for (int y = y1; y < y2; y += kPiece) {
+            dc->MoveTo(x1, y);
+            dc->LineTo(x1, std::min(y + kPiece, y2));
+        }
+    } else {
+        for (int x = x1; x < x2; x += kPiece) {
+            dc->MoveTo(x, y1);
+            dc->LineTo(std::min(x + kPiece, x2), y1);
+        }
+    }
+}
+
 }  // namespace
 
 ChartPic::ChartPic(ChartOverlay* overlay)
@@ -313,22 +331,16 @@ void ChartPic::DrawCrosshair(CDC* dc, int32_t index, int y) {
     CPen pen(PS_SOLID, 1, GetCommonVar()->Colors()[CommonColor::uniPic_CheckLine]);
     CPen* old = dc->SelectObject(&pen);
     const int rop = dc->SetROP2(R2_XORPEN);
-    if (x > p.m_rcPane.left && x < p.m_rcPane.right) {
-        dc->MoveTo(x, titleBottom + 1);
-        dc->LineTo(x, p.m_rcPane.bottom - 1);
-    }
+    if (x > p.m_rcPane.left && x < p.m_rcPane.right) XorLine(dc, x, titleBottom + 1, x, p.m_rcPane.bottom - 1);
     if (y > titleBottom && y < p.m_rcPane.bottom) {
         const CRect& panel = m_pOverlay->m_rcValuePanel;
         const int right = panel.IsRectEmpty() ? p.m_rcPane.right - 1 : panel.left - 1;
         // Leave the crossing pixel to the vertical line so XOR does not blank it.
         if (x > p.m_rcPane.left - 29 && x < right) {
-            dc->MoveTo(p.m_rcPane.left - 29, y);
-            dc->LineTo(x, y);
-            dc->MoveTo(x + 1, y);
-            dc->LineTo(right, y);
+            XorLine(dc, p.m_rcPane.left - 29, y, x, y);
+            XorLine(dc, x + 1, y, right, y);
         } else {
-            dc->MoveTo(p.m_rcPane.left - 29, y);
-            dc->LineTo(right, y);
+            XorLine(dc, p.m_rcPane.left - 29, y, right, y);
         }
     }
     dc->SetROP2(rop);

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "chart/AxeY.h"
+#include "ChartCanvas.h"
 #include "chart/ChartFormats.h"
 #include "ui/CommonVar.h"
 
@@ -274,6 +278,46 @@ TEST(ChartFormats, SplitPriceRoundsToShownDigits) {
     EXPECT_EQ(i + "|" + f, "0|01");
     EXPECT_EQ(chart::FormatPriceText(-12345, {3, 2}), "12.35");
     EXPECT_EQ(chart::FormatPriceText(7000, {3, 2}), "7.00");
+}
+
+TEST(ChartFormats, PercentNumbers) {
+    const struct {
+        int64_t hundredths;
+        const char* text;
+    } cases[] = {{0, "0.00"},       {12345, "+123.5"}, {-250, "-2.50"}, {9999, "+99.99"},
+                 {-9999, "-99.99"}, {10000, "+100.0"}, {1, "+0.01"},    {-100000, "-1000.0"}};
+    for (const auto& c : cases) EXPECT_EQ(chart::FormatPercentNumber(c.hundredths), c.text) << c.hundredths;
+}
+
+// Both routines write right-aligned: the unit or "%" at the right edge in its own font, the
+// number just left of it; nothing left of what they report as their width.
+TEST(ChartFormats, BigNumberAndPercentAreRightAligned) {
+    struct Case {
+        const char* name;
+        std::function<int(CDC&, const CRect&)> draw;
+        std::vector<std::string> parts;
+    };
+    const Case cases[] = {
+        {"big", [](CDC& dc, const CRect& rc) { return chart::DrawBigNumber(dc, 150000, nullptr, nullptr, RGB(255, 255, 255), rc); },
+         {"15.00", "万"}},
+        {"small", [](CDC& dc, const CRect& rc) { return chart::DrawBigNumber(dc, 4321, nullptr, nullptr, RGB(255, 255, 255), rc); },
+         {"4321"}},
+        {"none", [](CDC& dc, const CRect& rc) { return chart::DrawBigNumber(dc, 0, nullptr, nullptr, RGB(255, 255, 255), rc); },
+         {" — "}},
+        {"percent", [](CDC& dc, const CRect& rc) { return chart::DrawPercentValue(dc, 12345, RGB(255, 255, 255), rc, nullptr, nullptr); },
+         {"+123.5", "%"}},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas;
+        const CRect rc(0, 10, 190, 40);
+        const int width = c.draw(canvas.dc, rc);
+        int expected = 0;
+        for (const std::string& part : c.parts) expected += canvas.dc.GetTextExtent(part).cx;
+        EXPECT_EQ(width, expected) << c.name;
+        EXPECT_GT(canvas.Count(CRect(rc.right - width, rc.top, rc.right, rc.bottom)), 0) << c.name;
+        EXPECT_EQ(canvas.Count(CRect(0, 0, rc.right - width - 1, 100)), 0) << c.name;
+        EXPECT_EQ(canvas.Count(CRect(rc.right + 1, 0, 200, 100)), 0) << c.name;
+    }
 }
 
 }  // namespace
