@@ -13,6 +13,7 @@
 #include "foundation/Format.h"
 #include "marketdata/DataCenter.h"
 #include "platform/Input.h"
+#include "ui/CommonResouce.h"
 #include "ui/CommonVar.h"
 
 namespace chart {
@@ -605,10 +606,35 @@ int ChartOverlayAction2::OnMsg(int type, OverlayMsgArgs& args) {
 
 // ---- action 3 ----
 
+HCURSOR ChartOverlayAction3::ChooseCursor(ChartOverlay& c, CPoint pt, bool& claim) const {
+    claim = false;
+    CRect band = c.m_rcTimeBand;
+    band.DeflateRect(1, 1);
+    const int16_t type = c.GetDataType();
+    if (m_bTimeBandCursor && !band.IsRectEmpty() && band.PtInRect(pt)) {
+        claim = true;
+        if (type == kTypeIntraday || type == kTypeHistoryIntraday) return nullptr;
+        return GetCommonResouce()->GetCursorOrArrow(CommonResouce::kCursorTimePan);
+    }
+    for (const CSplitBar& bar : c.m_aSplitBars)
+        if (bar.HitTest(pt.x, pt.y)) {
+            claim = true;
+            return bar.GetCursor();
+        }
+    return nullptr;
+}
+
 int ChartOverlayAction3::OnMsg(int type, OverlayMsgArgs& args) {
     auto* c = dynamic_cast<ChartOverlay*>(m_pOverlay);
     if (!c || type != kMsgMouseMove) return 0;
     const CPoint pt(args.x, args.y);
+    bool claim = false;
+    HCURSOR cursor = ChooseCursor(*c, pt, claim);
+    if (claim) {
+        ::SetCursor(cursor ? cursor : GetCommonResouce()->GetCursorOrArrow(CommonResouce::kCursorArrow));
+        m_hLastCursor = cursor;
+        return 1;
+    }
     bool hoverChanged = false;
     bool plotHit = false;
     for (const auto& pane : c->m_aPanes) {
@@ -618,6 +644,9 @@ int ChartOverlayAction3::OnMsg(int type, OverlayMsgArgs& args) {
         pane->Prop().m_nHover = hit;
         plotHit |= hit == kHitPlot;
     }
+    // Over a plot the drawing tools choose (placing, erasing, moving a tool).
+    if (plotHit && c->GetOwner())
+        if (auto tools = c->GetOwner()->GetDrawToolOverlay()) cursor = tools->GetCursor(pt);
     if (plotHit && c->m_bCursorMode && !c->m_bCursorLock) {
         const int32_t bar = c->XToIndex(args.x);
         if (bar >= c->m_nStart && bar < c->m_nEnd && (bar != c->m_nCursor || args.y != c->m_nCursorY)) {
@@ -632,6 +661,8 @@ int ChartOverlayAction3::OnMsg(int type, OverlayMsgArgs& args) {
         c->m_nLastMouseX = args.x;
         c->m_nLastMouseY = args.y;
     }
+    m_hLastCursor = cursor;
+    ::SetCursor(cursor ? cursor : GetCommonResouce()->GetCursorOrArrow(CommonResouce::kCursorArrow));
     (void)hoverChanged;
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "chart/PicOverlay.h"
+#include "platform/Gdi.h"
 
 class CDlgTemplate;
 
@@ -77,6 +78,13 @@ public:
     using POMsgAction::POMsgAction;
     int OnMsg(int type, OverlayMsgArgs& args) override;
     int m_bTimeBandCursor = 1;
+    // The cursor the last mouse move set (null: the arrow).
+    HCURSOR m_hLastCursor = nullptr;
+
+private:
+    // The time band's zoom cursor (none on intraday charts) and a split bar's cursor; claim
+    // is set for both places, which no later action sees.
+    HCURSOR ChooseCursor(ChartOverlay& c, CPoint pt, bool& claim) const;
 };
 
 }  // namespace chart

@@ -3,6 +3,7 @@
 // a pane, and the marks of ex-rights events drawn from the pane's paint.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,7 +20,11 @@
 #include "marketdata/Security.h"
 #include "platform/App.h"
 #include "ui/dialog/DlgTemplate.h"
+#include "training/TrainingChartHost.h"
+#include "training/TrainingPicData.h"
+#include "training/TrainingRecord.h"
 #include "ui/dialog/SkinControls.h"
+#include "ui/draw/DrawHelpers.h"
 
 using namespace chart_test;
 using chart::ChartOverlay;
@@ -161,7 +166,9 @@ TEST_F(ChartCommandsTest, FormulaEditorOpensWithThePanesIndicatorAndRecomputesIt
     const std::vector<double> after = Values(macd, 2);
     ASSERT_EQ(after.size(), before.size());
     for (size_t i = 100; i < after.size(); ++i)
-        if (before[i] > -1e299) EXPECT_NEAR(after[i], 2 * before[i], 1e-9) << i;
+        if (before[i] > -1e299) {
+            EXPECT_NEAR(after[i], 2 * before[i], 1e-9) << i;
+        }
     catalogue->Update(original);
 }
 
@@ -245,5 +252,129 @@ TEST_P(ExRightsTest, MarkAndTipAtTheEventsFirstBar) {
 INSTANTIATE_TEST_SUITE_P(DayAndMinute, ExRightsTest,
                          ::testing::Values(ExRightsCase{"day", false}, ExRightsCase{"five_minutes", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// ---- a training session's marks ----
+
+// The training window's side of its layer, enough for a chart that only paints.
+class StubTrainingOwner : public ITrainingChartOwner {
+public:
+    CKlineChartWnd* wnd = nullptr;
+    void* GetWindowHandle() const override { return nullptr; }
+    std::shared_ptr<IChartOverlay> GetChartOverlay() override { return wnd ? wnd->GetChartOverlay() : nullptr; }
+    bool GetDrawToolMode(uint16_t& mode) override {
+        mode = 0;
+        return true;
+    }
+    void ResetSeries() override {}
+    void OnDataNotify(uint64_t, int64_t) override {}
+    void RefreshTipAtCursor() override {}
+    void Repaint(bool) override {}
+    void ShowIntradayPicture(const CIndSecuCode&, uint32_t, const CFloatDayItem&, double) override {}
+    TrainingReveal* GetReveal() override { return nullptr; }
+    ITrainingPanel* FindTrainingPanel() override { return nullptr; }
+    bool ShowPrompt(const std::string&, Prompt) override { return false; }
+};
+
+class TestTrainingLayer : public TrainingPicData {
+public:
+    using TrainingPicData::TrainingPicData;
+    void FillBars(const std::vector<CFloatDayItem>& bars) {
+        SetDataType(kDay, 1);
+        m_nItemCount = static_cast<int32_t>(bars.size());
+        Reserve();
+        m_nBegin = 0;
+        m_nEnd = m_nItemCount;
+        std::memcpy(m_items.data(), bars.data(), bars.size() * sizeof(CFloatDayItem));
+    }
+    void RequestData() override {}
+    void Detach() override {}
+};
+
+class TrainingChartWnd : public CKlineChartWnd {
+public:
+    void CreateDataLayer() override {
+        owner.wnd = this;
+        m_pDataLayer = std::make_shared<TestTrainingLayer>(&owner);
+        m_pDataLayer->SetDataType(PicDataLayer::kDay, 1);
+    }
+    TestTrainingLayer& Layer() { return static_cast<TestTrainingLayer&>(*m_pDataLayer); }
+    StubTrainingOwner owner;
+};
+
+TEST(ChartTrainingMarks, TradesStartMarkAndTradeTip) {
+    EnsureChartEnvironment();
+    CWnd host;
+    host.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 900, 600), nullptr, 0);
+    TrainingChartWnd wnd;
+    ASSERT_TRUE(wnd.Create(&host));
+    host.ShowWindow(SW_SHOW);
+    wnd.Layer().FillBars(DayBars(300));
+    wnd.OnDataChanged();
+    wnd.MoveWindow(0, 0, 800, 500);
+    platform::ProcessPendingEvents();
+    ChartOverlay& c = *wnd.GetChartOverlayPtr();
+    c.m_nEnd = 300;
+    c.Layout();
+    c.RecalcPanes();
+    const chart::ChartPicProp& main = c.m_aPanes[0]->Prop();
+    auto key = [&](int32_t i) { return static_cast<int32_t>(wnd.Layer().GetTime(i)); };
+
+    CTrainingRecord record;
+    record.BeginTrainDate = key(240);
+    TradeDetailItem buy, sell;
+    buy.TradeDate = key(260), buy.bsdir = 1;
+    sell.TradeDate = key(280), sell.bsdir = -1;
+    record.trades = {buy, sell};
+
+    Snapshot plain(800, 500);
+    wnd.DrawClient(&plain.dc);
+    wnd.Layer().SetRecord(&record);
+    Snapshot marked(800, 500);
+    wnd.DrawClient(&marked.dc);
+    marked.bmp.SavePng(::testing::TempDir() + "/chart_training_marks.png");
+
+    const int xb = c.IndexToX(260), xs = c.IndexToX(280), x0 = c.IndexToX(240);
+    const int low = main.PriceToY(wnd.Layer().GetLow(260), true);
+    const int high = main.PriceToY(wnd.Layer().GetHigh(280), true);
+    const CRect under(xb - 6, low + 4, xb + 7, low + 26), over(xs - 6, high - 26, xs + 7, high - 4);
+    EXPECT_GT(marked.Count(under, RGB(255, 0, 0)), plain.Count(under, RGB(255, 0, 0)));
+    EXPECT_GT(marked.Count(over, RGB(0, 255, 0)), plain.Count(over, RGB(0, 255, 0)));
+    // The start mark: the third frame of resource 320, its flag above the start bar's high.
+    std::unique_ptr<CImage> strip(LoadImageResource(chart::ChartPic::kMarkImageId, 0));
+    ASSERT_TRUE(strip && !strip->IsNull());
+    const int top = main.PriceToY(wnd.Layer().GetHigh(240), true) - strip->GetHeight() - 25;
+    const CRect flag(x0, top, x0 + strip->GetWidth() / 4, top + strip->GetHeight());
+    const COLORREF cloth = RGB(0xE8, 0x38, 0x2C);
+    EXPECT_GT(marked.Count(flag, cloth), 20);
+    EXPECT_EQ(marked.Count(flag, RGB(0, 0, 255)), 0);  // blue is the transparent colour
+
+    std::vector<std::string> lines;
+    EXPECT_EQ(main.GetTipText(lines, CPoint(xb, low + 12)), 1);
+    EXPECT_EQ(lines, std::vector<std::string>{"买卖记录-4-" + std::to_string(key(260)) + "-1"});
+    lines.clear();
+    EXPECT_EQ(main.GetTipText(lines, CPoint(xs, high - 12)), 1);
+    EXPECT_EQ(lines, std::vector<std::string>{"买卖记录-4-" + std::to_string(key(280)) + "--1"});
+    wnd.Layer().SetRecord(nullptr);
+    wnd.DestroyWindow();
+    host.DestroyWindow();
+}
+
+// The icon strip is square icons of its height; icon 3 (a dot) is white at its centre.
+TEST(ChartArt, IconStripOfSquareBlackAndWhiteIcons) {
+    EnsureChartEnvironment();
+    CBitmap strip;
+    ASSERT_TRUE(strip.LoadBitmap(chart::ChartPic::kIconStripId));
+    const CSize size = strip.GetSize();
+    ASSERT_EQ(size.cy, 17);
+    ASSERT_EQ(size.cx % size.cy, 0);
+    EXPECT_GE(size.cx / size.cy, 10);
+    for (int x = 0; x < size.cx; ++x)
+        for (int y = 0; y < size.cy; ++y) {
+            const COLORREF px = strip.GetPixel(x, y) & 0xFFFFFF;
+            ASSERT_TRUE(px == 0 || px == 0xFFFFFF) << x << "," << y;
+        }
+    EXPECT_EQ(strip.GetPixel(2 * 17 + 8, 8) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(strip.GetPixel(2 * 17 + 0, 0) & 0xFFFFFF, 0u);
+}
 
 }  // namespace
