@@ -65,7 +65,88 @@ void XorLine(CDC* dc, int x1, int y1, int x2, int y2) {
     }
 }
 
+// Dashed lines as DrawDashedLine draws them with a one-pixel pen, but each line in one copy:
+// the pattern is drawn once, with the same pen and in the target's pixel ratio, onto a
+// strip of a key colour and copied with that colour left out. Drawn piece by piece, the
+// grid's thousands of one-pixel dots cost as much as the rest of the chart.
+class DashStrips {
+public:
+    void Draw(CDC* dc, COLORREF color, int gap, int dash, int x1, int y1, int x2, int y2) {
+        const bool vertical = x1 == x2;
+        const int length = vertical ? y2 - y1 : x2 - x1;
+        if (length <= 0 || dash <= 0 || gap < 0 || (!vertical && y1 != y2)) return;
+        Strip& s = Find(dc, color, gap, dash, vertical, length);
+        for (int at = 0; at < length; at += s.length) {
+            const int n = std::min(s.length, length - at);
+            if (vertical)
+                dc->TransparentBlt(x1, y1 + at, 1, n, &s.dc, 0, 0, 1, n, s.key);
+            else
+                dc->TransparentBlt(x1 + at, y1, n, 1, &s.dc, 0, 0, n, 1, s.key);
+        }
+    }
+
+private:
+    struct Strip {
+        COLORREF color = 0, key = 0;
+        int gap = 0, dash = 0, length = 0;
+        bool vertical = false;
+        double ratio = 1;
+        CBitmap bmp;
+        CDC dc;
+    };
+    Strip& Find(CDC* dc, COLORREF color, int gap, int dash, bool vertical, int length) {
+        const double ratio = dc->GetPixelRatio();
+        for (const auto& s : m_strips)
+            if (s->color == color && s->gap == gap && s->dash == dash && s->vertical == vertical &&
+                s->ratio == ratio)
+                return *s;
+        auto s = std::make_unique<Strip>();
+        s->color = color;
+        s->key = color == RGB(1, 2, 3) ? RGB(3, 2, 1) : RGB(1, 2, 3);
+        s->gap = gap;
+        s->dash = dash;
+        s->vertical = vertical;
+        s->ratio = ratio;
+        // Whole periods, so a long line copied in several pieces keeps its rhythm.
+        const int period = gap + dash;
+        s->length = std::max(period, 2048 / period * period);
+        s->dc.CreateCompatibleDC(dc);
+        s->bmp.CreateCompatibleBitmap(dc, vertical ? 1 : s->length, vertical ? s->length : 1);
+        CBitmap* oldBmp = s->dc.SelectObject(&s->bmp);
+        (void)oldBmp;
+        s->dc.FillSolidRect(0, 0, vertical ? 1 : s->length, vertical ? s->length : 1, s->key);
+        CPen pen(PS_SOLID, 1, color);
+        CPen* oldPen = s->dc.SelectObject(&pen);
+        if (vertical)
+            DrawDashedLine(&s->dc, gap, dash, 0, 0, 0, s->length);
+        else
+            DrawDashedLine(&s->dc, gap, dash, 0, 0, s->length, 0);
+        s->dc.SelectObject(oldPen);
+        m_strips.push_back(std::move(s));
+        (void)length;
+        return *m_strips.back();
+    }
+    std::vector<std::unique_ptr<Strip>> m_strips;
+};
+
 }  // namespace
+
+void DrawGridLine(CDC* dc, int width, COLORREF color, int gap, int dash, int x1, int y1, int x2,
+                  int y2) {
+    if (gap == 0) {  // no gaps: one line
+        dc->MoveTo(x1, y1);
+        dc->LineTo(x2, y2);
+        return;
+    }
+    if (width > 1) {
+        DrawDashedLine(dc, gap, dash, x1, y1, x2, y2);
+        return;
+    }
+    // Kept to the end of the process: bitmaps are not taken down after the platform.
+    static DashStrips* strips = new DashStrips;
+    strips->Draw(dc, color, gap, dash, x1, y1, x2, y2);
+}
+
 
 ChartPic::ChartPic(ChartOverlay* overlay)
     : m_pOverlay(overlay), m_prop(std::make_shared<ChartPicProp>(this)) {}
@@ -159,25 +240,24 @@ void ChartPic::DrawFrame(CDC* dc) {
     if (usable) {
         const int base = p.m_axeMain.m_nBaseRow;
         if (base > p.m_rcPlot.top && base < p.m_rcPlot.bottom) {
-            CPen axis(PS_SOLID, gridWidth, colors[CommonColor::uniPic_Axe]);
+            const COLORREF c = colors[CommonColor::uniPic_Axe];
+            CPen axis(PS_SOLID, gridWidth, c);
             dc->SelectObject(&axis);
-            DrawDashedLine(dc, 1, 3, p.m_rcPlot.left, base, p.m_rcPlot.right, base);
+            DrawGridLine(dc, gridWidth, c, 1, 3, p.m_rcPlot.left, base, p.m_rcPlot.right, base);
             dc->SelectObject(&border);
         }
         if (overlay->m_bGrid) {
-            CPen grid(PS_SOLID, gridWidth, colors[CommonColor::uniPic_GridLine]);
+            const COLORREF c = colors[CommonColor::uniPic_GridLine];
+            CPen grid(PS_SOLID, gridWidth, c);
             dc->SelectObject(&grid);
             for (int row : p.m_axeMain.m_aGridRows)
                 if (row > p.m_rcPlot.top && row < p.m_rcPlot.bottom)
-                    DrawDashedLine(dc, 3, 1, p.m_rcPlot.left, row, p.m_rcPlot.right, row);
+                    DrawGridLine(dc, gridWidth, c, 3, 1, p.m_rcPlot.left, row, p.m_rcPlot.right, row);
             for (const CAxeGrid& g : overlay->m_aGrid) {
                 if (g.x <= p.m_rcPlot.left || g.x >= p.m_rcPlot.right) continue;
-                if (g.kind == 0)
-                    DrawDashedLine(dc, 0, 4, g.x, p.m_rcPlot.top, g.x, p.m_rcPlot.bottom);
-                else if (g.kind == 2)
-                    DrawDashedLine(dc, 1, 3, g.x, p.m_rcPlot.top, g.x, p.m_rcPlot.bottom);
-                else
-                    DrawDashedLine(dc, 3, 1, g.x, p.m_rcPlot.top, g.x, p.m_rcPlot.bottom);
+                const int gap = g.kind == 0 ? 0 : g.kind == 2 ? 1 : 3;
+                const int dash = g.kind == 0 ? 4 : g.kind == 2 ? 3 : 1;
+                DrawGridLine(dc, gridWidth, c, gap, dash, g.x, p.m_rcPlot.top, g.x, p.m_rcPlot.bottom);
             }
         }
     }

@@ -21,6 +21,13 @@ namespace chart {
 
 class ChartOverlay;
 
+// A horizontal or vertical dashed line exactly as DrawDashedLine draws it with the DC's pen
+// (gap and dash in pixels from the start; the end point left out) of that width and colour,
+// the pen being selected by the caller. Lines of the one-pixel pen are copied from a
+// pattern strip made once.
+void DrawGridLine(CDC* dc, int width, COLORREF color, int gap, int dash, int x1, int y1, int x2,
+                  int y2);
+
 // Step 12: draws the tools of the pane with this indicator name (empty: the price pane).
 using PaneDrawHook = std::function<void(CDC* dc, const std::string& paneName)>;
 

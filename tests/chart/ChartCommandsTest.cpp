@@ -377,4 +377,35 @@ TEST(ChartArt, IconStripOfSquareBlackAndWhiteIcons) {
     EXPECT_EQ(strip.GetPixel(2 * 17 + 0, 0) & 0xFFFFFF, 0u);
 }
 
+// Grid lines copied from a pattern strip put the very pixels the piece-by-piece dashes put,
+// also over a background that is not blank and for lines longer than one strip.
+TEST(ChartGrid, StripLinesEqualPieceByPieceDashes) {
+    EnsureChartEnvironment();
+    const struct {
+        int gap, dash, width;
+        bool vertical;
+        int length;
+    } cases[] = {{3, 1, 1, false, 1800}, {3, 1, 1, true, 333}, {1, 3, 1, false, 5000},
+                 {1, 3, 1, true, 901},   {0, 4, 1, true, 200},  {3, 1, 2, false, 300},
+                 {3, 1, 1, false, 0}};
+    const COLORREF ink = RGB(90, 90, 140);
+    for (const auto& c : cases) {
+        Snapshot a(5200, 40), b(5200, 40);
+        for (Snapshot* s : {&a, &b}) {
+            s->dc.FillSolidRect(0, 0, 5200, 40, RGB(10, 20, 30));
+            s->dc.FillSolidRect(100, 0, 50, 40, RGB(200, 0, 0));  // something under the line
+        }
+        CPen pa(PS_SOLID, c.width, ink), pb(PS_SOLID, c.width, ink);
+        CPen* oa = a.dc.SelectObject(&pa);
+        CPen* ob = b.dc.SelectObject(&pb);
+        const int x2 = c.vertical ? 7 : 7 + c.length, y2 = c.vertical ? 3 + std::min(c.length, 36) : 3;
+        chart::DrawGridLine(&a.dc, c.width, ink, c.gap, c.dash, 7, 3, x2, y2);
+        DrawDashedLine(&b.dc, c.gap, c.dash, 7, 3, x2, y2);
+        a.dc.SelectObject(oa);
+        b.dc.SelectObject(ob);
+        EXPECT_EQ(a.Pixels(), b.Pixels()) << c.gap << "/" << c.dash << " width " << c.width
+                                          << (c.vertical ? " vertical " : " horizontal ") << c.length;
+    }
+}
+
 }  // namespace
