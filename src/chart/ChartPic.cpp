@@ -107,9 +107,11 @@ private:
         s->dash = dash;
         s->vertical = vertical;
         s->ratio = ratio;
-        // Whole periods, so a long line copied in several pieces keeps its rhythm.
+        // Whole periods, so a long line copied in several pieces keeps its rhythm. A copy of
+        // more than about a hundred rows goes to the paint engine's thread pool, whose
+        // hand-over costs more than the copy: vertical strips are 64 rows at most.
         const int period = gap + dash;
-        s->length = std::max(period, 2048 / period * period);
+        s->length = std::max(period, (vertical ? 64 : 2048) / period * period);
         s->dc.CreateCompatibleDC(dc);
         s->bmp.CreateCompatibleBitmap(dc, vertical ? 1 : s->length, vertical ? s->length : 1);
         CBitmap* oldBmp = s->dc.SelectObject(&s->bmp);
