@@ -10,6 +10,7 @@
 #include "marketdata/Security.h"
 #include "platform/App.h"
 #include "ui/CommonVar.h"
+#include "ui/draw/DrawHelpers.h"
 
 namespace chart {
 
@@ -233,14 +234,8 @@ void CDlgCurPic::PaintPanel(CDC* dc) {
         CBrush frame(colors[CommonColor::uniWnd_Border]);
         dc->FrameRect(&box, &frame);
         // Caption band: a vertical blend of the two small-title colours.
-        const COLORREF top = colors[CommonColor::uniSmallTitle];
-        const COLORREF bottom = colors[CommonColor::uniBackGround];
-        for (int i = 0; i < 20; ++i) {
-            auto mix = [&](int a, int b) { return a + (b - a) * i / 19; };
-            dc->FillSolidRect(box.left + 1, box.top + 1 + i, box.Width() - 2, 1,
-                              RGB(mix(GetRValue(top), GetRValue(bottom)), mix(GetGValue(top), GetGValue(bottom)),
-                                  mix(GetBValue(top), GetBValue(bottom))));
-        }
+        const CRect band(box.left + 1, box.top + 1, box.right - 1, box.top + 21);
+        FillGradient(colors[CommonColor::uniSmallTitle], band, dc, colors[CommonColor::uniBackGround], 0);
         CRect caption(box.left, box.top + 1, box.right, box.top + 21);
         dc->SetTextColor(colors[CommonColor::uniText]);
         dc->DrawText("查价框", &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -12,6 +12,7 @@
 #include "training/TrainingPicData.h"
 #include "training/TrainingRecord.h"
 #include "ui/CommonVar.h"
+#include "ui/draw/DrawHelpers.h"
 
 namespace chart {
 
@@ -181,6 +182,8 @@ BOOL CTipMulti::Create(CWnd* parent) {
     if (old) dc.SelectObject(old);
     m_nCharWidth = (five.cx + 4) / 5;
     m_nTextHeight = std::max<int>(1, five.cy);
+    // The corners around the balloon are the colour key: see-through where the system has it.
+    ApplyWindowTransparency(m_hWnd);
     return TRUE;
 }
 

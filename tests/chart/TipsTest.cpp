@@ -507,6 +507,32 @@ TEST(TradeTip, TableHeightStopsAtThreeRowsAndTheTipOpensAwayFromTheEdge) {
     EXPECT_EQ(tip->m_ptLast, CPoint(-1, -1));
 }
 
+TEST(TradeTip, ShowHideAndANewShowWhileHiding) {
+    EnsureChartEnvironment();
+    CTipMulti* tip = GetTipMulti(true);
+    ASSERT_TRUE(tip);
+    tip->HideUnlessHovered(CPoint(-100, -100));
+    tip->m_pending.clear();
+    tip->m_pending.AddTipLine("买卖记录-4-20240103-1");
+    CWnd notAChart;
+    tip->ShowTip(&notAChart, true, false);
+    EXPECT_TRUE(tip->m_bShowTimer);  // shown soon
+    EXPECT_EQ(tip->m_pOwner, &notAChart);
+    EXPECT_TRUE(tip->m_trades.empty());  // the owner is not a chart: an empty table
+    tip->PlaceAt(CPoint(300, 300), CSize(1920, 1080));
+    ASSERT_TRUE(tip->IsWindowVisible());
+    tip->ShowTip(&notAChart, false, false);
+    EXPECT_TRUE(tip->m_bHiding);
+    EXPECT_TRUE(tip->m_bHideTimer);
+    EXPECT_FALSE(tip->m_bShowTimer);
+    tip->ShowTip(&notAChart, true, false);  // back before it went
+    EXPECT_FALSE(tip->m_bHiding);
+    EXPECT_FALSE(tip->m_bHideTimer);
+    EXPECT_TRUE(tip->m_bShowTimer);
+    EXPECT_TRUE(tip->HideUnlessHovered(CPoint(-100, -100)));
+    EXPECT_EQ(tip->m_pOwner, nullptr);
+}
+
 // ---- the intraday popup ----
 
 TEST(IntradayPopup, TitlesAndQueryBox) {
