@@ -13,6 +13,8 @@
 #include "marketdata/Security.h"
 #include "platform/App.h"
 #include "platform/Services.h"
+#include "training/TrainingChartHost.h"
+#include "training/TrainingPicData.h"
 #include "training/TrainingRecord.h"
 
 using namespace chart;
@@ -23,6 +25,17 @@ namespace {
 std::string ShotPath(const char* name) {
     const char* dir = std::getenv("TARROW_SHOT_DIR");
     return std::string(dir ? dir : ::testing::TempDir()) + "/" + name;
+}
+
+TradeDetailItem Trade(int32_t date, int32_t time, int8_t bs, int8_t op, double price, int32_t vol) {
+    TradeDetailItem t;
+    t.TradeDate = date;
+    t.TradeTime = time;
+    t.bsdir = bs;
+    t.opdir = op;
+    t.TradePrice = price;
+    t.vol = vol;
+    return t;
 }
 
 TEST(HoverTipText, TimeLabelsByDataType) {
@@ -213,6 +226,99 @@ TEST_F(TipsTest, PaneTipLinesAreTheFlagTextsNearThePoint) {
     lines.clear();
     EXPECT_EQ(GetPaneTipText(c, 0, lines, OverBar(bar + 1)), 0);  // another bar
     EXPECT_TRUE(lines.empty());
+}
+
+// The training side of a chart window, for a layer that carries a session record.
+class TrainingSide : public ITrainingChartOwner {
+public:
+    explicit TrainingSide(TestChartWnd& w) : wnd(w) {}
+    void* GetWindowHandle() const override { return wnd.GetWindowHandle(); }
+    std::shared_ptr<IChartOverlay> GetChartOverlay() override { return wnd.GetChartOverlay(); }
+    bool GetDrawToolMode(uint16_t& mode) override { return wnd.GetDrawToolMode(mode); }
+    void ResetSeries() override {}
+    void OnDataNotify(uint64_t, int64_t) override {}
+    void RefreshTipAtCursor() override {}
+    void Repaint(bool) override {}
+    void ShowIntradayPicture(const CIndSecuCode&, uint32_t, const CFloatDayItem&, double) override {}
+    TrainingReveal* GetReveal() override { return nullptr; }
+    ITrainingPanel* FindTrainingPanel() override { return nullptr; }
+    bool ShowPrompt(const std::string&, Prompt) override { return false; }
+    TestChartWnd& wnd;
+};
+
+class RecordLayer : public TrainingPicData {
+public:
+    using TrainingPicData::TrainingPicData;
+    void CopyBars(const TestLayer& from) {
+        SetDataType(from.GetDataType(), from.GetPeriod());
+        m_nItemCount = from.GetItemCount();
+        Reserve();
+        m_nBegin = from.GetBegin();
+        m_nEnd = from.GetEnd();
+        std::memcpy(m_items.data(), from.GetRecords(), size_t(m_nItemCount) * size_t(RecordSize()));
+    }
+    void RequestData() override {}
+};
+
+TEST_F(TipsTest, ATradeMarkOffersTheTradeRecordLineWithItsKey) {
+    ChartOverlay& c = wnd.Chart();
+    TrainingSide side(wnd);
+    auto layer = std::make_shared<RecordLayer>(&side);
+    layer->CopyBars(wnd.Layer());
+    CTrainingRecord record;
+    const int32_t bar = c.m_nStart + 15;
+    CFloatDayItem b;
+    ASSERT_TRUE(LayerBar(*layer, bar, b));
+    const int32_t date = static_cast<int32_t>(b.m_nTime);
+    record.trades = {Trade(date, 0, 1, 1, b.m_fLow, 100), Trade(date, 0, -1, 1, b.m_fHigh, 100)};
+    layer->SetRecord(&record);
+    c.SetDataLayer(layer.get());
+    const ChartPicProp& p = c.m_aPanes[0]->Prop();
+    const int x = c.IndexToX(bar);
+    // Below the low for an opening trade, above the high for a closing one.
+    const int below = p.PriceToY(b.m_fLow, false) + 5 + 10;
+    const int above = p.PriceToY(b.m_fHigh, false) - 25 + 10;
+    CTipArray lines;
+    EXPECT_EQ(GetPaneTipText(c, 0, lines, CPoint(x, below)), 1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "买卖记录-4-" + std::to_string(date) + "-1");
+    lines.clear();
+    EXPECT_EQ(GetPaneTipText(c, 0, lines, CPoint(x, above)), 1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "买卖记录-4-" + std::to_string(date) + "-255");
+    lines.clear();
+    EXPECT_EQ(GetPaneTipText(c, 0, lines, CPoint(x + 30, below)), 0);
+    // The tip turns the line into the rows of that bar and direction.
+    CTipMulti* tip = GetTipMulti(true);
+    ASSERT_TRUE(tip);
+    std::shared_ptr<PicDataLayer> own = wnd.m_pDataLayer;
+    wnd.m_pDataLayer = layer;
+    tip->m_pending.clear();
+    tip->m_pending.AddTipLine("买卖记录-4-" + std::to_string(date) + "-255");
+    tip->ShowTip(&wnd, true, false);
+    ASSERT_EQ(tip->m_trades.size(), 1u);
+    EXPECT_EQ(tip->m_trades[0].bsdir, -1);
+    tip->HideUnlessHovered(CPoint(-100, -100));
+
+    // Minute bars: the key is yyyymmddhhmm, as the bars keep it.
+    wnd.m_pDataLayer = own;
+    TestLayer minutes(&wnd);
+    minutes.FillBars(FiveMinuteBars(6), PicDataLayer::kMinute, 5);
+    layer->CopyBars(minutes);
+    c.Reset();
+    c.CalcRects();
+    c.Layout();
+    c.RecalcPanes();
+    const int32_t m = c.m_nStart + 9;
+    ASSERT_TRUE(LayerBar(*layer, m, b));
+    record.trades = {Trade(static_cast<int32_t>(b.m_nTime / 10000), static_cast<int32_t>(b.m_nTime % 10000), 1, -1,
+                           b.m_fLow, 200)};
+    lines.clear();
+    EXPECT_EQ(GetPaneTipText(c, 0, lines, CPoint(c.IndexToX(m), c.m_aPanes[0]->Prop().PriceToY(b.m_fLow, false) + 15)),
+              1);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text, "买卖记录-3-" + std::to_string(b.m_nTime) + "-1");
+    c.SetDataLayer(&wnd.Layer());
 }
 
 // ---- the value panel ----
@@ -424,16 +530,6 @@ TEST(TipBubble, SameTextOnlyMovesAndTheShapePointsAtTheAnchor) {
 
 // ---- the trade-record tip ----
 
-TradeDetailItem Trade(int32_t date, int32_t time, int8_t bs, int8_t op, double price, int32_t vol) {
-    TradeDetailItem t;
-    t.TradeDate = date;
-    t.TradeTime = time;
-    t.bsdir = bs;
-    t.opdir = op;
-    t.TradePrice = price;
-    t.vol = vol;
-    return t;
-}
 
 TEST(TradeTip, RowsOfTheBarUnderTheMark) {
     CTrainingRecord record;
