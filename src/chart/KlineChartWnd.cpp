@@ -150,10 +150,12 @@ void CKlineChartWnd::AddDefaultPanes() {
 void CKlineChartWnd::DrawClient(CDC* dc) {
     if (m_bPaintSuspended || !dc) return;
     dc->FillSolidRect(&m_rcClient, GetCommonVar()->Colors()[CommonColor::uniBackGround]);
+    // The hover labels sit on top of what is painted now.
+    auto tip = TipOverlay();
+    if (tip) tip->BeginPaint();
     if (m_aOverlays.size() > 1)
         if (auto chart = GetChartOverlayPtr()) chart->Paint(dc);
-    // The hover labels sit on top of what was just painted.
-    if (auto tip = TipOverlay()) tip->PaintLabels(dc);
+    if (tip) tip->EndPaint(dc);
 }
 
 void CKlineChartWnd::RecalcLayout() {

@@ -128,12 +128,6 @@ void ChartSnapshotLayer::Place(CDC* dc) {
     if (!m_rcSaved.IsRectEmpty()) DrawLabel(dc, m_rcRequested);
 }
 
-void ChartSnapshotLayer::Repaint(CDC* dc) {
-    // The chart under the label is new: nothing of the old copy may come back.
-    m_rcSaved.SetRectEmpty();
-    Place(dc);
-}
-
 void ChartSnapshotLayer::Save(CDC* dc, const CRect& rc) {
     if (!m_bMemDC) m_bMemDC = m_memDC.CreateCompatibleDC(dc) != FALSE;
     if (!m_bMemDC) return;
@@ -223,10 +217,16 @@ void PicTipOverlay::HideLabels(CDC* dc) {
     m_valueLayer.Update(dc, CRect());
 }
 
-void PicTipOverlay::PaintLabels(CDC* dc) {
-    if (m_nChanging > 0) return;  // they go back on at the end of the change
-    m_timeLayer.Repaint(dc);
-    m_valueLayer.Repaint(dc);
+void PicTipOverlay::BeginPaint() {
+    m_timeLayer.Forget();
+    m_valueLayer.Forget();
+    ++m_nChanging;
+}
+
+void PicTipOverlay::EndPaint(CDC* dc) {
+    if (m_nChanging > 0 && --m_nChanging > 0) return;  // the change around the paint places them
+    m_timeLayer.Place(dc);
+    m_valueLayer.Place(dc);
 }
 
 void PicTipOverlay::BeginChartChange() {

@@ -47,15 +47,14 @@ public:
     // Puts back what the previous label covered, then saves the pixels under rc and draws
     // the label there. An empty rc only puts back. dc null: the owner window's.
     void Update(CDC* dc, const CRect& rc);
-    // The window was painted again under the label: what was saved is stale. Saves the new
-    // pixels and draws the label again where it was asked for.
-    void Repaint(CDC* dc);
     // Puts the pixels back but keeps the place asked for (the chart is about to draw).
     void Lift(CDC* dc);
     // Saves and draws at the place asked for, when there is one and nothing is shown.
     void Place(CDC* dc);
     // Only asks for a place (drawn by the next Place).
     void Request(const CRect& rc) { m_rcRequested = rc; }
+    // What was saved is about to be painted over: forget it without putting it back.
+    void Forget() { m_rcSaved.SetRectEmpty(); }
     bool IsShown() const { return !m_rcSaved.IsRectEmpty(); }
     const CRect& GetSavedRect() const { return m_rcSaved; }
     const CRect& GetRequestedRect() const { return m_rcRequested; }
@@ -91,8 +90,11 @@ public:
     void CollectTips(CPoint pt);
     // Removes both labels (mouse leave, another security).
     void HideLabels(CDC* dc = nullptr);
-    // After the chart was painted under the labels.
-    void PaintLabels(CDC* dc);
+    // Around a paint of the whole chart: the saved copies are void (everything under them
+    // is drawn anew), nothing is lifted or placed meanwhile, and the labels go on top of the
+    // new picture at the end.
+    void BeginPaint();
+    void EndPaint(CDC* dc);
     // Around anything that may draw on the chart in place (the crosshair is XORed): the
     // labels come off first and go back on top after, so no label ever keeps a copy of
     // pixels that changed under it. Nests; labels asked for meanwhile wait for the end.

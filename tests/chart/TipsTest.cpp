@@ -177,6 +177,37 @@ TEST_F(TipsTest, CrosshairMovesUnderTheLabelsLeaveNoTrace) {
     if (CDlgValueBar* panel = GetValueBar(false)) panel->HidePanel(0);
 }
 
+// New data under the cursor bar repaints the chart, and the value panel, fed from the
+// paint, moves the labels in the middle of it: still nothing of an old picture comes back.
+TEST_F(TipsTest, ARepaintThatMovesTheLabelsLeavesNoGhost) {
+    ChartOverlay& c = wnd.Chart();
+    wnd.Repaint(true);
+    ASSERT_EQ(wnd.OnElementKeyDown(0x25, 1, 0), 1);
+    const int32_t bar = c.m_nStart + 50;
+    wnd.OnElementMouseMove(0, OverBar(bar).x, OverBar(bar).y);
+    ASSERT_TRUE(tip->m_valueLayer.IsShown());
+    std::vector<CFloatDayItem> bars = DayBars(300);
+    bars[size_t(bar)].m_fClose += 0.37;
+    bars[size_t(bar)].m_fHigh += 4.0;  // a new top: the value axis changes under the label
+    wnd.Layer().FillBars(bars);
+    wnd.Repaint(true);
+    platform::ProcessPendingEvents();
+    EXPECT_TRUE(tip->m_valueLayer.IsShown());
+    tip->HideLabels();
+    CBitmap after;
+    ASSERT_TRUE(platform::CaptureWindow(&wnd, after));
+    wnd.Repaint(true);
+    CBitmap fresh;
+    ASSERT_TRUE(platform::CaptureWindow(&wnd, fresh));
+    int differing = 0;
+    const CSize size = after.GetSize();
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x)
+            differing += (after.GetPixel(x, y) & 0xFFFFFF) != (fresh.GetPixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    if (CDlgValueBar* panel = GetValueBar(false)) panel->HidePanel(0);
+}
+
 TEST_F(TipsTest, CursorModeShowsTheCloseAndTheLabelDodgesTheValuePanel) {
     ChartOverlay& c = wnd.Chart();
     Snapshot shot(800, 500);
