@@ -1,6 +1,7 @@
 #include "chart/PicTipOverlay.h"
 
 #include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -310,7 +311,12 @@ void PicTipOverlay::UpdateTip(bool show, CPoint pt, CDC* dc) {
     // The crosshair stops short of a label at the right edge. It is redrawn when that
     // changes, so that it is erased later as long as it was drawn.
     auto remember = [&](CDC* on) {
-        if (remembered == chart->m_rcValuePanel) return;
+        // Only where the line stops matters to it: the label's left edge, or none.
+        auto stop = [](const CRect& r) { return r.IsRectEmpty() ? INT32_MIN : r.left; };
+        if (stop(remembered) == stop(chart->m_rcValuePanel)) {
+            chart->m_rcValuePanel = remembered;
+            return;
+        }
         std::unique_ptr<CClientDC> window;
         if (!on) {
             window = std::make_unique<CClientDC>(m_pOwner);
