@@ -206,9 +206,18 @@ LRESULT TrainingKlineWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CKlineChartWnd::WindowProc(msg, wParam, lParam);
 }
 
-void TrainingKlineWnd::DrawClient(CDC* dc) {
-    CKlineChartWnd::DrawClient(dc);
-    if (!m_bPaintSuspended && dc) DrawTradeMarks(dc);
+BOOL TrainingKlineWnd::Create(CWnd* parent) {
+    if (!CKlineChartWnd::Create(parent)) return FALSE;
+    // The session's trades go onto the price pane with what is drawn over its bars, under
+    // the hover labels.
+    if (auto overlay = GetTrainingOverlay()) {
+        chart::PaneDrawHook tools = overlay->m_paneDrawHook;
+        overlay->m_paneDrawHook = [this, tools](CDC* dc, const std::string& pane) {
+            if (tools) tools(dc, pane);
+            if (pane.empty() && dc) DrawTradeMarks(dc);
+        };
+    }
+    return TRUE;
 }
 
 void TrainingKlineWnd::DrawTradeMarks(CDC* dc) {

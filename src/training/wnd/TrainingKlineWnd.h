@@ -70,7 +70,7 @@ public:
     void CreateDrawToolOverlay() override;
     void CreateChartOverlay() override;
     void CreateTipOverlay() override;
-    void DrawClient(CDC* dc) override;
+    BOOL Create(CWnd* parent) override;
     void OnDestroying() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
