@@ -33,6 +33,7 @@
 #include "platform/Services.h"
 #include "platform/home/ProgramDir.h"
 #include "training/TotalTrainingRecord.h"
+#include "training/TrainingChartRules.h"
 #include "training/TrainingPicData.h"
 #include "training/TrainingRecord.h"
 #include "training/wnd/DlgTrainingBS.h"
@@ -238,7 +239,15 @@ TEST(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileH
         EXPECT_EQ(record->trades[2].comment, "0.01% 止损");
         EXPECT_EQ(record->GetPositionVolume(true), 0);
 
-        panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        // Auto-play: the panel steps once and sets the chart's timer; each tick steps a bar.
+        const int32_t beforePlay = chart->GetReveal()->revealedCount;
+        panel->ToggleAutoPlay();
+        EXPECT_TRUE(panel->IsPlaying());
+        EXPECT_TRUE(chart->IsAutoPlayTimerSet());
+        chart->SendMessage(WM_TIMER, kAutoPlayTimerId, 0);
+        EXPECT_EQ(chart->GetReveal()->revealedCount, beforePlay + 2);
+        panel->ToggleAutoPlay();
+        EXPECT_FALSE(chart->IsAutoPlayTimerSet());
         panel->EndOrResume();
         EXPECT_EQ(record->TrainStatus, kTrainStatusEnded);
         EXPECT_EQ(chart->GetToolFilePath(), "toolerr.xml");
