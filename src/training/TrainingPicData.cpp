@@ -28,7 +28,17 @@ int LastAtOrBefore(const CSortArray<CFloatDayItem>& bars, int64_t key) {
 TrainingPicData::TrainingPicData(ITrainingChartOwner* owner)
     : PicDataLayer(owner), m_pTrainingOwner(owner) {}
 
-TrainingPicData::~TrainingPicData() = default;
+TrainingPicData::~TrainingPicData() {
+    // A window still being drawn must not call back into a layer that is gone.
+    ReleaseWindowSeries();
+}
+
+void TrainingPicData::ReleaseWindowSeries() {
+    if (!m_pWindowSeries) return;
+    const std::string key = m_pWindowSeries->GetName();
+    m_pWindowSeries.reset();
+    GetDataCenter()->GetPool().Release(OwnerTag(this), key);
+}
 
 void TrainingPicData::SetRecord(CTrainingRecord* record) {
     if (record != m_pRecord) m_bHistoryAsked = false;
@@ -127,6 +137,13 @@ void TrainingPicData::RequestData() {
             view.MakeFloatItems(0, 0, uint32_t(r.EndTrainDate));
     }
 
+    SendSessionRequest();
+}
+
+void TrainingPicData::SendSessionRequest() {
+    if (!m_pRecord || !m_pSeries) return;
+    std::shared_ptr<CDayData> series = m_pSeries;
+    CTrainingRecord& r = *m_pRecord;
     // A session not started yet trains from its first day.
     if (r.TrainStatus == kTrainStatusStart && r.StartDate != 0 && r.EndTrainDate == 0) {
         r.BeginTrainDate = r.StartDate;
@@ -136,6 +153,22 @@ void TrainingPicData::RequestData() {
     const uint32_t visible = overlay ? uint32_t(std::max(0, overlay->GetVisibleCount())) : 100;
     const OwnerTag owner(this);
 
+    const bool byDays = r.TrainPeriodType == 0 && (r.StartDate == 0 || r.EndDate == 0);
+    if (byDays && !(m_nDataType == kDay && m_nPeriod == 1)) {
+        // Minute and multi-day bars hold no window of days to draw from: the window is drawn
+        // among the day bars, and the session then runs over its dates.
+        std::shared_ptr<CDayData> days = GetDayData(kDay, m_code, 1);
+        if (!days) return;
+        if (m_pWindowSeries != days) ReleaseWindowSeries();
+        m_pWindowSeries = days;
+        {
+            auto view = days->Write();
+            if (view.ChartBars().empty() && !view.RawBars().empty()) view.MakeFloatItems(0, 0, 0);
+        }
+        days->RequestRandomWindow(uint32_t(std::max(0, r.WantDays)), owner,
+                                  [this] { NotifyOwner(kRandomWindow); });
+        return;
+    }
     if (m_nDataType == kMinute) {
         if (m_nTrainingYear == 0) m_nTrainingYear = uint32_t(r.EndTrainDate) / 10000;
         series->RequestHistory(TrainingYears(), visible, uint32_t(r.EndTrainDate), true, owner,
@@ -226,6 +259,10 @@ void TrainingPicData::OnDataNotify(uint64_t flag, int64_t code) {
             }
         }
         if (flag != 0 || !m_pSeries || !m_pRecord) return;
+        if (code == kRandomWindow && m_pWindowSeries) {
+            OnWindowDrawn();
+            return;
+        }
         switch (code) {
         case kRangeLoaded:
         case kRandomWindow: OnRangeLoaded(code); break;
@@ -242,6 +279,21 @@ void TrainingPicData::OnDataNotify(uint64_t flag, int64_t code) {
     } catch (...) {
         // A notification that fails leaves the chart as it was; the next one rebuilds it.
     }
+}
+
+void TrainingPicData::OnWindowDrawn() {
+    uint32_t from = 0, to = 0;
+    {
+        auto view = m_pWindowSeries->Write();
+        from = view.RangeFrom();
+        to = view.RangeTo();
+    }
+    ReleaseWindowSeries();
+    CTrainingRecord& r = *m_pRecord;
+    if (from == 0 || to == 0 || r.TrainStatus != kTrainStatusStart) return;  // nothing drawn
+    r.StartDate = int32_t(from);
+    r.EndDate = int32_t(to);
+    SendSessionRequest();
 }
 
 void TrainingPicData::StartSession(uint32_t firstDate, int32_t trainDays) {

@@ -114,6 +114,13 @@ public:
     void NotifyOwner(int64_t code);
 
 private:
+    // The request of a session whose series is bound: its dates, a drawn window, minute years
+    // or the bars up to its training date.
+    void SendSessionRequest();
+    // A minute or multi-day session by number of days: its window was drawn among the day
+    // bars; it now trains over the window's dates.
+    void OnWindowDrawn();
+    void ReleaseWindowSeries();
     void OnRangeLoaded(int64_t code);
     void OnBarsToDate();
     void OnMinuteYears(int64_t code);
@@ -138,6 +145,8 @@ private:
     uint32_t m_nTrainingYear = 0;
     int32_t m_nLoadedEnd = 0;
     bool m_bHistoryAsked = false;
+    // The day series a window of days is drawn from for a minute or multi-day session.
+    std::shared_ptr<CDayData> m_pWindowSeries;
     // How far the record has been settled for ex-rights events: a step stopped at a
     // rights prompt is taken again later and must not pay a dividend twice, while the
     // rights question of an event whose subscription failed is asked again.
