@@ -19,5 +19,8 @@ inline void EnsureReviewPlatform() {
 inline void LoadProgramSkin() {
     static CSkinResManager skin;
     skin.SetSkinDir(std::string(TARROW_SOURCE_DIR) + "/resources/Skin");
-    if (skin.SelectSkin("skin")) GetCommonVar()->LoadColours(&skin);
+    // Selecting the skin a second time loads nothing: the colours are loaded every time, as
+    // tests in between may have loaded others.
+    skin.SelectSkin("skin");
+    GetCommonVar()->LoadColours(&skin);
 }

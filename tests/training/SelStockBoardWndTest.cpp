@@ -13,6 +13,7 @@
 #include "platform/Services.h"
 #include "protocol/Bodies.h"
 #include "protocol/Wire.h"
+#include "chart/ChartOverlay.h"
 #include "training/wnd/MultiItemKlinePicData.h"
 #include "training/wnd/MultiTrainingKlineWnd.h"
 #include "training/wnd/SelStockTraining.h"
@@ -221,6 +222,28 @@ TEST_F(BoardWindowTest, CellsSitInThreeColumnsBesideThePagingPanel) {
     // Double-clicking a cell does nothing to the board.
     board.Cell(0)->OnElementLButtonDblClk(0, 10, 10);
     EXPECT_EQ(board.Board().Selected(), -1);
+}
+
+TEST_F(BoardWindowTest, TheSetUpPagesFlagsHideNamesAndDates) {
+    MultiKlineItemWnd& cell = *board.Cell(0);
+    auto chart = cell.GetChartOverlayPtr();
+    auto tip = std::dynamic_pointer_cast<chart::PicTipOverlay>(cell.GetTipOverlay());
+    ASSERT_TRUE(chart && tip);
+    cell.RecalcLayout();
+    EXPECT_EQ(chart->m_rcChart.top, cell.m_rcContent.top + MultiKlineItemWnd::kNameStrip) << "the name strip";
+    EXPECT_TRUE(tip->IsTipEnabled());
+    cell.RedrawWindow();
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(chart->m_bDrawLabels, 1);
+
+    GetSelStockSettings().hideName = true;
+    GetSelStockSettings().hideDate = true;
+    cell.RecalcLayout();
+    EXPECT_EQ(chart->m_rcChart.top, cell.m_rcContent.top) << "no strip: the chart fills the cell";
+    EXPECT_FALSE(tip->IsTipEnabled());
+    cell.RedrawWindow();
+    platform::ProcessPendingEvents();
+    EXPECT_EQ(chart->m_bDrawLabels, 0) << "no dates on the time axis";
 }
 
 }  // namespace

@@ -140,6 +140,16 @@ TEST(SelStockEndToEnd, APageRevealedAndJudgedAgainstTheServer) {
         ASSERT_TRUE(platform::CaptureWindow(&chosen, shot));
         const CRect pane = chosen.GetChartOverlayPtr()->m_aPanes.front()->Prop().m_rcPane;
         EXPECT_EQ(shot.GetPixel(pane.right - 100, pane.top + 16), rise > 0 ? RGB(255, 0, 0) : RGB(35, 140, 0));
+        // Candles in both colours over the chosen cell's price pane.
+        const CRect plot = chosen.GetChartOverlayPtr()->m_aPanes.front()->Prop().m_rcPlot;
+        int rising = 0, falling = 0;
+        for (int y = plot.top; y < plot.bottom; ++y)
+            for (int x = plot.left; x < plot.right; ++x) {
+                rising += shot.GetPixel(x, y) == GetCommonVar()->GetColor(CommonColor::uniPic_Rise);
+                falling += shot.GetPixel(x, y) == GetCommonVar()->GetColor(CommonColor::uniPic_Fall);
+            }
+        EXPECT_GT(rising, 50);
+        EXPECT_GT(falling, 50);
         // The gold frame of the choice on the board.
         CBitmap boardShot;
         ASSERT_TRUE(platform::CaptureWindow(board, boardShot));

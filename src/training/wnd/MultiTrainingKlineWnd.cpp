@@ -39,14 +39,14 @@ std::string WithoutSpaces(std::string text) {
     return text;
 }
 
-// The chart of a cell: the time axis keeps its dates to itself while the set-up page hides
-// them, as the tips do.
-class CellChartOverlay : public chart::ChartOverlay {
+// The training overlay of a cell: without a session, the time axis keeps its dates to
+// itself while the set-up page hides them, as the tips do.
+class CellChartOverlay : public TrainingChartOverlay {
 public:
-    using chart::ChartOverlay::ChartOverlay;
+    using TrainingChartOverlay::TrainingChartOverlay;
     void Draw(CDC* dc, bool fill) override {
         if (GetSelStockSettings().hideDate) m_bDrawLabels = 0;
-        chart::ChartOverlay::Draw(dc, fill);
+        TrainingChartOverlay::Draw(dc, fill);
     }
 };
 
@@ -102,7 +102,7 @@ MultiKlineItemWnd::~MultiKlineItemWnd() {
 }
 
 BOOL MultiKlineItemWnd::Create(CWnd* parent) {
-    if (!CKlineChartWnd::Create(parent)) return FALSE;
+    if (!TrainingKlineWnd::Create(parent)) return FALSE;
     // A small chart: the prices with their averages over the volume.
     if (auto chart = GetChartOverlayPtr(); chart && chart->m_aPanes.empty()) {
         chart->AddMainPane()->Prop().BindIndicatorByName("MA");
@@ -136,13 +136,8 @@ CSecurity* MultiKlineItemWnd::Security() const {
     return GetDataCenter()->FindSecurity(m_pDataLayer->GetCode());
 }
 
-bool MultiKlineItemWnd::ShowPrompt(const std::string& text, Prompt kind) {
-    const UINT type = kind == Prompt::YesNo ? MB_YESNO | MB_ICONQUESTION : MB_OK | MB_ICONINFORMATION;
-    return ::MessageBox(nullptr, text.c_str(), "提示", type) == IDYES;
-}
-
 void MultiKlineItemWnd::RecalcLayout() {
-    CKlineChartWnd::RecalcLayout();
+    TrainingKlineWnd::RecalcLayout();
     if (GetSelStockSettings().hideName) return;
     auto chart = m_aOverlays.size() > 1 ? GetChartOverlayPtr() : nullptr;
     if (!chart || m_rcContent.Height() <= kNameStrip) return;
@@ -154,7 +149,7 @@ void MultiKlineItemWnd::RecalcLayout() {
 
 void MultiKlineItemWnd::DrawClient(CDC* dc) {
     if (m_bPaintSuspended || !dc) return;
-    CKlineChartWnd::DrawClient(dc);
+    TrainingKlineWnd::DrawClient(dc);
     CommonVar* common = GetCommonVar();
     if (!GetSelStockSettings().hideName) {
         CRect strip(m_rcContent.left, m_rcContent.top, m_rcContent.right, m_rcContent.top + kNameStrip);
@@ -197,17 +192,17 @@ void MultiKlineItemWnd::TellBoard(CellEvent event) {
 }
 
 void MultiKlineItemWnd::OnElementLButtonUp(UINT flags, int x, int y) {
-    CKlineChartWnd::OnElementLButtonUp(flags, x, y);
+    TrainingKlineWnd::OnElementLButtonUp(flags, x, y);
     TellBoard(kReleased);
 }
 
 void MultiKlineItemWnd::OnElementMouseMove(UINT flags, int x, int y) {
-    CKlineChartWnd::OnElementMouseMove(flags, x, y);
+    TrainingKlineWnd::OnElementMouseMove(flags, x, y);
     TellBoard(kMovedOver);
 }
 
 void MultiKlineItemWnd::OnElementMouseLeave() {
-    CKlineChartWnd::OnElementMouseLeave();
+    TrainingKlineWnd::OnElementMouseLeave();
     TellBoard(kLeft);
 }
 
@@ -230,8 +225,7 @@ void MultiKlineItemWnd::Clear() {
     DetachData();
     if (m_pDataLayer) m_pDataLayer->SetCode(CIndSecuCode());
     m_code = CIndSecuCode();
-    ResetLayers();
-    m_reveal.Reset();
+    ResetLayers();  // the overlay's reveal too
     Repaint(false);
 }
 

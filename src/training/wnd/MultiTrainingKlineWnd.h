@@ -15,8 +15,8 @@
 #include <string>
 
 #include "chart/KlineChartWnd.h"
-#include "training/TrainingChartHost.h"
 #include "training/wnd/SelStockBoard.h"
+#include "training/wnd/TrainingKlineWnd.h"
 #include "ui/element/ElementWnd.h"
 
 class CDlgSelStockTip;
@@ -37,8 +37,10 @@ public:
     bool IsTipEnabled() const override;
 };
 
-// One cell of the board: a chart over a hidden window of days (MultiItemKlinePicData).
-class MultiKlineItemWnd : public CKlineChartWnd, public ITrainingChartOwner {
+// One cell of the board: a training chart over a hidden window of days
+// (MultiItemKlinePicData). It has no session: the set-up page's flags hide its dates and
+// name.
+class MultiKlineItemWnd : public TrainingKlineWnd {
 public:
     enum CellEvent { kReleased = 0, kMovedOver = 1, kLeft = 2 };
     static constexpr int kNameStrip = 26;
@@ -58,19 +60,6 @@ public:
     void OnElementMouseMove(UINT flags, int x, int y) override;
     void OnElementMouseLeave() override;
 
-    // --- the data layer's view of the window (both bases see these) ---
-    void* GetWindowHandle() const override { return m_hWnd; }
-    std::shared_ptr<IChartOverlay> GetChartOverlay() override { return CKlineChartWnd::GetChartOverlay(); }
-    bool GetDrawToolMode(uint16_t& mode) override { return CKlineChartWnd::GetDrawToolMode(mode); }
-    void ResetSeries() override { CKlineChartWnd::ResetSeries(); }
-    void OnDataNotify(WPARAM wParam, LPARAM lParam) override { CKlineChartWnd::OnDataNotify(wParam, lParam); }
-    void RefreshTipAtCursor() override {}
-    void Repaint(bool updateNow) override { CKlineChartWnd::Repaint(updateNow); }
-    void ShowIntradayPicture(const CIndSecuCode&, uint32_t, const CFloatDayItem&, double) override {}
-    TrainingReveal* GetReveal() override { return &m_reveal; }
-    ITrainingPanel* FindTrainingPanel() override { return nullptr; }
-    bool ShowPrompt(const std::string& text, Prompt kind) override;
-
     // A candidate of a new page: its chart hidden again, loaded afresh for a new security.
     void ShowCandidate(const CIndSecuCode& code);
     // No candidate: an empty chart.
@@ -85,7 +74,6 @@ public:
 
     int m_nIndex;
     int m_bRevealed = 0;
-    TrainingReveal m_reveal;
 
 private:
     void TellBoard(CellEvent event);
