@@ -4,6 +4,8 @@
 // panes, and the tool bar's pressed states answered through the window.
 #include <gtest/gtest.h>
 
+#include <tinyxml2.h>
+
 #include <filesystem>
 
 #include "../chart/ChartTestSupport.h"
@@ -162,6 +164,32 @@ TEST_F(ChartJoin, TrendLineDrawnKeptAcrossReopenMovedAndDeleted) {
         EXPECT_TRUE(Saved().empty());
         EXPECT_EQ(c.ColourAlong(a, b), 0);
     }
+}
+
+TEST_F(ChartJoin, ChartRestoredFromALayoutShowsItsTools) {
+    {
+        ChartOnScreen c(ToolDir());
+        c.Command(kSegmentCommand);
+        c.Drag(c.At(c.Start() + 5, c.Low()), c.At(c.Start() + 30, c.High()));
+        ASSERT_EQ(Saved().size(), 1u);
+    }
+    // A layout names the security and period; nobody sets the security afterwards.
+    ChartOnScreen c(ToolDir(), false);
+    tinyxml2::XMLDocument doc;
+    ASSERT_EQ(doc.Parse("<wnd><DataLayer DataType=\"4\" Period=\"1\" market=\"1\" code=\"600000\"/></wnd>"),
+              tinyxml2::XML_SUCCESS);
+    c.wnd.LoadFromXml(doc.RootElement());
+    c.wnd.Layer().FillBars(DayBars(300));
+    c.wnd.OnDataChanged();
+    c.wnd.Chart().Layout();
+    c.wnd.Chart().RecalcPanes();
+    c.wnd.Invalidate(FALSE);
+    c.wnd.UpdateWindow();
+    ASSERT_EQ(c.Tools().size(), 1u);
+    // Changes go to that security's file: Delete removes the line there.
+    c.Join().Tools().Select(c.Tools()[0].get());
+    EXPECT_EQ(c.wnd.OnElementKeyDown(46, 1, 0), 1);
+    EXPECT_TRUE(Saved().empty());
 }
 
 TEST_F(ChartJoin, ToolsFollowTheSecurityAndPeriod) {
