@@ -1,11 +1,14 @@
 // The drawing tools against the bare work they stand on: hit testing 1,000 tools at one
 // mouse position against the point-to-segment distances of their recorded lines in a
-// plain loop, and loading and saving a file of 1,000 tools against tinyxml2 alone loading
-// and saving the same file.
+// plain loop; loading and saving a file of 1,000 tools against tinyxml2 alone loading
+// and saving the same file; and repainting a chart pane with 200 measuring, projecting
+// and pattern tools against repainting the same pane without them.
 
 #include <benchmark/benchmark.h>
 #include <tinyxml2.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -17,9 +20,14 @@
 #include "drawtools/DrawToolOverlay.h"
 #include "drawtools/GannTools.h"
 #include "drawtools/TextTools.h"
+#include "drawtools/ToolCatalogue.h"
 #include "drawtools/ToolFile.h"
 #include "drawtools/TriangleLines.h"
+#include "drawtools/WaveTools.h"
+#include "foundation/Format.h"
 #include "platform/App.h"
+#include "platform/Gdi.h"
+#include "ui/CommonVar.h"
 
 namespace fs = std::filesystem;
 
@@ -45,6 +53,18 @@ public:
     int64_t GetTimeAtX(int x) override { return 202001020930LL + XToIndex(x); }
     int TimeToX(int64_t key) override { return IndexToX(int32_t(key - 202001020930LL)); }
     double GetBarPrice(int32_t i, int) const override { return 50 + i % 10; }
+    bool CalcRegressionChannel(int32_t first, int32_t last,
+                               RegressionChannel& c) const override {
+        if (first < 0 || last >= 1000 || last < first) return false;
+        std::vector<double> closes;
+        for (int32_t i = first; i <= last; ++i) closes.push_back(GetBarPrice(i, 1));
+        LinearRegressionEnds(closes.data(), int(closes.size()), c.lineFirst, c.lineLast);
+        c.maxAbove = 1;
+        c.maxBelow = -1;
+        c.highestIndex = first;
+        c.lowestIndex = last;
+        return true;
+    }
     double CloseAtTime(int64_t) const override { return 50; }
     int16_t GetDataType() const override { return 3; }
     int16_t GetPeriod() const override { return 1; }
@@ -163,10 +183,169 @@ void BM_Tinyxml2LoadSave(benchmark::State& state) {
     }
 }
 
+// ---- repainting ----
+
+// One pane of 1,200 x 600 pixels showing 200 bars of 6 pixels, as a chart window shows
+// them: candles with wicks over a grid with value labels.
+class PaneChart : public BenchChart {
+public:
+    CRect GetPaneRect(int, const std::string&) const override { return CRect(0, 0, 1200, 600); }
+    int32_t XToIndex(int x) const override { return std::clamp(x / 6, 0, 199); }
+    int32_t GetVisibleCount() const override { return 200; }
+    double GetBarPrice(int32_t i, int kind) const override {
+        const double base = 50 + 8 * std::sin(i / 9.0) + i % 7 * 0.3;
+        switch (kind) {
+        case 1: return base + 0.4;
+        case 2: return base + 1.1;
+        case 3: return base - 0.9;
+        case 4: return base - 0.2;
+        case 5: return 1000 + i % 13 * 50;
+        default: return 0;
+        }
+    }
+    bool CalcRegressionChannel(int32_t first, int32_t last,
+                               RegressionChannel& c) const override {
+        if (first < 0 || last > 199 || last < first) return false;
+        std::vector<double> closes;
+        for (int32_t i = first; i <= last; ++i) closes.push_back(GetBarPrice(i, 1));
+        LinearRegressionEnds(closes.data(), int(closes.size()), c.lineFirst, c.lineLast);
+        c.maxAbove = c.maxBelow = 0;
+        c.highestIndex = c.lowestIndex = first;
+        for (int32_t i = first; i <= last; ++i) {
+            const double line = last == first ? c.lineFirst
+                                              : c.lineFirst + (c.lineLast - c.lineFirst) *
+                                                                  (i - first) / (last - first);
+            c.maxAbove = std::max(c.maxAbove, GetBarPrice(i, 2) - line);
+            c.maxBelow = std::min(c.maxBelow, GetBarPrice(i, 3) - line);
+            if (GetBarPrice(i, 2) > GetBarPrice(c.highestIndex, 2)) c.highestIndex = i;
+            if (GetBarPrice(i, 3) < GetBarPrice(c.lowestIndex, 3)) c.lowestIndex = i;
+        }
+        return true;
+    }
+};
+
+PaneChart& Pane() {
+    static PaneChart chart;
+    return chart;
+}
+
+// The pane without tools: background, grid and value labels, candles.
+void PaintPane(CDC& dc) {
+    PaneChart& chart = Pane();
+    const CRect all = chart.GetPaneRect(0, "");
+    dc.FillSolidRect(&all, RGB(0, 0, 0));
+    CPen grid(PS_DOT, 1, RGB(80, 0, 0));
+    CPen up(PS_SOLID, 1, RGB(255, 60, 60)), down(PS_SOLID, 1, RGB(80, 255, 255));
+    CBrush upBrush(RGB(0, 0, 0)), downBrush(RGB(80, 255, 255));
+    dc.SelectObject(&grid);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SetTextColor(RGB(200, 200, 200));
+    dc.SelectObject(GetCommonVar()->GetFont(CommonVar::Font::Chart));
+    for (int y = 30; y < all.bottom; y += 60) {
+        dc.MoveTo(all.left, y);
+        dc.LineTo(all.right, y);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", chart.YToValue(0, "", y));
+        dc.TextOut(all.right - 50, y - 14, text);
+    }
+    for (int32_t i = 0; i < 200; ++i) {
+        const double open = chart.GetBarPrice(i, 4), close = chart.GetBarPrice(i, 1);
+        const bool rising = close >= open;
+        dc.SelectObject(rising ? &up : &down);
+        dc.SelectObject(rising ? &upBrush : &downBrush);
+        const int x = chart.IndexToX(i);
+        dc.MoveTo(x, chart.ValueToY(0, "", chart.GetBarPrice(i, 2)));
+        dc.LineTo(x, chart.ValueToY(0, "", chart.GetBarPrice(i, 3)));
+        const int top = chart.ValueToY(0, "", std::max(open, close));
+        const int bottom = chart.ValueToY(0, "", std::min(open, close));
+        dc.Rectangle(x - 2, top, x + 3, std::max(bottom, top + 1) + 1);
+    }
+}
+
+// Every kind of tool that measures, projects or marks a pattern, in turn.
+const char* const kProjectingTools[] = {
+    "PeriodLineTool", "F_PerLineTool", "F_SJZQTool", "ArcTool",    "F_ArcTool",   "FoldLineTool",
+    "DDTDTool",       "SXTDTool",      "DCLineTool", "GoldLineTool", "HJFGX_ATool", "HJFGX_BTool",
+    "BFBLineTool",    "ZYBLTool",      "ZZCTool",    "BDLineTool", "3LANGTool",   "5LANGTool",
+    "8LANGTool",      "MJBLTool",      "TJXTool",    "WTMDTool",   "BoLangTool",  "NewPXXTool",
+    "PxsbxTool",      "ZLXTool",       "ADLYCXTool", "SJCTool",    "FDCTool",     "LDMBTool",
+    "JXDTool",        "SKJXTool",      "STJXTool",   "XTXTool",    "ZQCTool",     "ZyfsxTool",
+    "CircleTool",     "EllipseTool",   "SinLineTool", "PWXTool",   "DSLXTool",    "SDQXTool",
+    "XXHGLineTool",   "HGDLineTool",   "HGSXLineTool"};
+
+std::vector<std::shared_ptr<CRecRgnLines>> MakeProjectingTools() {
+    PaneChart& chart = Pane();
+    std::vector<std::shared_ptr<CRecRgnLines>> tools;
+    const int kinds = int(std::size(kProjectingTools));
+    for (int n = 0; n < 200; ++n) {
+        auto t = MakeDrawTool(kProjectingTools[n % kinds]);
+        if (!t) continue;
+        t->m_pOwner = &chart;
+        t->m_nPaneIndex = 0;
+        // Spread over the pane: start bars 0 to 150, spans of 8 to 40 bars.
+        const int32_t a = (n * 37) % 150, b = a + 8 + (n * 13) % 33;
+        const double va = 44 + n % 9, vb = va + ((n % 2) ? 5.5 : -4.5);
+        t->m_lLeft = 202001020930LL + a;
+        t->m_lRight = 202001020930LL + b;
+        t->m_fTop = va;
+        t->m_fBottom = vb;
+        if (auto* multi = dynamic_cast<CTriangleLines*>(t.get())) {
+            multi->m_items.resize(std::min<size_t>(multi->m_items.size(), 3));
+            for (size_t k = 0; k < multi->m_items.size(); ++k) {
+                CLineItem& it = multi->m_items[k];
+                it.placed = it.begun = 1;
+                it.key1 = 202001020930LL + a + int32_t(k) * (b - a);
+                it.key2 = it.key1 + (b - a);
+                it.value1 = k % 2 ? vb : va;
+                it.value2 = k % 2 ? va : vb;
+            }
+            if (auto* wave = dynamic_cast<C3LANGTool*>(multi)) {
+                wave->m_items.resize(1);
+                wave->DataToPixels(0);
+                wave->BuildLegs();
+                wave->PixelsToData(0);
+            }
+        }
+        tools.push_back(t);
+    }
+    return tools;
+}
+
+struct PaneBitmap {
+    CDC dc;
+    CBitmap bmp;
+    PaneBitmap() {
+        dc.CreateCompatibleDC(nullptr);
+        bmp.CreateCompatibleBitmap(&dc, 1200, 600);
+        dc.SelectObject(&bmp);
+    }
+};
+
+void BM_RepaintPaneAlone(benchmark::State& state) {
+    PaneBitmap pane;
+    for (auto _ : state) {
+        PaintPane(pane.dc);
+        benchmark::DoNotOptimize(pane.dc.GetPixel(0, 0));
+    }
+}
+
+void BM_RepaintPaneWith200Tools(benchmark::State& state) {
+    PaneBitmap pane;
+    DrawToolOverlay overlay(&Pane());
+    for (auto& t : MakeProjectingTools()) overlay.AddTool(t);
+    for (auto _ : state) {
+        PaintPane(pane.dc);
+        overlay.DrawPaneTools(&pane.dc, "");
+        benchmark::DoNotOptimize(pane.dc.GetPixel(0, 0));
+    }
+}
+
 BENCHMARK(BM_BareSegmentDistances)->Unit(benchmark::kMicrosecond)->MinTime(1);
 BENCHMARK(BM_HitTestTools)->Unit(benchmark::kMicrosecond)->MinTime(1);
 BENCHMARK(BM_Tinyxml2LoadSave)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ToolFileLoadSave)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_RepaintPaneAlone)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_RepaintPaneWith200Tools)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 }  // namespace
 
@@ -176,6 +355,7 @@ int main(int argc, char** argv) {
     static char name[] = "bench_drawtools";
     static char* qargv[] = {name, nullptr};
     platform::Initialize(qargc, qargv);
+    GetCommonVar()->Init();
     fs::create_directories(WorkDir());
     SaveToolFile(SourcePath(), ToolFileInfo{1, "600000", 3, 1}, MakeTools());
     RatioReporter reporter;
@@ -183,6 +363,8 @@ int main(int argc, char** argv) {
                       "BM_BareSegmentDistances", 2.0);
     reporter.AddRatio("drawtools.file_load_save_over_xml_load_save", "BM_ToolFileLoadSave",
                       "BM_Tinyxml2LoadSave", 1.5);
+    reporter.AddRatio("drawtools.repaint_200_tools_over_bare_pane", "BM_RepaintPaneWith200Tools",
+                      "BM_RepaintPaneAlone", 2.0);
     int status = RunBenchmarks(argc, argv, reporter);
     fs::remove_all(WorkDir());
     return status;

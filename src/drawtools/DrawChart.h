@@ -13,6 +13,17 @@
 
 class CWnd;
 
+// The least-squares line of the closes over a range of bars and how far the extremes
+// stray from it.
+struct RegressionChannel {
+    double lineFirst = 0;  // the line's value at the range's first bar
+    double lineLast = 0;   // and at its last bar
+    double maxAbove = 0;   // the largest distance of a high above the line
+    double maxBelow = 0;   // the most negative distance of a low below it
+    int32_t highestIndex = -1;  // the bar of the highest high
+    int32_t lowestIndex = -1;   // the bar of the lowest low
+};
+
 class IDrawChart {
 public:
     virtual ~IDrawChart() = default;
@@ -54,8 +65,13 @@ public:
     virtual int64_t GetTimeAtX(int x) = 0;
     // x of the first visible bar whose key is not below `key`; 0 when none qualifies.
     virtual int TimeToX(int64_t key) = 0;
-    // Close (1), high (2), low (3) or open (4) of bar `index`; 0 for another kind.
+    // Close (1), high (2), low (3), open (4) or volume (5) of bar `index`; 0 for another
+    // kind or a bar outside the data.
     virtual double GetBarPrice(int32_t index, int kind) const = 0;
+    // The regression channel of bars first..last (first <= last); false without data or
+    // when the range leaves the bars held.
+    virtual bool CalcRegressionChannel(int32_t first, int32_t last,
+                                       RegressionChannel& channel) const = 0;
     // The unadjusted close of the first bar at or after `key`; 0 when there is none.
     virtual double CloseAtTime(int64_t key) const = 0;
     virtual int16_t GetDataType() const = 0;

@@ -8,9 +8,12 @@
 #include "drawtools/ParallelLines.h"
 #include "drawtools/PeriodLines.h"
 #include "drawtools/RatioLines.h"
+#include "drawtools/RegressionTools.h"
+#include "drawtools/RulerTools.h"
 #include "drawtools/StraightLines.h"
 #include "drawtools/TextTools.h"
 #include "drawtools/TriangleLines.h"
+#include "drawtools/WaveTools.h"
 
 const std::vector<ToolCatalogueEntry>& ToolCatalogue() {
     static const std::vector<ToolCatalogueEntry> table = {
@@ -163,6 +166,28 @@ const std::map<std::string, Maker>& Makers() {
         {"PWXTool", Make<CParaBolaLines>()},
         {"DSLXTool", Make<CDSLXTool>()},
         {"SDQXTool", Make<CSDQXTool>()},
+        {"3LANGTool", Make<C3LANGTool>()},
+        {"5LANGTool", Make<C5LANGTool>()},
+        {"8LANGTool", Make<C8LANGTool>()},
+        {"MJBLTool", Make<CMJBLTool>()},
+        {"TJXTool", Make<CTJXTool>()},
+        {"WTMDTool", Make<CWTMDTool>()},
+        {"BoLangTool", Make<CBoLangTool>()},
+        {"SJCTool", Make<CSJCTool>()},
+        {"FDCTool", Make<CFDCTool>()},
+        {"LDMBTool", Make<CLDMBTool>()},
+        {"SKJXTool", Make<CTimeAndSpaceRectRgn>()},
+        {"STJXTool", Make<CSolidRectRgn>()},
+        {"XTXTool", Make<CXTXTool>()},
+        {"JXDTool", Make<CJXDTool>()},
+        {"ZQCTool", Make<CZQCTool>()},
+        // Only drawing files name it; the tool bar has no number for it.
+        {"ZyfsxTool", Make<CZyfsxTool>()},
+        {"XXHGLineTool", Make<CXXHGLineTool>()},
+        {"HGDLineTool", Make<CHGDLineTool>()},
+        {"HGSXLineTool", Make<CRegressHalfLines>()},
+        {"SXTDTool", Make<CUpDownPassageWay>()},
+        {"DDTDTool", Make<CDTDXTool>()},
     };
     return makers;
 }

@@ -8,8 +8,11 @@
 #include "drawtools/CurveTools.h"
 #include "drawtools/GannTools.h"
 #include "drawtools/PeriodLines.h"
+#include "drawtools/RegressionTools.h"
+#include "drawtools/RulerTools.h"
 #include "drawtools/StraightLines.h"
 #include "drawtools/TextTools.h"
+#include "drawtools/WaveTools.h"
 #include "platform/Services.h"
 #include "platform/Wnd.h"
 #include "ui/CommonVar.h"
@@ -173,5 +176,86 @@ TEST(Screenshot, LevelsCyclesArcsAndCurves) {
     EXPECT_GE(countNear(arcs->x2, arcs->y2 + arcs->Radius(0.5), 2, RGB(0, 255, 255)), 1);
     // The sine passes through its anchor 1.
     EXPECT_GE(countNear(sine->x1, sine->y1, 2, RGB(0, 255, 0)), 1);
+    view.DestroyWindow();
+}
+
+TEST(Screenshot, WavesRulersAndRegression) {
+    FakeChart chart;
+    GetCommonVar()->Init();
+    chart.barWidth = 10;
+    chart.visible = 60;
+    DrawToolOverlay overlay(&chart);
+    PaneView view(chart, overlay);
+    ASSERT_TRUE(view.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 620, 460),
+                              nullptr, 0));
+    chart.window = &view;
+
+    // A five-wave line grown from its first leg, bars 2 to 6.
+    auto wave = std::make_shared<C5LANGTool>();
+    wave->m_pOwner = &chart;
+    wave->m_nPaneIndex = 0;
+    wave->m_color = RGB(0, 255, 0);
+    CLineItem& leg = wave->m_items[0];
+    leg.key1 = chart.bars[2].key;
+    leg.key2 = chart.bars[6].key;
+    leg.value1 = 12.0;
+    leg.value2 = 13.5;
+    leg.placed = leg.begun = 1;
+    wave->DataToPixels(0);
+    wave->BuildLegs();
+    wave->PixelsToData(0);
+    auto range = Tool<CFDCTool>(chart, 30, 18.0, 36, 19.5);
+    range->m_color = RGB(255, 128, 0);
+    auto box = Tool<CXTXTool>(chart, 40, 0, 50, 0);
+    box->m_color = RGB(255, 255, 255);
+    auto band = Tool<CHGDLineTool>(chart, 28, 0, 55, 0);
+    band->m_color = RGB(0, 255, 255);
+    for (auto t : std::vector<std::shared_ptr<CRecRgnLines>>{wave, range, box, band})
+        overlay.AddTool(t);
+
+    view.Invalidate();
+    view.UpdateWindow();
+    const std::string png = std::string(TARROW_BINARY_DIR) + "/drawtools-screenshot-3.png";
+    ASSERT_TRUE(platform::SaveWindowScreenshot(&view, png));
+
+    CBitmap shot;
+    ASSERT_TRUE(platform::CaptureWindow(&view, shot));
+    const double ratio = shot.GetPixelRatio();
+    auto at = [&](int x, int y) { return shot.GetPixel(int(x * ratio), int(y * ratio)) & 0xFFFFFF; };
+    auto countIn = [&](const CRect& rc, COLORREF c) {
+        int n = 0;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x) n += at(x, y) == c;
+        return n;
+    };
+    for (auto t : std::vector<std::shared_ptr<CRecRgnLines>>{wave, range, box, band})
+        t->BuildFigure();
+    // Every leg of the wave is drawn: a green pixel near the middle of each.
+    ASSERT_EQ(wave->m_items.size(), 5u);
+    for (size_t k = 1; k < wave->m_items.size(); ++k) {
+        const CLineItem& a = wave->m_items[k - 1];
+        const CLineItem& b = wave->m_items[k];
+        const int mx = (a.x2 + b.x2) / 2, my = (a.y2 + b.y2) / 2;
+        EXPECT_GE(countIn(CRect(mx - 2, my - 2, mx + 3, my + 3), RGB(0, 255, 0)), 1) << k;
+    }
+    // The range ruler's ratio text right of its middle, between its levels.
+    const FigureItem* ratioText = range->Figure().FindText("108.33%");
+    ASSERT_NE(ratioText, nullptr);
+    EXPECT_GT(countIn(ratioText->rect, RGB(255, 128, 0)), 5);
+    // The box statistics' line of text under the box.
+    int boxText = 0;
+    for (const FigureItem& it : box->Figure().items)
+        if (it.kind == FigureItem::Text)
+            boxText += countIn(CRect(it.rect.left, it.rect.top, it.rect.left + 200,
+                                     it.rect.top + 14),
+                               RGB(255, 255, 255));
+    EXPECT_GT(boxText, 20);
+    // The regression band's upper line in its colour, halfway along.
+    ASSERT_TRUE(band->m_upper.shown);
+    const int bx = (band->m_upper.xa + band->m_upper.xb) / 2;
+    const int by = (band->m_upper.ya + band->m_upper.yb) / 2;
+    EXPECT_GE(countIn(CRect(bx - 2, by - 2, bx + 3, by + 3), RGB(0, 255, 255)), 1);
+    // Nothing is drawn outside the main pane's plot.
+    for (int x = 11; x < 609; x += 7) EXPECT_EQ(at(x, 326), RGB(0, 0, 0)) << x;
     view.DestroyWindow();
 }
