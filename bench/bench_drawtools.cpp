@@ -1,8 +1,8 @@
 // The drawing tools against the bare work they stand on: hit testing 1,000 tools at one
 // mouse position against the point-to-segment distances of their recorded lines in a
 // plain loop; loading and saving a file of 1,000 tools against tinyxml2 alone loading
-// and saving the same file; and repainting a chart pane with 200 measuring, projecting
-// and pattern tools against repainting the same pane without them.
+// and saving the same file; and repainting a chart with 200 measuring, projecting and
+// pattern tools in its price pane against repainting the same chart without them.
 
 #include <benchmark/benchmark.h>
 #include <tinyxml2.h>
@@ -185,13 +185,16 @@ void BM_Tinyxml2LoadSave(benchmark::State& state) {
 
 // ---- repainting ----
 
-// One pane of 1,200 x 600 pixels showing 200 bars of 6 pixels, as a chart window shows
-// them: candles with wicks over a grid with value labels.
+// A chart of 1,200 x 600 pixels showing 200 bars of 6 pixels: the price pane (where the
+// tools are), a volume pane, an indicator pane and the time axis.
 class PaneChart : public BenchChart {
 public:
-    CRect GetPaneRect(int, const std::string&) const override { return CRect(0, 0, 1200, 600); }
-    int32_t XToIndex(int x) const override { return std::clamp(x / 6, 0, 199); }
-    int32_t GetVisibleCount() const override { return 200; }
+    static constexpr int kBars = 200;
+    CRect GetPaneRect(int, const std::string&) const override { return CRect(0, 0, 1140, 360); }
+    double YToValue(int, const std::string&, int y) const override { return 62 - y / 20.0; }
+    int ValueToY(int, const std::string&, double v) const override { return int((62 - v) * 20); }
+    int32_t XToIndex(int x) const override { return std::clamp(x / 6, 0, kBars - 1); }
+    int32_t GetVisibleCount() const override { return kBars; }
     double GetBarPrice(int32_t i, int kind) const override {
         const double base = 50 + 8 * std::sin(i / 9.0) + i % 7 * 0.3;
         switch (kind) {
@@ -205,7 +208,7 @@ public:
     }
     bool CalcRegressionChannel(int32_t first, int32_t last,
                                RegressionChannel& c) const override {
-        if (first < 0 || last > 199 || last < first) return false;
+        if (first < 0 || last >= kBars || last < first) return false;
         std::vector<double> closes;
         for (int32_t i = first; i <= last; ++i) closes.push_back(GetBarPrice(i, 1));
         LinearRegressionEnds(closes.data(), int(closes.size()), c.lineFirst, c.lineLast);
@@ -229,26 +232,92 @@ PaneChart& Pane() {
     return chart;
 }
 
-// The pane without tools: background, grid and value labels, candles.
-void PaintPane(CDC& dc) {
+// What the chart computes when its data changes, not at every paint: the moving averages of
+// the closes and volumes as points, and the indicator's lines and sticks.
+struct ChartLines {
+    std::vector<std::vector<POINT>> priceAverages, volumeAverages, indicator;
+    std::vector<CRect> volumeBars;
+    std::vector<std::pair<CPoint, CPoint>> sticks;
+};
+
+const ChartLines& Lines() {
+    static const ChartLines lines = [] {
+        PaneChart& chart = Pane();
+        ChartLines l;
+        auto average = [&](int kind, int n, auto toY) {
+            std::vector<POINT> pts;
+            for (int32_t i = n - 1; i < PaneChart::kBars; ++i) {
+                double sum = 0;
+                for (int32_t k = i - n + 1; k <= i; ++k) sum += chart.GetBarPrice(k, kind);
+                pts.push_back(POINT{chart.IndexToX(i), toY(sum / n)});
+            }
+            return pts;
+        };
+        auto priceY = [&](double v) { return chart.ValueToY(0, "", v); };
+        auto volumeY = [](double v) { return int(470 - v / 1700 * 100); };
+        for (int n : {5, 10, 20, 60}) l.priceAverages.push_back(average(1, n, priceY));
+        for (int n : {5, 10}) l.volumeAverages.push_back(average(5, n, volumeY));
+        std::vector<POINT> dif, dea;
+        for (int32_t i = 0; i < PaneChart::kBars; ++i) {
+            const int x = chart.IndexToX(i);
+            const double d = std::sin(i / 7.0) * 40, e = std::sin((i - 3) / 7.0) * 35;
+            dif.push_back(POINT{x, int(530 - d)});
+            dea.push_back(POINT{x, int(530 - e)});
+            l.sticks.emplace_back(CPoint(x, 530), CPoint(x, int(530 - (d - e) * 2)));
+            l.volumeBars.emplace_back(x - 2, volumeY(chart.GetBarPrice(i, 5)), x + 3, 470);
+        }
+        l.indicator = {dif, dea};
+        return l;
+    }();
+    return lines;
+}
+
+// The chart without tools, pane by pane: frame, grid and value labels, title texts, then
+// the series (candles and averages, volume bars, indicator sticks and lines), and the time
+// labels.
+void PaintChart(CDC& dc) {
     PaneChart& chart = Pane();
-    const CRect all = chart.GetPaneRect(0, "");
+    const ChartLines& lines = Lines();
+    const CRect all(0, 0, 1200, 600);
     dc.FillSolidRect(&all, RGB(0, 0, 0));
-    CPen grid(PS_DOT, 1, RGB(80, 0, 0));
+    CPen frame(PS_SOLID, 1, RGB(160, 0, 0)), grid(PS_DOT, 1, RGB(80, 0, 0));
     CPen up(PS_SOLID, 1, RGB(255, 60, 60)), down(PS_SOLID, 1, RGB(80, 255, 255));
+    CPen lineColors[4] = {CPen(PS_SOLID, 1, RGB(255, 255, 255)), CPen(PS_SOLID, 1, RGB(255, 255, 0)),
+                          CPen(PS_SOLID, 1, RGB(255, 0, 255)), CPen(PS_SOLID, 1, RGB(0, 255, 0))};
     CBrush upBrush(RGB(0, 0, 0)), downBrush(RGB(80, 255, 255));
-    dc.SelectObject(&grid);
+    CBrush hollow;
+    hollow.CreateStockNull();
     dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(RGB(200, 200, 200));
     dc.SelectObject(GetCommonVar()->GetFont(CommonVar::Font::Chart));
-    for (int y = 30; y < all.bottom; y += 60) {
-        dc.MoveTo(all.left, y);
-        dc.LineTo(all.right, y);
-        char text[32];
-        std::snprintf(text, sizeof text, "%.2f", chart.YToValue(0, "", y));
-        dc.TextOut(all.right - 50, y - 14, text);
+    const CRect panes[3] = {CRect(0, 0, 1140, 360), CRect(0, 370, 1140, 470),
+                            CRect(0, 480, 1140, 580)};
+    const char* titles[3][5] = {{"600000 日线", "MA5: 51.23", "MA10: 50.87", "MA20: 49.95", "MA60: 50.02"},
+                                {"VOL: 1250", "MA5: 1180", "MA10: 1210", "", ""},
+                                {"MACD(12,26,9)", "DIF: 12.30", "DEA: 10.85", "MACD: 2.90", ""}};
+    for (int p = 0; p < 3; ++p) {
+        const CRect& rc = panes[p];
+        dc.SelectObject(&frame);
+        dc.SelectObject(&hollow);
+        dc.Rectangle(&rc);
+        dc.SelectObject(&grid);
+        dc.SetTextColor(RGB(200, 200, 200));
+        for (int k = 1; k < 5; ++k) {
+            const int y = rc.top + rc.Height() * k / 5;
+            dc.MoveTo(rc.left, y);
+            dc.LineTo(rc.right, y);
+            char text[32];
+            std::snprintf(text, sizeof text, "%.2f", chart.YToValue(0, "", y));
+            dc.TextOut(rc.right + 4, y - 7, text);
+        }
+        int x = rc.left + 4;
+        for (const char* title : titles[p]) {
+            if (!*title) continue;
+            dc.SetTextColor(RGB(255, 255, 0));
+            dc.TextOut(x, rc.top + 2, title);
+            x += dc.GetTextExtent(title).cx + 12;
+        }
     }
-    for (int32_t i = 0; i < 200; ++i) {
+    for (int32_t i = 0; i < PaneChart::kBars; ++i) {
         const double open = chart.GetBarPrice(i, 4), close = chart.GetBarPrice(i, 1);
         const bool rising = close >= open;
         dc.SelectObject(rising ? &up : &down);
@@ -259,6 +328,21 @@ void PaintPane(CDC& dc) {
         const int top = chart.ValueToY(0, "", std::max(open, close));
         const int bottom = chart.ValueToY(0, "", std::min(open, close));
         dc.Rectangle(x - 2, top, x + 3, std::max(bottom, top + 1) + 1);
+        dc.Rectangle(&lines.volumeBars[size_t(i)]);
+        dc.MoveTo(lines.sticks[size_t(i)].first.x, lines.sticks[size_t(i)].first.y);
+        dc.LineTo(lines.sticks[size_t(i)].second.x, lines.sticks[size_t(i)].second.y);
+    }
+    int color = 0;
+    for (const auto* group : {&lines.priceAverages, &lines.volumeAverages, &lines.indicator})
+        for (const auto& pts : *group) {
+            dc.SelectObject(&lineColors[color++ % 4]);
+            dc.Polyline(pts.data(), int(pts.size()));
+        }
+    dc.SetTextColor(RGB(200, 200, 200));
+    for (int k = 0; k < 8; ++k) {
+        char text[32];
+        std::snprintf(text, sizeof text, "2020/%02d/%02d", 1 + k, 2 + 3 * k);
+        dc.TextOut(20 + k * 140, 584, text);
     }
 }
 
@@ -311,30 +395,30 @@ std::vector<std::shared_ptr<CRecRgnLines>> MakeProjectingTools() {
     return tools;
 }
 
-struct PaneBitmap {
+struct ChartBitmap {
     CDC dc;
     CBitmap bmp;
-    PaneBitmap() {
+    ChartBitmap() {
         dc.CreateCompatibleDC(nullptr);
         bmp.CreateCompatibleBitmap(&dc, 1200, 600);
         dc.SelectObject(&bmp);
     }
 };
 
-void BM_RepaintPaneAlone(benchmark::State& state) {
-    PaneBitmap pane;
+void BM_RepaintChartAlone(benchmark::State& state) {
+    ChartBitmap pane;
     for (auto _ : state) {
-        PaintPane(pane.dc);
+        PaintChart(pane.dc);
         benchmark::DoNotOptimize(pane.dc.GetPixel(0, 0));
     }
 }
 
-void BM_RepaintPaneWith200Tools(benchmark::State& state) {
-    PaneBitmap pane;
+void BM_RepaintChartWith200Tools(benchmark::State& state) {
+    ChartBitmap pane;
     DrawToolOverlay overlay(&Pane());
     for (auto& t : MakeProjectingTools()) overlay.AddTool(t);
     for (auto _ : state) {
-        PaintPane(pane.dc);
+        PaintChart(pane.dc);
         overlay.DrawPaneTools(&pane.dc, "");
         benchmark::DoNotOptimize(pane.dc.GetPixel(0, 0));
     }
@@ -344,8 +428,8 @@ BENCHMARK(BM_BareSegmentDistances)->Unit(benchmark::kMicrosecond)->MinTime(1);
 BENCHMARK(BM_HitTestTools)->Unit(benchmark::kMicrosecond)->MinTime(1);
 BENCHMARK(BM_Tinyxml2LoadSave)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_ToolFileLoadSave)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_RepaintPaneAlone)->Unit(benchmark::kMillisecond)->MinTime(1);
-BENCHMARK(BM_RepaintPaneWith200Tools)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_RepaintChartAlone)->Unit(benchmark::kMillisecond)->MinTime(1);
+BENCHMARK(BM_RepaintChartWith200Tools)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 }  // namespace
 
@@ -363,8 +447,8 @@ int main(int argc, char** argv) {
                       "BM_BareSegmentDistances", 2.0);
     reporter.AddRatio("drawtools.file_load_save_over_xml_load_save", "BM_ToolFileLoadSave",
                       "BM_Tinyxml2LoadSave", 1.5);
-    reporter.AddRatio("drawtools.repaint_200_tools_over_bare_pane", "BM_RepaintPaneWith200Tools",
-                      "BM_RepaintPaneAlone", 2.0);
+    reporter.AddRatio("drawtools.repaint_200_tools_over_bare_chart",
+                      "BM_RepaintChartWith200Tools", "BM_RepaintChartAlone", 2.0);
     int status = RunBenchmarks(argc, argv, reporter);
     fs::remove_all(WorkDir());
     return status;
