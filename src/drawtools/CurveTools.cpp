@@ -134,13 +134,26 @@ void CDSLXTool::DrawShape(int, int) {
     };
     const double da = distance(base - t), db = distance(base + t);
     const double start = da < db ? base - t : db < da ? base + t : base;
+    // The radius only grows: once it passes the pane's farthest corner the spiral never
+    // comes back, and steps that stay on one pixel or wholly outside the pane show nothing.
+    const CRect pane = PaneRect();
+    double reach = 0;
+    for (const CPoint& c : {pane.TopLeft(), pane.BottomRight(), CPoint(pane.left, pane.bottom),
+                            CPoint(pane.right, pane.top)})
+        reach = std::max(reach, std::hypot(double(c.x - x2), double(c.y - y2)));
+    auto outside = [&](const CPoint& a, const CPoint& b) {
+        return std::max(a.x, b.x) < pane.left || std::min(a.x, b.x) > pane.right ||
+               std::max(a.y, b.y) < pane.top || std::min(a.y, b.y) > pane.bottom;
+    };
     CPoint prev(x2, y2);
     for (double deg = start + 0.5; deg < 5300; deg += 0.5) {
         const double a = deg * kPi / 180;
         const int R = static_cast<int>(std::pow(2.718281828, a / 9));
         const CPoint p(x2 + static_cast<int>(std::cos(a) * R), y2 + static_cast<int>(std::sin(a) * R));
-        DrawSegment(prev.x, prev.y, p.x, p.y);
+        if (p == prev) continue;
+        if (!outside(prev, p)) DrawSegment(prev.x, prev.y, p.x, p.y);
         prev = p;
+        if (R > reach + 1) break;
     }
 }
 

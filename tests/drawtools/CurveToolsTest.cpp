@@ -102,6 +102,30 @@ TEST(CurveTools, SpiralStartsOnAnchorTwoAndEnds) {
     }
 }
 
+TEST(CurveTools, SpiralKeepsOnlyWhatThePaneShows) {
+    FakeChart chart;
+    CDSLXTool t;
+    Place(t, chart, 280, 150, 300, 170);
+    const CRect pane = chart.panes[0].rect;
+    const auto& s = t.Segments();
+    ASSERT_GT(s.size(), 100u);
+    // Turns that pass wholly outside the pane are not kept, and the spiral stops once its
+    // radius passes the pane's farthest corner instead of running on to 5,300 degrees.
+    for (size_t i = 0; i + 1 < s.size(); i += 2) {
+        const CRect box(std::min(s[i].x, s[i + 1].x), std::min(s[i].y, s[i + 1].y),
+                        std::max(s[i].x, s[i + 1].x) + 1, std::max(s[i].y, s[i + 1].y) + 1);
+        CRect common;
+        EXPECT_TRUE(common.IntersectRect(box, CRect(pane.left, pane.top, pane.right + 1,
+                                                    pane.bottom + 1)))
+            << s[i].x << "," << s[i].y;
+    }
+    EXPECT_LT(s.size(), 2u * 4000u);
+    // It still runs out of the pane before it stops.
+    EXPECT_TRUE(std::any_of(s.begin(), s.end(), [&](const CPoint& p) {
+        return p.x < pane.left || p.x > pane.right || p.y < pane.top || p.y > pane.bottom;
+    }));
+}
+
 TEST(CurveTools, ThreePointCurveSpansTheWholePane) {
     FakeChart chart;
     chart.panes[0].rect = CRect(10, 20, 1610, 320);  // wider than 1,024 px
