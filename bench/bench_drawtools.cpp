@@ -24,7 +24,6 @@
 #include "drawtools/ToolFile.h"
 #include "drawtools/TriangleLines.h"
 #include "drawtools/WaveTools.h"
-#include "foundation/Format.h"
 #include "platform/App.h"
 #include "platform/Gdi.h"
 #include "ui/CommonVar.h"
@@ -53,18 +52,6 @@ public:
     int64_t GetTimeAtX(int x) override { return 202001020930LL + XToIndex(x); }
     int TimeToX(int64_t key) override { return IndexToX(int32_t(key - 202001020930LL)); }
     double GetBarPrice(int32_t i, int) const override { return 50 + i % 10; }
-    bool CalcRegressionChannel(int32_t first, int32_t last,
-                               RegressionChannel& c) const override {
-        if (first < 0 || last >= 1000 || last < first) return false;
-        std::vector<double> closes;
-        for (int32_t i = first; i <= last; ++i) closes.push_back(GetBarPrice(i, 1));
-        LinearRegressionEnds(closes.data(), int(closes.size()), c.lineFirst, c.lineLast);
-        c.maxAbove = 1;
-        c.maxBelow = -1;
-        c.highestIndex = first;
-        c.lowestIndex = last;
-        return true;
-    }
     double CloseAtTime(int64_t) const override { return 50; }
     int16_t GetDataType() const override { return 3; }
     int16_t GetPeriod() const override { return 1; }
@@ -205,25 +192,6 @@ public:
         case 5: return 1000 + i % 13 * 50;
         default: return 0;
         }
-    }
-    bool CalcRegressionChannel(int32_t first, int32_t last,
-                               RegressionChannel& c) const override {
-        if (first < 0 || last >= kBars || last < first) return false;
-        std::vector<double> closes;
-        for (int32_t i = first; i <= last; ++i) closes.push_back(GetBarPrice(i, 1));
-        LinearRegressionEnds(closes.data(), int(closes.size()), c.lineFirst, c.lineLast);
-        c.maxAbove = c.maxBelow = 0;
-        c.highestIndex = c.lowestIndex = first;
-        for (int32_t i = first; i <= last; ++i) {
-            const double line = last == first ? c.lineFirst
-                                              : c.lineFirst + (c.lineLast - c.lineFirst) *
-                                                                  (i - first) / (last - first);
-            c.maxAbove = std::max(c.maxAbove, GetBarPrice(i, 2) - line);
-            c.maxBelow = std::min(c.maxBelow, GetBarPrice(i, 3) - line);
-            if (GetBarPrice(i, 2) > GetBarPrice(c.highestIndex, 2)) c.highestIndex = i;
-            if (GetBarPrice(i, 3) < GetBarPrice(c.lowestIndex, 3)) c.lowestIndex = i;
-        }
-        return true;
     }
 };
 

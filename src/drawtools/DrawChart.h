@@ -69,9 +69,10 @@ public:
     // kind or a bar outside the data.
     virtual double GetBarPrice(int32_t index, int kind) const = 0;
     // The regression channel of bars first..last (first <= last); false without data or
-    // when the range leaves the bars held.
+    // when the range leaves the bars held. Charts whose data layer fits the channel itself
+    // answer from it; this one fits the closes, highs and lows that GetBarPrice reads.
     virtual bool CalcRegressionChannel(int32_t first, int32_t last,
-                                       RegressionChannel& channel) const = 0;
+                                       RegressionChannel& channel) const;
     // The unadjusted close of the first bar at or after `key`; 0 when there is none.
     virtual double CloseAtTime(int64_t key) const = 0;
     virtual int16_t GetDataType() const = 0;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "drawtools/DrawChart.h"
-#include "foundation/Format.h"
 #include "platform/App.h"
 
 struct FakeBar {
@@ -118,28 +117,6 @@ public:
         case 5: return bars[i].volume;
         default: return 0;
         }
-    }
-    // As the chart's data layer computes it: the least-squares line of the closes.
-    bool CalcRegressionChannel(int32_t firstBar, int32_t last,
-                               RegressionChannel& c) const override {
-        if (bars.empty() || firstBar < 0 || last >= int32_t(bars.size()) || last < firstBar)
-            return false;
-        std::vector<double> closes;
-        for (int32_t i = firstBar; i <= last; ++i) closes.push_back(bars[i].close);
-        LinearRegressionEnds(closes.data(), int(closes.size()), c.lineFirst, c.lineLast);
-        c.maxAbove = bars[firstBar].high - c.lineFirst;
-        c.maxBelow = bars[firstBar].low - c.lineFirst;
-        c.highestIndex = c.lowestIndex = firstBar;
-        for (int32_t i = firstBar; i <= last; ++i) {
-            const double line = last == firstBar ? c.lineFirst
-                                                 : c.lineFirst + (c.lineLast - c.lineFirst) *
-                                                                     (i - firstBar) / (last - firstBar);
-            c.maxAbove = std::max(c.maxAbove, bars[i].high - line);
-            c.maxBelow = std::min(c.maxBelow, bars[i].low - line);
-            if (bars[i].high > bars[c.highestIndex].high) c.highestIndex = i;
-            if (bars[i].low < bars[c.lowestIndex].low) c.lowestIndex = i;
-        }
-        return true;
     }
     double CloseAtTime(int64_t key) const override {
         for (const FakeBar& b : bars)
