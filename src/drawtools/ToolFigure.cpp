@@ -103,30 +103,46 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
     if (!dc) return;
     CBrush hollow;
     hollow.CreateStockNull();
+    // Pens and text state stay selected from one item to the next while they do not
+    // change: figures of many lines or labels select them once.
+    CPen* selectedPen = nullptr;
+    CPen* oldPen = nullptr;
+    CFont* selectedFont = nullptr;
+    CFont* oldFont = nullptr;
+    COLORREF textColor = CLR_INVALID, oldColor = CLR_INVALID;
+    int oldMode = -1;
     for (const FigureItem& it : figure.items) {
         switch (it.kind) {
         case FigureItem::Line:
         case FigureItem::Arc:
         case FigureItem::Outline: {
-            CPen solid;
+            auto draw = [&] {
+                if (it.kind == FigureItem::Line) {
+                    dc->MoveTo(it.a.x, it.a.y);
+                    dc->LineTo(it.b.x, it.b.y);
+                } else if (it.kind == FigureItem::Arc) {
+                    dc->Arc(it.rect.left, it.rect.top, it.rect.right, it.rect.bottom, it.a.x,
+                            it.a.y, it.b.x, it.b.y);
+                } else {
+                    CBrush* oldBrush = dc->SelectObject(&hollow);
+                    dc->Rectangle(&it.rect);
+                    dc->SelectObject(oldBrush);
+                }
+            };
+            if (it.pen == FigureItem::SolidPen) {  // a pen of this item alone
+                CPen solid(PS_SOLID, 1, it.color);
+                CPen* previous = dc->SelectObject(&solid);
+                draw();
+                if (previous) dc->SelectObject(previous);
+                break;
+            }
             CPen* pen = it.pen == FigureItem::DottedPen ? paint.dotPen : paint.pen;
-            if (it.pen == FigureItem::SolidPen) {
-                solid.CreatePen(PS_SOLID, 1, it.color);
-                pen = &solid;
+            if (pen && pen != selectedPen) {
+                CPen* previous = dc->SelectObject(pen);
+                if (!selectedPen) oldPen = previous;
+                selectedPen = pen;
             }
-            CPen* old = pen ? dc->SelectObject(pen) : nullptr;
-            if (it.kind == FigureItem::Line) {
-                dc->MoveTo(it.a.x, it.a.y);
-                dc->LineTo(it.b.x, it.b.y);
-            } else if (it.kind == FigureItem::Arc) {
-                dc->Arc(it.rect.left, it.rect.top, it.rect.right, it.rect.bottom, it.a.x, it.a.y,
-                        it.b.x, it.b.y);
-            } else {
-                CBrush* oldBrush = dc->SelectObject(&hollow);
-                dc->Rectangle(&it.rect);
-                dc->SelectObject(oldBrush);
-            }
-            if (old) dc->SelectObject(old);
+            draw();
             break;
         }
         case FigureItem::Fill:
@@ -141,14 +157,20 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
                 dc->FillSolidRect(&rc, paint.background);
                 break;
             }
-            CFont* old = dc->SelectObject(FigureFont(it, paint));
-            const COLORREF oldColor =
-                dc->SetTextColor(it.color == CLR_INVALID ? paint.textColor : it.color);
-            const int oldMode = dc->SetBkMode(TRANSPARENT);
+            CFont* font = FigureFont(it, paint);
+            if (font && font != selectedFont) {
+                CFont* previous = dc->SelectObject(font);
+                if (!selectedFont) oldFont = previous;
+                selectedFont = font;
+            }
+            const COLORREF color = it.color == CLR_INVALID ? paint.textColor : it.color;
+            if (color != textColor) {
+                const COLORREF previous = dc->SetTextColor(color);
+                if (textColor == CLR_INVALID) oldColor = previous;
+                textColor = color;
+            }
+            if (oldMode < 0) oldMode = dc->SetBkMode(TRANSPARENT);
             dc->DrawText(it.text, &rc, it.format);
-            dc->SetBkMode(oldMode);
-            dc->SetTextColor(oldColor);
-            if (old) dc->SelectObject(old);
             break;
         }
         case FigureItem::TradeArrow:
@@ -157,4 +179,8 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
             break;
         }
     }
+    if (oldMode >= 0) dc->SetBkMode(oldMode);
+    if (textColor != CLR_INVALID) dc->SetTextColor(oldColor);
+    if (oldFont) dc->SelectObject(oldFont);
+    if (oldPen) dc->SelectObject(oldPen);
 }
