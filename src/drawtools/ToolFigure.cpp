@@ -1,5 +1,7 @@
 #include "drawtools/ToolFigure.h"
 
+#include <algorithm>
+
 #include "ui/CommonVar.h"
 #include "ui/draw/DrawHelpers.h"
 
@@ -111,7 +113,23 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
     CFont* oldFont = nullptr;
     COLORREF textColor = CLR_INVALID, oldColor = CLR_INVALID;
     int oldMode = -1;
+    // What lies wholly outside the clip shows nothing (a text is clipped to its own
+    // rectangle); lines keep a margin for wide pens.
+    CRect clip;
+    const bool clipped = dc->GetClipBox(&clip) != ERROR;
+    auto outside = [&](int l, int t, int r, int b, int margin) {
+        return clipped && (std::max(l, r) + margin < clip.left || std::min(l, r) - margin > clip.right ||
+                           std::max(t, b) + margin < clip.top || std::min(t, b) - margin > clip.bottom);
+    };
     for (const FigureItem& it : figure.items) {
+        if (it.kind == FigureItem::Line && outside(it.a.x, it.a.y, it.b.x, it.b.y, 32)) continue;
+        if ((it.kind == FigureItem::Arc || it.kind == FigureItem::Outline) &&
+            outside(it.rect.left, it.rect.top, it.rect.right, it.rect.bottom, 32))
+            continue;
+        if (it.kind == FigureItem::Text && !(it.format & DT_NOCLIP) &&
+            (it.rect.right <= it.rect.left || it.rect.bottom <= it.rect.top ||
+             outside(it.rect.left, it.rect.top, it.rect.right, it.rect.bottom, 0)))
+            continue;
         switch (it.kind) {
         case FigureItem::Line:
         case FigureItem::Arc:
