@@ -1,6 +1,7 @@
 #include "drawtools/RulerTools.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -354,12 +355,16 @@ void CZyfsxTool::DrawItem(int index, int final, int) {
     // Each further offset is the sum of the two before it.
     int64_t t = G1, o = S0 + G1;
     for (int n = 0; n < kMaxLines; ++n) {
+        // Bar indexes are 16-bit: an offset past them lies beyond either edge of any chart
+        // (leftward sums may still turn back, rightward ones never do).
         const int64_t i = origin + o;
-        if (i < INT32_MIN || i > INT32_MAX) return;
-        const int x = m_pOwner->IndexToX(int32_t(i));
-        if (x >= pane.right) return;
-        full(x);
-        if (x > end + 2) end = FootLabel(x, int(o), final);
+        if (i > INT16_MAX) return;
+        if (i >= INT16_MIN) {
+            const int x = m_pOwner->IndexToX(int32_t(i));
+            if (x >= pane.right) return;
+            full(x);
+            if (x > end + 2) end = FootLabel(x, int(o), final);
+        }
         const int64_t next = o + t;
         t = o;
         o = next;
