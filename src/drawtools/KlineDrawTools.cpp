@@ -123,8 +123,17 @@ double KlineDrawChart::GetBarPrice(int32_t index, int kind) const {
     case 2: return bars->GetHigh(index);
     case 3: return bars->GetLow(index);
     case 4: return bars->GetOpen(index);
+    case 5: return bars->GetVolume(index);
     default: return 0;
     }
+}
+
+bool KlineDrawChart::CalcRegressionChannel(int32_t first, int32_t last,
+                                           RegressionChannel& c) const {
+    if (!m_pWnd || !m_pWnd->m_pDataLayer) return false;
+    return m_pWnd->m_pDataLayer->CalcRegressionChannel(last, first, c.lineFirst, c.lineLast,
+                                                       c.maxAbove, c.maxBelow, c.highestIndex,
+                                                       c.lowestIndex);
 }
 
 double KlineDrawChart::CloseAtTime(int64_t key) const {

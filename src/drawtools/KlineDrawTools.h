@@ -44,6 +44,9 @@ public:
     int64_t GetTimeAtX(int x) override;
     int TimeToX(int64_t key) override;
     double GetBarPrice(int32_t index, int kind) const override;
+    // The data layer's own fit.
+    bool CalcRegressionChannel(int32_t first, int32_t last,
+                               RegressionChannel& channel) const override;
     double CloseAtTime(int64_t key) const override;
     int16_t GetDataType() const override;
     int16_t GetPeriod() const override;

@@ -13,6 +13,7 @@
 #include "chart/ChartActions.h"
 #include "drawtools/GannTools.h"
 #include "drawtools/KlineDrawTools.h"
+#include "drawtools/RegressionTools.h"
 #include "drawtools/StraightLines.h"
 #include "drawtools/TextTools.h"
 #include "drawtools/ToolCatalogue.h"
@@ -326,4 +327,35 @@ TEST_F(ChartJoin, ScreenshotOfAChartWithToolsAndSymbols) {
         for (int x = box.left; x < box.right; ++x)
             filled += (shot.GetPixel(int(x * ratio), int(y * ratio)) & 0xFFFFFF) == RGB(40, 40, 110);
     EXPECT_GT(filled, box.Width() * box.Height() / 4);
+}
+
+TEST_F(ChartJoin, RegressionChannelAndVolumesComeFromTheDataLayer) {
+    ChartOnScreen c(ToolDir());
+    IDrawChart* chart = c.Join().Tools().Chart();
+    ASSERT_NE(chart, nullptr);
+    const int32_t first = c.Start() + 5, last = first + 30;
+    RegressionChannel got;
+    ASSERT_TRUE(chart->CalcRegressionChannel(first, last, got));
+    double l0 = 0, l1 = 0, above = 0, below = 0;
+    int32_t hi = -1, lo = -1;
+    ASSERT_TRUE(c.wnd.m_pDataLayer->CalcRegressionChannel(last, first, l0, l1, above, below, hi, lo));
+    EXPECT_EQ(got.lineFirst, l0);
+    EXPECT_EQ(got.lineLast, l1);
+    EXPECT_EQ(got.maxAbove, above);
+    EXPECT_EQ(got.maxBelow, below);
+    EXPECT_EQ(got.highestIndex, hi);
+    EXPECT_EQ(got.lowestIndex, lo);
+    EXPECT_FALSE(chart->CalcRegressionChannel(first, 100000, got));  // past the bars held
+    EXPECT_EQ(chart->GetBarPrice(first, 5), c.wnd.m_pDataLayer->GetVolume(first));
+    // A regression band over those bars sits on the layer's line.
+    CHGDLineTool band;
+    band.m_pOwner = chart;
+    band.m_nPaneIndex = 0;
+    band.x1 = c.wnd.Chart().IndexToX(first);
+    band.x2 = c.wnd.Chart().IndexToX(last);
+    band.y1 = band.y2 = 100;
+    band.MakeFigure(1, 0);
+    ASSERT_TRUE(band.m_bFitted);
+    EXPECT_EQ(band.y1, c.wnd.Chart().ValueToY(0, std::string(), l0));
+    EXPECT_EQ(band.y2, c.wnd.Chart().ValueToY(0, std::string(), l1));
 }
