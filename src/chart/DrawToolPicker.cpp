@@ -329,11 +329,7 @@ UINT CPickerGridPopup::Track(CPoint screen) {
     CPickerGridPopup* outer = g_currentGrid;
     g_currentGrid = this;
     const int cookie = platform::AddKeyFilter([this](MSG& msg) {
-        if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-            Cancel();
-            return true;
-        }
-        return false;
+        return msg.message == WM_KEYDOWN && OnKey(static_cast<UINT>(msg.wParam));
     });
     m_bRunning = true;
     RunModalLoop();
@@ -359,6 +355,40 @@ void CPickerGridPopup::Cancel() {
     m_nChosen = 0;
     m_bRunning = false;
     EndModalLoop(0);
+}
+
+bool CPickerGridPopup::OnKey(UINT key) {
+    if (key == VK_ESCAPE) {
+        Cancel();
+        return true;
+    }
+    if (key == VK_RETURN) {
+        Choose(m_nHot);
+        return true;
+    }
+    if (key != VK_LEFT && key != VK_RIGHT && key != VK_UP && key != VK_DOWN) return false;
+    if (m_columns.empty()) return true;
+    int column = 0, row = 0;
+    bool found = false;
+    for (size_t c = 0; c < m_columns.size() && !found; ++c)
+        for (size_t r = 0; r < m_columns[c].size(); ++r)
+            if (m_columns[c][r] == m_nHot) {
+                column = static_cast<int>(c);
+                row = static_cast<int>(r);
+                found = true;
+                break;
+            }
+    if (found) {
+        const int columns = static_cast<int>(m_columns.size());
+        if (key == VK_LEFT) column = std::max(0, column - 1);
+        if (key == VK_RIGHT) column = std::min(columns - 1, column + 1);
+        if (key == VK_UP) row = std::max(0, row - 1);
+        if (key == VK_DOWN) ++row;
+        row = std::min(row, static_cast<int>(m_columns[static_cast<size_t>(column)].size()) - 1);
+    }
+    m_nHot = m_columns[static_cast<size_t>(column)][static_cast<size_t>(row)];
+    if (m_hWnd) Invalidate(FALSE);
+    return true;
 }
 
 void CPickerGridPopup::OnPaint() {

@@ -111,6 +111,10 @@ public:
     static CPickerGridPopup* Current();
     void Choose(int entry);
     void Cancel();
+    // Keys while the grid is open: arrows move the highlighted cell, Return chooses it,
+    // Escape closes the grid. True when the key was the grid's.
+    bool OnKey(UINT key);
+    int GetHotEntry() const { return m_nHot; }
 
     void OnPaint() override;
     void OnMouseMove(UINT flags, CPoint pt) override;

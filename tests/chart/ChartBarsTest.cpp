@@ -465,3 +465,40 @@ TEST_F(PickerTest, HoverFollowsTheMouseAndLeavesWithIt) {
     bar.SendMessage(WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(bar.m_nHover, -1);
 }
+
+TEST_F(PickerTest, TheSymbolGridAnswersTheArrowKeysAndReturn) {
+    bar.AddToolItems();
+    const auto& grid = bar.GetItem(7)->m_aChildren;
+    CPickerGridPopup popup(grid, &owner);
+    // Columns of six: entry = column * 6 + row; the last column holds two.
+    struct Step {
+        UINT key;
+        int hot;
+    };
+    const Step steps[] = {{VK_DOWN, 0},  {VK_DOWN, 1},  {VK_RIGHT, 7},  {VK_UP, 6},   {VK_UP, 6},
+                          {VK_LEFT, 0},  {VK_LEFT, 0},  {VK_DOWN, 1},   {VK_DOWN, 2}, {VK_DOWN, 3},
+                          {VK_DOWN, 4},  {VK_DOWN, 5},  {VK_DOWN, 5}};
+    for (const Step& s : steps) {
+        EXPECT_TRUE(popup.OnKey(s.key));
+        EXPECT_EQ(popup.GetHotEntry(), s.hot) << s.key;
+    }
+    // Into the short last column: the row is clamped to its last cell.
+    for (int i = 0; i < 8; ++i) popup.OnKey(VK_RIGHT);
+    EXPECT_EQ(popup.GetHotEntry(), 43);
+    EXPECT_FALSE(popup.OnKey('A'));
+    // Return chooses the highlighted symbol when the grid runs.
+    owner.sent.clear();
+    owner.states.clear();
+    Paint(600);
+    platform::PostTask([] {
+        CPickerGridPopup* open = CPickerGridPopup::Current();
+        ASSERT_NE(open, nullptr);
+        open->OnKey(VK_DOWN);   // the text tool
+        open->OnKey(VK_RIGHT);  // the top of the second column: Roman numeral IV
+        open->OnKey(VK_RETURN);
+    });
+    bar.ClickAt(bar.GetItem(7)->m_rcArrow.CenterPoint());
+    platform::ProcessPendingEvents();
+    ASSERT_EQ(owner.sent.size(), 1u);
+    EXPECT_EQ(owner.sent[0], std::make_pair(static_cast<UINT>(WM_COMMAND), 50065u));
+}
