@@ -64,6 +64,12 @@ void CControlUI::SetPos(RECT rc) {
     m_pManager->Invalidate(invalidateRc);
 }
 
+void CControlUI::Offset(int dx, int dy) {
+    RECT rc = GetPos();
+    rc.left += dx, rc.right += dx, rc.top += dy, rc.bottom += dy;
+    SetPos(rc);
+}
+
 void CControlUI::SetPadding(RECT rc) {
     m_rcPadding = rc;
     RequestParentLayout();

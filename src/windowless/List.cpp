@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "windowless/Render.h"
 #include "windowless/ScrollBar.h"
 
 namespace WinlessUI {
@@ -464,6 +465,89 @@ void CListBodyUI::SetPos(RECT rc) {
         }
     }
     PlaceScrollBars(rc, neededWidth, std::max(0, total));
+    RecordRowOrder();
+}
+
+void CListBodyUI::RecordRowOrder() {
+    m_rowOrder.clear();
+    m_bRowOrderValid = false;
+    const RECT* last = nullptr;
+    for (int i = 0; i < m_items.GetSize(); i++) {
+        CControlUI* c = ChildAt(i);
+        if (!c->IsVisible()) continue;
+        if (c->IsFloat()) {
+            m_rowOrder.clear();
+            return;
+        }
+        const RECT& rc = c->GetPos();
+        if (last != nullptr && (rc.top < last->top || rc.bottom < last->bottom)) {
+            m_rowOrder.clear();
+            return;
+        }
+        last = &rc;
+        m_rowOrder.push_back(i);
+    }
+    m_bRowOrderValid = true;
+}
+
+bool CListBodyUI::RowOrderUsable() const {
+    // A row shown, hidden, resized or made floating asks for a layout first.
+    return m_bRowOrderValid && !IsUpdateNeeded();
+}
+
+bool CListBodyUI::AddAt(CControlUI* control, int index) {
+    m_bRowOrderValid = false;
+    return CVerticalLayoutUI::AddAt(control, index);
+}
+
+bool CListBodyUI::Remove(CControlUI* control) {
+    m_bRowOrderValid = false;
+    return CVerticalLayoutUI::Remove(control);
+}
+
+void CListBodyUI::RemoveAll() {
+    m_bRowOrderValid = false;
+    CVerticalLayoutUI::RemoveAll();
+}
+
+bool CListBodyUI::SetItemIndex(CControlUI* control, int index) {
+    m_bRowOrderValid = false;
+    return CVerticalLayoutUI::SetItemIndex(control, index);
+}
+
+void CListBodyUI::PaintControl(CDC* dc, const RECT& rcPaint) {
+    if (!RowOrderUsable()) {
+        CVerticalLayoutUI::PaintControl(dc, rcPaint);
+        return;
+    }
+    // As the container paints, visiting only the rows that reach into the painted band.
+    RECT rcTemp;
+    if (!IntersectRect(&rcTemp, rcPaint, m_rcItem)) return;
+    CRenderClip clip;
+    CRenderClip::GenerateClip(dc, rcTemp, clip);
+    CControlUI::PaintControl(dc, rcPaint);
+    const RECT inner = InnerRect();
+    RECT band;
+    if (!m_rowOrder.empty() && IntersectRect(&band, rcPaint, inner)) {
+        CRenderClip childClip;
+        CRenderClip::GenerateClip(dc, band, childClip);
+        auto first = std::partition_point(m_rowOrder.begin(), m_rowOrder.end(),
+                                          [&](int i) { return ChildAt(i)->GetPos().bottom <= band.top; });
+        for (auto it = first; it != m_rowOrder.end(); ++it) {
+            CControlUI* c = ChildAt(*it);
+            const RECT& rc = c->GetPos();
+            if (rc.top >= band.bottom) break;
+            if (!c->IsVisible() || c->IsFloat()) continue;
+            if (!IntersectRect(&rcTemp, band, rc)) continue;
+            c->PaintControl(dc, rcPaint);
+        }
+    }
+    if (m_pVerticalScrollBar && m_pVerticalScrollBar->IsVisible() &&
+        IntersectRect(&rcTemp, rcPaint, m_pVerticalScrollBar->GetPos()))
+        m_pVerticalScrollBar->PaintControl(dc, rcPaint);
+    if (m_pHorizontalScrollBar && m_pHorizontalScrollBar->IsVisible() &&
+        IntersectRect(&rcTemp, rcPaint, m_pHorizontalScrollBar->GetPos()))
+        m_pHorizontalScrollBar->PaintControl(dc, rcPaint);
 }
 
 void CListBodyUI::SetScrollPos(SIZE pos) {
@@ -483,12 +567,14 @@ void CListBodyUI::SetScrollPos(SIZE pos) {
         m_pOwner->SyncColumns(dx);
         m_pOwner->GetHeader()->Invalidate();
     }
-    for (int i = 0; i < m_items.GetSize(); i++) {
-        CControlUI* c = GetItemAt(i);
-        if (!c->IsVisible() || c->IsFloat()) continue;
-        RECT rc = c->GetPos();
-        rc.left -= dx, rc.right -= dx, rc.top -= dy, rc.bottom -= dy;
-        c->SetPos(rc);
+    if (RowOrderUsable()) {
+        for (int i : m_rowOrder) ChildAt(i)->Offset(-dx, -dy);
+    } else {
+        for (int i = 0; i < m_items.GetSize(); i++) {
+            CControlUI* c = ChildAt(i);
+            if (!c->IsVisible() || c->IsFloat()) continue;
+            c->Offset(-dx, -dy);
+        }
     }
     Invalidate();
 }

@@ -2,6 +2,8 @@
 // The list: a vertical layout of a column header and a scrolling body of rows. One record
 // of row styling (the list info) is shared by every row, which fetches it through its owner
 // at each measurement and paint. Rows answer "ListItem"; the owner answers "IListOwner".
+#include <vector>
+
 #include "windowless/Container.h"
 #include "windowless/ImageAttribute.h"
 
@@ -91,9 +93,24 @@ public:
     void SetPos(RECT rc) override;
     void HandleEvent(UIEvent& event) override;
     void SetScrollPos(SIZE pos) override;
+    void PaintControl(CDC* dc, const RECT& rcPaint) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    void RemoveAll() override;
+    bool SetItemIndex(CControlUI* control, int index) override;
 
 protected:
+    // The rows as the last layout stacked them, top to bottom: the visible, non-floating
+    // ones, whose tops and bottoms never go back up. Painting finds the first row of the
+    // painted band by bisection and stops below it, so a long list costs what its
+    // visible rows cost. Empty when the order cannot be relied on (a floating row,
+    // negative paddings) or the rows changed since.
+    bool RowOrderUsable() const;
+    void RecordRowOrder();
+
     CListUI* m_pOwner;
+    std::vector<int> m_rowOrder;
+    bool m_bRowOrderValid = false;
 };
 
 class CListUI : public CVerticalLayoutUI, public IListUI {

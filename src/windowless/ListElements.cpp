@@ -1,5 +1,6 @@
 #include "windowless/ListElements.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "windowless/Render.h"
@@ -97,6 +98,26 @@ void CListElementUI::HandleEvent(UIEvent& event) {
     }
     if (m_pOwner) m_pOwner->HandleEvent(event);
     else CControlUI::HandleEvent(event);
+}
+
+void CListElementUI::Offset(int dx, int dy) {
+    const RECT& rc = m_rcItem;
+    const RECT moved{rc.left + dx, rc.top + dy, rc.right + dx, rc.bottom + dy};
+    // Placed in full when any of it shows before or after (the sweep of both meets the
+    // parent), or someone listens to its size.
+    bool full = m_pManager == nullptr || m_pParent == nullptr || m_bFloat || OnSize || rc.right <= rc.left ||
+                rc.bottom <= rc.top;
+    if (!full) {
+        const RECT& view = m_pParent->GetPos();
+        full = std::min(rc.left, moved.left) < view.right && std::max(rc.right, moved.right) > view.left &&
+               std::min(rc.top, moved.top) < view.bottom && std::max(rc.bottom, moved.bottom) > view.top;
+    }
+    if (full) {
+        SetPos(moved);
+        return;
+    }
+    m_rcItem = moved;
+    m_bUpdateNeeded = false;
 }
 
 void CListElementUI::PaintControl(CDC* dc, const RECT& rcPaint) {
@@ -275,6 +296,11 @@ void CListTextElementUI::DrawItemText(CDC* dc, const RECT& rcItem) {
     IListTextCallback* callback = m_pListOwner->GetCellTextSource();
     m_nLinks = 0;
     const RECT& pad = info->rcTextPadding;
+    // Every cell is in the row's font: selected once for all of them.
+    CFont* font = m_pManager ? m_pManager->GetFont(info->nFont) : nullptr;
+    CFont* oldFont = nullptr;
+    const bool swapFont = font != nullptr && dc->GetCurrentFont() != font;
+    if (swapFont) oldFont = dc->SelectObject(font);
     for (int i = 0; i < info->nColumns && i < kMaxListColumns; i++) {
         RECT rc{info->rcColumn[i].left + pad.left, rcItem.top + pad.top, info->rcColumn[i].right - pad.right,
                 rcItem.bottom - pad.bottom};
@@ -288,6 +314,7 @@ void CListTextElementUI::DrawItemText(CDC* dc, const RECT& rcItem) {
             CRenderEngine::DrawText(dc, m_pManager, rc, text, colour, info->nFont, info->uTextStyle | DT_SINGLELINE);
         }
     }
+    if (swapFont) dc->SelectObject(oldFont);
     for (int i = m_nLinks; i < MAX_LINK; i++) {
         m_rcLinks[i] = RECT{0, 0, 0, 0};
         m_sLinks[i].Empty();

@@ -41,6 +41,10 @@ public:
     void HandleEvent(UIEvent& event) override;
     void SetAttribute(const char* name, const char* value) override;
     void PaintControl(CDC* dc, const RECT& rcPaint) override;
+    // A row only stores its rectangle, so scrolling a long list moves the rows out of
+    // sight without the bookkeeping of a placement (nothing of them to repaint).
+    void SetPos(RECT rc) final { CControlUI::SetPos(rc); }
+    void Offset(int dx, int dy) final;
 
     int GetIndex() const override { return m_iIndex; }
     void SetIndex(int index) override { m_iIndex = index; }

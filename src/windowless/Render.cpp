@@ -340,13 +340,17 @@ void CRenderEngine::DrawText(CDC* dc, CUIPaintManager* manager, RECT& rc, const 
                      va);
         return;
     }
-    int oldMode = dc->SetBkMode(TRANSPARENT);
+    // Selecting a font or a mode the context already has is not free: a run of texts in one
+    // font (a list's cells) selects it once.
+    const int oldMode = dc->GetBkMode();
+    if (oldMode != TRANSPARENT) dc->SetBkMode(TRANSPARENT);
     COLORREF oldColour = dc->SetTextColor(ToColorref(colour));
-    CFont* oldFont = hFont ? dc->SelectObject(hFont) : nullptr;
+    const bool swapFont = hFont != nullptr && dc->GetCurrentFont() != hFont;
+    CFont* oldFont = swapFont ? dc->SelectObject(hFont) : nullptr;
     dc->DrawText(text, &rc, style | DT_NOPREFIX);
-    if (hFont) dc->SelectObject(oldFont);
+    if (swapFont) dc->SelectObject(oldFont);
     dc->SetTextColor(oldColour);
-    dc->SetBkMode(oldMode);
+    if (oldMode != TRANSPARENT) dc->SetBkMode(oldMode);
 }
 
 std::u16string CRenderEngine::WideFromMultiByte(const char* text) {

@@ -356,3 +356,111 @@ TEST(ListElements, TextRowCellsFromTheCallbackWithAtMostEightLinks) {
     EXPECT_EQ(row->GetLinkCount(), 0);
     EXPECT_EQ(row->GetBehaviourFlags(), UIFLAG_WANTRETURN);
 }
+
+namespace {
+
+// Counts the cells a paint asks for, by row.
+struct CellLog : IListTextCallback {
+    std::vector<int> asked;  // per row
+    CUIString GetItemText(CControlUI*, int row, int column) override {
+        if (row >= 0 && row < (int)asked.size()) ++asked[size_t(row)];
+        return CUIString(("r" + std::to_string(row) + "c" + std::to_string(column)).c_str());
+    }
+    // The rows asked for, as [first, last]; {-1, -1} for none, {-2, -2} when not contiguous
+    // or not every column was asked once.
+    std::pair<int, int> Span(int columns) const {
+        int first = -1, last = -1;
+        for (int r = 0; r < (int)asked.size(); ++r) {
+            if (asked[size_t(r)] == 0) continue;
+            if (asked[size_t(r)] != columns || (last >= 0 && r != last + 1)) return {-2, -2};
+            if (first < 0) first = r;
+            last = r;
+        }
+        return {first, last};
+    }
+};
+
+}  // namespace
+
+TEST(List, ScrollingALongListPaintsOnlyItsVisibleRowsWhereTheyAre) {
+    constexpr int kRows = 2000;
+    Host h(300, 200);
+    CListUI* list = LoadList(h, ListXml("vscrollbar=\"true\"", Rows(kRows)));
+    ASSERT_NE(list, nullptr);
+    CellLog cells;
+    list->SetCellTextSource(&cells);
+    h.Layout();
+    const int rh = RowHeight(h);
+    const RECT band = list->GetList()->GetPos();
+    auto paint = [&] {
+        cells.asked.assign(kRows, 0);
+        Surface s(300, 200);
+        s.Paint(h.pm.GetRoot());
+    };
+    // Every row where the layout put it, scrolled by pos: the rows moved out of sight too.
+    auto rowsInPlace = [&](int pos, int hidden = -1) {
+        int y = band.top - pos;
+        for (int i = 0; i < kRows; ++i) {
+            if (i == hidden) continue;
+            const RECT& rc = list->GetItemAt(i)->GetPos();
+            if (rc.top != y || rc.bottom != y + rh) return i;
+            y += rh;
+        }
+        return -1;
+    };
+    auto visible = [&](int pos, int skipped = 0) {
+        const int first = pos / rh;
+        const int last = (pos + int(band.bottom - band.top) - 1) / rh + skipped;
+        return std::pair<int, int>{first, last};
+    };
+
+    paint();
+    EXPECT_EQ(cells.Span(3), visible(0));
+
+    struct Step {
+        const char* name;
+        void (CListUI::*scroll)();
+    } steps[] = {
+        {"page down", &CListUI::PageDown}, {"page down again", &CListUI::PageDown}, {"line down", &CListUI::LineDown},
+        {"line up", &CListUI::LineUp},     {"to the bottom", &CListUI::ScrollToBottom}, {"page up", &CListUI::PageUp},
+        {"to the top", &CListUI::ScrollToTop},
+    };
+    for (const Step& step : steps) {
+        (list->*step.scroll)();
+        const int pos = list->GetScrollPos().cy;
+        EXPECT_EQ(rowsInPlace(pos), -1) << step.name << ": the first row out of place";
+        paint();
+        EXPECT_EQ(cells.Span(3), visible(pos)) << step.name;
+    }
+    list->SetScrollPos(SIZE{0, 100 * rh});
+    ASSERT_EQ(list->GetScrollPos().cy, 100 * rh);
+
+    // A row hidden since the last layout: the paint before the next layout still asks for
+    // no row outside the band, and the layout closes the gap.
+    auto paintedOutside = [&] {
+        for (int r = 0; r < list->GetCount(); ++r) {
+            if (cells.asked[size_t(r)] == 0) continue;
+            const RECT& rc = list->GetItemAt(r)->GetPos();
+            if (rc.bottom <= band.top || rc.top >= band.bottom) return r;
+        }
+        return -1;
+    };
+    list->GetItemAt(101)->SetVisible(false);
+    paint();
+    EXPECT_EQ(cells.asked[100], 3);
+    EXPECT_EQ(cells.asked[101], 0);
+    EXPECT_EQ(paintedOutside(), -1);
+    h.Layout();
+    EXPECT_EQ(rowsInPlace(list->GetScrollPos().cy, 101), -1);
+    paint();
+    EXPECT_EQ(cells.asked[101], 0);
+    EXPECT_EQ(cells.asked[100], 3);
+    EXPECT_EQ(cells.asked[size_t(visible(100 * rh, 1).second)], 3) << "one more row comes into the band";
+
+    // Rows added and removed since the last layout: only rows inside the band are painted.
+    list->RemoveAt(100);
+    list->AddAt(new CListTextElementUI, 0);
+    paint();
+    EXPECT_EQ(paintedOutside(), -1);
+    EXPECT_GT(cells.asked[102], 0);
+}
