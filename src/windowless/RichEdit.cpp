@@ -32,6 +32,16 @@ int Utf8Chars(const std::string& s) {
     return n;
 }
 
+// Characters as the native control counts them against its limit: one per UTF-16 unit.
+int Utf16Units(const std::string& s) {
+    int n = 0;
+    for (unsigned char c : s) {
+        if ((c & 0xC0) == 0x80) continue;
+        n += c >= 0xF0 ? 2 : 1;
+    }
+    return n;
+}
+
 // The native control under the editor: its keys, changes and focus go to the owner first.
 template <class Base>
 class CTxtWinHost : public Base {
@@ -176,6 +186,67 @@ void CRichEditUI::ReplaceSel(const char* text, bool canUndo) {
     else m_sText = text;
 }
 
+void CRichEditUI::SetPasswordChar(char ch) {
+    m_chPassword = ch;
+    if (auto* edit = dynamic_cast<PasswordHost*>(m_pHost.get()))
+        edit->SetPasswordChar(ch != 0 ? ch : kDefaultPasswordChar);
+}
+
+bool CRichEditUI::HostScroll(UINT msg, UINT code) {
+    if (!m_pHost || !m_pHost->GetSafeHwnd()) return false;
+    m_pHost->SendMessage(msg, MAKEWPARAM(code, 0), 0);
+    return true;
+}
+
+SIZE CRichEditUI::GetScrollPos() const {
+    if (!m_pHost || !m_pHost->GetSafeHwnd()) return CContainerUI::GetScrollPos();
+    SIZE pos{0, 0};
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    if (m_pHost->GetScrollInfo(SB_VERT, &si, SIF_POS)) pos.cy = si.nPos;
+    if (m_pHost->GetScrollInfo(SB_HORZ, &si, SIF_POS)) pos.cx = si.nPos;
+    return pos;
+}
+
+SIZE CRichEditUI::GetScrollRange() const {
+    if (!m_pHost || !m_pHost->GetSafeHwnd()) return CContainerUI::GetScrollRange();
+    auto range = [&](int bar) -> LONG {
+        SCROLLINFO si{};
+        si.cbSize = sizeof si;
+        if (!m_pHost->GetScrollInfo(bar, &si, SIF_RANGE | SIF_PAGE)) return 0;
+        return std::max(0, si.nMax - si.nMin + 1 - int(si.nPage));
+    };
+    return SIZE{range(SB_HORZ), range(SB_VERT)};
+}
+
+void CRichEditUI::SetScrollPos(SIZE pos) {
+    if (!m_pHost || !m_pHost->GetSafeHwnd()) {
+        CContainerUI::SetScrollPos(pos);
+        return;
+    }
+    const SIZE old = GetScrollPos();
+    if (pos.cy != old.cy) m_pHost->SetScrollPos(SB_VERT, pos.cy);
+    if (pos.cx != old.cx) m_pHost->SetScrollPos(SB_HORZ, pos.cx);
+}
+
+#define UI_RICH_SCROLL(fn, msg, code) \
+    void CRichEditUI::fn() {          \
+        if (!HostScroll(msg, code)) CContainerUI::fn(); \
+    }
+UI_RICH_SCROLL(LineUp, WM_VSCROLL, SB_LINEUP)
+UI_RICH_SCROLL(LineDown, WM_VSCROLL, SB_LINEDOWN)
+UI_RICH_SCROLL(PageUp, WM_VSCROLL, SB_PAGEUP)
+UI_RICH_SCROLL(PageDown, WM_VSCROLL, SB_PAGEDOWN)
+UI_RICH_SCROLL(ScrollToTop, WM_VSCROLL, SB_TOP)
+UI_RICH_SCROLL(ScrollToBottom, WM_VSCROLL, SB_BOTTOM)
+UI_RICH_SCROLL(LineLeft, WM_HSCROLL, SB_LINEUP)
+UI_RICH_SCROLL(LineRight, WM_HSCROLL, SB_LINEDOWN)
+UI_RICH_SCROLL(PageLeft, WM_HSCROLL, SB_PAGEUP)
+UI_RICH_SCROLL(PageRight, WM_HSCROLL, SB_PAGEDOWN)
+UI_RICH_SCROLL(ScrollToLeftEnd, WM_HSCROLL, SB_TOP)
+UI_RICH_SCROLL(ScrollToRightEnd, WM_HSCROLL, SB_BOTTOM)
+#undef UI_RICH_SCROLL
+
 void CRichEditUI::SetReadOnly(bool on) {
     m_bReadOnly = on;
     if (on) m_lTwhStyle |= ES_READONLY;
@@ -241,7 +312,20 @@ void CRichEditUI::SetEnabled(bool enable) {
     UpdateHost();
 }
 
+bool CRichEditUI::RoomForTyping(WPARAM ch) const {
+    if (ch < 0x20 && ch != '\t' && ch != '\r' && ch != '\n') return true;  // editing keys, not text
+    if (!m_pHost || !m_pHost->GetSafeHwnd()) return true;
+    const int limit = m_iLimitText <= 0 ? 0x7FFF : m_iLimitText;
+    int start = 0, end = 0;
+    GetSel(start, end);
+    const int kept = Utf16Units(GetText().ToStd()) - std::abs(end - start);
+    return kept + (ch >= 0x10000 ? 2 : 1) <= limit;
+}
+
 bool CRichEditUI::OnHostKey(UINT msg, WPARAM wParam) {
+    // A full control refuses what is typed, wherever the caret is: the text already there
+    // stays as it is.
+    if (msg == WM_CHAR && !m_bReadOnly && !RoomForTyping(wParam)) return false;
     const bool enter = (msg == WM_KEYDOWN && wParam == VK_RETURN) || (msg == WM_CHAR && (wParam == '\r' || wParam == '\n'));
     if (!enter) return true;
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;

@@ -2,8 +2,9 @@
 // The multi-line text editor. There is no windowless text service on this platform: the
 // control hosts the platform's native rich text control (or, in password mode, a native
 // edit that masks what is typed) over its text area, and keeps the framework-facing
-// behaviour: text, selection, limits, read-only, colours, Enter handling, notifications
-// and a tip shown while the text is empty.
+// behaviour: text, selection, limits (typing into a full control is refused wherever the
+// caret is), read-only, colours, Enter handling, notifications, scrolling through the
+// container's operations, and a tip shown while the text is empty.
 #include <memory>
 
 #include "windowless/Container.h"
@@ -60,7 +61,25 @@ public:
     void SetTipValueColor(const char* text);
     DWORD GetTextHostStyle() const { return m_lTwhStyle; }
     char GetPasswordChar() const { return m_chPassword; }
-    void SetPasswordChar(char ch) { m_chPassword = ch; }
+    void SetPasswordChar(char ch);
+
+    // The text scrolls inside the native control, with its own bars: the container's
+    // scrolling operations move the view of the text.
+    SIZE GetScrollPos() const override;
+    SIZE GetScrollRange() const override;
+    void SetScrollPos(SIZE pos) override;
+    void LineUp() override;
+    void LineDown() override;
+    void PageUp() override;
+    void PageDown() override;
+    void ScrollToTop() override;
+    void ScrollToBottom() override;
+    void LineLeft() override;
+    void LineRight() override;
+    void PageLeft() override;
+    void PageRight() override;
+    void ScrollToLeftEnd() override;
+    void ScrollToRightEnd() override;
 
     // Text operations on the hosted control (the stored text alone without one).
     int GetTextLength() const;
@@ -79,6 +98,10 @@ public:
 protected:
     RECT TextRect() const;
     void UpdateHost();
+    bool HostScroll(UINT msg, UINT code);
+    // Whether a typed character still fits under the limit (the selection it replaces
+    // counted out).
+    bool RoomForTyping(WPARAM ch) const;
 
     std::unique_ptr<CWnd> m_pHost;
     bool m_bWantTab = true;

@@ -116,3 +116,87 @@ TEST(RichEdit, TipWhileEmpty) {
     s2.Paint(h.pm.GetRoot());
     EXPECT_EQ(inked(s2), 0);
 }
+
+TEST(RichEdit, AFullControlRefusesTypingWhereverTheCaretIs) {
+    struct Case {
+        const char* name;
+        int selStart, selEnd;
+        const char* typed;
+        const char* text;
+    } cases[] = {
+        {"caret at the start", 0, 0, "x", "abc"},
+        {"caret in the middle", 1, 1, "x", "abc"},
+        {"a selection is replaced", 0, 1, "x", "xbc"},
+        {"a selection makes room", 1, 3, "xyz", "axy"},
+        {"backspace still edits", 3, 3, "\b", "ab"},
+    };
+    for (const Case& c : cases) {
+        Host h(300, 200);
+        CRichEditUI* e = LoadEdit(h, "maxchar=\"3\"");
+        ASSERT_NE(e, nullptr);
+        e->SetFocus();
+        e->SetText("abc");
+        e->SetSel(c.selStart, c.selEnd);
+        for (const char* p = c.typed; *p; ++p) {
+            if (*p == '\b') platform::InjectKey(VK_BACK, "\b", 0, false, e->GetHostWindow());
+            else platform::InjectKey(0, std::string(1, *p), 0, false, e->GetHostWindow());
+        }
+        EXPECT_STREQ(e->GetText().GetData(), c.text) << c.name;
+    }
+}
+
+TEST(RichEdit, ADoubleByteCharacterIsOneCharacter) {
+    Host h(300, 200);
+    CRichEditUI* e = LoadEdit(h, "maxchar=\"2\"");
+    ASSERT_NE(e, nullptr);
+    e->SetFocus();
+    for (const char* ch : {"中", "文", "字"}) platform::InjectKey(0, ch, 0, false, e->GetHostWindow());
+    EXPECT_STREQ(e->GetText().GetData(), "中文");
+    EXPECT_EQ(e->GetTextLength(), 2);
+}
+
+TEST(RichEdit, ScrollingMovesTheTextInsideTheNativeControl) {
+    Host h(300, 200);
+    CRichEditUI* e = LoadEdit(h, "height=\"60\" vscrollbar=\"true\"");
+    ASSERT_NE(e, nullptr);
+    e->SetText("one line");
+    h.Layout();
+    EXPECT_EQ(e->GetScrollRange().cy, 0) << "a short text has nothing to scroll";
+    std::string lines;
+    for (int i = 0; i < 40; ++i) lines += "line " + std::to_string(i) + "\n";
+    e->SetText(lines.c_str());
+    h.Layout();
+    const int range = e->GetScrollRange().cy;
+    ASSERT_GT(range, 0) << "forty lines overflow a 60-pixel field";
+    e->ScrollToTop();
+    EXPECT_EQ(e->GetScrollPos().cy, 0);
+    e->LineDown();
+    const int line = e->GetScrollPos().cy;
+    EXPECT_GT(line, 0);
+    e->PageDown();
+    EXPECT_GT(e->GetScrollPos().cy, line);
+    e->ScrollToBottom();
+    EXPECT_EQ(e->GetScrollPos().cy, range);
+    e->LineUp();
+    EXPECT_LT(e->GetScrollPos().cy, range);
+    e->SetScrollPos(SIZE{0, range / 2});
+    EXPECT_EQ(e->GetScrollPos().cy, range / 2);
+    e->SetScrollPos(SIZE{0, range + 1000});
+    EXPECT_EQ(e->GetScrollPos().cy, range) << "clamped to the end";
+    e->SetText("short again");
+    h.Layout();
+    EXPECT_EQ(e->GetScrollRange().cy, 0);
+    EXPECT_EQ(e->GetScrollPos().cy, 0);
+}
+
+TEST(RichEdit, PasswordCharacterChosenAfterCreation) {
+    Host h(300, 200);
+    CRichEditUI* p = LoadEdit(h, "password=\"true\"");
+    ASSERT_NE(p, nullptr);
+    auto* edit = dynamic_cast<CEdit*>(p->GetHostWindow());
+    ASSERT_NE(edit, nullptr);
+    p->SetPasswordChar('#');
+    EXPECT_EQ(edit->GetPasswordChar(), '#');
+    p->SetPasswordChar(0);
+    EXPECT_EQ(edit->GetPasswordChar(), CRichEditUI::kDefaultPasswordChar) << "no choice masks with the default";
+}
