@@ -326,6 +326,11 @@ bool CRichEditUI::OnHostKey(UINT msg, WPARAM wParam) {
     // A full control refuses what is typed, wherever the caret is: the text already there
     // stays as it is.
     if (msg == WM_CHAR && !m_bReadOnly && !RoomForTyping(wParam)) return false;
+    // Tab not wanted in the text moves the focus, as it does between the other controls.
+    if (!m_bWantTab && ((msg == WM_KEYDOWN && wParam == VK_TAB) || (msg == WM_CHAR && wParam == '\t'))) {
+        if (msg == WM_KEYDOWN && m_pManager) m_pManager->MoveTabFocus(::GetKeyState(VK_SHIFT) >= 0);
+        return false;
+    }
     const bool enter = (msg == WM_KEYDOWN && wParam == VK_RETURN) || (msg == WM_CHAR && (wParam == '\r' || wParam == '\n'));
     if (!enter) return true;
     const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;

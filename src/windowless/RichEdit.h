@@ -3,7 +3,7 @@
 // control hosts the platform's native rich text control (or, in password mode, a native
 // edit that masks what is typed) over its text area, and keeps the framework-facing
 // behaviour: text, selection, limits (typing into a full control is refused wherever the
-// caret is), read-only, colours, Enter handling, notifications, scrolling through the
+// caret is), read-only, colours, Enter and Tab handling, notifications, scrolling through the
 // container's operations, and a tip shown while the text is empty.
 #include <memory>
 

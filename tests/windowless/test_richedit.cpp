@@ -200,3 +200,21 @@ TEST(RichEdit, PasswordCharacterChosenAfterCreation) {
     p->SetPasswordChar(0);
     EXPECT_EQ(edit->GetPasswordChar(), CRichEditUI::kDefaultPasswordChar) << "no choice masks with the default";
 }
+
+TEST(RichEdit, TabStaysInTheTextOnlyWhenWanted) {
+    for (bool want : {true, false}) {
+        Host h(300, 200);
+        CRichEditUI* e = LoadEdit(h, want ? "" : "wanttab=\"false\"");
+        ASSERT_NE(e, nullptr);
+        h.Find("b")->SetAttribute("text", "b");
+        e->SetFocus();
+        platform::InjectKey(VK_TAB, "\t", 0, false, e->GetHostWindow());
+        if (want) {
+            EXPECT_STREQ(e->GetText().GetData(), "\t");
+            EXPECT_EQ(h.pm.GetFocusControl(), e);
+        } else {
+            EXPECT_STREQ(e->GetText().GetData(), "") << "Tab is not typed";
+            EXPECT_EQ(h.pm.GetFocusControl(), h.Find("b")) << "Tab moves on to the next control";
+        }
+    }
+}
