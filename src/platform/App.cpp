@@ -476,13 +476,12 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     }
     if (!IsWindow(hwnd)) return FALSE;
-    // resolved again on arrival: the window may be gone by then
-    QMetaObject::invokeMethod(
-        g_dispatcher,
-        [hwnd, msg, wParam, lParam] {
-            if (CWnd* w = LookupWindow(hwnd)) Dispatch(w, msg, wParam, lParam);
-        },
-        Qt::QueuedConnection);
+    // resolved again on arrival: the window may be gone by then. Through the posted-task
+    // queue, so messages and tasks keep one order and the hand-over is a lock the thread
+    // checker sees.
+    PostTask([hwnd, msg, wParam, lParam] {
+        if (CWnd* w = LookupWindow(hwnd)) Dispatch(w, msg, wParam, lParam);
+    });
     return TRUE;
 }
 

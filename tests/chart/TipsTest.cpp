@@ -412,7 +412,7 @@ TEST_F(TipsTest, PanelRowsFollowTheCursorBar) {
     CFloatDayItem placeholder = bar;
     placeholder.m_fOpen = placeholder.m_fHigh = placeholder.m_fLow = placeholder.m_fClose = 0.1;
     panel->SetBarValues(placeholder, 10.0, 4, &security);
-    EXPECT_EQ(panel->m_bar.m_fClose, 0);
+    EXPECT_EQ(double(panel->m_bar.m_fClose), 0);  // a packed field: read by value
     EXPECT_EQ(panel->m_fReference, 0);
     EXPECT_EQ(panel->Lines()[9].text, "0.00");
 
@@ -461,7 +461,7 @@ TEST_F(TipsTest, CursorModeShowsThePanelBesideTheChartAndLeavingHidesIt) {
     EXPECT_EQ(panel->GetOwnerChart(), &wnd);
     CFloatDayItem b;
     ASSERT_TRUE(LayerBar(wnd.Layer(), bar, b));
-    EXPECT_EQ(panel->m_bar.m_nTime, b.m_nTime);
+    EXPECT_EQ(+panel->m_bar.m_nTime, +b.m_nTime);  // packed fields: read by value
     EXPECT_DOUBLE_EQ(panel->m_fReference, wnd.Layer().GetClose(bar - 1));
     // Beside the chart: the overlay's anchor, on screen.
     CPoint anchor = c.m_ptValueBarAnchor;
