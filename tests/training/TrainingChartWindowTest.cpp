@@ -17,31 +17,13 @@
 #include "platform/CommonDialogs.h"
 #include "platform/home/ProgramDir.h"
 #include "training/TrainingChartRules.h"
+#include "chart/ChartTestSupport.h"
 #include "training/wnd/TrainingKlineWnd.h"
 #include "ui/CommonVar.h"
 
 namespace {
 
-void EnsureChartEnvironment() {
-    if (!platform::IsInitialized()) {
-        static int argc = 1;
-        static char name[] = "test_training";
-        static char* argv[] = {name, nullptr};
-        platform::Initialize(argc, argv);
-    }
-    static bool once = [] {
-        CommonVar* var = GetCommonVar();
-        var->Init();
-        SetDefaultCommonColours(var->Colors());
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        var->MeasureFonts(&dc);
-        GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
-        CYBIndClass::SetUp();
-        return true;
-    }();
-    (void)once;
-}
+using chart_test::EnsureChartEnvironment;
 
 class TrainingChartWindow : public TrainingChartTest {
 protected:
