@@ -5,7 +5,6 @@
 
 #include "chart/ChartActions.h"
 #include "chart/ChartPic.h"
-#include "chart/PriceMarks.h"
 #include "marketdata/AppInfo.h"
 #include "platform/CommonDialogs.h"
 #include "training/TrainingChartRules.h"
@@ -204,42 +203,6 @@ LRESULT TrainingKlineWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     return CKlineChartWnd::WindowProc(msg, wParam, lParam);
-}
-
-BOOL TrainingKlineWnd::Create(CWnd* parent) {
-    if (!CKlineChartWnd::Create(parent)) return FALSE;
-    // The session's trades go onto the price pane with what is drawn over its bars, under
-    // the hover labels.
-    if (auto overlay = GetTrainingOverlay()) {
-        chart::PaneDrawHook tools = overlay->m_paneDrawHook;
-        overlay->m_paneDrawHook = [this, tools](CDC* dc, const std::string& pane) {
-            if (tools) tools(dc, pane);
-            if (pane.empty() && dc) DrawTradeMarks(dc);
-        };
-    }
-    return TRUE;
-}
-
-void TrainingKlineWnd::DrawTradeMarks(CDC* dc) {
-    CTrainingRecord* record = GetRecord();
-    auto overlay = GetTrainingOverlay();
-    if (!record || record->trades.empty() || !overlay || overlay->m_aPanes.empty()) return;
-    const chart::IBarSource* bars = overlay->GetBars();
-    chart::ChartPic* main = overlay->m_aPanes.front().get();
-    if (!bars || !main->IsMainPane() || !main->m_bVisible) return;
-    const chart::ChartPicProp& p = main->Prop();
-    chart::PaneMapping map;
-    map.rect = p.m_rcPlot;
-    map.start = overlay->m_nStart;
-    map.end = std::min(overlay->m_nEnd, overlay->GetDataEnd());
-    map.barWidth = overlay->GetBarWidth();
-    map.indexToX = [&overlay](int32_t i) { return overlay->IndexToX(i); };
-    map.valueToY = [&p](double v) { return p.m_axeMain.ValueToPixel(v, true); };
-    const int saved = dc->SaveDC();
-    dc->IntersectClipRect(&p.m_rcPlot);
-    chart::DrawTradeMarks(*dc, *bars, map, record->trades,
-                          [&overlay](int64_t key, int32_t& index) { return overlay->TimeToX(key, index); });
-    dc->RestoreDC(saved);
 }
 
 // --- ITrainingChartOwner ---

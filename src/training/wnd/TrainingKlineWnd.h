@@ -70,7 +70,6 @@ public:
     void CreateDrawToolOverlay() override;
     void CreateChartOverlay() override;
     void CreateTipOverlay() override;
-    BOOL Create(CWnd* parent) override;
     void OnDestroying() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -119,8 +118,6 @@ private:
     // Runs one step of the clock (a press of "下一根", an auto-play tick).
     template <class Step>
     bool RunStep(Step step);
-    // The session's trades as marks under and over their bars in the price pane.
-    void DrawTradeMarks(CDC* dc);
 
     ITrainingPanel* m_pPanel = nullptr;
     bool m_bAutoPlayTimer = false;
