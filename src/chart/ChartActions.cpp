@@ -20,7 +20,7 @@ namespace chart {
 
 namespace {
 
-constexpr int kVkEsc = 0x1B, kVkSpace = 0x20, kVkPgUp = 0x21, kVkPgDn = 0x22, kVkEnd = 0x23,
+constexpr int kVkReturn = 0x0D, kVkEsc = 0x1B, kVkSpace = 0x20, kVkPgUp = 0x21, kVkPgDn = 0x22, kVkEnd = 0x23,
               kVkHome = 0x24, kVkLeft = 0x25, kVkUp = 0x26, kVkRight = 0x27, kVkDown = 0x28;
 
 CKlineChartWnd* Window(const ChartOverlay& c) { return c.GetOwner(); }
@@ -303,6 +303,13 @@ int ChartOverlayAction1::OnKey(ChartOverlay& c, OverlayMsgArgs& args) {
         if (key == kVkEsc) {
             c.ExitCursorMode(true);
             return claim();
+        }
+        // Return on a day bar opens that day's intraday chart; the layer knows which
+        // charts have one (day bars of period 1).
+        if (key == kVkReturn) {
+            PicDataLayer* layer = c.GetDataLayer();
+            if (layer && c.m_nCursor >= 0 && layer->ShowIntradayPopup(c.m_nCursor)) return claim();
+            return 0;
         }
         if (key != kVkLeft && key != kVkRight && key != kVkHome && key != kVkEnd) return 0;
         int32_t cursor = c.m_nCursor;

@@ -131,8 +131,13 @@ void CDlgCurPic::ShowDay(CKlineChartWnd* source, int32_t index, int32_t date, do
         if (!Create(kTemplateId, parent)) return;
     }
     if (m_pChart) {
-        m_pChart->SetSecurity(code, nullptr);
-        if (auto layer = m_pChart->GetDataLayer()) layer->RequestData();
+        // The day first: setting another security already asks for its data.
+        if (HistoryIntradayPicData* layer = m_pChart->GetDayLayer()) {
+            layer->SetDay(uint32_t(date), reference);
+            if (auto from = source ? source->GetDataLayer() : nullptr) layer->SetAdjustMode(from->GetAdjustMode());
+        }
+        if (m_pChart->SetSecurity(code, nullptr) == 0)
+            if (auto layer = m_pChart->GetDataLayer()) layer->RequestData();
     }
     SetWindowText(TitleFor(date, m_pSecurity));
     ShowWindow(SW_SHOWNOACTIVATE);

@@ -538,8 +538,11 @@ CBlockPicCur::CBlockPicCur() {
 }
 
 void CBlockPicCur::CreateDataLayer() {
-    m_pDataLayer = std::make_shared<PicDataLayer>(this);
-    m_pDataLayer->SetDataType(PicDataLayer::kHistoryIntraday, 0);
+    m_pDataLayer = std::make_shared<HistoryIntradayPicData>(this);
+}
+
+HistoryIntradayPicData* CBlockPicCur::GetDayLayer() const {
+    return dynamic_cast<HistoryIntradayPicData*>(m_pDataLayer.get());
 }
 
 void CBlockPicCur::CreateChartOverlay() {
@@ -584,6 +587,7 @@ int CBlockPicCur::SetSecurity(const CIndSecuCode& code, const CGroup* group) {
 }
 
 void RegisterChartElementTypes() {
+    chart::InstallElementTips();
     RegisterElementType("CKlineChartWnd", [] { return std::make_unique<CKlineChartWnd>(); });
     RegisterElementType("CBlockPicCur", [] { return std::make_unique<CBlockPicCur>(); });
 }

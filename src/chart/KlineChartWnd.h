@@ -22,6 +22,7 @@
 #include "chart/IndicatorBar.h"
 #include "chart/PicOverlay.h"
 #include "chart/PicTipOverlay.h"
+#include "marketdata/HistoryIntradayPicData.h"
 #include "marketdata/PicDataLayer.h"
 #include "ui/element/ElementWnd.h"
 
@@ -78,6 +79,8 @@ public:
     void OnElementMouseMove(UINT flags, int x, int y) override;
     void OnElementMouseHover() override;
     void OnElementMouseLeave() override;
+    // The chart draws its own labels and fills the multi-line tip from its panes.
+    bool HasOwnTipLayer() const override { return true; }
     void OnElementRButtonUp(UINT flags, int x, int y) override;
     int OnElementMouseWheel(UINT flags, int delta, int x, int y) override;
     void OnDataChanged() override;
@@ -139,6 +142,8 @@ class CBlockPicCur : public CKlineChartWnd {
 public:
     CBlockPicCur();
     void CreateDataLayer() override;
+    // The layer that cuts the shown day out of the 1-minute series.
+    HistoryIntradayPicData* GetDayLayer() const;
     void CreateChartOverlay() override;
     void OnDataChanged() override;
     int SetSecurity(const CIndSecuCode& code, const CGroup* group) override;

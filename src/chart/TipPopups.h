@@ -1,6 +1,6 @@
 #pragma once
 // Two popups that show tips outside the chart's own drawing.
-//  - CTipBS: the speech bubble the status bar shows beside a point (a text and an anchor).
+//  - CTipBS (ui/status/TipBS.h): the speech bubble the status bar shows beside a point.
 //  - CTipMulti: the main window's multi-line tip under the mouse. The chart's hover action
 //    fills its pending lines; a single line "买卖记录-<type>-<key>-<direction>" turns it into
 //    a small table of the training trades made on the bar under the mouse.
@@ -15,6 +15,7 @@
 #include "platform/Gdi.h"
 #include "platform/Wnd.h"
 #include "training/TrainingTypes.h"
+#include "ui/status/TipBS.h"
 
 class CTrainingRecord;
 
@@ -33,40 +34,6 @@ struct CTipArray : std::vector<CTipItem> {
         push_back(CTipItem{text, CIndSecuCode{-1, ""}, -1});
         return static_cast<int>(size()) - 1;
     }
-};
-
-// Posted to CTipBS: wParam 0 hide, 1 move to the new anchor, 2 show a new text.
-inline constexpr UINT kMsgTipBS = 0x806F;
-
-class CTipBS : public CWnd {
-public:
-    // Shape of the bubble for a text box W x H and a pointer of size c, by style.
-    struct Shape {
-        CRect text;      // where the text goes
-        CRect body;      // the rounded body
-        POINT pointer[3];
-        CRect window;    // the window's place on screen, relative to the anchor
-    };
-    static Shape ShapeFor(int style, int w, int h, int c, CPoint anchor);
-
-    BOOL Create(CWnd* parent);
-    // Stores the anchor; a new text is shown and painted, the same text only moves.
-    void ShowText(const std::string& text, int x, int y);
-    void Hide() { PostMessage(kMsgTipBS, 0, 0); }
-
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
-    std::string m_strText;
-    int m_nX = -1, m_nY = -1;
-    uint8_t m_nStyle = 0;
-    CRect m_rcText;
-    int m_nLastUpdate = -1;  // the last wParam acted on (1 move, 2 new text)
-
-private:
-    void Place(bool repaint);
-    void Paint(CDC* dc);
-    CRgn m_body, m_pointer;
-    Shape m_shape{};
 };
 
 // The trade rows of a training record for a tip line: day data (type 4) lists the trades
@@ -118,6 +85,10 @@ private:
     void StopTimer(UINT_PTR id);
     void StartTimer(UINT_PTR id, UINT ms);
 };
+
+// Element windows other than charts show their tip lines in the main window's tip (their
+// mouse moves and leaves reach it through the element tip sink this installs).
+void InstallElementTips();
 
 // The main window's tip; made on first use (owned by the main window when there is one).
 // create false: null while none exists.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "marketdata/AppInfo.h"
@@ -127,6 +128,93 @@ TEST_F(StatusBarTest, TheConnectionIconFollowsTheLoginState) {
     state = 0;  // the connection dropped
     bar.m_wndConnection.SendMessage(WM_TIMER, CConnectionStatusWnd::kTimer, 0);
     EXPECT_EQ(cellColour(), 'R');
+}
+
+// The main window as far as the bubble's click reaches it: the user messages it was posted.
+class CRecordingMain : public CWnd {
+public:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg >= 0x8000) posted.push_back({msg, wParam, lParam});
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+    struct Posted {
+        UINT msg;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Posted> posted;
+};
+
+TEST_F(StatusBarTest, ALateLoginReplyShowsTheTimeOutBubbleAboveTheIconAndItsClickTellsTheMainWindow) {
+    CWinApp app;
+    CRecordingMain main;
+    ASSERT_TRUE(main.CreateEx(0, nullptr, "main", WS_POPUP, CRect(0, 0, 100, 100), nullptr, 0));
+    app.m_pMainWnd = &main;
+    {
+        // As the main frame does when it is sized: the bubble's size comes from these.
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        GetCommonVar()->MeasureFonts(&dc);
+    }
+    CConnectionStatusWnd& icon = bar.m_wndConnection;
+    CTipBS& bubble = icon.m_tip;
+    ASSERT_NE(bubble.m_hWnd, nullptr) << "the icon makes its bubble with itself";
+    EXPECT_EQ(bubble.m_nStyle, 1);
+
+    state = 3;  // connected, the login reply still out
+    icon.SendMessage(WM_TIMER, CConnectionStatusWnd::kTimer, 0);
+    ASSERT_NE(icon.m_nTipTime, 0u);
+    const uint32_t since = icon.m_nTipTime;
+    icon.CheckTipTime(since + CConnectionStatusWnd::kLoginTimeoutMs - 1);
+    platform::ProcessPendingEvents();
+    EXPECT_FALSE(bubble.IsWindowVisible()) << "not late yet";
+    icon.CheckTipTime(since + CConnectionStatusWnd::kLoginTimeoutMs);
+    platform::ProcessPendingEvents();
+    ASSERT_TRUE(bubble.IsWindowVisible());
+    EXPECT_EQ(bubble.m_strText, "超时, 详情请点击...");
+    EXPECT_EQ(icon.m_nTipTime, 0u) << "one notice per wait";
+    CRect iconRect, tipRect;
+    icon.GetWindowRect(&iconRect);
+    bubble.GetWindowRect(&tipRect);
+    // Its pointer touches the icon's top centre from above-left.
+    EXPECT_EQ(tipRect.right, (iconRect.left + iconRect.right) / 2);
+    EXPECT_EQ(tipRect.bottom, iconRect.top + 4);
+    EXPECT_GT(tipRect.Width(), 100) << "wide enough for the text";
+    CBitmap shot;
+    platform::CaptureWindow(&bubble, shot);
+    shot.SavePng(std::string(TARROW_BINARY_DIR) + "/screenshots/statusbubble.png");
+    int text = 0;
+    const COLORREF ink = GetCommonVar()->GetColor(CommonColor::uniSocket_Tip);
+    for (int y = 0; y < shot.GetSize().cy; ++y)
+        for (int x = 0; x < shot.GetSize().cx; ++x) {
+            const COLORREF c = shot.GetPixel(x, y);  // smoothed glyphs: near the ink
+            text += std::abs(GetRValue(c) - GetRValue(ink)) + std::abs(GetGValue(c) - GetGValue(ink)) +
+                        std::abs(GetBValue(c) - GetBValue(ink)) < 90;
+        }
+    EXPECT_GT(text, 20) << "the notice is written in the socket-tip colour";
+
+    bubble.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(10, 5));
+    platform::ProcessPendingEvents();
+    EXPECT_FALSE(bubble.IsWindowVisible());
+    ASSERT_EQ(main.posted.size(), 1u);
+    EXPECT_EQ(main.posted[0].msg, 0x8070u);
+    EXPECT_EQ(main.posted[0].wParam, 11u);
+    EXPECT_EQ(main.posted[0].lParam, 1);
+
+    // A new wait that ends in time: the reply takes the pending notice away.
+    state = 0;
+    icon.UpdateState();
+    state = 3;
+    icon.UpdateState();
+    ASSERT_NE(icon.m_nTipTime, 0u);
+    state = 4;
+    icon.UpdateState();
+    EXPECT_EQ(icon.m_nTipTime, 0u);
+    icon.CheckTipTime(UINT32_MAX);
+    platform::ProcessPendingEvents();
+    EXPECT_FALSE(bubble.IsWindowVisible());
+    app.m_pMainWnd = nullptr;
+    main.DestroyWindow();
 }
 
 TEST_F(StatusBarTest, TheLogoOpensTheHomePage) {

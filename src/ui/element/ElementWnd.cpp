@@ -148,9 +148,21 @@ void CElementWnd::OnElementMouseHover() {
     GetCommonVar()->SetCurrentElement(this);
 }
 
+namespace {
+ElementTipSink& TipSink() {
+    static ElementTipSink sink;
+    return sink;
+}
+}  // namespace
+
+void SetElementTipSink(ElementTipSink sink) {
+    TipSink() = std::move(sink);
+}
+
 void CElementWnd::OnElementMouseLeave() {
     m_ptHover = CPoint(-1, -1);
     GetCommonVar()->ForgetElement(this);
+    if (TipSink().leave) TipSink().leave(this);
 }
 
 void CElementWnd::OnElementRButtonUp(UINT flags, int x, int y) {
@@ -184,8 +196,10 @@ int CElementWnd::GetTipText(int x, int y, std::vector<std::string>& lines) {
 }
 
 void CElementWnd::RefreshTip() {
+    if (HasOwnTipLayer()) return;
     std::vector<std::string> lines;
-    GetTipText(m_ptHover.x, m_ptHover.y, lines);
+    const int count = GetTipText(m_ptHover.x, m_ptHover.y, lines);
+    if (TipSink().show) TipSink().show(this, lines, count > 0 && !lines.empty());
 }
 
 void CElementWnd::GetTitle(std::string& title) {
@@ -512,9 +526,8 @@ void CElementWnd::OnMouseMoveMessage(UINT flags, CPoint pt) {
     if (pt == m_ptHover) return;
     OnElementMouseMove(flags, pt.x, pt.y);
     if (!m_hWnd) return;
-    std::vector<std::string> lines;
-    GetTipText(pt.x, pt.y, lines);
     m_ptHover = pt;
+    RefreshTip();
 }
 
 LRESULT CElementWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

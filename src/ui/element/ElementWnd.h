@@ -89,6 +89,9 @@ public:
     virtual int OnElementKeyDown(UINT key, UINT count, UINT flags);
     virtual int OnDragKey(UINT key) { return 0; }
     virtual int GetTipText(int x, int y, std::vector<std::string>& lines);
+    // Charts draw their own tips; every other element offers its tip lines (GetTipText) to
+    // the main window's multi-line tip as the mouse moves over it.
+    virtual bool HasOwnTipLayer() const { return false; }
     virtual void RefreshTip();
     virtual void GetTitle(std::string& title);
     virtual int BuildContextMenu(CMenu* menu, int x, int y);
@@ -193,6 +196,16 @@ public:
     explicit CPlaceholderElement(std::string typeName);
     void DrawClient(CDC* dc) override;
 };
+
+// The main window's multi-line tip as element windows reach it; it lives with the chart
+// module, above this one, which installs it. show: the element's tip lines under the mouse
+// (show false: none there, the tip goes when it is the element's). leave: the mouse left
+// the element; the tip goes when it is the element's. UI thread only.
+struct ElementTipSink {
+    std::function<void(CElementWnd* owner, const std::vector<std::string>& lines, bool show)> show;
+    std::function<void(CElementWnd* owner)> leave;
+};
+void SetElementTipSink(ElementTipSink sink);
 
 // -- the window factory --
 using ElementCreator = std::function<std::unique_ptr<CElementWnd>()>;

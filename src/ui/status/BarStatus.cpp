@@ -1,5 +1,6 @@
 #include "ui/status/BarStatus.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "foundation/CommonColors.h"
@@ -90,6 +91,7 @@ void CClockWnd::DrawClient(CDC* dc) {
 
 CConnectionStatusWnd::CConnectionStatusWnd() {
     SetTypeName("CConnectionStatusWnd");
+    m_tip.m_nStyle = 1;  // opaque, pointing at its anchor from above-left
 }
 
 BOOL CConnectionStatusWnd::Create(CWnd* parent) {
@@ -102,13 +104,26 @@ void CConnectionStatusWnd::SetStateSource(std::function<int()> source) {
 
 int CConnectionStatusWnd::OnCreate(LPCREATESTRUCT cs) {
     if (CElementWnd::OnCreate(cs) == -1) return -1;
+    m_tip.Create(this);
     SetTimer(kTimer, 500);
     return 0;
 }
 
 void CConnectionStatusWnd::OnTimer(UINT_PTR id) {
-    if (id == kTimer) UpdateState();
+    if (id == kTimer) {
+        UpdateState();
+        CheckTipTime(GetTickCount());
+    }
     CElementWnd::OnTimer(id);
+}
+
+void CConnectionStatusWnd::CheckTipTime(uint32_t now) {
+    // Signed: a clock read just before the stamp was taken is not a wrap-around.
+    if (m_nTipTime == 0 || int32_t(now - m_nTipTime) < int32_t(kLoginTimeoutMs) || !m_hWnd) return;
+    m_nTipTime = 0;
+    CRect rc;
+    GetWindowRect(&rc);
+    if (m_tip.m_hWnd) m_tip.ShowText(kTimeoutText, (rc.left + rc.right) / 2, rc.top + 4);
 }
 
 void CConnectionStatusWnd::UpdateState() {
@@ -117,12 +132,19 @@ void CConnectionStatusWnd::UpdateState() {
     int state = StateSource() ? StateSource()() : ReadNetworkState();
     if (state == m_nState) return;
     m_nState = int16_t(state);
+    if (state == 3) {
+        m_nTipTime = std::max<uint32_t>(1, GetTickCount());
+    } else {
+        m_nTipTime = 0;
+        if (m_tip.m_hWnd && m_tip.IsWindowVisible()) m_tip.Hide();
+    }
     Invalidate(TRUE);
     UpdateWindow();
 }
 
 void CConnectionStatusWnd::OnDestroy() {
     KillTimer(kTimer);
+    if (m_tip.m_hWnd) m_tip.DestroyWindow();
     CElementWnd::OnDestroy();
 }
 

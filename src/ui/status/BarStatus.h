@@ -10,6 +10,7 @@
 #include "platform/StatusBar.h"
 #include "ui/element/ElementWnd.h"
 #include "ui/status/StatusLayout.h"
+#include "ui/status/TipBS.h"
 
 class CClockWnd : public CElementWnd {
 public:
@@ -36,10 +37,18 @@ public:
     void OnDestroy() override;
     // Reads the network client's flags; repaints when the state changed. The state
     // source may be replaced (tests); by default it reads the process's network client.
+    // Entering the wait for the login reply starts the time-out clock; leaving it stops
+    // the clock and takes a shown notice away.
     void UpdateState();
     static void SetStateSource(std::function<int()> source);
+    // The time-out notice: once the login reply is 5 seconds late (now is a tick count),
+    // the bubble says so above the icon, once per wait.
+    static constexpr uint32_t kLoginTimeoutMs = 5000;
+    static constexpr const char* kTimeoutText = "超时, 详情请点击...";
+    void CheckTipTime(uint32_t now);
     int16_t m_nState = 0;
     uint32_t m_nTipTime = 0;  // tick count of a pending time-out notice; 0 = none
+    CTipBS m_tip;
 };
 
 class CTitleWnd : public CElementWnd {
