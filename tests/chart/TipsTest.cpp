@@ -660,6 +660,59 @@ TEST(TradeTip, ShowHideAndANewShowWhileHiding) {
     EXPECT_EQ(tip->m_pOwner, nullptr);
 }
 
+// A panel that is not a chart: a tip line over its left half only.
+class CTipPanel : public CElementWnd {
+public:
+    int GetTipText(int x, int y, std::vector<std::string>& lines) override {
+        if (x >= 50) return 0;
+        lines.push_back("开仓理由: 突破");
+        return 1;
+    }
+};
+
+TEST(ElementTips, APanelThatIsNotAChartFillsTheMainTipAndLeavingItHidesIt) {
+    EnsureChartEnvironment();
+    InstallElementTips();
+    CTipMulti* tip = GetTipMulti(true);
+    ASSERT_TRUE(tip);
+    tip->HideUnlessHovered(CPoint(-100, -100));
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 100), nullptr, 0));
+    CTipPanel panel;
+    ASSERT_TRUE(panel.Create(&host));
+    panel.MoveWindow(CRect(0, 0, 100, 100));
+
+    panel.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    ASSERT_EQ(tip->m_pending.size(), 1u);
+    EXPECT_EQ(tip->m_pending[0].text, "开仓理由: 突破");
+    EXPECT_EQ(tip->m_pOwner, &panel);
+    EXPECT_TRUE(tip->m_bShowTimer) << "shown soon";
+    tip->PlaceAt(CPoint(300, 300), CSize(1920, 1080));
+    ASSERT_TRUE(tip->IsWindowVisible());
+    ASSERT_EQ(tip->m_shown.size(), 1u);
+
+    panel.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(80, 10));  // no tip there
+    EXPECT_TRUE(tip->m_pending.empty());
+    EXPECT_TRUE(tip->m_bHiding);
+    EXPECT_FALSE(tip->m_bShowTimer);
+
+    panel.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 10));
+    EXPECT_FALSE(tip->m_bHiding) << "back on a line before the tip went";
+    panel.SendMessage(WM_MOUSELEAVE, 0, 0);
+    EXPECT_TRUE(tip->m_bHiding);
+    EXPECT_TRUE(tip->m_bHideTimer);
+    EXPECT_TRUE(tip->HideUnlessHovered(CPoint(-100, -100)));
+
+    // A chart draws its own tips: its moves do not go through the panels' path.
+    TestChartWnd chartWnd;
+    ASSERT_TRUE(chartWnd.Create(&host));
+    EXPECT_TRUE(chartWnd.HasOwnTipLayer());
+    EXPECT_FALSE(panel.HasOwnTipLayer());
+    chartWnd.DestroyWindow();
+    panel.DestroyWindow();
+    host.DestroyWindow();
+}
+
 // ---- the intraday popup ----
 
 TEST(IntradayPopup, TitlesAndQueryBox) {
