@@ -201,6 +201,7 @@ TEST_F(TrainingPanel, StopLevelsAreTypedInPercent) {
 
 TEST_F(TrainingPanel, AStopProfitFiresOnTheNextBar) {
     CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    m_host.ShowWindow(SW_SHOW);  // the journal is laid out once the panel is shown
     CTrainingAssistWnd& panel = OpenPanel(record);
     std::string msg;
     ASSERT_TRUE(record.Buy(5000, int64_t(m_days[60]) * 10000, msg, true, "", record.price));
@@ -212,6 +213,65 @@ TEST_F(TrainingPanel, AStopProfitFiresOnTheNextBar) {
     ASSERT_EQ(record.trades.size(), 2u);
     EXPECT_EQ(record.trades.back().bsdir, -1);
     EXPECT_EQ(panel.Item(34).text, "多单0");
+    // The journal lists both trades at once, without waiting for a resize or a scroll.
+    CTradeDetailWnd& journal = *panel.Journal();
+    ASSERT_EQ(journal.m_grid.m_rows.size(), 2u);
+    EXPECT_EQ(static_cast<CTradeDetailField&>(*journal.m_grid.m_rows[1]->m_cells.at(1)).m_strText, "多平");
+}
+
+// The panel's own surface (its children paint their own), pixel by pixel.
+std::vector<COLORREF> Pixels(CWnd& wnd) {
+    CRect rc;
+    wnd.GetClientRect(&rc);
+    CClientDC dc(&wnd);
+    std::vector<COLORREF> out;
+    out.reserve(size_t(rc.Width() * rc.Height()));
+    for (int y = 0; y < rc.Height(); ++y)
+        for (int x = 0; x < rc.Width(); ++x) out.push_back(dc.GetPixel(x, y));
+    return out;
+}
+
+TEST_F(TrainingPanel, AStepPaintsOnlyWhatChangedAndLooksAsAWholePaint) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[80]));
+    record.hideDate = 0;
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    m_host.ShowWindow(SW_SHOW);
+    panel.RedrawWindow();
+    platform::ProcessPendingEvents();
+    std::string msg;
+    for (int step = 0; step < 8; ++step) {
+        SCOPED_TRACE(step);
+        if (step == 2) {  // a buy: the account box and the journal change
+            ASSERT_TRUE(record.Buy(5000, int64_t(record.EndTrainDate) * 10000, msg, true, "", record.price));
+            panel.UpdateAccountBox();
+            panel.UpdateButtons();
+        }
+        if (step == 5) record.zy = 0.00001;  // the stop sells on this bar
+        panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        platform::ProcessPendingEvents();
+        const std::vector<COLORREF> stepped = Pixels(panel);
+        panel.RedrawWindow();
+        platform::ProcessPendingEvents();
+        ASSERT_EQ(stepped, Pixels(panel)) << "the step left the panel other than a whole paint";
+    }
+    EXPECT_EQ(record.trades.size(), 2u);
+
+    // A mark on a part no bar changes stays through a step: the step did not paint it.
+    const CPoint blank(5, 430);
+    {
+        CClientDC dc(&panel);
+        dc.SetPixel(blank.x, blank.y, RGB(255, 0, 255));
+    }
+    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    platform::ProcessPendingEvents();
+    {
+        CClientDC dc(&panel);
+        EXPECT_EQ(dc.GetPixel(blank.x, blank.y), RGB(255, 0, 255));
+    }
+    panel.RedrawWindow();
+    platform::ProcessPendingEvents();
+    CClientDC dc(&panel);
+    EXPECT_NE(dc.GetPixel(blank.x, blank.y), RGB(255, 0, 255)) << "a whole paint covers it";
 }
 
 TEST_F(TrainingPanel, ABonusLeavingOddLotsShowsWholeHands) {

@@ -37,6 +37,7 @@
 #include "training/TrainingPicData.h"
 #include "training/TrainingRecord.h"
 #include "training/wnd/DlgTrainingBS.h"
+#include "training/wnd/TradeDetailWnd.h"
 #include "training/wnd/TrainingAssistWnd.h"
 #include "training/wnd/TrainingKlineWnd.h"
 #include "ui/CommonVar.h"
@@ -125,6 +126,16 @@ std::string Order(CTrainingAssistWnd& panel, UINT button, int fraction) {
     return title;
 }
 
+// The journal's rows as shown: date and action of each.
+std::vector<std::string> JournalRows(CTrainingAssistWnd& panel) {
+    std::vector<std::string> rows;
+    for (const auto& line : panel.Journal()->m_grid.m_rows) {
+        auto text = [&](size_t c) { return static_cast<CTradeDetailField&>(*line->m_cells.at(c)).m_strText; };
+        rows.push_back(text(0) + " " + text(1));
+    }
+    return rows;
+}
+
 double InFileFormat(double v, int decimals) {
     const double scale = std::pow(10.0, decimals);
     return std::round(v * scale) / scale;
@@ -202,11 +213,15 @@ TEST(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileH
         EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder, 2), "买入");  // half the maximum
         ASSERT_EQ(record->trades.size(), 1u);
         EXPECT_EQ(record->trades[0].TradeDate, buyDate);
+        EXPECT_EQ(JournalRows(*panel), (std::vector<std::string>{std::to_string(buyDate) + " 多开"}));
 
         panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
         EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder + 1, 3), "卖出");  // a third
         ASSERT_EQ(record->trades.size(), 2u);
         EXPECT_EQ(record->trades[1].bsdir, -1);
+        EXPECT_EQ(JournalRows(*panel),
+                  (std::vector<std::string>{std::to_string(buyDate) + " 多开",
+                                            std::to_string(record->trades[1].TradeDate) + " 多平"}));
 
         // Mid-session, the workspace as the user sees it: the buy marked under its bar.
         workspace.RedrawWindow();
@@ -227,6 +242,27 @@ TEST(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileH
             int red = 0;
             for (int dy = 0; dy < 12; ++dy) red += dc.GetPixel(x, y + dy) == RGB(255, 0, 0);
             EXPECT_GT(red, 4) << "the buy's red arrow under its bar";
+        }
+        {
+            // The journal tab shows both rows: the buy's action in red, the sale's in green.
+            CTradeDetailWnd& journal = *panel->Journal();
+            ASSERT_TRUE(journal.IsWindowVisible());
+            ASSERT_EQ(journal.m_grid.m_rows.size(), 2u);
+            CClientDC dc(&journal);
+            // The thin glyphs are smoothed: a lit pixel leans clearly to red (the buy) or to
+            // green (the sale).
+            auto leans = [](COLORREF c, bool red) {
+                const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+                return red ? r > g + 60 && r > b + 60 : g > r + 60 && g > b + 60;
+            };
+            for (size_t row = 0; row < 2; ++row) {
+                const CRect cell = journal.m_grid.m_rows[row]->m_cells.at(1)->m_rect;
+                ASSERT_FALSE(cell.IsRectEmpty());
+                int lit = 0;
+                for (int y = cell.top; y < cell.bottom; ++y)
+                    for (int x = cell.left; x < cell.right; ++x) lit += leans(dc.GetPixel(x, y), row == 0);
+                EXPECT_GT(lit, 5) << "row " << row << " shows its action";
+            }
         }
 
         // A stop-loss a hair under the cost sells the rest at the first close below it.

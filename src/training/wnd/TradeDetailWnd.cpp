@@ -116,7 +116,9 @@ void CTradeDetailWnd::SetRecord(CTrainingRecord* record) {
     if (m_grid.m_nRowCount != count) {
         m_grid.m_nTopRow = 0;
         m_grid.m_nRowCount = int16_t(count);
-        m_grid.RecalcPage();
+        // The page, the scroll bar and the rows are laid out again at once: the rows of a
+        // new trade must not wait for the next resize or scroll.
+        m_grid.SetRect(m_grid.m_rcOuter);
     }
     if (m_hWnd) Invalidate(FALSE);
 }

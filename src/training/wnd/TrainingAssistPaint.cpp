@@ -260,54 +260,46 @@ void CTrainingAssistWnd::UpdateQuoteBox() {
     // Indices are quoted to the tenth of a fen, stocks to the fen.
     const char* price = IsIndexSecurity(r.code) ? "%.03f" : "%.02f";
     const bool ended = r.TrainStatus == kTrainStatusEnded;
-    m_items[0].text = r.hideName && !ended ? "--" : WithoutSpaces(r.security->GetName());
-    m_items[1].text = Fmt(price, r.price);
-    m_items[2].text = r.hideName ? "--" : r.code.m_strCode;
+    SetItem(0, r.hideName && !ended ? "--" : WithoutSpaces(r.security->GetName()));
+    SetItem(1, Fmt(price, r.price));
+    SetItem(2, r.hideName ? "--" : r.code.m_strCode);
     const double change = r.price - r.preclose;
     const double percent =
         std::fabs(r.preclose) <= 0.00001 ? 0 : (r.price / r.preclose - 1) * 100;
-    m_items[4].text = Fmt(change > 0 ? "+%.02f" : "%.02f", change);
-    m_items[3].text = Fmt(percent > 0 ? "+%.02f%%" : "%.02f%%", percent);
+    SetItem(4, Fmt(change > 0 ? "+%.02f" : "%.02f", change));
+    SetItem(3, Fmt(percent > 0 ? "+%.02f%%" : "%.02f%%", percent));
     const int64_t date = r.dataType == 4 ? r.quoteTime : r.quoteTime / 10000;
-    m_items[6].text = r.hideDate ? "--"
-                                 : Fmt("%d-%02d-%02d", int(date / 10000), int(date / 100 % 100),
-                                       int(date % 100));
+    SetItem(6, r.hideDate ? "--"
+                          : Fmt("%d-%02d-%02d", int(date / 10000), int(date / 100 % 100),
+                                int(date % 100)));
     const double values[3] = {r.open, r.high, r.low};
     const int slots[3] = {15, 16, 20};
-    for (int k = 0; k < 3; ++k) {
-        m_items[slots[k]].text = Fmt(price, values[k]);
-        m_items[slots[k]].colour = values[k] > r.preclose ? kRed : kGreen;
-    }
-    m_items[17].text = Fmt("%d", int(r.volume));
-    if (m_hWnd) Invalidate(FALSE);
+    for (int k = 0; k < 3; ++k)
+        SetItem(slots[k], Fmt(price, values[k]), values[k] > r.preclose ? kRed : kGreen);
+    SetItem(17, Fmt("%d", int(r.volume)));
 }
 
 void CTrainingAssistWnd::UpdateAccountBox() {
     if (!m_pRecord) return;
     CTrainingRecord& r = *m_pRecord;
     const double asset = CurrentAsset();
-    m_items[26].text = Fmt("%.02f", asset);
-    m_items[27].text = Fmt("%.02f", r.leftCapital);
-    m_items[38].text = Fmt("%.02f", r.FrozenCapital);
+    SetItem(26, Fmt("%.02f", asset));
+    SetItem(27, Fmt("%.02f", r.leftCapital));
+    SetItem(38, Fmt("%.02f", r.FrozenCapital));
     const double p = asset - r.InitCapital;
     const double percent = r.InitCapital != 0 ? p / r.InitCapital * 100 : 0;
-    m_items[28].text = Fmt(p > 0 ? "%.02f  (+%.02f%%)" : "%.02f  (%.02f%%)", p, percent);
-    m_items[28].colour = p > 0 ? kRed : kGreen;
+    SetItem(28, Fmt(p > 0 ? "%.02f  (+%.02f%%)" : "%.02f  (%.02f%%)", p, percent),
+            p > 0 ? kRed : kGreen);
     const int32_t unit = HandUnit();
-    m_items[33].text = Fmt("%d", OrderMaxima().buyable);
+    SetItem(33, Fmt("%d", OrderMaxima().buyable));
     if (r.CanPut) {
-        m_items[34].text = Fmt("多单%d", r.GetPositionVolume(true) / unit);
-        m_items[34].colour = kRed;
-        m_items[35].text = Fmt("空单%d", r.GetPositionVolume(false) / unit);
+        SetItem(34, Fmt("多单%d", r.GetPositionVolume(true) / unit), kRed);
+        SetItem(35, Fmt("空单%d", r.GetPositionVolume(false) / unit));
     } else {
-        m_items[34].text = Fmt("%d", r.GetPositionVolume(true) / unit);
-        m_items[34].colour = kWhite;
-        m_items[35].text.clear();
+        SetItem(34, Fmt("%d", r.GetPositionVolume(true) / unit), kWhite);
+        SetItem(35, std::string());
     }
-    if (m_hWnd) {
-        Invalidate(FALSE);
-        UpdateWindow();
-    }
+    if (m_hWnd) UpdateWindow();
 }
 
 void CTrainingAssistWnd::UpdateButtons() {
@@ -320,8 +312,8 @@ void CTrainingAssistWnd::UpdateButtons() {
     enable(m_buttons[3].get(), r.GetPositionVolume(true) > 0);
     enable(m_buttons[4].get(), r.CanPut != 0);
     enable(m_buttons[5].get(), r.CanPut && r.GetPositionVolume(false) != 0);
-    m_items[kEndItem].text =
-        r.TrainStatus == kTrainStatusEnded && r.EndTrainDate != r.EndDate ? "继续交易" : "结束交易";
+    SetItem(kEndItem, r.TrainStatus == kTrainStatusEnded && r.EndTrainDate != r.EndDate ? "继续交易"
+                                                                                        : "结束交易");
     m_bFilling = true;
     for (bool profit : {true, false})
         if (CMyEditCtrl* e = StopEdit(profit); e && e->m_hWnd)
@@ -332,8 +324,67 @@ void CTrainingAssistWnd::UpdateButtons() {
 // ---------------------------------------------------------------------------------------
 // Painting and mouse
 
+void CTrainingAssistWnd::SetItem(int i, std::string text, COLORREF colour) {
+    TextItem& item = m_items[size_t(i)];
+    if (item.text == text && item.colour == colour) return;
+    item.text = std::move(text);
+    item.colour = colour;
+    InvalidateContent(item.rect);
+}
+
+void CTrainingAssistWnd::InvalidateContent(const CRect& rc) {
+    if (!m_hWnd || rc.IsRectEmpty()) return;
+    CRect shown = rc;
+    shown.OffsetRect(0, -m_nScrollPos);
+    CRgn part;
+    part.CreateRectRgnIndirect(&shown);
+    if (m_dirty.IsNull())
+        m_dirty.CopyRgn(&part);
+    else
+        m_dirty.CombineRgn(&m_dirty, &part, RGN_OR);
+    InvalidateRect(&shown, FALSE);
+}
+
+void CTrainingAssistWnd::RepaintAll() {
+    if (!m_hWnd) return;
+    Invalidate(FALSE);
+    UpdateWindow();
+}
+
+void CTrainingAssistWnd::RepaintPanel() {
+    // Everything a bar changes was marked when it changed: a step repaints those items,
+    // not the panel.
+    if (m_hWnd) UpdateWindow();
+}
+
+LRESULT CTrainingAssistWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_PAINT) return ScrollElementWnd::WindowProc(msg, wParam, lParam);
+    // The parts this panel marked are painted alone while nothing else asked for more; a
+    // resize, a scroll or anyone else's invalidation reaches beyond them and paints the
+    // whole pending rectangle.
+    CRect update;
+    GetUpdateRect(&update, FALSE);
+    CRect marked;
+    const bool onlyMarked = !m_dirty.IsNull() && m_dirty.GetRgnBox(&marked) != NULLREGION &&
+                            update.left >= marked.left && update.top >= marked.top &&
+                            update.right <= marked.right && update.bottom <= marked.bottom;
+    if (onlyMarked)
+        m_painting.CopyRgn(&m_dirty);
+    else
+        m_painting.CreateRectRgnIndirect(&update);
+    m_dirty.DeleteObject();
+    const LRESULT result = ScrollElementWnd::WindowProc(msg, wParam, lParam);
+    m_painting.DeleteObject();
+    return result;
+}
+
 void CTrainingAssistWnd::DrawClient(CDC* dc) {
     if (m_bPaintSuspended) return;
+    // Within a paint only the part being painted is drawn; the memory DC keeps the rest
+    // from the paints before.
+    const bool clipped = !m_painting.IsNull();
+    if (clipped) dc->SelectClipRgn(&m_painting);
+    auto visible = [&](const CRect& rc) { return !clipped || m_painting.RectInRegion(&rc); };
     CRect client;
     GetClientRect(&client);
     CommonVar* common = GetCommonVar();
@@ -361,6 +412,7 @@ void CTrainingAssistWnd::DrawClient(CDC* dc) {
     } captions[2] = {{"资金", 197}, {"操盘（模拟下单）", 324}};
     for (const auto& caption : captions) {
         CRect band(c.left, T + caption.top, c.right, T + caption.top + 22);
+        if (!visible(band)) continue;
         dc->FillSolidRect(&band, common->GetColor(CommonColor::uniTitle));
         dc->SetTextColor(RGB(133, 145, 157));
         dc->DrawText(caption.text, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -369,12 +421,18 @@ void CTrainingAssistWnd::DrawClient(CDC* dc) {
         if (item.text.empty()) continue;
         CRect rc = item.rect;
         rc.OffsetRect(0, dy);
+        // The text is clipped to its rectangle: an item outside the painted part leaves it
+        // as it was.
+        if (!visible(rc)) continue;
         dc->SelectObject(common->GetFont(item.font));
         dc->SetTextColor(item.colour);
         dc->DrawText(item.text, &rc, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     }
     dc->SelectObject(old);
-    DrawSwitch(dc);
+    CRect s = m_rcSwitch;
+    s.OffsetRect(0, dy);
+    if (visible(s)) DrawSwitch(dc);
+    if (clipped) dc->SelectClipRgn(nullptr);
 }
 
 void CTrainingAssistWnd::DrawSwitch(CDC* dc) {

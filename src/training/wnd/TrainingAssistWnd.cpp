@@ -136,12 +136,6 @@ void CTrainingAssistWnd::SetQuote(double open, double high, double low, double c
     UpdateQuoteBox();
 }
 
-void CTrainingAssistWnd::RepaintPanel() {
-    if (!m_hWnd) return;
-    Invalidate(FALSE);
-    UpdateWindow();
-}
-
 void CTrainingAssistWnd::OnBarAdvanced() {
     if (!m_pRecord) return;
     CTrainingRecord& r = *m_pRecord;
@@ -261,7 +255,7 @@ bool CTrainingAssistWnd::StartAutoPlay() {
     if (m_buttons[6] && m_buttons[6]->m_hWnd) m_buttons[6]->EnableWindow(FALSE);
     chart->StartAutoPlayTimer();
     m_bPlaying = true;
-    if (m_hWnd) InvalidateRect(&m_rcSwitch, FALSE);
+    InvalidateContent(m_rcSwitch);
     return true;
 }
 
@@ -270,7 +264,7 @@ void CTrainingAssistWnd::StopAutoPlay() {
     if (m_buttons[6] && m_buttons[6]->m_hWnd) m_buttons[6]->EnableWindow(TRUE);
     if (ITrainingChartControl* chart = FindChart()) chart->StopAutoPlayTimer();
     m_bPlaying = false;
-    if (m_hWnd) InvalidateRect(&m_rcSwitch, FALSE);
+    InvalidateContent(m_rcSwitch);
 }
 
 void CTrainingAssistWnd::EnsureAutoPlay() {
@@ -318,7 +312,7 @@ void CTrainingAssistWnd::EndOrResume() {
             list->ResumeSession(r);
         else
             r.TrainStatus = kTrainStatusRunning;
-        m_items[kEndItem].text = "结束交易";
+        SetItem(kEndItem, "结束交易");
         UpdateQuoteBox();
         RepaintPanel();
         return;
@@ -331,7 +325,7 @@ void CTrainingAssistWnd::EndOrResume() {
             list->EndSession(r);
         else
             r.TrainStatus = kTrainStatusEnded;
-        m_items[kEndItem].text = r.EndTrainDate != r.EndDate ? "继续交易" : "结束交易";
+        SetItem(kEndItem, r.EndTrainDate != r.EndDate ? "继续交易" : "结束交易");
     }
     UpdateQuoteBox();
     RepaintPanel();

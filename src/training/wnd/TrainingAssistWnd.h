@@ -54,10 +54,12 @@ public:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnElementLButtonUp(UINT flags, int x, int y) override;
     int OnElementMouseWheel(UINT flags, int delta, int x, int y) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // --- what the chart hands over ---
     void SetQuote(double open, double high, double low, double close, double preclose,
                   double volume, int16_t dataType, int16_t period, int64_t time) override;
+    // Paints what the quote and account boxes changed since the last paint.
     void RepaintPanel() override;
     void OnBarAdvanced() override;
     void UpdateAccountBox() override;
@@ -97,6 +99,13 @@ private:
     void LayoutItems();
     void LayoutButtons();
     void DrawSwitch(CDC* dc);
+    // Sets an item's text and colour; an item that changed is marked to be painted again.
+    void SetItem(int i, std::string text, COLORREF colour);
+    void SetItem(int i, std::string text) { SetItem(i, std::move(text), m_items[size_t(i)].colour); }
+    // Marks a content rectangle (not yet scrolled) to be painted again.
+    void InvalidateContent(const CRect& rc);
+    // Invalidates and paints the whole panel.
+    void RepaintAll();
     // The refusal of every command but the tabs once the session has ended.
     void TellEnded();
     void Tell(const char* text);
@@ -118,6 +127,10 @@ private:
     std::unique_ptr<CBackTraceWnd> m_pReview;
     TextItem m_items[kItemCount];
     CRect m_rcSwitch;
+    // What this panel itself marked to be painted since the last paint (client
+    // coordinates), and during a paint the part being painted; null: everything.
+    CRgn m_dirty;
+    CRgn m_painting;
 };
 
 class TraningAssitWrapper : public CElementWnd {
