@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "TrainingChartHarness.h"
 #include "chart/ChartPic.h"
+#include "drawtools/KlineDrawTools.h"
+#include "drawtools/ToolFile.h"
+#include "drawtools/ToolSettings.h"
 #include "formula/YBIndClass.h"
 #include "formula/engine/KlineLight.h"
 #include "marketdata/AppInfo.h"
@@ -297,6 +301,55 @@ TEST_F(TrainingChartWindow, HiddenDatesKeepTipsAndTimeLabelsOffUntilTheEnd) {
     record.hideDate = 0;
     record.TrainStatus = kTrainStatusRunning;
     EXPECT_TRUE(tip->IsTipEnabled());
+}
+
+TEST_F(TrainingChartWindow, ToolsDrawnInASessionAreKeptInTheSessionsFile) {
+    InstallKlineDrawTools();  // as the program does at start-up
+    struct Uninstall {
+        ~Uninstall() { chart::SetDrawToolOverlayFactory(nullptr); }
+    } uninstall;
+    GetToolSettings() = ToolSettings{};
+    GetCommonVar()->m_nDragFlag = 0;
+    const std::vector<uint32_t> days = Weekdays(20230102, 120);
+    WriteDays(days);
+    CTrainingRecord record = MakeRecord(int32_t(days[90]), int32_t(days[110]));
+    record.TrainingDate = 20240305;
+    record.TrainingTime = 93015;
+    const std::string dir = GetAppInfo()->GetProgramDir() + "Data/Tools/";
+    const std::string session = dir + "trainRecord_20240305_93015_1_600000_4001.xml";
+    auto tools = [this] { return std::dynamic_pointer_cast<KlineDrawToolOverlay>(m_wnd->GetDrawToolOverlay()); };
+
+    OpenChart(record);
+    platform::ProcessPendingEvents();
+    ASSERT_TRUE(tools()) << "the installed tools hold the training chart's slot";
+    EXPECT_EQ(tools()->Tools().GetToolFilePath(), session);
+    // A trend line drawn with the window's own mouse handlers.
+    KlineDrawChart& chart = tools()->DrawChart();
+    const int32_t first = chart.GetFirstVisibleIndex();
+    const CRect pane = chart.GetPaneRect(0, std::string());
+    const CPoint a(chart.IndexToX(first + 5), pane.bottom - 40), b(chart.IndexToX(first + 30), pane.top + 40);
+    EXPECT_EQ(m_wnd->OnLayoutCommand(UINT(49995 + 11), 0), 1);
+    m_wnd->OnElementLButtonDown(0, a.x, a.y);
+    m_wnd->OnElementMouseMove(1, b.x, b.y);
+    m_wnd->OnElementLButtonUp(0, b.x, b.y);
+    ASSERT_EQ(tools()->Tools().Tools().size(), 1u);
+    std::vector<std::shared_ptr<CRecRgnLines>> saved;
+    EXPECT_EQ(LoadToolFile(session, saved), ToolFileLoad::Ok);
+    EXPECT_EQ(saved.size(), 1u) << "the line is in the session's file";
+    EXPECT_FALSE(std::filesystem::exists(dir + "1_600000_4001.xml")) << "not in the security's";
+
+    // The session opened again shows its line.
+    m_wnd->DestroyWindow();
+    m_wnd.reset();
+    OpenChart(record);
+    platform::ProcessPendingEvents();
+    ASSERT_TRUE(tools());
+    m_wnd->RedrawWindow();
+    EXPECT_EQ(tools()->Tools().Tools().size(), 1u);
+
+    // Once the session has ended its chart keeps drawings in "toolerr.xml" beside the program.
+    record.TrainStatus = kTrainStatusEnded;
+    EXPECT_EQ(tools()->Tools().GetToolFilePath(), GetAppInfo()->GetProgramDir() + "toolerr.xml");
 }
 
 TEST_F(TrainingChartWindow, TheWindowIsMadeByTheLayoutFactory) {

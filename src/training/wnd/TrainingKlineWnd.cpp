@@ -5,6 +5,8 @@
 
 #include "chart/ChartActions.h"
 #include "chart/ChartPic.h"
+#include "drawtools/DrawToolOverlay.h"
+#include "drawtools/KlineDrawTools.h"
 #include "marketdata/AppInfo.h"
 #include "platform/CommonDialogs.h"
 #include "training/TrainingChartRules.h"
@@ -25,6 +27,33 @@ public:
 class ChartOverlayAction3Ex : public chart::ChartOverlayAction3 {
 public:
     using ChartOverlayAction3::ChartOverlayAction3;
+};
+
+// The tools of a training chart keep their figures in the session's file, not in the
+// security's.
+class SessionDrawTools : public ::DrawToolOverlay {
+public:
+    SessionDrawTools(IDrawChart* chart, IDrawToolHost* host, const TrainingKlineWnd* wnd)
+        : ::DrawToolOverlay(chart, host), m_pWnd(wnd) {}
+    std::string GetToolFilePath() const override { return m_pWnd->GetDrawingFilePath(); }
+
+private:
+    const TrainingKlineWnd* m_pWnd;
+};
+
+// The drawing tools' slot on a training chart: the chart's own in every way but the file.
+class TrainingKlineDrawTools : public KlineDrawToolOverlay {
+public:
+    explicit TrainingKlineDrawTools(TrainingKlineWnd* owner)
+        : KlineDrawToolOverlay(owner), m_pWnd(owner) {}
+
+protected:
+    std::unique_ptr<::DrawToolOverlay> MakeTools(IDrawChart* chart, IDrawToolHost* host) override {
+        return std::make_unique<SessionDrawTools>(chart, host, m_pWnd);
+    }
+
+private:
+    TrainingKlineWnd* m_pWnd;
 };
 
 CTrainingRecord* RecordOf(const PicDataLayer* layer) {
@@ -137,10 +166,13 @@ void TrainingKlineWnd::CreateDataLayer() {
 }
 
 void TrainingKlineWnd::CreateDrawToolOverlay() {
-    // The drawing tools, once installed, bring their own overlay; until then the slot
-    // holds the training one, which knows the session's file.
+    // The installed drawing tools bring their own overlay, which is taken with the
+    // session's file instead of the security's; without them the slot holds the empty
+    // training one, which knows the session's file all the same.
     CKlineChartWnd::CreateDrawToolOverlay();
-    if (m_aOverlays[0] && typeid(*m_aOverlays[0]) == typeid(chart::DrawToolOverlay))
+    if (std::dynamic_pointer_cast<KlineDrawToolOverlay>(m_aOverlays[0]))
+        m_aOverlays[0] = std::make_shared<TrainingKlineDrawTools>(this);
+    else if (m_aOverlays[0] && typeid(*m_aOverlays[0]) == typeid(chart::DrawToolOverlay))
         m_aOverlays[0] = std::make_shared<TrainingDrawToolOverlay>(this);
 }
 
@@ -275,6 +307,14 @@ std::string TrainingKlineWnd::GetToolFilePath() const {
                                                   layer->GetPeriod());
     if (name == "toolerr.xml") return name;
     return GetAppInfo()->GetProgramDir() + name;
+}
+
+std::string TrainingKlineWnd::GetDrawingFilePath() const {
+    const std::string path = GetToolFilePath();
+    // The file of ended sessions is named bare: it lives in the program's directory, not
+    // wherever the program happened to be started from.
+    if (path == "toolerr.xml") return GetAppInfo()->GetProgramDir() + path;
+    return path;
 }
 
 void RegisterTrainingChartTypes() {

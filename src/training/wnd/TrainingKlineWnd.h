@@ -110,6 +110,9 @@ public:
     // Where this chart's drawings are kept: a file per running session and period under
     // the program's "Data/Tools/", "toolerr.xml" without a session or once it ended.
     std::string GetToolFilePath() const;
+    // The same as a file the drawing tools read and write: the ended sessions' bare
+    // "toolerr.xml" is taken in the program's directory.
+    std::string GetDrawingFilePath() const;
     // The panel the revealed bars go to instead of layout leaf 2 (tests); null: leaf 2.
     void SetPanel(ITrainingPanel* panel) { m_pPanel = panel; }
     bool IsAutoPlayTimerSet() const { return m_bAutoPlayTimer; }
