@@ -11,6 +11,7 @@
 #include "app/ShellCommon.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
+#include "chart/ValuePanel.h"
 #include "ui/WebLinks.h"
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
@@ -180,6 +181,15 @@ void CMainFrame::OnSize(UINT type, int cx, int cy) {
     }
     FitToWorkArea();
     CSkinMDIFrameWnd::OnSize(type, cx, cy);
+}
+
+void CMainFrame::OnMove(int x, int y) {
+    CSkinMDIFrameWnd::OnMove(x, y);
+    CRect rc;
+    GetWindowRect(&rc);
+    if (m_bFramePlaced) chart::MoveValuePanelWithFrame(CPoint(rc.left - m_ptFrame.x, rc.top - m_ptFrame.y));
+    m_ptFrame = rc.TopLeft();
+    m_bFramePlaced = true;
 }
 
 void CMainFrame::OnClose() {

@@ -97,6 +97,8 @@ public:
     void OnClose() override;
     void OnTimer(UINT_PTR id) override;
     void OnSize(UINT type, int cx, int cy) override;
+    // The floating value panel travels with the frame while it is shown.
+    void OnMove(int x, int y) override;
     BOOL PreTranslateMessage(MSG* msg) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -110,6 +112,8 @@ private:
     CBarStatus m_wndStatusBar;
     InputCodeWnd m_wndCodeInput;
     bool m_bLoginStarted = false;
+    CPoint m_ptFrame{0, 0};  // the frame's screen position at its last move
+    bool m_bFramePlaced = false;
     bool m_bLastLoginRefused = false;
     std::string m_strScreenshot;
     bool m_bScreenshotOk = false;

@@ -432,6 +432,14 @@ void FeedValuePanel(ChartOverlay& chart, int32_t index) {
     }
 }
 
+void MoveValuePanelWithFrame(CPoint delta) {
+    CDlgValueBar* panel = GetValueBar(false);
+    if (!panel || !panel->IsWindowVisible() || (delta.x == 0 && delta.y == 0)) return;
+    const CPoint at = CDlgValueBar::GetPosition();
+    CDlgValueBar::SetPosition(CPoint(at.x + delta.x, at.y + delta.y));
+    panel->SetWindowPos(nullptr, at.x + delta.x, at.y + delta.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 CDlgValueBar* GetValueBar(bool create) {
     // Held for the life of the process; the window goes with its owner or the factory.
     static auto* held = new std::shared_ptr<CDlgTemplate>;

@@ -100,6 +100,11 @@ class ChartOverlay;
 // is hidden.
 void FeedValuePanel(ChartOverlay& chart, int32_t index);
 
+// The main window moved by delta (screen pixels): a shown panel moves with it, so it stays
+// beside the chart it serves, and the process-wide position follows; a hidden one keeps its
+// place (a chart anchors it beside itself before showing it).
+void MoveValuePanelWithFrame(CPoint delta);
+
 // The application's one panel; made through the dialog factory on first use (owned by the
 // main window when there is one). create false: null while none exists.
 CDlgValueBar* GetValueBar(bool create = true);

@@ -20,6 +20,7 @@
 #include "app/MainFrame.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
+#include "chart/ValuePanel.h"
 #include "common/ScratchDir.h"
 #include "foundation/Config.h"
 #include "marketdata/AppInfo.h"
@@ -536,4 +537,41 @@ TEST(MainFrame, KeepsItsFactoryDialogsAndTellsThemAboutChartsAndClosing) {
     Pump();
     EXPECT_TRUE(weak.expired());
     EXPECT_EQ(GetDlgFactory()->RecordCount(), 0u);
+}
+
+// The floating value panel is a top-level popup: while shown it travels with the frame, so
+// it stays beside the chart it serves; hidden, it keeps its place for the next anchoring.
+TEST(MainFrame, AShownValuePanelMovesWithTheFrameAndAHiddenOneStays) {
+    FrameFixture f;
+    f.frame->ShowWindow(SW_RESTORE);  // a maximised frame does not move
+    f.frame->MoveWindow(CRect(50, 50, 850, 650));
+    Pump();
+    chart::CDlgValueBar* panel = chart::GetValueBar(true);
+    ASSERT_NE(panel, nullptr);
+    chart::CDlgValueBar::SetPosition(CPoint(300, 200));
+    panel->ShowPanel();
+    Pump();
+    ASSERT_TRUE(panel->IsWindowVisible());
+    auto moveFrame = [&](int dx, int dy) {
+        CRect before, after;
+        f.frame->GetWindowRect(&before);
+        f.frame->SetWindowPos(nullptr, before.left + dx, before.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        Pump();
+        f.frame->GetWindowRect(&after);
+        return after.TopLeft() - before.TopLeft();
+    };
+    const CPoint moved = moveFrame(40, 25);
+    ASSERT_NE(moved, CPoint(0, 0)) << "the frame moved";
+    CRect rc;
+    panel->GetWindowRect(&rc);
+    EXPECT_EQ(rc.TopLeft(), CPoint(300, 200) + moved);
+    EXPECT_EQ(chart::CDlgValueBar::GetPosition(), CPoint(300, 200) + moved);
+
+    panel->HidePanel(1);  // the close box
+    Pump();
+    EXPECT_FALSE(panel->IsWindowVisible());
+    moveFrame(-40, -25);
+    panel->GetWindowRect(&rc);
+    EXPECT_EQ(rc.TopLeft(), CPoint(300, 200) + moved);
+    EXPECT_EQ(chart::CDlgValueBar::GetPosition(), CPoint(300, 200) + moved);
 }
