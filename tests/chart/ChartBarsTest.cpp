@@ -3,6 +3,7 @@
 // the indicator buttons to the chart's panes; a screenshot of a chart with its bars.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <set>
 #include <utility>
@@ -12,7 +13,10 @@
 #include "chart/ChartActions.h"
 #include "chart/DrawToolPicker.h"
 #include "chart/IndicatorBar.h"
+#include "chart/PicTipOverlay.h"
+#include "chart/ValuePanel.h"
 #include "marketdata/DataCenter.h"
+#include "marketdata/Security.h"
 #include "platform/Resource.h"
 #include "platform/Services.h"
 
@@ -420,6 +424,93 @@ TEST_F(ChartBarsFixture, ScreenshotOfAChartWithItsBars) {
     // The indicator bar at the bottom: its border line on top.
     EXPECT_EQ(at(400, 500 - 24), colors[CommonColor::uniWnd_Border]);
     EXPECT_EQ(at(795, 500 - 12), colors[CommonColor::uniMenuBar_Back]);
+}
+
+// What a trader sees at once: the chart with its title bar and indicator bar, the cursor on a
+// bar with its time and value labels, and the floating value panel beside the chart (a
+// popup of its own, put into the picture where it sits on screen).
+TEST_F(ChartBarsFixture, ScreenshotOfAChartWithItsBarsTheValuePanelAndAHoverTip) {
+    using namespace chart;
+    CSecurity security;  // the panel shows figures only for a security
+    wnd.Layer().UseSecurity(&security);
+    ChartOverlay& c = wnd.Chart();
+    const int32_t bar = c.m_nEnd - 20;
+    const ChartPicProp& price = c.m_aPanes[0]->Prop();
+    c.m_bCursorMode = 1;
+    c.MoveCursor(bar, price.m_axeMain.ValueToPixel(wnd.Layer().GetClose(bar), true));
+    wnd.Invalidate();
+    wnd.UpdateWindow();  // the pane titles feed the panel and show it beside the chart
+    platform::ProcessPendingEvents();
+    auto tip = wnd.TipOverlay();
+    ASSERT_TRUE(tip);
+    tip->OnCursorMoved();  // the labels for the cursor bar, as the keyboard cursor moves
+    for (CWnd* b : {static_cast<CWnd*>(&wnd.m_elementBar), static_cast<CWnd*>(&wnd.m_indicatorBar)}) {
+        b->Invalidate();
+        b->UpdateWindow();
+    }
+    platform::ProcessPendingEvents();
+    CDlgValueBar* panel = GetValueBar(false);
+    ASSERT_TRUE(panel && panel->IsWindowVisible());
+    ASSERT_TRUE(tip->m_timeLayer.IsShown());
+    ASSERT_TRUE(tip->m_valueLayer.IsShown());
+
+    CBitmap chartShot, panelShot;
+    ASSERT_TRUE(platform::CaptureWindow(&wnd, chartShot));
+    ASSERT_TRUE(platform::CaptureWindow(panel, panelShot));
+    ASSERT_EQ(chartShot.GetSize().cx, 800) << "the picture is composed at one pixel per point";
+    CRect chartOnScreen, panelOnScreen;
+    wnd.GetWindowRect(&chartOnScreen);
+    panel->GetWindowRect(&panelOnScreen);
+    CRect all;
+    all.UnionRect(chartOnScreen, panelOnScreen);
+    Snapshot picture(all.Width(), all.Height());
+    picture.dc.FillSolidRect(CRect(0, 0, all.Width(), all.Height()), RGB(0, 0, 0));
+    auto put = [&](CBitmap& image, const CRect& at) {
+        CDC from;
+        from.CreateCompatibleDC(nullptr);
+        CBitmap* old = from.SelectObject(&image);
+        picture.dc.BitBlt(at.left - all.left, at.top - all.top, at.Width(), at.Height(), &from, 0, 0, SRCCOPY);
+        from.SelectObject(old);
+    };
+    put(chartShot, chartOnScreen);
+    put(panelShot, panelOnScreen);
+    const char* dir = std::getenv("TARROW_SHOT_DIR");
+    ASSERT_TRUE(picture.bmp.SavePng(std::string(dir ? dir : ::testing::TempDir()) + "/chart_panel_tip.png"));
+
+    const CommonColorTable& colors = GetCommonVar()->Colors();
+    const CPoint chartAt = chartOnScreen.TopLeft() - all.TopLeft();
+    auto at = [&](CPoint pt) { return picture.At(chartAt.x + pt.x, chartAt.y + pt.y); };
+    // The title bar at the top and the indicator bar at the bottom.
+    EXPECT_EQ(at(CPoint(795, 10)), colors[CommonColor::uniMenuBar_Back]);
+    EXPECT_EQ(at(CPoint(400, 500 - 24)), colors[CommonColor::uniWnd_Border]);
+    EXPECT_EQ(at(CPoint(795, 500 - 12)), colors[CommonColor::uniMenuBar_Back]);
+    // The two labels: filled with the highlight colour, framed, with text inside.
+    for (const ChartSnapshotLayer* layer : {&tip->m_timeLayer, &tip->m_valueLayer}) {
+        const CRect rc = layer->GetSavedRect();
+        EXPECT_EQ(at(rc.TopLeft()), colors[CommonColor::uniWnd_Border]);
+        int fill = 0, ink = 0;
+        for (int y = rc.top + 1; y < rc.bottom - 1; ++y)
+            for (int x = rc.left + 1; x < rc.right - 1; ++x) {
+                const COLORREF p = at(CPoint(x, y));
+                fill += p == colors[CommonColor::uniHigh_BackGround];
+                ink += p != colors[CommonColor::uniHigh_BackGround];
+            }
+        EXPECT_GT(fill, rc.Width() * rc.Height() / 3) << layer->GetText();
+        EXPECT_GT(ink, 10) << layer->GetText();
+    }
+    char close[32];
+    std::snprintf(close, sizeof close, "%.2f", wnd.Layer().GetClose(bar));
+    EXPECT_EQ(tip->m_valueLayer.GetText(), close) << "the cursor bar's close";
+    // The panel where it sits: its own rows of figures (text of more than one colour).
+    CRect inPicture = panelOnScreen;
+    inPicture.OffsetRect(-all.left, -all.top);
+    std::set<COLORREF> inks;
+    for (int y = inPicture.top + 30; y < inPicture.bottom - 4; ++y)
+        for (int x = inPicture.left + 2; x < inPicture.right - 2; ++x) inks.insert(picture.At(x, y));
+    EXPECT_GT(inks.size(), 4u) << "labels and coloured values";
+    panel->HidePanel(0);
+    panel->SetBarValues(CFloatDayItem{}, 1.0, 4, nullptr);  // the record goes with this test
+    wnd.Layer().UseSecurity(nullptr);
 }
 
 TEST_F(PickerTest, DropDownEntriesCarryTheirIconsAndColumnBreaks) {

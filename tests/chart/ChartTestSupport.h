@@ -81,6 +81,8 @@ public:
     void RequestData() override {}
     void Detach() override {}
     void SetPreviousClose(double v) { m_fRefPrice1 = v; }
+    // The security record the layer would have found (what the value panel names).
+    void UseSecurity(CSecurity* security) { m_pSecurity = security; }
     // A series of the test's own (its ex-rights events); never given back to the pool.
     void AttachSeries(std::shared_ptr<CDayData> series) { m_pSeries = std::move(series); }
     ~TestLayer() override { m_pSeries.reset(); }
