@@ -20,7 +20,12 @@
 #include "app/MainFrame.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
+#include "chart/ChartPic.h"
+#include "chart/IntradayPopup.h"
+#include "chart/KlineChartWnd.h"
 #include "chart/ValuePanel.h"
+#include "chart/ChartActions.h"
+#include "marketdata/HistoryIntradayPicData.h"
 #include "common/ScratchDir.h"
 #include "foundation/Config.h"
 #include "marketdata/AppInfo.h"
@@ -574,4 +579,91 @@ TEST(MainFrame, AShownValuePanelMovesWithTheFrameAndAHiddenOneStays) {
     panel->GetWindowRect(&rc);
     EXPECT_EQ(rc.TopLeft(), CPoint(300, 200) + moved);
     EXPECT_EQ(chart::CDlgValueBar::GetPosition(), CPoint(300, 200) + moved);
+}
+
+// The analysis workspace as a trader uses it, against the data server: a security on the
+// chart, a period from the title bar, a double-click that shows the value panel beside the
+// chart, the hover labels, Return on a day bar for its intraday popup with that day's
+// minutes, and the panel's close box.
+TEST(MainFrame, TheAnalysisChartShowsThePanelTheLabelsAndADaysIntradayPopup) {
+    FrameFixture f;
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_nLoginRuns == 1; }, 5000));
+    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_RESOURCES) + "/DlgConfig.xml"));
+    CServerProcess server;
+    ASSERT_TRUE(server.Running());
+    WriteFile(f.home.Path() / "appconfig.xml", "<config><system><host address=\"127.0.0.1\" port=\"" +
+                                                   std::to_string(server.Port()) + "\"/></system></config>");
+    ASSERT_TRUE(LoadConfig((f.home.Path() / "appconfig.xml").string()));
+    StartAppNetwork({});
+    struct NetworkStop {
+        ~NetworkStop() {
+            StopAppNetwork();
+            ResetConfig();
+        }
+    } stop;
+    f.frame->m_runLoginDialog = nullptr;  // the guest
+    f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
+    ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_bCodeListReady; }, 20000));
+
+    f.frame->GetMenuBar().SelectTabByIndex(1);
+    C_Tarrow_View* trend = f.app.FindViewByTitle("分析走势");
+    ASSERT_NE(trend, nullptr);
+    auto* chartWnd = dynamic_cast<CKlineChartWnd*>(trend->GetRoot()->FindLeafById(1));
+    ASSERT_NE(chartWnd, nullptr);
+    chartWnd->SetSecurity(CIndSecuCode(1, "600036"), nullptr);
+    auto layer = chartWnd->GetDataLayer();
+    ASSERT_TRUE(platform::PumpUntil([&] { return layer->GetEnd() - layer->GetBegin() >= 50; }, 20000));
+    // Week from the title bar's command, and back to days.
+    chartWnd->SendMessage(WM_COMMAND, chart::kCmdPeriodFirst + 8, 0);
+    EXPECT_EQ(layer->GetPeriod(), 2);
+    chartWnd->SendMessage(WM_COMMAND, chart::kCmdPeriodFirst + 7, 0);
+    EXPECT_EQ(layer->GetPeriod(), 1);
+    ASSERT_TRUE(platform::PumpUntil([&] { return layer->GetEnd() - layer->GetBegin() >= 50; }, 20000));
+    Pump();
+
+    chart::ChartOverlay& overlay = *chartWnd->GetChartOverlayPtr();
+    const CRect plot = overlay.m_aPanes[0]->Prop().m_rcPlot;
+    const CPoint at(plot.right - 60, plot.CenterPoint().y);
+    platform::InjectMouse(chartWnd, WM_MOUSEMOVE, at.x, at.y);
+    Pump();
+    auto tip = chartWnd->TipOverlay();
+    ASSERT_TRUE(tip);
+    EXPECT_TRUE(tip->m_timeLayer.IsShown()) << "the time of the bar under the mouse";
+    EXPECT_TRUE(tip->m_valueLayer.IsShown());
+    // A double-click as the system delivers it: press, release, double-click, release.
+    platform::InjectMouse(chartWnd, WM_LBUTTONDOWN, at.x, at.y);
+    platform::InjectMouse(chartWnd, WM_LBUTTONUP, at.x, at.y);
+    platform::InjectMouse(chartWnd, WM_LBUTTONDBLCLK, at.x, at.y);
+    platform::InjectMouse(chartWnd, WM_LBUTTONUP, at.x, at.y);
+    Pump();
+    ASSERT_TRUE(overlay.m_bCursorMode);
+    chart::CDlgValueBar* panel = chart::GetValueBar(false);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->IsWindowVisible()) << "beside the chart";
+    EXPECT_EQ(panel->GetOwnerChart(), chartWnd);
+    EXPECT_EQ(panel->m_pSecurity, layer->GetSecurity());
+    EXPECT_EQ(+panel->m_bar.m_nTime, int64_t(layer->GetTime(overlay.m_nCursor)));
+
+    const auto date = uint32_t(layer->GetTime(overlay.m_nCursor));
+    EXPECT_EQ(trend->GetActiveElement(), chartWnd) << "the click made the chart the active element";
+    platform::InjectKey(0x0D);  // on the focused window; the view hands it to the active element
+    ASSERT_TRUE(platform::PumpUntil(
+        [&] { return chart::GetIntradayPopup(false) && chart::GetIntradayPopup(false)->IsWindowVisible(); }, 5000));
+    chart::CDlgCurPic* popup = chart::GetIntradayPopup(false);
+    EXPECT_EQ(popup->m_nDate, int32_t(date));
+    HistoryIntradayPicData* day = popup->m_pChart->GetDayLayer();
+    ASSERT_TRUE(platform::PumpUntil([&] { return day->GetEnd() == 240; }, 30000)) << "the day's minutes";
+    EXPECT_EQ(uint32_t(day->GetTime(0)) / 10000, date % 1000000);
+    const std::string shots = std::string(TARROW_BINARY_DIR) + "/screenshots";
+    std::filesystem::create_directories(shots);
+    f.frame->RedrawWindow();
+    Pump();
+    EXPECT_TRUE(platform::SaveWindowScreenshot(f.frame, shots + "/analysis_workspace.png"));
+    EXPECT_TRUE(platform::SaveWindowScreenshot(popup, shots + "/analysis_intraday.png"));
+
+    panel->HidePanel(1);  // its close box
+    Pump();
+    EXPECT_FALSE(panel->IsWindowVisible());
+    EXPECT_FALSE(overlay.m_bCursorMode) << "the chart leaves cursor mode with it";
+    popup->SendMessage(WM_CLOSE);
 }
