@@ -41,7 +41,10 @@ void TrainingPicData::ReleaseWindowSeries() {
 }
 
 void TrainingPicData::SetRecord(CTrainingRecord* record) {
-    if (record != m_pRecord) m_bHistoryAsked = false;
+    if (record != m_pRecord) {
+        m_bHistoryAsked = false;
+        m_nWindowDays = 0;
+    }
     m_pRecord = record;
 }
 
@@ -287,6 +290,10 @@ void TrainingPicData::OnWindowDrawn() {
         auto view = m_pWindowSeries->Write();
         from = view.RangeFrom();
         to = view.RangeTo();
+        const CSortArray<CFloatDayItem>& bars = view.ChartBars();
+        const int first = LowerBoundKey(bars, from);
+        const int last = LastAtOrBefore(bars, to);
+        m_nWindowDays = last >= first ? last - first + 1 : 0;
     }
     ReleaseWindowSeries();
     CTrainingRecord& r = *m_pRecord;
@@ -496,7 +503,7 @@ void TrainingPicData::OnMinuteYears(int64_t) {
                 std::set<uint32_t> days;
                 for (int k = first; k < n && work[k].m_nTime / 10000 <= r.EndDate; ++k)
                     days.insert(uint32_t(work[k].m_nTime / 10000));
-                StartSession(day, int32_t(days.size()));
+                StartSession(day, m_nWindowDays > 0 ? m_nWindowDays : int32_t(days.size()));
                 r.EndTrainTime = int32_t(work[first].m_nTime % 10000);
             }
         }

@@ -147,6 +147,9 @@ private:
     bool m_bHistoryAsked = false;
     // The day series a window of days is drawn from for a minute or multi-day session.
     std::shared_ptr<CDayData> m_pWindowSeries;
+    // The number of days of that window once drawn: the session's length, also where its
+    // minute bars of a later year are not loaded yet.
+    int32_t m_nWindowDays = 0;
     // How far the record has been settled for ex-rights events: a step stopped at a
     // rights prompt is taken again later and must not pay a dividend twice, while the
     // rights question of an event whose subscription failed is asked again.
