@@ -22,6 +22,7 @@
 #include "TestSupport.h"
 #include "chart/ChartPic.h"
 #include "formula/YBIndClass.h"
+#include "marketdata/CQData.h"
 #include "marketdata/DataCenter.h"
 #include "marketdata/MarketHooks.h"
 #include "marketdata/Security.h"
@@ -141,41 +142,65 @@ double InFileFormat(double v, int decimals) {
     return std::round(v * scale) / scale;
 }
 
-TEST(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileHoldsAfterARestart) {
-    EnsureReviewPlatform();
-    GetCommonVar()->Init();
-    LoadProgramSkin();
-    {
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        GetCommonVar()->MeasureFonts(&dc);
+// The program around a trend-training workspace: the skin, the dialogs and the windows
+// registered, the data server on loopback and the client logged in to it, message boxes
+// answered "no" (and recorded).
+class TrainingWorkspaceEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureReviewPlatform();
+        GetCommonVar()->Init();
+        LoadProgramSkin();
+        {
+            CDC dc;
+            dc.CreateCompatibleDC(nullptr);
+            GetCommonVar()->MeasureFonts(&dc);
+        }
+        GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
+        CYBIndClass::SetUp();
+        ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_SOURCE_DIR) +
+                                                       "/resources/DlgConfig.xml"));
+        SetMessageBoxHook([this](const std::string& text, const std::string&, UINT type) {
+            boxes.push_back(text);
+            return (type & MB_YESNO) ? IDNO : IDOK;
+        });
+        RegisterTrainingChartTypes();
+        RegisterTrainingPanelTypes();
+        ASSERT_TRUE(server.Running());
+        TestLoop();
+        SetDataLayerHooks({[](void* window, uint32_t msg, uint64_t wParam, int64_t lParam) {
+                               ::PostMessage(static_cast<HWND>(window), msg, (WPARAM)wParam, (LPARAM)lParam);
+                           },
+                           std::this_thread::get_id()});
+        link = std::make_unique<CMarketLink>(std::vector<HostAddress>{{"127.0.0.1", server.Port()}},
+                                             TestLoop());
+        link->Connect("127.0.0.1", server.Port());
+        ASSERT_TRUE(WaitUntil([&] { return home.Count(UM_CODELIST_READY) == 1; }));
+        file = (home.Path() / "Data" / "training" / "totalRecord.xml").string();
     }
-    GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
-    CYBIndClass::SetUp();
-    ASSERT_TRUE(GetDlgFactory()->LoadDlgConfigFile(std::string(TARROW_SOURCE_DIR) +
-                                                   "/resources/DlgConfig.xml"));
-    std::vector<std::string> boxes;
-    SetMessageBoxHook([&boxes](const std::string& text, const std::string&, UINT type) {
-        boxes.push_back(text);
-        return (type & MB_YESNO) ? IDNO : IDOK;
-    });
-    RegisterTrainingChartTypes();
-    RegisterTrainingPanelTypes();
+    void TearDown() override {
+        if (link) link->Stop();
+        DrainLoop();
+        SetDataLayerHooks({});
+        SetMessageBoxHook({});
+        GetDataCenter()->SetTrainingRecords(nullptr, nullptr);
+    }
+    // Waits until the workspace's chart has loaded its session.
+    bool WaitForSession(Workspace& workspace, CTrainingRecord& record) {
+        auto* chart = dynamic_cast<TrainingKlineWnd*>(workspace.root->FindLeafById(1));
+        return chart && platform::PumpUntil(
+                            [&] { return record.TrainStatus != kTrainStatusStart && chart->GetReveal()->revealedCount > 0; },
+                            20000);
+    }
 
     CScratchHome home;
     CServerProcess server;
-    ASSERT_TRUE(server.Running());
-    TestLoop();
-    SetDataLayerHooks({[](void* window, uint32_t msg, uint64_t wParam, int64_t lParam) {
-                           ::PostMessage(static_cast<HWND>(window), msg, (WPARAM)wParam, (LPARAM)lParam);
-                       },
-                       std::this_thread::get_id()});
-    auto link = std::make_unique<CMarketLink>(std::vector<HostAddress>{{"127.0.0.1", server.Port()}},
-                                              TestLoop());
-    link->Connect("127.0.0.1", server.Port());
-    ASSERT_TRUE(WaitUntil([&] { return home.Count(UM_CODELIST_READY) == 1; }));
+    std::unique_ptr<CMarketLink> link;
+    std::vector<std::string> boxes;
+    std::string file;
+};
 
-    const std::string file = (home.Path() / "Data" / "training" / "totalRecord.xml").string();
+TEST_F(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileHoldsAfterARestart) {
     const CIndSecuCode code(1, "600036");
     CSecurity* security = GetDataCenter()->FindSecurity(code);
     ASSERT_NE(security, nullptr);
@@ -333,11 +358,150 @@ TEST(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFileH
         EXPECT_EQ(r.assets[i].date, expected.assets[i].date);
         EXPECT_DOUBLE_EQ(r.assets[i].asset, InFileFormat(expected.assets[i].asset, 2));
     }
+}
 
-    link->Stop();
-    DrainLoop();
-    SetDataLayerHooks({});
-    SetMessageBoxHook({});
+}  // namespace
+
+namespace {
+
+// The first ex-rights event of the security served after `from`, or none.
+bool FirstEventAfter(const CIndSecuCode& code, uint32_t from, CSingleCQDataPerSecu& event) {
+    CSortArray<CSingleCQDataPerSecu> events;
+    if (!GetAllCQData()->GetEvents(events, code)) return false;
+    for (int i = 0; i < int(events.GetSize()); ++i)
+        if (events[i].m_nDate > from) {
+            event = events[i];
+            return true;
+        }
+    return false;
+}
+
+TEST_F(TrainingWorkspaceEndToEnd, EveryOrderKindAnExRightsEventStopsAndAutoPlayThenTheSessionOpensAgain) {
+    const CIndSecuCode code(1, "600036");
+    CSecurity* security = GetDataCenter()->FindSecurity(code);
+    ASSERT_NE(security, nullptr);
+    CSingleCQDataPerSecu event;
+    ASSERT_TRUE(WaitUntil([&] { return FirstEventAfter(code, 20180101, event); }))
+        << "the server's ex-rights table";
+    // A session with short selling from a month before the event (served in June or July)
+    // to two months after it.
+    ASSERT_GE(event.m_nDate / 100 % 100, 6u);
+    const int32_t start = int32_t(event.m_nDate) - 100;
+    const int32_t end = int32_t(event.m_nDate) + 200;
+    const int32_t expectedTrades = 6;
+    {
+        auto list = std::make_shared<CTotalTrainingRecord>(file);
+        GetDataCenter()->SetTrainingRecords(list, nullptr);
+        auto record = list->CreateRecord(0, 1, security, code, security->GetName(), 0, 0, 1, 1000000, 0.0003);
+        record->StartDate = start;
+        record->EndDate = end;
+        Workspace workspace;
+        ASSERT_TRUE(workspace.Open(std::string(TARROW_SOURCE_DIR) + "/resources/layout/trendtraining.xlay",
+                                   record.get()));
+        auto* chart = dynamic_cast<TrainingKlineWnd*>(workspace.root->FindLeafById(1));
+        CTrainingAssistWnd* panel = FindTrainingAssist(workspace.root.get());
+        ASSERT_TRUE(chart && panel);
+        ASSERT_TRUE(WaitForSession(workspace, *record));
+        EXPECT_EQ(panel->Button(4)->GetWindowText(), "空开");
+
+        // Long and short before the event.
+        panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder, 2), "多开");
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder + 2, 4), "空开");
+        ASSERT_EQ(record->trades.size(), 2u);
+        EXPECT_EQ(record->trades[1].opdir, -1);
+        EXPECT_EQ(JournalRows(*panel).size(), 2u);
+        const int32_t longBefore = record->GetPositionVolume(true);
+        ASSERT_GT(longBefore, 0);
+
+        // Steps over the event: the account is settled before the bar after it shows.
+        double cashBefore = record->leftCapital;
+        int32_t longAt = longBefore;
+        while (record->EndTrainDate < int32_t(event.m_nDate) && record->TrainStatus == kTrainStatusRunning) {
+            cashBefore = record->leftCapital;
+            longAt = record->GetPositionVolume(true);
+            panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        }
+        ASSERT_GE(record->EndTrainDate, int32_t(event.m_nDate));
+        const bool rightsIssue = event.m_nRights != 0 && event.m_nRightsPrice != 0;
+        const bool shares = event.m_nBonus + event.m_nTransfer > 0 || (event.m_nRights != 0 && !rightsIssue);
+        if (event.m_nCash > 0)
+            EXPECT_GT(record->leftCapital, cashBefore) << "the cash dividend was paid";
+        if (shares) EXPECT_GT(record->GetPositionVolume(true), longAt) << "the bonus or new shares came";
+        if (rightsIssue) {
+            ASSERT_GE(boxes.size(), 2u);
+            EXPECT_NE(boxes[boxes.size() - 2].find("是否配股?"), std::string::npos);
+            EXPECT_EQ(boxes.back(), "配股后股价下跌，是否停止播放准备卖出?");
+            boxes.clear();
+        }
+        for (const std::string& box : boxes) ADD_FAILURE() << "unexpected message: " << box;
+        boxes.clear();
+
+        // Closing both sides in part, then stops at a hair from the cost close the rest.
+        panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder + 1, 3), "多平");
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder + 3, 0), "空平");
+        ASSERT_EQ(record->trades.size(), 4u);
+        EXPECT_EQ(record->GetPositionVolume(false), 0);
+        EXPECT_EQ(JournalRows(*panel).back().substr(9), "空平");
+        if (const char* keep = std::getenv("TARROW_KEEP_SCREENSHOTS")) {
+            workspace.RedrawWindow();
+            platform::ProcessPendingEvents();
+            platform::SaveWindowScreenshot(&workspace, std::string(keep) + "/trendtraining-short.png");
+        }
+        panel->StopEdit(true)->SetWindowText("0.01");
+        panel->StopEdit(false)->SetWindowText("0.01");
+        platform::ProcessPendingEvents();
+        for (int i = 0; i < 40 && record->GetPositionVolume(true) > 0; ++i)
+            panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        ASSERT_EQ(record->trades.size(), 5u) << "a stop fired";
+        EXPECT_EQ(record->GetPositionVolume(true), 0);
+        EXPECT_NE(record->trades[4].comment.find("0.01% 止"), std::string::npos) << record->trades[4].comment;
+        EXPECT_EQ(JournalRows(*panel).size(), 5u);
+        // One more buy, left open to the end.
+        EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder, 5), "多开");
+        panel->StopEdit(true)->SetWindowText("");
+        panel->StopEdit(false)->SetWindowText("");
+        platform::ProcessPendingEvents();
+
+        // Auto-play to the end of the period, one tick at a time.
+        panel->ToggleAutoPlay();
+        ASSERT_TRUE(panel->IsPlaying());
+        for (int i = 0; i < 400 && panel->IsPlaying(); ++i) chart->SendMessage(WM_TIMER, kAutoPlayTimerId, 0);
+        EXPECT_FALSE(panel->IsPlaying());
+        EXPECT_FALSE(chart->IsAutoPlayTimerSet());
+        EXPECT_EQ(record->TrainStatus, kTrainStatusEnded);
+        EXPECT_EQ(record->EndTrainDate, record->EndDate);
+        EXPECT_EQ(boxes, std::vector<std::string>{"训练周期结束"});
+        EXPECT_EQ(record->trades.size(), size_t(expectedTrades));
+        EXPECT_EQ(JournalRows(*panel).size(), size_t(expectedTrades));
+        workspace.root->DetachAll();
+        EXPECT_TRUE(list->Save());
+        GetDataCenter()->SetTrainingRecords(nullptr, nullptr);
+    }
+
+    // After a restart the session is found in the file and its workspace shows it as it ended.
+    auto again = std::make_shared<CTotalTrainingRecord>(file);
+    ASSERT_TRUE(again->Load());
+    ASSERT_EQ(again->records.size(), 1u);
+    GetDataCenter()->SetTrainingRecords(again, nullptr);
+    CTrainingRecord& record = *again->records[0];
+    EXPECT_EQ(record.TrainStatus, kTrainStatusEnded);
+    EXPECT_EQ(record.trades.size(), size_t(expectedTrades));
+    Workspace workspace;
+    ASSERT_TRUE(workspace.Open(std::string(TARROW_SOURCE_DIR) + "/resources/layout/trendtraining.xlay", &record));
+    ASSERT_TRUE(WaitForSession(workspace, record));
+    auto* chart = dynamic_cast<TrainingKlineWnd*>(workspace.root->FindLeafById(1));
+    CTrainingAssistWnd* panel = FindTrainingAssist(workspace.root.get());
+    ASSERT_TRUE(chart && panel);
+    EXPECT_EQ(JournalRows(*panel).size(), size_t(expectedTrades));
+    CFloatDayItem last;
+    ASSERT_TRUE(chart->GetTrainingLayer()->LoadedBar(chart->GetReveal()->revealedCount - 1, last));
+    EXPECT_EQ(int32_t(last.m_nTime), record.EndDate) << "the chart shows the session up to its end";
+    boxes.clear();
+    panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_EQ(boxes, std::vector<std::string>{"训练周期结束，无法继续训练"});
+    workspace.root->DetachAll();
 }
 
 }  // namespace
