@@ -21,10 +21,12 @@
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
 #include "chart/ChartPic.h"
+#include "formula/YBIndClass.h"
 #include "chart/IntradayPopup.h"
 #include "chart/KlineChartWnd.h"
 #include "chart/ValuePanel.h"
 #include "chart/ChartActions.h"
+#include "marketdata/DataCenter.h"
 #include "marketdata/HistoryIntradayPicData.h"
 #include "common/ScratchDir.h"
 #include "foundation/Config.h"
@@ -605,6 +607,10 @@ TEST(MainFrame, TheAnalysisChartShowsThePanelTheLabelsAndADaysIntradayPopup) {
     f.frame->PostMessage(UM_LOGIN_FLOW, 0, 0);
     ASSERT_TRUE(platform::PumpUntil([&] { return f.frame->m_bCodeListReady; }, 20000));
 
+    // The program's indicator catalogue, as start-up reads it.
+    GetYBIndClass()->Read(std::string(TARROW_RESOURCES) + "/Sys.xml");
+    CYBIndClass::SetUp();
+    if (GetDataCenter()->GetDefaultIndicatorNames().GetSize() == 0) GetDataCenter()->AddDefaultIndicatorNames();
     f.frame->GetMenuBar().SelectTabByIndex(1);
     C_Tarrow_View* trend = f.app.FindViewByTitle("分析走势");
     ASSERT_NE(trend, nullptr);
@@ -661,7 +667,11 @@ TEST(MainFrame, TheAnalysisChartShowsThePanelTheLabelsAndADaysIntradayPopup) {
     EXPECT_TRUE(platform::SaveWindowScreenshot(f.frame, shots + "/analysis_workspace.png"));
     EXPECT_TRUE(platform::SaveWindowScreenshot(popup, shots + "/analysis_intraday.png"));
 
-    panel->HidePanel(1);  // its close box
+    // Its close box, clicked.
+    ASSERT_FALSE(panel->m_rcClose.IsRectEmpty());
+    const CPoint box = panel->m_rcClose.CenterPoint();
+    platform::InjectMouse(panel, WM_LBUTTONDOWN, box.x, box.y);
+    platform::InjectMouse(panel, WM_LBUTTONUP, box.x, box.y);
     Pump();
     EXPECT_FALSE(panel->IsWindowVisible());
     EXPECT_FALSE(overlay.m_bCursorMode) << "the chart leaves cursor mode with it";
