@@ -545,6 +545,21 @@ HistoryIntradayPicData* CBlockPicCur::GetDayLayer() const {
     return dynamic_cast<HistoryIntradayPicData*>(m_pDataLayer.get());
 }
 
+void CBlockPicCur::DrawClient(CDC* dc) {
+    CKlineChartWnd::DrawClient(dc);
+    HistoryIntradayPicData* layer = GetDayLayer();
+    if (!dc || m_bPaintSuspended || !layer || !layer->HasNoMinutes() || m_aOverlays.size() < 2) return;
+    auto chart = GetChartOverlayPtr();
+    if (!chart || chart->m_aPanes.empty()) return;
+    CRect rc = chart->m_aPanes.front()->Prop().m_rcPlot;
+    CommonVar* var = GetCommonVar();
+    CFont* old = dc->SelectObject(var->GetFont(CommonVar::kFontSong12));
+    dc->SetBkMode(TRANSPARENT);
+    dc->SetTextColor(var->Colors()[CommonColor::uniText]);
+    dc->DrawText(kNoMinutesText, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (old) dc->SelectObject(old);
+}
+
 void CBlockPicCur::CreateChartOverlay() {
     auto chart = std::make_shared<ChartOverlay>(this);
     chart->m_bShowMaxMin = 0;

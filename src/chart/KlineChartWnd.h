@@ -144,6 +144,9 @@ public:
     void CreateDataLayer() override;
     // The layer that cuts the shown day out of the 1-minute series.
     HistoryIntradayPicData* GetDayLayer() const;
+    // A day the data have no minutes for says so in the price pane.
+    void DrawClient(CDC* dc) override;
+    static constexpr const char* kNoMinutesText = "该日没有分时数据";
     void CreateChartOverlay() override;
     void OnDataChanged() override;
     int SetSecurity(const CIndSecuCode& code, const CGroup* group) override;

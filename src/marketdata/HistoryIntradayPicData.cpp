@@ -28,6 +28,7 @@ HistoryIntradayPicData::HistoryIntradayPicData(IPicDataOwner* owner) : PicDataLa
 }
 
 void HistoryIntradayPicData::SetDay(uint32_t date, double reference) {
+    if (date != m_nDate) m_bAnswered = false;
     m_nDate = date;
     m_fDayReference = reference > 0 ? reference : 0;
 }
@@ -131,6 +132,7 @@ void HistoryIntradayPicData::OnDataNotify(uint64_t, int64_t) {
         m_nBegin = 0;
         m_nEnd = m_nItemCount;
         m_nFirstLoad = 1;
+        m_bAnswered = true;
 
         std::shared_ptr<IChartOverlay> overlay = m_pOwner ? m_pOwner->GetChartOverlay() : nullptr;
         if (overlay) {

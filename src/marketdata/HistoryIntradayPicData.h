@@ -28,6 +28,10 @@ public:
     // trading day (today without one).
     uint32_t ResolveDay() const;
 
+    // The day was answered (by the server, or offline by what is held) and has no minutes:
+    // a day older than the minute data, or one without trading.
+    bool HasNoMinutes() const { return m_bAnswered && m_nItemCount == 0; }
+
     void RequestData() override;
     void RefreshData() override;
     void OnDataNotify(uint64_t code1, int64_t code2) override;
@@ -41,5 +45,6 @@ private:
     void SendDayRequest();
 
     uint32_t m_nDate = 0;
+    bool m_bAnswered = false;
     double m_fDayReference = 0;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -170,6 +171,30 @@ TEST(IntradayPopupServer, ReturnOnAPastDayBarShowsThatDaysMinutesAndTheButtonsSt
             },
             30000));
         EXPECT_NEAR(MinutesOf(*day).back().price, previousClose, 0.0051);
+
+        // A day older than the server's minute data: the chart says there is nothing.
+        CFloatDayItem old{};
+        old.m_nTime = 20100104;
+        popup->ShowDay(&chartWnd, -1, 20100104, close, CIndSecuCode(1, "600036"), old);
+        ASSERT_TRUE(platform::PumpUntil([&] { return day->HasNoMinutes(); }, 30000));
+        EXPECT_EQ(day->GetEnd(), 0);
+        {
+            popup->m_pChart->RedrawWindow();
+            platform::ProcessPendingEvents();
+            CBitmap shot;
+            ASSERT_TRUE(platform::CaptureWindow(popup->m_pChart.get(), shot));
+            const CRect plot = popup->m_pChart->GetChartOverlayPtr()->m_aPanes.front()->Prop().m_rcPlot;
+            const COLORREF ink = GetCommonVar()->GetColor(CommonColor::uniText);
+            int text = 0;
+            for (int y = plot.CenterPoint().y - 10; y < plot.CenterPoint().y + 10; ++y)
+                for (int x = plot.CenterPoint().x - 60; x < plot.CenterPoint().x + 60; ++x)
+                {
+                    const COLORREF c = shot.GetPixel(x, y);  // smoothed glyphs: near the ink
+                    text += std::abs(GetRValue(c) - GetRValue(ink)) + std::abs(GetGValue(c) - GetGValue(ink)) +
+                                std::abs(GetBValue(c) - GetBValue(ink)) < 90;
+                }
+            EXPECT_GT(text, 10) << CBlockPicCur::kNoMinutesText;
+        }
 
         popup->SendMessage(WM_CLOSE, 0, 0);
         EXPECT_EQ(GetIntradayPopup(false), nullptr);
