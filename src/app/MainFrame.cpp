@@ -11,6 +11,8 @@
 #include "app/ShellCommon.h"
 #include "app/TarrowApp.h"
 #include "app/TarrowView.h"
+#include "chart/IntradayPopup.h"
+#include "chart/TipPopups.h"
 #include "chart/ValuePanel.h"
 #include "ui/WebLinks.h"
 #include "foundation/Config.h"
@@ -133,7 +135,13 @@ void CMainFrame::OnChildFrameClosed(CWnd* frame) {
     if (frame && m_wndMenuBar.m_hWnd) m_wndMenuBar.OnFrameClosed(frame->m_hWnd);
 }
 
-void CMainFrame::HidePopups() { GetDlgFactory()->HidePopups(); }
+void CMainFrame::HidePopups() {
+    if (chart::CDlgCurPic* popup = chart::GetIntradayPopup(false); popup && popup->IsWindowVisible())
+        popup->ShowWindow(SW_HIDE);
+    // Off every screen: the trade tip goes now, whether or not the pointer is on it.
+    if (chart::CTipMulti* tip = chart::GetTipMulti(false)) tip->HideUnlessHovered(CPoint(-100000, -100000));
+    GetDlgFactory()->HidePopups();
+}
 
 void CMainFrame::OnChartWndClosing(CWnd* window) { GetDlgFactory()->OnChartWndClosing(window); }
 
@@ -194,6 +202,8 @@ void CMainFrame::OnMove(int x, int y) {
 
 void CMainFrame::OnClose() {
     HidePopups();
+    if (chart::CDlgCurPic* popup = chart::GetIntradayPopup(false)) popup->DestroyWindow();
+    if (chart::CTipMulti* tip = chart::GetTipMulti(false)) tip->DestroyWindow();
     // Windows first, while every dialog object is still alive; then the frame lets go.
     GetDlgFactory()->DestroyAll();
     m_dialogs.clear();

@@ -675,5 +675,12 @@ TEST(MainFrame, TheAnalysisChartShowsThePanelTheLabelsAndADaysIntradayPopup) {
     Pump();
     EXPECT_FALSE(panel->IsWindowVisible());
     EXPECT_FALSE(overlay.m_bCursorMode) << "the chart leaves cursor mode with it";
-    popup->SendMessage(WM_CLOSE);
+    // Another workspace: the popup belongs to this one and goes out of sight.
+    f.frame->GetMenuBar().SelectTabByIndex(0);
+    Pump();
+    EXPECT_FALSE(popup->IsWindowVisible());
+    EXPECT_EQ(chart::GetIntradayPopup(false), popup) << "hidden, kept for the next day shown";
+    f.frame->SendMessage(WM_CLOSE);
+    Pump();
+    EXPECT_EQ(chart::GetIntradayPopup(false), nullptr) << "the frame's close takes its window";
 }
