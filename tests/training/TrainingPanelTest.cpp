@@ -232,46 +232,58 @@ std::vector<COLORREF> Pixels(CWnd& wnd) {
 }
 
 TEST_F(TrainingPanel, AStepPaintsOnlyWhatChangedAndLooksAsAWholePaint) {
-    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[80]));
-    record.hideDate = 0;
-    CTrainingAssistWnd& panel = OpenPanel(record);
-    m_host.ShowWindow(SW_SHOW);
-    panel.RedrawWindow();
-    platform::ProcessPendingEvents();
-    std::string msg;
-    for (int step = 0; step < 8; ++step) {
-        SCOPED_TRACE(step);
-        if (step == 2) {  // a buy: the account box and the journal change
-            ASSERT_TRUE(record.Buy(5000, int64_t(record.EndTrainDate) * 10000, msg, true, "", record.price));
-            panel.UpdateAccountBox();
-            panel.UpdateButtons();
-        }
-        if (step == 5) record.zy = 0.00001;  // the stop sells on this bar
-        panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    // The whole panel, and a panel lower than its content scrolled down a little.
+    const struct {
+        int height;
+        int scroll;
+    } cases[] = {{1080, 0}, {700, 120}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.height);
+        CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[80]));
+        record.hideDate = 0;
+        CTrainingAssistWnd& panel = OpenPanel(record);
+        m_host.ShowWindow(SW_SHOW);
+        panel.MoveWindow(0, 0, 300, c.height);
         platform::ProcessPendingEvents();
-        const std::vector<COLORREF> stepped = Pixels(panel);
+        panel.OnVScroll(SB_THUMBPOSITION, UINT(c.scroll), nullptr);
+        ASSERT_EQ(panel.m_nScrollPos, c.scroll);
         panel.RedrawWindow();
         platform::ProcessPendingEvents();
-        ASSERT_EQ(stepped, Pixels(panel)) << "the step left the panel other than a whole paint";
-    }
-    EXPECT_EQ(record.trades.size(), 2u);
+        std::string msg;
+        for (int step = 0; step < 8; ++step) {
+            SCOPED_TRACE(step);
+            if (step == 2) {  // a buy: the account box and the journal change
+                ASSERT_TRUE(record.Buy(5000, int64_t(record.EndTrainDate) * 10000, msg, true, "", record.price));
+                panel.UpdateAccountBox();
+                panel.UpdateButtons();
+            }
+            if (step == 5) record.zy = 0.00001;  // the stop sells on this bar
+            panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+            platform::ProcessPendingEvents();
+            const std::vector<COLORREF> stepped = Pixels(panel);
+            panel.RedrawWindow();
+            platform::ProcessPendingEvents();
+            ASSERT_EQ(stepped, Pixels(panel)) << "the step left the panel other than a whole paint";
+        }
+        EXPECT_EQ(record.trades.size(), 2u);
 
-    // A mark on a part no bar changes stays through a step: the step did not paint it.
-    const CPoint blank(5, 430);
-    {
+        // A mark on a part no bar changes stays through a step: the step did not paint it.
+        const CPoint blank(5, 430 - c.scroll);
+        {
+            CClientDC dc(&panel);
+            dc.SetPixel(blank.x, blank.y, RGB(255, 0, 255));
+        }
+        panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
+        platform::ProcessPendingEvents();
+        {
+            CClientDC dc(&panel);
+            EXPECT_EQ(dc.GetPixel(blank.x, blank.y), RGB(255, 0, 255));
+        }
+        panel.RedrawWindow();
+        platform::ProcessPendingEvents();
         CClientDC dc(&panel);
-        dc.SetPixel(blank.x, blank.y, RGB(255, 0, 255));
+        EXPECT_NE(dc.GetPixel(blank.x, blank.y), RGB(255, 0, 255)) << "a whole paint covers it";
     }
-    panel.OnButtonCommand(CTrainingAssistWnd::kNextBar);
-    platform::ProcessPendingEvents();
-    {
-        CClientDC dc(&panel);
-        EXPECT_EQ(dc.GetPixel(blank.x, blank.y), RGB(255, 0, 255));
-    }
-    panel.RedrawWindow();
-    platform::ProcessPendingEvents();
-    CClientDC dc(&panel);
-    EXPECT_NE(dc.GetPixel(blank.x, blank.y), RGB(255, 0, 255)) << "a whole paint covers it";
 }
 
 TEST_F(TrainingPanel, ABonusLeavingOddLotsShowsWholeHands) {

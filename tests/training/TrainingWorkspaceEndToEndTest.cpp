@@ -305,7 +305,8 @@ TEST_F(TrainingWorkspaceEndToEnd, ASessionPlayedInTheWorkspaceIsWhatTheRecordFil
         panel->ToggleAutoPlay();
         EXPECT_TRUE(panel->IsPlaying());
         EXPECT_TRUE(chart->IsAutoPlayTimerSet());
-        chart->SendMessage(WM_TIMER, kAutoPlayTimerId, 0);
+        // The chart's own timer, once a second, steps the next bar.
+        ASSERT_TRUE(platform::PumpUntil([&] { return chart->GetReveal()->revealedCount > beforePlay + 1; }, 5000));
         EXPECT_EQ(chart->GetReveal()->revealedCount, beforePlay + 2);
         panel->ToggleAutoPlay();
         EXPECT_FALSE(chart->IsAutoPlayTimerSet());
