@@ -8,6 +8,7 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -502,6 +503,79 @@ TEST_F(TrainingWorkspaceEndToEnd, EveryOrderKindAnExRightsEventStopsAndAutoPlayT
     boxes.clear();
     panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
     EXPECT_EQ(boxes, std::vector<std::string>{"训练周期结束，无法继续训练"});
+    workspace.root->DetachAll();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrainingWorkspaceEndToEnd, ARightsIssueSubscribedThenStoppedAtIsSettledOnce) {
+    const CIndSecuCode code(1, "600036");
+    CSecurity* security = GetDataCenter()->FindSecurity(code);
+    ASSERT_NE(security, nullptr);
+    CSingleCQDataPerSecu event;
+    ASSERT_TRUE(WaitUntil([&] {
+        uint32_t from = 20050101;
+        while (FirstEventAfter(code, from, event)) {
+            if (event.m_nRights != 0 && event.m_nRightsPrice != 0) return true;
+            from = event.m_nDate;
+        }
+        return false;
+    })) << "a rights issue among the served events";
+    ASSERT_GE(event.m_nDate / 100 % 100, 6u);
+    // Subscribe, then stop to sell; later questions are answered no.
+    int stops = 0;
+    SetMessageBoxHook([this, &stops](const std::string& text, const std::string&, UINT type) {
+        boxes.push_back(text);
+        if (!(type & MB_YESNO)) return IDOK;
+        if (text.find("是否配股?") != std::string::npos) return IDYES;
+        return stops++ == 0 ? IDYES : IDNO;
+    });
+    auto list = std::make_shared<CTotalTrainingRecord>(file);
+    GetDataCenter()->SetTrainingRecords(list, nullptr);
+    auto record = list->CreateRecord(0, 0, security, code, security->GetName(), 0, 0, 1, 1000000, 0.0003);
+    record->StartDate = int32_t(event.m_nDate) - 100;
+    record->EndDate = int32_t(event.m_nDate) + 100;
+    Workspace workspace;
+    ASSERT_TRUE(workspace.Open(std::string(TARROW_SOURCE_DIR) + "/resources/layout/trendtraining.xlay",
+                               record.get()));
+    CTrainingAssistWnd* panel = FindTrainingAssist(workspace.root.get());
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(WaitForSession(workspace, *record));
+    panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_EQ(Order(*panel, CTrainingAssistWnd::kFirstOrder, 3), "买入");  // a third of the money
+    const int32_t held = record->GetPositionVolume(true);
+    ASSERT_GT(held, 0);
+
+    // Steps up to the prompt: the rights are bought, then the step stops short of the event.
+    int32_t clock = 0;
+    while (stops == 0 && record->EndTrainDate < int32_t(event.m_nDate)) {
+        clock = record->EndTrainDate;
+        panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    }
+    ASSERT_EQ(stops, 1) << "both questions were asked";
+    EXPECT_EQ(record->EndTrainDate, clock) << "the stopped step left the clock where it was";
+    const int32_t subscribed = record->GetPositionVolume(true);
+    EXPECT_GT(subscribed, held) << "the rights shares were bought";
+    // The subscription is a holding of the long book, not a trade of the journal.
+    ASSERT_EQ(record->trades.size(), 1u);
+    ASSERT_FALSE(record->CallPos->holdings.empty());
+    EXPECT_LE(record->CallPos->holdings.back().date, clock) << "dated at the clock's bar, never after it";
+    EXPECT_EQ(JournalRows(*panel).size(), 1u);
+
+    // The next step goes past the event without settling it a second time.
+    const double cash = record->leftCapital;
+    panel->OnButtonCommand(CTrainingAssistWnd::kNextBar);
+    EXPECT_GE(record->EndTrainDate, int32_t(event.m_nDate));
+    EXPECT_EQ(record->GetPositionVolume(true), subscribed);
+    EXPECT_EQ(record->trades.size(), 1u);
+    EXPECT_DOUBLE_EQ(record->leftCapital, cash);
+    EXPECT_EQ(stops, 1) << "no second stop question";
+    EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(),
+                            [](const std::string& b) { return b.find("是否配股?") != std::string::npos; }),
+              1)
+        << "the subscription is not offered again";
     workspace.root->DetachAll();
 }
 
