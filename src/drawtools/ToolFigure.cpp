@@ -1,6 +1,7 @@
 #include "drawtools/ToolFigure.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "ui/CommonVar.h"
 #include "ui/draw/DrawHelpers.h"
@@ -121,8 +122,35 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
         return clipped && (std::max(l, r) + margin < clip.left || std::min(l, r) - margin > clip.right ||
                            std::max(t, b) + margin < clip.top || std::min(t, b) - margin > clip.bottom);
     };
+    auto selectPen = [&](CPen* pen) {
+        if (pen && pen != selectedPen) {
+            CPen* previous = dc->SelectObject(pen);
+            if (!selectedPen) oldPen = previous;
+            selectedPen = pen;
+        }
+    };
+    // Lines in a row with one pen go to the DC together: figures are mostly many lines
+    // (levels, fans, curves of short steps), and one call for them all saves a call per line.
+    std::vector<POINT> run;
+    CPen* runPen = nullptr;
+    auto flushRun = [&] {
+        if (run.empty()) return;
+        selectPen(runPen);
+        dc->DrawSegments(run.data(), int(run.size() / 2));
+        dc->MoveTo(run.back().x, run.back().y);
+        run.clear();
+    };
     for (const FigureItem& it : figure.items) {
         if (it.kind == FigureItem::Line && outside(it.a.x, it.a.y, it.b.x, it.b.y, 32)) continue;
+        if (it.kind == FigureItem::Line && it.pen != FigureItem::SolidPen) {
+            CPen* pen = it.pen == FigureItem::DottedPen ? paint.dotPen : paint.pen;
+            if (pen != runPen) flushRun();
+            runPen = pen;
+            run.push_back(POINT{it.a.x, it.a.y});
+            run.push_back(POINT{it.b.x, it.b.y});
+            continue;
+        }
+        flushRun();
         if ((it.kind == FigureItem::Arc || it.kind == FigureItem::Outline) &&
             outside(it.rect.left, it.rect.top, it.rect.right, it.rect.bottom, 32))
             continue;
@@ -154,12 +182,7 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
                 if (previous) dc->SelectObject(previous);
                 break;
             }
-            CPen* pen = it.pen == FigureItem::DottedPen ? paint.dotPen : paint.pen;
-            if (pen && pen != selectedPen) {
-                CPen* previous = dc->SelectObject(pen);
-                if (!selectedPen) oldPen = previous;
-                selectedPen = pen;
-            }
+            selectPen(it.pen == FigureItem::DottedPen ? paint.dotPen : paint.pen);
             draw();
             break;
         }
@@ -197,6 +220,7 @@ void PaintFigure(CDC* dc, const CToolFigure& figure, const FigurePaint& paint) {
             break;
         }
     }
+    flushRun();
     if (oldMode >= 0) dc->SetBkMode(oldMode);
     if (textColor != CLR_INVALID) dc->SetTextColor(oldColor);
     if (oldFont) dc->SelectObject(oldFont);

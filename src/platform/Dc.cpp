@@ -1,6 +1,7 @@
 // The device context over QPainter.
 #include <QGuiApplication>
 #include <QScreen>
+#include <QVarLengthArray>
 #include <QtMath>
 #include <cmath>
 
@@ -187,8 +188,20 @@ void DCState::BuildBrush(const CBrush& b) {
 
 void DCState::SetFont(const LOGFONT& lf) {
     qfont = FontFromLogFont(lf);
-    metrics = std::make_unique<QFontMetrics>(qfont);
+    FontChanged();
     Invalidate();
+}
+
+void DCState::FontChanged() {
+    metrics = std::make_unique<QFontMetrics>(qfont);
+    shapes = ShapesForFont(qfont);
+    fontAscent = shapes->Ascent();
+    fontHeight = shapes->Height();
+}
+
+FontShapes& DCState::Shapes() {
+    if (!shapes || !shapes->OnThisThread()) shapes = ShapesForFont(qfont);
+    return *shapes;
 }
 
 QRegion DCState::EffectiveClip() const {
@@ -432,7 +445,7 @@ BOOL CDC::RestoreDC(int level) {
     d->qpen = s.qpen;
     d->qbrush = s.qbrush;
     d->qfont = s.qfont;
-    d->metrics = std::make_unique<QFontMetrics>(d->qfont);
+    d->FontChanged();
     d->text = s.text;
     d->bk = s.bk;
     d->bkMode = s.bkMode;
@@ -492,6 +505,56 @@ BOOL CDC::LineTo(int x, int y) {
                      .adjusted(-d->qpen.width() - 1, -d->qpen.width() - 1, d->qpen.width() + 1,
                                d->qpen.width() + 1)
                      .translated(d->org));
+    return TRUE;
+}
+
+BOOL CDC::DrawSegments(const POINT* ends, int count) {
+    if (!ends || count < 0) return FALSE;
+    if (count == 0 || d->rop == R2_NOP || d->qpen.style() == Qt::NoPen) return TRUE;
+    if (!DrawingShortcuts() || ThinPenOnHiDpi(*d)) {
+        const QPoint cur = d->cur;
+        BOOL ok = TRUE;
+        for (int i = 0; i < count; ++i) {
+            MoveTo(ends[2 * i].x, ends[2 * i].y);
+            ok = LineTo(ends[2 * i + 1].x, ends[2 * i + 1].y) && ok;
+        }
+        d->cur = cur;
+        return ok;
+    }
+    QPainter* p = d->P();
+    if (!p) return FALSE;
+    d->Background(*p, &d->qpen, nullptr);
+    // A one-pixel solid line along a row or a column, copied, covers the pixels from its
+    // lower end to the one before its higher end, whichever way it runs: a rectangle
+    // filled is the same and far cheaper to draw than a stroke. Lines of one pen in one
+    // colour come out the same in any order.
+    const bool fillAxisLines = d->qpen.style() == Qt::SolidLine && d->qpen.width() == 0 &&
+                               d->rop == R2_COPYPEN;
+    const QColor color = d->qpen.color();
+    QVarLengthArray<QLine, 256> lines;
+    QRect bounds;
+    for (int i = 0; i < count; ++i) {
+        const QPoint a(ends[2 * i].x, ends[2 * i].y), b(ends[2 * i + 1].x, ends[2 * i + 1].y);
+        if (a == b) continue;
+        bounds |= QRect(a, b).normalized();
+        if (fillAxisLines && a.y() == b.y()) {
+            p->fillRect(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1), color);
+        } else if (fillAxisLines && a.x() == b.x()) {
+            p->fillRect(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), color);
+        } else {
+            lines.append(QLine(a, b));
+        }
+    }
+    if (!lines.isEmpty()) {
+        p->setPen(d->qpen);
+        // one stroke per line: strokes of several lines at once carry the dash pattern
+        // and the last pixel from one line to the next
+        for (const QLine& l : lines) p->drawLine(l);
+    }
+    if (!bounds.isNull()) {
+        const int m = d->qpen.width() + 1;
+        d->MarkDirty(bounds.adjusted(-m, -m, m, m).translated(d->org));
+    }
     return TRUE;
 }
 
@@ -804,9 +867,28 @@ static QString StripPrefix(const QString& s) {
     return out;
 }
 
+// The advance of s in the DC's font, kept with the font's shaped texts.
+static int TextWidth(DCState& s, const QString& text) {
+    if (!DrawingShortcuts()) return s.metrics->horizontalAdvance(text);
+    return s.Shapes().Get(text, false).width;
+}
+
+// Draws one line of text with its baseline's left end at (x, baseline), in the painter's
+// pen and font: from the shaped runs where they show it exactly, else laid out anew.
+static void DrawTextLine(DCState& s, QPainter& p, int x, int baseline, const QString& text) {
+    if (text.isEmpty()) return;
+    if (DrawingShortcuts()) {
+        const ShapedText& shaped = s.Shapes().Get(text, true);
+        if (shaped.runsDrawable) {
+            for (const QGlyphRun& run : shaped.runs) p.drawGlyphRun(QPointF(x, baseline), run);
+            return;
+        }
+    }
+    p.drawText(QPoint(x, baseline), text);
+}
+
 CSize CDC::GetTextExtent(const std::string& text) const {
-    const QFontMetrics& fm = *d->metrics;
-    return CSize(fm.horizontalAdvance(ToQ(text)), fm.height());
+    return CSize(TextWidth(*d, ToQ(text)), d->fontHeight);
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const {
@@ -827,8 +909,7 @@ BOOL CDC::TextOut(int x, int y, const std::string& text) {
     QPainter* p = d->P();
     if (!p) return FALSE;
     QString s = ToQ(text);
-    const QFontMetrics& fm = *d->metrics;
-    int w = fm.horizontalAdvance(s), h = fm.height();
+    const int w = TextWidth(*d, s), h = d->fontHeight, ascent = d->fontAscent;
     UINT ha = d->textAlign & 6, va = d->textAlign & 24;
     if (ha == TA_CENTER)
         x -= w / 2;
@@ -837,7 +918,7 @@ BOOL CDC::TextOut(int x, int y, const std::string& text) {
     if (va == TA_BOTTOM)
         y -= h;
     else if (va == TA_BASELINE)
-        y -= fm.ascent();
+        y -= ascent;
     QRect box(x, y, w, h);
     // text is always drawn as a copy, whatever the raster mode (as the classic text output
     // does): a label drawn while placing a XOR rubber band keeps its colour
@@ -845,7 +926,7 @@ BOOL CDC::TextOut(int x, int y, const std::string& text) {
     if (d->bkMode == OPAQUE) p->fillRect(box, ToQColor(d->bk));
     p->setPen(ToQColor(d->text));
     p->setFont(d->qfont);
-    p->drawText(QPoint(x, y + fm.ascent()), s);
+    DrawTextLine(*d, *p, x, y + ascent, s);
     p->setCompositionMode(d->Composition());
     p->setPen(d->qpen);
     d->MarkDirty(box.adjusted(-2, -2, 2, 2).translated(d->org));
@@ -897,7 +978,7 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
     if (!(fmt & DT_NOPREFIX)) s = StripPrefix(s);
     if (fmt & DT_EXPANDTABS) s.replace(QLatin1Char('\t'), QStringLiteral("        "));
     const QFontMetrics& fm = *d->metrics;
-    const int lineH = fm.height();
+    const int lineH = d->fontHeight;
     CRect r(*rc);
     QStringList lines;
     if (fmt & DT_SINGLELINE) {
@@ -920,7 +1001,7 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
     int textH = lineH * (int)lines.size();
     if (fmt & DT_CALCRECT) {
         int w = 0;
-        for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
+        for (const QString& l : lines) w = std::max(w, TextWidth(*d, l));
         if (!(fmt & DT_WORDBREAK) || w < r.Width() || lines.size() == 1) rc->right = rc->left + w;
         rc->bottom = rc->top + textH;
         return textH;
@@ -944,14 +1025,14 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     p->setPen(ToQColor(d->text));
     for (const QString& l : lines) {
-        int w = fm.horizontalAdvance(l);
+        int w = TextWidth(*d, l);
         int x = r.left;
         if (fmt & DT_CENTER)
             x = r.left + (r.Width() - w) / 2;
         else if (fmt & DT_RIGHT)
             x = r.right - w;
         if (d->bkMode == OPAQUE) p->fillRect(QRect(x, y, w, lineH), ToQColor(d->bk));
-        p->drawText(QPoint(x, y + fm.ascent()), l);
+        DrawTextLine(*d, *p, x, y + d->fontAscent, l);
         y += lineH;
     }
     if (!(fmt & DT_NOCLIP)) p->restore();

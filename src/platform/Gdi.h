@@ -184,6 +184,10 @@ struct PAINTSTRUCT {
 namespace platform {
 struct Surface;
 struct DCState;
+// Drawing keeps shaped text for reuse and draws runs of lines in one go; the pixels are
+// the same either way. Off, every text is laid out anew and every line stroked alone:
+// tests compare the two. Safe from any thread; on by default.
+void SetDrawingShortcuts(bool on);
 struct RegionData;
 }  // namespace platform
 
@@ -351,6 +355,9 @@ public:
     BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
     CPoint GetCurrentPosition() const;
     BOOL Polyline(const POINT* pts, int count);
+    // count separate lines, line i from ends[2i] to ends[2i+1], each drawn as MoveTo and
+    // LineTo draw it (its end point left out); the current position stays where it was.
+    BOOL DrawSegments(const POINT* ends, int count);
     BOOL Polygon(const POINT* pts, int count);
     BOOL PolyPolygon(const POINT* pts, const int* counts, int polys);
     BOOL Rectangle(int l, int t, int r, int b);

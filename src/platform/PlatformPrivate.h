@@ -6,6 +6,8 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QHash>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
@@ -15,8 +17,10 @@
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/App.h"
@@ -128,6 +132,49 @@ QFont FontFromLogFont(const LOGFONT& lf);
 bool LoadImageBytes(QImage& image, const unsigned char* data, size_t size);
 LOGFONT DefaultLogFont();
 
+// Text shaped once and drawn many times: chart labels and tool figures repeat the same few
+// strings at every paint, and laying text out anew is most of what drawing it costs.
+struct ShapedText {
+    int width = 0;  // the font metrics' advance of the whole text
+    bool shaped = false;  // runs were built (on the first drawing; measuring alone needs none)
+    bool runsDrawable = false;  // the runs show the text exactly; else it is drawn afresh
+    QList<QGlyphRun> runs;  // glyph positions relative to the left end of the baseline
+};
+
+// The shaped texts of one font on one thread, the least recently used dropped beyond a
+// bound. Every DC holds the set of its selected font; a DC used from another thread than
+// the one that made the set takes the set of that thread instead (glyph runs hold the
+// thread's font engines).
+class FontShapes {
+public:
+    explicit FontShapes(const QFont& font)
+        : m_font(font), m_metrics(font), m_thread(std::this_thread::get_id()),
+          m_ascent(m_metrics.ascent()), m_height(m_metrics.height()) {}
+    bool OnThisThread() const { return m_thread == std::this_thread::get_id(); }
+    const QFont& Font() const { return m_font; }
+    int Ascent() const { return m_ascent; }
+    int Height() const { return m_height; }
+    // The entry of text, made (measured) if it is not there; drawing asks for the runs.
+    const ShapedText& Get(const QString& text, bool forDrawing);
+    static constexpr int kCapacity = 512;
+
+private:
+    struct Entry {
+        QString text;
+        ShapedText shaped;
+    };
+    QFont m_font;
+    QFontMetrics m_metrics;
+    std::thread::id m_thread;
+    int m_ascent, m_height;
+    std::list<Entry> m_order;  // most recently used first
+    QHash<QString, std::list<Entry>::iterator> m_index;
+};
+// The shapes of font on the calling thread (a bounded set of fonts per thread).
+std::shared_ptr<FontShapes> ShapesForFont(const QFont& font);
+// Whether drawing takes its shortcuts (shaped-text cache, batched and filled lines).
+bool DrawingShortcuts();
+
 struct DCState {
     std::shared_ptr<Surface> surface;
     CWnd* wnd = nullptr;
@@ -144,6 +191,8 @@ struct DCState {
     QBrush qbrush;
     QFont qfont;
     std::unique_ptr<QFontMetrics> metrics;
+    int fontAscent = 0, fontHeight = 0;  // of metrics, asked at every text call
+    std::shared_ptr<FontShapes> shapes;   // of qfont; see Shapes()
     COLORREF text = 0, bk = RGB(255, 255, 255);
     int bkMode = OPAQUE, rop = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = COLORONCOLOR;
     UINT textAlign = 0;
@@ -201,6 +250,8 @@ struct DCState {
     void BuildPen(const CPen& pen);
     void BuildBrush(const CBrush& brush);
     void SetFont(const LOGFONT& lf);
+    void FontChanged();  // qfont was set: metrics and shapes follow
+    FontShapes& Shapes();
     QPainter::CompositionMode Composition() const;
     QColor PenColor(COLORREF c) const;
     void MarkDirty(const QRect& deviceRect);

@@ -3,6 +3,8 @@
 // every coordinate the program uses stays logical.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/App.h"
 #include "platform/Gdi.h"
 #include "platform/Services.h"
@@ -81,6 +83,36 @@ TEST_F(HiDpi, TextAndSlantedLinesAreDrawnAtDeviceResolution) {
     EXPECT_EQ(Dev(120, 81), kBlue);
     EXPECT_EQ(Dev(120, 79), kWhite);
     EXPECT_EQ(Dev(120, 82), kWhite);
+}
+
+TEST_F(HiDpi, DrawingShortcutsLeaveTheDevicePixelsAsTheyWere) {
+    // text from the shaped-text cache and lines drawn together, at ratio 2, against the
+    // same drawn without shortcuts: device pixel for device pixel
+    auto draw = [&](bool shortcuts) {
+        platform::SetDrawingShortcuts(shortcuts);
+        CClientDC dc(&w);
+        dc.FillSolidRect(CRect(0, 0, 100, 50), kWhite);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(0, 0, 0));
+        for (int round = 0; round < 2; ++round) dc.TextOut(3 + round, 2 + 20 * round, "国8 0.618(42.22)");
+        CRect rc(4, 18, 96, 34);
+        dc.DrawText("压力位 1.500", &rc, DT_SINGLELINE | DT_CENTER);
+        CPen pen(PS_SOLID, 1, kBlue);
+        dc.SelectObject(&pen);
+        const POINT ends[] = {{50, 10}, {90, 30}, {60, 40}, {20, 40}, {70, 45}, {70, 5}};
+        dc.DrawSegments(ends, 3);
+        Shoot();
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) pixels.push_back(Dev(x, y));
+        return pixels;
+    };
+    const auto plain = draw(false);
+    const auto fast = draw(true);
+    const auto again = draw(true);
+    platform::SetDrawingShortcuts(true);
+    EXPECT_TRUE(plain == fast);
+    EXPECT_TRUE(plain == again);
 }
 
 TEST_F(HiDpi, BitmapsKeepTheirPixelsAndAreBlittedAtLogicalSize) {

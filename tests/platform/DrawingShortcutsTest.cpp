@@ -1,0 +1,247 @@
+// Drawing's shortcuts (shaped text kept for reuse, runs of lines drawn in one go) change
+// nothing on screen: every scene is drawn with them off, then on twice (laying out, then
+// reusing), and the pixels compared.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/App.h"
+#include "platform/Gdi.h"
+
+namespace {
+
+constexpr int kW = 320, kH = 200;
+
+struct Dib {
+    CBitmap bmp;
+    CDC dc;
+    void* bits = nullptr;
+    Dib() {
+        dc.CreateCompatibleDC(nullptr);
+        bmp.CreateDIBSection(kW, kH, &bits);
+        dc.SelectObject(&bmp);
+        dc.FillSolidRect(CRect(0, 0, kW, kH), RGB(20, 30, 40));
+    }
+};
+
+struct ShortcutsOn {
+    ~ShortcutsOn() { platform::SetDrawingShortcuts(true); }
+};
+
+// Pixels that differ between the scene drawn without shortcuts and with them (first and
+// second time); the first differing pixel in *where.
+int Differences(const std::function<void(CDC&)>& scene, std::string* where) {
+    ShortcutsOn restore;
+    platform::SetDrawingShortcuts(false);
+    Dib plain;
+    scene(plain.dc);
+    platform::SetDrawingShortcuts(true);
+    int diff = 0;
+    for (int round = 0; round < 2; ++round) {
+        Dib fast;
+        scene(fast.dc);
+        const auto* a = static_cast<const uint32_t*>(plain.bits);
+        const auto* b = static_cast<const uint32_t*>(fast.bits);
+        for (int i = 0; i < kW * kH; ++i)
+            if (a[i] != b[i]) {
+                if (!diff++ && where)
+                    *where = "round " + std::to_string(round) + " at (" + std::to_string(i % kW) +
+                             "," + std::to_string(i / kW) + ")";
+            }
+    }
+    return diff;
+}
+
+struct FontCase {
+    const char* name;
+    int height, weight;
+    bool italic, underline;
+    const char* face;
+};
+
+const FontCase kFonts[] = {
+    {"stock", 0, 0, false, false, nullptr},
+    {"song 12", -12, 400, false, false, "宋体"},
+    {"song 24", -24, 400, false, false, "宋体"},
+    {"bold 13", -13, 700, false, false, "Arial"},
+    {"italic 16", -16, 400, true, false, "Times New Roman"},
+    {"underlined 14", -14, 400, false, true, "宋体"},
+};
+
+const char* const kTexts[] = {
+    "0.618(42.22)", "压力位", "MA5: 51.23", "混合 Mixed 文本 text", "  leading and trailing  ",
+    "a&b&&c",       "tab\there", "", "العربية 12", "e\xcc\x81\xcc\x81 fi ffl", "2020/01/02",
+};
+
+TEST(DrawingShortcuts, TextLooksTheSameLaidOutAgainOrReused) {
+    for (const FontCase& f : kFonts) {
+        SCOPED_TRACE(f.name);
+        auto scene = [&](CDC& dc) {
+            CFont font;
+            if (f.face) {
+                LOGFONT lf;
+                lf.lfHeight = f.height;
+                lf.lfWeight = f.weight;
+                lf.lfItalic = f.italic;
+                lf.lfUnderline = f.underline;
+                lf.lfFaceName = f.face;
+                font.CreateFontIndirect(&lf);
+                dc.SelectObject(&font);
+            }
+            dc.SetTextColor(RGB(250, 240, 10));
+            dc.SetBkColor(RGB(90, 0, 90));
+            int y = 2, k = 0;
+            for (const char* text : kTexts) {
+                dc.SetBkMode(k % 3 == 0 ? OPAQUE : TRANSPARENT);
+                const UINT align[] = {TA_LEFT | TA_TOP, TA_CENTER | TA_BASELINE, TA_RIGHT | TA_BOTTOM};
+                dc.SetTextAlign(align[k % 3]);
+                dc.TextOut(k % 3 == 0 ? 3 : k % 3 == 1 ? 80 : 158, y + (k % 3 ? 14 : 0), text);
+                CRect rc(162, y, 318, y + 18);
+                const UINT formats[] = {DT_SINGLELINE | DT_VCENTER | DT_CENTER,
+                                        DT_SINGLELINE | DT_RIGHT | DT_END_ELLIPSIS,
+                                        DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS, DT_SINGLELINE | DT_NOCLIP};
+                dc.DrawText(text, &rc, formats[k % 4]);
+                y += 17;
+                ++k;
+            }
+            dc.SetTextAlign(TA_LEFT | TA_TOP);
+            // wrapped lines and a viewport moved by a few pixels
+            dc.SetViewportOrg(3, -2);
+            CRect wrap(4, y, 150, kH);
+            dc.DrawText("第一行很长的文字会折行 and words wrap here\n第二行", &wrap, DT_WORDBREAK);
+            dc.SetViewportOrg(0, 0);
+        };
+        std::string where;
+        EXPECT_EQ(Differences(scene, &where), 0) << where;
+    }
+}
+
+TEST(DrawingShortcuts, MeasuredTextAgreesWithAndWithout) {
+    ShortcutsOn restore;
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CFont font;
+    LOGFONT lf;
+    lf.lfHeight = -15;
+    lf.lfFaceName = "宋体";
+    font.CreateFontIndirect(&lf);
+    dc.SelectObject(&font);
+    for (const char* text : kTexts) {
+        SCOPED_TRACE(text);
+        platform::SetDrawingShortcuts(false);
+        const CSize plain = dc.GetTextExtent(text);
+        CRect plainRc(0, 0, 60, 0);
+        dc.DrawText(text, &plainRc, DT_CALCRECT | DT_WORDBREAK);
+        platform::SetDrawingShortcuts(true);
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(dc.GetTextExtent(text), plain);
+            CRect rc(0, 0, 60, 0);
+            dc.DrawText(text, &rc, DT_CALCRECT | DT_WORDBREAK);
+            EXPECT_EQ(rc, plainRc);
+        }
+    }
+}
+
+TEST(DrawingShortcuts, TextKeptForManyTextsStaysRightBeyondTheBound) {
+    // more distinct texts than are kept: the oldest go and come back laid out anew
+    auto scene = [](CDC& dc) {
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(RGB(255, 255, 255));
+        for (int i = 0; i < 700; ++i) dc.TextOut(i * 37 % 300, i * 13 % 190, std::to_string(i * 7919));
+    };
+    std::string where;
+    EXPECT_EQ(Differences(scene, &where), 0) << where;
+}
+
+// Segments every way: along rows and columns both ways, diagonals of many slopes, points,
+// lines reaching out of the image and out of the clip.
+std::vector<POINT> Segments() {
+    std::vector<POINT> ends;
+    auto add = [&](int xa, int ya, int xb, int yb) {
+        ends.push_back(POINT{xa, ya});
+        ends.push_back(POINT{xb, yb});
+    };
+    for (int k = 0; k < 6; ++k) {
+        add(10 + k, 10 + 5 * k, 200 - 7 * k, 10 + 5 * k);   // rightwards
+        add(300 - k, 40 + 5 * k, 120 + 3 * k, 40 + 5 * k);  // leftwards
+        add(10 + 6 * k, 80, 10 + 6 * k, 190 - 9 * k);       // downwards
+        add(60 + 6 * k, 190, 60 + 6 * k, 90 + 4 * k);       // upwards
+    }
+    for (int k = 0; k < 24; ++k) {
+        const int dx = (k % 7 - 3) * 23 + 1, dy = (k % 5 - 2) * 31 + (k % 2);
+        add(160, 110, 160 + dx, 110 + dy);
+        add(160 + dx, 110 - dy, 160, 110);
+    }
+    add(50, 50, 50, 50);                                        // a point: nothing
+    add(-40, 150, 400, 150);                                    // across and beyond
+    add(250, -30, 250, 260);
+    add(-100, -60, 500, 300);
+    add(330, 20, 500, 20);                                      // wholly outside
+    add(5, 199, 5, 240);
+    return ends;
+}
+
+TEST(DrawingShortcuts, SegmentsLookAsLinesDrawnOneByOne) {
+    struct PenCase {
+        const char* name;
+        int style, width, rop, bkMode;
+    };
+    const PenCase pens[] = {
+        {"solid", PS_SOLID, 1, R2_COPYPEN, TRANSPARENT},
+        {"solid opaque", PS_SOLID, 0, R2_COPYPEN, OPAQUE},
+        {"dotted", PS_DOT, 1, R2_COPYPEN, TRANSPARENT},
+        {"dotted opaque", PS_DOT, 1, R2_COPYPEN, OPAQUE},
+        {"dashed", PS_DASH, 1, R2_COPYPEN, TRANSPARENT},
+        {"dash-dot", PS_DASHDOT, 1, R2_COPYPEN, TRANSPARENT},
+        {"wide", PS_SOLID, 3, R2_COPYPEN, TRANSPARENT},
+        {"xor", PS_SOLID, 1, R2_XORPEN, TRANSPARENT},
+        {"not xor dotted", PS_DOT, 1, R2_NOTXORPEN, TRANSPARENT},
+        {"black", PS_SOLID, 1, R2_BLACK, TRANSPARENT},
+        {"null", PS_NULL, 1, R2_COPYPEN, TRANSPARENT},
+    };
+    const std::vector<POINT> ends = Segments();
+    for (const PenCase& pc : pens)
+        for (int clipped = 0; clipped < 2; ++clipped) {
+            SCOPED_TRACE(std::string(pc.name) + (clipped ? " clipped" : ""));
+            auto scene = [&](CDC& dc) {
+                CPen pen(pc.style, pc.width, RGB(240, 200, 30));
+                dc.SelectObject(&pen);
+                dc.SetROP2(pc.rop);
+                dc.SetBkMode(pc.bkMode);
+                dc.SetBkColor(RGB(0, 90, 200));
+                if (clipped) {
+                    dc.SetViewportOrg(7, 3);
+                    dc.IntersectClipRect(30, 20, 280, 170);
+                }
+                dc.MoveTo(1, 2);
+                dc.DrawSegments(ends.data(), int(ends.size() / 2));
+                // the current position is where it was
+                dc.LineTo(100, 2);
+            };
+            std::string where;
+            EXPECT_EQ(Differences(scene, &where), 0) << where;
+        }
+}
+
+TEST(DrawingShortcuts, SegmentsDrawWhatMoveToAndLineToDraw) {
+    const std::vector<POINT> ends = Segments();
+    for (int style : {PS_SOLID, PS_DOT}) {
+        SCOPED_TRACE(style);
+        Dib lines, segments;
+        CPen pen(style, 1, RGB(10, 250, 120));
+        for (CDC* dc : {&lines.dc, &segments.dc}) dc->SelectObject(&pen);
+        for (size_t i = 0; i + 1 < ends.size(); i += 2) {
+            lines.dc.MoveTo(ends[i].x, ends[i].y);
+            lines.dc.LineTo(ends[i + 1].x, ends[i + 1].y);
+        }
+        segments.dc.DrawSegments(ends.data(), int(ends.size() / 2));
+        EXPECT_EQ(std::memcmp(lines.bits, segments.bits, size_t(kW) * kH * 4), 0);
+        EXPECT_FALSE(segments.dc.DrawSegments(nullptr, 1));
+        EXPECT_TRUE(segments.dc.DrawSegments(ends.data(), 0));
+    }
+}
+
+}  // namespace
