@@ -10,6 +10,7 @@
 #include "chart/DrawToolPicker.h"
 #include "foundation/Config.h"
 #include "foundation/MyLog.h"
+#include "foundation/WriteBehind.h"
 #include "formula/YBIndClass.h"
 #include "marketdata/AppInfo.h"
 #include "marketdata/CQData.h"
@@ -48,6 +49,7 @@ void RunShutdown(CAppServices& s) {
     s.SaveExRights();
     s.SaveTrainingRecords();
     s.SaveFreqPeriods();
+    GetWriteBehind().Drain();  // the drawing files still on their way, failures logged
     s.CloseLog();
 }
 

@@ -1,18 +1,61 @@
 #include "drawtools/DrawToolOverlay.h"
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 
 #include "drawtools/DlgPicLineSetting.h"
 #include "drawtools/DlgTextTool.h"
 #include "drawtools/DrawToolActions.h"
 #include "drawtools/ToolSettings.h"
 #include "drawtools/TriangleLines.h"
+#include "foundation/WriteBehind.h"
 #include "marketdata/AppInfo.h"
+#include "platform/App.h"
+#include "platform/CommonDialogs.h"
 #include "platform/Wnd.h"
 #include "ui/CommonResouce.h"
 
+namespace {
+
+ToolFileErrorHandler& ErrorHandler() {
+    static ToolFileErrorHandler handler;  // touched on the UI thread only
+    return handler;
+}
+
+// The user hears of each file once: the chart rewrites it after every change, and a full
+// disk would otherwise answer each of them with a box.
+void TellUser(const std::string& path, const std::string& error) {
+    static std::set<std::string> told;
+    if (!told.insert(path).second) return;
+    const std::string text = "画线保存失败，最近的画线改动未能写入文件：\n" + path + "\n" + error;
+    ::MessageBox(nullptr, text.c_str(), "提示", MB_OK | MB_ICONWARNING);
+}
+
+// Failures of the write-behind arrive on its thread; the user is told on the UI thread.
+void ReportWriteFailures() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        GetWriteBehind().SetErrorSink([](const std::string& path, const std::string& error) {
+            platform::PostTask([path, error] {
+                if (ErrorHandler())
+                    ErrorHandler()(path, error);
+                else
+                    TellUser(path, error);
+            });
+        });
+    });
+}
+
+}  // namespace
+
+void SetToolFileErrorHandler(ToolFileErrorHandler handler) {
+    ErrorHandler() = std::move(handler);
+}
+
 DrawToolOverlay::DrawToolOverlay(IDrawChart* chart, IDrawToolHost* host)
     : m_pChart(chart), m_pHost(host) {
+    ReportWriteFailures();
     if (!m_pHost) {
         m_pDefaultHost = std::make_unique<DefaultDrawToolHost>(chart);
         m_pHost = m_pDefaultHost.get();
@@ -20,7 +63,10 @@ DrawToolOverlay::DrawToolOverlay(IDrawChart* chart, IDrawToolHost* host)
     m_editor.m_pOwner = chart;
 }
 
-DrawToolOverlay::~DrawToolOverlay() = default;
+DrawToolOverlay::~DrawToolOverlay() {
+    // The chart closes: its drawings are on disk before it is gone.
+    if (!m_strSavedPath.empty()) GetWriteBehind().Drain(m_strSavedPath);
+}
 
 void DrawToolOverlay::Reset() {
     GetToolSettings().panMode = 0;
@@ -126,6 +172,11 @@ void DrawToolOverlay::ClearTools() {
 bool DrawToolOverlay::LoadTools() {
     ClearTools();
     const std::string path = GetToolFilePath();
+    // Another security or period: the previous file is finished before this one is shown.
+    if (!m_strSavedPath.empty() && m_strSavedPath != path) {
+        GetWriteBehind().Drain(m_strSavedPath);
+        m_strSavedPath.clear();
+    }
     if (path.empty()) return true;
     std::vector<std::shared_ptr<CRecRgnLines>> tools;
     const ToolFileLoad r = LoadToolFile(path, tools);
@@ -142,7 +193,11 @@ bool DrawToolOverlay::SaveTools() {
     const CIndSecuCode code = m_pChart->GetSecurity();
     ToolFileInfo info{code.m_nMarket, code.m_strCode, m_pChart->GetDataType(),
                       m_pChart->GetPeriod()};
-    return SaveToolFile(path, info, m_tools);
+    // The flushes of an atomic replace take milliseconds, and this runs after every change
+    // on the UI thread: the writing happens behind it.
+    SaveToolFileBehind(path, info, m_tools);
+    m_strSavedPath = path;
+    return true;
 }
 
 // ---- default host ----

@@ -114,6 +114,7 @@ public:
     void ClearTools();
     // False when the file was damaged (kept aside; the chart starts without tools).
     bool LoadTools();
+    // Hands the file's new contents to the write-behind; false when the chart keeps no file.
     bool SaveTools();
     bool Contains(const CRecRgnLines* tool) const;
     const std::vector<std::shared_ptr<CRecRgnLines>>& Tools() const { return m_tools; }
@@ -144,7 +145,13 @@ protected:
     std::vector<std::shared_ptr<CRecRgnLines>> m_tools;
     std::vector<std::unique_ptr<DrawToolAction>> m_actions;
     std::string m_strToolDir;
+    std::string m_strSavedPath;  // the file last handed to the write-behind
 };
+
+// Runs on the UI thread for a drawing file the write-behind could not write (path, reason).
+// Without one the user is told once per file in a message box.
+using ToolFileErrorHandler = std::function<void(const std::string& path, const std::string& error)>;
+void SetToolFileErrorHandler(ToolFileErrorHandler handler);
 
 // Cursors from the common resources, screen size from the system, and the skinned
 // text and line-settings dialogs.

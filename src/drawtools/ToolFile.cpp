@@ -12,6 +12,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/MyLog.h"
 #include "foundation/TextCodec.h"
+#include "foundation/WriteBehind.h"
 #include "foundation/XmlAttr.h"
 #include "foundation/XmlFile.h"
 
@@ -56,7 +57,9 @@ std::string ConvertNonAsciiRuns(std::string_view text, bool gbkSource, Convert c
 
 XmlLoadResult LoadOwnFile(tinyxml2::XMLDocument& doc, const std::string& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) return XmlLoadResult::Missing;
+    // A version still on its way to the disk is the file's contents already.
+    if (!GetWriteBehind().PendingBytes(path, bytes) && !ReadWholeFile(path, bytes))
+        return XmlLoadResult::Missing;
     if (std::string_view(bytes).substr(0, kOwnDeclaration.size()) != kOwnDeclaration)
         return ParseXmlText(doc, bytes);
     // Embedded NULs end the text, as for any converted file.
@@ -108,8 +111,7 @@ ToolFileLoad LoadToolFile(const std::string& path, std::vector<std::shared_ptr<C
     return ToolFileLoad::Ok;
 }
 
-bool SaveToolFile(const std::string& path, const ToolFileInfo& info,
-                  const std::vector<std::shared_ptr<CRecRgnLines>>& tools, std::string* error) {
+std::string ToolFileText(const ToolFileInfo& info, const std::vector<std::shared_ptr<CRecRgnLines>>& tools) {
     tinyxml2::XMLDocument doc;
     AddXmlDeclaration(doc);
     tinyxml2::XMLElement* root = doc.NewElement(kRoot);
@@ -130,5 +132,15 @@ bool SaveToolFile(const std::string& path, const ToolFileInfo& info,
     doc.Print(&printer);
     const std::string_view utf8(printer.CStr(), printer.CStrSize() > 0 ? size_t(printer.CStrSize() - 1) : 0);
     const std::string gbk = ConvertNonAsciiRuns(utf8, false, [](std::string_view run) { return Utf8ToAnsiXml(run); });
-    return WriteFileAtomic(path, gbk, error);
+    return gbk;
+}
+
+bool SaveToolFile(const std::string& path, const ToolFileInfo& info,
+                  const std::vector<std::shared_ptr<CRecRgnLines>>& tools, std::string* error) {
+    return WriteFileAtomic(path, ToolFileText(info, tools), error);
+}
+
+void SaveToolFileBehind(const std::string& path, const ToolFileInfo& info,
+                        const std::vector<std::shared_ptr<CRecRgnLines>>& tools) {
+    GetWriteBehind().Write(path, ToolFileText(info, tools));
 }

@@ -22,13 +22,23 @@ std::string ToolFileName(int market, const std::string& code, int dataType, int 
 
 enum class ToolFileLoad { Ok, Missing, Damaged };
 
-// Reads the tools of a file in order; elements of unknown types are skipped. A damaged
+// Reads the tools of a file in order (a version handed to the write-behind and not yet
+// written is read instead of the disk's); elements of unknown types are skipped. A damaged
 // file (not XML, or without the root and "ToolsInfo") is renamed aside (`keptAside`
 // receives the new name) and gives no tools.
 ToolFileLoad LoadToolFile(const std::string& path, std::vector<std::shared_ptr<CRecRgnLines>>& tools,
                           ToolFileInfo* info = nullptr, std::string* keptAside = nullptr);
 
-// Writes the tools (an empty list gives an empty "ToolsInfo"); the directory is created.
+// The file's bytes for the tools (an empty list gives an empty "ToolsInfo").
+std::string ToolFileText(const ToolFileInfo& info, const std::vector<std::shared_ptr<CRecRgnLines>>& tools);
+
+// Writes the tools now; the directory is created.
 bool SaveToolFile(const std::string& path, const ToolFileInfo& info,
                   const std::vector<std::shared_ptr<CRecRgnLines>>& tools,
                   std::string* error = nullptr);
+
+// Serialises the tools here and hands the bytes to the program's write-behind, which
+// writes them atomically on its own thread (a failure is logged and reported by
+// ReportToolFileErrors' sink).
+void SaveToolFileBehind(const std::string& path, const ToolFileInfo& info,
+                        const std::vector<std::shared_ptr<CRecRgnLines>>& tools);

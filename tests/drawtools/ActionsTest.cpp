@@ -13,6 +13,7 @@
 #include "drawtools/TriangleLines.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/Config.h"
+#include "foundation/WriteBehind.h"
 #include "ui/CommonResouce.h"
 #include "ui/CommonVar.h"
 
@@ -251,6 +252,7 @@ TEST_F(Actions, TriangleAndFoldLineAreSavedWithTheirItems) {
 
     tinyxml2::XMLDocument doc;
     std::string bytes;
+    GetWriteBehind().Drain();
     ASSERT_TRUE(ReadWholeFile(overlay.GetToolFilePath(), bytes));
     ASSERT_EQ(doc.Parse(bytes.c_str()), tinyxml2::XML_SUCCESS);
     const auto* info = doc.FirstChildElement("_Tarrow_DrawTool")->FirstChildElement("ToolsInfo");
