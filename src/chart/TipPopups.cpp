@@ -19,7 +19,6 @@ namespace chart {
 
 namespace {
 
-
 CFont* TipFont() { return GetCommonVar()->GetFont(CommonVar::Font::Tip); }
 
 // Gives the keyboard back to whoever had it: a tip is never where typing goes.
