@@ -161,6 +161,8 @@ private:
     uint32_t GetItemCountOfDate(uint32_t year) const;
     uint32_t CountItemsOfDate(uint32_t year) const;
     void CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) const;
+    void BuildOneMinuteBarsOfYear(uint32_t year, uint8_t adjustMode,
+                                  std::vector<CFloatDayItem>& out) const;
     struct HistoryDownload;
 
     bool IsOwnSecurity(const wire::SecurityRef& security);
@@ -181,7 +183,10 @@ private:
     // Reads the decompressed 10801 reply and applies it in one go; false (nothing
     // changed) when it is for another security or short or malformed.
     bool DecodeHistory(CBuffer& plain);
-    void AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate);
+    // Adjusts bars for the ex-rights events in `mode`, carrying the running transform in
+    // factor and offset (both start at the identity).
+    void AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate, uint8_t mode,
+                           double& factor, double& offset) const;
     uint32_t BarDate(int64_t key) const;
     bool SamePeriod(int64_t a, int64_t b);
 
@@ -249,6 +254,14 @@ public:
     // Raw bars of one year (replacing out's contents).
     void CopyItemsOfYear(uint32_t year, CSortArray<CDayItem>& out) const {
         m_pSeries->CopyItemsOfYear(year, out);
+    }
+    // One year of a 1-minute series as chart bars, adjusted in `adjustMode` exactly as the
+    // chart-bar build of that year alone would adjust them, written to out and nowhere
+    // else: a reader of another year or another adjustment (the intraday popup of a past
+    // day) leaves the bars, mode and factors that charts of this series show untouched.
+    void BuildOneMinuteBarsOfYear(uint32_t year, uint8_t adjustMode,
+                                  std::vector<CFloatDayItem>& out) const {
+        m_pSeries->BuildOneMinuteBarsOfYear(year, adjustMode, out);
     }
 
 protected:

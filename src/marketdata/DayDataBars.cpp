@@ -45,21 +45,50 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
             MergeBar(bar);
     }
     if (adjust && !bars.empty()) {
-        AdjustForExRights(bars, endDate);
+        AdjustForExRights(bars, endDate, m_nAdjustMode, m_fAdjustFactor, m_fAdjustOffset);
         for (const CFloatDayItem& bar : bars) MergeBar(bar);
     }
     m_nTotalCount = std::max(m_nTotalCount.load(), int32_t(m_chartBars.size()));
 }
 
-void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate) {
-    auto apply = [this](const CSingleCQDataPerSecu& event) {
+void CDayData::BuildOneMinuteBarsOfYear(uint32_t year, uint8_t adjustMode,
+                                        std::vector<CFloatDayItem>& out) const {
+    out.clear();
+    if (m_nDataType != kMinuteType || m_nPeriod != 1) return;
+    const double divisor = m_pSecurity ? m_pSecurity->GetPriceDivisor() : 1000.0;
+    const int from = LowerBoundKey(m_rawBars, uint64_t(YearKeyBegin(year)));
+    const int to = LowerBoundKey(m_rawBars, uint64_t(YearKeyEnd(year)) + 1);
+    if (to <= from) return;
+    out.reserve(size_t(to - from));
+    // Raw bars are ascending and unique, and a 1-minute period never folds two of them into
+    // one chart bar, so each raw bar is one chart bar here as in MakeFloatItems.
+    for (int i = from; i < to; ++i) {
+        const CDayItem& raw = m_rawBars[i];
+        CFloatDayItem bar;
+        bar.m_nTime = raw.m_nTime;
+        bar.m_fOpen = raw.m_nOpen / divisor;
+        bar.m_fHigh = raw.m_nHigh / divisor;
+        bar.m_fLow = raw.m_nLow / divisor;
+        bar.m_fClose = raw.m_nClose / divisor;
+        bar.m_fVolume = double(raw.m_nVolume);
+        out.push_back(bar);
+    }
+    if (adjustMode != 0 && !m_exRights.empty()) {
+        double factor = 1.0, offset = 0.0;
+        AdjustForExRights(out, 0, adjustMode, factor, offset);
+    }
+}
+
+void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endDate, uint8_t mode,
+                                 double& factor, double& offset) const {
+    auto apply = [&](const CSingleCQDataPerSecu& event) {
         double f = 1.0, o = 0.0;
-        event.GetAdjustment(m_nAdjustMode, f, o);
-        m_fAdjustOffset = m_fAdjustFactor * o + m_fAdjustOffset;
-        m_fAdjustFactor = m_fAdjustFactor * f;
+        event.GetAdjustment(mode, f, o);
+        offset = factor * o + offset;
+        factor = factor * f;
     };
-    auto adjust = [this](CFloatDayItem& bar) {
-        double f = m_fAdjustFactor, o = m_fAdjustOffset;
+    auto adjust = [&](CFloatDayItem& bar) {
+        double f = factor, o = offset;
         bar.m_fOpen = bar.m_fOpen * f + o;
         bar.m_fHigh = bar.m_fHigh * f + o;
         bar.m_fLow = bar.m_fLow * f + o;
@@ -73,7 +102,7 @@ void CDayData::AdjustForExRights(std::vector<CFloatDayItem>& bars, uint32_t endD
     const auto& events = m_exRights;
     const int eventCount = int(events.size());
 
-    if (m_nAdjustMode == 1) {
+    if (mode == 1) {
         // Forward: oldest first; later prices carried to the scale before each event.
         int cursor = 0;
         uint32_t lastDate = 0;

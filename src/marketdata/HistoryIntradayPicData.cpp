@@ -79,7 +79,6 @@ void HistoryIntradayPicData::RequestData() {
         Detach();
         m_pSeries = series;
     }
-    series->Write().SetAdjustMode(m_nAdjustMode);
     // Another day of the same series is asked for again: the reply (or, offline, the
     // callback at once) rebuilds the records of the new day.
     SendDayRequest();
@@ -118,11 +117,11 @@ void HistoryIntradayPicData::OnDataNotify(uint64_t, int64_t) {
         const uint32_t year = date / 10000;
         std::vector<uint8_t> records;
         {
+            // Built aside: the series is shared with any 1-minute chart of the security,
+            // whose bars, years and adjustment stay as that chart made them.
             std::shared_ptr<CDayData> series = m_pSeries;
-            auto view = series->Write();
-            view.MakeFloatItems(year, year, 0);
-            CSortArray<CFloatDayItem> bars;
-            view.GetItemsOfDate(year, bars);
+            std::vector<CFloatDayItem> bars;
+            series->Read().BuildOneMinuteBarsOfYear(year, m_nAdjustMode, bars);
             records = BuildRecords(bars.data(), bars.size(), date);
         }
         m_nItemCount = int32_t(records.size() / kHistoryIntradayRecord);

@@ -353,3 +353,64 @@ TEST_F(ChartBarsTest, SamePeriodAndPeriodBars) {
     EXPECT_EQ(GetDataCenter()->GetPool().GetCount(), listed - 1);
     EXPECT_TRUE(GetPeriodBars(3, nullptr, nullptr, 0, 0, 0, 4, 3).empty());
 }
+
+// The intraday popup of a past day reads one year of the shared 1-minute series: it gets
+// the bars a chart of that year alone would show, in its own adjustment, while a chart of
+// the series keeps its years, bars, adjustment and factors.
+TEST_F(ChartBarsTest, OneMinuteYearBuiltAsideLeavesTheSharedBarsAlone) {
+    CSingleCQDataPerSecu cash;
+    cash.m_code = m_sec->GetCode();
+    cash.m_nDate = 20231229;
+    cash.m_nCash = 5000000;
+    CSingleCQDataPerSecu later = cash;
+    later.m_nDate = 20240102;
+    GetAllCQData()->AddEvent(cash);
+    GetAllCQData()->AddEvent(later);
+    std::vector<CDayItem> raw;
+    for (int64_t day : {20231228LL, 20231229LL, 20240102LL})
+        for (const CDayItem& b : Minutes(day, 1)) raw.push_back(b);
+
+    auto shared = Build(3, 1, raw, 2);
+    {
+        auto edit = shared->Write();
+        edit.MakeFloatItems(2024, 2024, 0);  // the open 1-minute chart shows 2024
+    }
+    const std::vector<int64_t> keysBefore = Keys(shared->Read().ChartBars());
+    const double closeBefore = Val(shared->Read().ChartBars()[0].m_fClose);
+    const double factorBefore = shared->Read().AdjustFactor();
+    ASSERT_EQ(keysBefore.size(), 240u);
+
+    for (uint8_t mode : {uint8_t(0), uint8_t(1), uint8_t(2)}) {
+        SCOPED_TRACE(int(mode));
+        std::vector<CFloatDayItem> aside;
+        shared->Read().BuildOneMinuteBarsOfYear(2023, mode, aside);
+
+        auto alone = Build(3, 1, raw, mode);
+        {
+            auto edit = alone->Write();
+            edit.MakeFloatItems(2023, 2023, 0);
+        }
+        const CSortArray<CFloatDayItem>& expected = alone->Read().ChartBars();
+        ASSERT_EQ(aside.size(), expected.size());
+        ASSERT_EQ(aside.size(), 480u);
+        for (size_t i = 0; i < aside.size(); ++i) {
+            EXPECT_EQ(Val(aside[i].m_nTime), Val(expected[i].m_nTime));
+            EXPECT_DOUBLE_EQ(Val(aside[i].m_fClose), Val(expected[i].m_fClose));
+            EXPECT_DOUBLE_EQ(Val(aside[i].m_fLow), Val(expected[i].m_fLow));
+            EXPECT_DOUBLE_EQ(Val(aside[i].m_fVolume), Val(expected[i].m_fVolume));
+        }
+        if (mode == 2) {  // the 12-29 cash is carried back onto 12-28's minutes
+            EXPECT_DOUBLE_EQ(Val(aside.front().m_fClose), 1.05 - 0.5);
+        }
+
+        EXPECT_EQ(Keys(shared->Read().ChartBars()), keysBefore);
+        EXPECT_DOUBLE_EQ(Val(shared->Read().ChartBars()[0].m_fClose), closeBefore);
+        EXPECT_EQ(shared->Read().AdjustMode(), 2);
+        EXPECT_DOUBLE_EQ(shared->Read().AdjustFactor(), factorBefore);
+    }
+
+    // Other kinds of series have no such year: nothing, not a wrong build.
+    std::vector<CFloatDayItem> none{CFloatDayItem()};
+    Build(3, 5, raw)->Read().BuildOneMinuteBarsOfYear(2023, 0, none);
+    EXPECT_TRUE(none.empty());
+}
