@@ -3,6 +3,7 @@
 // and the review tab beside the journal.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -361,3 +362,38 @@ TEST_F(TrainingPanel, TheReviewTabShowsTheNewestTradeAlsoAfterAStopFired) {
 }
 
 }  // namespace
+
+namespace {
+// The volume shown is the bar's, read back from its text in shares.
+double ShownShares(const std::string& text) {
+    double v = std::strtod(text.c_str(), nullptr);
+    if (text.find("亿") != std::string::npos) return v * 1e8;
+    if (text.find("万") != std::string::npos) return v * 1e4;
+    return v;
+}
+}  // namespace
+
+TEST_F(TrainingPanel, TheVolumeFitsItsPlaceAndKeepsItsLeadingDigits) {
+    CTrainingRecord record = MakeRecord(int32_t(m_days[60]), int32_t(m_days[70]));
+    CTrainingAssistWnd& panel = OpenPanel(record);
+    const CTrainingAssistWnd::TextItem& item = panel.Item(17);
+    ASSERT_FALSE(item.rect.IsRectEmpty());
+    const struct {
+        double volume;
+        double tolerance;  // relative: what rounding to the shown unit may lose
+    } cases[] = {{0, 0}, {123456, 0}, {29606600, 0.001}, {812345678, 0.01}, {3.2e9, 0.01}, {4.5e11, 0.01}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volume);
+        panel.SetQuote(10, 11, 9, 10.5, 10, c.volume, 4, 1, m_days[61]);
+        const std::string text = panel.Item(17).text;
+        ASSERT_FALSE(text.empty());
+        EXPECT_NE(text[0], '-') << "a large volume never wraps negative";
+        CClientDC dc(&panel);
+        CFont* old = dc.SelectObject(GetCommonVar()->GetFont(item.font));
+        EXPECT_LE(dc.GetTextExtent(text).cx, item.rect.Width()) << text;
+        dc.SelectObject(old);
+        EXPECT_NEAR(ShownShares(text), c.volume, c.volume * c.tolerance + 0.5) << text;
+    }
+    panel.SetQuote(10, 11, 9, 10.5, 10, 123456, 4, 1, m_days[61]);
+    EXPECT_EQ(panel.Item(17).text, "123456") << "whole shares while they fit";
+}

@@ -427,9 +427,12 @@ TEST_F(TrainingWorkspaceEndToEnd, EveryOrderKindAnExRightsEventStopsAndAutoPlayT
         ASSERT_GE(record->EndTrainDate, int32_t(event.m_nDate));
         const bool rightsIssue = event.m_nRights != 0 && event.m_nRightsPrice != 0;
         const bool shares = event.m_nBonus + event.m_nTransfer > 0 || (event.m_nRights != 0 && !rightsIssue);
-        if (event.m_nCash > 0)
+        if (event.m_nCash > 0) {
             EXPECT_GT(record->leftCapital, cashBefore) << "the cash dividend was paid";
-        if (shares) EXPECT_GT(record->GetPositionVolume(true), longAt) << "the bonus or new shares came";
+        }
+        if (shares) {
+            EXPECT_GT(record->GetPositionVolume(true), longAt) << "the bonus or new shares came";
+        }
         if (rightsIssue) {
             ASSERT_GE(boxes.size(), 2u);
             EXPECT_NE(boxes[boxes.size() - 2].find("是否配股?"), std::string::npos);

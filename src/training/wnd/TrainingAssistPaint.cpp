@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "marketdata/DataCenter.h"
 #include "marketdata/Security.h"
@@ -276,7 +277,36 @@ void CTrainingAssistWnd::UpdateQuoteBox() {
     const int slots[3] = {15, 16, 20};
     for (int k = 0; k < 3; ++k)
         SetItem(slots[k], Fmt(price, values[k]), values[k] > r.preclose ? kRed : kGreen);
-    SetItem(17, Fmt("%d", int(r.volume)));
+    SetItem(17, VolumeText(r.volume));
+}
+
+// The bar's volume in whole shares while that fits its place beside "成交量"; a larger one
+// (a big bank trades tens of millions a day) is given in 万 or 亿 instead of losing its last
+// digits off the box's edge. Counted in 64 bits: a day over 2^31 shares stays positive.
+std::string CTrainingAssistWnd::VolumeText(double volume) {
+    const double v = std::isfinite(volume) && volume > 0 ? std::min(std::trunc(volume), 9.0e18) : 0;
+    std::string whole = Fmt("%lld", static_cast<long long>(v));
+    const TextItem& item = m_items[17];
+    if (!m_hWnd || item.rect.IsRectEmpty()) return whole;
+    CClientDC dc(this);
+    CFont* old = dc.SelectObject(GetCommonVar()->GetFont(item.font));
+    std::vector<std::string> choices{std::move(whole)};
+    if (v < 1e8) {
+        choices.push_back(Fmt("%.1f万", v / 1e4));
+        choices.push_back(Fmt("%.0f万", v / 1e4));
+    }
+    choices.push_back(Fmt("%.2f亿", v / 1e8));
+    choices.push_back(Fmt("%.1f亿", v / 1e8));
+    choices.push_back(Fmt("%.0f亿", v / 1e8));
+    std::string text = choices.back();
+    for (std::string& choice : choices) {
+        if (dc.GetTextExtent(choice).cx <= item.rect.Width()) {
+            text = std::move(choice);
+            break;
+        }
+    }
+    dc.SelectObject(old);
+    return text;
 }
 
 void CTrainingAssistWnd::UpdateAccountBox() {

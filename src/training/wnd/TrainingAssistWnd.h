@@ -100,6 +100,7 @@ private:
     void LayoutButtons();
     void DrawSwitch(CDC* dc);
     // Sets an item's text and colour; an item that changed is marked to be painted again.
+    std::string VolumeText(double volume);
     void SetItem(int i, std::string text, COLORREF colour);
     void SetItem(int i, std::string text) { SetItem(i, std::move(text), m_items[size_t(i)].colour); }
     // Marks a content rectangle (not yet scrolled) to be painted again.
