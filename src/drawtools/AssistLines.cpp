@@ -440,20 +440,20 @@ int CRecRgnLines::loadFromXml(const tinyxml2::XMLElement* e) {
     return 1;
 }
 
-int CRecRgnLines::saveToXml(tinyxml2::XMLElement* e) const {
+int CRecRgnLines::saveToXml(ToolXmlOut e) const {
     if (!e) return 1;
-    e->SetAttribute("strChart", m_strChart.c_str());
-    e->SetAttribute("lLeft", KeyText(m_lLeft).c_str());
-    e->SetAttribute("lRight", KeyText(m_lRight).c_str());
-    e->SetAttribute("fTop", Fixed3Text(m_fTop).c_str());
-    e->SetAttribute("fBottom", Fixed3Text(m_fBottom).c_str());
-    e->SetAttribute("color", static_cast<int>(m_color));
-    e->SetAttribute("colorBK", static_cast<int>(m_colorBK));
-    e->SetAttribute("linetype", m_nLineStyle);
-    e->SetAttribute("linewidth", m_nLineWidth);
-    e->SetAttribute("fTopOriginal", Fixed3Text(m_fTopOriginal).c_str());
-    e->SetAttribute("fBottomOriginal", Fixed3Text(m_fBottomOriginal).c_str());
-    e->SetAttribute("iLeftXF", m_nLeftXF);
-    e->SetAttribute("iRightXF", m_nRightXF);
+    e.Text("strChart", m_strChart);
+    e.Key("lLeft", m_lLeft);
+    e.Key("lRight", m_lRight);
+    e.Fixed3("fTop", m_fTop);
+    e.Fixed3("fBottom", m_fBottom);
+    e.Int("color", static_cast<int>(m_color));
+    e.Int("colorBK", static_cast<int>(m_colorBK));
+    e.Int("linetype", m_nLineStyle);
+    e.Int("linewidth", m_nLineWidth);
+    e.Fixed3("fTopOriginal", m_fTopOriginal);
+    e.Fixed3("fBottomOriginal", m_fBottomOriginal);
+    e.Int("iLeftXF", m_nLeftXF);
+    e.Int("iRightXF", m_nRightXF);
     return 1;
 }

@@ -16,6 +16,7 @@
 
 #include "drawtools/DrawChart.h"
 #include "drawtools/ToolFigure.h"
+#include "drawtools/ToolXml.h"
 #include "platform/Gdi.h"
 
 namespace tinyxml2 {
@@ -100,7 +101,7 @@ public:
     virtual const char* GetTypeName() const { return "BoxTool"; }
     virtual const char* GetDisplayName() const { return "矩形"; }
     virtual int loadFromXml(const tinyxml2::XMLElement* element);
-    virtual int saveToXml(tinyxml2::XMLElement* element) const;
+    virtual int saveToXml(ToolXmlOut out) const;
 
     // Pixels from data, then the figure (what Paint draws, without a device context).
     void BuildFigure();

@@ -103,9 +103,9 @@ int CPeriodLines::loadFromXml(const tinyxml2::XMLElement* element) {
     return 1;
 }
 
-int CPeriodLines::saveToXml(tinyxml2::XMLElement* element) const {
+int CPeriodLines::saveToXml(ToolXmlOut element) const {
     CSymmetricLines::saveToXml(element);
-    if (element) element->SetAttribute("Period", int(m_nPeriod));
+    if (element) element.Int("Period", int(m_nPeriod));
     return 1;
 }
 

@@ -16,7 +16,7 @@ public:
     const char* GetTypeName() const override { return "PeriodLineTool"; }
     const char* GetDisplayName() const override { return "周期线"; }
     int loadFromXml(const tinyxml2::XMLElement* element) override;
-    int saveToXml(tinyxml2::XMLElement* element) const override;
+    int saveToXml(ToolXmlOut out) const override;
 
     int16_t m_nPeriod = 0;  // bars from anchor 1 to anchor 2, signed
 

@@ -127,14 +127,14 @@ int CTextAssistor::loadFromXml(const tinyxml2::XMLElement* e) {
     return 1;
 }
 
-int CTextAssistor::saveToXml(tinyxml2::XMLElement* e) const {
+int CTextAssistor::saveToXml(ToolXmlOut e) const {
     if (!e) return 1;
     CRecRgnLines::saveToXml(e);
-    e->SetAttribute("TextContent", m_strText.c_str());
-    e->SetAttribute("FontH", m_font.m_created ? m_nFontHeight : 18);
-    e->SetAttribute("FontFace", m_font.m_lf.lfFaceName.c_str());
-    e->SetAttribute("FontWeight", static_cast<int>(m_font.m_lf.lfWeight));
-    e->SetAttribute("FontItalic", m_font.m_lf.lfItalic ? 1 : 0);
+    e.Text("TextContent", m_strText);
+    e.Int("FontH", m_font.m_created ? m_nFontHeight : 18);
+    e.Text("FontFace", m_font.m_lf.lfFaceName);
+    e.Int("FontWeight", static_cast<int>(m_font.m_lf.lfWeight));
+    e.Int("FontItalic", m_font.m_lf.lfItalic ? 1 : 0);
     return 1;
 }
 
@@ -233,9 +233,9 @@ int CBMPPaster::loadFromXml(const tinyxml2::XMLElement* e) {
     return 1;
 }
 
-int CBMPPaster::saveToXml(tinyxml2::XMLElement* e) const {
+int CBMPPaster::saveToXml(ToolXmlOut e) const {
     if (!e) return 1;
     CRecRgnLines::saveToXml(e);
-    e->SetAttribute("BMP", m_nVariant);
+    e.Int("BMP", m_nVariant);
     return 1;
 }

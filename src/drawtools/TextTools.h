@@ -29,7 +29,7 @@ public:
     const char* GetTypeName() const override { return "TextTool"; }
     const char* GetDisplayName() const override { return "文字工具"; }
     int loadFromXml(const tinyxml2::XMLElement* element) override;
-    int saveToXml(tinyxml2::XMLElement* element) const override;
+    int saveToXml(ToolXmlOut out) const override;
 
     // The box of lines measured as `extents` (width, text height each): a line wider than
     // the wrap width counts width / 341 + 1 times its height and the box is at most 341
@@ -69,7 +69,7 @@ public:
     const char* GetTypeName() const override { return m_nVariant == 1 ? "FallTool" : "RiseTool"; }
     const char* GetDisplayName() const override { return "符号"; }
     int loadFromXml(const tinyxml2::XMLElement* element) override;
-    int saveToXml(tinyxml2::XMLElement* element) const override;
+    int saveToXml(ToolXmlOut out) const override;
 
     // The character of variants 0 to 39; empty for any other.
     static std::string SymbolText(int variant);

@@ -8,6 +8,7 @@
 
 #include "drawtools/AssistLines.h"
 #include "drawtools/ToolCatalogue.h"
+#include "drawtools/ToolXml.h"
 #include "drawtools/TriangleLines.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/MyLog.h"
@@ -112,27 +113,26 @@ ToolFileLoad LoadToolFile(const std::string& path, std::vector<std::shared_ptr<C
 }
 
 std::string ToolFileText(const ToolFileInfo& info, const std::vector<std::shared_ptr<CRecRgnLines>>& tools) {
-    tinyxml2::XMLDocument doc;
-    AddXmlDeclaration(doc);
-    tinyxml2::XMLElement* root = doc.NewElement(kRoot);
-    doc.InsertEndChild(root);
-    tinyxml2::XMLElement* list = root->InsertNewChildElement(kInfo);
-    list->SetAttribute("Station", info.station);
-    list->SetAttribute("Code", info.code.c_str());
-    list->SetAttribute("DataType", info.dataType);
-    list->SetAttribute("Period", info.period);
+    std::string out;
+    out.reserve(256 + tools.size() * 400);
+    out += kOwnDeclaration;
+    ToolTextWriter text(out);
+    text.Open(kRoot, 0);
+    text.Open(kInfo, 1);
+    ToolXmlOut list(&text, 1);
+    list.Int("Station", info.station);
+    list.Text("Code", info.code);
+    list.Int("DataType", info.dataType);
+    list.Int("Period", info.period);
     for (const auto& tool : tools) {
         // The pan tool lives only while it is dragged.
         if (!tool || dynamic_cast<const CHorizontalMoveAssistor*>(tool.get())) continue;
-        tinyxml2::XMLElement* e = list->InsertNewChildElement("element");
-        e->SetAttribute("Type", tool->GetTypeName());
+        ToolXmlOut e = list.Child("element");
+        e.Text("Type", tool->GetTypeName());
         tool->saveToXml(e);
     }
-    tinyxml2::XMLPrinter printer;
-    doc.Print(&printer);
-    const std::string_view utf8(printer.CStr(), printer.CStrSize() > 0 ? size_t(printer.CStrSize() - 1) : 0);
-    const std::string gbk = ConvertNonAsciiRuns(utf8, false, [](std::string_view run) { return Utf8ToAnsiXml(run); });
-    return gbk;
+    text.CloseTo(0);
+    return out;
 }
 
 bool SaveToolFile(const std::string& path, const ToolFileInfo& info,

@@ -306,19 +306,19 @@ int CTriangleLines::loadFromXml(const tinyxml2::XMLElement* e) {
     return 1;
 }
 
-int CTriangleLines::saveToXml(tinyxml2::XMLElement* e) const {
+int CTriangleLines::saveToXml(ToolXmlOut e) const {
     if (!e) return 1;
     CRecRgnLines::saveToXml(e);
-    e->SetAttribute("TriangleType", m_nMultiFlag);
+    e.Int("TriangleType", m_nMultiFlag);
     for (const CLineItem& it : m_items) {
         if (!it.placed) continue;  // an unfinished item has no data yet
-        tinyxml2::XMLElement* c = e->InsertNewChildElement("element");
-        c->SetAttribute("lLeft", KeyText(it.key1).c_str());
-        c->SetAttribute("lRight", KeyText(it.key2).c_str());
-        c->SetAttribute("fTop", Fixed3Text(it.value1).c_str());
-        c->SetAttribute("fBottom", Fixed3Text(it.value2).c_str());
-        c->SetAttribute("fTopBL", "0.000");
-        c->SetAttribute("fBottomBL", "0.000");
+        ToolXmlOut c = e.Child("element");
+        c.Key("lLeft", it.key1);
+        c.Key("lRight", it.key2);
+        c.Fixed3("fTop", it.value1);
+        c.Fixed3("fBottom", it.value2);
+        c.Text("fTopBL", "0.000");
+        c.Text("fBottomBL", "0.000");
     }
     return 1;
 }

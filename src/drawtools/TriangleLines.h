@@ -43,7 +43,7 @@ public:
     const char* GetTypeName() const override { return "TriangleTool"; }
     const char* GetDisplayName() const override { return "三角形"; }
     int loadFromXml(const tinyxml2::XMLElement* element) override;
-    int saveToXml(tinyxml2::XMLElement* element) const override;
+    int saveToXml(ToolXmlOut out) const override;
 
     virtual void DrawItem(int index, int final, int placing);
     virtual int BeginItem(int index, int x, int y, int snapKind);
