@@ -26,10 +26,10 @@ constexpr std::string_view kOwnDeclaration = "<?xml version=\"1.0\" encoding=\"g
 
 // A drawing file is almost all ASCII markup, which is the same in GBK and UTF-8: only the
 // runs of other bytes (texts, pane names) go through the converter, not the whole file.
-// A run ends at a character boundary, so each is converted as the whole text would be.
-template <class Convert>
-std::string ConvertNonAsciiRuns(std::string_view text, bool gbkSource, Convert convert) {
-    std::string out;
+// A run ends at a character boundary (a GBK pair's second byte may lie in the ASCII
+// range), so each is converted as the whole text would be.
+void GbkToUtf8Runs(std::string_view text, std::string& out) {
+    out.clear();
     out.reserve(text.size() + text.size() / 8);
     size_t i = 0;
     while (i < text.size()) {
@@ -40,8 +40,7 @@ std::string ConvertNonAsciiRuns(std::string_view text, bool gbkSource, Convert c
         size_t end = ascii;
         while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80) {
             const auto lead = static_cast<unsigned char>(text[end]);
-            // A GBK pair's second byte may lie in the ASCII range.
-            if (gbkSource && lead >= 0x81 && lead <= 0xFE && end + 1 < text.size()) {
+            if (lead >= 0x81 && lead <= 0xFE && end + 1 < text.size()) {
                 const auto trail = static_cast<unsigned char>(text[end + 1]);
                 if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
                     end += 2;
@@ -50,23 +49,40 @@ std::string ConvertNonAsciiRuns(std::string_view text, bool gbkSource, Convert c
             }
             ++end;
         }
-        out += convert(text.substr(ascii, end - ascii));
+        out += AnsiToUtf8(text.substr(ascii, end - ascii));
         i = end;
     }
-    return out;
 }
 
+// The file's bytes and their UTF-8 text, kept from one load of the thread to the next. A
+// chart reloads its file at every change of security or period, and buffers of a file's
+// size freed after each load make the allocator sweep up every small block freed since
+// (the tools of the previous file) and the next load's many small allocations slow. A
+// buffer grown by an unusually large file is given back.
+struct LoadBuffers {
+    std::string bytes, utf8;
+    void Trim() {
+        constexpr size_t kKeep = size_t(4) << 20;
+        if (bytes.capacity() > kKeep) std::string().swap(bytes);
+        if (utf8.capacity() > kKeep) std::string().swap(utf8);
+    }
+};
+
 XmlLoadResult LoadOwnFile(tinyxml2::XMLDocument& doc, const std::string& path) {
-    std::string bytes;
+    thread_local LoadBuffers buffers;
+    struct TrimAfter {
+        LoadBuffers& b;
+        ~TrimAfter() { b.Trim(); }
+    } trim{buffers};
+    std::string& bytes = buffers.bytes;
     // A version still on its way to the disk is the file's contents already.
     if (!GetWriteBehind().PendingBytes(path, bytes) && !ReadWholeFile(path, bytes))
         return XmlLoadResult::Missing;
     if (std::string_view(bytes).substr(0, kOwnDeclaration.size()) != kOwnDeclaration)
         return ParseXmlText(doc, bytes);
     // Embedded NULs end the text, as for any converted file.
-    const std::string utf8 = ConvertNonAsciiRuns(std::string_view(bytes.data(), std::strlen(bytes.c_str())), true,
-                                                 [](std::string_view run) { return AnsiToUtf8(run); });
-    if (doc.Parse(utf8.data(), utf8.size()) != tinyxml2::XML_SUCCESS) {
+    GbkToUtf8Runs(std::string_view(bytes.data(), std::strlen(bytes.c_str())), buffers.utf8);
+    if (doc.Parse(buffers.utf8.data(), buffers.utf8.size()) != tinyxml2::XML_SUCCESS) {
         doc.Clear();
         return XmlLoadResult::Damaged;
     }
