@@ -1,7 +1,6 @@
 // The device context over QPainter.
 #include <QGuiApplication>
 #include <QScreen>
-#include <QVarLengthArray>
 #include <QtMath>
 #include <cmath>
 
@@ -508,6 +507,158 @@ BOOL CDC::LineTo(int x, int y) {
     return TRUE;
 }
 
+// Thin lines written straight into a ratio-1 image: what the toolkit's stroke of such a
+// line sets, pixel for pixel, at a fraction of its cost (most of it setting up the stroke,
+// and for dashed pens a buffer cleared per line).
+//   - a line along a row or column covers its lower end to the pixel before its higher
+//     end, whichever way it runs;
+//   - a solid slanted line wholly inside a rectangular clip steps along its longer axis
+//     as the toolkit does (see Slanted); slanted dashed lines are left to the toolkit;
+//   - a dash pattern starts at the line's first pixel (its start point, or the pixel before
+//     it when the line runs left or up) and runs in the line's direction; in opaque mode
+//     the gaps take the background colour. Where the first pixel is clipped away the
+//     toolkit shifts the pattern its own way, so such lines are left to it.
+class ThinLineWriter {
+public:
+    explicit ThinLineWriter(DCState& s, QPainter& p) {
+        Surface& sf = *s.surface;
+        const QPen& pen = s.qpen;
+        if (sf.Ratio() != 1.0 || s.rop != R2_COPYPEN || pen.width() != 0 || !sf.image.isDetached())
+            return;
+        const QImage::Format f = sf.image.format();
+        if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+            f != QImage::Format_ARGB32_Premultiplied)
+            return;
+        const QTransform& t = p.worldTransform();
+        if (t.type() > QTransform::TxTranslate || t.dx() != s.org.x() || t.dy() != s.org.y()) return;
+        if (pen.style() == Qt::CustomDashLine) {
+            if (pen.dashOffset() != 0) return;
+            bool on = true;
+            for (qreal len : pen.dashPattern()) {
+                const int n = int(len);
+                if (n != len || n <= 0 || m_pattern.size() + n > 64) return;
+                m_pattern.insert(m_pattern.end(), size_t(n), on);
+                on = !on;
+            }
+            if (m_pattern.empty()) return;
+            m_opaqueGaps = s.bkMode == OPAQUE;
+        } else if (pen.style() != Qt::SolidLine) {
+            return;
+        }
+        m_color = 0xff000000u | pen.color().rgb();
+        m_bk = 0xff000000u | ToQColor(s.bk).rgb();
+        m_org = s.org;
+        const QRect image(QPoint(0, 0), sf.image.size());
+        if (s.Clipped()) {
+            for (const QRect& r : s.EffectiveClip().intersected(image)) m_clip.push_back(r);
+        } else {
+            m_clip.push_back(image);
+        }
+        for (const QRect& r : m_clip) m_bounds |= r;
+        m_bits = reinterpret_cast<quint32*>(sf.image.bits());
+        m_stride = sf.image.bytesPerLine() / 4;
+    }
+
+    // Draws a (logical) line if it runs along a row or column; false leaves it to the toolkit.
+    bool Draw(QPoint a, QPoint b) {
+        if (!m_bits) return false;
+        a += m_org;
+        b += m_org;
+        if (a.x() != b.x() && a.y() != b.y()) return Slanted(a, b);
+        const bool row = a.y() == b.y();
+        const int from = row ? a.x() : a.y(), to = row ? b.x() : b.y();
+        const int lo = std::min(from, to), hi = std::max(from, to) - 1;
+        const int first = from < to ? from : from - 1, step = from < to ? 1 : -1;
+        if (!m_pattern.empty() &&
+            !m_bounds.contains(row ? QPoint(first, a.y()) : QPoint(a.x(), first)))
+            return false;
+        const int period = int(m_pattern.size());
+        for (const QRect& r : m_clip) {
+            int start, stop;
+            if (row) {
+                if (a.y() < r.top() || a.y() > r.bottom()) continue;
+                start = std::max(lo, r.left()), stop = std::min(hi, r.right());
+            } else {
+                if (a.x() < r.left() || a.x() > r.right()) continue;
+                start = std::max(lo, r.top()), stop = std::min(hi, r.bottom());
+            }
+            if (start > stop) continue;
+            quint32* px = row ? m_bits + qsizetype(a.y()) * m_stride + start
+                              : m_bits + qsizetype(start) * m_stride + a.x();
+            const qsizetype advance = row ? 1 : m_stride;
+            const int n = stop - start + 1;
+            if (!period) {
+                if (row) {
+                    std::fill_n(px, n, m_color);
+                } else {
+                    for (int k = 0; k < n; ++k, px += advance) *px = m_color;
+                }
+                continue;
+            }
+            // the pattern's position at the first pixel written, then one pixel at a time
+            // (the index runs backwards along a line that runs backwards)
+            int k = (((start - first) * step) % period + period) % period;
+            const int dk = step > 0 ? 1 : period - 1;
+            for (int j = 0; j < n; ++j, px += advance) {
+                if (m_pattern[size_t(k)])
+                    *px = m_color;
+                else if (m_opaqueGaps)
+                    *px = m_bk;
+                k += dk;
+                if (k >= period) k -= period;
+            }
+        }
+        return true;
+    }
+
+private:
+    static int FixedDiv(int x, int y) {  // 16.16 quotient of two 26.6 values
+        if (std::abs(x) > 0x7fff) return int(qint64(x) * (1 << 16) / y);
+        return x * (1 << 16) / y;
+    }
+
+    // A solid slanted line within a rectangular clip, stepped along its longer axis in
+    // fixed point from its upper or left end, one pixel per step up to the other end.
+    bool Slanted(QPoint a, QPoint b) {
+        if (!m_pattern.empty() || m_clip.size() != 1) return false;
+        const QRect& clip = m_clip.front();
+        if (!clip.contains(a) || !clip.contains(b)) return false;
+        int x1 = a.x() * 64, y1 = a.y() * 64, x2 = b.x() * 64, y2 = b.y() * 64;
+        const bool steep = std::abs(x2 - x1) < std::abs(y2 - y1);
+        if (steep) {
+            std::swap(x1, y1);
+            std::swap(x2, y2);
+        }
+        // now along x: x is the long axis
+        if (x1 > x2) {
+            std::swap(x1, x2);
+            std::swap(y1, y2);
+        }
+        const int inc = FixedDiv(y2 - y1, x2 - x1);
+        int y = y1 * (1 << 10);
+        int x = (x1 + 32) >> 6;
+        const int xs = (x2 + 32) >> 6;
+        const int round = inc > 0 ? 32 : 0;
+        if (x == xs) return true;
+        y += ((x * (1 << 6)) + round - x1) * inc >> 6;
+        do {
+            const int px = steep ? y >> 16 : x, py = steep ? x : y >> 16;
+            if (clip.contains(px, py)) m_bits[qsizetype(py) * m_stride + px] = m_color;
+            y += inc;
+        } while (++x < xs);
+        return true;
+    }
+
+    quint32* m_bits = nullptr;
+    qsizetype m_stride = 0;
+    quint32 m_color = 0, m_bk = 0;
+    bool m_opaqueGaps = false;
+    std::vector<char> m_pattern;  // one entry per pixel of the dash period; empty: solid
+    QPoint m_org;
+    std::vector<QRect> m_clip;  // device coordinates, within the image
+    QRect m_bounds;
+};
+
 BOOL CDC::DrawSegments(const POINT* ends, int count) {
     if (!ends || count < 0) return FALSE;
     if (count == 0 || d->rop == R2_NOP || d->qpen.style() == Qt::NoPen) return TRUE;
@@ -524,32 +675,17 @@ BOOL CDC::DrawSegments(const POINT* ends, int count) {
     QPainter* p = d->P();
     if (!p) return FALSE;
     d->Background(*p, &d->qpen, nullptr);
-    // A one-pixel solid line along a row or a column, copied, covers the pixels from its
-    // lower end to the one before its higher end, whichever way it runs: a rectangle
-    // filled is the same and far cheaper to draw than a stroke. Lines of one pen in one
-    // colour come out the same in any order.
-    const bool fillAxisLines = d->qpen.style() == Qt::SolidLine && d->qpen.width() == 0 &&
-                               d->rop == R2_COPYPEN;
-    const QColor color = d->qpen.color();
-    QVarLengthArray<QLine, 256> lines;
+    ThinLineWriter writer(*d, *p);
+    p->setPen(d->qpen);
     QRect bounds;
     for (int i = 0; i < count; ++i) {
         const QPoint a(ends[2 * i].x, ends[2 * i].y), b(ends[2 * i + 1].x, ends[2 * i + 1].y);
         if (a == b) continue;
         bounds |= QRect(a, b).normalized();
-        if (fillAxisLines && a.y() == b.y()) {
-            p->fillRect(QRect(std::min(a.x(), b.x()), a.y(), std::abs(b.x() - a.x()), 1), color);
-        } else if (fillAxisLines && a.x() == b.x()) {
-            p->fillRect(QRect(a.x(), std::min(a.y(), b.y()), 1, std::abs(b.y() - a.y())), color);
-        } else {
-            lines.append(QLine(a, b));
-        }
-    }
-    if (!lines.isEmpty()) {
-        p->setPen(d->qpen);
-        // one stroke per line: strokes of several lines at once carry the dash pattern
-        // and the last pixel from one line to the next
-        for (const QLine& l : lines) p->drawLine(l);
+        // in order (the gaps of a dashed pen in opaque mode cover what lies under them),
+        // and one stroke per line: a stroke of several lines carries the dash pattern and
+        // the last pixel from one line to the next
+        if (!writer.Draw(a, b)) p->drawLine(a, b);
     }
     if (!bounds.isNull()) {
         const int m = d->qpen.width() + 1;

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kW = 320, kH = 200;
+constexpr int kW = 700, kH = 560;
 
 struct Dib {
     CBitmap bmp;
@@ -174,6 +174,20 @@ std::vector<POINT> Segments() {
         const int dx = (k % 7 - 3) * 23 + 1, dy = (k % 5 - 2) * 31 + (k % 2);
         add(160, 110, 160 + dx, 110 + dy);
         add(160 + dx, 110 - dy, 160, 110);
+    }
+    // many slopes at random, short and long (past 512 pixels the steps are divided in
+    // 64 bits), some at exactly 45 degrees
+    unsigned seed = 12345;
+    auto next = [&](int n) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 8) % unsigned(n));
+    };
+    for (int k = 0; k < 400; ++k) {
+        const int xa = next(kW), ya = next(kH);
+        const int len = k % 4 == 0 ? 600 : 40;
+        int xb = xa + next(2 * len + 1) - len, yb = ya + next(2 * len + 1) - len;
+        if (k % 17 == 0) yb = ya + (xb - xa);
+        add(xa, ya, xb, yb);
     }
     add(50, 50, 50, 50);                                        // a point: nothing
     add(-40, 150, 400, 150);                                    // across and beyond
