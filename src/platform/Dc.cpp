@@ -512,8 +512,8 @@ BOOL CDC::LineTo(int x, int y) {
 // and for dashed pens a buffer cleared per line).
 //   - a line along a row or column covers its lower end to the pixel before its higher
 //     end, whichever way it runs;
-//   - a solid slanted line wholly inside a rectangular clip steps along its longer axis
-//     as the toolkit does (see Slanted); slanted dashed lines are left to the toolkit;
+//   - a solid slanted line steps along its longer axis as the toolkit's does (see
+//     Slanted); slanted dashed lines are left to the toolkit;
 //   - a dash pattern starts at the line's first pixel (its start point, or the pixel before
 //     it when the line runs left or up) and runs in the line's direction; in opaque mode
 //     the gaps take the background colour. Where the first pixel is clipped away the
@@ -549,12 +549,14 @@ public:
         m_bk = 0xff000000u | ToQColor(s.bk).rgb();
         m_org = s.org;
         const QRect image(QPoint(0, 0), sf.image.size());
+        m_image = image;
         if (s.Clipped()) {
             for (const QRect& r : s.EffectiveClip().intersected(image)) m_clip.push_back(r);
         } else {
             m_clip.push_back(image);
         }
         for (const QRect& r : m_clip) m_bounds |= r;
+        if (m_clip.empty()) return;  // nothing shows
         m_bits = reinterpret_cast<quint32*>(sf.image.bits());
         m_stride = sf.image.bytesPerLine() / 4;
     }
@@ -617,36 +619,86 @@ private:
         return x * (1 << 16) / y;
     }
 
-    // A solid slanted line within a rectangular clip, stepped along its longer axis in
-    // fixed point from its upper or left end, one pixel per step up to the other end.
+    // Cuts the line to the image's bounds widened a little, in floating point, as the
+    // toolkit's stroke does before stepping; false if nothing is left.
+    bool CutToImage(qreal& x1, qreal& y1, qreal& x2, qreal& y2) const {
+        const qreal xmin = m_image.left() - 1, xmax = m_image.right() + 2;
+        const qreal ymin = m_image.top() - 1, ymax = m_image.bottom() + 2;
+        if (x1 < xmin) {
+            if (x2 <= xmin) return false;
+            y1 += (y2 - y1) / (x2 - x1) * (xmin - x1);
+            x1 = xmin;
+        } else if (x1 > xmax) {
+            if (x2 >= xmax) return false;
+            y1 += (y2 - y1) / (x2 - x1) * (xmax - x1);
+            x1 = xmax;
+        }
+        if (x2 < xmin) {
+            y2 += (y2 - y1) / (x2 - x1) * (xmin - x2);
+            x2 = xmin;
+        } else if (x2 > xmax) {
+            y2 += (y2 - y1) / (x2 - x1) * (xmax - x2);
+            x2 = xmax;
+        }
+        if (y1 < ymin) {
+            if (y2 <= ymin) return false;
+            x1 += (x2 - x1) / (y2 - y1) * (ymin - y1);
+            y1 = ymin;
+        } else if (y1 > ymax) {
+            if (y2 >= ymax) return false;
+            x1 += (x2 - x1) / (y2 - y1) * (ymax - y1);
+            y1 = ymax;
+        }
+        if (y2 < ymin) {
+            x2 += (x2 - x1) / (y2 - y1) * (ymin - y2);
+            y2 = ymin;
+        } else if (y2 > ymax) {
+            x2 += (x2 - x1) / (y2 - y1) * (ymax - y2);
+            y2 = ymax;
+        }
+        return true;
+    }
+
+    // A solid slanted line: cut to the image, then stepped along its longer axis in 26.6
+    // and 16.16 fixed point from its upper or left end, one pixel per step up to the
+    // other end; pixels outside the clip are left alone.
     bool Slanted(QPoint a, QPoint b) {
-        if (!m_pattern.empty() || m_clip.size() != 1) return false;
-        const QRect& clip = m_clip.front();
-        if (!clip.contains(a) || !clip.contains(b)) return false;
-        int x1 = a.x() * 64, y1 = a.y() * 64, x2 = b.x() * 64, y2 = b.y() * 64;
+        if (!m_pattern.empty()) return false;
+        qreal fx1 = a.x(), fy1 = a.y(), fx2 = b.x(), fy2 = b.y();
+        if (!CutToImage(fx1, fy1, fx2, fy2)) return true;
+        int x1 = int(fx1 * 64.), y1 = int(fy1 * 64.), x2 = int(fx2 * 64.), y2 = int(fy2 * 64.);
         const bool steep = std::abs(x2 - x1) < std::abs(y2 - y1);
         if (steep) {
             std::swap(x1, y1);
             std::swap(x2, y2);
         }
-        // now along x: x is the long axis
+        // now x is the long axis
         if (x1 > x2) {
             std::swap(x1, x2);
             std::swap(y1, y2);
         }
-        const int inc = FixedDiv(y2 - y1, x2 - x1);
-        int y = y1 * (1 << 10);
         int x = (x1 + 32) >> 6;
         const int xs = (x2 + 32) >> 6;
+        if (x == xs) return true;  // (also what the cut left of a line at a corner)
+        const int inc = FixedDiv(y2 - y1, x2 - x1);
+        int y = y1 * (1 << 10);
         const int round = inc > 0 ? 32 : 0;
-        if (x == xs) return true;
         y += ((x * (1 << 6)) + round - x1) * inc >> 6;
+        const bool oneRect = m_clip.size() == 1;
+        const QRect& clip = m_clip.front();
         do {
             const int px = steep ? y >> 16 : x, py = steep ? x : y >> 16;
-            if (clip.contains(px, py)) m_bits[qsizetype(py) * m_stride + px] = m_color;
+            if (oneRect ? clip.contains(px, py) : InClip(px, py))
+                m_bits[qsizetype(py) * m_stride + px] = m_color;
             y += inc;
         } while (++x < xs);
         return true;
+    }
+
+    bool InClip(int x, int y) const {
+        for (const QRect& r : m_clip)
+            if (r.contains(x, y)) return true;
+        return false;
     }
 
     quint32* m_bits = nullptr;
@@ -655,6 +707,7 @@ private:
     bool m_opaqueGaps = false;
     std::vector<char> m_pattern;  // one entry per pixel of the dash period; empty: solid
     QPoint m_org;
+    QRect m_image;
     std::vector<QRect> m_clip;  // device coordinates, within the image
     QRect m_bounds;
 };

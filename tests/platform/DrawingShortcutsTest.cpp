@@ -218,8 +218,8 @@ TEST(DrawingShortcuts, SegmentsLookAsLinesDrawnOneByOne) {
     };
     const std::vector<POINT> ends = Segments();
     for (const PenCase& pc : pens)
-        for (int clipped = 0; clipped < 2; ++clipped) {
-            SCOPED_TRACE(std::string(pc.name) + (clipped ? " clipped" : ""));
+        for (int clipped = 0; clipped < 3; ++clipped) {
+            SCOPED_TRACE(std::string(pc.name) + (clipped == 1 ? " clipped" : clipped ? " holed" : ""));
             auto scene = [&](CDC& dc) {
                 CPen pen(pc.style, pc.width, RGB(240, 200, 30));
                 dc.SelectObject(&pen);
@@ -228,8 +228,9 @@ TEST(DrawingShortcuts, SegmentsLookAsLinesDrawnOneByOne) {
                 dc.SetBkColor(RGB(0, 90, 200));
                 if (clipped) {
                     dc.SetViewportOrg(7, 3);
-                    dc.IntersectClipRect(30, 20, 280, 170);
+                    dc.IntersectClipRect(30, 20, 600, 470);
                 }
+                if (clipped == 2) dc.ExcludeClipRect(100, 60, 180, 300);  // a clip of many rectangles
                 dc.MoveTo(1, 2);
                 dc.DrawSegments(ends.data(), int(ends.size() / 2));
                 // the current position is where it was
