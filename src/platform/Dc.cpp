@@ -684,14 +684,21 @@ private:
         int y = y1 * (1 << 10);
         const int round = inc > 0 ? 32 : 0;
         y += ((x * (1 << 6)) + round - x1) * inc >> 6;
+        // only the steps within the clip's extent along the long axis are taken (the
+        // position of the first is what the steps before it would have summed to)
         const bool oneRect = m_clip.size() == 1;
-        const QRect& clip = m_clip.front();
-        do {
-            const int px = steep ? y >> 16 : x, py = steep ? x : y >> 16;
-            if (oneRect ? clip.contains(px, py) : InClip(px, py))
-                m_bits[qsizetype(py) * m_stride + px] = m_color;
-            y += inc;
-        } while (++x < xs);
+        const QRect& box = oneRect ? m_clip.front() : m_bounds;
+        const int first = std::max(x, steep ? box.top() : box.left());
+        const int last = std::min(xs - 1, steep ? box.bottom() : box.right());
+        if (first > last) return true;
+        y += (first - x) * inc;
+        const int across0 = steep ? box.left() : box.top(), across1 = steep ? box.right() : box.bottom();
+        for (x = first; x <= last; ++x, y += inc) {
+            const int across = y >> 16;
+            if (across < across0 || across > across1) continue;
+            const int px = steep ? across : x, py = steep ? x : across;
+            if (oneRect || InClip(px, py)) m_bits[qsizetype(py) * m_stride + px] = m_color;
+        }
         return true;
     }
 

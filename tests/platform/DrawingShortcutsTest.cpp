@@ -112,6 +112,16 @@ TEST(DrawingShortcuts, TextLooksTheSameLaidOutAgainOrReused) {
             dc.SetViewportOrg(3, -2);
             CRect wrap(4, y, 150, kH);
             dc.DrawText("第一行很长的文字会折行 and words wrap here\n第二行", &wrap, DT_WORDBREAK);
+            // texts cut by their rectangle and by the DC's clip, of one rectangle or of several
+            dc.IntersectClipRect(0, 0, 500, 400);
+            for (int k = 0; k < 2; ++k) {
+                if (k) dc.ExcludeClipRect(420, 0, 440, 560);
+                CRect cut(380 + 5 * k, 10 + 40 * k, 470, 22 + 40 * k);
+                dc.DrawText("0.618(42.22) 压力位 cut", &cut, DT_SINGLELINE | DT_LEFT);
+                CRect over(430, 30 + 40 * k, 520, 60 + 40 * k);
+                dc.DrawText("1.500(39.25)", &over, DT_SINGLELINE | DT_LEFT);
+            }
+            dc.SelectClipRgn(nullptr);
             dc.SetViewportOrg(0, 0);
         };
         std::string where;
