@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "foundation/TextCodec.h"
 
@@ -18,20 +19,100 @@ std::string_view SkipSpace(std::string_view text) {
 
 }  // namespace
 
+namespace {
+
+constexpr double kPowersOf10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Most values without the general algorithm. Below 2^40, value x 10^precision as computed
+// lies within 2^-13 of the exact product (half a unit in the last place at that size), so
+// unless it falls that close to halfway between two whole numbers, the nearer whole number
+// N is also the correctly rounded decimal that printf would print. Writes N / 10^precision
+// and returns its length, or 0 when the general algorithm has to decide. `readsBack` tells
+// whether the text reads back as `value`: N / 10^precision is rounded exactly as reading the
+// text is, so comparing it with `value` answers that without parsing.
+size_t ShortFixed(char* out, double value, int precision, bool& readsBack) {
+    if (precision < 0 || precision > 15) return 0;
+    const double scale = kPowersOf10[precision];
+    const double scaled = value * scale;
+    if (!(std::fabs(scaled) < 0x1p40)) return 0;  // NaN too
+    const double below = std::floor(scaled);
+    const double fraction = scaled - below;  // exact at this size
+    if (std::fabs(fraction - 0.5) < 0x1p-12) return 0;
+    const double nearest = fraction > 0.5 ? below + 1 : below;
+    readsBack = nearest / scale == value;
+    const int64_t whole = static_cast<int64_t>(nearest);
+    char digits[24];
+    const auto res = std::to_chars(digits, digits + sizeof digits, whole < 0 ? -whole : whole);
+    const size_t count = static_cast<size_t>(res.ptr - digits);
+    const size_t decimals = static_cast<size_t>(precision);
+    char* p = out;
+    if (std::signbit(value)) *p++ = '-';  // also "-0.000" for a tiny negative, as printf has it
+    if (count > decimals) {
+        std::memcpy(p, digits, count - decimals);
+        p += count - decimals;
+    } else {
+        *p++ = '0';
+    }
+    if (decimals > 0) {
+        *p++ = '.';
+        const size_t shown = count < decimals ? count : decimals;
+        std::memset(p, '0', decimals - shown);
+        p += decimals - shown;
+        std::memcpy(p, digits + count - shown, shown);
+        p += shown;
+    }
+    return static_cast<size_t>(p - out);
+}
+
+size_t GeneralFixed(char* out, double value, int precision) {
+    auto res = std::to_chars(out, out + kMaxNumberText, value, std::chars_format::fixed, precision);
+    if (res.ec != std::errc()) {
+        out[0] = '0';
+        return 1;
+    }
+    return static_cast<size_t>(res.ptr - out);
+}
+
+// The shortest plain decimal that reads back as `value`.
+size_t ShortestFixed(char* out, double value) {
+    auto res = std::to_chars(out, out + kMaxNumberText, value, std::chars_format::fixed);
+    return res.ec == std::errc() ? static_cast<size_t>(res.ptr - out) : 0;
+}
+
+}  // namespace
+
+size_t FormatFixedTo(char* out, double value, int precision) {
+    bool readsBack = false;
+    if (const size_t n = ShortFixed(out, value, precision, readsBack)) return n;
+    return GeneralFixed(out, value, precision);
+}
+
+size_t FormatExactTo(char* out, double value, int precision) {
+    bool readsBack = false;
+    if (const size_t n = ShortFixed(out, value, precision, readsBack)) {
+        if (readsBack) return n;
+        const size_t shortest = ShortestFixed(out, value);
+        return shortest ? shortest : ShortFixed(out, value, precision, readsBack);
+    }
+    const size_t n = GeneralFixed(out, value, precision);
+    if (!std::isfinite(value) || ParseDouble(std::string_view(out, n)) == value) return n;
+    char buf[kMaxNumberText];
+    if (const size_t shortest = ShortestFixed(buf, value)) {
+        std::memcpy(out, buf, shortest);
+        return shortest;
+    }
+    return n;
+}
+
 std::string FormatFixed(double value, int precision) {
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
-    if (res.ec != std::errc()) return "0";
-    return std::string(buf, res.ptr);
+    char buf[kMaxNumberText];
+    return std::string(buf, FormatFixedTo(buf, value, precision));
 }
 
 std::string FormatExact(double value, int precision) {
-    std::string text = FormatFixed(value, precision);
-    if (!std::isfinite(value) || ParseDouble(text) == value) return text;
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
-    if (res.ec != std::errc()) return text;
-    return std::string(buf, res.ptr);
+    char buf[kMaxNumberText];
+    return std::string(buf, FormatExactTo(buf, value, precision));
 }
 
 double ParseDouble(std::string_view text) {

@@ -13,6 +13,13 @@ std::string FormatFixed(double value, int precision);
 // decimal form that does. Stays plain decimal text any reader of the file understands.
 std::string FormatExact(double value, int precision);
 
+// The same texts written into `out`, which holds at least kMaxNumberText characters; they
+// return the length. The record file writes thousands of numbers, and most of them are
+// prices and amounts with few decimals, which these format without a detour.
+inline constexpr size_t kMaxNumberText = 400;
+size_t FormatFixedTo(char* out, double value, int precision);
+size_t FormatExactTo(char* out, double value, int precision);
+
 // Leading decimal number of `text` (as strtod / strtoll would take it); 0 when none.
 double ParseDouble(std::string_view text);
 int64_t ParseInt64(std::string_view text);

@@ -1,7 +1,8 @@
 #pragma once
 // Attribute access shared by the readers and writers of the record file's elements.
-// Reading visits each element's attributes once; writing streams straight into the
-// printer, so a file of thousands of sessions costs little beyond the XML itself.
+// Reading visits each element's attributes once. The file itself is written by
+// CRecordFileWriter, straight into one buffer, so a file of thousands of sessions costs
+// little beyond its bytes; the same elements also print into any tinyxml2 printer.
 // A missing attribute reads 0, 0.0 or empty text.
 
 #include <tinyxml2.h>
@@ -11,8 +12,11 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "training/RecordText.h"
+
+class CTrainingRecord;
 
 namespace recordxml {
 
@@ -94,5 +98,110 @@ inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::stri
     else
         p.PushAttribute(name, utf8.c_str());
 }
+
+// The record file's own writer. Its text is byte for byte what tinyxml2's printer makes
+// of the same calls (four spaces per level, a line per element, "/>" for an element
+// without children, a line break after the root), which is what earlier versions of the
+// program wrote and what any reader of the file expects; numbers and escaped texts go in
+// without a second look.
+class CRecordFileWriter {
+public:
+    explicit CRecordFileWriter(size_t expectedBytes = 0) { m_text.resize(expectedBytes); }
+
+    // "<?" value "?>"
+    void PushDeclaration(std::string_view value) {
+        BeginNode();
+        Put("<?", value, "?>");
+    }
+    void OpenElement(std::string_view name) {
+        BeginNode();
+        Put("<", name);
+        m_open.push_back(name);
+        m_bJustOpened = true;
+    }
+    void CloseElement() {
+        const std::string_view name = m_open.back();
+        m_open.pop_back();
+        if (m_bJustOpened) {
+            Put("/>");
+        } else {
+            NewLine();
+            Put("</", name, ">");
+        }
+        if (m_open.empty()) Put("\n");
+        m_bJustOpened = false;
+    }
+    // ` name="value"`; the value is printed as it stands.
+    void PushEscapedAttribute(std::string_view name, std::string_view escaped) {
+        Put(" ", name, "=\"", escaped, "\"");
+    }
+
+    std::string_view Text() const { return std::string_view(m_text.data(), m_nUsed); }
+
+private:
+    template <class... Parts>
+    void Put(const Parts&... parts) {
+        const std::string_view views[] = {std::string_view(parts)...};
+        size_t total = 0;
+        for (std::string_view v : views) total += v.size();
+        if (m_text.size() - m_nUsed < total) m_text.resize(2 * m_text.size() + total);
+        char* p = m_text.data() + m_nUsed;
+        for (std::string_view v : views) {
+            std::memcpy(p, v.data(), v.size());
+            p += v.size();
+        }
+        m_nUsed += total;
+    }
+    void BeginNode() {
+        if (m_bJustOpened) {
+            Put(">");
+            m_bJustOpened = false;
+        }
+        if (m_bFirst)
+            m_bFirst = false;
+        else
+            NewLine();
+    }
+    void NewLine() {
+        static constexpr std::string_view kIndent =
+            "\n                                                                ";
+        const size_t width = 1 + 4 * m_open.size();
+        if (width <= kIndent.size()) {
+            Put(kIndent.substr(0, width));
+            return;
+        }
+        Put("\n");
+        for (size_t i = 0; i < m_open.size(); ++i) Put("    ");
+    }
+
+    std::string m_text;  // m_nUsed characters written, the rest room for more
+    size_t m_nUsed = 0;
+    std::vector<std::string_view> m_open;  // names of the open elements (literals)
+    bool m_bJustOpened = false;
+    bool m_bFirst = true;
+};
+
+inline void WriteInt(CRecordFileWriter& w, std::string_view name, int64_t value) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, value);
+    w.PushEscapedAttribute(name, std::string_view(buf, size_t(res.ptr - buf)));
+}
+
+inline void WriteFixed(CRecordFileWriter& w, std::string_view name, double value, int precision) {
+    char buf[kMaxNumberText];
+    w.PushEscapedAttribute(name, std::string_view(buf, FormatFixedTo(buf, value, precision)));
+}
+
+inline void WriteExact(CRecordFileWriter& w, std::string_view name, double value, int precision) {
+    char buf[kMaxNumberText];
+    w.PushEscapedAttribute(name, std::string_view(buf, FormatExactTo(buf, value, precision)));
+}
+
+inline void WriteText(CRecordFileWriter& w, std::string_view name, const std::string& utf8) {
+    w.PushEscapedAttribute(name, EscapeFileText(utf8));
+}
+
+// One "TrainingItem" element of the file.
+void WriteSession(CRecordFileWriter& w, const CTrainingRecord& record);
 
 }  // namespace recordxml

@@ -9,6 +9,7 @@
 #include "foundation/DateTime.h"
 #include "foundation/TextCodec.h"
 #include "foundation/XmlFile.h"
+#include "training/FullPositon.h"
 #include "training/RecordXml.h"
 #include "training/TrainingLog.h"
 
@@ -100,23 +101,30 @@ bool CTotalTrainingRecord::Save(uint32_t today) {
                     " could not be read and was not kept aside");
         return false;
     }
-    recordxml::CRecordPrinter printer;
-    printer.PushDeclaration("xml version=\"1.0\" encoding=\"gb2312\"");
-    printer.OpenElement("totalTrainingRecord");
-    WriteInt(printer, "selected", selected);
+    // Room for the whole text at once: a session prints about 1.5 KB and each journal line,
+    // asset point and holding adds its own line.
+    size_t expected = 256;
+    for (const RecordPtr& record : records) {
+        if (!record) continue;
+        expected += 1536 + record->trades.size() * 320 + record->assets.size() * 48;
+        for (const auto* book : {record->PutPos.get(), record->CallPos.get()})
+            if (book) expected += book->holdings.size() * 48;
+    }
+    recordxml::CRecordFileWriter out(expected);
+    out.PushDeclaration("xml version=\"1.0\" encoding=\"gb2312\"");
+    out.OpenElement("totalTrainingRecord");
+    WriteInt(out, "selected", selected);
     const auto& counter = TrainedNumCounter();
     const auto entry = counter.find(today);
-    WriteInt(printer, "TrainedNum",
+    WriteInt(out, "TrainedNum",
              static_cast<int64_t>(today) * 10000 + (entry != counter.end() ? entry->second : 0));
     for (const RecordPtr& record : records) {
-        if (record) record->WriteXml(printer);
+        if (record) recordxml::WriteSession(out, *record);
     }
-    printer.CloseElement();
+    out.CloseElement();
 
     std::string error;
-    // The printer's size counts the terminating NUL.
-    const size_t size = printer.CStrSize() > 0 ? static_cast<size_t>(printer.CStrSize()) - 1 : 0;
-    if (!WriteFileAtomic(m_strPath, std::string_view(printer.CStr(), size), &error)) {
+    if (!WriteFileAtomic(m_strPath, out.Text(), &error)) {
         TrainingLog("CTotalTrainingRecord::Save " + error);
         return false;
     }

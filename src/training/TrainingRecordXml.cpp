@@ -64,22 +64,32 @@ void TradeDetailItem::ReadXml(const XMLElement& e) {
     });
 }
 
-void TradeDetailItem::WriteXml(XMLPrinter& p) const {
+namespace {
+
+// The element writers serve both the file's own writer and any tinyxml2 printer.
+template <class P>
+void WriteTrade(P& p, const TradeDetailItem& t) {
     p.OpenElement("TradeDetailItem");
-    WriteInt(p, "TradeDate", TradeDate);
-    WriteInt(p, "TradeTime", TradeTime);
-    WriteInt(p, "opdir", opdir);
-    WriteInt(p, "bsdir", bsdir);
-    WriteFixed(p, "TradePrice", TradePrice, 3);
-    WriteFixed(p, "cost", cost, 3);
-    WriteInt(p, "vol", vol);
-    WriteFixed(p, "Turnover", Turnover, 3);
-    WriteFixed(p, "GainLoss", GainLoss, 3);
-    WriteExact(p, "GLPercent", GLPercent, 3);
-    WriteInt(p, "praise", praise);
-    WriteText(p, "comment", comment);
-    WriteFixed(p, "commit", commit, 3);
+    WriteInt(p, "TradeDate", t.TradeDate);
+    WriteInt(p, "TradeTime", t.TradeTime);
+    WriteInt(p, "opdir", t.opdir);
+    WriteInt(p, "bsdir", t.bsdir);
+    WriteFixed(p, "TradePrice", t.TradePrice, 3);
+    WriteFixed(p, "cost", t.cost, 3);
+    WriteInt(p, "vol", t.vol);
+    WriteFixed(p, "Turnover", t.Turnover, 3);
+    WriteFixed(p, "GainLoss", t.GainLoss, 3);
+    WriteExact(p, "GLPercent", t.GLPercent, 3);
+    WriteInt(p, "praise", t.praise);
+    WriteText(p, "comment", t.comment);
+    WriteFixed(p, "commit", t.commit, 3);
     p.CloseElement();
+}
+
+}  // namespace
+
+void TradeDetailItem::WriteXml(XMLPrinter& p) const {
+    WriteTrade(p, *this);
 }
 
 void CFullPositon::ReadXml(const XMLElement& e) {
@@ -97,17 +107,26 @@ void CFullPositon::ReadXml(const XMLElement& e) {
     }
 }
 
-void CFullPositon::WriteXml(XMLPrinter& p, const char* elementName) const {
+namespace {
+
+template <class P>
+void WriteBook(P& p, const CFullPositon& book, const char* elementName) {
     p.OpenElement(elementName);
-    WriteExact(p, "aveCost", aveCost, 3);
-    WriteExact(p, "avehl", avehl, 3);
-    for (const PositionHolding& h : holdings) {
+    WriteExact(p, "aveCost", book.aveCost, 3);
+    WriteExact(p, "avehl", book.avehl, 3);
+    for (const PositionHolding& h : book.holdings) {
         p.OpenElement("item");
         WriteInt(p, "pos", h.pos);
         WriteInt(p, "date", h.date);
         p.CloseElement();
     }
     p.CloseElement();
+}
+
+}  // namespace
+
+void CFullPositon::WriteXml(XMLPrinter& p, const char* elementName) const {
+    WriteBook(p, *this, elementName);
 }
 
 void CTrainingRecord::ReadXml(const XMLElement& e) {
@@ -235,61 +254,64 @@ void CTrainingRecord::ReadXml(const XMLElement& e) {
     }
 }
 
-void CTrainingRecord::WriteXml(XMLPrinter& p) const {
+namespace {
+
+template <class P>
+void WriteRecord(P& p, const CTrainingRecord& r) {
     p.OpenElement("TrainingItem");
 
     p.OpenElement("TrainingDate");
-    WriteInt(p, "StartDate", StartDate);
-    WriteInt(p, "EndDate", EndDate);
-    WriteInt(p, "WantDays", WantDays);
-    WriteInt(p, "BeginTrainDate", BeginTrainDate);
-    WriteInt(p, "EndTrainDate", EndTrainDate);
-    WriteInt(p, "EndTrainTime", EndTrainTime);
-    WriteInt(p, "TrainDays", TrainDays);
-    WriteInt(p, "TrainingDate", TrainingDate);
-    WriteInt(p, "TrainingTime", TrainingTime);
+    WriteInt(p, "StartDate", r.StartDate);
+    WriteInt(p, "EndDate", r.EndDate);
+    WriteInt(p, "WantDays", r.WantDays);
+    WriteInt(p, "BeginTrainDate", r.BeginTrainDate);
+    WriteInt(p, "EndTrainDate", r.EndTrainDate);
+    WriteInt(p, "EndTrainTime", r.EndTrainTime);
+    WriteInt(p, "TrainDays", r.TrainDays);
+    WriteInt(p, "TrainingDate", r.TrainingDate);
+    WriteInt(p, "TrainingTime", r.TrainingTime);
     p.CloseElement();
 
     p.OpenElement("Quote");
-    WriteFixed(p, "open", open, 3);
-    WriteFixed(p, "high", high, 3);
-    WriteFixed(p, "low", low, 3);
-    WriteFixed(p, "price", price, 3);
-    WriteFixed(p, "preclose", preclose, 3);
-    const bool volumeFits = volume > -9.2e18 && volume < 9.2e18;
-    WriteInt(p, "volume", volumeFits ? static_cast<int64_t>(volume) : 0);
-    WriteInt(p, "dataType", dataType);
-    WriteInt(p, "period", period);
-    WriteInt(p, "quoteTime", quoteTime);
+    WriteFixed(p, "open", r.open, 3);
+    WriteFixed(p, "high", r.high, 3);
+    WriteFixed(p, "low", r.low, 3);
+    WriteFixed(p, "price", r.price, 3);
+    WriteFixed(p, "preclose", r.preclose, 3);
+    const bool volumeFits = r.volume > -9.2e18 && r.volume < 9.2e18;
+    WriteInt(p, "volume", volumeFits ? static_cast<int64_t>(r.volume) : 0);
+    WriteInt(p, "dataType", r.dataType);
+    WriteInt(p, "period", r.period);
+    WriteInt(p, "quoteTime", r.quoteTime);
     p.CloseElement();
 
     p.OpenElement("config");
-    WriteInt(p, "market", code.m_nMarket);
-    WriteText(p, "code", code.m_strCode);
-    WriteInt(p, "T0", T0);
-    WriteInt(p, "CanPut", CanPut);
-    WriteInt(p, "hideDate", hideDate);
-    WriteInt(p, "hideName", hideName);
-    WriteText(p, "name", name);
-    WriteExact(p, "commitrate", commitrate, 6);
-    WriteInt(p, "TrainPeriodType", TrainPeriodType);
-    WriteInt(p, "TrainStatus", TrainStatus);
-    WriteExact(p, "zy", zy, 2);
-    WriteExact(p, "zs", zs, 2);
+    WriteInt(p, "market", r.code.m_nMarket);
+    WriteText(p, "code", r.code.m_strCode);
+    WriteInt(p, "T0", r.T0);
+    WriteInt(p, "CanPut", r.CanPut);
+    WriteInt(p, "hideDate", r.hideDate);
+    WriteInt(p, "hideName", r.hideName);
+    WriteText(p, "name", r.name);
+    WriteExact(p, "commitrate", r.commitrate, 6);
+    WriteInt(p, "TrainPeriodType", r.TrainPeriodType);
+    WriteInt(p, "TrainStatus", r.TrainStatus);
+    WriteExact(p, "zy", r.zy, 2);
+    WriteExact(p, "zs", r.zs, 2);
     p.CloseElement();
 
     p.OpenElement("Capital");
-    WriteExact(p, "leftCapital", leftCapital, 2);
-    WriteExact(p, "InitCapital", InitCapital, 2);
-    WriteExact(p, "FrozenCapital", FrozenCapital, 2);
+    WriteExact(p, "leftCapital", r.leftCapital, 2);
+    WriteExact(p, "InitCapital", r.InitCapital, 2);
+    WriteExact(p, "FrozenCapital", r.FrozenCapital, 2);
     p.CloseElement();
 
     p.OpenElement("TradeDetail");
-    for (const TradeDetailItem& item : trades) item.WriteXml(p);
+    for (const TradeDetailItem& item : r.trades) WriteTrade(p, item);
     p.CloseElement();
 
     p.OpenElement("Asset");
-    for (const AssetPoint& point : assets) {
+    for (const AssetPoint& point : r.assets) {
         p.OpenElement("item");
         WriteFixed(p, "asset", point.asset, 2);
         WriteInt(p, "date", point.date);
@@ -298,8 +320,18 @@ void CTrainingRecord::WriteXml(XMLPrinter& p) const {
     p.CloseElement();
 
     static const CFullPositon kEmptyBook;
-    (PutPos ? *PutPos : kEmptyBook).WriteXml(p, "PutPos");
-    (CallPos ? *CallPos : kEmptyBook).WriteXml(p, "CallPos");
+    WriteBook(p, r.PutPos ? *r.PutPos : kEmptyBook, "PutPos");
+    WriteBook(p, r.CallPos ? *r.CallPos : kEmptyBook, "CallPos");
 
     p.CloseElement();
+}
+
+}  // namespace
+
+void CTrainingRecord::WriteXml(XMLPrinter& p) const {
+    WriteRecord(p, *this);
+}
+
+void recordxml::WriteSession(CRecordFileWriter& w, const CTrainingRecord& record) {
+    WriteRecord(w, record);
 }
