@@ -27,7 +27,8 @@ public:
     virtual void LoadDrawToolSettings() = 0;
     virtual void StartNetwork() = 0;
 
-    // -- shut-down, in the order RunShutdown calls them --
+    // -- shut-down: the first two in this order, then the saves at the same time, each on
+    // a thread of its own (they share nothing but thread-safe services), then the log --
     virtual void FreeSkinManager() = 0;
     // Ends the connection and the network thread, so that no reply handler changes a
     // table while it is being written.
@@ -43,7 +44,8 @@ public:
 
 // Runs every start-up step in order; none stops the others. Returns LoadConfig's result.
 bool RunStartup(CAppServices& services);
-// Runs every shut-down step in order: the network stops before anything is saved.
+// Runs every shut-down step: the network stops before anything is saved, the saves run
+// side by side, and the log closes once all of them have ended.
 void RunShutdown(CAppServices& services);
 
 class CHostInfo;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -65,6 +68,7 @@ struct AtomicWriteBatchAccess {
             folder.device = st.st_dev;
             folder.inode = st.st_ino;
         }
+        std::lock_guard lock(batch->m_lock);
         for (const CAtomicWriteBatch::Folder& f : batch->m_dirs) {
             const bool same = (f.inode || folder.inode)
                                   ? f.device == folder.device && f.inode == folder.inode
@@ -72,6 +76,19 @@ struct AtomicWriteBatchAccess {
             if (same) return;
         }
         batch->m_dirs.push_back(std::move(folder));
+    }
+
+    // Runs `task` with `batch` as the thread's batch; what it throws goes to `error`.
+    static void RunWith(CAtomicWriteBatch* batch, const std::function<void()>& task,
+                        std::exception_ptr& error) {
+        CAtomicWriteBatch* previous = t_batch;
+        t_batch = batch;
+        try {
+            task();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        t_batch = previous;
     }
 };
 
@@ -81,7 +98,30 @@ CAtomicWriteBatch::CAtomicWriteBatch() : m_pOuter(t_batch) {
 
 CAtomicWriteBatch::~CAtomicWriteBatch() {
     t_batch = m_pOuter;  // an outer batch takes them over
-    for (const Folder& dir : m_dirs) AtomicWriteBatchAccess::DeferOrSync(dir.path);
+    std::vector<Folder> dirs;
+    {
+        std::lock_guard lock(m_lock);
+        dirs.swap(m_dirs);
+    }
+    for (const Folder& dir : dirs) AtomicWriteBatchAccess::DeferOrSync(dir.path);
+}
+
+void CAtomicWriteBatch::RunInParallel(const std::vector<std::function<void()>>& tasks) {
+    std::vector<std::exception_ptr> errors(tasks.size());
+    std::vector<std::thread> threads;
+    threads.reserve(tasks.size());
+    for (size_t i = 1; i < tasks.size(); ++i) {
+        try {
+            threads.emplace_back(AtomicWriteBatchAccess::RunWith, this, std::cref(tasks[i]),
+                                 std::ref(errors[i]));
+        } catch (const std::system_error&) {
+            AtomicWriteBatchAccess::RunWith(this, tasks[i], errors[i]);
+        }
+    }
+    if (!tasks.empty()) AtomicWriteBatchAccess::RunWith(this, tasks[0], errors[0]);
+    for (std::thread& t : threads) t.join();
+    for (const std::exception_ptr& error : errors)
+        if (error) std::rethrow_exception(error);
 }
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {

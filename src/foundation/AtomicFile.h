@@ -3,6 +3,8 @@
 // bytes land in a temporary file beside the target, are flushed to disk and then renamed
 // over it, so a failed or interrupted write never destroys the previous contents.
 
+#include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,12 +31,22 @@ public:
     CAtomicWriteBatch(const CAtomicWriteBatch&) = delete;
     CAtomicWriteBatch& operator=(const CAtomicWriteBatch&) = delete;
 
+    // Runs the tasks at the same time, the first on the calling thread and each other one
+    // on a thread of its own, and returns when all have ended. The atomic writes of every
+    // task leave their directory flushes to this batch, as the writes of the thread that
+    // opened it do. Independent files are made and flushed side by side this way, so the
+    // disk's flushes overlap instead of queueing. When a thread cannot be started its task
+    // runs on the calling thread. An exception of a task comes out here after all have
+    // ended (the first one caught).
+    void RunInParallel(const std::vector<std::function<void()>>& tasks);
+
 private:
     struct Folder {
         std::string path;
         unsigned long long device = 0, inode = 0;  // 0/0: not found, compared by spelling
     };
     CAtomicWriteBatch* m_pOuter;
+    std::mutex m_lock;  // guards m_dirs, which the tasks of RunInParallel add to
     std::vector<Folder> m_dirs;
     friend struct AtomicWriteBatchAccess;
 };

@@ -147,7 +147,8 @@ void CDataCenter::LoadFreqPeriods() {
 }
 
 void CDataCenter::SaveFreqPeriods() {
-    SetConfigInt("self", "freqPeriod", "size", int(m_freqPeriods.size()), true);
+    // The file is written once, with the last value set.
+    SetConfigInt("self", "freqPeriod", "size", int(m_freqPeriods.size()), m_freqPeriods.empty());
     for (size_t i = 0; i < m_freqPeriods.size(); ++i)
         SetConfigInt("self", "freqPeriod", "p" + std::to_string(i + 1), int(m_freqPeriods[i]),
                      i + 1 == m_freqPeriods.size());
