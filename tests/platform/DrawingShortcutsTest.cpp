@@ -104,6 +104,10 @@ TEST(DrawingShortcuts, TextLooksTheSameLaidOutAgainOrReused) {
                                         DT_SINGLELINE | DT_RIGHT | DT_END_ELLIPSIS,
                                         DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS, DT_SINGLELINE | DT_NOCLIP};
                 dc.DrawText(text, &rc, formats[k % 4]);
+                // a rectangle of just the text's extent, as labels are placed
+                const CSize ext = dc.GetTextExtent(text);
+                CRect tight(330 + k % 4, y, 330 + k % 4 + ext.cx, y + ext.cy);
+                dc.DrawText(text, &tight, DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
                 y += 17;
                 ++k;
             }
