@@ -1212,7 +1212,35 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
     }
     QPainter* p = d->P();
     if (!p) return 0;
-    if (!(fmt & DT_NOCLIP)) {
+    // Clipping to the rectangle is left out where every line's glyphs and background lie
+    // inside it anyway: glyphs cut by a clip, even only in the empty border of their
+    // images, are drawn the slow way, and labels are mostly placed in rectangles of just
+    // their extent.
+    bool clip = !(fmt & DT_NOCLIP);
+    if (clip && DrawingShortcuts()) {
+        clip = false;
+        const QRect box = ToQRect(r);
+        int ly = y;
+        for (const QString& l : lines) {
+            const int w = TextWidth(*d, l);
+            const int x = (fmt & DT_CENTER) ? r.left + (r.Width() - w) / 2
+                          : (fmt & DT_RIGHT) ? r.right - w
+                                             : r.left;
+            if (d->bkMode == OPAQUE && w > 0 && !box.contains(QRect(x, ly, w, lineH))) clip = true;
+            if (!l.isEmpty()) {
+                const ShapedText& shaped = d->Shapes().Get(l, true);
+                // emboldened and slanted glyphs may reach past the measured outline
+                const int m = d->qfont.bold() || d->qfont.italic() ? 2 : 0;
+                const QRect ink = shaped.ink.translated(x, ly + d->fontAscent)
+                                      .toAlignedRect()
+                                      .adjusted(-m, -m, m, m);
+                if (!shaped.runsDrawable || !box.contains(ink)) clip = true;
+            }
+            if (clip) break;
+            ly += lineH;
+        }
+    }
+    if (clip) {
         p->save();
         p->setClipRect(ToQRect(r), Qt::IntersectClip);
     }
@@ -1231,7 +1259,7 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
         DrawTextLine(*d, *p, x, y + d->fontAscent, l);
         y += lineH;
     }
-    if (!(fmt & DT_NOCLIP)) p->restore();
+    if (clip) p->restore();
     p->setCompositionMode(d->Composition());
     p->setPen(d->qpen);
     d->MarkDirty(ToQRect(r).united(QRect(r.left, r.top, r.Width(), textH)).translated(d->org));

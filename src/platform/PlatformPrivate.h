@@ -139,6 +139,7 @@ struct ShapedText {
     bool shaped = false;  // runs were built (on the first drawing; measuring alone needs none)
     bool runsDrawable = false;  // the runs show the text exactly; else it is drawn afresh
     QList<QGlyphRun> runs;  // glyph positions relative to the left end of the baseline
+    QRectF ink;             // what the runs' glyphs cover, from the same origin
 };
 
 // The shaped texts of one font on one thread, the least recently used dropped beyond a

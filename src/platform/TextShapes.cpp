@@ -67,6 +67,8 @@ void Shape(ShapedText& out, const QString& text, const QFont& font) {
         QList<QPointF> pos = run.positions();
         for (QPointF& p : pos) p.ry() -= ascent;
         run.setPositions(pos);
+        run.setBoundingRect(QRectF());  // the layout's line box, not the glyphs: measured anew
+        out.ink |= run.boundingRect();
     }
 }
 

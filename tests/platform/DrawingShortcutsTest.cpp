@@ -133,6 +133,62 @@ TEST(DrawingShortcuts, TextLooksTheSameLaidOutAgainOrReused) {
     }
 }
 
+TEST(DrawingShortcuts, TextInRectanglesOfItsExtentShowsNothingPastThem) {
+    // every printable ASCII character, common CJK ones and labels, each in a rectangle of
+    // just its extent (where the glyphs fit, the rectangle's clip is left out): a glyph
+    // reaching past its measured ink would show outside with the shortcut
+    std::vector<std::string> texts;
+    for (char c = 33; c < 127; ++c) texts.push_back(std::string(1, c));
+    for (const char* t : {"国", "压", "力", "位", "日", "线", "量", "第", "二", "行", "、", "。", "（", "）",
+                          "黄", "金", "分", "割", "周", "期", "趋", "势", "通", "道", "回", "归", "带", "箱", "体",
+                          "0.618(42.22)", "100.0%(43.50)", "-9.38%", "MA5: 51.23", "ÀÉÎÕÜ", "gjpqy|"})
+        texts.push_back(t);
+    struct Face {
+        const char* face;
+        int height, weight;
+        bool italic;
+    };
+    const Face faces[] = {{"宋体", -12, 400, false},           {"宋体", -16, 700, false},
+                          {"Arial", -13, 400, false},          {"Times New Roman", -15, 400, true},
+                          {"Arial", -22, 700, false},          {"宋体", -9, 400, false},
+                          {"", -12, 400, false},               {"", -13, 400, false},
+                          {"", -14, 400, false},               {"", -18, 400, false},
+                          {"", 16, 400, false},                {"宋体", -11, 400, false},
+                          {"宋体", -14, 400, false},           {"宋体", -20, 400, false},
+                          {"宋体", -30, 400, false},           {"Times New Roman", -17, 400, false},
+                          {"Courier New", -13, 400, false},    {"黑体", -15, 400, false}};
+    for (const Face& f : faces) {
+        SCOPED_TRACE(std::string(f.face) + " " + std::to_string(f.height));
+        auto scene = [&](CDC& dc) {
+            CFont font;
+            LOGFONT lf;
+            lf.lfHeight = f.height;
+            lf.lfWeight = f.weight;
+            lf.lfItalic = f.italic;
+            lf.lfFaceName = f.face;
+            font.CreateFontIndirect(&lf);
+            dc.SelectObject(&font);
+            dc.SetBkMode(TRANSPARENT);
+            dc.SetTextColor(RGB(255, 255, 255));
+            int x = 2, y = 2;
+            for (const std::string& t : texts) {
+                const CSize ext = dc.GetTextExtent(t);
+                if (x + ext.cx + 4 > kW) {
+                    x = 2;
+                    y += ext.cy + 3;
+                }
+                for (UINT format : {UINT(DT_LEFT), UINT(DT_CENTER), UINT(DT_RIGHT)}) {
+                    CRect rc(x, y, x + ext.cx, y + ext.cy);
+                    dc.DrawText(t, &rc, DT_SINGLELINE | DT_NOPREFIX | format);
+                }
+                x += ext.cx + 4;
+            }
+        };
+        std::string where;
+        EXPECT_EQ(Differences(scene, &where), 0) << where;
+    }
+}
+
 TEST(DrawingShortcuts, MeasuredTextAgreesWithAndWithout) {
     ShortcutsOn restore;
     CDC dc;
