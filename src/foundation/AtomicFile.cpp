@@ -110,16 +110,33 @@ void CAtomicWriteBatch::RunInParallel(const std::vector<std::function<void()>>& 
     std::vector<std::exception_ptr> errors(tasks.size());
     std::vector<std::thread> threads;
     threads.reserve(tasks.size());
-    for (size_t i = 1; i < tasks.size(); ++i) {
+    // Starting a thread takes a while, and the first task (the biggest, by the callers'
+    // habit) should not wait until all are started: a helper starts the others and runs
+    // one of them while this thread gets on with the first.
+    auto startTheRest = [&] {
+        for (size_t i = 2; i < tasks.size(); ++i) {
+            try {
+                threads.emplace_back(AtomicWriteBatchAccess::RunWith, this, std::cref(tasks[i]),
+                                     std::ref(errors[i]));
+            } catch (...) {
+                AtomicWriteBatchAccess::RunWith(this, tasks[i], errors[i]);
+            }
+        }
+        if (tasks.size() > 1) AtomicWriteBatchAccess::RunWith(this, tasks[1], errors[1]);
+        for (std::thread& t : threads) t.join();
+    };
+    std::thread helper;
+    if (tasks.size() > 1) {
         try {
-            threads.emplace_back(AtomicWriteBatchAccess::RunWith, this, std::cref(tasks[i]),
-                                 std::ref(errors[i]));
-        } catch (const std::system_error&) {
-            AtomicWriteBatchAccess::RunWith(this, tasks[i], errors[i]);
+            helper = std::thread(startTheRest);
+        } catch (...) {
         }
     }
     if (!tasks.empty()) AtomicWriteBatchAccess::RunWith(this, tasks[0], errors[0]);
-    for (std::thread& t : threads) t.join();
+    if (helper.joinable())
+        helper.join();
+    else
+        startTheRest();
     for (const std::exception_ptr& error : errors)
         if (error) std::rethrow_exception(error);
 }

@@ -36,8 +36,8 @@ public:
     // task leave their directory flushes to this batch, as the writes of the thread that
     // opened it do. Independent files are made and flushed side by side this way, so the
     // disk's flushes overlap instead of queueing. When a thread cannot be started its task
-    // runs on the calling thread. An exception of a task comes out here after all have
-    // ended (the first one caught).
+    // runs on the thread that would have started it. An exception of a task comes out here
+    // after all have ended (the first one caught).
     void RunInParallel(const std::vector<std::function<void()>>& tasks);
 
 private:

@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,7 +107,7 @@ inline void WriteText(tinyxml2::XMLPrinter& p, const char* name, const std::stri
 // without a second look.
 class CRecordFileWriter {
 public:
-    explicit CRecordFileWriter(size_t expectedBytes = 0) { m_text.resize(expectedBytes); }
+    explicit CRecordFileWriter(size_t expectedBytes = 0) { Grow(expectedBytes); }
 
     // "<?" value "?>"
     void PushDeclaration(std::string_view value) {
@@ -136,7 +137,7 @@ public:
         Put(" ", name, "=\"", escaped, "\"");
     }
 
-    std::string_view Text() const { return std::string_view(m_text.data(), m_nUsed); }
+    std::string_view Text() const { return std::string_view(m_text.get(), m_nUsed); }
 
 private:
     template <class... Parts>
@@ -144,13 +145,22 @@ private:
         const std::string_view views[] = {std::string_view(parts)...};
         size_t total = 0;
         for (std::string_view v : views) total += v.size();
-        if (m_text.size() - m_nUsed < total) m_text.resize(2 * m_text.size() + total);
-        char* p = m_text.data() + m_nUsed;
+        if (m_nCapacity - m_nUsed < total) Grow(2 * m_nCapacity + total);
+        char* p = m_text.get() + m_nUsed;
         for (std::string_view v : views) {
             std::memcpy(p, v.data(), v.size());
             p += v.size();
         }
         m_nUsed += total;
+    }
+    // The room is left as it comes (no zeroing): a megabyte-sized text touches its pages
+    // only once, when they are written.
+    void Grow(size_t capacity) {
+        if (capacity <= m_nCapacity) return;
+        std::unique_ptr<char[]> text(new char[capacity]);
+        if (m_nUsed) std::memcpy(text.get(), m_text.get(), m_nUsed);
+        m_text = std::move(text);
+        m_nCapacity = capacity;
     }
     void BeginNode() {
         if (m_bJustOpened) {
@@ -174,7 +184,8 @@ private:
         for (size_t i = 0; i < m_open.size(); ++i) Put("    ");
     }
 
-    std::string m_text;  // m_nUsed characters written, the rest room for more
+    std::unique_ptr<char[]> m_text;  // m_nUsed characters written, the rest room for more
+    size_t m_nCapacity = 0;
     size_t m_nUsed = 0;
     std::vector<std::string_view> m_open;  // names of the open elements (literals)
     bool m_bJustOpened = false;
