@@ -10,6 +10,20 @@
 #include "marketdata/PeriodBars.h"
 #include "marketdata/Security.h"
 
+namespace {
+// A stored bar as the chart sees it: prices in units of the security, before adjustment.
+CFloatDayItem ChartBarOf(const CDayItem& raw, double divisor) {
+    CFloatDayItem bar;
+    bar.m_nTime = raw.m_nTime;
+    bar.m_fOpen = raw.m_nOpen / divisor;
+    bar.m_fHigh = raw.m_nHigh / divisor;
+    bar.m_fLow = raw.m_nLow / divisor;
+    bar.m_fClose = raw.m_nClose / divisor;
+    bar.m_fVolume = double(raw.m_nVolume);
+    return bar;
+}
+}  // namespace
+
 uint32_t CDayData::BarDate(int64_t key) const {
     return m_nDataType == kMinuteType ? uint32_t(key / 10000) : uint32_t(key);
 }
@@ -32,13 +46,7 @@ void CDayData::MakeFloatItems(uint32_t fromYear, uint32_t toYear, uint32_t endDa
             uint64_t year = uint64_t(raw.m_nTime) / 100000000ULL;
             if (year < fromYear || year > toYear) continue;
         }
-        CFloatDayItem bar;
-        bar.m_nTime = raw.m_nTime;
-        bar.m_fOpen = raw.m_nOpen / divisor;
-        bar.m_fHigh = raw.m_nHigh / divisor;
-        bar.m_fLow = raw.m_nLow / divisor;
-        bar.m_fClose = raw.m_nClose / divisor;
-        bar.m_fVolume = double(raw.m_nVolume);
+        const CFloatDayItem bar = ChartBarOf(raw, divisor);
         if (adjust)
             bars.push_back(bar);
         else
@@ -63,15 +71,7 @@ void CDayData::BuildOneMinuteBarsOfYear(uint32_t year, uint8_t adjustMode,
     // Raw bars are ascending and unique, and a 1-minute period never folds two of them into
     // one chart bar, so each raw bar is one chart bar here as in MakeFloatItems.
     for (int i = from; i < to; ++i) {
-        const CDayItem& raw = m_rawBars[i];
-        CFloatDayItem bar;
-        bar.m_nTime = raw.m_nTime;
-        bar.m_fOpen = raw.m_nOpen / divisor;
-        bar.m_fHigh = raw.m_nHigh / divisor;
-        bar.m_fLow = raw.m_nLow / divisor;
-        bar.m_fClose = raw.m_nClose / divisor;
-        bar.m_fVolume = double(raw.m_nVolume);
-        out.push_back(bar);
+        out.push_back(ChartBarOf(m_rawBars[i], divisor));
     }
     if (adjustMode != 0 && !m_exRights.empty()) {
         double factor = 1.0, offset = 0.0;

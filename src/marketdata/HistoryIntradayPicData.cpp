@@ -98,17 +98,7 @@ void HistoryIntradayPicData::SendDayRequest() {
 
 void HistoryIntradayPicData::OnDataNotify(uint64_t, int64_t) {
     try {
-        CSecurity* security = GetDataCenter()->FindSecurity(m_code);
-        if (!security) return;
-        m_pSecurity = security;
-        {
-            std::lock_guard lock(security->GetLock());
-            const IndValueArray& values = security->GetValues();
-            const double divisor = double(values.GetValue(kQuotePriceDivisor));
-            m_fPriceStep = double(values.GetValue(kQuoteMinPriceUnit)) / divisor;
-            m_fRefPrice1 = double(values.GetBlobU32(kQuoteReplyBlock, 1)) / divisor;
-            m_fRefPrice2 = double(values.GetBlobU32(kQuoteReplyBlock, 2)) / divisor;
-        }
+        if (!TakeQuoteValues()) return;
         // A past day is measured against the close of the day before it, not today's.
         if (m_fDayReference > 0) m_fRefPrice1 = m_fDayReference;
         if (!m_pSeries) return;

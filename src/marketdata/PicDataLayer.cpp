@@ -148,19 +148,24 @@ void PicDataLayer::NotifyOwner(int64_t code) {
     }
 }
 
+bool PicDataLayer::TakeQuoteValues() {
+    CSecurity* security = GetDataCenter()->FindSecurity(m_code);
+    if (!security) return false;
+    m_pSecurity = security;
+    std::lock_guard lock(security->GetLock());
+    const IndValueArray& values = security->GetValues();
+    const double divisor = double(values.GetValue(kQuotePriceDivisor));
+    if (divisor > 0) {
+        m_fPriceStep = double(values.GetValue(kQuoteMinPriceUnit)) / divisor;
+        m_fRefPrice1 = double(values.GetBlobU32(kQuoteReplyBlock, 1)) / divisor;
+        m_fRefPrice2 = double(values.GetBlobU32(kQuoteReplyBlock, 2)) / divisor;
+    }
+    return true;
+}
+
 void PicDataLayer::OnDataNotify(uint64_t, int64_t) {
     try {
-        CSecurity* security = GetDataCenter()->FindSecurity(m_code);
-        if (!security) return;
-        m_pSecurity = security;
-        {
-            std::lock_guard lock(security->GetLock());
-            const IndValueArray& values = security->GetValues();
-            const double divisor = double(values.GetValue(kQuotePriceDivisor));
-            m_fPriceStep = double(values.GetValue(kQuoteMinPriceUnit)) / divisor;
-            m_fRefPrice1 = double(values.GetBlobU32(kQuoteReplyBlock, 1)) / divisor;
-            m_fRefPrice2 = double(values.GetBlobU32(kQuoteReplyBlock, 2)) / divisor;
-        }
+        if (!TakeQuoteValues()) return;
         if (!m_pSeries) return;
 
         const int32_t oldCount = m_nItemCount;

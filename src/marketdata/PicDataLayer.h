@@ -173,6 +173,9 @@ public:
     const void* GetRecords() const { return m_items.empty() ? nullptr : m_items.data(); }
 
 protected:
+    // Finds the layer's security and takes its price step and reference prices from its
+    // quote values (left as they were while the divisor is unknown). False without one.
+    bool TakeQuoteValues();
     // The record of item i, or null when i is outside the loaded range or the buffer.
     const uint8_t* Record(int32_t i) const;
     // A price of item i: the f64 at barOffset of a 124-byte bar, the single price of the

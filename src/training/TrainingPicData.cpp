@@ -248,19 +248,7 @@ void TrainingPicData::RequestNextYear(const std::vector<uint32_t>& years, uint32
 
 void TrainingPicData::OnDataNotify(uint64_t flag, int64_t code) {
     try {
-        CSecurity* security = GetDataCenter()->FindSecurity(m_code);
-        if (!security) return;
-        m_pSecurity = security;
-        {
-            std::lock_guard lock(security->GetLock());
-            const IndValueArray& values = security->GetValues();
-            const double divisor = double(values.GetValue(kQuotePriceDivisor));
-            if (divisor > 0) {
-                m_fPriceStep = double(values.GetValue(kQuoteMinPriceUnit)) / divisor;
-                m_fRefPrice1 = double(values.GetBlobU32(kQuoteReplyBlock, 1)) / divisor;
-                m_fRefPrice2 = double(values.GetBlobU32(kQuoteReplyBlock, 2)) / divisor;
-            }
-        }
+        if (!TakeQuoteValues()) return;
         if (flag != 0 || !m_pSeries || !m_pRecord) return;
         if (code == kRandomWindow && m_pWindowSeries) {
             OnWindowDrawn();
