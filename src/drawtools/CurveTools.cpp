@@ -18,6 +18,36 @@ int64_t Det3(const int64_t m[3][3]) {
            m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
 }
 
+// Sampled curves truncate to whole pixels. Stepping a curve by a fixed rotation (and
+// growth) is far cheaper than sin, cos and pow at every sample, but drifts by a tiny
+// amount; a value within this margin of a whole number could truncate to the other side,
+// so there the exact formula decides. The drift is kept hundreds of times below the margin by
+// re-anchoring every kResync steps, which keeps the pixels those of the exact formula.
+constexpr int kResync = 32;
+
+bool NearWhole(double v, double scale) {
+    if (!(std::abs(v) < 1e15)) return true;  // also NaN: let the exact formula have it
+    const double tol = 1e-9 * (1 + std::abs(scale));
+    const double f = std::abs(v - double(static_cast<int64_t>(v)));  // a cast, not a libm call
+    return f <= tol || f >= 1 - tol;
+}
+
+// cos and sin of an angle advanced by a fixed step.
+struct Rotor {
+    double c = 1, s = 0;
+    double stepC = 1, stepS = 0;
+    explicit Rotor(double step) : stepC(std::cos(step)), stepS(std::sin(step)) {}
+    void Set(double angle) {
+        c = std::cos(angle);
+        s = std::sin(angle);
+    }
+    void Advance() {
+        const double nc = c * stepC - s * stepS;
+        s = s * stepC + c * stepS;
+        c = nc;
+    }
+};
+
 }  // namespace
 
 // ---- circle ----
@@ -81,9 +111,19 @@ void CSinLineTool::DrawShape(int, int) {
     if (T == 0) return;  // a vertical drag gives no period
     const int x0 = int64_t(x1 - x2) * (y1 - y2) < 0 ? x2 + T / 2 : x2;
     const CRect pane = PaneRect();
+    auto phase = [&](int x) { return (x - x0) * 6.2831854 / T; };
+    Rotor turn(2 * 6.2831854 / T);
     CPoint prev;
-    for (int x = pane.left; x <= pane.right; x += 2) {
-        const CPoint p(x, static_cast<int>(std::sin((x - x0) * 6.2831854 / T) * A + y2));
+    for (int x = pane.left, n = 0; x <= pane.right; x += 2, ++n) {
+        // Far phases carry the formula's own rounding beyond the margin: exact there.
+        const bool exact = std::abs(phase(x)) > 1e4;
+        if (n % kResync == 0 || exact)
+            turn.Set(phase(x));
+        else
+            turn.Advance();
+        double y = turn.s * A + y2;
+        if (exact || NearWhole(y, double(A) + std::abs(y2))) y = std::sin(phase(x)) * A + y2;
+        const CPoint p(x, static_cast<int>(y));
         if (x != pane.left) DrawSegment(prev.x, prev.y, p.x, p.y);
         prev = p;
     }
@@ -145,11 +185,30 @@ void CDSLXTool::DrawShape(int, int) {
         return std::max(a.x, b.x) < pane.left || std::min(a.x, b.x) > pane.right ||
                std::max(a.y, b.y) < pane.top || std::min(a.y, b.y) > pane.bottom;
     };
+    // Each half degree turns the point by a fixed angle and grows its radius by a fixed factor.
+    const double step = 0.5 * kPi / 180;
+    const double growth = std::pow(2.718281828, step / 9);
+    Rotor turn(step);
+    double g = 0;  // the radius before truncation
     CPoint prev(x2, y2);
-    for (double deg = start + 0.5; deg < 5300; deg += 0.5) {
+    int n = 0;
+    for (double deg = start + 0.5; deg < 5300; deg += 0.5, ++n) {
         const double a = deg * kPi / 180;
-        const int R = static_cast<int>(std::pow(2.718281828, a / 9));
-        const CPoint p(x2 + static_cast<int>(std::cos(a) * R), y2 + static_cast<int>(std::sin(a) * R));
+        if (n % kResync == 0 || !(g < 1e9)) {
+            g = std::pow(2.718281828, a / 9);
+            turn.Set(a);
+        } else {
+            g *= growth;
+            turn.Advance();
+        }
+        int R = static_cast<int>(g);
+        double px = turn.c * R, py = turn.s * R;
+        if (NearWhole(g, g) || NearWhole(px, R) || NearWhole(py, R)) {
+            R = static_cast<int>(std::pow(2.718281828, a / 9));
+            px = std::cos(a) * R;
+            py = std::sin(a) * R;
+        }
+        const CPoint p(x2 + static_cast<int>(px), y2 + static_cast<int>(py));
         if (p == prev) continue;
         if (!outside(prev, p)) DrawSegment(prev.x, prev.y, p.x, p.y);
         prev = p;
