@@ -13,6 +13,9 @@ public:
     void DrawShape(int final, int placing) override;
     const char* GetTypeName() const override { return "ArcTool"; }
     const char* GetDisplayName() const override { return "圆弧"; }
+
+protected:
+    bool FigureFollowsAnchors() const override { return true; }
 };
 
 class CFiboArcLines : public CSZTool {

@@ -159,6 +159,7 @@ CSize CRecRgnLines::MeasureText(const std::string& text, int font) const {
 }
 
 void CRecRgnLines::ShowRubberBand(int final, int placing) {
+    m_figureKey.reset();
     m_figure.Clear();
     DrawShape(final, placing);
     CDC* dc = DrawingDC();
@@ -234,8 +235,15 @@ void CRecRgnLines::EndPlace() {
 
 void CRecRgnLines::BuildFigure() {
     DataToPixels(0);
+    std::optional<FigureKey> key;
+    if (FigureFollowsAnchors()) {
+        key = FigureKey{x1, y1, x2, y2, PaneRect()};
+        if (m_figureKey == key) return;
+    }
+    m_figureKey.reset();  // unset while rebuilding, should the figure code throw
     m_figure.Clear();
     DrawShape(1, 0);
+    m_figureKey = key;
 }
 
 void CRecRgnLines::Paint(CDC* dc, int inverted) {

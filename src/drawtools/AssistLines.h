@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,7 @@ public:
     void BuildFigure();
     // The figure from the pixel anchors as they stand.
     void MakeFigure(int final, int placing) {
+        m_figureKey.reset();
         m_figure.Clear();
         DrawShape(final, placing);
     }
@@ -150,9 +152,24 @@ protected:
     CSize MeasureText(const std::string& text, int font) const;
     virtual CFont* ToolFont() { return nullptr; }
 
+    // True for tools whose stored figure (and recorded segments) follow from the pixel
+    // anchors and the pane rectangle alone, and nothing else of the tool or the chart: a
+    // repaint keeps their figure while those stay the same. A tool that reads anything more
+    // (ratios, labels, bars, value mapping) must leave this false.
+    virtual bool FigureFollowsAnchors() const { return false; }
+
     CToolFigure m_figure;
     std::vector<CPoint> m_segments;
     bool m_bRubberShown = false;
+
+private:
+    // What the kept stored figure was built from; empty when the figure is not a stored one.
+    struct FigureKey {
+        int x1, y1, x2, y2;
+        CRect pane;
+        bool operator==(const FigureKey&) const = default;
+    };
+    std::optional<FigureKey> m_figureKey;
 };
 
 // The raster mode rubber bands use: XOR when the common switch is on, otherwise the

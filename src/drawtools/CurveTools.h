@@ -14,6 +14,9 @@ public:
     const char* GetTypeName() const override { return "CircleTool"; }
     const char* GetDisplayName() const override { return "圆形"; }
     double Radius() const;
+
+protected:
+    bool FigureFollowsAnchors() const override { return true; }
 };
 
 class CEllipseTool : public CRecRgnLines {
@@ -23,6 +26,9 @@ public:
     void DrawShape(int final, int placing) override;
     const char* GetTypeName() const override { return "EllipseTool"; }
     const char* GetDisplayName() const override { return "椭圆"; }
+
+protected:
+    bool FigureFollowsAnchors() const override { return true; }
 };
 
 class CSinLineTool : public CRecRgnLines {
@@ -31,6 +37,9 @@ public:
     void DrawShape(int final, int placing) override;
     const char* GetTypeName() const override { return "SinLineTool"; }
     const char* GetDisplayName() const override { return "正弦线"; }
+
+protected:
+    bool FigureFollowsAnchors() const override { return true; }
 };
 
 class CParaBolaLines : public CRecRgnLines {
@@ -40,6 +49,9 @@ public:
     void DrawShape(int final, int placing) override;
     const char* GetTypeName() const override { return "PWXTool"; }
     const char* GetDisplayName() const override { return "抛物线"; }
+
+protected:
+    bool FigureFollowsAnchors() const override { return true; }
 };
 
 class CDSLXTool : public CJNXTool {
@@ -48,6 +60,9 @@ public:
     void DrawShape(int final, int placing) override;
     const char* GetTypeName() const override { return "DSLXTool"; }
     const char* GetDisplayName() const override { return "对数螺旋线"; }
+
+protected:
+    bool FigureFollowsAnchors() const override { return true; }
 };
 
 class CSDQXTool : public CTriangleLines {
