@@ -7,20 +7,12 @@
 
 namespace {
 
-template <class T>
-void Place(T& t, FakeChart& chart, int x1, int y1, int x2, int y2) {
-    t.m_pOwner = &chart;
-    t.m_nPaneIndex = 0;
-    t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
-    t.MakeFigure(1, 0);
-}
-
 }  // namespace
 
 TEST(ArcTools, ArcRisingToTheRight) {
     FakeChart chart;
     CArcLines t;
-    Place(t, chart, 100, 200, 160, 120);
+    PlaceTwoPoints(t, chart, 100, 200, 160, 120);
     ASSERT_EQ(t.Figure().Count(FigureItem::Arc), 1);
     const FigureItem& arc = t.Figure().items[0];
     // The right half of the ellipse centred at (100, 120) with half axes 60 and 80.
@@ -39,7 +31,7 @@ TEST(ArcTools, ArcRisingToTheRight) {
 TEST(ArcTools, ArcFallingToTheRightIsCentredUnderAnchorTwo) {
     FakeChart chart;
     CArcLines t;
-    Place(t, chart, 100, 100, 160, 180);
+    PlaceTwoPoints(t, chart, 100, 100, 160, 180);
     const FigureItem& arc = t.Figure().items[0];
     EXPECT_EQ(arc.rect, CRect(100, 20, 220, 180));
     EXPECT_EQ(arc.a, CPoint(100, 100));
@@ -51,7 +43,7 @@ TEST(ArcTools, ArcOnARowOrColumnHasNoBody) {
     FakeChart chart;
     for (CRect anchors : {CRect(100, 100, 160, 100), CRect(100, 100, 100, 180)}) {
         CArcLines t;
-        Place(t, chart, anchors.left, anchors.top, anchors.right, anchors.bottom);
+        PlaceTwoPoints(t, chart, anchors.left, anchors.top, anchors.right, anchors.bottom);
         for (int x = 90; x <= 170; x += 5)
             for (int y = 20; y <= 200; y += 5) ASSERT_FALSE(t.HitSegments(x, y)) << x << "," << y;
         EXPECT_EQ(t.HitTest(anchors.right, anchors.bottom), 2);
@@ -61,7 +53,7 @@ TEST(ArcTools, ArcOnARowOrColumnHasNoBody) {
 TEST(ArcTools, FibonacciArcRadii) {
     FakeChart chart;
     CFiboArcLines t;
-    Place(t, chart, 200, 260, 260, 180);  // distance 100, anchor 2 above
+    PlaceTwoPoints(t, chart, 200, 260, 260, 180);  // distance 100, anchor 2 above
     const int radii[] = {33, 38, 50, 61, 66};
     ASSERT_EQ(t.Figure().Count(FigureItem::Arc), 5);
     int k = 0;

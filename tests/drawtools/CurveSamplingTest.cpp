@@ -14,14 +14,6 @@ namespace {
 
 constexpr double kPi = 3.1415926;
 
-template <class T>
-void Place(T& t, FakeChart& chart, int x1, int y1, int x2, int y2) {
-    t.m_pOwner = &chart;
-    t.m_nPaneIndex = 0;
-    t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
-    t.MakeFigure(1, 0);
-}
-
 void Join(std::vector<CPoint>& out, CPoint a, CPoint b) {
     out.push_back(a);
     out.push_back(b);
@@ -111,7 +103,7 @@ TEST(CurveSampling, SineSamplesEqualTheDirectFormula) {
     const CRect pane = chart.panes[0].rect;
     for (const Anchors& a : Sweep()) {
         CSinLineTool t;
-        Place(t, chart, a.x1, a.y1, a.x2, a.y2);
+        PlaceTwoPoints(t, chart, a.x1, a.y1, a.x2, a.y2);
         EXPECT_EQ(t.Segments(), DirectSine(pane, a.x1, a.y1, a.x2, a.y2))
             << a.x1 << "," << a.y1 << " " << a.x2 << "," << a.y2;
     }
@@ -123,7 +115,7 @@ TEST(CurveSampling, SpiralSamplesEqualTheDirectFormula) {
     size_t samples = 0;
     for (const Anchors& a : Sweep()) {
         CDSLXTool t;
-        Place(t, chart, a.x1, a.y1, a.x2, a.y2);
+        PlaceTwoPoints(t, chart, a.x1, a.y1, a.x2, a.y2);
         const auto direct = DirectSpiral(pane, a.x1, a.y1, a.x2, a.y2);
         EXPECT_EQ(t.Segments(), direct) << a.x1 << "," << a.y1 << " " << a.x2 << "," << a.y2;
         samples += direct.size();

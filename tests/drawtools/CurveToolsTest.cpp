@@ -5,14 +5,6 @@
 
 namespace {
 
-template <class T>
-void Place(T& t, FakeChart& chart, int x1, int y1, int x2, int y2) {
-    t.m_pOwner = &chart;
-    t.m_nPaneIndex = 0;
-    t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
-    t.MakeFigure(1, 0);
-}
-
 // The y of the recorded sample at x; INT_MIN when there is none.
 int SampleAt(const std::vector<CPoint>& s, int x) {
     for (const CPoint& p : s)
@@ -25,27 +17,27 @@ int SampleAt(const std::vector<CPoint>& s, int x) {
 TEST(CurveTools, CircleRadiusUsesBothOffsets) {
     FakeChart chart;
     CCircleTool t;
-    Place(t, chart, 200, 150, 230, 190);
+    PlaceTwoPoints(t, chart, 200, 150, 230, 190);
     ASSERT_EQ(t.Figure().Count(FigureItem::Arc), 1);
     EXPECT_EQ(t.Figure().items[0].rect, CRect(150, 100, 250, 200));
     EXPECT_TRUE(t.HitSegments(250, 150));
     EXPECT_TRUE(t.HitSegments(200, 203));
     EXPECT_FALSE(t.HitSegments(200, 204));
     EXPECT_FALSE(t.HitSegments(200, 150));
-    Place(t, chart, 200, 150, 260, 150);  // sideways: radius |dx|
+    PlaceTwoPoints(t, chart, 200, 150, 260, 150);  // sideways: radius |dx|
     EXPECT_EQ(t.Figure().items[0].rect, CRect(140, 90, 260, 210));
 }
 
 TEST(CurveTools, EllipseHitsAndFlatEllipses) {
     FakeChart chart;
     CEllipseTool t;
-    Place(t, chart, 200, 150, 260, 180);  // a 60, b 30
+    PlaceTwoPoints(t, chart, 200, 150, 260, 180);  // a 60, b 30
     EXPECT_EQ(t.Figure().items[0].rect, CRect(140, 120, 260, 180));
     EXPECT_TRUE(t.HitSegments(260, 150));
     EXPECT_TRUE(t.HitSegments(200, 120));
     EXPECT_FALSE(t.HitSegments(200, 150));
     CEllipseTool flat;
-    Place(flat, chart, 200, 150, 260, 150);  // b 0: a line, no division by zero
+    PlaceTwoPoints(flat, chart, 200, 150, 260, 150);  // b 0: a line, no division by zero
     EXPECT_TRUE(flat.HitSegments(230, 152));
     EXPECT_FALSE(flat.HitSegments(270, 150));
     EXPECT_FALSE(flat.HitSegments(230, 160));
@@ -54,8 +46,8 @@ TEST(CurveTools, EllipseHitsAndFlatEllipses) {
 TEST(CurveTools, SineFlipsByHalfAPeriod) {
     FakeChart chart;
     CSinLineTool up, down;
-    Place(up, chart, 100, 200, 140, 160);    // anchor 2 up-right
-    Place(down, chart, 100, 200, 140, 240);  // anchor 2 down-right
+    PlaceTwoPoints(up, chart, 100, 200, 140, 160);    // anchor 2 up-right
+    PlaceTwoPoints(down, chart, 100, 200, 140, 240);  // anchor 2 down-right
     // Amplitude 40, period 160: a quarter period after anchor 2 the two are mirror images.
     EXPECT_EQ(SampleAt(up.Segments(), 170), 123);
     EXPECT_EQ(SampleAt(down.Segments(), 170), 276);
@@ -65,21 +57,21 @@ TEST(CurveTools, SineFlipsByHalfAPeriod) {
     EXPECT_TRUE(up.HitSegments(170, 125));
 
     CSinLineTool vertical;
-    Place(vertical, chart, 100, 100, 100, 200);
+    PlaceTwoPoints(vertical, chart, 100, 100, 100, 200);
     EXPECT_TRUE(vertical.Segments().empty());
 }
 
 TEST(CurveTools, ParabolaThroughAnchorTwoUntilItLeavesThePane) {
     FakeChart chart;
     CParaBolaLines t;
-    Place(t, chart, 100, 200, 110, 150);  // k = -0.5
+    PlaceTwoPoints(t, chart, 100, 200, 110, 150);  // k = -0.5
     EXPECT_EQ(SampleAt(t.Segments(), 110), 150);
     EXPECT_EQ(t.Segments().back(), CPoint(119, 19));  // the first sample above the pane
     EXPECT_TRUE(t.HitSegments(105, 188));
 
     for (CRect anchors : {CRect(100, 200, 100, 150), CRect(100, 200, 140, 200)}) {
         CParaBolaLines flat;
-        Place(flat, chart, anchors.left, anchors.top, anchors.right, anchors.bottom);
+        PlaceTwoPoints(flat, chart, anchors.left, anchors.top, anchors.right, anchors.bottom);
         EXPECT_TRUE(flat.Segments().empty());
         EXPECT_TRUE(flat.Figure().Empty());
     }
@@ -92,7 +84,7 @@ TEST(CurveTools, SpiralStartsOnAnchorTwoAndEnds) {
     } cases[] = {{CRect(100, 100, 160, 180)}, {CRect(300, 200, 301, 200)}, {CRect(100, 100, 100, 100)}};
     for (const Case& c : cases) {
         CDSLXTool t;
-        Place(t, chart, c.anchors.left, c.anchors.top, c.anchors.right, c.anchors.bottom);
+        PlaceTwoPoints(t, chart, c.anchors.left, c.anchors.top, c.anchors.right, c.anchors.bottom);
         if (c.anchors.TopLeft() == c.anchors.BottomRight()) {
             EXPECT_TRUE(t.Segments().empty());
             continue;
@@ -105,7 +97,7 @@ TEST(CurveTools, SpiralStartsOnAnchorTwoAndEnds) {
 TEST(CurveTools, SpiralKeepsOnlyWhatThePaneShows) {
     FakeChart chart;
     CDSLXTool t;
-    Place(t, chart, 280, 150, 300, 170);
+    PlaceTwoPoints(t, chart, 280, 150, 300, 170);
     const CRect pane = chart.panes[0].rect;
     const auto& s = t.Segments();
     ASSERT_GT(s.size(), 100u);

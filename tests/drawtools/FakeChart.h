@@ -144,3 +144,12 @@ public:
     int scrolls = 0;
     bool dragFlag = true;
 };
+
+// A two-anchor tool put on pane 0 of the fake chart at pixel anchors, its figure made.
+template <class T>
+void PlaceTwoPoints(T& t, FakeChart& chart, int x1, int y1, int x2, int y2) {
+    t.m_pOwner = &chart;
+    t.m_nPaneIndex = 0;
+    t.x1 = x1, t.y1 = y1, t.x2 = x2, t.y2 = y2;
+    t.MakeFigure(1, 0);
+}
