@@ -4,14 +4,9 @@
 #include <cstdlib>
 
 #include "drawtools/DrawGeometry.h"
+#include "drawtools/ToolHelpers.h"
 
 namespace {
-
-std::string Format(const char* fmt, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, v);
-    return buf;
-}
 
 std::string Ratio(int n) {
     char buf[16];

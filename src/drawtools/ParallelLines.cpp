@@ -3,13 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
-
-int ClampToInt(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000));
-}
-
-}  // namespace
+#include "drawtools/ToolHelpers.h"
 
 // ---- parallel lines ----
 

@@ -3,19 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "drawtools/ToolHelpers.h"
+
 namespace {
-
-template <class T>
-std::shared_ptr<CRecRgnLines> CloneAs(const T& self) {
-    return std::make_shared<T>(self);
-}
-
-template <class... A>
-std::string Format(const char* fmt, A... args) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
-}
 
 CRect Ordered(int l, int t, int r, int b) {
     CRect rc(l, t, r, b);

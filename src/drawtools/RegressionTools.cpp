@@ -3,19 +3,7 @@
 #include <algorithm>
 
 #include "drawtools/DrawGeometry.h"
-
-namespace {
-
-template <class T>
-std::shared_ptr<CRecRgnLines> CloneAs(const T& self) {
-    return std::make_shared<T>(self);
-}
-
-int ClampToInt(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000));
-}
-
-}  // namespace
+#include "drawtools/ToolHelpers.h"
 
 // ---- regression line ----
 

@@ -7,20 +7,9 @@
 #include <cstdlib>
 
 #include "drawtools/DrawGeometry.h"
+#include "drawtools/ToolHelpers.h"
 
 namespace {
-
-template <class T>
-std::shared_ptr<CRecRgnLines> CloneAs(const T& self) {
-    return std::make_shared<T>(self);
-}
-
-template <class... A>
-std::string Format(const char* fmt, A... args) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, fmt, args...);
-    return buf;
-}
 
 constexpr UINT kLine = DT_SINGLELINE;
 

@@ -3,16 +3,8 @@
 #include <cstdio>
 
 #include "drawtools/DrawGeometry.h"
+#include "drawtools/ToolHelpers.h"
 #include "ui/CommonVar.h"
-
-namespace {
-
-template <class T>
-std::shared_ptr<CRecRgnLines> CloneAs(const T& self) {
-    return std::make_shared<T>(self);
-}
-
-}  // namespace
 
 // ---- segment ----
 

@@ -333,7 +333,7 @@ std::shared_ptr<CRecRgnLines> CPolygonLines::Clone() const {
     return copy;
 }
 
-void CPolygonLines::DrawItem(int index, int final, int placing) {
+void CTriangleLines::DrawChainedItem(int index) {
     if (index < 0 || index >= (int)m_items.size()) return;
     const CLineItem& it = m_items[index];
     if (index == 0) {
@@ -342,6 +342,10 @@ void CPolygonLines::DrawItem(int index, int final, int placing) {
         const CLineItem& prev = m_items[index - 1];
         DrawSegment(prev.x2, prev.y2, it.x2, it.y2);
     }
+}
+
+void CPolygonLines::DrawItem(int index, int, int) {
+    DrawChainedItem(index);
 }
 
 int CPolygonLines::FinishPolyline() {

@@ -62,6 +62,9 @@ protected:
     void CopyItemsTo(CTriangleLines& other) const;
     // The rubber band of one item.
     void ShowItem(int index);
+    // Items drawn as one open chain: item 0 is a segment, each later begun item continues
+    // from the end of the item before it.
+    void DrawChainedItem(int index);
     int m_nRubberItem = -1;
     std::vector<int> m_segmentItems;  // the item each recorded pair belongs to
 };

@@ -5,19 +5,17 @@
 #include <cstdlib>
 
 #include "drawtools/DrawGeometry.h"
+#include "drawtools/ToolHelpers.h"
 #include "platform/Wnd.h"
 
 namespace {
 
+// A wave's copy starts without the drag squares of the one it was taken from.
 template <class T>
-std::shared_ptr<CRecRgnLines> CloneAs(const T& self) {
+std::shared_ptr<CRecRgnLines> CloneWithoutDrags(const T& self) {
     auto copy = std::make_shared<T>(self);
     copy->m_dragRects.clear();
     return copy;
-}
-
-int ClampToInt(int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, -1000000, 1000000));
 }
 
 bool SquareHas(const CRect& pane, int cx, int cy, int x, int y) {
@@ -55,22 +53,22 @@ CWTMDTool::CWTMDTool() {
 }
 
 std::shared_ptr<CRecRgnLines> C3LANGTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 std::shared_ptr<CRecRgnLines> C5LANGTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 std::shared_ptr<CRecRgnLines> C8LANGTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 std::shared_ptr<CRecRgnLines> CMJBLTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 std::shared_ptr<CRecRgnLines> CTJXTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 std::shared_ptr<CRecRgnLines> CWTMDTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 
 void C3LANGTool::BuildLegs() {
@@ -116,14 +114,7 @@ int C3LANGTool::HitTest(int x, int y) {
 }
 
 void C3LANGTool::DrawItem(int index, int, int) {
-    if (index < 0 || index >= (int)m_items.size()) return;
-    const CLineItem& it = m_items[index];
-    if (index == 0) {
-        DrawSegment(it.x1, it.y1, it.x2, it.y2);
-    } else if (it.begun) {
-        const CLineItem& prev = m_items[index - 1];
-        DrawSegment(prev.x2, prev.y2, it.x2, it.y2);
-    }
+    DrawChainedItem(index);
 }
 
 // ---- area ratio ----
@@ -169,7 +160,7 @@ void CMJBLTool::DrawItem(int index, int final, int placing) {
 // ---- wave ruler ----
 
 std::shared_ptr<CRecRgnLines> CBoLangTool::Clone() const {
-    return CloneAs(*this);
+    return CloneWithoutDrags(*this);
 }
 
 void CBoLangTool::DrawItem(int index, int final, int) {
