@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "BenchBars.h"
+#include "BenchChartEnv.h"
 #include "RatioReporter.h"
 #include "chart/ChartOverlay.h"
 #include "chart/ChartPic.h"
@@ -153,25 +154,6 @@ void BM_BarsToRecords(benchmark::State& state) {
 }
 
 // ---- painting the chart ----
-
-void EnsureChartEnvironment() {
-    static bool once = [] {
-        static int argc = 1;
-        static char name[] = "bench_chart";
-        static char* argv[] = {name, nullptr};
-        if (!platform::IsInitialized()) platform::Initialize(argc, argv);
-        CommonVar* var = GetCommonVar();
-        var->Init();
-        SetDefaultCommonColours(var->Colors());
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        var->MeasureFonts(&dc);
-        GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
-        CYBIndClass::SetUp();
-        return true;
-    }();
-    (void)once;
-}
 
 // Bars written straight into the layer's records, no network.
 class BenchLayer : public PicDataLayer {
@@ -480,5 +462,8 @@ int main(int argc, char** argv) {
     reporter.AddRatio("chart.crosshair_step_over_bitblt", "BM_CrosshairOneBar", "BM_BitBltChartArea", 2);
     reporter.AddRatio("chart.zoom_million_bars_over_full_repaint", "BM_ZoomStepMillionBars",
                       "BM_ChartFullRepaint", 3);
+    // Repetitions are interleaved in a random order: the bare drawing cases may come first
+    // and need the platform as much as the chart does.
+    EnsureChartEnvironment();
     return RunBenchmarks(argc, argv, reporter);
 }

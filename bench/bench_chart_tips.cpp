@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchChartEnv.h"
 #include "RatioReporter.h"
 #include "chart/ChartOverlay.h"
 #include "chart/ChartPic.h"
@@ -67,14 +68,7 @@ struct Scene {
     std::shared_ptr<chart::PicOverlay> none;
 
     Scene() {
-        CommonVar* var = GetCommonVar();
-        var->Init();
-        SetDefaultCommonColours(var->Colors());
-        CDC dc;
-        dc.CreateCompatibleDC(nullptr);
-        var->MeasureFonts(&dc);
-        GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
-        CYBIndClass::SetUp();
+        EnsureChartEnvironment();
         host.CreateEx(0, nullptr, "", WS_POPUP, CRect(0, 0, 1400, 700), nullptr, 0);
         wnd.Create(&host);
         host.ShowWindow(SW_SHOW);

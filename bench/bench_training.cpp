@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "BenchBars.h"
+#include "BenchChartEnv.h"
 #include "RatioReporter.h"
 #include "chart/ChartPic.h"
 #include "formula/YBIndClass.h"
@@ -125,20 +126,7 @@ struct ChartBench {
     CSecurity* security = nullptr;
 
     ChartBench() {
-        static int argc = 1;
-        static char name[] = "bench_training";
-        static char* argv[] = {name, nullptr};
-        if (!platform::IsInitialized()) platform::Initialize(argc, argv);
-        CommonVar* var = GetCommonVar();
-        var->Init();
-        SetDefaultCommonColours(var->Colors());
-        {
-            CDC dc;
-            dc.CreateCompatibleDC(nullptr);
-            var->MeasureFonts(&dc);
-        }
-        GetYBIndClass()->Read(platform::InstalledResourcesDir() + "/Sys.xml");
-        CYBIndClass::SetUp();
+        EnsureChartEnvironment();
         // No one answers a message box here: it is logged and taken as read.
         SetMessageBoxHook([](const std::string& text, const std::string&, UINT) {
             std::fprintf(stderr, "message: %s\n", text.c_str());
