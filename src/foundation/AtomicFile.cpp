@@ -148,6 +148,12 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
     }
     fs::path target(path);
     fs::path dir = target.parent_path();
+    // "a/b/." and "a/b/" name the folder a/b: it goes to create_directories by its plain name.
+    // Given a trailing "." while another thread creates the same folder between its checks,
+    // the standard library's create_directories reads an empty list of folders to make and
+    // crashes (seen with the exit's parallel saves).
+    while (dir.has_relative_path() && (dir.filename() == "." || !dir.has_filename()))
+        dir = dir.parent_path();
     if (!dir.empty()) {
         std::error_code ec;
         fs::create_directories(dir, ec);
