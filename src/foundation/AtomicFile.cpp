@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <tinyxml2.h>
 #include <unistd.h>
 
@@ -24,17 +25,38 @@ void SetError(std::string* error, const std::string& what, const std::string& pa
     if (error) *error = what + " '" + path + "': " + std::strerror(err);
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    const char* p = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+// Writes the pieces in order, many per call.
+bool WriteAllParts(int fd, std::span<const std::string_view> parts) {
+    constexpr size_t kBatch = 256;  // well below any system's IOV_MAX
+    iovec iov[kBatch];
+    size_t next = 0;    // the first piece not yet handed over whole
+    size_t offset = 0;  // bytes of it already written
+    while (next < parts.size()) {
+        size_t count = 0;
+        for (size_t i = next; i < parts.size() && count < kBatch; ++i) {
+            const std::string_view part = i == next ? parts[i].substr(offset) : parts[i];
+            if (part.empty()) continue;
+            iov[count].iov_base = const_cast<char*>(part.data());
+            iov[count].iov_len = part.size();
+            ++count;
+        }
+        if (count == 0) return true;
+        ssize_t n = ::writev(fd, iov, static_cast<int>(count));
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
         }
-        p += n;
-        left -= static_cast<size_t>(n);
+        if (n == 0) {  // no progress: a full device reports ENOSPC, but never loop on it
+            errno = EIO;
+            return false;
+        }
+        size_t written = static_cast<size_t>(n);
+        while (next < parts.size() && written >= parts[next].size() - offset) {
+            written -= parts[next].size() - offset;
+            offset = 0;
+            ++next;
+        }
+        offset += written;
     }
     return true;
 }
@@ -142,6 +164,11 @@ void CAtomicWriteBatch::RunInParallel(const std::vector<std::function<void()>>& 
 }
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error) {
+    return WriteFileAtomic(path, std::span<const std::string_view>(&bytes, 1), error);
+}
+
+bool WriteFileAtomic(const std::string& path, std::span<const std::string_view> parts,
+                     std::string* error) {
     if (path.empty()) {
         if (error) *error = "empty file name";
         return false;
@@ -185,7 +212,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
     ::fchmod(fd, mode);
 
     int err = 0;
-    if (!WriteAll(fd, bytes))
+    if (!WriteAllParts(fd, parts))
         err = errno;
     else if (::fsync(fd) != 0)
         err = errno;

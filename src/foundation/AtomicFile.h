@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,9 @@ class XMLDocument;
 // the old file, if any, is untouched, no temporary file is left behind, and `error`
 // (when given) receives a readable reason. An existing file's permission bits are kept.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+// The same with the file's bytes given in pieces, written one after the other.
+bool WriteFileAtomic(const std::string& path, std::span<const std::string_view> parts,
+                     std::string* error = nullptr);
 
 // While one of these lives on a thread, the atomic writes of that thread leave their
 // directory flushes to it, and it flushes each directory once when it ends: a series of

@@ -65,19 +65,6 @@ void FreeBlock(uint8_t* p, uint32_t capacity) {
 // Largest block the u32 capacity can describe after doubling.
 constexpr uint64_t kMaxCapacity = 0x80000000ull;
 
-bool WriteAll(int fd, const uint8_t* p, size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
 }  // namespace
 
 uint32_t CBuffer::MinimumBlockSize() {

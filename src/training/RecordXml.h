@@ -53,7 +53,6 @@ inline int32_t Int(std::string_view v) {
     return static_cast<int32_t>(ParseInt64(v));
 }
 
-
 // The file's printer; texts go out already escaped and in GBK.
 class CRecordPrinter : public tinyxml2::XMLPrinter {
 public:
@@ -137,6 +136,23 @@ public:
         Put(" ", name, "=\"", escaped, "\"");
     }
 
+    // Ends the start tag of the innermost open element, for children written apart.
+    void EndStartTag() {
+        if (m_bJustOpened) Put(">");
+        m_bJustOpened = false;
+        m_bFirst = false;
+    }
+    // A writer that goes on inside the elements open here (after EndStartTag). The texts of
+    // this writer and of its child writers, put one after the other, read as if one writer
+    // had written them all; a child writer can also close the elements open here, which
+    // this one then must not.
+    CRecordFileWriter ChildWriter(size_t expectedBytes) const {
+        CRecordFileWriter child(expectedBytes);
+        child.m_open = m_open;
+        child.m_bFirst = false;
+        return child;
+    }
+
     std::string_view Text() const { return std::string_view(m_text.get(), m_nUsed); }
 
 private:
@@ -212,7 +228,51 @@ inline void WriteText(CRecordFileWriter& w, std::string_view name, const std::st
     w.PushEscapedAttribute(name, EscapeFileText(utf8));
 }
 
+// What a session's text is printed from, in raw form: each value's bytes, each text with
+// its length, and the nesting of the elements, without any of the printing. The printing
+// takes nothing else into account, so two sessions with the same key print the same text:
+// a session's text can be kept and used again for as long as its key stays the same.
+class CRecordKey {
+public:
+    CRecordKey() { m_bytes.reserve(2048); }
+    void OpenElement(std::string_view) { m_bytes.push_back('<'); }
+    void CloseElement() { m_bytes.push_back('>'); }
+    template <class T>
+    void PutValue(char kind, const T& value) {
+        char raw[1 + sizeof value];
+        raw[0] = kind;
+        std::memcpy(raw + 1, &value, sizeof value);
+        m_bytes.append(raw, sizeof raw);
+    }
+    void PutText(std::string_view text) {
+        PutValue('s', text.size());
+        m_bytes.append(text);
+    }
+    void Clear() { m_bytes.clear(); }
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+inline void WriteInt(CRecordKey& k, std::string_view, int64_t value) {
+    k.PutValue('i', value);
+}
+inline void WriteFixed(CRecordKey& k, std::string_view, double value, int precision) {
+    k.PutValue('f', value);
+    k.PutValue('p', static_cast<int8_t>(precision));
+}
+inline void WriteExact(CRecordKey& k, std::string_view, double value, int precision) {
+    k.PutValue('e', value);
+    k.PutValue('p', static_cast<int8_t>(precision));
+}
+inline void WriteText(CRecordKey& k, std::string_view, const std::string& utf8) {
+    k.PutText(utf8);
+}
+
 // One "TrainingItem" element of the file.
 void WriteSession(CRecordFileWriter& w, const CTrainingRecord& record);
+// The key of that element's text.
+void WriteSessionKey(CRecordKey& k, const CTrainingRecord& record);
 
 }  // namespace recordxml

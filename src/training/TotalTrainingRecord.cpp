@@ -101,16 +101,7 @@ bool CTotalTrainingRecord::Save(uint32_t today) {
                     " could not be read and was not kept aside");
         return false;
     }
-    // Room for the whole text at once: a session prints about 1.5 KB and each journal line,
-    // asset point and holding adds its own line.
-    size_t expected = 256;
-    for (const RecordPtr& record : records) {
-        if (!record) continue;
-        expected += 1536 + record->trades.size() * 320 + record->assets.size() * 48;
-        for (const auto* book : {record->PutPos.get(), record->CallPos.get()})
-            if (book) expected += book->holdings.size() * 48;
-    }
-    recordxml::CRecordFileWriter out(expected);
+    recordxml::CRecordFileWriter out(256);
     out.PushDeclaration("xml version=\"1.0\" encoding=\"gb2312\"");
     out.OpenElement("totalTrainingRecord");
     WriteInt(out, "selected", selected);
@@ -118,13 +109,54 @@ bool CTotalTrainingRecord::Save(uint32_t today) {
     const auto entry = counter.find(today);
     WriteInt(out, "TrainedNum",
              static_cast<int64_t>(today) * 10000 + (entry != counter.end() ? entry->second : 0));
+
+    // The file is saved after every order, and a few hundred sessions make a megabyte of
+    // numbers: only the sessions whose key differs from the last save's are printed again,
+    // each as its own piece of the root's children. The pieces go to the file one after
+    // the other.
+    std::unordered_map<const CTrainingRecord*, PrintedSession> printed;
+    std::vector<std::string_view> texts;
+    printed.reserve(records.size());
+    texts.reserve(records.size() + 2);
+    texts.emplace_back();  // the head, once it is complete
+    recordxml::CRecordKey key;
     for (const RecordPtr& record : records) {
-        if (record) recordxml::WriteSession(out, *record);
+        if (!record) continue;
+        if (texts.size() == 1) out.EndStartTag();
+        auto done = printed.find(record.get());  // the same session listed twice
+        if (done == printed.end()) {
+            key.Clear();
+            WriteSessionKey(key, *record);
+            PrintedSession session;
+            const auto last = m_printed.find(record.get());
+            if (last != m_printed.end() && last->second.key == key.Bytes()) {
+                session = std::move(last->second);
+            } else {
+                // Room for the whole text at once: a session prints about 1.5 KB and each
+                // journal line, asset point and holding adds its own line.
+                size_t expected = 1536 + record->trades.size() * 320 + record->assets.size() * 48;
+                for (const auto* book : {record->PutPos.get(), record->CallPos.get()})
+                    if (book) expected += book->holdings.size() * 48;
+                recordxml::CRecordFileWriter piece = out.ChildWriter(expected);
+                WriteSession(piece, *record);
+                session.key = key.Bytes();
+                session.text = piece.Text();
+            }
+            done = printed.emplace(record.get(), std::move(session)).first;
+        }
+        texts.emplace_back(done->second.text);
     }
-    out.CloseElement();
+    recordxml::CRecordFileWriter tail = out.ChildWriter(64);
+    if (texts.size() > 1)
+        tail.CloseElement();
+    else
+        out.CloseElement();
+    texts.front() = out.Text();
+    texts.push_back(tail.Text());
+    m_printed = std::move(printed);
 
     std::string error;
-    if (!WriteFileAtomic(m_strPath, out.Text(), &error)) {
+    if (!WriteFileAtomic(m_strPath, texts, &error)) {
         TrainingLog("CTotalTrainingRecord::Save " + error);
         return false;
     }

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "training/TrainingRecord.h"
@@ -68,6 +69,13 @@ private:
     void SelectSamePeriod(RecordList& out, int32_t divisor) const;
 
     std::string m_strPath;
+    // Each session's text as the last save printed it, with the key it was printed from
+    // (recordxml::CRecordKey): a session whose key has not changed is not printed again.
+    struct PrintedSession {
+        std::string key;
+        std::string text;
+    };
+    std::unordered_map<const CTrainingRecord*, PrintedSession> m_printed;
     // Set when a damaged file could not be moved aside: saving would destroy it.
     bool m_bSaveBlocked = false;
 };

@@ -335,3 +335,7 @@ void CTrainingRecord::WriteXml(XMLPrinter& p) const {
 void recordxml::WriteSession(CRecordFileWriter& w, const CTrainingRecord& record) {
     WriteRecord(w, record);
 }
+
+void recordxml::WriteSessionKey(CRecordKey& k, const CTrainingRecord& record) {
+    WriteRecord(k, record);
+}

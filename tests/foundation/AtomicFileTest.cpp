@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 #include "common/ScratchDir.h"
 #include "foundation/AtomicFile.h"
@@ -71,6 +73,33 @@ TEST(AtomicFile, FailedWriteLeavesOldFileAndNoTemporary) {
     EXPECT_EQ(CountEntries(dir.Path().string()), 1u);
 }
 
+// A file given in pieces: more pieces than one call takes, empty ones among them; a size
+// limit cuts a call short in the middle of a piece and fails the next.
+TEST(AtomicFile, PiecesLandInOrderOrNotAtAll) {
+    ScratchDir dir;
+    std::string path = dir.File("pieces.xml");
+    std::vector<std::string> pieces;
+    std::string whole;
+    for (int i = 0; i < 1000; ++i) {
+        pieces.push_back(i % 7 == 3 ? std::string()
+                                    : std::string(size_t(i % 13) + 1, char('a' + i % 26)));
+        whole += pieces.back();
+    }
+    pieces.push_back(std::string(300000, 'z'));
+    whole += pieces.back();
+    const std::vector<std::string_view> views(pieces.begin(), pieces.end());
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomic(path, views, &error)) << error;
+    EXPECT_EQ(ReadFile(path), whole);
+
+    {
+        FileSizeLimit limit(whole.size() - 1000);
+        EXPECT_FALSE(WriteFileAtomic(path, views, &error));
+    }
+    EXPECT_EQ(ReadFile(path), whole);
+    EXPECT_EQ(CountEntries(dir.Path().string()), 1u);
+}
+
 // A batch of saves flushes each folder once, after all of them, and nested batches leave it
 // to the outermost; the files are in place either way.
 TEST(AtomicFile, BatchFlushesEachFolderOnceAtItsEnd) {
@@ -87,7 +116,7 @@ TEST(AtomicFile, BatchFlushesEachFolderOnceAtItsEnd) {
         ASSERT_TRUE(WriteFileAtomic((b / "three.xml").string(), "3"));
         ASSERT_TRUE(WriteFileAtomic((a / "one.xml").string(), "one"));
         ASSERT_TRUE(WriteFileAtomic((a / "." / "four.xml").string(), "4"));  // a, spelled apart
-        EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before);  // all deferred
+        EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before);        // all deferred
     }
     EXPECT_EQ(atomic_file_testing::DirectorySyncCount(), before + 2);  // a and sub/b
     std::string text;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <random>
@@ -198,6 +199,54 @@ TEST_F(RecordWriterTest, EmptyListPrintsAsTheTinyxmlPrinterDoes) {
     EXPECT_EQ(FileText(m_path),
               "<?xml version=\"1.0\" encoding=\"gb2312\"?>\n"
               "<totalTrainingRecord selected=\"-1\" TrainedNum=\"202401060000\"/>\n");
+}
+
+// Saves print a session again only when its key changed: after each change below the file
+// must still be what a fresh print of the whole list makes.
+TEST_F(RecordWriterTest, KeptSessionTextsFollowEveryChange) {
+    CTotalTrainingRecord list(m_path);
+    FillRichList(list);
+    using Change = std::function<void(CTotalTrainingRecord&)>;
+    const std::pair<const char*, Change> changes[] = {
+        {"nothing", [](CTotalTrainingRecord&) {}},
+        {"a whole number", [](CTotalTrainingRecord& l) { l.records[0]->TrainDays += 1; }},
+        {"a price", [](CTotalTrainingRecord& l) { l.records[0]->price = 10.334; }},
+        {"zero to minus zero", [](CTotalTrainingRecord& l) { l.records[1]->open = -0.0; }},
+        {"a stop level", [](CTotalTrainingRecord& l) { l.records[0]->zy = 0.1 + 0.2; }},
+        {"the name", [](CTotalTrainingRecord& l) { l.records[1]->name = "平安银行 <改>"; }},
+        {"the code", [](CTotalTrainingRecord& l) { l.records[1]->code.m_strCode = "000002"; }},
+        {"a comment", [](CTotalTrainingRecord& l) { l.records[0]->trades[0].comment = ""; }},
+        {"a trade's price",
+         [](CTotalTrainingRecord& l) { l.records[0]->trades[1].TradePrice = 3.5; }},
+        {"a new trade",
+         [](CTotalTrainingRecord& l) {
+             std::string msg;
+             ASSERT_TRUE(l.records[1]->Buy(100, 202301061000, msg, true, "补仓", 9.5));
+         }},
+        {"a trade less", [](CTotalTrainingRecord& l) { l.records[0]->trades.pop_back(); }},
+        {"an asset point",
+         [](CTotalTrainingRecord& l) { l.records[0]->UpdateAsset(20230106, 10.5); }},
+        {"a holding less",
+         [](CTotalTrainingRecord& l) { l.records[0]->CallPos->holdings.clear(); }},
+        {"a book dropped", [](CTotalTrainingRecord& l) { l.records[0]->PutPos.reset(); }},
+        {"the same session twice",
+         [](CTotalTrainingRecord& l) { l.records.push_back(l.records[1]); }},
+        {"a session replaced by a copy",
+         [](CTotalTrainingRecord& l) {
+             l.records[0] = std::make_shared<CTrainingRecord>(*l.records[0]);
+         }},
+        {"the selection", [](CTotalTrainingRecord& l) { l.selected = 0; }},
+        {"only holes left",
+         [](CTotalTrainingRecord& l) { l.records.assign(3, CTotalTrainingRecord::RecordPtr()); }},
+        {"a session again",
+         [](CTotalTrainingRecord& l) { l.records.push_back(std::make_shared<CTrainingRecord>()); }},
+    };
+    for (const auto& [what, change] : changes) {
+        SCOPED_TRACE(what);
+        change(list);
+        ASSERT_TRUE(list.Save(20240105));
+        ASSERT_EQ(FileText(m_path), PrintedByTinyxml(list, 20240105));
+    }
 }
 
 TEST(RecordFileWriter, NestingMatchesTheTinyxmlPrinter) {
