@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <string>
+
 #include "FakeChart.h"
 #include "drawtools/EncircleLines.h"
 #include "drawtools/GannTools.h"
 #include "drawtools/StraightLines.h"
 #include "drawtools/TextTools.h"
+#include "drawtools/ToolHelpers.h"
 #include "drawtools/TriangleLines.h"
 
 namespace {
@@ -354,4 +359,43 @@ TEST(TextTools, SymbolsDrawTheirCharacterAndHitWhereDrawn) {
     EXPECT_EQ(s.HitTest(300, 196), 0);
     EXPECT_STREQ(CBMPPaster(1).GetTypeName(), "FallTool");
     EXPECT_STREQ(CBMPPaster(2000).GetTypeName(), "RiseTool");
+}
+
+// Labels are made without printf where their format allows; the texts must be printf's.
+TEST(ToolLabels, FormatGivesPrintfsText) {
+    const double values[] = {0.0,    -0.0,   0.125,  0.375, 2.675,  1.005,   -1.005, 10.0 / 3,
+                             44.995, -44.5,  1e-9,   0.5,   1.5,    2.5,     -2.5,   123456.789,
+                             9.9999, 99.995, 1e14,   1e15,  1e16,   -1e300,  NAN,    INFINITY};
+    const char* realFormats[] = {"%.2f", "%.02f%%", "%.01f%%(%.2f)", "%.03f(%.2f)",
+                                 "100%% %.2f", "%.0f", "%.6f"};
+    for (const char* fmt : realFormats) {
+        for (double v : values) {
+            char expected[160];
+            std::snprintf(expected, sizeof expected, fmt, v, -v * 7);
+            SCOPED_TRACE(testing::Message() << fmt << " " << v);
+            // Formats with one conversion take the first argument only.
+            const bool two = std::string(fmt).find("(%") != std::string::npos;
+            if (two)
+                EXPECT_EQ(Format(fmt, v, -v * 7), expected);
+            else
+                EXPECT_EQ(Format(fmt, v), std::string(expected).substr(0, 159));
+        }
+    }
+    const int wholes[] = {0, 7, -7, 2147483647, -2147483647 - 1};
+    for (int n : wholes) {
+        char expected[160];
+        std::snprintf(expected, sizeof expected, "%d(T)", n);
+        EXPECT_EQ(Format("%d(T)", n), expected);
+    }
+    char expected[160];
+    std::snprintf(expected, sizeof expected, "K数:%d 涨:%s 振:%s 权均:%.2f 均:%.2f", 12,
+                  "3.25%", "--", 10.125, 9.875);
+    EXPECT_EQ(Format("K数:%d 涨:%s 振:%s 权均:%.2f 均:%.2f", 12, "3.25%", "--", 10.125, 9.875),
+              expected);
+    // What printf alone handles, and a label longer than the buffer.
+    std::snprintf(expected, sizeof expected, "%5.1f|%x|%+d", 3.14159, 255, 4);
+    EXPECT_EQ(Format("%5.1f|%x|%+d", 3.14159, 255, 4), expected);
+    const std::string longText(300, 'x');
+    EXPECT_EQ(Format("%s!", longText.c_str()), longText.substr(0, 159));
+    EXPECT_EQ(Format("%d%%", 5), "5%");
 }
