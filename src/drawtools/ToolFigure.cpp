@@ -7,69 +7,62 @@
 #include "ui/draw/DrawHelpers.h"
 
 void CToolFigure::AddLine(int xa, int ya, int xb, int yb, int pen, COLORREF color) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();  // made in place: figures hold thousands
     it.kind = FigureItem::Line;
     it.a = CPoint(xa, ya);
     it.b = CPoint(xb, yb);
     it.pen = pen;
     it.color = color;
-    items.push_back(std::move(it));
 }
 
 void CToolFigure::AddOutline(const RECT& rc, int pen) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();
     it.kind = FigureItem::Outline;
     it.rect = rc;
     it.pen = pen;
-    items.push_back(std::move(it));
 }
 
 void CToolFigure::AddFill(const RECT& rc, COLORREF color) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();
     it.kind = FigureItem::Fill;
     it.rect = rc;
     it.color = color;
-    items.push_back(std::move(it));
 }
 
 void CToolFigure::AddInvert(const RECT& rc) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();
     it.kind = FigureItem::Invert;
     it.rect = rc;
-    items.push_back(std::move(it));
 }
 
 void CToolFigure::AddText(const std::string& text, const RECT& rc, UINT format, int font,
                           COLORREF color) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();
     it.kind = FigureItem::Text;
     it.text = text;
     it.rect = rc;
     it.format = format;
     it.font = font;
     it.color = color;
-    items.push_back(std::move(it));
 }
 
 void CToolFigure::AddTradeArrow(int kind, int x, int y, double scale, COLORREF color) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();
     it.kind = FigureItem::TradeArrow;
     it.arrowKind = kind;
     it.a = CPoint(x, y);
     it.scale = scale;
     it.color = color;
-    items.push_back(std::move(it));
 }
 
 void CToolFigure::AddArc(const RECT& rc, int xs, int ys, int xe, int ye, int pen) {
-    FigureItem it;
+    FigureItem& it = items.emplace_back();
     it.kind = FigureItem::Arc;
     it.rect = rc;
     it.rect.NormalizeRect();
     it.a = CPoint(xs, ys);
     it.b = CPoint(xe, ye);
     it.pen = pen;
-    items.push_back(std::move(it));
 }
 
 int CToolFigure::Count(FigureItem::Kind kind) const {
