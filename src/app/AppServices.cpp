@@ -100,7 +100,8 @@ void CDefaultAppServices::LoadExRights() {
 }
 
 void CDefaultAppServices::LoadDrawToolImages() {
-    ElementBarDrawTool::LoadImageList();
+    // The pictures are decoded while the start goes on; the first chart waits for them.
+    ElementBarDrawTool::LoadImageListInBackground();
 }
 
 void CDefaultAppServices::ReadIndicators() {

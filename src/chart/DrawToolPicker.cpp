@@ -1,6 +1,9 @@
 #include "chart/DrawToolPicker.h"
 
 #include <algorithm>
+#include <future>
+#include <mutex>
+#include <system_error>
 
 #include "foundation/MyLog.h"
 #include "platform/App.h"
@@ -192,19 +195,31 @@ struct PickerImages {
     std::shared_ptr<ElementBarIcons> icons = std::make_shared<ElementBarIcons>();
     CImageList lists[3];
 };
-PickerImages& Images() {
+PickerImages& Storage() {
     static PickerImages images;
     return images;
 }
-}  // namespace
 
-std::shared_ptr<ElementBarIcons> ElementBarDrawTool::Icons() { return Images().icons; }
+// The load running in the background, if one was started.
+std::mutex g_loadingLock;
+std::shared_future<bool> g_loading;
 
-CImageList& ElementBarDrawTool::ImageList(int look) { return Images().lists[std::clamp(look, 0, 2)]; }
+void WaitForBackgroundLoad() {
+    std::shared_future<bool> loading;
+    {
+        std::lock_guard lock(g_loadingLock);
+        loading = g_loading;
+    }
+    if (loading.valid()) loading.wait();
+}
 
-bool ElementBarDrawTool::LoadImageList() {
+PickerImages& Images() {
+    WaitForBackgroundLoad();
+    return Storage();
+}
+
+bool LoadInto(PickerImages& images) {
     GetAppLog().WriteLog("%s %d", "ElementBarDrawTool::LoadImageList", __LINE__);
-    PickerImages& images = Images();
     const UINT bitmaps[3] = {kPickerBitmapNormal, kPickerBitmapPressed, kPickerBitmapDisabled};
     bool ok = true;
     for (int i = 0; i < 3; ++i) {
@@ -225,6 +240,26 @@ bool ElementBarDrawTool::LoadImageList() {
         ok = images.icons->LoadIconSet(words, kPickerMask) && ok;
     }
     return ok;
+}
+}  // namespace
+
+std::shared_ptr<ElementBarIcons> ElementBarDrawTool::Icons() { return Images().icons; }
+
+CImageList& ElementBarDrawTool::ImageList(int look) { return Images().lists[std::clamp(look, 0, 2)]; }
+
+bool ElementBarDrawTool::LoadImageList() {
+    return LoadInto(Images());
+}
+
+void ElementBarDrawTool::LoadImageListInBackground() {
+    std::lock_guard lock(g_loadingLock);
+    if (g_loading.valid()) return;
+    try {
+        // Pictures only (no window is involved): decoding them may happen on any thread.
+        g_loading = std::async(std::launch::async, [] { return LoadInto(Storage()); }).share();
+    } catch (const std::system_error&) {
+        // no thread to be had: the first who asks loads them
+    }
 }
 
 std::shared_ptr<CElementMenuItem> ElementBarDrawTool::CreateItem(UINT flags, UINT id, const std::string& text,

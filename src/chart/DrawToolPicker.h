@@ -78,6 +78,9 @@ public:
     // Once at start-up, before any chart: the icon set and the three image lists.
     // Returns false when the resources are missing (the picker then shows text buttons).
     static bool LoadImageList();
+    // The same on a thread of its own, so that the start goes on meanwhile; whoever asks
+    // for the icons or the lists first waits until they are loaded.
+    static void LoadImageListInBackground();
     static std::shared_ptr<ElementBarIcons> Icons();
     // 0 normal, 1 pressed, 2 disabled; empty lists before LoadImageList.
     static CImageList& ImageList(int look);

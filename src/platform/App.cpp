@@ -2,6 +2,7 @@
 // (capture, key filters, pre-translation) and the key-state bookkeeping.
 #include <deque>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -11,7 +12,9 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/Frame.h"
@@ -146,6 +149,26 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
 }
 }  // namespace
 
+namespace {
+// The font database (the system's font configuration and the list of its fonts) is read
+// on a thread of its own while the program starts: the first text drawn would otherwise
+// wait for it on the UI thread. The database reads itself under its own lock, so a text
+// drawn meanwhile waits only for the rest. The reader is joined before the program ends.
+std::thread g_fontWarmUp;
+
+void WarmUpFonts() {
+    if (g_fontWarmUp.joinable()) return;
+    try {
+        g_fontWarmUp = std::thread([] { QFontDatabase::families(); });
+    } catch (...) {
+        return;  // the first text reads it then
+    }
+    std::atexit([] {
+        if (g_fontWarmUp.joinable()) g_fontWarmUp.join();
+    });
+}
+}  // namespace
+
 namespace platform {
 
 void Initialize(int& argc, char** argv) {
@@ -165,6 +188,7 @@ void Initialize(int& argc, char** argv) {
     QFont def(cjk);
     def.setPixelSize(12);
     QApplication::setFont(def);
+    WarmUpFonts();
 }
 
 bool IsInitialized() {

@@ -152,6 +152,18 @@ TEST(PickerTable, CommandsToolNumbersAndIcons) {
     for (int look = 0; look < 3; ++look) EXPECT_EQ(ElementBarDrawTool::ImageList(look).GetImageCount(), 118) << look;
 }
 
+// At start-up the pictures are decoded on a thread of their own; the first reader waits for
+// them and finds them complete.
+TEST(PickerTable, BackgroundLoadIsCompleteForTheFirstReader) {
+    EnsureChartEnvironment();
+    ElementBarDrawTool::LoadImageListInBackground();
+    ElementBarDrawTool::LoadImageListInBackground();  // a second start changes nothing
+    EXPECT_EQ(ElementBarDrawTool::Icons()->GetCount(), 118);
+    for (int look = 0; look < 3; ++look) EXPECT_EQ(ElementBarDrawTool::ImageList(look).GetImageCount(), 118) << look;
+    ASSERT_TRUE(ElementBarDrawTool::LoadImageList());
+    EXPECT_EQ(ElementBarDrawTool::ImageList(0).GetImageCount(), 118);
+}
+
 TEST(PickerTable, EveryIconIsDrawnAndDistinct) {
     EnsureChartEnvironment();
     ASSERT_TRUE(ElementBarDrawTool::LoadImageList());
