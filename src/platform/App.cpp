@@ -12,8 +12,8 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <cstdlib>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -149,26 +149,6 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
 }
 }  // namespace
 
-namespace {
-// The font database (the system's font configuration and the list of its fonts) is read
-// on a thread of its own while the program starts: the first text drawn would otherwise
-// wait for it on the UI thread. The database reads itself under its own lock, so a text
-// drawn meanwhile waits only for the rest. The reader is joined before the program ends.
-std::thread g_fontWarmUp;
-
-void WarmUpFonts() {
-    if (g_fontWarmUp.joinable()) return;
-    try {
-        g_fontWarmUp = std::thread([] { QFontDatabase::families(); });
-    } catch (...) {
-        return;  // the first text reads it then
-    }
-    std::atexit([] {
-        if (g_fontWarmUp.joinable()) g_fontWarmUp.join();
-    });
-}
-}  // namespace
-
 namespace platform {
 
 void Initialize(int& argc, char** argv) {
@@ -188,7 +168,18 @@ void Initialize(int& argc, char** argv) {
     QFont def(cjk);
     def.setPixelSize(12);
     QApplication::setFont(def);
-    WarmUpFonts();
+}
+
+FontDatabaseWarmUp::FontDatabaseWarmUp() {
+    try {
+        m_thread = std::thread([] { QFontDatabase::families(); });
+    } catch (const std::system_error&) {
+        // no thread to be had: the first text reads the database
+    }
+}
+
+FontDatabaseWarmUp::~FontDatabaseWarmUp() {
+    if (m_thread.joinable()) m_thread.join();
 }
 
 bool IsInitialized() {

@@ -2,6 +2,7 @@
 // The application object and the UI thread's loop.
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Wnd.h"
@@ -14,6 +15,22 @@ namespace platform {
 // key filters and pre-translation.
 void Initialize(int& argc, char** argv);
 bool IsInitialized();
+
+// Reads the font database (the system's font configuration and its list of fonts) on a
+// thread of its own while the program starts, after Initialize: the first text drawn
+// would otherwise wait for it on the UI thread. The database reads itself under its own
+// lock, so a text drawn meanwhile waits only for the rest. The reader is joined when this
+// goes, which must be before the program's globals go (a local of main).
+class FontDatabaseWarmUp {
+public:
+    FontDatabaseWarmUp();
+    ~FontDatabaseWarmUp();
+    FontDatabaseWarmUp(const FontDatabaseWarmUp&) = delete;
+    FontDatabaseWarmUp& operator=(const FontDatabaseWarmUp&) = delete;
+
+private:
+    std::thread m_thread;
+};
 bool IsUiThread();
 // The threading contract. Windows belong to the UI thread: CWnd::FromHandle and every call
 // on a window (creating, destroying, showing, moving, painting, timers, styles, window

@@ -2,6 +2,7 @@
 // and window calls off the UI thread are reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/App.h"
+#include "platform/Gdi.h"
 #include "platform/Wnd.h"
 
 namespace {
@@ -105,3 +107,33 @@ TEST(Threading, WindowCallsOffTheUiThreadAreReportedAndPostingIsNot) {
     EXPECT_EQ(w.handled, 1);  // the post arrived
 }
 }  // namespace
+
+// The font database read on a thread of its own at start-up: text drawn meanwhile on the UI
+// thread comes out as it does once the reading is over.
+TEST(Threading, TextDrawnWhileTheFontDatabaseIsReadElsewhereIsTheSame) {
+    auto draw = [](std::vector<uint32_t>& pixels) {
+        CDC dc;
+        CBitmap bmp;
+        void* bits = nullptr;
+        dc.CreateCompatibleDC(nullptr);
+        bmp.CreateDIBSection(160, 40, &bits);
+        dc.SelectObject(&bmp);
+        dc.FillSolidRect(CRect(0, 0, 160, 40), RGB(255, 255, 255));
+        CFont font;
+        font.CreateFont(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "宋体");
+        dc.SelectObject(&font);
+        dc.SetTextColor(RGB(0, 0, 0));
+        dc.TextOut(4, 4, "训练 Trend 123");
+        const auto* p = static_cast<const uint32_t*>(bits);
+        pixels.assign(p, p + 160 * 40);
+    };
+    std::vector<uint32_t> during, after;
+    {
+        platform::FontDatabaseWarmUp warmUp;
+        draw(during);
+    }
+    draw(after);
+    EXPECT_EQ(during, after);
+    EXPECT_NE(std::count(after.begin(), after.end(), after.front()), long(after.size()))
+        << "nothing was drawn";
+}
