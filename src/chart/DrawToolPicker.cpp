@@ -195,27 +195,33 @@ struct PickerImages {
     std::shared_ptr<ElementBarIcons> icons = std::make_shared<ElementBarIcons>();
     CImageList lists[3];
 };
-PickerImages& Storage() {
-    static PickerImages images;
-    return images;
-}
 
-// The load running in the background, if one was started.
-std::mutex g_loadingLock;
-std::shared_future<bool> g_loading;
-
-void WaitForBackgroundLoad() {
+// The pictures, and their load when it runs in the background. A load still running when
+// the program ends is waited for before the pictures go.
+struct PickerState {
+    PickerImages images;
+    std::mutex lock;  // guards `loading`
     std::shared_future<bool> loading;
-    {
-        std::lock_guard lock(g_loadingLock);
-        loading = g_loading;
+    ~PickerState() { WaitForLoad(); }
+    void WaitForLoad() {
+        std::shared_future<bool> running;
+        {
+            std::lock_guard guard(lock);
+            running = loading;
+        }
+        if (running.valid()) running.wait();
     }
-    if (loading.valid()) loading.wait();
+};
+
+PickerState& State() {
+    static PickerState state;
+    return state;
 }
 
 PickerImages& Images() {
-    WaitForBackgroundLoad();
-    return Storage();
+    PickerState& state = State();
+    state.WaitForLoad();
+    return state.images;
 }
 
 bool LoadInto(PickerImages& images) {
@@ -252,11 +258,13 @@ bool ElementBarDrawTool::LoadImageList() {
 }
 
 void ElementBarDrawTool::LoadImageListInBackground() {
-    std::lock_guard lock(g_loadingLock);
-    if (g_loading.valid()) return;
+    PickerState& state = State();
+    std::lock_guard guard(state.lock);
+    if (state.loading.valid()) return;
     try {
         // Pictures only (no window is involved): decoding them may happen on any thread.
-        g_loading = std::async(std::launch::async, [] { return LoadInto(Storage()); }).share();
+        state.loading =
+            std::async(std::launch::async, [&state] { return LoadInto(state.images); }).share();
     } catch (const std::system_error&) {
         // no thread to be had: the first who asks loads them
     }
