@@ -265,6 +265,9 @@ public:
     // the caller's to reach).
     int GetBitmap(BITMAP* bm) const;
     BOOL LoadBitmap(UINT resourceId);                            // "BITMAP" resource
+    // A picture of the program's resources ("BITMAP", "PNG", ...). Each is decoded once per
+    // process and kept: bitmaps loaded from it share its pixels until one is drawn on.
+    BOOL LoadResourcePicture(const char* type, UINT resourceId);
     BOOL LoadFromBytes(const unsigned char* data, size_t size);  // PNG, BMP, JPEG, GIF
     BOOL LoadFromFile(const std::string& path);
     BOOL DeleteObject() override;

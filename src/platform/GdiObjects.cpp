@@ -1,6 +1,8 @@
 // Pens, brushes, fonts, bitmaps and regions.
 #include <QFile>
 #include <cmath>
+#include <map>
+#include <mutex>
 
 #include <cstring>
 
@@ -175,10 +177,33 @@ BOOL CBitmap::LoadFromBytes(const unsigned char* data, size_t size) {
         img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
     return TRUE;
 }
-BOOL CBitmap::LoadBitmap(UINT id) {
+namespace {
+// The decoded resource pictures (resources never change), shared by every bitmap loaded
+// from them; a bitmap drawn on gets pixels of its own then (the image copies on write).
+std::mutex g_resourcePicturesLock;
+std::map<std::pair<std::string, UINT>, QImage> g_resourcePictures;
+}  // namespace
+
+BOOL CBitmap::LoadResourcePicture(const char* type, UINT id) {
+    const std::pair<std::string, UINT> key(type ? type : "", id);
+    {
+        std::lock_guard lock(g_resourcePicturesLock);
+        auto it = g_resourcePictures.find(key);
+        if (it != g_resourcePictures.end()) {
+            m_surface = std::make_shared<Surface>(it->second);
+            return TRUE;
+        }
+    }
+    // decoded outside the lock: pictures may load on more than one thread at start-up
     std::vector<unsigned char> bytes;
-    if (!LoadResourceBytes("BITMAP", id, bytes)) return FALSE;
-    return LoadFromBytes(bytes.data(), bytes.size());
+    if (!LoadResourceBytes(key.first, id, bytes) || !LoadFromBytes(bytes.data(), bytes.size()))
+        return FALSE;
+    std::lock_guard lock(g_resourcePicturesLock);
+    g_resourcePictures.emplace(key, m_surface->image);
+    return TRUE;
+}
+BOOL CBitmap::LoadBitmap(UINT id) {
+    return LoadResourcePicture("BITMAP", id);
 }
 BOOL CBitmap::LoadFromFile(const std::string& path) {
     QFile f(ToQ(path));

@@ -182,3 +182,30 @@ TEST(ImageList, DrawStylesAndStates) {
 }
 
 }  // namespace
+
+// A resource picture is decoded once and shared: drawing on one bitmap loaded from it
+// leaves the others, and later loads, as the resource has it.
+TEST(ResourcePictures, SharedUntilDrawnOn) {
+    CBitmap a, b;
+    ASSERT_TRUE(a.LoadResourcePicture("BITMAP", 301));
+    ASSERT_TRUE(b.LoadBitmap(301));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(&a);
+    const COLORREF first = dc.GetPixel(0, 0);
+    dc.FillSolidRect(CRect(0, 0, 8, 4), RGB(1, 2, 3));
+    EXPECT_EQ(dc.GetPixel(0, 0), RGB(1, 2, 3));
+    dc.SelectObject(&b);
+    EXPECT_EQ(dc.GetPixel(0, 0), first);
+    CBitmap c;
+    ASSERT_TRUE(c.LoadBitmap(301));
+    dc.SelectObject(&c);
+    EXPECT_EQ(dc.GetPixel(0, 0), first);
+    dc.SelectObject(old);
+    EXPECT_EQ(c.GetSize(), CSize(8, 4));
+    // A missing picture fails every time and spoils nothing.
+    CBitmap missing;
+    EXPECT_FALSE(missing.LoadResourcePicture("PNG", 65000));
+    EXPECT_FALSE(missing.LoadResourcePicture("PNG", 65000));
+    EXPECT_TRUE(missing.LoadBitmap(301));
+}

@@ -111,10 +111,8 @@ void MyButton::LoadFromXml(const tinyxml2::XMLElement* e) {
 }
 
 bool MyButton::LoadImageStrip(UINT pngId) {
-    std::vector<unsigned char> bytes;
     auto image = std::make_unique<CBitmap>();
-    if (pngId && platform::LoadResourceBytes("PNG", pngId, bytes) &&
-        image->LoadFromBytes(bytes.data(), bytes.size())) {
+    if (pngId && image->LoadResourcePicture("PNG", pngId)) {
         m_pImage = std::move(image);
         return true;
     }

@@ -301,10 +301,8 @@ BOOL CPBQOwnerDrawDateTimeCtrl::Create(DWORD style, const RECT& rect, CWnd* pare
 int CPBQOwnerDrawDateTimeCtrl::OnCreate(LPCREATESTRUCT cs) {
     int r = CWnd::OnCreate(cs);
     ModifyStyleEx(WS_EX_CLIENTEDGE, 0, SWP_FRAMECHANGED);
-    std::vector<unsigned char> bytes;
     auto icon = std::make_unique<CBitmap>();
-    if (platform::LoadResourceBytes("PNG", 226, bytes) && icon->LoadFromBytes(bytes.data(), bytes.size()))
-        m_pIcon = std::move(icon);
+    if (icon->LoadResourcePicture("PNG", 226)) m_pIcon = std::move(icon);
     return r;
 }
 

@@ -299,10 +299,8 @@ void CMyEditCtrl::LoadFromXml(const tinyxml2::XMLElement* e) {
     int icon = skinxml::ReadInt(e, "icondid");
     m_pIcon.reset();
     if (icon > 0) {
-        std::vector<unsigned char> bytes;
         auto bmp = std::make_unique<CBitmap>();
-        if (platform::LoadResourceBytes("PNG", UINT(icon), bytes) && bmp->LoadFromBytes(bytes.data(), bytes.size()))
-            m_pIcon = std::move(bmp);
+        if (bmp->LoadResourcePicture("PNG", UINT(icon))) m_pIcon = std::move(bmp);
     }
     m_brush.DeleteObject();
     m_brush.CreateSolidBrush(m_clrBk);
