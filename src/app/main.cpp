@@ -42,7 +42,7 @@ void WatchSignals() {
 int main(int argc, char** argv) {
     WatchSignals();
     platform::Initialize(argc, argv);
-    const platform::FontDatabaseWarmUp fonts;
+    const platform::ToolkitWarmUp warmUp;
     C_Tarrow_App app;
     std::string error;
     if (!app.m_options.Parse(argc, argv, &error)) {

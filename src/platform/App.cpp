@@ -3,6 +3,7 @@
 #include <deque>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -170,15 +171,18 @@ void Initialize(int& argc, char** argv) {
     QApplication::setFont(def);
 }
 
-FontDatabaseWarmUp::FontDatabaseWarmUp() {
+ToolkitWarmUp::ToolkitWarmUp() {
     try {
-        m_thread = std::thread([] { QFontDatabase::families(); });
+        m_thread = std::thread([] {
+            QImageReader::supportedImageFormats();
+            QFontDatabase::families();
+        });
     } catch (const std::system_error&) {
         // no thread to be had: the first text reads the database
     }
 }
 
-FontDatabaseWarmUp::~FontDatabaseWarmUp() {
+ToolkitWarmUp::~ToolkitWarmUp() {
     if (m_thread.joinable()) m_thread.join();
 }
 

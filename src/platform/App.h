@@ -16,17 +16,19 @@ namespace platform {
 void Initialize(int& argc, char** argv);
 bool IsInitialized();
 
-// Reads the font database (the system's font configuration and its list of fonts) on a
-// thread of its own while the program starts, after Initialize: the first text drawn
-// would otherwise wait for it on the UI thread. The database reads itself under its own
-// lock, so a text drawn meanwhile waits only for the rest. The reader is joined when this
-// goes, which must be before the program's globals go (a local of main).
-class FontDatabaseWarmUp {
+// Reads what the toolkit otherwise reads on the UI thread the first time it is needed, on
+// a thread of its own while the program starts (after Initialize): the list of image
+// formats (the first picture decoded waits for it), then the font database (the system's
+// font configuration and its list of fonts; the first text drawn waits for it). Both are
+// read under the toolkit's own locks, so a picture or text meanwhile waits only for the
+// rest. The reader is joined when this goes, which must be before the program's globals
+// go (a local of main).
+class ToolkitWarmUp {
 public:
-    FontDatabaseWarmUp();
-    ~FontDatabaseWarmUp();
-    FontDatabaseWarmUp(const FontDatabaseWarmUp&) = delete;
-    FontDatabaseWarmUp& operator=(const FontDatabaseWarmUp&) = delete;
+    ToolkitWarmUp();
+    ~ToolkitWarmUp();
+    ToolkitWarmUp(const ToolkitWarmUp&) = delete;
+    ToolkitWarmUp& operator=(const ToolkitWarmUp&) = delete;
 
 private:
     std::thread m_thread;

@@ -129,7 +129,7 @@ TEST(Threading, TextDrawnWhileTheFontDatabaseIsReadElsewhereIsTheSame) {
     };
     std::vector<uint32_t> during, after;
     {
-        platform::FontDatabaseWarmUp warmUp;
+        platform::ToolkitWarmUp warmUp;
         draw(during);
     }
     draw(after);
