@@ -2,6 +2,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtMath>
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "platform/PlatformPrivate.h"
@@ -518,102 +520,150 @@ BOOL CDC::LineTo(int x, int y) {
 //     it when the line runs left or up) and runs in the line's direction; in opaque mode
 //     the gaps take the background colour. Where the first pixel is clipped away the
 //     toolkit shifts the pattern its own way, so such lines are left to it.
+// What it takes from the image, the origin and the clip is kept in the DC (lineTarget)
+// while they stay; the painter is not involved.
 class ThinLineWriter {
 public:
-    explicit ThinLineWriter(DCState& s, QPainter& p) {
+    explicit ThinLineWriter(DCState& s) {
+        if (!s.surface) return;
         Surface& sf = *s.surface;
         const QPen& pen = s.qpen;
-        if (sf.Ratio() != 1.0 || s.rop != R2_COPYPEN || pen.width() != 0 || !sf.image.isDetached())
-            return;
-        const QImage::Format f = sf.image.format();
-        if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
-            f != QImage::Format_ARGB32_Premultiplied)
-            return;
-        const QTransform& t = p.worldTransform();
-        if (t.type() > QTransform::TxTranslate || t.dx() != s.org.x() || t.dy() != s.org.y()) return;
+        if (s.rop != R2_COPYPEN || pen.width() != 0 || !sf.image.isDetached()) return;
         if (pen.style() == Qt::CustomDashLine) {
             if (pen.dashOffset() != 0) return;
-            bool on = true;
-            for (qreal len : pen.dashPattern()) {
+            const QList<qreal> dashes = pen.dashPattern();
+            if (dashes.isEmpty() || dashes.size() % 2 || dashes.size() > kMaxRuns) return;
+            for (qreal len : dashes) {
                 const int n = int(len);
-                if (n != len || n <= 0 || m_pattern.size() + n > 64) return;
-                m_pattern.insert(m_pattern.end(), size_t(n), on);
-                on = !on;
+                if (n != len || n <= 0 || m_period + n > 64) return;
+                m_runs[m_runCount++] = n;
+                m_period += n;
             }
-            if (m_pattern.empty()) return;
             m_opaqueGaps = s.bkMode == OPAQUE;
         } else if (pen.style() != Qt::SolidLine) {
             return;
         }
+        uchar* bits = sf.image.bits();  // the image is its own: this does not copy it
+        ThinLineTarget& t = s.lineTarget;
+        if (!Matches(t, s, sf, bits)) Make(t, s, sf, bits);
+        if (!t.usable) return;
+        m_target = &t;
+        m_bits = reinterpret_cast<quint32*>(bits);
+        m_stride = t.bytesPerLine / 4;
+        m_org = s.org;
         m_color = 0xff000000u | pen.color().rgb();
         m_bk = 0xff000000u | ToQColor(s.bk).rgb();
-        m_org = s.org;
-        const QRect image(QPoint(0, 0), sf.image.size());
-        m_image = image;
-        if (s.Clipped()) {
-            for (const QRect& r : s.EffectiveClip().intersected(image)) m_clip.push_back(r);
-        } else {
-            m_clip.push_back(image);
-        }
-        for (const QRect& r : m_clip) m_bounds |= r;
-        if (m_clip.empty()) return;  // nothing shows
-        m_bits = reinterpret_cast<quint32*>(sf.image.bits());
-        m_stride = sf.image.bytesPerLine() / 4;
     }
 
-    // Draws a (logical) line if it runs along a row or column; false leaves it to the toolkit.
+    // Draws a (logical) line if it can; false leaves it to the toolkit.
     bool Draw(QPoint a, QPoint b) {
-        if (!m_bits) return false;
+        if (!m_target) return false;
         a += m_org;
         b += m_org;
-        if (a.x() != b.x() && a.y() != b.y()) return Slanted(a, b);
+        if (a.x() != b.x() && a.y() != b.y()) return m_period ? false : Slanted(a, b);
         const bool row = a.y() == b.y();
+        const int line = row ? a.y() : a.x();  // the row or column
         const int from = row ? a.x() : a.y(), to = row ? b.x() : b.y();
         const int lo = std::min(from, to), hi = std::max(from, to) - 1;
-        const int first = from < to ? from : from - 1, step = from < to ? 1 : -1;
-        if (!m_pattern.empty() &&
-            !m_bounds.contains(row ? QPoint(first, a.y()) : QPoint(a.x(), first)))
-            return false;
-        const int period = int(m_pattern.size());
-        for (const QRect& r : m_clip) {
+        const int first = from < to ? from : from - 1;
+        if (m_period) {
+            const QRect& box = m_target->bounds;
+            const int x = row ? first : line, y = row ? line : first;
+            if (x < box.left() || x > box.right() || y < box.top() || y > box.bottom()) return false;
+        }
+        for (const QRect& r : m_target->rects) {
             int start, stop;
             if (row) {
-                if (a.y() < r.top() || a.y() > r.bottom()) continue;
+                if (line < r.top() || line > r.bottom()) continue;
                 start = std::max(lo, r.left()), stop = std::min(hi, r.right());
             } else {
-                if (a.x() < r.left() || a.x() > r.right()) continue;
+                if (line < r.left() || line > r.right()) continue;
                 start = std::max(lo, r.top()), stop = std::min(hi, r.bottom());
             }
             if (start > stop) continue;
-            quint32* px = row ? m_bits + qsizetype(a.y()) * m_stride + start
-                              : m_bits + qsizetype(start) * m_stride + a.x();
             const qsizetype advance = row ? 1 : m_stride;
+            quint32* px = row ? m_bits + qsizetype(line) * m_stride + start
+                              : m_bits + qsizetype(start) * m_stride + line;
             const int n = stop - start + 1;
-            if (!period) {
-                if (row) {
-                    std::fill_n(px, n, m_color);
-                } else {
-                    for (int k = 0; k < n; ++k, px += advance) *px = m_color;
-                }
-                continue;
-            }
-            // the pattern's position at the first pixel written, then one pixel at a time
-            // (the index runs backwards along a line that runs backwards)
-            int k = (((start - first) * step) % period + period) % period;
-            const int dk = step > 0 ? 1 : period - 1;
-            for (int j = 0; j < n; ++j, px += advance) {
-                if (m_pattern[size_t(k)])
-                    *px = m_color;
-                else if (m_opaqueGaps)
-                    *px = m_bk;
-                k += dk;
-                if (k >= period) k -= period;
-            }
+            if (!m_period)
+                Fill(px, advance, n, m_color);
+            else if (from < to)
+                Dashes(px, advance, start - first, n);
+            else  // from the higher end down, as the line runs
+                Dashes(px + (n - 1) * advance, -advance, first - stop, n);
         }
         return true;
     }
 
 private:
+    static constexpr int kMaxRuns = 16;
+
+    static bool Matches(const ThinLineTarget& t, const DCState& s, const Surface& sf,
+                        const uchar* bits) {
+        return t.surface == &sf && t.bits == bits && t.org == s.org && t.hasBase == s.hasBase &&
+               t.hasClip == s.hasClip && t.size == sf.image.size() &&
+               t.bytesPerLine == sf.image.bytesPerLine() && t.format == sf.image.format() &&
+               t.ratio == sf.Ratio() && (!s.hasClip || t.clip == s.clip) &&
+               (!s.hasBase || t.base == s.base);
+    }
+
+    static void Make(ThinLineTarget& t, const DCState& s, const Surface& sf, const uchar* bits) {
+        t.surface = &sf;
+        t.bits = bits;
+        t.org = s.org;
+        t.hasBase = s.hasBase;
+        t.hasClip = s.hasClip;
+        t.base = s.hasBase ? s.base : QRegion();
+        t.clip = s.hasClip ? s.clip : QRegion();
+        t.size = sf.image.size();
+        t.bytesPerLine = sf.image.bytesPerLine();
+        t.format = sf.image.format();
+        t.ratio = sf.Ratio();
+        t.rects.clear();
+        t.bounds = QRect();
+        t.usable = false;
+        if (t.ratio != 1.0 || (t.format != QImage::Format_RGB32 && t.format != QImage::Format_ARGB32 &&
+                               t.format != QImage::Format_ARGB32_Premultiplied))
+            return;
+        const QRect image(QPoint(0, 0), t.size);
+        if (s.Clipped()) {
+            for (const QRect& r : s.EffectiveClip().intersected(image)) t.rects.push_back(r);
+        } else {
+            t.rects.push_back(image);
+        }
+        for (const QRect& r : t.rects) t.bounds |= r;
+        t.usable = !t.rects.empty();  // (else nothing shows: left to the toolkit)
+    }
+
+    // n pixels from px on, advance apart
+    static void Fill(quint32* px, qsizetype advance, int n, quint32 color) {
+        if (advance == 1) {
+            std::fill_n(px, n, color);
+        } else if (advance == -1) {
+            std::fill_n(px - (n - 1), n, color);
+        } else {
+            for (; n > 0; --n, px += advance) *px = color;
+        }
+    }
+
+    // n pixels of a dashed line from px on, the first at pos along the line; run by run
+    void Dashes(quint32* px, qsizetype advance, int pos, int n) const {
+        int k = pos % m_period, run = 0;
+        while (k >= m_runs[run]) k -= m_runs[run++];
+        int left = m_runs[run] - k;  // of the current run
+        while (n > 0) {
+            const int len = std::min(left, n);
+            if (!(run & 1))
+                Fill(px, advance, len, m_color);
+            else if (m_opaqueGaps)
+                Fill(px, advance, len, m_bk);
+            px += advance * len;
+            n -= len;
+            if (++run == m_runCount) run = 0;
+            left = m_runs[run];
+        }
+    }
+
     static int FixedDiv(int x, int y) {  // 16.16 quotient of two 26.6 values
         if (std::abs(x) > 0x7fff) return int(qint64(x) * (1 << 16) / y);
         return x * (1 << 16) / y;
@@ -622,8 +672,8 @@ private:
     // Cuts the line to the image's bounds widened a little, in floating point, as the
     // toolkit's stroke does before stepping; false if nothing is left.
     bool CutToImage(qreal& x1, qreal& y1, qreal& x2, qreal& y2) const {
-        const qreal xmin = m_image.left() - 1, xmax = m_image.right() + 2;
-        const qreal ymin = m_image.top() - 1, ymax = m_image.bottom() + 2;
+        const qreal xmin = -1, xmax = m_target->size.width() + 1;
+        const qreal ymin = -1, ymax = m_target->size.height() + 1;
         if (x1 < xmin) {
             if (x2 <= xmin) return false;
             y1 += (y2 - y1) / (x2 - x1) * (xmin - x1);
@@ -663,7 +713,6 @@ private:
     // and 16.16 fixed point from its upper or left end, one pixel per step up to the
     // other end; pixels outside the clip are left alone.
     bool Slanted(QPoint a, QPoint b) {
-        if (!m_pattern.empty()) return false;
         qreal fx1 = a.x(), fy1 = a.y(), fx2 = b.x(), fy2 = b.y();
         if (!CutToImage(fx1, fy1, fx2, fy2)) return true;
         int x1 = int(fx1 * 64.), y1 = int(fy1 * 64.), x2 = int(fx2 * 64.), y2 = int(fy2 * 64.);
@@ -686,37 +735,51 @@ private:
         y += ((x * (1 << 6)) + round - x1) * inc >> 6;
         // only the steps within the clip's extent along the long axis are taken (the
         // position of the first is what the steps before it would have summed to)
-        const bool oneRect = m_clip.size() == 1;
-        const QRect& box = oneRect ? m_clip.front() : m_bounds;
-        const int first = std::max(x, steep ? box.top() : box.left());
-        const int last = std::min(xs - 1, steep ? box.bottom() : box.right());
+        const ThinLineTarget& t = *m_target;
+        const bool oneRect = t.rects.size() == 1;
+        const QRect& box = oneRect ? t.rects.front() : t.bounds;
+        int first = std::max(x, steep ? box.top() : box.left());
+        int last = std::min(xs - 1, steep ? box.bottom() : box.right());
         if (first > last) return true;
         y += (first - x) * inc;
+        // and of those the ones across the extent: one stretch, the line being straight
         const int across0 = steep ? box.left() : box.top(), across1 = steep ? box.right() : box.bottom();
+        auto outside = [&](int yy) { return (yy >> 16) < across0 || (yy >> 16) > across1; };
+        for (; first <= last && outside(y); ++first) y += inc;
+        if (first > last) return true;
+        for (int yLast = y + (last - first) * inc; outside(yLast); yLast -= inc) --last;
+        if (oneRect) {
+            if (steep) {
+                quint32* row = m_bits + qsizetype(first) * m_stride;
+                for (x = first; x <= last; ++x, y += inc, row += m_stride) row[y >> 16] = m_color;
+            } else {
+                for (x = first; x <= last; ++x, y += inc)
+                    m_bits[qsizetype(y >> 16) * m_stride + x] = m_color;
+            }
+            return true;
+        }
         for (x = first; x <= last; ++x, y += inc) {
             const int across = y >> 16;
-            if (across < across0 || across > across1) continue;
             const int px = steep ? across : x, py = steep ? x : across;
-            if (oneRect || InClip(px, py)) m_bits[qsizetype(py) * m_stride + px] = m_color;
+            if (InClip(px, py)) m_bits[qsizetype(py) * m_stride + px] = m_color;
         }
         return true;
     }
 
     bool InClip(int x, int y) const {
-        for (const QRect& r : m_clip)
+        for (const QRect& r : m_target->rects)
             if (r.contains(x, y)) return true;
         return false;
     }
 
+    const ThinLineTarget* m_target = nullptr;  // null: every line is left to the toolkit
     quint32* m_bits = nullptr;
     qsizetype m_stride = 0;
     quint32 m_color = 0, m_bk = 0;
     bool m_opaqueGaps = false;
-    std::vector<char> m_pattern;  // one entry per pixel of the dash period; empty: solid
+    int m_runs[kMaxRuns] = {};  // dash, gap, dash, ... in pixels; none: solid
+    int m_runCount = 0, m_period = 0;
     QPoint m_org;
-    QRect m_image;
-    std::vector<QRect> m_clip;  // device coordinates, within the image
-    QRect m_bounds;
 };
 
 BOOL CDC::DrawSegments(const POINT* ends, int count) {
@@ -732,24 +795,35 @@ BOOL CDC::DrawSegments(const POINT* ends, int count) {
         d->cur = cur;
         return ok;
     }
-    QPainter* p = d->P();
-    if (!p) return FALSE;
-    d->Background(*p, &d->qpen, nullptr);
-    ThinLineWriter writer(*d, *p);
-    p->setPen(d->qpen);
-    QRect bounds;
+    if (!d->surface) return FALSE;
+    // the painter is made ready only for lines left to it; an image no painter has begun
+    // on yet may still share its pixels, so that one begins first
+    if (!d->surface->painter.isActive()) d->P();
+    ThinLineWriter writer(*d);
+    ++d->surface->version;
+    QPainter* p = nullptr;
+    int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
     for (int i = 0; i < count; ++i) {
         const QPoint a(ends[2 * i].x, ends[2 * i].y), b(ends[2 * i + 1].x, ends[2 * i + 1].y);
         if (a == b) continue;
-        bounds |= QRect(a, b).normalized();
+        left = std::min({left, a.x(), b.x()});
+        right = std::max({right, a.x(), b.x()});
+        top = std::min({top, a.y(), b.y()});
+        bottom = std::max({bottom, a.y(), b.y()});
         // in order (the gaps of a dashed pen in opaque mode cover what lies under them),
         // and one stroke per line: a stroke of several lines carries the dash pattern and
         // the last pixel from one line to the next
-        if (!writer.Draw(a, b)) p->drawLine(a, b);
+        if (writer.Draw(a, b)) continue;
+        if (!p) {
+            p = d->P();
+            d->Background(*p, &d->qpen, nullptr);
+            p->setPen(d->qpen);
+        }
+        p->drawLine(a, b);
     }
-    if (!bounds.isNull()) {
+    if (left <= right) {
         const int m = d->qpen.width() + 1;
-        d->MarkDirty(bounds.adjusted(-m, -m, m, m).translated(d->org));
+        d->MarkDirty(QRect(QPoint(left, top), QPoint(right, bottom)).adjusted(-m, -m, m, m).translated(d->org));
     }
     return TRUE;
 }

@@ -176,6 +176,26 @@ std::shared_ptr<FontShapes> ShapesForFont(const QFont& font);
 // Whether drawing takes its shortcuts (shaped-text cache, batched and filled lines).
 bool DrawingShortcuts();
 
+// What the line writer of DrawSegments derives from a DC's image, origin and clip, kept
+// while those stay: figures draw hundreds of short runs of lines under one clip.
+struct ThinLineTarget {
+    // made from
+    const Surface* surface = nullptr;
+    const uchar* bits = nullptr;
+    QSize size;
+    qsizetype bytesPerLine = 0;
+    QImage::Format format = QImage::Format_Invalid;
+    qreal ratio = 0;
+    QPoint org;
+    bool hasBase = false, hasClip = false;
+    QRegion base, clip;
+    // derived: whether lines can be written, and the clip's rectangles (device
+    // coordinates, within the image) with their bounding box
+    bool usable = false;
+    std::vector<QRect> rects;
+    QRect bounds;
+};
+
 struct DCState {
     std::shared_ptr<Surface> surface;
     CWnd* wnd = nullptr;
@@ -237,6 +257,7 @@ struct DCState {
     PenKey penCache[4] = {};
     BrushKey brushCache[4] = {};
     int penNext = 0, brushNext = 0;
+    ThinLineTarget lineTarget;  // see ThinLineWriter (Dc.cpp)
 
     void SetSurface(std::shared_ptr<Surface> s);
     QPainter* P();  // painter with this DC's state, or null without an image
