@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "platform/PlatformPrivate.h"
 
@@ -536,6 +537,7 @@ public:
             for (qreal len : dashes) {
                 const int n = int(len);
                 if (n != len || n <= 0 || m_period + n > 64) return;
+                if (m_runCount % 2 == 0) m_onMask |= ((n == 64 ? 0 : quint64(1) << n) - 1) << m_period;
                 m_runs[m_runCount++] = n;
                 m_period += n;
             }
@@ -560,14 +562,17 @@ public:
         if (!m_target) return false;
         a += m_org;
         b += m_org;
-        if (a.x() != b.x() && a.y() != b.y()) return m_period ? false : Slanted(a, b);
+        if (a.x() != b.x() && a.y() != b.y()) return m_opaqueGaps ? false : Slanted(a, b);
         const bool row = a.y() == b.y();
         const int line = row ? a.y() : a.x();  // the row or column
         const int from = row ? a.x() : a.y(), to = row ? b.x() : b.y();
         const int lo = std::min(from, to), hi = std::max(from, to) - 1;
         const int first = from < to ? from : from - 1;
+        const QRect& box = m_target->bounds;
+        if (row ? line < box.top() || line > box.bottom() || hi < box.left() || lo > box.right()
+                : line < box.left() || line > box.right() || hi < box.top() || lo > box.bottom())
+            return true;  // wholly outside the clip
         if (m_period) {
-            const QRect& box = m_target->bounds;
             const int x = row ? first : line, y = row ? line : first;
             if (x < box.left() || x > box.right() || y < box.top() || y > box.bottom()) return false;
         }
@@ -638,30 +643,56 @@ private:
     // n pixels from px on, advance apart
     static void Fill(quint32* px, qsizetype advance, int n, quint32 color) {
         if (advance == 1) {
-            std::fill_n(px, n, color);
+            FillRow(px, n, color);
         } else if (advance == -1) {
-            std::fill_n(px - (n - 1), n, color);
+            FillRow(px - (n - 1), n, color);
         } else {
             for (; n > 0; --n, px += advance) *px = color;
         }
     }
+    static void FillRow(quint32* px, int n, quint32 color) {
+        if (n >= 8) {  // four at a time
+            const quint32 four[4] = {color, color, color, color};
+            for (; n >= 4; n -= 4, px += 4) std::memcpy(px, four, sizeof four);
+        }
+        for (; n > 0; --n) *px++ = color;
+    }
 
-    // n pixels of a dashed line from px on, the first at pos along the line; run by run
+    // n pixels of a dashed line from px on, the first at pos along the line; run by run,
+    // and whole periods by their dashes alone (with their gaps in opaque mode)
     void Dashes(quint32* px, qsizetype advance, int pos, int n) const {
         int k = pos % m_period, run = 0;
         while (k >= m_runs[run]) k -= m_runs[run++];
         int left = m_runs[run] - k;  // of the current run
-        while (n > 0) {
-            const int len = std::min(left, n);
-            if (!(run & 1))
-                Fill(px, advance, len, m_color);
-            else if (m_opaqueGaps)
-                Fill(px, advance, len, m_bk);
-            px += advance * len;
-            n -= len;
-            if (++run == m_runCount) run = 0;
-            left = m_runs[run];
+        auto stretch = [&] {  // up to the end of the period or the line
+            while (n > 0) {
+                const int len = std::min(left, n);
+                if (!(run & 1))
+                    Fill(px, advance, len, m_color);
+                else if (m_opaqueGaps)
+                    Fill(px, advance, len, m_bk);
+                px += advance * len;
+                n -= len;
+                if (++run == m_runCount) {
+                    run = 0;
+                    left = m_runs[0];
+                    return;
+                }
+                left = m_runs[run];
+            }
+        };
+        if (k || run) stretch();
+        for (; n >= m_period; n -= m_period) {
+            quint32* q = px;
+            for (int r = 0; r < m_runCount; r += 2) {
+                Fill(q, advance, m_runs[r], m_color);
+                q += advance * m_runs[r];
+                if (m_opaqueGaps) Fill(q, advance, m_runs[r + 1], m_bk);
+                q += advance * m_runs[r + 1];
+            }
+            px = q;
         }
+        stretch();
     }
 
     static int FixedDiv(int x, int y) {  // 16.16 quotient of two 26.6 values
@@ -709,20 +740,31 @@ private:
         return true;
     }
 
-    // A solid slanted line: cut to the image, then stepped along its longer axis in 26.6
-    // and 16.16 fixed point from its upper or left end, one pixel per step up to the
-    // other end; pixels outside the clip are left alone.
+    // A slanted line: cut to the image, then stepped along its longer axis in 26.6 and
+    // 16.16 fixed point from its upper or left end, one pixel per step up to the other
+    // end; pixels outside the clip are left alone. A dash pattern runs from the line's
+    // first step as along a row; dashed lines that the cut shortens or whose first pixel
+    // is clipped away are left to the toolkit.
     bool Slanted(QPoint a, QPoint b) {
-        qreal fx1 = a.x(), fy1 = a.y(), fx2 = b.x(), fy2 = b.y();
-        if (!CutToImage(fx1, fy1, fx2, fy2)) return true;
-        int x1 = int(fx1 * 64.), y1 = int(fy1 * 64.), x2 = int(fx2 * 64.), y2 = int(fy2 * 64.);
+        int x1, y1, x2, y2;
+        const int w = m_target->size.width(), h = m_target->size.height();
+        if (std::min(a.x(), b.x()) >= -1 && std::max(a.x(), b.x()) <= w + 1 &&
+            std::min(a.y(), b.y()) >= -1 && std::max(a.y(), b.y()) <= h + 1) {
+            // nothing to cut
+            x1 = a.x() * 64, y1 = a.y() * 64, x2 = b.x() * 64, y2 = b.y() * 64;
+        } else {
+            qreal fx1 = a.x(), fy1 = a.y(), fx2 = b.x(), fy2 = b.y();
+            if (!CutToImage(fx1, fy1, fx2, fy2)) return true;
+            x1 = int(fx1 * 64.), y1 = int(fy1 * 64.), x2 = int(fx2 * 64.), y2 = int(fy2 * 64.);
+        }
         const bool steep = std::abs(x2 - x1) < std::abs(y2 - y1);
         if (steep) {
             std::swap(x1, y1);
             std::swap(x2, y2);
         }
         // now x is the long axis
-        if (x1 > x2) {
+        const bool backwards = x1 > x2;
+        if (backwards) {
             std::swap(x1, x2);
             std::swap(y1, y2);
         }
@@ -748,6 +790,21 @@ private:
         for (; first <= last && outside(y); ++first) y += inc;
         if (first > last) return true;
         for (int yLast = y + (last - first) * inc; outside(yLast); yLast -= inc) --last;
+        if (m_period) {
+            // the position in the pattern, forwards or backwards as the line runs
+            int k = (backwards ? xs - 1 - first : first - x) % m_period;
+            const int dk = backwards ? m_period - 1 : 1;
+            for (int step = first; step <= last; ++step, y += inc) {
+                if (m_onMask >> k & 1) {
+                    const int across = y >> 16;
+                    const int px = steep ? across : step, py = steep ? step : across;
+                    if (oneRect || InClip(px, py)) m_bits[qsizetype(py) * m_stride + px] = m_color;
+                }
+                k += dk;
+                if (k >= m_period) k -= m_period;
+            }
+            return true;
+        }
         if (oneRect) {
             if (steep) {
                 quint32* row = m_bits + qsizetype(first) * m_stride;
@@ -779,6 +836,7 @@ private:
     bool m_opaqueGaps = false;
     int m_runs[kMaxRuns] = {};  // dash, gap, dash, ... in pixels; none: solid
     int m_runCount = 0, m_period = 0;
+    quint64 m_onMask = 0;  // bit k: the pattern's pixel k is drawn
     QPoint m_org;
 };
 
