@@ -558,7 +558,7 @@ public:
     }
 
     // Draws a (logical) line if it can; false leaves it to the toolkit.
-    bool Draw(QPoint a, QPoint b) {
+    Q_ALWAYS_INLINE bool Draw(QPoint a, QPoint b) {
         if (!m_target) return false;
         a += m_org;
         b += m_org;
@@ -745,7 +745,7 @@ private:
     // end; pixels outside the clip are left alone. A dash pattern runs from the line's
     // first step as along a row; dashed lines that the cut shortens or whose first pixel
     // is clipped away are left to the toolkit.
-    bool Slanted(QPoint a, QPoint b) {
+    Q_ALWAYS_INLINE bool Slanted(QPoint a, QPoint b) {
         int x1, y1, x2, y2;
         const int w = m_target->size.width(), h = m_target->size.height();
         if (std::min(a.x(), b.x()) >= -1 && std::max(a.x(), b.x()) <= w + 1 &&
@@ -860,14 +860,17 @@ BOOL CDC::DrawSegments(const POINT* ends, int count) {
     ThinLineWriter writer(*d);
     ++d->surface->version;
     QPainter* p = nullptr;
+    const bool marks = d->wnd;  // only a window's DC marks what it drew
     int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
     for (int i = 0; i < count; ++i) {
         const QPoint a(ends[2 * i].x, ends[2 * i].y), b(ends[2 * i + 1].x, ends[2 * i + 1].y);
         if (a == b) continue;
-        left = std::min({left, a.x(), b.x()});
-        right = std::max({right, a.x(), b.x()});
-        top = std::min({top, a.y(), b.y()});
-        bottom = std::max({bottom, a.y(), b.y()});
+        if (marks) {
+            left = std::min({left, a.x(), b.x()});
+            right = std::max({right, a.x(), b.x()});
+            top = std::min({top, a.y(), b.y()});
+            bottom = std::max({bottom, a.y(), b.y()});
+        }
         // in order (the gaps of a dashed pen in opaque mode cover what lies under them),
         // and one stroke per line: a stroke of several lines carries the dash pattern and
         // the last pixel from one line to the next
