@@ -521,8 +521,8 @@ BOOL CDC::LineTo(int x, int y) {
 //     it when the line runs left or up) and runs in the line's direction; in opaque mode
 //     the gaps take the background colour. Where the first pixel is clipped away the
 //     toolkit shifts the pattern its own way, so such lines are left to it.
-// What it takes from the image, the origin and the clip is kept in the DC (lineTarget)
-// while they stay; the painter is not involved.
+// What it takes from the image and the clip is kept in the DC (lineTarget) while they
+// stay; the painter is not involved.
 class ThinLineWriter {
 public:
     explicit ThinLineWriter(DCState& s) {
@@ -545,13 +545,12 @@ public:
         } else if (pen.style() != Qt::SolidLine) {
             return;
         }
-        uchar* bits = sf.image.bits();  // the image is its own: this does not copy it
         ThinLineTarget& t = s.lineTarget;
-        if (!Matches(t, s, sf, bits)) Make(t, s, sf, bits);
+        if (!Matches(t, s, sf)) Make(t, s, sf);
         if (!t.usable) return;
         m_target = &t;
-        m_bits = reinterpret_cast<quint32*>(bits);
-        m_stride = t.bytesPerLine / 4;
+        m_bits = reinterpret_cast<quint32*>(sf.image.bits());  // its own: not copied
+        m_stride = sf.image.bytesPerLine() / 4;
         m_org = s.org;
         m_color = 0xff000000u | pen.color().rgb();
         m_bk = 0xff000000u | ToQColor(s.bk).rgb();
@@ -603,25 +602,18 @@ public:
 private:
     static constexpr int kMaxRuns = 16;
 
-    static bool Matches(const ThinLineTarget& t, const DCState& s, const Surface& sf,
-                        const uchar* bits) {
-        return t.surface == &sf && t.bits == bits && t.org == s.org && t.hasBase == s.hasBase &&
-               t.hasClip == s.hasClip && t.size == sf.image.size() &&
-               t.bytesPerLine == sf.image.bytesPerLine() && t.format == sf.image.format() &&
-               t.ratio == sf.Ratio() && (!s.hasClip || t.clip == s.clip) &&
-               (!s.hasBase || t.base == s.base);
+    static bool Matches(const ThinLineTarget& t, const DCState& s, const Surface& sf) {
+        return t.hasBase == s.hasBase && t.hasClip == s.hasClip && t.size == sf.image.size() &&
+               t.format == sf.image.format() && t.ratio == sf.Ratio() &&
+               (!s.hasClip || t.clip == s.clip) && (!s.hasBase || t.base == s.base);
     }
 
-    static void Make(ThinLineTarget& t, const DCState& s, const Surface& sf, const uchar* bits) {
-        t.surface = &sf;
-        t.bits = bits;
-        t.org = s.org;
+    static void Make(ThinLineTarget& t, const DCState& s, const Surface& sf) {
         t.hasBase = s.hasBase;
         t.hasClip = s.hasClip;
         t.base = s.hasBase ? s.base : QRegion();
         t.clip = s.hasClip ? s.clip : QRegion();
         t.size = sf.image.size();
-        t.bytesPerLine = sf.image.bytesPerLine();
         t.format = sf.image.format();
         t.ratio = sf.Ratio();
         t.rects.clear();

@@ -176,17 +176,13 @@ std::shared_ptr<FontShapes> ShapesForFont(const QFont& font);
 // Whether drawing takes its shortcuts (shaped-text cache, batched and filled lines).
 bool DrawingShortcuts();
 
-// What the line writer of DrawSegments derives from a DC's image, origin and clip, kept
-// while those stay: figures draw hundreds of short runs of lines under one clip.
+// What the line writer of DrawSegments derives from a DC's image and clip, kept while
+// those stay: figures draw hundreds of short runs of lines under one clip.
 struct ThinLineTarget {
     // made from
-    const Surface* surface = nullptr;
-    const uchar* bits = nullptr;
-    QSize size;
-    qsizetype bytesPerLine = 0;
+    QSize size;  // of the image
     QImage::Format format = QImage::Format_Invalid;
     qreal ratio = 0;
-    QPoint org;
     bool hasBase = false, hasClip = false;
     QRegion base, clip;
     // derived: whether lines can be written, and the clip's rectangles (device

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -259,6 +260,14 @@ std::vector<POINT> Segments() {
         if (k % 17 == 0) yb = ya + (xb - xa);
         add(xa, ya, xb, yb);
     }
+    // from beyond each side of the image inwards, and back out (cut where they start)
+    const POINT beyond[] = {{-60, 120}, {kW + 45, 300}, {250, -75}, {420, kH + 33}, {-20, -35}};
+    const POINT within[] = {{200, 150}, {480, 260}, {90, 400}, {610, 90}};
+    for (const POINT& o : beyond)
+        for (const POINT& in : within) {
+            add(o.x, o.y, in.x, in.y);
+            add(in.x + 3, in.y + 5, o.x, o.y);
+        }
     add(50, 50, 50, 50);                                        // a point: nothing
     add(-40, 150, 400, 150);                                    // across and beyond
     add(250, -30, 250, 260);
@@ -280,6 +289,8 @@ TEST(DrawingShortcuts, SegmentsLookAsLinesDrawnOneByOne) {
         {"dotted opaque", PS_DOT, 1, R2_COPYPEN, OPAQUE},
         {"dashed", PS_DASH, 1, R2_COPYPEN, TRANSPARENT},
         {"dash-dot", PS_DASHDOT, 1, R2_COPYPEN, TRANSPARENT},
+        {"dash-dot-dot", PS_DASHDOTDOT, 1, R2_COPYPEN, TRANSPARENT},
+        {"dashed opaque", PS_DASH, 1, R2_COPYPEN, OPAQUE},
         {"wide", PS_SOLID, 3, R2_COPYPEN, TRANSPARENT},
         {"xor", PS_SOLID, 1, R2_XORPEN, TRANSPARENT},
         {"not xor dotted", PS_DOT, 1, R2_NOTXORPEN, TRANSPARENT},
@@ -309,6 +320,65 @@ TEST(DrawingShortcuts, SegmentsLookAsLinesDrawnOneByOne) {
             std::string where;
             EXPECT_EQ(Differences(scene, &where), 0) << where;
         }
+}
+
+// What the writer of lines keeps from one call to the next (the image, the origin, the clip)
+// follows every change of them.
+TEST(DrawingShortcuts, SegmentsFollowTheClipOriginAndImageFromCallToCall) {
+    const std::vector<POINT> all = Segments();
+    const std::vector<POINT> ends(all.begin(), all.begin() + 200);
+    for (int style : {PS_SOLID, PS_DOT, PS_DASHDOT}) {
+        SCOPED_TRACE(style);
+        auto scene = [&](CDC& dc) {
+            dc.SetBkMode(TRANSPARENT);
+            // each time in a colour of its own, over what the times before drew
+            std::vector<std::unique_ptr<CPen>> pens;
+            auto draw = [&] {
+                const int k = int(pens.size());
+                pens.push_back(std::make_unique<CPen>(style, 1, RGB(40 + 13 * k, 250 - 11 * k, 90 + 7 * k)));
+                dc.SelectObject(pens.back().get());
+                dc.DrawSegments(ends.data(), int(ends.size() / 2));
+            };
+            draw();
+            dc.IntersectClipRect(40, 30, 500, 400);
+            draw();
+            const int saved = dc.SaveDC();
+            dc.ExcludeClipRect(100, 60, 180, 300);
+            dc.SetViewportOrg(11, -7);
+            draw();
+            dc.RestoreDC(saved);
+            draw();
+            CRgn again;  // the clip it has, made anew
+            again.CreateRectRgn(40, 30, 500, 400);
+            dc.SelectClipRgn(&again);
+            draw();
+            dc.IntersectClipRect(200, 100, 420, 300);
+            draw();
+            dc.OffsetViewportOrg(-13, 6);
+            draw();
+            CRgn rgn;
+            rgn.CreateRectRgn(300, 200, 650, 520);
+            dc.SelectClipRgn(&rgn);
+            draw();
+            // other images, one of the same size and one smaller, then back
+            CBitmap* own = dc.GetCurrentBitmap();
+            void* bits = nullptr;
+            CBitmap same, small;
+            same.CreateDIBSection(kW, kH, &bits);
+            small.CreateDIBSection(150, 120, &bits);
+            for (CBitmap* other : {&same, &small}) {
+                dc.SelectObject(other);
+                draw();
+                dc.SelectObject(own);
+                draw();
+            }
+            dc.SelectClipRgn(nullptr);
+            dc.SetViewportOrg(-5, 9);
+            draw();
+        };
+        std::string where;
+        EXPECT_EQ(Differences(scene, &where), 0) << where;
+    }
 }
 
 TEST(DrawingShortcuts, SegmentsDrawWhatMoveToAndLineToDraw) {
