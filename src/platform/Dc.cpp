@@ -515,12 +515,12 @@ BOOL CDC::LineTo(int x, int y) {
 // and for dashed pens a buffer cleared per line).
 //   - a line along a row or column covers its lower end to the pixel before its higher
 //     end, whichever way it runs;
-//   - a solid slanted line steps along its longer axis as the toolkit's does (see
-//     Slanted); slanted dashed lines are left to the toolkit;
+//   - a slanted line steps along its longer axis as the toolkit's does (see Slanted);
 //   - a dash pattern starts at the line's first pixel (its start point, or the pixel before
 //     it when the line runs left or up) and runs in the line's direction; in opaque mode
-//     the gaps take the background colour. Where the first pixel is clipped away the
-//     toolkit shifts the pattern its own way, so such lines are left to it.
+//     the gaps take the background colour. Where the first pixel of a line along a row
+//     or column is clipped away the toolkit shifts the pattern its own way, so such lines
+//     are left to it, as are slanted dashed lines in opaque mode.
 // What it takes from the image and the clip is kept in the DC (lineTarget) while they
 // stay; the painter is not involved.
 class ThinLineWriter {
@@ -537,7 +537,8 @@ public:
             for (qreal len : dashes) {
                 const int n = int(len);
                 if (n != len || n <= 0 || m_period + n > 64) return;
-                if (m_runCount % 2 == 0) m_onMask |= ((n == 64 ? 0 : quint64(1) << n) - 1) << m_period;
+                if (m_runCount % 2 == 0)
+                    m_onMask |= ((n == 64 ? 0 : quint64(1) << n) - 1) << m_period;
                 m_runs[m_runCount++] = n;
                 m_period += n;
             }
@@ -573,7 +574,8 @@ public:
             return true;  // wholly outside the clip
         if (m_period) {
             const int x = row ? first : line, y = row ? line : first;
-            if (x < box.left() || x > box.right() || y < box.top() || y > box.bottom()) return false;
+            if (x < box.left() || x > box.right() || y < box.top() || y > box.bottom())
+                return false;
         }
         for (const QRect& r : m_target->rects) {
             int start, stop;
@@ -619,8 +621,9 @@ private:
         t.rects.clear();
         t.bounds = QRect();
         t.usable = false;
-        if (t.ratio != 1.0 || (t.format != QImage::Format_RGB32 && t.format != QImage::Format_ARGB32 &&
-                               t.format != QImage::Format_ARGB32_Premultiplied))
+        if (t.ratio != 1.0 ||
+            (t.format != QImage::Format_RGB32 && t.format != QImage::Format_ARGB32 &&
+             t.format != QImage::Format_ARGB32_Premultiplied))
             return;
         const QRect image(QPoint(0, 0), t.size);
         if (s.Clipped()) {
@@ -656,7 +659,7 @@ private:
         int k = pos % m_period, run = 0;
         while (k >= m_runs[run]) k -= m_runs[run++];
         int left = m_runs[run] - k;  // of the current run
-        auto stretch = [&] {  // up to the end of the period or the line
+        auto stretch = [&] {         // up to the end of the period or the line
             while (n > 0) {
                 const int len = std::min(left, n);
                 if (!(run & 1))
@@ -735,8 +738,7 @@ private:
     // A slanted line: cut to the image, then stepped along its longer axis in 26.6 and
     // 16.16 fixed point from its upper or left end, one pixel per step up to the other
     // end; pixels outside the clip are left alone. A dash pattern runs from the line's
-    // first step as along a row; dashed lines that the cut shortens or whose first pixel
-    // is clipped away are left to the toolkit.
+    // first step (of what the cut left), one pattern pixel per step.
     Q_ALWAYS_INLINE bool Slanted(QPoint a, QPoint b) {
         int x1, y1, x2, y2;
         const int w = m_target->size.width(), h = m_target->size.height();
@@ -777,7 +779,8 @@ private:
         if (first > last) return true;
         y += (first - x) * inc;
         // and of those the ones across the extent: one stretch, the line being straight
-        const int across0 = steep ? box.left() : box.top(), across1 = steep ? box.right() : box.bottom();
+        const int across0 = steep ? box.left() : box.top(),
+                  across1 = steep ? box.right() : box.bottom();
         auto outside = [&](int yy) { return (yy >> 16) < across0 || (yy >> 16) > across1; };
         for (; first <= last && outside(y); ++first) y += inc;
         if (first > last) return true;
@@ -876,7 +879,9 @@ BOOL CDC::DrawSegments(const POINT* ends, int count) {
     }
     if (left <= right) {
         const int m = d->qpen.width() + 1;
-        d->MarkDirty(QRect(QPoint(left, top), QPoint(right, bottom)).adjusted(-m, -m, m, m).translated(d->org));
+        d->MarkDirty(QRect(QPoint(left, top), QPoint(right, bottom))
+                         .adjusted(-m, -m, m, m)
+                         .translated(d->org));
     }
     return TRUE;
 }

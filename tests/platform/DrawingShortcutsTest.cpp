@@ -335,7 +335,8 @@ TEST(DrawingShortcuts, SegmentsFollowTheClipOriginAndImageFromCallToCall) {
             std::vector<std::unique_ptr<CPen>> pens;
             auto draw = [&] {
                 const int k = int(pens.size());
-                pens.push_back(std::make_unique<CPen>(style, 1, RGB(40 + 13 * k, 250 - 11 * k, 90 + 7 * k)));
+                pens.push_back(
+                    std::make_unique<CPen>(style, 1, RGB(40 + 13 * k, 250 - 11 * k, 90 + 7 * k)));
                 dc.SelectObject(pens.back().get());
                 dc.DrawSegments(ends.data(), int(ends.size() / 2));
             };
