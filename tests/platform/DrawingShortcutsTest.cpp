@@ -268,6 +268,12 @@ std::vector<POINT> Segments() {
             add(o.x, o.y, in.x, in.y);
             add(in.x + 3, in.y + 5, o.x, o.y);
         }
+    // far beyond the image
+    add(-100000, 200, 100000, 260);
+    add(320, 100000, 300, -100000);
+    add(-50000, -50000, 60000, 70000);
+    add(-100000, 300, 100000, 300);
+    add(100000, 310, -100000, 310);
     add(50, 50, 50, 50);                                        // a point: nothing
     add(-40, 150, 400, 150);                                    // across and beyond
     add(250, -30, 250, 260);
