@@ -6,6 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/PlatformPrivate.h"
 
@@ -188,10 +191,21 @@ void DCState::BuildBrush(const CBrush& b) {
     }
 }
 
+// The painter is not told: every text call that has the painter lay text out gives it the
+// font first.
 void DCState::SetFont(const LOGFONT& lf) {
-    qfont = FontFromLogFont(lf);
-    FontChanged();
-    Invalidate();
+    if (logFontKnown && SameFont(lf, logFont)) return;  // selected already
+    const LogFontChoice& choice = FontForLogFont(lf);
+    qfont = choice.font;
+    shapes = choice.shapes;
+    if (metrics)
+        *metrics = shapes->Metrics();
+    else
+        metrics = std::make_unique<QFontMetrics>(shapes->Metrics());
+    fontAscent = shapes->Ascent();
+    fontHeight = shapes->Height();
+    logFont = lf;
+    logFontKnown = true;
 }
 
 void DCState::FontChanged() {
@@ -199,6 +213,7 @@ void DCState::FontChanged() {
     shapes = ShapesForFont(qfont);
     fontAscent = shapes->Ascent();
     fontHeight = shapes->Height();
+    logFontKnown = false;
 }
 
 FontShapes& DCState::Shapes() {
@@ -1195,14 +1210,181 @@ static QString StripPrefix(const QString& s) {
     return out;
 }
 
+// Whether text is one line as it stands: no control characters (tabs, line breaks) and,
+// unless prefixes are left alone, no '&'.
+static bool PlainLine(const std::string& text, bool prefixes) {
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7f || (prefixes && c == '&')) return false;
+    return true;
+}
+
 // The advance of s in the DC's font, kept with the font's shaped texts.
 static int TextWidth(DCState& s, const QString& text) {
     if (!DrawingShortcuts()) return s.metrics->horizontalAdvance(text);
     return s.Shapes().Get(text, false).width;
 }
 
+const std::vector<QRect>& DCState::TextClipRects() {
+    const QSize size = surface->image.size();
+    TextClip& t = textClip;
+    if (!t.valid || t.hasBase != hasBase || t.hasClip != hasClip || t.size != size ||
+        (hasBase && t.base != base) || (hasClip && t.clip != clip)) {
+        t.valid = true;
+        t.hasBase = hasBase;
+        t.hasClip = hasClip;
+        t.size = size;
+        t.base = hasBase ? base : QRegion();
+        t.clip = hasClip ? clip : QRegion();
+        t.rects.clear();
+        const QRect image(QPoint(0, 0), size);
+        if (Clipped()) {
+            for (const QRect& r : EffectiveClip().intersected(image)) t.rects.push_back(r);
+        } else {
+            t.rects.push_back(image);
+        }
+    }
+    return t.rects;
+}
+
+namespace {
+// x * a / 255 per 8-bit channel, rounded as the raster engine rounds it
+inline quint32 ByteMul(quint32 x, quint32 a) {
+    quint32 t = (x & 0xff00ff) * a;
+    t = (t + ((t >> 8) & 0xff00ff) + 0x800080) >> 8;
+    t &= 0xff00ff;
+    x = ((x >> 8) & 0xff00ff) * a;
+    x = x + ((x >> 8) & 0xff00ff) + 0x800080;
+    x &= 0xff00ff00;
+    return x | t;
+}
+
+#if defined(__SSE2__)
+// ByteMul of 16-bit lanes each holding one channel
+inline __m128i ByteMul16(__m128i x, __m128i a) {
+    __m128i t = _mm_mullo_epi16(x, a);
+    t = _mm_add_epi16(t, _mm_srli_epi16(t, 8));
+    t = _mm_add_epi16(t, _mm_set1_epi16(0x80));
+    return _mm_srli_epi16(t, 8);
+}
+#endif
+
+// px[i] = c * a[i] + px[i] * (255 - a[i]) per channel, each product over 255 rounded on its
+// own: the colour itself where a is 255, the pixel as it was where a is 0
+void BlendRow(quint32* px, const uchar* a, int n, quint32 c) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i colour = _mm_unpacklo_epi8(_mm_set1_epi32(int(c)), zero);
+    const __m128i full = _mm_set1_epi16(0xff);
+    for (; i + 4 <= n; i += 4) {
+        quint32 k4;
+        std::memcpy(&k4, a + i, 4);
+        if (!k4) continue;
+        if (k4 == 0xffffffffu) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), _mm_set1_epi32(int(c)));
+            continue;
+        }
+        __m128i k = _mm_cvtsi32_si128(int(k4));
+        k = _mm_unpacklo_epi8(k, k);
+        k = _mm_unpacklo_epi16(k, k);  // each pixel's coverage in its four channels
+        const __m128i klo = _mm_unpacklo_epi8(k, zero), khi = _mm_unpackhi_epi8(k, zero);
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
+        const __m128i lo = _mm_add_epi16(ByteMul16(colour, klo),
+                                         ByteMul16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, klo)));
+        const __m128i hi = _mm_add_epi16(ByteMul16(colour, khi),
+                                         ByteMul16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, khi)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; i < n; ++i) {
+        const quint32 k = a[i];
+        if (k == 255)
+            px[i] = c;
+        else if (k)
+            px[i] = ByteMul(c, k) + ByteMul(px[i], 255 - k);
+    }
+}
+
+// Text written straight into a ratio-1 image of 32-bit pixels drawn on through a plain
+// translation, pixel for pixel what the toolkit's raster engine writes for it: a glyph of
+// plain coverage a blends the pen's colour c over a pixel d as c * a + d * (255 - a) / 255
+// per channel (each product rounded on its own, no gamma correction), and a fill of an
+// opaque colour stores it. Only inside the DC's clip, and the limit when one is set. The
+// painter is not needed: what it would be given is the DC's state.
+class TextWriter {
+public:
+    TextWriter() = default;  // writes nothing
+    explicit TextWriter(DCState& s) {
+        if (!DrawingShortcuts() || !s.surface) return;
+        Surface& sf = *s.surface;
+        if (sf.Ratio() != 1.0 || !sf.image.isDetached()) return;
+        const QImage::Format f = sf.image.format();
+        if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied) return;
+        if (sf.painter.isActive()) {
+            if (sf.painter.opacity() != 1.0) return;
+            if (sf.owner == &s) {
+                const QTransform& t = sf.painter.worldTransform();
+                if (t.type() > QTransform::TxTranslate || t.dx() != s.org.x() ||
+                    t.dy() != s.org.y())
+                    return;
+            }
+        }
+        ++sf.version;
+        m_org = s.org;
+        m_clip = &s.TextClipRects();
+        m_bits = reinterpret_cast<quint32*>(sf.image.bits());
+        m_stride = sf.image.bytesPerLine() / 4;
+    }
+    explicit operator bool() const { return m_bits != nullptr; }
+    void Limit(const QRect& logical) {
+        m_box = logical.translated(m_org);
+        m_limited = true;
+    }
+    void Fill(const QRect& logical, COLORREF color) {
+        const quint32 c = 0xff000000u | ToQColor(color).rgb();
+        Parts(logical.translated(m_org), [&](const QRect& r) {
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                std::fill_n(m_bits + qsizetype(y) * m_stride + r.left(), r.width(), c);
+        });
+    }
+    // the mask with the left end of its baseline at logical (x, baseline)
+    void Blend(const TextMask& mask, int x, int baseline, COLORREF color) {
+        const quint32 c = 0xff000000u | ToQColor(color).rgb();
+        const QPoint origin = QPoint(x, baseline) + m_org;
+        for (const TextMask::Layer& layer : mask.layers) {
+            const QRect at = layer.rect.translated(origin);
+            Parts(at, [&](const QRect& r) {
+                for (int y = r.top(); y <= r.bottom(); ++y)
+                    BlendRow(m_bits + qsizetype(y) * m_stride + r.left(),
+                             layer.coverage.data() + qsizetype(y - at.top()) * at.width() +
+                                 (r.left() - at.left()),
+                             r.width(), c);
+            });
+        }
+    }
+
+private:
+    // the parts of a device rectangle inside the clip (and the limit)
+    template <class F>
+    void Parts(QRect r, F f) {
+        if (m_limited) r &= m_box;
+        if (r.isEmpty()) return;
+        for (const QRect& c : *m_clip) {
+            const QRect part = r & c;
+            if (!part.isEmpty()) f(part);
+        }
+    }
+    quint32* m_bits = nullptr;
+    qsizetype m_stride = 0;
+    QPoint m_org;
+    const std::vector<QRect>* m_clip = nullptr;
+    QRect m_box;
+    bool m_limited = false;
+};
+}  // namespace
+
 // Draws one line of text with its baseline's left end at (x, baseline), in the painter's
-// pen and font: from the shaped runs where they show it exactly, else laid out anew.
+// pen: from the shaped runs where they show it exactly, else laid out anew.
 static void DrawTextLine(DCState& s, QPainter& p, int x, int baseline, const QString& text) {
     if (text.isEmpty()) return;
     if (DrawingShortcuts()) {
@@ -1212,10 +1394,15 @@ static void DrawTextLine(DCState& s, QPainter& p, int x, int baseline, const QSt
             return;
         }
     }
+    p.setFont(s.qfont);
     p.drawText(QPoint(x, baseline), text);
 }
 
 CSize CDC::GetTextExtent(const std::string& text) const {
+    if (DrawingShortcuts()) {
+        const QString* unused;
+        return CSize(d->Shapes().GetUtf8(text, false, &unused).width, d->fontHeight);
+    }
     return CSize(TextWidth(*d, ToQ(text)), d->fontHeight);
 }
 
@@ -1233,11 +1420,26 @@ BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const {
     return TRUE;
 }
 
+// The mask of a one-line text to write straight into the DC's image, or null: the text is
+// then drawn through the painter.
+static const TextMask* DirectMask(DCState& s, const TextWriter& writer, const ShapedText* shaped) {
+    if (!writer || !shaped || !shaped->runsDrawable) return nullptr;
+    return s.Shapes().Mask(*shaped);
+}
+
 BOOL CDC::TextOut(int x, int y, const std::string& text) {
-    QPainter* p = d->P();
-    if (!p) return FALSE;
-    QString s = ToQ(text);
-    const int w = TextWidth(*d, s), h = d->fontHeight, ascent = d->fontAscent;
+    if (!d->surface) return FALSE;
+    const ShapedText* shaped = nullptr;
+    QString s;
+    if (DrawingShortcuts() && PlainLine(text, false)) {
+        const QString* found;
+        shaped = &d->Shapes().GetUtf8(text, true, &found);
+        s = *found;
+    } else {
+        s = ToQ(text);
+    }
+    const int w = shaped ? shaped->width : TextWidth(*d, s), h = d->fontHeight,
+              ascent = d->fontAscent;
     UINT ha = d->textAlign & 6, va = d->textAlign & 24;
     if (ha == TA_CENTER)
         x -= w / 2;
@@ -1248,15 +1450,22 @@ BOOL CDC::TextOut(int x, int y, const std::string& text) {
     else if (va == TA_BASELINE)
         y -= ascent;
     QRect box(x, y, w, h);
-    // text is always drawn as a copy, whatever the raster mode (as the classic text output
-    // does): a label drawn while placing a XOR rubber band keeps its colour
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (d->bkMode == OPAQUE) p->fillRect(box, ToQColor(d->bk));
-    p->setPen(ToQColor(d->text));
-    p->setFont(d->qfont);
-    DrawTextLine(*d, *p, x, y + ascent, s);
-    p->setCompositionMode(d->Composition());
-    p->setPen(d->qpen);
+    TextWriter writer = shaped ? TextWriter(*d) : TextWriter();
+    if (const TextMask* mask = DirectMask(*d, writer, shaped)) {
+        if (d->bkMode == OPAQUE) writer.Fill(box, d->bk);
+        writer.Blend(*mask, x, y + ascent, d->text);
+    } else {
+        QPainter* p = d->P();
+        if (!p) return FALSE;
+        // text is always drawn as a copy, whatever the raster mode (as the classic text
+        // output does): a label drawn while placing a XOR rubber band keeps its colour
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (d->bkMode == OPAQUE) p->fillRect(box, ToQColor(d->bk));
+        p->setPen(ToQColor(d->text));
+        DrawTextLine(*d, *p, x, y + ascent, s);
+        p->setCompositionMode(d->Composition());
+        p->setPen(d->qpen);
+    }
     d->MarkDirty(box.adjusted(-2, -2, 2, 2).translated(d->org));
     return TRUE;
 }
@@ -1300,8 +1509,50 @@ static QStringList WrapLines(const QString& para, const QFontMetrics& fm, int wi
     return lines;
 }
 
+// DrawText of a text that is one line as it stands, neither wrapped nor elided: written
+// straight into the image where it can be. False leaves it to the general way.
+static bool DrawOneLine(DCState& d, const std::string& text, LPRECT rc, UINT fmt, int& result) {
+    if (!DrawingShortcuts() || (fmt & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) ||
+        ((fmt & DT_WORDBREAK) && !(fmt & DT_SINGLELINE)) || !PlainLine(text, !(fmt & DT_NOPREFIX)))
+        return false;
+    const int lineH = d.fontHeight;
+    const CRect r(*rc);
+    if (fmt & DT_CALCRECT) {
+        const QString* unused;
+        rc->right = rc->left + d.Shapes().GetUtf8(text, false, &unused).width;
+        rc->bottom = rc->top + lineH;
+        result = lineH;
+        return true;
+    }
+    TextWriter writer(d);
+    if (!writer) return false;
+    const QString* unused;
+    const ShapedText& shaped = d.Shapes().GetUtf8(text, true, &unused);
+    const TextMask* mask = DirectMask(d, writer, &shaped);
+    if (!mask) return false;
+    int y = r.top;
+    result = lineH;
+    if (fmt & DT_SINGLELINE) {
+        if (fmt & DT_VCENTER)
+            y = r.top + (r.Height() - lineH) / 2;
+        else if (fmt & DT_BOTTOM)
+            y = r.bottom - lineH;
+        if (fmt & (DT_VCENTER | DT_BOTTOM)) result = y - r.top + lineH;
+    }
+    const int w = shaped.width;
+    const int x = (fmt & DT_CENTER) ? r.left + (r.Width() - w) / 2
+                  : (fmt & DT_RIGHT) ? r.right - w
+                                     : r.left;
+    if (!(fmt & DT_NOCLIP)) writer.Limit(ToQRect(r));
+    if (d.bkMode == OPAQUE) writer.Fill(QRect(x, y, w, lineH), d.bk);
+    writer.Blend(*mask, x, y + d.fontAscent, d.text);
+    d.MarkDirty(ToQRect(r).united(QRect(r.left, r.top, r.Width(), lineH)).translated(d.org));
+    return true;
+}
+
 int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
     if (!rc) return 0;
+    if (int result; DrawOneLine(*d, text, rc, fmt, result)) return result;
     QString s = ToQ(text);
     if (!(fmt & DT_NOPREFIX)) s = StripPrefix(s);
     if (fmt & DT_EXPANDTABS) s.replace(QLatin1Char('\t'), QStringLiteral("        "));

@@ -21,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/App.h"
@@ -126,11 +127,28 @@ struct ImageData {
     QImage image;
 };
 
-QFont FontFromLogFont(const LOGFONT& lf);
+QFont FontFromLogFont(const LOGFONT& lf);  // SameFont compares the fields it reads
 // Decodes image bytes. The formats Qt reads itself (PNG, BMP, GIF, JPEG, ICO) are named
 // from their first bytes, so that no image plug-in directory is scanned to guess them.
 bool LoadImageBytes(QImage& image, const unsigned char* data, size_t size);
 LOGFONT DefaultLogFont();
+
+// What the glyphs of a text cover, pixel by pixel, as the toolkit's raster engine blends
+// them with the left end of the baseline on a whole pixel: coverage 0..255. The engine
+// blends glyph after glyph, so glyphs that share a pixel go into layers of their own,
+// applied in order; glyphs apart share one.
+struct TextMask {
+    struct Layer {
+        QRect rect;                   // relative to the left end of the baseline
+        std::vector<uchar> coverage;  // rect.width() values a row
+    };
+    std::vector<Layer> layers;
+    size_t Bytes() const {
+        size_t n = 0;
+        for (const Layer& l : layers) n += l.coverage.size();
+        return n;
+    }
+};
 
 // Text shaped once and drawn many times: chart labels and tool figures repeat the same few
 // strings at every paint, and laying text out anew is most of what drawing it costs.
@@ -140,6 +158,9 @@ struct ShapedText {
     bool runsDrawable = false;  // the runs show the text exactly; else it is drawn afresh
     QList<QGlyphRun> runs;  // glyph positions relative to the left end of the baseline
     QRectF ink;             // what the runs' glyphs cover, from the same origin
+    // the runs' mask, made on the first drawing written straight into an image
+    enum class Mask : uchar { NotMade, Made, None } maskState = Mask::NotMade;
+    TextMask mask;
 };
 
 // The shaped texts of one font on one thread, the least recently used dropped beyond a
@@ -153,26 +174,48 @@ public:
           m_ascent(m_metrics.ascent()), m_height(m_metrics.height()) {}
     bool OnThisThread() const { return m_thread == std::this_thread::get_id(); }
     const QFont& Font() const { return m_font; }
+    const QFontMetrics& Metrics() const { return m_metrics; }
     int Ascent() const { return m_ascent; }
     int Height() const { return m_height; }
     // The entry of text, made (measured) if it is not there; drawing asks for the runs.
     const ShapedText& Get(const QString& text, bool forDrawing);
+    // The same by the text's UTF-8 bytes, which a repeated text needs no conversion to find;
+    // *text is set to the entry's text.
+    const ShapedText& GetUtf8(const std::string& bytes, bool forDrawing, const QString** text);
+    // The mask of a drawable entry's runs, made on first use; null where there is none (the
+    // glyphs are not plain coverage, or the text is too large to keep).
+    const TextMask* Mask(const ShapedText& shaped);
     static constexpr int kCapacity = 512;
+    static constexpr size_t kMaskBytes = 512 * 1024;  // of all the masks kept for the font
 
 private:
     struct Entry {
         QString text;
         ShapedText shaped;
+        std::string utf8;  // the bytes it is found by besides its text, if any
+        bool byUtf8 = false;
     };
+    using Iter = std::list<Entry>::iterator;
+    Iter Find(const QString& text);
     QFont m_font;
     QFontMetrics m_metrics;
     std::thread::id m_thread;
     int m_ascent, m_height;
     std::list<Entry> m_order;  // most recently used first
-    QHash<QString, std::list<Entry>::iterator> m_index;
+    QHash<QString, Iter> m_index;
+    std::unordered_map<std::string, Iter> m_utf8;
+    size_t m_maskBytes = 0;
 };
 // The shapes of font on the calling thread (a bounded set of fonts per thread).
 std::shared_ptr<FontShapes> ShapesForFont(const QFont& font);
+// The font a LOGFONT makes and its shapes on the calling thread, the last few kept.
+struct LogFontChoice {
+    QFont font;
+    std::shared_ptr<FontShapes> shapes;
+};
+const LogFontChoice& FontForLogFont(const LOGFONT& lf);
+// Whether two LOGFONTs make the same font.
+bool SameFont(const LOGFONT& a, const LOGFONT& b);
 // Whether drawing takes its shortcuts (shaped-text cache, batched and filled lines).
 bool DrawingShortcuts();
 
@@ -210,6 +253,17 @@ struct DCState {
     std::unique_ptr<QFontMetrics> metrics;
     int fontAscent = 0, fontHeight = 0;  // of metrics, asked at every text call
     std::shared_ptr<FontShapes> shapes;   // of qfont; see Shapes()
+    LOGFONT logFont;                      // what qfont was made from, when logFontKnown
+    bool logFontKnown = false;
+    // The clip as rectangles inside the image, for text written straight into it; made
+    // again when the clip, the base or the image's size changed.
+    struct TextClip {
+        bool valid = false, hasBase = false, hasClip = false;
+        QRegion base, clip;
+        QSize size;
+        std::vector<QRect> rects;
+    } textClip;
+    const std::vector<QRect>& TextClipRects();
     COLORREF text = 0, bk = RGB(255, 255, 255);
     int bkMode = OPAQUE, rop = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = COLORONCOLOR;
     UINT textAlign = 0;
