@@ -20,11 +20,35 @@ struct Dib {
     CBitmap bmp;
     CDC dc;
     void* bits = nullptr;
-    Dib() {
+    explicit Dib(bool fill = true) {
         dc.CreateCompatibleDC(nullptr);
         bmp.CreateDIBSection(kW, kH, &bits);
         dc.SelectObject(&bmp);
-        dc.FillSolidRect(CRect(0, 0, kW, kH), RGB(20, 30, 40));
+        if (fill) dc.FillSolidRect(CRect(0, 0, kW, kH), RGB(20, 30, 40));
+    }
+};
+
+// What scenes are drawn on: a DIB section (32-bit premultiplied) filled with one colour or
+// left transparent, or a bitmap compatible with a memory DC (32-bit opaque), whose pixels
+// are copied into a DIB section to be compared.
+enum class Target { Dib, TransparentDib, Compatible };
+
+struct Canvas {
+    Dib dib;
+    CDC mem;
+    CBitmap bmp;
+    Target target;
+    explicit Canvas(Target t) : dib(t == Target::Dib), target(t) {
+        if (t != Target::Compatible) return;
+        mem.CreateCompatibleDC(nullptr);
+        bmp.CreateCompatibleBitmap(&mem, kW, kH);
+        mem.SelectObject(&bmp);
+        mem.FillSolidRect(CRect(0, 0, kW, kH), RGB(20, 30, 40));
+    }
+    CDC& Dc() { return target == Target::Compatible ? mem : dib.dc; }
+    const uint32_t* Pixels() {
+        if (target == Target::Compatible) dib.dc.BitBlt(0, 0, kW, kH, &mem, 0, 0, SRCCOPY);
+        return static_cast<const uint32_t*>(dib.bits);
     }
 };
 
@@ -34,18 +58,19 @@ struct ShortcutsOn {
 
 // Pixels that differ between the scene drawn without shortcuts and with them (first and
 // second time); the first differing pixel in *where.
-int Differences(const std::function<void(CDC&)>& scene, std::string* where) {
+int Differences(const std::function<void(CDC&)>& scene, std::string* where,
+                Target target = Target::Dib) {
     ShortcutsOn restore;
     platform::SetDrawingShortcuts(false);
-    Dib plain;
-    scene(plain.dc);
+    Canvas plain(target);
+    scene(plain.Dc());
+    const auto* a = plain.Pixels();
     platform::SetDrawingShortcuts(true);
     int diff = 0;
     for (int round = 0; round < 2; ++round) {
-        Dib fast;
-        scene(fast.dc);
-        const auto* a = static_cast<const uint32_t*>(plain.bits);
-        const auto* b = static_cast<const uint32_t*>(fast.bits);
+        Canvas fast(target);
+        scene(fast.Dc());
+        const auto* b = fast.Pixels();
         for (int i = 0; i < kW * kH; ++i)
             if (a[i] != b[i]) {
                 if (!diff++ && where)
@@ -187,6 +212,153 @@ TEST(DrawingShortcuts, TextInRectanglesOfItsExtentShowsNothingPastThem) {
         };
         std::string where;
         EXPECT_EQ(Differences(scene, &where), 0) << where;
+    }
+}
+
+TEST(DrawingShortcuts, TextWrittenIntoTheImageBlendsAsTheToolkitDoes) {
+    // texts of several fonts and colours over backgrounds of many colours, with the
+    // background opaque and transparent, unclipped and clipped (to one rectangle, to several,
+    // and by the text's own rectangle), on images of every kind the writer takes; glyphs that
+    // share pixels (combining marks, slanted letters) among them
+    struct Colours {
+        COLORREF text, bk;
+    };
+    const Colours colours[] = {{RGB(255, 255, 255), RGB(0, 0, 0)},
+                               {RGB(250, 240, 10), RGB(90, 0, 90)},
+                               {RGB(0, 0, 0), RGB(255, 255, 255)},
+                               {RGB(17, 200, 133), RGB(240, 10, 60)}};
+    struct Face {
+        const char* face;
+        int height, weight;
+        bool italic;
+    };
+    const Face faces[] = {{"宋体", -12, 400, false},
+                          {"Arial", -13, 700, false},
+                          {"Times New Roman", -16, 400, true},
+                          {"", -14, 400, false},
+                          {"黑体", -15, 700, false}};
+    const char* const texts[] = {"0.618(42.22) 压力位", "MA5: 51.23 第二行", "fffl VAW To",
+                                 "e\xcc\x81\xcc\x81" "a\xcc\x88 \xe2\x80\x9cq\xe2\x80\x9d", "黄金分割 100.0%"};
+    const char* const targets[] = {"dib", "transparent dib", "compatible bitmap"};
+    for (int t = 0; t < 3; ++t)
+        for (const Face& f : faces) {
+            SCOPED_TRACE(std::string(targets[t]) + " " + f.face + " " + std::to_string(f.height));
+            auto scene = [&](CDC& dc) {
+                // stripes of many colours under the right half
+                for (int x = kW / 2; x < kW; x += 5)
+                    dc.FillSolidRect(x, 0, 5, kH, RGB(x * 37 % 256, x * 91 % 256, x * 13 % 256));
+                CFont font;
+                LOGFONT lf;
+                lf.lfHeight = f.height;
+                lf.lfWeight = f.weight;
+                lf.lfItalic = f.italic;
+                lf.lfFaceName = f.face;
+                font.CreateFontIndirect(&lf);
+                dc.SelectObject(&font);
+                for (int ci = 0; ci < 4; ++ci)
+                    for (int cm = 0; cm < 3; ++cm) {
+                        const int x0 = 6 + cm * 232, y0 = 6 + ci * 136;
+                        dc.SetTextColor(colours[ci].text);
+                        dc.SetBkColor(colours[ci].bk);
+                        if (cm) dc.IntersectClipRect(x0 + 20, y0 + 5, x0 + 170, y0 + 110);
+                        if (cm == 2) {
+                            dc.ExcludeClipRect(x0 + 60, y0, x0 + 75, y0 + 136);
+                            dc.SetViewportOrg(3, -2);
+                        }
+                        int y = y0;
+                        for (int k = 0; k < 5; ++k, y += 22) {
+                            const char* text = texts[(k + ci) % 5];
+                            dc.SetBkMode((k + cm) % 2 ? OPAQUE : TRANSPARENT);
+                            const UINT align[] = {TA_LEFT | TA_TOP, TA_CENTER | TA_BASELINE,
+                                                  TA_RIGHT | TA_BOTTOM};
+                            dc.SetTextAlign(align[(k + ci) % 3]);
+                            dc.TextOut(x0 + 100, y + 12, text);
+                            dc.SetTextAlign(TA_LEFT | TA_TOP);
+                            // its extent, a rectangle cutting it, none at all
+                            const CSize ext = dc.GetTextExtent(text);
+                            CRect tight(x0 + 2 + k, y + 10, x0 + 2 + k + ext.cx, y + 10 + ext.cy);
+                            dc.DrawText(text, &tight, DT_SINGLELINE | DT_LEFT | DT_NOPREFIX);
+                            CRect cut(x0 + 40, y + 4, x0 + 40 + ext.cx / 2, y + 4 + ext.cy - 3);
+                            dc.DrawText(text, &cut, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+                            CRect none(x0 + 150, y + 6, x0 + 160, y + 8);
+                            dc.DrawText(text, &none, DT_SINGLELINE | DT_RIGHT | DT_NOCLIP);
+                        }
+                        dc.SelectClipRgn(nullptr);
+                        dc.SetViewportOrg(0, 0);
+                    }
+            };
+            std::string where;
+            EXPECT_EQ(Differences(scene, &where, Target(t)), 0) << where;
+        }
+}
+
+TEST(DrawingShortcuts, TextOfMoreMaskThanIsKeptStaysRight) {
+    // large texts, many of them and one too large to be kept as a mask at all: the oldest
+    // masks go and come back, the largest is drawn from its runs
+    auto scene = [](CDC& dc) {
+        CFont font;
+        LOGFONT lf;
+        lf.lfHeight = -40;
+        lf.lfFaceName = "宋体";
+        font.CreateFontIndirect(&lf);
+        dc.SelectObject(&font);
+        dc.SetBkMode(TRANSPARENT);
+        for (int i = 0; i < 400; ++i) {
+            dc.SetTextColor(RGB(255 - i % 200, i % 256, 90));
+            dc.TextOut(i * 37 % 500 - 40, i * 13 % 520 - 10, "压力位 " + std::to_string(i * 7919));
+        }
+        dc.TextOut(-30, 200, std::string(60, 'W') + " 一条很长很长很长很长很长很长的文字");
+    };
+    std::string where;
+    EXPECT_EQ(Differences(scene, &where), 0) << where;
+}
+
+TEST(DrawingShortcuts, SelectingAFontFollowsWhatItWasMadeAs) {
+    // a font object made again while selected, selected again: the new font, also after
+    // a saved state brought an older one back
+    ShortcutsOn restore;
+    auto measure = [](int height, int weight) {
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        CFont font;
+        LOGFONT lf;
+        lf.lfHeight = height;
+        lf.lfWeight = weight;
+        lf.lfFaceName = "Arial";
+        font.CreateFontIndirect(&lf);
+        dc.SelectObject(&font);
+        return dc.GetTextExtent("0.618(42.22) Wide");
+    };
+    const CSize small = measure(-11, 400), large = measure(-24, 400), bold = measure(-24, 700);
+    ASSERT_NE(small, large);
+    ASSERT_NE(large, bold);
+    for (bool shortcuts : {false, true}) {
+        SCOPED_TRACE(shortcuts);
+        platform::SetDrawingShortcuts(shortcuts);
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        CFont font;
+        LOGFONT lf;
+        lf.lfHeight = -11;
+        lf.lfFaceName = "Arial";
+        font.CreateFontIndirect(&lf);
+        dc.SelectObject(&font);
+        EXPECT_EQ(dc.GetTextExtent("0.618(42.22) Wide"), small);
+        font.DeleteObject();
+        lf.lfHeight = -24;
+        font.CreateFontIndirect(&lf);
+        dc.SelectObject(&font);
+        EXPECT_EQ(dc.GetTextExtent("0.618(42.22) Wide"), large);
+        const int saved = dc.SaveDC();
+        CFont other;
+        lf.lfWeight = 700;
+        other.CreateFontIndirect(&lf);
+        dc.SelectObject(&other);
+        EXPECT_EQ(dc.GetTextExtent("0.618(42.22) Wide"), bold);
+        dc.RestoreDC(saved);
+        EXPECT_EQ(dc.GetTextExtent("0.618(42.22) Wide"), large);
+        dc.SelectObject(&other);
+        EXPECT_EQ(dc.GetTextExtent("0.618(42.22) Wide"), bold);
     }
 }
 
