@@ -158,8 +158,11 @@ struct ShapedText {
     bool runsDrawable = false;  // the runs show the text exactly; else it is drawn afresh
     QList<QGlyphRun> runs;  // glyph positions relative to the left end of the baseline
     QRectF ink;             // what the runs' glyphs cover, from the same origin
-    // the runs' mask, made on the first drawing written straight into an image
+    // the runs' mask, made once the text was drawn a few times straight into an image (a
+    // mask costs a few drawings through the painter: texts drawn once or twice, such as
+    // values changing while the chart scrolls, are not worth one)
     enum class Mask : uchar { NotMade, Made, None } maskState = Mask::NotMade;
+    uchar draws = 0;  // drawings that asked for the mask, up to the number that makes it
     TextMask mask;
 };
 
@@ -182,11 +185,12 @@ public:
     // The same by the text's UTF-8 bytes, which a repeated text needs no conversion to find;
     // *text is set to the entry's text.
     const ShapedText& GetUtf8(const std::string& bytes, bool forDrawing, const QString** text);
-    // The mask of a drawable entry's runs, made on first use; null where there is none (the
-    // glyphs are not plain coverage, or the text is too large to keep).
+    // The mask of a drawable entry's runs for one drawing; null where there is none (not
+    // yet, see kDrawsBeforeMask; the glyphs are not plain coverage; the text is too large).
     const TextMask* Mask(const ShapedText& shaped);
     static constexpr int kCapacity = 512;
     static constexpr size_t kMaskBytes = 512 * 1024;  // of all the masks kept for the font
+    static constexpr int kDrawsBeforeMask = 2;  // drawings through the painter first
 
 private:
     struct Entry {

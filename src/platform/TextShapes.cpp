@@ -217,6 +217,10 @@ const TextMask* FontShapes::Mask(const ShapedText& constShaped) {
     ShapedText& shaped = const_cast<ShapedText&>(constShaped);
     if (shaped.maskState == ShapedText::Mask::Made) return &shaped.mask;
     if (shaped.maskState == ShapedText::Mask::None || !shaped.runsDrawable) return nullptr;
+    if (shaped.draws < kDrawsBeforeMask) {
+        ++shaped.draws;
+        return nullptr;
+    }
     TextMask mask;
     if (!MakeMask(mask, shaped)) {
         shaped.maskState = ShapedText::Mask::None;

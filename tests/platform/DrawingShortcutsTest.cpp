@@ -1,6 +1,7 @@
-// Drawing's shortcuts (shaped text kept for reuse, runs of lines drawn in one go) change
-// nothing on screen: every scene is drawn with them off, then on twice (laying out, then
-// reusing), and the pixels compared.
+// Drawing's shortcuts (shaped text kept for reuse, text written straight into the image,
+// runs of lines drawn in one go) change nothing on screen: every scene is drawn with them
+// off, then on four times (laying out; reusing the layout; making masks of texts drawn
+// before and writing from them; reusing the masks), and the pixels compared.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -56,8 +57,8 @@ struct ShortcutsOn {
     ~ShortcutsOn() { platform::SetDrawingShortcuts(true); }
 };
 
-// Pixels that differ between the scene drawn without shortcuts and with them (first and
-// second time); the first differing pixel in *where.
+// Pixels that differ between the scene drawn without shortcuts and with them (each of four
+// times); the first differing pixel in *where.
 int Differences(const std::function<void(CDC&)>& scene, std::string* where,
                 Target target = Target::Dib) {
     ShortcutsOn restore;
@@ -67,7 +68,7 @@ int Differences(const std::function<void(CDC&)>& scene, std::string* where,
     const auto* a = plain.Pixels();
     platform::SetDrawingShortcuts(true);
     int diff = 0;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 4; ++round) {
         Canvas fast(target);
         scene(fast.Dc());
         const auto* b = fast.Pixels();
