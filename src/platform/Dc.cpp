@@ -1427,6 +1427,12 @@ static const TextMask* DirectMask(DCState& s, const TextWriter& writer, const Sh
     return s.Shapes().Mask(*shaped);
 }
 
+// Whether a point is near enough for the writer's sums; far-off texts are left to the painter.
+static bool Near(int x, int y) {
+    constexpr int kFar = 1 << 24;
+    return x >= -kFar && x <= kFar && y >= -kFar && y <= kFar;
+}
+
 BOOL CDC::TextOut(int x, int y, const std::string& text) {
     if (!d->surface) return FALSE;
     const ShapedText* shaped = nullptr;
@@ -1451,7 +1457,7 @@ BOOL CDC::TextOut(int x, int y, const std::string& text) {
         y -= ascent;
     QRect box(x, y, w, h);
     TextWriter writer = shaped ? TextWriter(*d) : TextWriter();
-    if (const TextMask* mask = DirectMask(*d, writer, shaped)) {
+    if (const TextMask* mask = Near(x, y) ? DirectMask(*d, writer, shaped) : nullptr) {
         if (d->bkMode == OPAQUE) writer.Fill(box, d->bk);
         writer.Blend(*mask, x, y + ascent, d->text);
     } else {
@@ -1525,11 +1531,9 @@ static bool DrawOneLine(DCState& d, const std::string& text, LPRECT rc, UINT fmt
         return true;
     }
     TextWriter writer(d);
-    if (!writer) return false;
+    if (!writer || !Near(r.left, r.top) || !Near(r.right, r.bottom)) return false;
     const QString* unused;
     const ShapedText& shaped = d.Shapes().GetUtf8(text, true, &unused);
-    const TextMask* mask = DirectMask(d, writer, &shaped);
-    if (!mask) return false;
     int y = r.top;
     result = lineH;
     if (fmt & DT_SINGLELINE) {
@@ -1543,6 +1547,9 @@ static bool DrawOneLine(DCState& d, const std::string& text, LPRECT rc, UINT fmt
     const int x = (fmt & DT_CENTER) ? r.left + (r.Width() - w) / 2
                   : (fmt & DT_RIGHT) ? r.right - w
                                      : r.left;
+    if (!Near(x, y)) return false;
+    const TextMask* mask = DirectMask(d, writer, &shaped);
+    if (!mask) return false;
     if (!(fmt & DT_NOCLIP)) writer.Limit(ToQRect(r));
     if (d.bkMode == OPAQUE) writer.Fill(QRect(x, y, w, lineH), d.bk);
     writer.Blend(*mask, x, y + d.fontAscent, d.text);

@@ -314,6 +314,33 @@ TEST(DrawingShortcuts, TextOfMoreMaskThanIsKeptStaysRight) {
     EXPECT_EQ(Differences(scene, &where), 0) << where;
 }
 
+TEST(DrawingShortcuts, TextFarOffOrAtTheImagesEdgesStaysRight) {
+    // texts reaching past every edge of the image, and texts and rectangles far off it
+    auto scene = [](CDC& dc) {
+        dc.SetBkColor(RGB(0, 80, 160));
+        dc.SetTextColor(RGB(230, 230, 200));
+        for (int k = 0; k < 3; ++k) {
+            dc.SetBkMode(k % 2 ? OPAQUE : TRANSPARENT);
+            for (const char* text : {"0.618(42.22) 压力位", "MA5: 51.23"}) {
+                dc.TextOut(-20, 100 + 20 * k, text);
+                dc.TextOut(kW - 30, 200 + 20 * k, text);
+                dc.TextOut(300, -6, text);
+                dc.TextOut(200 + 90 * k, kH - 5, text);
+                CRect edge(kW - 40, kH - 10, kW + 40, kH + 10);
+                dc.DrawText(text, &edge, DT_SINGLELINE | DT_LEFT);
+                dc.TextOut(1 << 30, 1 << 30, text);
+                dc.TextOut(-(1 << 30), 50, text);
+                CRect far(-(1 << 30), 10, 1 << 30, 40);
+                dc.DrawText(text, &far, DT_SINGLELINE | DT_LEFT);
+                CRect below(10, 1 << 29, 100, (1 << 29) + 20);
+                dc.DrawText(text, &below, DT_SINGLELINE | DT_LEFT | DT_NOCLIP);
+            }
+        }
+    };
+    std::string where;
+    EXPECT_EQ(Differences(scene, &where), 0) << where;
+}
+
 TEST(DrawingShortcuts, SelectingAFontFollowsWhatItWasMadeAs) {
     // a font object made again while selected, selected again: the new font, also after
     // a saved state brought an older one back
