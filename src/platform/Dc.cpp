@@ -1317,7 +1317,7 @@ public:
     explicit TextWriter(DCState& s) {
         if (!DrawingShortcuts() || !s.surface) return;
         Surface& sf = *s.surface;
-        if (sf.Ratio() != 1.0 || !sf.image.isDetached()) return;
+        if (sf.Ratio() != 1.0 || !sf.image.isDetached() || !GlyphBlendingAsMasks()) return;
         const QImage::Format f = sf.image.format();
         if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32_Premultiplied) return;
         if (sf.painter.isActive()) {

@@ -220,6 +220,8 @@ struct LogFontChoice {
 const LogFontChoice& FontForLogFont(const LOGFONT& lf);
 // Whether two LOGFONTs make the same font.
 bool SameFont(const LOGFONT& a, const LOGFONT& b);
+// Whether the raster engine blends glyphs as text masks are blended (TextShapes.cpp).
+bool GlyphBlendingAsMasks();
 // Whether drawing takes its shortcuts (shaped-text cache, batched and filled lines).
 bool DrawingShortcuts();
 

@@ -212,6 +212,46 @@ bool MakeMask(TextMask& mask, const ShapedText& shaped) {
 }
 }  // namespace
 
+bool GlyphBlendingAsMasks() {
+    // Text drawn through the painter in a colour over a background, against its coverage
+    // drawn in white on black, blended as the writer blends it: once per process, so that
+    // a toolkit or font engine that blends its own way (with gamma correction, say) keeps
+    // every text on the painter.
+    static const bool known = [] {
+        const QFont font = FontFromLogFont(DefaultLogFont());
+        const QString text = QStringLiteral("Wg0.6%(");
+        auto draw = [&](QRgb background, QRgb colour) {
+            QImage image(80, 24, QImage::Format_RGB32);
+            image.fill(background);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::TextAntialiasing, true);
+            p.setFont(font);
+            p.setPen(QColor::fromRgb(colour));
+            p.drawText(QPoint(2, 17), text);
+            return image;
+        };
+        auto mul = [](int x, int a) {
+            const int t = x * a;
+            return (t + (t >> 8) + 0x80) >> 8;
+        };
+        const QImage mask = draw(0xff000000, 0xffffffff);
+        const QRgb background = 0xff3a6b9c, colour = 0xffc86432;
+        const QImage image = draw(background, colour);
+        for (int y = 0; y < mask.height(); ++y)
+            for (int x = 0; x < mask.width(); ++x) {
+                const QRgb m = mask.pixel(x, y), v = image.pixel(x, y);
+                const int a = qRed(m);
+                if (qGreen(m) != a || qBlue(m) != a) return false;
+                if (qRed(v) != mul(qRed(colour), a) + mul(qRed(background), 255 - a) ||
+                    qGreen(v) != mul(qGreen(colour), a) + mul(qGreen(background), 255 - a) ||
+                    qBlue(v) != mul(qBlue(colour), a) + mul(qBlue(background), 255 - a))
+                    return false;
+            }
+        return true;
+    }();
+    return known;
+}
+
 const TextMask* FontShapes::Mask(const ShapedText& constShaped) {
     // the entry is one of this set's own
     ShapedText& shaped = const_cast<ShapedText&>(constShaped);
