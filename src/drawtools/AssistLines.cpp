@@ -237,7 +237,8 @@ void CRecRgnLines::BuildFigure() {
     DataToPixels(0);
     std::optional<FigureKey> key;
     if (FigureFollowsAnchors()) {
-        key = FigureKey{x1, y1, x2, y2, PaneRect()};
+        key = FigureKey{x1, y1, x2, y2, PaneRect(), {}};
+        AppendFigureAnchors(key->more);
         if (m_figureKey == key) return;
     }
     m_figureKey.reset();  // unset while rebuilding, should the figure code throw

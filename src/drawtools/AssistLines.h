@@ -157,6 +157,9 @@ protected:
     // repaint keeps their figure while those stay the same. A tool that reads anything more
     // (ratios, labels, bars, value mapping) must leave this false.
     virtual bool FigureFollowsAnchors() const { return false; }
+    // The pixel anchors such a figure follows besides anchors 1 and 2 (a multi-point tool's
+    // points), added to `anchors`.
+    virtual void AppendFigureAnchors(std::vector<int>& anchors) const {}
 
     CToolFigure m_figure;
     std::vector<CPoint> m_segments;
@@ -167,6 +170,7 @@ private:
     struct FigureKey {
         int x1, y1, x2, y2;
         CRect pane;
+        std::vector<int> more;  // AppendFigureAnchors
         bool operator==(const FigureKey&) const = default;
     };
     std::optional<FigureKey> m_figureKey;

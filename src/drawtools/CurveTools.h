@@ -67,6 +67,8 @@ protected:
 
 class CSDQXTool : public CTriangleLines {
 public:
+    // a parabola through the three points, across the pane
+    bool FigureFollowsAnchors() const override { return true; }
     std::shared_ptr<CRecRgnLines> Clone() const override;
     void DrawItem(int index, int final, int placing) override;
     const char* GetTypeName() const override { return "SDQXTool"; }

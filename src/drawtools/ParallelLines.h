@@ -40,6 +40,8 @@ public:
 
 class CADLYCXTool : public CTriangleLines {
 public:
+    // the handle's rays run to the pane's edge
+    bool FigureFollowsAnchors() const override { return true; }
     std::shared_ptr<CRecRgnLines> Clone() const override;
     void DrawItem(int index, int final, int placing) override;
     const char* GetTypeName() const override { return "ADLYCXTool"; }

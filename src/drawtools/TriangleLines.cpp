@@ -184,6 +184,12 @@ void CTriangleLines::DrawShape(int final, int placing) {
     }
 }
 
+void CTriangleLines::AppendFigureAnchors(std::vector<int>& anchors) const {
+    anchors.push_back(m_nRubberItem);
+    for (const CLineItem& it : m_items)
+        anchors.insert(anchors.end(), {it.x1, it.y1, it.x2, it.y2, it.placed, it.begun});
+}
+
 void CTriangleLines::DrawItem(int index, int final, int placing) {
     if (index == 0) {
         const CLineItem& a = m_items[0];

@@ -46,6 +46,8 @@ public:
     int saveToXml(ToolXmlOut out) const override;
 
     virtual void DrawItem(int index, int final, int placing);
+    // Every item's points and state, for the tools whose figure follows their anchors.
+    void AppendFigureAnchors(std::vector<int>& anchors) const override;
     virtual int BeginItem(int index, int x, int y, int snapKind);
     virtual int DragItem(int index, int x, int y, int snapKind);
     virtual int EndItem(int index);

@@ -1,4 +1,4 @@
-// Curve tools keep their stored figure between repaints while their pixel anchors and pane
+// Curve tools (and multi-point tools drawn from their points alone) keep their stored figure between repaints while their pixel anchors and pane
 // stay put. Whatever moves underneath (scrolling, the value range, the log axis, the pane's
 // size, the tool's own data, a drag), the figure a repaint shows must be the one a fresh
 // build gives.
@@ -10,6 +10,7 @@
 #include "FakeChart.h"
 #include "drawtools/ArcLines.h"
 #include "drawtools/CurveTools.h"
+#include "drawtools/ParallelLines.h"
 
 namespace {
 
@@ -77,6 +78,49 @@ TEST(FigureCache, RepaintsMatchAFreshBuildWhateverChanges) {
             tool->BuildFigure();
             ExpectFresh(*tool, c.what);
             tool->BuildFigure();  // and again, from what was kept
+            ExpectFresh(*tool, c.what);
+        }
+    }
+}
+
+// Multi-point tools whose figure follows their points: any point, the placing state or the
+// pane changing builds the figure again.
+TEST(FigureCache, MultiPointFiguresFollowEveryPoint) {
+    const std::function<std::shared_ptr<CTriangleLines>()> kinds[] = {
+        [] { return std::make_shared<CSDQXTool>(); },
+        [] { return std::make_shared<CADLYCXTool>(); },
+    };
+    struct Change {
+        const char* what;
+        std::function<void(FakeChart&, CTriangleLines&)> apply;
+    };
+    const Change changes[] = {
+        {"nothing", [](FakeChart&, CTriangleLines&) {}},
+        {"scrolling", [](FakeChart& c, CTriangleLines&) { c.first += 3; }},
+        {"a wider value range", [](FakeChart& c, CTriangleLines&) { c.panes[0].maxValue = 24; }},
+        {"a narrower pane", [](FakeChart& c, CTriangleLines&) { c.panes[0].rect.right = 330; }},
+        {"the third point's value", [](FakeChart&, CTriangleLines& t) { t.m_items[1].value2 += 0.8; }},
+        {"the first point's bar", [](FakeChart&, CTriangleLines& t) { t.m_items[0].key1 += 2; }},
+        {"the second item unplaced",
+         [](FakeChart&, CTriangleLines& t) { t.m_items[1].begun = 0; }},
+    };
+    for (const auto& make : kinds) {
+        FakeChart chart;
+        auto tool = make();
+        tool->m_pOwner = &chart;
+        tool->m_nPaneIndex = 0;
+        tool->m_strChart = chart.GetPaneName(0);
+        tool->m_items[0] = CLineItem{0, 150, 220, 210, 120, 1};
+        tool->m_items[1] = CLineItem{1, 210, 120, 280, 200, 1};
+        tool->m_items[0].begun = tool->m_items[1].begun = 1;
+        tool->PixelsToData(0);
+        tool->BuildFigure();
+        ASSERT_GT(tool->Figure().items.size(), 3u) << tool->GetTypeName();
+        for (const Change& c : changes) {
+            c.apply(chart, *tool);
+            tool->BuildFigure();
+            ExpectFresh(*tool, c.what);
+            tool->BuildFigure();
             ExpectFresh(*tool, c.what);
         }
     }
