@@ -1515,6 +1515,19 @@ static QStringList WrapLines(const QString& para, const QFontMetrics& fm, int wi
     return lines;
 }
 
+// Where the first line of a DrawText goes: a single line is placed in the rectangle as the
+// format says, and then the height DrawText reports (`result`) runs to its bottom.
+static int FirstLineTop(const CRect& r, UINT fmt, int lineH, int& result) {
+    if (!(fmt & DT_SINGLELINE)) return r.top;
+    int y = r.top;
+    if (fmt & DT_VCENTER)
+        y = r.top + (r.Height() - lineH) / 2;
+    else if (fmt & DT_BOTTOM)
+        y = r.bottom - lineH;
+    if (fmt & (DT_VCENTER | DT_BOTTOM)) result = y - r.top + lineH;
+    return y;
+}
+
 // DrawText of a text that is one line as it stands, neither wrapped nor elided: written
 // straight into the image where it can be. False leaves it to the general way.
 static bool DrawOneLine(DCState& d, const std::string& text, LPRECT rc, UINT fmt, int& result) {
@@ -1534,15 +1547,8 @@ static bool DrawOneLine(DCState& d, const std::string& text, LPRECT rc, UINT fmt
     if (!writer || !Near(r.left, r.top) || !Near(r.right, r.bottom)) return false;
     const QString* unused;
     const ShapedText& shaped = d.Shapes().GetUtf8(text, true, &unused);
-    int y = r.top;
     result = lineH;
-    if (fmt & DT_SINGLELINE) {
-        if (fmt & DT_VCENTER)
-            y = r.top + (r.Height() - lineH) / 2;
-        else if (fmt & DT_BOTTOM)
-            y = r.bottom - lineH;
-        if (fmt & (DT_VCENTER | DT_BOTTOM)) result = y - r.top + lineH;
-    }
+    const int y = FirstLineTop(r, fmt, lineH, result);
     const int w = shaped.width;
     const int x = (fmt & DT_CENTER) ? r.left + (r.Width() - w) / 2
                   : (fmt & DT_RIGHT) ? r.right - w
@@ -1592,14 +1598,8 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
         rc->bottom = rc->top + textH;
         return textH;
     }
-    int y = r.top, result = textH;
-    if (fmt & DT_SINGLELINE) {
-        if (fmt & DT_VCENTER)
-            y = r.top + (r.Height() - lineH) / 2;
-        else if (fmt & DT_BOTTOM)
-            y = r.bottom - lineH;
-        if (fmt & (DT_VCENTER | DT_BOTTOM)) result = y - r.top + lineH;
-    }
+    int result = textH;
+    int y = FirstLineTop(r, fmt, lineH, result);
     QPainter* p = d->P();
     if (!p) return 0;
     // Clipping to the rectangle is left out where every line's glyphs and background lie

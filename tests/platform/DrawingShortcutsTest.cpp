@@ -103,20 +103,26 @@ const char* const kTexts[] = {
     "a&b&&c",       "tab\there", "", "العربية 12", "e\xcc\x81\xcc\x81 fi ffl", "2020/01/02",
 };
 
+// Makes `font` of the face and selects it into dc.
+void SelectFace(CDC& dc, CFont& font, const char* face, int height, int weight = 400,
+                bool italic = false, bool underline = false) {
+    LOGFONT lf;
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfFaceName = face;
+    font.CreateFontIndirect(&lf);
+    dc.SelectObject(&font);
+}
+
 TEST(DrawingShortcuts, TextLooksTheSameLaidOutAgainOrReused) {
     for (const FontCase& f : kFonts) {
         SCOPED_TRACE(f.name);
         auto scene = [&](CDC& dc) {
             CFont font;
             if (f.face) {
-                LOGFONT lf;
-                lf.lfHeight = f.height;
-                lf.lfWeight = f.weight;
-                lf.lfItalic = f.italic;
-                lf.lfUnderline = f.underline;
-                lf.lfFaceName = f.face;
-                font.CreateFontIndirect(&lf);
-                dc.SelectObject(&font);
+                SelectFace(dc, font, f.face, f.height, f.weight, f.italic, f.underline);
             }
             dc.SetTextColor(RGB(250, 240, 10));
             dc.SetBkColor(RGB(90, 0, 90));
@@ -188,13 +194,7 @@ TEST(DrawingShortcuts, TextInRectanglesOfItsExtentShowsNothingPastThem) {
         SCOPED_TRACE(std::string(f.face) + " " + std::to_string(f.height));
         auto scene = [&](CDC& dc) {
             CFont font;
-            LOGFONT lf;
-            lf.lfHeight = f.height;
-            lf.lfWeight = f.weight;
-            lf.lfItalic = f.italic;
-            lf.lfFaceName = f.face;
-            font.CreateFontIndirect(&lf);
-            dc.SelectObject(&font);
+            SelectFace(dc, font, f.face, f.height, f.weight, f.italic);
             dc.SetBkMode(TRANSPARENT);
             dc.SetTextColor(RGB(255, 255, 255));
             int x = 2, y = 2;
@@ -249,13 +249,7 @@ TEST(DrawingShortcuts, TextWrittenIntoTheImageBlendsAsTheToolkitDoes) {
                 for (int x = kW / 2; x < kW; x += 5)
                     dc.FillSolidRect(x, 0, 5, kH, RGB(x * 37 % 256, x * 91 % 256, x * 13 % 256));
                 CFont font;
-                LOGFONT lf;
-                lf.lfHeight = f.height;
-                lf.lfWeight = f.weight;
-                lf.lfItalic = f.italic;
-                lf.lfFaceName = f.face;
-                font.CreateFontIndirect(&lf);
-                dc.SelectObject(&font);
+                SelectFace(dc, font, f.face, f.height, f.weight, f.italic);
                 for (int ci = 0; ci < 4; ++ci)
                     for (int cm = 0; cm < 3; ++cm) {
                         const int x0 = 6 + cm * 232, y0 = 6 + ci * 136;
@@ -298,11 +292,7 @@ TEST(DrawingShortcuts, TextOfMoreMaskThanIsKeptStaysRight) {
     // masks go and come back, the largest is drawn from its runs
     auto scene = [](CDC& dc) {
         CFont font;
-        LOGFONT lf;
-        lf.lfHeight = -40;
-        lf.lfFaceName = "宋体";
-        font.CreateFontIndirect(&lf);
-        dc.SelectObject(&font);
+        SelectFace(dc, font, "宋体", -40);
         dc.SetBkMode(TRANSPARENT);
         for (int i = 0; i < 400; ++i) {
             dc.SetTextColor(RGB(255 - i % 200, i % 256, 90));
@@ -349,12 +339,7 @@ TEST(DrawingShortcuts, SelectingAFontFollowsWhatItWasMadeAs) {
         CDC dc;
         dc.CreateCompatibleDC(nullptr);
         CFont font;
-        LOGFONT lf;
-        lf.lfHeight = height;
-        lf.lfWeight = weight;
-        lf.lfFaceName = "Arial";
-        font.CreateFontIndirect(&lf);
-        dc.SelectObject(&font);
+        SelectFace(dc, font, "Arial", height, weight);
         return dc.GetTextExtent("0.618(42.22) Wide");
     };
     const CSize small = measure(-11, 400), large = measure(-24, 400), bold = measure(-24, 700);
@@ -395,11 +380,7 @@ TEST(DrawingShortcuts, MeasuredTextAgreesWithAndWithout) {
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
     CFont font;
-    LOGFONT lf;
-    lf.lfHeight = -15;
-    lf.lfFaceName = "宋体";
-    font.CreateFontIndirect(&lf);
-    dc.SelectObject(&font);
+    SelectFace(dc, font, "宋体", -15);
     for (const char* text : kTexts) {
         SCOPED_TRACE(text);
         platform::SetDrawingShortcuts(false);
