@@ -158,15 +158,11 @@ void Initialize(int& argc, char** argv) {
     g_dispatcher = new QObject();
     g_filter = new AppFilter();
     qApp->installEventFilter(g_filter);
-    // Faces the program names, mapped to the CJK font that is installed.
-    const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
-    for (const char* face :
-         {"宋体", "新宋体", "SimSun", "NSimSun", "微软雅黑", "Microsoft YaHei", "黑体", "SimHei",
-          "楷体", "Arial", "Tahoma", "Verdana", "MS Sans Serif", "System", "Times New Roman"})
-        QFont::insertSubstitution(QString::fromUtf8(face), cjk);
-    QFont::insertSubstitution(QStringLiteral("Courier New"),
-                              QStringLiteral("WenQuanYi Micro Hei Mono"));
-    QFont def(cjk);
+    // Faces the program names, mapped to the fonts that are installed (for the toolkit's own
+    // widgets; the program's fonts ask for the installed face at once).
+    for (const auto& [face, installed] : FaceSubstitutions())
+        QFont::insertSubstitution(face, installed);
+    QFont def(QStringLiteral("WenQuanYi Micro Hei"));
     def.setPixelSize(12);
     QApplication::setFont(def);
 }

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <cmath>
 #include <map>
+#include <utility>
+#include <vector>
 #include <mutex>
 
 #include <cstring>
@@ -32,8 +34,32 @@ LOGFONT DefaultLogFont() {
     return lf;
 }
 
+const std::vector<std::pair<QString, QString>>& FaceSubstitutions() {
+    static const std::vector<std::pair<QString, QString>> table = [] {
+        std::vector<std::pair<QString, QString>> t;
+        const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
+        for (const char* face :
+             {"宋体", "新宋体", "SimSun", "NSimSun", "微软雅黑", "Microsoft YaHei", "黑体", "SimHei",
+              "楷体", "Arial", "Tahoma", "Verdana", "MS Sans Serif", "System", "Times New Roman"})
+            t.emplace_back(QString::fromUtf8(face), cjk);
+        t.emplace_back(QStringLiteral("Courier New"), QStringLiteral("WenQuanYi Micro Hei Mono"));
+        return t;
+    }();
+    return table;
+}
+
+QString InstalledFamily(const QString& face) {
+    for (const auto& [named, installed] : FaceSubstitutions())
+        if (named.compare(face, Qt::CaseInsensitive) == 0) return installed;
+    return face;
+}
+
 QFont FontFromLogFont(const LOGFONT& lf) {
-    QFont f(lf.lfFaceName.empty() ? QStringLiteral("WenQuanYi Micro Hei") : ToQ(lf.lfFaceName));
+    // The installed face at once rather than through the toolkit's substitution: the same
+    // glyphs, and every font of the face shares one list of fallback fonts, which the font
+    // configuration takes long to sort.
+    QFont f(lf.lfFaceName.empty() ? QStringLiteral("WenQuanYi Micro Hei")
+                                  : InstalledFamily(ToQ(lf.lfFaceName)));
     int px = lf.lfHeight < 0 ? -lf.lfHeight : (lf.lfHeight > 0 ? lf.lfHeight * 4 / 5 : 12);
     f.setPixelSize(std::max(px, 1));
     if (lf.lfWeight >= 600) f.setBold(true);

@@ -22,6 +22,7 @@
 #include <memory>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/App.h"
@@ -128,6 +129,10 @@ struct ImageData {
 };
 
 QFont FontFromLogFont(const LOGFONT& lf);  // SameFont compares the fields it reads
+// The faces the program names and the installed face that draws each; a face of the table
+// (any case) gives its installed face, another face itself.
+const std::vector<std::pair<QString, QString>>& FaceSubstitutions();
+QString InstalledFamily(const QString& face);
 // Decodes image bytes. The formats Qt reads itself (PNG, BMP, GIF, JPEG, ICO) are named
 // from their first bytes, so that no image plug-in directory is scanned to guess them.
 bool LoadImageBytes(QImage& image, const unsigned char* data, size_t size);

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/App.h"
 #include "platform/Gdi.h"
@@ -252,6 +253,30 @@ TEST(DrawingText, AlignmentFlagsPlaceTheTextInsideTheRectangle) {
     ASSERT_TRUE(op.dc.GetTextMetrics(&tm));
     EXPECT_EQ(tm.tmHeight, op.dc.GetTextExtent("ab").cy);
     EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
+}
+
+// The faces the program names are drawn by the installed faces, whatever their case; a face
+// of another name is asked for as it is.
+TEST(DrawingText, NamedFacesDrawAsTheInstalledFaces) {
+    auto draw = [](const char* face) {
+        Canvas c(200, 30);
+        CFont font;
+        font.CreateFont(-14, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, face);
+        c.dc.SelectObject(&font);
+        c.dc.SetBkMode(TRANSPARENT);
+        c.dc.TextOut(2, 4, "训练 Trend 0.618");
+        std::string pixels;
+        for (int y = 0; y < 30; ++y) pixels += c.Row(y, 0, 200, kWhite);
+        return std::make_pair(pixels, c.dc.GetTextExtent("训练 Trend 0.618"));
+    };
+    const auto cjk = draw("WenQuanYi Micro Hei");
+    for (const char* face : {"宋体", "SIMSUN", "microsoft yahei", "Times New Roman", "Arial"}) {
+        const auto named = draw(face);
+        EXPECT_EQ(named.first, cjk.first) << face;
+        EXPECT_EQ(named.second, cjk.second) << face;
+    }
+    EXPECT_EQ(draw("Courier New").first, draw("WenQuanYi Micro Hei Mono").first);
+    EXPECT_NE(draw("Courier New").first, cjk.first);
 }
 
 TEST(DrawingText, TextOutAlignsOnItsReferencePoint) {
