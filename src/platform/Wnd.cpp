@@ -1072,10 +1072,21 @@ BOOL CWnd::ShowWindow(int cmd) {
             w->hide();
             break;
         case SW_SHOWMAXIMIZED:
-            if (w->isWindow())
+            if (w->isWindow()) {
+                // A window shown maximized for the first time takes the size the screen gives
+                // it at once, frame and all, so that its contents are laid out once.
+                if (!w->isVisible() && !(w->windowState() & Qt::WindowMaximized)) {
+                    w->winId();
+                    QWindow* window = w->windowHandle();
+                    if (QScreen* screen = window ? window->screen() : nullptr) {
+                        const QRect avail = screen->availableGeometry() - window->frameMargins();
+                        if (avail.isValid() && avail.size() != w->size()) w->resize(avail.size());
+                    }
+                }
                 w->showMaximized();
-            else
+            } else {
                 w->show();
+            }
             break;
         case SW_MINIMIZE:
         case SW_SHOWMINIMIZED:

@@ -2,6 +2,9 @@
 // SWP_FRAMECHANGED after the bits were set directly.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/App.h"
 #include "platform/Controls.h"
 #include "platform/Wnd.h"
@@ -202,3 +205,32 @@ TEST(WindowQueries, SiblingsChildrenOwnerSystemColoursAndMulDiv) {
     EXPECT_EQ(MulDiv(5, 5, 0), -1);
 }
 }  // namespace
+
+namespace {
+class SizeWatcher : public CWnd {
+public:
+    std::vector<std::pair<WPARAM, CSize>> sizes;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_SIZE) sizes.emplace_back(wp, CSize(LOWORD(lp), HIWORD(lp)));
+        return CWnd::WindowProc(msg, wp, lp);
+    }
+};
+}  // namespace
+
+// A framed window shown maximized for the first time is sized once, to what the screen gives
+// it inside the frame: its contents are not laid out for a size it never keeps.
+TEST(FrameStyle, FirstShownMaximizedIsSizedOnceToItsFinalSize) {
+    SizeWatcher w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "frame", WS_OVERLAPPEDWINDOW, CRect(10, 10, 210, 110),
+                           nullptr, 0));
+    w.sizes.clear();
+    w.ShowWindow(SW_SHOWMAXIMIZED);
+    platform::ProcessPendingEvents();
+    EXPECT_TRUE(w.IsZoomed());
+    CRect client;
+    w.GetClientRect(&client);
+    ASSERT_FALSE(w.sizes.empty());
+    for (const auto& [type, size] : w.sizes)
+        EXPECT_EQ(size, client.Size()) << "an intermediate size " << size.cx << "x" << size.cy;
+    EXPECT_GT(client.Width(), 200);
+}
