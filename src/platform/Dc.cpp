@@ -1535,7 +1535,7 @@ static bool DrawOneLine(DCState& d, const std::string& text, LPRECT rc, UINT fmt
         ((fmt & DT_WORDBREAK) && !(fmt & DT_SINGLELINE)) || !PlainLine(text, !(fmt & DT_NOPREFIX)))
         return false;
     const int lineH = d.fontHeight;
-    const CRect r(*rc);
+    const CRect r(WithinReach(*rc));
     if (fmt & DT_CALCRECT) {
         const QString* unused;
         rc->right = rc->left + d.Shapes().GetUtf8(text, false, &unused).width;
@@ -1571,7 +1571,7 @@ int CDC::DrawText(const std::string& text, LPRECT rc, UINT fmt) {
     if (fmt & DT_EXPANDTABS) s.replace(QLatin1Char('\t'), QStringLiteral("        "));
     const QFontMetrics& fm = *d->metrics;
     const int lineH = d->fontHeight;
-    CRect r(*rc);
+    CRect r(WithinReach(*rc));
     QStringList lines;
     if (fmt & DT_SINGLELINE) {
         QString one = s;

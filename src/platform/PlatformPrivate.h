@@ -17,6 +17,7 @@
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <algorithm>
 #include <list>
 #include <map>
 #include <memory>
@@ -41,7 +42,16 @@ inline QColor ToQColorArgb(ARGB c) {
 inline COLORREF FromQRgb(QRgb p) {
     return RGB(qRed(p), qGreen(p), qBlue(p));
 }
-inline QRect ToQRect(const RECT& r) {
+// Rectangles reach far past any image now and then (a text placed from far off to far off);
+// their edges are brought within +-2^28 first, where int arithmetic on them (widths, centres,
+// unions, translations) cannot overflow. Nothing that shows changes.
+inline RECT WithinReach(const RECT& r) {
+    static constexpr LONG kFar = 1 << 28;
+    const auto edge = [](LONG v) { return std::clamp<LONG>(v, -kFar, kFar); };
+    return RECT{edge(r.left), edge(r.top), edge(r.right), edge(r.bottom)};
+}
+inline QRect ToQRect(const RECT& rect) {
+    const RECT r = WithinReach(rect);
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 inline RECT FromQRect(const QRect& r) {
