@@ -3,9 +3,12 @@
 #include <QScreen>
 #include <QtMath>
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <list>
+#include <unordered_map>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -572,6 +575,17 @@ public:
         m_bk = 0xff000000u | ToQColor(s.bk).rgb();
     }
 
+    // Whether pixels can be written at all (the image, pen and raster mode allow it); what
+    // the arc stamps below write with.
+    const ThinLineTarget* Target() const { return m_target; }
+    quint32* Bits() const { return m_bits; }
+    qsizetype Stride() const { return m_stride; }
+    quint32 Color() const { return m_color; }
+    quint32 Bk() const { return m_bk; }
+    bool OpaqueGaps() const { return m_opaqueGaps; }
+    int RunCount() const { return m_runCount; }
+    const int* Runs() const { return m_runs; }
+
     // Draws a (logical) line if it can; false leaves it to the toolkit.
     Q_ALWAYS_INLINE bool Draw(QPoint a, QPoint b) {
         if (!m_target) return false;
@@ -1025,6 +1039,199 @@ static bool ArcAngles(int l, int t, int r, int b, int x3, int y3, int x4, int y4
     return true;
 }
 
+// Thin arcs drawn again from kept stamps. The toolkit strokes an arc with a thin pen (solid
+// or dashed, transparent or opaque gaps) into the same pixels wherever its box sits, as long
+// as no part of the stroke is cut at the image's edges (a cut moves where the steps fall and
+// where the dash pattern runs) and the coordinates stay positive (they are truncated). So an
+// arc drawn a second time with the same box size, angles and pen is drawn once by the
+// toolkit into a scratch image, in marker colours, and which pixels took the pen and which
+// the background is kept; from then on those pixels are written straight into the image,
+// moved to where the box is, inside the clip. Kept per thread, the least recently used
+// going first.
+namespace {
+
+struct ArcKey {
+    int w = 0, h = 0, start = 0, span = 0;
+    int runCount = 0;  // 0: solid
+    bool opaque = false;
+    std::array<int, 16> runs{};
+    bool operator==(const ArcKey& o) const {
+        return w == o.w && h == o.h && start == o.start && span == o.span &&
+               runCount == o.runCount && opaque == o.opaque && runs == o.runs;
+    }
+};
+
+struct ArcKeyHash {
+    size_t operator()(const ArcKey& k) const {
+        size_t v = size_t(k.w) * 0x9e3779b97f4a7c15ull;
+        for (int x : {k.h, k.start, k.span, k.runCount, int(k.opaque)})
+            v = (v ^ size_t(unsigned(x))) * 0x100000001b3ull;
+        for (int i = 0; i < k.runCount; ++i)
+            v = (v ^ size_t(unsigned(k.runs[i]))) * 0x100000001b3ull;
+        return v;
+    }
+};
+
+struct ArcStamp {
+    ArcKey key;
+    int uses = 0;
+    bool made = false, usable = false;
+    // scratch coordinates of what was drawn: x << 16 | y << 1 | (1 if the background's)
+    std::vector<quint32> pixels;
+    QRect bounds;  // of the pixels, in scratch coordinates
+};
+
+constexpr int kArcPad = 2;         // scratch pixels around the box's extent
+constexpr int kArcMaxSide = 2048;  // larger boxes are left to the toolkit
+constexpr size_t kArcMaxStamps = 512;
+constexpr size_t kArcMaxPixels = size_t(1) << 20;  // kept per thread, all stamps together
+constexpr quint32 kArcPenMark = 0xffff0000u, kArcBkMark = 0xff00ff00u;
+
+class ArcStamps {
+public:
+    // The stamp for key, counted as used; null until it has been asked for twice.
+    const ArcStamp* Find(const ArcKey& key, const QPen& pen, bool opaque) {
+        auto it = m_index.find(key);
+        if (it == m_index.end()) {
+            m_list.push_front(ArcStamp{key, 1, false, false, {}, {}});
+            m_index.emplace(key, m_list.begin());
+            Trim();
+            return nullptr;
+        }
+        m_list.splice(m_list.begin(), m_list, it->second);
+        ArcStamp& st = m_list.front();
+        ++st.uses;
+        if (!st.made) {
+            if (st.uses < 2) return nullptr;
+            Make(st, pen, opaque);
+            m_pixels += st.pixels.size();
+            Trim();
+        }
+        return st.usable ? &st : nullptr;
+    }
+
+private:
+    void Trim() {
+        while (m_list.size() > 1 && (m_list.size() > kArcMaxStamps || m_pixels > kArcMaxPixels)) {
+            m_pixels -= m_list.back().pixels.size();
+            m_index.erase(m_list.back().key);
+            m_list.pop_back();
+        }
+    }
+
+    void Make(ArcStamp& st, const QPen& pen, bool opaque) {
+        st.made = true;
+        const ArcKey& k = st.key;
+        // the box's extent, from its left (or right) edge to one pixel before the other
+        const int ew = std::abs(k.w - 1) + 1, eh = std::abs(k.h - 1) + 1;
+        const QSize need(ew + 2 * kArcPad, eh + 2 * kArcPad);
+        if (m_scratch.width() < need.width() || m_scratch.height() < need.height())
+            m_scratch = QImage(need.expandedTo(m_scratch.size()).expandedTo(QSize(64, 64)),
+                               QImage::Format_ARGB32_Premultiplied);
+        if (m_scratch.isNull()) return;
+        const int stride = m_scratch.bytesPerLine() / 4;
+        quint32* bits = reinterpret_cast<quint32*>(m_scratch.bits());
+        for (int y = 0; y < need.height(); ++y)
+            std::memset(bits + qsizetype(y) * stride, 0, need.width() * 4);
+        {
+            QPainter p(&m_scratch);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            QPen marker(pen);
+            marker.setColor(QColor::fromRgba(kArcPenMark));
+            p.setPen(marker);
+            p.setBrush(Qt::NoBrush);
+            p.setBackground(QBrush(QColor::fromRgba(kArcBkMark)));
+            p.setBackgroundMode(opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+            // the extent's lower end at the pad, whichever way the box runs
+            const int l = kArcPad + (k.w - 1 < 0 ? -(k.w - 1) : 0);
+            const int t = kArcPad + (k.h - 1 < 0 ? -(k.h - 1) : 0);
+            p.drawArc(QRect(l, t, k.w - 1, k.h - 1), k.start, k.span);
+        }
+        int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
+        for (int y = 0; y < need.height(); ++y) {
+            const quint32* row = bits + qsizetype(y) * stride;
+            for (int x = 0; x < need.width(); ++x) {
+                const quint32 c = row[x];
+                if (!c) continue;
+                if (c != kArcPenMark && c != kArcBkMark) {  // not a plain copy: not kept
+                    st.pixels.clear();
+                    return;
+                }
+                st.pixels.push_back(quint32(x) << 16 | quint32(y) << 1 | (c == kArcBkMark));
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+        }
+        st.pixels.shrink_to_fit();
+        if (!st.pixels.empty()) st.bounds = QRect(QPoint(left, top), QPoint(right, bottom));
+        st.usable = true;
+    }
+
+    std::list<ArcStamp> m_list;  // most recently used first
+    std::unordered_map<ArcKey, std::list<ArcStamp>::iterator, ArcKeyHash> m_index;
+    size_t m_pixels = 0;
+    QImage m_scratch;
+};
+
+thread_local ArcStamps t_arcStamps;
+
+}  // namespace
+
+// Draws the arc of the box (l, t, r, b) from a stamp if it can; false leaves it to the
+// toolkit.
+static bool ArcFromStamp(DCState& s, int l, int t, int r, int b, int start, int span) {
+    if (!DrawingShortcuts() || !s.surface || s.rop != R2_COPYPEN || s.qpen.style() == Qt::NoPen)
+        return false;
+    const qint64 w = qint64(r) - l, h = qint64(b) - t;
+    if (std::abs(w - 1) >= kArcMaxSide || std::abs(h - 1) >= kArcMaxSide) return false;
+    // the box's extent on the image: wholly within it, so that nothing is cut
+    const qint64 x0 = std::min<qint64>(l, r - qint64(1)) + s.org.x();
+    const qint64 y0 = std::min<qint64>(t, b - qint64(1)) + s.org.y();
+    const QSize size = s.surface->image.size();
+    if (x0 < 0 || y0 < 0 || x0 + std::abs(w - 1) >= size.width() ||
+        y0 + std::abs(h - 1) >= size.height())
+        return false;
+    // an image no painter has begun on yet may still share its pixels
+    if (!s.surface->painter.isActive()) s.P();
+    ThinLineWriter writer(s);
+    const ThinLineTarget* target = writer.Target();
+    if (!target) return false;
+    ArcKey key;
+    key.w = int(w), key.h = int(h), key.start = start, key.span = span;
+    key.runCount = writer.RunCount();
+    std::copy(writer.Runs(), writer.Runs() + key.runCount, key.runs.begin());
+    key.opaque = writer.OpaqueGaps();
+    const ArcStamp* st = t_arcStamps.Find(key, s.qpen, key.opaque);
+    if (!st) return false;
+    ++s.surface->version;
+    if (!st->pixels.empty()) {
+        // scratch to image
+        const int dx = int(x0) - kArcPad, dy = int(y0) - kArcPad;
+        const QRect drawn = st->bounds.translated(dx, dy);
+        quint32* bits = writer.Bits();
+        const qsizetype stride = writer.Stride();
+        const quint32 colors[2] = {writer.Color(), writer.Bk()};
+        const std::vector<QRect>& rects = target->rects;
+        auto inside = [&](const QRect& r) { return r.contains(drawn); };
+        if (std::any_of(rects.begin(), rects.end(), inside)) {
+            for (quint32 v : st->pixels)
+                bits[qsizetype(int(v >> 1 & 0x7fff) + dy) * stride + int(v >> 16) + dx] =
+                    colors[v & 1];
+        } else if (target->bounds.intersects(drawn)) {
+            for (quint32 v : st->pixels) {
+                const int x = int(v >> 16) + dx, y = int(v >> 1 & 0x7fff) + dy;
+                for (const QRect& rc : rects)
+                    if (rc.contains(x, y)) {
+                        bits[qsizetype(y) * stride + x] = colors[v & 1];
+                        break;
+                    }
+            }
+        }
+    }
+    s.MarkDirty(QRect(l, t, r - l, b - t).normalized().adjusted(-8, -8, 8, 8).translated(s.org));
+    return true;
+}
+
 // Arc, pie and chord: the part of the ellipse in (l, t, r, b) from the ray through
 // (x3, y3) counter-clockwise to the ray through (x4, y4); only the arc is not filled.
 enum class ArcShape { Arc, Pie, Chord };
@@ -1032,6 +1239,7 @@ static BOOL PaintArc(DCState& s, ArcShape shape, int l, int t, int r, int b, int
                      int y4) {
     int start, span;
     ArcAngles(l, t, r, b, x3, y3, x4, y4, start, span);
+    if (shape == ArcShape::Arc && ArcFromStamp(s, l, t, r, b, start, span)) return TRUE;
     const QRect box(l, t, r - l - 1, b - t - 1);
     return PaintShape(s, shape != ArcShape::Arc, QRect(l, t, r - l, b - t).normalized(),
                       [&](QPainter& p) {

@@ -4,6 +4,7 @@
 // before and writing from them; reusing the masks), and the pixels compared.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -585,6 +586,113 @@ TEST(DrawingShortcuts, SegmentsDrawWhatMoveToAndLineToDraw) {
         EXPECT_FALSE(segments.dc.DrawSegments(nullptr, 1));
         EXPECT_TRUE(segments.dc.DrawSegments(ends.data(), 0));
     }
+}
+
+// Arcs drawn again from what was kept of them: boxes of many sizes (odd and even, of one
+// pixel and of none, inside out), angles every way round, each drawn at several places
+// (the same arc again and again), over stripes of colour, touching the image's edges,
+// reaching out of it and far off it, clipped by one rectangle and by several, on images of
+// both kinds and on a second, smaller image.
+TEST(DrawingShortcuts, ArcsLookAsTheToolkitDrawsThem) {
+    struct PenCase {
+        const char* name;
+        int style, width, rop, bkMode;
+    };
+    const PenCase pens[] = {
+        {"solid", PS_SOLID, 1, R2_COPYPEN, TRANSPARENT},
+        {"solid opaque", PS_SOLID, 0, R2_COPYPEN, OPAQUE},
+        {"dotted", PS_DOT, 1, R2_COPYPEN, TRANSPARENT},
+        {"dotted opaque", PS_DOT, 1, R2_COPYPEN, OPAQUE},
+        {"dashed opaque", PS_DASH, 1, R2_COPYPEN, OPAQUE},
+        {"dash-dot", PS_DASHDOT, 1, R2_COPYPEN, TRANSPARENT},
+        {"dash-dot-dot opaque", PS_DASHDOTDOT, 1, R2_COPYPEN, OPAQUE},
+        {"wide", PS_SOLID, 3, R2_COPYPEN, TRANSPARENT},
+        {"xor", PS_SOLID, 1, R2_XORPEN, TRANSPARENT},
+    };
+    struct Box {
+        int w, h;
+    };
+    const Box boxes[] = {{0, 0},    {1, 1},     {1, 7},    {2, 2},   {3, 3},   {4, 9},
+                         {5, 5},    {8, 8},     {9, 6},    {16, 17}, {33, 20}, {64, 64},
+                         {101, 57}, {250, 180}, {-12, 20}, {15, -9}};
+    // the rays' directions from the box's middle: the whole ellipse (one ray twice), quarters
+    // and halves both ways round, and slants
+    struct Rays {
+        int x3, y3, x4, y4;
+    };
+    const Rays rays[] = {{1, 0, 1, 0},  {1, 0, 0, -1}, {0, -1, 1, 0},   {-1, 0, 1, 0},
+                         {1, 0, -1, 0}, {0, 1, 0, -1}, {3, -1, -2, -5}, {-4, 1, 5, 3}};
+    const char* const targets[] = {"dib", "transparent dib", "compatible bitmap"};
+    for (int target : {0, 2})
+        for (const PenCase& pc : pens)
+            for (int clipped = 0; clipped < 3; ++clipped) {
+                SCOPED_TRACE(std::string(targets[target]) + " " + pc.name +
+                             (clipped == 1 ? " clipped"
+                              : clipped    ? " holed"
+                                           : ""));
+                auto scene = [&](CDC& dc) {
+                    for (int x = kW / 2; x < kW; x += 5)
+                        dc.FillSolidRect(x, 0, 5, kH,
+                                         RGB(x * 37 % 256, x * 91 % 256, x * 13 % 256));
+                    CPen pen(pc.style, pc.width, RGB(240, 200, 30));
+                    dc.SelectObject(&pen);
+                    dc.SetROP2(pc.rop);
+                    dc.SetBkMode(pc.bkMode);
+                    dc.SetBkColor(RGB(0, 90, 200));
+                    if (clipped) {
+                        dc.SetViewportOrg(7, 3);
+                        dc.IntersectClipRect(30, 20, 600, 470);
+                    }
+                    if (clipped == 2) dc.ExcludeClipRect(100, 60, 180, 300);
+                    dc.MoveTo(1, 2);
+                    auto arc = [&](int x, int y, const Box& b, const Rays& ry) {
+                        const int cx = x + b.w / 2, cy = y + b.h / 2;
+                        dc.Arc(x, y, x + b.w, y + b.h, cx + 50 * ry.x3, cy + 50 * ry.y3,
+                               cx + 50 * ry.x4, cy + 50 * ry.y4);
+                    };
+                    int k = 0;
+                    for (const Box& b : boxes)
+                        for (const Rays& ry : rays) {
+                            ++k;
+                            const int w = std::abs(b.w), h = std::abs(b.h);
+                            // within the image, at four places
+                            for (int m : {97, 131, 53, 211})
+                                arc(10 + k * m % (kW - w - 20), 5 + k * (m + 6) % (kH - h - 10), b,
+                                    ry);
+                            // its extent at the image's edges, then past them
+                            const int ex = b.w < 0 ? -b.w - 1 : 0, ey = b.h < 0 ? -b.h - 1 : 0;
+                            const int y = k * 29 % (kH - h), x = k * 43 % (kW - w);
+                            arc(ex, y, b, ry);
+                            arc(kW - w + ex, y, b, ry);
+                            arc(x, ey, b, ry);
+                            arc(x, kH - h + ey, b, ry);
+                            arc(-w / 2 - 1, y, b, ry);
+                            arc(kW - w / 2, y, b, ry);
+                            arc(x, -h / 2 - 1, b, ry);
+                            arc(x, kH - h / 2, b, ry);
+                            // wholly outside and far off
+                            arc(-w - 40, y, b, ry);
+                            arc(1 << 30, y, b, ry);
+                            arc(-(1 << 30), y, b, ry);
+                            arc(x, 1 << 29, b, ry);
+                        }
+                    // the current position is where it was
+                    dc.LineTo(100, 2);
+                    // a smaller image, then back
+                    CBitmap* own = dc.GetCurrentBitmap();
+                    void* bits = nullptr;
+                    CBitmap small;
+                    small.CreateDIBSection(150, 120, &bits);
+                    for (CBitmap* image : {&small, own}) {
+                        dc.SelectObject(image);
+                        for (int i = 0; i < 12; ++i) arc(i * 11, i * 7, boxes[i % 14], rays[i % 8]);
+                    }
+                    dc.SelectClipRgn(nullptr);
+                    dc.SetViewportOrg(0, 0);
+                };
+                std::string where;
+                EXPECT_EQ(Differences(scene, &where, Target(target)), 0) << where;
+            }
 }
 
 }  // namespace
