@@ -1076,8 +1076,10 @@ struct ArcStamp {
     ArcKey key;
     int uses = 0;
     bool made = false, usable = false;
-    // scratch coordinates of what was drawn: x << 16 | y << 1 | (1 if the background's)
-    std::vector<quint32> pixels;
+    // what was drawn, row by row from the top of bounds: x << 1 | (1 if the background's),
+    // in scratch coordinates, left to right; row k's from rows[k] to rows[k + 1]
+    std::vector<quint16> pixels;
+    std::vector<quint32> rows;
     QRect bounds;  // of the pixels, in scratch coordinates
 };
 
@@ -1093,7 +1095,7 @@ public:
     const ArcStamp* Find(const ArcKey& key, const QPen& pen, bool opaque) {
         auto it = m_index.find(key);
         if (it == m_index.end()) {
-            m_list.push_front(ArcStamp{key, 1, false, false, {}, {}});
+            m_list.push_front(ArcStamp{key, 1, false, false, {}, {}, {}});
             m_index.emplace(key, m_list.begin());
             Trim();
             return nullptr;
@@ -1104,7 +1106,7 @@ public:
         if (!st.made) {
             if (st.uses < 2) return nullptr;
             Make(st, pen, opaque);
-            m_pixels += st.pixels.size();
+            m_pixels += st.pixels.size() + st.rows.size();
             Trim();
         }
         return st.usable ? &st : nullptr;
@@ -1113,7 +1115,7 @@ public:
 private:
     void Trim() {
         while (m_list.size() > 1 && (m_list.size() > kArcMaxStamps || m_pixels > kArcMaxPixels)) {
-            m_pixels -= m_list.back().pixels.size();
+            m_pixels -= m_list.back().pixels.size() + m_list.back().rows.size();
             m_index.erase(m_list.back().key);
             m_list.pop_back();
         }
@@ -1150,20 +1152,39 @@ private:
         int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
         for (int y = 0; y < need.height(); ++y) {
             const quint32* row = bits + qsizetype(y) * stride;
+            if (top != INT_MAX) st.rows.push_back(quint32(st.pixels.size()));
             for (int x = 0; x < need.width(); ++x) {
+                if (!(x & 3) && x + 4 <= need.width()) {  // four untouched pixels at a time
+                    quint64 four[2];
+                    std::memcpy(four, row + x, sizeof four);
+                    if (!(four[0] | four[1])) {
+                        x += 3;
+                        continue;
+                    }
+                }
                 const quint32 c = row[x];
                 if (!c) continue;
                 if (c != kArcPenMark && c != kArcBkMark) {  // not a plain copy: not kept
-                    st.pixels.clear();
+                    st.pixels = {};
+                    st.rows = {};
                     return;
                 }
-                st.pixels.push_back(quint32(x) << 16 | quint32(y) << 1 | (c == kArcBkMark));
+                if (top == INT_MAX) {
+                    top = y;
+                    st.rows.push_back(0);
+                }
+                st.pixels.push_back(quint16(x << 1 | (c == kArcBkMark)));
                 left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
+                bottom = y;
             }
         }
+        if (top != INT_MAX) {
+            st.rows.resize(bottom - top + 2);  // (the empty rows after the last dropped)
+            st.rows.back() = quint32(st.pixels.size());
+            st.bounds = QRect(QPoint(left, top), QPoint(right, bottom));
+        }
         st.pixels.shrink_to_fit();
-        if (!st.pixels.empty()) st.bounds = QRect(QPoint(left, top), QPoint(right, bottom));
+        st.rows.shrink_to_fit();
         st.usable = true;
     }
 
@@ -1211,20 +1232,27 @@ static bool ArcFromStamp(DCState& s, int l, int t, int r, int b, int start, int 
         quint32* bits = writer.Bits();
         const qsizetype stride = writer.Stride();
         const quint32 colors[2] = {writer.Color(), writer.Bk()};
-        const std::vector<QRect>& rects = target->rects;
-        auto inside = [&](const QRect& r) { return r.contains(drawn); };
-        if (std::any_of(rects.begin(), rects.end(), inside)) {
-            for (quint32 v : st->pixels)
-                bits[qsizetype(int(v >> 1 & 0x7fff) + dy) * stride + int(v >> 16) + dx] =
-                    colors[v & 1];
-        } else if (target->bounds.intersects(drawn)) {
-            for (quint32 v : st->pixels) {
-                const int x = int(v >> 16) + dx, y = int(v >> 1 & 0x7fff) + dy;
-                for (const QRect& rc : rects)
-                    if (rc.contains(x, y)) {
-                        bits[qsizetype(y) * stride + x] = colors[v & 1];
-                        break;
-                    }
+        const quint16* px = st->pixels.data();
+        const quint32* rows = st->rows.data();
+        // rows top to bottom of the drawn pixels within one clip rectangle (the clip's
+        // rectangles do not overlap: each pixel is written once)
+        for (const QRect& rc : target->rects) {
+            const int top = std::max(rc.top(), drawn.top());
+            const int bottom = std::min(rc.bottom(), drawn.bottom());
+            if (top > bottom || rc.right() < drawn.left() || rc.left() > drawn.right()) continue;
+            const bool whole = rc.left() <= drawn.left() && rc.right() >= drawn.right();
+            // in scratch x << 1: the rectangle's columns
+            const int lo = (rc.left() - dx) * 2, hi = (rc.right() - dx) * 2 + 1;
+            for (int y = top; y <= bottom; ++y) {
+                quint32* line = bits + qsizetype(y) * stride;
+                const int k = y - drawn.top();
+                const quint16 *p = px + rows[k], *end = px + rows[k + 1];
+                if (whole) {
+                    for (; p < end; ++p) line[(*p >> 1) + dx] = colors[*p & 1];
+                } else {
+                    for (; p < end; ++p)
+                        if (*p >= lo && *p <= hi) line[(*p >> 1) + dx] = colors[*p & 1];
+                }
             }
         }
     }
