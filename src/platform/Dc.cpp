@@ -1086,7 +1086,7 @@ struct ArcStamp {
 constexpr int kArcPad = 2;         // scratch pixels around the box's extent
 constexpr int kArcMaxSide = 2048;  // larger boxes are left to the toolkit
 constexpr size_t kArcMaxStamps = 512;
-constexpr size_t kArcMaxPixels = size_t(1) << 20;  // kept per thread, all stamps together
+constexpr size_t kArcMaxPixels = size_t(1) << 19;  // kept per thread, all stamps together
 constexpr quint32 kArcPenMark = 0xffff0000u, kArcBkMark = 0xff00ff00u;
 
 class ArcStamps {

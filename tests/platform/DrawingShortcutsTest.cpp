@@ -695,4 +695,31 @@ TEST(DrawingShortcuts, ArcsLookAsTheToolkitDrawsThem) {
             }
 }
 
+TEST(DrawingShortcuts, ArcsOfMoreStampsThanAreKeptStayRight) {
+    // more arcs of distinct boxes, and more of their pixels, than are kept: the oldest go
+    // and are made again; each is drawn three times, with two pens in two modes
+    auto scene = [](CDC& dc) {
+        CPen solid(PS_SOLID, 1, RGB(250, 250, 250)), dotted(PS_DOT, 1, RGB(240, 40, 90));
+        dc.SetBkColor(RGB(0, 90, 200));
+        for (int round = 0; round < 2; ++round)
+            for (int i = 0; i < 700; ++i) {
+                // every other one a whole ellipse of a large box
+                const bool whole = i % 2 == 0;
+                const int w = whole ? 500 + i % 190 : 20 + i % 660;
+                const int h = whole ? 400 + i * 7 % 150 : 10 + i * 7 % 530;
+                dc.SelectObject(i % 3 ? &solid : &dotted);
+                dc.SetBkMode(i % 4 < 2 ? OPAQUE : TRANSPARENT);
+                for (int k = 0; k < 3; ++k) {
+                    const int x = (i * 13 + k * 5) % (kW - w), y = (i * 7 + k * 3) % (kH - h);
+                    if (whole)
+                        dc.Arc(x, y, x + w, y + h, x, y, x, y);
+                    else
+                        dc.Arc(x, y, x + w, y + h, x + w, y + i % h, x + i % w, y);
+                }
+            }
+    };
+    std::string where;
+    EXPECT_EQ(Differences(scene, &where), 0) << where;
+}
+
 }  // namespace
