@@ -1055,16 +1055,21 @@ struct ArcKey {
     int runCount = 0;  // 0: solid
     bool opaque = false;
     std::array<int, 16> runs{};
+    // for an arc reaching out of the image, where its extent starts and the image's size
+    // along that axis (else 0)
+    int x = 0, y = 0, imageW = 0, imageH = 0;
     bool operator==(const ArcKey& o) const {
         return w == o.w && h == o.h && start == o.start && span == o.span &&
-               runCount == o.runCount && opaque == o.opaque && runs == o.runs;
+               runCount == o.runCount && opaque == o.opaque && runs == o.runs && x == o.x &&
+               y == o.y && imageW == o.imageW && imageH == o.imageH;
     }
 };
 
 struct ArcKeyHash {
     size_t operator()(const ArcKey& k) const {
         size_t v = size_t(k.w) * 0x9e3779b97f4a7c15ull;
-        for (int x : {k.h, k.start, k.span, k.runCount, int(k.opaque)})
+        for (int x :
+             {k.h, k.start, k.span, k.runCount, int(k.opaque), k.x, k.y, k.imageW, k.imageH})
             v = (v ^ size_t(unsigned(x))) * 0x100000001b3ull;
         for (int i = 0; i < k.runCount; ++i)
             v = (v ^ size_t(unsigned(k.runs[i]))) * 0x100000001b3ull;
@@ -1087,12 +1092,15 @@ constexpr int kArcPad = 2;         // scratch pixels around the box's extent
 constexpr int kArcMaxSide = 2048;  // larger boxes are left to the toolkit
 constexpr size_t kArcMaxStamps = 512;
 constexpr size_t kArcMaxPixels = size_t(1) << 19;  // kept per thread, all stamps together
+constexpr qint64 kArcMaxScratch = qint64(1) << 20;  // pixels of scratch image kept
 constexpr quint32 kArcPenMark = 0xffff0000u, kArcBkMark = 0xff00ff00u;
 
 class ArcStamps {
 public:
     // The stamp for key, counted as used; null until it has been asked for twice.
-    const ArcStamp* Find(const ArcKey& key, const QPen& pen, bool opaque) {
+    // box: the arc's box in the scratch image, of size area.
+    const ArcStamp* Find(const ArcKey& key, const QPen& pen, bool opaque, const QRect& box,
+                         const QSize& area) {
         auto it = m_index.find(key);
         if (it == m_index.end()) {
             m_list.push_front(ArcStamp{key, 1, false, false, {}, {}, {}});
@@ -1105,7 +1113,7 @@ public:
         ++st.uses;
         if (!st.made) {
             if (st.uses < 2) return nullptr;
-            Make(st, pen, opaque);
+            Make(st, pen, opaque, box, area);
             m_pixels += st.pixels.size() + st.rows.size();
             Trim();
         }
@@ -1121,12 +1129,8 @@ private:
         }
     }
 
-    void Make(ArcStamp& st, const QPen& pen, bool opaque) {
+    void Make(ArcStamp& st, const QPen& pen, bool opaque, const QRect& box, const QSize& need) {
         st.made = true;
-        const ArcKey& k = st.key;
-        // the box's extent, from its left (or right) edge to one pixel before the other
-        const int ew = std::abs(k.w - 1) + 1, eh = std::abs(k.h - 1) + 1;
-        const QSize need(ew + 2 * kArcPad, eh + 2 * kArcPad);
         if (m_scratch.width() < need.width() || m_scratch.height() < need.height())
             m_scratch = QImage(need.expandedTo(m_scratch.size()).expandedTo(QSize(64, 64)),
                                QImage::Format_ARGB32_Premultiplied);
@@ -1144,10 +1148,7 @@ private:
             p.setBrush(Qt::NoBrush);
             p.setBackground(QBrush(QColor::fromRgba(kArcBkMark)));
             p.setBackgroundMode(opaque ? Qt::OpaqueMode : Qt::TransparentMode);
-            // the extent's lower end at the pad, whichever way the box runs
-            const int l = kArcPad + (k.w - 1 < 0 ? -(k.w - 1) : 0);
-            const int t = kArcPad + (k.h - 1 < 0 ? -(k.h - 1) : 0);
-            p.drawArc(QRect(l, t, k.w - 1, k.h - 1), k.start, k.span);
+            p.drawArc(box, st.key.start, st.key.span);
         }
         int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
         for (int y = 0; y < need.height(); ++y) {
@@ -1186,6 +1187,7 @@ private:
         st.pixels.shrink_to_fit();
         st.rows.shrink_to_fit();
         st.usable = true;
+        if (qint64(m_scratch.width()) * m_scratch.height() > kArcMaxScratch) m_scratch = QImage();
     }
 
     std::list<ArcStamp> m_list;  // most recently used first
@@ -1198,6 +1200,24 @@ thread_local ArcStamps t_arcStamps;
 
 }  // namespace
 
+// Where one axis of an arc's extent, from lo to lo + len on the image, goes in the scratch
+// image (scratch = image - origin, size pixels): within the image, at the pad whatever lo
+// is; reaching out of it, with the image's edges that it crosses where the image has them
+// (the stroke is cut a pixel past them, which moves the steps of the lines cut), so that
+// the stamp holds for that place only.
+struct ArcAxis {
+    int origin, size;
+    bool within;
+};
+static ArcAxis PlaceArcAxis(int lo, int len, int image) {
+    const int hi = lo + len;
+    const bool before = lo<0, after = hi> image - 1;
+    if (!before && !after) return {lo - kArcPad, len + 1 + 2 * kArcPad, true};
+    if (before && after) return {0, image, false};
+    if (before) return {0, hi + 1 + kArcPad, false};
+    return {lo - kArcPad, image - (lo - kArcPad), false};
+}
+
 // Draws the arc of the box (l, t, r, b) from a stamp if it can; false leaves it to the
 // toolkit.
 static bool ArcFromStamp(DCState& s, int l, int t, int r, int b, int start, int span) {
@@ -1205,29 +1225,40 @@ static bool ArcFromStamp(DCState& s, int l, int t, int r, int b, int start, int 
         return false;
     const qint64 w = qint64(r) - l, h = qint64(b) - t;
     if (std::abs(w - 1) >= kArcMaxSide || std::abs(h - 1) >= kArcMaxSide) return false;
-    // the box's extent on the image: wholly within it, so that nothing is cut
+    // the box's extent on the image, from its left (or right) edge to one pixel before the
+    // other
+    const int ew = int(std::abs(w - 1)), eh = int(std::abs(h - 1));
     const qint64 x0 = std::min<qint64>(l, r - qint64(1)) + s.org.x();
     const qint64 y0 = std::min<qint64>(t, b - qint64(1)) + s.org.y();
     const QSize size = s.surface->image.size();
-    if (x0 < 0 || y0 < 0 || x0 + std::abs(w - 1) >= size.width() ||
-        y0 + std::abs(h - 1) >= size.height())
+    // wholly outside (a stroke cut to within a pixel of the image shows nothing): left to
+    // the toolkit, which draws nothing either
+    if (x0 + ew <= -2 || y0 + eh <= -2 || x0 >= size.width() + 2 || y0 >= size.height() + 2)
         return false;
     // an image no painter has begun on yet may still share its pixels
     if (!s.surface->painter.isActive()) s.P();
     ThinLineWriter writer(s);
     const ThinLineTarget* target = writer.Target();
     if (!target) return false;
+    const ArcAxis ax = PlaceArcAxis(int(x0), ew, size.width());
+    const ArcAxis ay = PlaceArcAxis(int(y0), eh, size.height());
+    // (dashed arcs reaching out of the image are not drawn the same way each time they are
+    // drawn there: left to the toolkit)
+    if ((!ax.within || !ay.within) && writer.RunCount()) return false;
     ArcKey key;
     key.w = int(w), key.h = int(h), key.start = start, key.span = span;
     key.runCount = writer.RunCount();
     std::copy(writer.Runs(), writer.Runs() + key.runCount, key.runs.begin());
     key.opaque = writer.OpaqueGaps();
-    const ArcStamp* st = t_arcStamps.Find(key, s.qpen, key.opaque);
+    if (!ax.within) key.x = int(x0), key.imageW = size.width();
+    if (!ay.within) key.y = int(y0), key.imageH = size.height();
+    const QRect box(l + s.org.x() - ax.origin, t + s.org.y() - ay.origin, int(w) - 1, int(h) - 1);
+    const ArcStamp* st = t_arcStamps.Find(key, s.qpen, key.opaque, box, QSize(ax.size, ay.size));
     if (!st) return false;
     ++s.surface->version;
     if (!st->pixels.empty()) {
         // scratch to image
-        const int dx = int(x0) - kArcPad, dy = int(y0) - kArcPad;
+        const int dx = ax.origin, dy = ay.origin;
         const QRect drawn = st->bounds.translated(dx, dy);
         quint32* bits = writer.Bits();
         const qsizetype stride = writer.Stride();

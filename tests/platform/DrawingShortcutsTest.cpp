@@ -666,15 +666,27 @@ TEST(DrawingShortcuts, ArcsLookAsTheToolkitDrawsThem) {
                             arc(kW - w + ex, y, b, ry);
                             arc(x, ey, b, ry);
                             arc(x, kH - h + ey, b, ry);
-                            arc(-w / 2 - 1, y, b, ry);
-                            arc(kW - w / 2, y, b, ry);
-                            arc(x, -h / 2 - 1, b, ry);
-                            arc(x, kH - h / 2, b, ry);
+                            // (twice each: a stamp holds for one such place only)
+                            for (int twice = 0; twice < 2; ++twice) {
+                                arc(-w / 2 - 1, y, b, ry);
+                                arc(kW - w / 2, y, b, ry);
+                                arc(x, -h / 2 - 1, b, ry);
+                                arc(x, kH - h / 2, b, ry);
+                                arc(-w / 3 - 1, kH - 2 * h / 3, b, ry);
+                                arc(-w / 2 - 1, y, b, ry);
+                            }
                             // wholly outside and far off
                             arc(-w - 40, y, b, ry);
                             arc(1 << 30, y, b, ry);
                             arc(-(1 << 30), y, b, ry);
                             arc(x, 1 << 29, b, ry);
+                        }
+                    // boxes wider and taller than the image
+                    for (const Rays& ry : rays)
+                        for (int twice = 0; twice < 2; ++twice) {
+                            arc(-60, 100, Box{kW + 150, 300}, ry);
+                            arc(200, -40, Box{250, kH + 90}, ry);
+                            arc(-30, -20, Box{kW + 61, kH + 47}, ry);
                         }
                     // the current position is where it was
                     dc.LineTo(100, 2);
