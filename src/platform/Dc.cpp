@@ -1046,8 +1046,9 @@ static bool ArcAngles(int l, int t, int r, int b, int x3, int y3, int x4, int y4
 // arc drawn a second time with the same box size, angles and pen is drawn once by the
 // toolkit into a scratch image, in marker colours, and which pixels took the pen and which
 // the background is kept; from then on those pixels are written straight into the image,
-// moved to where the box is, inside the clip. Kept per thread, the least recently used
-// going first.
+// moved to where the box is, inside the clip. A solid arc that reaches out of the image is
+// stroked into a scratch image with the image's edges it crosses in their places, and its
+// stamp holds for that place only. Kept per thread, the least recently used going first.
 namespace {
 
 struct ArcKey {
@@ -1110,9 +1111,8 @@ public:
         }
         m_list.splice(m_list.begin(), m_list, it->second);
         ArcStamp& st = m_list.front();
-        ++st.uses;
         if (!st.made) {
-            if (st.uses < 2) return nullptr;
+            if (++st.uses < 2) return nullptr;
             Make(st, pen, opaque, box, area);
             m_pixels += st.pixels.size() + st.rows.size();
             Trim();
@@ -1211,7 +1211,8 @@ struct ArcAxis {
 };
 static ArcAxis PlaceArcAxis(int lo, int len, int image) {
     const int hi = lo + len;
-    const bool before = lo<0, after = hi> image - 1;
+    const bool before = lo < 0;
+    const bool after = hi > image - 1;
     if (!before && !after) return {lo - kArcPad, len + 1 + 2 * kArcPad, true};
     if (before && after) return {0, image, false};
     if (before) return {0, hi + 1 + kArcPad, false};
