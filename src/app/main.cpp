@@ -41,8 +41,8 @@ void WatchSignals() {
 
 int main(int argc, char** argv) {
     WatchSignals();
+    const platform::ToolkitWarmUp warmUp;  // from the very start
     platform::Initialize(argc, argv);
-    const platform::ToolkitWarmUp warmUp;
     C_Tarrow_App app;
     std::string error;
     if (!app.m_options.Parse(argc, argv, &error)) {

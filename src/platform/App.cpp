@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <fontconfig/fontconfig.h>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,6 +14,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -150,6 +152,13 @@ bool AppFilter::eventFilter(QObject* obj, QEvent* e) {
 }
 }  // namespace
 
+namespace {
+// Set when Initialize has brought the toolkit up.
+std::mutex g_toolkitReadyLock;
+std::condition_variable g_toolkitReadyChanged;
+bool g_toolkitReady = false;
+}  // namespace
+
 namespace platform {
 
 void Initialize(int& argc, char** argv) {
@@ -165,20 +174,35 @@ void Initialize(int& argc, char** argv) {
     QFont def(QStringLiteral("WenQuanYi Micro Hei"));
     def.setPixelSize(12);
     QApplication::setFont(def);
+    {
+        std::lock_guard lock(g_toolkitReadyLock);
+        g_toolkitReady = true;
+    }
+    g_toolkitReadyChanged.notify_all();
 }
 
 ToolkitWarmUp::ToolkitWarmUp() {
     try {
-        m_thread = std::thread([] {
+        m_thread = std::thread([this] {
+            FcInit();  // needs no toolkit; the toolkit's own call then finds it done
+            std::unique_lock lock(g_toolkitReadyLock);
+            g_toolkitReadyChanged.wait(lock, [this] { return g_toolkitReady || m_bEnding; });
+            if (!g_toolkitReady) return;
+            lock.unlock();
             QImageReader::supportedImageFormats();
             QFontDatabase::families();
         });
     } catch (const std::system_error&) {
-        // no thread to be had: the first text reads the database
+        // no thread to be had: the first picture and text read it all
     }
 }
 
 ToolkitWarmUp::~ToolkitWarmUp() {
+    {
+        std::lock_guard lock(g_toolkitReadyLock);
+        m_bEnding = true;
+    }
+    g_toolkitReadyChanged.notify_all();
     if (m_thread.joinable()) m_thread.join();
 }
 

@@ -17,12 +17,12 @@ void Initialize(int& argc, char** argv);
 bool IsInitialized();
 
 // Reads what the toolkit otherwise reads on the UI thread the first time it is needed, on
-// a thread of its own while the program starts (after Initialize): the list of image
-// formats (the first picture decoded waits for it), then the font database (the system's
-// font configuration and its list of fonts; the first text drawn waits for it). Both are
-// read under the toolkit's own locks, so a picture or text meanwhile waits only for the
-// rest. The reader is joined when this goes, which must be before the program's globals
-// go (a local of main).
+// a thread of its own while the program starts: at once the system's font configuration,
+// and once Initialize has brought the toolkit up, the list of image formats (the first
+// picture decoded waits for it) and the font database (the first text drawn waits for it).
+// The toolkit reads them under its own locks, so a picture or text meanwhile waits only for
+// the rest. Made before or after Initialize; the reader is joined when this goes, which
+// must be before the program's globals go (a local of main).
 class ToolkitWarmUp {
 public:
     ToolkitWarmUp();
@@ -31,6 +31,7 @@ public:
     ToolkitWarmUp& operator=(const ToolkitWarmUp&) = delete;
 
 private:
+    bool m_bEnding = false;  // under the toolkit-ready lock in App.cpp
     std::thread m_thread;
 };
 bool IsUiThread();
