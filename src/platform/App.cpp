@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -183,13 +184,20 @@ void Initialize(int& argc, char** argv) {
 
 ToolkitWarmUp::ToolkitWarmUp() {
     try {
-        m_thread = std::thread([this] {
-            FcInit();  // needs no toolkit; the toolkit's own call then finds it done
+        // The font configuration needs no toolkit; the toolkit's own call then finds it done.
+        std::promise<void> configured;
+        std::shared_future<void> configuration = configured.get_future().share();
+        m_configuration = std::thread([done = std::move(configured)]() mutable {
+            FcInit();
+            done.set_value();
+        });
+        m_thread = std::thread([this, configuration] {
             std::unique_lock lock(g_toolkitReadyLock);
             g_toolkitReadyChanged.wait(lock, [this] { return g_toolkitReady || m_bEnding; });
             if (!g_toolkitReady) return;
             lock.unlock();
             QImageReader::supportedImageFormats();
+            configuration.wait();
             QFontDatabase::families();
         });
     } catch (const std::system_error&) {
@@ -204,6 +212,7 @@ ToolkitWarmUp::~ToolkitWarmUp() {
     }
     g_toolkitReadyChanged.notify_all();
     if (m_thread.joinable()) m_thread.join();
+    if (m_configuration.joinable()) m_configuration.join();
 }
 
 bool IsInitialized() {

@@ -17,11 +17,11 @@ void Initialize(int& argc, char** argv);
 bool IsInitialized();
 
 // Reads what the toolkit otherwise reads on the UI thread the first time it is needed, on
-// a thread of its own while the program starts: at once the system's font configuration,
+// threads of their own while the program starts: at once the system's font configuration,
 // and once Initialize has brought the toolkit up, the list of image formats (the first
 // picture decoded waits for it) and the font database (the first text drawn waits for it).
 // The toolkit reads them under its own locks, so a picture or text meanwhile waits only for
-// the rest. Made before or after Initialize; the reader is joined when this goes, which
+// the rest. Made before or after Initialize; the readers are joined when this goes, which
 // must be before the program's globals go (a local of main).
 class ToolkitWarmUp {
 public:
@@ -32,7 +32,8 @@ public:
 
 private:
     bool m_bEnding = false;  // under the toolkit-ready lock in App.cpp
-    std::thread m_thread;
+    std::thread m_configuration;  // the font configuration
+    std::thread m_thread;         // the rest, once the toolkit is up
 };
 bool IsUiThread();
 // The threading contract. Windows belong to the UI thread: CWnd::FromHandle and every call
