@@ -3,7 +3,6 @@
 #include <deque>
 #include <QApplication>
 #include <QFontDatabase>
-#include <QImageReader>
 #include <fontconfig/fontconfig.h>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -196,7 +195,6 @@ ToolkitWarmUp::ToolkitWarmUp() {
             g_toolkitReadyChanged.wait(lock, [this] { return g_toolkitReady || m_bEnding; });
             if (!g_toolkitReady) return;
             lock.unlock();
-            QImageReader::supportedImageFormats();
             configuration.wait();
             QFontDatabase::families();
         });

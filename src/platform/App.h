@@ -18,11 +18,10 @@ bool IsInitialized();
 
 // Reads what the toolkit otherwise reads on the UI thread the first time it is needed, on
 // threads of their own while the program starts: at once the system's font configuration,
-// and once Initialize has brought the toolkit up, the list of image formats (the first
-// picture decoded waits for it) and the font database (the first text drawn waits for it).
-// The toolkit reads them under its own locks, so a picture or text meanwhile waits only for
-// the rest. Made before or after Initialize; the readers are joined when this goes, which
-// must be before the program's globals go (a local of main).
+// and once Initialize has brought the toolkit up, the font database (the first text drawn
+// waits for it). The toolkit reads it under its own lock, so a text drawn meanwhile waits
+// only for the rest. Made before or after Initialize; the readers are joined when this
+// goes, which must be before the program's globals go (a local of main).
 class ToolkitWarmUp {
 public:
     ToolkitWarmUp();

@@ -523,3 +523,13 @@ private:
     COLORREF m_bk = CLR_NONE;
     std::vector<std::shared_ptr<platform::Surface>> m_images;
 };
+
+namespace platform::image_testing {
+// A picture's bytes decoded by the layer's own reader (8-bit PNG, XPM; false for anything it
+// leaves to the toolkit) and by the toolkit's reader, as rows of non-premultiplied 0xAARRGGBB
+// pixels (opaque pictures read alpha 255).
+bool DecodeOwn(const std::vector<unsigned char>& bytes, int& width, int& height,
+               std::vector<uint32_t>& pixels);
+bool DecodeToolkit(const std::vector<unsigned char>& bytes, int& width, int& height,
+                   std::vector<uint32_t>& pixels);
+}  // namespace platform::image_testing

@@ -1,12 +1,16 @@
 // Pens, brushes, fonts, bitmaps and regions.
 #include <QFile>
+#include <stb/stb_image.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
-#include <mutex>
-
-#include <cstring>
 
 #include "platform/PlatformPrivate.h"
 #include "platform/Resource.h"
@@ -183,17 +187,128 @@ BOOL CBitmap::CreateBitmap(int width, int height, UINT, UINT bitsPerPixel, const
     }
     return TRUE;
 }
+namespace {
+// The toolkit's image reader loads every image plugin it has (and their libraries) the first
+// time it is asked, whatever the format: the start of the program would pay for that. The
+// program's own pictures are PNGs and XPMs, read here without it, to the same pixels.
+
+// 8-bit grey and colour PNGs, with or without alpha, through stb_image, in the image format
+// the toolkit would give them. Palette PNGs stay with the toolkit (an index past the palette
+// would read what the decoder's palette happens to hold), as do 16-bit ones.
+bool DecodePng(QImage& image, const unsigned char* data, size_t size) {
+    // IHDR follows the signature: bit depth at byte 24, colour type at 25
+    if (size < 33 || std::memcmp(data + 12, "IHDR", 4) != 0 || data[24] != 8) return false;
+    const unsigned char colourType = data[25];
+    if (colourType != 0 && colourType != 2 && colourType != 4 && colourType != 6) return false;
+    bool alpha = (colourType & 4) != 0;
+    for (size_t at = 8; !alpha && at + 8 <= size;) {  // a transparency chunk gives alpha too
+        const uint32_t length = uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 |
+                                uint32_t(data[at + 2]) << 8 | data[at + 3];
+        if (std::memcmp(data + at + 4, "tRNS", 4) == 0) alpha = true;
+        if (std::memcmp(data + at + 4, "IDAT", 4) == 0) break;
+        at += size_t(length) + 12;
+    }
+    int w = 0, h = 0, channels = 0;
+    std::unique_ptr<unsigned char, void (*)(void*)> rgba(
+        stbi_load_from_memory(data, int(size), &w, &h, &channels, 4), stbi_image_free);
+    if (!rgba || w <= 0 || h <= 0) return false;
+    QImage decoded(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (decoded.isNull()) return false;
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* p = rgba.get() + size_t(y) * size_t(w) * 4;
+        auto* row = reinterpret_cast<QRgb*>(decoded.scanLine(y));
+        for (int x = 0; x < w; ++x, p += 4) row[x] = qRgba(p[0], p[1], p[2], alpha ? p[3] : 255);
+    }
+    image = std::move(decoded);
+    return true;
+}
+
+// An XPM file: its quoted strings, in order, are the picture's lines.
+bool DecodeXpm(QImage& image, const unsigned char* data, size_t size) {
+    std::vector<std::string> lines;
+    const char* p = reinterpret_cast<const char*>(data);
+    const char* end = p + size;
+    while (p < end) {
+        if (*p == '/' && p + 1 < end && p[1] == '*') {  // a comment
+            const char* close = std::search(p + 2, end, "*/", "*/" + 2);
+            p = close == end ? end : close + 2;
+        } else if (*p == '"') {
+            std::string line;
+            for (++p; p < end && *p != '"'; ++p) {
+                if (*p == '\\' && p + 1 < end) ++p;
+                line += *p;
+            }
+            ++p;
+            lines.push_back(std::move(line));
+        } else {
+            ++p;
+        }
+    }
+    if (lines.empty()) return false;
+    std::vector<const char*> array;
+    array.reserve(lines.size() + 1);
+    for (const std::string& line : lines) array.push_back(line.c_str());
+    array.push_back(nullptr);
+    QImage decoded(array.data());
+    if (decoded.isNull()) return false;
+    image = std::move(decoded);
+    return true;
+}
+}  // namespace
+
 bool platform::LoadImageBytes(QImage& image, const unsigned char* data, size_t size) {
     if (!data || !size || size > size_t(INT32_MAX)) return false;
     const char* format = nullptr;
-    if (size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0) format = "PNG";
-    else if (size >= 2 && data[0] == 'B' && data[1] == 'M') format = "BMP";
-    else if (size >= 4 && std::memcmp(data, "GIF8", 4) == 0) format = "GIF";
-    else if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) format = "JPEG";
-    else if (size >= 4 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) && data[3] == 0)
+    if (size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0) {
+        if (DecodePng(image, data, size)) return true;
+        format = "PNG";
+    } else if (size >= 9 && std::memcmp(data, "/* XPM */", 9) == 0) {
+        if (DecodeXpm(image, data, size)) return true;
+        format = "XPM";
+    } else if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
+        format = "BMP";
+    } else if (size >= 4 && std::memcmp(data, "GIF8", 4) == 0) {
+        format = "GIF";
+    } else if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
+        format = "JPEG";
+    } else if (size >= 4 && data[0] == 0 && data[1] == 0 && (data[2] == 1 || data[2] == 2) &&
+               data[3] == 0) {
         format = data[2] == 1 ? "ICO" : "CUR";
+    }
     if (format && image.loadFromData(data, int(size), format)) return true;
     return image.loadFromData(data, int(size));  // anything else: let Qt find the reader
+}
+
+namespace {
+bool Pixels(const QImage& decoded, int& width, int& height, std::vector<uint32_t>& pixels) {
+    if (decoded.isNull()) return false;
+    const QImage argb = decoded.convertToFormat(QImage::Format_ARGB32);
+    width = argb.width();
+    height = argb.height();
+    pixels.clear();
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        pixels.insert(pixels.end(), row, row + width);
+    }
+    return true;
+}
+}  // namespace
+
+bool platform::image_testing::DecodeOwn(const std::vector<unsigned char>& bytes, int& width,
+                                        int& height, std::vector<uint32_t>& pixels) {
+    QImage decoded;
+    const bool own = bytes.size() >= 9 && std::memcmp(bytes.data(), "/* XPM */", 9) == 0
+                         ? DecodeXpm(decoded, bytes.data(), bytes.size())
+                         : DecodePng(decoded, bytes.data(), bytes.size());
+    return own && Pixels(decoded, width, height, pixels);
+}
+
+bool platform::image_testing::DecodeToolkit(const std::vector<unsigned char>& bytes, int& width,
+                                            int& height, std::vector<uint32_t>& pixels) {
+    QImage decoded;
+    return bytes.size() <= size_t(INT32_MAX) &&
+           decoded.loadFromData(bytes.data(), int(bytes.size())) &&
+           Pixels(decoded, width, height, pixels);
 }
 
 BOOL CBitmap::LoadFromBytes(const unsigned char* data, size_t size) {
