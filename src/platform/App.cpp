@@ -199,7 +199,7 @@ ToolkitWarmUp::ToolkitWarmUp() {
             QFontDatabase::families();
         });
     } catch (const std::system_error&) {
-        // no thread to be had: the first picture and text read it all
+        // no thread to be had: the first text reads it all
     }
 }
 

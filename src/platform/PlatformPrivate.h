@@ -143,8 +143,9 @@ QFont FontFromLogFont(const LOGFONT& lf);  // SameFont compares the fields it re
 // (any case) gives its installed face, another face itself.
 const std::vector<std::pair<QString, QString>>& FaceSubstitutions();
 QString InstalledFamily(const QString& face);
-// Decodes image bytes. The formats Qt reads itself (PNG, BMP, GIF, JPEG, ICO) are named
-// from their first bytes, so that no image plug-in directory is scanned to guess them.
+// Decodes image bytes: 8-bit grey and colour PNGs and XPMs here, to the toolkit's pixels
+// (its reader loads every image plug-in it has the first time it is asked); the rest through
+// the toolkit, named from their first bytes where it reads them itself.
 bool LoadImageBytes(QImage& image, const unsigned char* data, size_t size);
 LOGFONT DefaultLogFont();
 
