@@ -1030,7 +1030,7 @@ BOOL CDC::Ellipse(int l, int t, int r, int b) {
 
 static bool ArcAngles(int l, int t, int r, int b, int x3, int y3, int x4, int y4, int& start16,
                       int& span16) {
-    double cx = (l + r) / 2.0, cy = (t + b) / 2.0;
+    double cx = (double(l) + r) / 2.0, cy = (double(t) + b) / 2.0;  // far-off boxes: no int sum
     double a0 = RadialAngle(cx, cy, x3, y3), a1 = RadialAngle(cx, cy, x4, y4);
     double span = a1 - a0;
     if (span <= 0) span += 360.0;
