@@ -155,31 +155,29 @@ std::string SourcePath() {
     return (WorkDir() / "1_600000_3001.xml").string();
 }
 
-// What the UI thread waits for: the load, and the save up to the hand-over to the
-// write-behind (which, like the bare tinyxml2 save, does not wait for the disk).
-void BM_ToolFileLoadSave(benchmark::State& state) {
+// Loads the tool file and saves it through the write-behind; with `flushed`, each save is
+// waited for until it is on disk (temporary file, flushes, rename).
+void LoadSaveToolFile(benchmark::State& state, bool flushed) {
     const std::string out = (WorkDir() / "tools" / "1_600000_3001.xml").string();
     ToolFileInfo info{1, "600000", 3, 1};
     for (auto _ : state) {
         std::vector<std::shared_ptr<CRecRgnLines>> tools;
         LoadToolFile(SourcePath(), tools);
         SaveToolFileBehind(out, info, tools);
+        if (flushed) GetWriteBehind().Drain(out);
         benchmark::DoNotOptimize(tools.data());
     }
     GetWriteBehind().Drain();  // nothing left running into the next case
 }
 
-// The same with each save waited for until it is on disk (temporary file, flushes, rename).
+// What the UI thread waits for: the load, and the save up to the hand-over to the
+// write-behind (which, like the bare tinyxml2 save, does not wait for the disk).
+void BM_ToolFileLoadSave(benchmark::State& state) {
+    LoadSaveToolFile(state, false);
+}
+
 void BM_ToolFileLoadSaveFlushed(benchmark::State& state) {
-    const std::string out = (WorkDir() / "tools" / "1_600000_3001.xml").string();
-    ToolFileInfo info{1, "600000", 3, 1};
-    for (auto _ : state) {
-        std::vector<std::shared_ptr<CRecRgnLines>> tools;
-        LoadToolFile(SourcePath(), tools);
-        SaveToolFileBehind(out, info, tools);
-        GetWriteBehind().Drain(out);
-        benchmark::DoNotOptimize(tools.data());
-    }
+    LoadSaveToolFile(state, true);
 }
 
 void BM_Tinyxml2LoadSave(benchmark::State& state) {

@@ -34,6 +34,13 @@ struct Dib {
 // left transparent, or a bitmap compatible with a memory DC (32-bit opaque), whose pixels
 // are copied into a DIB section to be compared.
 enum class Target { Dib, TransparentDib, Compatible };
+const char* const kTargetNames[] = {"dib", "transparent dib", "compatible bitmap"};
+
+// Stripes of many colours under the right half of the image.
+void Stripes(CDC& dc) {
+    for (int x = kW / 2; x < kW; x += 5)
+        dc.FillSolidRect(x, 0, 5, kH, RGB(x * 37 % 256, x * 91 % 256, x * 13 % 256));
+}
 
 struct Canvas {
     Dib dib;
@@ -241,14 +248,11 @@ TEST(DrawingShortcuts, TextWrittenIntoTheImageBlendsAsTheToolkitDoes) {
                           {"黑体", -15, 700, false}};
     const char* const texts[] = {"0.618(42.22) 压力位", "MA5: 51.23 第二行", "fffl VAW To",
                                  "e\xcc\x81\xcc\x81" "a\xcc\x88 \xe2\x80\x9cq\xe2\x80\x9d", "黄金分割 100.0%"};
-    const char* const targets[] = {"dib", "transparent dib", "compatible bitmap"};
     for (int t = 0; t < 3; ++t)
         for (const Face& f : faces) {
-            SCOPED_TRACE(std::string(targets[t]) + " " + f.face + " " + std::to_string(f.height));
+            SCOPED_TRACE(std::string(kTargetNames[t]) + " " + f.face + " " + std::to_string(f.height));
             auto scene = [&](CDC& dc) {
-                // stripes of many colours under the right half
-                for (int x = kW / 2; x < kW; x += 5)
-                    dc.FillSolidRect(x, 0, 5, kH, RGB(x * 37 % 256, x * 91 % 256, x * 13 % 256));
+                Stripes(dc);
                 CFont font;
                 SelectFace(dc, font, f.face, f.height, f.weight, f.italic);
                 for (int ci = 0; ci < 4; ++ci)
@@ -622,18 +626,15 @@ TEST(DrawingShortcuts, ArcsLookAsTheToolkitDrawsThem) {
     };
     const Rays rays[] = {{1, 0, 1, 0},  {1, 0, 0, -1}, {0, -1, 1, 0},   {-1, 0, 1, 0},
                          {1, 0, -1, 0}, {0, 1, 0, -1}, {3, -1, -2, -5}, {-4, 1, 5, 3}};
-    const char* const targets[] = {"dib", "transparent dib", "compatible bitmap"};
     for (int target : {0, 2})
         for (const PenCase& pc : pens)
             for (int clipped = 0; clipped < 3; ++clipped) {
-                SCOPED_TRACE(std::string(targets[target]) + " " + pc.name +
+                SCOPED_TRACE(std::string(kTargetNames[target]) + " " + pc.name +
                              (clipped == 1 ? " clipped"
                               : clipped    ? " holed"
                                            : ""));
                 auto scene = [&](CDC& dc) {
-                    for (int x = kW / 2; x < kW; x += 5)
-                        dc.FillSolidRect(x, 0, 5, kH,
-                                         RGB(x * 37 % 256, x * 91 % 256, x * 13 % 256));
+                    Stripes(dc);
                     CPen pen(pc.style, pc.width, RGB(240, 200, 30));
                     dc.SelectObject(&pen);
                     dc.SetROP2(pc.rop);
