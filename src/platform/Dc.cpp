@@ -539,7 +539,7 @@ BOOL CDC::LineTo(int x, int y) {
 //     the gaps take the background colour. Where the first pixel of a line along a row
 //     or column is clipped away the toolkit shifts the pattern its own way, so such lines
 //     are left to it, as are slanted dashed lines in opaque mode.
-// What it takes from the image and the clip is kept in the DC (lineTarget) while they
+// What it takes from the image and the clip is kept in the DC (ClipInImage) while they
 // stay; the painter is not involved.
 class ThinLineWriter {
 public:
@@ -564,9 +564,12 @@ public:
         } else if (pen.style() != Qt::SolidLine) {
             return;
         }
-        ThinLineTarget& t = s.lineTarget;
-        if (!Matches(t, s, sf)) Make(t, s, sf);
-        if (!t.usable) return;
+        const QImage::Format f = sf.image.format();
+        if (sf.Ratio() != 1.0 || (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+                                  f != QImage::Format_ARGB32_Premultiplied))
+            return;
+        const ImageClip& t = s.ClipInImage();
+        if (t.rects.empty()) return;  // nothing shows: left to the toolkit
         m_target = &t;
         m_bits = reinterpret_cast<quint32*>(sf.image.bits());  // its own: not copied
         m_stride = sf.image.bytesPerLine() / 4;
@@ -577,7 +580,7 @@ public:
 
     // Whether pixels can be written at all (the image, pen and raster mode allow it); what
     // the arc stamps below write with.
-    const ThinLineTarget* Target() const { return m_target; }
+    const ImageClip* Target() const { return m_target; }
     quint32* Bits() const { return m_bits; }
     qsizetype Stride() const { return m_stride; }
     quint32 Color() const { return m_color; }
@@ -632,37 +635,6 @@ public:
 
 private:
     static constexpr int kMaxRuns = 16;
-
-    static bool Matches(const ThinLineTarget& t, const DCState& s, const Surface& sf) {
-        return t.hasBase == s.hasBase && t.hasClip == s.hasClip && t.size == sf.image.size() &&
-               t.format == sf.image.format() && t.ratio == sf.Ratio() &&
-               (!s.hasClip || t.clip == s.clip) && (!s.hasBase || t.base == s.base);
-    }
-
-    static void Make(ThinLineTarget& t, const DCState& s, const Surface& sf) {
-        t.hasBase = s.hasBase;
-        t.hasClip = s.hasClip;
-        t.base = s.hasBase ? s.base : QRegion();
-        t.clip = s.hasClip ? s.clip : QRegion();
-        t.size = sf.image.size();
-        t.format = sf.image.format();
-        t.ratio = sf.Ratio();
-        t.rects.clear();
-        t.bounds = QRect();
-        t.usable = false;
-        if (t.ratio != 1.0 ||
-            (t.format != QImage::Format_RGB32 && t.format != QImage::Format_ARGB32 &&
-             t.format != QImage::Format_ARGB32_Premultiplied))
-            return;
-        const QRect image(QPoint(0, 0), t.size);
-        if (s.Clipped()) {
-            for (const QRect& r : s.EffectiveClip().intersected(image)) t.rects.push_back(r);
-        } else {
-            t.rects.push_back(image);
-        }
-        for (const QRect& r : t.rects) t.bounds |= r;
-        t.usable = !t.rects.empty();  // (else nothing shows: left to the toolkit)
-    }
 
     // n pixels from px on, advance apart
     static void Fill(quint32* px, qsizetype advance, int n, quint32 color) {
@@ -800,7 +772,7 @@ private:
         y += ((x * (1 << 6)) + round - x1) * inc >> 6;
         // only the steps within the clip's extent along the long axis are taken (the
         // position of the first is what the steps before it would have summed to)
-        const ThinLineTarget& t = *m_target;
+        const ImageClip& t = *m_target;
         const bool oneRect = t.rects.size() == 1;
         const QRect& box = oneRect ? t.rects.front() : t.bounds;
         int first = std::max(x, steep ? box.top() : box.left());
@@ -853,7 +825,7 @@ private:
         return false;
     }
 
-    const ThinLineTarget* m_target = nullptr;  // null: every line is left to the toolkit
+    const ImageClip* m_target = nullptr;  // null: every line is left to the toolkit
     quint32* m_bits = nullptr;
     qsizetype m_stride = 0;
     quint32 m_color = 0, m_bk = 0;
@@ -1239,7 +1211,7 @@ static bool ArcFromStamp(DCState& s, int l, int t, int r, int b, int start, int 
     // an image no painter has begun on yet may still share its pixels
     if (!s.surface->painter.isActive()) s.P();
     ThinLineWriter writer(s);
-    const ThinLineTarget* target = writer.Target();
+    const ImageClip* target = writer.Target();
     if (!target) return false;
     const ArcAxis ax = PlaceArcAxis(int(x0), ew, size.width());
     const ArcAxis ay = PlaceArcAxis(int(y0), eh, size.height());
@@ -1492,9 +1464,9 @@ static int TextWidth(DCState& s, const QString& text) {
     return s.Shapes().Get(text, false).width;
 }
 
-const std::vector<QRect>& DCState::TextClipRects() {
+const ImageClip& DCState::ClipInImage() {
     const QSize size = surface->image.size();
-    TextClip& t = textClip;
+    ImageClip& t = imageClip;
     if (!t.valid || t.hasBase != hasBase || t.hasClip != hasClip || t.size != size ||
         (hasBase && t.base != base) || (hasClip && t.clip != clip)) {
         t.valid = true;
@@ -1504,14 +1476,16 @@ const std::vector<QRect>& DCState::TextClipRects() {
         t.base = hasBase ? base : QRegion();
         t.clip = hasClip ? clip : QRegion();
         t.rects.clear();
+        t.bounds = QRect();
         const QRect image(QPoint(0, 0), size);
         if (Clipped()) {
             for (const QRect& r : EffectiveClip().intersected(image)) t.rects.push_back(r);
         } else {
             t.rects.push_back(image);
         }
+        for (const QRect& r : t.rects) t.bounds |= r;
     }
-    return t.rects;
+    return t;
 }
 
 namespace {
@@ -1599,7 +1573,7 @@ public:
         }
         ++sf.version;
         m_org = s.org;
-        m_clip = &s.TextClipRects();
+        m_clip = &s.ClipInImage().rects;
         m_bits = reinterpret_cast<quint32*>(sf.image.bits());
         m_stride = sf.image.bytesPerLine() / 4;
     }

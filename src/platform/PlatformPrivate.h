@@ -243,16 +243,13 @@ bool DrawingShortcuts();
 
 // What the line writer of DrawSegments derives from a DC's image and clip, kept while
 // those stay: figures draw hundreds of short runs of lines under one clip.
-struct ThinLineTarget {
-    // made from
-    QSize size;  // of the image
-    QImage::Format format = QImage::Format_Invalid;
-    qreal ratio = 0;
-    bool hasBase = false, hasClip = false;
+// The DC's clip as rectangles inside its image (device coordinates), with their bounding
+// box, for what is written straight into the image (lines, arcs, text). Made again when the
+// clip, the base or the image's size changed, found by comparing them.
+struct ImageClip {
+    bool valid = false, hasBase = false, hasClip = false;
     QRegion base, clip;
-    // derived: whether lines can be written, and the clip's rectangles (device
-    // coordinates, within the image) with their bounding box
-    bool usable = false;
+    QSize size;  // of the image
     std::vector<QRect> rects;
     QRect bounds;
 };
@@ -277,15 +274,8 @@ struct DCState {
     std::shared_ptr<FontShapes> shapes;   // of qfont; see Shapes()
     LOGFONT logFont;                      // what qfont was made from, when logFontKnown
     bool logFontKnown = false;
-    // The clip as rectangles inside the image, for text written straight into it; made
-    // again when the clip, the base or the image's size changed.
-    struct TextClip {
-        bool valid = false, hasBase = false, hasClip = false;
-        QRegion base, clip;
-        QSize size;
-        std::vector<QRect> rects;
-    } textClip;
-    const std::vector<QRect>& TextClipRects();
+    ImageClip imageClip;  // see ClipInImage
+    const ImageClip& ClipInImage();  // needs the surface
     COLORREF text = 0, bk = RGB(255, 255, 255);
     int bkMode = OPAQUE, rop = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = COLORONCOLOR;
     UINT textAlign = 0;
@@ -329,7 +319,6 @@ struct DCState {
     PenKey penCache[4] = {};
     BrushKey brushCache[4] = {};
     int penNext = 0, brushNext = 0;
-    ThinLineTarget lineTarget;  // see ThinLineWriter (Dc.cpp)
 
     void SetSurface(std::shared_ptr<Surface> s);
     QPainter* P();  // painter with this DC's state, or null without an image
